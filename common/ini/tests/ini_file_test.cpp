@@ -1,0 +1,87 @@
+#include "ini.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using common::ReadIniValue;
+using common::WriteIniValue;
+
+class IniFileTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString path(const char* name) const { return dir.path() + QString::fromUtf8(name); }
+    QByteArray contents(const char* name) const {
+        QFile f(path(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+    void put(const char* name, const QByteArray& bytes) const {
+        QFile f(path(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+};
+
+TEST_F(IniFileTest, MissingFileReadsEmptyAndWriteCreatesIt) {
+    EXPECT_EQ(ReadIniValue(QStringLiteral("Program"), QStringLiteral("prgver"), path("/update.ini")),
+              QString());
+    WriteIniValue(QStringLiteral("OPTIONS"), QStringLiteral("icons"), QStringLiteral("OFF"),
+                  path("/options.ini"));
+    EXPECT_EQ(contents("/options.ini"), QByteArray("[OPTIONS]\nicons=OFF\n"));
+    WriteIniValue(QStringLiteral("OPTIONS"), QStringLiteral("icons"), QStringLiteral("ON"),
+                  path("/options.ini"));
+    EXPECT_EQ(contents("/options.ini"), QByteArray("[OPTIONS]\nicons=ON\n"));
+}
+
+TEST_F(IniFileTest, PathsTakeBackslashesAndDoubledSeparators) {
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("styles/Blue")));
+    put("/styles/Blue/style.ini", "[NAME]\r\nstylename=Ocean Blue\r\n");
+    EXPECT_EQ(ReadIniValue(QStringLiteral("name"), QStringLiteral("STYLENAME"),
+                           dir.path() + QStringLiteral("/styles/\\Blue/style.ini")),
+              QStringLiteral("Ocean Blue"));
+    EXPECT_EQ(ReadIniValue(QStringLiteral("name"), QStringLiteral("stylename"),
+                           dir.path() + QStringLiteral("//styles//Blue//style.ini")),
+              QStringLiteral("Ocean Blue"));
+}
+
+TEST_F(IniFileTest, Utf8PassesThrough) {
+    WriteIniValue(QStringLiteral("NAME"), QStringLiteral("stylename"), QString::fromUtf8("Grüße ✓"),
+                  path("/s.ini"));
+    EXPECT_EQ(ReadIniValue(QStringLiteral("NAME"), QStringLiteral("stylename"), path("/s.ini")),
+              QString::fromUtf8("Grüße ✓"));
+    EXPECT_EQ(contents("/s.ini"), QByteArray("[NAME]\nstylename=Grüße ✓\n"));
+}
+
+TEST_F(IniFileTest, WriteIntoMissingFolderDoesNothing) {
+    WriteIniValue(QStringLiteral("A"), QStringLiteral("b"), QStringLiteral("c"), path("/no/such/x.ini"));
+    EXPECT_FALSE(QFile::exists(path("/no/such/x.ini")));
+}
+
+TEST_F(IniFileTest, WriteReplacesTheFileWholeAndLeavesNoTemporaries) {
+    put("/o.ini", "; keep me\r\n[OPTIONS]\r\ntaskbar=OFF\r\n");
+    QFile::setPermissions(path("/o.ini"), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    const QFileDevice::Permissions before = QFile::permissions(path("/o.ini"));
+    WriteIniValue(QStringLiteral("options"), QStringLiteral("TASKBAR"), QStringLiteral("ON"),
+                  path("/o.ini"));
+    EXPECT_EQ(contents("/o.ini"), QByteArray("; keep me\r\n[OPTIONS]\r\ntaskbar=ON\r\n"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("o.ini")});
+    EXPECT_EQ(QFile::permissions(path("/o.ini")), before);
+}
+
+TEST_F(IniFileTest, UnreadableFileIsNeverReplaced) {
+    put("/locked.ini", "[A]\nb=1\n");
+    QFile::setPermissions(path("/locked.ini"), QFileDevice::WriteOwner);
+    QFile probe(path("/locked.ini"));
+    if (probe.open(QIODevice::ReadOnly)) {
+        GTEST_SKIP() << "running with privileges that ignore file modes";
+    }
+    WriteIniValue(QStringLiteral("A"), QStringLiteral("b"), QStringLiteral("2"), path("/locked.ini"));
+    QFile::setPermissions(path("/locked.ini"), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    EXPECT_EQ(contents("/locked.ini"), QByteArray("[A]\nb=1\n"));
+}
+
+}  // namespace

@@ -1,0 +1,66 @@
+#pragma once
+
+// The inner transfer component ("I1") of the download control: one HTTP(S)
+// request at a time, driven synchronously from the host's UI thread. It offers
+// exactly the six members the control uses. Failures of the component (bad URL
+// or scheme, connect or stall time-out, a body shorter than announced, a
+// refused request) are thrown as TransferError from Execute, GetHeader and
+// GetChunk; StillExecuting and Cancel never throw.
+
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace patchwell::download {
+
+class TransferError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class InetTransfer {
+public:
+    virtual ~InetTransfer() = default;
+
+    // Address of the next request.
+    virtual void SetURL(const std::string& url) = 0;
+    virtual std::string URL() const = 0;
+
+    // Starts a request and returns at once. `operation` is "GET"; an open
+    // request is cancelled first. `requestHeaders` holds extra header lines,
+    // each ending in CR LF (for example "Range: bytes=1000-\r\n").
+    virtual void Execute(const std::string& operation, const std::string& requestHeaders = {}) = 0;
+
+    // True while the answer's status line and headers have not all arrived.
+    // Each call waits a short while on the sockets (never busy) and returns.
+    virtual bool StillExecuting() = 0;
+
+    // With an empty name: the final answer's whole header text, starting with
+    // its status line ("HTTP/1.1 200 OK"). With a name: that header's value
+    // (matched without regard to case), or "" when absent.
+    virtual std::string GetHeader(const std::string& name = {}) = 0;
+
+    // The next bytes of the body, at most `size`, fewer only at the end of the
+    // body; empty once the body is exhausted. The view stays valid until the
+    // next call on this object.
+    virtual std::string_view GetChunk(std::size_t size) = 0;
+
+    // Abandons the open request; harmless without one.
+    virtual void Cancel() = 0;
+};
+
+// Settings of the libcurl implementation. The event hook is called during
+// every wait, at least every `pollInterval`, so that the host stays responsive.
+struct CurlTransferOptions {
+    std::function<void()> processEvents;
+    long connectTimeoutSeconds = 30;
+    long stallTimeoutSeconds = 45;   // no byte for this long while we wait: failure
+    long maxRedirects = 10;
+    int pollIntervalMs = 20;
+};
+
+std::unique_ptr<InetTransfer> MakeCurlTransfer(CurlTransferOptions options);
+
+}  // namespace patchwell::download

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs every Debian 12 package that building, testing and the demo need.
+# Run as root (or through sudo). Safe to run again: apt-get skips what is there.
+set -euo pipefail
+
+packages=(
+  # toolchain
+  build-essential cmake ninja-build pkg-config git clang clang-format libclang-rt-14-dev
+  # libraries
+  qt6-base-dev libcurl4-openssl-dev ca-certificates libx11-dev
+  libgtest-dev libgmock-dev googletest
+  # icon theme and MIME database for desktop item icons and type texts
+  adwaita-icon-theme hicolor-icon-theme shared-mime-info
+  # end-to-end and integration test environment
+  xvfb xauth openbox tint2 xdotool x11-utils x11-apps nginx-light pcmanfm dbus-x11 procps psmisc
+  # screenshots for the demo
+  imagemagick
+)
+
+if [ "$(id -u)" -ne 0 ]; then
+  exec sudo "$0" "$@"
+fi
+
+export DEBIAN_FRONTEND=noninteractive
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ "${#missing[@]}" -gt 0 ]; then
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+# nginx must not run as a system service: the tests start their own instances.
+if command -v systemctl >/dev/null 2>&1; then systemctl disable --now nginx >/dev/null 2>&1 || true; fi
+pkill -x nginx >/dev/null 2>&1 || true

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds the normal and the sanitizer flavour, runs
+# every test in both and gives the INI fuzzer a short run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+./scripts/install-deps.sh
+
+status=0
+for flavour in normal sanitize; do
+  echo "=== build: $flavour"
+  ./scripts/build.sh "$flavour"
+  echo "=== test: $flavour"
+  if ! ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
+      ctest --test-dir "build/$flavour" --output-on-failure -j2 --timeout 600; then
+    status=1
+  fi
+done
+
+echo "=== fuzz: INI reader and writer"
+./scripts/build.sh fuzz
+mkdir -p build/fuzz/corpus
+cp common/ini/fuzz/seeds/* build/fuzz/corpus/ 2>/dev/null || true
+if ! build/fuzz/common/ini/common_ini_fuzz -max_total_time=60 -max_len=4096 build/fuzz/corpus \
+     >build/fuzz/fuzz.log 2>&1; then
+  tail -n 40 build/fuzz/fuzz.log
+  echo "fuzzer found a failure"
+  status=1
+else
+  grep -E '^(#[0-9]+\s+DONE|Done)' build/fuzz/fuzz.log | tail -n 1 || true
+  echo "fuzzer: no failure in 60 s"
+fi
+exit $status
