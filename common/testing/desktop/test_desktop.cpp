@@ -6,8 +6,10 @@
 #include <QRegularExpression>
 #include <QThread>
 
+#include <sys/prctl.h>
 #include <sys/types.h>
 #include <unistd.h>
+#include <algorithm>
 #include <csignal>
 
 namespace pwtest {
@@ -21,6 +23,14 @@ QString tail(const QString& path, int lines = 15) {
     }
     const QStringList all = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
     return all.mid(qMax(0, all.size() - lines)).join(QLatin1Char('\n'));
+}
+
+// Runs in the child between fork and exec: its own process group, so that
+// teardown can end whatever it starts, and an end of its own should the test
+// process die without running destructors (a crash, an abort).
+void DetachChild() {
+    ::setsid();
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
 }
 
 QString hex(XWindowId window) {
@@ -115,6 +125,14 @@ QString TestDesktop::homePath() const {
     return scratch_->path() + QStringLiteral("/home");
 }
 
+std::vector<qint64> TestDesktop::processIds() const {
+    std::vector<qint64> pids;
+    for (const auto& process : processes_) {
+        pids.push_back(process->processId());
+    }
+    return pids;
+}
+
 bool TestDesktop::startServer() {
     auto server = std::make_unique<QProcess>();
     server->setProgram(QStringLiteral("Xvfb"));
@@ -126,7 +144,7 @@ bool TestDesktop::startServer() {
          QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-noreset")});
     server->setProcessEnvironment(env_);
     server->setStandardErrorFile(scratch_->path() + QStringLiteral("/Xvfb.log"));
-    server->setChildProcessModifier([] { ::setsid(); });
+    server->setChildProcessModifier(DetachChild);
     server->start();
     if (!server->waitForStarted(5000)) {
         error_ = QStringLiteral("cannot start Xvfb: ") + server->errorString();
@@ -166,7 +184,7 @@ bool TestDesktop::startProgram(const QString& program, const QStringList& argume
     process->setStandardOutputFile(scratch_->path() + QLatin1Char('/') + program +
                                    QStringLiteral(".log"));
     process->setProcessChannelMode(QProcess::MergedChannels);
-    process->setChildProcessModifier([] { ::setsid(); });
+    process->setChildProcessModifier(DetachChild);
     process->start();
     const bool started = process->waitForStarted(5000);
     if (!started) {
@@ -311,19 +329,23 @@ std::vector<XWindowId> TestDesktop::clientList() const {
     return list ? parseWindowIds(list->join(QLatin1Char(' '))) : std::vector<XWindowId>{};
 }
 
-std::vector<XWindowId> TestDesktop::allWindows() const {
+std::vector<XWindowId> TestDesktop::topLevelWindows() const {
     const ToolResult result =
-        run(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")});
+        run(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-children")});
     std::vector<XWindowId> windows;
-    if (!result.ok()) {
-        return windows;
+    if (result.ok()) {
+        // Child lines start with the window id; the header lines do not.
+        const QRegularExpression line(QStringLiteral("^\\s+(0x[0-9a-fA-F]+)\\s"),
+                                      QRegularExpression::MultilineOption);
+        auto it = line.globalMatch(result.out);
+        while (it.hasNext()) {
+            windows.push_back(it.next().captured(1).toULongLong(nullptr, 16));
+        }
     }
-    // Tree lines start with the window id; the header lines do not.
-    const QRegularExpression line(QStringLiteral("^\\s+(0x[0-9a-fA-F]+)\\s"),
-                                  QRegularExpression::MultilineOption);
-    auto it = line.globalMatch(result.out);
-    while (it.hasNext()) {
-        windows.push_back(it.next().captured(1).toULongLong(nullptr, 16));
+    for (XWindowId client : clientList()) {
+        if (std::find(windows.begin(), windows.end(), client) == windows.end()) {
+            windows.push_back(client);
+        }
     }
     return windows;
 }
@@ -337,7 +359,7 @@ std::vector<XWindowId> TestDesktop::windowsOfPid(qint64 pid) const {
 
 std::vector<XWindowId> TestDesktop::windowsOfType(const QString& typeAtom) const {
     std::vector<XWindowId> found;
-    for (XWindowId window : allWindows()) {
+    for (XWindowId window : topLevelWindows()) {
         const auto type = property(window, QStringLiteral("_NET_WM_WINDOW_TYPE"));
         if (type && type->contains(typeAtom)) {
             found.push_back(window);

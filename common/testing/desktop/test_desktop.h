@@ -83,6 +83,8 @@ public:
     QProcessEnvironment environment() const { return env_; }
     QString homePath() const;
 
+    // Every program of the session (server first), in start order.
+    std::vector<qint64> processIds() const;
     qint64 panelPid() const { return panelPid_; }
     qint64 desktopIconsPid() const { return iconsPid_; }
     // The client windows of tint2 and pcmanfm found at start (0 if not run).
@@ -101,11 +103,13 @@ public:
     XWindowInfo windowInfo(XWindowId window) const;
     // _NET_CLIENT_LIST of the root window.
     std::vector<XWindowId> clientList() const;
-    // Every window of the server except the root, depth first.
-    std::vector<XWindowId> allWindows() const;
+    // The top-level windows: the root's children (unmanaged and withdrawn
+    // windows, frames) and the managed clients of _NET_CLIENT_LIST.
+    std::vector<XWindowId> topLevelWindows() const;
     // The windows that carry _NET_WM_PID == pid (xdotool search --pid).
     std::vector<XWindowId> windowsOfPid(qint64 pid) const;
-    // Windows whose _NET_WM_WINDOW_TYPE holds `typeAtom`, hidden ones too.
+    // Top-level windows whose _NET_WM_WINDOW_TYPE holds `typeAtom`, hidden
+    // ones too.
     std::vector<XWindowId> windowsOfType(const QString& typeAtom) const;
 
     // Polls `predicate` until it holds or `timeout` passes.

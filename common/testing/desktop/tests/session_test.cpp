@@ -3,6 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QFileInfo>
+#include <QProcess>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include <algorithm>
 #include <cerrno>
@@ -67,4 +72,39 @@ TEST(TestDesktopSession, BareServerWithoutWindowManager) {
     EXPECT_FALSE(desktop.property(0, QStringLiteral("_NET_SUPPORTING_WM_CHECK")).has_value());
     EXPECT_TRUE(desktop.windowInfo(0x12345).exists == false);
     EXPECT_FALSE(desktop.property(0x12345, QStringLiteral("WM_NAME")).has_value());
+}
+
+// A test process that dies without running destructors still takes its
+// session with it.
+TEST(TestDesktopSession, ProgramsEndWhenTheTestProcessDies) {
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QStringLiteral("/proc/self/exe"), {QStringLiteral("--abort-within-session")});
+    ASSERT_TRUE(child.waitForFinished(30000));
+    EXPECT_EQ(child.exitStatus(), QProcess::CrashExit);
+    const QStringList pids = QString::fromLatin1(child.readAllStandardOutput())
+                                 .split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    ASSERT_EQ(pids.size(), 3);  // Xvfb, openbox, tint2
+    for (const QString& pid : pids) {
+        EXPECT_TRUE(TestDesktop::waitUntil([&] { return !alive(pid.toLongLong()); }))
+            << "process " << pid.toStdString() << " outlived the test process";
+    }
+}
+
+int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--abort-within-session") == 0) {
+        TestDesktop::Options options;
+        options.panel = true;
+        TestDesktop desktop(options);
+        if (!desktop.ok()) {
+            return 1;
+        }
+        for (qint64 pid : desktop.processIds()) {
+            std::printf("%lld ", static_cast<long long>(pid));
+        }
+        std::fflush(stdout);
+        std::abort();
+    }
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
 }
