@@ -68,6 +68,11 @@ QString ExpandInline(const QString& word, const DesktopEntry& entry, const QStri
 
 }  // namespace
 
+bool IsShortcutFile(const QString& path) {
+    const QFileInfo info(path);
+    return info.isSymLink() || (IsLauncherName(path) && info.isFile());
+}
+
 QString ShortcutErrorText() {
     return QStringLiteral("Error occured.");
 }

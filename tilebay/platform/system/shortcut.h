@@ -22,6 +22,10 @@ QString ShortcutErrorText();
 // ShortcutErrorText(). The file is only read.
 QString ResolveShortcut(const QString& path);
 
+// True for a symbolic link or a launcher file: entries that are followed to a
+// target and are not programs themselves.
+bool IsShortcutFile(const QString& path);
+
 // The keys of a launcher's [Desktop Entry] group that matter here, with the
 // string escapes (\s \n \t \r \\) already resolved.
 struct DesktopEntry {

@@ -1,0 +1,49 @@
+#include "item_activation.h"
+
+#include "shortcut.h"
+
+namespace tilebay {
+namespace {
+
+// The entry of `row` in `folder`; empty when either names nothing. A row holds
+// one file name, never a path.
+QString EntryPath(const QString& folder, const std::optional<QString>& row) {
+    if (folder.isEmpty() || !row || row->isEmpty() || row->contains(u'/') ||
+        *row == QStringLiteral(".") || *row == QStringLiteral("..")) {
+        return {};
+    }
+    return folder + u'/' + *row;
+}
+
+void StartShortcutTarget(const QString& entry, RunService& run) {
+    if (entry.isEmpty()) {
+        return;
+    }
+    const QString target = ResolveShortcut(entry);
+    if (target != ShortcutErrorText()) {
+        run.Start(target);
+    }
+}
+
+void StartEntry(const QString& entry, RunService& run) {
+    if (entry.isEmpty() || IsShortcutFile(entry)) {
+        return;
+    }
+    run.Start(entry);
+}
+
+}  // namespace
+
+void OpenItem(const SelectedRowText& selectedRowText, ActivationServices& services) {
+    StartShortcutTarget(
+        EntryPath(services.folders.UserDesktop(services.login.LoginName()), selectedRowText()),
+        services.run);
+    StartShortcutTarget(EntryPath(services.folders.AllUsersDesktop(), selectedRowText()),
+                        services.run);
+    StartEntry(
+        EntryPath(services.folders.UserDesktop(services.login.LoginName()), selectedRowText()),
+        services.run);
+    StartEntry(EntryPath(services.folders.AllUsersDesktop(), selectedRowText()), services.run);
+}
+
+}  // namespace tilebay
