@@ -1,5 +1,7 @@
 #include "item_activation.h"
 
+#include <QFileInfo>
+
 #include "shortcut.h"
 
 namespace tilebay {
@@ -20,13 +22,21 @@ void StartShortcutTarget(const QString& entry, RunService& run) {
         return;
     }
     const QString target = ResolveShortcut(entry);
-    if (target != ShortcutErrorText()) {
-        run.Start(target);
+    if (target == ShortcutErrorText()) {
+        return;
     }
+    // A link's target is a path, not a command line: when it is gone there is
+    // nothing to start, and a path with blanks must not be taken apart.
+    if (QFileInfo(entry).isSymLink() && !QFileInfo::exists(target)) {
+        return;
+    }
+    run.Start(target);
 }
 
 void StartEntry(const QString& entry, RunService& run) {
-    if (entry.isEmpty() || IsShortcutFile(entry)) {
+    // An entry that is not there has nothing to start; handing its path on
+    // would let the run service take it apart at a blank.
+    if (entry.isEmpty() || IsShortcutFile(entry) || !QFileInfo::exists(entry)) {
         return;
     }
     run.Start(entry);

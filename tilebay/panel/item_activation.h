@@ -30,8 +30,9 @@ using SelectedRowText = std::function<std::optional<QString>()>;
 //   3. start the entry of that name on the user's desktop itself;
 //   4. start the entry of that name on the all-users desktop itself.
 // Attempts 1 and 3 ask for the login name afresh. A shortcut that cannot be
-// read yields the error text, which is never started; a shortcut itself is
-// not a program, so attempts 3 and 4 leave it alone.
+// read yields the error text, which is never started, and a link whose target
+// is gone starts nothing. A shortcut itself is not a program, so attempts 3
+// and 4 leave it alone, as they leave entries that do not exist.
 void OpenItem(const SelectedRowText& selectedRowText, ActivationServices& services);
 
 }  // namespace tilebay

@@ -106,6 +106,42 @@ TEST_F(DesktopIntegrationTest, ALinkOnTheAllUsersDesktopStartsItsTarget) {
     EXPECT_EQ(Read(marker), QByteArray("\n"));
 }
 
+// Records which starts the real run service reports as made.
+class RecordingRunService : public RunService {
+public:
+    bool Start(const QString& text) override {
+        const bool started = real.Start(text);
+        if (started) {
+            made.append(text);
+        }
+        return started;
+    }
+    ProcessRunService real;
+    QStringList made;
+};
+
+TEST_F(DesktopIntegrationTest, APathWithABlankIsNeverSplitIntoAProgramAndArguments) {
+    // "my" is a program on both desktops; "my doc.txt" a document on the
+    // user's desktop only, and "my app" a link to a program that is gone.
+    const QString marker = tmp.filePath(S("split-ran"));
+    const QString program = Program(S("my"), marker);
+    ASSERT_TRUE(QFile::copy(program, tmp.filePath(S("home/My Desk/my"))));
+    ASSERT_TRUE(QFile::copy(program, tmp.filePath(S("share/tilebay/Desktop/my"))));
+    WriteFile(tmp.filePath(S("home/My Desk/my doc.txt")), "text");
+    ASSERT_TRUE(QFile::link(tmp.filePath(S("home/My Desk/my app")),
+                            tmp.filePath(S("share/tilebay/Desktop/my app"))));
+    RecordingRunService recording;
+    ActivationServices recorded{login, folders, recording};
+    OpenItem([] { return std::optional<QString>(S("my doc.txt")); }, recorded);
+    OpenItem([] { return std::optional<QString>(S("my app")); }, recorded);
+    EXPECT_EQ(recording.made, QStringList{});
+    // The program itself still starts from both desktops.
+    OpenItem([] { return std::optional<QString>(S("my")); }, recorded);
+    EXPECT_EQ(recording.made, (QStringList{tmp.filePath(S("home/My Desk/my")),
+                                           tmp.filePath(S("share/tilebay/Desktop/my"))}));
+    EXPECT_TRUE(pwtest::waitFor([&] { return QFile::exists(marker); }));
+}
+
 TEST_F(DesktopIntegrationTest, BothDesktopsAreListedAllUsersFirst) {
     WriteFile(tmp.filePath(S("share/tilebay/Desktop/shared.txt")), "x");
     WriteFile(tmp.filePath(S("home/My Desk/mine.txt")), "y");

@@ -73,9 +73,13 @@ TEST_F(OpenItemTest, ShortcutsStartTheirTargetsNotThemselves) {
     run.started.clear();
     ASSERT_TRUE(QFile::link(S("/usr/bin/env"), User("env-link")));
     Open(S("env-link"));
-    // The link's target; the link itself is left alone; the all-users path,
-    // which names nothing, goes to the run service, which decides.
-    EXPECT_EQ(run.started, (QStringList{S("/usr/bin/env"), All("env-link")}));
+    EXPECT_EQ(run.started, QStringList{S("/usr/bin/env")});  // the link itself is left alone
+
+    // A link whose target is gone starts nothing, not even a part of its path.
+    run.started.clear();
+    ASSERT_TRUE(QFile::link(dir.filePath(S("gone dir/prog")), All("dangling")));
+    Open(S("dangling"));
+    EXPECT_EQ(run.started, QStringList{});
 }
 
 TEST_F(OpenItemTest, UnreadableShortcutsAndDocumentsStartNoErrorText) {
@@ -83,11 +87,10 @@ TEST_F(OpenItemTest, UnreadableShortcutsAndDocumentsStartNoErrorText) {
     Write(S("all/broken.desktop"), "not a launcher");
     Open(S("notes.txt"));
     Open(S("broken.desktop"));
-    // The entries themselves go to the run service, which refuses documents
-    // and missing files; the launcher that exists is not handed on, and the
-    // error text of a failed resolution is never handed on as a command.
-    EXPECT_EQ(run.started,
-              (QStringList{User("notes.txt"), All("notes.txt"), User("broken.desktop")}));
+    // The document goes to the run service, which refuses documents; the
+    // launcher itself is not handed on, and neither is the error text of a
+    // failed resolution, nor a path that names nothing.
+    EXPECT_EQ(run.started, QStringList{User("notes.txt")});
     EXPECT_FALSE(run.started.contains(ShortcutErrorText()));
 }
 
