@@ -1,6 +1,7 @@
 #include "download_environment.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QThread>
 #include <QTime>
 
@@ -37,7 +38,19 @@ void SystemDownLoadEnvironment::Sleep(int milliseconds) {
 }
 
 double SystemDownLoadEnvironment::TimeOfDay() {
-    return QTime::currentTime().msecsSinceStartOfDay() / 1000.0;
+    // A conversion to local time makes the C library look at the time-zone
+    // file on disk each time, and the transfer asks for the time once per
+    // chunk. So the start of the local day is worked out at most once a
+    // second (and whenever the clock goes back or a day has passed), and the
+    // time of day follows from the wall clock alone in between.
+    const qint64 nowMs = QDateTime::currentMSecsSinceEpoch();
+    if (nowMs >= dayStartValidUntilMs_ || nowMs < dayStartMs_ ||
+        nowMs - dayStartMs_ >= 24 * 3600 * 1000) {
+        const QDateTime local = QDateTime::fromMSecsSinceEpoch(nowMs, Qt::LocalTime);
+        dayStartMs_ = nowMs - local.time().msecsSinceStartOfDay();
+        dayStartValidUntilMs_ = nowMs + 1000;
+    }
+    return static_cast<double>(nowMs - dayStartMs_) / 1000.0;
 }
 
 DownLoadDialogs& SystemDownLoadEnvironment::Dialogs() {

@@ -100,6 +100,10 @@ private:
     std::unique_ptr<DownLoadDialogs> dialogs_;
     std::unique_ptr<NetworkState> network_;
     CurlTransferOptions transferOptions_;
+    // Start of the local day in milliseconds since the epoch, and when to
+    // work it out again (see TimeOfDay).
+    qint64 dayStartMs_ = 0;
+    qint64 dayStartValidUntilMs_ = -1;
 };
 
 }  // namespace patchwell::download
