@@ -77,17 +77,22 @@ for _ in $(seq 1 100); do
 done
 [ "$code" = 206 ] || { echo "nginx did not come up" >&2; exit 1; }
 
-# run NAME URL OUT -> appends "seconds kib" to $work/NAME.times
+# run NAME URL OUT -> appends "seconds kib" to $work/NAME.times; the time is
+# taken with nanosecond resolution around the command, the peak resident
+# memory from /usr/bin/time.
 run() {
     local name=$1 url=$2 out=$3
-    shift 3
-    local t
+    local cmd
     case $name in
-        curl) t=$( { /usr/bin/time -f '%e %M' curl -s -o "$out" "$url"; } 2>&1 >/dev/null | tail -n 1) ;;
-        c1024) t=$( { /usr/bin/time -f '%e %M' "$fetch_bin" --quiet --chunk 1024 "$url" "$out"; } 2>&1 >/dev/null | tail -n 1) ;;
-        c65536) t=$( { /usr/bin/time -f '%e %M' "$fetch_bin" --quiet --chunk 65536 "$url" "$out"; } 2>&1 >/dev/null | tail -n 1) ;;
+        curl) cmd=(curl -s -o "$out" "$url") ;;
+        c1024) cmd=("$fetch_bin" --quiet --chunk 1024 "$url" "$out") ;;
+        c65536) cmd=("$fetch_bin" --quiet --chunk 65536 "$url" "$out") ;;
     esac
-    echo "$t" >>"$work/$name.times"
+    local start end kib
+    start=$(date +%s%N)
+    kib=$( { /usr/bin/time -f '%M' "${cmd[@]}" >/dev/null; } 2>&1 | tail -n 1)
+    end=$(date +%s%N)
+    echo "$(( (end - start) / 1000 ))e-6 $kib" >>"$work/$name.times"
 }
 
 echo "patchwell-fetch: $fetch_bin"
@@ -115,12 +120,12 @@ def load(name):
     return [float(r[0]) for r in rows], [int(r[1]) for r in rows]
 curl_t, curl_m = load("curl")
 print(f"\n{mib} MiB file ({len(curl_t)} rounds)")
-print(f"  curl                 median {statistics.median(curl_t):6.2f} s   "
+print(f"  curl                 median {statistics.median(curl_t):6.3f} s   "
       f"{int(mib) / statistics.median(curl_t):7.1f} MiB/s   peak RSS {max(curl_m) / 1024:6.1f} MiB")
 for name, label in (("c1024", "fetch --chunk 1024"), ("c65536", "fetch --chunk 65536")):
     t, m = load(name)
     ratios = [a / b for a, b in zip(t, curl_t)]
-    print(f"  {label:20} median {statistics.median(t):6.2f} s   "
+    print(f"  {label:20} median {statistics.median(t):6.3f} s   "
           f"ratio to curl: median {statistics.median(ratios):.2f} "
           f"(min {min(ratios):.2f}, max {max(ratios):.2f})   peak RSS {max(m) / 1024:6.1f} MiB")
 PY
