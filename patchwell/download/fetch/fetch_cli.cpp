@@ -1,5 +1,6 @@
 #include "fetch_cli.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -221,7 +222,8 @@ void ProgressLine::Update(qint64 bytes, qint64 total, double seconds, bool force
     }
     lastDrawn_ = seconds;
     drawn_ = true;
-    const double rate = seconds > 0 ? static_cast<double>(bytes) / seconds : 0.0;
+    const double rate =
+        seconds > 0 ? static_cast<double>(std::max<qint64>(0, bytes - startBytes_)) / seconds : 0.0;
     // Pad so that a shorter line covers the previous one.
     std::fprintf(out_, "\r%-60s", Format(bytes, total, rate).toLocal8Bit().constData());
     std::fflush(out_);

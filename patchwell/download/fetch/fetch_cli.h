@@ -66,7 +66,10 @@ private:
 // rate and time left, redrawn at most a few times a second.
 class ProgressLine {
 public:
-    explicit ProgressLine(std::FILE* out) : out_(out) {}
+    // `startBytes`: what the file held before this run (a resumed
+    // transfer); the rate counts only the bytes of this run.
+    explicit ProgressLine(std::FILE* out, qint64 startBytes = 0)
+        : out_(out), startBytes_(startBytes) {}
     // Bytes in the file now, of `total` (0 when unknown); `seconds` since the
     // transfer began.
     void Update(qint64 bytes, qint64 total, double seconds, bool force = false);
@@ -77,6 +80,7 @@ public:
 
 private:
     std::FILE* out_;
+    qint64 startBytes_;
     double lastDrawn_ = -1.0;
     bool drawn_ = false;
 };

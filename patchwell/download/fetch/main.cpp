@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -104,7 +105,8 @@ int main(int argc, char** argv) {
         QObject::connect(&core, &DownLoadCore::ConnectionState,
                          [](const QString& text) { printLine("ConnectionState", text); });
     } else if (::isatty(STDERR_FILENO) != 0) {
-        progress = std::make_unique<ProgressLine>(stderr);
+        const qint64 existing = options->resume ? QFileInfo(options->saveLocation).size() : 0;
+        progress = std::make_unique<ProgressLine>(stderr, existing);
         QObject::connect(&core, &DownLoadCore::RecievedBytes, [&](qint32 bytes) {
             lastBytes = bytes;
             progress->Update(bytes, core.FileSize(), clock.elapsed() / 1000.0);
