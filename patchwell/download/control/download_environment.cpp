@@ -49,11 +49,7 @@ ConnectionStatus SystemDownLoadEnvironment::QueryConnection() {
 }
 
 std::unique_ptr<InetTransfer> SystemDownLoadEnvironment::CreateTransfer() {
-#ifdef PW_HAVE_CURL_TRANSFER
     return MakeCurlTransfer(transferOptions_);
-#else
-    throw TransferError("the transfer component is not part of this build");
-#endif
 }
 
 }  // namespace patchwell::download
