@@ -90,6 +90,15 @@ private:
     Trace* trace_;
 };
 
+class FixedNetworkState : public NetworkState {
+public:
+    explicit FixedNetworkState(ConnectionStatus status) : status_(status) {}
+    ConnectionStatus Query() const override { return status_; }
+
+private:
+    ConnectionStatus status_;
+};
+
 class FakeEnvironment : public DownLoadEnvironment {
 public:
     explicit FakeEnvironment(Trace* trace) : log(std::make_shared<TransferLog>()), dialogs(trace) {}
