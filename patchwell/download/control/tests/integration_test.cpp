@@ -291,8 +291,8 @@ TEST_F(IntegrationTest, WorkedTransferThroughARedirect) {
     EXPECT_EQ(server.openConnections(), 0u);
 }
 
-TEST_F(IntegrationTest, BodyWithoutLengthAfterAnHttp10Answer) {
-    // A 1.0 server that announces the length but ends the body by closing.
+TEST_F(IntegrationTest, Http10AnswerIsTransferredWhole) {
+    // A 1.0 server that ends the connection after the body.
     ScriptedResponse answer;
     answer.statusLine = "HTTP/1.0 200 OK";
     answer.body = Bytes(10000);
