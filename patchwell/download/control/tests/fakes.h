@@ -152,6 +152,25 @@ void RecordEvents(Control* source, Trace* trace) {
     });
 }
 
+// The five events a transfer raises after each chunk.
+inline Trace Chunk(const std::string& rate, const std::string& left, int bytes, int percent,
+                   const std::string& status = "Recieving File") {
+    return {"Rate:" + rate, "TimeLeft:" + left, "RecievedBytes:" + std::to_string(bytes),
+            "Percent:" + std::to_string(percent), "StatusChange:" + status};
+}
+
+inline Trace Join(std::initializer_list<Trace> parts) {
+    Trace all;
+    for (const Trace& part : parts) {
+        all.insert(all.end(), part.begin(), part.end());
+    }
+    return all;
+}
+
+inline std::string Opening(const QString& path) {
+    return "StatusChange:Opening " + path.toStdString() + " For DATA Input.";
+}
+
 // Reads and writes whole files for the checks.
 std::string ReadFile(const QString& path);
 void WriteFile(const QString& path, const std::string& content);

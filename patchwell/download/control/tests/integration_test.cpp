@@ -116,20 +116,6 @@ QByteArray Digest(const std::string& bytes) {
                                          << ", first difference at byte " << at;
 }
 
-Trace Chunk(const std::string& rate, const std::string& left, int bytes, int percent,
-            const std::string& status = "Recieving File") {
-    return {"Rate:" + rate, "TimeLeft:" + left, "RecievedBytes:" + std::to_string(bytes),
-            "Percent:" + std::to_string(percent), "StatusChange:" + status};
-}
-
-Trace Join(std::initializer_list<Trace> parts) {
-    Trace all;
-    for (const Trace& part : parts) {
-        all.insert(all.end(), part.begin(), part.end());
-    }
-    return all;
-}
-
 // Only the events of one kind, for long transfers.
 Trace Only(const Trace& trace, const std::string& prefix) {
     Trace kept;
