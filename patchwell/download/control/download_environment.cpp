@@ -1,9 +1,9 @@
 #include "download_environment.h"
 
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QThread>
-#include <QTime>
+
+#include <ctime>
 
 namespace patchwell::download {
 
@@ -38,19 +38,20 @@ void SystemDownLoadEnvironment::Sleep(int milliseconds) {
 }
 
 double SystemDownLoadEnvironment::TimeOfDay() {
-    // A conversion to local time makes the C library look at the time-zone
-    // file on disk each time, and the transfer asks for the time once per
-    // chunk. So the start of the local day is worked out at most once a
-    // second (and whenever the clock goes back or a day has passed), and the
-    // time of day follows from the wall clock alone in between.
-    const qint64 nowMs = QDateTime::currentMSecsSinceEpoch();
-    if (nowMs >= dayStartValidUntilMs_ || nowMs < dayStartMs_ ||
-        nowMs - dayStartMs_ >= 24 * 3600 * 1000) {
-        const QDateTime local = QDateTime::fromMSecsSinceEpoch(nowMs, Qt::LocalTime);
-        dayStartMs_ = nowMs - local.time().msecsSinceStartOfDay();
-        dayStartValidUntilMs_ = nowMs + 1000;
+    // The transfer reads the clock after every chunk. Asking the C library
+    // for local time each time costs a look at the time zone file, so the
+    // offset from UTC is looked up once a minute, on the minute.
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    if (now.tv_sec >= offsetValidUntil_) {
+        tm local{};
+        localtime_r(&now.tv_sec, &local);
+        utcOffset_ = local.tm_gmtoff;
+        offsetValidUntil_ = now.tv_sec - now.tv_sec % 60 + 60;
     }
-    return static_cast<double>(nowMs - dayStartMs_) / 1000.0;
+    const long long seconds = (static_cast<long long>(now.tv_sec) + utcOffset_) % 86400;
+    return static_cast<double>(seconds < 0 ? seconds + 86400 : seconds) +
+           static_cast<double>(now.tv_nsec) / 1e9;
 }
 
 DownLoadDialogs& SystemDownLoadEnvironment::Dialogs() {
@@ -62,11 +63,7 @@ ConnectionStatus SystemDownLoadEnvironment::QueryConnection() {
 }
 
 std::unique_ptr<InetTransfer> SystemDownLoadEnvironment::CreateTransfer() {
-#ifdef PW_HAVE_CURL_TRANSFER
     return MakeCurlTransfer(transferOptions_);
-#else
-    throw TransferError("the transfer component is not part of this build");
-#endif
 }
 
 }  // namespace patchwell::download

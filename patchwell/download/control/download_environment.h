@@ -100,10 +100,8 @@ private:
     std::unique_ptr<DownLoadDialogs> dialogs_;
     std::unique_ptr<NetworkState> network_;
     CurlTransferOptions transferOptions_;
-    // Start of the local day in milliseconds since the epoch, and when to
-    // work it out again (see TimeOfDay).
-    qint64 dayStartMs_ = 0;
-    qint64 dayStartValidUntilMs_ = -1;
+    long utcOffset_ = 0;
+    long long offsetValidUntil_ = 0;
 };
 
 }  // namespace patchwell::download

@@ -90,6 +90,15 @@ private:
     Trace* trace_;
 };
 
+class FixedNetworkState : public NetworkState {
+public:
+    explicit FixedNetworkState(ConnectionStatus status) : status_(status) {}
+    ConnectionStatus Query() const override { return status_; }
+
+private:
+    ConnectionStatus status_;
+};
+
 class FakeEnvironment : public DownLoadEnvironment {
 public:
     explicit FakeEnvironment(Trace* trace) : log(std::make_shared<TransferLog>()), dialogs(trace) {}
@@ -141,6 +150,25 @@ void RecordEvents(Control* source, Trace* trace) {
     QObject::connect(source, &Control::ConnectionState, [trace](const QString& s) {
         trace->push_back("ConnectionState:" + s.toStdString());
     });
+}
+
+// The five events a transfer raises after each chunk.
+inline Trace Chunk(const std::string& rate, const std::string& left, int bytes, int percent,
+                   const std::string& status = "Recieving File") {
+    return {"Rate:" + rate, "TimeLeft:" + left, "RecievedBytes:" + std::to_string(bytes),
+            "Percent:" + std::to_string(percent), "StatusChange:" + status};
+}
+
+inline Trace Join(std::initializer_list<Trace> parts) {
+    Trace all;
+    for (const Trace& part : parts) {
+        all.insert(all.end(), part.begin(), part.end());
+    }
+    return all;
+}
+
+inline std::string Opening(const QString& path) {
+    return "StatusChange:Opening " + path.toStdString() + " For DATA Input.";
 }
 
 // Reads and writes whole files for the checks.

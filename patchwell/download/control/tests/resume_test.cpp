@@ -12,21 +12,8 @@ const Trace kSuccess{"DLComplete", "StatusChange:Download Successful!"};
 const Trace kFailure{"DLError:Error Downloading File from : http://127.0.0.1/files/setup.exe",
                      "StatusChange:Download Aborted Due To Error In Download!", "DLECode:1"};
 
-Trace Chunk(const std::string& rate, const std::string& left, int bytes, int percent) {
-    return {"Rate:" + rate, "TimeLeft:" + left, "RecievedBytes:" + std::to_string(bytes),
-            "Percent:" + std::to_string(percent), "StatusChange:" + kResumed};
-}
-
-Trace Join(std::initializer_list<Trace> parts) {
-    Trace all;
-    for (const Trace& part : parts) {
-        all.insert(all.end(), part.begin(), part.end());
-    }
-    return all;
-}
-
-std::string Opening(const QString& path) {
-    return "StatusChange:Opening " + path.toStdString() + " For DATA Input.";
+Trace Resumed(const std::string& rate, const std::string& left, int bytes, int percent) {
+    return Chunk(rate, left, bytes, percent, kResumed);
 }
 
 Answer Partial(const std::string& whole, std::size_t from) {
@@ -64,9 +51,9 @@ TEST_F(ResumeTest, AppendsTheMissingRange) {
     core.DLResume();
     EXPECT_EQ(env->log->calls[1], "Execute GET Range: bytes=1000-\r\nIf-Range: \"v1\"\r\n");
     EXPECT_EQ(trace, Join({{Opening(Path("File1.tmp"))},
-                           Chunk("1 KB/S", "1 sec", 2024, 67),
-                           Chunk("1.95 KB/S", "0 sec", 3000, 100),
-                           Chunk("1.95 KB/S", "0 sec", 3000, 100),
+                           Resumed("1 KB/S", "1 sec", 2024, 67),
+                           Resumed("1.95 KB/S", "0 sec", 3000, 100),
+                           Resumed("1.95 KB/S", "0 sec", 3000, 100),
                            kSuccess}));
     EXPECT_EQ(ReadFile(Path("File1.tmp")), whole);
     EXPECT_FALSE(core.InDL());
@@ -95,10 +82,10 @@ TEST_F(ResumeTest, WholeBodyInsteadOfTheRangeReplacesTheFile) {
     core.DLResume();
     EXPECT_EQ(env->log->calls[1], "Execute GET Range: bytes=1000-\r\n");
     EXPECT_EQ(trace, Join({{Opening(Path("File1.tmp"))},
-                           Chunk("1 KB/S", "1 sec", 1024, 41),
-                           Chunk("2 KB/S", "0 sec", 2048, 82),
-                           Chunk("2.44 KB/S", "0 sec", 2500, 100),
-                           Chunk("2.44 KB/S", "0 sec", 2500, 100),
+                           Resumed("1 KB/S", "1 sec", 1024, 41),
+                           Resumed("2 KB/S", "0 sec", 2048, 82),
+                           Resumed("2.44 KB/S", "0 sec", 2500, 100),
+                           Resumed("2.44 KB/S", "0 sec", 2500, 100),
                            kSuccess}));
     EXPECT_EQ(ReadFile(Path("File1.tmp")), whole);
 }
@@ -133,8 +120,8 @@ TEST_F(ResumeTest, ConnectionLostAgainKeepsWhatArrived) {
     env->log->answers.push_back(answer);
     core.DLResume();
     EXPECT_EQ(trace, Join({{Opening(Path("File1.tmp"))},
-                           Chunk("1 KB/S", "3 sec", 2024, 40),
-                           Chunk("2 KB/S", "1 sec", 3048, 61),
+                           Resumed("1 KB/S", "3 sec", 2024, 40),
+                           Resumed("2 KB/S", "1 sec", 3048, 61),
                            kFailure}));
     EXPECT_EQ(ReadFile(Path("File1.tmp")), whole.substr(0, 3048));
     EXPECT_TRUE(core.InDL());

@@ -7,24 +7,6 @@ namespace {
 
 using TransferTest = CoreTest;
 
-Trace Chunk(const std::string& rate, const std::string& left, int bytes, int percent,
-            const std::string& status = "Recieving File") {
-    return {"Rate:" + rate, "TimeLeft:" + left, "RecievedBytes:" + std::to_string(bytes),
-            "Percent:" + std::to_string(percent), "StatusChange:" + status};
-}
-
-Trace Join(std::initializer_list<Trace> parts) {
-    Trace all;
-    for (const Trace& part : parts) {
-        all.insert(all.end(), part.begin(), part.end());
-    }
-    return all;
-}
-
-std::string Opening(const QString& path) {
-    return "StatusChange:Opening " + path.toStdString() + " For DATA Input.";
-}
-
 const Trace kSuccess{"DLComplete", "StatusChange:Download Successful!"};
 const Trace kFailure{"DLError:Error Downloading File from : http://127.0.0.1/files/setup.exe",
                      "StatusChange:Download Aborted Due To Error In Download!", "DLECode:1"};

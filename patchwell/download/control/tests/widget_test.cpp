@@ -1,15 +1,20 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QImage>
+#include <QInputDialog>
 #include <QLocale>
+#include <QMessageBox>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <cmath>
 #include <memory>
 
 #include "download.h"
 #include "fakes.h"
+#include "qt_dialogs.h"
 
 namespace patchwell::download::testing {
 namespace {
@@ -110,6 +115,92 @@ TEST(DownLoadWidget, ForwardsPropertiesMethodsAndEventsInOrder) {
     widget.InitProperties();
     widget.ReadProperties(MemoryPropertyBag{});
     EXPECT_FALSE(widget.KeepType());
+}
+
+// Runs `respond` on the next modal dialog once it is up.
+void RespondToNextDialog(std::function<void(QWidget*)> respond) {
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, respond] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            timer->stop();
+            timer->deleteLater();
+            respond(dialog);
+        }
+    });
+    timer->start(10);
+}
+
+TEST(QtDialogs, MessageBoxesShowTheirTextsAndReportTheButton) {
+    QCoreApplication::setApplicationName(QStringLiteral("Patchwell"));
+    QtDownLoadDialogs dialogs;
+    struct Seen {
+        QString title, text;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QMessageBox::StandardButtons buttons;
+    } seen;
+    const auto pressing = [&seen](QMessageBox::StandardButton button) {
+        RespondToNextDialog([&seen, button](QWidget* widget) {
+            auto* box = qobject_cast<QMessageBox*>(widget);
+            ASSERT_NE(box, nullptr);
+            seen = {box->windowTitle(), box->text(), box->icon(), box->standardButtons()};
+            box->button(button)->click();
+        });
+    };
+
+    pressing(QMessageBox::Ok);
+    EXPECT_EQ(dialogs.MessageBox(QStringLiteral("offline"), QString(), MessageButtons::Ok,
+                                 MessageIcon::None),
+              MessageAnswer::Ok);
+    EXPECT_EQ(seen.title, QStringLiteral("Patchwell"));
+    EXPECT_EQ(seen.text, QStringLiteral("offline"));
+    EXPECT_EQ(seen.icon, QMessageBox::NoIcon);
+    EXPECT_EQ(seen.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+
+    pressing(QMessageBox::No);
+    EXPECT_EQ(dialogs.MessageBox(QStringLiteral("again?"), QStringLiteral("Try Again?"),
+                                 MessageButtons::YesNo, MessageIcon::Stop),
+              MessageAnswer::No);
+    EXPECT_EQ(seen.title, QStringLiteral("Try Again?"));
+    EXPECT_EQ(seen.icon, QMessageBox::Critical);
+    EXPECT_EQ(seen.buttons, QMessageBox::Yes | QMessageBox::No);
+
+    pressing(QMessageBox::Yes);
+    EXPECT_EQ(dialogs.MessageBox(QStringLiteral("overwrite?"), QStringLiteral("Overwrite?"),
+                                 MessageButtons::YesNo, MessageIcon::Information),
+              MessageAnswer::Yes);
+    EXPECT_EQ(seen.icon, QMessageBox::Information);
+
+    pressing(QMessageBox::Ok);
+    dialogs.MessageBox(QStringLiteral("empty"), QStringLiteral("Error!"), MessageButtons::Ok,
+                       MessageIcon::Exclamation);
+    EXPECT_EQ(seen.icon, QMessageBox::Warning);
+}
+
+TEST(QtDialogs, InputBoxReturnsTheTextOrNothingWhenDismissed) {
+    QtDownLoadDialogs dialogs;
+    QString title;
+    QString label;
+    QString preset;
+    RespondToNextDialog([&](QWidget* widget) {
+        auto* input = qobject_cast<QInputDialog*>(widget);
+        ASSERT_NE(input, nullptr);
+        title = input->windowTitle();
+        label = input->labelText();
+        preset = input->textValue();
+        input->setTextValue(QStringLiteral("/tmp/other.bin"));
+        input->accept();
+    });
+    EXPECT_EQ(dialogs.InputBox(QStringLiteral("Please type"), QStringLiteral("New File..."),
+                               QStringLiteral("/tmp/File1.tmp")),
+              QStringLiteral("/tmp/other.bin"));
+    EXPECT_EQ(title, QStringLiteral("New File..."));
+    EXPECT_EQ(label, QStringLiteral("Please type"));
+    EXPECT_EQ(preset, QStringLiteral("/tmp/File1.tmp"));
+
+    RespondToNextDialog([](QWidget* widget) { static_cast<QDialog*>(widget)->reject(); });
+    EXPECT_EQ(dialogs.InputBox(QStringLiteral("Please type"), QStringLiteral("New File..."),
+                               QStringLiteral("/tmp/File1.tmp")),
+              QString());
 }
 
 }  // namespace
