@@ -39,6 +39,22 @@ std::string Trimmed(const std::string& text) {
     return text.substr(begin, end - begin);
 }
 
+// The validator that guards a later range request: a strong ETag, else the
+// Last-Modified date (a weak tag may not guard a range). A value with
+// control characters is not sent back at all.
+std::string RangeValidator(InetTransfer& transfer) {
+    const std::string etag = Trimmed(transfer.GetHeader("ETag"));
+    std::string validator = !etag.empty() && etag.rfind("W/", 0) != 0
+                                ? etag
+                                : Trimmed(transfer.GetHeader("Last-Modified"));
+    for (const char c : validator) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) {
+            return {};
+        }
+    }
+    return validator;
+}
+
 // Plain decimal digits that fit in 32 bits; anything else fails the probe.
 qint32 ParseContentLength(const std::string& value) {
     const std::string text = Trimmed(value);
@@ -112,7 +128,7 @@ struct DownLoadCore::Private {
     float startTime = 0;
     float bytesPerSec = 0;
     float secondsLeft = 0;
-    // ETag (a strong one) or else Last-Modified of the last probe's answer.
+    // The last probe's RangeValidator().
     std::string validator;
 
     FileSink file;
@@ -395,10 +411,7 @@ void DownLoadCore::GetFileInformation() {
         }
         d->fileExists = true;
         d->startTime = static_cast<float>(d->env->TimeOfDay()) - 1.0f;
-        const std::string etag = Trimmed(transfer.GetHeader("ETag"));
-        d->validator = !etag.empty() && etag.rfind("W/", 0) != 0
-                           ? etag
-                           : Trimmed(transfer.GetHeader("Last-Modified"));
+        d->validator = RangeValidator(transfer);
         d->fileSize = ParseContentLength(transfer.GetHeader("Content-Length"));
         Q_EMIT StatusChange(QStringLiteral("Retrieving File Information Complete!"));
     } catch (const std::exception&) {
