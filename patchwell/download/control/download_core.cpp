@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <limits>
+#include <stdexcept>
 #include <string>
 
 #include "download_environment.h"
@@ -298,7 +299,7 @@ void DownLoadCore::setSite(ControlSite* site) {
 
 QString DownLoadCore::PreserveExtension(const QString& url, const QString& saveLocation) {
     if (url.size() < 6 || saveLocation.size() < 6) {
-        throw ArithmeticError("a path too short to carry an extension");
+        throw std::runtime_error("a path too short to carry an extension");
     }
     const qsizetype urlDot = url.indexOf(QLatin1Char('.'), url.size() - 6);
     const QString extension = urlDot >= 0 ? url.mid(urlDot + 1) : url;
@@ -487,7 +488,7 @@ bool DownLoadCore::ChunkLoop(qint32 chunkSize, qint32 alreadyInFile, const QStri
             return false;
         }
         if (chunkSize <= 0) {
-            throw ArithmeticError("a chunk size of 0 or below");
+            throw std::runtime_error("a chunk size of 0 or below");
         }
         const std::string_view chunk = d->transfer().GetChunk(static_cast<std::size_t>(chunkSize));
         const std::size_t length = chunk.size();
