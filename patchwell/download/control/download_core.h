@@ -39,8 +39,9 @@ class DownLoadCore : public QObject {
     Q_PROPERTY(QString SaveLocation READ SaveLocation WRITE setSaveLocation)
 
 public:
-    // `environment` may be null: the real one (libcurl, Qt event processing,
-    // the system clock and network state, no-op dialogs) is used then.
+    // `environment` may be null: SystemDownLoadEnvironment (libcurl, Qt event
+    // processing, the system clock and network state, dialogs that answer
+    // themselves) is used then.
     explicit DownLoadCore(std::shared_ptr<DownLoadEnvironment> environment = {},
                           QObject* parent = nullptr);
     ~DownLoadCore() override;
@@ -83,6 +84,12 @@ public:
     // "CHUNK", "KeepType", "OnlineCheck", "PromptOverwrite", "ROLLBACK").
     void setSite(ControlSite* site);
 
+    // The target path that keeps the extension of `url`: the part of
+    // `saveLocation` up to a dot among its last six characters, followed by
+    // what follows a dot among the last six characters of `url` (or the whole
+    // of `url`). Throws std::runtime_error when either is shorter than six.
+    static QString PreserveExtension(const QString& url, const QString& saveLocation);
+
 public Q_SLOTS:
     void download();
     void GetFileInformation();
@@ -102,6 +109,15 @@ Q_SIGNALS:
     void ConnectionState(const QString& strState);
 
 private:
+    bool CheckConnection();
+    void ProbeCancelled();
+    void NoConnectionEnd();
+    void TransferFailed();
+    QString SettleOverwrite(const QString& target);
+    // Reads, writes and reports chunks until the body ends (true) or a cancel
+    // is acted on (false); failures are thrown.
+    bool ChunkLoop(qint32 chunkSize, qint32 alreadyInFile, const QString& statusText);
+
     struct Private;
     std::unique_ptr<Private> d;
 };

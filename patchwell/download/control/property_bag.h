@@ -6,7 +6,9 @@
 #include <QString>
 #include <QVariant>
 
+#include <initializer_list>
 #include <map>
+#include <utility>
 
 namespace patchwell::download {
 

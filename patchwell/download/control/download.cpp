@@ -1,0 +1,93 @@
+#include "download.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QResizeEvent>
+
+#include <cmath>
+
+#include "download_environment.h"
+#include "qt_dialogs.h"
+
+namespace patchwell::download {
+
+DownLoad::DownLoad(QWidget* parent) : DownLoad(nullptr, parent) {}
+
+DownLoad::DownLoad(std::shared_ptr<DownLoadEnvironment> environment, QWidget* parent)
+    : QWidget(parent),
+      core_(std::make_unique<DownLoadCore>(environment ? std::move(environment)
+                                                       : MakeWidgetEnvironment(this))) {
+    connect(core_.get(), &DownLoadCore::DLComplete, this, &DownLoad::DLComplete);
+    connect(core_.get(), &DownLoadCore::DLError, this, &DownLoad::DLError);
+    connect(core_.get(), &DownLoadCore::DLECode, this, &DownLoad::DLECode);
+    connect(core_.get(), &DownLoadCore::RecievedBytes, this, &DownLoad::RecievedBytes);
+    connect(core_.get(), &DownLoadCore::Percent, this, &DownLoad::Percent);
+    connect(core_.get(), &DownLoadCore::StatusChange, this, &DownLoad::StatusChange);
+    connect(core_.get(), &DownLoadCore::Rate, this, &DownLoad::Rate);
+    connect(core_.get(), &DownLoadCore::TimeLeft, this, &DownLoad::TimeLeft);
+    connect(core_.get(), &DownLoadCore::ConnectionState, this, &DownLoad::ConnectionState);
+    setToolTip(QStringLiteral("DownLoad"));
+    applyFixedSize();
+}
+
+DownLoad::~DownLoad() = default;
+
+QSize DownLoad::fixedPixelSize() const {
+    // 1440 twips to the inch.
+    const int width = static_cast<int>(std::lround(kSizeTwips * logicalDpiX() / 1440.0));
+    const int height = static_cast<int>(std::lround(kSizeTwips * logicalDpiY() / 1440.0));
+    return QSize(width, height);
+}
+
+void DownLoad::applyFixedSize() {
+    const QSize wanted = fixedPixelSize();
+    if (minimumSize() != wanted || maximumSize() != wanted) {
+        setFixedSize(wanted);
+    }
+    if (size() != wanted) {
+        resize(wanted);
+    }
+}
+
+void DownLoad::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (event->size() != fixedPixelSize()) {
+        applyFixedSize();
+    }
+}
+
+void DownLoad::paintEvent(QPaintEvent*) {
+    // The face: a blue tile with a white arrow pointing down into a tray,
+    // drawn on a 32 x 32 grid and scaled to the widget.
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(width() / 32.0, height() / 32.0);
+
+    painter.setPen(QPen(QColor(20, 60, 120), 1));
+    painter.setBrush(QColor(45, 110, 200));
+    painter.drawRoundedRect(QRectF(0.5, 0.5, 31, 31), 5, 5);
+
+    QPainterPath arrow;
+    arrow.moveTo(13, 5);
+    arrow.lineTo(19, 5);
+    arrow.lineTo(19, 14);
+    arrow.lineTo(24, 14);
+    arrow.lineTo(16, 22);
+    arrow.lineTo(8, 14);
+    arrow.lineTo(13, 14);
+    arrow.closeSubpath();
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(Qt::white);
+    painter.drawPath(arrow);
+
+    painter.setPen(QPen(Qt::white, 2.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setBrush(Qt::NoBrush);
+    QPainterPath tray;
+    tray.moveTo(6, 21);
+    tray.lineTo(6, 26);
+    tray.lineTo(26, 26);
+    tray.lineTo(26, 21);
+    painter.drawPath(tray);
+}
+
+}  // namespace patchwell::download

@@ -1,0 +1,105 @@
+#pragma once
+
+// Everything the download control needs from its surroundings, in one small
+// mediator: the host's event hook, the clock, the dialogs, the network state
+// and the factory of the inner transfer component. The programs use
+// SystemDownLoadEnvironment; the tests hand in fakes.
+
+#include <QString>
+#include <QtGlobal>
+
+#include <memory>
+
+#include "inet_transfer.h"
+
+namespace patchwell::download {
+
+enum class MessageButtons { Ok, YesNo };
+enum class MessageIcon { None, Information, Exclamation, Stop, Warning };
+enum class MessageAnswer { Ok, Yes, No };
+
+// The message box and the input dialog of the overwrite exchange and the
+// offline notice.
+class DownLoadDialogs {
+public:
+    virtual ~DownLoadDialogs() = default;
+    // An empty title stands for the application's title.
+    virtual MessageAnswer MessageBox(const QString& text, const QString& title,
+                                     MessageButtons buttons, MessageIcon icon) = 0;
+    // The text typed, or an empty text when the dialog is dismissed.
+    virtual QString InputBox(const QString& prompt, const QString& title,
+                             const QString& defaultText) = 0;
+};
+
+// Answers every question without asking anyone: OK, Yes, and the default
+// text. Used where no display is available.
+class AutoAnswerDialogs : public DownLoadDialogs {
+public:
+    MessageAnswer MessageBox(const QString& text, const QString& title, MessageButtons buttons,
+                             MessageIcon icon) override;
+    QString InputBox(const QString& prompt, const QString& title,
+                     const QString& defaultText) override;
+};
+
+// Whether the machine is online and through which kinds of connection.
+struct ConnectionStatus {
+    static constexpr quint32 kModem = 1;  // point-to-point or mobile broadband
+    static constexpr quint32 kLan = 2;    // Ethernet or wireless
+    static constexpr quint32 kProxy = 4;  // a proxy is configured
+    bool online = false;
+    quint32 flags = 0;
+};
+
+class NetworkState {
+public:
+    virtual ~NetworkState() = default;
+    virtual ConnectionStatus Query() const = 0;
+};
+
+// The machine's own state: interfaces, routes and proxy variables.
+std::unique_ptr<NetworkState> MakeLinuxNetworkState();
+
+class DownLoadEnvironment {
+public:
+    virtual ~DownLoadEnvironment() = default;
+
+    // Lets the host process its pending events once.
+    virtual void ProcessEvents() = 0;
+    // Waits about `milliseconds` without using the processor.
+    virtual void Sleep(int milliseconds) = 0;
+    // Seconds since local midnight, with fractions.
+    virtual double TimeOfDay() = 0;
+    virtual DownLoadDialogs& Dialogs() = 0;
+    virtual ConnectionStatus QueryConnection() = 0;
+    // A new inner transfer component whose waits call ProcessEvents().
+    virtual std::unique_ptr<InetTransfer> CreateTransfer() = 0;
+};
+
+// The real environment: Qt's event processing, the system clock, the Linux
+// network state and libcurl transfers.
+class SystemDownLoadEnvironment : public DownLoadEnvironment {
+public:
+    // Null dialogs mean AutoAnswerDialogs; a null network state means the
+    // machine's own. The event hook of `transferOptions` is replaced by
+    // ProcessEvents().
+    explicit SystemDownLoadEnvironment(std::unique_ptr<DownLoadDialogs> dialogs = {},
+                                       std::unique_ptr<NetworkState> network = {},
+                                       CurlTransferOptions transferOptions = {});
+    ~SystemDownLoadEnvironment() override;
+
+    void ProcessEvents() override;
+    void Sleep(int milliseconds) override;
+    double TimeOfDay() override;
+    DownLoadDialogs& Dialogs() override;
+    ConnectionStatus QueryConnection() override;
+    std::unique_ptr<InetTransfer> CreateTransfer() override;
+
+    const CurlTransferOptions& transferOptions() const { return transferOptions_; }
+
+private:
+    std::unique_ptr<DownLoadDialogs> dialogs_;
+    std::unique_ptr<NetworkState> network_;
+    CurlTransferOptions transferOptions_;
+};
+
+}  // namespace patchwell::download
