@@ -56,7 +56,7 @@ public:
 struct CurlTransferOptions {
     std::function<void()> processEvents;
     long connectTimeoutSeconds = 30;
-    long stallTimeoutSeconds = 45;   // no byte for this long while we wait: failure
+    long stallTimeoutSeconds = 45;  // no byte for this long while we wait: failure
     long maxRedirects = 10;
     int pollIntervalMs = 20;
 };

@@ -1,0 +1,118 @@
+#pragma once
+
+// The libcurl implementation of InetTransfer. Hosts create it through
+// MakeCurlTransfer(); the class is visible so that tests can look at its
+// buffer use.
+//
+// How it works: one easy handle in one multi handle, driven only from the
+// calling thread inside the members' calls (no thread of its own). Body bytes
+// land in a ring buffer (1 MiB, larger only when a single chunk asks for
+// more); when the ring cannot take a delivery whole, the transfer is paused
+// (CURL_WRITEFUNC_PAUSE) and resumed once GetChunk has made room, so memory
+// stays bounded whatever the file size. Every wait sleeps on the sockets
+// (curl_multi_poll) for at most the poll interval per pass.
+
+#include <curl/curl.h>
+
+#include <chrono>
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "inet_transfer.h"
+
+namespace patchwell::download {
+
+struct CurlEasyDeleter {
+    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+};
+struct CurlMultiDeleter {
+    void operator()(CURLM* handle) const { curl_multi_cleanup(handle); }
+};
+struct CurlSlistDeleter {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+
+class CurlTransfer final : public InetTransfer {
+public:
+    static constexpr std::size_t kRingBytes = 1024 * 1024;
+    static constexpr long kCurlBufferBytes = 512 * 1024;
+
+    explicit CurlTransfer(CurlTransferOptions options);
+    ~CurlTransfer() override;
+    CurlTransfer(const CurlTransfer&) = delete;
+    CurlTransfer& operator=(const CurlTransfer&) = delete;
+
+    void SetURL(const std::string& url) override;
+    std::string URL() const override;
+    void Execute(const std::string& operation, const std::string& requestHeaders = {}) override;
+    bool StillExecuting() override;
+    std::string GetHeader(const std::string& name = {}) override;
+    std::string_view GetChunk(std::size_t size) override;
+    void Cancel() override;
+
+    // Body bytes held in the ring now, the most it ever held for the current
+    // request, and the ring's size.
+    std::size_t BufferedBytes() const { return size_; }
+    std::size_t PeakBufferedBytes() const { return peak_; }
+    std::size_t RingCapacity() const { return ring_.size(); }
+
+private:
+    using Clock = std::chrono::steady_clock;
+
+    static std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* self);
+    static std::size_t onBody(char* data, std::size_t size, std::size_t count, void* self);
+    std::size_t takeHeaderLine(std::string_view line);
+    std::size_t takeBody(const char* data, std::size_t n);
+
+    void configure(const std::string& operation);
+    void pump();
+    void waitPass();
+    void fail(const std::string& text);
+    bool stalled(Clock::time_point now) const;
+    void callStarted(Clock::time_point now);
+    void callHook(Clock::time_point now);
+    void resumeIfRoom();
+    void push(const char* data, std::size_t n);
+    void grow(std::size_t capacity);
+    std::string_view take(std::size_t n);
+    void resetRequest();
+    void waitForHeaders();
+
+    CurlTransferOptions options_;
+    std::unique_ptr<CURLM, CurlMultiDeleter> multi_;
+    std::unique_ptr<CURL, CurlEasyDeleter> easy_;
+    std::unique_ptr<curl_slist, CurlSlistDeleter> requestHeaders_;
+    char errorBuffer_[CURL_ERROR_SIZE] = {};
+    std::string url_;
+
+    // Request state.
+    bool open_ = false;      // a request was started and not cancelled
+    bool attached_ = false;  // the easy handle is in the multi handle
+    bool done_ = false;      // the request ended (see failed_)
+    bool failed_ = false;
+    std::string errorText_;
+    bool headersDone_ = false;
+    std::string block_;         // header block being received
+    std::string finalHeaders_;  // header block of the final answer
+    unsigned generation_ = 0;   // changes with every Execute and Cancel
+
+    // Body ring.
+    std::vector<char> ring_;
+    std::size_t head_ = 0;
+    std::size_t size_ = 0;
+    std::size_t peak_ = 0;
+    std::size_t wanted_ = 0;  // size asked by the GetChunk under way
+    std::vector<char> scratch_;
+    bool paused_ = false;
+    std::size_t pendingDelivery_ = 0;
+
+    // Clocks: stall detection counts waiting time only.
+    Clock::time_point idleSince_{};
+    Clock::time_point lastReturn_{};
+    Clock::time_point lastHook_{};
+};
+
+}  // namespace patchwell::download

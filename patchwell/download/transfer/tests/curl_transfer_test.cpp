@@ -1,0 +1,375 @@
+#include "curl_transfer.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <ctime>
+#include <thread>
+
+#include "test_http_server.h"
+
+using namespace std::chrono_literals;
+using patchwell::download::CurlTransfer;
+using patchwell::download::CurlTransferOptions;
+using patchwell::download::TransferError;
+using pwtest::ScriptedResponse;
+using pwtest::ServedFile;
+using pwtest::TestHttpServer;
+
+namespace {
+
+struct CurlTransferTest : ::testing::Test {
+    TestHttpServer server;
+    int hookCalls = 0;
+
+    std::unique_ptr<CurlTransfer> make(long stallSeconds = 10) {
+        CurlTransferOptions options;
+        options.processEvents = [this] { ++hookCalls; };
+        options.stallTimeoutSeconds = stallSeconds;
+        options.connectTimeoutSeconds = 5;
+        options.maxRedirects = 5;
+        return std::make_unique<CurlTransfer>(options);
+    }
+
+    // Starts a GET and waits as the download control does.
+    static void start(CurlTransfer& t, const std::string& url, const std::string& headers = {}) {
+        t.SetURL(url);
+        t.Execute("GET", headers);
+        while (t.StillExecuting()) {
+        }
+    }
+
+    // Reads the body to its end in chunks of `size`, recording chunk lengths.
+    static std::string readAll(CurlTransfer& t, std::size_t size,
+                               std::vector<std::size_t>* lengths = nullptr) {
+        std::string out;
+        for (;;) {
+            const auto chunk = t.GetChunk(size);
+            if (lengths != nullptr) {
+                lengths->push_back(chunk.size());
+            }
+            out.append(chunk);
+            if (chunk.empty()) {
+                return out;
+            }
+        }
+    }
+
+    ServedFile pattern(std::size_t size) {
+        ServedFile f;
+        f.data = std::make_shared<const std::string>(pwtest::patternBytes(0, size));
+        f.etag = "\"e1\"";
+        return f;
+    }
+};
+
+double processCpuSeconds() {
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
+}
+
+}  // namespace
+
+TEST_F(CurlTransferTest, HeaderTextIsTheFinalAnswerVerbatim) {
+    ScriptedResponse r;
+    r.headers = {"Content-Length: 5000", "X-Note:  spaced value "};
+    r.body = std::string(5000, 'a');
+    server.setResponse("/one", r);
+    ScriptedResponse old;
+    old.statusLine = "HTTP/1.0 404 Not Found";
+    old.headers = {"Content-Type: text/plain"};
+    old.body = "missing";
+    server.setResponse("/old", old);
+
+    auto t = make();
+    start(*t, server.url("/one"));
+    const std::string text = t->GetHeader();
+    EXPECT_EQ(text,
+              "HTTP/1.1 200 OK\r\nContent-Length: 5000\r\nX-Note:  spaced value \r\n"
+              "Connection: close\r\n\r\n");
+    // Version at characters 6-8 and status at 10-12, counting from 1.
+    EXPECT_EQ(text.substr(5, 3), "1.1");
+    EXPECT_EQ(text.substr(9, 3), "200");
+    EXPECT_EQ(t->GetHeader("content-length"), "5000");
+    EXPECT_EQ(t->GetHeader("X-Note"), "spaced value");
+    EXPECT_EQ(t->GetHeader("X-Absent"), "");
+
+    start(*t, server.url("/old"));
+    EXPECT_EQ(t->GetHeader().substr(0, 24), "HTTP/1.0 404 Not Found\r\n");
+    EXPECT_EQ(t->GetHeader("Content-Length"), "7");
+    EXPECT_EQ(readAll(*t, 1024), "missing");
+
+    const auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0].requestLine, "GET /one HTTP/1.1");
+    EXPECT_FALSE(requests[0].header("Range").has_value());
+}
+
+TEST_F(CurlTransferTest, ChunksAreFullUntilTheEndOfTheBody) {
+    const auto file = pattern(2500);
+    server.setFile("/f", file);
+    auto t = make();
+    start(*t, server.url("/f"));
+    std::vector<std::size_t> lengths;
+    EXPECT_EQ(readAll(*t, 1024, &lengths), *file.data);
+    EXPECT_EQ(lengths, (std::vector<std::size_t>{1024, 1024, 452, 0}));
+    // After the end, further reads stay empty.
+    EXPECT_TRUE(t->GetChunk(1024).empty());
+
+    server.setFile("/g", pattern(1025));
+    start(*t, server.url("/g"));
+    EXPECT_EQ(t->GetChunk(1024).size(), 1024u);
+    EXPECT_EQ(t->GetChunk(1024).size(), 1u);
+
+    // Without a length the body ends when the server closes: a normal end.
+    ScriptedResponse open;
+    open.statusLine = "HTTP/1.0 200 OK";
+    open.autoContentLength = false;
+    open.body = pwtest::patternBytes(0, 3000);
+    server.setResponse("/open", open);
+    start(*t, server.url("/open"));
+    EXPECT_EQ(t->GetHeader("Content-Length"), "");
+    EXPECT_EQ(readAll(*t, 1000), open.body);
+}
+
+TEST_F(CurlTransferTest, RequestHeadersAreSentAsGiven) {
+    const auto file = pattern(3000);
+    server.setFile("/f", file);
+    auto t = make();
+    start(*t, server.url("/f"), "Range: bytes=1000-\r\nIf-Range: \"e1\"\r\n");
+    const auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].header("Range").value_or(""), "bytes=1000-");
+    EXPECT_EQ(requests[0].header("If-Range").value_or(""), "\"e1\"");
+    EXPECT_NE(requests[0].rawHead.find("\r\nRange: bytes=1000-\r\n"), std::string::npos);
+    EXPECT_EQ(t->GetHeader().substr(9, 3), "206");
+    EXPECT_EQ(readAll(*t, 1024), file.data->substr(1000));
+}
+
+TEST_F(CurlTransferTest, RedirectsAreFollowedAndOnlyTheFinalAnswerCounts) {
+    const auto file = pattern(4000);
+    server.setFile("/final.bin", file);
+    server.setRedirect("/a", "HTTP/1.1 302 Found", "/b");
+    server.setRedirect("/b", "HTTP/1.1 301 Moved Permanently", server.url("/final.bin"));
+    auto t = make();
+    start(*t, server.url("/a"));
+    const std::string text = t->GetHeader();
+    EXPECT_EQ(text.substr(0, 17), "HTTP/1.1 200 OK\r\n");
+    EXPECT_EQ(t->GetHeader("Location"), "");
+    EXPECT_EQ(t->GetHeader("Content-Length"), "4000");
+    const std::string body = readAll(*t, 1024);
+    EXPECT_EQ(body, *file.data);
+    EXPECT_EQ(body.find("REDIRECT-BODY"), std::string::npos);
+    EXPECT_EQ(server.requestCount(), 3u);
+
+    // A loop ends as a failure once the redirect limit is reached.
+    server.setRedirect("/loop", "HTTP/1.1 302 Found", "/loop");
+    start(*t, server.url("/loop"));
+    EXPECT_THROW(t->GetHeader(), TransferError);
+    EXPECT_LE(server.requestCount(), 3u + 6u);
+
+    // A redirect to another scheme is refused.
+    server.setRedirect("/away", "HTTP/1.1 302 Found", "ftp://127.0.0.1/file");
+    start(*t, server.url("/away"));
+    EXPECT_THROW(t->GetHeader(), TransferError);
+}
+
+TEST_F(CurlTransferTest, OnlyHttpAndHttpsAreAccepted) {
+    auto t = make();
+    for (const char* url :
+         {"ftp://127.0.0.1/x", "file:///etc/hostname", "127.0.0.1/x", "gopher://127.0.0.1/", ""}) {
+        t->SetURL(url);
+        EXPECT_THROW(t->Execute("GET"), TransferError) << url;
+        EXPECT_FALSE(t->StillExecuting());
+        EXPECT_THROW(t->GetHeader(), TransferError);
+    }
+    EXPECT_EQ(server.requestCount(), 0u);
+    t->SetURL(server.url("/x"));
+    EXPECT_THROW(t->Execute("POST"), TransferError);
+    EXPECT_EQ(t->URL(), server.url("/x"));
+}
+
+TEST_F(CurlTransferTest, FailuresEndTheRequestAndAreReportedAsTransferErrors) {
+    auto t = make();
+    // Nothing listens on this port any more.
+    std::string deadUrl;
+    {
+        TestHttpServer gone;
+        deadUrl = gone.url("/x");
+    }
+    start(*t, deadUrl);
+    EXPECT_THROW(t->GetHeader(), TransferError);
+    EXPECT_THROW(t->GetChunk(10), TransferError);
+
+    // A body cut short of its Content-Length is a failure, not an end; the
+    // whole chunks received before the cut are still handed out.
+    auto cut = pattern(10000);
+    cut.delivery.closeAfterBodyBytes = 2100;
+    server.setFile("/cut", cut);
+    start(*t, server.url("/cut"));
+    EXPECT_EQ(t->GetChunk(1024), cut.data->substr(0, 1024));
+    EXPECT_EQ(t->GetChunk(1024), cut.data->substr(1024, 1024));
+    EXPECT_THROW(t->GetChunk(1024), TransferError);
+
+    // Cancel is harmless without a request and ends an open one.
+    t->Cancel();
+    t->Cancel();
+    EXPECT_FALSE(t->StillExecuting());
+    EXPECT_THROW(t->GetChunk(10), TransferError);
+}
+
+TEST_F(CurlTransferTest, StallBeforeHeadersEndsTheWaitAndTheHookRuns) {
+    ScriptedResponse silent;
+    silent.delivery.stallBeforeHeaders = true;
+    server.setResponse("/silent", silent);
+    auto t = make(1);
+    t->SetURL(server.url("/silent"));
+    t->Execute("GET");
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_THROW(t->GetHeader(), TransferError);
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(waited, 900ms);
+    EXPECT_LT(waited, 5s);
+    EXPECT_GT(hookCalls, 10);  // the host ran throughout the wait
+
+    // The same through StillExecuting polling, as the control waits.
+    t->Execute("GET");
+    while (t->StillExecuting()) {
+    }
+    EXPECT_THROW(t->GetHeader(), TransferError);
+}
+
+TEST_F(CurlTransferTest, StallMidBodyFailsTheRead) {
+    auto file = pattern(10000);
+    file.delivery.stallAfterBodyBytes = 3000;
+    server.setFile("/f", file);
+    auto t = make(1);
+    start(*t, server.url("/f"));
+    EXPECT_EQ(t->GetChunk(1024).size(), 1024u);
+    EXPECT_EQ(t->GetChunk(1024).size(), 1024u);
+    const int before = hookCalls;
+    EXPECT_THROW(t->GetChunk(1024), TransferError);
+    EXPECT_GT(hookCalls, before + 10);
+}
+
+TEST_F(CurlTransferTest, TimeTheHostSpendsAwayDoesNotCountAsStall) {
+    ScriptedResponse late;
+    late.delivery.headerDelay = 2000ms;  // 0.5 s after the host is back
+    late.body = "late but fine";
+    server.setResponse("/late", late);
+    auto t = make(1);
+    t->SetURL(server.url("/late"));
+    t->Execute("GET");
+    while (server.requestCount() == 0 && t->StillExecuting()) {
+    }
+    // The host is busy elsewhere (a paused download) and reads nothing.
+    std::this_thread::sleep_for(1500ms);
+    while (t->StillExecuting()) {
+    }
+    EXPECT_EQ(readAll(*t, 100), "late but fine");
+}
+
+TEST_F(CurlTransferTest, SlowReadingKeepsTheBufferBounded) {
+    const std::size_t total = 48u << 20;
+    const auto file = pattern(total);
+    server.setFile("/big", file);
+    auto t = make();
+    start(*t, server.url("/big"));
+    // Let the server fill the socket buffers while nothing is read.
+    std::uint64_t sent = 0;
+    for (int i = 0; i < 100 && server.bodyBytesSent() != sent; ++i) {
+        sent = server.bodyBytesSent();
+        std::this_thread::sleep_for(50ms);
+    }
+    std::size_t offset = 0;
+    bool intact = true;
+    while (offset < (6u << 20)) {
+        const auto chunk = t->GetChunk(1024);
+        ASSERT_EQ(chunk.size(), 1024u);
+        intact = intact && chunk == std::string_view(*file.data).substr(offset, 1024);
+        offset += chunk.size();
+        EXPECT_LE(t->BufferedBytes(), CurlTransfer::kRingBytes);
+    }
+    EXPECT_TRUE(intact);
+    // The ring filled (so the transfer had to be held back) but never grew.
+    EXPECT_GT(t->PeakBufferedBytes(), CurlTransfer::kRingBytes / 2);
+    EXPECT_LE(t->PeakBufferedBytes(), CurlTransfer::kRingBytes);
+    EXPECT_EQ(t->RingCapacity(), CurlTransfer::kRingBytes);
+    // The server could not push the whole file: the socket filled up.
+    EXPECT_LT(server.bodyBytesSent(), total / 2);
+
+    // One chunk larger than the ring still comes whole and in order.
+    const auto big = t->GetChunk(3u << 20);
+    ASSERT_EQ(big.size(), 3u << 20);
+    EXPECT_TRUE(big == std::string_view(*file.data).substr(offset, 3u << 20));
+    offset += big.size();
+    std::string rest = readAll(*t, 65536);
+    EXPECT_EQ(rest.size(), total - offset);
+    EXPECT_TRUE(rest == std::string_view(*file.data).substr(offset));
+}
+
+TEST_F(CurlTransferTest, HookRunsWhileDataFlowsButNotPerChunk) {
+    const auto file = pattern(16u << 20);
+    auto rated = file;
+    rated.delivery.bytesPerSecond = 40u << 20;  // about 0.4 s for the whole body
+    server.setFile("/f", rated);
+    auto t = make();
+    start(*t, server.url("/f"));
+    hookCalls = 0;
+    const auto begin = std::chrono::steady_clock::now();
+    std::size_t chunks = 0;
+    while (!t->GetChunk(1024).empty()) {
+        ++chunks;
+    }
+    const auto elapsed = std::chrono::steady_clock::now() - begin;
+    EXPECT_EQ(chunks, 16u * 1024u);
+    // At least one call per 50 ms of reading, far fewer than one per chunk.
+    EXPECT_GE(hookCalls, static_cast<int>(elapsed / 50ms) / 2);
+    EXPECT_LT(hookCalls, static_cast<int>(chunks / 20));
+}
+
+TEST_F(CurlTransferTest, StalledWaitsCostAlmostNoCpu) {
+    ScriptedResponse silent;
+    silent.delivery.stallBeforeHeaders = true;
+    server.setResponse("/silent", silent);
+    auto file = pattern(5000);
+    file.delivery.stallAfterBodyBytes = 100;
+    server.setFile("/f", file);
+
+    auto t = make(2);
+    t->SetURL(server.url("/silent"));
+    t->Execute("GET");
+    double cpu = processCpuSeconds();
+    auto wall = std::chrono::steady_clock::now();
+    const auto until = wall + 1500ms;
+    while (t->StillExecuting() && std::chrono::steady_clock::now() < until) {
+    }
+    double cpuUsed = processCpuSeconds() - cpu;
+    double wallUsed =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - wall).count();
+    EXPECT_GE(wallUsed, 1.4);
+    EXPECT_LT(cpuUsed / wallUsed, 0.02) << cpuUsed << " s of CPU in " << wallUsed << " s";
+
+    start(*t, server.url("/f"));
+    cpu = processCpuSeconds();
+    wall = std::chrono::steady_clock::now();
+    EXPECT_THROW(t->GetChunk(1024), TransferError);
+    cpuUsed = processCpuSeconds() - cpu;
+    wallUsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - wall).count();
+    EXPECT_GE(wallUsed, 1.9);
+    EXPECT_LT(cpuUsed / wallUsed, 0.02) << cpuUsed << " s of CPU in " << wallUsed << " s";
+}
+
+TEST_F(CurlTransferTest, ANewRequestReplacesTheOpenOne) {
+    auto first = pattern(200000);
+    server.setFile("/first", first);
+    const auto second = pattern(3000);
+    server.setFile("/second", second);
+    auto t = make();
+    start(*t, server.url("/first"));
+    EXPECT_EQ(t->GetChunk(10), first.data->substr(0, 10));
+    start(*t, server.url("/second"));
+    EXPECT_EQ(t->GetHeader("Content-Length"), "3000");
+    EXPECT_EQ(readAll(*t, 1024), *second.data);
+}
