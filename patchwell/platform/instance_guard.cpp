@@ -12,7 +12,7 @@ LockFileInstanceGuard::LockFileInstanceGuard(QString executablePath, QString loc
     const QFileInfo info(executablePath);
     const QString canonical =
         info.canonicalFilePath().isEmpty() ? info.absoluteFilePath() : info.canonicalFilePath();
-    if (lockFolder.isEmpty()) {
+    if (lockFolder.isEmpty() && !qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
         lockFolder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     }
     if (lockFolder.isEmpty()) {

@@ -1,6 +1,9 @@
 #include "qt_message_boxes.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QMessageBox>
+#include <QShortcut>
 
 namespace patchwell::platform {
 
@@ -24,6 +27,13 @@ void QtMessageBoxes::Show(const QString& text, MessageIcon icon, const QString& 
     // The windows that raise messages may be hidden or topmost; keep the box
     // above them so the user always sees it.
     box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    // Ctrl+C copies the message, so that it can be pasted into a report.
+    auto* copy = new QShortcut(QKeySequence::Copy, &box);
+    QObject::connect(copy, &QShortcut::activated, &box, [text] {
+        if (QClipboard* clipboard = QGuiApplication::clipboard()) {
+            clipboard->setText(text);
+        }
+    });
     box.exec();
 }
 
