@@ -190,3 +190,22 @@ e2e_title() { xdotool getwindowname "$1" 2>/dev/null; }
 e2e_screenshot() {
     import -window root "$1" 2>/dev/null
 }
+
+e2e_window_mapped() { xwininfo -id "$1" 2>/dev/null | grep -q 'IsViewable'; }
+
+# title_at_least WINDOW PERCENT: the download window's title shows at least PERCENT.
+title_at_least() {
+    local p
+    p=$(e2e_title "$1" | sed -n 's/^Downloading Update - \(-\?[0-9]*\)% downloaded$/\1/p')
+    [ -n "$p" ] && [ "$p" -ge "$2" ]
+}
+
+# The title stays the same for a second (a paused download).
+e2e_title_stable() {
+    local first
+    first=$(e2e_title "$1")
+    for _ in 1 2 3 4 5 6 7 8 9 10; do
+        sleep 0.1
+        [ "$(e2e_title "$1")" = "$first" ] || return 1
+    done
+}

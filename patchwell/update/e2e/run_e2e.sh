@@ -54,6 +54,7 @@ expect_message() {  # expect_message TEXT: the open message box shows TEXT; OK c
     e2e_press_return "$win"
     wait_for 10 e2e_window_gone "$win" || e2e_fail "message box stayed open"
 }
+e2e_no_window() { ! e2e_has_window "$1"; }
 e2e_window_gone() { ! xdotool getwindowname "$1" >/dev/null 2>&1 || ! e2e_windows '^Patchwell$' | grep -qx "$1"; }
 
 served_runs_version() {
@@ -83,6 +84,11 @@ case_update() {
     win=$(e2e_wait_window '^Downloading Update$')
     xprop -id "$win" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE && e2e_fail "download window is topmost"
     e2e_has_window '^Patchwell$' && e2e_fail "check window is visible"
+    # The keyboard close does nothing to the download window.
+    e2e_activate "$win"
+    xdotool key --clearmodifiers alt+F4
+    wait_for 2 e2e_no_window '^Downloading Update$' && e2e_fail "the window closed"
+    e2e_running "$E2E_PW_PID" || e2e_fail "patchwell ended on close"
     e2e_click "$win" "$START_X" "$BUTTONS_Y" "$UPDL_WIDTH"
     local extract
     extract=$(e2e_wait_window '^Installing Latest version$')

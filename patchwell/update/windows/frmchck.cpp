@@ -1,6 +1,7 @@
 #include "frmchck.h"
 
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
@@ -24,17 +25,26 @@ Frmchck::Frmchck(Forms& forms)
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setWordWrap(true);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Label1->setGeometry(TwipsRect(120, 90, 4530, 1215));
+    // The explanation is long for its place: take the largest type that
+    // lets all of it fit, whatever fonts the desktop has.
     QFont small = Label1->font();
-    small.setPixelSize(Twips(165));
+    for (int pixels = Twips(180); pixels >= Twips(105); --pixels) {
+        small.setPixelSize(pixels);
+        const QRect needed = QFontMetrics(small).boundingRect(QRect(0, 0, Label1->width(), 10000),
+                                                              Qt::TextWordWrap, Label1->text());
+        if (needed.height() <= Label1->height()) {
+            break;
+        }
+    }
     Label1->setFont(small);
-    Label1->setGeometry(TwipsRect(120, 90, 4500, 1200));
 
     Command1 = new QPushButton(QStringLiteral("OK"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
     Command1->setGeometry(TwipsRect(4740, 120, 945, 345));
     Command1->setDefault(true);
 
-    AddLine(this, "Line1", 1335);
+    AddLine(this, "Line1", 1350);
 
     Label3 = AddLabel(this, "Label3", texts::ProductNotice(), 120, 1440);
     Label3->setFont(small);
