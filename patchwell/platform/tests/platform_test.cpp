@@ -1,6 +1,9 @@
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -9,6 +12,7 @@
 
 #include "instance_guard.h"
 #include "process_launcher.h"
+#include "program_lifetime.h"
 #include "wait_for.h"
 
 namespace {
@@ -102,6 +106,21 @@ TEST(LockFileInstanceGuard, TakesOverTheLockOfAnInstanceThatDied) {
     LockFileInstanceGuard next(exe, locks.path());
     ASSERT_TRUE(QFile::exists(next.LockPath()));
     EXPECT_TRUE(next.TryClaim());
+}
+
+TEST(RealProgramLifetime, WaitRunsItsTimeAndLetsTimersRun) {
+    int argc = 1;
+    char name[] = "platform_test";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    bool fired = false;
+    QTimer::singleShot(30, &app, [&] { fired = true; });
+    QElapsedTimer clock;
+    clock.start();
+    patchwell::platform::RealProgramLifetime().Wait(200);
+    EXPECT_GE(clock.elapsed(), 200);
+    EXPECT_LT(clock.elapsed(), 2000);
+    EXPECT_TRUE(fired);
 }
 
 }  // namespace
