@@ -76,15 +76,30 @@ e2e_init() {
     trap 'exit 130' INT TERM
 }
 
-# Starts Xvfb on a display of its own choosing and openbox on it.
+# Starts Xvfb on a display of its own choosing and openbox on it. Tests run
+# side by side (and next to other suites), so a server that is not reachable
+# at once is replaced by a new one on another display.
 e2e_start_x() {
-    local fd_file="$E2E_TMP/display"
-    exec {dfd}>"$fd_file"
-    Xvfb -displayfd "$dfd" -screen 0 1280x800x24 -nolisten tcp -ac >"$E2E_TMP/xvfb.log" 2>&1 &
-    E2E_PIDS+=($!)
-    exec {dfd}>&-
-    wait_for 20 test -s "$fd_file" || e2e_fail "Xvfb did not start"
-    export DISPLAY=":$(head -n 1 "$fd_file" | tr -d '[:space:]')"
+    local attempt fd_file xvfb_pid
+    for attempt in 1 2 3 4; do
+        fd_file="$E2E_TMP/display.$attempt"
+        exec {dfd}>"$fd_file"
+        Xvfb -displayfd "$dfd" -screen 0 1280x800x24 -nolisten tcp -ac \
+            >"$E2E_TMP/xvfb.$attempt.log" 2>&1 &
+        xvfb_pid=$!
+        E2E_PIDS+=("$xvfb_pid")
+        exec {dfd}>&-
+        if wait_for 20 test -s "$fd_file"; then
+            export DISPLAY=":$(head -n 1 "$fd_file" | tr -d '[:space:]')"
+            if wait_for 5 e2e_display_answers && e2e_running "$xvfb_pid"; then
+                break
+            fi
+        fi
+        e2e_log "X server attempt $attempt on ${DISPLAY:-?} failed; trying another"
+        kill -TERM "$xvfb_pid" 2>/dev/null
+        unset DISPLAY
+    done
+    [ -n "${DISPLAY:-}" ] || e2e_fail "Xvfb did not start"
     unset WAYLAND_DISPLAY
     export QT_QPA_PLATFORM=xcb
     openbox --sm-disable >"$E2E_TMP/openbox.log" 2>&1 &
@@ -92,6 +107,8 @@ e2e_start_x() {
     wait_for 20 e2e_wm_running || e2e_fail "openbox did not start"
     e2e_log "display $DISPLAY ready"
 }
+
+e2e_display_answers() { xprop -root _NET_SUPPORTED >/dev/null 2>&1 || xdpyinfo >/dev/null 2>&1; }
 
 e2e_wm_running() {
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
