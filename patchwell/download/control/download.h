@@ -19,6 +19,7 @@ class DownLoadEnvironment;
 
 class DownLoad : public QWidget {
     Q_OBJECT
+    Q_CLASSINFO("ClassIdentifier", "Patchwell.DownLoad")
     Q_PROPERTY(bool InDL READ InDL)
     Q_PROPERTY(bool AResume READ AResume)
     Q_PROPERTY(bool CPause READ CPause)

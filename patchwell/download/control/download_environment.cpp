@@ -2,7 +2,8 @@
 
 #include <QCoreApplication>
 #include <QThread>
-#include <QTime>
+
+#include <ctime>
 
 namespace patchwell::download {
 
@@ -37,7 +38,20 @@ void SystemDownLoadEnvironment::Sleep(int milliseconds) {
 }
 
 double SystemDownLoadEnvironment::TimeOfDay() {
-    return QTime::currentTime().msecsSinceStartOfDay() / 1000.0;
+    // The transfer reads the clock after every chunk. Asking the C library
+    // for local time each time costs a look at the time zone file, so the
+    // offset from UTC is looked up once a minute, on the minute.
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    if (now.tv_sec >= offsetValidUntil_) {
+        tm local{};
+        localtime_r(&now.tv_sec, &local);
+        utcOffset_ = local.tm_gmtoff;
+        offsetValidUntil_ = now.tv_sec - now.tv_sec % 60 + 60;
+    }
+    const long long seconds = (static_cast<long long>(now.tv_sec) + utcOffset_) % 86400;
+    return static_cast<double>(seconds < 0 ? seconds + 86400 : seconds) +
+           static_cast<double>(now.tv_nsec) / 1e9;
 }
 
 DownLoadDialogs& SystemDownLoadEnvironment::Dialogs() {
@@ -49,11 +63,7 @@ ConnectionStatus SystemDownLoadEnvironment::QueryConnection() {
 }
 
 std::unique_ptr<InetTransfer> SystemDownLoadEnvironment::CreateTransfer() {
-#ifdef PW_HAVE_CURL_TRANSFER
     return MakeCurlTransfer(transferOptions_);
-#else
-    throw TransferError("the transfer component is not part of this build");
-#endif
 }
 
 }  // namespace patchwell::download

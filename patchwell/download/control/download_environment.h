@@ -100,6 +100,8 @@ private:
     std::unique_ptr<DownLoadDialogs> dialogs_;
     std::unique_ptr<NetworkState> network_;
     CurlTransferOptions transferOptions_;
+    long utcOffset_ = 0;
+    long long offsetValidUntil_ = 0;
 };
 
 }  // namespace patchwell::download

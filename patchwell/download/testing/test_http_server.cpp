@@ -356,12 +356,16 @@ void TestHttpServer::serveConnection(int fd) {
             }
             rest.remove_prefix(lineEnd + 2);
         }
+        // The stall generation is taken with the request, so that a release
+        // after the request was seen always ends this answer's stall.
+        std::uint64_t generation = 0;
         {
             std::lock_guard<std::mutex> lock(mutex_);
             requests_.push_back(request);
+            generation = stallGeneration_;
         }
         changed_.notify_all();
-        deliver(fd, answerFor(request));
+        deliver(fd, answerFor(request), generation);
     }
     {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -472,11 +476,9 @@ TestHttpServer::Answer TestHttpServer::answerFor(const RecordedRequest& request)
     return answer;
 }
 
-void TestHttpServer::deliver(int fd, const Answer& answer) {
-    std::uint64_t generation = 0;
+void TestHttpServer::deliver(int fd, const Answer& answer, std::uint64_t generation) {
     {
         std::unique_lock<std::mutex> lock(mutex_);
-        generation = stallGeneration_;
         const Delivery& d = answer.delivery;
         if (d.headerDelay.count() > 0 &&
             changed_.wait_for(lock, d.headerDelay, [&] { return stopping_; })) {

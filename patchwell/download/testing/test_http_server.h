@@ -152,7 +152,7 @@ private:
     void acceptLoop();
     void serveConnection(int fd);
     Answer answerFor(const RecordedRequest& request);
-    void deliver(int fd, const Answer& answer);
+    void deliver(int fd, const Answer& answer, std::uint64_t generation);
     bool waitStall(std::uint64_t generation);
     bool sendAll(int fd, const char* data, std::size_t size);
 

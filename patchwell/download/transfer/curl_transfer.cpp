@@ -157,6 +157,10 @@ void CurlTransfer::configure(const std::string& operation) {
     curl_easy_setopt(h, CURLOPT_BUFFERSIZE, kCurlBufferBytes);
     curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
+    if (!options_.caFile.empty()) {
+        curl_easy_setopt(h, CURLOPT_CAINFO, options_.caFile.c_str());
+        curl_easy_setopt(h, CURLOPT_CAPATH, nullptr);
+    }
     curl_easy_setopt(h, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
     curl_easy_setopt(h, CURLOPT_USERAGENT, "patchwell");
     curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &CurlTransfer::onHeader);

@@ -59,6 +59,9 @@ struct CurlTransferOptions {
     long stallTimeoutSeconds = 45;  // no byte for this long while we wait: failure
     long maxRedirects = 10;
     int pollIntervalMs = 20;
+    // Certificate authorities to trust instead of the system's store (a PEM
+    // file); empty: the system's store. Meant for tests.
+    std::string caFile;
 };
 
 std::unique_ptr<InetTransfer> MakeCurlTransfer(CurlTransferOptions options);

@@ -1,0 +1,132 @@
+#!/usr/bin/env bash
+# Throughput and memory of patchwell-fetch against curl on loopback.
+#
+# Serves a 1 GiB and a 64 MiB file of random bytes from a private nginx
+# instance on 127.0.0.1 and downloads each into tmpfs with `curl -o` and with
+# `patchwell-fetch --quiet` at chunk sizes 1024 and 65536. The three runs of
+# a round go in a rotating order, and the result is the median over the
+# rounds of each run's time divided by curl's time in the same round: single
+# timings on a shared machine swing too much to mean anything alone. Peak
+# resident memory comes from /usr/bin/time (%M).
+#
+# Usage: bench/fetch-bench.sh [BUILD_DIR]     (default build/normal)
+# Environment: ROUNDS (default 7), SIZES_MIB (default "1024 64"),
+#              WORK_DIR (default a new folder in /dev/shm).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+build_dir=${1:-build/normal}
+fetch_bin=$build_dir/patchwell/download/fetch/patchwell-fetch
+rounds=${ROUNDS:-7}
+sizes=${SIZES_MIB:-1024 64}
+
+if [ ! -x "$fetch_bin" ]; then
+    echo "building patchwell-fetch in $build_dir" >&2
+    cmake --build "$build_dir" -j2 --target patchwell-fetch >&2
+fi
+for tool in nginx curl /usr/bin/time python3 cmp; do
+    command -v "$tool" >/dev/null || { echo "missing: $tool" >&2; exit 1; }
+done
+
+work=${WORK_DIR:-$(mktemp -d /dev/shm/fetch-bench.XXXXXX)}
+mkdir -p "$work/www" "$work/out" "$work/nginx/logs"
+nginx_pid=
+cleanup() {
+    if [ -n "$nginx_pid" ] && kill -0 "$nginx_pid" 2>/dev/null; then
+        kill "$nginx_pid"
+        wait "$nginx_pid" 2>/dev/null || true
+    fi
+    [ -n "${KEEP_WORK:-}" ] || rm -rf "$work"
+}
+trap cleanup EXIT
+
+port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+cat >"$work/nginx/nginx.conf" <<EOF
+worker_processes 1;
+daemon off;
+pid $work/nginx/nginx.pid;
+error_log $work/nginx/logs/error.log warn;
+events { worker_connections 64; }
+http {
+    access_log off;
+    sendfile on;
+    tcp_nopush on;
+    client_body_temp_path $work/nginx/body;
+    proxy_temp_path $work/nginx/proxy;
+    fastcgi_temp_path $work/nginx/fastcgi;
+    uwsgi_temp_path $work/nginx/uwsgi;
+    scgi_temp_path $work/nginx/scgi;
+    types { application/octet-stream bin; }
+    server {
+        listen 127.0.0.1:$port;
+        root $work/www;
+    }
+}
+EOF
+nginx -p "$work/nginx" -c "$work/nginx/nginx.conf" &
+nginx_pid=$!
+
+for mib in $sizes; do
+    head -c "$((mib * 1024 * 1024))" /dev/urandom >"$work/www/f$mib.bin"
+done
+first_url="http://127.0.0.1:$port/f${sizes%% *}.bin"
+for _ in $(seq 1 100); do
+    code=$(curl -s -o /dev/null -w '%{http_code}' -r 0-0 "$first_url" || true)
+    [ "$code" = 206 ] && break
+    sleep 0.1
+done
+[ "$code" = 206 ] || { echo "nginx did not come up" >&2; exit 1; }
+
+# run NAME URL OUT -> appends "seconds kib" to $work/NAME.times; the time is
+# taken with nanosecond resolution around the command, the peak resident
+# memory from /usr/bin/time.
+run() {
+    local name=$1 url=$2 out=$3
+    local cmd
+    case $name in
+        curl) cmd=(curl -s -o "$out" "$url") ;;
+        c1024) cmd=("$fetch_bin" --quiet --chunk 1024 "$url" "$out") ;;
+        c65536) cmd=("$fetch_bin" --quiet --chunk 65536 "$url" "$out") ;;
+    esac
+    local start end kib
+    start=$(date +%s%N)
+    kib=$( { /usr/bin/time -f '%M' "${cmd[@]}" >/dev/null; } 2>&1 | tail -n 1)
+    end=$(date +%s%N)
+    echo "$(( (end - start) / 1000 ))e-6 $kib" >>"$work/$name.times"
+}
+
+echo "patchwell-fetch: $fetch_bin"
+echo "rounds: $rounds, files in tmpfs, nginx on 127.0.0.1:$port"
+for mib in $sizes; do
+    url="http://127.0.0.1:$port/f$mib.bin"
+    rm -f "$work"/*.times
+    for r in $(seq 1 "$rounds"); do
+        order=(curl c1024 c65536)
+        shift_by=$(( (r - 1) % 3 ))
+        order=("${order[@]:$shift_by}" "${order[@]:0:$shift_by}")
+        for name in "${order[@]}"; do
+            run "$name" "$url" "$work/out/$name.bin"
+            if [ "$r" -eq 1 ]; then
+                cmp -s "$work/out/$name.bin" "$work/www/f$mib.bin" || { echo "$name: output differs" >&2; exit 1; }
+            fi
+            rm -f "$work/out/$name.bin"
+        done
+    done
+    python3 - "$work" "$mib" <<'PY'
+import statistics, sys
+work, mib = sys.argv[1], sys.argv[2]
+def load(name):
+    rows = [line.split() for line in open(f"{work}/{name}.times") if line.strip()]
+    return [float(r[0]) for r in rows], [int(r[1]) for r in rows]
+curl_t, curl_m = load("curl")
+print(f"\n{mib} MiB file ({len(curl_t)} rounds)")
+print(f"  curl                 median {statistics.median(curl_t):6.3f} s   "
+      f"{int(mib) / statistics.median(curl_t):7.1f} MiB/s   peak RSS {max(curl_m) / 1024:6.1f} MiB")
+for name, label in (("c1024", "fetch --chunk 1024"), ("c65536", "fetch --chunk 65536")):
+    t, m = load(name)
+    ratios = [a / b for a, b in zip(t, curl_t)]
+    print(f"  {label:20} median {statistics.median(t):6.3f} s   "
+          f"ratio to curl: median {statistics.median(ratios):.2f} "
+          f"(min {min(ratios):.2f}, max {max(ratios):.2f})   peak RSS {max(m) / 1024:6.1f} MiB")
+PY
+done

@@ -1,0 +1,585 @@
+// The control with the real libcurl transfer component against the scripted
+// loopback server: exact answers, cuts, stalls, ranges and full disks.
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QFile>
+#include <QLocale>
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <csignal>
+#include <ctime>
+#include <memory>
+
+#include <sys/resource.h>
+
+#include "download_core.h"
+#include "download_environment.h"
+#include "fakes.h"
+#include "test_http_server.h"
+
+namespace patchwell::download::testing {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using pwtest::ScriptedResponse;
+using pwtest::ServedFile;
+
+class QtCoreEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        static int argc = 1;
+        static char name[] = "pw_download_integration_test";
+        static char* argv[] = {name, nullptr};
+        app_ = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    void TearDown() override { app_.reset(); }
+
+private:
+    std::unique_ptr<QCoreApplication> app_;
+};
+
+[[maybe_unused]] auto* const kQt = ::testing::AddGlobalTestEnvironment(new QtCoreEnvironment);
+
+CurlTransferOptions ShortTimeouts() {
+    CurlTransferOptions options;
+    options.connectTimeoutSeconds = 5;
+    options.stallTimeoutSeconds = 1;
+    return options;
+}
+
+// The real environment with scripted dialogs, a fixed network state and,
+// unless `realClock`, a clock that stands at 100 s so that rates equal bytes.
+class LoopbackEnvironment : public SystemDownLoadEnvironment {
+public:
+    LoopbackEnvironment(Trace* trace, ConnectionStatus network)
+        : SystemDownLoadEnvironment(std::make_unique<ScriptedDialogs>(trace),
+                                    std::make_unique<FixedNetworkState>(network), ShortTimeouts()) {
+    }
+
+    ScriptedDialogs& scripted() { return static_cast<ScriptedDialogs&>(Dialogs()); }
+
+    void ProcessEvents() override {
+        ++hookCalls;
+        const auto now = Clock::now();
+        if (hookCalls > 1) {
+            longestHookGap = std::max(longestHookGap, now - lastHook);
+        }
+        lastHook = now;
+        if (onProcessEvents) {
+            onProcessEvents(hookCalls);
+        }
+        SystemDownLoadEnvironment::ProcessEvents();
+    }
+    void Sleep(int milliseconds) override {
+        ++sleeps;
+        SystemDownLoadEnvironment::Sleep(milliseconds);
+    }
+    double TimeOfDay() override {
+        return realClock ? SystemDownLoadEnvironment::TimeOfDay() : 100.0;
+    }
+
+    bool realClock = false;
+    int hookCalls = 0;
+    int sleeps = 0;
+    Clock::time_point lastHook{};
+    Clock::duration longestHookGap{};
+    std::function<void(int)> onProcessEvents;
+};
+
+double ProcessCpuSeconds() {
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
+}
+
+QByteArray Digest(const std::string& bytes) {
+    return QCryptographicHash::hash(
+               QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())),
+               QCryptographicHash::Sha256)
+        .toHex();
+}
+
+// Compares file contents by size and first difference instead of printing them.
+::testing::AssertionResult SameBytes(const std::string& actual, const std::string& expected) {
+    if (actual == expected) {
+        return ::testing::AssertionSuccess();
+    }
+    std::size_t at = 0;
+    while (at < actual.size() && at < expected.size() && actual[at] == expected[at]) {
+        ++at;
+    }
+    return ::testing::AssertionFailure() << "sizes " << actual.size() << " and " << expected.size()
+                                         << ", first difference at byte " << at;
+}
+
+// Only the events of one kind, for long transfers.
+Trace Only(const Trace& trace, const std::string& prefix) {
+    Trace kept;
+    for (const std::string& entry : trace) {
+        if (entry.rfind(prefix, 0) == 0) {
+            kept.push_back(entry);
+        }
+    }
+    return kept;
+}
+
+const std::string kInitiating = "StatusChange:Initiating Connection.";
+const std::string kAccepted = "StatusChange:Connection Accepted, Retrieving File Information.";
+const std::string kComplete = "StatusChange:Retrieving File Information Complete!";
+const Trace kSuccess{"DLComplete", "StatusChange:Download Successful!"};
+
+class IntegrationTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        ASSERT_TRUE(dir.isValid());
+        RecordEvents(&core, &trace);
+        core.setSaveLocation(Path("File1.tmp"));
+    }
+
+    QString Path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+    void Use(const std::string& path) { core.setUrl(QString::fromStdString(server.url(path))); }
+    std::string Failure() const {
+        return "DLError:Error Downloading File from : " + core.Url().toStdString();
+    }
+    Trace FailureEnd() const {
+        return {Failure(), "StatusChange:Download Aborted Due To Error In Download!", "DLECode:1"};
+    }
+    static ServedFile File(const std::string& data, const std::string& etag = "\"v1\"") {
+        ServedFile file;
+        file.data = std::make_shared<const std::string>(data);
+        file.etag = etag;
+        return file;
+    }
+
+    pwtest::TestHttpServer server;
+    Trace trace;
+    std::shared_ptr<LoopbackEnvironment> env = std::make_shared<LoopbackEnvironment>(
+        &trace, ConnectionStatus{true, ConnectionStatus::kLan});
+    DownLoadCore core{env};
+    QTemporaryDir dir;
+};
+
+TEST_F(IntegrationTest, ProbeReadsExactStatusLines) {
+    ScriptedResponse old;
+    old.statusLine = "HTTP/1.0 200 OK";
+    old.body = Bytes(5000);
+    server.setResponse("/old", old);
+    Use("/old");
+    core.GetFileInformation();
+    EXPECT_EQ(trace, (Trace{kInitiating, kAccepted, kComplete}));
+    EXPECT_EQ(core.FileSize(), 5000);
+    EXPECT_TRUE(core.FileExists());
+    EXPECT_FALSE(core.ResumeSupported());
+
+    ScriptedResponse current;
+    current.body = Bytes(4000);
+    server.setResponse("/current", current);
+    Use("/current");
+    core.GetFileInformation();
+    EXPECT_EQ(core.FileSize(), 4000);
+    EXPECT_TRUE(core.ResumeSupported());
+
+    // The same server in the old dialect keeps resume support as it was.
+    Use("/old");
+    core.GetFileInformation();
+    EXPECT_TRUE(core.ResumeSupported());
+}
+
+TEST_F(IntegrationTest, ProbeRefusalsAndBadLengths) {
+    const Trace headersFailed{kInitiating, kAccepted, "DLError:Error Reading File Headers.",
+                              "StatusChange:Error Reading File Headers!", "DLECode:3"};
+    struct Case {
+        std::string statusLine;
+        std::vector<std::string> headers;
+        bool autoLength;
+        Trace tail;
+    };
+    const std::vector<Case> cases = {
+        {"HTTP/1.1 401 Unauthorized",
+         {},
+         true,
+         {"StatusChange:Unauthorized Access, Download Terminated!", "DLECode:401",
+          "DLError:Unauthorized Access!"}},
+        {"HTTP/1.1 403 Forbidden",
+         {},
+         true,
+         {"StatusChange:Access Denied, Download Terminated!", "DLECode:403",
+          "DLError:Access Denied!"}},
+        {"HTTP/1.0 404 Not Found",
+         {},
+         true,
+         {"DLError:File Not Found!", "StatusChange:File Not Found!", "DLECode:2"}},
+        {"HTTP/1.1 500 Internal Server Error",
+         {},
+         true,
+         {"StatusChange:Server Error, Download Terminated!", "DLECode:500",
+          "DLError:Server Error!"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.statusLine);
+        ScriptedResponse answer;
+        answer.statusLine = c.statusLine;
+        answer.body = "<html>not the file</html>";
+        server.setResponse("/x", answer);
+        Use("/x");
+        trace.clear();
+        core.GetFileInformation();
+        EXPECT_EQ(trace, Join({{kInitiating, kAccepted}, c.tail}));
+        EXPECT_EQ(core.FileSize(), 0);
+    }
+
+    ScriptedResponse good;
+    good.body = Bytes(777);
+    server.setResponse("/good", good);
+    Use("/good");
+    core.GetFileInformation();
+    for (const std::vector<std::string>& headers :
+         {std::vector<std::string>{}, std::vector<std::string>{"Content-Length: 3000000000"},
+          std::vector<std::string>{"Content-Length: 2147483648"}}) {
+        SCOPED_TRACE(headers.empty() ? "no length" : headers.front());
+        ScriptedResponse answer;
+        answer.headers = headers;
+        answer.autoContentLength = false;
+        answer.body = Bytes(100);
+        server.setResponse("/bad", answer);
+        Use("/bad");
+        trace.clear();
+        core.GetFileInformation();
+        EXPECT_EQ(trace, headersFailed);
+        EXPECT_EQ(core.FileSize(), 777);
+    }
+}
+
+TEST_F(IntegrationTest, WorkedTransferThroughARedirect) {
+    const std::string body = Bytes(2500);
+    server.setFile("/files/setup.exe", File(body));
+    server.setRedirect("/latest", "HTTP/1.1 302 Found", server.url("/files/setup.exe"));
+    Use("/latest");
+    WriteFile(Path("File1.tmp"), Bytes(9000, 2));
+    core.GetFileInformation();
+    ASSERT_EQ(core.FileSize(), 2500);
+    trace.clear();
+    core.download();
+    EXPECT_EQ(
+        trace,
+        Join({{"StatusChange:Opening " + Path("File1.tmp").toStdString() + " For DATA Input."},
+              Chunk("1 KB/S", "1 sec", 1024, 41),
+              Chunk("2 KB/S", "0 sec", 2048, 82),
+              Chunk("2.44 KB/S", "0 sec", 2500, 100),
+              Chunk("2.44 KB/S", "0 sec", 2500, 100),
+              kSuccess}));
+    EXPECT_TRUE(SameBytes(ReadFile(Path("File1.tmp")), body));
+    EXPECT_EQ(server.openConnections(), 0u);
+}
+
+TEST_F(IntegrationTest, Http10AnswerIsTransferredWhole) {
+    // A 1.0 server that ends the connection after the body.
+    ScriptedResponse answer;
+    answer.statusLine = "HTTP/1.0 200 OK";
+    answer.body = Bytes(10000);
+    server.setResponse("/plain", answer);
+    Use("/plain");
+    core.GetFileInformation();
+    trace.clear();
+    core.download();
+    EXPECT_EQ(Only(trace, "RecievedBytes").back(), "RecievedBytes:10000");
+    EXPECT_EQ(Only(trace, "DLComplete").size(), 1u);
+    EXPECT_TRUE(SameBytes(ReadFile(Path("File1.tmp")), answer.body));
+}
+
+TEST_F(IntegrationTest, StalledServerEndsTheProbeCheaply) {
+    ScriptedResponse silent;
+    silent.delivery.stallBeforeHeaders = true;
+    server.setResponse("/silent", silent);
+    Use("/silent");
+    // Processor and wall time from the first to the last pass of the wait,
+    // so that setting up the request does not count.
+    double firstCpu = 0;
+    double lastCpu = 0;
+    Clock::time_point firstWall;
+    Clock::time_point lastWall;
+    env->onProcessEvents = [&](int call) {
+        lastCpu = ProcessCpuSeconds();
+        lastWall = Clock::now();
+        if (call == 1) {
+            firstCpu = lastCpu;
+            firstWall = lastWall;
+        }
+    };
+    const auto before = Clock::now();
+    core.GetFileInformation();
+    const double total = std::chrono::duration<double>(Clock::now() - before).count();
+    server.releaseStalls();
+    EXPECT_EQ(trace, (Trace{kInitiating, kAccepted, "DLError:Error Reading File Headers.",
+                            "StatusChange:Error Reading File Headers!", "DLECode:3"}));
+    EXPECT_GE(total, 0.9);
+    EXPECT_LT(total, 3.0);          // the stall time-out is 1 s
+    EXPECT_GT(env->hookCalls, 10);  // the host stayed responsive
+    const double wall = std::chrono::duration<double>(lastWall - firstWall).count();
+    const double cpu = lastCpu - firstCpu;
+    ASSERT_GT(wall, 0.5);
+    EXPECT_LT(cpu / wall, 0.02) << "cpu " << cpu << " s over " << wall << " s";
+    std::printf("stalled probe: %.4f s of processor time over %.3f s of waiting\n", cpu, wall);
+}
+
+TEST_F(IntegrationTest, LostConnectionThenResumeCompletesTheFile) {
+    const std::string body = pwtest::patternBytes(0, 300000, 3);
+    ServedFile cut = File(body);
+    cut.delivery.closeAfterBodyBytes = 100000;
+    server.setFile("/big.bin", cut);
+    Use("/big.bin");
+    core.GetFileInformation();
+    ASSERT_EQ(core.FileSize(), 300000);
+    ASSERT_TRUE(core.ResumeSupported());
+    trace.clear();
+    core.download();
+    EXPECT_TRUE(Only(trace, "DLComplete").empty());
+    const Trace errorTail(trace.end() - 3, trace.end());
+    EXPECT_EQ(errorTail, FailureEnd());
+    // The component hands out whole chunks of a cut body; the file holds
+    // exactly what was reported.
+    EXPECT_EQ(Only(trace, "RecievedBytes").back(), "RecievedBytes:99328");
+    EXPECT_TRUE(SameBytes(ReadFile(Path("File1.tmp")), body.substr(0, 99328)));
+    EXPECT_TRUE(core.InDL());
+
+    server.setFile("/big.bin", File(body));
+    trace.clear();
+    core.DLResume();
+    const auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 2u);  // the probe (whose body the transfer read) and the resume
+    EXPECT_EQ(requests.back().header("Range").value_or(""), "bytes=99328-");
+    EXPECT_EQ(requests.back().header("If-Range").value_or(""), "\"v1\"");
+    const Trace received = Only(trace, "RecievedBytes");
+    ASSERT_GE(received.size(), 2u);
+    EXPECT_EQ(received.front(), "RecievedBytes:100352");
+    EXPECT_EQ(received.back(), "RecievedBytes:300000");
+    EXPECT_EQ(Only(trace, "Percent").back(), "Percent:100");
+    EXPECT_EQ(trace.back(), kSuccess.back());
+    EXPECT_EQ(Digest(ReadFile(Path("File1.tmp"))), Digest(body));
+    EXPECT_FALSE(core.InDL());
+}
+
+TEST_F(IntegrationTest, WorkedResumeOfThreeThousandBytes) {
+    const std::string body = Bytes(3000);
+    server.setFile("/f", File(body));
+    Use("/f");
+    core.GetFileInformation();
+    WriteFile(Path("File1.tmp"), body.substr(0, 1000));
+    trace.clear();
+    core.DLResume();
+    const std::string status = "Recieving File, Inputting DATA to File.";
+    EXPECT_EQ(
+        trace,
+        Join({{"StatusChange:Opening " + Path("File1.tmp").toStdString() + " For DATA Input."},
+              Chunk("1 KB/S", "1 sec", 2024, 67, status),
+              Chunk("1.95 KB/S", "0 sec", 3000, 100, status),
+              Chunk("1.95 KB/S", "0 sec", 3000, 100, status),
+              kSuccess}));
+    EXPECT_EQ(server.requests().back().header("Range").value_or(""), "bytes=1000-");
+    EXPECT_TRUE(SameBytes(ReadFile(Path("File1.tmp")), body));
+}
+
+TEST_F(IntegrationTest, ServerIgnoringTheRangeRewritesTheFile) {
+    const std::string body = Bytes(50000, 8);
+    ServedFile file = File(body);
+    file.honourRange = false;
+    server.setFile("/norange", file);
+    Use("/norange");
+    core.GetFileInformation();
+    WriteFile(Path("File1.tmp"), body.substr(0, 20000));
+    trace.clear();
+    core.DLResume();
+    EXPECT_EQ(Only(trace, "RecievedBytes").front(), "RecievedBytes:1024");
+    EXPECT_EQ(Only(trace, "RecievedBytes").back(), "RecievedBytes:50000");
+    EXPECT_EQ(trace.back(), kSuccess.back());
+    EXPECT_TRUE(SameBytes(ReadFile(Path("File1.tmp")), body));
+}
+
+TEST_F(IntegrationTest, ChangedFileIsSentWholeThroughIfRange) {
+    const std::string first = Bytes(40000, 1);
+    const std::string second = Bytes(30000, 2);
+    ServedFile cut = File(first, "\"v1\"");
+    cut.delivery.closeAfterBodyBytes = 10000;
+    server.setFile("/app.bin", cut);
+    Use("/app.bin");
+    core.GetFileInformation();
+    core.download();
+    ASSERT_TRUE(SameBytes(ReadFile(Path("File1.tmp")), first.substr(0, 9216)));
+
+    server.setFile("/app.bin", File(second, "\"v2\""));
+    trace.clear();
+    core.DLResume();
+    EXPECT_EQ(server.requests().back().header("If-Range").value_or(""), "\"v1\"");
+    EXPECT_EQ(trace.back(), kSuccess.back());
+    EXPECT_TRUE(SameBytes(ReadFile(Path("File1.tmp")), second));
+}
+
+TEST_F(IntegrationTest, StallDuringTheBodyFailsTheTransfer) {
+    const std::string body = Bytes(20000);
+    ServedFile file = File(body);
+    file.delivery.stallAfterBodyBytes = 5000;
+    server.setFile("/stall", file);
+    Use("/stall");
+    core.GetFileInformation();
+    trace.clear();
+    const auto before = Clock::now();
+    core.download();
+    const double wall = std::chrono::duration<double>(Clock::now() - before).count();
+    server.releaseStalls();
+    const Trace tail(trace.end() - 3, trace.end());
+    EXPECT_EQ(tail, FailureEnd());
+    EXPECT_LT(wall, 3.0);
+    EXPECT_EQ(Only(trace, "RecievedBytes").back(), "RecievedBytes:4096");
+    EXPECT_TRUE(SameBytes(ReadFile(Path("File1.tmp")), body.substr(0, 4096)));
+}
+
+TEST_F(IntegrationTest, FullDiskEndsTheTransferWithoutACrash) {
+    const std::string body = pwtest::patternBytes(0, 3 * 1024 * 1024, 5);
+    server.setFile("/large", File(body));
+    Use("/large");
+    core.GetFileInformation();
+    trace.clear();
+
+    rlimit previous{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = previous;
+    small.rlim_cur = 256 * 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    core.download();
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, oldHandler);
+
+    const Trace tail(trace.end() - 3, trace.end());
+    EXPECT_EQ(tail, FailureEnd());
+    EXPECT_TRUE(Only(trace, "DLComplete").empty());
+    EXPECT_TRUE(core.InDL());
+    // What fit on the "disk" is the start of the body.
+    const std::string written = ReadFile(Path("File1.tmp"));
+    EXPECT_LE(written.size(), 256u * 1024u);
+    EXPECT_TRUE(SameBytes(written, body.substr(0, written.size())));
+}
+
+TEST_F(IntegrationTest, PauseAndCancelFromHandlers) {
+    const std::string body = Bytes(100000);
+    server.setFile("/p", File(body));
+    Use("/p");
+    core.GetFileInformation();
+    int pausedAt = -1;
+    QObject::connect(&core, &DownLoadCore::RecievedBytes, [&](qint32 bytes) {
+        if (bytes == 10240) {
+            core.Pause(true);
+            pausedAt = env->hookCalls;
+        }
+        if (bytes == 51200) {
+            core.Cancel();
+        }
+    });
+    env->onProcessEvents = [&](int call) {
+        if (pausedAt >= 0 && call == pausedAt + 5) {
+            core.Pause(false);
+        }
+    };
+    trace.clear();
+    core.download();
+    EXPECT_EQ(Only(trace, "StatusChange:Paused.").size(), 5u);
+    EXPECT_EQ(Only(trace, "StatusChange:Unpausing").size(), 1u);
+    EXPECT_EQ(env->sleeps, 4);
+    const Trace tail(trace.end() - 2, trace.end());
+    EXPECT_EQ(tail, (Trace{"DLECode:4", "StatusChange:Cancelled."}));
+    EXPECT_EQ(Only(trace, "RecievedBytes").back(), "RecievedBytes:51200");
+    EXPECT_TRUE(SameBytes(ReadFile(Path("File1.tmp")), body.substr(0, 51200)));
+    EXPECT_TRUE(core.InDL());
+    EXPECT_FALSE(core.CCancel());
+}
+
+TEST_F(IntegrationTest, PromptOverwriteAndKeepType) {
+    const std::string body = Bytes(5000);
+    server.setFile("/dl/patch.zip", File(body));
+    Use("/dl/patch.zip");
+    core.setKeepType(true);
+    core.setPromptOverwrite(true);
+    core.setSaveLocation(Path("appupdate.exe"));
+    const std::string old = Bytes(20000, 4);
+    WriteFile(Path("appupdate.zip"), old);
+    env->scripted().answers = {MessageAnswer::No, MessageAnswer::No};
+    env->scripted().inputs = {Path("appupdate.zip")};
+    core.GetFileInformation();
+    trace.clear();
+    core.download();
+    ASSERT_GE(trace.size(), 4u);
+    EXPECT_EQ(trace[0],
+              "MessageBox[Overwrite?|YesNo|Information]:Would you like to overwrite the "
+              "file at: " +
+                  Path("appupdate.zip").toStdString() + " ?");
+    EXPECT_EQ(trace[2].rfind("MessageBox[Try Again?|YesNo|Stop]", 0), 0u);
+    EXPECT_EQ(trace[3],
+              "StatusChange:Opening " + Path("appupdate.zip").toStdString() + " For DATA Input.");
+    EXPECT_EQ(trace.back(), kSuccess.back());
+    EXPECT_TRUE(SameBytes(ReadFile(Path("appupdate.zip")), body));
+}
+
+TEST_F(IntegrationTest, OfflineMachineMakesNoRequest) {
+    auto offline = std::make_shared<LoopbackEnvironment>(&trace, ConnectionStatus{false, 0});
+    DownLoadCore control(offline);
+    RecordEvents(&control, &trace);
+    control.setOnlineCheck(true);
+    server.setFile("/f", File(Bytes(10)));
+    control.setUrl(QString::fromStdString(server.url("/f")));
+    control.setSaveLocation(Path("f.bin"));
+    control.GetFileInformation();
+    control.download();
+    control.DLResume();
+    EXPECT_EQ(trace, (Trace{"MessageBox[|OK|None]:You are not currently connected to the "
+                            "internet!\r\nThe download will be aborted!",
+                            "DLECode:5", "DLError:No Connection Found!",
+                            "StatusChange:Download aborted, no connection present!", "DLECode:5",
+                            "DLError:No Connection Found!",
+                            "StatusChange:Download aborted, no connection present!", "DLECode:5",
+                            "DLError:No Connection Found!",
+                            "StatusChange:Download aborted, no connection present!"}));
+    EXPECT_EQ(server.requestCount(), 0u);
+    EXPECT_FALSE(QFile::exists(Path("f.bin")));
+}
+
+TEST_F(IntegrationTest, HostStaysResponsiveWhileTheBodyFlows) {
+    const std::string body = pwtest::patternBytes(0, 1024 * 1024, 9);
+    ServedFile file = File(body);
+    file.delivery.bytesPerSecond = 2 * 1024 * 1024;  // about half a second
+    server.setFile("/slow", file);
+    Use("/slow");
+    core.GetFileInformation();
+    env->hookCalls = 0;
+    env->longestHookGap = {};
+    core.download();
+    EXPECT_EQ(trace.back(), kSuccess.back());
+    EXPECT_EQ(Digest(ReadFile(Path("File1.tmp"))), Digest(body));
+    // The environment's hook ran inside the reads, at short intervals.
+    EXPECT_GE(env->hookCalls, 5);
+    EXPECT_LT(std::chrono::duration<double>(env->longestHookGap).count(), 0.2);
+}
+
+TEST_F(IntegrationTest, LargeBodyInSmallChunks) {
+    const std::string body = pwtest::patternBytes(0, 16 * 1024 * 1024, 9);
+    server.setFile("/fast", File(body));
+    Use("/fast");
+    env->realClock = true;
+    core.GetFileInformation();
+    int percents = 0;
+    QObject::connect(&core, &DownLoadCore::Percent, [&percents](qint32) { ++percents; });
+    const auto before = Clock::now();
+    core.download();
+    const double wall = std::chrono::duration<double>(Clock::now() - before).count();
+    EXPECT_EQ(trace.back(), kSuccess.back());
+    EXPECT_EQ(percents, 16 * 1024 + 1);
+    EXPECT_EQ(Digest(ReadFile(Path("File1.tmp"))), Digest(body));
+    std::printf("16 MiB in chunks of 1024: %.3f s\n", wall);
+}
+
+}  // namespace
+}  // namespace patchwell::download::testing

@@ -1,0 +1,207 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QImage>
+#include <QInputDialog>
+#include <QLocale>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <cmath>
+#include <memory>
+
+#include "download.h"
+#include "fakes.h"
+#include "qt_dialogs.h"
+
+namespace patchwell::download::testing {
+namespace {
+
+class QtApplicationEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        static int argc = 1;
+        static char name[] = "pw_download_widget_test";
+        static char* argv[] = {name, nullptr};
+        app_ = std::make_unique<QApplication>(argc, argv);
+    }
+    void TearDown() override { app_.reset(); }
+
+private:
+    std::unique_ptr<QApplication> app_;
+};
+
+[[maybe_unused]] auto* const kQt =
+    ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
+
+TEST(DownLoadWidget, KeepsItsFixedSize) {
+    Trace trace;
+    DownLoad widget(std::make_shared<FakeEnvironment>(&trace));
+    const QSize wanted(static_cast<int>(std::lround(480 * widget.logicalDpiX() / 1440.0)),
+                       static_cast<int>(std::lround(480 * widget.logicalDpiY() / 1440.0)));
+    EXPECT_EQ(widget.fixedPixelSize(), wanted);
+    if (widget.logicalDpiX() == 96 && widget.logicalDpiY() == 96) {
+        EXPECT_EQ(wanted, QSize(32, 32));
+    }
+    EXPECT_EQ(widget.size(), wanted);
+    widget.show();
+    for (const QSize& size : {QSize(200, 100), QSize(1, 1), QSize(32, 64)}) {
+        widget.resize(size);
+        EXPECT_EQ(widget.size(), wanted);
+    }
+    widget.setGeometry(10, 10, 300, 300);
+    EXPECT_EQ(widget.size(), wanted);
+}
+
+TEST(DownLoadWidget, DrawsItsFace) {
+    Trace trace;
+    DownLoad widget(std::make_shared<FakeEnvironment>(&trace));
+    const QImage face = widget.grab().toImage();
+    ASSERT_FALSE(face.isNull());
+    const int w = face.width();
+    const int h = face.height();
+    // Blue tile at the left edge, white arrow in the middle of the top half.
+    const QColor edge = face.pixelColor(w * 3 / 32, h / 2);
+    const QColor arrow = face.pixelColor(w / 2, h * 9 / 32);
+    EXPECT_GT(edge.blue(), 150);
+    EXPECT_LT(edge.red(), 100);
+    EXPECT_EQ(arrow, QColor(Qt::white));
+}
+
+TEST(DownLoadWidget, ForwardsPropertiesMethodsAndEventsInOrder) {
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    Trace coreTrace;
+    Trace widgetTrace;
+    auto env = std::make_shared<FakeEnvironment>(&widgetTrace);
+    DownLoad widget(env);
+    RecordEvents(&widget.core(), &coreTrace);
+    RecordEvents(&widget, &widgetTrace);
+
+    widget.setUrl(QStringLiteral("http://127.0.0.1/files/patch.zip"));
+    widget.setSaveLocation(dir.filePath(QStringLiteral("update.tmp")));
+    widget.setCHUNK(1000);
+    widget.setKeepType(true);
+    widget.setROLLBACK(5);
+    EXPECT_EQ(widget.core().Url(), QStringLiteral("http://127.0.0.1/files/patch.zip"));
+    EXPECT_EQ(widget.core().CHUNK(), 1000);
+    EXPECT_EQ(widget.property("ROLLBACK").toInt(), 5);
+    EXPECT_TRUE(widget.property("KeepType").toBool());
+
+    env->log->answers.push_back(Answer::Make("HTTP/1.1 200 OK", Bytes(2500)));
+    widget.GetFileInformation();
+    EXPECT_EQ(widget.FileSize(), 2500);
+    EXPECT_TRUE(widget.ResumeSupported());
+    EXPECT_EQ(widget.AResume(), widget.ResumeSupported());
+    widget.Pause(false);
+    widget.download();
+    widget.Cancel();
+    EXPECT_TRUE(widget.CCancel());
+
+    ASSERT_EQ(coreTrace.size(), 28u);  // probe 3, unpause 1, open 1, 4 chunks, end 2, cancel 1
+    EXPECT_EQ(widgetTrace, coreTrace);
+    EXPECT_EQ(widgetTrace.front(), "StatusChange:Initiating Connection.");
+    EXPECT_EQ(widgetTrace[4], "StatusChange:Opening " +
+                                  dir.filePath(QStringLiteral("update.zip")).toStdString() +
+                                  " For DATA Input.");
+    EXPECT_EQ(widgetTrace[widgetTrace.size() - 2], "StatusChange:Download Successful!");
+
+    MemoryPropertyBag bag;
+    widget.WriteProperties(bag);
+    EXPECT_EQ(bag.size(), 4);  // URL, CHUNK, SaveLocation, KeepType
+    widget.InitProperties();
+    widget.ReadProperties(MemoryPropertyBag{});
+    EXPECT_FALSE(widget.KeepType());
+}
+
+// Runs `respond` on the next modal dialog once it is up.
+void RespondToNextDialog(std::function<void(QWidget*)> respond) {
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, respond] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            timer->stop();
+            timer->deleteLater();
+            respond(dialog);
+        }
+    });
+    timer->start(10);
+}
+
+TEST(QtDialogs, MessageBoxesShowTheirTextsAndReportTheButton) {
+    QCoreApplication::setApplicationName(QStringLiteral("Patchwell"));
+    QtDownLoadDialogs dialogs;
+    struct Seen {
+        QString title, text;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QMessageBox::StandardButtons buttons;
+    } seen;
+    const auto pressing = [&seen](QMessageBox::StandardButton button) {
+        RespondToNextDialog([&seen, button](QWidget* widget) {
+            auto* box = qobject_cast<QMessageBox*>(widget);
+            ASSERT_NE(box, nullptr);
+            seen = {box->windowTitle(), box->text(), box->icon(), box->standardButtons()};
+            box->button(button)->click();
+        });
+    };
+
+    pressing(QMessageBox::Ok);
+    EXPECT_EQ(dialogs.MessageBox(QStringLiteral("offline"), QString(), MessageButtons::Ok,
+                                 MessageIcon::None),
+              MessageAnswer::Ok);
+    EXPECT_EQ(seen.title, QStringLiteral("Patchwell"));
+    EXPECT_EQ(seen.text, QStringLiteral("offline"));
+    EXPECT_EQ(seen.icon, QMessageBox::NoIcon);
+    EXPECT_EQ(seen.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+
+    pressing(QMessageBox::No);
+    EXPECT_EQ(dialogs.MessageBox(QStringLiteral("again?"), QStringLiteral("Try Again?"),
+                                 MessageButtons::YesNo, MessageIcon::Stop),
+              MessageAnswer::No);
+    EXPECT_EQ(seen.title, QStringLiteral("Try Again?"));
+    EXPECT_EQ(seen.icon, QMessageBox::Critical);
+    EXPECT_EQ(seen.buttons, QMessageBox::Yes | QMessageBox::No);
+
+    pressing(QMessageBox::Yes);
+    EXPECT_EQ(dialogs.MessageBox(QStringLiteral("overwrite?"), QStringLiteral("Overwrite?"),
+                                 MessageButtons::YesNo, MessageIcon::Information),
+              MessageAnswer::Yes);
+    EXPECT_EQ(seen.icon, QMessageBox::Information);
+
+    pressing(QMessageBox::Ok);
+    dialogs.MessageBox(QStringLiteral("empty"), QStringLiteral("Error!"), MessageButtons::Ok,
+                       MessageIcon::Exclamation);
+    EXPECT_EQ(seen.icon, QMessageBox::Warning);
+}
+
+TEST(QtDialogs, InputBoxReturnsTheTextOrNothingWhenDismissed) {
+    QtDownLoadDialogs dialogs;
+    QString title;
+    QString label;
+    QString preset;
+    RespondToNextDialog([&](QWidget* widget) {
+        auto* input = qobject_cast<QInputDialog*>(widget);
+        ASSERT_NE(input, nullptr);
+        title = input->windowTitle();
+        label = input->labelText();
+        preset = input->textValue();
+        input->setTextValue(QStringLiteral("/tmp/other.bin"));
+        input->accept();
+    });
+    EXPECT_EQ(dialogs.InputBox(QStringLiteral("Please type"), QStringLiteral("New File..."),
+                               QStringLiteral("/tmp/File1.tmp")),
+              QStringLiteral("/tmp/other.bin"));
+    EXPECT_EQ(title, QStringLiteral("New File..."));
+    EXPECT_EQ(label, QStringLiteral("Please type"));
+    EXPECT_EQ(preset, QStringLiteral("/tmp/File1.tmp"));
+
+    RespondToNextDialog([](QWidget* widget) { static_cast<QDialog*>(widget)->reject(); });
+    EXPECT_EQ(dialogs.InputBox(QStringLiteral("Please type"), QStringLiteral("New File..."),
+                               QStringLiteral("/tmp/File1.tmp")),
+              QString());
+}
+
+}  // namespace
+}  // namespace patchwell::download::testing

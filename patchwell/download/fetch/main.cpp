@@ -1,0 +1,158 @@
+// patchwell-fetch: drives one download control from the command line, the
+// way a host window does, and prints what it reports.
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <cstdio>
+#include <memory>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "download_core.h"
+#include "download_environment.h"
+#include "fetch_cli.h"
+
+using patchwell::download::DownLoadCore;
+using patchwell::download::SystemDownLoadEnvironment;
+using namespace patchwell::fetch;
+
+namespace {
+
+int interruptPipe[2] = {-1, -1};
+
+// The first Ctrl-C asks the control to cancel (through the event loop, at the
+// next point where the control lets events run); a second one ends the
+// program the default way.
+extern "C" void onInterrupt(int) {
+    const char byte = 'i';
+    [[maybe_unused]] const auto ignored = ::write(interruptPipe[1], &byte, 1);
+    std::signal(SIGINT, SIG_DFL);
+}
+
+void printLine(const char* name, const QString& value) {
+    const QByteArray bytes = value.toLocal8Bit();
+    std::fputs(name, stdout);
+    std::fputc('\t', stdout);
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stdout);
+    std::fputc('\n', stdout);
+}
+
+void printNumber(const char* name, qint64 value) {
+    std::fprintf(stdout, "%s\t%lld\n", name, static_cast<long long>(value));
+}
+
+void printProperty(const char* name, bool value) {
+    std::fprintf(stdout, "@%s\t%s\n", name, value ? "true" : "false");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QStringList arguments = QCoreApplication::arguments();
+    arguments.removeFirst();
+    QString error;
+    const auto options = ParseFetchArguments(arguments, error);
+    if (!options) {
+        std::fprintf(stderr, "patchwell-fetch: %s\n\n%s", error.toLocal8Bit().constData(),
+                     UsageText().toLocal8Bit().constData());
+        return 2;
+    }
+
+    // Event lines are many and small: buffer them unless someone watches.
+    static char outBuffer[1 << 16];
+    if (::isatty(STDOUT_FILENO) == 0) {
+        std::setvbuf(stdout, outBuffer, _IOFBF, sizeof outBuffer);
+    }
+
+    auto environment = std::make_shared<SystemDownLoadEnvironment>(
+        std::make_unique<TerminalDialogs>(stdin, stderr));
+    DownLoadCore core(environment);
+    core.setUrl(options->url);
+    core.setSaveLocation(options->saveLocation);
+    core.setCHUNK(options->chunk);
+    core.setKeepType(options->keepType);
+    core.setOnlineCheck(options->onlineCheck);
+    core.setPromptOverwrite(options->promptOverwrite);
+
+    bool completed = false;
+    QObject::connect(&core, &DownLoadCore::DLComplete, [&completed] { completed = true; });
+
+    std::unique_ptr<ProgressLine> progress;
+    QElapsedTimer clock;
+    qint64 lastBytes = 0;
+    if (!options->quiet) {
+        QObject::connect(&core, &DownLoadCore::DLComplete, [] { printLine("DLComplete", {}); });
+        QObject::connect(&core, &DownLoadCore::DLError,
+                         [](const QString& text) { printLine("DLError", text); });
+        QObject::connect(&core, &DownLoadCore::DLECode,
+                         [](qint32 code) { printNumber("DLECode", code); });
+        QObject::connect(&core, &DownLoadCore::RecievedBytes,
+                         [](qint32 bytes) { printNumber("RecievedBytes", bytes); });
+        QObject::connect(&core, &DownLoadCore::Percent,
+                         [](qint32 percent) { printNumber("Percent", percent); });
+        QObject::connect(&core, &DownLoadCore::StatusChange,
+                         [](const QString& text) { printLine("StatusChange", text); });
+        QObject::connect(&core, &DownLoadCore::Rate,
+                         [](const QString& text) { printLine("Rate", text); });
+        QObject::connect(&core, &DownLoadCore::TimeLeft,
+                         [](const QString& text) { printLine("TimeLeft", text); });
+        QObject::connect(&core, &DownLoadCore::ConnectionState,
+                         [](const QString& text) { printLine("ConnectionState", text); });
+    } else if (::isatty(STDERR_FILENO) != 0) {
+        const qint64 existing = options->resume ? QFileInfo(options->saveLocation).size() : 0;
+        progress = std::make_unique<ProgressLine>(stderr, existing);
+        QObject::connect(&core, &DownLoadCore::RecievedBytes, [&](qint32 bytes) {
+            lastBytes = bytes;
+            progress->Update(bytes, core.FileSize(), clock.elapsed() / 1000.0);
+        });
+    }
+
+    // Ctrl-C reaches the control as a Cancel() from the event loop, which
+    // the control runs during its waits and the transfer during its reads.
+    if (::pipe2(interruptPipe, O_CLOEXEC | O_NONBLOCK) == 0) {
+        auto* notifier = new QSocketNotifier(interruptPipe[0], QSocketNotifier::Read, &app);
+        QObject::connect(notifier, &QSocketNotifier::activated, [&core] {
+            char byte;
+            while (::read(interruptPipe[0], &byte, 1) > 0) {
+            }
+            core.Cancel();
+        });
+        struct sigaction action {};
+        action.sa_handler = onInterrupt;
+        sigemptyset(&action.sa_mask);
+        ::sigaction(SIGINT, &action, nullptr);
+    }
+
+    clock.start();
+    core.GetFileInformation();
+    bool success = false;
+    if (options->probe) {
+        success = core.FileExists() && core.FileSize() > 0;
+    } else if (core.FileSize() > 0) {
+        clock.restart();
+        if (options->resume) {
+            core.DLResume();
+        } else {
+            core.download();
+        }
+        success = completed;
+    }
+    if (progress) {
+        progress->Update(lastBytes, core.FileSize(), clock.elapsed() / 1000.0, true);
+        progress->Finish();
+    }
+
+    printProperty("FileExists", core.FileExists());
+    std::fprintf(stdout, "@FileSize\t%d\n", core.FileSize());
+    printProperty("ResumeSupported", core.ResumeSupported());
+    printProperty("Connected", core.Connected());
+    printProperty("InDL", core.InDL());
+    std::fflush(stdout);
+    return success ? 0 : 1;
+}
