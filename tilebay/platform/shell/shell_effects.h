@@ -3,7 +3,23 @@
 // Effects of the panel's options on the user's desktop. The X11
 // implementation hides and shows the desktop's dock windows (panels) and its
 // icon view, and sets the above state and the opacity of our own windows.
-// Without an X server every effect does nothing.
+// Without an X server every effect does nothing; no effect ever fails.
+//
+// X11 details:
+// - The taskbar is every top-level window typed _NET_WM_WINDOW_TYPE_DOCK, the
+//   icon view every one typed _NET_WM_WINDOW_TYPE_DESKTOP, windows of our own
+//   process excepted. They are looked up anew at every call.
+// - Hiding withdraws the mapped, managed ones and records their
+//   _NET_WM_STATE in a property on the window, which also marks it as hidden
+//   by us. Showing maps exactly the marked windows, states restored, so a
+//   later process can show what an earlier one hid; the window manager's own
+//   hidden windows of these types are never touched.
+// - Always on top is _NET_WM_STATE_ABOVE; the window keeps its place and size.
+// - Opacity is _NET_WM_WINDOW_OPACITY (255 -> 0xFFFFFFFF), sent at once.
+//   Once set it stays; nothing removes it.
+// - The WId must be the current native window: Qt re-creates the native
+//   window when its stays-on-top flag changes, so pass windowHandle()->winId()
+//   taken after such a change.
 
 #include <QtGui/qwindowdefs.h>
 

@@ -1,0 +1,143 @@
+#pragma once
+
+// A private X session for integration tests: an Xvfb server on a free display
+// and, on request, a window manager (openbox), a dock panel (tint2) and a
+// desktop icon program (pcmanfm --desktop). Every program runs in its own
+// process group with a scratch HOME and with the session bus disabled, and
+// the destructor ends them all, last started first, even when a test failed.
+//
+//     pwtest::TestDesktop::Options options;
+//     options.panel = true;
+//     pwtest::TestDesktop desktop(options);
+//     ASSERT_TRUE(desktop.ok()) << desktop.error().toStdString();
+//     QProcess app;
+//     app.setProcessEnvironment(desktop.environment());  // DISPLAY etc.
+//     auto info = desktop.windowInfo(desktop.panelWindow());
+//
+// The query helpers run xprop, xwininfo and xdotool against the session's
+// display and parse their output; the parse functions are public so that
+// they can be tested without a server. The object needs a QCoreApplication
+// only if the caller wants QProcess signals; all waits here are synchronous.
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace pwtest {
+
+using XWindowId = quint64;
+
+// What xwininfo tells about one window.
+struct XWindowInfo {
+    bool exists = false;
+    QString mapState;  // "IsViewable", "IsUnviewable" or "IsUnMapped"
+    bool overrideRedirect = false;
+    QRect geometry;        // absolute position on the screen and size
+    XWindowId parent = 0;  // the root or, for a managed client, the frame
+    bool viewable() const { return mapState == QStringLiteral("IsViewable"); }
+    bool mapped() const { return exists && mapState != QStringLiteral("IsUnMapped"); }
+};
+
+struct ToolResult {
+    bool started = false;
+    int exitCode = -1;
+    QString out;
+    QString err;
+    bool ok() const { return started && exitCode == 0; }
+};
+
+class TestDesktop {
+public:
+    struct Options {
+        bool windowManager = true;  // openbox
+        bool panel = false;         // tint2, a _NET_WM_WINDOW_TYPE_DOCK window
+        bool desktopIcons = false;  // pcmanfm --desktop, a _NET_WM_WINDOW_TYPE_DESKTOP window
+        int width = 1024;
+        int height = 768;
+        std::chrono::milliseconds readyTimeout{20000};  // per program
+    };
+
+    // Starts the session; check ok() before using it.
+    explicit TestDesktop(Options options);
+    TestDesktop() : TestDesktop(Options{}) {}
+    ~TestDesktop();
+    TestDesktop(const TestDesktop&) = delete;
+    TestDesktop& operator=(const TestDesktop&) = delete;
+
+    bool ok() const { return error_.isEmpty(); }
+    QString error() const { return error_; }
+
+    // ":N" of the server.
+    QString display() const { return display_; }
+    // The test process's environment with DISPLAY, the scratch HOME and XDG
+    // folders and DBUS_SESSION_BUS_ADDRESS=disabled:, without WAYLAND_DISPLAY.
+    QProcessEnvironment environment() const { return env_; }
+    QString homePath() const;
+
+    // Every program of the session (server first), in start order.
+    std::vector<qint64> processIds() const;
+    qint64 panelPid() const { return panelPid_; }
+    qint64 desktopIconsPid() const { return iconsPid_; }
+    // The client windows of tint2 and pcmanfm found at start (0 if not run).
+    XWindowId panelWindow() const { return panelWindow_; }
+    XWindowId desktopIconsWindow() const { return iconsWindow_; }
+
+    // Runs a program with environment() and waits for it to end.
+    ToolResult run(const QString& program, const QStringList& arguments,
+                   std::chrono::milliseconds timeout = std::chrono::seconds(15)) const;
+
+    // The values of a window property as xprop prints them, split at ", ";
+    // window lists come without the "window id # " prefix, numbers in
+    // decimal. nullopt when the property (or the window) does not exist; an
+    // empty list when it exists with no items. Window 0 means the root.
+    std::optional<QStringList> property(XWindowId window, const QString& name) const;
+    XWindowInfo windowInfo(XWindowId window) const;
+    // _NET_CLIENT_LIST of the root window.
+    std::vector<XWindowId> clientList() const;
+    // The top-level windows: the root's children (unmanaged and withdrawn
+    // windows, frames) and the managed clients of _NET_CLIENT_LIST.
+    std::vector<XWindowId> topLevelWindows() const;
+    // The windows that carry _NET_WM_PID == pid (xdotool search --pid).
+    std::vector<XWindowId> windowsOfPid(qint64 pid) const;
+    // Top-level windows whose _NET_WM_WINDOW_TYPE holds `typeAtom`, hidden
+    // ones too.
+    std::vector<XWindowId> windowsOfType(const QString& typeAtom) const;
+
+    // Polls `predicate` until it holds or `timeout` passes.
+    static bool waitUntil(const std::function<bool()>& predicate,
+                          std::chrono::milliseconds timeout = std::chrono::seconds(10));
+
+    // Parsers of the tools' output, exposed for tests.
+    static std::optional<QStringList> parseXprop(const QString& output, const QString& name);
+    static XWindowInfo parseXwininfo(const QString& output);
+    static std::vector<XWindowId> parseWindowIds(const QString& text);
+
+private:
+    bool startServer();
+    bool startProgram(const QString& program, const QStringList& arguments);
+    bool waitForWindowManager();
+    XWindowId waitForClientOfType(qint64 pid, const QString& typeAtom);
+    void stopAll();
+
+    Options options_;
+    QString error_;
+    QString display_;
+    QProcessEnvironment env_;
+    std::unique_ptr<QTemporaryDir> scratch_;
+    std::vector<std::unique_ptr<QProcess>> processes_;  // in start order
+    qint64 panelPid_ = 0;
+    qint64 iconsPid_ = 0;
+    XWindowId panelWindow_ = 0;
+    XWindowId iconsWindow_ = 0;
+};
+
+}  // namespace pwtest

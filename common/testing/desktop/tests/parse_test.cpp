@@ -1,0 +1,58 @@
+#include "test_desktop.h"
+
+#include <gtest/gtest.h>
+
+using pwtest::TestDesktop;
+
+TEST(TestDesktopParse, XpropValuesWindowListsAndMissingProperties) {
+    EXPECT_EQ(
+        TestDesktop::parseXprop(QStringLiteral("_NET_WM_STATE(ATOM) = _NET_WM_STATE_SKIP_TASKBAR, "
+                                               "_NET_WM_STATE_ABOVE\n"),
+                                QStringLiteral("_NET_WM_STATE")),
+        (QStringList{QStringLiteral("_NET_WM_STATE_SKIP_TASKBAR"),
+                     QStringLiteral("_NET_WM_STATE_ABOVE")}));
+    EXPECT_EQ(TestDesktop::parseXprop(
+                  QStringLiteral("_NET_CLIENT_LIST(WINDOW): window id # 0x400003, 0x600008\n"),
+                  QStringLiteral("_NET_CLIENT_LIST")),
+              (QStringList{QStringLiteral("0x400003"), QStringLiteral("0x600008")}));
+    EXPECT_EQ(
+        TestDesktop::parseXprop(QStringLiteral("_NET_WM_WINDOW_OPACITY(CARDINAL) = 4294967295\n"),
+                                QStringLiteral("_NET_WM_WINDOW_OPACITY")),
+        QStringList{QStringLiteral("4294967295")});
+    // Present but empty differs from absent.
+    const auto empty = TestDesktop::parseXprop(QStringLiteral("_NET_WM_STATE(ATOM) = \n"),
+                                               QStringLiteral("_NET_WM_STATE"));
+    ASSERT_TRUE(empty.has_value());
+    EXPECT_TRUE(empty->isEmpty());
+    EXPECT_FALSE(TestDesktop::parseXprop(QStringLiteral("_NET_WM_STATE:  not found.\n"),
+                                         QStringLiteral("_NET_WM_STATE"))
+                     .has_value());
+    // A property whose name starts with the asked name is another property.
+    EXPECT_FALSE(TestDesktop::parseXprop(QStringLiteral("_NET_WM_STATE_X(ATOM) = A\n"),
+                                         QStringLiteral("_NET_WM_STATE"))
+                     .has_value());
+}
+
+TEST(TestDesktopParse, XwininfoFieldsAndWindowIds) {
+    const QString output = QStringLiteral(
+        "xwininfo: Window id: 0x600008 \"tint2\"\n\n"
+        "  Root window id: 0x50d (the root window) (has no name)\n"
+        "  Parent window id: 0x2002ae (has no name)\n"
+        "     0 children.\n\n"
+        "  Absolute upper-left X:  0\n  Absolute upper-left Y:  738\n"
+        "  Relative upper-left X:  0\n  Relative upper-left Y:  0\n"
+        "  Width: 1024\n  Height: 30\n  Depth: 24\n"
+        "  Map State: IsViewable\n  Override Redirect State: no\n");
+    const pwtest::XWindowInfo info = TestDesktop::parseXwininfo(output);
+    EXPECT_TRUE(info.exists);
+    EXPECT_TRUE(info.viewable());
+    EXPECT_FALSE(info.overrideRedirect);
+    EXPECT_EQ(info.geometry, QRect(0, 738, 1024, 30));
+    EXPECT_EQ(info.parent, 0x2002aeu);
+    EXPECT_FALSE(TestDesktop::parseXwininfo(QStringLiteral("X Error of failed request")).exists);
+
+    EXPECT_EQ(TestDesktop::parseWindowIds(QStringLiteral("6291464\n4194305\n")),
+              (std::vector<pwtest::XWindowId>{6291464, 4194305}));
+    EXPECT_EQ(TestDesktop::parseWindowIds(QStringLiteral("0x400003, 0x0, 0x600008")),
+              (std::vector<pwtest::XWindowId>{0x400003, 0x600008}));
+}

@@ -1,0 +1,116 @@
+#include "desktop_items.h"
+
+#include <QCoreApplication>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QStringList>
+#include <QThread>
+
+namespace tilebay {
+
+int ImageList::Find(const QString& key) const {
+    return numbers_.value(key, 0);
+}
+
+bool ImageList::Add(const QString& key, const QPixmap& picture) {
+    if (picture.isNull() || numbers_.contains(key)) {
+        return false;
+    }
+    images_.push_back(ItemImage{key, picture, QString()});
+    numbers_.insert(key, Count());
+    return true;
+}
+
+void ImageList::RemoveLast() {
+    if (!images_.empty()) {
+        numbers_.remove(images_.back().key);
+        images_.pop_back();
+    }
+}
+
+void ImageList::SetTag(int number, const QString& tag) {
+    images_.at(static_cast<std::size_t>(number - 1)).tag = tag;
+}
+
+const ItemImage& ImageList::At(int number) const {
+    return images_.at(static_cast<std::size_t>(number - 1));
+}
+
+void ProcessEventsPause::LetEventsRun() {
+    QCoreApplication::processEvents();
+    QThread::msleep(25);
+}
+
+QString ImageKey(const QString& path, bool isFolder) {
+    if (isFolder) {
+        return QStringLiteral("DIR");
+    }
+    const qsizetype dot = path.lastIndexOf(u'.');
+    const QString extension = dot < 0 ? QString() : path.mid(dot + 1).toUpper();
+    static const QStringList ownImage = {QStringLiteral("LNK"), QStringLiteral("EXE"),
+                                         QStringLiteral("ICO"), QStringLiteral("DLL"),
+                                         QStringLiteral("OCX"), QStringLiteral("DESKTOP")};
+    return ownImage.contains(extension) ? path.toUpper() : extension;
+}
+
+QString ItemName(const QString& path) {
+    return path.mid(path.lastIndexOf(u'/') + 1);
+}
+
+DesktopItemCollector::DesktopItemCollector(DesktopItemList& list, FileIconSource& icons,
+                                           EventPause& pause)
+    : list_(list), icons_(icons), pause_(pause) {}
+
+void DesktopItemCollector::CollectFolder(const QString& folder) {
+    list_.visible = false;
+    if (!folder.isEmpty()) {
+        const QString base = folder.endsWith(u'/') ? folder : folder + u'/';
+        QStringList files;
+        bool failed = false;
+        // QDirIterator lists in the file system's own order; nothing sorts.
+        QDirIterator it(base, QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+        while (!failed && it.hasNext()) {
+            it.next();
+            const QFileInfo info = it.fileInfo();
+            const QString name = info.fileName();
+            if (name.startsWith(u'.')) {
+                continue;
+            }
+            if (info.isDir()) {
+                failed = !AddDesktopItem(base + name, true);
+            } else if (info.isFile() || info.isSymLink()) {
+                files.append(name);
+            }  // devices, pipes and sockets are not desktop items
+        }
+        for (qsizetype i = 0; !failed && i < files.size(); ++i) {
+            failed = !AddDesktopItem(base + files.at(i), false);
+        }
+    }
+    list_.visible = true;
+}
+
+bool DesktopItemCollector::AddDesktopItem(const QString& path, bool isFolder) {
+    const QString key = ImageKey(path, isFolder);
+    int number = list_.icons32.Find(key);
+    if (number == 0) {
+        if (!list_.icons32.Add(key, icons_.QueryFileIcon(path, 2))) {
+            return false;
+        }
+        pause_.LetEventsRun();
+        number = list_.icons32.Count();
+        list_.icons32.SetTag(number, icons_.QueryFileTypeName(path));
+        if (!list_.icons16.Add(key, icons_.QueryFileIcon(path, 1))) {
+            // Without its small twin the large image would shift every later
+            // image number between the two lists.
+            list_.icons32.RemoveLast();
+            return false;
+        }
+        pause_.LetEventsRun();
+    }
+    list_.hasLargeImageList = true;
+    list_.hasSmallImageList = true;
+    list_.rows.push_back(ItemRow{ItemName(path), number, number, list_.icons32.At(number).tag});
+    return true;
+}
+
+}  // namespace tilebay

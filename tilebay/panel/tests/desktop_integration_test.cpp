@@ -1,0 +1,166 @@
+// Real desktop folders in a temporary home: the panel's collection lists
+// them, and starting items runs real processes through launchers and links.
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "desktop_folders.h"
+#include "desktop_items.h"
+#include "file_icons.h"
+#include "item_activation.h"
+#include "login_name.h"
+#include "qstring_print.h"
+#include "run_service.h"
+#include "wait_for.h"
+
+namespace {
+
+using namespace tilebay;
+
+QString S(const char* s) {
+    return QString::fromUtf8(s);
+}
+
+class DesktopIntegrationTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_DIRS"}) {
+            saved_.emplace_back(name, qgetenv(name));
+        }
+        const QDir root(tmp.path());
+        ASSERT_TRUE(root.mkpath(S("home/.config")));
+        ASSERT_TRUE(root.mkpath(S("home/My Desk")));
+        ASSERT_TRUE(root.mkpath(S("share/tilebay/Desktop")));
+        ASSERT_TRUE(root.mkpath(S("bin")));
+        qputenv("HOME", tmp.filePath(S("home")).toUtf8());
+        qputenv("XDG_CONFIG_HOME", tmp.filePath(S("home/.config")).toUtf8());
+        qputenv("XDG_DATA_DIRS", tmp.filePath(S("share")).toUtf8() + ":/usr/share");
+        QFile dirs(tmp.filePath(S("home/.config/user-dirs.dirs")));
+        ASSERT_TRUE(dirs.open(QIODevice::WriteOnly));
+        dirs.write("XDG_DESKTOP_DIR=\"$HOME/My Desk\"\n");
+    }
+    void TearDown() override {
+        for (const auto& [name, value] : saved_) {
+            qputenv(name, value);
+        }
+    }
+    // A program that writes its arguments, one a line, to `marker`.
+    QString Program(const QString& name, const QString& marker) {
+        const QString path = tmp.filePath(S("bin/") + name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\nprintf '%s\\n' \"$@\" > \"" + marker.toUtf8() + ".tmp\"\nmv \"" +
+                   marker.toUtf8() + ".tmp\" \"" + marker.toUtf8() + "\"\n");
+        file.close();
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return path;
+    }
+    void WriteFile(const QString& path, const QByteArray& content) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+    static QByteArray Read(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    void Open(const QString& row) {
+        OpenItem([&] { return std::optional<QString>(row); }, services);
+    }
+
+    QTemporaryDir tmp;
+    SystemLoginName login;
+    XdgDesktopFolders folders;
+    ProcessRunService run;
+    ActivationServices services{login, folders, run};
+
+private:
+    std::vector<std::pair<const char*, QByteArray>> saved_;
+};
+
+TEST_F(DesktopIntegrationTest, TheFoldersAreTheConfiguredOnes) {
+    EXPECT_EQ(folders.UserDesktop(login.LoginName()), tmp.filePath(S("home/My Desk")));
+    EXPECT_EQ(folders.AllUsersDesktop(), tmp.filePath(S("share/tilebay/Desktop")));
+}
+
+TEST_F(DesktopIntegrationTest, ALauncherOnTheUserDesktopStartsItsProgram) {
+    const QString marker = tmp.filePath(S("launcher-ran"));
+    const QString program = Program(S("my tool"), marker);
+    WriteFile(tmp.filePath(S("home/My Desk/Tool.desktop")),
+              "[Desktop Entry]\nType=Application\nName=Tool\nExec=\"" + program.toUtf8() +
+                  "\" --from-launcher %U\n");
+    Open(S("Tool.desktop"));
+    ASSERT_TRUE(pwtest::waitFor([&] { return QFile::exists(marker); }));
+    EXPECT_EQ(Read(marker), QByteArray("--from-launcher\n"));
+}
+
+TEST_F(DesktopIntegrationTest, ALinkOnTheAllUsersDesktopStartsItsTarget) {
+    const QString marker = tmp.filePath(S("link-ran"));
+    const QString program = Program(S("linked"), marker);
+    ASSERT_TRUE(QFile::link(program, tmp.filePath(S("share/tilebay/Desktop/Linked Tool"))));
+    Open(S("Linked Tool"));
+    ASSERT_TRUE(pwtest::waitFor([&] { return QFile::exists(marker); }));
+    EXPECT_EQ(Read(marker), QByteArray("\n"));
+}
+
+// Records which starts the real run service reports as made.
+class RecordingRunService : public RunService {
+public:
+    bool Start(const QString& text) override {
+        const bool started = real.Start(text);
+        if (started) {
+            made.append(text);
+        }
+        return started;
+    }
+    ProcessRunService real;
+    QStringList made;
+};
+
+TEST_F(DesktopIntegrationTest, APathWithABlankIsNeverSplitIntoAProgramAndArguments) {
+    // "my" is a program on both desktops; "my doc.txt" a document on the
+    // user's desktop only, and "my app" a link to a program that is gone.
+    const QString marker = tmp.filePath(S("split-ran"));
+    const QString program = Program(S("my"), marker);
+    ASSERT_TRUE(QFile::copy(program, tmp.filePath(S("home/My Desk/my"))));
+    ASSERT_TRUE(QFile::copy(program, tmp.filePath(S("share/tilebay/Desktop/my"))));
+    WriteFile(tmp.filePath(S("home/My Desk/my doc.txt")), "text");
+    ASSERT_TRUE(QFile::link(tmp.filePath(S("home/My Desk/my app")),
+                            tmp.filePath(S("share/tilebay/Desktop/my app"))));
+    RecordingRunService recording;
+    ActivationServices recorded{login, folders, recording};
+    OpenItem([] { return std::optional<QString>(S("my doc.txt")); }, recorded);
+    OpenItem([] { return std::optional<QString>(S("my app")); }, recorded);
+    EXPECT_EQ(recording.made, QStringList{});
+    // The program itself still starts from both desktops.
+    OpenItem([] { return std::optional<QString>(S("my")); }, recorded);
+    EXPECT_EQ(recording.made, (QStringList{tmp.filePath(S("home/My Desk/my")),
+                                           tmp.filePath(S("share/tilebay/Desktop/my"))}));
+    EXPECT_TRUE(pwtest::waitFor([&] { return QFile::exists(marker); }));
+}
+
+TEST_F(DesktopIntegrationTest, BothDesktopsAreListedAllUsersFirst) {
+    WriteFile(tmp.filePath(S("share/tilebay/Desktop/shared.txt")), "x");
+    WriteFile(tmp.filePath(S("home/My Desk/mine.txt")), "y");
+    WriteFile(tmp.filePath(S("home/My Desk/.hidden")), "z");
+    ASSERT_TRUE(QDir(tmp.path()).mkpath(S("home/My Desk/Projects")));
+    DesktopItemList list;
+    ThemeFileIconSource icons;
+    ProcessEventsPause pause;
+    DesktopItemCollector collector(list, icons, pause);
+    collector.CollectFolder(folders.AllUsersDesktop());
+    collector.CollectFolder(folders.UserDesktop(login.LoginName()));
+    QStringList rows;
+    for (const ItemRow& row : list.rows) {
+        rows.append(row.text);
+        EXPECT_FALSE(row.typeText.isEmpty()) << row.text.toStdString();
+    }
+    EXPECT_EQ(rows, (QStringList{S("shared.txt"), S("Projects"), S("mine.txt")}));
+    EXPECT_EQ(list.rows[0].largeImage, list.rows[2].largeImage);  // both TXT
+    EXPECT_EQ(list.icons32.Count(), 2);
+}
+
+}  // namespace

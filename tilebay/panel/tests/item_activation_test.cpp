@@ -1,0 +1,116 @@
+#include "item_activation.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "fake_system.h"
+#include "qstring_print.h"
+#include "shortcut.h"
+
+namespace {
+
+using namespace tilebay;
+using tilebay::testing::FakeDesktopFolders;
+using tilebay::testing::FakeLoginName;
+using tilebay::testing::FakeRunService;
+
+QString S(const char* s) {
+    return QString::fromUtf8(s);
+}
+
+class OpenItemTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QDir(dir.path()).mkpath(S("user"));
+        QDir(dir.path()).mkpath(S("all"));
+    }
+    QString Write(const QString& relative, const QByteArray& content = {}) {
+        const QString path = dir.filePath(relative);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+        return path;
+    }
+    void Open(std::optional<QString> row) {
+        OpenItem(
+            [&] {
+                ++rowReads;
+                return row;
+            },
+            services);
+    }
+    QString User(const char* name) const { return dir.filePath(S("user/") + S(name)); }
+    QString All(const char* name) const { return dir.filePath(S("all/") + S(name)); }
+
+    QTemporaryDir dir;
+    FakeLoginName login{S("alice")};
+    FakeDesktopFolders folders{dir.filePath(S("user")), dir.filePath(S("all"))};
+    FakeRunService run;
+    ActivationServices services{login, folders, run};
+    int rowReads = 0;
+};
+
+TEST_F(OpenItemTest, AllFourAttemptsRunInOrderEvenWhenStartsFail) {
+    Write(S("user/Tool"));
+    Write(S("all/Tool"));
+    run.refused = QStringList{User("Tool")};
+    Open(S("Tool"));
+    // Neither is a shortcut; both entries are started, the user's first.
+    EXPECT_EQ(run.started, (QStringList{User("Tool"), All("Tool")}));
+    EXPECT_EQ(rowReads, 4);
+    EXPECT_EQ(login.queries, 2);
+}
+
+TEST_F(OpenItemTest, ShortcutsStartTheirTargetsNotThemselves) {
+    Write(S("user/Editor.desktop"), "[Desktop Entry]\nType=Application\nExec=gedit %U\n");
+    Write(S("all/Editor.desktop"), "[Desktop Entry]\nType=Application\nExec=\"/opt/ed it\"\n");
+    Open(S("Editor.desktop"));
+    EXPECT_EQ(run.started, (QStringList{S("gedit"), S("\"/opt/ed it\"")}));
+
+    run.started.clear();
+    ASSERT_TRUE(QFile::link(S("/usr/bin/env"), User("env-link")));
+    Open(S("env-link"));
+    EXPECT_EQ(run.started, QStringList{S("/usr/bin/env")});  // the link itself is left alone
+
+    // A link whose target is gone starts nothing, not even a part of its path.
+    run.started.clear();
+    ASSERT_TRUE(QFile::link(dir.filePath(S("gone dir/prog")), All("dangling")));
+    Open(S("dangling"));
+    EXPECT_EQ(run.started, QStringList{});
+}
+
+TEST_F(OpenItemTest, UnreadableShortcutsAndDocumentsStartNoErrorText) {
+    Write(S("user/notes.txt"), "text");
+    Write(S("all/broken.desktop"), "not a launcher");
+    Open(S("notes.txt"));
+    Open(S("broken.desktop"));
+    // The document goes to the run service, which refuses documents; the
+    // launcher itself is not handed on, and neither is the error text of a
+    // failed resolution, nor a path that names nothing.
+    EXPECT_EQ(run.started, QStringList{User("notes.txt")});
+    EXPECT_FALSE(run.started.contains(ShortcutErrorText()));
+}
+
+TEST_F(OpenItemTest, NoRowOrAnUnsafeRowStartsNothing) {
+    Write(S("user/x"));
+    Open(std::nullopt);
+    Open(QString());
+    Open(S(".."));
+    Open(S("../user/x"));
+    EXPECT_EQ(run.started, QStringList{});
+    EXPECT_EQ(rowReads, 16);
+}
+
+TEST_F(OpenItemTest, EmptyLoginNameSkipsTheUserDesktop) {
+    login.name.clear();
+    Write(S("user/Tool"));
+    Write(S("all/Tool"));
+    Open(S("Tool"));
+    EXPECT_EQ(run.started, QStringList{All("Tool")});
+    EXPECT_EQ(folders.askedFor, (QStringList{QString(), QString()}));
+}
+
+}  // namespace

@@ -1,0 +1,276 @@
+// The effects against a real X server (Xvfb) with openbox, tint2 as the
+// taskbar and pcmanfm's desktop window as the icon view.
+
+#include "test_desktop.h"
+#include "x11_shell_effects.h"
+
+#include <gtest/gtest.h>
+
+#include <QDeadlineTimer>
+#include <QProcess>
+
+#include <algorithm>
+
+using pwtest::TestDesktop;
+using pwtest::XWindowId;
+
+namespace {
+
+const QString kDock = QStringLiteral("_NET_WM_WINDOW_TYPE_DOCK");
+const QString kDesktop = QStringLiteral("_NET_WM_WINDOW_TYPE_DESKTOP");
+const QString kState = QStringLiteral("_NET_WM_STATE");
+const QString kAbove = QStringLiteral("_NET_WM_STATE_ABOVE");
+const QString kOpacity = QStringLiteral("_NET_WM_WINDOW_OPACITY");
+const QString kSaved = QString::fromLatin1(tilebay::kSavedStateProperty);
+
+std::unique_ptr<tilebay::ShellEffects> EffectsOn(const TestDesktop& desktop) {
+    tilebay::ShellBackendChoice choice;
+    choice.desktop = choice.windows = true;
+    choice.display = desktop.display().toLocal8Bit();
+    return tilebay::MakeX11ShellEffects(choice);
+}
+
+QStringList Sorted(QStringList list) {
+    list.sort();
+    return list;
+}
+
+QStringList StateOf(const TestDesktop& desktop, XWindowId window) {
+    return Sorted(desktop.property(window, kState).value_or(QStringList{}));
+}
+
+bool Managed(const TestDesktop& desktop, XWindowId window) {
+    const auto clients = desktop.clientList();
+    return std::find(clients.begin(), clients.end(), window) != clients.end();
+}
+
+bool Hidden(const TestDesktop& desktop, XWindowId window) {
+    return !desktop.windowInfo(window).mapped() && !Managed(desktop, window);
+}
+
+bool Shown(const TestDesktop& desktop, XWindowId window) {
+    return desktop.windowInfo(window).viewable() && Managed(desktop, window);
+}
+
+// The window manager's own hidden windows of a type, with their map states.
+std::vector<std::pair<XWindowId, QString>> OverrideRedirectWindows(const TestDesktop& desktop,
+                                                                   const QString& type) {
+    std::vector<std::pair<XWindowId, QString>> found;
+    for (XWindowId window : desktop.windowsOfType(type)) {
+        const pwtest::XWindowInfo info = desktop.windowInfo(window);
+        if (info.overrideRedirect) {
+            found.emplace_back(window, info.mapState);
+        }
+    }
+    return found;
+}
+
+TestDesktop::Options FullDesktop() {
+    TestDesktop::Options options;
+    options.panel = true;
+    options.desktopIcons = true;
+    return options;
+}
+
+}  // namespace
+
+TEST(X11ShellEffects, HidesAndShowsTheTaskbarWithItsStatesAndNothingElse) {
+    TestDesktop desktop(FullDesktop());
+    ASSERT_TRUE(desktop.ok()) << desktop.error().toStdString();
+    const XWindowId panel = desktop.panelWindow();
+    const XWindowId icons = desktop.desktopIconsWindow();
+    const QStringList states = StateOf(desktop, panel);
+    ASSERT_TRUE(states.contains(kAbove)) << states.join(QLatin1Char(' ')).toStdString();
+    const QRect geometry = desktop.windowInfo(panel).geometry;
+    const auto wmDocks = OverrideRedirectWindows(desktop, kDock);
+    ASSERT_FALSE(wmDocks.empty()) << "openbox keeps a hidden override-redirect dock window";
+
+    auto effects = EffectsOn(desktop);
+    effects->ShowTaskbar(false);
+    ASSERT_TRUE(TestDesktop::waitUntil([&] { return Hidden(desktop, panel); }));
+    EXPECT_EQ(Sorted(desktop.property(panel, kSaved).value_or(QStringList{})), states);
+    EXPECT_TRUE(Shown(desktop, icons));
+
+    // Hiding again must keep the recorded states, not the emptied ones.
+    effects->ShowTaskbar(false);
+    EXPECT_EQ(Sorted(desktop.property(panel, kSaved).value_or(QStringList{})), states);
+    // Showing the icons touches no dock.
+    effects->ShowDesktopIcons(true);
+    EXPECT_TRUE(Hidden(desktop, panel));
+
+    effects->ShowTaskbar(true);
+    ASSERT_TRUE(TestDesktop::waitUntil([&] { return Shown(desktop, panel); }));
+    EXPECT_TRUE(TestDesktop::waitUntil([&] { return StateOf(desktop, panel) == states; }))
+        << StateOf(desktop, panel).join(QLatin1Char(' ')).toStdString();
+    EXPECT_FALSE(desktop.property(panel, kSaved).has_value());
+    EXPECT_EQ(desktop.windowInfo(panel).geometry, geometry);
+
+    // A second show has nothing left to show; the window manager's own
+    // override-redirect docks were never mapped nor marked.
+    effects->ShowTaskbar(true);
+    EXPECT_TRUE(Shown(desktop, panel));
+    EXPECT_EQ(OverrideRedirectWindows(desktop, kDock), wmDocks);
+    for (const auto& [window, mapState] : wmDocks) {
+        EXPECT_FALSE(desktop.property(window, kSaved).has_value());
+    }
+}
+
+TEST(X11ShellEffects, AFreshProcessShowsWhatAnEarlierOneHid) {
+    TestDesktop desktop(FullDesktop());
+    ASSERT_TRUE(desktop.ok()) << desktop.error().toStdString();
+    const XWindowId panel = desktop.panelWindow();
+    const XWindowId icons = desktop.desktopIconsWindow();
+    const QStringList panelStates = StateOf(desktop, panel);
+    const QStringList iconStates = StateOf(desktop, icons);
+    ASSERT_FALSE(iconStates.isEmpty());
+    const QRect iconGeometry = desktop.windowInfo(icons).geometry;
+
+    auto tool = [&](const char* command) {
+        return desktop.run(QStringLiteral(TB_SHELL_TOOL), {QString::fromLatin1(command)});
+    };
+    ASSERT_TRUE(tool("hide-icons").ok());
+    ASSERT_TRUE(TestDesktop::waitUntil([&] { return Hidden(desktop, icons); }));
+    EXPECT_TRUE(Shown(desktop, panel));
+    ASSERT_TRUE(tool("hide-taskbar").ok());
+    ASSERT_TRUE(TestDesktop::waitUntil([&] { return Hidden(desktop, panel); }));
+
+    // The programs that own the windows do not bring them back by themselves.
+    EXPECT_TRUE(Hidden(desktop, icons));
+
+    ASSERT_TRUE(tool("show-taskbar").ok());
+    ASSERT_TRUE(TestDesktop::waitUntil([&] { return Shown(desktop, panel); }));
+    EXPECT_TRUE(TestDesktop::waitUntil([&] { return StateOf(desktop, panel) == panelStates; }));
+    EXPECT_TRUE(Hidden(desktop, icons));
+
+    ASSERT_TRUE(tool("show-icons").ok());
+    ASSERT_TRUE(TestDesktop::waitUntil([&] { return Shown(desktop, icons); }));
+    EXPECT_TRUE(TestDesktop::waitUntil([&] { return StateOf(desktop, icons) == iconStates; }))
+        << StateOf(desktop, icons).join(QLatin1Char(' ')).toStdString();
+    EXPECT_EQ(desktop.windowInfo(icons).geometry, iconGeometry);
+
+    const pwtest::ToolResult usage = tool("hide-everything");
+    EXPECT_TRUE(usage.started);
+    EXPECT_EQ(usage.exitCode, 2);
+}
+
+namespace {
+
+// Runs the window helper on the desktop and talks to it line by line.
+class WindowHelper {
+public:
+    explicit WindowHelper(const TestDesktop& desktop) {
+        QProcessEnvironment env = desktop.environment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        process_.setProcessEnvironment(env);
+        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process_.start(QStringLiteral(TB_SHELL_WINDOW_HELPER), QStringList{});
+    }
+    ~WindowHelper() {
+        process_.closeWriteChannel();
+        if (!process_.waitForFinished(5000)) {
+            process_.kill();
+            process_.waitForFinished(3000);
+        }
+    }
+    QString ReadLine() {
+        QDeadlineTimer deadline(15000);
+        while (!process_.canReadLine()) {
+            if (deadline.hasExpired() || !process_.waitForReadyRead(100)) {
+                if (deadline.hasExpired() || process_.state() != QProcess::Running) {
+                    return QStringLiteral("<no answer>");
+                }
+            }
+        }
+        return QString::fromUtf8(process_.readLine()).trimmed();
+    }
+    QString Send(const QString& command) {
+        process_.write(command.toUtf8() + '\n');
+        process_.waitForBytesWritten(3000);
+        return ReadLine();
+    }
+
+private:
+    QProcess process_;
+};
+
+}  // namespace
+
+TEST(X11ShellEffects, QtWindowAboveStateAndOpacity) {
+    TestDesktop::Options options;
+    options.panel = true;
+    TestDesktop desktop(options);
+    ASSERT_TRUE(desktop.ok()) << desktop.error().toStdString();
+    WindowHelper helper(desktop);
+    const QString hello = helper.ReadLine();
+    ASSERT_TRUE(hello.startsWith(QStringLiteral("window 0x"))) << hello.toStdString();
+    const XWindowId window = hello.mid(7).toULongLong(nullptr, 16);
+    ASSERT_TRUE(TestDesktop::waitUntil([&] { return Shown(desktop, window); }));
+    const QRect geometry = desktop.windowInfo(window).geometry;
+    ASSERT_FALSE(StateOf(desktop, window).contains(kAbove));
+
+    auto above = [&] { return StateOf(desktop, window).contains(kAbove); };
+    ASSERT_EQ(helper.Send(QStringLiteral("above 1")), QStringLiteral("ok"));
+    EXPECT_TRUE(TestDesktop::waitUntil(above));
+    EXPECT_EQ(desktop.windowInfo(window).geometry, geometry);
+    ASSERT_EQ(helper.Send(QStringLiteral("above 0")), QStringLiteral("ok"));
+    EXPECT_TRUE(TestDesktop::waitUntil([&] { return !above(); }));
+    EXPECT_EQ(desktop.windowInfo(window).geometry, geometry);
+    EXPECT_TRUE(Shown(desktop, window));
+
+    // Set while unmapped, the state is there when the window is mapped.
+    ASSERT_EQ(helper.Send(QStringLiteral("hide")), QStringLiteral("ok"));
+    ASSERT_TRUE(TestDesktop::waitUntil([&] { return !desktop.windowInfo(window).mapped(); }));
+    ASSERT_EQ(helper.Send(QStringLiteral("above 1")), QStringLiteral("ok"));
+    EXPECT_TRUE(above());
+    ASSERT_EQ(helper.Send(QStringLiteral("show")), QStringLiteral("ok"));
+    ASSERT_TRUE(TestDesktop::waitUntil([&] { return Shown(desktop, window); }));
+    EXPECT_TRUE(TestDesktop::waitUntil(above));
+
+    // Opacity: out-of-range values change nothing, in range sets the full
+    // 32-bit scale, and nothing removes it again.
+    auto opacity = [&] { return desktop.property(window, kOpacity); };
+    ASSERT_EQ(helper.Send(QStringLiteral("opacity 256")), QStringLiteral("ok"));
+    ASSERT_EQ(helper.Send(QStringLiteral("opacity -1")), QStringLiteral("ok"));
+    EXPECT_FALSE(opacity().has_value());
+    ASSERT_EQ(helper.Send(QStringLiteral("opacity 255")), QStringLiteral("ok"));
+    EXPECT_EQ(opacity(), QStringList{QStringLiteral("4294967295")});
+    ASSERT_EQ(helper.Send(QStringLiteral("opacity 128")), QStringLiteral("ok"));
+    EXPECT_EQ(opacity(), QStringList{QString::number(0x80808080u)});
+    ASSERT_EQ(helper.Send(QStringLiteral("opacity 0")), QStringLiteral("ok"));
+    EXPECT_EQ(opacity(), QStringList{QStringLiteral("0")});
+    ASSERT_EQ(helper.Send(QStringLiteral("opacity 256")), QStringLiteral("ok"));
+    ASSERT_EQ(helper.Send(QStringLiteral("opacity -1")), QStringLiteral("ok"));
+    EXPECT_EQ(opacity(), QStringList{QStringLiteral("0")});
+
+    // Our own windows are never taken for the taskbar, even typed as docks.
+    ASSERT_EQ(helper.Send(QStringLiteral("dock")), QStringLiteral("ok"));
+    ASSERT_EQ(helper.Send(QStringLiteral("taskbar 0")), QStringLiteral("ok"));
+    ASSERT_TRUE(TestDesktop::waitUntil([&] { return Hidden(desktop, desktop.panelWindow()); }));
+    EXPECT_TRUE(desktop.windowInfo(window).viewable());
+    ASSERT_EQ(helper.Send(QStringLiteral("taskbar 1")), QStringLiteral("ok"));
+    EXPECT_TRUE(TestDesktop::waitUntil([&] { return Shown(desktop, desktop.panelWindow()); }));
+}
+
+TEST(X11ShellEffects, LosingTheServerOrHavingNoneEndsNothing) {
+    auto desktop = std::make_unique<TestDesktop>();
+    ASSERT_TRUE(desktop->ok()) << desktop->error().toStdString();
+    auto effects = EffectsOn(*desktop);
+    effects->ShowTaskbar(false);
+    effects->ShowTaskbar(true);
+    desktop.reset();  // the server goes away under an open connection
+    effects->ShowTaskbar(false);
+    effects->ShowDesktopIcons(true);
+    effects->SetAlwaysOnTop(0x200001, true);
+    effects->SetWindowOpacity(0x200001, 10);
+
+    // The tool without any display does nothing and reports no failure.
+    QProcess tool;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    tool.setProcessEnvironment(env);
+    tool.start(QStringLiteral(TB_SHELL_TOOL), {QStringLiteral("hide-taskbar")});
+    ASSERT_TRUE(tool.waitForFinished(10000));
+    EXPECT_EQ(tool.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(tool.exitCode(), 0);
+}

@@ -1,0 +1,380 @@
+#include "x11_shell_effects.h"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include <unistd.h>
+
+// Xlib last: its macros (None, Bool, Status, ...) clash with Qt's headers.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+namespace tilebay {
+
+namespace {
+
+class NullShellEffects final : public ShellEffects {
+public:
+    void ShowTaskbar(bool) override {}
+    void ShowDesktopIcons(bool) override {}
+    void SetAlwaysOnTop(WId, bool) override {}
+    void SetWindowOpacity(WId, qint16) override {}
+};
+
+int IgnoreXError(Display*, XErrorEvent*) {
+    return 0;
+}
+
+// Returning hands a lost connection on to the display's exit handler (set in
+// Connection()) instead of ending the process.
+int ReturnFromIOError(Display*) {
+    return 0;
+}
+
+// Windows may vanish between a tree walk and a request on them, and the
+// server may go away; neither must end the program. The handlers are
+// process-wide, so they are ours only while our requests run on our own
+// connection, and the sync before restoring the previous ones makes sure that
+// all errors of those requests have arrived.
+class XErrorTrap {
+public:
+    explicit XErrorTrap(Display* display) : display_(display) {
+        previous_ = XSetErrorHandler(IgnoreXError);
+        previousIO_ = XSetIOErrorHandler(ReturnFromIOError);
+        XSync(display_, False);
+    }
+    ~XErrorTrap() {
+        XSync(display_, False);
+        XSetIOErrorHandler(previousIO_);
+        XSetErrorHandler(previous_);
+    }
+    XErrorTrap(const XErrorTrap&) = delete;
+    XErrorTrap& operator=(const XErrorTrap&) = delete;
+
+private:
+    Display* display_;
+    int (*previous_)(Display*, XErrorEvent*) = nullptr;
+    int (*previousIO_)(Display*) = nullptr;
+};
+
+class X11ShellEffects final : public ShellEffects {
+public:
+    explicit X11ShellEffects(ShellBackendChoice choice) : choice_(std::move(choice)) {}
+    ~X11ShellEffects() override {
+        if (display_ != nullptr) {
+            // Closing syncs; a server that is gone must not end the program
+            // here either.
+            auto* previous = XSetErrorHandler(IgnoreXError);
+            auto* previousIO = XSetIOErrorHandler(ReturnFromIOError);
+            XCloseDisplay(display_);
+            XSetIOErrorHandler(previousIO);
+            XSetErrorHandler(previous);
+        }
+    }
+
+    void ShowTaskbar(bool show) override {
+        if (choice_.desktop) {
+            ShowWindowsOfType("_NET_WM_WINDOW_TYPE_DOCK", show);
+        }
+    }
+
+    void ShowDesktopIcons(bool show) override {
+        if (choice_.desktop) {
+            ShowWindowsOfType("_NET_WM_WINDOW_TYPE_DESKTOP", show);
+        }
+    }
+
+    void SetAlwaysOnTop(WId window, bool on) override;
+    void SetWindowOpacity(WId window, qint16 opacity) override;
+
+private:
+    Display* Connection();
+    Atom Intern(const char* name) { return XInternAtom(display_, name, False); }
+    bool HasProperty(Window window, Atom property);
+    std::vector<Atom> ReadAtoms(Window window, Atom property, bool* present = nullptr);
+    void WriteAtoms(Window window, Atom property, const std::vector<Atom>& atoms);
+    bool IsOurs(Window window);
+    void CollectClients(Window window, int depth, std::vector<Window>* clients);
+    std::vector<Window> ClientWindows();
+    void ShowWindowsOfType(const char* type, bool show);
+
+    static void OnConnectionLost(Display*, void* self) {
+        static_cast<X11ShellEffects*>(self)->lost_ = true;
+    }
+
+    ShellBackendChoice choice_;
+    Display* display_ = nullptr;
+    bool tried_ = false;
+    bool lost_ = false;
+};
+
+Display* X11ShellEffects::Connection() {
+    if (!tried_) {
+        tried_ = true;
+        display_ = XOpenDisplay(choice_.display.constData());
+        if (display_ != nullptr) {
+            // Losing the server must not end the program: Xlib calls this
+            // instead of exit() and the effects fall silent.
+            XSetIOErrorExitHandler(display_, &X11ShellEffects::OnConnectionLost, this);
+        }
+    }
+    return lost_ ? nullptr : display_;
+}
+
+bool X11ShellEffects::HasProperty(Window window, Atom property) {
+    Atom type = 0;
+    int format = 0;
+    unsigned long items = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    const int status = XGetWindowProperty(display_, window, property, 0, 0, False, AnyPropertyType,
+                                          &type, &format, &items, &after, &data);
+    if (data != nullptr) {
+        XFree(data);
+    }
+    return status == Success && type != None;
+}
+
+std::vector<Atom> X11ShellEffects::ReadAtoms(Window window, Atom property, bool* present) {
+    std::vector<Atom> atoms;
+    Atom type = 0;
+    int format = 0;
+    unsigned long items = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    const int status = XGetWindowProperty(display_, window, property, 0, 1024, False, XA_ATOM,
+                                          &type, &format, &items, &after, &data);
+    if (present != nullptr) {
+        *present = status == Success && type != None;
+    }
+    if (status == Success && type == XA_ATOM && format == 32 && data != nullptr) {
+        // Format 32 data arrives as an array of long.
+        const auto* values = reinterpret_cast<const unsigned long*>(data);
+        atoms.assign(values, values + items);
+    }
+    if (data != nullptr) {
+        XFree(data);
+    }
+    return atoms;
+}
+
+void X11ShellEffects::WriteAtoms(Window window, Atom property, const std::vector<Atom>& atoms) {
+    XChangeProperty(display_, window, property, XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(atoms.data()),
+                    static_cast<int>(atoms.size()));
+}
+
+bool X11ShellEffects::IsOurs(Window window) {
+    Atom type = 0;
+    int format = 0;
+    unsigned long items = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    bool ours = false;
+    if (XGetWindowProperty(display_, window, Intern("_NET_WM_PID"), 0, 1, False, XA_CARDINAL, &type,
+                           &format, &items, &after, &data) == Success &&
+        type == XA_CARDINAL && format == 32 && items == 1 && data != nullptr) {
+        ours =
+            *reinterpret_cast<const unsigned long*>(data) == static_cast<unsigned long>(::getpid());
+    }
+    if (data != nullptr) {
+        XFree(data);
+    }
+    return ours;
+}
+
+// A client window carries WM_STATE (set by the window manager) or a window
+// type; a frame of a reparenting window manager carries neither, and its
+// client lies somewhere below it.
+void X11ShellEffects::CollectClients(Window window, int depth, std::vector<Window>* clients) {
+    if (HasProperty(window, Intern("WM_STATE")) ||
+        HasProperty(window, Intern("_NET_WM_WINDOW_TYPE"))) {
+        clients->push_back(window);
+        return;
+    }
+    if (depth == 0) {
+        return;
+    }
+    Window root = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (XQueryTree(display_, window, &root, &parent, &children, &count) == 0) {
+        return;
+    }
+    const std::vector<Window> below(children, children + count);
+    if (children != nullptr) {
+        XFree(children);
+    }
+    for (Window child : below) {
+        CollectClients(child, depth - 1, clients);
+    }
+}
+
+std::vector<Window> X11ShellEffects::ClientWindows() {
+    std::vector<Window> clients;
+    Window root = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count) == 0) {
+        return clients;
+    }
+    const std::vector<Window> top(children, children + count);
+    if (children != nullptr) {
+        XFree(children);
+    }
+    for (Window window : top) {
+        // Frames nest the client at most a few levels deep.
+        CollectClients(window, 3, &clients);
+    }
+    return clients;
+}
+
+// Hiding withdraws every mapped, window-manager-managed window of the type
+// and keeps its _NET_WM_STATE in a property of ours, because the window
+// manager drops the state on withdrawal. Showing maps exactly the windows
+// that carry that property, with their state put back first, so that any
+// process can show what another one hid, and nothing else gets mapped
+// (window managers keep hidden override-redirect windows of these types).
+void X11ShellEffects::ShowWindowsOfType(const char* typeName, bool show) {
+    if (Connection() == nullptr) {
+        return;
+    }
+    XErrorTrap trap(display_);
+    const Atom type = Intern(typeName);
+    const Atom windowType = Intern("_NET_WM_WINDOW_TYPE");
+    const Atom state = Intern("_NET_WM_STATE");
+    const Atom saved = Intern(kSavedStateProperty);
+
+    for (Window window : ClientWindows()) {
+        const std::vector<Atom> types = ReadAtoms(window, windowType);
+        if (std::find(types.begin(), types.end(), type) == types.end()) {
+            continue;
+        }
+        XWindowAttributes attributes;
+        if (XGetWindowAttributes(display_, window, &attributes) == 0) {
+            continue;
+        }
+        const bool mapped = attributes.map_state != IsUnmapped;
+        if (show) {
+            bool marked = false;
+            const std::vector<Atom> states = ReadAtoms(window, saved, &marked);
+            if (!marked) {
+                continue;
+            }
+            XDeleteProperty(display_, window, saved);
+            if (mapped) {
+                continue;  // its owner showed it again meanwhile
+            }
+            // The window manager reads the state when the window is mapped.
+            if (states.empty()) {
+                XDeleteProperty(display_, window, state);
+            } else {
+                WriteAtoms(window, state, states);
+            }
+            XMapWindow(display_, window);
+        } else {
+            if (!mapped || attributes.override_redirect || IsOurs(window)) {
+                continue;
+            }
+            WriteAtoms(window, saved, ReadAtoms(window, state));
+            XWithdrawWindow(display_, window, XScreenNumberOfScreen(attributes.screen));
+        }
+    }
+    XFlush(display_);
+}
+
+void X11ShellEffects::SetAlwaysOnTop(WId id, bool on) {
+    if (!choice_.windows || id == 0 || Connection() == nullptr) {
+        return;
+    }
+    XErrorTrap trap(display_);
+    const auto window = static_cast<Window>(id);
+    XWindowAttributes attributes;
+    if (XGetWindowAttributes(display_, window, &attributes) == 0) {
+        return;
+    }
+    const Atom state = Intern("_NET_WM_STATE");
+    const Atom above = Intern("_NET_WM_STATE_ABOVE");
+    if (attributes.map_state != IsUnmapped) {
+        // A mapped window's state belongs to the window manager: ask it. It
+        // only changes the stacking band; position and size stay.
+        XEvent event{};
+        event.xclient.type = ClientMessage;
+        event.xclient.window = window;
+        event.xclient.message_type = state;
+        event.xclient.format = 32;
+        event.xclient.data.l[0] = on ? 1 : 0;  // _NET_WM_STATE_ADD / _REMOVE
+        event.xclient.data.l[1] = static_cast<long>(above);
+        event.xclient.data.l[2] = 0;
+        event.xclient.data.l[3] = 1;  // request from a normal application
+        XSendEvent(display_, attributes.root, False,
+                   SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    } else {
+        // An unmapped window's state is read by the window manager when it
+        // gets mapped.
+        std::vector<Atom> states = ReadAtoms(window, state);
+        states.erase(std::remove(states.begin(), states.end(), above), states.end());
+        if (on) {
+            states.push_back(above);
+        }
+        WriteAtoms(window, state, states);
+    }
+    XFlush(display_);
+}
+
+void X11ShellEffects::SetWindowOpacity(WId id, qint16 opacity) {
+    if (opacity < 0 || opacity > 255) {
+        return;
+    }
+    if (!choice_.windows || id == 0 || Connection() == nullptr) {
+        return;
+    }
+    XErrorTrap trap(display_);
+    // 0..255 spread over the full 32-bit range: 255 * 0x01010101 = 0xFFFFFFFF.
+    const unsigned long value = static_cast<unsigned long>(opacity) * 0x01010101UL;
+    XChangeProperty(display_, static_cast<Window>(id), Intern("_NET_WM_WINDOW_OPACITY"),
+                    XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&value), 1);
+    // Sent at once: nothing else may flush this connection soon.
+    XFlush(display_);
+}
+
+}  // namespace
+
+ShellBackendChoice ChooseShellBackend(const QString& qtPlatform, const QByteArray& qtDisplay,
+                                      const QByteArray& displayEnv) {
+    ShellBackendChoice choice;
+    if (qtPlatform.startsWith(QStringLiteral("wayland"))) {
+        return choice;
+    }
+    if (qtPlatform == QStringLiteral("xcb")) {
+        choice.display = qtDisplay.isEmpty() ? displayEnv : qtDisplay;
+        choice.windows = true;
+    } else {
+        choice.display = displayEnv;
+        choice.windows = qtPlatform.isEmpty();
+    }
+    if (choice.display.isEmpty()) {
+        choice.windows = false;
+        return choice;
+    }
+    choice.desktop = true;
+    return choice;
+}
+
+std::unique_ptr<ShellEffects> MakeX11ShellEffects(const ShellBackendChoice& choice) {
+    if (!choice.desktop && !choice.windows) {
+        return MakeNullShellEffects();
+    }
+    return std::make_unique<X11ShellEffects>(choice);
+}
+
+std::unique_ptr<ShellEffects> MakeNullShellEffects() {
+    return std::make_unique<NullShellEffects>();
+}
+
+}  // namespace tilebay

@@ -1,0 +1,48 @@
+#include "run_service.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include "command_line.h"
+
+namespace tilebay {
+namespace {
+
+bool IsExecutableFile(const QString& path) {
+    const QFileInfo info(path);
+    return info.isFile() && info.isExecutable();
+}
+
+}  // namespace
+
+bool ProcessRunService::Start(const QString& text) {
+    if (text.trimmed().isEmpty()) {
+        return false;
+    }
+    if (QDir::isAbsolutePath(text) && QFileInfo::exists(text)) {
+        return IsExecutableFile(text) && QProcess::startDetached(text, {});
+    }
+    const std::optional<QStringList> words = SplitCommandLine(text);
+    if (!words || words->isEmpty() || words->first().isEmpty()) {
+        return false;
+    }
+    QString program = words->first();
+    if (program.contains(u'/')) {
+        if (!QDir::isAbsolutePath(program)) {
+            return false;  // relative to whatever the current folder happens to be
+        }
+    } else {
+        program = QStandardPaths::findExecutable(program);
+        if (program.isEmpty()) {
+            return false;
+        }
+    }
+    if (!IsExecutableFile(program)) {
+        return false;
+    }
+    return QProcess::startDetached(program, words->mid(1));
+}
+
+}  // namespace tilebay

@@ -1,0 +1,32 @@
+#pragma once
+
+// Starting programs. Only executable files are started; documents, folders
+// and anything that would need a shell are refused. Starts never wait for the
+// started program.
+
+#include <QString>
+
+namespace tilebay {
+
+class RunService {
+public:
+    virtual ~RunService() = default;
+    // Starts the program that `text` names; true when a process was started.
+    virtual bool Start(const QString& text) = 0;
+};
+
+// Starts detached processes:
+// - an absolute path that names an existing entry is started, without
+//   arguments, when it is an executable file, and refused otherwise (a path
+//   with blanks is never taken apart);
+// - any other text is split as a launcher command line; its first word is
+//   started with the remaining words as arguments when it is an absolute path
+//   to an executable file or the name of an executable found on PATH.
+// X11 gives no way to make another program open its first window minimised,
+// so programs start with their windows as they choose.
+class ProcessRunService : public RunService {
+public:
+    bool Start(const QString& text) override;
+};
+
+}  // namespace tilebay

@@ -1,0 +1,192 @@
+#include "shortcut.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include "command_line.h"
+
+namespace tilebay {
+namespace {
+
+// A launcher is a few hundred bytes; anything far larger is not one.
+constexpr qint64 kMaxLauncherBytes = 1024 * 1024;
+
+QString UnescapeString(const QString& value) {
+    QString out;
+    out.reserve(value.size());
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar c = value.at(i);
+        if (c != u'\\' || i + 1 >= value.size()) {
+            out.append(c);
+            continue;
+        }
+        const QChar next = value.at(i + 1);
+        if (next == u's') {
+            out.append(u' ');
+        } else if (next == u'n') {
+            out.append(u'\n');
+        } else if (next == u't') {
+            out.append(u'\t');
+        } else if (next == u'r') {
+            out.append(u'\r');
+        } else if (next == u'\\') {
+            out.append(u'\\');
+        } else {
+            out.append(c);  // not a string escape: the Exec quoting may use it
+            continue;
+        }
+        ++i;
+    }
+    return out;
+}
+
+bool IsLauncherName(const QString& path) {
+    return path.endsWith(QStringLiteral(".desktop"), Qt::CaseInsensitive);
+}
+
+// Expands the field codes inside a word that is not a field code of its own.
+QString ExpandInline(const QString& word, const DesktopEntry& entry, const QString& launcherPath) {
+    QString out;
+    for (qsizetype i = 0; i < word.size(); ++i) {
+        const QChar c = word.at(i);
+        if (c != u'%' || i + 1 >= word.size()) {
+            out.append(c);
+            continue;
+        }
+        const QChar code = word.at(++i);
+        if (code == u'%') {
+            out.append(u'%');
+        } else if (code == u'c') {
+            out.append(entry.name);
+        } else if (code == u'k') {
+            out.append(launcherPath);
+        }
+        // every other code stands for files, URLs or nothing: dropped
+    }
+    return out;
+}
+
+}  // namespace
+
+bool IsShortcutFile(const QString& path) {
+    const QFileInfo info(path);
+    return info.isSymLink() || (IsLauncherName(path) && info.isFile());
+}
+
+QString ShortcutErrorText() {
+    return QStringLiteral("Error occured.");
+}
+
+std::optional<DesktopEntry> ReadDesktopEntry(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxLauncherBytes) {
+        return std::nullopt;
+    }
+    const QByteArray bytes = file.read(kMaxLauncherBytes + 1);
+    if (file.error() != QFileDevice::NoError || bytes.size() > kMaxLauncherBytes) {
+        return std::nullopt;
+    }
+    const QStringList lines = QString::fromUtf8(bytes).split(u'\n');
+    DesktopEntry entry;
+    bool found = false;
+    bool inGroup = false;
+    for (QString line : lines) {
+        if (line.endsWith(u'\r')) {
+            line.chop(1);
+        }
+        const QString trimmed = line.trimmed();
+        if (trimmed.isEmpty() || trimmed.startsWith(u'#')) {
+            continue;
+        }
+        if (trimmed.startsWith(u'[') && trimmed.endsWith(u']')) {
+            inGroup = trimmed == QStringLiteral("[Desktop Entry]");
+            found = found || inGroup;
+            continue;
+        }
+        if (!inGroup) {
+            continue;
+        }
+        const qsizetype eq = line.indexOf(u'=');
+        if (eq < 0) {
+            continue;
+        }
+        const QString key = line.left(eq).trimmed();
+        const QString value = UnescapeString(line.mid(eq + 1).trimmed());
+        // The first occurrence of a key counts; localised variants (Name[de])
+        // are different keys and are not used.
+        if (key == QStringLiteral("Type") && entry.type.isEmpty()) {
+            entry.type = value;
+        } else if (key == QStringLiteral("Exec") && !entry.hasExec) {
+            entry.exec = value;
+            entry.hasExec = true;
+        } else if (key == QStringLiteral("URL") && !entry.hasUrl) {
+            entry.url = value;
+            entry.hasUrl = true;
+        } else if (key == QStringLiteral("Icon") && entry.icon.isEmpty()) {
+            entry.icon = value;
+        } else if (key == QStringLiteral("Name") && entry.name.isEmpty()) {
+            entry.name = value;
+        }
+    }
+    if (!found) {
+        return std::nullopt;
+    }
+    return entry;
+}
+
+std::optional<QStringList> ExpandExec(const QString& exec, const DesktopEntry& entry,
+                                      const QString& launcherPath) {
+    const std::optional<QStringList> words = SplitCommandLine(exec);
+    if (!words) {
+        return std::nullopt;
+    }
+    QStringList out;
+    for (const QString& word : *words) {
+        if (word.size() == 2 && word.at(0) == u'%' && word.at(1) != u'%') {
+            const QChar code = word.at(1);
+            if (code == u'i') {
+                if (!entry.icon.isEmpty()) {
+                    out << QStringLiteral("--icon") << entry.icon;
+                }
+            } else if (code == u'c') {
+                if (!entry.name.isEmpty()) {
+                    out << entry.name;
+                }
+            } else if (code == u'k') {
+                out << launcherPath;
+            }
+            continue;  // a code standing for files or URLs is left out whole
+        }
+        out << ExpandInline(word, entry, launcherPath);
+    }
+    return out;
+}
+
+QString ResolveShortcut(const QString& path) {
+    const QFileInfo info(path);
+    if (info.isSymLink()) {
+        const QString target = info.symLinkTarget();
+        return target.isEmpty() ? ShortcutErrorText() : target;
+    }
+    if (!IsLauncherName(path) || !info.isFile()) {
+        return ShortcutErrorText();
+    }
+    const std::optional<DesktopEntry> entry = ReadDesktopEntry(path);
+    if (!entry) {
+        return ShortcutErrorText();
+    }
+    if (entry->type == QStringLiteral("Application") && entry->hasExec) {
+        const std::optional<QStringList> words =
+            ExpandExec(entry->exec, *entry, info.absoluteFilePath());
+        if (!words || words->isEmpty()) {
+            return ShortcutErrorText();
+        }
+        return JoinCommandLine(*words);
+    }
+    if (entry->type == QStringLiteral("Link") && entry->hasUrl) {
+        return entry->url;
+    }
+    return ShortcutErrorText();
+}
+
+}  // namespace tilebay

@@ -1,0 +1,52 @@
+#pragma once
+
+// Fakes of the system services for tests: a run service that records what it
+// is asked to start, a fixed login name and fixed desktop folders.
+
+#include <QString>
+#include <QStringList>
+
+#include "desktop_folders.h"
+#include "login_name.h"
+#include "run_service.h"
+
+namespace tilebay::testing {
+
+class FakeRunService : public RunService {
+public:
+    bool Start(const QString& text) override {
+        started.append(text);
+        return !refused.contains(text);
+    }
+    QStringList started;  // every text asked for, in order
+    QStringList refused;  // texts whose start reports failure
+};
+
+class FakeLoginName : public LoginNameSource {
+public:
+    explicit FakeLoginName(QString name) : name(std::move(name)) {}
+    QString LoginName() override {
+        ++queries;
+        return name;
+    }
+    QString name;
+    int queries = 0;
+};
+
+class FakeDesktopFolders : public DesktopFolders {
+public:
+    FakeDesktopFolders(QString user, QString allUsers)
+        : user(std::move(user)), allUsers(std::move(allUsers)) {}
+    // The user folder is given for any non-empty login name; the empty name
+    // names no folder, as in the real layout.
+    QString UserDesktop(const QString& loginName) override {
+        askedFor.append(loginName);
+        return loginName.isEmpty() ? QString() : user;
+    }
+    QString AllUsersDesktop() override { return allUsers; }
+    QString user;
+    QString allUsers;
+    QStringList askedFor;
+};
+
+}  // namespace tilebay::testing
