@@ -17,9 +17,17 @@ void UpdateLogic::Load() {
 
 void UpdateLogic::OnStartClicked() {
     view_.SetDownloadText(texts::DownloadingFile() + dl1_.Url());
-    if (dl1_.CPause() || dl1_.InDL()) {
+    // A second click while the first one's probe still waits for the server
+    // (the control reports no transfer yet) must not start a second one on
+    // the same control.
+    if (dl1_.CPause() || dl1_.InDL() || starting_) {
         return;
     }
+    struct Starting {
+        bool& flag;
+        explicit Starting(bool& f) : flag(f) { flag = true; }
+        ~Starting() { flag = false; }
+    } starting(starting_);
     dl1_.GetFileInformation();
     if (dl1_.FileSize() <= 0) {
         return;

@@ -63,6 +63,7 @@ private:
     UpdateView& view_;
     ControlPort& dl1_;
     qint16 counter_ = 0;
+    bool starting_ = false;  // a Start click is being handled
 };
 
 }  // namespace patchwell::update

@@ -118,6 +118,24 @@ TEST_F(UpdateLogicTest, StartWhilePausedOrRunningOnlyRewritesTheLabel) {
               QStringLiteral("Downloading File: http://127.0.0.1:1/editor-setup.sh"));
 }
 
+TEST_F(UpdateLogicTest, StartClickedAgainDuringTheProbeStartsNothingMore) {
+    dl1.probeSize = 3072;
+    int probes = 0;
+    dl1.onProbe = [&](FakeControl&) {
+        if (++probes == 1) {
+            logic.OnStartClicked();  // handled inside the probe's wait
+        }
+    };
+    logic.OnStartClicked();
+    EXPECT_EQ(dl1.calls,
+              (QStringList{QStringLiteral("GetFileInformation"), QStringLiteral("download")}));
+
+    // Once the first click's handler is done, Start works again.
+    dl1.calls.clear();
+    logic.OnStartClicked();
+    EXPECT_EQ(dl1.calls.size(), 2);
+}
+
 TEST_F(UpdateLogicTest, PauseToggles) {
     logic.OnPauseClicked();
     EXPECT_EQ(dl1.calls, QStringList{QStringLiteral("Pause(true)")});
