@@ -13,6 +13,7 @@ packages=(
   adwaita-icon-theme hicolor-icon-theme shared-mime-info
   # end-to-end and integration test environment
   xvfb xauth openbox tint2 xdotool x11-utils x11-apps nginx-light pcmanfm dbus-x11 procps psmisc
+  xclip curl
   # peak memory of the fetch benchmark (/usr/bin/time)
   time
   # screenshots for the demo

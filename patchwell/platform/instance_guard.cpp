@@ -1,0 +1,45 @@
+#include "instance_guard.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QStandardPaths>
+
+namespace patchwell::platform {
+
+LockFileInstanceGuard::LockFileInstanceGuard(QString executablePath, QString lockFolder) {
+    const QFileInfo info(executablePath);
+    const QString canonical =
+        info.canonicalFilePath().isEmpty() ? info.absoluteFilePath() : info.canonicalFilePath();
+    if (lockFolder.isEmpty() && !qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        lockFolder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    }
+    if (lockFolder.isEmpty()) {
+        lockFolder = QDir::tempPath();
+    }
+    const QByteArray hash =
+        QCryptographicHash::hash(canonical.toUtf8(), QCryptographicHash::Sha256).toHex().left(32);
+    lockPath_ = QDir(lockFolder)
+                    .filePath(QStringLiteral("patchwell-") + QString::fromLatin1(hash) +
+                              QStringLiteral(".lock"));
+}
+
+LockFileInstanceGuard::~LockFileInstanceGuard() = default;
+
+bool LockFileInstanceGuard::TryClaim() {
+    if (lock_ && lock_->isLocked()) {
+        return true;
+    }
+    lock_ = std::make_unique<QLockFile>(lockPath_);
+    // A running instance may hold the lock for hours: only a lock whose owner
+    // process is gone counts as stale, never one that is merely old.
+    lock_->setStaleLockTime(0);
+    return lock_->tryLock(0);
+}
+
+QString LockFileInstanceGuard::LockPath() const {
+    return lockPath_;
+}
+
+}  // namespace patchwell::platform

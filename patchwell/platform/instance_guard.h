@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+class QLockFile;
+
+namespace patchwell::platform {
+
+// Tells whether another instance of this same executable is running.
+class InstanceGuard {
+public:
+    virtual ~InstanceGuard() = default;
+    // Claims the instance slot for this process. False when another running
+    // instance of the same executable holds it.
+    virtual bool TryClaim() = 0;
+};
+
+// A lock file in the runtime folder, named after a hash of the executable's
+// canonical path, so two copies of the program in two folders do not see each
+// other. The lock holds the owner's process id: a lock left by a process that
+// no longer runs is taken over.
+class LockFileInstanceGuard : public InstanceGuard {
+public:
+    // `executablePath`: the running program's file; `lockFolder`: empty for the
+    // user's runtime folder (or the temp folder when there is none).
+    explicit LockFileInstanceGuard(QString executablePath, QString lockFolder = {});
+    ~LockFileInstanceGuard() override;
+
+    bool TryClaim() override;
+    QString LockPath() const;
+
+private:
+    QString lockPath_;
+    std::unique_ptr<QLockFile> lock_;
+};
+
+}  // namespace patchwell::platform

@@ -1,0 +1,29 @@
+// patchwell: keeps the program in its folder up to date.
+
+#include <QApplication>
+
+#include "forms.h"
+#include "instance_guard.h"
+#include "process_launcher.h"
+#include "program_lifetime.h"
+#include "program_path.h"
+#include "qt_message_boxes.h"
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Patchwell"));
+    // Windows come and go (hidden, replaced) during the run; the program ends
+    // only through its own steps.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    patchwell::platform::DetachedProcessLauncher launcher;
+    patchwell::platform::LockFileInstanceGuard guard(QCoreApplication::applicationFilePath());
+    patchwell::platform::QtMessageBoxes messages;
+    patchwell::platform::RealProgramLifetime lifetime;
+    patchwell::update::Services services{launcher, guard, messages, lifetime,
+                                         common::ProgramFolder()};
+
+    patchwell::update::Forms forms(services, patchwell::update::DownLoadControlFactory());
+    forms.Start();
+    return QApplication::exec();
+}

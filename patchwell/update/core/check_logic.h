@@ -1,0 +1,63 @@
+#pragma once
+
+// The steps of the check window: single-instance guard, reading the local
+// manifest, fetching the remote one and comparing versions.
+
+#include <QString>
+
+#include "control_port.h"
+#include "manifest.h"
+#include "services.h"
+
+namespace patchwell::update {
+
+// What the check logic needs of its window and of the download window.
+class CheckView {
+public:
+    virtual ~CheckView() = default;
+    virtual void MakeTopmost() = 0;
+    virtual void HideWindow() = 0;
+    virtual void ShowWindow() = 0;
+    virtual void StopTimer() = 0;
+    // The download window's control. The first call creates the download
+    // window, which runs its load steps before this returns.
+    virtual ControlPort& DownloadWindowControl() = 0;
+    virtual void ShowDownloadWindow() = 0;
+};
+
+class CheckLogic {
+public:
+    CheckLogic(Services& services, CheckView& view, ControlPort& dl1);
+
+    // The window's load: the program's start. Runs the whole check; the
+    // completion handler runs inside it. When it returns with the program
+    // still running and no download window open, the window has been shown.
+    void Load();
+
+    void OnDLComplete();
+    void OnOkClicked();
+    void OnTimerTick();
+
+    // Fields the window keeps.
+    QString localVersion;
+    QString checkUrl;
+    QString remoteVersion;
+    QString updateUrl;
+    QString updaterVersion;
+    QString updaterUrl;
+    QString saveFileName;
+
+    bool Ended() const { return ended_; }
+    bool DownloadWindowOpened() const { return downloadWindowOpened_; }
+
+private:
+    void End();
+
+    Services& services_;
+    CheckView& view_;
+    ControlPort& dl1_;
+    bool ended_ = false;
+    bool downloadWindowOpened_ = false;
+};
+
+}  // namespace patchwell::update

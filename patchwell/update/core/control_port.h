@@ -1,0 +1,45 @@
+#pragma once
+
+// What the update windows use of their download control: the properties they
+// read and set, the four methods they call and the events they handle. The
+// windows wrap their own control instance in one of these; tests script a fake.
+
+#include <QObject>
+#include <QString>
+
+namespace patchwell::update {
+
+class ControlPort : public QObject {
+    Q_OBJECT
+
+public:
+    using QObject::QObject;
+    ~ControlPort() override = default;
+
+    virtual bool InDL() const = 0;
+    virtual bool CPause() const = 0;
+    virtual bool Connected() const = 0;
+    virtual qint32 FileSize() const = 0;
+    virtual QString Url() const = 0;
+    virtual QString SaveLocation() const = 0;
+    virtual void setUrl(const QString& New_Url) = 0;
+    virtual void setSaveLocation(const QString& New_Location) = 0;
+
+    virtual void download() = 0;
+    virtual void GetFileInformation() = 0;
+    virtual void Cancel() = 0;
+    virtual void Pause(bool blnPause) = 0;
+
+Q_SIGNALS:
+    void DLComplete();
+    void DLError(const QString& lpErrorDescription);
+    void DLECode(qint32 lErrorCode);
+    void RecievedBytes(qint32 lnumBYTES);
+    void Percent(qint32 lPercent);
+    void StatusChange(const QString& lpStatus);
+    void Rate(const QString& lpRate);
+    void TimeLeft(const QString& lpTime);
+    void ConnectionState(const QString& strState);
+};
+
+}  // namespace patchwell::update

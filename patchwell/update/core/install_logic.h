@@ -1,0 +1,40 @@
+#pragma once
+
+// The installation step: removes the remote manifest, runs the downloaded
+// installer with "/auto" and the program folder, deletes it after a pause and
+// starts the served program again.
+
+#include <QString>
+
+#include "services.h"
+
+namespace patchwell::update {
+
+class InstallView {
+public:
+    virtual ~InstallView() = default;
+    virtual void HideDownloadWindow() = 0;
+    virtual void ShowWindow() = 0;
+    virtual void MakeTopmost() = 0;
+    virtual void SetProgramName(const QString& name) = 0;  // `Label2`
+};
+
+class InstallLogic {
+public:
+    InstallLogic(Services& services, InstallView& view);
+
+    // The window's load; ends the program. `installerPath` is the save
+    // location of the download window's control.
+    void Load(const QString& installerPath);
+
+private:
+    bool StartInstaller(const QString& installerPath);
+
+    Services& services_;
+    InstallView& view_;
+};
+
+// Gives the file at `path` execute permission for everyone who may read it.
+bool MakeExecutable(const QString& path);
+
+}  // namespace patchwell::update

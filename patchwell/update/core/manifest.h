@@ -1,0 +1,38 @@
+#pragma once
+
+// The local manifest "update.ini" beside the program and the remote manifest
+// that the check downloads as "iupdate.ini".
+
+#include <QString>
+
+namespace patchwell::update {
+
+// Program folder & "/update.ini", and the same for "iupdate.ini".
+QString LocalManifestPath(const QString& programFolder);
+QString RemoteManifestPath(const QString& programFolder);
+
+struct RemoteManifest {
+    QString curver;          // [Update] curver
+    QString curverurl;       // [Update] curverurl
+    QString updaterVersion;  // [updateprg] curver (kept, not used)
+    QString updaterUrl;      // [updateprg] curverurl (kept, not used)
+    QString savefileas;      // [Update] savefileas
+};
+
+// Reads in the order curver, curverurl, updateprg's two keys, savefileas.
+RemoteManifest ReadRemoteManifest(const QString& programFolder);
+
+// Version texts are compared exactly: character by character, letter case
+// counting, no trimming and no reading as numbers. Any difference offers the
+// update, whichever side is newer.
+bool IsUpToDate(const QString& localVersion, const QString& remoteVersion);
+
+// The installer's file name comes from the network. It must name a file
+// inside the program folder: not empty, not absolute, and without a ".."
+// component ("/" and "\" both count as separators).
+bool IsSafeSaveName(const QString& savefileas);
+
+// Program folder & "/" & name: where a relative name of the manifests lives.
+QString InProgramFolder(const QString& programFolder, const QString& name);
+
+}  // namespace patchwell::update

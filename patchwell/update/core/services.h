@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+#include "instance_guard.h"
+#include "message_boxes.h"
+#include "process_launcher.h"
+#include "program_lifetime.h"
+
+namespace patchwell::update {
+
+// The platform services and the program folder that the windows share.
+struct Services {
+    platform::ProcessLauncher& launcher;
+    platform::InstanceGuard& instanceGuard;
+    platform::MessageBoxes& messages;
+    platform::ProgramLifetime& lifetime;
+    QString programFolder;
+};
+
+// Deletes the file at `path` (program notation). A file that is not there
+// counts as deleted; false only when the file is still there afterwards.
+bool DeleteFileAt(const QString& path);
+
+// Deletes `path`; when that fails, tells the user which file stayed.
+void DeleteOrReport(Services& services, const QString& path);
+
+// Starts program folder & "/" & `exe` with no arguments, in the program
+// folder. An empty `exe` starts nothing. When the start fails, tells the user
+// which program could not be started.
+void StartServedProgram(Services& services, const QString& exe);
+
+}  // namespace patchwell::update

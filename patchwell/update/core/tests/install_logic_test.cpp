@@ -1,0 +1,109 @@
+#include <QFileInfo>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include "install_logic.h"
+#include "test_folder.h"
+
+namespace {
+
+using namespace patchwell::update;
+
+class FakeInstallView : public InstallView {
+public:
+    void HideDownloadWindow() override { log << QStringLiteral("hideDownload"); }
+    void ShowWindow() override { log << QStringLiteral("show"); }
+    void MakeTopmost() override { log << QStringLiteral("topmost"); }
+    void SetProgramName(const QString& name) override { log << QStringLiteral("name=") + name; }
+    QStringList log;
+};
+
+class InstallLogicTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        t.Write(QStringLiteral("update.ini"),
+                "[Program]\nPrgname=Sample Editor\nprgver=2.0\nexe=editor.sh\n");
+        t.Write(QStringLiteral("iupdate.ini"), "[Update]\ncurver=2.1\n");
+        t.Write(QStringLiteral("editor-setup.sh"), "#!/bin/sh\n");
+        QFile::setPermissions(
+            t.Path(QStringLiteral("editor-setup.sh")),
+            QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
+        // What the world looks like when each program is started.
+        t.launcher.succeed = [this](const QString& program) {
+            const QFileInfo info(program);
+            states << QStringLiteral("%1 exec=%2 manifest=%3")
+                          .arg(info.fileName())
+                          .arg(info.isExecutable())
+                          .arg(t.Exists(QStringLiteral("iupdate.ini")));
+            return !failing.contains(info.fileName());
+        };
+    }
+
+    void Run() {
+        InstallLogic logic(t.Svc(), view);
+        logic.Load(t.Path(QStringLiteral("editor-setup.sh")));
+    }
+
+    TestFolder t;
+    FakeInstallView view;
+    QStringList states;
+    QStringList failing;
+};
+
+TEST_F(InstallLogicTest, RunsTheInstallerThenRestartsTheProgram) {
+    Run();
+    EXPECT_EQ(view.log,
+              (QStringList{QStringLiteral("hideDownload"), QStringLiteral("show"),
+                           QStringLiteral("topmost"), QStringLiteral("name=Sample Editor")}));
+    ASSERT_EQ(t.launcher.starts.size(), 2u);
+    // The installer gets "/auto" and the folder as separate, whole arguments.
+    EXPECT_EQ(t.launcher.starts[0].program, t.Path(QStringLiteral("editor-setup.sh")));
+    EXPECT_EQ(t.launcher.starts[0].arguments, (QStringList{QStringLiteral("/auto"), t.folder}));
+    EXPECT_EQ(t.launcher.starts[0].workingFolder, t.folder);
+    EXPECT_EQ(t.launcher.starts[1].program, t.Path(QStringLiteral("editor.sh")));
+    EXPECT_TRUE(t.launcher.starts[1].arguments.isEmpty());
+    // The manifest is gone and the installer executable before it starts.
+    EXPECT_EQ(states, (QStringList{QStringLiteral("editor-setup.sh exec=1 manifest=0"),
+                                   QStringLiteral("editor.sh exec=0 manifest=0")}));
+    EXPECT_EQ(t.lifetime.waits, std::vector<int>{5000});
+    EXPECT_FALSE(t.Exists(QStringLiteral("editor-setup.sh")));
+    EXPECT_TRUE(t.messages.shown.empty());
+    EXPECT_EQ(t.lifetime.ends, 1);
+}
+
+TEST_F(InstallLogicTest, EmptyExeOrNameStillInstalls) {
+    t.Write(QStringLiteral("update.ini"), "[Program]\nprgver=2.0\n");
+    Run();
+    EXPECT_EQ(view.log.last(), QStringLiteral("name="));
+    ASSERT_EQ(t.launcher.starts.size(), 1u);
+    EXPECT_FALSE(t.Exists(QStringLiteral("editor-setup.sh")));
+    EXPECT_EQ(t.lifetime.ends, 1);
+}
+
+TEST_F(InstallLogicTest, ReportsWhatCouldNotStartAndCarriesOn) {
+    failing << QStringLiteral("editor-setup.sh") << QStringLiteral("editor.sh");
+    Run();
+    ASSERT_EQ(t.messages.shown.size(), 2u);
+    EXPECT_EQ(t.messages.shown[0].text, QStringLiteral("Patchwell could not start the installer ") +
+                                            t.Path(QStringLiteral("editor-setup.sh")));
+    EXPECT_EQ(t.messages.shown[1].text,
+              QStringLiteral("Patchwell could not start ") + t.Path(QStringLiteral("editor.sh")));
+    EXPECT_FALSE(t.Exists(QStringLiteral("editor-setup.sh")));
+    EXPECT_EQ(t.lifetime.ends, 1);
+}
+
+TEST_F(InstallLogicTest, MissingManifestAndInstallerAreNoDeleteFailures) {
+    QFile::remove(t.Path(QStringLiteral("iupdate.ini")));
+    QFile::remove(t.Path(QStringLiteral("editor-setup.sh")));
+    failing << QStringLiteral("editor-setup.sh");
+    Run();
+    // Only the installer start is reported; the served program still starts.
+    ASSERT_EQ(t.messages.shown.size(), 1u);
+    EXPECT_TRUE(t.messages.shown[0].text.startsWith(
+        QStringLiteral("Patchwell could not start the installer ")));
+    EXPECT_EQ(t.launcher.starts.size(), 2u);
+    EXPECT_EQ(t.lifetime.ends, 1);
+}
+
+}  // namespace

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+#include "platform_fakes.h"
+#include "services.h"
+
+// Readable QString values in test failure output.
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+
+namespace patchwell::update {
+
+// A temporary program folder (with a blank in its path) and fake services.
+struct TestFolder {
+    TestFolder() {
+        EXPECT_TRUE(root.isValid());
+        folder = root.filePath(QStringLiteral("my app"));
+        EXPECT_TRUE(QDir().mkpath(folder));
+    }
+
+    QString Path(const QString& name) const { return folder + QStringLiteral("/") + name; }
+
+    void Write(const QString& name, const QByteArray& content) const {
+        QFile file(Path(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+
+    bool Exists(const QString& name) const { return QFile::exists(Path(name)); }
+
+    QTemporaryDir root;
+    QString folder;
+    platform::FakeProcessLauncher launcher;
+    platform::FakeInstanceGuard guard;
+    platform::FakeMessageBoxes messages;
+    platform::FakeProgramLifetime lifetime;
+    Services services{launcher, guard, messages, lifetime, QString()};
+
+    Services& Svc() {
+        services.programFolder = folder;
+        return services;
+    }
+};
+
+}  // namespace patchwell::update

@@ -1,0 +1,209 @@
+#include <QLocale>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include "fake_control.h"
+#include "test_folder.h"
+#include "update_logic.h"
+
+namespace {
+
+using namespace patchwell::update;
+using patchwell::platform::MessageIcon;
+
+class FakeUpdateView : public UpdateView {
+public:
+    void RemoveCloseCommand() override { log << QStringLiteral("removeClose"); }
+    void SetDownloadText(const QString& t) override { download = t; }
+    void SetSizeText(const QString& t) override { size = t; }
+    void SetRateText(const QString& t) override { rate = t; }
+    void SetTimeText(const QString& t) override { time = t; }
+    void SetStatusText(const QString& t) override { status = t; }
+    void SetErrorCodeText(const QString& t) override { errorCode = t; }
+    void SetPercentText(const QString& t) override { percent = t; }
+    void SetTitle(const QString& t) override { title = t; }
+    void SetPauseCaption(const QString& t) override { pauseCaption = t; }
+    void SetProgressMaximum(int m) override { maximum = m; }
+    int ProgressMinimum() const override { return 0; }
+    int ProgressMaximum() const override { return maximum; }
+    void SetProgressValue(int v) override { value = v; }
+    void StartTimer() override { log << QStringLiteral("startTimer"); }
+    void StopTimer() override { log << QStringLiteral("stopTimer"); }
+    void ShowFrame(int index) override { frames << index; }
+    void HideWindow() override { log << QStringLiteral("hide"); }
+    void ShowInstallWindow() override { log << QStringLiteral("showInstall"); }
+
+    QStringList log;
+    QString download, size, rate, time, status, errorCode, percent, title, pauseCaption;
+    int maximum = 100;
+    int value = 0;
+    QList<int> frames;
+};
+
+class UpdateLogicTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QLocale::setDefault(QLocale::c());
+        dl1.url = QStringLiteral("http://127.0.0.1:1/editor-setup.sh");
+        dl1.saveLocation = t.Path(QStringLiteral("editor-setup.sh"));
+        QObject::connect(&dl1, &ControlPort::DLComplete, [this] { logic.OnDLComplete(); });
+        QObject::connect(&dl1, &ControlPort::DLError,
+                         [this](const QString& s) { logic.OnDLError(s); });
+        QObject::connect(&dl1, &ControlPort::DLECode, [this](qint32 c) { logic.OnDLECode(c); });
+        QObject::connect(&dl1, &ControlPort::RecievedBytes,
+                         [this](qint32 n) { logic.OnRecievedBytes(n); });
+        QObject::connect(&dl1, &ControlPort::Percent, [this](qint32 p) { logic.OnPercent(p); });
+        QObject::connect(&dl1, &ControlPort::StatusChange,
+                         [this](const QString& s) { logic.OnStatusChange(s); });
+        QObject::connect(&dl1, &ControlPort::Rate, [this](const QString& s) { logic.OnRate(s); });
+        QObject::connect(&dl1, &ControlPort::TimeLeft,
+                         [this](const QString& s) { logic.OnTimeLeft(s); });
+    }
+    void TearDown() override { QLocale::setDefault(QLocale::system()); }
+
+    TestFolder t;
+    FakeUpdateView view;
+    FakeControl dl1;
+    UpdateLogic logic{t.Svc(), view, dl1};
+};
+
+TEST_F(UpdateLogicTest, LoadAnnouncesTheUpdateAndRemovesTheCloseCommand) {
+    logic.Load();
+    ASSERT_EQ(t.messages.shown.size(), 1u);
+    EXPECT_EQ(t.messages.shown[0].text, QStringLiteral("An update has been found"));
+    EXPECT_EQ(t.messages.shown[0].icon, MessageIcon::Information);
+    EXPECT_EQ(t.messages.shown[0].title, QStringLiteral("Patchwell"));
+    EXPECT_EQ(view.log, QStringList{QStringLiteral("removeClose")});
+}
+
+TEST_F(UpdateLogicTest, StartProbesAndDownloadsOnlyWhenAFileWasFound) {
+    dl1.probeSize = 0;
+    logic.OnStartClicked();
+    EXPECT_EQ(view.download,
+              QStringLiteral("Downloading File: http://127.0.0.1:1/editor-setup.sh"));
+    EXPECT_EQ(dl1.calls, QStringList{QStringLiteral("GetFileInformation")});
+    EXPECT_TRUE(view.log.isEmpty());
+
+    dl1.calls.clear();
+    dl1.probeSize = 3072;
+    dl1.onDownload = [](FakeControl& c) {
+        c.RaiseStatus(QStringLiteral("Recieving File"));
+        c.RaiseRate(QStringLiteral("1.5 KB/S"));
+        c.RaiseTimeLeft(QStringLiteral("1 sec"));
+        c.RaiseProgress(1536, 50);
+    };
+    logic.OnStartClicked();
+    EXPECT_EQ(dl1.calls,
+              (QStringList{QStringLiteral("GetFileInformation"), QStringLiteral("download")}));
+    EXPECT_EQ(view.log, QStringList{QStringLiteral("startTimer")});
+    EXPECT_EQ(view.maximum, 3072);
+    EXPECT_EQ(view.value, 1536);
+    EXPECT_EQ(view.size, QStringLiteral("Recived/Total Size : 1.50 kB/3.00 kB"));
+    EXPECT_EQ(view.percent, QStringLiteral("Percent Downloaded : 50%"));
+    EXPECT_EQ(view.title, QStringLiteral("Downloading Update - 50% downloaded"));
+    EXPECT_EQ(view.status, QStringLiteral("Status: Recieving File"));
+    EXPECT_EQ(view.rate, QStringLiteral("Transfer Rate: 1.5 KB/S"));
+    EXPECT_EQ(view.time, QStringLiteral("Time Remaining: 1 sec"));
+}
+
+TEST_F(UpdateLogicTest, StartWhilePausedOrRunningOnlyRewritesTheLabel) {
+    dl1.cPause = true;
+    logic.OnStartClicked();
+    dl1.cPause = false;
+    dl1.inDL = true;
+    logic.OnStartClicked();
+    EXPECT_TRUE(dl1.calls.isEmpty());
+    EXPECT_EQ(view.download,
+              QStringLiteral("Downloading File: http://127.0.0.1:1/editor-setup.sh"));
+}
+
+TEST_F(UpdateLogicTest, StartClickedAgainDuringTheProbeStartsNothingMore) {
+    dl1.probeSize = 3072;
+    int probes = 0;
+    dl1.onProbe = [&](FakeControl&) {
+        if (++probes == 1) {
+            logic.OnStartClicked();  // handled inside the probe's wait
+        }
+    };
+    logic.OnStartClicked();
+    EXPECT_EQ(dl1.calls,
+              (QStringList{QStringLiteral("GetFileInformation"), QStringLiteral("download")}));
+
+    // Once the first click's handler is done, Start works again.
+    dl1.calls.clear();
+    logic.OnStartClicked();
+    EXPECT_EQ(dl1.calls.size(), 2);
+}
+
+TEST_F(UpdateLogicTest, PauseToggles) {
+    logic.OnPauseClicked();
+    EXPECT_EQ(dl1.calls, QStringList{QStringLiteral("Pause(true)")});
+    EXPECT_EQ(view.pauseCaption, QStringLiteral("Resume Update"));
+    EXPECT_EQ(view.log, QStringList{QStringLiteral("stopTimer")});
+
+    logic.OnPauseClicked();
+    EXPECT_EQ(dl1.calls.last(), QStringLiteral("Pause(false)"));
+    EXPECT_EQ(view.pauseCaption, QStringLiteral("Pause Update"));
+    EXPECT_EQ(view.log.last(), QStringLiteral("startTimer"));
+}
+
+TEST_F(UpdateLogicTest, ProgressAboveTheMaximumIsClamped) {
+    view.maximum = 1000;
+    dl1.fileSize = 1000;
+    dl1.RaiseProgress(1500, 150);
+    EXPECT_EQ(view.value, 1000);
+    EXPECT_EQ(view.percent, QStringLiteral("Percent Downloaded : 150%"));
+}
+
+TEST_F(UpdateLogicTest, ErrorsGoToAMessageAndTheCodeText) {
+    dl1.RaiseError(QStringLiteral("Error Downloading File from : http://x/y"));
+    dl1.RaiseCode(1);
+    ASSERT_EQ(t.messages.shown.size(), 1u);
+    EXPECT_EQ(t.messages.shown[0].text, QStringLiteral("Error Downloading File from : http://x/y"));
+    EXPECT_EQ(t.messages.shown[0].icon, MessageIcon::None);
+    EXPECT_EQ(t.messages.shown[0].title, QStringLiteral("Patchwell"));
+    EXPECT_EQ(view.errorCode, QStringLiteral("Error Code - [1] Uknown Error!"));
+    EXPECT_EQ(t.lifetime.ends, 0);
+}
+
+TEST_F(UpdateLogicTest, CancelRemovesTheManifestAndEnds) {
+    t.Write(QStringLiteral("iupdate.ini"), "[Update]\n");
+    logic.OnCancelClicked();
+    EXPECT_EQ(dl1.calls, QStringList{QStringLiteral("Cancel")});
+    EXPECT_FALSE(t.Exists(QStringLiteral("iupdate.ini")));
+    EXPECT_EQ(t.lifetime.ends, 1);
+
+    // Already gone: still ends, without a message.
+    logic.OnCancelClicked();
+    EXPECT_EQ(t.lifetime.ends, 2);
+    EXPECT_TRUE(t.messages.shown.empty());
+}
+
+TEST_F(UpdateLogicTest, CompletionHidesWaitsAndOpensTheInstallationWindow) {
+    dl1.RaiseComplete();
+    EXPECT_EQ(view.log, (QStringList{QStringLiteral("hide"), QStringLiteral("showInstall")}));
+    EXPECT_EQ(t.lifetime.waits, std::vector<int>{500});
+}
+
+TEST_F(UpdateLogicTest, AnimationCountsFramesAndPauseKeepsThePlace) {
+    for (int i = 0; i < 5; ++i) {
+        logic.OnTimerTick();
+    }
+    logic.OnPauseClicked();
+    logic.OnPauseClicked();
+    for (int i = 0; i < 12; ++i) {
+        logic.OnTimerTick();
+    }
+    EXPECT_EQ(view.frames, (QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 0, 1}));
+}
+
+TEST_F(UpdateLogicTest, UnloadCancelsWaitsAndDeletesTheInstaller) {
+    t.Write(QStringLiteral("editor-setup.sh"), "partial");
+    logic.Unload();
+    EXPECT_EQ(dl1.calls, QStringList{QStringLiteral("Cancel")});
+    EXPECT_EQ(t.lifetime.waits, std::vector<int>{5000});
+    EXPECT_FALSE(t.Exists(QStringLiteral("editor-setup.sh")));
+}
+
+}  // namespace

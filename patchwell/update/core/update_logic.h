@@ -1,0 +1,69 @@
+#pragma once
+
+// The steps of the download window: starting, pausing, resuming and
+// cancelling the installer's download, and turning the control's events into
+// the window's texts.
+
+#include <QString>
+
+#include "control_port.h"
+#include "services.h"
+
+namespace patchwell::update {
+
+class UpdateView {
+public:
+    virtual ~UpdateView() = default;
+    virtual void RemoveCloseCommand() = 0;
+    virtual void SetDownloadText(const QString& text) = 0;  // `download`
+    virtual void SetSizeText(const QString& text) = 0;      // `lblCBytes`
+    virtual void SetRateText(const QString& text) = 0;      // `lblRate`
+    virtual void SetTimeText(const QString& text) = 0;      // `lblTime`
+    virtual void SetStatusText(const QString& text) = 0;    // `lblStatus`
+    virtual void SetErrorCodeText(const QString& text) = 0;
+    virtual void SetPercentText(const QString& text) = 0;  // `lblpercent`
+    virtual void SetTitle(const QString& text) = 0;
+    virtual void SetPauseCaption(const QString& text) = 0;  // `Command4`
+    virtual void SetProgressMaximum(int maximum) = 0;
+    virtual int ProgressMinimum() const = 0;
+    virtual int ProgressMaximum() const = 0;
+    virtual void SetProgressValue(int value) = 0;
+    virtual void StartTimer() = 0;
+    virtual void StopTimer() = 0;
+    virtual void ShowFrame(int index) = 0;  // picture of `anicon`(index) into `ani`
+    virtual void HideWindow() = 0;
+    virtual void ShowInstallWindow() = 0;  // creates and loads the installation window
+};
+
+class UpdateLogic {
+public:
+    UpdateLogic(Services& services, UpdateView& view, ControlPort& dl1);
+
+    void Load();
+    void OnStartClicked();   // Command1
+    void OnPauseClicked();   // Command4
+    void OnCancelClicked();  // Command2
+    void OnTimerTick();
+    // The window is closed by the session (log-off, shut-down), not by us.
+    void Unload();
+
+    void OnDLComplete();
+    void OnDLError(const QString& lpErrorDescription);
+    void OnDLECode(qint32 lErrorCode);
+    void OnRecievedBytes(qint32 lnumBYTES);
+    void OnPercent(qint32 lPercent);
+    void OnStatusChange(const QString& lpStatus);
+    void OnRate(const QString& lpRate);
+    void OnTimeLeft(const QString& lpTime);
+
+    qint16 FrameCounter() const { return counter_; }
+
+private:
+    Services& services_;
+    UpdateView& view_;
+    ControlPort& dl1_;
+    qint16 counter_ = 0;
+    bool starting_ = false;  // a Start click is being handled
+};
+
+}  // namespace patchwell::update

@@ -1,0 +1,217 @@
+#!/usr/bin/env bash
+# End-to-end tests of patchwell with real parts: Xvfb with openbox, a private
+# nginx on loopback, the built program in a temporary program folder, driven
+# with xdotool like a user would.
+#
+#   run_e2e.sh CASE PATCHWELL NGINX_LAUNCHER
+set -euo pipefail
+CASE=$1
+PATCHWELL=$2
+NGINX_LAUNCHER=$3
+here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=e2e_lib.sh
+source "$here/e2e_lib.sh"
+
+# Client positions (pixels at 96 dots per inch) of the download window's
+# buttons, which is 383 pixels wide there.
+UPDL_WIDTH=383
+START_X=58 PAUSE_X=189 CANCEL_X=324 BUTTONS_Y=193
+
+# The demo installer of the tests: records its arguments, installs version
+# 2.0 of the served program and its manifest entry.
+write_installer() {
+    cat >"$1" <<'SH'
+#!/bin/sh
+folder=$2
+printf '%s\n' "$@" >"$folder/installer-args.tmp" && mv "$folder/installer-args.tmp" "$folder/installer-args.txt"
+echo "2.0" >"$folder/version.txt"
+sed -i 's/^prgver=.*/prgver=2.0/' "$folder/update.ini"
+SH
+}
+
+# The remote manifest: curver, installer URL, save name.
+write_remote_manifest() {
+    printf '[Update]\ncurver=%s\ncurverurl=%s\nsavefileas=%s\n[updateprg]\ncurver=1.0\ncurverurl=http://127.0.0.1/unused\n' \
+        "$2" "$3" "$4" >"$1"
+}
+
+setup() {
+    e2e_init
+    e2e_start_x
+    WWW="$E2E_TMP/www"
+    mkdir -p "$WWW"
+    e2e_start_nginx "$WWW" "${1:-32k}"
+    BASE="http://127.0.0.1:$E2E_PORT"
+    PARENT="$E2E_TMP/programs/folder with blanks"
+    e2e_program_folder "$PARENT/my app"
+}
+
+expect_message() {  # expect_message TEXT: the open message box shows TEXT; OK closes it
+    local win text
+    win=$(e2e_wait_window '^Patchwell$')
+    text=$(e2e_message_text "$win")
+    [ "$text" = "$1" ] || e2e_fail "message was '$text', expected '$1'"
+    e2e_press_return "$win"
+    wait_for 10 e2e_window_gone "$win" || e2e_fail "message box stayed open"
+}
+e2e_no_window() { ! e2e_has_window "$1"; }
+e2e_window_gone() { ! xdotool getwindowname "$1" >/dev/null 2>&1 || ! e2e_windows '^Patchwell$' | grep -qx "$1"; }
+
+served_runs_version() {
+    [ -s "$APP/served.pid" ] && e2e_running "$(cat "$APP/served.pid")" &&
+        grep -qx "version $1" "$APP/served.log"
+}
+
+case_uptodate() {
+    setup
+    write_remote_manifest "$WWW/manifest.ini" 1.0 "$BASE/setup.sh" setup.sh
+    e2e_local_manifest 1.0 "$BASE/manifest.ini"
+    e2e_start_patchwell
+    expect_message "You have the latest version of Sample Editor"
+    wait_for 10 e2e_not_running "$E2E_PW_PID" || e2e_fail "patchwell did not end"
+    [ ! -e "$APP/iupdate.ini" ] || e2e_fail "iupdate.ini left behind"
+    wait_for 10 served_runs_version 1.0 || e2e_fail "served program not running"
+}
+
+case_update() {
+    setup
+    write_installer "$WWW/setup.sh"
+    write_remote_manifest "$WWW/manifest.ini" 2.0 "$BASE/setup.sh" setup.sh
+    e2e_local_manifest 1.0 "$BASE/manifest.ini"
+    e2e_start_patchwell
+    expect_message "An update has been found"
+    local win
+    win=$(e2e_wait_window '^Downloading Update$')
+    xprop -id "$win" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE && e2e_fail "download window is topmost"
+    e2e_has_window '^Patchwell$' && e2e_fail "check window is visible"
+    # The keyboard close does nothing to the download window.
+    e2e_activate "$win"
+    xdotool key --clearmodifiers alt+F4
+    wait_for 2 e2e_no_window '^Downloading Update$' && e2e_fail "the window closed"
+    e2e_running "$E2E_PW_PID" || e2e_fail "patchwell ended on close"
+    e2e_click "$win" "$START_X" "$BUTTONS_Y" "$UPDL_WIDTH"
+    local extract
+    extract=$(e2e_wait_window '^Installing Latest version$')
+    xprop -id "$extract" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE ||
+        e2e_fail "installation window is not topmost"
+    wait_for 10 test -s "$APP/installer-args.txt" || e2e_fail "installer did not run"
+    printf '/auto\n%s\n' "$APP" | cmp -s - "$APP/installer-args.txt" ||
+        e2e_fail "installer arguments: $(cat "$APP/installer-args.txt")"
+    wait_for 15 e2e_not_running "$E2E_PW_PID" || e2e_fail "patchwell did not end"
+    [ ! -e "$APP/setup.sh" ] || e2e_fail "installer left behind"
+    [ ! -e "$APP/iupdate.ini" ] || e2e_fail "iupdate.ini left behind"
+    grep -qx 'prgver=2.0' "$APP/update.ini" || e2e_fail "update.ini not updated"
+    wait_for 10 served_runs_version 2.0 || e2e_fail "served program 2.0 not running"
+}
+
+title_matches() { e2e_title "$1" | grep -Eq "$2"; }
+
+# Opens the download window for a 400 kB installer served at RATE.
+open_slow_download() {
+    setup 40k
+    write_installer "$WWW/setup.sh"
+    head -c 400000 /dev/zero | tr '\0' '#' >>"$WWW/setup.sh"
+    write_remote_manifest "$WWW/manifest.ini" 2.0 "$BASE/slow/setup.sh" setup.sh
+    e2e_local_manifest 1.0 "$BASE/manifest.ini"
+    e2e_start_patchwell
+    expect_message "An update has been found"
+    WIN=$(e2e_wait_window '^Downloading Update$')
+    e2e_click "$WIN" "$START_X" "$BUTTONS_Y" "$UPDL_WIDTH"
+    wait_for 20 title_matches "$WIN" '^Downloading Update - [1-9][0-9]?% downloaded$' ||
+        e2e_fail "no progress in the title: $(e2e_title "$WIN")"
+}
+
+case_pause() {
+    open_slow_download
+    local title_paused
+    e2e_click "$WIN" "$PAUSE_X" "$BUTTONS_Y" "$UPDL_WIDTH"
+    # Running, the percentage in the title moves every tenth of a second or
+    # so; paused (at the next chunk boundary), it stands still.
+    local last="" now stable=0
+    for _ in $(seq 1 60); do
+        now=$(e2e_title "$WIN")
+        if [ "$now" = "$last" ]; then stable=$((stable + 1)); else stable=0; fi
+        last=$now
+        [ "$stable" -ge 10 ] && break
+        sleep 0.1
+    done
+    [ "$stable" -ge 10 ] || e2e_fail "the received count did not stop"
+    title_paused=$(e2e_title "$WIN")
+    e2e_log "paused at '$title_paused'"
+    [ "$title_paused" != "Downloading Update - 100% downloaded" ] || e2e_fail "finished before pause"
+    e2e_running "$E2E_PW_PID" || e2e_fail "patchwell ended while paused"
+    e2e_click "$WIN" "$PAUSE_X" "$BUTTONS_Y" "$UPDL_WIDTH"
+    wait_for 10 e2e_title_changed "$WIN" "$title_paused" || e2e_fail "the count did not go on"
+    e2e_log "resumed: '$(e2e_title "$WIN")'"
+    e2e_click "$WIN" "$CANCEL_X" "$BUTTONS_Y" "$UPDL_WIDTH"
+    wait_for 10 e2e_not_running "$E2E_PW_PID" || e2e_fail "patchwell did not end"
+}
+e2e_title_changed() { [ "$(e2e_title "$1")" != "$2" ]; }
+
+case_cancel() {
+    open_slow_download
+    [ -e "$APP/iupdate.ini" ] || e2e_fail "iupdate.ini missing before cancel"
+    e2e_click "$WIN" "$CANCEL_X" "$BUTTONS_Y" "$UPDL_WIDTH"
+    wait_for 10 e2e_not_running "$E2E_PW_PID" || e2e_fail "patchwell did not end"
+    [ ! -e "$APP/iupdate.ini" ] || e2e_fail "iupdate.ini left behind"
+    [ ! -e "$APP/served.pid" ] || e2e_fail "served program started"
+}
+
+case_missing() {
+    setup
+    e2e_start_patchwell
+    local win
+    win=$(e2e_wait_window '^Patchwell$')
+    xprop -id "$win" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE || e2e_fail "check window not topmost"
+    xprop -id "$win" _NET_WM_WINDOW_TYPE | grep -q _NET_WM_WINDOW_TYPE_DIALOG &&
+        e2e_fail "expected the check window, found a message box"
+    e2e_press_return "$win"
+    wait_for 10 e2e_not_running "$E2E_PW_PID" || e2e_fail "OK did not end the program"
+    [ ! -e "$APP/served.pid" ] || e2e_fail "served program started"
+}
+
+case_second() {
+    setup
+    e2e_start_patchwell  # no update.ini: the first stays with its window
+    local first=$E2E_PW_PID win
+    win=$(e2e_wait_window '^Patchwell$')
+    e2e_start_patchwell
+    local second=$E2E_PW_PID
+    wait_for 20 e2e_two_patchwell_windows || e2e_fail "no message from the second instance"
+    local box
+    box=$(e2e_windows '^Patchwell$' | grep -vx "$win" | head -n 1)
+    local text
+    text=$(e2e_message_text "$box")
+    [ "$text" = "Patchwell can only be ran once" ] || e2e_fail "message was '$text'"
+    e2e_press_return "$box"
+    wait_for 10 e2e_not_running "$second" || e2e_fail "second instance did not end"
+    e2e_running "$first" || e2e_fail "first instance ended"
+    e2e_has_window '^Patchwell$' || e2e_fail "first instance's window is gone"
+    e2e_press_return "$win"
+    wait_for 10 e2e_not_running "$first" || e2e_fail "first instance did not end"
+}
+e2e_two_patchwell_windows() { [ "$(e2e_windows '^Patchwell$' | wc -l)" -ge 2 ]; }
+
+case_savename() {
+    setup
+    write_installer "$WWW/x"
+    write_remote_manifest "$WWW/manifest.ini" 2.0 "$BASE/x" "../x"
+    e2e_local_manifest 1.0 "$BASE/manifest.ini"
+    local before
+    before=$(cd "$E2E_TMP/programs" && find . | sort)
+    e2e_start_patchwell
+    local win
+    win=$(e2e_wait_window '^Patchwell$')
+    xprop -id "$win" _NET_WM_WINDOW_TYPE | grep -q _NET_WM_WINDOW_TYPE_DIALOG &&
+        e2e_fail "a message box instead of the check window"
+    e2e_has_window '^Downloading Update' && e2e_fail "download window opened"
+    e2e_press_return "$win"
+    wait_for 10 e2e_not_running "$E2E_PW_PID" || e2e_fail "OK did not end the program"
+    local after
+    after=$(cd "$E2E_TMP/programs" && find . | grep -v '/iupdate.ini$' | sort)
+    [ "$before" = "$after" ] || e2e_fail "files changed: $(diff <(echo "$before") <(echo "$after"))"
+    [ ! -e "$APP/served.pid" ] && [ ! -e "$APP/installer-args.txt" ] || e2e_fail "something started"
+}
+
+"case_$CASE"
+e2e_log "PASS: $CASE"

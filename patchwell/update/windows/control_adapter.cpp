@@ -1,0 +1,69 @@
+#include "control_adapter.h"
+
+#include "download.h"
+
+namespace patchwell::update {
+
+DownLoadPort::DownLoadPort(download::DownLoad* control, QObject* parent)
+    : ControlPort(parent), control_(control) {
+    using download::DownLoad;
+    connect(control, &DownLoad::DLComplete, this, &ControlPort::DLComplete);
+    connect(control, &DownLoad::DLError, this, &ControlPort::DLError);
+    connect(control, &DownLoad::DLECode, this, &ControlPort::DLECode);
+    connect(control, &DownLoad::RecievedBytes, this, &ControlPort::RecievedBytes);
+    connect(control, &DownLoad::Percent, this, &ControlPort::Percent);
+    connect(control, &DownLoad::StatusChange, this, &ControlPort::StatusChange);
+    connect(control, &DownLoad::Rate, this, &ControlPort::Rate);
+    connect(control, &DownLoad::TimeLeft, this, &ControlPort::TimeLeft);
+    connect(control, &DownLoad::ConnectionState, this, &ControlPort::ConnectionState);
+}
+
+bool DownLoadPort::InDL() const {
+    return control_->InDL();
+}
+bool DownLoadPort::CPause() const {
+    return control_->CPause();
+}
+bool DownLoadPort::Connected() const {
+    return control_->Connected();
+}
+qint32 DownLoadPort::FileSize() const {
+    return control_->FileSize();
+}
+QString DownLoadPort::Url() const {
+    return control_->Url();
+}
+QString DownLoadPort::SaveLocation() const {
+    return control_->SaveLocation();
+}
+void DownLoadPort::setUrl(const QString& New_Url) {
+    control_->setUrl(New_Url);
+}
+void DownLoadPort::setSaveLocation(const QString& New_Location) {
+    control_->setSaveLocation(New_Location);
+}
+void DownLoadPort::download() {
+    control_->download();
+}
+void DownLoadPort::GetFileInformation() {
+    control_->GetFileInformation();
+}
+void DownLoadPort::Cancel() {
+    control_->Cancel();
+}
+void DownLoadPort::Pause(bool blnPause) {
+    control_->Pause(blnPause);
+}
+
+ControlFactory DownLoadControlFactory() {
+    return [](QWidget* window, const download::PropertyBag& savedSet) -> ControlPort* {
+        auto* control = new download::DownLoad(window);
+        control->setObjectName(QStringLiteral("dl1"));
+        control->ReadProperties(savedSet);
+        // The control does its work unseen; the windows show its progress.
+        control->hide();
+        return new DownLoadPort(control, window);
+    };
+}
+
+}  // namespace patchwell::update

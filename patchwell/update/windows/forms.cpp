@@ -1,0 +1,41 @@
+#include "forms.h"
+
+#include "frmchck.h"
+#include "frmextract.h"
+#include "frmupdl.h"
+
+namespace patchwell::update {
+
+Forms::Forms(Services& services, ControlFactory controlFactory)
+    : services_(services), controlFactory_(std::move(controlFactory)) {}
+
+Forms::~Forms() = default;
+
+void Forms::Start() {
+    chck().Load();
+}
+
+Frmchck& Forms::chck() {
+    if (!chck_) {
+        chck_ = std::make_unique<Frmchck>(*this);
+    }
+    return *chck_;
+}
+
+Frmupdl& Forms::updl() {
+    if (!updl_) {
+        updl_ = std::make_unique<Frmupdl>(*this);
+        updl_->Load();
+    }
+    return *updl_;
+}
+
+Frmextract& Forms::extract() {
+    if (!extract_) {
+        extract_ = std::make_unique<Frmextract>(*this);
+        extract_->Load();
+    }
+    return *extract_;
+}
+
+}  // namespace patchwell::update

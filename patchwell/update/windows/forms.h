@@ -1,0 +1,45 @@
+#pragma once
+
+// The three windows of the program. Like the windows of the original design,
+// each is created on its first access, which runs its load steps.
+
+#include <memory>
+
+#include "control_adapter.h"
+#include "services.h"
+
+namespace patchwell::update {
+
+class Frmchck;
+class Frmupdl;
+class Frmextract;
+
+class Forms {
+public:
+    Forms(Services& services, ControlFactory controlFactory);
+    ~Forms();
+    Forms(const Forms&) = delete;
+    Forms& operator=(const Forms&) = delete;
+
+    // Creates the check window and runs its load: the program's start.
+    void Start();
+
+    Frmchck& chck();        // created without running anything
+    Frmupdl& updl();        // created and loaded on first access
+    Frmextract& extract();  // created on first access; its load ends the program
+
+    Frmupdl* updlIfLoaded() const { return updl_.get(); }
+    Frmextract* extractIfLoaded() const { return extract_.get(); }
+
+    Services& services() { return services_; }
+    const ControlFactory& controlFactory() const { return controlFactory_; }
+
+private:
+    Services& services_;
+    ControlFactory controlFactory_;
+    std::unique_ptr<Frmchck> chck_;
+    std::unique_ptr<Frmupdl> updl_;
+    std::unique_ptr<Frmextract> extract_;
+};
+
+}  // namespace patchwell::update

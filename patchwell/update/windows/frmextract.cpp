@@ -1,0 +1,62 @@
+#include "frmextract.h"
+
+#include <QLabel>
+
+#include "forms.h"
+#include "frmupdl.h"
+#include "texts.h"
+#include "window_support.h"
+
+namespace patchwell::update {
+
+Frmextract::Frmextract(Forms& forms)
+    : QWidget(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      forms_(forms) {
+    setObjectName(QStringLiteral("Frmextract"));
+    setWindowTitle(texts::InstallTitle());
+    FixClientSizeAndCentre(this, 5790, 1260);
+
+    label1 = AddLabel(this, "label1", texts::InstallWait(), 105, 105);
+    Label2 = AddLabel(this, "Label2", texts::ProgramNamePlaceholder(), 105, 420);
+    QFont bold = Label2->font();
+    bold.setBold(true);
+    Label2->setFont(bold);
+    Label2->adjustSize();
+    AddLine(this, "Line1", 810);
+    Label3 = AddLabel(this, "Label3", texts::ProductNotice(), 105, 945);
+
+    Image1 = new QLabel(this);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setGeometry(TwipsRect(5460, 900, 240, 285));
+    Image1->setPixmap(ProductPicture(Image1->width(), Image1->height()));
+
+    InstallView& view = *this;
+    logic_ = std::make_unique<InstallLogic>(forms_.services(), view);
+}
+
+Frmextract::~Frmextract() = default;
+
+void Frmextract::Load() {
+    logic_->Load(forms_.updl().dl1().SaveLocation());
+}
+
+void Frmextract::HideDownloadWindow() {
+    forms_.updl().hide();
+}
+
+void Frmextract::ShowWindow() {
+    show();
+    raise();
+}
+
+void Frmextract::MakeTopmost() {
+    update::MakeTopmost(this);
+}
+
+void Frmextract::SetProgramName(const QString& name) {
+    Label2->setText(name);
+    Label2->adjustSize();
+}
+
+}  // namespace patchwell::update

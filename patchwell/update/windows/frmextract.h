@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QWidget>
+
+#include <memory>
+
+#include "install_logic.h"
+
+class QLabel;
+
+namespace patchwell::update {
+
+class Forms;
+
+// The installation window: shown while the installer is started and cleaned
+// up after; its load ends the program.
+class Frmextract : public QWidget, private InstallView {
+    Q_OBJECT
+
+public:
+    explicit Frmextract(Forms& forms);
+    ~Frmextract() override;
+
+    void Load();
+
+private:
+    void HideDownloadWindow() override;
+    void ShowWindow() override;
+    void MakeTopmost() override;
+    void SetProgramName(const QString& name) override;
+
+    Forms& forms_;
+    QLabel* label1;
+    QLabel* Label2;
+    QLabel* Label3;
+    QLabel* Image1;
+    std::unique_ptr<InstallLogic> logic_;
+};
+
+}  // namespace patchwell::update

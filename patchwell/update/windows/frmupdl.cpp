@@ -1,0 +1,193 @@
+#include "frmupdl.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QIcon>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+
+#include "forms.h"
+#include "frmextract.h"
+#include "texts.h"
+#include "window_support.h"
+
+namespace patchwell::update {
+
+Frmupdl::Frmupdl(Forms& forms)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                           Qt::WindowCloseButtonHint),
+      forms_(forms) {
+    setObjectName(QStringLiteral("Frmupdl"));
+    setWindowTitle(texts::DownloadTitle());
+    setWindowIcon(QIcon(AnimationFrame(0)));
+    FixClientSizeAndCentre(this, 5745, 3150);
+
+    Label1 = AddLabel(this, "Label1", texts::Heading(), 60, 90);
+    QFont heading = Label1->font();
+    heading.setBold(true);
+    Label1->setFont(heading);
+    Label1->adjustSize();
+    AddLine(this, "Line1", 420);
+    download = AddLabel(this, "download", texts::DownloadingFile(), 105, 540);
+    lblCBytes = AddLabel(this, "lblCBytes", texts::SizeInitial(), 90, 900);
+    lblRate = AddLabel(this, "lblRate", texts::RatePrefix(), 105, 1260);
+    lblTime = AddLabel(this, "lblTime", texts::TimePrefix(), 3150, 1260);
+    lblStatus = AddLabel(this, "lblStatus", texts::StatusInitial(), 105, 1620);
+
+    ani = new QLabel(this);
+    ani->setObjectName(QStringLiteral("ani"));
+    ani->setGeometry(TwipsRect(5160, 1680, 480, 480));
+    ani->setAlignment(Qt::AlignCenter);
+
+    lblpercent =
+        AddLabel(this, "lblpercent", texts::PercentPrefix() + QStringLiteral("0%"), 105, 1980);
+
+    ProgressBar1 = new QProgressBar(this);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setGeometry(TwipsRect(90, 2250, 5550, 375));
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(0);
+    ProgressBar1->setTextVisible(false);
+
+    Command1 = new QPushButton(texts::StartUpdate(), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setGeometry(TwipsRect(105, 2745, 1530, 315));
+    Command4 = new QPushButton(texts::PauseUpdate(), this);
+    Command4->setObjectName(QStringLiteral("Command4"));
+    Command4->setGeometry(TwipsRect(2070, 2745, 1530, 315));
+    Command2 = new QPushButton(texts::CancelUpdate(), this);
+    Command2->setObjectName(QStringLiteral("Command2"));
+    Command2->setGeometry(TwipsRect(4095, 2745, 1530, 315));
+
+    // The frames sit below the client area, out of sight, as a picture store.
+    for (int i = 0; i < 16; ++i) {
+        auto* frame = new QLabel(this);
+        frame->setObjectName(QStringLiteral("anicon"));
+        frame->setProperty("index", i);
+        frame->setGeometry(TwipsRect(105 + (i % 8) * 600, i < 8 ? 3390 : 3960, 480, 480));
+        frame->setPixmap(AnimationFrame(i));
+        anicon.push_back(frame);
+    }
+    ani->setPixmap(anicon[0]->pixmap());
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(100);
+
+    download::MemoryPropertyBag savedSet{{QStringLiteral("keeptype"), true},
+                                         {QStringLiteral("onlinecheck"), true}};
+    dl1_ = forms_.controlFactory()(this, savedSet);
+    UpdateView& view = *this;
+    logic_ = std::make_unique<UpdateLogic>(forms_.services(), view, *dl1_);
+    UpdateLogic* logic = logic_.get();
+
+    connect(Command1, &QPushButton::clicked, this, [logic] { logic->OnStartClicked(); });
+    connect(Command4, &QPushButton::clicked, this, [logic] { logic->OnPauseClicked(); });
+    connect(Command2, &QPushButton::clicked, this, [logic] { logic->OnCancelClicked(); });
+    connect(Timer1, &QTimer::timeout, this, [logic] { logic->OnTimerTick(); });
+    connect(dl1_, &ControlPort::DLComplete, this, [logic] { logic->OnDLComplete(); });
+    connect(dl1_, &ControlPort::DLError, this,
+            [logic](const QString& text) { logic->OnDLError(text); });
+    connect(dl1_, &ControlPort::DLECode, this, [logic](qint32 code) { logic->OnDLECode(code); });
+    connect(dl1_, &ControlPort::RecievedBytes, this,
+            [logic](qint32 bytes) { logic->OnRecievedBytes(bytes); });
+    connect(dl1_, &ControlPort::Percent, this,
+            [logic](qint32 percent) { logic->OnPercent(percent); });
+    connect(dl1_, &ControlPort::StatusChange, this,
+            [logic](const QString& text) { logic->OnStatusChange(text); });
+    connect(dl1_, &ControlPort::Rate, this, [logic](const QString& text) { logic->OnRate(text); });
+    connect(dl1_, &ControlPort::TimeLeft, this,
+            [logic](const QString& text) { logic->OnTimeLeft(text); });
+
+    // The session is ending while the window is up (our own end never gets
+    // here): drop the download and its partial file.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
+        if (loaded_) {
+            logic_->Unload();
+        }
+    });
+}
+
+Frmupdl::~Frmupdl() = default;
+
+void Frmupdl::Load() {
+    loaded_ = true;
+    logic_->Load();
+}
+
+void Frmupdl::closeEvent(QCloseEvent* event) {
+    // The close command is gone from this window: neither the title bar nor
+    // the keyboard closes it. The program ends it through its own steps.
+    event->ignore();
+}
+
+void Frmupdl::SetLabel(QLabel* label, const QString& text) {
+    label->setText(text);
+    label->adjustSize();
+}
+
+void Frmupdl::RemoveCloseCommand() {
+    update::RemoveCloseCommand(this);
+}
+void Frmupdl::SetDownloadText(const QString& text) {
+    SetLabel(download, text);
+}
+void Frmupdl::SetSizeText(const QString& text) {
+    SetLabel(lblCBytes, text);
+}
+void Frmupdl::SetRateText(const QString& text) {
+    SetLabel(lblRate, text);
+}
+void Frmupdl::SetTimeText(const QString& text) {
+    SetLabel(lblTime, text);
+}
+void Frmupdl::SetStatusText(const QString& text) {
+    SetLabel(lblStatus, text);
+}
+void Frmupdl::SetErrorCodeText(const QString& text) {
+    // The code's text rides along on the status line, for those who look.
+    lblStatus->setToolTip(text);
+}
+void Frmupdl::SetPercentText(const QString& text) {
+    SetLabel(lblpercent, text);
+}
+void Frmupdl::SetTitle(const QString& text) {
+    setWindowTitle(text);
+}
+void Frmupdl::SetPauseCaption(const QString& text) {
+    Command4->setText(text);
+}
+void Frmupdl::SetProgressMaximum(int maximum) {
+    ProgressBar1->setMaximum(maximum);
+}
+int Frmupdl::ProgressMinimum() const {
+    return ProgressBar1->minimum();
+}
+int Frmupdl::ProgressMaximum() const {
+    return ProgressBar1->maximum();
+}
+void Frmupdl::SetProgressValue(int value) {
+    ProgressBar1->setValue(value);
+}
+void Frmupdl::StartTimer() {
+    Timer1->start();
+}
+void Frmupdl::StopTimer() {
+    Timer1->stop();
+}
+void Frmupdl::ShowFrame(int index) {
+    if (index >= 0 && index < static_cast<int>(anicon.size())) {
+        ani->setPixmap(anicon[static_cast<std::size_t>(index)]->pixmap());
+    }
+}
+void Frmupdl::HideWindow() {
+    hide();
+}
+void Frmupdl::ShowInstallWindow() {
+    forms_.extract();
+}
+
+}  // namespace patchwell::update

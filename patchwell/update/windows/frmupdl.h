@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QWidget>
+
+#include <memory>
+#include <vector>
+
+#include "update_logic.h"
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QTimer;
+
+namespace patchwell::update {
+
+class Forms;
+
+// The update download window: start, pause, resume and cancel the installer's
+// download and watch its progress.
+class Frmupdl : public QWidget, private UpdateView {
+    Q_OBJECT
+
+public:
+    explicit Frmupdl(Forms& forms);
+    ~Frmupdl() override;
+
+    void Load();
+
+    UpdateLogic& logic() { return *logic_; }
+    ControlPort& dl1() { return *dl1_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void RemoveCloseCommand() override;
+    void SetDownloadText(const QString& text) override;
+    void SetSizeText(const QString& text) override;
+    void SetRateText(const QString& text) override;
+    void SetTimeText(const QString& text) override;
+    void SetStatusText(const QString& text) override;
+    void SetErrorCodeText(const QString& text) override;
+    void SetPercentText(const QString& text) override;
+    void SetTitle(const QString& text) override;
+    void SetPauseCaption(const QString& text) override;
+    void SetProgressMaximum(int maximum) override;
+    int ProgressMinimum() const override;
+    int ProgressMaximum() const override;
+    void SetProgressValue(int value) override;
+    void StartTimer() override;
+    void StopTimer() override;
+    void ShowFrame(int index) override;
+    void HideWindow() override;
+    void ShowInstallWindow() override;
+
+    static void SetLabel(QLabel* label, const QString& text);
+
+    Forms& forms_;
+    QLabel* Label1;
+    QLabel* download;
+    QLabel* lblCBytes;
+    QLabel* lblRate;
+    QLabel* lblTime;
+    QLabel* lblStatus;
+    QLabel* ani;
+    QLabel* lblpercent;
+    QProgressBar* ProgressBar1;
+    QPushButton* Command1;
+    QPushButton* Command4;
+    QPushButton* Command2;
+    std::vector<QLabel*> anicon;
+    QTimer* Timer1;
+    ControlPort* dl1_;
+    std::unique_ptr<UpdateLogic> logic_;
+    bool loaded_ = false;
+};
+
+}  // namespace patchwell::update

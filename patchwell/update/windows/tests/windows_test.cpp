@@ -1,0 +1,288 @@
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "../../core/tests/test_folder.h"
+#include "fake_control.h"
+#include "forms.h"
+#include "frmchck.h"
+#include "frmextract.h"
+#include "frmupdl.h"
+#include "wait_for.h"
+#include "window_support.h"
+
+namespace {
+
+using namespace patchwell::update;
+
+struct SavedSet {
+    bool keepType = false;
+    bool onlineCheck = false;
+    bool promptOverwrite = false;
+};
+
+class WindowsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QLocale::setDefault(QLocale::c());
+        t.Write(QStringLiteral("update.ini"),
+                "[Program]\nPrgname=Sample Editor\nprgver=2.0\nexe=editor.sh\n"
+                "[Update]\nverchckurl=http://127.0.0.1:1/manifest.ini\n");
+        forms = std::make_unique<Forms>(
+            t.Svc(), [this](QWidget* window, const patchwell::download::PropertyBag& bag) {
+                auto* control = new FakeControl(window);
+                control->setObjectName(QStringLiteral("dl1"));
+                SavedSet& set = saved[window->objectName()];
+                set.keepType = bag.ReadProperty(QStringLiteral("KeepType"), false).toBool();
+                set.onlineCheck = bag.ReadProperty(QStringLiteral("OnlineCheck"), false).toBool();
+                set.promptOverwrite =
+                    bag.ReadProperty(QStringLiteral("PromptOverwrite"), false).toBool();
+                controls[window->objectName()] = control;
+                return control;
+            });
+    }
+    void TearDown() override { QLocale::setDefault(QLocale::system()); }
+
+    // The check finds a remote manifest that offers version 2.1.
+    void OfferUpdate() {
+        FakeControl& check = CheckControl();
+        check.probeSize = 100;
+        check.onDownload = [this](FakeControl& c) {
+            t.Write(QStringLiteral("iupdate.ini"),
+                    "[Update]\ncurver=2.1\ncurverurl=http://127.0.0.1:1/editor-setup.sh\n"
+                    "savefileas=editor-setup.sh\n");
+            c.RaiseComplete();
+        };
+    }
+
+    FakeControl& CheckControl() {
+        forms->chck();
+        return *controls.at(QStringLiteral("Frmchck"));
+    }
+
+    template <typename T>
+    T* Find(QWidget& window, const char* name) {
+        T* child = window.findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(child, nullptr) << name;
+        return child;
+    }
+
+    QString Text(QWidget& window, const char* name) {
+        auto* label = Find<QLabel>(window, name);
+        return label != nullptr ? label->text() : QString();
+    }
+
+    TestFolder t;
+    std::unique_ptr<Forms> forms;
+    std::map<QString, FakeControl*> controls;
+    std::map<QString, SavedSet> saved;
+};
+
+TEST_F(WindowsTest, CheckWindowShowsItsExplanationTopmostWhenTheCheckFails) {
+    QFile::remove(t.Path(QStringLiteral("update.ini")));
+    forms->Start();
+    Frmchck& w = forms->chck();
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Patchwell"));
+    EXPECT_TRUE(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_EQ((w.windowFlags() & Qt::WindowType_Mask), Qt::Tool);
+    EXPECT_FALSE(w.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+    EXPECT_EQ(w.size(), QSize(Twips(5805), Twips(1815)));
+    EXPECT_TRUE(
+        Text(w, "Label1")
+            .startsWith(QStringLiteral(
+                "Patchwell can not check for an update because update.ini can not be found.")));
+    EXPECT_TRUE(saved[QStringLiteral("Frmchck")].onlineCheck);
+    EXPECT_FALSE(saved[QStringLiteral("Frmchck")].keepType);
+    EXPECT_EQ(Find<QTimer>(w, "Timer1")->interval(), 3000);
+    EXPECT_FALSE(Find<QTimer>(w, "Timer1")->isActive());
+    EXPECT_EQ(forms->updlIfLoaded(), nullptr);
+
+    auto* ok = Find<QPushButton>(w, "Command1");
+    ASSERT_NE(ok, nullptr);
+    EXPECT_EQ(ok->text(), QStringLiteral("OK"));
+    ok->click();
+    EXPECT_EQ(CheckControl().calls.last(), QStringLiteral("Cancel"));
+    EXPECT_EQ(t.lifetime.ends, 1);
+}
+
+TEST_F(WindowsTest, OfferedUpdateAnnouncesItselfBeforeTheDownloadWindowShows) {
+    OfferUpdate();
+    bool anyWindowVisibleAtMessage = true;
+    t.messages.onShow = [&](const auto&) {
+        anyWindowVisibleAtMessage =
+            forms->chck().isVisible() ||
+            (forms->updlIfLoaded() != nullptr && forms->updlIfLoaded()->isVisible());
+    };
+    forms->Start();
+
+    ASSERT_EQ(t.messages.shown.size(), 1u);
+    EXPECT_EQ(t.messages.shown[0].text, QStringLiteral("An update has been found"));
+    EXPECT_FALSE(anyWindowVisibleAtMessage);
+    EXPECT_FALSE(forms->chck().isVisible());
+
+    Frmupdl* w = forms->updlIfLoaded();
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Downloading Update"));
+    EXPECT_FALSE(w->windowFlags().testFlag(Qt::WindowCloseButtonHint));
+    EXPECT_FALSE(w->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_EQ(w->size(), QSize(Twips(5745), Twips(3150)));
+    const SavedSet& set = saved[QStringLiteral("Frmupdl")];
+    EXPECT_TRUE(set.keepType);
+    EXPECT_TRUE(set.onlineCheck);
+    EXPECT_FALSE(set.promptOverwrite);
+    FakeControl& dl1 = *controls.at(QStringLiteral("Frmupdl"));
+    EXPECT_EQ(dl1.url, QStringLiteral("http://127.0.0.1:1/editor-setup.sh"));
+    EXPECT_EQ(dl1.saveLocation, t.Path(QStringLiteral("editor-setup.sh")));
+
+    // The close command does nothing.
+    w->close();
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(t.lifetime.ends, 0);
+}
+
+TEST_F(WindowsTest, DownloadWindowStartsWithItsDesignedLayout) {
+    OfferUpdate();
+    forms->Start();
+    Frmupdl& w = *forms->updlIfLoaded();
+    EXPECT_EQ(Text(w, "Label1"), QStringLiteral("Downloading Update from Korvane"));
+    EXPECT_EQ(Text(w, "download"), QStringLiteral("Downloading File: "));
+    EXPECT_EQ(Text(w, "lblCBytes"), QStringLiteral("Recived/Total Size :"));
+    EXPECT_EQ(Text(w, "lblRate"), QStringLiteral("Transfer Rate: "));
+    EXPECT_EQ(Text(w, "lblTime"), QStringLiteral("Time Remaining: "));
+    EXPECT_EQ(Text(w, "lblStatus"), QStringLiteral("Status:"));
+    EXPECT_EQ(Text(w, "lblpercent"), QStringLiteral("Percent Downloaded : 0%"));
+    EXPECT_EQ(Find<QLabel>(w, "lblTime")->pos(), QPoint(Twips(3150), Twips(1260)));
+    EXPECT_EQ(Find<QPushButton>(w, "Command1")->geometry(), TwipsRect(105, 2745, 1530, 315));
+    EXPECT_EQ(Find<QPushButton>(w, "Command4")->text(), QStringLiteral("Pause Update"));
+    EXPECT_EQ(Find<QPushButton>(w, "Command2")->geometry(), TwipsRect(4095, 2745, 1530, 315));
+    auto* bar = Find<QProgressBar>(w, "ProgressBar1");
+    EXPECT_EQ(bar->geometry(), TwipsRect(90, 2250, 5550, 375));
+    EXPECT_EQ(bar->maximum(), 100);
+    const QList<QLabel*> frames = w.findChildren<QLabel*>(QStringLiteral("anicon"));
+    ASSERT_EQ(frames.size(), 16);
+    for (const QLabel* frame : frames) {
+        EXPECT_GE(frame->y(), w.height());  // stored out of sight
+    }
+    EXPECT_EQ(Find<QTimer>(w, "Timer1")->interval(), 100);
+    EXPECT_FALSE(Find<QTimer>(w, "Timer1")->isActive());
+}
+
+TEST_F(WindowsTest, DownloadWindowFollowsTheTransferAndPauses) {
+    OfferUpdate();
+    forms->Start();
+    Frmupdl& w = *forms->updlIfLoaded();
+    FakeControl& dl1 = *controls.at(QStringLiteral("Frmupdl"));
+    auto* pause = Find<QPushButton>(w, "Command4");
+    auto* timer = Find<QTimer>(w, "Timer1");
+    auto* bar = Find<QProgressBar>(w, "ProgressBar1");
+
+    dl1.probeSize = 3072;
+    dl1.onDownload = [&](FakeControl& c) {
+        c.RaiseStatus(QStringLiteral("Recieving File"));
+        c.RaiseRate(QStringLiteral("1.5 KB/S"));
+        c.RaiseTimeLeft(QStringLiteral("1 sec"));
+        c.RaiseProgress(1536, 50);
+        EXPECT_TRUE(timer->isActive());
+        pause->click();  // as the user would during the transfer's wait
+        EXPECT_EQ(pause->text(), QStringLiteral("Resume Update"));
+        EXPECT_FALSE(timer->isActive());
+        EXPECT_TRUE(c.cPause);
+        pause->click();
+        EXPECT_EQ(pause->text(), QStringLiteral("Pause Update"));
+        EXPECT_TRUE(timer->isActive());
+        c.RaiseProgress(4000, 130);  // more than announced
+    };
+    Find<QPushButton>(w, "Command1")->click();
+
+    EXPECT_EQ(Text(w, "download"),
+              QStringLiteral("Downloading File: http://127.0.0.1:1/editor-setup.sh"));
+    EXPECT_EQ(Text(w, "lblStatus"), QStringLiteral("Status: Recieving File"));
+    EXPECT_EQ(Text(w, "lblRate"), QStringLiteral("Transfer Rate: 1.5 KB/S"));
+    EXPECT_EQ(Text(w, "lblTime"), QStringLiteral("Time Remaining: 1 sec"));
+    EXPECT_EQ(Text(w, "lblCBytes"), QStringLiteral("Recived/Total Size : 3.91 kB/3.00 kB"));
+    EXPECT_EQ(Text(w, "lblpercent"), QStringLiteral("Percent Downloaded : 130%"));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Downloading Update - 130% downloaded"));
+    EXPECT_EQ(bar->maximum(), 3072);
+    EXPECT_EQ(bar->value(), 3072);
+}
+
+TEST_F(WindowsTest, AnimationStepsThroughTheStoredFrames) {
+    OfferUpdate();
+    forms->Start();
+    Frmupdl& w = *forms->updlIfLoaded();
+    const QList<QLabel*> frames = w.findChildren<QLabel*>(QStringLiteral("anicon"));
+    auto* ani = Find<QLabel>(w, "ani");
+    auto shows = [&](int index) {
+        return ani->pixmap().toImage() == frames[index]->pixmap().toImage();
+    };
+    EXPECT_FALSE(frames[0]->pixmap().toImage() == frames[1]->pixmap().toImage());
+    Find<QTimer>(w, "Timer1")->start();
+    EXPECT_TRUE(pwtest::waitFor([&] { return w.logic().FrameCounter() >= 3; }));
+    Find<QTimer>(w, "Timer1")->stop();
+    EXPECT_TRUE(shows(w.logic().FrameCounter() - 1));
+}
+
+TEST_F(WindowsTest, CompletionHandsOverToTheInstallationWindow) {
+    OfferUpdate();
+    forms->Start();
+    Frmupdl& w = *forms->updlIfLoaded();
+    FakeControl& dl1 = *controls.at(QStringLiteral("Frmupdl"));
+    dl1.probeSize = 10;
+    dl1.onDownload = [this](FakeControl& c) {
+        t.Write(QStringLiteral("editor-setup.sh"), "#!/bin/sh\n");
+        c.RaiseComplete();
+    };
+    Find<QPushButton>(w, "Command1")->click();
+
+    EXPECT_FALSE(w.isVisible());
+    Frmextract* x = forms->extractIfLoaded();
+    ASSERT_NE(x, nullptr);
+    EXPECT_TRUE(x->isVisible());
+    EXPECT_EQ(x->windowTitle(), QStringLiteral("Installing Latest version"));
+    EXPECT_TRUE(x->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(x->size(), QSize(Twips(5790), Twips(1260)));
+    EXPECT_EQ(Text(*x, "label1"),
+              QStringLiteral("Please wait while Patchwell installs the appropriate files for"));
+    EXPECT_EQ(Text(*x, "Label2"), QStringLiteral("Sample Editor"));
+    EXPECT_EQ(Find<QLabel>(*x, "Label2")->pos(), QPoint(Twips(105), Twips(420)));
+
+    ASSERT_EQ(t.launcher.starts.size(), 2u);
+    EXPECT_EQ(t.launcher.starts[0].program, t.Path(QStringLiteral("editor-setup.sh")));
+    EXPECT_EQ(t.launcher.starts[0].arguments, (QStringList{QStringLiteral("/auto"), t.folder}));
+    EXPECT_EQ(t.launcher.starts[1].program, t.Path(QStringLiteral("editor.sh")));
+    EXPECT_EQ(t.lifetime.waits, (std::vector<int>{500, 5000}));
+    EXPECT_FALSE(t.Exists(QStringLiteral("iupdate.ini")));
+    EXPECT_FALSE(t.Exists(QStringLiteral("editor-setup.sh")));
+    EXPECT_EQ(t.lifetime.ends, 1);
+}
+
+TEST_F(WindowsTest, CancelEndsAndLeavesNoManifest) {
+    OfferUpdate();
+    forms->Start();
+    ASSERT_TRUE(t.Exists(QStringLiteral("iupdate.ini")));
+    Find<QPushButton>(*forms->updlIfLoaded(), "Command2")->click();
+    EXPECT_EQ(controls.at(QStringLiteral("Frmupdl"))->calls.last(), QStringLiteral("Cancel"));
+    EXPECT_FALSE(t.Exists(QStringLiteral("iupdate.ini")));
+    EXPECT_EQ(t.lifetime.ends, 1);
+}
+
+}  // namespace
+
+// Widgets need an application object; the offscreen platform keeps it headless.
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");  // also for listing the tests
+    }
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
