@@ -76,7 +76,10 @@ e2e_init() {
     trap 'exit 130' INT TERM
 }
 
-# Starts Xvfb on a display of its own choosing and openbox on it. Tests run
+# Starts Xvfb on a display of its own choosing and openbox on it. -noreset:
+# without it the server resets when its last client (our readiness probe)
+# disconnects, and a client that connects during the reset is turned away.
+# Tests run
 # side by side (and next to other suites), so a server that is not reachable
 # at once is replaced by a new one on another display.
 e2e_start_x() {
@@ -84,7 +87,7 @@ e2e_start_x() {
     for attempt in 1 2 3 4; do
         fd_file="$E2E_TMP/display.$attempt"
         exec {dfd}>"$fd_file"
-        Xvfb -displayfd "$dfd" -screen 0 1280x800x24 -nolisten tcp -ac \
+        Xvfb -displayfd "$dfd" -screen 0 1280x800x24 -nolisten tcp -noreset -ac \
             >"$E2E_TMP/xvfb.$attempt.log" 2>&1 &
         xvfb_pid=$!
         E2E_PIDS+=("$xvfb_pid")
