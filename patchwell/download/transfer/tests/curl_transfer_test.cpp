@@ -212,6 +212,16 @@ TEST_F(CurlTransferTest, FailuresEndTheRequestAndAreReportedAsTransferErrors) {
     EXPECT_EQ(t->GetChunk(1024), cut.data->substr(1024, 1024));
     EXPECT_THROW(t->GetChunk(1024), TransferError);
 
+    // A length beyond 2 GiB is reported as sent; the short body still fails.
+    ScriptedResponse huge;
+    huge.headers = {"Content-Length: 3000000000"};
+    huge.autoContentLength = false;
+    huge.body = "only this";
+    server.setResponse("/huge", huge);
+    start(*t, server.url("/huge"));
+    EXPECT_EQ(t->GetHeader("Content-Length"), "3000000000");
+    EXPECT_THROW(t->GetChunk(1024), TransferError);
+
     // Cancel is harmless without a request and ends an open one.
     t->Cancel();
     t->Cancel();
