@@ -464,17 +464,22 @@ std::string_view CurlTransfer::GetChunk(std::size_t size) {
     if (size > static_cast<std::size_t>(INT_MAX)) {
         throw TransferError("chunk size out of range");
     }
-    auto now = Clock::now();
-    callStarted(now);
+    // While the ring can serve the chunk, this is the only clock reading of
+    // the call: it is made once per chunk.
+    const auto entered = Clock::now();
+    callStarted(entered);
+    bool waited = false;
     const unsigned generation = generation_;
-    if (now - lastHook_ >= kHookWhileFlowing) {
-        callHook(now);
+    if (entered - lastHook_ >= kHookWhileFlowing) {
+        callHook(entered);
+        waited = true;
         if (generation != generation_) {
             throw TransferError("the request was abandoned");
         }
     }
     if (!headersDone_) {
         waitForHeaders();
+        waited = true;
     }
     if (size == 0) {
         lastReturn_ = Clock::now();
@@ -483,13 +488,14 @@ std::string_view CurlTransfer::GetChunk(std::size_t size) {
     wanted_ = size;
     resumeIfRoom();
     while (size_ < size && !done_) {
+        waited = true;
         pump();
         if (size_ >= size || done_) {
             break;
         }
         resumeIfRoom();
         waitPass();
-        now = Clock::now();
+        const auto now = Clock::now();
         if (now - lastHook_ >= std::chrono::milliseconds(options_.pollIntervalMs)) {
             callHook(now);
             if (generation != generation_) {
@@ -498,7 +504,7 @@ std::string_view CurlTransfer::GetChunk(std::size_t size) {
         }
     }
     wanted_ = 0;
-    lastReturn_ = Clock::now();
+    lastReturn_ = waited ? Clock::now() : entered;
     if (size_ < size && failed_) {
         // Hand out whole chunks first; the shortfall is the failure.
         throw TransferError(errorText_);
