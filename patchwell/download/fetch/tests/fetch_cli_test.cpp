@@ -120,4 +120,3 @@ TEST(ProgressLine, FormatsPercentSizeRateAndTimeLeft) {
     EXPECT_EQ(ProgressLine::Format(0, 7200LL * 1000, 1000).toStdString(),
               "  0%  0 B of 6.9 MiB  1000 B/s  2:00:00 left");
 }
-
