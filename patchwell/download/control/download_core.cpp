@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <limits>
+#include <stdexcept>
 #include <string>
 
 #include "download_environment.h"
@@ -37,6 +38,22 @@ std::string Trimmed(const std::string& text) {
         --end;
     }
     return text.substr(begin, end - begin);
+}
+
+// The validator that guards a later range request: a strong ETag, else the
+// Last-Modified date (a weak tag may not guard a range). A value with
+// control characters is not sent back at all.
+std::string RangeValidator(InetTransfer& transfer) {
+    const std::string etag = Trimmed(transfer.GetHeader("ETag"));
+    std::string validator = !etag.empty() && etag.rfind("W/", 0) != 0
+                                ? etag
+                                : Trimmed(transfer.GetHeader("Last-Modified"));
+    for (const char c : validator) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) {
+            return {};
+        }
+    }
+    return validator;
 }
 
 // Plain decimal digits that fit in 32 bits; anything else fails the probe.
@@ -112,7 +129,7 @@ struct DownLoadCore::Private {
     float startTime = 0;
     float bytesPerSec = 0;
     float secondsLeft = 0;
-    // ETag (a strong one) or else Last-Modified of the last probe's answer.
+    // The last probe's RangeValidator().
     std::string validator;
 
     FileSink file;
@@ -282,7 +299,7 @@ void DownLoadCore::setSite(ControlSite* site) {
 
 QString DownLoadCore::PreserveExtension(const QString& url, const QString& saveLocation) {
     if (url.size() < 6 || saveLocation.size() < 6) {
-        throw ArithmeticError("a path too short to carry an extension");
+        throw std::runtime_error("a path too short to carry an extension");
     }
     const qsizetype urlDot = url.indexOf(QLatin1Char('.'), url.size() - 6);
     const QString extension = urlDot >= 0 ? url.mid(urlDot + 1) : url;
@@ -395,10 +412,7 @@ void DownLoadCore::GetFileInformation() {
         }
         d->fileExists = true;
         d->startTime = static_cast<float>(d->env->TimeOfDay()) - 1.0f;
-        const std::string etag = Trimmed(transfer.GetHeader("ETag"));
-        d->validator = !etag.empty() && etag.rfind("W/", 0) != 0
-                           ? etag
-                           : Trimmed(transfer.GetHeader("Last-Modified"));
+        d->validator = RangeValidator(transfer);
         d->fileSize = ParseContentLength(transfer.GetHeader("Content-Length"));
         Q_EMIT StatusChange(QStringLiteral("Retrieving File Information Complete!"));
     } catch (const std::exception&) {
@@ -474,7 +488,7 @@ bool DownLoadCore::ChunkLoop(qint32 chunkSize, qint32 alreadyInFile, const QStri
             return false;
         }
         if (chunkSize <= 0) {
-            throw ArithmeticError("a chunk size of 0 or below");
+            throw std::runtime_error("a chunk size of 0 or below");
         }
         const std::string_view chunk = d->transfer().GetChunk(static_cast<std::size_t>(chunkSize));
         const std::size_t length = chunk.size();

@@ -63,7 +63,9 @@ public:
                 const QString name = QString::fromLocal8Bit(entry->ifa_name);
                 InterfaceInfo& info = byName[name];
                 info.name = name;
-                info.up = info.up || (entry->ifa_flags & IFF_UP) != 0;
+                // Up and with a carrier: a cable pulled out leaves IFF_RUNNING off.
+                info.up = info.up || ((entry->ifa_flags & IFF_UP) != 0 &&
+                                      (entry->ifa_flags & IFF_RUNNING) != 0);
                 info.loopback = info.loopback || (entry->ifa_flags & IFF_LOOPBACK) != 0;
                 info.pointToPoint = info.pointToPoint || (entry->ifa_flags & IFF_POINTOPOINT) != 0;
                 if (entry->ifa_addr != nullptr && (entry->ifa_addr->sa_family == AF_INET ||

@@ -16,7 +16,7 @@ namespace patchwell::download {
 
 struct InterfaceInfo {
     QString name;
-    bool up = false;
+    bool up = false;  // administratively up and running
     bool loopback = false;
     bool pointToPoint = false;
     bool hasAddress = false;  // an IPv4 or IPv6 address is assigned

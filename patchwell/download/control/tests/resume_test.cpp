@@ -76,7 +76,8 @@ TEST_F(ResumeTest, EmptyFileStartsAtZero) {
 
 TEST_F(ResumeTest, WholeBodyInsteadOfTheRangeReplacesTheFile) {
     const std::string whole = Bytes(2500, 5);
-    Probe(Answer::Make("HTTP/1.1 200 OK", whole));  // no validator: no If-Range
+    // A tag with a control character is not repeated to the server.
+    Probe(Answer::Make("HTTP/1.1 200 OK", whole, true, "ETag: \"a\x01b\"\r\n"));
     WriteFile(Path("File1.tmp"), Bytes(1000, 6));
     env->log->answers.push_back(Answer::Make("HTTP/1.1 200 OK", whole));
     core.DLResume();
