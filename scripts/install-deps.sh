@@ -13,8 +13,8 @@ packages=(
   adwaita-icon-theme hicolor-icon-theme shared-mime-info
   # end-to-end and integration test environment
   xvfb xauth openbox tint2 xdotool x11-utils x11-apps nginx-light pcmanfm dbus-x11 procps psmisc
-  # peak memory of the fetch benchmark (/usr/bin/time)
-  time
+  # peak memory of the fetch benchmark (/usr/bin/time); test certificates
+  time openssl
   # screenshots for the demo
   imagemagick
 )
