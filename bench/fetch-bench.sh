@@ -24,7 +24,8 @@ if [ ! -x "$fetch_bin" ]; then
     echo "building patchwell-fetch in $build_dir" >&2
     cmake --build "$build_dir" -j2 --target patchwell-fetch >&2
 fi
-for tool in nginx curl /usr/bin/time python3 cmp; do
+nginx_bin=$(command -v nginx || echo /usr/sbin/nginx)
+for tool in "$nginx_bin" curl /usr/bin/time python3 cmp; do
     command -v "$tool" >/dev/null || { echo "missing: $tool" >&2; exit 1; }
 done
 
@@ -65,7 +66,7 @@ http {
     }
 }
 EOF
-nginx -p "$work/nginx" -c "$work/nginx/nginx.conf" &
+"$nginx_bin" -p "$work/nginx" -c "$work/nginx/nginx.conf" &
 nginx_pid=$!
 
 printf x >"$work/www/one.bin"
