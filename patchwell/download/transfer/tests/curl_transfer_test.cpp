@@ -1,5 +1,11 @@
 #include "curl_transfer.h"
 
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -22,11 +28,11 @@ struct CurlTransferTest : ::testing::Test {
     TestHttpServer server;
     int hookCalls = 0;
 
-    std::unique_ptr<CurlTransfer> make(long stallSeconds = 10) {
+    std::unique_ptr<CurlTransfer> make(long stallSeconds = 10, long connectSeconds = 5) {
         CurlTransferOptions options;
         options.processEvents = [this] { ++hookCalls; };
         options.stallTimeoutSeconds = stallSeconds;
-        options.connectTimeoutSeconds = 5;
+        options.connectTimeoutSeconds = connectSeconds;
         options.maxRedirects = 5;
         return std::make_unique<CurlTransfer>(options);
     }
@@ -382,4 +388,41 @@ TEST_F(CurlTransferTest, ANewRequestReplacesTheOpenOne) {
     start(*t, server.url("/second"));
     EXPECT_EQ(t->GetHeader("Content-Length"), "3000");
     EXPECT_EQ(readAll(*t, 1024), *second.data);
+}
+
+TEST_F(CurlTransferTest, ConnectTimeOutEndsTheWait) {
+    // A listener that never accepts, with its queue already full: the
+    // kernel drops further connection attempts, so a connect never completes.
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    ASSERT_EQ(::listen(listener, 0), 0);
+    socklen_t len = sizeof addr;
+    ::getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len);
+    std::vector<int> fillers;
+    for (int i = 0; i < 4; ++i) {
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+        fillers.push_back(fd);
+    }
+
+    auto t = make(30, 1);  // the stall limit is far away: only the connect limit can end this
+    const auto begin = std::chrono::steady_clock::now();
+    start(*t, "http://127.0.0.1:" + std::to_string(ntohs(addr.sin_port)) + "/x");
+    std::string failure;
+    try {
+        failure = "no failure: " + t->GetHeader();
+    } catch (const TransferError& e) {
+        failure = e.what();
+    }
+    const auto waited = std::chrono::steady_clock::now() - begin;
+    EXPECT_NE(failure.find("Timeout was reached"), std::string::npos) << failure;
+    EXPECT_GE(waited, 900ms);
+    EXPECT_LT(waited, 10s);
+    for (int fd : fillers) {
+        ::close(fd);
+    }
+    ::close(listener);
 }
