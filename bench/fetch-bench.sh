@@ -24,12 +24,15 @@ if [ ! -x "$fetch_bin" ]; then
     echo "building patchwell-fetch in $build_dir" >&2
     cmake --build "$build_dir" -j2 --target patchwell-fetch >&2
 fi
-for tool in nginx curl /usr/bin/time python3 cmp; do
+nginx_bin=$(command -v nginx || echo /usr/sbin/nginx)
+for tool in "$nginx_bin" curl /usr/bin/time python3 cmp; do
     command -v "$tool" >/dev/null || { echo "missing: $tool" >&2; exit 1; }
 done
 
 work=${WORK_DIR:-$(mktemp -d /dev/shm/fetch-bench.XXXXXX)}
 mkdir -p "$work/www" "$work/out" "$work/nginx/logs"
+# nginx's worker runs as another user and must reach the served files.
+chmod 755 "$work" "$work/www"
 nginx_pid=
 cleanup() {
     if [ -n "$nginx_pid" ] && kill -0 "$nginx_pid" 2>/dev/null; then
@@ -63,9 +66,10 @@ http {
     }
 }
 EOF
-nginx -p "$work/nginx" -c "$work/nginx/nginx.conf" &
+"$nginx_bin" -p "$work/nginx" -c "$work/nginx/nginx.conf" &
 nginx_pid=$!
 
+printf x >"$work/www/one.bin"
 for mib in $sizes; do
     head -c "$((mib * 1024 * 1024))" /dev/urandom >"$work/www/f$mib.bin"
 done
@@ -75,7 +79,12 @@ for _ in $(seq 1 100); do
     [ "$code" = 206 ] && break
     sleep 0.1
 done
-[ "$code" = 206 ] || { echo "nginx did not come up" >&2; exit 1; }
+if [ "$code" != 206 ]; then
+    echo "nginx did not come up (answer: $code)" >&2
+    kill -0 "$nginx_pid" 2>/dev/null || echo "nginx is not running" >&2
+    tail -n 5 "$work/nginx/logs/error.log" >&2 || true
+    exit 1
+fi
 
 # run NAME URL OUT -> appends "seconds kib" to $work/NAME.times; the time is
 # taken with nanosecond resolution around the command, the peak resident
@@ -97,6 +106,21 @@ run() {
 
 echo "patchwell-fetch: $fetch_bin"
 echo "rounds: $rounds, files in tmpfs, nginx on 127.0.0.1:$port"
+# The fixed cost of starting each program (libraries, set-up, one request),
+# so that it can be told apart from throughput in the smaller file's figures.
+rm -f "$work"/*.times
+for r in $(seq 1 "$rounds"); do
+    run curl "http://127.0.0.1:$port/one.bin" "$work/out/one-curl"
+    run c1024 "http://127.0.0.1:$port/one.bin" "$work/out/one-fetch"
+done
+python3 - "$work" <<'PY'
+import statistics, sys
+work = sys.argv[1]
+med = lambda name: statistics.median(float(l.split()[0]) for l in open(f"{work}/{name}.times"))
+print(f"fixed cost (1-byte file, median): curl {med('curl') * 1000:.0f} ms, "
+      f"patchwell-fetch {med('c1024') * 1000:.0f} ms")
+PY
+
 for mib in $sizes; do
     url="http://127.0.0.1:$port/f$mib.bin"
     rm -f "$work"/*.times

@@ -13,9 +13,10 @@ packages=(
   adwaita-icon-theme hicolor-icon-theme shared-mime-info
   # end-to-end and integration test environment
   xvfb xauth openbox tint2 xdotool x11-utils x11-apps nginx-light pcmanfm dbus-x11 procps psmisc
+  # reading message texts in end-to-end tests; the nginx launcher's self-test
   xclip curl
-  # peak memory of the fetch benchmark (/usr/bin/time)
-  time
+  # peak memory of the fetch benchmark (/usr/bin/time); test certificates
+  time openssl
   # screenshots for the demo
   imagemagick
 )
@@ -33,6 +34,8 @@ if [ "${#missing[@]}" -gt 0 ]; then
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
-# nginx must not run as a system service: the tests start their own instances.
+# The tests and the demo run nginx instances of their own; the system service
+# that the package starts is not needed. Only that instance is stopped (by its
+# pid file), never an nginx of a running test.
 if command -v systemctl >/dev/null 2>&1; then systemctl disable --now nginx >/dev/null 2>&1 || true; fi
-pkill -x nginx >/dev/null 2>&1 || true
+if [ -s /run/nginx.pid ]; then kill "$(cat /run/nginx.pid)" >/dev/null 2>&1 || true; fi

@@ -50,6 +50,18 @@ void printProperty(const char* name, bool value) {
     std::fprintf(stdout, "@%s\t%s\n", name, value ? "true" : "false");
 }
 
+// Event lines are buffered for speed; whenever the control lets events run
+// (at least every 50 ms during a transfer, and at every wait) what has been
+// printed so far goes out, so a reader sees the lines as they come.
+class FetchEnvironment : public SystemDownLoadEnvironment {
+public:
+    using SystemDownLoadEnvironment::SystemDownLoadEnvironment;
+    void ProcessEvents() override {
+        std::fflush(stdout);
+        SystemDownLoadEnvironment::ProcessEvents();
+    }
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -70,8 +82,8 @@ int main(int argc, char** argv) {
         std::setvbuf(stdout, outBuffer, _IOFBF, sizeof outBuffer);
     }
 
-    auto environment = std::make_shared<SystemDownLoadEnvironment>(
-        std::make_unique<TerminalDialogs>(stdin, stderr));
+    auto environment =
+        std::make_shared<FetchEnvironment>(std::make_unique<TerminalDialogs>(stdin, stderr));
     DownLoadCore core(environment);
     core.setUrl(options->url);
     core.setSaveLocation(options->saveLocation);

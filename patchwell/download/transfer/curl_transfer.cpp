@@ -91,7 +91,7 @@ CurlTransfer::CurlTransfer(CurlTransferOptions options) : options_(std::move(opt
     if (!multi_ || !easy_) {
         throw TransferError("cannot initialise the HTTP library");
     }
-    ring_.resize(kRingBytes);
+    ring_ = RawBuffer(kRingBytes);
     if (options_.pollIntervalMs <= 0) {
         options_.pollIntervalMs = 20;
     }
@@ -132,8 +132,7 @@ void CurlTransfer::resetRequest() {
     paused_ = false;
     pendingDelivery_ = 0;
     if (ring_.size() > kRingBytes) {
-        ring_.assign(kRingBytes, '\0');
-        ring_.shrink_to_fit();
+        ring_ = RawBuffer(kRingBytes);
     }
 }
 
@@ -285,12 +284,12 @@ void CurlTransfer::push(const char* data, std::size_t n) {
 }
 
 void CurlTransfer::grow(std::size_t capacity) {
-    std::vector<char> bigger(capacity);
+    RawBuffer bigger(capacity);
     const std::size_t cap = ring_.size();
     const std::size_t first = std::min(size_, cap - head_);
     std::memcpy(bigger.data(), ring_.data() + head_, first);
     std::memcpy(bigger.data() + first, ring_.data(), size_ - first);
-    ring_.swap(bigger);
+    ring_ = std::move(bigger);
     head_ = 0;
 }
 
@@ -302,7 +301,7 @@ std::string_view CurlTransfer::take(std::size_t n) {
     } else {
         // The chunk wraps around the end of the ring: hand out a copy.
         if (scratch_.size() < n) {
-            scratch_.resize(n);
+            scratch_ = RawBuffer(n);
         }
         const std::size_t first = cap - head_;
         std::memcpy(scratch_.data(), ring_.data() + head_, first);
@@ -465,17 +464,22 @@ std::string_view CurlTransfer::GetChunk(std::size_t size) {
     if (size > static_cast<std::size_t>(INT_MAX)) {
         throw TransferError("chunk size out of range");
     }
-    auto now = Clock::now();
-    callStarted(now);
+    // While the ring can serve the chunk, this is the only clock reading of
+    // the call: it is made once per chunk.
+    const auto entered = Clock::now();
+    callStarted(entered);
+    bool waited = false;
     const unsigned generation = generation_;
-    if (now - lastHook_ >= kHookWhileFlowing) {
-        callHook(now);
+    if (entered - lastHook_ >= kHookWhileFlowing) {
+        callHook(entered);
+        waited = true;
         if (generation != generation_) {
             throw TransferError("the request was abandoned");
         }
     }
     if (!headersDone_) {
         waitForHeaders();
+        waited = true;
     }
     if (size == 0) {
         lastReturn_ = Clock::now();
@@ -484,13 +488,14 @@ std::string_view CurlTransfer::GetChunk(std::size_t size) {
     wanted_ = size;
     resumeIfRoom();
     while (size_ < size && !done_) {
+        waited = true;
         pump();
         if (size_ >= size || done_) {
             break;
         }
         resumeIfRoom();
         waitPass();
-        now = Clock::now();
+        const auto now = Clock::now();
         if (now - lastHook_ >= std::chrono::milliseconds(options_.pollIntervalMs)) {
             callHook(now);
             if (generation != generation_) {
@@ -499,7 +504,7 @@ std::string_view CurlTransfer::GetChunk(std::size_t size) {
         }
     }
     wanted_ = 0;
-    lastReturn_ = Clock::now();
+    lastReturn_ = waited ? Clock::now() : entered;
     if (size_ < size && failed_) {
         // Hand out whole chunks first; the shortfall is the failure.
         throw TransferError(errorText_);

@@ -35,6 +35,20 @@ struct CurlSlistDeleter {
     void operator()(curl_slist* list) const { curl_slist_free_all(list); }
 };
 
+// A byte buffer that is not cleared when allocated, so that its pages are
+// touched only as data arrives.
+class RawBuffer {
+public:
+    explicit RawBuffer(std::size_t size = 0)
+        : bytes_(size > 0 ? new char[size] : nullptr), size_(size) {}
+    char* data() { return bytes_.get(); }
+    std::size_t size() const { return size_; }
+
+private:
+    std::unique_ptr<char[]> bytes_;
+    std::size_t size_;
+};
+
 class CurlTransfer final : public InetTransfer {
 public:
     static constexpr std::size_t kRingBytes = 1024 * 1024;
@@ -100,12 +114,12 @@ private:
     unsigned generation_ = 0;   // changes with every Execute and Cancel
 
     // Body ring.
-    std::vector<char> ring_;
+    RawBuffer ring_;
     std::size_t head_ = 0;
     std::size_t size_ = 0;
     std::size_t peak_ = 0;
     std::size_t wanted_ = 0;  // size asked by the GetChunk under way
-    std::vector<char> scratch_;
+    RawBuffer scratch_;
     bool paused_ = false;
     std::size_t pendingDelivery_ = 0;
 

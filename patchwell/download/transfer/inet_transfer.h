@@ -34,12 +34,17 @@ public:
     virtual void Execute(const std::string& operation, const std::string& requestHeaders = {}) = 0;
 
     // True while the answer's status line and headers have not all arrived.
-    // Each call waits a short while on the sockets (never busy) and returns.
+    // Each call waits a short while on the sockets (never busy) and returns;
+    // the caller lets its host process events between calls. A failed
+    // request also ends the wait (GetHeader then throws).
     virtual bool StillExecuting() = 0;
 
     // With an empty name: the final answer's whole header text, starting with
-    // its status line ("HTTP/1.1 200 OK"). With a name: that header's value
-    // (matched without regard to case), or "" when absent.
+    // its status line ("HTTP/1.1 200 OK"), each line ending in CR LF, closed
+    // by an empty line. With a name: that header's value (matched without
+    // regard to case, surrounding blanks removed), or "" when absent. Waits
+    // for the headers when they have not arrived yet. After redirects the
+    // final answer's headers are meant; a redirect's body is never read.
     virtual std::string GetHeader(const std::string& name = {}) = 0;
 
     // The next bytes of the body, at most `size`, fewer only at the end of the
@@ -51,8 +56,12 @@ public:
     virtual void Cancel() = 0;
 };
 
-// Settings of the libcurl implementation. The event hook is called during
-// every wait, at least every `pollInterval`, so that the host stays responsive.
+// Settings of the libcurl implementation: HTTP/1.1 requests, http and https
+// only (also on redirects), certificates verified. The event hook is called
+// during the waits of GetHeader and GetChunk, at least every
+// `pollIntervalMs` while nothing arrives and every 50 ms while data flows.
+// The stall time-out counts only time spent waiting in these calls (and short
+// gaps between them), not time in which the host deliberately reads nothing.
 struct CurlTransferOptions {
     std::function<void()> processEvents;
     long connectTimeoutSeconds = 30;

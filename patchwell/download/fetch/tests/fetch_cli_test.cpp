@@ -2,10 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QThread>
-#include <QTime>
-
-#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -123,21 +119,4 @@ TEST(ProgressLine, FormatsPercentSizeRateAndTimeLeft) {
               "100%  1.0 KiB of 1.0 KiB  2.0 KiB/s");
     EXPECT_EQ(ProgressLine::Format(0, 7200LL * 1000, 1000).toStdString(),
               "  0%  0 B of 6.9 MiB  1000 B/s  2:00:00 left");
-}
-
-// The control's clock, which the front end relies on once per chunk: it
-// caches the start of the local day, and must still agree with local time.
-TEST(SystemEnvironment, TimeOfDayFollowsLocalTime) {
-    patchwell::download::SystemDownLoadEnvironment environment(
-        std::make_unique<patchwell::download::AutoAnswerDialogs>());
-    for (int i = 0; i < 3; ++i) {
-        const double expected = QTime::currentTime().msecsSinceStartOfDay() / 1000.0;
-        const double got = environment.TimeOfDay();
-        // Compared around the clock, so that a midnight in between is no failure.
-        const double diff = std::fmod(got - expected + 86400.0 + 43200.0, 86400.0) - 43200.0;
-        EXPECT_LT(std::abs(diff), 0.5) << got << " vs " << expected;
-        EXPECT_GE(got, 0.0);
-        EXPECT_LT(got, 86401.0);
-        QThread::msleep(600);  // crosses the once-a-second refresh
-    }
 }

@@ -292,3 +292,23 @@ TEST_F(FetchProcess, InterruptCancelsAndLeavesAResumablePartialFile) {
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_TRUE(readFile(target) == *fast.data);
 }
+
+TEST_F(FetchProcess, EventLinesArriveWhileTheControlWaits) {
+    pwtest::ScriptedResponse silent;
+    silent.delivery.stallBeforeHeaders = true;
+    server.setResponse("/silent", silent);
+    QProcess p;
+    startFetch(p, {qs(server.url("/silent")), path("s.bin")});
+    QByteArray seen;
+    for (int i = 0; i < 400 && !seen.contains("StatusChange\tInitiating Connection.\n"); ++i) {
+        p.waitForReadyRead(25);
+        seen += p.readAllStandardOutput();
+    }
+    EXPECT_TRUE(seen.contains("StatusChange\tInitiating Connection.\n")) << seen.toStdString();
+    EXPECT_EQ(p.state(), QProcess::Running);
+    // The server gives up: the probe fails and the program ends.
+    server.releaseStalls();
+    FetchRun run = finish(p);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.values("DLECode"), (std::vector<std::string>{"3"}));
+}

@@ -78,8 +78,12 @@ public:
             << (dir_ / "www").string() << ";\n }\n}\n";
         pid_ = ::fork();
         if (pid_ == 0) {
-            ::execlp("nginx", "nginx", "-p", dir_.c_str(), "-c", (dir_ / "nginx.conf").c_str(),
+            const std::string conf = (dir_ / "nginx.conf").string();
+            ::execlp("nginx", "nginx", "-p", dir_.c_str(), "-c", conf.c_str(),
                      static_cast<char*>(nullptr));
+            // Not on the search path of a plain user: try where Debian puts it.
+            ::execl("/usr/sbin/nginx", "nginx", "-p", dir_.c_str(), "-c", conf.c_str(),
+                    static_cast<char*>(nullptr));
             ::_exit(127);
         }
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
