@@ -51,12 +51,17 @@ std::vector<Line> SplitLines(std::string_view content) {
     while (pos < content.size()) {
         Line line;
         line.begin = pos;
-        const std::size_t nl = content.find('\n', pos);
-        if (nl == std::string_view::npos) {
+        // CR LF, LF and a lone CR each end a line, so that text appended
+        // after a final lone CR can never turn it into a CR LF and change
+        // the meaning of the line before.
+        const std::size_t br = content.find_first_of("\r\n", pos);
+        if (br == std::string_view::npos) {
             line.end = line.next = content.size();
         } else {
-            line.end = (nl > pos && content[nl - 1] == '\r') ? nl - 1 : nl;
-            line.next = nl + 1;
+            line.end = br;
+            line.next = (content[br] == '\r' && br + 1 < content.size() && content[br + 1] == '\n')
+                            ? br + 2
+                            : br + 1;
         }
         lines.push_back(line);
         pos = line.next;
@@ -166,7 +171,8 @@ bool WriteValue(std::string& content, std::string_view section, std::string_view
                 std::string_view value) {
     section = Trim(section);
     key = Trim(key);
-    if (section.empty() || key.empty() || section.find_first_of("\r\n]") != std::string_view::npos ||
+    if (section.empty() || key.empty() ||
+        section.find_first_of("\r\n]") != std::string_view::npos ||
         key.find_first_of("\r\n=") != std::string_view::npos || key.front() == ';' ||
         key.front() == '[') {
         return false;
@@ -179,10 +185,11 @@ bool WriteValue(std::string& content, std::string_view section, std::string_view
 
     bool inSection = false;
     bool found = false;
-    std::size_t insertAt = 0;         // where a new key line goes
-    bool insertNeedsBreak = false;    // the line before it has no line break
+    std::size_t insertAt = 0;       // where a new key line goes
+    bool insertNeedsBreak = false;  // the line before it has no line break
     for (const Line& line : lines) {
-        const std::string_view text = std::string_view(content).substr(line.begin, line.end - line.begin);
+        const std::string_view text =
+            std::string_view(content).substr(line.begin, line.end - line.begin);
         std::string_view name;
         if (SectionName(text, name)) {
             if (inSection) {
@@ -220,7 +227,7 @@ bool WriteValue(std::string& content, std::string_view section, std::string_view
         content.insert(insertAt, keyLine);
         return true;
     }
-    if (!content.empty() && content.back() != '\n') {
+    if (!content.empty() && content.back() != '\n' && content.back() != '\r') {
         content.append(eol);
     }
     content.append("[").append(section).append("]").append(eol).append(keyLine);

@@ -112,6 +112,19 @@ TEST(IniWrite, CopesWithMissingFinalLineBreak) {
     EXPECT_EQ(c, "[a]\nx=1\n[b]\ny=2\n");
 }
 
+TEST(IniWrite, LoneCarriageReturnEndsALineAndIsNeverCompletedIntoCrLf) {
+    // A final lone CR must not become part of a CR LF when text is appended:
+    // "[P\r" would then read as the section P before the one we add.
+    std::string c = "[P\r";
+    ASSERT_TRUE(WriteValue(c, "P", "key", "4.1"));
+    EXPECT_EQ(ReadValue(c, "P", "key"), "4.1");
+    EXPECT_EQ(c, "[P\rkey=4.1\r");
+    c = "[a]\rx=1\r";
+    ASSERT_TRUE(WriteValue(c, "b", "y", "2"));
+    EXPECT_EQ(c, "[a]\rx=1\r[b]\ry=2\r");
+    EXPECT_EQ(ReadValue(c, "a", "x"), "1");
+}
+
 TEST(IniWrite, RefusesNamesThatWouldBreakTheFileAndCutsValueAtLineBreak) {
     std::string c = "[a]\nx=1\n";
     EXPECT_FALSE(WriteValue(c, "", "k", "v"));
