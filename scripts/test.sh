@@ -17,7 +17,7 @@ for flavour in normal sanitize; do
 done
 
 echo "=== fuzz: INI reader and writer"
-./scripts/build.sh fuzz
+./scripts/build.sh fuzz common_ini_fuzz
 mkdir -p build/fuzz/corpus
 cp common/ini/fuzz/seeds/* build/fuzz/corpus/ 2>/dev/null || true
 if ! build/fuzz/common/ini/common_ini_fuzz -max_total_time=60 -max_len=4096 build/fuzz/corpus \
