@@ -435,6 +435,14 @@ void DownLoadCore::NoConnectionEnd() {
     d->cancelRequest();
 }
 
+void DownLoadCore::TransferSucceeded(InetTransfer& transfer) {
+    d->file.Close();
+    d->inDL = false;
+    Q_EMIT DLComplete();
+    Q_EMIT StatusChange(QStringLiteral("Download Successful!"));
+    transfer.Cancel();
+}
+
 void DownLoadCore::TransferFailed() {
     d->file.CloseQuietly();
     Q_EMIT DLError(QStringLiteral("Error Downloading File from : ") + d->url);
@@ -548,14 +556,9 @@ void DownLoadCore::download() {
         Q_EMIT StatusChange(QStringLiteral("Opening ") + target +
                             QStringLiteral(" For DATA Input."));
         d->inDL = true;
-        if (!ChunkLoop(chunkSize, 0, StatusReceiving())) {
-            return;
+        if (ChunkLoop(chunkSize, 0, StatusReceiving())) {
+            TransferSucceeded(transfer);
         }
-        d->file.Close();
-        d->inDL = false;
-        Q_EMIT DLComplete();
-        Q_EMIT StatusChange(QStringLiteral("Download Successful!"));
-        transfer.Cancel();
     } catch (const std::exception&) {
         TransferFailed();
     }
@@ -618,14 +621,9 @@ void DownLoadCore::DLResume() {
         d->file.Seek(alreadyInFile);
         Q_EMIT StatusChange(QStringLiteral("Opening ") + path + QStringLiteral(" For DATA Input."));
         d->inDL = true;
-        if (!ChunkLoop(chunkSize, alreadyInFile, StatusReceivingResumed())) {
-            return;
+        if (ChunkLoop(chunkSize, alreadyInFile, StatusReceivingResumed())) {
+            TransferSucceeded(transfer);
         }
-        d->file.Close();
-        d->inDL = false;
-        Q_EMIT DLComplete();
-        Q_EMIT StatusChange(QStringLiteral("Download Successful!"));
-        transfer.Cancel();
     } catch (const std::exception&) {
         TransferFailed();
     }

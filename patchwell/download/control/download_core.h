@@ -112,6 +112,7 @@ private:
     bool CheckConnection();
     void ProbeCancelled();
     void NoConnectionEnd();
+    void TransferSucceeded(InetTransfer& transfer);
     void TransferFailed();
     QString SettleOverwrite(const QString& target);
     // Reads, writes and reports chunks until the body ends (true) or a cancel
