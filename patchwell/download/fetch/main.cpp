@@ -68,6 +68,11 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
+    if (arguments.size() == 1 && (arguments.first() == QStringLiteral("--help") ||
+                                  arguments.first() == QStringLiteral("-h"))) {
+        std::fputs(UsageText().toLocal8Bit().constData(), stdout);
+        return 0;
+    }
     QString error;
     const auto options = ParseFetchArguments(arguments, error);
     if (!options) {

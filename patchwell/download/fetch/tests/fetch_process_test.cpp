@@ -213,6 +213,12 @@ TEST_F(FetchProcess, UsageErrorsExitWithTwo) {
         EXPECT_TRUE(run.lines.empty());
     }
     EXPECT_EQ(server.requestCount(), 0u);
+
+    const FetchRun help = fetch({QStringLiteral("--help")});
+    EXPECT_EQ(help.exitCode, 0);
+    ASSERT_FALSE(help.lines.empty());
+    EXPECT_EQ(help.lines.front().rfind("usage: patchwell-fetch", 0), 0u);
+    EXPECT_TRUE(help.err.empty());
 }
 
 TEST_F(FetchProcess, ResumeCompletesAPartialFile) {
