@@ -521,7 +521,10 @@ bool DownLoadCore::ChunkLoop(qint32 chunkSize, qint32 alreadyInFile, const QStri
                 d->env->Sleep(kPausePassMs);
             }
         }
-        if (length <= 1) {
+        // The body ends with an empty chunk or with a single byte, which can
+        // only be its last; with a chunk size of 1 every chunk is a single
+        // byte, and only the empty chunk ends the body.
+        if (length == 0 || (length == 1 && chunkSize > 1)) {
             return true;
         }
     }

@@ -1,5 +1,7 @@
 #include <QFile>
 
+#include <algorithm>
+
 #include "core_fixture.h"
 
 namespace patchwell::download::testing {
@@ -40,6 +42,21 @@ TEST_F(TransferTest, OneByteChunkEndsTheLoop) {
                            kSuccess}));
     EXPECT_EQ(env->log->Count("GetChunk"), 2);
     EXPECT_EQ(ReadFile(Path("File1.tmp")), body);
+}
+
+TEST_F(TransferTest, ChunkSizeOneReadsTheWholeBody) {
+    // Every chunk is a single byte here, so a single byte cannot mean the end:
+    // stopping there would report a one-byte file as complete.
+    const std::string body = Bytes(5);
+    core.setCHUNK(1);
+    Probe(Answer::Make("HTTP/1.1 200 OK", body));
+    env->log->logChunks = true;
+    core.download();
+    EXPECT_EQ(env->log->Count("GetChunk"), 6);
+    EXPECT_EQ(ReadFile(Path("File1.tmp")), body);
+    ASSERT_GE(trace.size(), 2u);
+    EXPECT_EQ(Trace(trace.end() - 2, trace.end()), kSuccess);
+    EXPECT_EQ(std::count(trace.begin(), trace.end(), std::string("RecievedBytes:5")), 2);
 }
 
 TEST_F(TransferTest, PauseFromAHandlerWaitsWithoutSpinning) {
