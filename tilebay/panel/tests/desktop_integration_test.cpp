@@ -12,17 +12,13 @@
 #include "file_icons.h"
 #include "item_activation.h"
 #include "login_name.h"
-#include "qstring_print.h"
 #include "run_service.h"
+#include "test_strings.h"
 #include "wait_for.h"
 
 namespace {
 
 using namespace tilebay;
-
-QString S(const char* s) {
-    return QString::fromUtf8(s);
-}
 
 class DesktopIntegrationTest : public ::testing::Test {
 protected:

@@ -8,15 +8,11 @@
 #include <dirent.h>
 #include <gtest/gtest.h>
 
-#include "qstring_print.h"
+#include "test_strings.h"
 
 namespace {
 
 using namespace tilebay;
-
-QString S(const char* s) {
-    return QString::fromUtf8(s);
-}
 
 // Gives every existing path a small pixmap and the type text "<name> type",
 // except the paths listed as failing; records every query.

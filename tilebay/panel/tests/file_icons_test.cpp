@@ -8,23 +8,17 @@
 
 #include <gtest/gtest.h>
 
-#include "qstring_print.h"
+#include "test_strings.h"
 
 namespace {
 
 using namespace tilebay;
 
-QString S(const char* s) {
-    return QString::fromUtf8(s);
-}
-
 class FileIconsTest : public ::testing::Test {
 protected:
     QString Write(const QString& name, const QByteArray& content) {
-        const QString path = dir.filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
+        const QString path = WriteTestFile(QDir(dir.path()), name, content);
+        EXPECT_FALSE(path.isEmpty()) << name.toStdString();
         return path;
     }
     static void ExpectIconPair(FileIconSource& source, const QString& path) {

@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 
 #include "fake_system.h"
-#include "qstring_print.h"
 #include "shortcut.h"
+#include "test_strings.h"
 
 namespace {
 
@@ -16,10 +16,6 @@ using namespace tilebay;
 using tilebay::testing::FakeDesktopFolders;
 using tilebay::testing::FakeLoginName;
 using tilebay::testing::FakeRunService;
-
-QString S(const char* s) {
-    return QString::fromUtf8(s);
-}
 
 class OpenItemTest : public ::testing::Test {
 protected:

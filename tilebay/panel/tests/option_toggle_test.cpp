@@ -5,15 +5,11 @@
 #include <gtest/gtest.h>
 
 #include "ini.h"
-#include "qstring_print.h"
+#include "test_strings.h"
 
 namespace {
 
 using namespace tilebay;
-
-QString S(const char* s) {
-    return QString::fromUtf8(s);
-}
 
 // Records each effect together with what options.ini held for every key at
 // the moment of the call, which shows that the write came first.

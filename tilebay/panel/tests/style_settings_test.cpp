@@ -7,15 +7,11 @@
 #include <gtest/gtest.h>
 
 #include "ini.h"
-#include "qstring_print.h"
+#include "test_strings.h"
 
 namespace {
 
 using namespace tilebay;
-
-QString S(const char* s) {
-    return QString::fromUtf8(s);
-}
 
 class StyleSettingsTest : public ::testing::Test {
 protected:

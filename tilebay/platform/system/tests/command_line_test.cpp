@@ -2,16 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "qstring_print.h"
+#include "test_strings.h"
 
 namespace {
 
 using tilebay::JoinCommandLine;
 using tilebay::SplitCommandLine;
-
-QString S(const char* s) {
-    return QString::fromUtf8(s);
-}
 
 TEST(SplitCommandLine, SplitsOnBlanksAndHonoursQuotesAndEscapes) {
     EXPECT_EQ(SplitCommandLine(S("  prog  a\tb  ")), (QStringList{S("prog"), S("a"), S("b")}));

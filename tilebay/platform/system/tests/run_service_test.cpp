@@ -6,17 +6,13 @@
 
 #include <gtest/gtest.h>
 
-#include "qstring_print.h"
+#include "test_strings.h"
 
 #include "wait_for.h"
 
 namespace {
 
 using tilebay::ProcessRunService;
-
-QString S(const char* s) {
-    return QString::fromUtf8(s);
-}
 
 // Each test program writes its arguments, one a line, to a marker file.
 class RunServiceTest : public ::testing::Test {

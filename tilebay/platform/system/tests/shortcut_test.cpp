@@ -6,24 +6,18 @@
 
 #include <gtest/gtest.h>
 
-#include "qstring_print.h"
+#include "test_strings.h"
 
 namespace {
 
 using tilebay::ResolveShortcut;
 using tilebay::ShortcutErrorText;
 
-QString S(const char* s) {
-    return QString::fromUtf8(s);
-}
-
 class ShortcutTest : public ::testing::Test {
 protected:
     QString Write(const QString& name, const QByteArray& content) {
-        const QString path = dir.filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
+        const QString path = WriteTestFile(QDir(dir.path()), name, content);
+        EXPECT_FALSE(path.isEmpty()) << name.toStdString();
         return path;
     }
     QString Launcher(const QString& name, const QByteArray& body) {

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "qstring_print.h"
+#include "test_strings.h"
 
 #include "desktop_folders.h"
 #include "login_name.h"
@@ -14,10 +14,6 @@ namespace {
 
 using tilebay::QueryLoginName;
 using tilebay::XdgDesktopFolders;
-
-QString S(const char* s) {
-    return QString::fromUtf8(s);
-}
 
 TEST(QueryLoginName, MatchesTheSystemsOwnAnswer) {
     QProcess id;
