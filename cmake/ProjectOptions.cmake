@@ -20,8 +20,8 @@ if(PW_SANITIZE)
 endif()
 
 # Adds a GoogleTest executable and registers its tests with CTest.
-# Usage: pw_add_gtest(NAME name SOURCES a.cpp b.cpp LIBS lib1 lib2 [LABELS l] [ENV K=V ...])
-function(pw_add_gtest)
+# Usage: project_add_gtest(NAME name SOURCES a.cpp b.cpp LIBS lib1 lib2 [LABELS l] [ENV K=V ...])
+function(project_add_gtest)
     cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
     add_executable(${T_NAME} ${T_SOURCES})
     target_link_libraries(${T_NAME} PRIVATE project_options ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)

@@ -12,6 +12,11 @@ case "$flavour" in
   fuzz)     args=(-DCMAKE_BUILD_TYPE=Debug -DPW_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++) ;;
   *) echo "usage: $0 [normal|sanitize|fuzz] [TARGET ...]" >&2; exit 2 ;;
 esac
+# ccache, where a developer has it, makes rebuilds in several work trees cheap.
+if command -v ccache >/dev/null 2>&1; then
+  args+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  export CCACHE_BASEDIR="$PWD"
+fi
 cmake -S . -B "build/$flavour" -G Ninja -DPW_WERROR=ON "${args[@]}" >/dev/null
 targets=()
 for t in "$@"; do targets+=(--target "$t"); done

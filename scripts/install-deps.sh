@@ -9,6 +9,12 @@ packages=(
   # libraries
   qt6-base-dev libcurl4-openssl-dev ca-certificates libx11-dev
   libgtest-dev libgmock-dev googletest
+  # Qt Designer plugin and forms built at run time; the designer itself for its end-to-end check
+  qt6-tools-dev qt6-tools-dev-tools designer-qt6 libqt6uitools6
+  # signature checks of updates, and the publisher's signing tool for the tests
+  libsodium-dev minisign
+  # tilebay's start-up sound: a MIDI synthesiser and a small General MIDI sound font
+  libfluidsynth-dev timgm6mb-soundfont
   # icon theme and MIME database for desktop item icons and type texts
   adwaita-icon-theme hicolor-icon-theme shared-mime-info
   # end-to-end and integration test environment

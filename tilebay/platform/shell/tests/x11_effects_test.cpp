@@ -126,7 +126,7 @@ TEST(X11ShellEffects, AFreshProcessShowsWhatAnEarlierOneHid) {
     const QRect iconGeometry = desktop.windowInfo(icons).geometry;
 
     auto tool = [&](const char* command) {
-        return desktop.run(QStringLiteral(TB_SHELL_TOOL), {QString::fromLatin1(command)});
+        return desktop.run(QStringLiteral(TILEBAY_SHELL_TOOL), {QString::fromLatin1(command)});
     };
     ASSERT_TRUE(tool("hide-icons").ok());
     ASSERT_TRUE(TestDesktop::waitUntil([&] { return Hidden(desktop, icons); }));
@@ -163,7 +163,7 @@ public:
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         process_.setProcessEnvironment(env);
         process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process_.start(QStringLiteral(TB_SHELL_WINDOW_HELPER), QStringList{});
+        process_.start(QStringLiteral(TILEBAY_SHELL_WINDOW_HELPER), QStringList{});
     }
     ~WindowHelper() {
         process_.closeWriteChannel();
@@ -269,7 +269,7 @@ TEST(X11ShellEffects, LosingTheServerOrHavingNoneEndsNothing) {
     env.remove(QStringLiteral("DISPLAY"));
     env.remove(QStringLiteral("WAYLAND_DISPLAY"));
     tool.setProcessEnvironment(env);
-    tool.start(QStringLiteral(TB_SHELL_TOOL), {QStringLiteral("hide-taskbar")});
+    tool.start(QStringLiteral(TILEBAY_SHELL_TOOL), {QStringLiteral("hide-taskbar")});
     ASSERT_TRUE(tool.waitForFinished(10000));
     EXPECT_EQ(tool.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(tool.exitCode(), 0);

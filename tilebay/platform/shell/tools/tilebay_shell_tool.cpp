@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
         effects->ShowDesktopIcons(true);
     } else {
         QTextStream(stderr)
-            << "usage: tb-shell-tool hide-taskbar|show-taskbar|hide-icons|show-icons\n";
+            << "usage: tilebay-shell-tool hide-taskbar|show-taskbar|hide-icons|show-icons\n";
         return 2;
     }
     return 0;
