@@ -24,6 +24,8 @@ void QtMessageBoxes::Show(const QString& text, MessageIcon icon, const QString& 
     }
     QMessageBox box(qtIcon, title, text, QMessageBox::Ok);
     box.setObjectName(QStringLiteral("messageBox"));
+    // Messages may carry texts from the network: never read them as markup.
+    box.setTextFormat(Qt::PlainText);
     // The windows that raise messages may be hidden or topmost; keep the box
     // above them so the user always sees it.
     box.setWindowFlag(Qt::WindowStaysOnTopHint, true);

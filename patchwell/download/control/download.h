@@ -61,6 +61,7 @@ public:
     QString Url() const { return core_->Url(); }
     qint32 CHUNK() const { return core_->CHUNK(); }
     QString SaveLocation() const { return core_->SaveLocation(); }
+    QString TargetFile() const { return core_->TargetFile(); }
 
     void setROLLBACK(qint32 lnumBYTES) { core_->setROLLBACK(lnumBYTES); }
     void setPromptOverwrite(bool DoPrompt) { core_->setPromptOverwrite(DoPrompt); }

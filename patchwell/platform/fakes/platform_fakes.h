@@ -55,6 +55,9 @@ class FakeSmallFetcher : public SmallFetcher {
 public:
     std::optional<QByteArray> Fetch(const QString& url, qint64 maxBytes) override {
         requests.push_back(url);
+        if (onFetch) {
+            onFetch(url);
+        }
         const auto found = bodies.find(url);
         if (found == bodies.end() || found->second.size() > maxBytes) {
             return std::nullopt;
@@ -63,6 +66,7 @@ public:
     }
     std::map<QString, QByteArray> bodies;  // what the server would answer
     QStringList requests;
+    std::function<void(const QString&)> onFetch;  // runs while the request is made
 };
 
 class FakeInstanceGuard : public InstanceGuard {

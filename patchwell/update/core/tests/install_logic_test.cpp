@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "install_logic.h"
+#include "minisign_tool.h"
 #include "test_folder.h"
+#include "texts.h"
 
 namespace {
 
@@ -42,7 +44,8 @@ protected:
 
     void Run() {
         InstallLogic logic(t.Svc(), view);
-        logic.Load(t.Path(QStringLiteral("editor-setup.sh")));
+        logic.Load(t.Path(QStringLiteral("editor-setup.sh")),
+                   QStringLiteral("http://127.0.0.1:1/editor-setup.sh"));
     }
 
     TestFolder t;
@@ -104,6 +107,93 @@ TEST_F(InstallLogicTest, MissingManifestAndInstallerAreNoDeleteFailures) {
         QStringLiteral("Patchwell could not start the installer ")));
     EXPECT_EQ(t.launcher.starts.size(), 2u);
     EXPECT_EQ(t.lifetime.ends, 1);
+}
+
+class SignedInstallTest : public InstallLogicTest {
+protected:
+    void SetUp() override {
+        InstallLogicTest::SetUp();
+        ASSERT_TRUE(keys.isValid());
+        ours = patchwell::signing::testing::MakeKey(keys.path(), QStringLiteral("ours"));
+        theirs = patchwell::signing::testing::MakeKey(keys.path(), QStringLiteral("theirs"));
+        ASSERT_FALSE(ours.publicKeyLine.isEmpty());
+        t.Write(QStringLiteral("update.ini"),
+                "[Program]\nPrgname=Sample Editor\nprgver=2.0\nexe=editor.sh\n[Update]\n"
+                "publickey=" +
+                    ours.publicKeyLine.toLatin1() + "\n");
+        t.Write(QStringLiteral("editor-setup.sh"), installer);
+    }
+    // Signs `content` with `key` and serves the signature beside the installer.
+    void Publish(const QByteArray& content, const patchwell::signing::testing::MinisignKey& key) {
+        const QString file = keys.filePath(QStringLiteral("editor-setup.sh"));
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(content);
+        out.close();
+        ASSERT_TRUE(patchwell::signing::testing::Sign(key, file));
+        QFile sig(file + QStringLiteral(".minisig"));
+        ASSERT_TRUE(sig.open(QIODevice::ReadOnly));
+        t.fetcher.bodies[QStringLiteral("http://127.0.0.1:1/editor-setup.sh.minisig")] =
+            sig.readAll();
+    }
+    void ExpectRefused() {
+        ASSERT_EQ(t.messages.shown.size(), 1u);
+        EXPECT_EQ(t.messages.shown[0].text, texts::UpdateNotVerified());
+        EXPECT_TRUE(t.launcher.starts.empty());
+        EXPECT_FALSE(t.Exists(QStringLiteral("iupdate.ini")));
+        EXPECT_FALSE(t.Exists(QStringLiteral("editor-setup.sh")));
+        EXPECT_TRUE(t.lifetime.waits.empty());
+        EXPECT_EQ(t.lifetime.ends, 1);
+    }
+
+    QTemporaryDir keys;
+    patchwell::signing::testing::MinisignKey ours;
+    patchwell::signing::testing::MinisignKey theirs;
+    const QByteArray installer = "#!/bin/sh\necho the real installer\n";
+};
+
+TEST_F(SignedInstallTest, RunsExactlyTheVerifiedBytesEvenIfTheFileChangesAfterTheCheck) {
+    Publish(installer, ours);
+    // The file on disk is swapped while the signature is fetched, after the
+    // copy that is checked and run was taken.
+    t.fetcher.onFetch = [this](const QString&) {
+        t.Write(QStringLiteral("editor-setup.sh"), "#!/bin/sh\necho swapped\n");
+    };
+    Run();
+    EXPECT_TRUE(t.messages.shown.empty());
+    ASSERT_EQ(t.launcher.starts.size(), 2u);
+    EXPECT_TRUE(t.launcher.starts[0].program.startsWith(QStringLiteral("fd:")));
+    EXPECT_EQ(t.launcher.starts[0].descriptorContent, installer);
+    EXPECT_EQ(t.launcher.starts[0].arguments, (QStringList{QStringLiteral("/auto"), t.folder}));
+    EXPECT_EQ(t.launcher.starts[0].workingFolder, t.folder);
+    EXPECT_EQ(t.launcher.starts[1].program, t.Path(QStringLiteral("editor.sh")));
+    EXPECT_FALSE(t.Exists(QStringLiteral("iupdate.ini")));
+    EXPECT_FALSE(t.Exists(QStringLiteral("editor-setup.sh")));
+    EXPECT_EQ(t.lifetime.waits, std::vector<int>{5000});
+    EXPECT_EQ(t.lifetime.ends, 1);
+}
+
+TEST_F(SignedInstallTest, TamperedUnsignedOrForeignInstallersAreRefusedAndDeleted) {
+    for (const char* what : {"tampered", "no signature", "another key", "no installer"}) {
+        SCOPED_TRACE(what);
+        t.messages.shown.clear();
+        t.launcher.starts.clear();
+        t.lifetime.ends = 0;
+        t.fetcher.bodies.clear();
+        t.Write(QStringLiteral("iupdate.ini"), "[Update]\ncurver=2.1\n");
+        t.Write(QStringLiteral("editor-setup.sh"), installer);
+        const std::string kind = what;
+        if (kind == "tampered") {
+            Publish(installer + "# changed on the server\n", ours);
+        } else if (kind == "another key") {
+            Publish(installer, theirs);
+        } else if (kind == "no installer") {
+            Publish(installer, ours);
+            QFile::remove(t.Path(QStringLiteral("editor-setup.sh")));
+        }
+        Run();
+        ExpectRefused();
+    }
 }
 
 }  // namespace
