@@ -7,6 +7,9 @@
 #include <memory>
 #include <vector>
 
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace patchwell::signing {
@@ -155,8 +158,11 @@ std::optional<std::vector<unsigned char>> SignedMessage(bool prehashed, Feed fee
     return whole;
 }
 
+// `whole`, when given, is all of the data at once (no copy is made of it);
+// otherwise `feed` hands it over in pieces.
 template <typename Feed>
-Verification Verify(std::string_view publicKeyText, std::string_view signatureText, Feed feed) {
+Verification Verify(std::string_view publicKeyText, std::string_view signatureText,
+                    const std::string_view* whole, Feed feed) {
     Verification result;
     if (!SodiumReady()) {
         result.outcome = Outcome::BadSignature;
@@ -176,12 +182,18 @@ Verification Verify(std::string_view publicKeyText, std::string_view signatureTe
         result.outcome = Outcome::OtherKey;
         return result;
     }
-    const std::optional<std::vector<unsigned char>> message = SignedMessage(sig->prehashed, feed);
-    if (!message) {
-        result.outcome = Outcome::Unreadable;
-        return result;
+    std::optional<std::vector<unsigned char>> message;
+    if (whole == nullptr || sig->prehashed) {
+        message = SignedMessage(sig->prehashed, feed);
+        if (!message) {
+            result.outcome = Outcome::Unreadable;
+            return result;
+        }
     }
-    if (crypto_sign_verify_detached(sig->signature.data(), message->data(), message->size(),
+    const auto* signedBytes =
+        message ? message->data() : reinterpret_cast<const unsigned char*>(whole->data());
+    const std::size_t signedSize = message ? message->size() : whole->size();
+    if (crypto_sign_verify_detached(sig->signature.data(), signedBytes, signedSize,
                                     key->key.data()) != 0) {
         result.outcome = Outcome::BadSignature;
         return result;
@@ -220,7 +232,7 @@ std::optional<PublicKey> ParsePublicKey(std::string_view text) {
 
 Verification VerifyData(std::string_view publicKeyText, std::string_view signatureText,
                         std::string_view data) {
-    return Verify(publicKeyText, signatureText, [data](auto consume) {
+    return Verify(publicKeyText, signatureText, &data, [data](auto consume) {
         consume(reinterpret_cast<const unsigned char*>(data.data()), data.size());
         return true;
     });
@@ -228,7 +240,21 @@ Verification VerifyData(std::string_view publicKeyText, std::string_view signatu
 
 Verification VerifyDescriptor(std::string_view publicKeyText, std::string_view signatureText,
                               int fd) {
-    return Verify(publicKeyText, signatureText,
+    // A file sealed against shrinking cannot vanish under a mapping: map it
+    // rather than copy it (a legacy signature needs all of it at once).
+    struct stat info {};
+    if (fd >= 0 && ::fcntl(fd, F_GET_SEALS) > 0 && (::fcntl(fd, F_GET_SEALS) & F_SEAL_SHRINK) &&
+        ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
+        const auto size = static_cast<std::size_t>(info.st_size);
+        void* mapped = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+        if (mapped != MAP_FAILED) {
+            const Verification result = VerifyData(
+                publicKeyText, signatureText, std::string_view(static_cast<char*>(mapped), size));
+            ::munmap(mapped, size);
+            return result;
+        }
+    }
+    return Verify(publicKeyText, signatureText, nullptr,
                   [fd](auto consume) { return fd >= 0 && ReadAll(fd, consume); });
 }
 

@@ -42,7 +42,8 @@ Verification VerifyData(std::string_view publicKeyText, std::string_view signatu
                         std::string_view data);
 
 // The same for the whole content of the open file `fd`, read from its start
-// with pread (the descriptor's offset is left alone).
+// with pread (the descriptor's offset is left alone), or mapped when the file
+// is sealed against shrinking.
 Verification VerifyDescriptor(std::string_view publicKeyText, std::string_view signatureText,
                               int fd);
 

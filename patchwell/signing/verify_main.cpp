@@ -1,13 +1,10 @@
 // patchwell-verify: checks a file against its minisign signature the way
-// patchwell does before it accepts a manifest or runs an installer.
+// patchwell does before it runs an installer (from a sealed copy).
 //
 //   patchwell-verify PUBLIC_KEY_FILE FILE [SIGNATURE_FILE]
 //
 // The signature defaults to FILE.minisig. Prints the outcome and, when it is
 // verified, the trusted comment; exits 0 only for a verified file.
-
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
@@ -16,6 +13,7 @@
 #include <string>
 
 #include "minisign.h"
+#include "sealed_copy.h"
 
 namespace {
 
@@ -42,13 +40,13 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "cannot read the key or the signature\n");
         return 2;
     }
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        std::perror(file.c_str());
+    // As patchwell does before it runs an installer: a sealed copy, checked.
+    const patchwell::platform::SealedCopy copy(QString::fromLocal8Bit(file.c_str()));
+    if (!copy.valid()) {
+        std::fprintf(stderr, "cannot read %s\n", file.c_str());
         return 2;
     }
-    const auto result = patchwell::signing::VerifyDescriptor(*key, *signature, fd);
-    ::close(fd);
+    const auto result = patchwell::signing::VerifyDescriptor(*key, *signature, copy.fd());
     std::printf("%s\n", patchwell::signing::OutcomeText(result.outcome));
     if (result.ok()) {
         std::printf("trusted comment: %s\n", result.trustedComment.c_str());

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include "minisign.h"
@@ -77,6 +78,17 @@ TEST_F(VerifierTest, AcceptsBothKindsOfRealSignaturesFromBytesAndFromADescriptor
         EXPECT_EQ(fromFd.trustedComment, fromBytes.trustedComment);
         EXPECT_EQ(::lseek(fd, 0, SEEK_CUR), 100);
         ::close(fd);
+
+        // From a sealed memory file, which is mapped instead of read.
+        const int sealed = ::memfd_create("verifier-test", MFD_ALLOW_SEALING | MFD_CLOEXEC);
+        ASSERT_GE(sealed, 0);
+        ASSERT_EQ(::write(sealed, data_.data(), data_.size()),
+                  static_cast<ssize_t>(data_.size()));
+        ASSERT_EQ(::fcntl(sealed, F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE), 0);
+        EXPECT_TRUE(VerifyDescriptor(Key(), signature, sealed).ok());
+        EXPECT_EQ(VerifyDescriptor(other_.publicKeyLine.toStdString(), signature, sealed).outcome,
+                  Outcome::OtherKey);
+        ::close(sealed);
 
         // The key file as minisign wrote it (comment line and all) works too.
         EXPECT_TRUE(VerifyData(ReadFile(key_.publicFile), signature, data_).ok());
