@@ -36,6 +36,17 @@ QString WriteScript(const QString& path, const QByteArray& body) {
     return path;
 }
 
+// A script that writes `label` (when given), its arguments as "<arg>" lines
+// and its working folder into `out`, which appears whole or not at all.
+QString WriteRecorder(const QString& path, const QString& out, const QByteArray& label = {}) {
+    const QByteArray target = "\"" + out.toUtf8() + "\"";
+    const QByteArray part = "\"" + out.toUtf8() + ".part\"";
+    const QByteArray echo = label.isEmpty() ? QByteArray() : "echo " + label + "; ";
+    return WriteScript(path, "{ " + echo +
+                                 "for a in \"$@\"; do printf '<%s>\\n' \"$a\"; done; pwd; } > " +
+                                 part + " && mv " + part + " " + target + "\n");
+}
+
 QByteArray ReadAll(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -47,10 +58,7 @@ TEST(DetachedProcessLauncher, HandsOverArgumentsWholeAndUsesTheWorkingFolder) {
     const QString folder = dir.filePath(QStringLiteral("my programs/app one"));
     ASSERT_TRUE(QDir().mkpath(folder));
     const QString out = dir.filePath(QStringLiteral("out.txt"));
-    const QString script = WriteScript(
-        folder + QStringLiteral("/set up.sh"),
-        "{ for a in \"$@\"; do printf '<%s>\\n' \"$a\"; done; pwd; } > \"" + out.toUtf8() +
-            ".part\" && mv \"" + out.toUtf8() + ".part\" \"" + out.toUtf8() + "\"\n");
+    const QString script = WriteRecorder(folder + QStringLiteral("/set up.sh"), out);
 
     DetachedProcessLauncher launcher;
     ASSERT_TRUE(launcher.StartDetached(script, {QStringLiteral("/auto"), folder}, folder));
@@ -168,11 +176,7 @@ TEST(SealedCopy, RunsTheCopiedBytesWhateverHappensToTheFileAfterwards) {
     const QString folder = dir.filePath(QStringLiteral("app folder"));
     ASSERT_TRUE(QDir().mkpath(folder));
     const QString out = dir.filePath(QStringLiteral("out.txt"));
-    const QString script = WriteScript(
-        dir.filePath(QStringLiteral("setup.sh")),
-        "{ echo original; for a in \"$@\"; do printf '<%s>\\n' \"$a\"; done; pwd; } > \"" +
-            out.toUtf8() + ".part\" && mv \"" + out.toUtf8() + ".part\" \"" + out.toUtf8() +
-            "\"\n");
+    const QString script = WriteRecorder(dir.filePath(QStringLiteral("setup.sh")), out, "original");
 
     patchwell::platform::SealedCopy copy(script);
     ASSERT_TRUE(copy.valid());
