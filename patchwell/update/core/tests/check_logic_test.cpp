@@ -310,7 +310,6 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(keys.isValid());
         ours = patchwell::signing::testing::MakeKey(keys.path(), QStringLiteral("ours"));
-        theirs = patchwell::signing::testing::MakeKey(keys.path(), QStringLiteral("theirs"));
         ASSERT_FALSE(ours.publicKeyLine.isEmpty());
         UseKey(ours.publicKeyLine, QString());
     }
@@ -346,19 +345,8 @@ protected:
         return common::ReadIniValue(QStringLiteral("Update"), QStringLiteral("lastmanifesttime"),
                                     t.Path(QStringLiteral("update.ini")));
     }
-    void ExpectRefused() {
-        ASSERT_EQ(t.messages.shown.size(), 1u);
-        EXPECT_EQ(t.messages.shown[0].text, texts::UpdateNotVerified());
-        EXPECT_EQ(t.messages.shown[0].icon, MessageIcon::Critical);
-        EXPECT_FALSE(t.Exists(QStringLiteral("iupdate.ini")));
-        EXPECT_FALSE(view.updateControl);
-        EXPECT_TRUE(t.launcher.starts.empty());
-        EXPECT_EQ(t.lifetime.ends, 1);
-    }
-
     QTemporaryDir keys;
     patchwell::signing::testing::MinisignKey ours;
-    patchwell::signing::testing::MinisignKey theirs;
     const QByteArray offer =
         "[Update]\ncurver=2.1\ncurverurl=http://127.0.0.1:1/setup.sh\nsavefileas=setup.sh\n";
 };
@@ -380,7 +368,9 @@ TEST_F(SignedCheckTest, ASignedManifestIsUsedAndItsSigningTimeRemembered) {
     EXPECT_EQ(LastTime(), QString::number(signedAt));
 }
 
-TEST_F(SignedCheckTest, ReplayedTamperedUnsignedOrForeignManifestsAreRefused) {
+TEST_F(SignedCheckTest, ReplayedUntimedOrMalformedInputsAreRefused) {
+    // Tampered manifests, missing signatures and other keys are covered end
+    // to end; these are the cases around the signing time and the key.
     struct Case {
         const char* what;
         std::function<void()> arrange;
@@ -388,17 +378,6 @@ TEST_F(SignedCheckTest, ReplayedTamperedUnsignedOrForeignManifestsAreRefused) {
     const std::vector<Case> cases{
         {"older than the last accepted",
          [&] { UseKey(ours.publicKeyLine, QString::number(Publish(offer, ours) + 1)); }},
-        {"changed after signing",
-         [&] {
-             Publish(offer, ours);
-             ServeManifest(QByteArray(offer).replace("2.1", "2.2"));
-         }},
-        {"no signature",
-         [&] {
-             Publish(offer, ours);
-             t.fetcher.bodies.clear();
-         }},
-        {"another key", [&] { Publish(offer, theirs); }},
         {"no signing time",
          [&] {
              Publish(offer, ours, {QStringLiteral("-t"), QStringLiteral("file:iupdate.ini")});
@@ -422,7 +401,13 @@ TEST_F(SignedCheckTest, ReplayedTamperedUnsignedOrForeignManifestsAreRefused) {
         view = FakeCheckView();
         c.arrange();
         Start();
-        ExpectRefused();
+        ASSERT_EQ(t.messages.shown.size(), 1u);
+        EXPECT_EQ(t.messages.shown[0].text, texts::UpdateNotVerified());
+        EXPECT_EQ(t.messages.shown[0].icon, MessageIcon::Critical);
+        EXPECT_FALSE(t.Exists(QStringLiteral("iupdate.ini")));
+        EXPECT_FALSE(view.updateControl);
+        EXPECT_TRUE(t.launcher.starts.empty());
+        EXPECT_EQ(t.lifetime.ends, 1);
     }
 }
 

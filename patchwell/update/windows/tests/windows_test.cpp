@@ -329,25 +329,6 @@ TEST_F(WindowsTest, TerminationDuringADownloadDropsThePartialInstallerAndEnds) {
     EXPECT_EQ(forms->extractIfLoaded(), nullptr);
 }
 
-TEST_F(WindowsTest, TerminationDuringTheCheckJustEnds) {
-    CheckControl().probeSize = 100;
-    CheckControl().onDownload = [this](FakeControl&) { forms->Terminate(); };
-    forms->Start();
-    EXPECT_EQ(t.lifetime.ends, 1);
-    EXPECT_TRUE(t.lifetime.waits.empty());
-    EXPECT_EQ(forms->updlIfLoaded(), nullptr);
-}
-
-TEST_F(WindowsTest, CancelEndsAndLeavesNoManifest) {
-    OfferUpdate();
-    forms->Start();
-    ASSERT_TRUE(t.Exists(QStringLiteral("iupdate.ini")));
-    Find<QPushButton>(*forms->updlIfLoaded(), "Command2")->click();
-    EXPECT_EQ(controls.at(QStringLiteral("Frmupdl"))->calls.last(), QStringLiteral("Cancel"));
-    EXPECT_FALSE(t.Exists(QStringLiteral("iupdate.ini")));
-    EXPECT_EQ(t.lifetime.ends, 1);
-}
-
 }  // namespace
 
 // Widgets need an application object; the offscreen platform keeps it headless.
