@@ -82,8 +82,7 @@ TEST_F(VerifierTest, AcceptsBothKindsOfRealSignaturesFromBytesAndFromADescriptor
         // From a sealed memory file, which is mapped instead of read.
         const int sealed = ::memfd_create("verifier-test", MFD_ALLOW_SEALING | MFD_CLOEXEC);
         ASSERT_GE(sealed, 0);
-        ASSERT_EQ(::write(sealed, data_.data(), data_.size()),
-                  static_cast<ssize_t>(data_.size()));
+        ASSERT_EQ(::write(sealed, data_.data(), data_.size()), static_cast<ssize_t>(data_.size()));
         ASSERT_EQ(::fcntl(sealed, F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE), 0);
         EXPECT_TRUE(VerifyDescriptor(Key(), signature, sealed).ok());
         EXPECT_EQ(VerifyDescriptor(other_.publicKeyLine.toStdString(), signature, sealed).outcome,
