@@ -29,8 +29,10 @@ struct CurlTransferTest : ::testing::Test {
     TestHttpServer server;
     int hookCalls = 0;
 
-    std::unique_ptr<CurlTransfer> make(long stallSeconds = 10, long connectSeconds = 5) {
+    std::unique_ptr<CurlTransfer> make(long stallSeconds = 10, long connectSeconds = 5,
+                                       std::vector<int> retryDelaysMs = {}) {
         CurlTransferOptions options;
+        options.retryDelaysMs = std::move(retryDelaysMs);
         options.processEvents = [this] { ++hookCalls; };
         options.stallTimeoutSeconds = stallSeconds;
         options.connectTimeoutSeconds = connectSeconds;
@@ -209,14 +211,16 @@ TEST_F(CurlTransferTest, FailuresEndTheRequestAndAreReportedAsTransferErrors) {
     EXPECT_THROW(t->GetHeader(), TransferError);
     EXPECT_THROW(t->GetChunk(10), TransferError);
 
-    // A body cut short of its Content-Length is a failure, not an end; the
-    // whole chunks received before the cut are still handed out.
+    // A body cut short of its Content-Length is a failure, not an end; every
+    // byte received before the cut is still handed out, the last ones in a
+    // short chunk right before the failure.
     auto cut = pattern(10000);
     cut.delivery.closeAfterBodyBytes = 2100;
     server.setFile("/cut", cut);
     start(*t, server.url("/cut"));
     EXPECT_EQ(t->GetChunk(1024), cut.data->substr(0, 1024));
     EXPECT_EQ(t->GetChunk(1024), cut.data->substr(1024, 1024));
+    EXPECT_EQ(t->GetChunk(1024), cut.data->substr(2048, 52));
     EXPECT_THROW(t->GetChunk(1024), TransferError);
 
     // A length beyond 2 GiB is reported as sent; the short body still fails.
@@ -227,6 +231,8 @@ TEST_F(CurlTransferTest, FailuresEndTheRequestAndAreReportedAsTransferErrors) {
     server.setResponse("/huge", huge);
     start(*t, server.url("/huge"));
     EXPECT_EQ(t->GetHeader("Content-Length"), "3000000000");
+    EXPECT_EQ(t->ContentLength(), 3000000000);
+    EXPECT_EQ(t->GetChunk(1024), "only this");
     EXPECT_THROW(t->GetChunk(1024), TransferError);
 
     // Cancel is harmless without a request and ends an open one.
@@ -266,6 +272,7 @@ TEST_F(CurlTransferTest, StallMidBodyFailsTheRead) {
     EXPECT_EQ(t->GetChunk(1024).size(), 1024u);
     EXPECT_EQ(t->GetChunk(1024).size(), 1024u);
     const int before = hookCalls;
+    EXPECT_EQ(t->GetChunk(1024).size(), 952u);  // what came before the stall
     EXPECT_THROW(t->GetChunk(1024), TransferError);
     EXPECT_GT(hookCalls, before + 10);
 }
@@ -376,6 +383,7 @@ TEST_F(CurlTransferTest, StalledWaitsCostAlmostNoCpu) {
     start(*t, server.url("/f"));
     cpu = processCpuSeconds();
     wall = std::chrono::steady_clock::now();
+    EXPECT_EQ(t->GetChunk(1024).size(), 100u);  // the bytes before the stall, at its end
     EXPECT_THROW(t->GetChunk(1024), TransferError);
     cpuUsed = processCpuSeconds() - cpu;
     wallUsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - wall).count();
