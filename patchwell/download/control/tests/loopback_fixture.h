@@ -64,6 +64,14 @@ public:
                                     std::make_unique<FixedNetworkState>(network), ShortTimeouts()) {
     }
 
+    // Transfers made from now on use `options` (the event hook is this
+    // environment's).
+    std::unique_ptr<InetTransfer> CreateTransfer() override {
+        CurlTransferOptions withHook = options;
+        withHook.processEvents = [this] { ProcessEvents(); };
+        return MakeCurlTransfer(withHook);
+    }
+
     ScriptedDialogs& scripted() { return static_cast<ScriptedDialogs&>(Dialogs()); }
 
     void ProcessEvents() override {
@@ -86,6 +94,7 @@ public:
         return realClock ? SystemDownLoadEnvironment::TimeOfDay() : 100.0;
     }
 
+    CurlTransferOptions options = ShortTimeouts();
     bool realClock = false;
     int hookCalls = 0;
     int sleeps = 0;
