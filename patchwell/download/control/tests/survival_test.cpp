@@ -23,6 +23,19 @@ protected:
         env->options.retryDelaysMs = kQuickRetries;
     }
 
+    // Serves a pattern file whose every answer breaks off `cutAfter` bytes
+    // into its body, probes it and returns its bytes.
+    std::string ProbeCutFile(std::size_t size, std::uint64_t cutAfter, unsigned seed) {
+        const std::string body = pwtest::patternBytes(0, size, seed);
+        ServedFile file = File(body);
+        file.delivery.closeAfterBodyBytes = cutAfter;
+        server.setFile("/app.bin", file);
+        Use("/app.bin");
+        core.GetFileInformation();
+        trace.clear();
+        return body;
+    }
+
     // The control's events of one transfer read as one body: a single
     // "Opening", byte counts that never go back, a percentage within bounds.
     void ExpectOneContinuousStream(qint64 lastBytes) {
@@ -83,13 +96,7 @@ TEST_F(SurvivalTest, ABodyCutTwiceIsContinuedToTheWholeFile) {
 TEST_F(SurvivalTest, OnlyWhenTheRetriesAreSpentDoesTheErrorEndRun) {
     // Every answer breaks off 10000 bytes into its body: five continuations
     // bring 60000 bytes, then the failure stands.
-    const std::string body = pwtest::patternBytes(0, 100000, 12);
-    ServedFile file = File(body);
-    file.delivery.closeAfterBodyBytes = 10000;
-    server.setFile("/app.bin", file);
-    Use("/app.bin");
-    core.GetFileInformation();
-    trace.clear();
+    const std::string body = ProbeCutFile(100000, 10000, 12);
     const auto before = Clock::now();
     core.download();
     const double waited = std::chrono::duration<double>(Clock::now() - before).count();
@@ -103,8 +110,7 @@ TEST_F(SurvivalTest, OnlyWhenTheRetriesAreSpentDoesTheErrorEndRun) {
     EXPECT_TRUE(core.InDL());
 
     // A resume by the host afterwards starts where the data ends.
-    file.delivery = {};
-    server.setFile("/app.bin", file);
+    server.setFile("/app.bin", File(body));
     trace.clear();
     core.DLResume();
     EXPECT_EQ(server.requests().back().header("Range").value_or(""), "bytes=60000-");
@@ -143,12 +149,7 @@ TEST_F(SurvivalTest, NoContinuationWithoutRangesOrAStrongValidator) {
 
 TEST_F(SurvivalTest, CancelDuringTheWaitEndsAtOnce) {
     env->options.retryDelaysMs = {10000};
-    const std::string body = pwtest::patternBytes(0, 50000, 14);
-    ServedFile file = File(body);
-    file.delivery.closeAfterBodyBytes = 20480;
-    server.setFile("/app.bin", file);
-    Use("/app.bin");
-    core.GetFileInformation();
+    const std::string body = ProbeCutFile(50000, 20480, 14);
     bool cut = false;
     QObject::connect(&core, &DownLoadCore::RecievedBytes,
                      [&cut](qint32 bytes) { cut = cut || bytes == 20480; });
@@ -157,7 +158,6 @@ TEST_F(SurvivalTest, CancelDuringTheWaitEndsAtOnce) {
             core.Cancel();
         }
     };
-    trace.clear();
     const auto before = Clock::now();
     core.download();
     const double waited = std::chrono::duration<double>(Clock::now() - before).count();
