@@ -369,6 +369,9 @@ TEST_F(IntegrationTest, PromptOverwriteAndKeepType) {
               "StatusChange:Opening " + Path("appupdate.zip").toStdString() + " For DATA Input.");
     EXPECT_EQ(trace.back(), kSuccess.back());
     EXPECT_TRUE(SameBytes(ReadFile(Path("appupdate.zip")), body));
+    // The path actually written, for a host that runs and deletes it.
+    EXPECT_EQ(core.TargetFile(), Path("appupdate.zip"));
+    EXPECT_EQ(core.SaveLocation(), Path("appupdate.exe"));
 }
 
 TEST_F(IntegrationTest, OfflineMachineMakesNoRequest) {
