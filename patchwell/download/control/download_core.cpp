@@ -552,9 +552,12 @@ void DownLoadCore::download() {
         QString target = d->saveLocation;
         // Only a plain 200 answer whose length (when it states one) is the
         // announced one is the file; nothing is touched otherwise.
-        const std::int64_t length = transfer.StatusCode() == 200 ? transfer.ContentLength() : -2;
-        if (length == -2 || (length >= 0 && length != d->fileSize)) {
+        if (transfer.StatusCode() != 200) {
             throw TransferError("the answer is not the file");
+        }
+        const std::int64_t length = transfer.ContentLength();
+        if (length >= 0 && length != d->fileSize) {
+            throw TransferError("the answer is not the announced file");
         }
         if (d->keepType) {
             target = PreserveExtension(d->url, target);
