@@ -32,6 +32,12 @@ FolderList::FolderList(FolderListModel& model, QWidget* parent)
     setItemDelegate(new IndentDelegate(this));
     setSelectionMode(QAbstractItemView::SingleSelection);
     connect(this, &QListWidget::itemClicked, this, &FolderList::clicked);
+    // Moving through the list with the keyboard selects as a click does.
+    connect(this, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
+        if (item != nullptr) {
+            clicked(item);
+        }
+    });
     connect(this, &QListWidget::itemDoubleClicked, this, &FolderList::doubleClicked);
 }
 

@@ -298,6 +298,9 @@ TEST_F(StyleLoader, OpensOnTheStylesFolderAndStoresTheClickedFolder) {
     EXPECT_EQ(loader->Dir1->item(loader->Dir1->rowOf(1))->text(), S("Green"));
     EXPECT_EQ(loader->Dir1->currentRow(), loader->Dir1->rowOf(-1));
 
+    // The keyboard selects too; a click then selects Green.
+    QTest::keyClick(loader->Dir1, Qt::Key_Down);
+    EXPECT_EQ(folders.listIndex(), 0);
     click(*loader, 1);
     EXPECT_EQ(folders.listIndex(), 1);
     EXPECT_EQ(folders.path(), styles);  // a click does not open it
