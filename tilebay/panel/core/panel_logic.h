@@ -148,15 +148,4 @@ private:
     std::vector<int> skipped_;
 };
 
-// The five commands of PlayMusic, in order, for any sequencer device with
-// Stop, Close, setFileName, Open and Play.
-template <typename Device>
-void GiveMusicCommands(Device& device, const QString& path) {
-    device.Stop();
-    device.Close();
-    device.setFileName(path);
-    device.Open();
-    device.Play();
-}
-
 }  // namespace tilebay
