@@ -36,7 +36,8 @@ void SetRole(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
 }  // namespace
 
 DesktopMain::DesktopMain(QString programFolder, StyleSettings& style, PanelServices& services,
-                         PanelHost& host, QWidget* parent)
+                         PanelHost& host, std::unique_ptr<SequencerDevice> sequencer,
+                         QWidget* parent)
     : QWidget(parent,
               Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint),
       host_(host),
@@ -50,6 +51,7 @@ DesktopMain::DesktopMain(QString programFolder, StyleSettings& style, PanelServi
       borderleft_(MakeLabel(this, QStringLiteral("borderleft"), QString())),
       borderright_(MakeLabel(this, QStringLiteral("borderright"), QString())),
       borderbottom_(MakeLabel(this, QStringLiteral("borderbottom"), QString())),
+      MMControl1(std::move(sequencer)),
       logic_(std::move(programFolder), style, *this, services) {
     setObjectName(QStringLiteral("DesktopMain"));
     setWindowTitle(QStringLiteral("Tilebay"));
@@ -253,6 +255,12 @@ void DesktopMain::ShowItems(const DesktopItemList& list) {
     }
     lvwIcons_->setUpdatesEnabled(true);
     lvwIcons_->setVisible(list.visible);
+}
+
+void DesktopMain::PlayMusic(const QString& path) {
+    if (MMControl1) {
+        PlayOnSequencer(*MMControl1, path);
+    }
 }
 
 std::optional<QString> DesktopMain::SelectedRowText() const {

@@ -16,19 +16,18 @@
 #include <memory>
 
 #include "panel_logic.h"
+#include "sequencer.h"
 
 namespace tilebay {
 
-// What the panel window needs of its owner: the splash, the style loader,
-// the start-up sound and the end of the window.
+// What the panel window needs of its owner: the splash, the style loader and
+// the end of the window.
 class PanelHost {
 public:
     virtual ~PanelHost() = default;
     virtual void ShowSplash() = 0;
     virtual void CloseSplash() = 0;
     virtual void OpenStyleLoader() = 0;
-    // The five commands of the panel's sequencer for `path`.
-    virtual void PlayMusic(const QString& path) = 0;
     // The window is to close: the owner runs the closing steps.
     virtual void ClosePanel() = 0;
 };
@@ -36,13 +35,18 @@ public:
 class DesktopMain : public QWidget, public PanelView {
     Q_OBJECT
 public:
+    // `sequencer` becomes MMControl1, the player of the start-up sound; it
+    // goes with the window.
     DesktopMain(QString programFolder, StyleSettings& style, PanelServices& services,
-                PanelHost& host, QWidget* parent = nullptr);
+                PanelHost& host, std::unique_ptr<SequencerDevice> sequencer,
+                QWidget* parent = nullptr);
     ~DesktopMain() override;
 
     // The panel's load.
     void Form_Load() { logic_.Load(); }
     PanelLogic& Logic() { return logic_; }
+    // Stops and drops MMControl1 (the window is closing).
+    void ReleaseSound() { MMControl1.reset(); }
 
     QColor CloseButtonTextColour() const;
     QColor BackgroundColour() const;
@@ -65,7 +69,7 @@ public:
     void AddColumn(const QString& key, const QString& text) override;
     void ShowItems(const DesktopItemList& list) override;
     std::optional<QString> SelectedRowText() const override;
-    void PlayMusic(const QString& path) override { host_.PlayMusic(path); }
+    void PlayMusic(const QString& path) override;
     void ShowWindow() override { show(); }
 
 protected:
@@ -88,6 +92,7 @@ private:
     QLabel* borderleft_;
     QLabel* borderright_;
     QLabel* borderbottom_;
+    std::unique_ptr<SequencerDevice> MMControl1;
     QStringList columnKeys_;
     PanelLogic logic_;
 };
