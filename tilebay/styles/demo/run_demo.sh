@@ -118,43 +118,47 @@ shot 04-style-loader
 echo "  style loader: WM_CLASS $(wm_class_of "$loader")"
 # Choose a style folder: a click into the list, then End (the last folder,
 # Ocean) and Up to the one before it.
-choose_style() {  # choose_style STEPS_UP
+choose_style() {  # choose_style LOADER STEPS_UP SCREENSHOT
     local loader=$1 up=$2
+    # Out of the dropped panel's way, as a user would drag it.
+    xdotool windowmove --sync "$loader" 820 300 >/dev/null 2>&1 || true
     e2e_activate "$loader"
     xdotool mousemove --window "$loader" 100 12 click 1
     xdotool key --clearmodifiers End
     for _ in $(seq 1 "$up"); do xdotool key --clearmodifiers Up; done
-    sleep 0.2
+    sleep 0.3
+    shot "$3"
     # "Load" at 4320,120 twips, 65 by 21 pixels.
     xdotool mousemove --window "$loader" 320 18 click 1
 }
-choose_style "$loader" 1   # Forest
+choose_style "$loader" 1 05-forest-chosen
 wait_for 10 tb_not_window 'Load Style' || e2e_fail "the style loader did not close"
 echo "  styleloader.ini now holds: $(grep stylename "$APP/styleloader.ini")"
 wait_for 20 tb_has_window 'Tilebay' || e2e_fail "the panel did not come back"
 panel=$(tb_window 'Tilebay')
 wait_for 10 retracted "$panel" || e2e_fail "the Forest panel did not retract"
 sleep 0.3
-shot 05-forest-retracted-centre
+shot 06-forest-retracted-centre
 drop_panel "$panel"
-shot 06-forest-dropped
+shot 07-forest-dropped
 
 xdotool mousemove --window "$panel" 220 20 click 1
 wait_for 10 tb_has_window 'Load Style' || e2e_fail "the style loader did not open again"
-choose_style "$(tb_window 'Load Style')" 2   # Ember
+sleep 0.3
+choose_style "$(tb_window 'Load Style')" 2 08-ember-chosen
 wait_for 10 tb_not_window 'Load Style' || e2e_fail "the style loader did not close"
 echo "  styleloader.ini now holds: $(grep stylename "$APP/styleloader.ini")"
 wait_for 20 tb_has_window 'Tilebay' || e2e_fail "the panel did not come back"
 panel=$(tb_window 'Tilebay')
 wait_for 10 retracted "$panel" || e2e_fail "the Ember panel did not retract"
 drop_panel "$panel"
-shot 07-ember-dropped-right
+shot 09-ember-dropped-right
 
 # "Close" at 2880,0 twips, 41 by 17 pixels: the program ends.
 xdotool mousemove --window "$panel" 212 8 click 1
 wait_for 10 e2e_not_running "$TB_PID" || e2e_fail "tilebay did not end on Close"
 sleep 0.3
-shot 08-closed
+shot 10-closed
 echo "tilebay ended on Close; what it wrote to stdout and stderr:"
 sed 's/^/  | /' "$E2E_TMP/tilebay.log"
 echo "Screenshots saved in: $SHOTS"
