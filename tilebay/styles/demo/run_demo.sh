@@ -130,14 +130,14 @@ choose_style() {  # choose_style LOADER STEPS_UP SCREENSHOT
     shot "$3"
     # "Load" at 4320,120 twips, 65 by 21 pixels.
     xdotool mousemove --window "$loader" 320 18 click 1
+    wait_for 10 tb_not_window 'Load Style' || e2e_fail "the style loader did not close"
+    echo "  styleloader.ini now holds: $(grep stylename "$APP/styleloader.ini")"
+    wait_for 20 tb_has_window 'Tilebay' || e2e_fail "the panel did not come back"
+    panel=$(tb_window 'Tilebay')
+    wait_for 10 retracted "$panel" || e2e_fail "the new panel did not retract"
+    sleep 0.3
 }
 choose_style "$loader" 1 05-forest-chosen
-wait_for 10 tb_not_window 'Load Style' || e2e_fail "the style loader did not close"
-echo "  styleloader.ini now holds: $(grep stylename "$APP/styleloader.ini")"
-wait_for 20 tb_has_window 'Tilebay' || e2e_fail "the panel did not come back"
-panel=$(tb_window 'Tilebay')
-wait_for 10 retracted "$panel" || e2e_fail "the Forest panel did not retract"
-sleep 0.3
 shot 06-forest-retracted-centre
 drop_panel "$panel"
 shot 07-forest-dropped
@@ -146,11 +146,6 @@ xdotool mousemove --window "$panel" 220 20 click 1
 wait_for 10 tb_has_window 'Load Style' || e2e_fail "the style loader did not open again"
 sleep 0.3
 choose_style "$(tb_window 'Load Style')" 2 08-ember-chosen
-wait_for 10 tb_not_window 'Load Style' || e2e_fail "the style loader did not close"
-echo "  styleloader.ini now holds: $(grep stylename "$APP/styleloader.ini")"
-wait_for 20 tb_has_window 'Tilebay' || e2e_fail "the panel did not come back"
-panel=$(tb_window 'Tilebay')
-wait_for 10 retracted "$panel" || e2e_fail "the Ember panel did not retract"
 drop_panel "$panel"
 shot 09-ember-dropped-right
 
