@@ -1,6 +1,10 @@
 #include "x11_shell_effects.h"
 
+#include <QSocketNotifier>
+#include <QTimer>
+
 #include <algorithm>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -63,6 +67,7 @@ class X11ShellEffects final : public ShellEffects {
 public:
     explicit X11ShellEffects(ShellBackendChoice choice) : choice_(std::move(choice)) {}
     ~X11ShellEffects() override {
+        notifier_.reset();
         if (display_ != nullptr) {
             // Closing syncs; a server that is gone must not end the program
             // here either.
@@ -99,6 +104,9 @@ private:
     void CollectClients(Window window, int depth, std::vector<Window>* clients);
     std::vector<Window> ClientWindows();
     void ShowWindowsOfType(const char* type, bool show);
+    void KeepAbove(Window window, bool on);
+    void OnEvents();
+    void DrainEventsLater();
 
     static void OnConnectionLost(Display*, void* self) {
         static_cast<X11ShellEffects*>(self)->lost_ = true;
@@ -108,6 +116,10 @@ private:
     Display* display_ = nullptr;
     bool tried_ = false;
     bool lost_ = false;
+    // The override-redirect window kept above the others, 0 for none, and
+    // the notifier of our connection's events while one is kept.
+    Window keptAbove_ = 0;
+    std::unique_ptr<QSocketNotifier> notifier_;
 };
 
 Display* X11ShellEffects::Connection() {
@@ -285,6 +297,7 @@ void X11ShellEffects::ShowWindowsOfType(const char* typeName, bool show) {
         }
     }
     XFlush(display_);
+    DrainEventsLater();
 }
 
 void X11ShellEffects::SetAlwaysOnTop(WId id, bool on) {
@@ -299,7 +312,17 @@ void X11ShellEffects::SetAlwaysOnTop(WId id, bool on) {
     }
     const Atom state = Intern("_NET_WM_STATE");
     const Atom above = Intern("_NET_WM_STATE_ABOVE");
-    if (attributes.map_state != IsUnmapped) {
+    if (attributes.override_redirect) {
+        // No window manager stacks this window: its state is ours to write,
+        // and keeping it above is ours to do.
+        std::vector<Atom> states = ReadAtoms(window, state);
+        states.erase(std::remove(states.begin(), states.end(), above), states.end());
+        if (on) {
+            states.push_back(above);
+        }
+        WriteAtoms(window, state, states);
+        KeepAbove(window, on);
+    } else if (attributes.map_state != IsUnmapped) {
         // A mapped window's state belongs to the window manager: ask it. It
         // only changes the stacking band; position and size stay.
         XEvent event{};
@@ -324,6 +347,63 @@ void X11ShellEffects::SetAlwaysOnTop(WId id, bool on) {
         WriteAtoms(window, state, states);
     }
     XFlush(display_);
+    DrainEventsLater();
+}
+
+// While on, every window mapped or restacked at the top level is followed by
+// raising `window` again, so that it stays above all others without a window
+// manager's help. Events come on our own connection; nothing polls.
+void X11ShellEffects::KeepAbove(Window window, bool on) {
+    const Window root = DefaultRootWindow(display_);
+    if (!on) {
+        if (keptAbove_ == window) {
+            keptAbove_ = 0;
+            notifier_.reset();
+            XSelectInput(display_, root, NoEventMask);
+        }
+        return;
+    }
+    keptAbove_ = window;
+    if (!notifier_) {
+        XSelectInput(display_, root, SubstructureNotifyMask);
+        notifier_ =
+            std::make_unique<QSocketNotifier>(ConnectionNumber(display_), QSocketNotifier::Read);
+        QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(),
+                         [this] { OnEvents(); });
+    }
+    XRaiseWindow(display_, window);
+}
+
+void X11ShellEffects::OnEvents() {
+    if (Connection() == nullptr) {
+        notifier_.reset();
+        return;
+    }
+    // Requests with an error trap sync and so read events into Xlib's queue
+    // without the socket telling us: drain until the queue stays empty.
+    for (int round = 0; round < 8 && XPending(display_) > 0; ++round) {
+        bool raise = false;
+        while (XPending(display_) > 0) {
+            XEvent event;
+            XNextEvent(display_, &event);
+            if (event.type == MapNotify) {
+                raise = raise || event.xmap.window != keptAbove_;
+            } else if (event.type == ConfigureNotify) {
+                raise = raise || event.xconfigure.window != keptAbove_;
+            }
+        }
+        if (!raise || keptAbove_ == 0) {
+            break;
+        }
+        XErrorTrap trap(display_);
+        XRaiseWindow(display_, keptAbove_);
+    }
+}
+
+void X11ShellEffects::DrainEventsLater() {
+    if (notifier_) {
+        QTimer::singleShot(0, notifier_.get(), [this] { OnEvents(); });
+    }
 }
 
 void X11ShellEffects::SetWindowOpacity(WId id, qint16 opacity) {
