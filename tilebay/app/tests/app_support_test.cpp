@@ -1,23 +1,17 @@
-// The program's start-up pieces and the panel's owner, on Qt's offscreen
-// platform with the real windows and fake desktop services.
+// The program folder, and the panel's owner on Qt's offscreen platform with
+// the real windows and fake desktop services. The single instance, the
+// signals and the style loader are tested end to end (e2e_test.cpp).
 
 #include <QApplication>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-
-#include <algorithm>
-#include <csignal>
 
 #include "fake_system.h"
 #include "ini.h"
 #include "panel_controller.h"
 #include "program_folder.h"
-#include "single_instance.h"
-#include "termination_signals.h"
 #include "test_strings.h"
-#include "wait_for.h"
 
 namespace {
 
@@ -55,31 +49,6 @@ TEST(ProgramFolderTest, PortableBesideTheProgramElseSetUpOnceInTheDataHome) {
     EXPECT_EQ(ResolveProgramFolder({root.filePath(S("prefix/bin")), root.filePath(S("data")),
                                     root.filePath(S("home"))}),
               root.filePath(S("data/tilebay")));
-}
-
-TEST(SingleInstanceTest, OneLockPerDisplayReleasedWithItsHolder) {
-    QTemporaryDir dir;
-    const QString zero = InstanceLockPath(dir.path(), S(":0"));
-    EXPECT_NE(zero, InstanceLockPath(dir.path(), S(":1")));
-    EXPECT_FALSE(zero.contains(u':', Qt::CaseSensitive) && zero.mid(1).contains(u':'));
-    auto first = InstanceLock::Acquire(zero);
-    ASSERT_TRUE(first);
-    EXPECT_FALSE(InstanceLock::Acquire(zero));  // a second open file is refused too
-    EXPECT_TRUE(InstanceLock::Acquire(InstanceLockPath(dir.path(), S(":1"))));
-    first.reset();
-    EXPECT_TRUE(InstanceLock::Acquire(zero));
-}
-
-TEST(TerminationSignalsTest, EachSignalArrivesOnTheEventLoop) {
-    TerminationSignals signals;
-    QSignalSpy spy(&signals, &TerminationSignals::received);
-    for (int number : {SIGTERM, SIGINT, SIGHUP}) {
-        ASSERT_EQ(::raise(number), 0);
-    }
-    ASSERT_TRUE(pwtest::waitFor([&] { return spy.count() == 3; }));
-    EXPECT_EQ(spy.at(0).at(0).toInt(), SIGTERM);
-    EXPECT_EQ(spy.at(1).at(0).toInt(), SIGINT);
-    EXPECT_EQ(spy.at(2).at(0).toInt(), SIGHUP);
 }
 
 class LoggingShell : public ShellEffects {
@@ -147,49 +116,6 @@ protected:
     PanelController controller{dir.path(), services, nullptr};
     int finished = 0;
 };
-
-TEST_F(PanelControllerTest, StyleLoaderRebuildsThePanelAndCloseEndsTheProgram) {
-    controller.loadPanel();
-    QPointer<DesktopMain> first = controller.Panel();
-    ASSERT_TRUE(first);
-    EXPECT_TRUE(first->isVisible());
-    EXPECT_EQ(controller.panelBackgroundColour(), QColor(200, 0, 0));
-    EXPECT_EQ(controller.closeButtonTextColour(), QColor(1, 2, 3));
-    EXPECT_EQ(first->Logic().Items().rows.size(), 1u);
-
-    // The small square opens one style loader however often it is clicked.
-    controller.OpenStyleLoader();
-    controller.OpenStyleLoader();
-    ASSERT_TRUE(controller.StyleLoader());
-    EXPECT_TRUE(controller.IsStyleLoaderVisible());
-    const QWidgetList windows = QApplication::topLevelWidgets();
-    EXPECT_EQ(std::count_if(windows.begin(), windows.end(),
-                            [](QWidget* w) { return w->objectName() == S("styleloaderfrm"); }),
-              1);
-
-    // "Load" closes the panel (taskbar and icons shown, the program goes on),
-    // stores the choice and loads a new panel with it.
-    common::WriteIniValue(S("STYLE"), S("stylename"), S("\\Green"),
-                          root.filePath(S("styleloader.ini")));
-    shell.log.clear();
-    controller.closePanel();
-    EXPECT_EQ(shell.log, (QStringList{S("taskbar 1"), S("icons 1")}));
-    EXPECT_EQ(finished, 0);
-    controller.loadPanel();
-    ASSERT_TRUE(controller.Panel());
-    EXPECT_EQ(controller.panelBackgroundColour(), QColor(0, 200, 0));
-    // Values the new style lacks come from the one before.
-    EXPECT_EQ(controller.Panel()->Logic().Geometry(PanelControl::lvwIcons).height(), 2000);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(first.isNull());
-
-    // With the style loader hidden, "Close" ends the program.
-    controller.StyleLoader()->close();
-    EXPECT_EQ(finished, 0);
-    controller.closePanel();
-    EXPECT_EQ(finished, 1);
-    EXPECT_FALSE(controller.Panel());
-}
 
 TEST_F(PanelControllerTest, ACloseOrSignalDuringTheLoadWaitsForItsEnd) {
     pause.whileLoading = [this] {
