@@ -359,7 +359,8 @@ TEST_F(TilebayE2E, LeftDockRevealRetractTogglesItemsStyleLoaderAndClose) {
     EXPECT_TRUE(TestDesktop::waitUntil([&] { return !Mapped(second); }));
 
     // Double-clicks: a trusted launcher and a program start; a document and
-    // an untrusted launcher start nothing.
+    // an untrusted launcher start nothing (no marker, no new window).
+    const auto windowsBefore = desktop->clientList();
     for (const char* name : {"notes.txt", "Untrusted.desktop", "Touch.desktop", "shared-tool"}) {
         const QPoint row = RowCentre(0, S(name));
         ASSERT_GE(row.y(), 98) << name;
@@ -369,6 +370,7 @@ TEST_F(TilebayE2E, LeftDockRevealRetractTogglesItemsStyleLoaderAndClose) {
     EXPECT_TRUE(TestDesktop::waitUntil([&] { return QFile::exists(marker + S("-launcher")); }));
     EXPECT_TRUE(TestDesktop::waitUntil([&] { return QFile::exists(marker + S("-program")); }));
     EXPECT_FALSE(QFile::exists(marker + S("-untrusted")));
+    EXPECT_EQ(desktop->clientList(), windowsBefore);
     EXPECT_EQ(Geometry(panel).top(), 0);
 
     // The style loader: pick "Right", "Load": the choice is stored and the
