@@ -31,7 +31,14 @@ FolderList::FolderList(FolderListModel& model, QWidget* parent)
     : QListWidget(parent), model_(model) {
     setItemDelegate(new IndentDelegate(this));
     setSelectionMode(QAbstractItemView::SingleSelection);
+    setIconSize(QSize(16, 16));
     connect(this, &QListWidget::itemClicked, this, &FolderList::clicked);
+    // Moving through the list with the keyboard selects as a click does.
+    connect(this, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
+        if (item != nullptr) {
+            clicked(item);
+        }
+    });
     connect(this, &QListWidget::itemDoubleClicked, this, &FolderList::doubleClicked);
 }
 

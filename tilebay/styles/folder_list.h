@@ -2,8 +2,8 @@
 
 // The style loader's folder list `Dir1`: shows a FolderListModel as open
 // folders (the ancestors and the current folder, indented by depth) above the
-// closed subfolders. A click selects an entry, a double-click makes it the
-// current folder.
+// closed subfolders. A click (or moving to an entry with the keyboard)
+// selects it, a double-click makes it the current folder.
 
 #include <QListWidget>
 

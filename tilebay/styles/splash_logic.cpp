@@ -17,6 +17,17 @@ bool ReadKeys(const QString& programFolder, std::initializer_list<StyleKey> keys
     return true;
 }
 
+// Reads the three components of a colour into `style` and composes them;
+// nullopt when a read fails or a component is negative.
+std::optional<QColor> ReadColour(const QString& programFolder, StyleSettings& style,
+                                 std::initializer_list<StyleKey> keys, qint16 StyleSettings::*red,
+                                 qint16 StyleSettings::*green, qint16 StyleSettings::*blue) {
+    if (!ReadKeys(programFolder, keys, style)) {
+        return std::nullopt;
+    }
+    return ComposeColour(style.*red, style.*green, style.*blue);
+}
+
 }  // namespace
 
 QString FirstCharacters(const QString& text, int count) {
@@ -76,22 +87,17 @@ int RunSplashLoad(const QString& programFolder, SplashState& state, SplashView& 
         view.setOpacity(style.opacity);
     }
     // 6. Background colour.
-    if (!ReadKeys(programFolder, {StyleKey::BgRed, StyleKey::BgGreen, StyleKey::BgBlue}, style)) {
-        return 5;
-    }
     const std::optional<QColor> background =
-        ComposeColour(style.bgRed, style.bgGreen, style.bgBlue);
+        ReadColour(programFolder, style, {StyleKey::BgRed, StyleKey::BgGreen, StyleKey::BgBlue},
+                   &StyleSettings::bgRed, &StyleSettings::bgGreen, &StyleSettings::bgBlue);
     if (!background) {
         return 5;
     }
     view.setBackgroundColour(*background);
     // 7. Border strips.
-    if (!ReadKeys(programFolder, {StyleKey::BorderRed, StyleKey::BorderGreen, StyleKey::BorderBlue},
-                  style)) {
-        return 6;
-    }
-    const std::optional<QColor> border =
-        ComposeColour(style.borderRed, style.borderGreen, style.borderBlue);
+    const std::optional<QColor> border = ReadColour(
+        programFolder, style, {StyleKey::BorderRed, StyleKey::BorderGreen, StyleKey::BorderBlue},
+        &StyleSettings::borderRed, &StyleSettings::borderGreen, &StyleSettings::borderBlue);
     if (!border) {
         return 6;
     }

@@ -34,6 +34,10 @@ void StyleLoaderLogic::Refresh() {
 }
 
 void StyleLoaderLogic::Load() {
+    if (loading_) {
+        return;
+    }
+    loading_ = true;
     panel_.closePanel();
     const std::optional<QString> folder =
         StoredStyleFolder(folders_.entryPath(folders_.listIndex()), folders_.path());
@@ -43,6 +47,7 @@ void StyleLoaderLogic::Load() {
     }
     panel_.loadPanel();
     panel_.showPanel();
+    loading_ = false;
     view_.closeWindow();
 }
 

@@ -43,7 +43,8 @@ public:
     void Refresh();
     // `loadbtn`: closes the panel, stores the selected style (nothing for an
     // entry above the current folder, so the stored style stays), loads and
-    // shows the panel again and closes the loader.
+    // shows the panel again and closes the loader. The panel's load lets
+    // window events run; a "Load" pressed meanwhile is ignored.
     void Load();
 
 private:
@@ -51,6 +52,7 @@ private:
     StyleLoaderPanel& panel_;
     StyleLoaderView& view_;
     FolderListModel folders_;
+    bool loading_ = false;
 };
 
 }  // namespace tilebay

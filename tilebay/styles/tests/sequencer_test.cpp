@@ -2,7 +2,6 @@
 // WAV file so that the test hears what would play, and the real sound device
 // path on a machine that may have no sound device.
 
-#include <QDataStream>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -24,49 +23,33 @@ const QString kShipped = S(TILEBAY_SHIPPED_STYLES);
 struct WavSummary {
     bool valid = false;
     double seconds = 0;
-    int peak = 0;  // largest absolute 16-bit sample
+    int peak = 0;  // largest absolute sample
 };
 
-// Reads a 16-bit PCM WAV file: its length and its loudest sample.
+// The renderer's WAV files: 16-bit stereo at 44.1 kHz. Their length and
+// their loudest sample.
 WavSummary ReadWav(const QString& path) {
     WavSummary summary;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return summary;
-    }
-    const QByteArray bytes = file.readAll();
-    if (bytes.size() < 12 || bytes.left(4) != "RIFF" || bytes.mid(8, 4) != "WAVE") {
-        return summary;
-    }
-    int channels = 0;
-    int rate = 0;
-    int bits = 0;
-    for (qsizetype at = 12; at + 8 <= bytes.size();) {
-        const QByteArray id = bytes.mid(at, 4);
-        QDataStream in(bytes.mid(at + 4, 4));
-        in.setByteOrder(QDataStream::LittleEndian);
-        quint32 size = 0;
-        in >> size;
-        const QByteArray body = bytes.mid(at + 8, size);
-        if (id == "fmt ") {
-            QDataStream fmt(body);
-            fmt.setByteOrder(QDataStream::LittleEndian);
-            quint16 format = 0, ch = 0, blockAlign = 0, bitsPerSample = 0;
-            quint32 sampleRate = 0, byteRate = 0;
-            fmt >> format >> ch >> sampleRate >> byteRate >> blockAlign >> bitsPerSample;
-            channels = ch;
-            rate = static_cast<int>(sampleRate);
-            bits = bitsPerSample;
-        } else if (id == "data" && channels > 0 && rate > 0 && bits == 16) {
-            summary.valid = true;
-            summary.seconds = double(body.size()) / (channels * rate * 2);
-            for (qsizetype i = 0; i + 1 < body.size(); i += 2) {
-                const auto sample =
-                    static_cast<qint16>(quint8(body[i]) | (quint8(body[i + 1]) << 8));
-                summary.peak = std::max(summary.peak, std::abs(int(sample)));
-            }
+    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    const qsizetype data = bytes.indexOf("data");
+    const auto at = [&](int offset, int size) {
+        int value = 0;
+        for (int i = size - 1; i >= 0; --i) {
+            value = (value << 8) | quint8(bytes.at(offset + i));
         }
-        at += 8 + size + (size & 1);
+        return value;
+    };
+    if (!bytes.startsWith("RIFF") || bytes.mid(8, 8) != "WAVEfmt " || data < 0 || at(22, 2) != 2 ||
+        at(24, 4) != 44100 || at(34, 2) != 16) {
+        return summary;
+    }
+    const QByteArray samples = bytes.mid(data + 8);
+    summary.valid = true;
+    summary.seconds = double(samples.size()) / (2 * 44100 * 2);
+    for (qsizetype i = 0; i + 1 < samples.size(); i += 2) {
+        const auto sample = static_cast<qint16>(quint8(samples[i]) | (quint8(samples[i + 1]) << 8));
+        summary.peak = std::max(summary.peak, std::abs(int(sample)));
     }
     return summary;
 }

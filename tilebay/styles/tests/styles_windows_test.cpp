@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -220,11 +221,15 @@ public:
     QColor panelBackgroundColour() override { return QColor(30, 24, 22); }
     void closePanel() override { calls << S("close"); }
     void loadPanel() override {
+        if (whileLoading) {
+            whileLoading();
+        }
         calls << S("load ") + common::ReadIniValue(S("STYLE"), S("stylename"),
                                                    programFolder_ + S("/styleloader.ini"));
     }
     void showPanel() override { calls << S("show"); }
     QStringList calls;
+    std::function<void()> whileLoading;  // window events that run during the load
 
 private:
     QString programFolder_;
@@ -298,6 +303,9 @@ TEST_F(StyleLoader, OpensOnTheStylesFolderAndStoresTheClickedFolder) {
     EXPECT_EQ(loader->Dir1->item(loader->Dir1->rowOf(1))->text(), S("Green"));
     EXPECT_EQ(loader->Dir1->currentRow(), loader->Dir1->rowOf(-1));
 
+    // The keyboard selects too; a click then selects Green.
+    QTest::keyClick(loader->Dir1, Qt::Key_Down);
+    EXPECT_EQ(folders.listIndex(), 0);
     click(*loader, 1);
     EXPECT_EQ(folders.listIndex(), 1);
     EXPECT_EQ(folders.path(), styles);  // a click does not open it
@@ -330,6 +338,16 @@ TEST_F(StyleLoader, StoresTheTextRelativeToTheCurrentFolder) {
     loader = open();
     click(*loader, -2);
     EXPECT_EQ(loader->folders().listIndex(), -2);
+    EXPECT_EQ(load(*loader), S("\\Blue"));
+}
+
+TEST_F(StyleLoader, IgnoresLoadPressedWhileThePanelLoads) {
+    auto loader = open();
+    click(*loader, 0);
+    panel.whileLoading = [&] {
+        panel.whileLoading = nullptr;
+        QTest::mouseClick(loader->loadbtn, Qt::LeftButton);
+    };
     EXPECT_EQ(load(*loader), S("\\Blue"));
 }
 
