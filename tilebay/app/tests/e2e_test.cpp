@@ -391,7 +391,7 @@ TEST_F(TilebayE2E, LeftDockRevealRetractTogglesItemsStyleLoaderAndClose) {
     // Dir1 lists the folders from "/" down to styles, then Centre, Left, Right.
     const int depth = static_cast<int>(
         QDir::cleanPath(program + S("/styles")).split(u'/', Qt::SkipEmptyParts).size());
-    Click(dialog.left() + 100, dialog.top() + 22 + 26 * (depth + 3));
+    Click(dialog.left() + 100, dialog.top() + 9 + 18 * (depth + 3) + 9);  // rows of 18 pixels
     Shot(S("style-loader"));
     Click(dialog.left() + 320, dialog.top() + 18);  // Load
     EXPECT_TRUE(TestDesktop::waitUntil([&] { return !Mapped(loader); }));
