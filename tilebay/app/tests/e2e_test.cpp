@@ -111,6 +111,24 @@ protected:
                               program + S("/styleloader.ini"));
     }
 
+    // Starts with `style` and `options` and waits for the panel retracted at
+    // `left`, 380 high; 0 when it does not get there.
+    XWindowId StartDocked(const TestStyle& style, const QByteArray& options, int left) {
+        ChooseStyle(style);
+        WriteTestFile(QDir(program), S("options.ini"), options);
+        Start();
+        const XWindowId panel = WaitForPanel();
+        const QRect retracted(left, -kCaptionTop, kWidth, 380);
+        return panel != 0 && TestDesktop::waitUntil([&] { return Geometry(panel) == retracted; })
+                   ? panel
+                   : 0;
+    }
+    // Sends `number` to tilebay; true when it has ended normally.
+    bool EndBySignal(int number) {
+        return ::kill(static_cast<pid_t>(tilebay.processId()), number) == 0 && Ended() &&
+               tilebay.exitStatus() == QProcess::NormalExit;
+    }
+
     void Start() {
         tilebay.setProcessEnvironment(env);
         tilebay.setProgram(program + S("/tilebay"));
@@ -421,14 +439,8 @@ TEST_F(TilebayE2E, LeftDockRevealRetractTogglesItemsStyleLoaderAndClose) {
 }
 
 TEST_F(TilebayE2E, CentreDockSecondInstanceAndTerminationSignal) {
-    ChooseStyle(kCentre);
-    WriteTestFile(QDir(program), S("options.ini"), "[OPTIONS]\ntaskbar=ON\nicons=ON\n");
-    Start();
-    const XWindowId panel = WaitForPanel();
-    ASSERT_NE(panel, 0u);
     // 1024 / 2 - 235 / 2 = 394.5 pixels.
-    ASSERT_TRUE(Top(panel, -kCaptionTop));
-    EXPECT_EQ(Geometry(panel), QRect(395, -kCaptionTop, kWidth, 380));
+    ASSERT_NE(StartDocked(kCentre, "[OPTIONS]\ntaskbar=ON\nicons=ON\n", 395), 0u);
     const XWindowId tint2 = desktop->panelWindow();
     const XWindowId icons = desktop->desktopIconsWindow();
     EXPECT_TRUE(TestDesktop::waitUntil([&] { return !Mapped(tint2) && !Mapped(icons); }));
@@ -443,26 +455,17 @@ TEST_F(TilebayE2E, CentreDockSecondInstanceAndTerminationSignal) {
     EXPECT_FALSE(Mapped(icons));
     EXPECT_EQ(OptionsBytes(), options);
 
-    ASSERT_EQ(::kill(static_cast<pid_t>(tilebay.processId()), SIGTERM), 0);
-    ASSERT_TRUE(Ended());
-    EXPECT_EQ(tilebay.exitStatus(), QProcess::NormalExit);
+    ASSERT_TRUE(EndBySignal(SIGTERM));
     EXPECT_TRUE(TestDesktop::waitUntil([&] { return Mapped(tint2) && Mapped(icons); }));
     EXPECT_EQ(OptionsBytes(), options);
 }
 
 TEST_F(TilebayE2E, RightDockEndsOnHangup) {
-    ChooseStyle(kRight);
-    WriteTestFile(QDir(program), S("options.ini"), "[OPTIONS]\ntaskbar=ON\n");
-    Start();
-    const XWindowId panel = WaitForPanel();
-    ASSERT_NE(panel, 0u);
-    ASSERT_TRUE(Top(panel, -kCaptionTop));
-    EXPECT_EQ(Geometry(panel), QRect(kScreen - kWidth, -kCaptionTop, kWidth, 380));
+    ASSERT_NE(StartDocked(kRight, "[OPTIONS]\ntaskbar=ON\n", kScreen - kWidth), 0u);
     const XWindowId tint2 = desktop->panelWindow();
     EXPECT_TRUE(TestDesktop::waitUntil([&] { return !Mapped(tint2); }));
     const QByteArray options = OptionsBytes();
-    ASSERT_EQ(::kill(static_cast<pid_t>(tilebay.processId()), SIGHUP), 0);
-    ASSERT_TRUE(Ended());
+    ASSERT_TRUE(EndBySignal(SIGHUP));
     EXPECT_TRUE(TestDesktop::waitUntil([&] { return Mapped(tint2); }));
     EXPECT_EQ(OptionsBytes(), options);
 }
@@ -478,9 +481,7 @@ TEST_F(TilebayE2E, WithoutStyleChoiceTheOptionsAreWrittenOffAndThePanelIsTranspa
               QStringList{S("0")});
     // Dock position 0: it stays where it opened; the list has no height.
     EXPECT_EQ(Geometry(panel), QRect(0, 0, kWidth, 99));
-    ASSERT_EQ(::kill(static_cast<pid_t>(tilebay.processId()), SIGINT), 0);
-    ASSERT_TRUE(Ended());
-    EXPECT_EQ(tilebay.exitStatus(), QProcess::NormalExit);
+    ASSERT_TRUE(EndBySignal(SIGINT));
 }
 
 }  // namespace

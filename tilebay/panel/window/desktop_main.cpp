@@ -139,16 +139,10 @@ QWidget* DesktopMain::Control(PanelControl control) const {
 }
 
 QCheckBox* DesktopMain::Box(PanelControl box) const {
-    switch (box) {
-        case PanelControl::Check1:
-            return check1_;
-        case PanelControl::Check2:
-            return check2_;
-        case PanelControl::Check3:
-            return check3_;
-        default:
-            throw std::invalid_argument("not an option box");
+    if (box != PanelControl::Check1 && box != PanelControl::Check2 && box != PanelControl::Check3) {
+        throw std::invalid_argument("not an option box");
     }
+    return static_cast<QCheckBox*>(Control(box));
 }
 
 QColor DesktopMain::CloseButtonTextColour() const {
