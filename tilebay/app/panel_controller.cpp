@@ -12,6 +12,11 @@ PanelController::PanelController(QString programFolder, PanelServices& services,
       makeSequencer_(std::move(makeSequencer)) {}
 
 PanelController::~PanelController() {
+    // The style loader hides while it is destroyed: that is no closing of
+    // it any more.
+    if (styleLoader_) {
+        styleLoader_->removeEventFilter(this);
+    }
     delete panel_;
     delete splash_;
     delete styleLoader_;

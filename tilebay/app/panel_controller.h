@@ -27,8 +27,8 @@ class PanelController : public QObject, public PanelHost, public StyleLoaderPane
     Q_OBJECT
 public:
     using SequencerFactory = std::function<std::unique_ptr<SequencerDevice>()>;
-    PanelController(QString programFolder, PanelServices& services,
-                    SequencerFactory makeSequencer, QObject* parent = nullptr);
+    PanelController(QString programFolder, PanelServices& services, SequencerFactory makeSequencer,
+                    QObject* parent = nullptr);
     ~PanelController() override;
 
     DesktopMain* Panel() const { return panel_; }

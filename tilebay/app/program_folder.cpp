@@ -22,8 +22,8 @@ void CopyMissing(const QString& from, const QString& to) {
             QDir().mkpath(target);
         } else if (!QFileInfo::exists(target)) {
             QFile::copy(source, target);
-            QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner |
-                                              QFile::ReadGroup | QFile::ReadOther);
+            QFile::setPermissions(
+                target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
         }
     }
 }

@@ -34,10 +34,9 @@ QString InstanceLockPath(const QString& runtimeDir, const QString& display) {
             c = u'_';
         }
     }
-    const QString folder =
-        runtimeDir.isEmpty()
-            ? QDir::tempPath() + QStringLiteral("/tilebay-") + QString::number(::getuid())
-            : runtimeDir;
+    const QString folder = runtimeDir.isEmpty() ? QDir::tempPath() + QStringLiteral("/tilebay-") +
+                                                      QString::number(::getuid())
+                                                : runtimeDir;
     QDir().mkpath(folder);
     return folder + QStringLiteral("/tilebay-") + key + QStringLiteral(".lock");
 }

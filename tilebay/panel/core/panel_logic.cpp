@@ -70,17 +70,6 @@ std::optional<QPointF> RetractedPosition(int dockPosition, double titlecapTop, d
     }
 }
 
-PanelLayout LayoutForListHeight(double listHeight) {
-    PanelLayout layout;
-    const QRectF list = DesignGeometry(PanelControl::lvwIcons);
-    layout.listHeight = listHeight;
-    layout.titlecapTop = listHeight + list.top() + kCaptionGap;
-    layout.borderbottomTop = layout.titlecapTop + DesignGeometry(PanelControl::titlecap).height();
-    layout.windowHeight =
-        layout.borderbottomTop + DesignGeometry(PanelControl::borderbottom).height();
-    return layout;
-}
-
 PanelLogic::PanelLogic(QString programFolder, StyleSettings& style, PanelView& view,
                        PanelServices& services)
     : programFolder_(std::move(programFolder)), style_(style), view_(view), services_(services) {

@@ -93,15 +93,6 @@ struct PanelServices {
 std::optional<QPointF> RetractedPosition(int dockPosition, double titlecapTop, double screenWidth,
                                          double windowWidth);
 
-// The layout that follows from the list height (all in twips).
-struct PanelLayout {
-    double listHeight = 0;
-    double titlecapTop = 0;
-    double borderbottomTop = 0;
-    double windowHeight = 0;
-};
-PanelLayout LayoutForListHeight(double listHeight);
-
 class PanelLogic {
 public:
     // `style` outlives the window: its values carry over from one load of the

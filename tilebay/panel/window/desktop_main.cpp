@@ -38,8 +38,7 @@ void SetRole(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
 DesktopMain::DesktopMain(QString programFolder, StyleSettings& style, PanelServices& services,
                          PanelHost& host, std::unique_ptr<SequencerDevice> sequencer,
                          QWidget* parent)
-    : QWidget(parent,
-              Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint),
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint),
       host_(host),
       closebtn_(MakeLabel(this, QStringLiteral("closebtn"), QStringLiteral("Close"))),
       loadstylesbtn_(MakeLabel(this, QStringLiteral("loadstylesbtn"), QString())),
@@ -70,8 +69,8 @@ DesktopMain::DesktopMain(QString programFolder, StyleSettings& style, PanelServi
 
     // The labels that are strips keep a colour of their own; "Close" keeps
     // its design face, whatever the window's background becomes.
-    for (QLabel* strip : {borderleft_, borderright_, borderbottom_, titlecap_, closebtn_,
-                          loadstylesbtn_}) {
+    for (QLabel* strip :
+         {borderleft_, borderright_, borderbottom_, titlecap_, closebtn_, loadstylesbtn_}) {
         strip->setAutoFillBackground(true);
     }
     for (QCheckBox* box : {check1_, check2_, check3_}) {
@@ -79,6 +78,8 @@ DesktopMain::DesktopMain(QString programFolder, StyleSettings& style, PanelServi
     }
     SetRole(closebtn_, QPalette::Window, palette().color(QPalette::Button));
     SetRole(loadstylesbtn_, QPalette::Window, palette().color(QPalette::Button));
+    // Its colour becomes the window's: a thin frame keeps the square findable.
+    loadstylesbtn_->setFrameShape(QFrame::Box);
 
     // Moves without a pressed button reach only widgets that track the
     // mouse: the window's own surface, the caption strip and the border
@@ -138,16 +139,10 @@ QWidget* DesktopMain::Control(PanelControl control) const {
 }
 
 QCheckBox* DesktopMain::Box(PanelControl box) const {
-    switch (box) {
-        case PanelControl::Check1:
-            return check1_;
-        case PanelControl::Check2:
-            return check2_;
-        case PanelControl::Check3:
-            return check3_;
-        default:
-            throw std::invalid_argument("not an option box");
+    if (box != PanelControl::Check1 && box != PanelControl::Check2 && box != PanelControl::Check3) {
+        throw std::invalid_argument("not an option box");
     }
+    return static_cast<QCheckBox*>(Control(box));
 }
 
 QColor DesktopMain::CloseButtonTextColour() const {
@@ -160,23 +155,24 @@ QColor DesktopMain::BackgroundColour() const {
 
 void DesktopMain::SetTextColour(PanelControl control, const QColor& colour) {
     QWidget* widget = Control(control);
-    SetRole(widget, control == PanelControl::lvwIcons ? QPalette::Text : QPalette::WindowText,
-            colour);
+    SetRole(widget, widget->foregroundRole(), colour);
+    if (control == PanelControl::lvwIcons) {
+        SetRole(widget, QPalette::Text, colour);
+    }
 }
 
+// Labels and the window paint QPalette::Window, the check boxes their button
+// role, the list its base.
 void DesktopMain::SetBackColour(PanelControl control, const QColor& colour) {
     QWidget* widget = Control(control);
-    if (control == PanelControl::lvwIcons) {
-        SetRole(widget, QPalette::Base, colour);
-        return;
-    }
-    SetRole(widget, QPalette::Window, colour);
+    SetRole(widget, control == PanelControl::lvwIcons ? QPalette::Base : widget->backgroundRole(),
+            colour);
 }
 
 QColor DesktopMain::BackColour(PanelControl control) const {
     const QWidget* widget = Control(control);
     return widget->palette().color(control == PanelControl::lvwIcons ? QPalette::Base
-                                                                      : QPalette::Window);
+                                                                     : widget->backgroundRole());
 }
 
 void DesktopMain::SetFontFace(PanelControl control, const QString& face) {
@@ -211,9 +207,7 @@ void DesktopMain::SetGeometry(PanelControl control, const QRectF& twips) {
 
 void DesktopMain::MoveWindow(double leftTwips, double topTwips) {
     const QPoint target = ToPixels(QRectF(leftTwips, topTwips, 0, 0)).topLeft();
-    if (pos() != target || !testAttribute(Qt::WA_Moved)) {
-        move(target);
-    }
+    move(target);
 }
 
 double DesktopMain::ScreenWidthTwips() const {
@@ -273,18 +267,23 @@ std::optional<QString> DesktopMain::SelectedRowText() const {
 
 bool DesktopMain::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseMove) {
+        // Handled here and not passed on: a strip's move must not reach the
+        // window's surface, whose own handler would expand it again.
         if (watched == titlecap_) {
             logic_.ExpandPanel();
-        } else if (watched == borderleft_ || watched == borderright_ ||
-                   watched == borderbottom_) {
+            return true;
+        }
+        if (watched == borderleft_ || watched == borderright_ || watched == borderbottom_) {
             logic_.RetractPanel();
+            return true;
         }
         return false;
     }
     if (event->type() == QEvent::MouseButtonRelease) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         auto* label = static_cast<QWidget*>(watched);
-        if (mouse->button() == Qt::LeftButton && label->rect().contains(mouse->position().toPoint())) {
+        if (mouse->button() == Qt::LeftButton &&
+            label->rect().contains(mouse->position().toPoint())) {
             if (watched == closebtn_) {
                 host_.ClosePanel();
                 return true;

@@ -105,6 +105,7 @@ private:
     std::vector<Window> ClientWindows();
     void ShowWindowsOfType(const char* type, bool show);
     void KeepAbove(Window window, bool on);
+    void StackInOrdinaryBand();
     void OnEvents();
     void DrainEventsLater();
 
@@ -116,9 +117,10 @@ private:
     Display* display_ = nullptr;
     bool tried_ = false;
     bool lost_ = false;
-    // The override-redirect window kept above the others, 0 for none, and
-    // the notifier of our connection's events while one is kept.
-    Window keptAbove_ = 0;
+    // The override-redirect window whose band the effects keep (0 for none),
+    // its band, and the notifier of our connection's events.
+    Window stacked_ = 0;
+    bool above_ = false;
     std::unique_ptr<QSocketNotifier> notifier_;
 };
 
@@ -350,28 +352,99 @@ void X11ShellEffects::SetAlwaysOnTop(WId id, bool on) {
     DrainEventsLater();
 }
 
-// While on, every window mapped or restacked at the top level is followed by
-// raising `window` again, so that it stays above all others without a window
-// manager's help. Events come on our own connection; nothing polls.
+// No window manager stacks an override-redirect window, and openbox, for
+// one, stacks its own windows below all of them. So the effects keep such a
+// window in its band themselves, from the top-level windows' map and
+// configure events on their own connection (nothing polls):
+// - above: any other window mapped or restacked is followed by raising it;
+// - ordinary: it is put just below the topmost ordinary window of the window
+//   manager whenever it lies above that window.
 void X11ShellEffects::KeepAbove(Window window, bool on) {
-    const Window root = DefaultRootWindow(display_);
-    if (!on) {
-        if (keptAbove_ == window) {
-            keptAbove_ = 0;
-            notifier_.reset();
-            XSelectInput(display_, root, NoEventMask);
-        }
-        return;
-    }
-    keptAbove_ = window;
+    stacked_ = window;
+    above_ = on;
     if (!notifier_) {
-        XSelectInput(display_, root, SubstructureNotifyMask);
+        XSelectInput(display_, DefaultRootWindow(display_), SubstructureNotifyMask);
         notifier_ =
             std::make_unique<QSocketNotifier>(ConnectionNumber(display_), QSocketNotifier::Read);
         QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(),
                          [this] { OnEvents(); });
     }
-    XRaiseWindow(display_, window);
+    if (on) {
+        XRaiseWindow(display_, window);
+    }
+}
+
+// Puts stacked_ right below the topmost ordinary client of the window
+// manager (its stacking list without docks and desktop windows) when it lies
+// above that client's top-level window.
+void X11ShellEffects::StackInOrdinaryBand() {
+    const Window rootWindow = DefaultRootWindow(display_);
+    Atom type = 0;
+    int format = 0;
+    unsigned long items = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    std::vector<Window> clients;
+    if (XGetWindowProperty(display_, rootWindow, Intern("_NET_CLIENT_LIST_STACKING"), 0, 4096,
+                           False, XA_WINDOW, &type, &format, &items, &after, &data) == Success &&
+        type == XA_WINDOW && format == 32 && data != nullptr) {
+        const auto* values = reinterpret_cast<const unsigned long*>(data);
+        clients.assign(values, values + items);  // bottom to top
+    }
+    if (data != nullptr) {
+        XFree(data);
+    }
+    const Atom windowType = Intern("_NET_WM_WINDOW_TYPE");
+    const Atom dock = Intern("_NET_WM_WINDOW_TYPE_DOCK");
+    const Atom desktop = Intern("_NET_WM_WINDOW_TYPE_DESKTOP");
+    Window top = 0;
+    for (auto it = clients.rbegin(); it != clients.rend() && top == 0; ++it) {
+        const std::vector<Atom> types = ReadAtoms(*it, windowType);
+        XWindowAttributes attributes;
+        if (std::find(types.begin(), types.end(), dock) == types.end() &&
+            std::find(types.begin(), types.end(), desktop) == types.end() &&
+            XGetWindowAttributes(display_, *it, &attributes) != 0 &&
+            attributes.map_state == IsViewable) {
+            top = *it;
+        }
+    }
+    // The client's top-level window: its frame, or itself.
+    for (int depth = 0; top != 0 && depth < 8; ++depth) {
+        Window root = 0;
+        Window parent = 0;
+        Window* children = nullptr;
+        unsigned int count = 0;
+        if (XQueryTree(display_, top, &root, &parent, &children, &count) == 0) {
+            return;
+        }
+        if (children != nullptr) {
+            XFree(children);
+        }
+        if (parent == rootWindow) {
+            break;
+        }
+        top = parent;
+    }
+    Window root = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (top == 0 || XQueryTree(display_, rootWindow, &root, &parent, &children, &count) == 0) {
+        return;
+    }
+    const std::vector<Window> order(children, children + count);  // bottom to top
+    if (children != nullptr) {
+        XFree(children);
+    }
+    const auto at = std::find(order.begin(), order.end(), top);
+    const auto ours = std::find(order.begin(), order.end(), stacked_);
+    if (at == order.end() || ours == order.end() || ours < at) {
+        return;
+    }
+    XWindowChanges changes{};
+    changes.sibling = top;
+    changes.stack_mode = Below;
+    XConfigureWindow(display_, stacked_, CWSibling | CWStackMode, &changes);
 }
 
 void X11ShellEffects::OnEvents() {
@@ -382,21 +455,27 @@ void X11ShellEffects::OnEvents() {
     // Requests with an error trap sync and so read events into Xlib's queue
     // without the socket telling us: drain until the queue stays empty.
     for (int round = 0; round < 8 && XPending(display_) > 0; ++round) {
-        bool raise = false;
+        bool changed = false;
         while (XPending(display_) > 0) {
             XEvent event;
             XNextEvent(display_, &event);
+            Window window = 0;
             if (event.type == MapNotify) {
-                raise = raise || event.xmap.window != keptAbove_;
+                window = event.xmap.window;
             } else if (event.type == ConfigureNotify) {
-                raise = raise || event.xconfigure.window != keptAbove_;
+                window = event.xconfigure.window;
             }
+            changed = changed || (window != 0 && window != stacked_);
         }
-        if (!raise || keptAbove_ == 0) {
+        if (!changed || stacked_ == 0) {
             break;
         }
         XErrorTrap trap(display_);
-        XRaiseWindow(display_, keptAbove_);
+        if (above_) {
+            XRaiseWindow(display_, stacked_);
+        } else {
+            StackInOrdinaryBand();
+        }
     }
 }
 

@@ -296,19 +296,6 @@ TEST_F(PanelLogicTest, FirstStartWithoutStyleChoiceAndReloadInheritance) {
     EXPECT_EQ(second.Matching(S("Move")).last(), S("Move 15675 -5455"));  // right end
 }
 
-TEST_F(PanelLogicTest, RetractTableAndLayoutArithmetic) {
-    EXPECT_EQ(RetractedPosition(1, 5455, 19200, 3525), QPointF(0, -5455));
-    EXPECT_EQ(RetractedPosition(2, 5455, 19200, 3525), QPointF(7837.5, -5455));
-    EXPECT_EQ(RetractedPosition(3, 5455, 19200, 3525), QPointF(15675, -5455));
-    EXPECT_FALSE(RetractedPosition(0, 5455, 19200, 3525));
-    EXPECT_FALSE(RetractedPosition(4, 5455, 19200, 3525));
-    const PanelLayout design = LayoutForListHeight(4215);
-    EXPECT_EQ(design.titlecapTop, 5455);
-    EXPECT_EQ(design.borderbottomTop, 5650);
-    EXPECT_EQ(design.windowHeight, 5695);
-    EXPECT_EQ(LayoutForListHeight(0).windowHeight, 1480);
-}
-
 TEST_F(PanelLogicTest, NegativeListHeightSkipsOnlyTheListResize) {
     WriteStyle(S("Blue"), "[SIZE]\nboxheight=-300\n");
     WriteTestFile(root, S("styleloader.ini"), "[STYLE]\nstylename=\\Blue\n");
@@ -316,16 +303,6 @@ TEST_F(PanelLogicTest, NegativeListHeightSkipsOnlyTheListResize) {
     // The list keeps its design height; the rest of the layout follows it.
     EXPECT_EQ(logic.Geometry(C::lvwIcons).height(), 4215);
     EXPECT_EQ(logic.Geometry(C::Window).height(), 5695);
-}
-
-TEST_F(PanelLogicTest, DoubleClickStartsTheSelectedProgramFromTheUserDesktop) {
-    const QString tool = WriteTestFile(QDir(root.filePath(S("user"))), S("tool.sh"), "#!/bin/sh\n");
-    ASSERT_TRUE(QFile::setPermissions(tool, QFile::ReadOwner | QFile::ExeOwner));
-    view.selected = S("tool.sh");
-    logic.OnListDoubleClick();
-    view.selected.reset();
-    logic.OnListDoubleClick();
-    EXPECT_EQ(run.started, (QStringList{tool}));
 }
 
 }  // namespace
