@@ -118,9 +118,12 @@ void PanelController::CloseSplash() {
     }
 }
 
+// A closed style loader is gone (its "Load" and its frame both close it), so
+// the next opening loads a new one with the panel's colours of that moment.
 void PanelController::OpenStyleLoader() {
     if (!styleLoader_) {
         styleLoader_ = new styleloaderfrm(programFolder_, *this);
+        styleLoader_->setAttribute(Qt::WA_DeleteOnClose);
         styleLoader_->installEventFilter(this);
         styleLoader_->Form_Load();
     }

@@ -9,8 +9,9 @@
 
 namespace tilebay {
 
+// A splash window: taskbars and pagers leave it out.
 loadfrm::loadfrm(QString programFolder, ShellEffects& shell, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint),
       programFolder_(std::move(programFolder)),
       shell_(shell) {
     setObjectName(QStringLiteral("loadfrm"));

@@ -131,6 +131,25 @@ TEST_F(PanelControllerTest, ACloseOrSignalDuringTheLoadWaitsForItsEnd) {
               S("OFF"));
 }
 
+TEST_F(PanelControllerTest, OneStyleLoaderWhileOpenAndANewOneWithTheCurrentColoursAfterClosing) {
+    controller.loadPanel();
+    controller.OpenStyleLoader();
+    QPointer<styleloaderfrm> first = controller.StyleLoader();
+    controller.OpenStyleLoader();
+    EXPECT_EQ(controller.StyleLoader(), first.data());
+    EXPECT_EQ(first->palette().color(QPalette::Window), QColor(200, 0, 0));
+
+    WriteTestFile(root, S("styleloader.ini"), "[STYLE]\nstylename=\\Green\n");
+    controller.loadPanel();
+    first->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(first.isNull());
+    controller.OpenStyleLoader();
+    ASSERT_TRUE(controller.StyleLoader());
+    EXPECT_EQ(controller.StyleLoader()->palette().color(QPalette::Window), QColor(0, 200, 0));
+    EXPECT_EQ(finished, 0);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {

@@ -301,6 +301,10 @@ TEST_F(TilebayE2E, LeftDockRevealRetractTogglesItemsStyleLoaderAndClose) {
         return splash != 0 && desktop->windowInfo(splash).viewable();
     }));
     ExpectIdentity(splash, S("Tilebay - Loading..."));
+    const auto splashType = desktop->property(splash, S("_NET_WM_WINDOW_TYPE"));
+    ASSERT_TRUE(splashType && !splashType->isEmpty());
+    EXPECT_EQ(splashType->front(), S("_NET_WM_WINDOW_TYPE_SPLASH"))
+        << "a splash, which taskbars leave out";
     // The splash paints while the list fills: wait for its colour.
     const QRect splashArea = Geometry(splash);
     EXPECT_TRUE(TestDesktop::waitUntil(
