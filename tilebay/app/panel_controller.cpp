@@ -135,7 +135,9 @@ void PanelController::OpenStyleLoader() {
 // The style loader closed by its frame after the panel was closed leaves no
 // window: the program ends, as it does whenever its last window closes.
 bool PanelController::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == styleLoader_ && event->type() == QEvent::Hide && !panel_ && !loading_ &&
+    // The type first: while the loader is being destroyed its events must not
+    // reach the pointer's cast to the loader's class.
+    if (event->type() == QEvent::Hide && watched == styleLoader_ && !panel_ && !loading_ &&
         !ended_) {
         ended_ = true;
         Q_EMIT finished(0);
