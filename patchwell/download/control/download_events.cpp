@@ -51,7 +51,7 @@ EventRelay::EventRelay(const QObject& source, Handler handler, QObject* parent)
     const QMetaObject* own = metaObject();
     const QMetaMethod none = own->method(own->indexOfSlot("relayNone()"));
     const QMetaMethod text = own->method(own->indexOfSlot("relayText(QString)"));
-    const QMetaMethod number = own->method(own->indexOfSlot("relayNumber(qint32)"));
+    const QMetaMethod number = own->method(own->indexOfSlot("relayNumber(int)"));
     for (const QMetaMethod& event : OwnSignals(source)) {
         const QMetaMethod* slot = nullptr;
         if (event.parameterCount() == 0) {
