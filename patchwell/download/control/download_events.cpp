@@ -8,13 +8,18 @@ namespace patchwell::download {
 
 namespace {
 
+// The signals of the nearest class, from `source`'s own upwards, that
+// declares any: a port or a fake that derives from the class declaring the
+// events has them too.
 std::vector<QMetaMethod> OwnSignals(const QObject& source) {
-    const QMetaObject* meta = source.metaObject();
     std::vector<QMetaMethod> found;
-    for (int i = meta->methodOffset(); i < meta->methodCount(); ++i) {
-        const QMetaMethod method = meta->method(i);
-        if (method.methodType() == QMetaMethod::Signal) {
-            found.push_back(method);
+    for (const QMetaObject* meta = source.metaObject(); meta != nullptr && found.empty();
+         meta = meta->superClass()) {
+        for (int i = meta->methodOffset(); i < meta->methodCount(); ++i) {
+            const QMetaMethod method = meta->method(i);
+            if (method.methodType() == QMetaMethod::Signal) {
+                found.push_back(method);
+            }
         }
     }
     return found;

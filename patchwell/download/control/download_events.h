@@ -14,18 +14,21 @@
 
 namespace patchwell::download {
 
-// The signatures of the signals that `source`'s own class declares (not
-// those of its base classes), in declaration order, e.g. "DLError(QString)".
+// The signatures of the signals that `source`'s class declares (or, when it
+// declares none, the nearest base class that does; never those of Qt's own
+// classes below it), in declaration order, e.g. "DLError(QString)". These are
+// the events that ForwardEvents and EventRelay handle.
 QStringList DeclaredEvents(const QObject& source);
 
-// Connects every event that `source`'s class declares to the signal of the
+// Connects every event of `source` (see DeclaredEvents) to the signal of the
 // same signature on `target`, so that `target` raises it synchronously.
 // Returns false, connecting nothing, when `target` lacks one of them.
 bool ForwardEvents(const QObject& source, QObject& target);
 
 // Calls a handler with the event's name and its single value (an invalid
-// QVariant for events without one) for every event that `source`'s class
-// declares. Lives as long as itself or `source`, whichever ends first.
+// QVariant for events without one) for every event of `source` whose value
+// is a text or a number (all of the control's). After `source` is destroyed
+// the handler is no longer called.
 class EventRelay : public QObject {
     Q_OBJECT
 
