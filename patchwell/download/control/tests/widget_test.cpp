@@ -18,26 +18,13 @@
 #include "download_interface.h"
 #include "fakes.h"
 #include "qt_dialogs.h"
+#include "qt_test_application.h"
 
 namespace patchwell::download::testing {
 namespace {
 
-class QtApplicationEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "pw_download_widget_test";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    std::unique_ptr<QApplication> app_;
-};
-
 [[maybe_unused]] auto* const kQt =
-    ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
+    pwtest::AddQtApplication<QApplication>("pw_download_widget_test");
 
 TEST(DownLoadWidget, KeepsItsFixedSize) {
     Trace trace;

@@ -34,28 +34,16 @@
 
 #include <memory>
 
+#include "qt_test_application.h"
 #include "wait_for.h"
 
 namespace {
 
-class QtApplicationEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
+[[maybe_unused]] auto* const kQt =
+    pwtest::AddQtApplication<QApplication>("pw_download_designer_test", [] {
         // Designer and QUiLoader look for plugins in <each library path>/designer.
         qputenv("QT_PLUGIN_PATH", PW_PLUGIN_ROOT);
-        static int argc = 1;
-        static char name[] = "pw_download_designer_test";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    std::unique_ptr<QApplication> app_;
-};
-
-[[maybe_unused]] auto* const kQt =
-    ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
+    });
 
 const QString kClass = QStringLiteral("patchwell::download::DownLoad");
 

@@ -18,26 +18,12 @@
 #include "download.h"
 #include "download_pages.h"
 #include "fakes.h"
+#include "qt_test_application.h"
 
 namespace patchwell::download {
 namespace {
 
-class QtApplicationEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "pw_download_pages_test";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    std::unique_ptr<QApplication> app_;
-};
-
-[[maybe_unused]] auto* const kQt =
-    ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
+[[maybe_unused]] auto* const kQt = pwtest::AddQtApplication<QApplication>("pw_download_pages_test");
 
 // A control's properties in a map; every write is logged in order.
 class FakeAccess : public PropertyAccess {
