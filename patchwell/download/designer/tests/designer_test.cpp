@@ -22,6 +22,7 @@
 #include <QDialogButtonBox>
 #include <QExtensionManager>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMetaProperty>
 #include <QPluginLoader>
@@ -189,6 +190,21 @@ TEST(DesignerPlugin, ThePropertyPageEditsThroughDesignersUndoStack) {
     EXPECT_EQ(actions[0]->text(), QStringLiteral("Edit DownLoad Properties\u2026"));
     EXPECT_EQ(actions[1]->text(), QStringLiteral("About DownLoad\u2026"));
     EXPECT_EQ(menu->preferredEditAction(), actions[0]);
+
+    // The about page opens from the same menu.
+    QStringList aboutTexts;
+    WhenDialogOpens([&aboutTexts](QDialog& dialog) {
+        for (const char* name : {"Label2", "Label3"}) {
+            if (auto* label = dialog.findChild<QLabel*>(QString::fromLatin1(name))) {
+                aboutTexts << label->text();
+            }
+        }
+        dialog.reject();
+    });
+    actions[1]->trigger();
+    EXPECT_EQ(aboutTexts,
+              QStringList({QStringLiteral("Visit My WebSite"), QStringLiteral("VOTE HERE!")}));
+    EXPECT_FALSE(form->isDirty());
 
     // Change the Url and the chunk size; set the save location to the value
     // it already has.
