@@ -2,9 +2,15 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QStandardPaths>
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace patchwell::platform {
 
@@ -25,17 +31,33 @@ LockFileInstanceGuard::LockFileInstanceGuard(QString executablePath, QString loc
                               QStringLiteral(".lock"));
 }
 
-LockFileInstanceGuard::~LockFileInstanceGuard() = default;
+LockFileInstanceGuard::~LockFileInstanceGuard() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+    }
+}
 
 bool LockFileInstanceGuard::TryClaim() {
-    if (lock_ && lock_->isLocked()) {
+    if (fd_ >= 0) {
         return true;
     }
-    lock_ = std::make_unique<QLockFile>(lockPath_);
-    // A running instance may hold the lock for hours: only a lock whose owner
-    // process is gone counts as stale, never one that is merely old.
-    lock_->setStaleLockTime(0);
-    return lock_->tryLock(0);
+    // Close-on-exec: the programs we start must not carry our lock with them,
+    // or the served program would block the next start.
+    const int fd = ::open(QFile::encodeName(lockPath_).constData(),
+                          O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) {
+        return false;
+    }
+    int result = 0;
+    do {
+        result = ::flock(fd, LOCK_EX | LOCK_NB);
+    } while (result != 0 && errno == EINTR);
+    if (result != 0) {
+        ::close(fd);
+        return false;
+    }
+    fd_ = fd;
+    return true;
 }
 
 QString LockFileInstanceGuard::LockPath() const {

@@ -2,10 +2,6 @@
 
 #include <QString>
 
-#include <memory>
-
-class QLockFile;
-
 namespace patchwell::platform {
 
 // Tells whether another instance of this same executable is running.
@@ -17,10 +13,11 @@ public:
     virtual bool TryClaim() = 0;
 };
 
-// A lock file in the runtime folder, named after a hash of the executable's
-// canonical path, so two copies of the program in two folders do not see each
-// other. The lock holds the owner's process id: a lock left by a process that
-// no longer runs is taken over.
+// An flock on a file in the runtime folder, named after a hash of the
+// executable's canonical path, so two copies of the program in two folders do
+// not see each other. The kernel drops the lock when the process ends however
+// it ends, so no stale lock can block a start; the file itself stays and is
+// reused by the next run.
 class LockFileInstanceGuard : public InstanceGuard {
 public:
     // `executablePath`: the running program's file; `lockFolder`: empty for the
@@ -33,7 +30,7 @@ public:
 
 private:
     QString lockPath_;
-    std::unique_ptr<QLockFile> lock_;
+    int fd_ = -1;
 };
 
 }  // namespace patchwell::platform

@@ -16,6 +16,12 @@ public:
     // started (missing file, not executable, ...).
     virtual bool StartDetached(const QString& program, const QStringList& arguments,
                                const QString& workingFolder) = 0;
+
+    // The same for the program held by the open descriptor `fd`: it is run
+    // as /proc/self/fd/N with the descriptor inherited, so what runs is what
+    // the descriptor holds, whatever happens to any file name meanwhile.
+    virtual bool StartDetachedFromDescriptor(int fd, const QStringList& arguments,
+                                             const QString& workingFolder) = 0;
 };
 
 // The real launcher: a detached child (double fork), so that ending this
@@ -24,6 +30,8 @@ class DetachedProcessLauncher : public ProcessLauncher {
 public:
     bool StartDetached(const QString& program, const QStringList& arguments,
                        const QString& workingFolder) override;
+    bool StartDetachedFromDescriptor(int fd, const QStringList& arguments,
+                                     const QString& workingFolder) override;
 };
 
 }  // namespace patchwell::platform

@@ -60,6 +60,8 @@ public:
     // resets to its default.
     PATCHWELL_DOWNLOAD_READ_PROPERTIES(PATCHWELL_DOWNLOAD_FORWARD_READ)
     PATCHWELL_DOWNLOAD_WRITE_PROPERTIES(PATCHWELL_DOWNLOAD_FORWARD_WRITE)
+    // Not a property of the control's interface: what the last transfer wrote.
+    QString TargetFile() const { return core_->TargetFile(); }
 
     void InitProperties() { core_->InitProperties(); }
     void ReadProperties(const PropertyBag& bag) { core_->ReadProperties(bag); }

@@ -133,6 +133,7 @@ struct DownLoadCore::Private {
     std::string validator;
 
     FileSink file;
+    QString targetFile;
     bool textsValid = false;
     RateKey rateKey;
     QString rateText;
@@ -231,6 +232,10 @@ qint32 DownLoadCore::CHUNK() const {
 }
 QString DownLoadCore::SaveLocation() const {
     return d->saveLocation;
+}
+
+QString DownLoadCore::TargetFile() const {
+    return d->targetFile;
 }
 
 void DownLoadCore::setROLLBACK(qint32 lnumBYTES) {
@@ -555,6 +560,7 @@ void DownLoadCore::download() {
         }
         // A file kept at the prompt is written over: truncating it on open
         // leaves no tail of its older content behind the new body.
+        d->targetFile = target;
         d->file.Open(target, true);
         Q_EMIT StatusChange(QStringLiteral("Opening ") + target +
                             QStringLiteral(" For DATA Input."));
@@ -620,6 +626,7 @@ void DownLoadCore::DLResume() {
             throw TransferError("the range request was not answered with the missing bytes");
         }
 
+        d->targetFile = path;
         d->file.Open(path, alreadyInFile == 0);
         d->file.Seek(alreadyInFile);
         Q_EMIT StatusChange(QStringLiteral("Opening ") + path + QStringLiteral(" For DATA Input."));

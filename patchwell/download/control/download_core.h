@@ -65,6 +65,9 @@ public:
     QString Url() const;
     qint32 CHUNK() const;
     QString SaveLocation() const;
+    // The file the last transfer opened for writing, which with KeepType on
+    // differs from SaveLocation; empty before the first transfer.
+    QString TargetFile() const;
 
     // Assignments store the value unchanged and then tell the site.
     void setROLLBACK(qint32 lnumBYTES);

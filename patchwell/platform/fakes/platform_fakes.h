@@ -6,12 +6,17 @@
 #include <QStringList>
 
 #include <functional>
+#include <map>
+#include <optional>
 #include <vector>
+
+#include <unistd.h>
 
 #include "instance_guard.h"
 #include "message_boxes.h"
 #include "process_launcher.h"
 #include "program_lifetime.h"
+#include "small_fetcher.h"
 
 namespace patchwell::platform {
 
@@ -21,14 +26,47 @@ public:
         QString program;
         QStringList arguments;
         QString workingFolder;
+        QByteArray descriptorContent;
     };
     bool StartDetached(const QString& program, const QStringList& arguments,
                        const QString& workingFolder) override {
-        starts.push_back({program, arguments, workingFolder});
+        starts.push_back({program, arguments, workingFolder, {}});
+        return succeed ? succeed(program) : true;
+    }
+    // A start from a descriptor is recorded with the program "fd:N" and the
+    // bytes the descriptor held at the time.
+    bool StartDetachedFromDescriptor(int fd, const QStringList& arguments,
+                                     const QString& workingFolder) override {
+        const QString program = QStringLiteral("fd:") + QString::number(fd);
+        QByteArray content;
+        char block[65536];
+        ssize_t got = 0;
+        for (off_t at = 0; (got = ::pread(fd, block, sizeof block, at)) > 0; at += got) {
+            content.append(block, got);
+        }
+        starts.push_back({program, arguments, workingFolder, content});
         return succeed ? succeed(program) : true;
     }
     std::vector<Start> starts;
     std::function<bool(const QString&)> succeed;  // empty: every start succeeds
+};
+
+class FakeSmallFetcher : public SmallFetcher {
+public:
+    std::optional<QByteArray> Fetch(const QString& url, qint64 maxBytes) override {
+        requests.push_back(url);
+        if (onFetch) {
+            onFetch(url);
+        }
+        const auto found = bodies.find(url);
+        if (found == bodies.end() || found->second.size() > maxBytes) {
+            return std::nullopt;
+        }
+        return found->second;
+    }
+    std::map<QString, QByteArray> bodies;  // what the server would answer
+    QStringList requests;
+    std::function<void(const QString&)> onFetch;  // runs while the request is made
 };
 
 class FakeInstanceGuard : public InstanceGuard {

@@ -2,8 +2,11 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
+
+#include <csignal>
 
 #include <gtest/gtest.h>
 
@@ -13,6 +16,10 @@
 #include "instance_guard.h"
 #include "process_launcher.h"
 #include "program_lifetime.h"
+#include "sealed_copy.h"
+#include "small_fetcher.h"
+#include "termination_signals.h"
+#include "test_http_server.h"
 #include "wait_for.h"
 
 namespace {
@@ -29,6 +36,17 @@ QString WriteScript(const QString& path, const QByteArray& body) {
     return path;
 }
 
+// A script that writes `label` (when given), its arguments as "<arg>" lines
+// and its working folder into `out`, which appears whole or not at all.
+QString WriteRecorder(const QString& path, const QString& out, const QByteArray& label = {}) {
+    const QByteArray target = "\"" + out.toUtf8() + "\"";
+    const QByteArray part = "\"" + out.toUtf8() + ".part\"";
+    const QByteArray echo = label.isEmpty() ? QByteArray() : "echo " + label + "; ";
+    return WriteScript(path, "{ " + echo +
+                                 "for a in \"$@\"; do printf '<%s>\\n' \"$a\"; done; pwd; } > " +
+                                 part + " && mv " + part + " " + target + "\n");
+}
+
 QByteArray ReadAll(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -40,10 +58,7 @@ TEST(DetachedProcessLauncher, HandsOverArgumentsWholeAndUsesTheWorkingFolder) {
     const QString folder = dir.filePath(QStringLiteral("my programs/app one"));
     ASSERT_TRUE(QDir().mkpath(folder));
     const QString out = dir.filePath(QStringLiteral("out.txt"));
-    const QString script = WriteScript(
-        folder + QStringLiteral("/set up.sh"),
-        "{ for a in \"$@\"; do printf '<%s>\\n' \"$a\"; done; pwd; } > \"" + out.toUtf8() +
-            ".part\" && mv \"" + out.toUtf8() + ".part\" \"" + out.toUtf8() + "\"\n");
+    const QString script = WriteRecorder(folder + QStringLiteral("/set up.sh"), out);
 
     DetachedProcessLauncher launcher;
     ASSERT_TRUE(launcher.StartDetached(script, {QStringLiteral("/auto"), folder}, folder));
@@ -106,6 +121,132 @@ TEST(LockFileInstanceGuard, TakesOverTheLockOfAnInstanceThatDied) {
     LockFileInstanceGuard next(exe, locks.path());
     ASSERT_TRUE(QFile::exists(next.LockPath()));
     EXPECT_TRUE(next.TryClaim());
+}
+
+TEST(LockFileInstanceGuard, OnlyALiveHolderBlocksAndStartedProgramsDoNotInheritTheLock) {
+    QTemporaryDir locks;
+    QTemporaryDir dir;
+    const QString exe = QStringLiteral("/opt/app/patchwell");
+    int toChild[2];
+    int fromChild[2];
+    ASSERT_EQ(::pipe(toChild), 0);
+    ASSERT_EQ(::pipe(fromChild), 0);
+    const QString pidFile = dir.filePath(QStringLiteral("served.pid"));
+    const QString served =
+        WriteScript(dir.filePath(QStringLiteral("served.sh")),
+                    "echo $$ > \"" + pidFile.toUtf8() + "\"; exec sleep 30 >/dev/null 2>&1\n");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        LockFileInstanceGuard holder(exe, locks.path());
+        const char claimed = holder.TryClaim() ? 'y' : 'n';
+        // The holder starts a long-running program, as patchwell starts the
+        // served program, and then waits to be told to end.
+        DetachedProcessLauncher().StartDetached(served, {}, dir.path());
+        [[maybe_unused]] ssize_t n = ::write(fromChild[1], &claimed, 1);
+        char go = 0;
+        n = ::read(toChild[0], &go, 1);
+        ::_exit(0);
+    }
+    char claimed = 0;
+    ASSERT_EQ(::read(fromChild[0], &claimed, 1), 1);
+    EXPECT_EQ(claimed, 'y');
+
+    LockFileInstanceGuard second(exe, locks.path());
+    EXPECT_FALSE(second.TryClaim());  // the holder is alive
+
+    ASSERT_EQ(::write(toChild[1], "x", 1), 1);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    // The holder is gone, the program it started still runs: the lock is
+    // free all the same.
+    ASSERT_TRUE(pwtest::waitFor([&] { return !ReadAll(pidFile).trimmed().isEmpty(); }));
+    const pid_t servedPid = ReadAll(pidFile).trimmed().toInt();
+    EXPECT_EQ(::kill(servedPid, 0), 0);
+    EXPECT_TRUE(second.TryClaim());
+    ::kill(servedPid, SIGKILL);
+    for (int fd : {toChild[0], toChild[1], fromChild[0], fromChild[1]}) {
+        ::close(fd);
+    }
+}
+
+TEST(SealedCopy, RunsTheCopiedBytesWhateverHappensToTheFileAfterwards) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString folder = dir.filePath(QStringLiteral("app folder"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString out = dir.filePath(QStringLiteral("out.txt"));
+    const QString script = WriteRecorder(dir.filePath(QStringLiteral("setup.sh")), out, "original");
+
+    patchwell::platform::SealedCopy copy(script);
+    ASSERT_TRUE(copy.valid());
+    // The file on disk changes after the copy; the copy itself cannot.
+    WriteScript(script, "echo replaced > \"" + out.toUtf8() + "\"\n");
+    EXPECT_LT(::write(copy.fd(), "x", 1), 0);
+    EXPECT_LT(::ftruncate(copy.fd(), 1), 0);
+
+    DetachedProcessLauncher launcher;
+    ASSERT_TRUE(
+        launcher.StartDetachedFromDescriptor(copy.fd(), {QStringLiteral("/auto"), folder}, folder));
+    ASSERT_TRUE(pwtest::waitFor([&] { return QFile::exists(out); }));
+    EXPECT_EQ(ReadAll(out),
+              "original\n</auto>\n<" + folder.toUtf8() + ">\n" + folder.toUtf8() + "\n");
+
+    // Content that the kernel cannot run, and no copy at all.
+    QFile text(dir.filePath(QStringLiteral("notes.txt")));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("just text\n");
+    text.close();
+    patchwell::platform::SealedCopy textCopy(text.fileName());
+    ASSERT_TRUE(textCopy.valid());
+    EXPECT_FALSE(launcher.StartDetachedFromDescriptor(textCopy.fd(), {}, folder));
+    EXPECT_FALSE(launcher.StartDetachedFromDescriptor(-1, {}, folder));
+    EXPECT_FALSE(patchwell::platform::SealedCopy(dir.filePath(QStringLiteral("gone"))).valid());
+    EXPECT_FALSE(patchwell::platform::SealedCopy(dir.path()).valid());
+}
+
+TEST(CurlSmallFetcher, FetchesSmallBodiesAndNothingElse) {
+    pwtest::TestHttpServer server;
+    pwtest::ScriptedResponse ok;
+    ok.body = "untrusted comment: signature\n";
+    server.setResponse("/a.minisig", ok);
+    pwtest::ScriptedResponse big;
+    big.body = std::string(70000, 'x');
+    server.setResponse("/big.minisig", big);
+    pwtest::ScriptedResponse unsized = big;
+    unsized.autoContentLength = false;
+    server.setResponse("/unsized.minisig", unsized);
+    pwtest::ScriptedResponse error;
+    error.statusLine = "HTTP/1.1 500 Internal Server Error";
+    error.body = "oops";
+    server.setResponse("/error.minisig", error);
+
+    patchwell::platform::CurlSmallFetcher fetcher;
+    const auto url = [&](const char* path) { return QString::fromStdString(server.url(path)); };
+    EXPECT_EQ(fetcher.Fetch(url("/a.minisig"), 65536),
+              QByteArray("untrusted comment: signature\n"));
+    EXPECT_FALSE(fetcher.Fetch(url("/missing.minisig"), 65536).has_value());
+    EXPECT_FALSE(fetcher.Fetch(url("/error.minisig"), 65536).has_value());
+    EXPECT_FALSE(fetcher.Fetch(url("/big.minisig"), 65536).has_value());
+    EXPECT_FALSE(fetcher.Fetch(url("/unsized.minisig"), 65536).has_value());
+    EXPECT_TRUE(fetcher.Fetch(url("/big.minisig"), 70000).has_value());
+    EXPECT_FALSE(fetcher.Fetch(QStringLiteral("file:///etc/hostname"), 65536).has_value());
+}
+
+TEST(TerminationSignals, DeliversEachSignalThroughTheEventLoop) {
+    int argc = 1;
+    char name[] = "platform_test";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    patchwell::platform::TerminationSignals termination;
+    QSignalSpy spy(&termination, &patchwell::platform::TerminationSignals::Requested);
+    for (const int number : {SIGTERM, SIGINT, SIGHUP}) {
+        ASSERT_EQ(::raise(number), 0);  // would end the test without the handler
+    }
+    ASSERT_TRUE(pwtest::waitFor([&] { return spy.count() >= 3; }));
+    EXPECT_EQ(spy.at(0).at(0).toInt(), SIGTERM);
+    EXPECT_EQ(spy.at(1).at(0).toInt(), SIGINT);
+    EXPECT_EQ(spy.at(2).at(0).toInt(), SIGHUP);
 }
 
 TEST(RealProgramLifetime, WaitRunsItsTimeAndLetsTimersRun) {

@@ -8,6 +8,8 @@
 #include "program_lifetime.h"
 #include "program_path.h"
 #include "qt_message_boxes.h"
+#include "small_fetcher.h"
+#include "termination_signals.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -20,10 +22,21 @@ int main(int argc, char* argv[]) {
     patchwell::platform::LockFileInstanceGuard guard(QCoreApplication::applicationFilePath());
     patchwell::platform::QtMessageBoxes messages;
     patchwell::platform::RealProgramLifetime lifetime;
-    patchwell::update::Services services{launcher, guard, messages, lifetime,
-                                         common::ProgramFolder()};
+    patchwell::platform::CurlSmallFetcher fetcher;
+    patchwell::update::Services services{launcher,
+                                         guard,
+                                         messages,
+                                         lifetime,
+                                         fetcher,
+                                         common::ProgramFolder(),
+                                         QCoreApplication::applicationFilePath()};
 
     patchwell::update::Forms forms(services, patchwell::update::DownLoadControlFactory());
+    // Log-out, kill or a closed terminal: clean up as the download window's
+    // unload does, then end.
+    patchwell::platform::TerminationSignals termination;
+    QObject::connect(&termination, &patchwell::platform::TerminationSignals::Requested, &app,
+                     [&forms](int) { forms.Terminate(); });
     forms.Start();
     return QApplication::exec();
 }

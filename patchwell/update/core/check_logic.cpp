@@ -1,6 +1,10 @@
 #include "check_logic.h"
 
+#include <QFileInfo>
+
 #include "ini.h"
+#include "program_path.h"
+#include "signed_update.h"
 #include "texts.h"
 
 namespace patchwell::update {
@@ -32,10 +36,11 @@ void CheckLogic::Load() {
     dl1_.setSaveLocation(RemoteManifestPath(services_.programFolder));
 
     // Each early end below means the check could not be carried out: the
-    // window then shows its explanation.
+    // window then shows its explanation. A manifest announced as larger than
+    // any manifest is not fetched at all.
     if (!dl1_.CPause() && !dl1_.InDL()) {
         dl1_.GetFileInformation();
-        if (!ended_ && dl1_.FileSize() > 0) {
+        if (!ended_ && dl1_.FileSize() > 0 && dl1_.FileSize() <= kMaxManifestBytes) {
             view_.HideWindow();
             dl1_.download();  // OnDLComplete runs inside this call
         }
@@ -45,7 +50,28 @@ void CheckLogic::Load() {
     }
 }
 
+void CheckLogic::OnRecievedBytes(qint32 lnumBYTES) {
+    if (lnumBYTES > kMaxManifestBytes && !manifestTooLarge_) {
+        manifestTooLarge_ = true;
+        dl1_.Cancel();
+    }
+}
+
 void CheckLogic::OnDLComplete() {
+    // A server that sends more than it announced: the check could not be
+    // carried out, and the oversized file goes.
+    const QString remoteFile = RemoteManifestPath(services_.programFolder);
+    if (manifestTooLarge_ || QFileInfo(common::LocalPath(remoteFile)).size() > kMaxManifestBytes) {
+        DeleteFileAt(remoteFile);
+        return;
+    }
+    const QString publicKey = ConfiguredPublicKey(services_.programFolder);
+    if (!publicKey.isEmpty() && !AcceptSignedManifest(services_, publicKey, checkUrl)) {
+        RefuseUnverifiedUpdate(services_, {});
+        End();
+        return;
+    }
+
     const RemoteManifest remote = ReadRemoteManifest(services_.programFolder);
     remoteVersion = remote.curver;
     updateUrl = remote.curverurl;
@@ -67,14 +93,20 @@ void CheckLogic::OnDLComplete() {
     }
 
     // The save name comes from the network; one that would put the installer
-    // outside the program folder makes the check fail instead.
-    if (!IsSafeSaveName(saveFileName)) {
+    // outside the program folder, or over a file the updater relies on,
+    // makes the check fail instead.
+    const QString saveLocation = InstallerSaveLocation(services_.programFolder, saveFileName);
+    if (!IsSafeSaveName(saveFileName) ||
+        OverwritesProtectedFile(
+            services_.programFolder, services_.executablePath,
+            common::ReadIniValue(QStringLiteral("Program"), QStringLiteral("exe"), localFile),
+            updateUrl, saveLocation)) {
         return;
     }
     ControlPort& next = view_.DownloadWindowControl();
     downloadWindowOpened_ = true;
     next.setUrl(updateUrl);
-    next.setSaveLocation(InProgramFolder(services_.programFolder, saveFileName));
+    next.setSaveLocation(saveLocation);
     view_.HideWindow();
     view_.StopTimer();
     view_.ShowDownloadWindow();

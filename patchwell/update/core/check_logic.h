@@ -35,6 +35,8 @@ public:
     void Load();
 
     void OnDLComplete();
+    // Breaks off a remote manifest that grows past its limit.
+    void OnRecievedBytes(qint32 lnumBYTES);
     void OnOkClicked();
     void OnTimerTick();
 
@@ -58,6 +60,7 @@ private:
     ControlPort& dl1_;
     bool ended_ = false;
     bool downloadWindowOpened_ = false;
+    bool manifestTooLarge_ = false;
 };
 
 }  // namespace patchwell::update

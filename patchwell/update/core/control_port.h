@@ -22,6 +22,8 @@ public:
     virtual qint32 FileSize() const = 0;
     virtual QString Url() const = 0;
     virtual QString SaveLocation() const = 0;
+    // The file the last transfer actually wrote (empty before any).
+    virtual QString TargetFile() const = 0;
     virtual void setUrl(const QString& New_Url) = 0;
     virtual void setSaveLocation(const QString& New_Location) = 0;
 

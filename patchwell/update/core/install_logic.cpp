@@ -2,9 +2,13 @@
 
 #include <QFile>
 
+#include <optional>
+
 #include "ini.h"
 #include "manifest.h"
 #include "program_path.h"
+#include "sealed_copy.h"
+#include "signed_update.h"
 #include "texts.h"
 
 namespace patchwell::update {
@@ -28,8 +32,8 @@ bool MakeExecutable(const QString& path) {
 InstallLogic::InstallLogic(Services& services, InstallView& view)
     : services_(services), view_(view) {}
 
-bool InstallLogic::StartInstaller(const QString& installerPath) {
-    const QString program = common::LocalPath(installerPath);
+bool InstallLogic::StartInstaller(const QString& installerFile) {
+    const QString program = common::LocalPath(installerFile);
     MakeExecutable(program);
     // The folder goes over as one argument, blanks and all; nothing passes
     // through a shell.
@@ -37,7 +41,24 @@ bool InstallLogic::StartInstaller(const QString& installerPath) {
         program, {QStringLiteral("/auto"), services_.programFolder}, services_.programFolder);
 }
 
-void InstallLogic::Load(const QString& installerPath) {
+bool InstallLogic::StartVerifiedInstaller(const QString& publicKey, const QString& installerFile,
+                                          const QString& installerUrl, bool& started) {
+    // The signature is checked on a sealed copy and the installer started
+    // from that same copy: no write to the file after the check can change
+    // what runs.
+    const platform::SealedCopy copy(common::LocalPath(installerFile));
+    const std::optional<QByteArray> signature =
+        services_.fetcher.Fetch(installerUrl + QStringLiteral(".minisig"), kMaxSignatureBytes);
+    if (!copy.valid() || !signature || !SignatureHolds(publicKey, *signature, copy.fd())) {
+        return false;
+    }
+    DeleteOrReport(services_, RemoteManifestPath(services_.programFolder));
+    started = services_.launcher.StartDetachedFromDescriptor(
+        copy.fd(), {QStringLiteral("/auto"), services_.programFolder}, services_.programFolder);
+    return true;
+}
+
+void InstallLogic::Load(const QString& installerFile, const QString& installerUrl) {
     view_.HideDownloadWindow();
     view_.ShowWindow();
     view_.MakeTopmost();
@@ -45,13 +66,22 @@ void InstallLogic::Load(const QString& installerPath) {
     view_.SetProgramName(
         common::ReadIniValue(QStringLiteral("Program"), QStringLiteral("Prgname"), localFile));
 
-    DeleteOrReport(services_, RemoteManifestPath(services_.programFolder));
-    if (!StartInstaller(installerPath)) {
-        services_.messages.Show(texts::CouldNotStartInstaller(common::LocalPath(installerPath)),
+    bool started = false;
+    const QString publicKey = ConfiguredPublicKey(services_.programFolder);
+    if (publicKey.isEmpty()) {
+        DeleteOrReport(services_, RemoteManifestPath(services_.programFolder));
+        started = StartInstaller(installerFile);
+    } else if (!StartVerifiedInstaller(publicKey, installerFile, installerUrl, started)) {
+        RefuseUnverifiedUpdate(services_, installerFile);
+        services_.lifetime.End();
+        return;
+    }
+    if (!started) {
+        services_.messages.Show(texts::CouldNotStartInstaller(common::LocalPath(installerFile)),
                                 platform::MessageIcon::Warning, texts::ApplicationTitle());
     }
     services_.lifetime.Wait(5000);
-    DeleteOrReport(services_, installerPath);
+    DeleteOrReport(services_, installerFile);
     StartServedProgram(services_, common::ReadIniValue(QStringLiteral("Program"),
                                                        QStringLiteral("exe"), localFile));
     services_.lifetime.End();

@@ -23,12 +23,16 @@ class InstallLogic {
 public:
     InstallLogic(Services& services, InstallView& view);
 
-    // The window's load; ends the program. `installerPath` is the save
-    // location of the download window's control.
-    void Load(const QString& installerPath);
+    // The window's load; ends the program. `installerFile` is the file the
+    // download window's control wrote, `installerUrl` where it came from.
+    void Load(const QString& installerFile, const QString& installerUrl);
 
 private:
-    bool StartInstaller(const QString& installerPath);
+    bool StartInstaller(const QString& installerFile);
+    // With signed updates on: verifies and starts the installer from one
+    // sealed copy. False when it could not be verified (nothing started).
+    bool StartVerifiedInstaller(const QString& publicKey, const QString& installerFile,
+                                const QString& installerUrl, bool& started);
 
     Services& services_;
     InstallView& view_;

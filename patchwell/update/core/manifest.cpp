@@ -1,8 +1,14 @@
 #include "manifest.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 
+#include <stdexcept>
+
+#include "download_core.h"
 #include "ini.h"
+#include "program_path.h"
 
 namespace patchwell::update {
 
@@ -16,6 +22,46 @@ QString RemoteManifestPath(const QString& programFolder) {
 
 QString InProgramFolder(const QString& programFolder, const QString& name) {
     return programFolder + QStringLiteral("/") + name;
+}
+
+QString InstallerSaveLocation(const QString& programFolder, const QString& savefileas) {
+    return InProgramFolder(programFolder, common::LocalPath(savefileas));
+}
+
+namespace {
+
+// One spelling per file: separators and "." or ".." resolved, and the folder
+// part through any symbolic links, whether the file exists or not.
+QString Resolved(const QString& path) {
+    const QFileInfo info(QDir::cleanPath(common::LocalPath(path)));
+    const QString folder = QFileInfo(info.path()).canonicalFilePath();
+    return (folder.isEmpty() ? info.path() : folder) + QStringLiteral("/") + info.fileName();
+}
+
+}  // namespace
+
+bool OverwritesProtectedFile(const QString& programFolder, const QString& executablePath,
+                             const QString& exe, const QString& url, const QString& saveLocation) {
+    QStringList guarded{Resolved(LocalManifestPath(programFolder)),
+                        Resolved(RemoteManifestPath(programFolder))};
+    if (!executablePath.isEmpty()) {
+        guarded << Resolved(executablePath);
+    }
+    if (!exe.isEmpty()) {
+        guarded << Resolved(InProgramFolder(programFolder, exe));
+    }
+    QStringList written{Resolved(saveLocation)};
+    try {
+        written << Resolved(download::DownLoadCore::PreserveExtension(url, saveLocation));
+    } catch (const std::exception&) {
+        // Too short to carry an extension: the control will refuse it too.
+    }
+    for (const QString& path : written) {
+        if (guarded.contains(path)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 RemoteManifest ReadRemoteManifest(const QString& programFolder) {

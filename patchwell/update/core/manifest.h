@@ -35,4 +35,16 @@ bool IsSafeSaveName(const QString& savefileas);
 // Program folder & "/" & name: where a relative name of the manifests lives.
 QString InProgramFolder(const QString& programFolder, const QString& name);
 
+// Where the installer named `savefileas` is saved: a "\" in the name counts
+// as a folder separator, so the control writes, and the installation step
+// runs and deletes, one and the same path.
+QString InstallerSaveLocation(const QString& programFolder, const QString& savefileas);
+
+// True when a download from `url` to `saveLocation` would write over a file
+// the updater relies on: either manifest, `executablePath` (the updater) or
+// the served program `exe`. The control may give the file the URL's
+// extension, so that name counts too. Symbolic links to folders are followed.
+bool OverwritesProtectedFile(const QString& programFolder, const QString& executablePath,
+                             const QString& exe, const QString& url, const QString& saveLocation);
+
 }  // namespace patchwell::update

@@ -6,6 +6,7 @@
 #include "message_boxes.h"
 #include "process_launcher.h"
 #include "program_lifetime.h"
+#include "small_fetcher.h"
 
 namespace patchwell::update {
 
@@ -15,7 +16,9 @@ struct Services {
     platform::InstanceGuard& instanceGuard;
     platform::MessageBoxes& messages;
     platform::ProgramLifetime& lifetime;
+    platform::SmallFetcher& fetcher;
     QString programFolder;
+    QString executablePath;  // the updater's own file
 };
 
 // Deletes the file at `path` (program notation). A file that is not there

@@ -105,5 +105,11 @@ inline QString CouldNotStart(const QString& path) {
 inline QString CouldNotStartInstaller(const QString& path) {
     return QStringLiteral("Patchwell could not start the installer ") + path;
 }
+inline QString UpdateNotVerified() {
+    return QStringLiteral(
+        "Patchwell could not verify this update, so nothing was installed. The update may have "
+        "been damaged or changed on its way to you. Please try again later; if this keeps "
+        "happening, contact the publisher of the program.");
+}
 
 }  // namespace patchwell::update::texts

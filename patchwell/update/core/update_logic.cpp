@@ -65,7 +65,12 @@ void UpdateLogic::OnTimerTick() {
 void UpdateLogic::Unload() {
     dl1_.Cancel();
     services_.lifetime.Wait(5000);
-    DeleteFileAt(dl1_.SaveLocation());
+    // The file the control wrote, which with the URL's extension kept is not
+    // the save location; nothing when no transfer has begun.
+    const QString written = dl1_.TargetFile();
+    if (!written.isEmpty()) {
+        DeleteFileAt(written);
+    }
 }
 
 void UpdateLogic::OnDLComplete() {

@@ -44,7 +44,8 @@ public:
     void OnPauseClicked();   // Command4
     void OnCancelClicked();  // Command2
     void OnTimerTick();
-    // The window is closed by the session (log-off, shut-down), not by us.
+    // The session ends the program (log-off, shut-down, a termination
+    // signal): drops the transfer and the partly received installer.
     void Unload();
 
     void OnDLComplete();

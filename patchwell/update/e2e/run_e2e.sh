@@ -3,11 +3,12 @@
 # nginx on loopback, the built program in a temporary program folder, driven
 # with xdotool like a user would.
 #
-#   run_e2e.sh CASE PATCHWELL NGINX_LAUNCHER
+#   run_e2e.sh CASE PATCHWELL NGINX_LAUNCHER [PATCHWELL_PUBLISH]
 set -euo pipefail
 CASE=$1
 PATCHWELL=$2
 NGINX_LAUNCHER=$3
+PUBLISH=${4:-}
 here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=e2e_lib.sh
 source "$here/e2e_lib.sh"
@@ -211,6 +212,124 @@ case_savename() {
     after=$(cd "$E2E_TMP/programs" && find . | grep -v '/iupdate.ini$' | sort)
     [ "$before" = "$after" ] || e2e_fail "files changed: $(diff <(echo "$before") <(echo "$after"))"
     [ ! -e "$APP/served.pid" ] && [ ! -e "$APP/installer-args.txt" ] || e2e_fail "something started"
+}
+
+case_signal() {
+    open_slow_download
+    [ -e "$APP/setup.sh" ] || e2e_fail "no partial installer before the signal"
+    kill -TERM "$E2E_PW_PID"
+    wait_for 20 e2e_not_running "$E2E_PW_PID" || e2e_fail "patchwell did not end on SIGTERM"
+    [ ! -e "$APP/setup.sh" ] || e2e_fail "partial installer left behind"
+    [ ! -e "$APP/installer-args.txt" ] && [ ! -e "$APP/served.pid" ] || e2e_fail "something started"
+}
+
+# Signed updates: the real minisign makes the keys, patchwell-publish the
+# signatures; each scenario has its own program folder and server folder.
+NOT_VERIFIED="Patchwell could not verify this update, so nothing was installed. The update may have been damaged or changed on its way to you. Please try again later; if this keeps happening, contact the publisher of the program."
+
+# signed_folder NAME: a program folder at version 1.0 that checks
+# $BASE/NAME/iupdate.ini with our public key.
+signed_folder() {
+    e2e_program_folder "$PARENT/$1"
+    e2e_local_manifest 1.0 "$BASE/$1/iupdate.ini"
+    echo "publickey=$(tail -n 1 "$KEYS/ours.pub")" >>"$APP/update.ini"
+}
+
+# publish NAME VERSION KEY: signs the test installer into $WWW/NAME.
+publish() {
+    "$PUBLISH" -o "$WWW/$1" "$E2E_TMP/setup.sh" "$BASE/$1/setup.sh" "$2" "$KEYS/$3.key" >/dev/null ||
+        e2e_fail "patchwell-publish failed"
+}
+
+# Nothing of the update ran or stayed behind.
+nothing_installed() {
+    wait_for 15 e2e_not_running "$E2E_PW_PID" || e2e_fail "patchwell did not end"
+    [ ! -e "$APP/installer-args.txt" ] || e2e_fail "the installer ran"
+    [ ! -e "$APP/setup.sh" ] || e2e_fail "the installer was left in the folder"
+    [ ! -e "$APP/iupdate.ini" ] || e2e_fail "iupdate.ini was left in the folder"
+    [ ! -e "$APP/served.pid" ] || e2e_fail "the served program was started"
+    grep -qx 'prgver=1.0' "$APP/update.ini" || e2e_fail "update.ini changed"
+}
+
+refused_at_check() {
+    e2e_start_patchwell
+    expect_message "$NOT_VERIFIED"
+    nothing_installed
+}
+
+refused_at_install() {
+    e2e_start_patchwell
+    expect_message "An update has been found"
+    e2e_click "$(e2e_wait_window '^Downloading Update$')" "$START_X" "$BUTTONS_Y" "$UPDL_WIDTH"
+    expect_message "$NOT_VERIFIED"
+    nothing_installed
+}
+
+case_signed() {
+    [ -x "$PUBLISH" ] || e2e_fail "no patchwell-publish given"
+    setup
+    KEYS="$E2E_TMP/keys"
+    mkdir -p "$KEYS"
+    for k in ours theirs; do
+        minisign -G -W -f -p "$KEYS/$k.pub" -s "$KEYS/$k.key" >/dev/null || e2e_fail "minisign -G"
+    done
+    write_installer "$E2E_TMP/setup.sh"
+
+    e2e_log "a signed update installs"
+    publish good 2.0 ours
+    signed_folder good
+    e2e_start_patchwell
+    expect_message "An update has been found"
+    e2e_click "$(e2e_wait_window '^Downloading Update$')" "$START_X" "$BUTTONS_Y" "$UPDL_WIDTH"
+    wait_for 10 test -s "$APP/installer-args.txt" || e2e_fail "installer did not run"
+    printf '/auto\n%s\n' "$APP" | cmp -s - "$APP/installer-args.txt" ||
+        e2e_fail "installer arguments: $(cat "$APP/installer-args.txt")"
+    wait_for 15 e2e_not_running "$E2E_PW_PID" || e2e_fail "patchwell did not end"
+    [ ! -e "$APP/setup.sh" ] && [ ! -e "$APP/iupdate.ini" ] || e2e_fail "files left behind"
+    wait_for 10 served_runs_version 2.0 || e2e_fail "served program 2.0 not running"
+    grep -Eq '^lastmanifesttime=[0-9]{10}$' "$APP/update.ini" || e2e_fail "signing time not kept"
+
+    e2e_log "a tampered installer"
+    publish tampered 2.0 ours
+    echo "echo owned >\"\$2/owned\"" >>"$WWW/tampered/setup.sh"
+    signed_folder tampered
+    refused_at_install
+    [ ! -e "$APP/owned" ] || e2e_fail "the tampered installer ran"
+
+    e2e_log "a tampered manifest"
+    publish manifest 2.0 ours
+    sed -i 's/^curver=2.0$/curver=2.1/' "$WWW/manifest/iupdate.ini"
+    signed_folder manifest
+    refused_at_check
+
+    e2e_log "a missing signature"
+    publish nosig 2.0 ours
+    rm "$WWW/nosig/setup.sh.minisig"
+    signed_folder nosig
+    refused_at_install
+
+    e2e_log "a signature by another key"
+    publish theirs 2.0 theirs
+    signed_folder theirs
+    refused_at_check
+
+    e2e_log "a replayed older manifest"
+    publish replay 1.0 ours  # the current manifest: up to date
+    signed_folder replay
+    e2e_start_patchwell
+    expect_message "You have the latest version of Sample Editor"
+    wait_for 10 e2e_not_running "$E2E_PW_PID" || e2e_fail "patchwell did not end"
+    wait_for 10 served_runs_version 1.0 || e2e_fail "served program not running"
+    kill "$(cat "$APP/served.pid")" && rm "$APP/served.pid" "$APP/served.log"
+    local accepted
+    accepted=$(sed -n 's/^lastmanifesttime=//p' "$APP/update.ini")
+    # An older manifest that offered 2.0, validly signed an hour earlier.
+    printf '[Update]\ncurver=2.0\ncurverurl=%s\nsavefileas=setup.sh\n' "$BASE/replay/setup.sh" \
+        >"$WWW/replay/iupdate.ini"
+    minisign -S -s "$KEYS/ours.key" -m "$WWW/replay/iupdate.ini" \
+        -t "$(printf 'timestamp:%s\tfile:iupdate.ini\thashed' $((accepted - 3600)))" >/dev/null ||
+        e2e_fail "minisign -S"
+    refused_at_check
 }
 
 "case_$CASE"

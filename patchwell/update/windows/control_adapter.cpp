@@ -31,6 +31,9 @@ QString DownLoadPort::Url() const {
 QString DownLoadPort::SaveLocation() const {
     return control_->SaveLocation();
 }
+QString DownLoadPort::TargetFile() const {
+    return control_->TargetFile();
+}
 void DownLoadPort::setUrl(const QString& New_Url) {
     control_->setUrl(New_Url);
 }

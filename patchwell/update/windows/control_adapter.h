@@ -34,6 +34,7 @@ public:
     qint32 FileSize() const override;
     QString Url() const override;
     QString SaveLocation() const override;
+    QString TargetFile() const override;
     void setUrl(const QString& New_Url) override;
     void setSaveLocation(const QString& New_Location) override;
     void download() override;

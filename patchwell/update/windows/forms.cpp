@@ -15,6 +15,19 @@ void Forms::Start() {
     chck().Load();
 }
 
+void Forms::Terminate() {
+    // The unload waits with events running; a second signal meanwhile must
+    // not start it again.
+    if (terminating_) {
+        return;
+    }
+    terminating_ = true;
+    if (updl_) {
+        updl_->logic().Unload();
+    }
+    services_.lifetime.End();
+}
+
 Frmchck& Forms::chck() {
     if (!chck_) {
         chck_ = std::make_unique<Frmchck>(*this);

@@ -24,6 +24,10 @@ public:
     // Creates the check window and runs its load: the program's start.
     void Start();
 
+    // The session ends the program (a termination signal): the download
+    // window, when open, drops its transfer and partial installer first.
+    void Terminate();
+
     Frmchck& chck();        // created without running anything
     Frmupdl& updl();        // created and loaded on first access
     Frmextract& extract();  // created on first access; its load ends the program
@@ -40,6 +44,7 @@ private:
     std::unique_ptr<Frmchck> chck_;
     std::unique_ptr<Frmupdl> updl_;
     std::unique_ptr<Frmextract> extract_;
+    bool terminating_ = false;
 };
 
 }  // namespace patchwell::update

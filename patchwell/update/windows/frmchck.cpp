@@ -23,6 +23,7 @@ Frmchck::Frmchck(Forms& forms)
 
     Label1 = new QLabel(texts::CheckFailed(), this);
     Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setTextFormat(Qt::PlainText);
     Label1->setWordWrap(true);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label1->setGeometry(TwipsRect(120, 90, 4530, 1215));
@@ -65,6 +66,8 @@ Frmchck::Frmchck(Forms& forms)
     logic_ = std::make_unique<CheckLogic>(forms_.services(), view, *dl1_);
 
     connect(dl1_, &ControlPort::DLComplete, this, [this] { logic_->OnDLComplete(); });
+    connect(dl1_, &ControlPort::RecievedBytes, this,
+            [this](qint32 bytes) { logic_->OnRecievedBytes(bytes); });
     connect(Command1, &QPushButton::clicked, this, [this] { logic_->OnOkClicked(); });
     connect(Timer1, &QTimer::timeout, this, [this] { logic_->OnTimerTick(); });
 }

@@ -38,7 +38,8 @@ Frmextract::Frmextract(Forms& forms)
 Frmextract::~Frmextract() = default;
 
 void Frmextract::Load() {
-    logic_->Load(forms_.updl().dl1().SaveLocation());
+    ControlPort& dl1 = forms_.updl().dl1();
+    logic_->Load(dl1.TargetFile(), dl1.Url());
 }
 
 void Frmextract::HideDownloadWindow() {

@@ -54,8 +54,11 @@ void RemoveCloseCommand(QWidget* window) {
 }
 
 QLabel* AddLabel(QWidget* parent, const char* name, const QString& text, int left, int top) {
-    auto* label = new QLabel(text, parent);
+    auto* label = new QLabel(parent);
     label->setObjectName(QString::fromLatin1(name));
+    // Labels show addresses, file names and server texts: never as markup.
+    label->setTextFormat(Qt::PlainText);
+    label->setText(text);
     label->move(Twips(left), Twips(top));
     label->adjustSize();
     return label;

@@ -26,7 +26,8 @@ void MakeTopmost(QWidget* window);
 // ignores the keyboard close too.
 void RemoveCloseCommand(QWidget* window);
 
-// A label placed at a position in twips that sizes itself to its text.
+// A plain-text label placed at a position in twips that sizes itself to its
+// text.
 QLabel* AddLabel(QWidget* parent, const char* name, const QString& text, int left, int top);
 
 // A horizontal line across `parent` at `top` twips.

@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "check_logic.h"
 #include "fake_control.h"
+#include "ini.h"
+#include "minisign_tool.h"
 #include "test_folder.h"
 #include "texts.h"
 
@@ -229,6 +233,182 @@ TEST_F(CheckLogicTest, WatchdogActsOnlyWithoutConnection) {
     EXPECT_EQ(dl1.calls, QStringList{QStringLiteral("Cancel")});
     EXPECT_EQ(view.log, QStringList{QStringLiteral("stopTimer")});
     EXPECT_EQ(t.lifetime.ends, 1);
+}
+
+TEST_F(CheckLogicTest, SaveNamesThatWouldOverwriteTheUpdatersFilesAreRefused) {
+    t.services.executablePath = t.Path(QStringLiteral("patchwell"));
+    ASSERT_TRUE(QDir(t.folder).mkdir(QStringLiteral("sub")));
+    ASSERT_TRUE(QFile::link(t.folder, t.Path(QStringLiteral("here"))));
+    struct Case {
+        const char* name;
+        const char* url;
+    };
+    for (const Case c :
+         {Case{"update.ini", "x/setup.sh"}, Case{"iupdate.ini", "x/setup.sh"},
+          Case{"editor.sh", "x/setup.sh"}, Case{"patchwell", "x/patchwell"},
+          Case{"sub/../update.ini", "x/setup.sh"}, Case{"here/update.ini", "x/setup.sh"},
+          Case{"here\\editor.sh", "x/setup.sh"},
+          // The control keeps the URL's extension: update.ini.
+          Case{"update.sh", "x/setup.ini"}}) {
+        SCOPED_TRACE(c.name);
+        view = FakeCheckView();
+        ServeManifest(QByteArray("[Update]\ncurver=2.1\ncurverurl=http://127.0.0.1:1/") + c.url +
+                      "\nsavefileas=" + c.name + "\n");
+        Start();
+        EXPECT_FALSE(view.updateControl);
+        EXPECT_EQ(view.log.last(), QStringLiteral("show"));
+        EXPECT_TRUE(t.launcher.starts.empty());
+    }
+
+    // A backslash is a folder separator: the control is given the same path
+    // that the installation step later runs and deletes.
+    view = FakeCheckView();
+    ServeManifest(
+        "[Update]\ncurver=2.1\ncurverurl=http://127.0.0.1:1/setup.sh\nsavefileas=sub\\setup.sh\n");
+    Start();
+    ASSERT_TRUE(view.updateControl);
+    EXPECT_EQ(view.updateControl->saveLocation, t.Path(QStringLiteral("sub/setup.sh")));
+}
+
+TEST_F(CheckLogicTest, AManifestLargerThanOneMebibyteEndsTheCheck) {
+    // Announced as too large: not fetched at all.
+    dl1.probeSize = (1 << 20) + 1;
+    dl1.onDownload = [](FakeControl&) { ADD_FAILURE() << "fetched"; };
+    Start();
+    EXPECT_FALSE(dl1.calls.contains(QStringLiteral("download")));
+    EXPECT_EQ(view.log.last(), QStringLiteral("show"));
+
+    // Announced small, sent large: broken off at the limit, the file goes.
+    view = FakeCheckView();
+    dl1.calls.clear();
+    dl1.probeSize = 100;
+    dl1.onDownload = [this](FakeControl& c) {
+        t.Write(QStringLiteral("iupdate.ini"), QByteArray((1 << 20) + 1024, '#'));
+        Q_EMIT c.RecievedBytes((1 << 20) + 1024);
+        c.RaiseComplete();
+    };
+    // Without the byte count the size of the file gives it away; with it,
+    // the transfer is also cancelled.
+    auto logic = Start();
+    EXPECT_FALSE(t.Exists(QStringLiteral("iupdate.ini")));
+    EXPECT_FALSE(view.updateControl);
+    QObject::connect(&dl1, &ControlPort::RecievedBytes,
+                     [l = logic.get()](qint32 n) { l->OnRecievedBytes(n); });
+    view = FakeCheckView();
+    dl1.calls.clear();
+    logic->Load();
+    EXPECT_TRUE(dl1.calls.contains(QStringLiteral("Cancel")));
+    EXPECT_FALSE(t.Exists(QStringLiteral("iupdate.ini")));
+    EXPECT_FALSE(view.updateControl);
+    EXPECT_EQ(view.log.last(), QStringLiteral("show"));
+    EXPECT_TRUE(t.messages.shown.empty());
+    EXPECT_EQ(t.lifetime.ends, 0);
+}
+
+class SignedCheckTest : public CheckLogicTest {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(keys.isValid());
+        ours = patchwell::signing::testing::MakeKey(keys.path(), QStringLiteral("ours"));
+        ASSERT_FALSE(ours.publicKeyLine.isEmpty());
+        UseKey(ours.publicKeyLine, QString());
+    }
+    void UseKey(const QString& key, const QString& lastTime) {
+        QByteArray ini =
+            "[Program]\nPrgname=Sample Editor\nprgver=2.0\nexe=editor.sh\n"
+            "[Update]\nverchckurl=http://127.0.0.1:1/manifest.ini\npublickey=" +
+            key.toLatin1() + "\n";
+        if (!lastTime.isEmpty()) {
+            ini += "lastmanifesttime=" + lastTime.toLatin1() + "\n";
+        }
+        t.Write(QStringLiteral("update.ini"), ini);
+    }
+    // Signs `manifest` with `key` and serves both; returns the signing time.
+    long long Publish(const QByteArray& manifest,
+                      const patchwell::signing::testing::MinisignKey& key,
+                      const QStringList& extra = {}) {
+        const QString file = keys.filePath(QStringLiteral("iupdate.ini"));
+        QFile out(file);
+        EXPECT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(manifest);
+        out.close();
+        EXPECT_TRUE(patchwell::signing::testing::Sign(key, file, extra));
+        QFile sig(file + QStringLiteral(".minisig"));
+        EXPECT_TRUE(sig.open(QIODevice::ReadOnly));
+        const QByteArray signature = sig.readAll();
+        t.fetcher.bodies[QStringLiteral("http://127.0.0.1:1/manifest.ini.minisig")] = signature;
+        ServeManifest(manifest);
+        const int at = signature.indexOf("timestamp:");
+        return at < 0 ? -1 : signature.mid(at + 10, 10).toLongLong();
+    }
+    QString LastTime() {
+        return common::ReadIniValue(QStringLiteral("Update"), QStringLiteral("lastmanifesttime"),
+                                    t.Path(QStringLiteral("update.ini")));
+    }
+    QTemporaryDir keys;
+    patchwell::signing::testing::MinisignKey ours;
+    const QByteArray offer =
+        "[Update]\ncurver=2.1\ncurverurl=http://127.0.0.1:1/setup.sh\nsavefileas=setup.sh\n";
+};
+
+TEST_F(SignedCheckTest, ASignedManifestIsUsedAndItsSigningTimeRemembered) {
+    const long long signedAt = Publish(offer, ours);
+    ASSERT_GT(signedAt, 0);
+    Start();
+    EXPECT_EQ(t.fetcher.requests,
+              QStringList{QStringLiteral("http://127.0.0.1:1/manifest.ini.minisig")});
+    EXPECT_TRUE(t.messages.shown.empty());
+    ASSERT_TRUE(view.updateControl);
+    EXPECT_EQ(LastTime(), QString::number(signedAt));
+
+    // The same manifest again is accepted; the remembered time stays.
+    view = FakeCheckView();
+    Start();
+    EXPECT_TRUE(view.updateControl);
+    EXPECT_EQ(LastTime(), QString::number(signedAt));
+}
+
+TEST_F(SignedCheckTest, ReplayedUntimedOrMalformedInputsAreRefused) {
+    // Tampered manifests, missing signatures and other keys are covered end
+    // to end; these are the cases around the signing time and the key.
+    struct Case {
+        const char* what;
+        std::function<void()> arrange;
+    };
+    const std::vector<Case> cases{
+        {"older than the last accepted",
+         [&] { UseKey(ours.publicKeyLine, QString::number(Publish(offer, ours) + 1)); }},
+        {"no signing time",
+         [&] {
+             Publish(offer, ours, {QStringLiteral("-t"), QStringLiteral("file:iupdate.ini")});
+         }},
+        {"malformed key",
+         [&] {
+             Publish(offer, ours);
+             UseKey(ours.publicKeyLine.left(20), QString());
+         }},
+        {"malformed remembered time",
+         [&] {
+             Publish(offer, ours);
+             UseKey(ours.publicKeyLine, QStringLiteral("soon"));
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        UseKey(ours.publicKeyLine, QString());
+        t.messages.shown.clear();
+        t.lifetime.ends = 0;
+        view = FakeCheckView();
+        c.arrange();
+        Start();
+        ASSERT_EQ(t.messages.shown.size(), 1u);
+        EXPECT_EQ(t.messages.shown[0].text, texts::UpdateNotVerified());
+        EXPECT_EQ(t.messages.shown[0].icon, MessageIcon::Critical);
+        EXPECT_FALSE(t.Exists(QStringLiteral("iupdate.ini")));
+        EXPECT_FALSE(view.updateControl);
+        EXPECT_TRUE(t.launcher.starts.empty());
+        EXPECT_EQ(t.lifetime.ends, 1);
+    }
 }
 
 }  // namespace

@@ -23,6 +23,7 @@ public:
     qint32 FileSize() const override { return fileSize; }
     QString Url() const override { return url; }
     QString SaveLocation() const override { return saveLocation; }
+    QString TargetFile() const override { return targetFile; }
     void setUrl(const QString& New_Url) override {
         url = New_Url;
         calls << QStringLiteral("Url=") + New_Url;
@@ -70,6 +71,7 @@ public:
     qint32 probeSize = 0;  // what the next probe finds
     QString url;
     QString saveLocation;
+    QString targetFile;
     QStringList calls;
     std::function<void(FakeControl&)> onProbe;
     std::function<void(FakeControl&)> onDownload;

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "install_logic.h"
+#include "minisign_tool.h"
 #include "test_folder.h"
+#include "texts.h"
 
 namespace {
 
@@ -42,7 +44,8 @@ protected:
 
     void Run() {
         InstallLogic logic(t.Svc(), view);
-        logic.Load(t.Path(QStringLiteral("editor-setup.sh")));
+        logic.Load(t.Path(QStringLiteral("editor-setup.sh")),
+                   QStringLiteral("http://127.0.0.1:1/editor-setup.sh"));
     }
 
     TestFolder t;
@@ -103,6 +106,72 @@ TEST_F(InstallLogicTest, MissingManifestAndInstallerAreNoDeleteFailures) {
     EXPECT_TRUE(t.messages.shown[0].text.startsWith(
         QStringLiteral("Patchwell could not start the installer ")));
     EXPECT_EQ(t.launcher.starts.size(), 2u);
+    EXPECT_EQ(t.lifetime.ends, 1);
+}
+
+class SignedInstallTest : public InstallLogicTest {
+protected:
+    void SetUp() override {
+        InstallLogicTest::SetUp();
+        ASSERT_TRUE(keys.isValid());
+        ours = patchwell::signing::testing::MakeKey(keys.path(), QStringLiteral("ours"));
+        ASSERT_FALSE(ours.publicKeyLine.isEmpty());
+        t.Write(QStringLiteral("update.ini"),
+                "[Program]\nPrgname=Sample Editor\nprgver=2.0\nexe=editor.sh\n[Update]\n"
+                "publickey=" +
+                    ours.publicKeyLine.toLatin1() + "\n");
+        t.Write(QStringLiteral("editor-setup.sh"), installer);
+    }
+    // Signs `content` with `key` and serves the signature beside the installer.
+    void Publish(const QByteArray& content, const patchwell::signing::testing::MinisignKey& key) {
+        const QString file = keys.filePath(QStringLiteral("editor-setup.sh"));
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(content);
+        out.close();
+        ASSERT_TRUE(patchwell::signing::testing::Sign(key, file));
+        QFile sig(file + QStringLiteral(".minisig"));
+        ASSERT_TRUE(sig.open(QIODevice::ReadOnly));
+        t.fetcher.bodies[QStringLiteral("http://127.0.0.1:1/editor-setup.sh.minisig")] =
+            sig.readAll();
+    }
+    QTemporaryDir keys;
+    patchwell::signing::testing::MinisignKey ours;
+    const QByteArray installer = "#!/bin/sh\necho the real installer\n";
+};
+
+TEST_F(SignedInstallTest, RunsExactlyTheVerifiedBytesEvenIfTheFileChangesAfterTheCheck) {
+    Publish(installer, ours);
+    // The file on disk is swapped while the signature is fetched, after the
+    // copy that is checked and run was taken.
+    t.fetcher.onFetch = [this](const QString&) {
+        t.Write(QStringLiteral("editor-setup.sh"), "#!/bin/sh\necho swapped\n");
+    };
+    Run();
+    EXPECT_TRUE(t.messages.shown.empty());
+    ASSERT_EQ(t.launcher.starts.size(), 2u);
+    EXPECT_TRUE(t.launcher.starts[0].program.startsWith(QStringLiteral("fd:")));
+    EXPECT_EQ(t.launcher.starts[0].descriptorContent, installer);
+    EXPECT_EQ(t.launcher.starts[0].arguments, (QStringList{QStringLiteral("/auto"), t.folder}));
+    EXPECT_EQ(t.launcher.starts[0].workingFolder, t.folder);
+    EXPECT_EQ(t.launcher.starts[1].program, t.Path(QStringLiteral("editor.sh")));
+    EXPECT_FALSE(t.Exists(QStringLiteral("iupdate.ini")));
+    EXPECT_FALSE(t.Exists(QStringLiteral("editor-setup.sh")));
+    EXPECT_EQ(t.lifetime.waits, std::vector<int>{5000});
+    EXPECT_EQ(t.lifetime.ends, 1);
+}
+
+TEST_F(SignedInstallTest, AnInstallerThatDoesNotMatchItsSignatureIsRefusedAndDeleted) {
+    // (A missing signature and a tampered installer are also covered end to
+    // end; this checks the details.)
+    Publish(installer + "# changed on the server\n", ours);
+    Run();
+    ASSERT_EQ(t.messages.shown.size(), 1u);
+    EXPECT_EQ(t.messages.shown[0].text, texts::UpdateNotVerified());
+    EXPECT_TRUE(t.launcher.starts.empty());
+    EXPECT_FALSE(t.Exists(QStringLiteral("iupdate.ini")));
+    EXPECT_FALSE(t.Exists(QStringLiteral("editor-setup.sh")));
+    EXPECT_TRUE(t.lifetime.waits.empty());
     EXPECT_EQ(t.lifetime.ends, 1);
 }
 

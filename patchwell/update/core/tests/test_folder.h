@@ -42,7 +42,8 @@ struct TestFolder {
     platform::FakeInstanceGuard guard;
     platform::FakeMessageBoxes messages;
     platform::FakeProgramLifetime lifetime;
-    Services services{launcher, guard, messages, lifetime, QString()};
+    platform::FakeSmallFetcher fetcher;
+    Services services{launcher, guard, messages, lifetime, fetcher, QString(), QString()};
 
     Services& Svc() {
         services.programFolder = folder;

@@ -198,12 +198,22 @@ TEST_F(UpdateLogicTest, AnimationCountsFramesAndPauseKeepsThePlace) {
     EXPECT_EQ(view.frames, (QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 0, 1}));
 }
 
-TEST_F(UpdateLogicTest, UnloadCancelsWaitsAndDeletesTheInstaller) {
-    t.Write(QStringLiteral("editor-setup.sh"), "partial");
+TEST_F(UpdateLogicTest, UnloadCancelsWaitsAndDeletesTheFileTheControlWrote) {
+    // Before any transfer nothing is deleted, not even a file of that name.
+    t.Write(QStringLiteral("editor-setup.sh"), "kept");
+    logic.Unload();
+    EXPECT_TRUE(t.Exists(QStringLiteral("editor-setup.sh")));
+
+    // The control wrote the save name with the URL's extension.
+    dl1.calls.clear();
+    t.lifetime.waits.clear();
+    dl1.targetFile = t.Path(QStringLiteral("editor-setup.bin"));
+    t.Write(QStringLiteral("editor-setup.bin"), "partial");
     logic.Unload();
     EXPECT_EQ(dl1.calls, QStringList{QStringLiteral("Cancel")});
     EXPECT_EQ(t.lifetime.waits, std::vector<int>{5000});
-    EXPECT_FALSE(t.Exists(QStringLiteral("editor-setup.sh")));
+    EXPECT_FALSE(t.Exists(QStringLiteral("editor-setup.bin")));
+    EXPECT_TRUE(t.Exists(QStringLiteral("editor-setup.sh")));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
@@ -15,6 +16,7 @@
 #include "frmchck.h"
 #include "frmextract.h"
 #include "frmupdl.h"
+#include "qt_message_boxes.h"
 #include "wait_for.h"
 #include "window_support.h"
 
@@ -237,8 +239,12 @@ TEST_F(WindowsTest, CompletionHandsOverToTheInstallationWindow) {
     Frmupdl& w = *forms->updlIfLoaded();
     FakeControl& dl1 = *controls.at(QStringLiteral("Frmupdl"));
     dl1.probeSize = 10;
+    // The control wrote another name than its save location (the URL's
+    // extension kept): that file is the one run and deleted.
+    t.Write(QStringLiteral("editor-setup.sh"), "an older file of the save name");
     dl1.onDownload = [this](FakeControl& c) {
-        t.Write(QStringLiteral("editor-setup.sh"), "#!/bin/sh\n");
+        c.targetFile = t.Path(QStringLiteral("editor-setup.run"));
+        t.Write(QStringLiteral("editor-setup.run"), "#!/bin/sh\n");
         c.RaiseComplete();
     };
     Find<QPushButton>(w, "Command1")->click();
@@ -256,23 +262,71 @@ TEST_F(WindowsTest, CompletionHandsOverToTheInstallationWindow) {
     EXPECT_EQ(Find<QLabel>(*x, "Label2")->pos(), QPoint(Twips(105), Twips(420)));
 
     ASSERT_EQ(t.launcher.starts.size(), 2u);
-    EXPECT_EQ(t.launcher.starts[0].program, t.Path(QStringLiteral("editor-setup.sh")));
+    EXPECT_EQ(t.launcher.starts[0].program, t.Path(QStringLiteral("editor-setup.run")));
     EXPECT_EQ(t.launcher.starts[0].arguments, (QStringList{QStringLiteral("/auto"), t.folder}));
     EXPECT_EQ(t.launcher.starts[1].program, t.Path(QStringLiteral("editor.sh")));
     EXPECT_EQ(t.lifetime.waits, (std::vector<int>{500, 5000}));
     EXPECT_FALSE(t.Exists(QStringLiteral("iupdate.ini")));
-    EXPECT_FALSE(t.Exists(QStringLiteral("editor-setup.sh")));
+    EXPECT_FALSE(t.Exists(QStringLiteral("editor-setup.run")));
+    EXPECT_TRUE(t.Exists(QStringLiteral("editor-setup.sh")));
     EXPECT_EQ(t.lifetime.ends, 1);
 }
 
-TEST_F(WindowsTest, CancelEndsAndLeavesNoManifest) {
+TEST_F(WindowsTest, NetworkTextsShowAsPlainTextInLabelsAndMessageBoxes) {
     OfferUpdate();
     forms->Start();
-    ASSERT_TRUE(t.Exists(QStringLiteral("iupdate.ini")));
-    Find<QPushButton>(*forms->updlIfLoaded(), "Command2")->click();
-    EXPECT_EQ(controls.at(QStringLiteral("Frmupdl"))->calls.last(), QStringLiteral("Cancel"));
-    EXPECT_FALSE(t.Exists(QStringLiteral("iupdate.ini")));
+    Frmupdl& w = *forms->updlIfLoaded();
+    FakeControl& dl1 = *controls.at(QStringLiteral("Frmupdl"));
+    const QString markup = QStringLiteral("<img src=x><b>bold</b>");
+    dl1.RaiseStatus(markup);
+    dl1.RaiseRate(markup);
+    EXPECT_EQ(Text(w, "lblStatus"), QStringLiteral("Status: ") + markup);
+    for (QWidget* window : std::initializer_list<QWidget*>{&forms->chck(), &w}) {
+        for (QLabel* label : window->findChildren<QLabel*>()) {
+            if (!label->pixmap().isNull()) {
+                continue;  // a picture
+            }
+            EXPECT_EQ(label->textFormat(), Qt::PlainText)
+                << window->objectName().toStdString() << "/" << label->objectName().toStdString();
+        }
+    }
+
+    // The real message box, as the error text of a transfer reaches it.
+    QString shownText;
+    Qt::TextFormat shownFormat = Qt::AutoText;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        shownText = box->text();
+        shownFormat = box->textFormat();
+        box->accept();
+    });
+    patchwell::platform::QtMessageBoxes().Show(markup, patchwell::platform::MessageIcon::None,
+                                               QStringLiteral("Patchwell"));
+    EXPECT_EQ(shownText, markup);
+    EXPECT_EQ(shownFormat, Qt::PlainText);
+}
+
+TEST_F(WindowsTest, TerminationDuringADownloadDropsThePartialInstallerAndEnds) {
+    OfferUpdate();
+    forms->Start();
+    Frmupdl& w = *forms->updlIfLoaded();
+    FakeControl& dl1 = *controls.at(QStringLiteral("Frmupdl"));
+    dl1.probeSize = 1000;
+    dl1.onDownload = [this](FakeControl& c) {
+        c.targetFile = t.Path(QStringLiteral("editor-setup.run"));
+        t.Write(QStringLiteral("editor-setup.run"), "#!/bin/sh\npart");
+        c.RaiseProgress(14, 1);
+        forms->Terminate();  // the signal arrives between two chunks
+        forms->Terminate();  // and once more while the first is handled
+    };
+    Find<QPushButton>(w, "Command1")->click();
+    EXPECT_EQ(dl1.calls.filter(QStringLiteral("Cancel")).size(), 1);
+    EXPECT_FALSE(t.Exists(QStringLiteral("editor-setup.run")));
+    EXPECT_EQ(t.lifetime.waits, std::vector<int>{5000});
     EXPECT_EQ(t.lifetime.ends, 1);
+    EXPECT_TRUE(t.launcher.starts.empty());
+    EXPECT_EQ(forms->extractIfLoaded(), nullptr);
 }
 
 }  // namespace

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+namespace patchwell::platform {
+
+// A copy of a file in an anonymous memory file that is sealed once written:
+// the kernel refuses every later write, truncation or growth, whoever holds
+// it. What is read from it after the copy is exactly what a program started
+// from it runs. The descriptor is inherited by started programs (a script's
+// interpreter reopens it through /proc/self/fd), and closed with the copy.
+class SealedCopy {
+public:
+    // Copies the file at `path`; an invalid copy when that fails.
+    explicit SealedCopy(const QString& path);
+    ~SealedCopy();
+    SealedCopy(const SealedCopy&) = delete;
+    SealedCopy& operator=(const SealedCopy&) = delete;
+
+    bool valid() const { return fd_ >= 0; }
+    int fd() const { return fd_; }
+
+private:
+    int fd_ = -1;
+};
+
+}  // namespace patchwell::platform
