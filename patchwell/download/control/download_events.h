@@ -15,9 +15,10 @@
 namespace patchwell::download {
 
 // The signatures of the signals that `source`'s class declares (or, when it
-// declares none, the nearest base class that does; never those of Qt's own
-// classes below it), in declaration order, e.g. "DLError(QString)". These are
-// the events that ForwardEvents and EventRelay handle.
+// declares none, those of the nearest base class that does: a port or a fake
+// deriving from the class that declares the events), in declaration order,
+// e.g. "DLError(QString)". These are the events that ForwardEvents and
+// EventRelay handle.
 QStringList DeclaredEvents(const QObject& source);
 
 // Connects every event of `source` (see DeclaredEvents) to the signal of the

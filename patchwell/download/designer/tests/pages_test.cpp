@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -178,6 +179,32 @@ TEST(PropertyPage, TheSaveDialogReplacesTheLocationUnlessCancelled) {
               QStringLiteral("(*.*) All Files (*)"));
     EXPECT_EQ(ToQtFileFilter(QStringLiteral("Archives|*.zip;*.tar|All|*.*")),
               QStringLiteral("Archives (*.zip *.tar);;All (*)"));
+}
+
+// Qt's own save dialog: its title and filter, and a cancel that changes
+// nothing.
+TEST(PropertyPage, TheQtSaveDialogCancelledLeavesTheLocation) {
+    DownLoad_Properties page;
+    FakeAccess control(SampleValues());
+    page.SetSelectedControls({&control});
+    QString title;
+    QStringList filters;
+    auto* timer = new QTimer(&page);
+    QObject::connect(timer, &QTimer::timeout, [&] {
+        if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            timer->stop();
+            title = dialog->windowTitle();
+            filters = dialog->nameFilters();
+            EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
+            dialog->reject();
+        }
+    });
+    timer->start(10);
+    Child<QPushButton>(page, "CSD")->click();
+    EXPECT_EQ(title, QStringLiteral("Please choose a place to save."));
+    EXPECT_EQ(filters, QStringList(QStringLiteral("(*.*) All Files (*)")));
+    EXPECT_EQ(Child<QLineEdit>(page, "txtSaveLocation")->text(), QStringLiteral("/tmp/a.zip"));
+    EXPECT_FALSE(page.Changed());
 }
 
 TEST(PropertyPage, TheDialogAppliesToARealControl) {
