@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "text.h"
+
 namespace ini {
 namespace {
 
@@ -12,33 +14,14 @@ struct Line {
 };
 
 bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
+    return text::kBlanks.find(c) != std::string_view::npos;
 }
 
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && IsBlank(s.front())) {
-        s.remove_prefix(1);
-    }
-    while (!s.empty() && IsBlank(s.back())) {
-        s.remove_suffix(1);
-    }
-    return s;
-}
+using text::Trim;
 
-char Lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
+// Sections and keys match without regard to (ASCII) case.
 bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (Lower(a[i]) != Lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
+    return text::EqualsNoCase(a, b);
 }
 
 std::size_t BomLength(std::string_view content) {

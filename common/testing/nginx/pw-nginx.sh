@@ -5,6 +5,8 @@
 #                                           limits the speed under /slow/
 #   pw-nginx.sh stop WORKDIR                stops the instance started there
 #
+# PW_NGINX_SEND_TIMEOUT (default 60s, nginx's own) sets how long nginx waits
+# for a client that reads nothing before it drops the connection.
 # Everything the instance writes (configuration, pid file, logs, temp files)
 # stays in WORKDIR. No system service and no other port is touched.
 set -euo pipefail
@@ -32,6 +34,7 @@ http {
     uwsgi_temp_path $work/tmp/uwsgi;
     scgi_temp_path $work/tmp/scgi;
     default_type application/octet-stream;
+    send_timeout ${PW_NGINX_SEND_TIMEOUT:-60s};
     types { text/plain ini txt; }
     server {
         listen 127.0.0.1:$port;

@@ -1,16 +1,29 @@
 #include "download_core.h"
 
-#include <cctype>
+#include <cstdint>
 #include <limits>
 #include <stdexcept>
 #include <string>
 
 #include "download_environment.h"
+#include "download_texts.h"
 #include "file_sink.h"
 #include "inet_transfer.h"
 #include "progress_format.h"
+#include "text.h"
 
 namespace patchwell::download {
+
+// A status that ends the probe: its texts, its code and what it tells.
+struct Refusal {
+    int status;  // 0: any other status from 400 on
+    const char* statusText;
+    qint32 code;  // 0: the status itself
+    const char* errorText;
+    bool errorFirst;  // DLError, StatusChange, DLECode instead of StatusChange, DLECode, DLError
+    bool fileExists;
+    bool clearsResume;
+};
 
 namespace {
 
@@ -18,36 +31,18 @@ namespace {
 // about 25 "Paused." texts a second and uses no processor meanwhile.
 constexpr int kPausePassMs = 40;
 
-const QString& StatusReceiving() {
-    static const QString text = QStringLiteral("Recieving File");
-    return text;
-}
-
-const QString& StatusReceivingResumed() {
-    static const QString text = QStringLiteral("Recieving File, Inputting DATA to File.");
-    return text;
-}
-
-std::string Trimmed(const std::string& text) {
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && std::isspace(static_cast<unsigned char>(text[begin])) != 0) {
-        ++begin;
-    }
-    while (end > begin && std::isspace(static_cast<unsigned char>(text[end - 1])) != 0) {
-        --end;
-    }
-    return text.substr(begin, end - begin);
+QString Text(const char* text) {
+    return QString::fromLatin1(text);
 }
 
 // The validator that guards a later range request: a strong ETag, else the
 // Last-Modified date (a weak tag may not guard a range). A value with
 // control characters is not sent back at all.
 std::string RangeValidator(InetTransfer& transfer) {
-    const std::string etag = Trimmed(transfer.GetHeader("ETag"));
+    const std::string etag(text::Trim(transfer.GetHeader("ETag")));
     std::string validator = !etag.empty() && etag.rfind("W/", 0) != 0
                                 ? etag
-                                : Trimmed(transfer.GetHeader("Last-Modified"));
+                                : std::string(text::Trim(transfer.GetHeader("Last-Modified")));
     for (const char c : validator) {
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) {
             return {};
@@ -56,51 +51,49 @@ std::string RangeValidator(InetTransfer& transfer) {
     return validator;
 }
 
-// Plain decimal digits that fit in 32 bits; anything else fails the probe.
-qint32 ParseContentLength(const std::string& value) {
-    const std::string text = Trimmed(value);
-    if (text.empty() || text.size() > 10) {
+// The announced length as the transfer component reads it; none, or one that
+// does not fit in 32 bits, fails the probe.
+qint32 AnnouncedLength(InetTransfer& transfer) {
+    const std::int64_t length = transfer.ContentLength();
+    if (length < 0) {
         throw ArithmeticError("no usable Content-Length");
     }
-    qint64 number = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') {
-            throw ArithmeticError("no usable Content-Length");
-        }
-        number = number * 10 + (c - '0');
-    }
-    if (number > std::numeric_limits<qint32>::max()) {
+    if (length > std::numeric_limits<qint32>::max()) {
         throw ArithmeticError("overflow");
     }
-    return static_cast<qint32>(number);
+    return static_cast<qint32>(length);
 }
 
-// True when a "Content-Range" value ("bytes 1000-2999/3000") starts at `start`.
-bool ContentRangeStartsAt(const std::string& value, qint64 start) {
-    const std::string text = Trimmed(value);
-    const std::string unit = "bytes ";
-    if (text.size() <= unit.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < unit.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(text[i])) != unit[i]) {
-            return false;
+constexpr Refusal kRefusals[] = {
+    {401, texts::kUnauthorizedStatus, 401, texts::kUnauthorized, false, true, true},
+    {403, texts::kDeniedStatus, 403, texts::kDenied, false, true, true},
+    {404, texts::kNotFound, 2, texts::kNotFound, true, false, false},
+    // Any other client or server error: the body is an error page, never
+    // the file, so the transfer must not be offered.
+    {0, texts::kServerErrorStatus, 0, texts::kServerError, false, false, false},
+};
+
+const Refusal* RefusalFor(int status) {
+    for (const Refusal& refusal : kRefusals) {
+        if (refusal.status == status || (refusal.status == 0 && status >= 400)) {
+            return &refusal;
         }
     }
-    std::size_t pos = unit.size();
-    while (pos < text.size() && text[pos] == ' ') {
-        ++pos;
-    }
-    const std::string expected = std::to_string(start) + "-";
-    return text.compare(pos, expected.size(), expected) == 0;
+    return nullptr;
 }
 
-// The status line's version (characters 6 to 8) and code (characters 10 to 12).
-QString HeaderPart(const std::string& header, std::size_t from, std::size_t length) {
-    if (header.size() <= from) {
-        return QString();
-    }
-    return QString::fromLatin1(header.substr(from, length));
+// True for a status line of HTTP/1.1 at the head of a header text.
+bool AnswersInHttp11(const std::string& header) {
+    const auto line = text::ParseStatusLine(std::string_view(header).substr(0, header.find('\n')));
+    return line && line->major == 1 && line->minor == 1;
+}
+
+// A resumed answer may be appended only when it carries exactly the bytes
+// from `existing` to the end of the file the probe announced.
+bool RangeCompletesFile(const std::string& contentRange, qint64 existing, qint32 fileSize) {
+    const auto range = text::ParseContentRange(contentRange);
+    return range && range->first == existing && range->last == qint64{fileSize} - 1 &&
+           range->total == fileSize;
 }
 
 }  // namespace
@@ -121,6 +114,7 @@ struct DownLoadCore::Private {
     bool keepType = false;
     bool fileExists = false;
     qint32 fileSize = 0;
+    QString targetFile;
     QString url = DownLoadCore::DefaultUrl();
     qint32 chunk = DownLoadCore::kDefaultChunk;
     QString saveLocation = DownLoadCore::DefaultSaveLocation();
@@ -133,7 +127,6 @@ struct DownLoadCore::Private {
     std::string validator;
 
     FileSink file;
-    QString targetFile;
     bool textsValid = false;
     RateKey rateKey;
     QString rateText;
@@ -143,6 +136,7 @@ struct DownLoadCore::Private {
     InetTransfer& transfer() {
         if (!i1) {
             i1 = env->CreateTransfer();
+            i1->SetCancelCheck([this] { return cCancel; });
         }
         return *i1;
     }
@@ -233,7 +227,6 @@ qint32 DownLoadCore::CHUNK() const {
 QString DownLoadCore::SaveLocation() const {
     return d->saveLocation;
 }
-
 QString DownLoadCore::TargetFile() const {
     return d->targetFile;
 }
@@ -306,41 +299,46 @@ QString DownLoadCore::PreserveExtension(const QString& url, const QString& saveL
     if (url.size() < 6 || saveLocation.size() < 6) {
         throw std::runtime_error("a path too short to carry an extension");
     }
+    // No dot near the end of the address, or one that belongs to a folder, a
+    // query or a fragment ("/", "\", "?", "#" after it): no extension, and
+    // the save location stays as it is.
     const qsizetype urlDot = url.indexOf(QLatin1Char('.'), url.size() - 6);
     const QString extension = urlDot >= 0 ? url.mid(urlDot + 1) : url;
+    for (const QChar c :
+         {QLatin1Char('/'), QLatin1Char('\\'), QLatin1Char('?'), QLatin1Char('#')}) {
+        if (extension.contains(c)) {
+            return saveLocation;
+        }
+    }
+    // Without a dot near its end the save location keeps its whole name.
     const qsizetype saveDot = saveLocation.indexOf(QLatin1Char('.'), saveLocation.size() - 6);
-    const QString stem = saveDot >= 0 ? saveLocation.left(saveDot + 1) : QString();
+    const QString stem =
+        saveDot >= 0 ? saveLocation.left(saveDot + 1) : saveLocation + QLatin1Char('.');
     return stem + extension;
 }
 
 bool DownLoadCore::CheckConnection() {
     const ConnectionStatus status = d->env->QueryConnection();
     if ((status.flags & ConnectionStatus::kModem) != 0) {
-        Q_EMIT ConnectionState(QStringLiteral("Connected Via Modem."));
+        Q_EMIT ConnectionState(Text(texts::kViaModem));
     }
     if ((status.flags & ConnectionStatus::kLan) != 0) {
-        Q_EMIT ConnectionState(QStringLiteral("Connected Via LAN."));
+        Q_EMIT ConnectionState(Text(texts::kViaLan));
     }
     if ((status.flags & ConnectionStatus::kProxy) != 0) {
-        Q_EMIT ConnectionState(QStringLiteral("Connected Through A Proxy."));
+        Q_EMIT ConnectionState(Text(texts::kViaProxy));
     }
     return status.online;
 }
 
 void DownLoadCore::GetFileInformation() {
-    if (d->cCancel) {
-        d->cCancel = false;
-    }
+    d->cCancel = false;
     if (d->onlineCheck) {
         if (!CheckConnection()) {
-            d->env->Dialogs().MessageBox(
-                QStringLiteral("You are not currently connected to the internet!\r\n"
-                               "The download will be aborted!"),
-                QString(), MessageButtons::Ok, MessageIcon::None);
+            d->env->Dialogs().MessageBox(Text(texts::kOfflineNotice), QString(), MessageButtons::Ok,
+                                         MessageIcon::None);
             d->connected = false;
-            Q_EMIT DLECode(5);
-            Q_EMIT DLError(QStringLiteral("No Connection Found!"));
-            Q_EMIT StatusChange(QStringLiteral("Download aborted, no connection present!"));
+            NoConnectionEnd(false);
             return;
         }
         d->connected = true;
@@ -350,136 +348,119 @@ void DownLoadCore::GetFileInformation() {
         InetTransfer& transfer = d->transfer();
         transfer.SetURL(d->url.toStdString());
         transfer.Execute("GET");
-        Q_EMIT StatusChange(QStringLiteral("Initiating Connection."));
+        Q_EMIT StatusChange(Text(texts::kInitiating));
         while (transfer.StillExecuting()) {
             d->env->ProcessEvents();
         }
-        Q_EMIT StatusChange(QStringLiteral("Connection Accepted, Retrieving File Information."));
+        Q_EMIT StatusChange(Text(texts::kAccepted));
         if (d->cCancel) {
             ProbeCancelled();
             return;
         }
-
-        const std::string header = transfer.GetHeader();
-        const QString code = HeaderPart(header, 9, 3);
-        if (code == QStringLiteral("401")) {
-            Q_EMIT StatusChange(QStringLiteral("Unauthorized Access, Download Terminated!"));
-            Q_EMIT DLECode(401);
-            Q_EMIT DLError(QStringLiteral("Unauthorized Access!"));
-            d->resumeSupported = false;
-            transfer.Cancel();
-            d->fileExists = true;
-            d->fileSize = 0;
-            d->validator.clear();
-            return;
-        }
-        if (code == QStringLiteral("403")) {
-            Q_EMIT StatusChange(QStringLiteral("Access Denied, Download Terminated!"));
-            Q_EMIT DLECode(403);
-            Q_EMIT DLError(QStringLiteral("Access Denied!"));
-            d->resumeSupported = false;
-            d->fileExists = true;
-            d->fileSize = 0;
-            d->validator.clear();
-            transfer.Cancel();
-            return;
-        }
-        if (code == QStringLiteral("404")) {
-            Q_EMIT DLError(QStringLiteral("File Not Found!"));
-            Q_EMIT StatusChange(QStringLiteral("File Not Found!"));
-            Q_EMIT DLECode(2);
-            d->fileExists = false;
-            d->fileSize = 0;
-            d->validator.clear();
-            transfer.Cancel();
-            return;
-        }
-        bool numeric = false;
-        const int status = code.toInt(&numeric);
-        if (numeric && status >= 400) {
-            // Any other client or server error: the body is an error page,
-            // never the file, so the transfer must not be offered.
-            Q_EMIT StatusChange(QStringLiteral("Server Error, Download Terminated!"));
-            Q_EMIT DLECode(status);
-            Q_EMIT DLError(QStringLiteral("Server Error!"));
-            d->fileExists = false;
-            d->fileSize = 0;
-            d->validator.clear();
-            transfer.Cancel();
+        // The status as the HTTP library read it, so that what this probe
+        // accepts is what the transfer will read.
+        const int status = transfer.StatusCode();
+        if (const Refusal* refusal = RefusalFor(status)) {
+            ProbeRefused(*refusal, status);
             return;
         }
         if (d->cCancel) {
             ProbeCancelled();
             return;
         }
-        if (HeaderPart(header, 5, 3) == QStringLiteral("1.1")) {
+        if (AnswersInHttp11(transfer.GetHeader())) {
             d->resumeSupported = true;
         }
         d->fileExists = true;
         d->startTime = static_cast<float>(d->env->TimeOfDay()) - 1.0f;
         d->validator = RangeValidator(transfer);
-        d->fileSize = ParseContentLength(transfer.GetHeader("Content-Length"));
-        Q_EMIT StatusChange(QStringLiteral("Retrieving File Information Complete!"));
+        d->fileSize = AnnouncedLength(transfer);
+        Q_EMIT StatusChange(Text(texts::kInformationComplete));
     } catch (const std::exception&) {
-        Q_EMIT DLError(QStringLiteral("Error Reading File Headers."));
-        Q_EMIT StatusChange(QStringLiteral("Error Reading File Headers!"));
+        Q_EMIT DLError(Text(texts::kHeadersFailed));
+        Q_EMIT StatusChange(Text(texts::kHeadersFailedStatus));
         Q_EMIT DLECode(3);
     }
+}
+
+void DownLoadCore::ProbeRefused(const Refusal& refusal, int status) {
+    const qint32 code = refusal.code != 0 ? refusal.code : status;
+    if (refusal.errorFirst) {
+        Q_EMIT DLError(Text(refusal.errorText));
+        Q_EMIT StatusChange(Text(refusal.statusText));
+        Q_EMIT DLECode(code);
+    } else {
+        Q_EMIT StatusChange(Text(refusal.statusText));
+        Q_EMIT DLECode(code);
+        Q_EMIT DLError(Text(refusal.errorText));
+    }
+    if (refusal.clearsResume) {
+        d->resumeSupported = false;
+    }
+    d->fileExists = refusal.fileExists;
+    d->fileSize = 0;
+    d->validator.clear();
+    d->cancelRequest();
 }
 
 void DownLoadCore::ProbeCancelled() {
     d->cCancel = false;
     Q_EMIT DLECode(4);
-    Q_EMIT StatusChange(QStringLiteral("cancelled."));
+    Q_EMIT StatusChange(Text(texts::kProbeCancelled));
 }
 
-void DownLoadCore::NoConnectionEnd() {
+void DownLoadCore::NoConnectionEnd(bool cancelRequest) {
     Q_EMIT DLECode(5);
-    Q_EMIT DLError(QStringLiteral("No Connection Found!"));
-    Q_EMIT StatusChange(QStringLiteral("Download aborted, no connection present!"));
-    d->cancelRequest();
+    Q_EMIT DLError(Text(texts::kNoConnection));
+    Q_EMIT StatusChange(Text(texts::kNoConnectionStatus));
+    if (cancelRequest) {
+        d->cancelRequest();
+    }
 }
 
 void DownLoadCore::TransferSucceeded(InetTransfer& transfer) {
     d->file.Close();
     d->inDL = false;
     Q_EMIT DLComplete();
-    Q_EMIT StatusChange(QStringLiteral("Download Successful!"));
+    Q_EMIT StatusChange(Text(texts::kSuccessful));
     transfer.Cancel();
+}
+
+void DownLoadCore::TransferCancelledEnd() {
+    d->cCancel = false;
+    d->file.Close();
+    Q_EMIT DLECode(4);
+    Q_EMIT StatusChange(Text(texts::kCancelled));
 }
 
 void DownLoadCore::TransferFailed() {
     d->file.CloseQuietly();
-    Q_EMIT DLError(QStringLiteral("Error Downloading File from : ") + d->url);
-    Q_EMIT StatusChange(QStringLiteral("Download Aborted Due To Error In Download!"));
+    Q_EMIT DLError(Text(texts::kDownloadFailedFrom) + d->url);
+    Q_EMIT StatusChange(Text(texts::kAbortedStatus));
     Q_EMIT DLECode(1);
     d->cancelRequest();
 }
 
 QString DownLoadCore::SettleOverwrite(const QString& target) {
     DownLoadDialogs& dialogs = d->env->Dialogs();
-    if (dialogs.MessageBox(QStringLiteral("Would you like to overwrite the file at: ") + target +
-                               QStringLiteral(" ?"),
-                           QStringLiteral("Overwrite?"), MessageButtons::YesNo,
+    if (dialogs.MessageBox(Text(texts::kOverwriteBefore) + target + Text(texts::kOverwriteAfter),
+                           Text(texts::kOverwriteTitle), MessageButtons::YesNo,
                            MessageIcon::Information) == MessageAnswer::Yes) {
         FileSink::Remove(target);
         return target;
     }
     const QString blank = QStringLiteral(" ");
     for (;;) {
-        const QString answer = dialogs.InputBox(
-            QStringLiteral("Please type in a new file path and name.\r\nExample: C:\\File2.txt"),
-            QStringLiteral("New File..."), target);
+        const QString answer =
+            dialogs.InputBox(Text(texts::kNewFilePrompt), Text(texts::kNewFileTitle), target);
         if (!(answer > blank)) {
-            dialogs.MessageBox(QStringLiteral("You didn't specify a file!"),
-                               QStringLiteral("Error!"), MessageButtons::Ok,
+            dialogs.MessageBox(Text(texts::kNoFile), Text(texts::kNoFileTitle), MessageButtons::Ok,
                                MessageIcon::Exclamation);
             continue;
         }
         if (answer == target) {
-            if (dialogs.MessageBox(QStringLiteral("You typed in the same file! Would you like "
-                                                  "type in a different file?"),
-                                   QStringLiteral("Try Again?"), MessageButtons::YesNo,
+            if (dialogs.MessageBox(Text(texts::kSameFile), Text(texts::kSameFileTitle),
+                                   MessageButtons::YesNo,
                                    MessageIcon::Stop) == MessageAnswer::Yes) {
                 continue;
             }
@@ -489,26 +470,39 @@ QString DownLoadCore::SettleOverwrite(const QString& target) {
     }
 }
 
-bool DownLoadCore::ChunkLoop(qint32 chunkSize, qint32 alreadyInFile, const QString& statusText) {
+void DownLoadCore::OpenTarget(const QString& path, bool truncate, qint64 position) {
+    d->file.Open(path, truncate);
+    d->file.Seek(position);
+    d->targetFile = path;
+    Q_EMIT StatusChange(Text(texts::kOpeningBefore) + path + Text(texts::kOpeningAfter));
+    d->inDL = true;
+}
+
+bool DownLoadCore::ChunkLoop(qint32 chunkSize, qint32 alreadyInFile, const char* statusText) {
     d->textsValid = false;
     qint32 total = 0;
+    qint32 inFile = alreadyInFile;
     for (;;) {
         if (d->cCancel) {
-            d->cCancel = false;
-            d->file.Close();
-            Q_EMIT DLECode(4);
-            Q_EMIT StatusChange(QStringLiteral("Cancelled."));
+            TransferCancelledEnd();
             return false;
         }
         if (chunkSize <= 0) {
             throw std::runtime_error("a chunk size of 0 or below");
         }
-        const std::string_view chunk = d->transfer().GetChunk(static_cast<std::size_t>(chunkSize));
+        std::string_view chunk;
+        try {
+            chunk = d->transfer().GetChunk(static_cast<std::size_t>(chunkSize));
+        } catch (const TransferCancelled&) {
+            // A cancel during the wait before another attempt at a broken body.
+            TransferCancelledEnd();
+            return false;
+        }
         const std::size_t length = chunk.size();
         d->file.Write(chunk);
         total = AddChecked(total, static_cast<qint64>(length));
         d->bytesDone = total;
-        const qint32 inFile = AddChecked(alreadyInFile, total);
+        inFile = AddChecked(alreadyInFile, total);
         const float now = static_cast<float>(d->env->TimeOfDay());
         d->bytesPerSec = DivideSingle(total, now - d->startTime);
         d->secondsLeft = DivideSingle(
@@ -517,11 +511,14 @@ bool DownLoadCore::ChunkLoop(qint32 chunkSize, qint32 alreadyInFile, const QStri
         Q_EMIT TimeLeft(d->timeTextFor(d->secondsLeft));
         d->textsValid = true;
         Q_EMIT RecievedBytes(inFile);
+        if (inFile > d->fileSize) {
+            throw ArithmeticError("more bytes than the server announced");
+        }
         Q_EMIT Percent(PercentOf(inFile, d->fileSize));
-        Q_EMIT StatusChange(statusText);
+        Q_EMIT StatusChange(Text(statusText));
         while (d->cPause) {
             d->env->ProcessEvents();
-            Q_EMIT StatusChange(QStringLiteral("Paused."));
+            Q_EMIT StatusChange(Text(texts::kPaused));
             if (d->cPause) {
                 d->env->Sleep(kPausePassMs);
             }
@@ -530,9 +527,14 @@ bool DownLoadCore::ChunkLoop(qint32 chunkSize, qint32 alreadyInFile, const QStri
         // only be its last; with a chunk size of 1 every chunk is a single
         // byte, and only the empty chunk ends the body.
         if (length == 0 || (length == 1 && chunkSize > 1)) {
-            return true;
+            break;
         }
     }
+    // Only the whole file is a success.
+    if (inFile != d->fileSize) {
+        throw ArithmeticError("the body does not have the announced length");
+    }
+    return true;
 }
 
 void DownLoadCore::download() {
@@ -540,7 +542,7 @@ void DownLoadCore::download() {
         return;
     }
     if (d->onlineCheck && !d->connected) {
-        NoConnectionEnd();
+        NoConnectionEnd(true);
         return;
     }
     try {
@@ -548,6 +550,15 @@ void DownLoadCore::download() {
         transfer.SetURL(d->url.toStdString());
         const qint32 chunkSize = d->chunk;
         QString target = d->saveLocation;
+        // Only a plain 200 answer whose length (when it states one) is the
+        // announced one is the file; nothing is touched otherwise.
+        if (transfer.StatusCode() != 200) {
+            throw TransferError("the answer is not the file");
+        }
+        const std::int64_t length = transfer.ContentLength();
+        if (length >= 0 && length != d->fileSize) {
+            throw TransferError("the answer is not the announced file");
+        }
         if (d->keepType) {
             target = PreserveExtension(d->url, target);
         }
@@ -560,12 +571,8 @@ void DownLoadCore::download() {
         }
         // A file kept at the prompt is written over: truncating it on open
         // leaves no tail of its older content behind the new body.
-        d->targetFile = target;
-        d->file.Open(target, true);
-        Q_EMIT StatusChange(QStringLiteral("Opening ") + target +
-                            QStringLiteral(" For DATA Input."));
-        d->inDL = true;
-        if (ChunkLoop(chunkSize, 0, StatusReceiving())) {
+        OpenTarget(target, true, 0);
+        if (ChunkLoop(chunkSize, 0, texts::kReceiving)) {
             TransferSucceeded(transfer);
         }
     } catch (const std::exception&) {
@@ -578,7 +585,7 @@ void DownLoadCore::DLResume() {
         return;
     }
     if (d->onlineCheck && !d->connected) {
-        NoConnectionEnd();
+        NoConnectionEnd(true);
         return;
     }
     try {
@@ -587,15 +594,15 @@ void DownLoadCore::DLResume() {
         const qint32 chunkSize = d->chunk;
         const QString path = d->saveLocation;
         if (!FileSink::Exists(path)) {
-            Q_EMIT DLError(QStringLiteral("Resume File Not Found!"));
+            Q_EMIT DLError(Text(texts::kResumeFileMissing));
             Q_EMIT DLECode(6);
-            Q_EMIT StatusChange(QStringLiteral("Resume File Not Found, Aborting Download!"));
+            Q_EMIT StatusChange(Text(texts::kResumeFileMissingStatus));
             return;
         }
         if (!d->resumeSupported) {
-            Q_EMIT DLError(QStringLiteral("Resume Not Supported!"));
+            Q_EMIT DLError(Text(texts::kResumeUnsupported));
             Q_EMIT DLECode(7);
-            Q_EMIT StatusChange(QStringLiteral("Resume NotSupported, Aborting Download!"));
+            Q_EMIT StatusChange(Text(texts::kResumeUnsupportedStatus));
             return;
         }
         const qint64 existingLength = FileSink::Length(path);
@@ -614,24 +621,18 @@ void DownLoadCore::DLResume() {
             d->env->ProcessEvents();
         }
 
-        // Only a range that starts right after our bytes may be appended; a
-        // whole body replaces the file; anything else leaves it alone.
-        const std::string header = transfer.GetHeader();
-        const QString code = HeaderPart(header, 9, 3);
+        // Only the rest of the announced file is appended, and only the whole
+        // announced file replaces it; anything else leaves the file alone.
+        const int status = transfer.StatusCode();
         qint32 alreadyInFile = 0;
-        if (code == QStringLiteral("206") &&
-            ContentRangeStartsAt(transfer.GetHeader("Content-Range"), existing)) {
+        if (status == 206 &&
+            RangeCompletesFile(transfer.GetHeader("Content-Range"), existing, d->fileSize)) {
             alreadyInFile = existing;
-        } else if (code != QStringLiteral("200")) {
+        } else if (status != 200 || transfer.ContentLength() != d->fileSize) {
             throw TransferError("the range request was not answered with the missing bytes");
         }
-
-        d->targetFile = path;
-        d->file.Open(path, alreadyInFile == 0);
-        d->file.Seek(alreadyInFile);
-        Q_EMIT StatusChange(QStringLiteral("Opening ") + path + QStringLiteral(" For DATA Input."));
-        d->inDL = true;
-        if (ChunkLoop(chunkSize, alreadyInFile, StatusReceivingResumed())) {
+        OpenTarget(path, alreadyInFile == 0, alreadyInFile);
+        if (ChunkLoop(chunkSize, alreadyInFile, texts::kReceivingResumed)) {
             TransferSucceeded(transfer);
         }
     } catch (const std::exception&) {
@@ -641,13 +642,13 @@ void DownLoadCore::DLResume() {
 
 void DownLoadCore::Cancel() {
     d->cCancel = true;
-    Q_EMIT StatusChange(QStringLiteral("Cancelling.."));
+    Q_EMIT StatusChange(Text(texts::kCancelling));
 }
 
 void DownLoadCore::Pause(bool blnPause) {
     d->cPause = blnPause;
     if (!blnPause) {
-        Q_EMIT StatusChange(QStringLiteral("Unpausing"));
+        Q_EMIT StatusChange(Text(texts::kUnpausing));
     }
 }
 

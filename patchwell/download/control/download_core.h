@@ -19,6 +19,7 @@ namespace patchwell::download {
 
 class DownLoadEnvironment;  // clock, event hook, dialogs, network state, transfer factory
 class InetTransfer;
+struct Refusal;  // a status that ends the probe
 
 class DownLoadCore : public QObject {
     Q_OBJECT
@@ -65,8 +66,9 @@ public:
     QString Url() const;
     qint32 CHUNK() const;
     QString SaveLocation() const;
-    // The file the last transfer opened for writing, which with KeepType on
-    // differs from SaveLocation; empty before the first transfer.
+    // The path the last transfer opened and wrote: SaveLocation, or the path
+    // KeepType or the overwrite prompt made of it. Read only, not saved;
+    // empty before the first transfer.
     QString TargetFile() const;
 
     // Assignments store the value unchanged and then tell the site.
@@ -89,8 +91,11 @@ public:
 
     // The target path that keeps the extension of `url`: the part of
     // `saveLocation` up to a dot among its last six characters, followed by
-    // what follows a dot among the last six characters of `url` (or the whole
-    // of `url`). Throws std::runtime_error when either is shorter than six.
+    // what follows a dot among the last six characters of `url`. An address
+    // without such an extension (none, or one holding "/", "\", "?" or "#")
+    // leaves `saveLocation` as it is; a save location without a dot there
+    // keeps its whole name and gets "." and the extension. Throws
+    // std::runtime_error when either is shorter than six.
     static QString PreserveExtension(const QString& url, const QString& saveLocation);
 
 public Q_SLOTS:
@@ -113,14 +118,18 @@ Q_SIGNALS:
 
 private:
     bool CheckConnection();
+    void ProbeRefused(const Refusal& refusal, int status);
     void ProbeCancelled();
-    void NoConnectionEnd();
+    void NoConnectionEnd(bool cancelRequest);
     void TransferSucceeded(InetTransfer& transfer);
+    void TransferCancelledEnd();
     void TransferFailed();
     QString SettleOverwrite(const QString& target);
-    // Reads, writes and reports chunks until the body ends (true) or a cancel
-    // is acted on (false); failures are thrown.
-    bool ChunkLoop(qint32 chunkSize, qint32 alreadyInFile, const QString& statusText);
+    void OpenTarget(const QString& path, bool truncate, qint64 position);
+    // Reads, writes and reports chunks until the body ends with exactly the
+    // announced length (true) or a cancel is acted on (false); failures,
+    // a body of another length among them, are thrown.
+    bool ChunkLoop(qint32 chunkSize, qint32 alreadyInFile, const char* statusText);
 
     struct Private;
     std::unique_ptr<Private> d;

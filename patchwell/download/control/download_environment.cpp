@@ -20,7 +20,7 @@ SystemDownLoadEnvironment::SystemDownLoadEnvironment(std::unique_ptr<DownLoadDia
                                                      std::unique_ptr<NetworkState> network,
                                                      CurlTransferOptions transferOptions)
     : dialogs_(dialogs ? std::move(dialogs) : std::make_unique<AutoAnswerDialogs>()),
-      network_(network ? std::move(network) : MakeLinuxNetworkState()),
+      network_(network ? std::move(network) : MakeSystemNetworkState()),
       transferOptions_(std::move(transferOptions)) {
     transferOptions_.processEvents = [this] { ProcessEvents(); };
 }

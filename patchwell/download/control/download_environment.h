@@ -59,6 +59,8 @@ public:
 
 // The machine's own state: interfaces, routes and proxy variables.
 std::unique_ptr<NetworkState> MakeLinuxNetworkState();
+// Qt's network information where a backend loads, else MakeLinuxNetworkState.
+std::unique_ptr<NetworkState> MakeSystemNetworkState();
 
 class DownLoadEnvironment {
 public:

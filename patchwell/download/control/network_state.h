@@ -1,11 +1,18 @@
 #pragma once
 
-// How the Linux network state turns into a ConnectionStatus. The pieces are
-// read from the system by MakeLinuxNetworkState(); the evaluation itself is
-// a plain function so that it can be checked with made-up machines.
+// How the machine's network state turns into a ConnectionStatus. Where Qt's
+// network information has a backend (NetworkManager), its reachability and
+// transport medium decide; elsewhere the interfaces and default routes do.
+// The pieces are read from the system by the NetworkState implementations;
+// the evaluations themselves are plain functions so that they can be checked
+// with made-up machines.
 
 #include <QByteArray>
+#include <QNetworkInformation>
 #include <QString>
+
+#include <optional>
+#include <string_view>
 
 #include <functional>
 #include <vector>
@@ -27,12 +34,43 @@ struct InterfaceInfo {
 // of /proc/net/route and /proc/net/ipv6_route.
 std::vector<QString> DefaultRouteInterfaces(const QString& ipv4Routes, const QString& ipv6Routes);
 
+// Indexes of the interfaces that carry a default route in a netlink route
+// dump (RTM_NEWROUTE messages), whatever routing table holds it: a VPN with
+// policy routing keeps its default route outside the main table.
+std::vector<int> DefaultRouteIndexes(std::string_view netlinkDump);
+
+// What the route check reads from the machine.
+struct MachineNetwork {
+    std::vector<InterfaceInfo> interfaces;
+    QString ipv4Routes;                 // /proc/net/route
+    QString ipv6Routes;                 // /proc/net/ipv6_route
+    std::vector<QString> policyRouted;  // default routes of every table (netlink)
+};
+MachineNetwork ReadMachineNetwork();
+
+using EnvironmentReader = std::function<QByteArray(const char*)>;
+
 // Online when an interface that is up, not loopback and has an address
-// carries a default route. The modem and LAN flags tell the kinds of those
-// interfaces; the proxy flag is set when one of the proxy variables that
-// libcurl honours is set (`environment` reads a variable).
+// carries a default route (of the route texts or of `policyRouted`). The modem and LAN flags tell
+// the kinds of those interfaces; the proxy flag is set when one of the proxy variables that libcurl
+// honours is set (`environment` reads a variable).
 ConnectionStatus EvaluateConnection(const std::vector<InterfaceInfo>& interfaces,
                                     const QString& ipv4Routes, const QString& ipv6Routes,
-                                    const std::function<QByteArray(const char*)>& environment);
+                                    const EnvironmentReader& environment,
+                                    const std::vector<QString>& policyRouted = {});
+ConnectionStatus EvaluateConnection(const MachineNetwork& machine,
+                                    const EnvironmentReader& environment);
+
+// From Qt's network information: online unless the reachability is
+// Disconnected; the modem flag for a cellular medium, the LAN flag for
+// Ethernet and WiFi; the proxy flag as above. A backend that cannot tell the
+// medium (no value) leaves the kinds to `routeKinds`, the modem and LAN flags
+// of the route check.
+ConnectionStatus EvaluateReachability(QNetworkInformation::Reachability reachability,
+                                      std::optional<QNetworkInformation::TransportMedium> medium,
+                                      quint32 routeKinds, const EnvironmentReader& environment);
+
+// Qt's network information where a backend loads, else the route check.
+std::unique_ptr<NetworkState> MakeSystemNetworkState();
 
 }  // namespace patchwell::download

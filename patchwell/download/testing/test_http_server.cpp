@@ -378,6 +378,7 @@ void TestHttpServer::serveConnection(int fd) {
 TestHttpServer::Answer TestHttpServer::answerFor(const RecordedRequest& request) {
     std::shared_ptr<const ServedFile> file;
     std::optional<ScriptedResponse> scripted;
+    std::size_t fileRequest = 0;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         auto it = routes_.find(request.target);
@@ -391,6 +392,7 @@ TestHttpServer::Answer TestHttpServer::answerFor(const RecordedRequest& request)
             Route& route = it->second;
             if (route.file) {
                 file = route.file;
+                fileRequest = route.served++;
             } else if (!route.responses.empty()) {
                 const std::size_t index = std::min(route.served, route.responses.size() - 1);
                 scripted = route.responses[index];
@@ -451,7 +453,8 @@ TestHttpServer::Answer TestHttpServer::answerFor(const RecordedRequest& request)
         headers += line + "\r\n";
     }
     answer.bodyOwner = file->data;
-    answer.delivery = file->delivery;
+    answer.delivery =
+        fileRequest < file->deliveries.size() ? file->deliveries[fileRequest] : file->delivery;
     if (range && !range->satisfiable) {
         answer.head = file->httpVersion + " 416 Range Not Satisfiable\r\n" + headers +
                       "Content-Range: bytes */" + std::to_string(size) +

@@ -88,6 +88,9 @@ struct ServedFile {
     bool honourRange = true;
     std::vector<std::string> extraHeaders;
     Delivery delivery;
+    // Request N to this path is delivered as deliveries[N]; requests beyond
+    // the list as `delivery`. Lets a test cut one download several times.
+    std::vector<Delivery> deliveries;
 };
 
 struct RecordedRequest {

@@ -11,11 +11,19 @@
 // (CURL_WRITEFUNC_PAUSE) and resumed once GetChunk has made room, so memory
 // stays bounded whatever the file size. Every wait sleeps on the sockets
 // (curl_multi_poll) for at most the poll interval per pass.
+//
+// A body that breaks off is continued on the same handle: after a wait, a
+// range request for the missing bytes (If-Range: the first answer's
+// validator) goes to the address the first answer came from, and its body
+// joins the ring as if nothing had happened. Only a 206 whose Content-Range
+// names exactly the missing bytes of the same entity is taken.
 
 #include <curl/curl.h>
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -64,8 +72,14 @@ public:
     void Execute(const std::string& operation, const std::string& requestHeaders = {}) override;
     bool StillExecuting() override;
     std::string GetHeader(const std::string& name = {}) override;
+    int StatusCode() override;
+    std::int64_t ContentLength() override;
     std::string_view GetChunk(std::size_t size) override;
+    void SetCancelCheck(std::function<bool()> check) override;
     void Cancel() override;
+
+    // Attempts made after the first one for the current request.
+    int Retries() const { return retriesUsed_; }
 
     // Body bytes held in the ring now, the most it ever held for the current
     // request, and the ring's size.
@@ -81,10 +95,17 @@ private:
     std::size_t takeHeaderLine(std::string_view line);
     std::size_t takeBody(const char* data, std::size_t n);
 
-    void configure(const std::string& operation);
+    void configure(const std::string& operation, const std::string& url,
+                   curl_slist* requestHeaders);
     void pump();
     void waitPass();
     void fail(const std::string& text);
+    void broken(const std::string& text);
+    void captureFirstAnswer();
+    void finishBlock();
+    bool retryAnswerFits(int code);
+    void startRetry();
+    void resetRateWindow(Clock::time_point now);
     bool stalled(Clock::time_point now) const;
     void callStarted(Clock::time_point now);
     void callHook(Clock::time_point now);
@@ -99,6 +120,9 @@ private:
     std::unique_ptr<CURLM, CurlMultiDeleter> multi_;
     std::unique_ptr<CURL, CurlEasyDeleter> easy_;
     std::unique_ptr<curl_slist, CurlSlistDeleter> requestHeaders_;
+    std::unique_ptr<curl_slist, CurlSlistDeleter> retryHeaders_;
+    std::vector<std::string> extraLines_;  // the caller's header lines but Range and If-Range
+    std::function<bool()> cancelCheck_;
     char errorBuffer_[CURL_ERROR_SIZE] = {};
     std::string url_;
 
@@ -109,9 +133,32 @@ private:
     bool failed_ = false;
     std::string errorText_;
     bool headersDone_ = false;
+    bool atBlockStart_ = true;  // the next header line is a status line
     std::string block_;         // header block being received
     std::string finalHeaders_;  // header block of the final answer
     unsigned generation_ = 0;   // changes with every Execute and Cancel
+
+    // The final answer as the library read it, taken before any retry.
+    bool captured_ = false;
+    int status_ = 0;
+    std::int64_t libraryLength_ = -1;
+
+    // Resuming a broken body: the part of the entity the answer carries,
+    // [bodyStart_, bodyEnd_) of entityTotal_, and the bytes of it received.
+    bool resumable_ = false;
+    std::string validator_;
+    std::string effectiveUrl_;
+    std::int64_t bodyStart_ = 0;
+    std::int64_t bodyEnd_ = -1;
+    std::int64_t entityTotal_ = -1;
+    std::int64_t received_ = 0;
+    int retriesUsed_ = 0;
+    bool retrying_ = false;  // the handle now runs a range request of ours
+    bool retryAccepted_ = false;
+    bool waitingRetry_ = false;
+    int retryAfterMs_ = -1;      // the last retry answer asked for this wait
+    bool retryRefused_ = false;  // the last retry answer does not fit
+    Clock::time_point retryAt_{};
 
     // Body ring.
     RawBuffer ring_;
@@ -127,6 +174,8 @@ private:
     Clock::time_point idleSince_{};
     Clock::time_point lastReturn_{};
     Clock::time_point lastHook_{};
+    Clock::time_point rateWindowStart_{};
+    std::int64_t rateWindowBytes_ = 0;
 };
 
 }  // namespace patchwell::download

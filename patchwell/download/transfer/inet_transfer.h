@@ -7,17 +7,26 @@
 // refused request) are thrown as TransferError from Execute, GetHeader and
 // GetChunk; StillExecuting and Cancel never throw.
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace patchwell::download {
 
 class TransferError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+};
+
+// Thrown from GetChunk when the cancel check said so during a wait between
+// two attempts of a broken body.
+class TransferCancelled : public TransferError {
+public:
+    TransferCancelled() : TransferError("cancelled while waiting to fetch the rest") {}
 };
 
 class InetTransfer {
@@ -47,17 +56,33 @@ public:
     // final answer's headers are meant; a redirect's body is never read.
     virtual std::string GetHeader(const std::string& name = {}) = 0;
 
+    // The final answer's status code, as the HTTP library read it. Waits for
+    // the headers like GetHeader.
+    virtual int StatusCode() = 0;
+
+    // The final answer's body length as the HTTP library will read it, or -1
+    // when the answer announces none. Throws TransferError when the answer's
+    // length fields are malformed or disagree (two different values, a blank
+    // before the colon, a length beside a chunked body).
+    virtual std::int64_t ContentLength() = 0;
+
     // The next bytes of the body, at most `size`, fewer only at the end of the
-    // body; empty once the body is exhausted. The view stays valid until the
-    // next call on this object.
+    // body or right before a failure (the bytes that did arrive are handed
+    // out first; the next call throws); empty once the body is exhausted. The
+    // view stays valid until the next call on this object.
     virtual std::string_view GetChunk(std::size_t size) = 0;
+
+    // Asked during the waits between two attempts of a broken body: true
+    // abandons the request (GetChunk throws TransferCancelled).
+    virtual void SetCancelCheck(std::function<bool()> check) { static_cast<void>(check); }
 
     // Abandons the open request; harmless without one.
     virtual void Cancel() = 0;
 };
 
 // Settings of the libcurl implementation: HTTP/1.1 requests, http and https
-// only (also on redirects), certificates verified. The event hook is called
+// only (an https address never redirects to plain http), certificates
+// verified. The event hook is called
 // during the waits of GetHeader and GetChunk, at least every
 // `pollIntervalMs` while nothing arrives and every 50 ms while data flows.
 // The stall time-out counts only time spent waiting in these calls (and short
@@ -66,6 +91,19 @@ struct CurlTransferOptions {
     std::function<void()> processEvents;
     long connectTimeoutSeconds = 30;
     long stallTimeoutSeconds = 45;  // no byte for this long while we wait: failure
+    // Fewer than minBytesPerSecond on average over a window of this much
+    // waiting time (host pauses do not count) is a stall as well: a server
+    // that trickles a byte now and then must not hold a download for ever.
+    long minBytesPerSecond = 100;
+    long minRateWindowSeconds = 60;
+    // A body that breaks off (reset, early close, stall) is fetched on from
+    // the first missing byte with a range request guarded by If-Range, after
+    // each of these waits in turn; once they are spent the failure stands.
+    // Only done when the first answer offered byte ranges and carried a
+    // strong validator. A 503 or 429 with Retry-After waits what it says
+    // instead, at most maxRetryAfterMs.
+    std::vector<int> retryDelaysMs{1000, 2000, 4000, 8000, 16000};
+    int maxRetryAfterMs = 60000;
     long maxRedirects = 10;
     int pollIntervalMs = 20;
     // Certificate authorities to trust instead of the system's store (a PEM

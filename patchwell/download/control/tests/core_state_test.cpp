@@ -131,13 +131,17 @@ TEST(PreserveExtension, TakesTheExtensionNearTheEnd) {
     EXPECT_EQ(DownLoadCore::PreserveExtension(QStringLiteral("http://h/patch.zip"),
                                               QStringLiteral("C:\\appupdate.exe")),
               QStringLiteral("C:\\appupdate.zip"));
-    // No dot near the end of the URL: the whole URL follows the stem.
-    EXPECT_EQ(DownLoadCore::PreserveExtension(QStringLiteral("http://h/download"), save),
-              QStringLiteral("C:\\File1.http://h/download"));
-    // No dot near the end of the save location: no stem.
+    // No extension in the address (no dot near its end, or a dot before a
+    // "/", "\", "?" or "#"): the save location stays as it is.
+    for (const char* url : {"http://h/download", "http://h/v1.2/get", "http://h/a.b\\c",
+                            "http://h/get.php?id=1", "http://h/a.b#top"}) {
+        SCOPED_TRACE(url);
+        EXPECT_EQ(DownLoadCore::PreserveExtension(QString::fromLatin1(url), save), save);
+    }
+    // No dot near the end of the save location: the whole name is kept.
     EXPECT_EQ(DownLoadCore::PreserveExtension(QStringLiteral("http://h/a.exe"),
                                               QStringLiteral("/tmp/update")),
-              QStringLiteral("exe"));
+              QStringLiteral("/tmp/update.exe"));
     EXPECT_THROW(DownLoadCore::PreserveExtension(QStringLiteral("a.exe"), save),
                  std::runtime_error);
     EXPECT_THROW(

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "text.h"
+
 namespace patchwell::download::testing {
 
 Answer Answer::Make(const std::string& statusLine, std::string body, bool withLength,
@@ -80,6 +82,28 @@ std::string FakeTransfer::GetHeader(const std::string& name) {
         start = end + 2;
     }
     return {};
+}
+
+// The scripted header text read by the same rules as the real component.
+int FakeTransfer::StatusCode() {
+    const std::string header = GetHeader({});
+    const auto status = text::ParseStatusLine(header.substr(0, header.find('\n')));
+    return status ? status->code : 0;
+}
+
+std::int64_t FakeTransfer::ContentLength() {
+    const std::string value = GetHeader("Content-Length");
+    if (value.empty()) {
+        return -1;
+    }
+    std::int64_t length = 0;
+    for (const char c : text::Trim(value, text::kBlanksAndLineEnds)) {
+        if (c < '0' || c > '9' || length > (std::int64_t{1} << 50)) {
+            throw TransferError("a malformed Content-Length");
+        }
+        length = length * 10 + (c - '0');
+    }
+    return length;
 }
 
 std::string_view FakeTransfer::GetChunk(std::size_t size) {

@@ -63,6 +63,8 @@ public:
     void Execute(const std::string& operation, const std::string& requestHeaders) override;
     bool StillExecuting() override;
     std::string GetHeader(const std::string& name) override;
+    int StatusCode() override;
+    std::int64_t ContentLength() override;
     std::string_view GetChunk(std::size_t size) override;
     void Cancel() override;
 

@@ -1,6 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <map>
+#include <optional>
+#include <string>
+
+#include <linux/rtnetlink.h>
+#include <net/if_arp.h>
 
 #include "network_state.h"
 
@@ -111,11 +117,117 @@ TEST(NetworkState, ProxyVariablesSetTheProxyFlag) {
         ConnectionStatus::kProxy);
 }
 
+// A netlink route message: a route of `table` to a destination prefix of
+// `prefix` bits through the interface with `index`.
+std::string RouteMessage(int table, unsigned char prefix, unsigned char type, int index) {
+    struct {
+        nlmsghdr header;
+        rtmsg route;
+        rtattr tableAttribute;
+        std::uint32_t tableValue;
+        rtattr oifAttribute;
+        int oifValue;
+    } message{};
+    message.header.nlmsg_len = sizeof message;
+    message.header.nlmsg_type = RTM_NEWROUTE;
+    message.route.rtm_family = AF_INET;
+    message.route.rtm_dst_len = prefix;
+    message.route.rtm_table = RT_TABLE_UNSPEC;
+    message.route.rtm_type = type;
+    message.tableAttribute.rta_len = RTA_LENGTH(sizeof(std::uint32_t));
+    message.tableAttribute.rta_type = RTA_TABLE;
+    message.tableValue = static_cast<std::uint32_t>(table);
+    message.oifAttribute.rta_len = RTA_LENGTH(sizeof(int));
+    message.oifAttribute.rta_type = RTA_OIF;
+    message.oifValue = index;
+    return std::string(reinterpret_cast<const char*>(&message), sizeof message);
+}
+
+TEST(NetworkState, AVpnWithPolicyRoutingCountsAsOnline) {
+    // wg-quick's way: the default route sits in table 51820, the main table
+    // only knows the local network.
+    const std::string dump = RouteMessage(51820, 0, RTN_UNICAST, 7) +
+                             RouteMessage(RT_TABLE_MAIN, 24, RTN_UNICAST, 3) +
+                             RouteMessage(RT_TABLE_MAIN, 0, RTN_UNREACHABLE, 5) +
+                             RouteMessage(RT_TABLE_LOCAL, 0, RTN_UNICAST, 7);
+    EXPECT_EQ(DefaultRouteIndexes(dump), (std::vector<int>{7}));
+    EXPECT_TRUE(DefaultRouteIndexes(dump.substr(0, 10)).empty());  // a truncated dump
+
+    const QString mainTable = QStringLiteral(
+        "Iface\tDestination\tGateway \tFlags\tRefCnt\tUse\tMetric\tMask\t\tMTU\tWindow\tIRTT\n"
+        "eth0\t000200C0\t00000000\t0001\t0\t0\t0\t00FFFFFF\t0\t0\t0\n");
+    const std::vector<InterfaceInfo> interfaces = {Interface("eth0", ARPHRD_ETHER),
+                                                   Interface("wg0", ARPHRD_NONE, true)};
+    EXPECT_FALSE(EvaluateConnection(interfaces, mainTable, QString(), Environment({})).online);
+    const ConnectionStatus withPolicy = EvaluateConnection(
+        interfaces, mainTable, QString(), Environment({}), {QStringLiteral("wg0")});
+    EXPECT_TRUE(withPolicy.online);
+    EXPECT_EQ(withPolicy.flags, ConnectionStatus::kModem);  // a point-to-point tunnel
+}
+
+TEST(NetworkState, ReachabilityAndMediumFromQtsNetworkInformation) {
+    using R = QNetworkInformation::Reachability;
+    using M = QNetworkInformation::TransportMedium;
+    const quint32 lan = ConnectionStatus::kLan;
+    struct Case {
+        R reachability;
+        std::optional<M> medium;
+        bool online;
+        quint32 flags;
+    };
+    const Case cases[] = {
+        {R::Online, M::Ethernet, true, lan},
+        {R::Online, M::WiFi, true, lan},
+        {R::Site, M::Cellular, true, ConnectionStatus::kModem},
+        {R::Local, M::Bluetooth, true, 0},
+        {R::Unknown, M::Unknown, true, 0},
+        {R::Disconnected, M::Ethernet, false, 0},
+        // A backend that cannot tell the medium: the route check's kinds.
+        {R::Online, std::nullopt, true, lan},
+        {R::Disconnected, std::nullopt, false, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(&c - cases));
+        const ConnectionStatus status = EvaluateReachability(
+            c.reachability, c.medium, lan | ConnectionStatus::kProxy, Environment({}));
+        EXPECT_EQ(status.online, c.online);
+        EXPECT_EQ(status.flags, c.flags);
+    }
+    EXPECT_EQ(EvaluateReachability(R::Disconnected, M::Unknown, 0,
+                                   Environment({{"https_proxy", "http://p:3128"}}))
+                  .flags,
+              ConnectionStatus::kProxy);
+}
+
 TEST(NetworkState, TheMachineAnswers) {
-    // The real query runs against this machine; it must not fail, and its
-    // answer must agree with the evaluation of what the machine reports.
-    const ConnectionStatus status = MakeLinuxNetworkState()->Query();
-    EXPECT_EQ(status.flags & ~7u, 0u);
+    // The real queries run against this machine and agree with the
+    // evaluation of what the machine reports.
+    const auto environment = [](const char* name) { return qgetenv(name); };
+    const ConnectionStatus evaluated = EvaluateConnection(ReadMachineNetwork(), environment);
+    const ConnectionStatus queried = MakeLinuxNetworkState()->Query();
+    EXPECT_EQ(queried.online, evaluated.online);
+    EXPECT_EQ(queried.flags, evaluated.flags);
+
+    const ConnectionStatus system = MakeSystemNetworkState()->Query();
+    if (QNetworkInformation* information = QNetworkInformation::instance()) {
+        const bool tellsMedium =
+            information->supports(QNetworkInformation::Feature::TransportMedium);
+        const ConnectionStatus fromQt = EvaluateReachability(
+            information->reachability(),
+            tellsMedium ? std::optional(information->transportMedium()) : std::nullopt,
+            evaluated.flags, environment);
+        EXPECT_EQ(system.online, fromQt.online);
+        EXPECT_EQ(system.flags, fromQt.flags);
+    } else {
+        // No backend here: the route check answers.
+        EXPECT_EQ(system.online, evaluated.online);
+        EXPECT_EQ(system.flags, evaluated.flags);
+    }
+    std::printf("this machine: %s, flags %u; network information backend: %s\n",
+                system.online ? "online" : "offline", system.flags,
+                QNetworkInformation::instance() != nullptr
+                    ? QNetworkInformation::instance()->backendName().toUtf8().constData()
+                    : "none");
 }
 
 }  // namespace

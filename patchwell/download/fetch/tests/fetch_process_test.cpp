@@ -189,15 +189,17 @@ TEST_F(FetchProcess, ProbeQuietKeepTypeAndFailures) {
     EXPECT_EQ(readFile(path("appupdate.zip")).size(), 5000u);
     EXPECT_FALSE(QFile::exists(path("appupdate.exe")));
 
-    // A body cut short is a failure with the partial file left in place.
+    // A body cut short is a failure with the partial file left in place
+    // (without a validator the transfer cannot continue it).
     auto cut = served(10000);
+    cut.etag.clear();
     cut.delivery.closeAfterBodyBytes = 4096;
     server.setFile("/cut", cut);
     run = fetch({qs(server.url("/cut")), path("cut.bin")});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.values("DLECode"), (std::vector<std::string>{"1"}));
     EXPECT_EQ(run.property("InDL"), "true");
-    EXPECT_EQ(readFile(path("cut.bin")), cut.data->substr(0, 4096));
+    EXPECT_TRUE(readFile(path("cut.bin")) == cut.data->substr(0, 4096));
 }
 
 TEST_F(FetchProcess, UsageErrorsExitWithTwo) {

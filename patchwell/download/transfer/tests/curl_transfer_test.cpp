@@ -29,8 +29,10 @@ struct CurlTransferTest : ::testing::Test {
     TestHttpServer server;
     int hookCalls = 0;
 
-    std::unique_ptr<CurlTransfer> make(long stallSeconds = 10, long connectSeconds = 5) {
+    std::unique_ptr<CurlTransfer> make(long stallSeconds = 10, long connectSeconds = 5,
+                                       std::vector<int> retryDelaysMs = {}) {
         CurlTransferOptions options;
+        options.retryDelaysMs = std::move(retryDelaysMs);
         options.processEvents = [this] { ++hookCalls; };
         options.stallTimeoutSeconds = stallSeconds;
         options.connectTimeoutSeconds = connectSeconds;
@@ -209,14 +211,16 @@ TEST_F(CurlTransferTest, FailuresEndTheRequestAndAreReportedAsTransferErrors) {
     EXPECT_THROW(t->GetHeader(), TransferError);
     EXPECT_THROW(t->GetChunk(10), TransferError);
 
-    // A body cut short of its Content-Length is a failure, not an end; the
-    // whole chunks received before the cut are still handed out.
+    // A body cut short of its Content-Length is a failure, not an end; every
+    // byte received before the cut is still handed out, the last ones in a
+    // short chunk right before the failure.
     auto cut = pattern(10000);
     cut.delivery.closeAfterBodyBytes = 2100;
     server.setFile("/cut", cut);
     start(*t, server.url("/cut"));
     EXPECT_EQ(t->GetChunk(1024), cut.data->substr(0, 1024));
     EXPECT_EQ(t->GetChunk(1024), cut.data->substr(1024, 1024));
+    EXPECT_EQ(t->GetChunk(1024), cut.data->substr(2048, 52));
     EXPECT_THROW(t->GetChunk(1024), TransferError);
 
     // A length beyond 2 GiB is reported as sent; the short body still fails.
@@ -227,6 +231,8 @@ TEST_F(CurlTransferTest, FailuresEndTheRequestAndAreReportedAsTransferErrors) {
     server.setResponse("/huge", huge);
     start(*t, server.url("/huge"));
     EXPECT_EQ(t->GetHeader("Content-Length"), "3000000000");
+    EXPECT_EQ(t->ContentLength(), 3000000000);
+    EXPECT_EQ(t->GetChunk(1024), "only this");
     EXPECT_THROW(t->GetChunk(1024), TransferError);
 
     // Cancel is harmless without a request and ends an open one.
@@ -266,6 +272,7 @@ TEST_F(CurlTransferTest, StallMidBodyFailsTheRead) {
     EXPECT_EQ(t->GetChunk(1024).size(), 1024u);
     EXPECT_EQ(t->GetChunk(1024).size(), 1024u);
     const int before = hookCalls;
+    EXPECT_EQ(t->GetChunk(1024).size(), 952u);  // what came before the stall
     EXPECT_THROW(t->GetChunk(1024), TransferError);
     EXPECT_GT(hookCalls, before + 10);
 }
@@ -376,6 +383,7 @@ TEST_F(CurlTransferTest, StalledWaitsCostAlmostNoCpu) {
     start(*t, server.url("/f"));
     cpu = processCpuSeconds();
     wall = std::chrono::steady_clock::now();
+    EXPECT_EQ(t->GetChunk(1024).size(), 100u);  // the bytes before the stall, at its end
     EXPECT_THROW(t->GetChunk(1024), TransferError);
     cpuUsed = processCpuSeconds() - cpu;
     wallUsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - wall).count();
@@ -436,4 +444,106 @@ TEST_F(CurlTransferTest, ConnectTimeOutEndsTheWait) {
         ::close(fd);
     }
     ::close(listener);
+}
+
+namespace {
+
+ScriptedResponse answer(const std::string& statusLine, std::vector<std::string> headers,
+                        std::string body) {
+    ScriptedResponse r;
+    r.statusLine = statusLine;
+    r.headers = std::move(headers);
+    r.body = std::move(body);
+    return r;
+}
+
+}  // namespace
+
+TEST_F(CurlTransferTest, BrokenBodiesAreContinuedOnlyWithTheMissingBytes) {
+    const std::string body = pwtest::patternBytes(0, 10000, 21);
+    auto first = answer("HTTP/1.1 200 OK", {"Accept-Ranges: bytes", "ETag: \"e1\""}, body);
+    first.delivery.closeAfterBodyBytes = 4000;
+    const auto rest = [&](const std::string& range, std::size_t from) {
+        return answer("HTTP/1.1 206 Partial Content", {"Content-Range: bytes " + range},
+                      body.substr(from));
+    };
+    struct Case {
+        const char* name;
+        std::vector<ScriptedResponse> continuation;
+        bool whole;  // the body arrives whole; else the read fails after 4000 bytes
+        std::size_t requests;
+    };
+    const std::vector<Case> cases = {
+        {"busy, then the rest",
+         {answer("HTTP/1.1 503 Service Unavailable", {"Retry-After: 1"}, "busy"),
+          rest("4000-9999/10000", 4000)},
+         true,
+         3},
+        {"the file changed", {answer("HTTP/1.1 200 OK", {"ETag: \"e2\""}, body)}, false, 2},
+        {"a range that ends short", {rest("4000-9998/10000", 4000)}, false, 2},
+        {"another total", {rest("4000-9999/20000", 4000)}, false, 2},
+        {"another start", {rest("3999-9999/10000", 3999)}, false, 2},
+        {"not found", {answer("HTTP/1.1 404 Not Found", {}, "gone")}, false, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<ScriptedResponse> script{first};
+        script.insert(script.end(), c.continuation.begin(), c.continuation.end());
+        const std::string path = "/c" + std::to_string(&c - cases.data());
+        server.setResponses(path, script);
+        auto t = make(10, 5, {20, 20, 20});
+        const std::size_t before = server.requestCount();
+        const auto started = std::chrono::steady_clock::now();
+        start(*t, server.url(path));
+        std::string got;
+        bool failed = false;
+        try {
+            for (auto chunk = t->GetChunk(1000); !chunk.empty(); chunk = t->GetChunk(1000)) {
+                got.append(chunk);
+            }
+        } catch (const TransferError&) {
+            failed = true;
+        }
+        const auto waited = std::chrono::steady_clock::now() - started;
+        EXPECT_EQ(server.requestCount() - before, c.requests);
+        const auto requests = server.requests();
+        EXPECT_EQ(requests[before + 1].header("Range").value_or(""), "bytes=4000-9999");
+        EXPECT_EQ(requests[before + 1].header("If-Range").value_or(""), "\"e1\"");
+        EXPECT_EQ(failed, !c.whole);
+        if (c.whole) {
+            EXPECT_TRUE(got == body) << got.size() << " bytes";
+            EXPECT_GE(waited, 1s);  // what Retry-After asked
+            EXPECT_EQ(t->Retries(), 2);
+            EXPECT_EQ(t->StatusCode(), 200);  // the first answer's, not the continuation's
+            EXPECT_EQ(t->ContentLength(), 10000);
+        } else {
+            EXPECT_TRUE(got == body.substr(0, 4000)) << got.size() << " bytes";
+        }
+    }
+}
+
+TEST_F(CurlTransferTest, ATricklingBodyIsAStall) {
+    auto file = pattern(5000);
+    file.delivery.bytesPerSecond = 40;
+    server.setFile("/trickle", file);
+    CurlTransferOptions options;
+    options.retryDelaysMs.clear();
+    options.minBytesPerSecond = 1000;
+    options.minRateWindowSeconds = 1;
+    CurlTransfer t(options);
+    start(t, server.url("/trickle"));
+    const auto started = std::chrono::steady_clock::now();
+    std::size_t received = 0;
+    try {
+        for (auto chunk = t.GetChunk(1024); !chunk.empty(); chunk = t.GetChunk(1024)) {
+            received += chunk.size();
+        }
+        ADD_FAILURE() << "the trickle was read to its end";
+    } catch (const TransferError& e) {
+        EXPECT_NE(std::string(e.what()).find("bytes per second"), std::string::npos) << e.what();
+    }
+    const auto waited = std::chrono::steady_clock::now() - started;
+    EXPECT_GE(waited, 900ms);
+    EXPECT_LT(waited, 3s);
+    EXPECT_LT(received, 200u);
 }

@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "curl_transfer.h"
+#include "test_http_server.h"
 
 using patchwell::download::CurlTransfer;
 using patchwell::download::CurlTransferOptions;
@@ -50,7 +51,8 @@ bool accepting(int port) {
 
 class TlsServer {
 public:
-    TlsServer() {
+    // `downgradeTo`: where "/down" redirects (an http address).
+    explicit TlsServer(const std::string& downgradeTo = "http://127.0.0.1:9/") {
         char pattern[] = "/tmp/pw-tls.XXXXXX";
         dir_ = ::mkdtemp(pattern);
         // nginx's worker may run as another user: it must be able to read the files.
@@ -75,7 +77,8 @@ public:
             << (dir_ / "tmp").string() << ";\n server {\n  listen 127.0.0.1:" << port_
             << " ssl;\n  ssl_certificate " << (dir_ / "cert.pem").string()
             << ";\n  ssl_certificate_key " << (dir_ / "key.pem").string() << ";\n  root "
-            << (dir_ / "www").string() << ";\n }\n}\n";
+            << (dir_ / "www").string() << ";\n  location = /down { return 302 " << downgradeTo
+            << "; }\n }\n}\n";
         pid_ = ::fork();
         if (pid_ == 0) {
             const std::string conf = (dir_ / "nginx.conf").string();
@@ -101,8 +104,8 @@ public:
         fs::remove_all(dir_, ignored);
     }
     bool ready() const { return ready_; }
-    std::string url(const std::string& host) const {
-        return "https://" + host + ":" + std::to_string(port_) + "/hello.txt";
+    std::string url(const std::string& host, const std::string& path = "/hello.txt") const {
+        return "https://" + host + ":" + std::to_string(port_) + path;
     }
     std::string caFile() const { return (dir_ / "cert.pem").string(); }
 
@@ -158,4 +161,24 @@ TEST(CurlTransferTls, CertificatesAreVerified) {
     CurlTransfer withSystemStore(system);
     EXPECT_NE(failureOf(withSystemStore, server.url("127.0.0.1")).find("certificate"),
               std::string::npos);
+}
+
+TEST(CurlTransferTls, RedirectsMayUpgradeButNeverDowngrade) {
+    pwtest::TestHttpServer plain;
+    pwtest::ScriptedResponse page;
+    page.body = "plain text page";
+    plain.setResponse("/hello.txt", page);
+    TlsServer server(plain.url("/hello.txt"));
+    ASSERT_TRUE(server.ready()) << "nginx with TLS did not start";
+    plain.setRedirect("/up", "HTTP/1.1 302 Found", server.url("127.0.0.1"));
+
+    CurlTransferOptions trusting;
+    trusting.stallTimeoutSeconds = 10;
+    trusting.caFile = server.caFile();
+    CurlTransfer transfer(trusting);
+    // http to https is followed.
+    EXPECT_EQ(fetchAll(transfer, plain.url("/up")), "HTTP/1.1 200|hello over tls\n");
+    // https to http is refused before any request reaches the plain server.
+    EXPECT_FALSE(failureOf(transfer, server.url("127.0.0.1", "/down")).empty());
+    EXPECT_EQ(plain.requestCount(), 1u);  // only the "/up" request
 }
