@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# The demo: installs what is needed, builds, and shows patchwell updating a
-# small program from a private web server on this machine.
+# The demo: installs what is needed, builds the two programs, shows patchwell
+# updating a small program from a private web server on this machine, and
+# then tilebay on its shipped styles.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
-./scripts/build.sh normal
-exec bash patchwell/update/demo/run_demo.sh build/normal/patchwell/update/app/patchwell \
+./scripts/build.sh normal patchwell tilebay tilebay_shipped_styles
+bash patchwell/update/demo/run_demo.sh build/normal/patchwell/update/app/patchwell \
     common/testing/nginx/pw-nginx.sh
+bash tilebay/styles/demo/run_demo.sh build/normal/tilebay/app/tilebay

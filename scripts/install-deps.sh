@@ -14,7 +14,10 @@ packages=(
   # signature checks of updates, and the publisher's signing tool for the tests
   libsodium-dev minisign
   # tilebay's start-up sound: a MIDI synthesiser and a small General MIDI sound font
-  libfluidsynth-dev timgm6mb-soundfont
+  # (ALSA: its error messages are routed away from stderr)
+  libfluidsynth-dev libasound2-dev timgm6mb-soundfont
+  # the fonts of the shipped styles
+  fonts-dejavu-core
   # icon theme and MIME database for desktop item icons and type texts
   adwaita-icon-theme hicolor-icon-theme shared-mime-info
   # end-to-end and integration test environment

@@ -1,7 +1,10 @@
 #include "item_activation.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
+#include "command_line.h"
 #include "shortcut.h"
 
 namespace tilebay {
@@ -17,6 +20,39 @@ QString EntryPath(const QString& folder, const std::optional<QString>& row) {
     return folder + u'/' + *row;
 }
 
+// The program that a launcher's TryExec names exists: an absolute path to an
+// executable file, or a name found on PATH.
+bool TryExecFound(const QString& tryExec) {
+    if (tryExec.isEmpty()) {
+        return true;
+    }
+    const QString program =
+        QDir::isAbsolutePath(tryExec) ? tryExec : QStandardPaths::findExecutable(tryExec);
+    const QFileInfo info(program);
+    return !program.isEmpty() && info.isFile() && info.isExecutable();
+}
+
+// A launcher (not a link to one) follows the Desktop Entry rules: it is
+// trusted only when it is executable itself, TryExec must name an existing
+// program, Terminal=true runs the command in the desktop's terminal, and
+// Path= is the working folder.
+void StartLauncher(const QString& entry, const QString& target, RunService& run) {
+    const QFileInfo info(entry);
+    if (!info.isExecutable()) {
+        return;
+    }
+    const std::optional<DesktopEntry> launcher = ReadDesktopEntry(entry);
+    if (!launcher || !TryExecFound(launcher->tryExec)) {
+        return;
+    }
+    QString command = target;
+    if (launcher->terminal) {
+        command = JoinCommandLine({QStringLiteral("x-terminal-emulator"), QStringLiteral("-e")}) +
+                  u' ' + target;
+    }
+    run.StartIn(command, launcher->path);
+}
+
 void StartShortcutTarget(const QString& entry, RunService& run) {
     if (entry.isEmpty()) {
         return;
@@ -25,9 +61,13 @@ void StartShortcutTarget(const QString& entry, RunService& run) {
     if (target == ShortcutErrorText()) {
         return;
     }
+    if (!QFileInfo(entry).isSymLink()) {
+        StartLauncher(entry, target, run);
+        return;
+    }
     // A link's target is a path, not a command line: when it is gone there is
     // nothing to start, and a path with blanks must not be taken apart.
-    if (QFileInfo(entry).isSymLink() && !QFileInfo::exists(target)) {
+    if (!QFileInfo::exists(target)) {
         return;
     }
     run.Start(target);

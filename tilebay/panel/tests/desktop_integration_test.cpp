@@ -88,9 +88,25 @@ TEST_F(DesktopIntegrationTest, ALauncherOnTheUserDesktopStartsItsProgram) {
     WriteFile(tmp.filePath(S("home/My Desk/Tool.desktop")),
               "[Desktop Entry]\nType=Application\nName=Tool\nExec=\"" + program.toUtf8() +
                   "\" --from-launcher %U\n");
+    // Untrusted until it is marked executable.
+    Open(S("Tool.desktop"));
+    EXPECT_FALSE(
+        pwtest::waitFor([&] { return QFile::exists(marker); }, std::chrono::milliseconds(300)));
+    ASSERT_TRUE(QFile::setPermissions(tmp.filePath(S("home/My Desk/Tool.desktop")),
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     Open(S("Tool.desktop"));
     ASSERT_TRUE(pwtest::waitFor([&] { return QFile::exists(marker); }));
     EXPECT_EQ(Read(marker), QByteArray("--from-launcher\n"));
+
+    // Path= is the folder the program runs in: a relative name lands there.
+    const QString work = tmp.filePath(S("work folder"));
+    ASSERT_TRUE(QDir().mkpath(work));
+    const QString launcher = tmp.filePath(S("home/My Desk/Here.desktop"));
+    WriteFile(launcher, "[Desktop Entry]\nType=Application\nExec=touch here-ran\nPath=" +
+                            work.toUtf8() + "\n");
+    ASSERT_TRUE(QFile::setPermissions(launcher, QFile::ReadOwner | QFile::ExeOwner));
+    Open(S("Here.desktop"));
+    EXPECT_TRUE(pwtest::waitFor([&] { return QFile::exists(work + S("/here-ran")); }));
 }
 
 TEST_F(DesktopIntegrationTest, ALinkOnTheAllUsersDesktopStartsItsTarget) {
@@ -105,8 +121,9 @@ TEST_F(DesktopIntegrationTest, ALinkOnTheAllUsersDesktopStartsItsTarget) {
 // Records which starts the real run service reports as made.
 class RecordingRunService : public RunService {
 public:
-    bool Start(const QString& text) override {
-        const bool started = real.Start(text);
+    bool Start(const QString& text) override { return StartIn(text, QString()); }
+    bool StartIn(const QString& text, const QString& workingFolder) override {
+        const bool started = real.StartIn(text, workingFolder);
         if (started) {
             made.append(text);
         }

@@ -38,6 +38,13 @@ protected:
             },
             services);
     }
+    // A launcher marked trusted (executable).
+    QString Launcher(const QString& relative, const QByteArray& content) {
+        const QString path = Write(relative, content);
+        EXPECT_TRUE(
+            QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        return path;
+    }
     QString User(const char* name) const { return dir.filePath(S("user/") + S(name)); }
     QString All(const char* name) const { return dir.filePath(S("all/") + S(name)); }
 
@@ -61,8 +68,8 @@ TEST_F(OpenItemTest, AllFourAttemptsRunInOrderEvenWhenStartsFail) {
 }
 
 TEST_F(OpenItemTest, ShortcutsStartTheirTargetsNotThemselves) {
-    Write(S("user/Editor.desktop"), "[Desktop Entry]\nType=Application\nExec=gedit %U\n");
-    Write(S("all/Editor.desktop"), "[Desktop Entry]\nType=Application\nExec=\"/opt/ed it\"\n");
+    Launcher(S("user/Editor.desktop"), "[Desktop Entry]\nType=Application\nExec=gedit %U\n");
+    Launcher(S("all/Editor.desktop"), "[Desktop Entry]\nType=Application\nExec=\"/opt/ed it\"\n");
     Open(S("Editor.desktop"));
     EXPECT_EQ(run.started, (QStringList{S("gedit"), S("\"/opt/ed it\"")}));
 
@@ -76,6 +83,23 @@ TEST_F(OpenItemTest, ShortcutsStartTheirTargetsNotThemselves) {
     ASSERT_TRUE(QFile::link(dir.filePath(S("gone dir/prog")), All("dangling")));
     Open(S("dangling"));
     EXPECT_EQ(run.started, QStringList{});
+}
+
+TEST_F(OpenItemTest, LaunchersFollowTheDesktopEntryRules) {
+    // Not executable: not trusted, nothing starts.
+    Write(S("user/Plain.desktop"), "[Desktop Entry]\nType=Application\nExec=gedit\n");
+    // TryExec naming no program: nothing starts; naming one: the launcher starts.
+    Launcher(S("user/Gone.desktop"),
+             "[Desktop Entry]\nType=Application\nTryExec=tilebay-no-such-tool\nExec=gedit\n");
+    Launcher(S("all/Gone.desktop"),
+             "[Desktop Entry]\nType=Application\nTryExec=/bin/sh\n"
+             "Exec=sh-tool\nPath=/srv/work\nTerminal=true\n");
+    Open(S("Plain.desktop"));
+    Open(S("Gone.desktop"));
+    // Terminal=true runs the command in the desktop's terminal; Path= is the
+    // working folder; every other start runs in the current folder.
+    EXPECT_EQ(run.started, QStringList{S("x-terminal-emulator -e sh-tool")});
+    EXPECT_EQ(run.workingFolders, QStringList{S("/srv/work")});
 }
 
 TEST_F(OpenItemTest, UnreadableShortcutsAndDocumentsStartNoErrorText) {

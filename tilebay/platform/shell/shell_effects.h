@@ -15,6 +15,13 @@
 //   later process can show what an earlier one hid; the window manager's own
 //   hidden windows of these types are never touched.
 // - Always on top is _NET_WM_STATE_ABOVE; the window keeps its place and size.
+//   An override-redirect window has no window manager to honour that state,
+//   and openbox stacks its own windows below all such windows: the effects
+//   write the state on the window themselves and keep it in its band from
+//   the top-level windows' map and configure events (their own connection,
+//   no polling): above, it is raised after any other window is mapped or
+//   restacked; in the ordinary band, it goes just below a managed window
+//   that is mapped or raised to the top. Needs a running Qt event loop.
 // - Opacity is _NET_WM_WINDOW_OPACITY (255 -> 0xFFFFFFFF), sent at once.
 //   Once set it stays; nothing removes it.
 // - The WId must be the current native window: Qt re-creates the native

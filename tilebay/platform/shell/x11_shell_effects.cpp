@@ -1,6 +1,10 @@
 #include "x11_shell_effects.h"
 
+#include <QSocketNotifier>
+#include <QTimer>
+
 #include <algorithm>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -63,6 +67,7 @@ class X11ShellEffects final : public ShellEffects {
 public:
     explicit X11ShellEffects(ShellBackendChoice choice) : choice_(std::move(choice)) {}
     ~X11ShellEffects() override {
+        notifier_.reset();
         if (display_ != nullptr) {
             // Closing syncs; a server that is gone must not end the program
             // here either.
@@ -99,6 +104,10 @@ private:
     void CollectClients(Window window, int depth, std::vector<Window>* clients);
     std::vector<Window> ClientWindows();
     void ShowWindowsOfType(const char* type, bool show);
+    void KeepAbove(Window window, bool on);
+    void StackInOrdinaryBand();
+    void OnEvents();
+    void DrainEventsLater();
 
     static void OnConnectionLost(Display*, void* self) {
         static_cast<X11ShellEffects*>(self)->lost_ = true;
@@ -108,6 +117,11 @@ private:
     Display* display_ = nullptr;
     bool tried_ = false;
     bool lost_ = false;
+    // The override-redirect window whose band the effects keep (0 for none),
+    // its band, and the notifier of our connection's events.
+    Window stacked_ = 0;
+    bool above_ = false;
+    std::unique_ptr<QSocketNotifier> notifier_;
 };
 
 Display* X11ShellEffects::Connection() {
@@ -285,6 +299,7 @@ void X11ShellEffects::ShowWindowsOfType(const char* typeName, bool show) {
         }
     }
     XFlush(display_);
+    DrainEventsLater();
 }
 
 void X11ShellEffects::SetAlwaysOnTop(WId id, bool on) {
@@ -299,7 +314,17 @@ void X11ShellEffects::SetAlwaysOnTop(WId id, bool on) {
     }
     const Atom state = Intern("_NET_WM_STATE");
     const Atom above = Intern("_NET_WM_STATE_ABOVE");
-    if (attributes.map_state != IsUnmapped) {
+    if (attributes.override_redirect) {
+        // No window manager stacks this window: its state is ours to write,
+        // and keeping it above is ours to do.
+        std::vector<Atom> states = ReadAtoms(window, state);
+        states.erase(std::remove(states.begin(), states.end(), above), states.end());
+        if (on) {
+            states.push_back(above);
+        }
+        WriteAtoms(window, state, states);
+        KeepAbove(window, on);
+    } else if (attributes.map_state != IsUnmapped) {
         // A mapped window's state belongs to the window manager: ask it. It
         // only changes the stacking band; position and size stay.
         XEvent event{};
@@ -324,6 +349,140 @@ void X11ShellEffects::SetAlwaysOnTop(WId id, bool on) {
         WriteAtoms(window, state, states);
     }
     XFlush(display_);
+    DrainEventsLater();
+}
+
+// No window manager stacks an override-redirect window, and openbox, for
+// one, stacks its own windows below all of them. So the effects keep such a
+// window in its band themselves, from the top-level windows' map and
+// configure events on their own connection (nothing polls):
+// - above: any other window mapped or restacked is followed by raising it;
+// - ordinary: it is put just below the topmost ordinary window of the window
+//   manager whenever it lies above that window.
+void X11ShellEffects::KeepAbove(Window window, bool on) {
+    stacked_ = window;
+    above_ = on;
+    if (!notifier_) {
+        XSelectInput(display_, DefaultRootWindow(display_), SubstructureNotifyMask);
+        notifier_ =
+            std::make_unique<QSocketNotifier>(ConnectionNumber(display_), QSocketNotifier::Read);
+        QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(),
+                         [this] { OnEvents(); });
+    }
+    if (on) {
+        XRaiseWindow(display_, window);
+    }
+}
+
+// Puts stacked_ right below the topmost ordinary client of the window
+// manager (its stacking list without docks and desktop windows) when it lies
+// above that client's top-level window.
+void X11ShellEffects::StackInOrdinaryBand() {
+    const Window rootWindow = DefaultRootWindow(display_);
+    Atom type = 0;
+    int format = 0;
+    unsigned long items = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    std::vector<Window> clients;
+    if (XGetWindowProperty(display_, rootWindow, Intern("_NET_CLIENT_LIST_STACKING"), 0, 4096,
+                           False, XA_WINDOW, &type, &format, &items, &after, &data) == Success &&
+        type == XA_WINDOW && format == 32 && data != nullptr) {
+        const auto* values = reinterpret_cast<const unsigned long*>(data);
+        clients.assign(values, values + items);  // bottom to top
+    }
+    if (data != nullptr) {
+        XFree(data);
+    }
+    const Atom windowType = Intern("_NET_WM_WINDOW_TYPE");
+    const Atom dock = Intern("_NET_WM_WINDOW_TYPE_DOCK");
+    const Atom desktop = Intern("_NET_WM_WINDOW_TYPE_DESKTOP");
+    Window top = 0;
+    for (auto it = clients.rbegin(); it != clients.rend() && top == 0; ++it) {
+        const std::vector<Atom> types = ReadAtoms(*it, windowType);
+        XWindowAttributes attributes;
+        if (std::find(types.begin(), types.end(), dock) == types.end() &&
+            std::find(types.begin(), types.end(), desktop) == types.end() &&
+            XGetWindowAttributes(display_, *it, &attributes) != 0 &&
+            attributes.map_state == IsViewable) {
+            top = *it;
+        }
+    }
+    // The client's top-level window: its frame, or itself.
+    for (int depth = 0; top != 0 && depth < 8; ++depth) {
+        Window root = 0;
+        Window parent = 0;
+        Window* children = nullptr;
+        unsigned int count = 0;
+        if (XQueryTree(display_, top, &root, &parent, &children, &count) == 0) {
+            return;
+        }
+        if (children != nullptr) {
+            XFree(children);
+        }
+        if (parent == rootWindow) {
+            break;
+        }
+        top = parent;
+    }
+    Window root = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (top == 0 || XQueryTree(display_, rootWindow, &root, &parent, &children, &count) == 0) {
+        return;
+    }
+    const std::vector<Window> order(children, children + count);  // bottom to top
+    if (children != nullptr) {
+        XFree(children);
+    }
+    const auto at = std::find(order.begin(), order.end(), top);
+    const auto ours = std::find(order.begin(), order.end(), stacked_);
+    if (at == order.end() || ours == order.end() || ours < at) {
+        return;
+    }
+    XWindowChanges changes{};
+    changes.sibling = top;
+    changes.stack_mode = Below;
+    XConfigureWindow(display_, stacked_, CWSibling | CWStackMode, &changes);
+}
+
+void X11ShellEffects::OnEvents() {
+    if (Connection() == nullptr) {
+        notifier_.reset();
+        return;
+    }
+    // Requests with an error trap sync and so read events into Xlib's queue
+    // without the socket telling us: drain until the queue stays empty.
+    for (int round = 0; round < 8 && XPending(display_) > 0; ++round) {
+        bool changed = false;
+        while (XPending(display_) > 0) {
+            XEvent event;
+            XNextEvent(display_, &event);
+            Window window = 0;
+            if (event.type == MapNotify) {
+                window = event.xmap.window;
+            } else if (event.type == ConfigureNotify) {
+                window = event.xconfigure.window;
+            }
+            changed = changed || (window != 0 && window != stacked_);
+        }
+        if (!changed || stacked_ == 0) {
+            break;
+        }
+        XErrorTrap trap(display_);
+        if (above_) {
+            XRaiseWindow(display_, stacked_);
+        } else {
+            StackInOrdinaryBand();
+        }
+    }
+}
+
+void X11ShellEffects::DrainEventsLater() {
+    if (notifier_) {
+        QTimer::singleShot(0, notifier_.get(), [this] { OnEvents(); });
+    }
 }
 
 void X11ShellEffects::SetWindowOpacity(WId id, qint16 opacity) {

@@ -17,12 +17,13 @@ bool IsExecutableFile(const QString& path) {
 
 }  // namespace
 
-bool ProcessRunService::Start(const QString& text) {
-    if (text.trimmed().isEmpty()) {
+bool ProcessRunService::StartIn(const QString& text, const QString& workingFolder) {
+    if (text.trimmed().isEmpty() ||
+        (!workingFolder.isEmpty() && !QFileInfo(workingFolder).isDir())) {
         return false;
     }
     if (QDir::isAbsolutePath(text) && QFileInfo::exists(text)) {
-        return IsExecutableFile(text) && QProcess::startDetached(text, {});
+        return IsExecutableFile(text) && QProcess::startDetached(text, {}, workingFolder);
     }
     const std::optional<QStringList> words = SplitCommandLine(text);
     if (!words || words->isEmpty() || words->first().isEmpty()) {
@@ -42,7 +43,7 @@ bool ProcessRunService::Start(const QString& text) {
     if (!IsExecutableFile(program)) {
         return false;
     }
-    return QProcess::startDetached(program, words->mid(1));
+    return QProcess::startDetached(program, words->mid(1), workingFolder);
 }
 
 }  // namespace tilebay

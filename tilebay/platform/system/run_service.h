@@ -13,6 +13,8 @@ public:
     virtual ~RunService() = default;
     // Starts the program that `text` names; true when a process was started.
     virtual bool Start(const QString& text) = 0;
+    // The same in `workingFolder` (the current folder when it is empty).
+    virtual bool StartIn(const QString& text, const QString& workingFolder) = 0;
 };
 
 // Starts detached processes:
@@ -26,7 +28,9 @@ public:
 // so programs start with their windows as they choose.
 class ProcessRunService : public RunService {
 public:
-    bool Start(const QString& text) override;
+    bool Start(const QString& text) override { return StartIn(text, QString()); }
+    // A working folder that is not an existing folder starts nothing.
+    bool StartIn(const QString& text, const QString& workingFolder) override;
 };
 
 }  // namespace tilebay

@@ -126,6 +126,12 @@ std::optional<DesktopEntry> ReadDesktopEntry(const QString& path) {
             entry.icon = value;
         } else if (key == QStringLiteral("Name") && entry.name.isEmpty()) {
             entry.name = value;
+        } else if (key == QStringLiteral("TryExec") && entry.tryExec.isEmpty()) {
+            entry.tryExec = value;
+        } else if (key == QStringLiteral("Path") && entry.path.isEmpty()) {
+            entry.path = value;
+        } else if (key == QStringLiteral("Terminal")) {
+            entry.terminal = value == QStringLiteral("true");
         }
     }
     if (!found) {

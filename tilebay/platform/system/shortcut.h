@@ -34,6 +34,9 @@ struct DesktopEntry {
     QString url;
     QString icon;
     QString name;
+    QString tryExec;        // a program that must exist for the launcher to start
+    QString path;           // the working folder of the program
+    bool terminal = false;  // run the program in a terminal
     bool hasExec = false;
     bool hasUrl = false;
 };

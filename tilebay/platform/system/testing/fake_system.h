@@ -14,12 +14,15 @@ namespace tilebay::testing {
 
 class FakeRunService : public RunService {
 public:
-    bool Start(const QString& text) override {
+    bool Start(const QString& text) override { return StartIn(text, QString()); }
+    bool StartIn(const QString& text, const QString& workingFolder) override {
         started.append(text);
+        workingFolders.append(workingFolder);
         return !refused.contains(text);
     }
-    QStringList started;  // every text asked for, in order
-    QStringList refused;  // texts whose start reports failure
+    QStringList started;         // every text asked for, in order
+    QStringList workingFolders;  // the working folder of each
+    QStringList refused;         // texts whose start reports failure
 };
 
 class FakeLoginName : public LoginNameSource {

@@ -1,0 +1,163 @@
+// The program folder, and the panel's owner on Qt's offscreen platform with
+// the real windows and fake desktop services. The single instance, the
+// signals and the style loader are tested end to end (e2e_test.cpp).
+
+#include <QApplication>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "fake_system.h"
+#include "ini.h"
+#include "panel_controller.h"
+#include "program_folder.h"
+#include "test_strings.h"
+
+namespace {
+
+using namespace tilebay;
+
+TEST(ProgramFolderTest, PortableBesideTheProgramElseSetUpOnceInTheDataHome) {
+    QTemporaryDir dir;
+    const QDir root(dir.path());
+    root.mkpath(S("portable/styles/Blue"));
+    root.mkpath(S("prefix/bin"));
+    root.mkpath(S("prefix/share/tilebay/styles/Ocean"));
+    WriteTestFile(QDir(root.filePath(S("prefix/share/tilebay/styles/Ocean"))), S("style.ini"),
+                  "[NAME]\nstylename=Ocean\n");
+    WriteTestFile(QDir(root.filePath(S("prefix/share/tilebay"))), S("styleloader.ini"),
+                  "[STYLE]\nstylename=\\Ocean\n");
+
+    EXPECT_EQ(ResolveProgramFolder({root.filePath(S("portable")), QString(), S("/nonexistent")}),
+              root.filePath(S("portable")));
+
+    const ProgramFolderPlaces installed{root.filePath(S("prefix/bin")), QString(),
+                                        root.filePath(S("home"))};
+    const QString folder = ResolveProgramFolder(installed);
+    EXPECT_EQ(folder, root.filePath(S("home/.local/share/tilebay")));
+    EXPECT_EQ(
+        common::ReadIniValue(S("NAME"), S("stylename"), folder + S("/styles/Ocean/style.ini")),
+        S("Ocean"));
+    EXPECT_EQ(common::ReadIniValue(S("STYLE"), S("stylename"), folder + S("/styleloader.ini")),
+              S("\\Ocean"));
+    // From then on the files are the user's own.
+    common::WriteIniValue(S("STYLE"), S("stylename"), S("\\Mine"), folder + S("/styleloader.ini"));
+    EXPECT_EQ(ResolveProgramFolder(installed), folder);
+    EXPECT_EQ(common::ReadIniValue(S("STYLE"), S("stylename"), folder + S("/styleloader.ini")),
+              S("\\Mine"));
+    // $XDG_DATA_HOME when it is absolute.
+    EXPECT_EQ(ResolveProgramFolder({root.filePath(S("prefix/bin")), root.filePath(S("data")),
+                                    root.filePath(S("home"))}),
+              root.filePath(S("data/tilebay")));
+}
+
+class LoggingShell : public ShellEffects {
+public:
+    void ShowTaskbar(bool show) override { log << S("taskbar %1").arg(show); }
+    void ShowDesktopIcons(bool show) override { log << S("icons %1").arg(show); }
+    void SetAlwaysOnTop(WId, bool) override {}
+    void SetWindowOpacity(WId, qint16) override {}
+    QStringList log;
+};
+
+class NoIcons : public FileIconSource {
+public:
+    QPixmap QueryFileIcon(const QString&, qint16 size) override {
+        QPixmap p(size == 2 ? 32 : 16, size == 2 ? 32 : 16);
+        p.fill(Qt::blue);
+        return p;
+    }
+    QString QueryFileTypeName(const QString&) override { return S("Thing"); }
+};
+
+// Runs a closing request from inside the load's event pause, as a signal
+// or a click would.
+class ClosingPause : public EventPause {
+public:
+    void LetEventsRun() override {
+        if (whileLoading) {
+            whileLoading();
+            whileLoading = nullptr;
+        }
+    }
+    std::function<void()> whileLoading;
+};
+
+class PanelControllerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root = QDir(dir.path());
+        root.mkpath(S("styles/Red"));
+        root.mkpath(S("styles/Green"));
+        root.mkpath(S("desk"));
+        WriteTestFile(QDir(root.filePath(S("styles/Red"))), S("style.ini"),
+                      "[COLOUR]\nbgcolourred=200\nbgcolourgreen=0\nbgcolourblue=0\n"
+                      "fontcolourred=1\nfontcolourgreen=2\nfontcolourblue=3\n"
+                      "[SIZE]\nboxheight=2000\n[POSITION]\ntop=1\n");
+        WriteTestFile(QDir(root.filePath(S("styles/Green"))), S("style.ini"),
+                      "[COLOUR]\nbgcolourred=0\nbgcolourgreen=200\nbgcolourblue=0\n");
+        WriteTestFile(root, S("styleloader.ini"), "[STYLE]\nstylename=\\Red\n");
+        WriteTestFile(QDir(root.filePath(S("desk"))), S("a.txt"), "a");
+        connect();
+    }
+    void connect() {
+        QObject::connect(&controller, &PanelController::finished, [this](int) { ++finished; });
+    }
+
+    QTemporaryDir dir;
+    QDir root;
+    LoggingShell shell;
+    NoIcons icons;
+    ClosingPause pause;
+    tilebay::testing::FakeLoginName login{S("ann")};
+    tilebay::testing::FakeDesktopFolders folders{dir.filePath(S("desk")), QString()};
+    tilebay::testing::FakeRunService run;
+    PanelServices services{shell, icons, pause, login, folders, run};
+    PanelController controller{dir.path(), services, nullptr};
+    int finished = 0;
+};
+
+TEST_F(PanelControllerTest, ACloseOrSignalDuringTheLoadWaitsForItsEnd) {
+    pause.whileLoading = [this] {
+        controller.Terminate();
+        EXPECT_EQ(finished, 0);  // the window being filled stays
+        EXPECT_TRUE(controller.Panel());
+    };
+    controller.loadPanel();
+    EXPECT_EQ(finished, 1);
+    EXPECT_FALSE(controller.Panel());
+    EXPECT_EQ(shell.log.mid(shell.log.size() - 2), (QStringList{S("taskbar 1"), S("icons 1")}));
+    EXPECT_EQ(common::ReadIniValue(S("OPTIONS"), S("taskbar"), root.filePath(S("options.ini"))),
+              S("OFF"));
+}
+
+TEST_F(PanelControllerTest, OneStyleLoaderWhileOpenAndANewOneWithTheCurrentColoursAfterClosing) {
+    controller.loadPanel();
+    controller.OpenStyleLoader();
+    QPointer<styleloaderfrm> first = controller.StyleLoader();
+    controller.OpenStyleLoader();
+    EXPECT_EQ(controller.StyleLoader(), first.data());
+    EXPECT_EQ(first->palette().color(QPalette::Window), QColor(200, 0, 0));
+
+    WriteTestFile(root, S("styleloader.ini"), "[STYLE]\nstylename=\\Green\n");
+    controller.loadPanel();
+    first->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(first.isNull());
+    controller.OpenStyleLoader();
+    ASSERT_TRUE(controller.StyleLoader());
+    EXPECT_EQ(controller.StyleLoader()->palette().color(QPalette::Window), QColor(0, 200, 0));
+    EXPECT_EQ(finished, 0);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,491 @@
+// tilebay end to end: the built program in a portable program folder on a
+// private X session (Xvfb, openbox, tint2, pcmanfm --desktop), driven with
+// xdotool and checked with xwininfo, xprop and screenshots. Screenshots go
+// to TILEBAY_E2E_OUTPUT.
+
+#include <QColor>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+
+#include "ini.h"
+#include "test_desktop.h"
+#include "test_strings.h"
+
+namespace {
+
+using pwtest::TestDesktop;
+using pwtest::XWindowId;
+using namespace std::chrono_literals;
+
+// Geometry of the panel (pixels at 96 dpi): 235 wide; with a list of 4215
+// twips its caption strip lies at 364 of a 380 high window, with one of
+// 10000 twips at 749 of 765. Retracted, 16 pixels stay on screen.
+constexpr int kWidth = 235;
+constexpr int kCaptionTop = 364;
+constexpr int kTallCaptionTop = 749;
+constexpr int kTallHeight = 765;
+constexpr int kScreen = 1024;
+
+struct TestStyle {
+    const char* folder;
+    int dock;
+    int red, green, blue;
+    int boxHeight;
+};
+const TestStyle kLeft{"Left", 1, 180, 30, 30, 10000};
+const TestStyle kCentre{"Centre", 2, 30, 120, 30, 4215};
+const TestStyle kRight{"Right", 3, 30, 30, 160, 4215};
+
+class TilebayE2E : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TestDesktop::Options options;
+        options.panel = true;
+        options.desktopIcons = true;
+        desktop = std::make_unique<TestDesktop>(options);
+        ASSERT_TRUE(desktop->ok()) << desktop->error().toStdString();
+        ASSERT_TRUE(tmp.isValid());
+        root = QDir(tmp.path());
+        program = root.filePath(S("prog"));
+        for (const TestStyle& style : {kLeft, kCentre, kRight}) {
+            WriteStyle(style);
+        }
+        const QString binary = program + S("/tilebay");
+        ASSERT_TRUE(QFile::copy(S(TILEBAY_BINARY), binary));
+        ASSERT_TRUE(QFile::setPermissions(binary, QFile::ReadOwner | QFile::ExeOwner));
+        userDesktop = desktop->homePath() + S("/Desktop");
+        allUsersDesktop = root.filePath(S("share/tilebay/Desktop"));
+        ASSERT_TRUE(QDir().mkpath(userDesktop));
+        ASSERT_TRUE(QDir().mkpath(allUsersDesktop));
+        env = desktop->environment();
+        // The all-users desktop lies in the first data folder; the icon
+        // themes in the system's.
+        env.insert(S("XDG_DATA_DIRS"), root.filePath(S("share")) + S(":/usr/share"));
+        env.insert(S("QT_QPA_PLATFORM"), S("xcb"));  // the tests run offscreen
+        output = QDir(S(TILEBAY_E2E_OUTPUT));
+        output.mkpath(S("."));
+    }
+
+    void TearDown() override {
+        if (tilebay.state() != QProcess::NotRunning) {
+            tilebay.kill();
+            tilebay.waitForFinished(3000);
+        }
+        for (auto& other : others) {
+            other->kill();
+            other->waitForFinished(3000);
+        }
+    }
+
+    void WriteStyle(const TestStyle& s) {
+        const QString folder = program + S("/styles/") + S(s.folder);
+        QDir().mkpath(folder);
+        const QByteArray ini =
+            QStringLiteral(
+                "[COLOUR]\nfontcolourred=255\nfontcolourgreen=255\nfontcolourblue=255\n"
+                "bgcolourred=%1\nbgcolourgreen=%2\nbgcolourblue=%3\n"
+                "bordercolourred=250\nbordercolourgreen=200\nbordercolourblue=0\n"
+                "[SIZE]\nboxheight=%6\n[EFFECT]\ntransparent=255\n[POSITION]\ntop=%4\n"
+                "[FONT]\nfontname=DejaVu Sans\n[NAME]\nstylename=%5\ndescription=Test style\n"
+                "[SOUND]\nstartup=\n")
+                .arg(s.red)
+                .arg(s.green)
+                .arg(s.blue)
+                .arg(s.dock)
+                .arg(S(s.folder))
+                .arg(s.boxHeight)
+                .toUtf8();
+        ASSERT_FALSE(WriteTestFile(QDir(folder), S("style.ini"), ini).isEmpty());
+    }
+
+    void ChooseStyle(const TestStyle& s) {
+        common::WriteIniValue(S("STYLE"), S("stylename"), S("\\") + S(s.folder),
+                              program + S("/styleloader.ini"));
+    }
+
+    // Starts with `style` and `options` and waits for the panel retracted at
+    // `left`, 380 high; 0 when it does not get there.
+    XWindowId StartDocked(const TestStyle& style, const QByteArray& options, int left) {
+        ChooseStyle(style);
+        WriteTestFile(QDir(program), S("options.ini"), options);
+        Start();
+        const XWindowId panel = WaitForPanel();
+        const QRect retracted(left, -kCaptionTop, kWidth, 380);
+        return panel != 0 && TestDesktop::waitUntil([&] { return Geometry(panel) == retracted; })
+                   ? panel
+                   : 0;
+    }
+    // Sends `number` to tilebay; true when it has ended normally.
+    bool EndBySignal(int number) {
+        return ::kill(static_cast<pid_t>(tilebay.processId()), number) == 0 && Ended() &&
+               tilebay.exitStatus() == QProcess::NormalExit;
+    }
+
+    void Start() {
+        tilebay.setProcessEnvironment(env);
+        tilebay.setProgram(program + S("/tilebay"));
+        tilebay.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        tilebay.start();
+        ASSERT_TRUE(tilebay.waitForStarted(5000));
+    }
+
+    std::vector<XWindowId> Named(const QString& name) const {
+        const auto result = desktop->run(S("xdotool"), {S("search"), S("--name"), name});
+        return TestDesktop::parseWindowIds(result.out);
+    }
+    // The panel window, once it is viewable.
+    XWindowId WaitForPanel() const {
+        XWindowId found = 0;
+        TestDesktop::waitUntil([&] {
+            for (XWindowId w : Named(S("^Tilebay$"))) {
+                if (desktop->windowInfo(w).viewable()) {
+                    found = w;
+                    return true;
+                }
+            }
+            return false;
+        });
+        return found;
+    }
+    QRect Geometry(XWindowId w) const { return desktop->windowInfo(w).geometry; }
+    bool Top(XWindowId w, int top) const {
+        return TestDesktop::waitUntil([&] { return Geometry(w).top() == top; }, 3s);
+    }
+    void Pointer(int x, int y) const {
+        desktop->run(S("xdotool"), {S("mousemove"), QString::number(x), QString::number(y)});
+    }
+    void Click(int x, int y, int count = 1) const {
+        desktop->run(S("xdotool"),
+                     {S("mousemove"), QString::number(x), QString::number(y), S("click"),
+                      S("--repeat"), QString::number(count), S("--delay"), S("120"), S("1")});
+    }
+    QString Shot(const QString& name) const {
+        const QString path = output.filePath(name + S(".png"));
+        desktop->run(S("import"), {S("-window"), S("root"), path});
+        return path;
+    }
+    QColor Pixel(const QString& png, int x, int y) const {
+        const auto result =
+            desktop->run(S("convert"), {png, S("-format"),
+                                        S("%[fx:int(255*r)],%[fx:int(255*g)],%[fx:int(255*b)]"),
+                                        S("-crop"), S("1x1+%1+%2").arg(x).arg(y), S("info:")});
+        const QStringList parts = result.out.trimmed().split(u',');
+        return parts.size() == 3 ? QColor(parts[0].toInt(), parts[1].toInt(), parts[2].toInt())
+                                 : QColor();
+    }
+    QString Option(const char* key) const {
+        return common::ReadIniValue(S("OPTIONS"), S(key), program + S("/options.ini"));
+    }
+    QByteArray OptionsBytes() const {
+        QFile file(program + S("/options.ini"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
+    }
+    bool Mapped(XWindowId w) const { return desktop->windowInfo(w).mapped(); }
+    bool Ended() { return tilebay.waitForFinished(10000); }
+    QStringList State(XWindowId w) const {
+        return desktop->property(w, S("_NET_WM_STATE")).value_or(QStringList{});
+    }
+    // Top-level windows from top to bottom (xwininfo's order).
+    std::vector<XWindowId> Stacking() const {
+        const auto result = desktop->run(S("xwininfo"), {S("-root"), S("-children")});
+        return TestDesktop::parseWindowIds(result.out.section(S("child"), 1));
+    }
+    bool Above(XWindowId upper, XWindowId lower) const {
+        const auto order = Stacking();
+        const auto u = std::find(order.begin(), order.end(), upper);
+        const auto l = std::find(order.begin(), order.end(), lower);
+        return u != order.end() && l != order.end() && u < l;
+    }
+    XWindowId FrameOf(XWindowId client) const {
+        const XWindowId parent = desktop->windowInfo(client).parent;
+        return parent != 0 ? parent : client;
+    }
+    // A plain window of another program, mapped by the window manager.
+    XWindowId OtherWindow(const QString& title) {
+        auto process = std::make_unique<QProcess>();
+        process->setProcessEnvironment(env);
+        process->start(S("xmessage"), {S("-title"), title, S("-geometry"), S("+10+10"), title});
+        XWindowId found = 0;
+        TestDesktop::waitUntil([&] {
+            const auto ids = Named(S("^") + title + S("$"));
+            found = ids.empty() ? 0 : ids.front();
+            return found != 0 && desktop->windowInfo(found).viewable();
+        });
+        others.push_back(std::move(process));
+        return found;
+    }
+    // The row order of the list: both desktops, all users first; folders
+    // before files, each in the file system's order.
+    int RowOf(const QString& name) const {
+        QStringList rows;
+        for (const QString& folder : {allUsersDesktop, userDesktop}) {
+            QStringList files;
+            QDirIterator it(folder, QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+            while (it.hasNext()) {
+                it.next();
+                if (it.fileName().startsWith(u'.')) {
+                    continue;
+                }
+                (it.fileInfo().isDir() ? rows : files).append(it.fileName());
+            }
+            rows += files;
+        }
+        return static_cast<int>(rows.indexOf(name));
+    }
+    // The centre of a list row of the expanded panel at `left`.
+    QPoint RowCentre(int left, const QString& name) const {
+        return {left + 60, 80 + 18 + 18 * RowOf(name) + 9};
+    }
+    QString Executable(const QString& path, const QByteArray& content) const {
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+        file.close();
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return path;
+    }
+    void ExpectIdentity(XWindowId w, const QString& name) const {
+        EXPECT_EQ(desktop->property(w, S("WM_CLASS")).value_or(QStringList{}),
+                  (QStringList{S("\"tilebay\""), S("\"tilebay\"")}));
+        EXPECT_EQ(desktop->property(w, S("WM_NAME")).value_or(QStringList{}),
+                  QStringList{S("\"") + name + S("\"")});
+    }
+
+    std::unique_ptr<TestDesktop> desktop;
+    QTemporaryDir tmp;
+    QDir root;
+    QDir output;
+    QString program;
+    QString userDesktop;
+    QString allUsersDesktop;
+    QProcessEnvironment env;
+    QProcess tilebay;
+    std::vector<std::unique_ptr<QProcess>> others;
+};
+
+TEST_F(TilebayE2E, LeftDockRevealRetractTogglesItemsStyleLoaderAndClose) {
+    ChooseStyle(kLeft);
+    const QString marker = root.filePath(S("marker"));
+    // Twenty kinds of item make the load long enough to see the splash.
+    const char* kinds[] = {"txt", "png", "jpg", "pdf", "html", "xml", "json", "csv", "zip", "tar",
+                           "gz",  "mp3", "ogg", "c",   "cpp",  "py",  "md",   "css", "js",  "svg"};
+    for (const char* kind : kinds) {
+        WriteTestFile(QDir(allUsersDesktop), S("file.") + S(kind), "x");
+    }
+    Executable(allUsersDesktop + S("/shared-tool"),
+               "#!/bin/sh\necho shared > \"" + marker.toUtf8() + "-program\"\n");
+    QDir(userDesktop).mkpath(S("Projects"));
+    Executable(userDesktop + S("/Touch.desktop"),
+               "[Desktop Entry]\nType=Application\nName=Touch\nExec=touch \"" + marker.toUtf8() +
+                   "-launcher\"\n");
+    WriteTestFile(
+        QDir(userDesktop), S("Untrusted.desktop"),
+        "[Desktop Entry]\nType=Application\nExec=touch \"" + marker.toUtf8() + "-untrusted\"\n");
+    WriteTestFile(QDir(userDesktop), S("notes.txt"), "a document");
+
+    Start();
+    // The splash first, then the panel, docked left with only the caption
+    // strip and the bottom strip on screen.
+    XWindowId splash = 0;
+    ASSERT_TRUE(TestDesktop::waitUntil([&] {
+        const auto ids = Named(S("^Tilebay - Loading...$"));
+        splash = ids.empty() ? 0 : ids.front();
+        return splash != 0 && desktop->windowInfo(splash).viewable();
+    }));
+    ExpectIdentity(splash, S("Tilebay - Loading..."));
+    const auto splashType = desktop->property(splash, S("_NET_WM_WINDOW_TYPE"));
+    ASSERT_TRUE(splashType && !splashType->isEmpty());
+    EXPECT_EQ(splashType->front(), S("_NET_WM_WINDOW_TYPE_SPLASH"))
+        << "a splash, which taskbars leave out";
+    // The splash paints while the list fills: wait for its colour.
+    const QRect splashArea = Geometry(splash);
+    EXPECT_TRUE(TestDesktop::waitUntil(
+        [&] {
+            return Pixel(Shot(S("splash")), splashArea.left() + 10, splashArea.bottom() - 10) ==
+                   QColor(180, 30, 30);
+        },
+        5s));
+    const XWindowId panel = WaitForPanel();
+    ASSERT_NE(panel, 0u);
+    ASSERT_TRUE(Top(panel, -kTallCaptionTop));
+    EXPECT_TRUE(TestDesktop::waitUntil([&] { return !Mapped(splash); }));
+    EXPECT_EQ(Geometry(panel), QRect(0, -kTallCaptionTop, kWidth, kTallHeight));
+    ExpectIdentity(panel, S("Tilebay"));
+    const auto clients = desktop->clientList();
+    EXPECT_EQ(std::find(clients.begin(), clients.end(), panel), clients.end())
+        << "the panel is no client of the window manager, so no taskbar lists it";
+    const QString retracted = Shot(S("retracted"));
+    EXPECT_EQ(Pixel(retracted, 30, 6), QColor(180, 30, 30));   // the caption strip
+    EXPECT_EQ(Pixel(retracted, 30, 14), QColor(250, 200, 0));  // the bottom strip
+    EXPECT_EQ(Pixel(retracted, 30, 17), QColor(0, 0, 0));      // the root below
+
+    // Reveal on the caption strip; the list and the check boxes keep it open;
+    // each border strip retracts it.
+    for (const QPoint border : {QPoint(1, 200), QPoint(233, 200), QPoint(120, kTallHeight - 2)}) {
+        Pointer(100, 8);
+        ASSERT_TRUE(Top(panel, 0));
+        Pointer(100, 200);
+        Pointer(60, 40);
+        EXPECT_EQ(Geometry(panel).top(), 0);
+        Pointer(border.x(), border.y());
+        EXPECT_TRUE(Top(panel, -kTallCaptionTop)) << border.x() << "," << border.y();
+        EXPECT_EQ(Geometry(panel).left(), 0);
+    }
+    Pointer(100, 8);
+    ASSERT_TRUE(Top(panel, 0));
+    Shot(S("expanded"));
+
+    // The three toggles: options.ini rewritten, the effect applied, the panel
+    // not moved.
+    const XWindowId tint2 = desktop->panelWindow();
+    const XWindowId icons = desktop->desktopIconsWindow();
+    Click(24, 40);  // Hide/Show Taskbar
+    EXPECT_TRUE(TestDesktop::waitUntil([&] { return !Mapped(tint2); }));
+    EXPECT_EQ(Option("taskbar"), S("ON"));
+    Click(24, 40);
+    EXPECT_TRUE(TestDesktop::waitUntil([&] { return Mapped(tint2); }));
+    EXPECT_EQ(Option("taskbar"), S("OFF"));
+    Click(24, 64);  // Hide/Show Desktop icons
+    EXPECT_TRUE(TestDesktop::waitUntil([&] { return !Mapped(icons); }));
+    EXPECT_EQ(Option("icons"), S("ON"));
+    Click(24, 64);
+    EXPECT_TRUE(TestDesktop::waitUntil([&] { return Mapped(icons); }));
+    EXPECT_EQ(Option("icons"), S("OFF"));
+    Click(24, 16);  // Always On Top: above state set, kept above a new window
+    EXPECT_TRUE(
+        TestDesktop::waitUntil([&] { return State(panel).contains(S("_NET_WM_STATE_ABOVE")); }));
+    EXPECT_EQ(Option("alwaysontop"), S("ON"));
+    const XWindowId first = OtherWindow(S("tilebay-e2e-first"));
+    ASSERT_NE(first, 0u);
+    EXPECT_TRUE(TestDesktop::waitUntil([&] { return Above(panel, FrameOf(first)); }));
+    Click(24, 16);
+    EXPECT_TRUE(
+        TestDesktop::waitUntil([&] { return !State(panel).contains(S("_NET_WM_STATE_ABOVE")); }));
+    EXPECT_EQ(Option("alwaysontop"), S("OFF"));
+    const XWindowId second = OtherWindow(S("tilebay-e2e-second"));
+    ASSERT_NE(second, 0u);
+    EXPECT_TRUE(TestDesktop::waitUntil([&] { return Above(FrameOf(second), panel); }));
+    EXPECT_EQ(Geometry(panel), QRect(0, 0, kWidth, kTallHeight));
+    for (auto& other : others) {
+        other->kill();
+        other->waitForFinished(3000);
+    }
+    EXPECT_TRUE(TestDesktop::waitUntil([&] { return !Mapped(second); }));
+
+    // Double-clicks: a trusted launcher and a program start; a document and
+    // an untrusted launcher start nothing (no marker, no new window).
+    const auto windowsBefore = desktop->clientList();
+    for (const char* name : {"notes.txt", "Untrusted.desktop", "Touch.desktop", "shared-tool"}) {
+        const QPoint row = RowCentre(0, S(name));
+        ASSERT_GE(row.y(), 98) << name;
+        Pointer(100, 8);
+        Click(row.x(), row.y(), 2);
+    }
+    EXPECT_TRUE(TestDesktop::waitUntil([&] { return QFile::exists(marker + S("-launcher")); }));
+    EXPECT_TRUE(TestDesktop::waitUntil([&] { return QFile::exists(marker + S("-program")); }));
+    EXPECT_FALSE(QFile::exists(marker + S("-untrusted")));
+    EXPECT_EQ(desktop->clientList(), windowsBefore);
+    EXPECT_EQ(Geometry(panel).top(), 0);
+
+    // The style loader: pick "Right", "Load": the choice is stored and the
+    // panel comes back in the new colour, docked right.
+    Click(24, 40);  // taskbar hidden again, to see it restored by the reload and by Close
+    ASSERT_TRUE(TestDesktop::waitUntil([&] { return !Mapped(tint2); }));
+    Click(220, 20);
+    XWindowId loader = 0;
+    ASSERT_TRUE(TestDesktop::waitUntil([&] {
+        const auto ids = Named(S("^Load Style$"));
+        loader = ids.empty() ? 0 : ids.front();
+        return loader != 0 && desktop->windowInfo(loader).viewable();
+    }));
+    Click(220, 20);  // a second click: still one style loader
+    EXPECT_EQ(Named(S("^Load Style$")).size(), 1u);
+    ExpectIdentity(loader, S("Load Style"));
+    const QRect dialog = Geometry(loader);
+    // Dir1 lists the folders from "/" down to styles, then Centre, Left, Right.
+    const int depth = static_cast<int>(
+        QDir::cleanPath(program + S("/styles")).split(u'/', Qt::SkipEmptyParts).size());
+    Click(dialog.left() + 100, dialog.top() + 9 + 18 * (depth + 3) + 9);  // rows of 18 pixels
+    Shot(S("style-loader"));
+    Click(dialog.left() + 320, dialog.top() + 18);  // Load
+    EXPECT_TRUE(TestDesktop::waitUntil([&] { return !Mapped(loader); }));
+    EXPECT_EQ(common::ReadIniValue(S("STYLE"), S("stylename"), program + S("/styleloader.ini")),
+              S("\\Right"));
+    XWindowId reloaded = 0;
+    ASSERT_TRUE(TestDesktop::waitUntil([&] {
+        reloaded = WaitForPanel();
+        return reloaded != 0 &&
+               Geometry(reloaded) == QRect(kScreen - kWidth, -kCaptionTop, kWidth, 380);
+    }));
+    const QString restyled = Shot(S("restyled"));
+    EXPECT_EQ(Pixel(restyled, kScreen - kWidth + 30, 6), QColor(30, 30, 160));
+    EXPECT_FALSE(Mapped(tint2));  // the new load applied taskbar=ON again
+
+    // "Close": the taskbar and the icons come back, the program ends,
+    // options.ini stays as the toggles left it.
+    const QByteArray options = OptionsBytes();
+    Pointer(kScreen - kWidth + 100, 8);
+    ASSERT_TRUE(Top(reloaded, 0));
+    Click(kScreen - kWidth + 205, 8);
+    ASSERT_TRUE(Ended());
+    EXPECT_EQ(tilebay.exitCode(), 0);
+    EXPECT_TRUE(TestDesktop::waitUntil([&] { return Mapped(tint2) && Mapped(icons); }));
+    EXPECT_EQ(OptionsBytes(), options);
+    EXPECT_EQ(Option("taskbar"), S("ON"));
+}
+
+TEST_F(TilebayE2E, CentreDockSecondInstanceAndTerminationSignal) {
+    // 1024 / 2 - 235 / 2 = 394.5 pixels.
+    ASSERT_NE(StartDocked(kCentre, "[OPTIONS]\ntaskbar=ON\nicons=ON\n", 395), 0u);
+    const XWindowId tint2 = desktop->panelWindow();
+    const XWindowId icons = desktop->desktopIconsWindow();
+    EXPECT_TRUE(TestDesktop::waitUntil([&] { return !Mapped(tint2) && !Mapped(icons); }));
+    const QByteArray options = OptionsBytes();
+    EXPECT_EQ(Option("alwaysontop"), S("OFF"));  // the load wrote all three
+
+    // A second tilebay for the same display ends at once and touches nothing.
+    const auto second = desktop->run(program + S("/tilebay"), {}, 10s);
+    EXPECT_TRUE(second.ok()) << second.err.toStdString();
+    EXPECT_EQ(tilebay.state(), QProcess::Running);
+    EXPECT_FALSE(Mapped(tint2));
+    EXPECT_FALSE(Mapped(icons));
+    EXPECT_EQ(OptionsBytes(), options);
+
+    ASSERT_TRUE(EndBySignal(SIGTERM));
+    EXPECT_TRUE(TestDesktop::waitUntil([&] { return Mapped(tint2) && Mapped(icons); }));
+    EXPECT_EQ(OptionsBytes(), options);
+}
+
+TEST_F(TilebayE2E, RightDockEndsOnHangup) {
+    ASSERT_NE(StartDocked(kRight, "[OPTIONS]\ntaskbar=ON\n", kScreen - kWidth), 0u);
+    const XWindowId tint2 = desktop->panelWindow();
+    EXPECT_TRUE(TestDesktop::waitUntil([&] { return !Mapped(tint2); }));
+    const QByteArray options = OptionsBytes();
+    ASSERT_TRUE(EndBySignal(SIGHUP));
+    EXPECT_TRUE(TestDesktop::waitUntil([&] { return Mapped(tint2); }));
+    EXPECT_EQ(OptionsBytes(), options);
+}
+
+TEST_F(TilebayE2E, WithoutStyleChoiceTheOptionsAreWrittenOffAndThePanelIsTransparent) {
+    Start();
+    const XWindowId panel = WaitForPanel();
+    ASSERT_NE(panel, 0u);
+    EXPECT_TRUE(TestDesktop::waitUntil([&] { return Option("icons") == S("OFF"); }));
+    EXPECT_EQ(Option("taskbar"), S("OFF"));
+    EXPECT_EQ(Option("alwaysontop"), S("OFF"));
+    EXPECT_EQ(desktop->property(panel, S("_NET_WM_WINDOW_OPACITY")).value_or(QStringList{}),
+              QStringList{S("0")});
+    // Dock position 0: it stays where it opened; the list has no height.
+    EXPECT_EQ(Geometry(panel), QRect(0, 0, kWidth, 99));
+    ASSERT_TRUE(EndBySignal(SIGINT));
+}
+
+}  // namespace

@@ -1,0 +1,257 @@
+#include "panel_logic.h"
+
+#include <cmath>
+#include <stdexcept>
+
+#include "option_toggle.h"
+
+namespace tilebay {
+namespace {
+
+// A load step that cannot go on; the step's remaining operations are skipped.
+struct StepFailed : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+constexpr double kCaptionGap = 40;  // between the list and the caption strip
+
+PanelOption OptionOfBox(PanelControl box) {
+    switch (box) {
+        case PanelControl::Check1:
+            return PanelOption::AlwaysOnTop;
+        case PanelControl::Check2:
+            return PanelOption::Taskbar;
+        default:
+            return PanelOption::Icons;
+    }
+}
+
+}  // namespace
+
+QRectF DesignGeometry(PanelControl control) {
+    switch (control) {
+        case PanelControl::Window:
+            return {0, 0, 3525, 5685};
+        case PanelControl::closebtn:
+            return {2880, 0, 615, 255};
+        case PanelControl::loadstylesbtn:
+            return {3240, 240, 135, 135};
+        case PanelControl::Check1:
+            return {240, 120, 2655, 255};
+        case PanelControl::Check2:
+            return {240, 480, 3015, 255};
+        case PanelControl::Check3:
+            return {240, 840, 3015, 255};
+        case PanelControl::lvwIcons:
+            return {240, 1200, 3015, 4215};
+        case PanelControl::titlecap:
+            return {240, 5400, 3015, 195};
+        case PanelControl::borderleft:
+            return {0, 0, 40, 5655};
+        case PanelControl::borderright:
+            return {3480, 0, 45, 5655};
+        case PanelControl::borderbottom:
+            return {0, 5640, 4455, 45};
+    }
+    return {};
+}
+
+std::optional<QPointF> RetractedPosition(int dockPosition, double titlecapTop, double screenWidth,
+                                         double windowWidth) {
+    switch (dockPosition) {
+        case 1:
+            return QPointF(0, -titlecapTop);
+        case 2:
+            return QPointF(screenWidth / 2 - windowWidth / 2, -titlecapTop);
+        case 3:
+            return QPointF(screenWidth - windowWidth, -titlecapTop);
+        default:
+            return std::nullopt;
+    }
+}
+
+PanelLogic::PanelLogic(QString programFolder, StyleSettings& style, PanelView& view,
+                       PanelServices& services)
+    : programFolder_(std::move(programFolder)), style_(style), view_(view), services_(services) {
+    for (int i = 0; i < kPanelControlCount; ++i) {
+        geometry_[static_cast<std::size_t>(i)] = DesignGeometry(static_cast<PanelControl>(i));
+    }
+}
+
+void PanelLogic::Step(int number, const std::function<void()>& body) {
+    try {
+        body();
+    } catch (...) {
+        skipped_.push_back(number);
+    }
+}
+
+void PanelLogic::ReadKey(StyleKey key) {
+    // A value that is not a 16-bit integer keeps the field as it was; the
+    // step goes on with that value.
+    ReadStyleKey(programFolder_, key, style_);
+}
+
+QColor PanelLogic::Colour(qint16 red, qint16 green, qint16 blue) const {
+    const std::optional<QColor> colour = ComposeColour(red, green, blue);
+    if (!colour) {
+        throw StepFailed("negative colour component");
+    }
+    return *colour;
+}
+
+void PanelLogic::Place(PanelControl control, const QRectF& rect) {
+    if (rect.width() < 0 || rect.height() < 0 || !std::isfinite(rect.height())) {
+        throw StepFailed("negative size");
+    }
+    view_.SetGeometry(control, rect);
+    geometry_[static_cast<std::size_t>(control)] = rect;
+}
+
+void PanelLogic::MoveTo(double left, double top) {
+    view_.MoveWindow(left, top);
+    windowLeft_ = left;
+    windowTop_ = top;
+}
+
+void PanelLogic::Load() {
+    using C = PanelControl;
+    skipped_.clear();
+    Step(1, [&] { view_.ShowSplash(); });
+    Step(2, [&] { ReadKey(StyleKey::StyleFolder); });
+    for (StyleKey key : {StyleKey::FontRed, StyleKey::FontGreen, StyleKey::FontBlue}) {
+        Step(3, [&] { ReadKey(key); });
+    }
+    for (C control : {C::lvwIcons, C::Check1, C::Check3, C::Check2, C::closebtn, C::titlecap}) {
+        Step(4, [&] {
+            view_.SetTextColour(control, Colour(style_.fontRed, style_.fontGreen, style_.fontBlue));
+        });
+    }
+    for (StyleKey key : {StyleKey::BgRed, StyleKey::BgGreen, StyleKey::BgBlue}) {
+        Step(5, [&] { ReadKey(key); });
+    }
+    for (C control : {C::Window, C::Check1, C::Check2, C::Check3, C::titlecap, C::lvwIcons}) {
+        Step(6, [&] {
+            view_.SetBackColour(control, Colour(style_.bgRed, style_.bgGreen, style_.bgBlue));
+        });
+    }
+    for (StyleKey key : {StyleKey::BorderRed, StyleKey::BorderGreen, StyleKey::BorderBlue}) {
+        Step(7, [&] { ReadKey(key); });
+    }
+    for (C control : {C::borderleft, C::borderright, C::borderbottom}) {
+        Step(8, [&] {
+            view_.SetBackColour(control,
+                                Colour(style_.borderRed, style_.borderGreen, style_.borderBlue));
+        });
+    }
+    Step(9, [&] { ReadKey(StyleKey::BoxHeight); });
+    auto resized = [&](C control, auto change) {
+        QRectF rect = Geometry(control);
+        change(rect);
+        Place(control, rect);
+    };
+    Step(10, [&] { resized(C::lvwIcons, [&](QRectF& r) { r.setHeight(style_.boxHeight); }); });
+    Step(10, [&] {
+        const QRectF list = Geometry(C::lvwIcons);
+        resized(C::titlecap,
+                [&](QRectF& r) { r.moveTop(list.height() + list.top() + kCaptionGap); });
+    });
+    Step(10, [&] {
+        const QRectF caption = Geometry(C::titlecap);
+        resized(C::borderbottom, [&](QRectF& r) { r.moveTop(caption.top() + caption.height()); });
+    });
+    Step(10, [&] {
+        const QRectF bottom = Geometry(C::borderbottom);
+        resized(C::Window, [&](QRectF& r) { r.setHeight(bottom.top() + bottom.height()); });
+    });
+    for (C control : {C::borderleft, C::borderright}) {
+        Step(10, [&] {
+            const double height = Geometry(C::Window).height();
+            resized(control, [&](QRectF& r) { r.setHeight(height); });
+        });
+    }
+    Step(11, [&] {
+        ReadKey(StyleKey::Opacity);
+        services_.shell.SetWindowOpacity(view_.WindowId(), style_.opacity);
+    });
+    Step(12, [&] { ReadKey(StyleKey::DockPosition); });
+    Step(13, [&] { ReadKey(StyleKey::FontName); });
+    for (C control : {C::closebtn, C::Check1, C::Check2, C::Check3, C::titlecap, C::lvwIcons}) {
+        Step(14, [&] {
+            if (style_.fontName.isEmpty()) {
+                throw StepFailed("no font face");
+            }
+            view_.SetFontFace(control, style_.fontName);
+        });
+    }
+    Step(15, [&] { ReadKey(StyleKey::StyleTitle); });
+    Step(16, [&] { view_.SetCaption(C::titlecap, TitleCaption(style_.styleTitle)); });
+    Step(17, [&] { ReadKey(StyleKey::StartupSound); });
+    Step(18, [&] {
+        view_.PlayMusic(StartupSoundFile(programFolder_, style_.styleFolder, style_.startupSound));
+    });
+    const std::pair<PanelOption, C> stored[] = {{PanelOption::Taskbar, C::Check2},
+                                                {PanelOption::AlwaysOnTop, C::Check1},
+                                                {PanelOption::Icons, C::Check3}};
+    for (const auto& [option, box] : stored) {
+        Step(19, [&] {
+            if (ReadOption(programFolder_, option)) {
+                view_.SetChecked(box, true);
+            }
+        });
+    }
+    for (C box : {C::Check2, C::Check3, C::Check1}) {
+        Step(20, [&] { OnCheckClick(box); });
+    }
+    Step(21, [&] {
+        view_.AddColumn(QStringLiteral("FILENAME"), QStringLiteral("File Name"));
+        view_.AddColumn(QStringLiteral("FILETYPE"), QStringLiteral("File Type"));
+    });
+    DesktopItemCollector collector(items_, services_.icons, services_.pause);
+    Step(22, [&] {
+        collector.CollectFolder(services_.folders.AllUsersDesktop());
+        view_.ShowItems(items_);
+    });
+    Step(23, [&] {
+        collector.CollectFolder(services_.folders.UserDesktop(services_.login.LoginName()));
+        view_.ShowItems(items_);
+    });
+    Step(24, [&] {
+        view_.MoveWindow(windowLeft_, windowTop_);
+        view_.ShowWindow();
+    });
+    Step(25, [&] { RetractPanel(); });
+    Step(26, [&] { view_.SetBackColour(C::loadstylesbtn, view_.BackColour(C::Window)); });
+    Step(27, [&] { view_.CloseSplash(); });
+}
+
+void PanelLogic::RetractPanel() {
+    const QRectF window = Geometry(PanelControl::Window);
+    const std::optional<QPointF> position =
+        RetractedPosition(style_.dockPosition, Geometry(PanelControl::titlecap).top(),
+                          view_.ScreenWidthTwips(), window.width());
+    if (position) {
+        MoveTo(position->x(), position->y());
+    }
+}
+
+void PanelLogic::ExpandPanel() {
+    MoveTo(windowLeft_, 0);
+}
+
+void PanelLogic::OnCheckClick(PanelControl box) {
+    ToggleOption(OptionOfBox(box), view_.IsChecked(box), programFolder_, services_.shell,
+                 view_.WindowId());
+}
+
+void PanelLogic::OnListDoubleClick() {
+    ActivationServices activation{services_.login, services_.folders, services_.run};
+    OpenItem([this] { return view_.SelectedRowText(); }, activation);
+}
+
+void PanelLogic::RunClosingEffects() {
+    services_.shell.ShowTaskbar(true);
+    services_.shell.ShowDesktopIcons(true);
+}
+
+}  // namespace tilebay

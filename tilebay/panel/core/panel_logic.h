@@ -1,0 +1,142 @@
+#pragma once
+
+// The panel window's behaviour without widgets: its load, the layout
+// arithmetic, docking (retract / expand), the option boxes, the double-click
+// and the closing steps. The window (DesktopMain) implements PanelView and
+// forwards its events here; tests drive the logic through a fake view.
+//
+// Geometry is kept in twips, as designed; the view turns it into pixels with
+// the screen's logical resolution (15 twips a pixel at 96 dpi).
+
+#include <QtGui/qwindowdefs.h>
+#include <QColor>
+#include <QRectF>
+#include <QString>
+
+#include <array>
+#include <functional>
+#include <optional>
+
+#include "desktop_items.h"
+#include "item_activation.h"
+#include "shell_effects.h"
+#include "style_settings.h"
+
+namespace tilebay {
+
+enum class PanelControl {
+    Window,  // the panel window itself
+    closebtn,
+    loadstylesbtn,
+    Check1,  // "Always On Top"
+    Check2,  // "Hide/Show Taskbar"
+    Check3,  // "Hide/Show Desktop icons"
+    lvwIcons,
+    titlecap,
+    borderleft,
+    borderright,
+    borderbottom,
+};
+
+inline constexpr int kPanelControlCount = 11;
+
+// Design geometry (x, y, width, height) in twips; the window's rectangle is
+// its client area at the origin.
+QRectF DesignGeometry(PanelControl control);
+
+// What the logic needs of the window. Every call may fail by throwing; the
+// load step that made it is then skipped.
+class PanelView {
+public:
+    virtual ~PanelView() = default;
+    // Loads the splash window and shows it, not modal; closes it.
+    virtual void ShowSplash() = 0;
+    virtual void CloseSplash() = 0;
+    virtual void SetTextColour(PanelControl control, const QColor& colour) = 0;
+    virtual void SetBackColour(PanelControl control, const QColor& colour) = 0;
+    virtual QColor BackColour(PanelControl control) const = 0;
+    // Only the face changes; size and style stay.
+    virtual void SetFontFace(PanelControl control, const QString& face) = 0;
+    virtual void SetCaption(PanelControl control, const QString& text) = 0;
+    // Places a control (for Window: sets the window's size; its position is
+    // set by MoveWindow).
+    virtual void SetGeometry(PanelControl control, const QRectF& twips) = 0;
+    virtual void MoveWindow(double leftTwips, double topTwips) = 0;
+    virtual double ScreenWidthTwips() const = 0;
+    virtual WId WindowId() = 0;
+    // Checking a box by program runs its click handler when its state
+    // changes, as a user's click does.
+    virtual void SetChecked(PanelControl box, bool checked) = 0;
+    virtual bool IsChecked(PanelControl box) const = 0;
+    virtual void AddColumn(const QString& key, const QString& text) = 0;
+    // Shows the rows and images of the item list as they are now.
+    virtual void ShowItems(const DesktopItemList& list) = 0;
+    // The selected row's text, or nullopt when no row is selected.
+    virtual std::optional<QString> SelectedRowText() const = 0;
+    // Gives the five commands of PlayMusic to MMControl1.
+    virtual void PlayMusic(const QString& path) = 0;
+    virtual void ShowWindow() = 0;
+};
+
+// The services of the panel beyond its window.
+struct PanelServices {
+    ShellEffects& shell;
+    FileIconSource& icons;
+    EventPause& pause;
+    LoginNameSource& login;
+    DesktopFolders& folders;
+    RunService& run;
+};
+
+// Where RetractPanel puts the window, or nullopt for a dock position other
+// than 1, 2 or 3 (the window stays where it is).
+std::optional<QPointF> RetractedPosition(int dockPosition, double titlecapTop, double screenWidth,
+                                         double windowWidth);
+
+class PanelLogic {
+public:
+    // `style` outlives the window: its values carry over from one load of the
+    // panel to the next within a run.
+    PanelLogic(QString programFolder, StyleSettings& style, PanelView& view,
+               PanelServices& services);
+
+    // The panel's load, 27 steps, each guarded alone.
+    void Load();
+    void RetractPanel();
+    void ExpandPanel();
+    // The click handler of an option box (Check1, Check2 or Check3).
+    void OnCheckClick(PanelControl box);
+    // The double-click on the list.
+    void OnListDoubleClick();
+    // The first two closing steps: the taskbar and the desktop icons shown
+    // again. Ending the program is the owner's third step.
+    void RunClosingEffects();
+
+    const DesktopItemList& Items() const { return items_; }
+    double WindowTop() const { return windowTop_; }
+    double WindowLeft() const { return windowLeft_; }
+    const QRectF& Geometry(PanelControl control) const {
+        return geometry_[static_cast<std::size_t>(control)];
+    }
+    // Numbers (1..27) of the load steps that failed and were skipped.
+    const std::vector<int>& SkippedSteps() const { return skipped_; }
+
+private:
+    void Step(int number, const std::function<void()>& body);
+    void ReadKey(StyleKey key);
+    QColor Colour(qint16 red, qint16 green, qint16 blue) const;
+    void Place(PanelControl control, const QRectF& rect);
+    void MoveTo(double left, double top);
+
+    QString programFolder_;
+    StyleSettings& style_;
+    PanelView& view_;
+    PanelServices& services_;
+    DesktopItemList items_;
+    std::array<QRectF, kPanelControlCount> geometry_;
+    double windowLeft_ = 0;
+    double windowTop_ = 0;
+    std::vector<int> skipped_;
+};
+
+}  // namespace tilebay

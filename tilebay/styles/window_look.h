@@ -1,0 +1,26 @@
+#pragma once
+
+// Small helpers of the splash and style loader windows: design geometry in
+// twips (15 per pixel at 96 dots per inch), fonts and palette colours.
+
+#include <QColor>
+#include <QFont>
+#include <QPalette>
+#include <QRect>
+#include <QString>
+
+class QLabel;
+class QWidget;
+
+namespace tilebay {
+
+int TwipsToPixels(double twips);
+QRect TwipRect(int x, int y, int width, int height);
+QFont DesignFont(double pointSize, bool bold);
+// A label placed at its design geometry (twips) with its design text.
+QLabel* PlaceLabel(QWidget* parent, const QRect& twips, const QString& text, const QFont& font);
+// Sets one palette colour of `widget`; a background role also makes the
+// widget paint its background.
+void SetColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour);
+
+}  // namespace tilebay
