@@ -10,7 +10,7 @@ packages=(
   qt6-base-dev libcurl4-openssl-dev ca-certificates libx11-dev
   libgtest-dev libgmock-dev googletest
   # Qt Designer plugin and forms built at run time; the designer itself for its end-to-end check
-  qt6-tools-dev qt6-tools-dev-tools designer-qt6 libqt6uitools6
+  qt6-tools-dev qt6-tools-dev-tools designer-qt6 libqt6uitools6 libqt6opengl6-dev
   # signature checks of updates, and the publisher's signing tool for the tests
   libsodium-dev minisign
   # tilebay's start-up sound: a MIDI synthesiser and a small General MIDI sound font

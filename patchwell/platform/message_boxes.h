@@ -4,7 +4,18 @@
 
 namespace patchwell::platform {
 
-enum class MessageIcon { None, Information, Warning, Critical };
+// The icons, buttons and answers of the programs' message boxes. Exclamation
+// and Stop are the download control's names for Warning and Critical.
+enum class MessageIcon {
+    None,
+    Information,
+    Warning,
+    Critical,
+    Exclamation = Warning,
+    Stop = Critical
+};
+enum class MessageButtons { Ok, YesNo };
+enum class MessageAnswer { Ok, Yes, No };
 
 // Modal message boxes with a single OK button.
 class MessageBoxes {

@@ -1,42 +1,61 @@
 #include "qt_message_boxes.h"
 
+#include <QApplication>
 #include <QClipboard>
-#include <QGuiApplication>
 #include <QMessageBox>
 #include <QShortcut>
 
 namespace patchwell::platform {
 
-void QtMessageBoxes::Show(const QString& text, MessageIcon icon, const QString& title) {
-    QMessageBox::Icon qtIcon = QMessageBox::NoIcon;
+namespace {
+
+QMessageBox::Icon ToQtIcon(MessageIcon icon) {
     switch (icon) {
+        case MessageIcon::Information:
+            return QMessageBox::Information;
+        case MessageIcon::Warning:
+            return QMessageBox::Warning;
+        case MessageIcon::Critical:
+            return QMessageBox::Critical;
         case MessageIcon::None:
             break;
-        case MessageIcon::Information:
-            qtIcon = QMessageBox::Information;
-            break;
-        case MessageIcon::Warning:
-            qtIcon = QMessageBox::Warning;
-            break;
-        case MessageIcon::Critical:
-            qtIcon = QMessageBox::Critical;
-            break;
     }
-    QMessageBox box(qtIcon, title, text, QMessageBox::Ok);
+    return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
+MessageAnswer ShowMessageBox(QWidget* parent, const QString& text, const QString& title,
+                             MessageButtons buttons, MessageIcon icon) {
+    QMessageBox box(parent);
     box.setObjectName(QStringLiteral("messageBox"));
-    // Messages may carry texts from the network: never read them as markup.
+    box.setWindowTitle(title.isEmpty() ? QCoreApplication::applicationName() : title);
     box.setTextFormat(Qt::PlainText);
-    // The windows that raise messages may be hidden or topmost; keep the box
-    // above them so the user always sees it.
+    box.setText(text);
+    box.setIcon(ToQtIcon(icon));
+    if (buttons == MessageButtons::YesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::No);
+    } else {
+        box.setStandardButtons(QMessageBox::Ok);
+    }
     box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    // Ctrl+C copies the message, so that it can be pasted into a report.
     auto* copy = new QShortcut(QKeySequence::Copy, &box);
     QObject::connect(copy, &QShortcut::activated, &box, [text] {
-        if (QClipboard* clipboard = QGuiApplication::clipboard()) {
+        if (QClipboard* clipboard = QApplication::clipboard()) {
             clipboard->setText(text);
         }
     });
-    box.exec();
+    const int result = box.exec();
+    if (buttons == MessageButtons::Ok) {
+        return MessageAnswer::Ok;
+    }
+    return result == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
+}
+
+void QtMessageBoxes::Show(const QString& text, MessageIcon icon, const QString& title) {
+    ShowMessageBox(nullptr, text, title, MessageButtons::Ok, icon);
 }
 
 }  // namespace patchwell::platform

@@ -2,7 +2,17 @@
 
 #include "message_boxes.h"
 
+class QWidget;
+
 namespace patchwell::platform {
+
+// The one Qt message box of both programs and the download control. Texts
+// are shown as plain text, never as markup (they may come from the
+// network); an empty title stands for the application's name. The box stays
+// above the program's other windows, which may be hidden or topmost, and
+// Ctrl+C copies its text. Centred on `parent` when one is given.
+MessageAnswer ShowMessageBox(QWidget* parent, const QString& text, const QString& title,
+                             MessageButtons buttons, MessageIcon icon);
 
 class QtMessageBoxes : public MessageBoxes {
 public:

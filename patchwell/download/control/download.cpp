@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "download_environment.h"
+#include "download_events.h"
 #include "qt_dialogs.h"
 
 namespace patchwell::download {
@@ -17,15 +18,8 @@ DownLoad::DownLoad(std::shared_ptr<DownLoadEnvironment> environment, QWidget* pa
     : QWidget(parent),
       core_(std::make_unique<DownLoadCore>(environment ? std::move(environment)
                                                        : MakeWidgetEnvironment(this))) {
-    connect(core_.get(), &DownLoadCore::DLComplete, this, &DownLoad::DLComplete);
-    connect(core_.get(), &DownLoadCore::DLError, this, &DownLoad::DLError);
-    connect(core_.get(), &DownLoadCore::DLECode, this, &DownLoad::DLECode);
-    connect(core_.get(), &DownLoadCore::RecievedBytes, this, &DownLoad::RecievedBytes);
-    connect(core_.get(), &DownLoadCore::Percent, this, &DownLoad::Percent);
-    connect(core_.get(), &DownLoadCore::StatusChange, this, &DownLoad::StatusChange);
-    connect(core_.get(), &DownLoadCore::Rate, this, &DownLoad::Rate);
-    connect(core_.get(), &DownLoadCore::TimeLeft, this, &DownLoad::TimeLeft);
-    connect(core_.get(), &DownLoadCore::ConnectionState, this, &DownLoad::ConnectionState);
+    [[maybe_unused]] const bool forwarded = ForwardEvents(*core_, *this);
+    Q_ASSERT(forwarded);
     setToolTip(QStringLiteral("DownLoad"));
     applyFixedSize();
 }
@@ -56,12 +50,28 @@ void DownLoad::resizeEvent(QResizeEvent* event) {
     }
 }
 
+QVariant DownLoad::PropertyDefault(const QString& name) {
+#define PATCHWELL_DOWNLOAD_DEFAULT(Type, Name, Argument)   \
+    if (name == QLatin1String(#Name)) {                    \
+        return QVariant::fromValue<Type>(Default##Name()); \
+    }
+    PATCHWELL_DOWNLOAD_WRITE_PROPERTIES(PATCHWELL_DOWNLOAD_DEFAULT)
+#undef PATCHWELL_DOWNLOAD_DEFAULT
+    return QVariant();
+}
+
 void DownLoad::paintEvent(QPaintEvent*) {
-    // The face: a blue tile with a white arrow pointing down into a tray,
-    // drawn on a 32 x 32 grid and scaled to the widget.
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
     painter.scale(width() / 32.0, height() / 32.0);
+    DrawFace(painter, 32);
+}
+
+void DownLoad::DrawFace(QPainter& painter, qreal size) {
+    // A blue tile with a white arrow pointing down into a tray, drawn on a
+    // 32 x 32 grid.
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(size / 32.0, size / 32.0);
 
     painter.setPen(QPen(QColor(20, 60, 120), 1));
     painter.setBrush(QColor(45, 110, 200));
@@ -88,6 +98,7 @@ void DownLoad::paintEvent(QPaintEvent*) {
     tray.lineTo(26, 26);
     tray.lineTo(26, 21);
     painter.drawPath(tray);
+    painter.restore();
 }
 
 }  // namespace patchwell::download

@@ -1,17 +1,22 @@
 #pragma once
 
 // The DownLoad widget: the download control as a window places it. It wraps
-// one DownLoadCore and offers its properties, methods and events unchanged;
-// the events are forwarded synchronously in the core's order. The widget
+// one DownLoadCore and offers its properties, methods and events unchanged
+// (the members are generated from download_interface.h; the events are
+// forwarded synchronously in the core's order by download_events.h). The widget
 // keeps a fixed square of 480 x 480 twips and shows a small face picture.
 
 #include <QString>
+#include <QVariant>
 #include <QWidget>
 
 #include <memory>
 
 #include "download_core.h"
+#include "download_interface.h"
 #include "property_bag.h"
+
+class QPainter;
 
 namespace patchwell::download {
 
@@ -20,21 +25,26 @@ class DownLoadEnvironment;
 class DownLoad : public QWidget {
     Q_OBJECT
     Q_CLASSINFO("ClassIdentifier", "Patchwell.DownLoad")
-    Q_PROPERTY(bool InDL READ InDL)
-    Q_PROPERTY(bool AResume READ AResume)
-    Q_PROPERTY(bool CPause READ CPause)
-    Q_PROPERTY(bool CCancel READ CCancel)
-    Q_PROPERTY(qint32 ROLLBACK READ ROLLBACK WRITE setROLLBACK)
-    Q_PROPERTY(bool ResumeSupported READ ResumeSupported)
-    Q_PROPERTY(bool Connected READ Connected)
-    Q_PROPERTY(bool PromptOverwrite READ PromptOverwrite WRITE setPromptOverwrite)
-    Q_PROPERTY(bool OnlineCheck READ OnlineCheck WRITE setOnlineCheck)
-    Q_PROPERTY(bool KeepType READ KeepType WRITE setKeepType)
-    Q_PROPERTY(bool FileExists READ FileExists)
-    Q_PROPERTY(qint32 FileSize READ FileSize)
-    Q_PROPERTY(QString Url READ Url WRITE setUrl)
-    Q_PROPERTY(qint32 CHUNK READ CHUNK WRITE setCHUNK)
-    Q_PROPERTY(QString SaveLocation READ SaveLocation WRITE setSaveLocation)
+    // Runtime state: neither shown in a designer's property editor nor saved
+    // into a form.
+    Q_PROPERTY(bool InDL READ InDL DESIGNABLE false STORED false)
+    Q_PROPERTY(bool AResume READ AResume DESIGNABLE false STORED false)
+    Q_PROPERTY(bool CPause READ CPause DESIGNABLE false STORED false)
+    Q_PROPERTY(bool CCancel READ CCancel DESIGNABLE false STORED false)
+    Q_PROPERTY(qint32 ROLLBACK READ ROLLBACK WRITE setROLLBACK DESIGNABLE false STORED false)
+    Q_PROPERTY(bool ResumeSupported READ ResumeSupported DESIGNABLE false STORED false)
+    Q_PROPERTY(bool Connected READ Connected DESIGNABLE false STORED false)
+    // The six saved properties; each resets to its default, so that a form
+    // keeps only the values that differ from it.
+    Q_PROPERTY(bool PromptOverwrite READ PromptOverwrite WRITE setPromptOverwrite RESET
+                   resetPromptOverwrite)
+    Q_PROPERTY(bool OnlineCheck READ OnlineCheck WRITE setOnlineCheck RESET resetOnlineCheck)
+    Q_PROPERTY(bool KeepType READ KeepType WRITE setKeepType RESET resetKeepType)
+    Q_PROPERTY(bool FileExists READ FileExists DESIGNABLE false STORED false)
+    Q_PROPERTY(qint32 FileSize READ FileSize DESIGNABLE false STORED false)
+    Q_PROPERTY(QString Url READ Url WRITE setUrl RESET resetUrl)
+    Q_PROPERTY(qint32 CHUNK READ CHUNK WRITE setCHUNK RESET resetCHUNK)
+    Q_PROPERTY(QString SaveLocation READ SaveLocation WRITE setSaveLocation RESET resetSaveLocation)
 
 public:
     static constexpr int kSizeTwips = 480;
@@ -46,35 +56,32 @@ public:
 
     DownLoadCore& core() { return *core_; }
 
-    bool InDL() const { return core_->InDL(); }
-    bool AResume() const { return core_->AResume(); }
-    bool CPause() const { return core_->CPause(); }
-    bool CCancel() const { return core_->CCancel(); }
-    qint32 ROLLBACK() const { return core_->ROLLBACK(); }
-    bool ResumeSupported() const { return core_->ResumeSupported(); }
-    bool Connected() const { return core_->Connected(); }
-    bool PromptOverwrite() const { return core_->PromptOverwrite(); }
-    bool OnlineCheck() const { return core_->OnlineCheck(); }
-    bool KeepType() const { return core_->KeepType(); }
-    bool FileExists() const { return core_->FileExists(); }
-    qint32 FileSize() const { return core_->FileSize(); }
-    QString Url() const { return core_->Url(); }
-    qint32 CHUNK() const { return core_->CHUNK(); }
-    QString SaveLocation() const { return core_->SaveLocation(); }
+    // The properties, passed through to the core; each writable one also
+    // resets to its default.
+    PATCHWELL_DOWNLOAD_READ_PROPERTIES(PATCHWELL_DOWNLOAD_FORWARD_READ)
+    PATCHWELL_DOWNLOAD_WRITE_PROPERTIES(PATCHWELL_DOWNLOAD_FORWARD_WRITE)
+    // Not a property of the control's interface: what the last transfer wrote.
     QString TargetFile() const { return core_->TargetFile(); }
-
-    void setROLLBACK(qint32 lnumBYTES) { core_->setROLLBACK(lnumBYTES); }
-    void setPromptOverwrite(bool DoPrompt) { core_->setPromptOverwrite(DoPrompt); }
-    void setOnlineCheck(bool DoCheck) { core_->setOnlineCheck(DoCheck); }
-    void setKeepType(bool IsKeep) { core_->setKeepType(IsKeep); }
-    void setUrl(const QString& New_Url) { core_->setUrl(New_Url); }
-    void setCHUNK(qint32 New_CHUNK) { core_->setCHUNK(New_CHUNK); }
-    void setSaveLocation(const QString& New_Location) { core_->setSaveLocation(New_Location); }
 
     void InitProperties() { core_->InitProperties(); }
     void ReadProperties(const PropertyBag& bag) { core_->ReadProperties(bag); }
     void WriteProperties(PropertyBag& bag) const { core_->WriteProperties(bag); }
     void setSite(ControlSite* site) { core_->setSite(site); }
+
+    // The values of a new instance, which the saved properties reset to.
+    static qint32 DefaultROLLBACK() { return 0; }
+    static bool DefaultPromptOverwrite() { return false; }
+    static bool DefaultOnlineCheck() { return false; }
+    static bool DefaultKeepType() { return false; }
+    static QString DefaultUrl() { return DownLoadCore::DefaultUrl(); }
+    static qint32 DefaultCHUNK() { return DownLoadCore::kDefaultChunk; }
+    static QString DefaultSaveLocation() { return DownLoadCore::DefaultSaveLocation(); }
+    // The value a new instance has for a writable property; invalid for the
+    // others.
+    static QVariant PropertyDefault(const QString& name);
+
+    // Draws the face picture into a `size` square at the painter's origin.
+    static void DrawFace(QPainter& painter, qreal size);
 
     // The fixed size in pixels for this widget's screen resolution.
     QSize fixedPixelSize() const;

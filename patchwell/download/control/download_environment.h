@@ -11,12 +11,13 @@
 #include <memory>
 
 #include "inet_transfer.h"
+#include "message_boxes.h"
 
 namespace patchwell::download {
 
-enum class MessageButtons { Ok, YesNo };
-enum class MessageIcon { None, Information, Exclamation, Stop, Warning };
-enum class MessageAnswer { Ok, Yes, No };
+using platform::MessageAnswer;
+using platform::MessageButtons;
+using platform::MessageIcon;
 
 // The message box and the input dialog of the overwrite exchange and the
 // offline notice.

@@ -1,9 +1,10 @@
 #include "qt_dialogs.h"
 
+#include "qt_message_boxes.h"
+
 #include <QCoreApplication>
 #include <QInputDialog>
 #include <QLineEdit>
-#include <QMessageBox>
 
 namespace patchwell::download {
 
@@ -13,41 +14,11 @@ QString TitleOrApplication(const QString& title) {
     return title.isEmpty() ? QCoreApplication::applicationName() : title;
 }
 
-QMessageBox::Icon ToQtIcon(MessageIcon icon) {
-    switch (icon) {
-        case MessageIcon::Information:
-            return QMessageBox::Information;
-        case MessageIcon::Exclamation:
-        case MessageIcon::Warning:
-            return QMessageBox::Warning;
-        case MessageIcon::Stop:
-            return QMessageBox::Critical;
-        case MessageIcon::None:
-            break;
-    }
-    return QMessageBox::NoIcon;
-}
-
 }  // namespace
 
 MessageAnswer QtDownLoadDialogs::MessageBox(const QString& text, const QString& title,
                                             MessageButtons buttons, MessageIcon icon) {
-    QMessageBox box(parent_.data());
-    box.setWindowTitle(TitleOrApplication(title));
-    box.setText(text);
-    box.setIcon(ToQtIcon(icon));
-    if (buttons == MessageButtons::YesNo) {
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::Yes);
-        box.setEscapeButton(QMessageBox::No);
-    } else {
-        box.setStandardButtons(QMessageBox::Ok);
-    }
-    const int result = box.exec();
-    if (buttons == MessageButtons::Ok) {
-        return MessageAnswer::Ok;
-    }
-    return result == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
+    return platform::ShowMessageBox(parent_.data(), text, title, buttons, icon);
 }
 
 QString QtDownLoadDialogs::InputBox(const QString& prompt, const QString& title,

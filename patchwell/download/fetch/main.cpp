@@ -15,9 +15,11 @@
 
 #include "download_core.h"
 #include "download_environment.h"
+#include "download_events.h"
 #include "fetch_cli.h"
 
 using patchwell::download::DownLoadCore;
+using patchwell::download::EventRelay;
 using patchwell::download::SystemDownLoadEnvironment;
 using namespace patchwell::fetch;
 
@@ -100,27 +102,21 @@ int main(int argc, char** argv) {
     bool completed = false;
     QObject::connect(&core, &DownLoadCore::DLComplete, [&completed] { completed = true; });
 
+    std::unique_ptr<EventRelay> printer;
     std::unique_ptr<ProgressLine> progress;
     QElapsedTimer clock;
     qint64 lastBytes = 0;
     if (!options->quiet) {
-        QObject::connect(&core, &DownLoadCore::DLComplete, [] { printLine("DLComplete", {}); });
-        QObject::connect(&core, &DownLoadCore::DLError,
-                         [](const QString& text) { printLine("DLError", text); });
-        QObject::connect(&core, &DownLoadCore::DLECode,
-                         [](qint32 code) { printNumber("DLECode", code); });
-        QObject::connect(&core, &DownLoadCore::RecievedBytes,
-                         [](qint32 bytes) { printNumber("RecievedBytes", bytes); });
-        QObject::connect(&core, &DownLoadCore::Percent,
-                         [](qint32 percent) { printNumber("Percent", percent); });
-        QObject::connect(&core, &DownLoadCore::StatusChange,
-                         [](const QString& text) { printLine("StatusChange", text); });
-        QObject::connect(&core, &DownLoadCore::Rate,
-                         [](const QString& text) { printLine("Rate", text); });
-        QObject::connect(&core, &DownLoadCore::TimeLeft,
-                         [](const QString& text) { printLine("TimeLeft", text); });
-        QObject::connect(&core, &DownLoadCore::ConnectionState,
-                         [](const QString& text) { printLine("ConnectionState", text); });
+        // Every event, one line each: its name and its value.
+        printer =
+            std::make_unique<EventRelay>(core, [](const QString& name, const QVariant& value) {
+                const QByteArray event = name.toLatin1();
+                if (value.typeId() == QMetaType::Int) {
+                    printNumber(event.constData(), value.toInt());
+                } else {
+                    printLine(event.constData(), value.toString());
+                }
+            });
     } else if (::isatty(STDERR_FILENO) != 0) {
         const qint64 existing = options->resume ? QFileInfo(options->saveLocation).size() : 0;
         progress = std::make_unique<ProgressLine>(stderr, existing);

@@ -1,21 +1,16 @@
 #include "control_adapter.h"
 
 #include "download.h"
+#include "download_events.h"
 
 namespace patchwell::update {
 
 DownLoadPort::DownLoadPort(download::DownLoad* control, QObject* parent)
     : ControlPort(parent), control_(control) {
-    using download::DownLoad;
-    connect(control, &DownLoad::DLComplete, this, &ControlPort::DLComplete);
-    connect(control, &DownLoad::DLError, this, &ControlPort::DLError);
-    connect(control, &DownLoad::DLECode, this, &ControlPort::DLECode);
-    connect(control, &DownLoad::RecievedBytes, this, &ControlPort::RecievedBytes);
-    connect(control, &DownLoad::Percent, this, &ControlPort::Percent);
-    connect(control, &DownLoad::StatusChange, this, &ControlPort::StatusChange);
-    connect(control, &DownLoad::Rate, this, &ControlPort::Rate);
-    connect(control, &DownLoad::TimeLeft, this, &ControlPort::TimeLeft);
-    connect(control, &DownLoad::ConnectionState, this, &ControlPort::ConnectionState);
+    // The port declares the control's events; each is raised as the control
+    // raises it.
+    [[maybe_unused]] const bool forwarded = download::ForwardEvents(*control, *this);
+    Q_ASSERT(forwarded);
 }
 
 bool DownLoadPort::InDL() const {

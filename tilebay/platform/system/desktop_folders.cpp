@@ -3,36 +3,15 @@
 #include <QDir>
 #include <QStandardPaths>
 
-#include <pwd.h>
-
-#include <unistd.h>
-#include <cerrno>
-#include <vector>
-
 #include "login_name.h"
+#include "password_entry.h"
 
 namespace tilebay {
 namespace {
 
 QString HomeOf(const QString& loginName) {
-    const QByteArray name = loginName.toLocal8Bit();
-    long hint = sysconf(_SC_GETPW_R_SIZE_MAX);
-    std::size_t size = hint > 0 ? static_cast<std::size_t>(hint) : 1024;
-    for (int tries = 0; tries < 8; ++tries) {
-        std::vector<char> buffer(size);
-        passwd entry{};
-        passwd* found = nullptr;
-        const int rc = getpwnam_r(name.constData(), &entry, buffer.data(), buffer.size(), &found);
-        if (rc == ERANGE) {
-            size *= 4;
-            continue;
-        }
-        if (rc != 0 || found == nullptr || found->pw_dir == nullptr) {
-            return {};
-        }
-        return QString::fromLocal8Bit(found->pw_dir);
-    }
-    return {};
+    const auto entry = PasswordEntryOfLogin(loginName);
+    return entry ? entry->homeFolder : QString();
 }
 
 QString WithoutTrailingSeparator(QString path) {

@@ -144,8 +144,6 @@ std::string IconName(MessageIcon icon) {
             return "Exclamation";
         case MessageIcon::Stop:
             return "Stop";
-        case MessageIcon::Warning:
-            return "Warning";
         case MessageIcon::None:
             break;
     }

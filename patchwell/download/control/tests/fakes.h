@@ -17,6 +17,7 @@
 
 #include "download_core.h"
 #include "download_environment.h"
+#include "download_events.h"
 #include "inet_transfer.h"
 
 QT_BEGIN_NAMESPACE
@@ -132,26 +133,18 @@ public:
 // "Name" or "Name:argument".
 template <typename Control>
 void RecordEvents(Control* source, Trace* trace) {
-    QObject::connect(source, &Control::DLComplete, [trace] { trace->push_back("DLComplete"); });
-    QObject::connect(source, &Control::DLError,
-                     [trace](const QString& s) { trace->push_back("DLError:" + s.toStdString()); });
-    QObject::connect(source, &Control::DLECode,
-                     [trace](qint32 v) { trace->push_back("DLECode:" + std::to_string(v)); });
-    QObject::connect(source, &Control::RecievedBytes,
-                     [trace](qint32 v) { trace->push_back("RecievedBytes:" + std::to_string(v)); });
-    QObject::connect(source, &Control::Percent,
-                     [trace](qint32 v) { trace->push_back("Percent:" + std::to_string(v)); });
-    QObject::connect(source, &Control::StatusChange, [trace](const QString& s) {
-        trace->push_back("StatusChange:" + s.toStdString());
-    });
-    QObject::connect(source, &Control::Rate,
-                     [trace](const QString& s) { trace->push_back("Rate:" + s.toStdString()); });
-    QObject::connect(source, &Control::TimeLeft, [trace](const QString& s) {
-        trace->push_back("TimeLeft:" + s.toStdString());
-    });
-    QObject::connect(source, &Control::ConnectionState, [trace](const QString& s) {
-        trace->push_back("ConnectionState:" + s.toStdString());
-    });
+    new EventRelay(
+        *source,
+        [trace](const QString& name, const QVariant& value) {
+            std::string line = name.toStdString();
+            if (value.typeId() == QMetaType::Int) {
+                line += ":" + std::to_string(value.toInt());
+            } else if (value.isValid()) {
+                line += ":" + value.toString().toStdString();
+            }
+            trace->push_back(line);
+        },
+        source);
 }
 
 // The five events a transfer raises after each chunk.

@@ -6,6 +6,7 @@
 #include <QInputDialog>
 #include <QLocale>
 #include <QMessageBox>
+#include <QMetaProperty>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -13,28 +14,17 @@
 #include <memory>
 
 #include "download.h"
+#include "download_events.h"
+#include "download_interface.h"
 #include "fakes.h"
 #include "qt_dialogs.h"
+#include "qt_test_application.h"
 
 namespace patchwell::download::testing {
 namespace {
 
-class QtApplicationEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "pw_download_widget_test";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    std::unique_ptr<QApplication> app_;
-};
-
 [[maybe_unused]] auto* const kQt =
-    ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
+    pwtest::AddQtApplication<QApplication>("pw_download_widget_test");
 
 TEST(DownLoadWidget, KeepsItsFixedSize) {
     Trace trace;
@@ -117,6 +107,55 @@ TEST(DownLoadWidget, ForwardsPropertiesMethodsAndEventsInOrder) {
     EXPECT_FALSE(widget.KeepType());
 }
 
+// The widget and every relay follow the one list of the control's interface:
+// the same properties and events, in the same order, as the core.
+TEST(DownLoadWidget, CarriesTheInterfaceOfTheCore) {
+    QStringList listed;
+#define PATCHWELL_TEST_NAME(Type, Name, ...) listed << QStringLiteral(#Name);
+    PATCHWELL_DOWNLOAD_READ_PROPERTIES(PATCHWELL_TEST_NAME)
+    PATCHWELL_DOWNLOAD_WRITE_PROPERTIES(PATCHWELL_TEST_NAME)
+#undef PATCHWELL_TEST_NAME
+    const auto ownProperties = [](const QMetaObject& meta) {
+        QStringList names;
+        for (int i = meta.propertyOffset(); i < meta.propertyCount(); ++i) {
+            names << QString::fromLatin1(meta.property(i).name());
+        }
+        names.sort();
+        return names;
+    };
+    listed.sort();
+    EXPECT_EQ(listed.size(), 15);
+    EXPECT_EQ(ownProperties(DownLoadCore::staticMetaObject), listed);
+    EXPECT_EQ(ownProperties(DownLoad::staticMetaObject), listed);
+
+    Trace trace;
+    DownLoad widget(std::make_shared<FakeEnvironment>(&trace));
+    const QStringList events = DeclaredEvents(widget.core());
+    EXPECT_EQ(events,
+              QStringList({QStringLiteral("DLComplete()"), QStringLiteral("DLError(QString)"),
+                           QStringLiteral("DLECode(int)"), QStringLiteral("RecievedBytes(int)"),
+                           QStringLiteral("Percent(int)"), QStringLiteral("StatusChange(QString)"),
+                           QStringLiteral("Rate(QString)"), QStringLiteral("TimeLeft(QString)"),
+                           QStringLiteral("ConnectionState(QString)")}));
+    EXPECT_EQ(DeclaredEvents(widget), events);
+
+    // A target that lacks an event gets none of them.
+    QObject bare;
+    EXPECT_FALSE(ForwardEvents(widget.core(), bare));
+
+    // Defaults and resets of the writable properties.
+    widget.setCHUNK(4096);
+    widget.setUrl(QStringLiteral("http://example.org/x"));
+    widget.resetCHUNK();
+    widget.resetUrl();
+    EXPECT_EQ(widget.CHUNK(), 1024);
+    EXPECT_EQ(widget.Url(), DownLoadCore::DefaultUrl());
+    EXPECT_EQ(DownLoad::PropertyDefault(QStringLiteral("SaveLocation")).toString(),
+              QStringLiteral("C:\\File1.tmp"));
+    EXPECT_EQ(DownLoad::PropertyDefault(QStringLiteral("CHUNK")).toInt(), 1024);
+    EXPECT_FALSE(DownLoad::PropertyDefault(QStringLiteral("FileSize")).isValid());
+}
+
 // Runs `respond` on the next modal dialog once it is up.
 void RespondToNextDialog(std::function<void(QWidget*)> respond) {
     auto* timer = new QTimer;
@@ -174,6 +213,24 @@ TEST(QtDialogs, MessageBoxesShowTheirTextsAndReportTheButton) {
     dialogs.MessageBox(QStringLiteral("empty"), QStringLiteral("Error!"), MessageButtons::Ok,
                        MessageIcon::Exclamation);
     EXPECT_EQ(seen.icon, QMessageBox::Warning);
+}
+
+TEST(QtDialogs, MessageTextsAreNeverMarkup) {
+    QtDownLoadDialogs dialogs;
+    const QString text = QStringLiteral("<b>File</b> <a href=\"file:///etc\">here</a>");
+    Qt::TextFormat format = Qt::AutoText;
+    QString shown;
+    RespondToNextDialog([&](QWidget* widget) {
+        auto* box = qobject_cast<QMessageBox*>(widget);
+        ASSERT_NE(box, nullptr);
+        format = box->textFormat();
+        shown = box->text();
+        EXPECT_TRUE(box->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        box->button(QMessageBox::Ok)->click();
+    });
+    dialogs.MessageBox(text, QStringLiteral("Error!"), MessageButtons::Ok, MessageIcon::None);
+    EXPECT_EQ(format, Qt::PlainText);
+    EXPECT_EQ(shown, text);
 }
 
 TEST(QtDialogs, InputBoxReturnsTheTextOrNothingWhenDismissed) {

@@ -37,29 +37,3 @@ TEST(ShellBackendChoice, FollowsQtPlatformAndDisplay) {
         EXPECT_FALSE(choice.desktop || choice.windows) << platform.toStdString();
     }
 }
-
-// Every effect without a reachable X server returns quietly.
-TEST(ShellEffectsWithoutServer, EveryCallDoesNothing) {
-    qunsetenv("DISPLAY");
-    auto effects = tilebay::MakeDesktopShellEffects();
-    ASSERT_NE(effects, nullptr);
-    effects->ShowTaskbar(false);
-    effects->ShowDesktopIcons(false);
-    effects->SetAlwaysOnTop(0x400001, true);
-    effects->SetWindowOpacity(0x400001, 128);
-    effects->ShowTaskbar(true);
-    effects->ShowDesktopIcons(true);
-
-    // A display name that names no server: the connection fails once and
-    // every later call stays silent.
-    tilebay::ShellBackendChoice unreachable;
-    unreachable.desktop = unreachable.windows = true;
-    unreachable.display = QByteArray(":65000");
-    auto x11 = tilebay::MakeX11ShellEffects(unreachable);
-    for (int round = 0; round < 2; ++round) {
-        x11->ShowTaskbar(false);
-        x11->ShowDesktopIcons(true);
-        x11->SetAlwaysOnTop(0x400001, false);
-        x11->SetWindowOpacity(0x400001, 0);
-    }
-}

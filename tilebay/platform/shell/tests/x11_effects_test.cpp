@@ -121,6 +121,7 @@ TEST(X11ShellEffects, AFreshProcessShowsWhatAnEarlierOneHid) {
     const XWindowId panel = desktop.panelWindow();
     const XWindowId icons = desktop.desktopIconsWindow();
     const QStringList panelStates = StateOf(desktop, panel);
+    ASSERT_TRUE(panelStates.contains(kAbove));
     const QStringList iconStates = StateOf(desktop, icons);
     ASSERT_FALSE(iconStates.isEmpty());
     const QRect iconGeometry = desktop.windowInfo(icons).geometry;
@@ -273,4 +274,58 @@ TEST(X11ShellEffects, LosingTheServerOrHavingNoneEndsNothing) {
     ASSERT_TRUE(tool.waitForFinished(10000));
     EXPECT_EQ(tool.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(tool.exitCode(), 0);
+}
+
+// Effects that have no server of their own touch nothing, even with a live
+// desktop on DISPLAY: without a display name the program gets the effects
+// that do nothing, and effects whose display cannot be opened neither fall
+// back to DISPLAY nor fail, call after call.
+TEST(ShellEffectsWithoutServer, EveryCallDoesNothing) {
+    TestDesktop desktop(FullDesktop());
+    ASSERT_TRUE(desktop.ok()) << desktop.error().toStdString();
+    const XWindowId panel = desktop.panelWindow();
+    const XWindowId icons = desktop.desktopIconsWindow();
+    ASSERT_TRUE(Shown(desktop, panel));
+    ASSERT_TRUE(Shown(desktop, icons));
+    const QStringList panelStates = StateOf(desktop, panel);
+    ASSERT_TRUE(panelStates.contains(kAbove));
+    const QStringList iconStates = StateOf(desktop, icons);
+
+    const QByteArray display = qgetenv("DISPLAY");
+    qunsetenv("DISPLAY");
+    std::unique_ptr<tilebay::ShellEffects> none = tilebay::MakeDesktopShellEffects();
+    ASSERT_NE(none, nullptr);
+    const tilebay::ShellEffects& noneRef = *none;
+    const auto nullEffects = tilebay::MakeNullShellEffects();
+    EXPECT_EQ(typeid(noneRef), typeid(*nullEffects));
+
+    qputenv("DISPLAY", desktop.display().toLocal8Bit());
+    tilebay::ShellBackendChoice unreachable;
+    unreachable.desktop = unreachable.windows = true;
+    unreachable.display = QByteArray(":65000");
+    std::unique_ptr<tilebay::ShellEffects> lost = tilebay::MakeX11ShellEffects(unreachable);
+    for (tilebay::ShellEffects* effects : {none.get(), lost.get()}) {
+        for (int round = 0; round < 2; ++round) {
+            effects->ShowTaskbar(false);
+            effects->ShowDesktopIcons(false);
+            // The dock is above the rest: taking that away would show.
+            effects->SetAlwaysOnTop(static_cast<WId>(panel), false);
+            effects->SetWindowOpacity(static_cast<WId>(panel), 0);
+        }
+    }
+    if (display.isEmpty()) {
+        qunsetenv("DISPLAY");
+    } else {
+        qputenv("DISPLAY", display);
+    }
+
+    // Whatever had reached the server would show by now: the sync of
+    // xprop's own requests comes after ours.
+    EXPECT_TRUE(Shown(desktop, panel));
+    EXPECT_TRUE(Shown(desktop, icons));
+    EXPECT_EQ(StateOf(desktop, panel), panelStates);
+    EXPECT_EQ(StateOf(desktop, icons), iconStates);
+    EXPECT_FALSE(desktop.property(panel, kSaved).has_value());
+    EXPECT_FALSE(desktop.property(icons, kSaved).has_value());
+    EXPECT_FALSE(desktop.property(panel, kOpacity).has_value());
 }
