@@ -25,10 +25,13 @@ function(project_add_gtest)
     cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
     add_executable(${T_NAME} ${T_SOURCES})
     target_link_libraries(${T_NAME} PRIVATE project_options ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
-    set(_env QT_QPA_PLATFORM=offscreen ${T_ENV})
-    set(_props ENVIRONMENT "${_env}" TIMEOUT 300)
+    set(_labels)
     if(T_LABELS)
-        list(APPEND _props LABELS "${T_LABELS}")
+        set(_labels LABELS "${T_LABELS}")
     endif()
-    gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60 PROPERTIES ${_props})
+    # The test's environment is set by running it through env(1): a list in
+    # the ENVIRONMENT property would be split apart by test discovery.
+    set_target_properties(${T_NAME} PROPERTIES CROSSCOMPILING_EMULATOR
+                          "env;QT_QPA_PLATFORM=offscreen;${T_ENV}")
+    gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300 ${_labels})
 endfunction()
