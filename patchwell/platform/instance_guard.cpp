@@ -2,15 +2,8 @@
 
 #include <QCryptographicHash>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
-
-#include <cerrno>
-
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 namespace patchwell::platform {
 
@@ -31,33 +24,13 @@ LockFileInstanceGuard::LockFileInstanceGuard(QString executablePath, QString loc
                               QStringLiteral(".lock"));
 }
 
-LockFileInstanceGuard::~LockFileInstanceGuard() {
-    if (fd_ >= 0) {
-        ::close(fd_);
-    }
-}
+LockFileInstanceGuard::~LockFileInstanceGuard() = default;
 
 bool LockFileInstanceGuard::TryClaim() {
-    if (fd_ >= 0) {
-        return true;
+    if (!lock_) {
+        lock_ = common::InstanceLock::Acquire(lockPath_);
     }
-    // Close-on-exec: the programs we start must not carry our lock with them,
-    // or the served program would block the next start.
-    const int fd = ::open(QFile::encodeName(lockPath_).constData(),
-                          O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0) {
-        return false;
-    }
-    int result = 0;
-    do {
-        result = ::flock(fd, LOCK_EX | LOCK_NB);
-    } while (result != 0 && errno == EINTR);
-    if (result != 0) {
-        ::close(fd);
-        return false;
-    }
-    fd_ = fd;
-    return true;
+    return lock_ != nullptr;
 }
 
 QString LockFileInstanceGuard::LockPath() const {

@@ -2,6 +2,10 @@
 
 #include <QString>
 
+#include <memory>
+
+#include "instance_lock.h"
+
 namespace patchwell::platform {
 
 // Tells whether another instance of this same executable is running.
@@ -30,7 +34,7 @@ public:
 
 private:
     QString lockPath_;
-    int fd_ = -1;
+    std::unique_ptr<common::InstanceLock> lock_;
 };
 
 }  // namespace patchwell::platform

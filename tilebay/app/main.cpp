@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
     if (!lock) {
         return 0;
     }
-    tilebay::TerminationSignals signals;
+    common::TerminationSignals signals;
 
     tilebay::EnsureIconTheme();
     const QString programFolder = tilebay::ResolveProgramFolder(tilebay::CurrentPlaces());
@@ -37,7 +37,7 @@ int main(int argc, char** argv) {
                                         [] { return tilebay::CreateSequencerDevice(); });
     QObject::connect(&controller, &tilebay::PanelController::finished, &app,
                      [](int code) { QCoreApplication::exit(code); });
-    QObject::connect(&signals, &tilebay::TerminationSignals::received, &controller,
+    QObject::connect(&signals, &common::TerminationSignals::Requested, &controller,
                      [&controller] { controller.Terminate(); });
     controller.loadPanel();
     return QApplication::exec();

@@ -7,24 +7,11 @@
 
 #include <QString>
 
-#include <memory>
+#include "instance_lock.h"
 
 namespace tilebay {
 
-class InstanceLock {
-public:
-    ~InstanceLock();
-    InstanceLock(const InstanceLock&) = delete;
-    InstanceLock& operator=(const InstanceLock&) = delete;
-
-    // The lock on `path`, or nullptr when another process holds it (or the
-    // file cannot be opened).
-    static std::unique_ptr<InstanceLock> Acquire(const QString& path);
-
-private:
-    explicit InstanceLock(int fd) : fd_(fd) {}
-    int fd_;
-};
+using common::InstanceLock;
 
 // The lock file for `display` (":0", "host:1.0", empty for none) of the
 // current user.

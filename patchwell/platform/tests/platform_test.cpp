@@ -238,8 +238,8 @@ TEST(TerminationSignals, DeliversEachSignalThroughTheEventLoop) {
     char name[] = "platform_test";
     char* argv[] = {name, nullptr};
     QCoreApplication app(argc, argv);
-    patchwell::platform::TerminationSignals termination;
-    QSignalSpy spy(&termination, &patchwell::platform::TerminationSignals::Requested);
+    common::TerminationSignals termination;
+    QSignalSpy spy(&termination, &common::TerminationSignals::Requested);
     for (const int number : {SIGTERM, SIGINT, SIGHUP}) {
         ASSERT_EQ(::raise(number), 0);  // would end the test without the handler
     }

@@ -34,8 +34,8 @@ int main(int argc, char* argv[]) {
     patchwell::update::Forms forms(services, patchwell::update::DownLoadControlFactory());
     // Log-out, kill or a closed terminal: clean up as the download window's
     // unload does, then end.
-    patchwell::platform::TerminationSignals termination;
-    QObject::connect(&termination, &patchwell::platform::TerminationSignals::Requested, &app,
+    common::TerminationSignals termination;
+    QObject::connect(&termination, &common::TerminationSignals::Requested, &app,
                      [&forms](int) { forms.Terminate(); });
     forms.Start();
     return QApplication::exec();

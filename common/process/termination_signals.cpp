@@ -10,7 +10,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-namespace patchwell::platform {
+namespace common {
 
 namespace {
 
@@ -63,4 +63,4 @@ void TerminationSignals::Drain() {
     }
 }
 
-}  // namespace patchwell::platform
+}  // namespace common

@@ -4,7 +4,7 @@
 
 class QSocketNotifier;
 
-namespace patchwell::platform {
+namespace common {
 
 // Turns SIGTERM, SIGINT and SIGHUP (log-out, kill, a closed terminal) into a
 // Qt signal raised from the event loop, so the program can clean up before it
@@ -25,4 +25,4 @@ private:
     QSocketNotifier* notifier_ = nullptr;
 };
 
-}  // namespace patchwell::platform
+}  // namespace common
