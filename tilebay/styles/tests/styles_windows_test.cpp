@@ -384,12 +384,3 @@ TEST(StyleLoaderWithoutStyles, ShowsTheProgramFolderAloneAndStoresTheEmptyText) 
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");  // also for listing the tests
-    }
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -330,13 +330,3 @@ TEST_F(WindowsTest, TerminationDuringADownloadDropsThePartialInstallerAndEnds) {
 }
 
 }  // namespace
-
-// Widgets need an application object; the offscreen platform keeps it headless.
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");  // also for listing the tests
-    }
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -1,6 +1,7 @@
-// Runs the tests inside a QGuiApplication (pixmaps and icon themes need one).
+// The main function of a test program whose tests need a Qt application
+// (widgets, pixmaps, icon themes): one QApplication on the offscreen platform.
 
-#include <QGuiApplication>
+#include <QApplication>
 
 #include <gtest/gtest.h>
 
@@ -9,7 +10,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
