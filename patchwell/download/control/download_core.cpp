@@ -482,6 +482,7 @@ bool DownLoadCore::ChunkLoop(qint32 chunkSize, qint32 alreadyInFile, const char*
     d->textsValid = false;
     qint32 total = 0;
     qint32 inFile = alreadyInFile;
+    const QString status = Text(statusText);  // made once, not once per chunk
     for (;;) {
         if (d->cCancel) {
             TransferCancelledEnd();
@@ -515,7 +516,7 @@ bool DownLoadCore::ChunkLoop(qint32 chunkSize, qint32 alreadyInFile, const char*
             throw ArithmeticError("more bytes than the server announced");
         }
         Q_EMIT Percent(PercentOf(inFile, d->fileSize));
-        Q_EMIT StatusChange(Text(statusText));
+        Q_EMIT StatusChange(status);
         while (d->cPause) {
             d->env->ProcessEvents();
             Q_EMIT StatusChange(Text(texts::kPaused));
