@@ -1,0 +1,164 @@
+#include <QCryptographicHash>
+#include <QRandomGenerator>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "signed_update.h"
+#include "test_folder.h"
+#include "texts.h"
+
+namespace {
+
+using namespace patchwell::update;
+namespace refusal = texts::refusal;
+
+const QString kCheckUrl = QStringLiteral("https://example.org/editor/iupdate.ini");
+
+RemoteManifest Bound() {
+    RemoteManifest m;
+    m.curver = QStringLiteral("2.1");
+    m.curversize = QStringLiteral("1024");
+    m.curversha256 = QString(64, QChar(u'A'));
+    m.manifesturl = kCheckUrl;
+    return m;
+}
+
+TEST(ManifestBinding, EachRuleGivesItsReason) {
+    const QDateTime now =
+        QDateTime::fromString(QStringLiteral("2026-06-01T12:00:00Z"), Qt::ISODate);
+    struct Case {
+        const char* what;
+        bool keyed;
+        void (*change)(RemoteManifest&);
+        QString reason;
+    };
+    const std::vector<Case> cases{
+        {"bound", true, [](RemoteManifest&) {}, QString()},
+        {"not yet expired", true,
+         [](RemoteManifest& m) { m.expires = QStringLiteral("2026-06-01T12:00:00Z"); }, QString()},
+        {"no size", true, [](RemoteManifest& m) { m.curversize.clear(); }, refusal::Unbound()},
+        {"no digest", true, [](RemoteManifest& m) { m.curversha256.clear(); }, refusal::Unbound()},
+        {"size not a number", true, [](RemoteManifest& m) { m.curversize = QStringLiteral("1k"); },
+         refusal::BadBinding()},
+        {"negative size", true, [](RemoteManifest& m) { m.curversize = QStringLiteral("-1"); },
+         refusal::BadBinding()},
+        {"short digest", true, [](RemoteManifest& m) { m.curversha256 = QString(63, QChar(u'a')); },
+         refusal::BadBinding()},
+        {"digest not hex", true,
+         [](RemoteManifest& m) { m.curversha256 = QString(64, QChar(u'g')); },
+         refusal::BadBinding()},
+        {"no address", true, [](RemoteManifest& m) { m.manifesturl.clear(); },
+         refusal::WrongAddress()},
+        {"another address", true, [](RemoteManifest& m) { m.manifesturl += QStringLiteral("/"); },
+         refusal::WrongAddress()},
+        {"expired", true,
+         [](RemoteManifest& m) { m.expires = QStringLiteral("2026-06-01T11:59:59Z"); },
+         refusal::Expired()},
+        {"expiry without zone", true,
+         [](RemoteManifest& m) { m.expires = QStringLiteral("2030-01-01T00:00:00"); },
+         refusal::BadExpiry()},
+        {"impossible expiry", true,
+         [](RemoteManifest& m) { m.expires = QStringLiteral("2030-02-30T00:00:00Z"); },
+         refusal::BadExpiry()},
+        {"next key not a key", true,
+         [](RemoteManifest& m) { m.nextpublickey = QStringLiteral("RWQ"); }, refusal::BadNextKey()},
+        // Without a key only the installer's binding counts, when present.
+        {"no key, nothing bound", false, [](RemoteManifest& m) { m = RemoteManifest{}; },
+         QString()},
+        {"no key, elsewhere and expired", false,
+         [](RemoteManifest& m) {
+             m.manifesturl.clear();
+             m.expires = QStringLiteral("2000-01-01T00:00:00Z");
+         },
+         QString()},
+        {"no key, half bound", false, [](RemoteManifest& m) { m.curversha256.clear(); },
+         refusal::BadBinding()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        RemoteManifest values = Bound();
+        c.change(values);
+        VerifiedManifest out;
+        EXPECT_EQ(BindManifest(values, c.keyed, kCheckUrl, now, out), c.reason);
+        EXPECT_EQ(out.keyed, c.keyed);
+        if (c.reason.isEmpty() && !values.curversize.isEmpty()) {
+            EXPECT_EQ(out.installerSize, 1024);
+            EXPECT_EQ(out.installerSha256, QByteArray(32, '\xAA'));
+            EXPECT_TRUE(ExceedsBoundSize(out, 1025));
+            EXPECT_FALSE(ExceedsBoundSize(out, 1024));
+        } else if (c.reason.isEmpty()) {
+            EXPECT_FALSE(out.BindsInstaller());
+            EXPECT_FALSE(ExceedsBoundSize(out, 1 << 30));
+        }
+    }
+}
+
+TEST(StagedRollout, PercentAndTheInstallationsNumber) {
+    for (const auto& [text, percent] : std::vector<std::pair<const char*, int>>{{"0", 0},
+                                                                                {"7", 7},
+                                                                                {"100", 100},
+                                                                                {"", 100},
+                                                                                {"101", 100},
+                                                                                {"-1", 100},
+                                                                                {"50%", 100},
+                                                                                {"5.5", 100},
+                                                                                {"1000", 100}}) {
+        EXPECT_EQ(RolloutPercent(QString::fromLatin1(text)), percent) << text;
+    }
+    TestFolder t;
+    t.Write(QStringLiteral("update.ini"), "[Update]\nrolloutbucket=oops\n");
+    QRandomGenerator random(42);
+    const int drawn = RolloutBucket(t.folder, random);
+    EXPECT_GE(drawn, 0);
+    EXPECT_LT(drawn, 100);
+    QRandomGenerator other(7);
+    for (int i = 0; i < 20; ++i) {
+        EXPECT_EQ(RolloutBucket(t.folder, other), drawn);  // drawn once, then kept
+    }
+}
+
+TEST(ReleaseNotes, ShownOnlyWhenFetchedWholeAndBound) {
+    TestFolder t;
+    const QString url = QStringLiteral("http://127.0.0.1:1/notes.txt");
+    const QByteArray text = "Neu: schneller \xE2\x9C\x93\n";
+    const QString digest =
+        QString::fromLatin1(QCryptographicHash::hash(text, QCryptographicHash::Sha256).toHex());
+    struct Case {
+        const char* what;
+        bool keyed;
+        QString sha;
+        QByteArray served;
+        bool shown;
+    };
+    const std::vector<Case> cases{
+        {"bound", true, digest, text, true},
+        {"bound, upper-case digest", true, digest.toUpper(), text, true},
+        {"no key, no digest", false, QString(), text, true},
+        {"key without digest", true, QString(), text, false},
+        {"other digest", true, QString(64, QChar(u'0')), text, false},
+        {"no key, other digest", false, QString(64, QChar(u'0')), text, false},
+        {"not UTF-8", false, QString(), "caf\xE9", false},
+        {"too large", false, QString(), QByteArray(kMaxNotesBytes + 1, 'x'), false},
+        {"not served", false, QString(), QByteArray(), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        t.fetcher.bodies.clear();
+        if (!c.served.isEmpty()) {
+            t.fetcher.bodies[url] = c.served;
+        }
+        VerifiedManifest m;
+        m.keyed = c.keyed;
+        m.values.curvernotes = url;
+        m.values.curvernotessha256 = c.sha;
+        EXPECT_EQ(FetchReleaseNotes(t.Svc(), m), c.shown ? QString::fromUtf8(text) : QString());
+    }
+    VerifiedManifest none;
+    t.fetcher.requests.clear();
+    EXPECT_TRUE(FetchReleaseNotes(t.Svc(), none).isEmpty());
+    EXPECT_TRUE(t.fetcher.requests.isEmpty());
+}
+
+}  // namespace
