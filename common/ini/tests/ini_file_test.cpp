@@ -91,18 +91,7 @@ TEST_F(IniFileTest, UnreadableFileIsNeverReplaced) {
     EXPECT_EQ(contents("/locked.ini"), QByteArray("[A]\nb=1\n"));
 }
 
-TEST_F(IniFileTest, BytesInMemoryReadByTheFileRulesAndSeveralChangesLandTogether) {
-    const QByteArray bytes =
-        "\xEF\xBB\xBF[update]\r\nCURVER = ' 2.1 '\r\nkey=a=b\r\n[Update]\r\nx=late\r\n";
-    put("/i.ini", bytes);
-    for (const char* key : {"curver", "key", "x", "missing"}) {
-        EXPECT_EQ(common::ReadIniValueFrom(bytes, QStringLiteral("Update"), QString::fromUtf8(key)),
-                  ReadIniValue(QStringLiteral("Update"), QString::fromUtf8(key), path("/i.ini")))
-            << key;
-    }
-    EXPECT_EQ(common::ReadIniValueFrom(bytes, QStringLiteral("update"), QStringLiteral("key")),
-              QStringLiteral("a=b"));
-
+TEST_F(IniFileTest, SeveralChangesLandTogetherOrNotAtAll) {
     put("/u.ini", "[Update]\npublickey=old\nnextpublickey=new\n");
     EXPECT_TRUE(common::WriteIniValues(
         {{QStringLiteral("Update"), QStringLiteral("publickey"), QStringLiteral("new")},

@@ -34,8 +34,9 @@ up_to_date() {
     kill "$(cat "$APP/served.pid")" && rm -f "$APP/served.pid" "$APP/served.log"
 }
 
-# A bound update with release notes installs, and the signing settings that
-# its installer drops from update.ini are written back.
+# A bound update with release notes installs at rollout 100, and the signing
+# settings that its installer drops from update.ini are written back; at
+# rollout 0 the update is offered to none.
 case_signed_bound() {
     signed_setup
     # This installer writes a fresh update.ini, as some do.
@@ -66,7 +67,15 @@ $(cat "$E2E_TMP/notes.txt")"
     local_key lastmanifesttime | grep -Eqx '[0-9]{10}' || e2e_fail "lastmanifesttime lost"
     grep -qx 'prgver=2.0' "$APP/update.ini" || e2e_fail "the installer's update.ini was not kept"
     grep -q 'rolloutbucket' "$APP/update.ini" && e2e_fail "a number was drawn at 100 %"
-    return 0
+
+    e2e_log "rollout 0: offered to none; the check ends as up to date, a number kept"
+    "$PUBLISH" -o "$WWW/staged" --rollout 0 \
+        "$E2E_TMP/setup.sh" "$BASE/staged/setup.sh" 2.0 "$KEYS/ours.key" >/dev/null ||
+        e2e_fail "patchwell-publish --rollout failed"
+    signed_folder staged
+    up_to_date
+    local_key rolloutbucket | grep -Eqx '[0-9]{1,2}' || e2e_fail "no rollout number kept"
+    [ ! -e "$APP/installer-args.txt" ] || e2e_fail "the installer ran"
 }
 
 # Each attack ends with the refusal, nothing run and nothing left.
@@ -139,30 +148,4 @@ case_signed_rotation() {
     cp "$E2E_TMP/old.ini" "$WWW/rotate/iupdate.ini"
     cp "$E2E_TMP/old.ini.minisig" "$WWW/rotate/iupdate.ini.minisig"
     refused_at_check "The update information was signed with another key."
-}
-
-# Rollout 0 offers the update to no installation: the check ends as up to
-# date with a number drawn and kept; 100 offers it (case_signed_bound).
-case_signed_rollout() {
-    signed_setup
-    "$PUBLISH" -o "$WWW/staged" --rollout 0 \
-        "$E2E_TMP/setup.sh" "$BASE/staged/setup.sh" 2.0 "$KEYS/ours.key" >/dev/null ||
-        e2e_fail "patchwell-publish --rollout failed"
-    signed_folder staged
-    up_to_date
-    local bucket
-    bucket=$(local_key rolloutbucket)
-    [[ $bucket =~ ^[0-9]{1,2}$ ]] || e2e_fail "no rollout number kept: '$bucket'"
-    [ ! -e "$APP/installer-args.txt" ] || e2e_fail "the installer ran"
-
-    e2e_log "the share grows past this installation's number"
-    "$PUBLISH" -o "$WWW/staged" --rollout $((bucket + 1)) \
-        "$E2E_TMP/setup.sh" "$BASE/staged/setup.sh" 2.0 "$KEYS/ours.key" >/dev/null ||
-        e2e_fail "patchwell-publish --rollout failed"
-    e2e_start_patchwell
-    expect_message "An update has been found"
-    e2e_click "$(e2e_wait_window '^Downloading Update$')" "$START_X" "$BUTTONS_Y" "$UPDL_WIDTH"
-    wait_for 15 e2e_not_running "$E2E_PW_PID" || e2e_fail "patchwell did not end"
-    wait_for 10 served_runs_version 2.0 || e2e_fail "served program 2.0 not running"
-    [ "$(local_key rolloutbucket)" = "$bucket" ] || e2e_fail "the rollout number changed"
 }

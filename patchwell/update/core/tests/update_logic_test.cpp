@@ -89,25 +89,13 @@ TEST_F(UpdateLogicTest, LoadAnnouncesTheUpdateWithItsNotesAndRemovesTheCloseComm
 TEST_F(UpdateLogicTest, AnInstallerLargerThanItsManifestSaysIsStoppedAndRefused) {
     manifest.installerSize = 3000;
     manifest.installerSha256 = QByteArray(32, 'x');
-    const auto refusedOnce = [this] {
-        ASSERT_EQ(t.messages.shown.size(), 1u);
-        EXPECT_EQ(t.messages.shown[0].text,
-                  texts::UpdateNotVerified(texts::refusal::WrongLength()));
-        EXPECT_EQ(t.lifetime.ends, 1);
-        EXPECT_FALSE(t.Exists(QStringLiteral("iupdate.ini")));
-    };
-    // Announced larger: nothing is downloaded at all.
-    t.Write(QStringLiteral("iupdate.ini"), "[Update]\n");
+    // Announced longer: nothing is downloaded at all.
     dl1.probeSize = 3001;
-    logic.OnStartClicked();
+    UpdateLogic(t.Svc(), view, dl1, manifest).OnStartClicked();
     EXPECT_EQ(dl1.calls,
               (QStringList{QStringLiteral("GetFileInformation"), QStringLiteral("Cancel")}));
-    refusedOnce();
-
-    // Announced right, sent longer: stopped at the first byte too many and
-    // the partial file deleted; the transfer's own end stays silent.
-    t.messages.shown.clear();
-    t.lifetime.ends = 0;
+    // Announced right, sent longer: stopped at the first byte too many, the
+    // partial file deleted, the transfer's own end silent.
     t.Write(QStringLiteral("iupdate.ini"), "[Update]\n");
     t.Write(QStringLiteral("editor-setup.sh"), QByteArray(3001, '#'));
     dl1.targetFile = t.Path(QStringLiteral("editor-setup.sh"));
@@ -119,20 +107,17 @@ TEST_F(UpdateLogicTest, AnInstallerLargerThanItsManifestSaysIsStoppedAndRefused)
         c.RaiseError(QStringLiteral("Download Was Cancelled By User"));
         c.RaiseComplete();
     };
-    UpdateLogic fresh{t.Svc(), view, dl1, manifest};
-    QObject::disconnect(&dl1, nullptr, nullptr, nullptr);
-    QObject::connect(&dl1, &ControlPort::RecievedBytes,
-                     [&fresh](qint32 n) { fresh.OnRecievedBytes(n); });
-    QObject::connect(&dl1, &ControlPort::DLError,
-                     [&fresh](const QString& s) { fresh.OnDLError(s); });
-    QObject::connect(&dl1, &ControlPort::DLComplete, [&fresh] { fresh.OnDLComplete(); });
-    view.log.clear();
-    fresh.OnStartClicked();
+    logic.OnStartClicked();
     EXPECT_EQ(dl1.calls, (QStringList{QStringLiteral("GetFileInformation"),
                                       QStringLiteral("download"), QStringLiteral("Cancel")}));
     EXPECT_FALSE(t.Exists(QStringLiteral("editor-setup.sh")));
+    EXPECT_FALSE(t.Exists(QStringLiteral("iupdate.ini")));
     EXPECT_FALSE(view.log.contains(QStringLiteral("showInstall")));
-    refusedOnce();
+    ASSERT_EQ(t.messages.shown.size(), 2u);
+    for (const auto& shown : t.messages.shown) {
+        EXPECT_EQ(shown.text, texts::UpdateNotVerified(texts::refusal::WrongLength()));
+    }
+    EXPECT_EQ(t.lifetime.ends, 2);
 }
 
 TEST_F(UpdateLogicTest, StartProbesAndDownloadsOnlyWhenAFileWasFound) {
