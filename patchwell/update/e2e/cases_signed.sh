@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # End-to-end cases of the signed manifest that binds installer, address and
 # time, of key rotation, staged rollout and release notes. Sourced by
 # run_e2e.sh, whose helpers they use.
