@@ -42,26 +42,50 @@ QString ReadIniValue(const QString& section, const QString& key, const QString& 
     return QString::fromStdString(ini::ReadValue(content, Utf8(section), Utf8(key)));
 }
 
-void WriteIniValue(const QString& section, const QString& key, const QString& value,
+QString ReadIniValueFrom(const QByteArray& content, const QString& section, const QString& key) {
+    if (content.size() > kMaxIniBytes) {
+        return {};
+    }
+    return QString::fromStdString(ini::ReadValue(
+        std::string_view(content.constData(), static_cast<std::size_t>(content.size())),
+        Utf8(section), Utf8(key)));
+}
+
+bool WriteIniValue(const QString& section, const QString& key, const QString& value,
                    const QString& file) {
+    return WriteIniValues({IniChange{section, key, value}}, file);
+}
+
+bool WriteIniValues(const std::vector<IniChange>& changes, const QString& file) {
     const QString path = LocalPath(file);
     std::string content;
     if (QFile::exists(path) && !ReadFile(path, content)) {
-        return;  // present but unreadable: never replace what we could not read
+        return false;  // present but unreadable: never replace what we could not read
     }
     const std::string before = content;
-    if (!ini::WriteValue(content, Utf8(section), Utf8(key), Utf8(value))) {
-        return;
+    for (const IniChange& change : changes) {
+        if (!change.value) {
+            ini::RemoveValue(content, Utf8(change.section), Utf8(change.key));
+        } else if (!ini::WriteValue(content, Utf8(change.section), Utf8(change.key),
+                                    Utf8(*change.value))) {
+            return false;
+        }
     }
     if (content == before && QFile::exists(path)) {
-        return;
+        return true;
     }
     QSaveFile out(path);
     if (!out.open(QIODevice::WriteOnly)) {
-        return;
+        return false;
     }
-    out.write(content.data(), static_cast<qint64>(content.size()));
-    out.commit();
+    // A short write (full disk, file size limit) shows only in flush():
+    // commit() would still put the cut file in place. Without a commit the
+    // temporary file is dropped and the old one stays.
+    const auto size = static_cast<qint64>(content.size());
+    if (out.write(content.data(), size) != size || !out.flush()) {
+        return false;
+    }
+    return out.commit();
 }
 
 }  // namespace common

@@ -150,6 +150,37 @@ std::string ReadValue(std::string_view content, std::string_view section, std::s
     return {};
 }
 
+bool RemoveValue(std::string& content, std::string_view section, std::string_view key) {
+    section = Trim(section);
+    key = Trim(key);
+    std::vector<Line> doomed;
+    bool inSection = false;
+    bool seen = false;
+    for (const Line& line : SplitLines(content)) {
+        const std::string_view text =
+            std::string_view(content).substr(line.begin, line.end - line.begin);
+        std::string_view name;
+        if (SectionName(text, name)) {
+            if (inSection) {
+                break;  // only the first section of the name is ever read
+            }
+            inSection = !seen && SameName(name, section);
+            seen = seen || inSection;
+            continue;
+        }
+        std::string_view lineKey;
+        std::string_view value;
+        std::size_t offset = 0;
+        if (inSection && KeyAndValue(text, lineKey, value, offset) && SameName(lineKey, key)) {
+            doomed.push_back(line);
+        }
+    }
+    for (auto it = doomed.rbegin(); it != doomed.rend(); ++it) {
+        content.erase(it->begin, it->next - it->begin);
+    }
+    return !doomed.empty();
+}
+
 bool WriteValue(std::string& content, std::string_view section, std::string_view key,
                 std::string_view value) {
     section = Trim(section);

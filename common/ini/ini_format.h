@@ -28,6 +28,11 @@ std::string ReadValue(std::string_view content, std::string_view section, std::s
 bool WriteValue(std::string& content, std::string_view section, std::string_view key,
                 std::string_view value);
 
+// Removes every line of `key` in the first section named `section` (the
+// lines ReadValue could see), line break and all; every other line stays byte
+// for byte. True when a line was removed.
+bool RemoveValue(std::string& content, std::string_view section, std::string_view key);
+
 // What ReadValue returns for a value written as `value` (blanks trimmed,
 // quotes removed, line break and length cut).
 std::string NormalizedValue(std::string_view value);

@@ -23,6 +23,13 @@ public:
     virtual ~MessageBoxes() = default;
     // Shows `text` and returns once the user has closed the box.
     virtual void Show(const QString& text, MessageIcon icon, const QString& title) = 0;
+    // The same with `details` (plain text) behind the box's details button;
+    // an empty `details` gives the plain box.
+    virtual void ShowWithDetails(const QString& text, const QString& details, MessageIcon icon,
+                                 const QString& title) {
+        (void)details;
+        Show(text, icon, title);
+    }
 };
 
 }  // namespace patchwell::platform

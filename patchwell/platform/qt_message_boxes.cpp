@@ -26,13 +26,16 @@ QMessageBox::Icon ToQtIcon(MessageIcon icon) {
 }  // namespace
 
 MessageAnswer ShowMessageBox(QWidget* parent, const QString& text, const QString& title,
-                             MessageButtons buttons, MessageIcon icon) {
+                             MessageButtons buttons, MessageIcon icon, const QString& details) {
     QMessageBox box(parent);
     box.setObjectName(QStringLiteral("messageBox"));
     box.setWindowTitle(title.isEmpty() ? QCoreApplication::applicationName() : title);
     box.setTextFormat(Qt::PlainText);
     box.setText(text);
     box.setIcon(ToQtIcon(icon));
+    if (!details.isEmpty()) {
+        box.setDetailedText(details);
+    }
     if (buttons == MessageButtons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
@@ -42,9 +45,11 @@ MessageAnswer ShowMessageBox(QWidget* parent, const QString& text, const QString
     }
     box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
     auto* copy = new QShortcut(QKeySequence::Copy, &box);
-    QObject::connect(copy, &QShortcut::activated, &box, [text] {
+    // The copy holds the details too, after a blank line.
+    const QString copied = details.isEmpty() ? text : text + QStringLiteral("\n\n") + details;
+    QObject::connect(copy, &QShortcut::activated, &box, [copied] {
         if (QClipboard* clipboard = QApplication::clipboard()) {
-            clipboard->setText(text);
+            clipboard->setText(copied);
         }
     });
     const int result = box.exec();
@@ -56,6 +61,11 @@ MessageAnswer ShowMessageBox(QWidget* parent, const QString& text, const QString
 
 void QtMessageBoxes::Show(const QString& text, MessageIcon icon, const QString& title) {
     ShowMessageBox(nullptr, text, title, MessageButtons::Ok, icon);
+}
+
+void QtMessageBoxes::ShowWithDetails(const QString& text, const QString& details, MessageIcon icon,
+                                     const QString& title) {
+    ShowMessageBox(nullptr, text, title, MessageButtons::Ok, icon, details);
 }
 
 }  // namespace patchwell::platform

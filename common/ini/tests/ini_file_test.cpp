@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+
+#include <sys/resource.h>
+
 namespace {
 
 using common::ReadIniValue;
@@ -27,8 +31,9 @@ protected:
 };
 
 TEST_F(IniFileTest, MissingFileReadsEmptyAndWriteCreatesIt) {
-    EXPECT_EQ(ReadIniValue(QStringLiteral("Program"), QStringLiteral("prgver"), path("/update.ini")),
-              QString());
+    EXPECT_EQ(
+        ReadIniValue(QStringLiteral("Program"), QStringLiteral("prgver"), path("/update.ini")),
+        QString());
     WriteIniValue(QStringLiteral("OPTIONS"), QStringLiteral("icons"), QStringLiteral("OFF"),
                   path("/options.ini"));
     EXPECT_EQ(contents("/options.ini"), QByteArray("[OPTIONS]\nicons=OFF\n"));
@@ -57,7 +62,8 @@ TEST_F(IniFileTest, Utf8PassesThrough) {
 }
 
 TEST_F(IniFileTest, WriteIntoMissingFolderDoesNothing) {
-    WriteIniValue(QStringLiteral("A"), QStringLiteral("b"), QStringLiteral("c"), path("/no/such/x.ini"));
+    WriteIniValue(QStringLiteral("A"), QStringLiteral("b"), QStringLiteral("c"),
+                  path("/no/such/x.ini"));
     EXPECT_FALSE(QFile::exists(path("/no/such/x.ini")));
 }
 
@@ -79,9 +85,50 @@ TEST_F(IniFileTest, UnreadableFileIsNeverReplaced) {
     if (probe.open(QIODevice::ReadOnly)) {
         GTEST_SKIP() << "running with privileges that ignore file modes";
     }
-    WriteIniValue(QStringLiteral("A"), QStringLiteral("b"), QStringLiteral("2"), path("/locked.ini"));
+    WriteIniValue(QStringLiteral("A"), QStringLiteral("b"), QStringLiteral("2"),
+                  path("/locked.ini"));
     QFile::setPermissions(path("/locked.ini"), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     EXPECT_EQ(contents("/locked.ini"), QByteArray("[A]\nb=1\n"));
+}
+
+TEST_F(IniFileTest, SeveralChangesLandTogetherOrNotAtAll) {
+    put("/u.ini", "[Update]\npublickey=old\nnextpublickey=new\n");
+    EXPECT_TRUE(common::WriteIniValues(
+        {{QStringLiteral("Update"), QStringLiteral("publickey"), QStringLiteral("new")},
+         {QStringLiteral("Update"), QStringLiteral("nextpublickey"), std::nullopt},
+         {QStringLiteral("Update"), QStringLiteral("lastmanifesttime"), QStringLiteral("7")}},
+        path("/u.ini")));
+    EXPECT_EQ(contents("/u.ini"), QByteArray("[Update]\npublickey=new\nlastmanifesttime=7\n"));
+    // A change that cannot be written spoils the whole set; so does a folder
+    // that is missing.
+    EXPECT_FALSE(common::WriteIniValues(
+        {{QStringLiteral("Update"), QStringLiteral("publickey"), QStringLiteral("x")},
+         {QStringLiteral("Update"), QStringLiteral("bad=key"), QStringLiteral("y")}},
+        path("/u.ini")));
+    EXPECT_EQ(contents("/u.ini"), QByteArray("[Update]\npublickey=new\nlastmanifesttime=7\n"));
+    EXPECT_FALSE(WriteIniValue(QStringLiteral("A"), QStringLiteral("b"), QStringLiteral("c"),
+                               path("/no/such/x.ini")));
+    EXPECT_TRUE(WriteIniValue(QStringLiteral("A"), QStringLiteral("b"), QStringLiteral("c"),
+                              path("/new.ini")));
+}
+
+TEST_F(IniFileTest, AWriteCutShortLeavesTheOldFileWhole) {
+    // A file size limit cuts writes short for every user, root included.
+    const QByteArray before = "[Update]\npublickey=" + QByteArray(100, 'k') + "\n";
+    put("/u.ini", before);
+    struct rlimit saved {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit tight = saved;
+    tight.rlim_cur = 64;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tight), 0);
+    const bool written = WriteIniValue(QStringLiteral("Update"), QStringLiteral("lastmanifesttime"),
+                                       QStringLiteral("1700000000"), path("/u.ini"));
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(contents("/u.ini"), before);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("u.ini")});
 }
 
 }  // namespace

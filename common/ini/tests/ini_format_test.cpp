@@ -146,4 +146,16 @@ TEST(IniWrite, WrittenValuesReadBack) {
     EXPECT_EQ(c.rfind("\xEF\xBB\xBF; comment\n[STYLE]\nstylename=", 0), 0u);
 }
 
+TEST(IniRemove, RemovesEveryLineOfTheKeyInTheFirstSectionOnly) {
+    std::string c = "[Update]\r\nA=1\r\nnext=x\r\n next = y\r\nb=2\r\n[update]\r\nnext=z\r\n";
+    EXPECT_TRUE(ini::RemoveValue(c, "UPDATE", "Next"));
+    EXPECT_EQ(c, "[Update]\r\nA=1\r\nb=2\r\n[update]\r\nnext=z\r\n");
+    EXPECT_EQ(ReadValue(c, "Update", "next"), "");
+    EXPECT_FALSE(ini::RemoveValue(c, "Update", "next"));
+    EXPECT_FALSE(ini::RemoveValue(c, "Other", "a"));
+    std::string last = "[a]\nk=1";  // no final line break
+    EXPECT_TRUE(ini::RemoveValue(last, "a", "k"));
+    EXPECT_EQ(last, "[a]\n");
+}
+
 }  // namespace

@@ -81,9 +81,14 @@ public:
         QString text;
         MessageIcon icon;
         QString title;
+        QString details;
     };
     void Show(const QString& text, MessageIcon icon, const QString& title) override {
-        shown.push_back({text, icon, title});
+        ShowWithDetails(text, QString(), icon, title);
+    }
+    void ShowWithDetails(const QString& text, const QString& details, MessageIcon icon,
+                         const QString& title) override {
+        shown.push_back({text, icon, title, details});
         if (onShow) {
             onShow(shown.back());
         }

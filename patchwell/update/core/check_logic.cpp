@@ -1,6 +1,9 @@
 #include "check_logic.h"
 
-#include <QFileInfo>
+#include <QFile>
+#include <QRandomGenerator>
+
+#include <optional>
 
 #include "ini.h"
 #include "program_path.h"
@@ -57,44 +60,63 @@ void CheckLogic::OnRecievedBytes(qint32 lnumBYTES) {
     }
 }
 
+namespace {
+
+// The remote manifest's bytes, read once: none when it is larger than any
+// manifest; empty when it is missing or cannot be read.
+std::optional<QByteArray> ReadManifestOnce(const QString& path) {
+    QFile file(common::LocalPath(path));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return QByteArray();
+    }
+    const QByteArray bytes = file.read(kMaxManifestBytes + 1);
+    if (bytes.size() > kMaxManifestBytes) {
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+}  // namespace
+
 void CheckLogic::OnDLComplete() {
     // A server that sends more than it announced: the check could not be
     // carried out, and the oversized file goes.
     const QString remoteFile = RemoteManifestPath(services_.programFolder);
-    if (manifestTooLarge_ || QFileInfo(common::LocalPath(remoteFile)).size() > kMaxManifestBytes) {
+    const std::optional<QByteArray> bytes =
+        manifestTooLarge_ ? std::nullopt : ReadManifestOnce(remoteFile);
+    if (!bytes) {
         DeleteFileAt(remoteFile);
         return;
     }
-    const QString publicKey = ConfiguredPublicKey(services_.programFolder);
-    if (!publicKey.isEmpty() && !AcceptSignedManifest(services_, publicKey, checkUrl)) {
-        RefuseUnverifiedUpdate(services_, {});
+    // From here on every value comes from these bytes, which were verified
+    // when a key is set; the file itself is not read again.
+    ManifestAcceptance accepted =
+        AcceptManifest(services_, *bytes, checkUrl, QDateTime::currentDateTimeUtc());
+    if (!accepted.refusal.isEmpty()) {
+        RefuseUnverifiedUpdate(services_, {}, accepted.refusal);
         End();
         return;
     }
-
-    const RemoteManifest remote = ReadRemoteManifest(services_.programFolder);
+    manifest = accepted.manifest;
+    const RemoteManifest& remote = manifest.values;
     remoteVersion = remote.curver;
     updateUrl = remote.curverurl;
     updaterVersion = remote.updaterVersion;
     updaterUrl = remote.updaterUrl;
     saveFileName = remote.savefileas;
 
-    const QString localFile = LocalManifestPath(services_.programFolder);
-    if (IsUpToDate(localVersion, remoteVersion)) {
-        services_.messages.Show(
-            texts::LatestVersion() + common::ReadIniValue(QStringLiteral("Program"),
-                                                          QStringLiteral("Prgname"), localFile),
-            platform::MessageIcon::Information, texts::CheckTitle());
-        DeleteOrReport(services_, RemoteManifestPath(services_.programFolder));
-        StartServedProgram(services_, common::ReadIniValue(QStringLiteral("Program"),
-                                                           QStringLiteral("exe"), localFile));
-        End();
+    // An installation outside a staged rollout's share sees what it would
+    // see without the update.
+    if (IsUpToDate(localVersion, remoteVersion) ||
+        !OfferedInRollout(manifest, services_.programFolder, *QRandomGenerator::system())) {
+        UpToDate();
         return;
     }
 
     // The save name comes from the network; one that would put the installer
     // outside the program folder, or over a file the updater relies on,
     // makes the check fail instead.
+    const QString localFile = LocalManifestPath(services_.programFolder);
     const QString saveLocation = InstallerSaveLocation(services_.programFolder, saveFileName);
     if (!IsSafeSaveName(saveFileName) ||
         OverwritesProtectedFile(
@@ -103,6 +125,7 @@ void CheckLogic::OnDLComplete() {
             updateUrl, saveLocation)) {
         return;
     }
+    manifest.releaseNotes = FetchReleaseNotes(services_, manifest);
     ControlPort& next = view_.DownloadWindowControl();
     downloadWindowOpened_ = true;
     next.setUrl(updateUrl);
@@ -110,6 +133,18 @@ void CheckLogic::OnDLComplete() {
     view_.HideWindow();
     view_.StopTimer();
     view_.ShowDownloadWindow();
+}
+
+void CheckLogic::UpToDate() {
+    const QString localFile = LocalManifestPath(services_.programFolder);
+    services_.messages.Show(
+        texts::LatestVersion() +
+            common::ReadIniValue(QStringLiteral("Program"), QStringLiteral("Prgname"), localFile),
+        platform::MessageIcon::Information, texts::CheckTitle());
+    DeleteOrReport(services_, RemoteManifestPath(services_.programFolder));
+    StartServedProgram(services_, common::ReadIniValue(QStringLiteral("Program"),
+                                                       QStringLiteral("exe"), localFile));
+    End();
 }
 
 void CheckLogic::OnOkClicked() {

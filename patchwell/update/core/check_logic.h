@@ -8,6 +8,7 @@
 #include "control_port.h"
 #include "manifest.h"
 #include "services.h"
+#include "signed_update.h"
 
 namespace patchwell::update {
 
@@ -48,12 +49,17 @@ public:
     QString updaterVersion;
     QString updaterUrl;
     QString saveFileName;
+    // The accepted remote manifest, handed on to the download window and
+    // the installation step.
+    VerifiedManifest manifest;
 
     bool Ended() const { return ended_; }
     bool DownloadWindowOpened() const { return downloadWindowOpened_; }
 
 private:
     void End();
+    // The check ends as "up to date": message, manifest gone, program started.
+    void UpToDate();
 
     Services& services_;
     CheckView& view_;

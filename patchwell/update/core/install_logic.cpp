@@ -2,8 +2,6 @@
 
 #include <QFile>
 
-#include <optional>
-
 #include "ini.h"
 #include "manifest.h"
 #include "program_path.h"
@@ -41,24 +39,24 @@ bool InstallLogic::StartInstaller(const QString& installerFile) {
         program, {QStringLiteral("/auto"), services_.programFolder}, services_.programFolder);
 }
 
-bool InstallLogic::StartVerifiedInstaller(const QString& publicKey, const QString& installerFile,
-                                          const QString& installerUrl, bool& started) {
-    // The signature is checked on a sealed copy and the installer started
-    // from that same copy: no write to the file after the check can change
-    // what runs.
+QString InstallLogic::StartBoundInstaller(const VerifiedManifest& manifest,
+                                          const QString& installerFile, bool& started) {
+    // The length and digest are checked on a sealed copy and the installer
+    // started from that same copy: no write to the file after the check can
+    // change what runs.
     const platform::SealedCopy copy(common::LocalPath(installerFile));
-    const std::optional<QByteArray> signature =
-        services_.fetcher.Fetch(installerUrl + QStringLiteral(".minisig"), kMaxSignatureBytes);
-    if (!copy.valid() || !signature || !SignatureHolds(publicKey, *signature, copy.fd())) {
-        return false;
+    const QString problem = copy.valid() ? InstallerBindingProblem(manifest, copy.fd())
+                                         : texts::refusal::UnreadableInstaller();
+    if (!problem.isEmpty()) {
+        return problem;
     }
     DeleteOrReport(services_, RemoteManifestPath(services_.programFolder));
     started = services_.launcher.StartDetachedFromDescriptor(
         copy.fd(), {QStringLiteral("/auto"), services_.programFolder}, services_.programFolder);
-    return true;
+    return {};
 }
 
-void InstallLogic::Load(const QString& installerFile, const QString& installerUrl) {
+void InstallLogic::Load(const QString& installerFile, const VerifiedManifest& manifest) {
     view_.HideDownloadWindow();
     view_.ShowWindow();
     view_.MakeTopmost();
@@ -66,15 +64,19 @@ void InstallLogic::Load(const QString& installerFile, const QString& installerUr
     view_.SetProgramName(
         common::ReadIniValue(QStringLiteral("Program"), QStringLiteral("Prgname"), localFile));
 
+    // What an installer that rewrites update.ini must not take away.
+    const SigningState signing = ReadSigningState(services_.programFolder);
     bool started = false;
-    const QString publicKey = ConfiguredPublicKey(services_.programFolder);
-    if (publicKey.isEmpty()) {
+    if (manifest.keyed || manifest.BindsInstaller()) {
+        const QString problem = StartBoundInstaller(manifest, installerFile, started);
+        if (!problem.isEmpty()) {
+            RefuseUnverifiedUpdate(services_, installerFile, problem);
+            services_.lifetime.End();
+            return;
+        }
+    } else {
         DeleteOrReport(services_, RemoteManifestPath(services_.programFolder));
         started = StartInstaller(installerFile);
-    } else if (!StartVerifiedInstaller(publicKey, installerFile, installerUrl, started)) {
-        RefuseUnverifiedUpdate(services_, installerFile);
-        services_.lifetime.End();
-        return;
     }
     if (!started) {
         services_.messages.Show(texts::CouldNotStartInstaller(common::LocalPath(installerFile)),
@@ -82,6 +84,10 @@ void InstallLogic::Load(const QString& installerFile, const QString& installerUr
     }
     services_.lifetime.Wait(5000);
     DeleteOrReport(services_, installerFile);
+    if (!RestoreSigningState(services_.programFolder, signing)) {
+        services_.messages.Show(texts::CouldNotKeepSigning(localFile),
+                                platform::MessageIcon::Warning, texts::ApplicationTitle());
+    }
     StartServedProgram(services_, common::ReadIniValue(QStringLiteral("Program"),
                                                        QStringLiteral("exe"), localFile));
     services_.lifetime.End();

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include "services.h"
+#include "signed_update.h"
 
 namespace patchwell::update {
 
@@ -24,15 +25,16 @@ public:
     InstallLogic(Services& services, InstallView& view);
 
     // The window's load; ends the program. `installerFile` is the file the
-    // download window's control wrote, `installerUrl` where it came from.
-    void Load(const QString& installerFile, const QString& installerUrl);
+    // download window's control wrote, `manifest` the check's accepted one.
+    void Load(const QString& installerFile, const VerifiedManifest& manifest);
 
 private:
     bool StartInstaller(const QString& installerFile);
-    // With signed updates on: verifies and starts the installer from one
-    // sealed copy. False when it could not be verified (nothing started).
-    bool StartVerifiedInstaller(const QString& publicKey, const QString& installerFile,
-                                const QString& installerUrl, bool& started);
+    // With the installer bound by the manifest: checks its length and digest
+    // and starts it from one sealed copy. The refusal reason when it does not
+    // match (nothing started), else "".
+    QString StartBoundInstaller(const VerifiedManifest& manifest, const QString& installerFile,
+                                bool& started);
 
     Services& services_;
     InstallView& view_;

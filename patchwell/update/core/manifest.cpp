@@ -64,17 +64,27 @@ bool OverwritesProtectedFile(const QString& programFolder, const QString& execut
     return false;
 }
 
-RemoteManifest ReadRemoteManifest(const QString& programFolder) {
-    const QString file = RemoteManifestPath(programFolder);
+RemoteManifest ParseRemoteManifest(const QByteArray& content) {
+    const auto update = [&content](const char* key) {
+        return common::ReadIniValueFrom(content, QStringLiteral("Update"),
+                                        QString::fromLatin1(key));
+    };
     RemoteManifest m;
-    m.curver = common::ReadIniValue(QStringLiteral("Update"), QStringLiteral("curver"), file);
-    m.curverurl = common::ReadIniValue(QStringLiteral("Update"), QStringLiteral("curverurl"), file);
+    m.curver = update("curver");
+    m.curverurl = update("curverurl");
     m.updaterVersion =
-        common::ReadIniValue(QStringLiteral("updateprg"), QStringLiteral("curver"), file);
+        common::ReadIniValueFrom(content, QStringLiteral("updateprg"), QStringLiteral("curver"));
     m.updaterUrl =
-        common::ReadIniValue(QStringLiteral("updateprg"), QStringLiteral("curverurl"), file);
-    m.savefileas =
-        common::ReadIniValue(QStringLiteral("Update"), QStringLiteral("savefileas"), file);
+        common::ReadIniValueFrom(content, QStringLiteral("updateprg"), QStringLiteral("curverurl"));
+    m.savefileas = update("savefileas");
+    m.curversize = update("curversize");
+    m.curversha256 = update("curversha256");
+    m.manifesturl = update("manifesturl");
+    m.expires = update("expires");
+    m.nextpublickey = update("nextpublickey");
+    m.rollout = update("rollout");
+    m.curvernotes = update("curvernotes");
+    m.curvernotessha256 = update("curvernotessha256");
     return m;
 }
 

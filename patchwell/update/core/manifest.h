@@ -11,16 +11,28 @@ namespace patchwell::update {
 QString LocalManifestPath(const QString& programFolder);
 QString RemoteManifestPath(const QString& programFolder);
 
+// The values of the remote manifest, all of them taken from one copy of its
+// bytes in memory (the copy whose signature was checked).
 struct RemoteManifest {
     QString curver;          // [Update] curver
     QString curverurl;       // [Update] curverurl
     QString updaterVersion;  // [updateprg] curver (kept, not used)
     QString updaterUrl;      // [updateprg] curverurl (kept, not used)
     QString savefileas;      // [Update] savefileas
+    // What binds the manifest to its installer, its address and its time,
+    // all in [Update]; read as text, judged by the signed-update rules.
+    QString curversize;         // the installer's length in bytes
+    QString curversha256;       // the installer's SHA-256, 64 hex digits
+    QString manifesturl;        // where the manifest is published
+    QString expires;            // YYYY-MM-DDTHH:MM:SSZ
+    QString nextpublickey;      // the key that will sign after the current one
+    QString rollout;            // percent of installations offered the update
+    QString curvernotes;        // address of the release notes
+    QString curvernotessha256;  // their SHA-256
 };
 
-// Reads in the order curver, curverurl, updateprg's two keys, savefileas.
-RemoteManifest ReadRemoteManifest(const QString& programFolder);
+// Parses the manifest's bytes with the INI rules of ReadIniValue.
+RemoteManifest ParseRemoteManifest(const QByteArray& content);
 
 // Version texts are compared exactly: character by character, letter case
 // counting, no trimming and no reading as numbers. Any difference offers the

@@ -1,87 +1,355 @@
 #include "signed_update.h"
 
-#include <QFile>
+#include <QCryptographicHash>
+#include <QLoggingCategory>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QStringDecoder>
+#include <QTimeZone>
 
-#include <optional>
+#include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "ini.h"
-#include "manifest.h"
 #include "minisign.h"
-#include "program_path.h"
 #include "texts.h"
+
+Q_LOGGING_CATEGORY(lcSigned, "patchwell.update.signed")
 
 namespace patchwell::update {
 
 namespace {
 
+const QString kUpdate = QStringLiteral("Update");
+
 QString UpdateKey(const QString& programFolder, const char* key) {
-    return common::ReadIniValue(QStringLiteral("Update"), QString::fromLatin1(key),
+    return common::ReadIniValue(kUpdate, QString::fromLatin1(key),
                                 LocalManifestPath(programFolder));
 }
 
-std::optional<QByteArray> ReadManifest(const QString& programFolder) {
-    QFile file(common::LocalPath(RemoteManifestPath(programFolder)));
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxManifestBytes) {
+bool Matches(const QString& text, const char* pattern) {
+    return QRegularExpression(QRegularExpression::anchoredPattern(QString::fromLatin1(pattern)))
+        .match(text)
+        .hasMatch();
+}
+
+// 64 hex digits, either case: the 32 bytes; empty for anything else.
+QByteArray Sha256FromHex(const QString& hex) {
+    return Matches(hex, "[0-9A-Fa-f]{64}") ? QByteArray::fromHex(hex.toLatin1()) : QByteArray();
+}
+
+std::optional<QDateTime> ParseUtcTime(const QString& text) {
+    if (!Matches(text, "\\d{4}-\\d{2}-\\d{2}T\\d{2}:\\d{2}:\\d{2}Z")) {
         return std::nullopt;
     }
-    return file.readAll();
+    QDateTime time = QDateTime::fromString(text.left(19), QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
+    if (!time.isValid()) {
+        return std::nullopt;
+    }
+    time.setTimeZone(QTimeZone::utc());
+    return time;
+}
+
+bool IsPublicKey(const QString& text) {
+    return signing::ParsePublicKey(text.toStdString()).has_value();
+}
+
+QString ReasonFor(signing::Outcome outcome) {
+    switch (outcome) {
+        case signing::Outcome::OtherKey:
+            return texts::refusal::OtherKey();
+        case signing::Outcome::MalformedKey:
+            return texts::refusal::MalformedKey();
+        default:
+            return texts::refusal::BadSignature();
+    }
+}
+
+// The signature check of the manifest bytes: the signing time on success,
+// else the reason. `usedNext` tells which key verified.
+struct SignatureCheck {
+    long long signedAt = 0;
+    bool usedNext = false;
+    QString refusal;
+};
+
+SignatureCheck CheckSignature(Services& services, const SigningState& state,
+                              const QString& checkUrl, const QByteArray& bytes) {
+    SignatureCheck check;
+    const std::optional<QByteArray> signature =
+        services.fetcher.Fetch(checkUrl + QStringLiteral(".minisig"), kMaxSignatureBytes);
+    if (!signature) {
+        check.refusal = texts::refusal::NoSignature();
+        return check;
+    }
+    const std::string data(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    signing::Verification result =
+        signing::VerifyData(state.publicKey.toStdString(), signature->toStdString(), data);
+    // During a key rotation the next key signs too.
+    if (result.outcome == signing::Outcome::OtherKey && !state.nextPublicKey.isEmpty()) {
+        const signing::Verification next =
+            signing::VerifyData(state.nextPublicKey.toStdString(), signature->toStdString(), data);
+        if (next.outcome != signing::Outcome::OtherKey) {
+            result = next;
+            check.usedNext = true;
+        }
+    }
+    if (!result.ok()) {
+        check.refusal = ReasonFor(result.outcome);
+        return check;
+    }
+    // Without a signing time an old manifest could not be told from a new one.
+    const std::optional<long long> signedAt = signing::TimestampOf(result.trustedComment);
+    if (!signedAt) {
+        check.refusal = texts::refusal::NoSigningTime();
+        return check;
+    }
+    long long newest = 0;
+    if (!state.lastManifestTime.isEmpty()) {
+        bool number = false;
+        newest = state.lastManifestTime.toLongLong(&number);
+        if (!number) {
+            check.refusal = texts::refusal::BadRecordedTime();
+            return check;
+        }
+    }
+    // The same manifest again is fine; one signed earlier is a replay.
+    if (*signedAt < newest) {
+        check.refusal = texts::refusal::Older();
+        return check;
+    }
+    check.signedAt = *signedAt;
+    return check;
+}
+
+// What update.ini is to hold after accepting a manifest: all in one write.
+std::vector<common::IniChange> StateChanges(const SigningState& state, const SignatureCheck& check,
+                                            const RemoteManifest& values) {
+    std::vector<common::IniChange> changes;
+    if (state.lastManifestTime != QString::number(check.signedAt)) {
+        changes.push_back(
+            {kUpdate, QStringLiteral("lastmanifesttime"), QString::number(check.signedAt)});
+    }
+    QString key = state.publicKey;
+    QString next = state.nextPublicKey;
+    if (check.usedNext) {
+        key = next;
+        next.clear();
+    }
+    if (!values.nextpublickey.isEmpty() && values.nextpublickey != key) {
+        next = values.nextpublickey;
+    }
+    if (key != state.publicKey) {
+        changes.push_back({kUpdate, QStringLiteral("publickey"), key});
+    }
+    if (next != state.nextPublicKey) {
+        changes.push_back({kUpdate, QStringLiteral("nextpublickey"),
+                           next.isEmpty() ? std::nullopt : std::optional<QString>(next)});
+    }
+    return changes;
 }
 
 }  // namespace
+
+SigningState ReadSigningState(const QString& programFolder) {
+    return {UpdateKey(programFolder, "publickey"), UpdateKey(programFolder, "nextpublickey"),
+            UpdateKey(programFolder, "lastmanifesttime")};
+}
 
 QString ConfiguredPublicKey(const QString& programFolder) {
     return UpdateKey(programFolder, "publickey");
 }
 
-bool AcceptSignedManifest(Services& services, const QString& publicKey,
-                          const QString& manifestUrl) {
-    const std::optional<QByteArray> signature =
-        services.fetcher.Fetch(manifestUrl + QStringLiteral(".minisig"), kMaxSignatureBytes);
-    const std::optional<QByteArray> manifest = ReadManifest(services.programFolder);
-    if (!signature || !manifest) {
-        return false;
-    }
-    const signing::Verification result = signing::VerifyData(
-        publicKey.toStdString(), signature->toStdString(), manifest->toStdString());
-    if (!result.ok()) {
-        return false;
-    }
-    // Without a signing time an old manifest could not be told from a new one.
-    const std::optional<long long> signedAt = signing::TimestampOf(result.trustedComment);
-    if (!signedAt) {
-        return false;
-    }
-    const QString recorded = UpdateKey(services.programFolder, "lastmanifesttime");
-    long long newest = 0;
-    if (!recorded.isEmpty()) {
+QString BindManifest(const RemoteManifest& values, bool keyed, const QString& checkUrl,
+                     const QDateTime& nowUtc, VerifiedManifest& out) {
+    out.values = values;
+    out.keyed = keyed;
+    out.installerSize.reset();
+    out.installerSha256.clear();
+    if (!values.curversize.isEmpty() || !values.curversha256.isEmpty() || keyed) {
+        if (values.curversize.isEmpty() || values.curversha256.isEmpty()) {
+            return keyed ? texts::refusal::Unbound() : texts::refusal::BadBinding();
+        }
+        const QByteArray digest = Sha256FromHex(values.curversha256);
         bool number = false;
-        newest = recorded.toLongLong(&number);
-        if (!number) {
-            return false;
+        const qint64 size = values.curversize.toLongLong(&number);
+        if (!Matches(values.curversize, "[0-9]{1,18}") || !number || digest.isEmpty()) {
+            return texts::refusal::BadBinding();
+        }
+        out.installerSize = size;
+        out.installerSha256 = digest;
+    }
+    if (!keyed) {
+        return {};
+    }
+    if (values.manifesturl != checkUrl) {
+        return texts::refusal::WrongAddress();
+    }
+    if (!values.expires.isEmpty()) {
+        const std::optional<QDateTime> expires = ParseUtcTime(values.expires);
+        if (!expires) {
+            return texts::refusal::BadExpiry();
+        }
+        if (nowUtc > *expires) {
+            return texts::refusal::Expired();
         }
     }
-    // The same manifest again is fine; one signed earlier is a replay.
-    if (*signedAt < newest) {
-        return false;
+    if (!values.nextpublickey.isEmpty() && !IsPublicKey(values.nextpublickey)) {
+        return texts::refusal::BadNextKey();
     }
-    if (*signedAt > newest) {
-        common::WriteIniValue(QStringLiteral("Update"), QStringLiteral("lastmanifesttime"),
-                              QString::number(*signedAt),
-                              LocalManifestPath(services.programFolder));
-    }
-    return true;
+    return {};
 }
 
-bool SignatureHolds(const QString& publicKey, const QByteArray& signature, int fd) {
-    return signing::VerifyDescriptor(publicKey.toStdString(), signature.toStdString(), fd).ok();
+ManifestAcceptance AcceptManifest(Services& services, const QByteArray& bytes,
+                                  const QString& checkUrl, const QDateTime& nowUtc) {
+    ManifestAcceptance result;
+    const SigningState state = ReadSigningState(services.programFolder);
+    const bool keyed = !state.publicKey.isEmpty();
+    SignatureCheck check;
+    if (keyed) {
+        check = CheckSignature(services, state, checkUrl, bytes);
+        if (!check.refusal.isEmpty()) {
+            result.refusal = check.refusal;
+            return result;
+        }
+    }
+    result.refusal =
+        BindManifest(ParseRemoteManifest(bytes), keyed, checkUrl, nowUtc, result.manifest);
+    if (result.refusal.isEmpty() && keyed) {
+        const auto changes = StateChanges(state, check, result.manifest.values);
+        if (!changes.empty() &&
+            !common::WriteIniValues(changes, LocalManifestPath(services.programFolder))) {
+            result.refusal = texts::refusal::NotRecorded();
+        } else if (check.usedNext) {
+            qCInfo(lcSigned) << "the next key signed the manifest and is now the key";
+        }
+    }
+    if (!result.refusal.isEmpty()) {
+        qCWarning(lcSigned) << "manifest refused:" << result.refusal;
+    }
+    return result;
 }
 
-void RefuseUnverifiedUpdate(Services& services, const QString& installerFile) {
+QString InstallerBindingProblem(const VerifiedManifest& manifest, int sealedFd) {
+    if (!manifest.BindsInstaller()) {
+        return manifest.keyed ? texts::refusal::Unbound() : QString();
+    }
+    struct stat info {};
+    if (::fstat(sealedFd, &info) != 0) {
+        return texts::refusal::UnreadableInstaller();
+    }
+    if (info.st_size != *manifest.installerSize) {
+        return texts::refusal::WrongLength();
+    }
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    std::vector<char> block(1 << 16);
+    off_t at = 0;
+    for (;;) {
+        const ssize_t got = ::pread(sealedFd, block.data(), block.size(), at);
+        if (got < 0) {
+            return texts::refusal::UnreadableInstaller();
+        }
+        if (got == 0) {
+            break;
+        }
+        hash.addData(QByteArrayView(block.data(), got));
+        at += got;
+    }
+    if (at != info.st_size) {
+        return texts::refusal::UnreadableInstaller();
+    }
+    return hash.result() == manifest.installerSha256 ? QString() : texts::refusal::WrongDigest();
+}
+
+bool ExceedsBoundSize(const VerifiedManifest& manifest, qint64 received) {
+    return manifest.BindsInstaller() && received > *manifest.installerSize;
+}
+
+bool RestoreSigningState(const QString& programFolder, const SigningState& before) {
+    const SigningState now = ReadSigningState(programFolder);
+    std::vector<common::IniChange> changes;
+    const auto lost = [&](const QString& was, const QString& is, const char* key) {
+        if (!was.isEmpty() && is.isEmpty()) {
+            changes.push_back({kUpdate, QString::fromLatin1(key), was});
+        }
+    };
+    lost(before.publicKey, now.publicKey, "publickey");
+    lost(before.nextPublicKey, now.nextPublicKey, "nextpublickey");
+    bool kept = false;
+    bool present = false;
+    const long long was = before.lastManifestTime.toLongLong(&kept);
+    const long long is = now.lastManifestTime.toLongLong(&present);
+    if (kept && (!present || is < was)) {
+        changes.push_back({kUpdate, QStringLiteral("lastmanifesttime"), before.lastManifestTime});
+    }
+    if (changes.empty()) {
+        return true;
+    }
+    qCWarning(lcSigned) << "the installer dropped signing settings; writing them back";
+    return common::WriteIniValues(changes, LocalManifestPath(programFolder));
+}
+
+int RolloutPercent(const QString& rollout) {
+    if (!Matches(rollout, "[0-9]{1,3}")) {
+        return 100;
+    }
+    const int percent = rollout.toInt();
+    return percent <= 100 ? percent : 100;
+}
+
+int RolloutBucket(const QString& programFolder, QRandomGenerator& random) {
+    const QString stored = UpdateKey(programFolder, "rolloutbucket");
+    if (Matches(stored, "[0-9]{1,2}")) {
+        return stored.toInt();
+    }
+    const int bucket = static_cast<int>(random.bounded(100U));
+    if (!common::WriteIniValue(kUpdate, QStringLiteral("rolloutbucket"), QString::number(bucket),
+                               LocalManifestPath(programFolder))) {
+        qCWarning(lcSigned) << "rolloutbucket could not be stored; drawn for this run only";
+    }
+    return bucket;
+}
+
+bool OfferedInRollout(const VerifiedManifest& manifest, const QString& programFolder,
+                      QRandomGenerator& random) {
+    const int percent = RolloutPercent(manifest.values.rollout);
+    // At 100 every number is below: no number needs drawing or storing.
+    return percent >= 100 || RolloutBucket(programFolder, random) < percent;
+}
+
+QString FetchReleaseNotes(Services& services, const VerifiedManifest& manifest) {
+    const RemoteManifest& m = manifest.values;
+    if (m.curvernotes.isEmpty()) {
+        return {};
+    }
+    const QByteArray digest = Sha256FromHex(m.curvernotessha256);
+    if ((manifest.keyed || !m.curvernotessha256.isEmpty()) && digest.isEmpty()) {
+        qCInfo(lcSigned) << "release notes left out: not bound by a digest";
+        return {};
+    }
+    const std::optional<QByteArray> notes = services.fetcher.Fetch(m.curvernotes, kMaxNotesBytes);
+    if (!notes || (!digest.isEmpty() &&
+                   QCryptographicHash::hash(*notes, QCryptographicHash::Sha256) != digest)) {
+        qCInfo(lcSigned) << "release notes left out: not fetched or not matching";
+        return {};
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(*notes);
+    if (utf8.hasError() || text.contains(QChar(u'\0'))) {
+        return {};
+    }
+    return text;
+}
+
+void RefuseUnverifiedUpdate(Services& services, const QString& installerFile,
+                            const QString& reason) {
     DeleteFileAt(RemoteManifestPath(services.programFolder));
     if (!installerFile.isEmpty()) {
         DeleteFileAt(installerFile);
     }
-    services.messages.Show(texts::UpdateNotVerified(), platform::MessageIcon::Critical,
+    services.messages.Show(texts::UpdateNotVerified(reason), platform::MessageIcon::Critical,
                            texts::ApplicationTitle());
 }
 

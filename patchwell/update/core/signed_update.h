@@ -1,14 +1,26 @@
 #pragma once
 
 // Signed updates. A program opts in with [Update] publickey in its update.ini
-// (a minisign public key); from then on a remote manifest is used only with a
-// valid signature at its address + ".minisig" and a signing time no older
-// than the newest one accepted before, and an installer runs only with a
-// valid signature at its address + ".minisig". Any failure refuses the update.
+// (a minisign public key). From then on the remote manifest is used only with
+// a valid signature at its address + ".minisig", a signing time no older than
+// the newest one accepted before, its own address equal to verchckurl, an
+// expiry time not passed, and the installer's length and SHA-256 in it; the
+// installer runs only when its sealed copy has exactly that length and
+// digest. Any failure refuses the update with its reason.
+//
+// Every value is taken from the one copy of the manifest's bytes that was
+// verified; the file is never read again.
 
+#include <QByteArray>
+#include <QDateTime>
 #include <QString>
 
+#include <optional>
+
+#include "manifest.h"
 #include "services.h"
+
+class QRandomGenerator;
 
 namespace patchwell::update {
 
@@ -16,22 +28,89 @@ namespace patchwell::update {
 constexpr qint64 kMaxManifestBytes = 1 << 20;
 // A .minisig file is a few hundred bytes; anything near this is not one.
 constexpr qint64 kMaxSignatureBytes = 64 << 10;
+// Release notes are a page of plain text.
+constexpr qint64 kMaxNotesBytes = 64 << 10;
+
+// What update.ini keeps about signing, in [Update].
+struct SigningState {
+    QString publicKey;         // publickey
+    QString nextPublicKey;     // nextpublickey
+    QString lastManifestTime;  // lastmanifesttime
+};
+SigningState ReadSigningState(const QString& programFolder);
 
 // The public key of update.ini; empty when signed updates are off.
 QString ConfiguredPublicKey(const QString& programFolder);
 
-// Checks the downloaded "iupdate.ini" against its signature fetched from
-// `manifestUrl` + ".minisig" and the signing time against [Update]
-// lastmanifesttime, which it then advances. False when the manifest may not
-// be used.
-bool AcceptSignedManifest(Services& services, const QString& publicKey, const QString& manifestUrl);
+// The remote manifest as the check accepted it.
+struct VerifiedManifest {
+    RemoteManifest values;
+    bool keyed = false;  // verified with a key of update.ini
+    // The installer's length and SHA-256 (32 bytes) when the manifest binds
+    // them; always so when keyed.
+    std::optional<qint64> installerSize;
+    QByteArray installerSha256;
+    QString releaseNotes;  // fetched and checked; empty when none
 
-// Checks `signature` for the bytes of the open descriptor `fd`.
-bool SignatureHolds(const QString& publicKey, const QByteArray& signature, int fd);
+    bool BindsInstaller() const { return installerSize.has_value(); }
+};
 
-// The end of an update that could not be verified: the user is told so,
-// "iupdate.ini" and `installerFile` (when not empty) are deleted, and nothing
-// is started. The caller ends the program.
-void RefuseUnverifiedUpdate(Services& services, const QString& installerFile);
+// Judges the binding keys of `values` (the installer's length and digest,
+// the manifest's address and expiry, the next key) and fills `out`. Returns
+// why the manifest may not be used, or "" when it may. Without a key only
+// the installer's length and digest count, and only when present.
+QString BindManifest(const RemoteManifest& values, bool keyed, const QString& checkUrl,
+                     const QDateTime& nowUtc, VerifiedManifest& out);
+
+struct ManifestAcceptance {
+    VerifiedManifest manifest;
+    QString refusal;  // empty when accepted
+};
+
+// Accepts the downloaded manifest `bytes` fetched from `checkUrl`. With a
+// key in update.ini: fetches and checks the signature (either the key or the
+// stored next key), the signing time and the binding keys, then records in
+// one atomic write of update.ini the signing time, a rotation to the next key
+// and a next key that the manifest announces; a write that fails refuses
+// the manifest. Without a key: only the binding keys present are judged.
+ManifestAcceptance AcceptManifest(Services& services, const QByteArray& bytes,
+                                  const QString& checkUrl, const QDateTime& nowUtc);
+
+// Why the sealed installer copy `sealedFd` may not run under `manifest`
+// (another length, another SHA-256, unreadable); "" when it may.
+QString InstallerBindingProblem(const VerifiedManifest& manifest, int sealedFd);
+
+// True when `received` bytes of installer are already more than the
+// manifest binds it to: the download is to stop and its bytes go.
+bool ExceedsBoundSize(const VerifiedManifest& manifest, qint64 received);
+
+// Puts back into update.ini those of publickey, nextpublickey and
+// lastmanifesttime that it held in `before` and has lost since (an installer
+// that rewrites the file), and a lastmanifesttime moved back. False when that
+// was needed and could not be written.
+bool RestoreSigningState(const QString& programFolder, const SigningState& before);
+
+// [Update] rollout: a whole number 0-100; missing or malformed means 100.
+int RolloutPercent(const QString& rollout);
+
+// This installation's number 0-99 for staged rollouts: [Update] rolloutbucket
+// of update.ini, drawn once from `random` and stored there when missing or
+// malformed. A number that cannot be stored is used for this run only.
+int RolloutBucket(const QString& programFolder, QRandomGenerator& random);
+
+// Whether the update is offered to this installation.
+bool OfferedInRollout(const VerifiedManifest& manifest, const QString& programFolder,
+                      QRandomGenerator& random);
+
+// The release notes `manifest` names, fetched through the services' fetcher:
+// UTF-8 text of at most kMaxNotesBytes, matching curvernotessha256 when given
+// (required under a key). Empty when there are none or they fail any of this.
+QString FetchReleaseNotes(Services& services, const VerifiedManifest& manifest);
+
+// The end of an update that could not be verified: the user is told so with
+// `reason` on a second line, "iupdate.ini" and `installerFile` (when not
+// empty) are deleted, and nothing is started. The caller ends the program.
+void RefuseUnverifiedUpdate(Services& services, const QString& installerFile,
+                            const QString& reason);
 
 }  // namespace patchwell::update

@@ -105,11 +105,74 @@ inline QString CouldNotStart(const QString& path) {
 inline QString CouldNotStartInstaller(const QString& path) {
     return QStringLiteral("Patchwell could not start the installer ") + path;
 }
-inline QString UpdateNotVerified() {
-    return QStringLiteral(
-        "Patchwell could not verify this update, so nothing was installed. The update may have "
-        "been damaged or changed on its way to you. Please try again later; if this keeps "
-        "happening, contact the publisher of the program.");
+inline QString UpdateNotVerified(const QString& reason) {
+    return QStringLiteral("Patchwell could not verify this update, so nothing was installed.\n") +
+           reason;
 }
+inline QString CouldNotKeepSigning(const QString& path) {
+    return QStringLiteral(
+               "The installer removed the update signing settings from %1, and Patchwell could "
+               "not put them back. Updates of this program are no longer checked for "
+               "signatures; please re-install it.")
+        .arg(path);
+}
+
+// Why an update could not be verified: the second line of UpdateNotVerified.
+namespace refusal {
+inline QString NoSignature() {
+    return QStringLiteral("The update information has no signature.");
+}
+inline QString OtherKey() {
+    return QStringLiteral("The update information was signed with another key.");
+}
+inline QString BadSignature() {
+    return QStringLiteral("The update information does not match its signature.");
+}
+inline QString MalformedKey() {
+    return QStringLiteral("The public key in update.ini cannot be read.");
+}
+inline QString NoSigningTime() {
+    return QStringLiteral("The update information carries no signing time.");
+}
+inline QString Older() {
+    return QStringLiteral("The update information is older than the one used before.");
+}
+inline QString BadRecordedTime() {
+    return QStringLiteral("The signing time recorded in update.ini cannot be read.");
+}
+inline QString NotRecorded() {
+    return QStringLiteral("The signing time or key could not be recorded in update.ini.");
+}
+inline QString Unbound() {
+    return QStringLiteral("The update information does not give the installer's size and SHA-256.");
+}
+inline QString BadBinding() {
+    return QStringLiteral(
+        "The installer's size or SHA-256 in the update information cannot be read.");
+}
+inline QString WrongAddress() {
+    return QStringLiteral("The update information was published for another address.");
+}
+inline QString Expired() {
+    return QStringLiteral("The update information has expired.");
+}
+inline QString BadExpiry() {
+    return QStringLiteral("The expiry time of the update information cannot be read.");
+}
+inline QString BadNextKey() {
+    return QStringLiteral("The next key in the update information cannot be read.");
+}
+inline QString WrongLength() {
+    return QStringLiteral(
+        "The downloaded installer does not have the size the update information gives.");
+}
+inline QString WrongDigest() {
+    return QStringLiteral(
+        "The downloaded installer does not have the SHA-256 the update information gives.");
+}
+inline QString UnreadableInstaller() {
+    return QStringLiteral("The downloaded installer could not be read.");
+}
+}  // namespace refusal
 
 }  // namespace patchwell::update::texts

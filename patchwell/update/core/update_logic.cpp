@@ -6,12 +6,14 @@
 
 namespace patchwell::update {
 
-UpdateLogic::UpdateLogic(Services& services, UpdateView& view, ControlPort& dl1)
-    : services_(services), view_(view), dl1_(dl1) {}
+UpdateLogic::UpdateLogic(Services& services, UpdateView& view, ControlPort& dl1,
+                         const VerifiedManifest& manifest)
+    : services_(services), view_(view), dl1_(dl1), manifest_(manifest) {}
 
 void UpdateLogic::Load() {
-    services_.messages.Show(texts::UpdateFound(), platform::MessageIcon::Information,
-                            texts::ApplicationTitle());
+    services_.messages.ShowWithDetails(texts::UpdateFound(), manifest_.releaseNotes,
+                                       platform::MessageIcon::Information,
+                                       texts::ApplicationTitle());
     view_.RemoveCloseCommand();
 }
 
@@ -29,7 +31,7 @@ void UpdateLogic::OnStartClicked() {
         ~Starting() { flag = false; }
     } starting(starting_);
     dl1_.GetFileInformation();
-    if (dl1_.FileSize() <= 0) {
+    if (dl1_.FileSize() <= 0 || RefuseOversizedInstaller(dl1_.FileSize())) {
         return;
     }
     view_.StartTimer();
@@ -73,13 +75,30 @@ void UpdateLogic::Unload() {
     }
 }
 
+bool UpdateLogic::RefuseOversizedInstaller(qint64 bytes) {
+    if (refused_ || !ExceedsBoundSize(manifest_, bytes)) {
+        return refused_;
+    }
+    refused_ = true;
+    dl1_.Cancel();
+    RefuseUnverifiedUpdate(services_, dl1_.TargetFile(), texts::refusal::WrongLength());
+    services_.lifetime.End();
+    return true;
+}
+
 void UpdateLogic::OnDLComplete() {
+    if (refused_) {
+        return;
+    }
     view_.HideWindow();
     services_.lifetime.Wait(500);
     view_.ShowInstallWindow();
 }
 
 void UpdateLogic::OnDLError(const QString& lpErrorDescription) {
+    if (refused_) {
+        return;  // the end of a download stopped for its size
+    }
     services_.messages.Show(lpErrorDescription, platform::MessageIcon::None,
                             texts::ApplicationTitle());
 }
@@ -89,6 +108,9 @@ void UpdateLogic::OnDLECode(qint32 lErrorCode) {
 }
 
 void UpdateLogic::OnRecievedBytes(qint32 lnumBYTES) {
+    if (RefuseOversizedInstaller(lnumBYTES)) {
+        return;
+    }
     view_.SetProgressValue(
         ClampProgress(lnumBYTES, view_.ProgressMinimum(), view_.ProgressMaximum()));
     view_.SetSizeText(SizeLabelText(lnumBYTES, dl1_.FileSize()));

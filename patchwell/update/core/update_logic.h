@@ -8,6 +8,7 @@
 
 #include "control_port.h"
 #include "services.h"
+#include "signed_update.h"
 
 namespace patchwell::update {
 
@@ -37,7 +38,9 @@ public:
 
 class UpdateLogic {
 public:
-    UpdateLogic(Services& services, UpdateView& view, ControlPort& dl1);
+    // `manifest` is the check's accepted manifest; it outlives this.
+    UpdateLogic(Services& services, UpdateView& view, ControlPort& dl1,
+                const VerifiedManifest& manifest);
 
     void Load();
     void OnStartClicked();   // Command1
@@ -60,9 +63,15 @@ public:
     qint16 FrameCounter() const { return counter_; }
 
 private:
+    // More installer than the manifest binds: the download stops, its bytes
+    // go and the update is refused. True when that happened.
+    bool RefuseOversizedInstaller(qint64 bytes);
+
     Services& services_;
     UpdateView& view_;
     ControlPort& dl1_;
+    const VerifiedManifest& manifest_;
+    bool refused_ = false;
     qint16 counter_ = 0;
     bool starting_ = false;  // a Start click is being handled
 };

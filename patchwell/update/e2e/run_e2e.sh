@@ -225,7 +225,8 @@ case_signal() {
 
 # Signed updates: the real minisign makes the keys, patchwell-publish the
 # signatures; each scenario has its own program folder and server folder.
-NOT_VERIFIED="Patchwell could not verify this update, so nothing was installed. The update may have been damaged or changed on its way to you. Please try again later; if this keeps happening, contact the publisher of the program."
+# not_verified REASON: the refusal's text, with its reason on the second line.
+not_verified() { printf 'Patchwell could not verify this update, so nothing was installed.\n%s' "$1"; }
 
 # signed_folder NAME: a program folder at version 1.0 that checks
 # $BASE/NAME/iupdate.ini with our public key.
@@ -251,17 +252,17 @@ nothing_installed() {
     grep -qx 'prgver=1.0' "$APP/update.ini" || e2e_fail "update.ini changed"
 }
 
-refused_at_check() {
+refused_at_check() {  # refused_at_check REASON
     e2e_start_patchwell
-    expect_message "$NOT_VERIFIED"
+    expect_message "$(not_verified "$1")"
     nothing_installed
 }
 
-refused_at_install() {
+refused_at_install() {  # refused_at_install REASON
     e2e_start_patchwell
     expect_message "An update has been found"
     e2e_click "$(e2e_wait_window '^Downloading Update$')" "$START_X" "$BUTTONS_Y" "$UPDL_WIDTH"
-    expect_message "$NOT_VERIFIED"
+    expect_message "$(not_verified "$1")"
     nothing_installed
 }
 
@@ -293,25 +294,25 @@ case_signed() {
     publish tampered 2.0 ours
     echo "echo owned >\"\$2/owned\"" >>"$WWW/tampered/setup.sh"
     signed_folder tampered
-    refused_at_install
+    refused_at_install "The downloaded installer does not have the size the update information gives."
     [ ! -e "$APP/owned" ] || e2e_fail "the tampered installer ran"
 
     e2e_log "a tampered manifest"
     publish manifest 2.0 ours
     sed -i 's/^curver=2.0$/curver=2.1/' "$WWW/manifest/iupdate.ini"
     signed_folder manifest
-    refused_at_check
+    refused_at_check "The update information does not match its signature."
 
     e2e_log "a missing signature"
     publish nosig 2.0 ours
-    rm "$WWW/nosig/setup.sh.minisig"
+    rm "$WWW/nosig/iupdate.ini.minisig"
     signed_folder nosig
-    refused_at_install
+    refused_at_check "The update information has no signature."
 
     e2e_log "a signature by another key"
     publish theirs 2.0 theirs
     signed_folder theirs
-    refused_at_check
+    refused_at_check "The update information was signed with another key."
 
     e2e_log "a replayed older manifest"
     publish replay 1.0 ours  # the current manifest: up to date
@@ -329,8 +330,14 @@ case_signed() {
     minisign -S -s "$KEYS/ours.key" -m "$WWW/replay/iupdate.ini" \
         -t "$(printf 'timestamp:%s\tfile:iupdate.ini\thashed' $((accepted - 3600)))" >/dev/null ||
         e2e_fail "minisign -S"
-    refused_at_check
+    refused_at_check "The update information is older than the one used before."
 }
+
+# Further cases, one file per area, beside this one.
+for cases in "$here"/cases_*.sh; do
+    # shellcheck source=/dev/null
+    source "$cases"
+done
 
 "case_$CASE"
 e2e_log "PASS: $CASE"

@@ -3,6 +3,7 @@
 #include <QLabel>
 
 #include "forms.h"
+#include "frmchck.h"
 #include "frmupdl.h"
 #include "texts.h"
 #include "window_support.h"
@@ -39,7 +40,7 @@ Frmextract::~Frmextract() = default;
 
 void Frmextract::Load() {
     ControlPort& dl1 = forms_.updl().dl1();
-    logic_->Load(dl1.TargetFile(), dl1.Url());
+    logic_->Load(dl1.TargetFile(), forms_.chck().logic().manifest);
 }
 
 void Frmextract::HideDownloadWindow() {

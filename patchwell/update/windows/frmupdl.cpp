@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include "forms.h"
+#include "frmchck.h"
 #include "frmextract.h"
 #include "texts.h"
 #include "window_support.h"
@@ -81,7 +82,8 @@ Frmupdl::Frmupdl(Forms& forms)
                                          {QStringLiteral("onlinecheck"), true}};
     dl1_ = forms_.controlFactory()(this, savedSet);
     UpdateView& view = *this;
-    logic_ = std::make_unique<UpdateLogic>(forms_.services(), view, *dl1_);
+    logic_ = std::make_unique<UpdateLogic>(forms_.services(), view, *dl1_,
+                                           forms_.chck().logic().manifest);
     UpdateLogic* logic = logic_.get();
 
     connect(Command1, &QPushButton::clicked, this, [logic] { logic->OnStartClicked(); });

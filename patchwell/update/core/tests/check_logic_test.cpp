@@ -310,7 +310,9 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(keys.isValid());
         ours = patchwell::signing::testing::MakeKey(keys.path(), QStringLiteral("ours"));
+        theirs = patchwell::signing::testing::MakeKey(keys.path(), QStringLiteral("theirs"));
         ASSERT_FALSE(ours.publicKeyLine.isEmpty());
+        ASSERT_FALSE(theirs.publicKeyLine.isEmpty());
         UseKey(ours.publicKeyLine, QString());
     }
     void UseKey(const QString& key, const QString& lastTime) {
@@ -341,73 +343,129 @@ protected:
         const int at = signature.indexOf("timestamp:");
         return at < 0 ? -1 : signature.mid(at + 10, 10).toLongLong();
     }
-    QString LastTime() {
-        return common::ReadIniValue(QStringLiteral("Update"), QStringLiteral("lastmanifesttime"),
+    QString Local(const char* key) {
+        return common::ReadIniValue(QStringLiteral("Update"), QString::fromLatin1(key),
                                     t.Path(QStringLiteral("update.ini")));
+    }
+    void Reset() {
+        t.messages.shown.clear();
+        t.launcher.starts.clear();
+        t.lifetime.ends = 0;
+        view = FakeCheckView();
     }
     QTemporaryDir keys;
     patchwell::signing::testing::MinisignKey ours;
+    patchwell::signing::testing::MinisignKey theirs;
+    const QByteArray binding = "curversize=12\ncurversha256=" + QByteArray(64, 'a') +
+                               "\nmanifesturl=http://127.0.0.1:1/manifest.ini\n";
     const QByteArray offer =
-        "[Update]\ncurver=2.1\ncurverurl=http://127.0.0.1:1/setup.sh\nsavefileas=setup.sh\n";
+        "[Update]\ncurver=2.1\ncurverurl=http://127.0.0.1:1/setup.sh\nsavefileas=setup.sh\n" +
+        binding;
 };
 
-TEST_F(SignedCheckTest, ASignedManifestIsUsedAndItsSigningTimeRemembered) {
+TEST_F(SignedCheckTest, ASignedManifestIsUsedFromTheBytesThatWereVerified) {
     const long long signedAt = Publish(offer, ours);
     ASSERT_GT(signedAt, 0);
-    Start();
+    // The file swapped while the signature is fetched changes nothing.
+    t.fetcher.onFetch = [this](const QString&) {
+        t.Write(QStringLiteral("iupdate.ini"), "[Update]\ncurver=6.6\ncurverurl=http://evil/x\n");
+    };
+    auto logic = Start();
     EXPECT_EQ(t.fetcher.requests,
               QStringList{QStringLiteral("http://127.0.0.1:1/manifest.ini.minisig")});
     EXPECT_TRUE(t.messages.shown.empty());
     ASSERT_TRUE(view.updateControl);
-    EXPECT_EQ(LastTime(), QString::number(signedAt));
-
-    // The same manifest again is accepted; the remembered time stays.
-    view = FakeCheckView();
-    Start();
-    EXPECT_TRUE(view.updateControl);
-    EXPECT_EQ(LastTime(), QString::number(signedAt));
+    EXPECT_EQ(view.updateControl->url, QStringLiteral("http://127.0.0.1:1/setup.sh"));
+    EXPECT_EQ(logic->remoteVersion, QStringLiteral("2.1"));
+    EXPECT_TRUE(logic->manifest.keyed);
+    EXPECT_EQ(logic->manifest.installerSize, 12);
+    EXPECT_EQ(Local("lastmanifesttime"), QString::number(signedAt));
 }
 
-TEST_F(SignedCheckTest, ReplayedUntimedOrMalformedInputsAreRefused) {
-    // Tampered manifests, missing signatures and other keys are covered end
-    // to end; these are the cases around the signing time and the key.
+TEST_F(SignedCheckTest, EachRefusalEndsTheCheckWithItsReason) {
     struct Case {
         const char* what;
         std::function<void()> arrange;
+        QString reason;
     };
     const std::vector<Case> cases{
+        {"no signature",
+         [&] {
+             Publish(offer, ours);
+             t.fetcher.bodies.clear();
+         },
+         texts::refusal::NoSignature()},
+        {"another key", [&] { Publish(offer, theirs); }, texts::refusal::OtherKey()},
         {"older than the last accepted",
-         [&] { UseKey(ours.publicKeyLine, QString::number(Publish(offer, ours) + 1)); }},
+         [&] { UseKey(ours.publicKeyLine, QString::number(Publish(offer, ours) + 1)); },
+         texts::refusal::Older()},
         {"no signing time",
          [&] {
              Publish(offer, ours, {QStringLiteral("-t"), QStringLiteral("file:iupdate.ini")});
-         }},
+         },
+         texts::refusal::NoSigningTime()},
         {"malformed key",
          [&] {
              Publish(offer, ours);
              UseKey(ours.publicKeyLine.left(20), QString());
-         }},
+         },
+         texts::refusal::MalformedKey()},
         {"malformed remembered time",
          [&] {
              Publish(offer, ours);
              UseKey(ours.publicKeyLine, QStringLiteral("soon"));
-         }},
+         },
+         texts::refusal::BadRecordedTime()},
+        {"another program's manifest",
+         [&] { Publish(QByteArray(offer).replace("/manifest.ini", "/other.ini"), ours); },
+         texts::refusal::WrongAddress()},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         UseKey(ours.publicKeyLine, QString());
-        t.messages.shown.clear();
-        t.lifetime.ends = 0;
-        view = FakeCheckView();
+        Reset();
         c.arrange();
+        const QString before = Local("lastmanifesttime");
         Start();
         ASSERT_EQ(t.messages.shown.size(), 1u);
-        EXPECT_EQ(t.messages.shown[0].text, texts::UpdateNotVerified());
+        EXPECT_EQ(t.messages.shown[0].text, texts::UpdateNotVerified(c.reason));
         EXPECT_EQ(t.messages.shown[0].icon, MessageIcon::Critical);
         EXPECT_FALSE(t.Exists(QStringLiteral("iupdate.ini")));
         EXPECT_FALSE(view.updateControl);
         EXPECT_TRUE(t.launcher.starts.empty());
         EXPECT_EQ(t.lifetime.ends, 1);
+        EXPECT_EQ(Local("lastmanifesttime"), before);
+    }
+}
+
+TEST_F(CheckLogicTest, AStagedRolloutOffersTheUpdateOnlyBelowItsShare) {
+    const QByteArray offer =
+        "[Update]\ncurver=2.1\ncurverurl=http://127.0.0.1:1/setup.sh\nsavefileas=setup.sh\n";
+    const auto bucket = [this] {
+        return common::ReadIniValue(QStringLiteral("Update"), QStringLiteral("rolloutbucket"),
+                                    t.Path(QStringLiteral("update.ini")));
+    };
+    // 0 offers it to none: the check ends as up to date, with a number
+    // drawn and kept for this installation.
+    ServeManifest(offer + "rollout=0\n");
+    Start();
+    EXPECT_FALSE(view.updateControl);
+    ASSERT_EQ(t.messages.shown.size(), 1u);
+    EXPECT_EQ(t.messages.shown[0].text,
+              QStringLiteral("You have the latest version of Sample Editor"));
+    EXPECT_FALSE(t.Exists(QStringLiteral("iupdate.ini")));
+    ASSERT_EQ(t.launcher.starts.size(), 1u);
+    EXPECT_EQ(t.lifetime.ends, 1);
+    const QString drawn = bucket();
+    ASSERT_FALSE(drawn.isEmpty());
+    // The kept number decides from then on.
+    const int kept = drawn.toInt();
+    for (const int percent : {kept, kept + 1}) {
+        view = FakeCheckView();
+        ServeManifest(offer + "rollout=" + QByteArray::number(percent) + "\n");
+        Start();
+        EXPECT_EQ(view.updateControl != nullptr, kept < percent) << percent;
+        EXPECT_EQ(bucket(), drawn);
     }
 }
 

@@ -1,10 +1,11 @@
+#include <QCryptographicHash>
 #include <QFileInfo>
 #include <QStringList>
 
 #include <gtest/gtest.h>
 
+#include "ini.h"
 #include "install_logic.h"
-#include "minisign_tool.h"
 #include "test_folder.h"
 #include "texts.h"
 
@@ -44,12 +45,12 @@ protected:
 
     void Run() {
         InstallLogic logic(t.Svc(), view);
-        logic.Load(t.Path(QStringLiteral("editor-setup.sh")),
-                   QStringLiteral("http://127.0.0.1:1/editor-setup.sh"));
+        logic.Load(t.Path(QStringLiteral("editor-setup.sh")), manifest);
     }
 
     TestFolder t;
     FakeInstallView view;
+    VerifiedManifest manifest;  // unbound and without a key unless a test binds it
     QStringList states;
     QStringList failing;
 };
@@ -109,43 +110,39 @@ TEST_F(InstallLogicTest, MissingManifestAndInstallerAreNoDeleteFailures) {
     EXPECT_EQ(t.lifetime.ends, 1);
 }
 
-class SignedInstallTest : public InstallLogicTest {
+class BoundInstallTest : public InstallLogicTest {
 protected:
     void SetUp() override {
         InstallLogicTest::SetUp();
-        ASSERT_TRUE(keys.isValid());
-        ours = patchwell::signing::testing::MakeKey(keys.path(), QStringLiteral("ours"));
-        ASSERT_FALSE(ours.publicKeyLine.isEmpty());
-        t.Write(QStringLiteral("update.ini"),
-                "[Program]\nPrgname=Sample Editor\nprgver=2.0\nexe=editor.sh\n[Update]\n"
-                "publickey=" +
-                    ours.publicKeyLine.toLatin1() + "\n");
+        t.Write(QStringLiteral("update.ini"), signedIni);
         t.Write(QStringLiteral("editor-setup.sh"), installer);
+        Bind(installer, true);
     }
-    // Signs `content` with `key` and serves the signature beside the installer.
-    void Publish(const QByteArray& content, const patchwell::signing::testing::MinisignKey& key) {
-        const QString file = keys.filePath(QStringLiteral("editor-setup.sh"));
-        QFile out(file);
-        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write(content);
-        out.close();
-        ASSERT_TRUE(patchwell::signing::testing::Sign(key, file));
-        QFile sig(file + QStringLiteral(".minisig"));
-        ASSERT_TRUE(sig.open(QIODevice::ReadOnly));
-        t.fetcher.bodies[QStringLiteral("http://127.0.0.1:1/editor-setup.sh.minisig")] =
-            sig.readAll();
+    void Bind(const QByteArray& content, bool keyed) {
+        manifest.keyed = keyed;
+        manifest.installerSize = content.size();
+        manifest.installerSha256 = QCryptographicHash::hash(content, QCryptographicHash::Sha256);
     }
-    QTemporaryDir keys;
-    patchwell::signing::testing::MinisignKey ours;
+    QString Local(const char* key) {
+        return common::ReadIniValue(QStringLiteral("Update"), QString::fromLatin1(key),
+                                    t.Path(QStringLiteral("update.ini")));
+    }
+    const QByteArray signedIni =
+        "[Program]\nPrgname=Sample Editor\nprgver=2.0\nexe=editor.sh\n[Update]\n"
+        "publickey=RWQkey\nnextpublickey=RWQnext\nlastmanifesttime=1700000000\n";
     const QByteArray installer = "#!/bin/sh\necho the real installer\n";
 };
 
-TEST_F(SignedInstallTest, RunsExactlyTheVerifiedBytesEvenIfTheFileChangesAfterTheCheck) {
-    Publish(installer, ours);
-    // The file on disk is swapped while the signature is fetched, after the
-    // copy that is checked and run was taken.
-    t.fetcher.onFetch = [this](const QString&) {
-        t.Write(QStringLiteral("editor-setup.sh"), "#!/bin/sh\necho swapped\n");
+TEST_F(BoundInstallTest, RunsTheBoundBytesAndKeepsTheSigningSettingsOfAnInstallerThatDropsThem) {
+    // The installer rewrites update.ini from scratch, without the signing
+    // keys and with an older signing time.
+    t.launcher.succeed = [this](const QString& program) {
+        if (program.startsWith(QStringLiteral("fd:"))) {
+            t.Write(QStringLiteral("update.ini"),
+                    "[Program]\nPrgname=Sample Editor\nprgver=2.1\nexe=editor.sh\n"
+                    "[Update]\nlastmanifesttime=5\n");
+        }
+        return true;
     };
     Run();
     EXPECT_TRUE(t.messages.shown.empty());
@@ -153,26 +150,59 @@ TEST_F(SignedInstallTest, RunsExactlyTheVerifiedBytesEvenIfTheFileChangesAfterTh
     EXPECT_TRUE(t.launcher.starts[0].program.startsWith(QStringLiteral("fd:")));
     EXPECT_EQ(t.launcher.starts[0].descriptorContent, installer);
     EXPECT_EQ(t.launcher.starts[0].arguments, (QStringList{QStringLiteral("/auto"), t.folder}));
-    EXPECT_EQ(t.launcher.starts[0].workingFolder, t.folder);
     EXPECT_EQ(t.launcher.starts[1].program, t.Path(QStringLiteral("editor.sh")));
     EXPECT_FALSE(t.Exists(QStringLiteral("iupdate.ini")));
     EXPECT_FALSE(t.Exists(QStringLiteral("editor-setup.sh")));
-    EXPECT_EQ(t.lifetime.waits, std::vector<int>{5000});
+    EXPECT_EQ(Local("publickey"), QStringLiteral("RWQkey"));
+    EXPECT_EQ(Local("nextpublickey"), QStringLiteral("RWQnext"));
+    EXPECT_EQ(Local("lastmanifesttime"), QStringLiteral("1700000000"));
+    EXPECT_EQ(common::ReadIniValue(QStringLiteral("Program"), QStringLiteral("prgver"),
+                                   t.Path(QStringLiteral("update.ini"))),
+              QStringLiteral("2.1"));
     EXPECT_EQ(t.lifetime.ends, 1);
 }
 
-TEST_F(SignedInstallTest, AnInstallerThatDoesNotMatchItsSignatureIsRefusedAndDeleted) {
-    // (A missing signature and a tampered installer are also covered end to
-    // end; this checks the details.)
-    Publish(installer + "# changed on the server\n", ours);
-    Run();
-    ASSERT_EQ(t.messages.shown.size(), 1u);
-    EXPECT_EQ(t.messages.shown[0].text, texts::UpdateNotVerified());
-    EXPECT_TRUE(t.launcher.starts.empty());
-    EXPECT_FALSE(t.Exists(QStringLiteral("iupdate.ini")));
-    EXPECT_FALSE(t.Exists(QStringLiteral("editor-setup.sh")));
-    EXPECT_TRUE(t.lifetime.waits.empty());
-    EXPECT_EQ(t.lifetime.ends, 1);
+TEST_F(BoundInstallTest, AnInstallerThatIsNotTheBoundOneIsRefusedAndDeleted) {
+    struct Case {
+        const char* what;
+        QByteArray onDisk;
+        bool keyed;
+        bool bound;
+        QString reason;
+    };
+    const QByteArray sameLength = QByteArray(installer).replace("real", "evil");
+    const std::vector<Case> cases{
+        {"longer", installer + "rm -rf ~\n", true, true, texts::refusal::WrongLength()},
+        {"shorter", installer.left(10), true, true, texts::refusal::WrongLength()},
+        {"same length, other bytes", sameLength, true, true, texts::refusal::WrongDigest()},
+        {"without a key, other bytes", sameLength, false, true, texts::refusal::WrongDigest()},
+        {"keyed but unbound", installer, true, false, texts::refusal::Unbound()},
+        {"missing", QByteArray(), true, true, texts::refusal::UnreadableInstaller()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        t.messages.shown.clear();
+        t.launcher.starts.clear();
+        t.lifetime.ends = 0;
+        t.lifetime.waits.clear();
+        t.Write(QStringLiteral("iupdate.ini"), "[Update]\ncurver=2.1\n");
+        QFile::remove(t.Path(QStringLiteral("editor-setup.sh")));
+        if (!c.onDisk.isEmpty()) {
+            t.Write(QStringLiteral("editor-setup.sh"), c.onDisk);
+        }
+        Bind(installer, c.keyed);
+        if (!c.bound) {
+            manifest.installerSize.reset();
+        }
+        Run();
+        ASSERT_EQ(t.messages.shown.size(), 1u);
+        EXPECT_EQ(t.messages.shown[0].text, texts::UpdateNotVerified(c.reason));
+        EXPECT_TRUE(t.launcher.starts.empty());
+        EXPECT_FALSE(t.Exists(QStringLiteral("iupdate.ini")));
+        EXPECT_FALSE(t.Exists(QStringLiteral("editor-setup.sh")));
+        EXPECT_TRUE(t.lifetime.waits.empty());
+        EXPECT_EQ(t.lifetime.ends, 1);
+    }
 }
 
 }  // namespace

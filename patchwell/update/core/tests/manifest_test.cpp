@@ -1,6 +1,3 @@
-#include <QFile>
-#include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 #include "manifest.h"
@@ -44,25 +41,32 @@ TEST(Manifests, PathsAreTheProgramFolderFollowedByTheFixedText) {
               QStringLiteral("/opt/my app/setup.sh"));
 }
 
-TEST(Manifests, ReadsTheRemoteManifestKeys) {
-    QTemporaryDir dir;
-    QFile file(dir.filePath(QStringLiteral("iupdate.ini")));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(
+TEST(Manifests, ParsesTheRemoteManifestFromItsBytes) {
+    const RemoteManifest m = ParseRemoteManifest(
         "[update]\r\nCURVER = 2.1 \r\ncurverurl=\"http://127.0.0.1/editor-setup.sh\"\r\n"
-        "savefileas=editor-setup.sh\r\n[updateprg]\r\ncurver=1.0\r\ncurverurl=http://x/u\r\n");
-    file.close();
-
-    const RemoteManifest m = ReadRemoteManifest(dir.path());
-    EXPECT_EQ(m.curver, QStringLiteral("2.1"));
+        "savefileas=editor-setup.sh\r\ncurversize=42\r\nCurverSha256=ab\r\n"
+        "manifesturl=http://127.0.0.1/iupdate.ini\r\nexpires=2030-01-01T00:00:00Z\r\n"
+        "nextpublickey=RWQnext\r\nrollout=25\r\ncurvernotes=http://x/n.txt\r\n"
+        "curvernotessha256=cd\r\n[updateprg]\r\ncurver=1.0\r\ncurverurl=http://x/u\r\n"
+        "[Update]\r\ncurver=9.9\r\n");
+    EXPECT_EQ(m.curver, QStringLiteral("2.1"));  // the first section decides
     EXPECT_EQ(m.curverurl, QStringLiteral("http://127.0.0.1/editor-setup.sh"));
     EXPECT_EQ(m.savefileas, QStringLiteral("editor-setup.sh"));
     EXPECT_EQ(m.updaterVersion, QStringLiteral("1.0"));
     EXPECT_EQ(m.updaterUrl, QStringLiteral("http://x/u"));
+    EXPECT_EQ(m.curversize, QStringLiteral("42"));
+    EXPECT_EQ(m.curversha256, QStringLiteral("ab"));
+    EXPECT_EQ(m.manifesturl, QStringLiteral("http://127.0.0.1/iupdate.ini"));
+    EXPECT_EQ(m.expires, QStringLiteral("2030-01-01T00:00:00Z"));
+    EXPECT_EQ(m.nextpublickey, QStringLiteral("RWQnext"));
+    EXPECT_EQ(m.rollout, QStringLiteral("25"));
+    EXPECT_EQ(m.curvernotes, QStringLiteral("http://x/n.txt"));
+    EXPECT_EQ(m.curvernotessha256, QStringLiteral("cd"));
 
-    const RemoteManifest missing = ReadRemoteManifest(dir.filePath(QStringLiteral("nowhere")));
-    EXPECT_TRUE(missing.curver.isEmpty());
-    EXPECT_TRUE(missing.savefileas.isEmpty());
+    const RemoteManifest empty = ParseRemoteManifest(QByteArray());
+    EXPECT_TRUE(empty.curver.isEmpty());
+    EXPECT_TRUE(empty.savefileas.isEmpty());
+    EXPECT_TRUE(empty.curversize.isEmpty());
 }
 
 }  // namespace

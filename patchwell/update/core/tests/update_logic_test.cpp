@@ -5,6 +5,7 @@
 
 #include "fake_control.h"
 #include "test_folder.h"
+#include "texts.h"
 #include "update_logic.h"
 
 namespace {
@@ -65,16 +66,58 @@ protected:
     TestFolder t;
     FakeUpdateView view;
     FakeControl dl1;
-    UpdateLogic logic{t.Svc(), view, dl1};
+    VerifiedManifest manifest;
+    UpdateLogic logic{t.Svc(), view, dl1, manifest};
 };
 
-TEST_F(UpdateLogicTest, LoadAnnouncesTheUpdateAndRemovesTheCloseCommand) {
+TEST_F(UpdateLogicTest, LoadAnnouncesTheUpdateWithItsNotesAndRemovesTheCloseCommand) {
     logic.Load();
-    ASSERT_EQ(t.messages.shown.size(), 1u);
-    EXPECT_EQ(t.messages.shown[0].text, QStringLiteral("An update has been found"));
-    EXPECT_EQ(t.messages.shown[0].icon, MessageIcon::Information);
-    EXPECT_EQ(t.messages.shown[0].title, QStringLiteral("Patchwell"));
-    EXPECT_EQ(view.log, QStringList{QStringLiteral("removeClose")});
+    manifest.releaseNotes = QStringLiteral("What is new:\n<b>not markup</b>");
+    logic.Load();
+    ASSERT_EQ(t.messages.shown.size(), 2u);
+    for (const auto& shown : t.messages.shown) {
+        EXPECT_EQ(shown.text, QStringLiteral("An update has been found"));
+        EXPECT_EQ(shown.icon, MessageIcon::Information);
+        EXPECT_EQ(shown.title, QStringLiteral("Patchwell"));
+    }
+    EXPECT_TRUE(t.messages.shown[0].details.isEmpty());
+    EXPECT_EQ(t.messages.shown[1].details, manifest.releaseNotes);
+    EXPECT_EQ(view.log,
+              (QStringList{QStringLiteral("removeClose"), QStringLiteral("removeClose")}));
+}
+
+TEST_F(UpdateLogicTest, AnInstallerLargerThanItsManifestSaysIsStoppedAndRefused) {
+    manifest.installerSize = 3000;
+    manifest.installerSha256 = QByteArray(32, 'x');
+    // Announced longer: nothing is downloaded at all.
+    dl1.probeSize = 3001;
+    UpdateLogic(t.Svc(), view, dl1, manifest).OnStartClicked();
+    EXPECT_EQ(dl1.calls,
+              (QStringList{QStringLiteral("GetFileInformation"), QStringLiteral("Cancel")}));
+    // Announced right, sent longer: stopped at the first byte too many, the
+    // partial file deleted, the transfer's own end silent.
+    t.Write(QStringLiteral("iupdate.ini"), "[Update]\n");
+    t.Write(QStringLiteral("editor-setup.sh"), QByteArray(3001, '#'));
+    dl1.targetFile = t.Path(QStringLiteral("editor-setup.sh"));
+    dl1.calls.clear();
+    dl1.probeSize = 3000;
+    dl1.onDownload = [](FakeControl& c) {
+        c.RaiseProgress(3000, 100);
+        c.RaiseProgress(3001, 100);
+        c.RaiseError(QStringLiteral("Download Was Cancelled By User"));
+        c.RaiseComplete();
+    };
+    logic.OnStartClicked();
+    EXPECT_EQ(dl1.calls, (QStringList{QStringLiteral("GetFileInformation"),
+                                      QStringLiteral("download"), QStringLiteral("Cancel")}));
+    EXPECT_FALSE(t.Exists(QStringLiteral("editor-setup.sh")));
+    EXPECT_FALSE(t.Exists(QStringLiteral("iupdate.ini")));
+    EXPECT_FALSE(view.log.contains(QStringLiteral("showInstall")));
+    ASSERT_EQ(t.messages.shown.size(), 2u);
+    for (const auto& shown : t.messages.shown) {
+        EXPECT_EQ(shown.text, texts::UpdateNotVerified(texts::refusal::WrongLength()));
+    }
+    EXPECT_EQ(t.lifetime.ends, 2);
 }
 
 TEST_F(UpdateLogicTest, StartProbesAndDownloadsOnlyWhenAFileWasFound) {

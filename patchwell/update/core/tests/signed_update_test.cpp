@@ -1,0 +1,137 @@
+#include <QCryptographicHash>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "signed_update.h"
+#include "test_folder.h"
+#include "texts.h"
+
+namespace {
+
+using namespace patchwell::update;
+namespace refusal = texts::refusal;
+
+const QString kCheckUrl = QStringLiteral("https://example.org/editor/iupdate.ini");
+
+RemoteManifest Bound() {
+    RemoteManifest m;
+    m.curver = QStringLiteral("2.1");
+    m.curversize = QStringLiteral("1024");
+    m.curversha256 = QString(64, QChar(u'A'));
+    m.manifesturl = kCheckUrl;
+    return m;
+}
+
+TEST(ManifestBinding, EachRuleGivesItsReason) {
+    const QDateTime now =
+        QDateTime::fromString(QStringLiteral("2026-06-01T12:00:00Z"), Qt::ISODate);
+    using Field = QString RemoteManifest::*;
+    struct Case {
+        bool keyed;
+        Field field;  // set to `value` in an otherwise bound manifest
+        const char* value;
+        QString reason;
+    };
+    const Field size = &RemoteManifest::curversize, sha = &RemoteManifest::curversha256,
+                url = &RemoteManifest::manifesturl, expires = &RemoteManifest::expires;
+    const std::vector<Case> cases{
+        {true, &RemoteManifest::curver, "2.1", QString()},
+        {true, expires, "2026-06-01T12:00:00Z", QString()},
+        {true, size, "", refusal::Unbound()},
+        {true, sha, "", refusal::Unbound()},
+        {true, size, "1k", refusal::BadBinding()},
+        {true, size, "-1", refusal::BadBinding()},
+        {true, sha, "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa",
+         refusal::BadBinding()},
+        {true, sha, "gggggggggggggggggggggggggggggggggggggggggggggggggggggggggggggggg",
+         refusal::BadBinding()},
+        {true, url, "", refusal::WrongAddress()},
+        {true, url, "https://example.org/editor/iupdate.ini/", refusal::WrongAddress()},
+        {true, expires, "2026-06-01T11:59:59Z", refusal::Expired()},
+        {true, expires, "2030-01-01T00:00:00", refusal::BadExpiry()},
+        {true, expires, "2030-02-30T00:00:00Z", refusal::BadExpiry()},
+        {true, &RemoteManifest::nextpublickey, "RWQ", refusal::BadNextKey()},
+        // Without a key only the installer's binding counts, when present.
+        {false, url, "", QString()},
+        {false, expires, "2000-01-01T00:00:00Z", QString()},
+        {false, sha, "", refusal::BadBinding()},
+    };
+    for (const Case& c : cases) {
+        RemoteManifest values = Bound();
+        values.*c.field = QString::fromLatin1(c.value);
+        VerifiedManifest out;
+        EXPECT_EQ(BindManifest(values, c.keyed, kCheckUrl, now, out), c.reason) << c.value;
+        EXPECT_EQ(out.keyed, c.keyed);
+        if (c.reason.isEmpty()) {
+            EXPECT_EQ(out.installerSize, 1024);
+            EXPECT_EQ(out.installerSha256, QByteArray(32, '\xAA'));
+            EXPECT_TRUE(ExceedsBoundSize(out, 1025));
+            EXPECT_FALSE(ExceedsBoundSize(out, 1024));
+        }
+    }
+    // Nothing bound and no key: nothing to check, nothing to exceed.
+    VerifiedManifest out;
+    EXPECT_EQ(BindManifest(RemoteManifest{}, false, kCheckUrl, now, out), QString());
+    EXPECT_FALSE(out.BindsInstaller());
+    EXPECT_FALSE(ExceedsBoundSize(out, 1 << 30));
+}
+
+TEST(StagedRollout, AWholePercentOrAll) {
+    for (const auto& [text, percent] : std::vector<std::pair<const char*, int>>{{"0", 0},
+                                                                                {"7", 7},
+                                                                                {"100", 100},
+                                                                                {"", 100},
+                                                                                {"101", 100},
+                                                                                {"-1", 100},
+                                                                                {"50%", 100},
+                                                                                {"5.5", 100},
+                                                                                {"1000", 100}}) {
+        EXPECT_EQ(RolloutPercent(QString::fromLatin1(text)), percent) << text;
+    }
+}
+
+TEST(ReleaseNotes, ShownOnlyWhenFetchedWholeAndBound) {
+    TestFolder t;
+    const QString url = QStringLiteral("http://127.0.0.1:1/notes.txt");
+    const QByteArray text = "Neu: schneller \xE2\x9C\x93\n";
+    const QString digest =
+        QString::fromLatin1(QCryptographicHash::hash(text, QCryptographicHash::Sha256).toHex());
+    struct Case {
+        const char* what;
+        bool keyed;
+        QString sha;
+        QByteArray served;
+        bool shown;
+    };
+    const std::vector<Case> cases{
+        {"bound", true, digest, text, true},
+        {"bound, upper-case digest", true, digest.toUpper(), text, true},
+        {"no key, no digest", false, QString(), text, true},
+        {"key without digest", true, QString(), text, false},
+        {"other digest", true, QString(64, QChar(u'0')), text, false},
+        {"no key, other digest", false, QString(64, QChar(u'0')), text, false},
+        {"not UTF-8", false, QString(), "caf\xE9", false},
+        {"too large", false, QString(), QByteArray(kMaxNotesBytes + 1, 'x'), false},
+        {"not served", false, QString(), QByteArray(), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        t.fetcher.bodies.clear();
+        if (!c.served.isEmpty()) {
+            t.fetcher.bodies[url] = c.served;
+        }
+        VerifiedManifest m;
+        m.keyed = c.keyed;
+        m.values.curvernotes = url;
+        m.values.curvernotessha256 = c.sha;
+        EXPECT_EQ(FetchReleaseNotes(t.Svc(), m), c.shown ? QString::fromUtf8(text) : QString());
+    }
+    VerifiedManifest none;
+    t.fetcher.requests.clear();
+    EXPECT_TRUE(FetchReleaseNotes(t.Svc(), none).isEmpty());
+    EXPECT_TRUE(t.fetcher.requests.isEmpty());
+}
+
+}  // namespace
