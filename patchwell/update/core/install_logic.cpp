@@ -2,6 +2,8 @@
 
 #include <QFile>
 
+#include <cstring>
+
 #include <optional>
 
 #include "ini.h"
@@ -32,17 +34,27 @@ bool MakeExecutable(const QString& path) {
 InstallLogic::InstallLogic(Services& services, InstallView& view)
     : services_(services), view_(view) {}
 
-bool InstallLogic::StartInstaller(const QString& installerFile) {
+QString DescribeProgramEnd(const platform::ProgramEnd& end) {
+    if (end.kind == platform::ProgramEnd::Kind::Killed) {
+        const char* name = ::sigabbrev_np(end.code);
+        return QStringLiteral("signal %1%2")
+            .arg(end.code)
+            .arg(name != nullptr ? QStringLiteral(", SIG") + QString::fromLatin1(name) : QString());
+    }
+    return QStringLiteral("exit status %1").arg(end.code);
+}
+
+platform::ProgramEnd InstallLogic::RunInstaller(const QString& installerFile) {
     const QString program = common::LocalPath(installerFile);
     MakeExecutable(program);
     // The folder goes over as one argument, blanks and all; nothing passes
     // through a shell.
-    return services_.launcher.StartDetached(
-        program, {QStringLiteral("/auto"), services_.programFolder}, services_.programFolder);
+    return services_.launcher.Run(program, {QStringLiteral("/auto"), services_.programFolder},
+                                  services_.programFolder);
 }
 
-bool InstallLogic::StartVerifiedInstaller(const QString& publicKey, const QString& installerFile,
-                                          const QString& installerUrl, bool& started) {
+bool InstallLogic::RunVerifiedInstaller(const QString& publicKey, const QString& installerFile,
+                                        const QString& installerUrl, platform::ProgramEnd& end) {
     // The signature is checked on a sealed copy and the installer started
     // from that same copy: no write to the file after the check can change
     // what runs.
@@ -53,7 +65,7 @@ bool InstallLogic::StartVerifiedInstaller(const QString& publicKey, const QStrin
         return false;
     }
     DeleteOrReport(services_, RemoteManifestPath(services_.programFolder));
-    started = services_.launcher.StartDetachedFromDescriptor(
+    end = services_.launcher.RunFromDescriptor(
         copy.fd(), {QStringLiteral("/auto"), services_.programFolder}, services_.programFolder);
     return true;
 }
@@ -66,21 +78,27 @@ void InstallLogic::Load(const QString& installerFile, const QString& installerUr
     view_.SetProgramName(
         common::ReadIniValue(QStringLiteral("Program"), QStringLiteral("Prgname"), localFile));
 
-    bool started = false;
+    // The installer runs to its end before its file goes and the served
+    // program starts: a long installer never has the program started under
+    // it, and one that fails is reported.
+    platform::ProgramEnd end;
     const QString publicKey = ConfiguredPublicKey(services_.programFolder);
     if (publicKey.isEmpty()) {
         DeleteOrReport(services_, RemoteManifestPath(services_.programFolder));
-        started = StartInstaller(installerFile);
-    } else if (!StartVerifiedInstaller(publicKey, installerFile, installerUrl, started)) {
+        end = RunInstaller(installerFile);
+    } else if (!RunVerifiedInstaller(publicKey, installerFile, installerUrl, end)) {
         RefuseUnverifiedUpdate(services_, installerFile);
         services_.lifetime.End();
         return;
     }
-    if (!started) {
+    if (end.kind == platform::ProgramEnd::Kind::NotStarted) {
         services_.messages.Show(texts::CouldNotStartInstaller(common::LocalPath(installerFile)),
                                 platform::MessageIcon::Warning, texts::ApplicationTitle());
+    } else if (!end.succeeded()) {
+        services_.messages.Show(
+            texts::InstallerFailed(common::LocalPath(installerFile), DescribeProgramEnd(end)),
+            platform::MessageIcon::Warning, texts::ApplicationTitle());
     }
-    services_.lifetime.Wait(5000);
     DeleteOrReport(services_, installerFile);
     StartServedProgram(services_, common::ReadIniValue(QStringLiteral("Program"),
                                                        QStringLiteral("exe"), localFile));

@@ -1,8 +1,9 @@
 #pragma once
 
 // The installation step: removes the remote manifest, runs the downloaded
-// installer with "/auto" and the program folder, deletes it after a pause and
-// starts the served program again.
+// installer with "/auto" and the program folder and waits for its end (the
+// window stays up meanwhile), reports an installer that failed, deletes it
+// and starts the served program again.
 
 #include <QString>
 
@@ -28,15 +29,18 @@ public:
     void Load(const QString& installerFile, const QString& installerUrl);
 
 private:
-    bool StartInstaller(const QString& installerFile);
-    // With signed updates on: verifies and starts the installer from one
+    platform::ProgramEnd RunInstaller(const QString& installerFile);
+    // With signed updates on: verifies and runs the installer from one
     // sealed copy. False when it could not be verified (nothing started).
-    bool StartVerifiedInstaller(const QString& publicKey, const QString& installerFile,
-                                const QString& installerUrl, bool& started);
+    bool RunVerifiedInstaller(const QString& publicKey, const QString& installerFile,
+                              const QString& installerUrl, platform::ProgramEnd& end);
 
     Services& services_;
     InstallView& view_;
 };
+
+// "exit status 3", "signal 9, SIGKILL".
+QString DescribeProgramEnd(const platform::ProgramEnd& end);
 
 // Gives the file at `path` execute permission for everyone who may read it.
 bool MakeExecutable(const QString& path);

@@ -1,13 +1,23 @@
 #include "update_logic.h"
 
+#include "folder_checks.h"
 #include "formatting.h"
+#include "ini.h"
+#include "installer_sources.h"
 #include "manifest.h"
 #include "texts.h"
 
 namespace patchwell::update {
 
 UpdateLogic::UpdateLogic(Services& services, UpdateView& view, ControlPort& dl1)
-    : services_(services), view_(view), dl1_(dl1) {}
+    : services_(services), view_(view), dl1_(dl1) {
+    const QString folder = services_.programFolder;
+    check_ = [folder](const QString& file) { return CheckAnnouncedLength(folder, file); };
+}
+
+void UpdateLogic::SetReceivedFileCheck(ReceivedFileCheck check) {
+    check_ = std::move(check);
+}
 
 void UpdateLogic::Load() {
     services_.messages.Show(texts::UpdateFound(), platform::MessageIcon::Information,
@@ -16,11 +26,20 @@ void UpdateLogic::Load() {
 }
 
 void UpdateLogic::OnStartClicked() {
+    const bool busy = dl1_.CPause() || dl1_.InDL() || starting_;
+    // Each click tries curverurl and then every mirror once, until one
+    // delivers; only when the last has failed does the user see its error.
+    if (!busy && !addresses_.isEmpty()) {
+        addressIndex_ = 0;
+        if (dl1_.Url() != addresses_.first()) {
+            dl1_.setUrl(addresses_.first());
+        }
+    }
     view_.SetDownloadText(texts::DownloadingFile() + dl1_.Url());
     // A second click while the first one's probe still waits for the server
     // (the control reports no transfer yet) must not start a second one on
     // the same control.
-    if (dl1_.CPause() || dl1_.InDL() || starting_) {
+    if (busy) {
         return;
     }
     struct Starting {
@@ -28,13 +47,54 @@ void UpdateLogic::OnStartClicked() {
         explicit Starting(bool& f) : flag(f) { flag = true; }
         ~Starting() { flag = false; }
     } starting(starting_);
+    if (addresses_.isEmpty()) {
+        addresses_ = InstallerAddresses(dl1_.Url(), AnnouncedMirrors(services_.programFolder));
+        addressIndex_ = 0;
+    }
+    while (TryCurrentAddress()) {
+        if (addressIndex_ + 1 >= addresses_.size()) {
+            if (!deferredError_.isEmpty()) {
+                services_.messages.Show(deferredError_, platform::MessageIcon::None,
+                                        texts::ApplicationTitle());
+            }
+            return;
+        }
+        ++addressIndex_;
+        dl1_.setUrl(addresses_[addressIndex_]);
+        view_.SetDownloadText(texts::DownloadingFile() + dl1_.Url());
+    }
+}
+
+bool UpdateLogic::TryCurrentAddress() {
+    failed_ = false;
+    completed_ = false;
+    deferredError_.clear();
     dl1_.GetFileInformation();
     if (dl1_.FileSize() <= 0) {
-        return;
+        return true;
+    }
+    // Without an announced size, the size the server gives is what must fit.
+    if (AnnouncedInstallerSize(services_.programFolder) <= 0) {
+        const QString shortcoming =
+            FolderShortcoming(services_.storage, services_.programFolder, dl1_.FileSize());
+        if (!shortcoming.isEmpty()) {
+            GiveUp(shortcoming);
+            return false;
+        }
     }
     view_.StartTimer();
     view_.SetProgressMaximum(dl1_.FileSize());
-    dl1_.download();
+    dl1_.download();  // OnDLComplete or OnDLError run inside this call
+    return failed_ && !completed_;
+}
+
+void UpdateLogic::GiveUp(const QString& why) {
+    services_.messages.Show(why, platform::MessageIcon::Warning, texts::ApplicationTitle());
+    DeleteFileAt(RemoteManifestPath(services_.programFolder));
+    StartServedProgram(services_,
+                       common::ReadIniValue(QStringLiteral("Program"), QStringLiteral("exe"),
+                                            LocalManifestPath(services_.programFolder)));
+    services_.lifetime.End();
 }
 
 void UpdateLogic::OnPauseClicked() {
@@ -74,14 +134,35 @@ void UpdateLogic::Unload() {
 }
 
 void UpdateLogic::OnDLComplete() {
+    // The hook for every check of the received file: one that fails it counts
+    // as a failed download from this address.
+    const QString written = dl1_.TargetFile();
+    const QString refused = check_ ? check_(written) : QString();
+    if (!refused.isEmpty()) {
+        DeleteFileAt(written);
+        failed_ = true;
+        ShowError(texts::ReceivedFileRefused(dl1_.Url(), refused));
+        return;
+    }
+    completed_ = true;
     view_.HideWindow();
     services_.lifetime.Wait(500);
     view_.ShowInstallWindow();
 }
 
 void UpdateLogic::OnDLError(const QString& lpErrorDescription) {
-    services_.messages.Show(lpErrorDescription, platform::MessageIcon::None,
-                            texts::ApplicationTitle());
+    failed_ = true;
+    ShowError(lpErrorDescription);
+}
+
+void UpdateLogic::ShowError(const QString& text) {
+    // While further addresses remain, the error waits: it is shown only when
+    // it is the last address's.
+    if (starting_ && addressIndex_ + 1 < addresses_.size()) {
+        deferredError_ = text;
+        return;
+    }
+    services_.messages.Show(text, platform::MessageIcon::None, texts::ApplicationTitle());
 }
 
 void UpdateLogic::OnDLECode(qint32 lErrorCode) {

@@ -5,6 +5,9 @@
 // the window's texts.
 
 #include <QString>
+#include <QStringList>
+
+#include <functional>
 
 #include "control_port.h"
 #include "services.h"
@@ -35,9 +38,18 @@ public:
     virtual void ShowInstallWindow() = 0;  // creates and loads the installation window
 };
 
+// Looks at the installer the control has received, before it is installed.
+// Returns why the file is refused (it is then deleted and the next address
+// tried), or an empty text when it may be installed.
+using ReceivedFileCheck = std::function<QString(const QString& file)>;
+
 class UpdateLogic {
 public:
     UpdateLogic(Services& services, UpdateView& view, ControlPort& dl1);
+
+    // Replaces the check of the received installer (by default its length
+    // against the manifest's curversize, see CheckAnnouncedLength).
+    void SetReceivedFileCheck(ReceivedFileCheck check);
 
     void Load();
     void OnStartClicked();   // Command1
@@ -60,11 +72,25 @@ public:
     qint16 FrameCounter() const { return counter_; }
 
 private:
+    // One probe and transfer from the control's current address. True when
+    // it failed in a way that the next address may mend.
+    bool TryCurrentAddress();
+    // Ends the update before anything more is fetched: `why` is shown, the
+    // remote manifest goes, and the served program starts.
+    void GiveUp(const QString& why);
+    void ShowError(const QString& text);
+
     Services& services_;
     UpdateView& view_;
     ControlPort& dl1_;
+    ReceivedFileCheck check_;
     qint16 counter_ = 0;
     bool starting_ = false;  // a Start click is being handled
+    QStringList addresses_;  // curverurl and its mirrors
+    int addressIndex_ = 0;
+    bool failed_ = false;     // the current address's attempt failed
+    bool completed_ = false;  // a received file was accepted
+    QString deferredError_;   // the current address's error, shown when none is left
 };
 
 }  // namespace patchwell::update

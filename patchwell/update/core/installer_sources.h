@@ -1,0 +1,27 @@
+#pragma once
+
+// Where the installer is fetched from: the manifest's `curverurl` and then
+// its mirrors, each tried once, in order, until one delivers a file that
+// passes the checks.
+
+#include <QString>
+#include <QStringList>
+
+namespace patchwell::update {
+
+// `curverurl` followed by the addresses of `curvermirrors` (separated by
+// blanks). Left out: mirrors that are not http or https addresses with a
+// host, repeats of an earlier address, and, when `curverurl` is https, any
+// mirror that is not (a mirror is never less secure than the main address).
+QStringList InstallerAddresses(const QString& curverurl, const QString& curvermirrors);
+
+// [Update] curvermirrors of the remote manifest.
+QString AnnouncedMirrors(const QString& programFolder);
+
+// The check the received installer gets before it is installed when nothing
+// stronger is wired in: with [Update] curversize announced, the file must
+// have exactly that length. Returns why the file is refused; empty when it
+// passes.
+QString CheckAnnouncedLength(const QString& programFolder, const QString& file);
+
+}  // namespace patchwell::update
