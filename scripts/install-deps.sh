@@ -24,6 +24,8 @@ packages=(
   xvfb xauth openbox tint2 xdotool x11-utils x11-apps nginx-light pcmanfm dbus-x11 procps psmisc
   # reading message texts in end-to-end tests; the nginx launcher's self-test
   xclip curl
+  # a real HTTP proxy for patchwell's proxy end-to-end test
+  tinyproxy
   # peak memory of the fetch benchmark (/usr/bin/time); test certificates
   time openssl
   # screenshots for the demo
@@ -47,4 +49,6 @@ fi
 # that the package starts is not needed. Only that instance is stopped (by its
 # pid file), never an nginx of a running test.
 if command -v systemctl >/dev/null 2>&1; then systemctl disable --now nginx >/dev/null 2>&1 || true; fi
+# Likewise the proxy test runs its own tinyproxy on a free port.
+if command -v systemctl >/dev/null 2>&1; then systemctl disable --now tinyproxy >/dev/null 2>&1 || true; fi
 if [ -s /run/nginx.pid ]; then kill "$(cat /run/nginx.pid)" >/dev/null 2>&1 || true; fi

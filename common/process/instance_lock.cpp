@@ -15,8 +15,16 @@ InstanceLock::~InstanceLock() {
 }
 
 std::unique_ptr<InstanceLock> InstanceLock::Acquire(const QString& path) {
-    const int fd = ::open(QFile::encodeName(path).constData(),
-                          O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    return Lock(::open(QFile::encodeName(path).constData(),
+                       O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+}
+
+std::unique_ptr<InstanceLock> InstanceLock::AcquireExisting(const QString& path) {
+    // flock takes an exclusive lock on a descriptor of any access mode.
+    return Lock(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC));
+}
+
+std::unique_ptr<InstanceLock> InstanceLock::Lock(int fd) {
     if (fd < 0) {
         return nullptr;
     }

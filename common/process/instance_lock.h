@@ -21,8 +21,16 @@ public:
     // file cannot be opened).
     static std::unique_ptr<InstanceLock> Acquire(const QString& path);
 
+    // The lock on the existing file at `path` itself, opened read-only: no
+    // file is created, so no folder needs to be writable, and nobody can
+    // plant the file in advance. nullptr when another process holds it or
+    // the file cannot be opened.
+    static std::unique_ptr<InstanceLock> AcquireExisting(const QString& path);
+
 private:
     explicit InstanceLock(int fd) : fd_(fd) {}
+    // Takes the lock on `fd` (closed when that fails); nullptr for fd < 0.
+    static std::unique_ptr<InstanceLock> Lock(int fd);
     int fd_;
 };
 

@@ -15,7 +15,9 @@ LockFileInstanceGuard::LockFileInstanceGuard(QString executablePath, QString loc
         lockFolder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     }
     if (lockFolder.isEmpty()) {
-        lockFolder = QDir::tempPath();
+        lockPath_ = canonical;
+        lockExecutable_ = true;
+        return;
     }
     const QByteArray hash =
         QCryptographicHash::hash(canonical.toUtf8(), QCryptographicHash::Sha256).toHex().left(32);
@@ -28,7 +30,8 @@ LockFileInstanceGuard::~LockFileInstanceGuard() = default;
 
 bool LockFileInstanceGuard::TryClaim() {
     if (!lock_) {
-        lock_ = common::InstanceLock::Acquire(lockPath_);
+        lock_ = lockExecutable_ ? common::InstanceLock::AcquireExisting(lockPath_)
+                                : common::InstanceLock::Acquire(lockPath_);
     }
     return lock_ != nullptr;
 }

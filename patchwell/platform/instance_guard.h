@@ -17,15 +17,17 @@ public:
     virtual bool TryClaim() = 0;
 };
 
-// An flock on a file in the runtime folder, named after a hash of the
+// An flock on a file in the user's runtime folder, named after a hash of the
 // executable's canonical path, so two copies of the program in two folders do
 // not see each other. The kernel drops the lock when the process ends however
 // it ends, so no stale lock can block a start; the file itself stays and is
-// reused by the next run.
+// reused by the next run. Without a runtime folder the executable file itself
+// is locked (read-only descriptor): a shared folder such as /tmp, where
+// another user could plant the lock file first, is never used.
 class LockFileInstanceGuard : public InstanceGuard {
 public:
     // `executablePath`: the running program's file; `lockFolder`: empty for the
-    // user's runtime folder (or the temp folder when there is none).
+    // user's runtime folder (or the executable itself when there is none).
     explicit LockFileInstanceGuard(QString executablePath, QString lockFolder = {});
     ~LockFileInstanceGuard() override;
 
@@ -34,6 +36,7 @@ public:
 
 private:
     QString lockPath_;
+    bool lockExecutable_ = false;
     std::unique_ptr<common::InstanceLock> lock_;
 };
 

@@ -1,14 +1,20 @@
 #include "process_launcher.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QSocketNotifier>
+#include <QTimer>
 
 #include <cerrno>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -37,7 +43,148 @@ void ReportAndExit(int pipe, int error) {
     ::_exit(127);
 }
 
+// A program's argument vector, made before fork: after it, the child may
+// only make async-signal-safe calls.
+class Command {
+public:
+    Command(std::string program, const QStringList& arguments, const QString& workingFolder)
+        : program_(std::move(program)), folder_(QFile::encodeName(workingFolder)) {
+        for (const QString& argument : arguments) {
+            texts_.push_back(QFile::encodeName(argument));
+        }
+        argv_.push_back(program_.data());
+        for (QByteArray& text : texts_) {
+            argv_.push_back(text.data());
+        }
+        argv_.push_back(nullptr);
+    }
+    const char* program() const { return program_.c_str(); }
+    char* const* argv() const { return argv_.data(); }
+    const char* folder() const { return folder_.constData(); }
+
+private:
+    std::string program_;
+    std::vector<QByteArray> texts_;
+    std::vector<char*> argv_;
+    QByteArray folder_;
+};
+
+// Runs `command` as our child (with `keepFd` inherited when not -1) and waits
+// for its end with the event loop running.
+ProgramEnd RunChild(const Command& command, int keepFd) {
+    // The child reports a failed exec through this pipe; a successful exec
+    // closes it unwritten.
+    int report[2];
+    if (::pipe2(report, O_CLOEXEC) != 0) {
+        return {};
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(report[0]);
+        const int null = ::open("/dev/null", O_RDONLY);
+        if (null >= 0) {
+            ::dup2(null, STDIN_FILENO);
+        }
+        if (::chdir(command.folder()) != 0) {
+            ReportAndExit(report[1], errno);
+        }
+        if (keepFd >= 0) {
+            ::fcntl(keepFd, F_SETFD, 0);
+        }
+        ::execv(command.program(), command.argv());
+        ReportAndExit(report[1], errno);
+    }
+    ::close(report[1]);
+    if (child < 0) {
+        ::close(report[0]);
+        return {};
+    }
+    int error = 0;
+    ssize_t got = 0;
+    do {
+        got = ::read(report[0], &error, sizeof error);
+    } while (got < 0 && errno == EINTR);
+    ::close(report[0]);
+
+    int status = 0;
+    bool reaped = false;
+    bool known = false;
+    QEventLoop loop;
+    const auto reap = [&] {
+        pid_t result = 0;
+        do {
+            result = ::waitpid(child, &status, WNOHANG);
+        } while (result < 0 && errno == EINTR);
+        if (result != 0) {
+            reaped = true;
+            known = result == child;
+            loop.quit();
+        }
+    };
+    reap();
+    if (!reaped && QCoreApplication::instance() == nullptr) {
+        // No event loop to serve: wait plainly.
+        pid_t result = 0;
+        do {
+            result = ::waitpid(child, &status, 0);
+        } while (result < 0 && errno == EINTR);
+        reaped = true;
+        known = result == child;
+    }
+    if (!reaped) {
+        // A pidfd becomes readable when the child ends; without one (an old
+        // kernel) we look every 50 ms.
+        const int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, child, 0));
+        QTimer poll;
+        std::unique_ptr<QSocketNotifier> notifier;
+        if (pidfd >= 0) {
+            notifier = std::make_unique<QSocketNotifier>(pidfd, QSocketNotifier::Read);
+            QObject::connect(notifier.get(), &QSocketNotifier::activated, &loop, reap);
+        } else {
+            QObject::connect(&poll, &QTimer::timeout, &loop, reap);
+            poll.start(50);
+        }
+        while (!reaped) {
+            loop.exec(QEventLoop::ExcludeUserInputEvents);
+        }
+        notifier.reset();
+        if (pidfd >= 0) {
+            ::close(pidfd);
+        }
+    }
+    if (got > 0) {
+        return {};
+    }
+    if (!known) {
+        // Reaped elsewhere: the end is unknown, and nothing says it failed.
+        return {ProgramEnd::Kind::Exited, 0};
+    }
+    if (WIFSIGNALED(status)) {
+        return {ProgramEnd::Kind::Killed, WTERMSIG(status)};
+    }
+    return {ProgramEnd::Kind::Exited, WEXITSTATUS(status)};
+}
+
 }  // namespace
+
+ProgramEnd DetachedProcessLauncher::Run(const QString& program, const QStringList& arguments,
+                                        const QString& workingFolder) {
+    const QFileInfo info(program);
+    if (!info.isFile()) {
+        return {};
+    }
+    return RunChild(
+        Command(QFile::encodeName(info.absoluteFilePath()).toStdString(), arguments, workingFolder),
+        -1);
+}
+
+ProgramEnd DetachedProcessLauncher::RunFromDescriptor(int fd, const QStringList& arguments,
+                                                      const QString& workingFolder) {
+    if (fd < 0) {
+        return {};
+    }
+    return RunChild(Command("/proc/self/fd/" + std::to_string(fd), arguments, workingFolder), fd);
+}
 
 bool DetachedProcessLauncher::StartDetachedFromDescriptor(int fd, const QStringList& arguments,
                                                           const QString& workingFolder) {

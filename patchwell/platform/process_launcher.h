@@ -5,8 +5,21 @@
 
 namespace patchwell::platform {
 
-// Starts programs as processes of their own that outlive us; we never wait
-// for them or look at their exit codes.
+// How a program that we waited for ended.
+struct ProgramEnd {
+    enum class Kind {
+        NotStarted,  // no such file, not executable, exec failed
+        Exited,      // `code` is its exit status
+        Killed,      // `code` is the number of the signal that ended it
+    };
+    Kind kind = Kind::NotStarted;
+    int code = 0;
+
+    bool succeeded() const { return kind == Kind::Exited && code == 0; }
+};
+
+// Starts programs as processes of their own: either detached, outliving us and
+// never waited for, or as a child that we wait for while the event loop runs.
 class ProcessLauncher {
 public:
     virtual ~ProcessLauncher() = default;
@@ -22,16 +35,32 @@ public:
     // the descriptor holds, whatever happens to any file name meanwhile.
     virtual bool StartDetachedFromDescriptor(int fd, const QStringList& arguments,
                                              const QString& workingFolder) = 0;
+
+    // Runs `program` like StartDetached, as our child, and returns once it
+    // has ended. Meanwhile the event loop runs (windows paint, timers and
+    // socket notifiers fire; user input waits), so nothing blocks the window
+    // thread.
+    virtual ProgramEnd Run(const QString& program, const QStringList& arguments,
+                           const QString& workingFolder) = 0;
+    // The same for the program held by the open descriptor `fd` (see
+    // StartDetachedFromDescriptor).
+    virtual ProgramEnd RunFromDescriptor(int fd, const QStringList& arguments,
+                                         const QString& workingFolder) = 0;
 };
 
 // The real launcher: a detached child (double fork), so that ending this
-// program at once leaves the started one running.
+// program at once leaves the started one running; or, for Run, a plain child
+// whose end is watched through a pidfd.
 class DetachedProcessLauncher : public ProcessLauncher {
 public:
     bool StartDetached(const QString& program, const QStringList& arguments,
                        const QString& workingFolder) override;
     bool StartDetachedFromDescriptor(int fd, const QStringList& arguments,
                                      const QString& workingFolder) override;
+    ProgramEnd Run(const QString& program, const QStringList& arguments,
+                   const QString& workingFolder) override;
+    ProgramEnd RunFromDescriptor(int fd, const QStringList& arguments,
+                                 const QString& workingFolder) override;
 };
 
 }  // namespace patchwell::platform

@@ -39,7 +39,9 @@ void FileSink::Open(const QString& path, bool truncate) {
         throw FileError("cannot open a file without a name");
     }
     const QByteArray name = QFile::encodeName(path);
-    int flags = O_WRONLY | O_CREAT | O_CLOEXEC;
+    // A symbolic link at the target is never written through (a dangling
+    // one would create its target wherever it points): open fails instead.
+    int flags = O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW;
     if (truncate) {
         flags |= O_TRUNC;
     }

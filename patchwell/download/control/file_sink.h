@@ -27,7 +27,8 @@ public:
     ~FileSink();  // closes quietly
 
     // Opens `path` for writing, creating it when missing; with `truncate` the
-    // old content goes, otherwise it stays and the position is 0.
+    // old content goes, otherwise it stays and the position is 0. A symbolic
+    // link at `path` (dangling or not) is refused, never followed.
     void Open(const QString& path, bool truncate);
     void Seek(qint64 position);
     void Truncate(qint64 length);

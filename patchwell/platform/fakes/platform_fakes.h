@@ -12,6 +12,7 @@
 
 #include <unistd.h>
 
+#include "folder_storage.h"
 #include "instance_guard.h"
 #include "message_boxes.h"
 #include "process_launcher.h"
@@ -27,10 +28,11 @@ public:
         QStringList arguments;
         QString workingFolder;
         QByteArray descriptorContent;
+        bool waited = false;  // run and waited for, not detached
     };
     bool StartDetached(const QString& program, const QStringList& arguments,
                        const QString& workingFolder) override {
-        starts.push_back({program, arguments, workingFolder, {}});
+        starts.push_back({program, arguments, workingFolder, {}, false});
         return succeed ? succeed(program) : true;
     }
     // A start from a descriptor is recorded with the program "fd:N" and the
@@ -38,17 +40,42 @@ public:
     bool StartDetachedFromDescriptor(int fd, const QStringList& arguments,
                                      const QString& workingFolder) override {
         const QString program = QStringLiteral("fd:") + QString::number(fd);
+        starts.push_back({program, arguments, workingFolder, Content(fd), false});
+        return succeed ? succeed(program) : true;
+    }
+    // A run is recorded like a start and marked `waited`; it ends as `end`
+    // says (by default it exits with 0), or not at all when `succeed` refuses.
+    ProgramEnd Run(const QString& program, const QStringList& arguments,
+                   const QString& workingFolder) override {
+        starts.push_back({program, arguments, workingFolder, {}, true});
+        return Ended(program);
+    }
+    ProgramEnd RunFromDescriptor(int fd, const QStringList& arguments,
+                                 const QString& workingFolder) override {
+        const QString program = QStringLiteral("fd:") + QString::number(fd);
+        starts.push_back({program, arguments, workingFolder, Content(fd), true});
+        return Ended(program);
+    }
+    std::vector<Start> starts;
+    std::function<bool(const QString&)> succeed;    // empty: every start succeeds
+    std::function<ProgramEnd(const QString&)> end;  // how a run program ends
+
+private:
+    static QByteArray Content(int fd) {
         QByteArray content;
         char block[65536];
         ssize_t got = 0;
         for (off_t at = 0; (got = ::pread(fd, block, sizeof block, at)) > 0; at += got) {
             content.append(block, got);
         }
-        starts.push_back({program, arguments, workingFolder, content});
-        return succeed ? succeed(program) : true;
+        return content;
     }
-    std::vector<Start> starts;
-    std::function<bool(const QString&)> succeed;  // empty: every start succeeds
+    ProgramEnd Ended(const QString& program) {
+        if (succeed && !succeed(program)) {
+            return {};
+        }
+        return end ? end(program) : ProgramEnd{ProgramEnd::Kind::Exited, 0};
+    }
 };
 
 class FakeSmallFetcher : public SmallFetcher {
@@ -67,6 +94,21 @@ public:
     std::map<QString, QByteArray> bodies;  // what the server would answer
     QStringList requests;
     std::function<void(const QString&)> onFetch;  // runs while the request is made
+};
+
+class FakeFolderStorage : public FolderStorage {
+public:
+    bool IsWritable(const QString& folder) override {
+        asked.push_back(folder);
+        return writable;
+    }
+    std::optional<qint64> BytesAvailable(const QString& folder) override {
+        asked.push_back(folder);
+        return available;
+    }
+    bool writable = true;
+    std::optional<qint64> available = qint64(1) << 40;
+    QStringList asked;
 };
 
 class FakeInstanceGuard : public InstanceGuard {

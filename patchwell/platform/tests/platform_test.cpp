@@ -2,14 +2,17 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include <csignal>
+#include <cstdlib>
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -82,6 +85,76 @@ TEST(DetachedProcessLauncher, ReportsProgramsThatCannotStart) {
     EXPECT_FALSE(launcher.StartDetached(QStringLiteral("true"), {}, dir.path()));
 }
 
+TEST(DetachedProcessLauncher, RunWaitsForTheEndWithEventsServedAndReportsHowItEnded) {
+    using patchwell::platform::ProgramEnd;
+    int argc = 1;
+    char name[] = "platform_test";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString folder = dir.filePath(QStringLiteral("app folder"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString go = dir.filePath(QStringLiteral("go"));
+    // Ends only once a timer of ours has run during the wait (or gives up
+    // with 99 after some seconds), then exits with the status it is given.
+    const QString waiter =
+        WriteScript(dir.filePath(QStringLiteral("waiter.sh")),
+                    "n=0; while [ ! -e \"" + go.toUtf8() +
+                        "\" ] && [ $n -lt 2000 ]; do sleep 0.01; n=$((n+1)); done\n"
+                        "[ -e \"" +
+                        go.toUtf8() +
+                        "\" ] || exit 99\n[ \"$PWD\" = \"$2\" ] || exit 98\n"
+                        "case $1 in kill) kill -9 $$;; *) exit $1;; esac\n");
+    QFile plain(dir.filePath(QStringLiteral("plain.sh")));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.write("#!/bin/sh\nexit 0\n");
+    plain.close();
+
+    DetachedProcessLauncher launcher;
+    const struct {
+        QString program;
+        QString argument;
+        ProgramEnd::Kind kind;
+        int code;
+    } cases[] = {
+        {waiter, QStringLiteral("0"), ProgramEnd::Kind::Exited, 0},
+        {waiter, QStringLiteral("3"), ProgramEnd::Kind::Exited, 3},
+        {waiter, QStringLiteral("kill"), ProgramEnd::Kind::Killed, SIGKILL},
+        {dir.filePath(QStringLiteral("missing")), {}, ProgramEnd::Kind::NotStarted, 0},
+        {plain.fileName(), {}, ProgramEnd::Kind::NotStarted, 0},  // not executable
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.program.toStdString() + " " + c.argument.toStdString());
+        QFile::remove(go);
+        int ticks = 0;
+        QTimer::singleShot(0, [&] {
+            ++ticks;
+            QFile touch(go);
+            EXPECT_TRUE(touch.open(QIODevice::WriteOnly));
+        });
+        const ProgramEnd end = launcher.Run(c.program, {c.argument, folder}, folder);
+        EXPECT_EQ(end.kind, c.kind);
+        EXPECT_EQ(end.code, c.code);
+        EXPECT_EQ(end.succeeded(), c.kind == ProgramEnd::Kind::Exited && c.code == 0);
+        if (c.kind != ProgramEnd::Kind::NotStarted) {
+            EXPECT_EQ(ticks, 1);  // the timer ran while we waited
+        }
+        QCoreApplication::processEvents();
+    }
+
+    // From a sealed copy, the descriptor reaches the interpreter.
+    patchwell::platform::SealedCopy copy(waiter);
+    ASSERT_TRUE(copy.valid());
+    QFile touch(go);
+    ASSERT_TRUE(touch.open(QIODevice::WriteOnly));
+    const ProgramEnd fromCopy =
+        launcher.RunFromDescriptor(copy.fd(), {QStringLiteral("5"), folder}, folder);
+    EXPECT_EQ(fromCopy.kind, ProgramEnd::Kind::Exited);
+    EXPECT_EQ(fromCopy.code, 5);
+    EXPECT_EQ(launcher.RunFromDescriptor(-1, {}, folder).kind, ProgramEnd::Kind::NotStarted);
+}
+
 TEST(LockFileInstanceGuard, RefusesASecondInstanceOfTheSameExecutableOnly) {
     QTemporaryDir locks;
     QTemporaryDir apps;
@@ -101,6 +174,50 @@ TEST(LockFileInstanceGuard, RefusesASecondInstanceOfTheSameExecutableOnly) {
 
     LockFileInstanceGuard other(exeB, locks.path());
     EXPECT_TRUE(other.TryClaim());
+}
+
+TEST(LockFileInstanceGuard, WithoutARuntimeFolderTheExecutableItselfIsLockedAndNoFileIsMade) {
+    QTemporaryDir tmp;
+    QTemporaryDir apps;
+    ASSERT_TRUE(tmp.isValid() && apps.isValid());
+    const QString exe = WriteScript(apps.filePath(QStringLiteral("patchwell")), "exit 0\n");
+    ASSERT_TRUE(QFile::setPermissions(exe, QFileDevice::ReadOwner | QFileDevice::ExeOwner |
+                                               QFileDevice::ReadOther | QFileDevice::ExeOther));
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    const QByteArray temp = qgetenv("TMPDIR");
+    qunsetenv("XDG_RUNTIME_DIR");
+    qputenv("TMPDIR", QFile::encodeName(tmp.path()));
+
+    LockFileInstanceGuard first(exe);
+    LockFileInstanceGuard second(apps.filePath(QStringLiteral("./patchwell")));
+    EXPECT_EQ(first.LockPath(), QFileInfo(exe).canonicalFilePath());
+    const bool claimed = first.TryClaim();
+    const bool claimedTwice = second.TryClaim();
+
+    // Which of our descriptors holds the executable, and how it is open.
+    QStringList holders;
+    for (const QFileInfo& fd :
+         QDir(QStringLiteral("/proc/self/fd"))
+             .entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+        if (fd.symLinkTarget() == first.LockPath()) {
+            const QByteArray info = ReadAll(QStringLiteral("/proc/self/fdinfo/") + fd.fileName());
+            const int at = info.indexOf("flags:");
+            const long flags = std::strtol(info.constData() + at + 6, nullptr, 8);
+            holders << QStringLiteral("rdonly=%1 cloexec=%2")
+                           .arg((flags & O_ACCMODE) == O_RDONLY)
+                           .arg((flags & O_CLOEXEC) != 0);
+        }
+    }
+    runtime.isNull() ? qunsetenv("XDG_RUNTIME_DIR") : qputenv("XDG_RUNTIME_DIR", runtime);
+    temp.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", temp);
+
+    EXPECT_TRUE(claimed);
+    EXPECT_FALSE(claimedTwice);
+    EXPECT_EQ(holders, QStringList{QStringLiteral("rdonly=1 cloexec=1")});
+    // No file anywhere: not in the temporary folder, not beside the program.
+    EXPECT_TRUE(QDir(tmp.path()).isEmpty());
+    EXPECT_EQ(QDir(apps.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              QStringList{QStringLiteral("patchwell")});
 }
 
 TEST(LockFileInstanceGuard, TakesOverTheLockOfAnInstanceThatDied) {

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include "folder_storage.h"
 #include "forms.h"
 #include "instance_guard.h"
 #include "process_launcher.h"
@@ -23,13 +24,15 @@ int main(int argc, char* argv[]) {
     patchwell::platform::QtMessageBoxes messages;
     patchwell::platform::RealProgramLifetime lifetime;
     patchwell::platform::CurlSmallFetcher fetcher;
+    patchwell::platform::SystemFolderStorage storage;
     patchwell::update::Services services{launcher,
                                          guard,
                                          messages,
                                          lifetime,
                                          fetcher,
                                          common::ProgramFolder(),
-                                         QCoreApplication::applicationFilePath()};
+                                         QCoreApplication::applicationFilePath(),
+                                         storage};
 
     patchwell::update::Forms forms(services, patchwell::update::DownLoadControlFactory());
     // Log-out, kill or a closed terminal: clean up as the download window's

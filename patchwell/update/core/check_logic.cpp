@@ -5,6 +5,7 @@
 
 #include <optional>
 
+#include "folder_checks.h"
 #include "ini.h"
 #include "program_path.h"
 #include "signed_update.h"
@@ -30,6 +31,17 @@ void CheckLogic::Load() {
     view_.MakeTopmost();
 
     const QString localFile = LocalManifestPath(services_.programFolder);
+    // A folder we cannot write could take neither manifest nor installer:
+    // say so before anything is fetched, and leave the program as it is.
+    const QString shortcoming = FolderShortcoming(services_.storage, services_.programFolder, 0);
+    if (!shortcoming.isEmpty()) {
+        services_.messages.Show(shortcoming, platform::MessageIcon::Warning,
+                                texts::ApplicationTitle());
+        StartServedProgram(services_, common::ReadIniValue(QStringLiteral("Program"),
+                                                           QStringLiteral("exe"), localFile));
+        End();
+        return;
+    }
     localVersion =
         common::ReadIniValue(QStringLiteral("Program"), QStringLiteral("prgver"), localFile);
     checkUrl =
@@ -114,15 +126,28 @@ void CheckLogic::OnDLComplete() {
     }
 
     // The save name comes from the network; one that would put the installer
-    // outside the program folder, or over a file the updater relies on,
-    // makes the check fail instead.
+    // outside the program folder (also through a symbolic link to a folder),
+    // or over a file the updater relies on, makes the check fail instead.
     const QString localFile = LocalManifestPath(services_.programFolder);
     const QString saveLocation = InstallerSaveLocation(services_.programFolder, saveFileName);
     if (!IsSafeSaveName(saveFileName) ||
         OverwritesProtectedFile(
             services_.programFolder, services_.executablePath,
             common::ReadIniValue(QStringLiteral("Program"), QStringLiteral("exe"), localFile),
-            updateUrl, saveLocation)) {
+            updateUrl, saveLocation) ||
+        !SavesInsideProgramFolder(services_.programFolder, updateUrl, saveLocation)) {
+        return;
+    }
+    // With the installer's size announced, the room for it is known now.
+    const QString shortcoming = FolderShortcoming(services_.storage, services_.programFolder,
+                                                  manifest.installerSize.value_or(0));
+    if (!shortcoming.isEmpty()) {
+        services_.messages.Show(shortcoming, platform::MessageIcon::Warning,
+                                texts::ApplicationTitle());
+        DeleteOrReport(services_, remoteFile);
+        StartServedProgram(services_, common::ReadIniValue(QStringLiteral("Program"),
+                                                           QStringLiteral("exe"), localFile));
+        End();
         return;
     }
     manifest.releaseNotes = FetchReleaseNotes(services_, manifest);

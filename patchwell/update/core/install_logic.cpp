@@ -2,6 +2,10 @@
 
 #include <QFile>
 
+#include <cstring>
+
+#include <optional>
+
 #include "ini.h"
 #include "manifest.h"
 #include "program_path.h"
@@ -30,19 +34,29 @@ bool MakeExecutable(const QString& path) {
 InstallLogic::InstallLogic(Services& services, InstallView& view)
     : services_(services), view_(view) {}
 
-bool InstallLogic::StartInstaller(const QString& installerFile) {
+QString DescribeProgramEnd(const platform::ProgramEnd& end) {
+    if (end.kind == platform::ProgramEnd::Kind::Killed) {
+        const char* name = ::sigabbrev_np(end.code);
+        return QStringLiteral("signal %1%2")
+            .arg(end.code)
+            .arg(name != nullptr ? QStringLiteral(", SIG") + QString::fromLatin1(name) : QString());
+    }
+    return QStringLiteral("exit status %1").arg(end.code);
+}
+
+platform::ProgramEnd InstallLogic::RunInstaller(const QString& installerFile) {
     const QString program = common::LocalPath(installerFile);
     MakeExecutable(program);
     // The folder goes over as one argument, blanks and all; nothing passes
     // through a shell.
-    return services_.launcher.StartDetached(
-        program, {QStringLiteral("/auto"), services_.programFolder}, services_.programFolder);
+    return services_.launcher.Run(program, {QStringLiteral("/auto"), services_.programFolder},
+                                  services_.programFolder);
 }
 
-QString InstallLogic::StartBoundInstaller(const VerifiedManifest& manifest,
-                                          const QString& installerFile, bool& started) {
+QString InstallLogic::RunBoundInstaller(const VerifiedManifest& manifest,
+                                        const QString& installerFile, platform::ProgramEnd& end) {
     // The length and digest are checked on a sealed copy and the installer
-    // started from that same copy: no write to the file after the check can
+    // run from that same copy: no write to the file after the check can
     // change what runs.
     const platform::SealedCopy copy(common::LocalPath(installerFile));
     const QString problem = copy.valid() ? InstallerBindingProblem(manifest, copy.fd())
@@ -51,7 +65,7 @@ QString InstallLogic::StartBoundInstaller(const VerifiedManifest& manifest,
         return problem;
     }
     DeleteOrReport(services_, RemoteManifestPath(services_.programFolder));
-    started = services_.launcher.StartDetachedFromDescriptor(
+    end = services_.launcher.RunFromDescriptor(
         copy.fd(), {QStringLiteral("/auto"), services_.programFolder}, services_.programFolder);
     return {};
 }
@@ -66,9 +80,12 @@ void InstallLogic::Load(const QString& installerFile, const VerifiedManifest& ma
 
     // What an installer that rewrites update.ini must not take away.
     const SigningState signing = ReadSigningState(services_.programFolder);
-    bool started = false;
+    // The installer runs to its end before its file goes and the served
+    // program starts: a long installer never has the program started under
+    // it, and one that fails is reported.
+    platform::ProgramEnd end;
     if (manifest.keyed || manifest.BindsInstaller()) {
-        const QString problem = StartBoundInstaller(manifest, installerFile, started);
+        const QString problem = RunBoundInstaller(manifest, installerFile, end);
         if (!problem.isEmpty()) {
             RefuseUnverifiedUpdate(services_, installerFile, problem);
             services_.lifetime.End();
@@ -76,13 +93,16 @@ void InstallLogic::Load(const QString& installerFile, const VerifiedManifest& ma
         }
     } else {
         DeleteOrReport(services_, RemoteManifestPath(services_.programFolder));
-        started = StartInstaller(installerFile);
+        end = RunInstaller(installerFile);
     }
-    if (!started) {
+    if (end.kind == platform::ProgramEnd::Kind::NotStarted) {
         services_.messages.Show(texts::CouldNotStartInstaller(common::LocalPath(installerFile)),
                                 platform::MessageIcon::Warning, texts::ApplicationTitle());
+    } else if (!end.succeeded()) {
+        services_.messages.Show(
+            texts::InstallerFailed(common::LocalPath(installerFile), DescribeProgramEnd(end)),
+            platform::MessageIcon::Warning, texts::ApplicationTitle());
     }
-    services_.lifetime.Wait(5000);
     DeleteOrReport(services_, installerFile);
     if (!RestoreSigningState(services_.programFolder, signing)) {
         services_.messages.Show(texts::CouldNotKeepSigning(localFile),

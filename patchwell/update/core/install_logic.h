@@ -1,8 +1,9 @@
 #pragma once
 
 // The installation step: removes the remote manifest, runs the downloaded
-// installer with "/auto" and the program folder, deletes it after a pause and
-// starts the served program again.
+// installer with "/auto" and the program folder and waits for its end (the
+// window stays up meanwhile), reports an installer that failed, deletes it
+// and starts the served program again.
 
 #include <QString>
 
@@ -29,16 +30,19 @@ public:
     void Load(const QString& installerFile, const VerifiedManifest& manifest);
 
 private:
-    bool StartInstaller(const QString& installerFile);
+    platform::ProgramEnd RunInstaller(const QString& installerFile);
     // With the installer bound by the manifest: checks its length and digest
-    // and starts it from one sealed copy. The refusal reason when it does not
-    // match (nothing started), else "".
-    QString StartBoundInstaller(const VerifiedManifest& manifest, const QString& installerFile,
-                                bool& started);
+    // and runs it from one sealed copy to its end. The refusal reason when it
+    // does not match (nothing started), else "".
+    QString RunBoundInstaller(const VerifiedManifest& manifest, const QString& installerFile,
+                              platform::ProgramEnd& end);
 
     Services& services_;
     InstallView& view_;
 };
+
+// "exit status 3", "signal 9, SIGKILL".
+QString DescribeProgramEnd(const platform::ProgramEnd& end);
 
 // Gives the file at `path` execute permission for everyone who may read it.
 bool MakeExecutable(const QString& path);

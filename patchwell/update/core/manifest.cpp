@@ -85,6 +85,7 @@ RemoteManifest ParseRemoteManifest(const QByteArray& content) {
     m.rollout = update("rollout");
     m.curvernotes = update("curvernotes");
     m.curvernotessha256 = update("curvernotessha256");
+    m.curvermirrors = update("curvermirrors");
     return m;
 }
 

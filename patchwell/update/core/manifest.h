@@ -29,6 +29,7 @@ struct RemoteManifest {
     QString rollout;            // percent of installations offered the update
     QString curvernotes;        // address of the release notes
     QString curvernotessha256;  // their SHA-256
+    QString curvermirrors;      // further addresses of the installer, blank-separated
 };
 
 // Parses the manifest's bytes with the INI rules of ReadIniValue.

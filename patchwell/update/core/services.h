@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include "folder_storage.h"
 #include "instance_guard.h"
 #include "message_boxes.h"
 #include "process_launcher.h"
@@ -19,6 +20,7 @@ struct Services {
     platform::SmallFetcher& fetcher;
     QString programFolder;
     QString executablePath;  // the updater's own file
+    platform::FolderStorage& storage;
 };
 
 // Deletes the file at `path` (program notation). A file that is not there

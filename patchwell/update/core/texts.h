@@ -105,6 +105,26 @@ inline QString CouldNotStart(const QString& path) {
 inline QString CouldNotStartInstaller(const QString& path) {
     return QStringLiteral("Patchwell could not start the installer ") + path;
 }
+inline QString ReceivedFileRefused(const QString& url, const QString& why) {
+    return QStringLiteral("The file downloaded from ") + url +
+           QStringLiteral(" is not the announced installer: ") + why + u'.';
+}
+inline QString FolderNotWritable(const QString& folder) {
+    return QStringLiteral("Patchwell cannot update the program in ") + folder +
+           QStringLiteral(": the folder cannot be written to.");
+}
+inline QString NotEnoughSpace(const QString& folder, const QString& needed,
+                              const QString& available) {
+    return QStringLiteral("Patchwell cannot update the program in ") + folder +
+           QStringLiteral(": the update needs ") + needed +
+           QStringLiteral(" of free space there, and only ") + available +
+           QStringLiteral(" are free.");
+}
+// `how`: "exit status 3", "signal 9, SIGKILL".
+inline QString InstallerFailed(const QString& path, const QString& how) {
+    return QStringLiteral("The installer ") + path + QStringLiteral(" failed (") + how +
+           QStringLiteral("), so the update may not have been installed.");
+}
 inline QString UpdateNotVerified(const QString& reason) {
     return QStringLiteral("Patchwell could not verify this update, so nothing was installed.\n") +
            reason;

@@ -1,14 +1,35 @@
 #include "update_logic.h"
 
+#include <QFile>
+
+#include "folder_checks.h"
 #include "formatting.h"
+#include "ini.h"
+#include "installer_sources.h"
 #include "manifest.h"
+#include "program_path.h"
 #include "texts.h"
 
 namespace patchwell::update {
 
 UpdateLogic::UpdateLogic(Services& services, UpdateView& view, ControlPort& dl1,
                          const VerifiedManifest& manifest)
-    : services_(services), view_(view), dl1_(dl1), manifest_(manifest) {}
+    : services_(services), view_(view), dl1_(dl1), manifest_(manifest) {
+    // The installer that arrived must be the one the manifest binds. The
+    // installation step checks its sealed copy again; this check only
+    // decides whether the next address is worth a try.
+    check_ = [this](const QString& file) {
+        QFile received(common::LocalPath(file));
+        if (!received.open(QIODevice::ReadOnly)) {
+            return manifest_.BindsInstaller() ? texts::refusal::UnreadableInstaller() : QString();
+        }
+        return InstallerBindingProblem(manifest_, received.handle());
+    };
+}
+
+void UpdateLogic::SetReceivedFileCheck(ReceivedFileCheck check) {
+    check_ = std::move(check);
+}
 
 void UpdateLogic::Load() {
     services_.messages.ShowWithDetails(texts::UpdateFound(), manifest_.releaseNotes,
@@ -18,11 +39,20 @@ void UpdateLogic::Load() {
 }
 
 void UpdateLogic::OnStartClicked() {
+    const bool busy = dl1_.CPause() || dl1_.InDL() || starting_;
+    // Each click tries curverurl and then every mirror once, until one
+    // delivers; only when the last has failed does the user see its error.
+    if (!busy && !addresses_.isEmpty()) {
+        addressIndex_ = 0;
+        if (dl1_.Url() != addresses_.first()) {
+            dl1_.setUrl(addresses_.first());
+        }
+    }
     view_.SetDownloadText(texts::DownloadingFile() + dl1_.Url());
     // A second click while the first one's probe still waits for the server
     // (the control reports no transfer yet) must not start a second one on
     // the same control.
-    if (dl1_.CPause() || dl1_.InDL() || starting_) {
+    if (busy) {
         return;
     }
     struct Starting {
@@ -30,13 +60,75 @@ void UpdateLogic::OnStartClicked() {
         explicit Starting(bool& f) : flag(f) { flag = true; }
         ~Starting() { flag = false; }
     } starting(starting_);
+    if (addresses_.isEmpty()) {
+        addresses_ = InstallerAddresses(dl1_.Url(), manifest_.values.curvermirrors);
+        addressIndex_ = 0;
+    }
+    while (TryCurrentAddress()) {
+        if (addressIndex_ + 1 >= addresses_.size()) {
+            // The last address delivered another installer than the bound
+            // one: the update is refused like any that cannot be verified.
+            if (!refusal_.isEmpty()) {
+                RefuseUnverifiedUpdate(services_, dl1_.TargetFile(), refusal_);
+                services_.lifetime.End();
+            } else if (!deferredError_.isEmpty()) {
+                services_.messages.Show(deferredError_, platform::MessageIcon::None,
+                                        texts::ApplicationTitle());
+            }
+            return;
+        }
+        ++addressIndex_;
+        dl1_.setUrl(addresses_[addressIndex_]);
+        view_.SetDownloadText(texts::DownloadingFile() + dl1_.Url());
+    }
+}
+
+bool UpdateLogic::TryCurrentAddress() {
+    failed_ = false;
+    completed_ = false;
+    oversized_ = false;
+    deferredError_.clear();
+    refusal_.clear();
     dl1_.GetFileInformation();
-    if (dl1_.FileSize() <= 0 || RefuseOversizedInstaller(dl1_.FileSize())) {
-        return;
+    if (dl1_.FileSize() <= 0 || StopOversizedInstaller(dl1_.FileSize())) {
+        return true;
+    }
+    // Without a bound size, the size the server gives is what must fit.
+    if (!manifest_.BindsInstaller()) {
+        const QString shortcoming =
+            FolderShortcoming(services_.storage, services_.programFolder, dl1_.FileSize());
+        if (!shortcoming.isEmpty()) {
+            GiveUp(shortcoming);
+            return false;
+        }
     }
     view_.StartTimer();
     view_.SetProgressMaximum(dl1_.FileSize());
-    dl1_.download();
+    dl1_.download();  // OnDLComplete or OnDLError run inside this call
+    return (failed_ || oversized_) && !completed_;
+}
+
+bool UpdateLogic::StopOversizedInstaller(qint64 bytes) {
+    if (oversized_ || !ExceedsBoundSize(manifest_, bytes)) {
+        return oversized_;
+    }
+    oversized_ = true;
+    refusal_ = texts::refusal::WrongLength();
+    dl1_.Cancel();
+    const QString written = dl1_.TargetFile();
+    if (!written.isEmpty()) {
+        DeleteFileAt(written);
+    }
+    return true;
+}
+
+void UpdateLogic::GiveUp(const QString& why) {
+    services_.messages.Show(why, platform::MessageIcon::Warning, texts::ApplicationTitle());
+    DeleteFileAt(RemoteManifestPath(services_.programFolder));
+    StartServedProgram(services_,
+                       common::ReadIniValue(QStringLiteral("Program"), QStringLiteral("exe"),
+                                            LocalManifestPath(services_.programFolder)));
+    services_.lifetime.End();
 }
 
 void UpdateLogic::OnPauseClicked() {
@@ -75,32 +167,44 @@ void UpdateLogic::Unload() {
     }
 }
 
-bool UpdateLogic::RefuseOversizedInstaller(qint64 bytes) {
-    if (refused_ || !ExceedsBoundSize(manifest_, bytes)) {
-        return refused_;
-    }
-    refused_ = true;
-    dl1_.Cancel();
-    RefuseUnverifiedUpdate(services_, dl1_.TargetFile(), texts::refusal::WrongLength());
-    services_.lifetime.End();
-    return true;
-}
-
 void UpdateLogic::OnDLComplete() {
-    if (refused_) {
+    if (oversized_) {
         return;
     }
+    // The hook for every check of the received file: one that fails it counts
+    // as a failed download from this address.
+    const QString written = dl1_.TargetFile();
+    const QString refused = check_ ? check_(written) : QString();
+    if (!refused.isEmpty()) {
+        DeleteFileAt(written);
+        failed_ = true;
+        refusal_ = refused;
+        ShowError(texts::ReceivedFileRefused(dl1_.Url(), refused));
+        return;
+    }
+    completed_ = true;
     view_.HideWindow();
     services_.lifetime.Wait(500);
     view_.ShowInstallWindow();
 }
 
 void UpdateLogic::OnDLError(const QString& lpErrorDescription) {
-    if (refused_) {
+    if (oversized_) {
         return;  // the end of a download stopped for its size
     }
-    services_.messages.Show(lpErrorDescription, platform::MessageIcon::None,
-                            texts::ApplicationTitle());
+    failed_ = true;
+    ShowError(lpErrorDescription);
+}
+
+void UpdateLogic::ShowError(const QString& text) {
+    // While further addresses remain, the error waits: it is shown only when
+    // it is the last address's. A refusal of the last address's installer is
+    // reported by the refusal itself.
+    if (starting_ && (addressIndex_ + 1 < addresses_.size() || !refusal_.isEmpty())) {
+        deferredError_ = text;
+        return;
+    }
+    services_.messages.Show(text, platform::MessageIcon::None, texts::ApplicationTitle());
 }
 
 void UpdateLogic::OnDLECode(qint32 lErrorCode) {
@@ -108,7 +212,7 @@ void UpdateLogic::OnDLECode(qint32 lErrorCode) {
 }
 
 void UpdateLogic::OnRecievedBytes(qint32 lnumBYTES) {
-    if (RefuseOversizedInstaller(lnumBYTES)) {
+    if (StopOversizedInstaller(lnumBYTES)) {
         return;
     }
     view_.SetProgressValue(

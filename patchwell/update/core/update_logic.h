@@ -5,6 +5,9 @@
 // the window's texts.
 
 #include <QString>
+#include <QStringList>
+
+#include <functional>
 
 #include "control_port.h"
 #include "services.h"
@@ -36,11 +39,20 @@ public:
     virtual void ShowInstallWindow() = 0;  // creates and loads the installation window
 };
 
+// Looks at the installer the control has received, before it is installed.
+// Returns why the file is refused (it is then deleted and the next address
+// tried), or an empty text when it may be installed.
+using ReceivedFileCheck = std::function<QString(const QString& file)>;
+
 class UpdateLogic {
 public:
     // `manifest` is the check's accepted manifest; it outlives this.
     UpdateLogic(Services& services, UpdateView& view, ControlPort& dl1,
                 const VerifiedManifest& manifest);
+
+    // Replaces the check of the received installer (by default its length
+    // and SHA-256 against those the manifest binds, see InstallerBindingProblem).
+    void SetReceivedFileCheck(ReceivedFileCheck check);
 
     void Load();
     void OnStartClicked();   // Command1
@@ -63,17 +75,31 @@ public:
     qint16 FrameCounter() const { return counter_; }
 
 private:
-    // More installer than the manifest binds: the download stops, its bytes
-    // go and the update is refused. True when that happened.
-    bool RefuseOversizedInstaller(qint64 bytes);
+    // One probe and transfer from the control's current address. True when
+    // it failed in a way that the next address may mend.
+    bool TryCurrentAddress();
+    // Ends the update before anything more is fetched: `why` is shown, the
+    // remote manifest goes, and the served program starts.
+    void GiveUp(const QString& why);
+    void ShowError(const QString& text);
+    // More installer than the manifest binds, announced or received: this
+    // address's download stops and its bytes go. True when that happened.
+    bool StopOversizedInstaller(qint64 bytes);
 
     Services& services_;
     UpdateView& view_;
     ControlPort& dl1_;
     const VerifiedManifest& manifest_;
-    bool refused_ = false;
+    ReceivedFileCheck check_;
     qint16 counter_ = 0;
     bool starting_ = false;  // a Start click is being handled
+    QStringList addresses_;  // curverurl and its mirrors
+    int addressIndex_ = 0;
+    bool failed_ = false;     // the current address's attempt failed
+    bool completed_ = false;  // a received file was accepted
+    QString deferredError_;   // the current address's error, shown when none is left
+    QString refusal_;         // why the current address's installer is not the bound one
+    bool oversized_ = false;  // the current address sent more than the bound size
 };
 
 }  // namespace patchwell::update

@@ -22,7 +22,9 @@ void Forms::Terminate() {
         return;
     }
     terminating_ = true;
-    if (updl_) {
+    // While the installer runs, its file is left to it: only the download
+    // window's own transfer is dropped.
+    if (updl_ && !extract_) {
         updl_->logic().Unload();
     }
     services_.lifetime.End();

@@ -1,6 +1,8 @@
 // The control with the real libcurl transfer component against the scripted
 // loopback server: exact answers, cuts, stalls, ranges and full disks.
 
+#include <QFileInfo>
+
 #include "loopback_fixture.h"
 
 namespace patchwell::download::testing {
@@ -310,6 +312,41 @@ TEST_F(IntegrationTest, FullDiskEndsTheTransferWithoutACrash) {
     const std::string written = ReadFile(Path("File1.tmp"));
     EXPECT_LE(written.size(), 256u * 1024u);
     EXPECT_TRUE(SameBytes(written, body.substr(0, written.size())));
+}
+
+TEST_F(IntegrationTest, ASymbolicLinkAtTheTargetIsNeverWrittenThrough) {
+    const std::string body = pwtest::patternBytes(0, 3000, 7);
+    server.setFile("/file", File(body));
+    QTemporaryDir elsewhere;
+    ASSERT_TRUE(elsewhere.isValid());
+    const QString planted = elsewhere.filePath(QStringLiteral("planted"));
+
+    // A dangling link: the download fails as any unwritable target does, and
+    // nothing appears where the link points.
+    ASSERT_TRUE(QFile::link(planted, Path("File1.tmp")));
+    Use("/file");
+    core.GetFileInformation();
+    trace.clear();
+    core.download();
+    const Trace tail(trace.end() - 3, trace.end());
+    EXPECT_EQ(tail, FailureEnd());
+    EXPECT_FALSE(QFile::exists(planted));
+    EXPECT_TRUE(QFileInfo(Path("File1.tmp")).isSymLink());
+
+    // A link to an existing file: the link goes as an old file would, and the
+    // file it pointed at keeps its content.
+    {
+        QFile out(planted);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write("keep me");
+    }
+    core.GetFileInformation();
+    trace.clear();
+    core.download();
+    EXPECT_EQ(Only(trace, "DLComplete").size(), 1u);
+    EXPECT_FALSE(QFileInfo(Path("File1.tmp")).isSymLink());
+    EXPECT_TRUE(SameBytes(ReadFile(Path("File1.tmp")), body));
+    EXPECT_EQ(ReadFile(planted), "keep me");
 }
 
 TEST_F(IntegrationTest, PauseAndCancelFromHandlers) {

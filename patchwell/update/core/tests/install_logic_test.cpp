@@ -70,7 +70,10 @@ TEST_F(InstallLogicTest, RunsTheInstallerThenRestartsTheProgram) {
     // The manifest is gone and the installer executable before it starts.
     EXPECT_EQ(states, (QStringList{QStringLiteral("editor-setup.sh exec=1 manifest=0"),
                                    QStringLiteral("editor.sh exec=0 manifest=0")}));
-    EXPECT_EQ(t.lifetime.waits, std::vector<int>{5000});
+    // The installer is waited for; no fixed pause stands in for that.
+    EXPECT_TRUE(t.launcher.starts[0].waited);
+    EXPECT_FALSE(t.launcher.starts[1].waited);
+    EXPECT_TRUE(t.lifetime.waits.empty());
     EXPECT_FALSE(t.Exists(QStringLiteral("editor-setup.sh")));
     EXPECT_TRUE(t.messages.shown.empty());
     EXPECT_EQ(t.lifetime.ends, 1);
@@ -95,6 +98,48 @@ TEST_F(InstallLogicTest, ReportsWhatCouldNotStartAndCarriesOn) {
               QStringLiteral("Patchwell could not start ") + t.Path(QStringLiteral("editor.sh")));
     EXPECT_FALSE(t.Exists(QStringLiteral("editor-setup.sh")));
     EXPECT_EQ(t.lifetime.ends, 1);
+}
+
+TEST_F(InstallLogicTest, AnInstallerThatFailsIsReportedAndTheOldProgramStartsAfterIt) {
+    using patchwell::platform::ProgramEnd;
+    const struct {
+        ProgramEnd end;
+        const char* how;
+    } cases[] = {
+        {{ProgramEnd::Kind::Exited, 3}, "exit status 3"},
+        {{ProgramEnd::Kind::Killed, 9}, "signal 9, SIGKILL"},
+        {{ProgramEnd::Kind::Killed, 15}, "signal 15, SIGTERM"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.how);
+        SetUp();
+        t.launcher.starts.clear();
+        t.messages.shown.clear();
+        t.lifetime.ends = 0;
+        states.clear();
+        // While the installer runs, its file is still there and nothing else
+        // has been started.
+        QStringList duringRun;
+        t.launcher.end = [&](const QString&) {
+            duringRun << QStringLiteral("installer=%1 starts=%2")
+                             .arg(t.Exists(QStringLiteral("editor-setup.sh")))
+                             .arg(t.launcher.starts.size());
+            return c.end;
+        };
+        Run();
+        EXPECT_EQ(duringRun, QStringList{QStringLiteral("installer=1 starts=1")});
+        ASSERT_EQ(t.messages.shown.size(), 1u);
+        EXPECT_EQ(t.messages.shown[0].text,
+                  QStringLiteral("The installer ") + t.Path(QStringLiteral("editor-setup.sh")) +
+                      QStringLiteral(" failed (") + QString::fromLatin1(c.how) +
+                      QStringLiteral("), so the update may not have "
+                                     "been installed."));
+        // The served program (the old one) still starts, after the report.
+        ASSERT_EQ(t.launcher.starts.size(), 2u);
+        EXPECT_EQ(t.launcher.starts[1].program, t.Path(QStringLiteral("editor.sh")));
+        EXPECT_FALSE(t.Exists(QStringLiteral("editor-setup.sh")));
+        EXPECT_EQ(t.lifetime.ends, 1);
+    }
 }
 
 TEST_F(InstallLogicTest, MissingManifestAndInstallerAreNoDeleteFailures) {
@@ -159,6 +204,8 @@ TEST_F(BoundInstallTest, RunsTheBoundBytesAndKeepsTheSigningSettingsOfAnInstalle
     EXPECT_EQ(common::ReadIniValue(QStringLiteral("Program"), QStringLiteral("prgver"),
                                    t.Path(QStringLiteral("update.ini"))),
               QStringLiteral("2.1"));
+    EXPECT_TRUE(t.launcher.starts[0].waited);
+    EXPECT_TRUE(t.lifetime.waits.empty());
     EXPECT_EQ(t.lifetime.ends, 1);
 }
 

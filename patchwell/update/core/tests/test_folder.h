@@ -43,7 +43,8 @@ struct TestFolder {
     platform::FakeMessageBoxes messages;
     platform::FakeProgramLifetime lifetime;
     platform::FakeSmallFetcher fetcher;
-    Services services{launcher, guard, messages, lifetime, fetcher, QString(), QString()};
+    platform::FakeFolderStorage storage;
+    Services services{launcher, guard, messages, lifetime, fetcher, QString(), QString(), storage};
 
     Services& Svc() {
         services.programFolder = folder;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "fake_control.h"
+#include "fake_update_view.h"
 #include "test_folder.h"
 #include "texts.h"
 #include "update_logic.h"
@@ -12,35 +13,6 @@ namespace {
 
 using namespace patchwell::update;
 using patchwell::platform::MessageIcon;
-
-class FakeUpdateView : public UpdateView {
-public:
-    void RemoveCloseCommand() override { log << QStringLiteral("removeClose"); }
-    void SetDownloadText(const QString& t) override { download = t; }
-    void SetSizeText(const QString& t) override { size = t; }
-    void SetRateText(const QString& t) override { rate = t; }
-    void SetTimeText(const QString& t) override { time = t; }
-    void SetStatusText(const QString& t) override { status = t; }
-    void SetErrorCodeText(const QString& t) override { errorCode = t; }
-    void SetPercentText(const QString& t) override { percent = t; }
-    void SetTitle(const QString& t) override { title = t; }
-    void SetPauseCaption(const QString& t) override { pauseCaption = t; }
-    void SetProgressMaximum(int m) override { maximum = m; }
-    int ProgressMinimum() const override { return 0; }
-    int ProgressMaximum() const override { return maximum; }
-    void SetProgressValue(int v) override { value = v; }
-    void StartTimer() override { log << QStringLiteral("startTimer"); }
-    void StopTimer() override { log << QStringLiteral("stopTimer"); }
-    void ShowFrame(int index) override { frames << index; }
-    void HideWindow() override { log << QStringLiteral("hide"); }
-    void ShowInstallWindow() override { log << QStringLiteral("showInstall"); }
-
-    QStringList log;
-    QString download, size, rate, time, status, errorCode, percent, title, pauseCaption;
-    int maximum = 100;
-    int value = 0;
-    QList<int> frames;
-};
 
 class UpdateLogicTest : public ::testing::Test {
 protected:

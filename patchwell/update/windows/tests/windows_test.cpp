@@ -247,7 +247,19 @@ TEST_F(WindowsTest, CompletionHandsOverToTheInstallationWindow) {
         t.Write(QStringLiteral("editor-setup.run"), "#!/bin/sh\n");
         c.RaiseComplete();
     };
+    // A termination signal while the installer runs leaves its file to it.
+    QStringList duringRun;
+    t.launcher.end = [&](const QString&) {
+        forms->Terminate();
+        duringRun << QStringLiteral("installer=%1 ends=%2 waits=%3")
+                         .arg(t.Exists(QStringLiteral("editor-setup.run")))
+                         .arg(t.lifetime.ends)
+                         .arg(t.lifetime.waits.size());
+        return patchwell::platform::ProgramEnd{patchwell::platform::ProgramEnd::Kind::Exited, 0};
+    };
     Find<QPushButton>(w, "Command1")->click();
+    EXPECT_EQ(duringRun, QStringList{QStringLiteral("installer=1 ends=1 waits=1")});
+    EXPECT_TRUE(dl1.calls.filter(QStringLiteral("Cancel")).isEmpty());
 
     EXPECT_FALSE(w.isVisible());
     Frmextract* x = forms->extractIfLoaded();
@@ -264,12 +276,14 @@ TEST_F(WindowsTest, CompletionHandsOverToTheInstallationWindow) {
     ASSERT_EQ(t.launcher.starts.size(), 2u);
     EXPECT_EQ(t.launcher.starts[0].program, t.Path(QStringLiteral("editor-setup.run")));
     EXPECT_EQ(t.launcher.starts[0].arguments, (QStringList{QStringLiteral("/auto"), t.folder}));
+    EXPECT_TRUE(t.launcher.starts[0].waited);
     EXPECT_EQ(t.launcher.starts[1].program, t.Path(QStringLiteral("editor.sh")));
-    EXPECT_EQ(t.lifetime.waits, (std::vector<int>{500, 5000}));
+    EXPECT_EQ(t.lifetime.waits, (std::vector<int>{500}));
     EXPECT_FALSE(t.Exists(QStringLiteral("iupdate.ini")));
     EXPECT_FALSE(t.Exists(QStringLiteral("editor-setup.run")));
     EXPECT_TRUE(t.Exists(QStringLiteral("editor-setup.sh")));
-    EXPECT_EQ(t.lifetime.ends, 1);
+    // The fake end returns: once for the signal, once at the step's end.
+    EXPECT_EQ(t.lifetime.ends, 2);
 }
 
 TEST_F(WindowsTest, NetworkTextsShowAsPlainTextInLabelsAndMessageBoxes) {

@@ -1,0 +1,69 @@
+#include "folder_checks.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLocale>
+
+#include <stdexcept>
+
+#include "download_core.h"
+#include "ini.h"
+#include "manifest.h"
+#include "program_path.h"
+#include "texts.h"
+
+namespace patchwell::update {
+
+namespace {
+
+// The real path of the folder that holds `path`, or empty when that folder
+// does not exist.
+QString RealFolderOf(const QString& path) {
+    const QFileInfo info(QDir::cleanPath(common::LocalPath(path)));
+    return QFileInfo(info.path()).canonicalFilePath();
+}
+
+}  // namespace
+
+bool InsideProgramFolder(const QString& programFolder, const QString& path) {
+    const QString folder = QFileInfo(common::LocalPath(programFolder)).canonicalFilePath();
+    const QString holder = RealFolderOf(path);
+    if (folder.isEmpty() || holder.isEmpty()) {
+        return false;
+    }
+    return holder == folder ||
+           holder.startsWith(folder == QStringLiteral("/") ? folder : folder + QStringLiteral("/"));
+}
+
+bool SavesInsideProgramFolder(const QString& programFolder, const QString& url,
+                              const QString& saveLocation) {
+    if (!InsideProgramFolder(programFolder, saveLocation)) {
+        return false;
+    }
+    try {
+        return InsideProgramFolder(programFolder,
+                                   download::DownLoadCore::PreserveExtension(url, saveLocation));
+    } catch (const std::exception&) {
+        // Too short to carry an extension: the control refuses it too.
+        return true;
+    }
+}
+
+QString FolderShortcoming(platform::FolderStorage& storage, const QString& programFolder,
+                          qint64 neededBytes) {
+    const QString folder = common::LocalPath(programFolder);
+    if (!storage.IsWritable(folder)) {
+        return texts::FolderNotWritable(folder);
+    }
+    if (neededBytes > 0) {
+        const std::optional<qint64> available = storage.BytesAvailable(folder);
+        if (available && *available < neededBytes) {
+            const QLocale c = QLocale::c();
+            return texts::NotEnoughSpace(folder, c.formattedDataSize(neededBytes),
+                                         c.formattedDataSize(*available));
+        }
+    }
+    return {};
+}
+
+}  // namespace patchwell::update
