@@ -26,6 +26,7 @@
 #include <QVariant>
 
 #include <cstddef>
+#include <iterator>
 #include <type_traits>
 
 #define PATCHWELL_DOWNLOAD_PROPERTIES(STATE, MIRROR, SETTING)                              \
@@ -114,31 +115,8 @@ constexpr int CountSavedProperties() {
 }
 inline constexpr int kSavedPropertyCount = CountSavedProperties();
 
-// The saved properties in the order they are read and written.
-struct SavedProperties {
-    const PropertyInfo* items[kSavedPropertyCount] = {};
-    constexpr SavedProperties() {
-        for (const PropertyInfo& property : kProperties) {
-            if (property.savedOrder > 0) {
-                items[property.savedOrder - 1] = &property;
-            }
-        }
-    }
-    constexpr const PropertyInfo* const* begin() const { return items; }
-    constexpr const PropertyInfo* const* end() const { return items + kSavedPropertyCount; }
-};
-inline constexpr SavedProperties kSavedProperties{};
-
-constexpr bool SavedOrderIsComplete() {
-    for (const PropertyInfo* property : kSavedProperties) {
-        if (property == nullptr) {
-            return false;
-        }
-    }
-    return true;
-}
-static_assert(SavedOrderIsComplete(), "the saved properties are numbered 1, 2, ... each once");
-
+// Compile-time checks compare indices, not addresses: some compilers do not
+// take an address compared with null as a constant.
 constexpr bool SameName(const char* a, const char* b) {
     while (*a != '\0' && *a == *b) {
         ++a;
@@ -147,15 +125,60 @@ constexpr bool SameName(const char* a, const char* b) {
     return *a == *b;
 }
 
-// The property named `name`, or nullptr.
-constexpr const PropertyInfo* FindProperty(const char* name) {
-    for (const PropertyInfo& property : kProperties) {
-        if (SameName(property.name, name)) {
-            return &property;
+// The place of the property named `name` in kProperties, or -1.
+constexpr int PropertyIndex(const char* name) {
+    for (std::size_t i = 0; i < std::size(kProperties); ++i) {
+        if (SameName(kProperties[i].name, name)) {
+            return static_cast<int>(i);
         }
     }
-    return nullptr;
+    return -1;
 }
+
+// The saved properties in the order they are read and written.
+class SavedProperties {
+public:
+    constexpr SavedProperties() {
+        for (int& index : indices_) {
+            index = -1;
+        }
+        for (std::size_t i = 0; i < std::size(kProperties); ++i) {
+            if (kProperties[i].savedOrder > 0) {
+                indices_[kProperties[i].savedOrder - 1] = static_cast<int>(i);
+            }
+        }
+    }
+    // Whether every place from 1 to kSavedPropertyCount has its property.
+    constexpr bool complete() const {
+        for (const int index : indices_) {
+            if (index < 0) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    class Iterator {
+    public:
+        constexpr Iterator(const int* index) : index_(index) {}
+        const PropertyInfo& operator*() const { return kProperties[*index_]; }
+        Iterator& operator++() {
+            ++index_;
+            return *this;
+        }
+        bool operator!=(const Iterator& other) const { return index_ != other.index_; }
+
+    private:
+        const int* index_;
+    };
+    Iterator begin() const { return Iterator(indices_); }
+    Iterator end() const { return Iterator(indices_ + kSavedPropertyCount); }
+
+private:
+    int indices_[kSavedPropertyCount] = {};
+};
+inline constexpr SavedProperties kSavedProperties{};
+static_assert(kSavedProperties.complete(), "the saved properties are numbered 1, 2, ... each once");
 
 // True when `names` are the saved properties, each once, in any order: a
 // list of its own (an editor's page) checks itself against the table with
@@ -166,8 +189,8 @@ constexpr bool AreTheSavedProperties(const char* const (&names)[N]) {
         return false;
     }
     for (std::size_t i = 0; i < N; ++i) {
-        const PropertyInfo* property = FindProperty(names[i]);
-        if (property == nullptr || property->savedOrder == 0) {
+        const int index = PropertyIndex(names[i]);
+        if (index < 0 || kProperties[index].savedOrder == 0) {
             return false;
         }
         for (std::size_t j = 0; j < i; ++j) {

@@ -24,9 +24,9 @@ int main(int argc, char** argv) {
     if (QApplication::arguments().contains(QStringLiteral("--properties"))) {
         QTextStream out(stdout);
         // In the order the control saves them.
-        for (const patchwell::download::PropertyInfo* saved :
+        for (const patchwell::download::PropertyInfo& saved :
              patchwell::download::kSavedProperties) {
-            out << saved->name << '=' << dl1.property(saved->name).toString() << '\n';
+            out << saved.name << '=' << dl1.property(saved.name).toString() << '\n';
         }
         return 0;
     }

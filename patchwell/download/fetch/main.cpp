@@ -33,7 +33,7 @@ constexpr const char* kReportedProperties[] = {"FileExists", "FileSize", "Resume
                                                "Connected", "InDL"};
 constexpr bool AreProperties() {
     for (const char* name : kReportedProperties) {
-        if (patchwell::download::FindProperty(name) == nullptr) {
+        if (patchwell::download::PropertyIndex(name) < 0) {
             return false;
         }
     }

@@ -66,9 +66,8 @@ TEST(InterfaceTable, MatchesTheMetaObjectAndDrivesPersistenceAndNotifications) {
         EXPECT_EQ(property.isWritable(), info.writable) << info.name;
         EXPECT_EQ(PropertyDefault(QLatin1String(info.name)).isValid(), info.writable) << info.name;
     }
-    for (const PropertyInfo* saved : kSavedProperties) {
-        ASSERT_NE(saved, nullptr);
-        expectedSaved.push_back(saved->savedKey);
+    for (const PropertyInfo& saved : kSavedProperties) {
+        expectedSaved.push_back(saved.savedKey);
     }
     EXPECT_EQ(expectedSaved, (std::vector<std::string>{"URL", "CHUNK", "SaveLocation", "KeepType",
                                                        "OnlineCheck", "PromptOverwrite"}));
