@@ -50,16 +50,6 @@ void DownLoad::resizeEvent(QResizeEvent* event) {
     }
 }
 
-QVariant DownLoad::PropertyDefault(const QString& name) {
-#define PATCHWELL_DOWNLOAD_DEFAULT(Type, Name, Argument)   \
-    if (name == QLatin1String(#Name)) {                    \
-        return QVariant::fromValue<Type>(Default##Name()); \
-    }
-    PATCHWELL_DOWNLOAD_WRITE_PROPERTIES(PATCHWELL_DOWNLOAD_DEFAULT)
-#undef PATCHWELL_DOWNLOAD_DEFAULT
-    return QVariant();
-}
-
 void DownLoad::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.scale(width() / 32.0, height() / 32.0);

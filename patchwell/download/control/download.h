@@ -2,8 +2,8 @@
 
 // The DownLoad widget: the download control as a window places it. It wraps
 // one DownLoadCore and offers its properties, methods and events unchanged
-// (the members are generated from download_interface.h; the events are
-// forwarded synchronously in the core's order by download_events.h). The widget
+// (the members and the events are generated from download_interface.h; the
+// events are forwarded synchronously in the core's order by download_events.h). The widget
 // keeps a fixed square of 480 x 480 twips and shows a small face picture.
 
 #include <QString>
@@ -68,17 +68,11 @@ public:
     void WriteProperties(PropertyBag& bag) const { core_->WriteProperties(bag); }
     void setSite(ControlSite* site) { core_->setSite(site); }
 
-    // The values of a new instance, which the saved properties reset to.
-    static qint32 DefaultROLLBACK() { return 0; }
-    static bool DefaultPromptOverwrite() { return false; }
-    static bool DefaultOnlineCheck() { return false; }
-    static bool DefaultKeepType() { return false; }
-    static QString DefaultUrl() { return DownLoadCore::DefaultUrl(); }
-    static qint32 DefaultCHUNK() { return DownLoadCore::kDefaultChunk; }
-    static QString DefaultSaveLocation() { return DownLoadCore::DefaultSaveLocation(); }
-    // The value a new instance has for a writable property; invalid for the
-    // others.
-    static QVariant PropertyDefault(const QString& name);
+    // The value a new instance has for a writable property, which it resets
+    // to; invalid for the others.
+    static QVariant PropertyDefault(const QString& name) {
+        return ::patchwell::download::PropertyDefault(name);
+    }
 
     // Draws the face picture into a `size` square at the painter's origin.
     static void DrawFace(QPainter& painter, qreal size);
@@ -94,15 +88,7 @@ public Q_SLOTS:
     void Pause(bool blnPause) { core_->Pause(blnPause); }
 
 Q_SIGNALS:
-    void DLComplete();
-    void DLError(const QString& lpErrorDescription);
-    void DLECode(qint32 lErrorCode);
-    void RecievedBytes(qint32 lnumBYTES);
-    void Percent(qint32 lPercent);
-    void StatusChange(const QString& lpStatus);
-    void Rate(const QString& lpRate);
-    void TimeLeft(const QString& lpTime);
-    void ConnectionState(const QString& strState);
+    PATCHWELL_DOWNLOAD_EVENTS
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

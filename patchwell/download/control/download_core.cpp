@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -9,6 +10,7 @@
 #include "download_texts.h"
 #include "file_sink.h"
 #include "inet_transfer.h"
+#include "preserve_extension.h"
 #include "progress_format.h"
 #include "text.h"
 
@@ -18,8 +20,9 @@ namespace patchwell::download {
 struct Refusal {
     int status;  // 0: any other status from 400 on
     const char* statusText;
-    qint32 code;  // 0: the status itself
-    const char* errorText;
+    // Raised with its DLError text; none: the status itself is raised, with
+    // texts::kServerError.
+    std::optional<ErrorCode> code;
     bool errorFirst;  // DLError, StatusChange, DLECode instead of StatusChange, DLECode, DLError
     bool fileExists;
     bool clearsResume;
@@ -65,12 +68,12 @@ qint32 AnnouncedLength(InetTransfer& transfer) {
 }
 
 constexpr Refusal kRefusals[] = {
-    {401, texts::kUnauthorizedStatus, 401, texts::kUnauthorized, false, true, true},
-    {403, texts::kDeniedStatus, 403, texts::kDenied, false, true, true},
-    {404, texts::kNotFound, 2, texts::kNotFound, true, false, false},
+    {401, texts::kUnauthorizedStatus, ErrorCode::Unauthorized, false, true, true},
+    {403, texts::kDeniedStatus, ErrorCode::AccessDenied, false, true, true},
+    {404, texts::kNotFound, ErrorCode::NotFound, true, false, false},
     // Any other client or server error: the body is an error page, never
     // the file, so the transfer must not be offered.
-    {0, texts::kServerErrorStatus, 0, texts::kServerError, false, false, false},
+    {0, texts::kServerErrorStatus, std::nullopt, false, false, false},
 };
 
 const Refusal* RefusalFor(int status) {
@@ -103,21 +106,15 @@ struct DownLoadCore::Private {
     std::unique_ptr<InetTransfer> i1;  // after env: it calls back into it
     ControlSite* site = nullptr;
 
-    bool inDL = false;
-    bool cPause = false;
-    bool cCancel = false;
-    qint32 rollback = 0;
-    bool resumeSupported = false;
-    bool connected = false;
-    bool promptOverwrite = false;
-    bool onlineCheck = false;
-    bool keepType = false;
-    bool fileExists = false;
-    qint32 fileSize = 0;
+    // The properties' values, named as the properties.
+#define PATCHWELL_DOWNLOAD_STATE_FIELD(Type, Name) Type Name{};
+#define PATCHWELL_DOWNLOAD_SETTING_FIELD(Type, Name, Argument, SavedKey, SavedOrder, Initial) \
+    Type Name = Default##Name();
+    PATCHWELL_DOWNLOAD_PROPERTIES(PATCHWELL_DOWNLOAD_STATE_FIELD, PATCHWELL_DOWNLOAD_IGNORE,
+                                  PATCHWELL_DOWNLOAD_SETTING_FIELD)
+#undef PATCHWELL_DOWNLOAD_STATE_FIELD
+#undef PATCHWELL_DOWNLOAD_SETTING_FIELD
     QString targetFile;
-    QString url = DownLoadCore::DefaultUrl();
-    qint32 chunk = DownLoadCore::kDefaultChunk;
-    QString saveLocation = DownLoadCore::DefaultSaveLocation();
 
     qint32 bytesDone = 0;
     float startTime = 0;
@@ -136,7 +133,7 @@ struct DownLoadCore::Private {
     InetTransfer& transfer() {
         if (!i1) {
             i1 = env->CreateTransfer();
-            i1->SetCancelCheck([this] { return cCancel; });
+            i1->SetCancelCheck([this] { return CCancel; });
         }
         return *i1;
     }
@@ -175,146 +172,71 @@ DownLoadCore::DownLoadCore(std::shared_ptr<DownLoadEnvironment> environment, QOb
 
 DownLoadCore::~DownLoadCore() = default;
 
-QString DownLoadCore::DefaultUrl() {
-    return QStringLiteral("http://127.0.0.1/File1.tmp");
-}
-QString DownLoadCore::DefaultSaveLocation() {
-    return QStringLiteral("C:\\File1.tmp");
-}
+#define PATCHWELL_DOWNLOAD_DEFINE_STATE(Type, Name) \
+    Type DownLoadCore::Name() const {               \
+        return d->Name;                             \
+    }
+#define PATCHWELL_DOWNLOAD_DEFINE_MIRROR(Type, Name, Of) \
+    Type DownLoadCore::Name() const {                    \
+        return d->Of;                                    \
+    }
+#define PATCHWELL_DOWNLOAD_DEFINE_SETTING(Type, Name, Argument, SavedKey, SavedOrder, Initial) \
+    Type DownLoadCore::Name() const {                                                          \
+        return d->Name;                                                                        \
+    }                                                                                          \
+    void DownLoadCore::set##Name(PropertyArgument<Type> Argument) {                            \
+        d->Name = Argument;                                                                    \
+        d->changed(#Name);                                                                     \
+    }
+PATCHWELL_DOWNLOAD_PROPERTIES(PATCHWELL_DOWNLOAD_DEFINE_STATE, PATCHWELL_DOWNLOAD_DEFINE_MIRROR,
+                              PATCHWELL_DOWNLOAD_DEFINE_SETTING)
+#undef PATCHWELL_DOWNLOAD_DEFINE_STATE
+#undef PATCHWELL_DOWNLOAD_DEFINE_MIRROR
+#undef PATCHWELL_DOWNLOAD_DEFINE_SETTING
 
-bool DownLoadCore::InDL() const {
-    return d->inDL;
-}
-bool DownLoadCore::AResume() const {
-    return d->resumeSupported;
-}
-bool DownLoadCore::CPause() const {
-    return d->cPause;
-}
-bool DownLoadCore::CCancel() const {
-    return d->cCancel;
-}
-qint32 DownLoadCore::ROLLBACK() const {
-    return d->rollback;
-}
-bool DownLoadCore::ResumeSupported() const {
-    return d->resumeSupported;
-}
-bool DownLoadCore::Connected() const {
-    return d->connected;
-}
-bool DownLoadCore::PromptOverwrite() const {
-    return d->promptOverwrite;
-}
-bool DownLoadCore::OnlineCheck() const {
-    return d->onlineCheck;
-}
-bool DownLoadCore::KeepType() const {
-    return d->keepType;
-}
-bool DownLoadCore::FileExists() const {
-    return d->fileExists;
-}
-qint32 DownLoadCore::FileSize() const {
-    return d->fileSize;
-}
-QString DownLoadCore::Url() const {
-    return d->url;
-}
-qint32 DownLoadCore::CHUNK() const {
-    return d->chunk;
-}
-QString DownLoadCore::SaveLocation() const {
-    return d->saveLocation;
-}
 QString DownLoadCore::TargetFile() const {
     return d->targetFile;
 }
 
-void DownLoadCore::setROLLBACK(qint32 lnumBYTES) {
-    d->rollback = lnumBYTES;
-    d->changed("ROLLBACK");
-}
-
-void DownLoadCore::setPromptOverwrite(bool DoPrompt) {
-    d->promptOverwrite = DoPrompt;
-    d->changed("PromptOverwrite");
-}
-
-void DownLoadCore::setOnlineCheck(bool DoCheck) {
-    d->onlineCheck = DoCheck;
-    d->changed("OnlineCheck");
-}
-
-void DownLoadCore::setKeepType(bool IsKeep) {
-    d->keepType = IsKeep;
-    d->changed("KeepType");
-}
-
-void DownLoadCore::setUrl(const QString& New_Url) {
-    d->url = New_Url;
-    d->changed("Url");
-}
-
-void DownLoadCore::setCHUNK(qint32 New_CHUNK) {
-    d->chunk = New_CHUNK;
-    d->changed("CHUNK");
-}
-
-void DownLoadCore::setSaveLocation(const QString& New_Location) {
-    d->saveLocation = New_Location;
-    d->changed("SaveLocation");
-}
+// Persistence covers the saved properties, one at a time in their saved
+// order, each under its key and with its default.
+#define PATCHWELL_DOWNLOAD_FOR_SAVED(Type, Name, Argument, SavedKey, SavedOrder, Initial) \
+    if ((SavedOrder) == order) {                                                          \
+        PATCHWELL_DOWNLOAD_SAVED_STEP(Type, Name, SavedKey)                               \
+    }
 
 void DownLoadCore::InitProperties() {
-    d->url = DefaultUrl();
-    d->chunk = kDefaultChunk;
-    d->saveLocation = DefaultSaveLocation();
+    for (int order = 1; order <= kSavedPropertyCount; ++order) {
+#define PATCHWELL_DOWNLOAD_SAVED_STEP(Type, Name, SavedKey) d->Name = Default##Name();
+        PATCHWELL_DOWNLOAD_WRITE_PROPERTIES(PATCHWELL_DOWNLOAD_FOR_SAVED)
+#undef PATCHWELL_DOWNLOAD_SAVED_STEP
+    }
 }
 
 void DownLoadCore::ReadProperties(const PropertyBag& bag) {
-    d->url = bag.ReadProperty(QStringLiteral("URL"), DefaultUrl()).toString();
-    d->chunk = bag.ReadProperty(QStringLiteral("CHUNK"), kDefaultChunk).toInt();
-    d->saveLocation =
-        bag.ReadProperty(QStringLiteral("SaveLocation"), DefaultSaveLocation()).toString();
-    d->keepType = bag.ReadProperty(QStringLiteral("KeepType"), false).toBool();
-    d->onlineCheck = bag.ReadProperty(QStringLiteral("OnlineCheck"), false).toBool();
-    d->promptOverwrite = bag.ReadProperty(QStringLiteral("PromptOverwrite"), false).toBool();
+    for (int order = 1; order <= kSavedPropertyCount; ++order) {
+#define PATCHWELL_DOWNLOAD_SAVED_STEP(Type, Name, SavedKey)                                   \
+    d->Name =                                                                                 \
+        bag.ReadProperty(QLatin1String(SavedKey), QVariant::fromValue<Type>(Default##Name())) \
+            .value<Type>();
+        PATCHWELL_DOWNLOAD_WRITE_PROPERTIES(PATCHWELL_DOWNLOAD_FOR_SAVED)
+#undef PATCHWELL_DOWNLOAD_SAVED_STEP
+    }
 }
 
 void DownLoadCore::WriteProperties(PropertyBag& bag) const {
-    bag.WriteProperty(QStringLiteral("URL"), d->url, DefaultUrl());
-    bag.WriteProperty(QStringLiteral("CHUNK"), d->chunk, kDefaultChunk);
-    bag.WriteProperty(QStringLiteral("SaveLocation"), d->saveLocation, DefaultSaveLocation());
-    bag.WriteProperty(QStringLiteral("KeepType"), d->keepType, false);
-    bag.WriteProperty(QStringLiteral("OnlineCheck"), d->onlineCheck, false);
-    bag.WriteProperty(QStringLiteral("PromptOverwrite"), d->promptOverwrite, false);
+    for (int order = 1; order <= kSavedPropertyCount; ++order) {
+#define PATCHWELL_DOWNLOAD_SAVED_STEP(Type, Name, SavedKey)                        \
+    bag.WriteProperty(QLatin1String(SavedKey), QVariant::fromValue<Type>(d->Name), \
+                      QVariant::fromValue<Type>(Default##Name()));
+        PATCHWELL_DOWNLOAD_WRITE_PROPERTIES(PATCHWELL_DOWNLOAD_FOR_SAVED)
+#undef PATCHWELL_DOWNLOAD_SAVED_STEP
+    }
 }
+#undef PATCHWELL_DOWNLOAD_FOR_SAVED
 
 void DownLoadCore::setSite(ControlSite* site) {
     d->site = site;
-}
-
-QString DownLoadCore::PreserveExtension(const QString& url, const QString& saveLocation) {
-    if (url.size() < 6 || saveLocation.size() < 6) {
-        throw std::runtime_error("a path too short to carry an extension");
-    }
-    // No dot near the end of the address, or one that belongs to a folder, a
-    // query or a fragment ("/", "\", "?", "#" after it): no extension, and
-    // the save location stays as it is.
-    const qsizetype urlDot = url.indexOf(QLatin1Char('.'), url.size() - 6);
-    const QString extension = urlDot >= 0 ? url.mid(urlDot + 1) : url;
-    for (const QChar c :
-         {QLatin1Char('/'), QLatin1Char('\\'), QLatin1Char('?'), QLatin1Char('#')}) {
-        if (extension.contains(c)) {
-            return saveLocation;
-        }
-    }
-    // Without a dot near its end the save location keeps its whole name.
-    const qsizetype saveDot = saveLocation.indexOf(QLatin1Char('.'), saveLocation.size() - 6);
-    const QString stem =
-        saveDot >= 0 ? saveLocation.left(saveDot + 1) : saveLocation + QLatin1Char('.');
-    return stem + extension;
 }
 
 bool DownLoadCore::CheckConnection() {
@@ -332,28 +254,28 @@ bool DownLoadCore::CheckConnection() {
 }
 
 void DownLoadCore::GetFileInformation() {
-    d->cCancel = false;
-    if (d->onlineCheck) {
+    d->CCancel = false;
+    if (d->OnlineCheck) {
         if (!CheckConnection()) {
             d->env->Dialogs().MessageBox(Text(texts::kOfflineNotice), QString(), MessageButtons::Ok,
                                          MessageIcon::None);
-            d->connected = false;
+            d->Connected = false;
             NoConnectionEnd(false);
             return;
         }
-        d->connected = true;
+        d->Connected = true;
     }
 
     try {
         InetTransfer& transfer = d->transfer();
-        transfer.SetURL(d->url.toStdString());
+        transfer.SetURL(d->Url.toStdString());
         transfer.Execute("GET");
         Q_EMIT StatusChange(Text(texts::kInitiating));
         while (transfer.StillExecuting()) {
             d->env->ProcessEvents();
         }
         Q_EMIT StatusChange(Text(texts::kAccepted));
-        if (d->cCancel) {
+        if (d->CCancel) {
             ProbeCancelled();
             return;
         }
@@ -364,54 +286,55 @@ void DownLoadCore::GetFileInformation() {
             ProbeRefused(*refusal, status);
             return;
         }
-        if (d->cCancel) {
+        if (d->CCancel) {
             ProbeCancelled();
             return;
         }
         if (AnswersInHttp11(transfer.GetHeader())) {
-            d->resumeSupported = true;
+            d->ResumeSupported = true;
         }
-        d->fileExists = true;
+        d->FileExists = true;
         d->startTime = static_cast<float>(d->env->TimeOfDay()) - 1.0f;
         d->validator = RangeValidator(transfer);
-        d->fileSize = AnnouncedLength(transfer);
+        d->FileSize = AnnouncedLength(transfer);
         Q_EMIT StatusChange(Text(texts::kInformationComplete));
     } catch (const std::exception&) {
-        Q_EMIT DLError(Text(texts::kHeadersFailed));
+        Q_EMIT DLError(ErrorText(ErrorCode::HeadersFailed));
         Q_EMIT StatusChange(Text(texts::kHeadersFailedStatus));
-        Q_EMIT DLECode(3);
+        Q_EMIT DLECode(Number(ErrorCode::HeadersFailed));
     }
 }
 
 void DownLoadCore::ProbeRefused(const Refusal& refusal, int status) {
-    const qint32 code = refusal.code != 0 ? refusal.code : status;
+    const qint32 code = refusal.code ? Number(*refusal.code) : status;
+    const QString errorText = refusal.code ? ErrorText(*refusal.code) : Text(texts::kServerError);
     if (refusal.errorFirst) {
-        Q_EMIT DLError(Text(refusal.errorText));
+        Q_EMIT DLError(errorText);
         Q_EMIT StatusChange(Text(refusal.statusText));
         Q_EMIT DLECode(code);
     } else {
         Q_EMIT StatusChange(Text(refusal.statusText));
         Q_EMIT DLECode(code);
-        Q_EMIT DLError(Text(refusal.errorText));
+        Q_EMIT DLError(errorText);
     }
     if (refusal.clearsResume) {
-        d->resumeSupported = false;
+        d->ResumeSupported = false;
     }
-    d->fileExists = refusal.fileExists;
-    d->fileSize = 0;
+    d->FileExists = refusal.fileExists;
+    d->FileSize = 0;
     d->validator.clear();
     d->cancelRequest();
 }
 
 void DownLoadCore::ProbeCancelled() {
-    d->cCancel = false;
-    Q_EMIT DLECode(4);
+    d->CCancel = false;
+    Q_EMIT DLECode(Number(ErrorCode::Cancelled));
     Q_EMIT StatusChange(Text(texts::kProbeCancelled));
 }
 
 void DownLoadCore::NoConnectionEnd(bool cancelRequest) {
-    Q_EMIT DLECode(5);
-    Q_EMIT DLError(Text(texts::kNoConnection));
+    Q_EMIT DLECode(Number(ErrorCode::NoConnection));
+    Q_EMIT DLError(ErrorText(ErrorCode::NoConnection));
     Q_EMIT StatusChange(Text(texts::kNoConnectionStatus));
     if (cancelRequest) {
         d->cancelRequest();
@@ -420,25 +343,31 @@ void DownLoadCore::NoConnectionEnd(bool cancelRequest) {
 
 void DownLoadCore::TransferSucceeded(InetTransfer& transfer) {
     d->file.Close();
-    d->inDL = false;
+    d->InDL = false;
     Q_EMIT DLComplete();
     Q_EMIT StatusChange(Text(texts::kSuccessful));
     transfer.Cancel();
 }
 
 void DownLoadCore::TransferCancelledEnd() {
-    d->cCancel = false;
+    d->CCancel = false;
     d->file.Close();
-    Q_EMIT DLECode(4);
+    Q_EMIT DLECode(Number(ErrorCode::Cancelled));
     Q_EMIT StatusChange(Text(texts::kCancelled));
 }
 
 void DownLoadCore::TransferFailed() {
     d->file.CloseQuietly();
-    Q_EMIT DLError(Text(texts::kDownloadFailedFrom) + d->url);
+    Q_EMIT DLError(ErrorText(ErrorCode::TransferFailed) + d->Url);
     Q_EMIT StatusChange(Text(texts::kAbortedStatus));
-    Q_EMIT DLECode(1);
+    Q_EMIT DLECode(Number(ErrorCode::TransferFailed));
     d->cancelRequest();
+}
+
+void DownLoadCore::ResumeRefused(ErrorCode code, const char* statusText) {
+    Q_EMIT DLError(ErrorText(code));
+    Q_EMIT DLECode(Number(code));
+    Q_EMIT StatusChange(Text(statusText));
 }
 
 QString DownLoadCore::SettleOverwrite(const QString& target) {
@@ -475,7 +404,7 @@ void DownLoadCore::OpenTarget(const QString& path, bool truncate, qint64 positio
     d->file.Seek(position);
     d->targetFile = path;
     Q_EMIT StatusChange(Text(texts::kOpeningBefore) + path + Text(texts::kOpeningAfter));
-    d->inDL = true;
+    d->InDL = true;
 }
 
 bool DownLoadCore::ChunkLoop(qint32 chunkSize, qint32 alreadyInFile, const char* statusText) {
@@ -484,7 +413,7 @@ bool DownLoadCore::ChunkLoop(qint32 chunkSize, qint32 alreadyInFile, const char*
     qint32 inFile = alreadyInFile;
     const QString status = Text(statusText);  // made once, not once per chunk
     for (;;) {
-        if (d->cCancel) {
+        if (d->CCancel) {
             TransferCancelledEnd();
             return false;
         }
@@ -507,20 +436,20 @@ bool DownLoadCore::ChunkLoop(qint32 chunkSize, qint32 alreadyInFile, const char*
         const float now = static_cast<float>(d->env->TimeOfDay());
         d->bytesPerSec = DivideSingle(total, now - d->startTime);
         d->secondsLeft = DivideSingle(
-            static_cast<double>(d->fileSize) - static_cast<double>(inFile), d->bytesPerSec);
+            static_cast<double>(d->FileSize) - static_cast<double>(inFile), d->bytesPerSec);
         Q_EMIT Rate(d->rateTextFor(d->bytesPerSec));
         Q_EMIT TimeLeft(d->timeTextFor(d->secondsLeft));
         d->textsValid = true;
         Q_EMIT RecievedBytes(inFile);
-        if (inFile > d->fileSize) {
+        if (inFile > d->FileSize) {
             throw ArithmeticError("more bytes than the server announced");
         }
-        Q_EMIT Percent(PercentOf(inFile, d->fileSize));
+        Q_EMIT Percent(PercentOf(inFile, d->FileSize));
         Q_EMIT StatusChange(status);
-        while (d->cPause) {
+        while (d->CPause) {
             d->env->ProcessEvents();
             Q_EMIT StatusChange(Text(texts::kPaused));
-            if (d->cPause) {
+            if (d->CPause) {
                 d->env->Sleep(kPausePassMs);
             }
         }
@@ -532,39 +461,39 @@ bool DownLoadCore::ChunkLoop(qint32 chunkSize, qint32 alreadyInFile, const char*
         }
     }
     // Only the whole file is a success.
-    if (inFile != d->fileSize) {
+    if (inFile != d->FileSize) {
         throw ArithmeticError("the body does not have the announced length");
     }
     return true;
 }
 
 void DownLoadCore::download() {
-    if (d->cCancel) {
+    if (d->CCancel) {
         return;
     }
-    if (d->onlineCheck && !d->connected) {
+    if (d->OnlineCheck && !d->Connected) {
         NoConnectionEnd(true);
         return;
     }
     try {
         InetTransfer& transfer = d->transfer();
-        transfer.SetURL(d->url.toStdString());
-        const qint32 chunkSize = d->chunk;
-        QString target = d->saveLocation;
+        transfer.SetURL(d->Url.toStdString());
+        const qint32 chunkSize = d->CHUNK;
+        QString target = d->SaveLocation;
         // Only a plain 200 answer whose length (when it states one) is the
         // announced one is the file; nothing is touched otherwise.
         if (transfer.StatusCode() != 200) {
             throw TransferError("the answer is not the file");
         }
         const std::int64_t length = transfer.ContentLength();
-        if (length >= 0 && length != d->fileSize) {
+        if (length >= 0 && length != d->FileSize) {
             throw TransferError("the answer is not the announced file");
         }
-        if (d->keepType) {
-            target = PreserveExtension(d->url, target);
+        if (d->KeepType) {
+            target = PreserveExtension(d->Url, target);
         }
         if (FileSink::Exists(target)) {
-            if (d->promptOverwrite) {
+            if (d->PromptOverwrite) {
                 target = SettleOverwrite(target);
             } else {
                 FileSink::Remove(target);
@@ -582,28 +511,24 @@ void DownLoadCore::download() {
 }
 
 void DownLoadCore::DLResume() {
-    if (d->cCancel) {
+    if (d->CCancel) {
         return;
     }
-    if (d->onlineCheck && !d->connected) {
+    if (d->OnlineCheck && !d->Connected) {
         NoConnectionEnd(true);
         return;
     }
     try {
         InetTransfer& transfer = d->transfer();
-        transfer.SetURL(d->url.toStdString());
-        const qint32 chunkSize = d->chunk;
-        const QString path = d->saveLocation;
+        transfer.SetURL(d->Url.toStdString());
+        const qint32 chunkSize = d->CHUNK;
+        const QString path = d->SaveLocation;
         if (!FileSink::Exists(path)) {
-            Q_EMIT DLError(Text(texts::kResumeFileMissing));
-            Q_EMIT DLECode(6);
-            Q_EMIT StatusChange(Text(texts::kResumeFileMissingStatus));
+            ResumeRefused(ErrorCode::ResumeFileMissing, texts::kResumeFileMissingStatus);
             return;
         }
-        if (!d->resumeSupported) {
-            Q_EMIT DLError(Text(texts::kResumeUnsupported));
-            Q_EMIT DLECode(7);
-            Q_EMIT StatusChange(Text(texts::kResumeUnsupportedStatus));
+        if (!d->ResumeSupported) {
+            ResumeRefused(ErrorCode::ResumeUnsupported, texts::kResumeUnsupportedStatus);
             return;
         }
         const qint64 existingLength = FileSink::Length(path);
@@ -627,9 +552,9 @@ void DownLoadCore::DLResume() {
         const int status = transfer.StatusCode();
         qint32 alreadyInFile = 0;
         if (status == 206 &&
-            RangeCompletesFile(transfer.GetHeader("Content-Range"), existing, d->fileSize)) {
+            RangeCompletesFile(transfer.GetHeader("Content-Range"), existing, d->FileSize)) {
             alreadyInFile = existing;
-        } else if (status != 200 || transfer.ContentLength() != d->fileSize) {
+        } else if (status != 200 || transfer.ContentLength() != d->FileSize) {
             throw TransferError("the range request was not answered with the missing bytes");
         }
         OpenTarget(path, alreadyInFile == 0, alreadyInFile);
@@ -642,12 +567,12 @@ void DownLoadCore::DLResume() {
 }
 
 void DownLoadCore::Cancel() {
-    d->cCancel = true;
+    d->CCancel = true;
     Q_EMIT StatusChange(Text(texts::kCancelling));
 }
 
 void DownLoadCore::Pause(bool blnPause) {
-    d->cPause = blnPause;
+    d->CPause = blnPause;
     if (!blnPause) {
         Q_EMIT StatusChange(Text(texts::kUnpausing));
     }

@@ -13,6 +13,8 @@
 
 #include <memory>
 
+#include "download_codes.h"
+#include "download_interface.h"
 #include "property_bag.h"
 
 namespace patchwell::download {
@@ -47,56 +49,34 @@ public:
                           QObject* parent = nullptr);
     ~DownLoadCore() override;
 
-    static QString DefaultUrl();
-    static QString DefaultSaveLocation();  // "C:\File1.tmp"
-    static constexpr qint32 kDefaultChunk = 1024;
+    // The properties (download_interface.h): a getter for each, an assignment
+    // for each writable one that stores the value unchanged and then tells
+    // the site, and the value of each writable one in a new instance.
+#define PATCHWELL_DOWNLOAD_DECLARE_READ(Type, Name, ...) Type Name() const;
+#define PATCHWELL_DOWNLOAD_DECLARE_WRITE(Type, Name, Argument, ...) \
+    Type Name() const;                                              \
+    void set##Name(PropertyArgument<Type> Argument);                \
+    static Type Default##Name() {                                   \
+        return ::patchwell::download::Default##Name();              \
+    }
+    PATCHWELL_DOWNLOAD_READ_PROPERTIES(PATCHWELL_DOWNLOAD_DECLARE_READ)
+    PATCHWELL_DOWNLOAD_WRITE_PROPERTIES(PATCHWELL_DOWNLOAD_DECLARE_WRITE)
+#undef PATCHWELL_DOWNLOAD_DECLARE_READ
+#undef PATCHWELL_DOWNLOAD_DECLARE_WRITE
 
-    bool InDL() const;
-    bool AResume() const;
-    bool CPause() const;
-    bool CCancel() const;
-    qint32 ROLLBACK() const;
-    bool ResumeSupported() const;
-    bool Connected() const;
-    bool PromptOverwrite() const;
-    bool OnlineCheck() const;
-    bool KeepType() const;
-    bool FileExists() const;
-    qint32 FileSize() const;
-    QString Url() const;
-    qint32 CHUNK() const;
-    QString SaveLocation() const;
     // The path the last transfer opened and wrote: SaveLocation, or the path
     // KeepType or the overwrite prompt made of it. Read only, not saved;
     // empty before the first transfer.
     QString TargetFile() const;
-
-    // Assignments store the value unchanged and then tell the site.
-    void setROLLBACK(qint32 lnumBYTES);
-    void setPromptOverwrite(bool DoPrompt);
-    void setOnlineCheck(bool DoCheck);
-    void setKeepType(bool IsKeep);
-    void setUrl(const QString& New_Url);
-    void setCHUNK(qint32 New_CHUNK);
-    void setSaveLocation(const QString& New_Location);
 
     // Persistence through the host's saved set.
     void InitProperties();
     void ReadProperties(const PropertyBag& bag);
     void WriteProperties(PropertyBag& bag) const;
 
-    // Receives the "property changed" notifications ("Url", "SaveLocation",
-    // "CHUNK", "KeepType", "OnlineCheck", "PromptOverwrite", "ROLLBACK").
+    // Receives the "property changed" notifications, under the property's
+    // name ("Url", "CHUNK", ...).
     void setSite(ControlSite* site);
-
-    // The target path that keeps the extension of `url`: the part of
-    // `saveLocation` up to a dot among its last six characters, followed by
-    // what follows a dot among the last six characters of `url`. An address
-    // without such an extension (none, or one holding "/", "\", "?" or "#")
-    // leaves `saveLocation` as it is; a save location without a dot there
-    // keeps its whole name and gets "." and the extension. Throws
-    // std::runtime_error when either is shorter than six.
-    static QString PreserveExtension(const QString& url, const QString& saveLocation);
 
 public Q_SLOTS:
     void download();
@@ -106,15 +86,7 @@ public Q_SLOTS:
     void Pause(bool blnPause);
 
 Q_SIGNALS:
-    void DLComplete();
-    void DLError(const QString& lpErrorDescription);
-    void DLECode(qint32 lErrorCode);
-    void RecievedBytes(qint32 lnumBYTES);
-    void Percent(qint32 lPercent);
-    void StatusChange(const QString& lpStatus);
-    void Rate(const QString& lpRate);
-    void TimeLeft(const QString& lpTime);
-    void ConnectionState(const QString& strState);
+    PATCHWELL_DOWNLOAD_EVENTS
 
 private:
     bool CheckConnection();
@@ -124,6 +96,7 @@ private:
     void TransferSucceeded(InetTransfer& transfer);
     void TransferCancelledEnd();
     void TransferFailed();
+    void ResumeRefused(ErrorCode code, const char* statusText);
     QString SettleOverwrite(const QString& target);
     void OpenTarget(const QString& path, bool truncate, qint64 position);
     // Reads, writes and reports chunks until the body ends with exactly the

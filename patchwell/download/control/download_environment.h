@@ -11,13 +11,14 @@
 #include <memory>
 
 #include "inet_transfer.h"
-#include "message_boxes.h"
 
 namespace patchwell::download {
 
-using platform::MessageAnswer;
-using platform::MessageButtons;
-using platform::MessageIcon;
+// The kinds of message box the control asks for. A host with message boxes
+// of its own maps these onto them (see DownLoadDialogs).
+enum class MessageIcon { None, Information, Exclamation, Stop };
+enum class MessageButtons { Ok, YesNo };
+enum class MessageAnswer { Ok, Yes, No };
 
 // The message box and the input dialog of the overwrite exchange and the
 // offline notice.

@@ -1,7 +1,8 @@
 #pragma once
 
-// Every text the download control raises, in one place. The spelling is the
-// control's own and part of its interface ("Recieving", "NotSupported").
+// Every text the download control raises, in one place (the DLError texts
+// of the error codes in download_codes.h). The spelling is the control's own
+// and part of its interface ("Recieving", "NotSupported").
 
 namespace patchwell::download::texts {
 
@@ -29,15 +30,9 @@ constexpr char kResumeUnsupportedStatus[] = "Resume NotSupported, Aborting Downl
 constexpr char kUnpausing[] = "Unpausing";
 constexpr char kCancelling[] = "Cancelling..";
 
-// DLError
-constexpr char kUnauthorized[] = "Unauthorized Access!";
-constexpr char kDenied[] = "Access Denied!";
+// DLError of a refused probe whose status has no code of its own; the texts
+// that go with the codes stand beside them in download_codes.h.
 constexpr char kServerError[] = "Server Error!";
-constexpr char kHeadersFailed[] = "Error Reading File Headers.";
-constexpr char kNoConnection[] = "No Connection Found!";
-constexpr char kDownloadFailedFrom[] = "Error Downloading File from : ";
-constexpr char kResumeFileMissing[] = "Resume File Not Found!";
-constexpr char kResumeUnsupported[] = "Resume Not Supported!";
 
 // ConnectionState
 constexpr char kViaModem[] = "Connected Via Modem.";

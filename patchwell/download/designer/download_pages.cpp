@@ -12,9 +12,18 @@
 
 #include <optional>
 
+#include "download_interface.h"
+
 namespace patchwell::download {
 
 namespace {
+
+// The saved properties in the order the page loads and applies them; each
+// has its element at the same place in DownLoad_Properties::elements_.
+constexpr const char* kPageProperties[] = {"SaveLocation", "CHUNK",       "Url",
+                                           "KeepType",     "OnlineCheck", "PromptOverwrite"};
+static_assert(AreTheSavedProperties(kPageProperties),
+              "the page edits every saved property of the control, each once");
 
 template <class T>
 T* Named(T* widget, const char* name) {
@@ -104,6 +113,11 @@ DownLoad_Properties::DownLoad_Properties(QWidget* parent,
         MarkChanged();
     });
     connect(CSD, &QPushButton::clicked, this, &DownLoad_Properties::ChooseSaveLocation);
+    elements_ = {txtSaveLocation, ChunkCombo, txtUrl, Chkpreserve, ChkOC, ChkPC};
+}
+
+bool& DownLoad_Properties::Flag(const QCheckBox* box) {
+    return box == Chkpreserve ? keepType_ : box == ChkOC ? onlineCheck_ : promptOverwrite_;
 }
 
 DownLoad_Properties::~DownLoad_Properties() = default;
@@ -115,17 +129,20 @@ void DownLoad_Properties::SetSelectedControls(std::vector<PropertyAccess*> contr
     }
     const PropertyAccess& first = *controls_.front();
     loading_ = true;
-    txtSaveLocation->setText(first.Read(QStringLiteral("SaveLocation")).toString());
-    ChunkCombo->setEditText(QString::number(first.Read(QStringLiteral("CHUNK")).toInt()));
-    txtUrl->setText(first.Read(QStringLiteral("Url")).toString());
-    Chkpreserve->setChecked(first.Read(QStringLiteral("KeepType")).toBool());
-    ChkOC->setChecked(first.Read(QStringLiteral("OnlineCheck")).toBool());
-    ChkPC->setChecked(first.Read(QStringLiteral("PromptOverwrite")).toBool());
-    // The check boxes' handling ran, so the flags follow the loaded values;
-    // loading itself is not an edit.
-    keepType_ = Chkpreserve->isChecked();
-    onlineCheck_ = ChkOC->isChecked();
-    promptOverwrite_ = ChkPC->isChecked();
+    for (std::size_t i = 0; i < elements_.size(); ++i) {
+        const QVariant value = first.Read(QLatin1String(kPageProperties[i]));
+        QWidget* element = elements_[i];
+        if (auto* text = qobject_cast<QLineEdit*>(element)) {
+            text->setText(value.toString());
+        } else if (auto* combo = qobject_cast<QComboBox*>(element)) {
+            combo->setEditText(QString::number(value.toInt()));
+        } else if (auto* box = qobject_cast<QCheckBox*>(element)) {
+            box->setChecked(value.toBool());
+            // The box's handling ran, so its flag follows the loaded value;
+            // loading itself is not an edit.
+            Flag(box) = box->isChecked();
+        }
+    }
     loading_ = false;
     changed_ = false;
     lblError->clear();
@@ -148,12 +165,17 @@ bool DownLoad_Properties::ApplyChanges() {
     }
     PropertyAccess& first = *controls_.front();
     first.BeginApply();
-    first.Write(QStringLiteral("SaveLocation"), txtSaveLocation->text());
-    first.Write(QStringLiteral("CHUNK"), *chunk);
-    first.Write(QStringLiteral("Url"), txtUrl->text());
-    first.Write(QStringLiteral("KeepType"), keepType_);
-    first.Write(QStringLiteral("OnlineCheck"), onlineCheck_);
-    first.Write(QStringLiteral("PromptOverwrite"), promptOverwrite_);
+    for (std::size_t i = 0; i < elements_.size(); ++i) {
+        const QString name = QLatin1String(kPageProperties[i]);
+        QWidget* element = elements_[i];
+        if (auto* text = qobject_cast<QLineEdit*>(element)) {
+            first.Write(name, text->text());
+        } else if (qobject_cast<QComboBox*>(element) != nullptr) {
+            first.Write(name, *chunk);
+        } else if (auto* box = qobject_cast<QCheckBox*>(element)) {
+            first.Write(name, Flag(box));
+        }
+    }
     first.EndApply();
     lblError->clear();
     lblError->hide();

@@ -64,6 +64,8 @@ Q_SIGNALS:
 private:
     void MarkChanged();
     void ChooseSaveLocation();
+    // The page flag that follows `box`.
+    bool& Flag(const QCheckBox* box);
 
     std::shared_ptr<SaveFileDialog> saveDialog_;
     std::vector<PropertyAccess*> controls_;
@@ -85,6 +87,8 @@ private:
     QCheckBox* ChkOC;
     QCheckBox* ChkPC;
     QLabel* lblError;
+    // The element of each saved property, in the order of the page's list.
+    std::vector<QWidget*> elements_;
 };
 
 // DownLoad_Properties with OK, Apply (enabled once the page changed) and

@@ -4,12 +4,14 @@
 //
 //   patchwell-download-example             shows the form; Fetch downloads
 //   patchwell-download-example --properties prints the saved properties that
-//                                           the form gave the control
+//                                           the form gave the control, in
+//                                           their saved order
 
 #include <QApplication>
 #include <QTextStream>
 
 #include "download.h"
+#include "download_interface.h"
 #include "ui_host_form.h"
 
 int main(int argc, char** argv) {
@@ -21,9 +23,10 @@ int main(int argc, char** argv) {
 
     if (QApplication::arguments().contains(QStringLiteral("--properties"))) {
         QTextStream out(stdout);
-        for (const char* name :
-             {"Url", "SaveLocation", "CHUNK", "KeepType", "OnlineCheck", "PromptOverwrite"}) {
-            out << name << '=' << dl1.property(name).toString() << '\n';
+        // In the order the control saves them.
+        for (const patchwell::download::PropertyInfo& saved :
+             patchwell::download::kSavedProperties) {
+            out << saved.name << '=' << dl1.property(saved.name).toString() << '\n';
         }
         return 0;
     }

@@ -11,14 +11,16 @@
 #include <stdexcept>
 
 #include "download_environment.h"
+#include "download_interface.h"
 
 namespace patchwell::fetch {
 
+// The control's settings start at the control's own defaults.
 struct FetchOptions {
-    qint32 chunk = 1024;
-    bool keepType = false;
-    bool onlineCheck = false;
-    bool promptOverwrite = false;
+    qint32 chunk = download::DefaultCHUNK();
+    bool keepType = download::DefaultKeepType();
+    bool onlineCheck = download::DefaultOnlineCheck();
+    bool promptOverwrite = download::DefaultPromptOverwrite();
     bool probe = false;
     bool resume = false;
     bool quiet = false;

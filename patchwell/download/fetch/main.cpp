@@ -16,6 +16,7 @@
 #include "download_core.h"
 #include "download_environment.h"
 #include "download_events.h"
+#include "download_interface.h"
 #include "fetch_cli.h"
 
 using patchwell::download::DownLoadCore;
@@ -26,6 +27,19 @@ using namespace patchwell::fetch;
 namespace {
 
 int interruptPipe[2] = {-1, -1};
+
+// The properties reported after the run, each one of the control's.
+constexpr const char* kReportedProperties[] = {"FileExists", "FileSize", "ResumeSupported",
+                                               "Connected", "InDL"};
+constexpr bool AreProperties() {
+    for (const char* name : kReportedProperties) {
+        if (patchwell::download::PropertyIndex(name) < 0) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(AreProperties(), "patchwell-fetch reports properties of the control");
 
 // The first Ctrl-C asks the control to cancel (through the event loop, at the
 // next point where the control lets events run); a second one ends the
@@ -161,11 +175,14 @@ int main(int argc, char** argv) {
         progress->Finish();
     }
 
-    printProperty("FileExists", core.FileExists());
-    std::fprintf(stdout, "@FileSize\t%d\n", core.FileSize());
-    printProperty("ResumeSupported", core.ResumeSupported());
-    printProperty("Connected", core.Connected());
-    printProperty("InDL", core.InDL());
+    for (const char* name : kReportedProperties) {
+        const QVariant value = core.property(name);
+        if (value.typeId() == QMetaType::Bool) {
+            printProperty(name, value.toBool());
+        } else {
+            std::fprintf(stdout, "@%s\t%d\n", name, value.toInt());
+        }
+    }
     std::fflush(stdout);
     return success ? 0 : 1;
 }

@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QString>
 
+#include "download_interface.h"
+
 namespace patchwell::update {
 
 class ControlPort : public QObject {
@@ -33,15 +35,8 @@ public:
     virtual void Pause(bool blnPause) = 0;
 
 Q_SIGNALS:
-    void DLComplete();
-    void DLError(const QString& lpErrorDescription);
-    void DLECode(qint32 lErrorCode);
-    void RecievedBytes(qint32 lnumBYTES);
-    void Percent(qint32 lPercent);
-    void StatusChange(const QString& lpStatus);
-    void Rate(const QString& lpRate);
-    void TimeLeft(const QString& lpTime);
-    void ConnectionState(const QString& strState);
+    // The control's nine events, as the control declares them.
+    PATCHWELL_DOWNLOAD_EVENTS
 };
 
 }  // namespace patchwell::update

@@ -2,6 +2,7 @@
 
 #include <QLocale>
 
+#include "download_codes.h"
 #include "texts.h"
 
 namespace patchwell::update {
@@ -32,26 +33,9 @@ QString SizeLabelText(qint32 received, qint32 total) {
 }
 
 QString ErrorCodeText(qint32 lErrorCode) {
-    switch (lErrorCode) {
-        case 1:
-            return QStringLiteral("Error Code - [1] Uknown Error!");
-        case 2:
-            return QStringLiteral("Error Code - [2] File Doesn't Exist!");
-        case 3:
-            return QStringLiteral("Error Code - [3] Server Timed Out!");
-        case 4:
-            return QStringLiteral("Error Code - [4] Download Was Cancelled By User!");
-        case 5:
-            return QStringLiteral("Error Code - [5] No Connection Present!");
-        case 6:
-            return QStringLiteral("Error Code - [6] Internal Server Error!");
-        case 401:
-            return QStringLiteral("Error Code - [401] Unauthorized Access!");
-        case 403:
-            return QStringLiteral("Error Code - [403] Access Denied!");
-        default:
-            return {};
-    }
+    // The control's own table, so that a number means here what it means
+    // where the control raises it.
+    return download::ErrorCodeSummary(lErrorCode);
 }
 
 int ClampProgress(qint64 value, int minimum, int maximum) {

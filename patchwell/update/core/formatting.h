@@ -19,7 +19,8 @@ QString PercentTitleText(qint32 lPercent);
 // "Recived/Total Size : " + size of `received` + "/" + size of `total`.
 QString SizeLabelText(qint32 received, qint32 total);
 
-// The text for a code of the control's DLECode event; empty for unknown codes.
+// The text for a code of the control's DLECode event ("Error Code - [4] ..."),
+// from the control's table of codes; empty for unknown codes.
 QString ErrorCodeText(qint32 lErrorCode);
 
 // Value for a progress bar from minimum to maximum: out-of-range values are

@@ -6,8 +6,8 @@
 
 #include <stdexcept>
 
-#include "download_core.h"
 #include "ini.h"
+#include "preserve_extension.h"
 #include "program_path.h"
 
 namespace patchwell::update {
@@ -52,7 +52,7 @@ bool OverwritesProtectedFile(const QString& programFolder, const QString& execut
     }
     QStringList written{Resolved(saveLocation)};
     try {
-        written << Resolved(download::DownLoadCore::PreserveExtension(url, saveLocation));
+        written << Resolved(download::PreserveExtension(url, saveLocation));
     } catch (const std::exception&) {
         // Too short to carry an extension: the control will refuse it too.
     }

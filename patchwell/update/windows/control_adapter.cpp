@@ -2,8 +2,43 @@
 
 #include "download.h"
 #include "download_events.h"
+#include "qt_message_boxes.h"
 
 namespace patchwell::update {
+
+platform::MessageIcon ToPlatformIcon(download::MessageIcon icon) {
+    switch (icon) {
+        case download::MessageIcon::Information:
+            return platform::MessageIcon::Information;
+        case download::MessageIcon::Exclamation:
+            return platform::MessageIcon::Warning;
+        case download::MessageIcon::Stop:
+            return platform::MessageIcon::Critical;
+        case download::MessageIcon::None:
+            break;
+    }
+    return platform::MessageIcon::None;
+}
+
+download::MessageAnswer PatchwellControlDialogs::MessageBox(const QString& text,
+                                                            const QString& title,
+                                                            download::MessageButtons buttons,
+                                                            download::MessageIcon icon) {
+    const platform::MessageAnswer answer = platform::ShowMessageBox(
+        parent_.data(), text, title,
+        buttons == download::MessageButtons::YesNo ? platform::MessageButtons::YesNo
+                                                   : platform::MessageButtons::Ok,
+        ToPlatformIcon(icon));
+    switch (answer) {
+        case platform::MessageAnswer::Yes:
+            return download::MessageAnswer::Yes;
+        case platform::MessageAnswer::No:
+            return download::MessageAnswer::No;
+        case platform::MessageAnswer::Ok:
+            break;
+    }
+    return download::MessageAnswer::Ok;
+}
 
 DownLoadPort::DownLoadPort(download::DownLoad* control, QObject* parent)
     : ControlPort(parent), control_(control) {
@@ -55,7 +90,11 @@ void DownLoadPort::Pause(bool blnPause) {
 
 ControlFactory DownLoadControlFactory() {
     return [](QWidget* window, const download::PropertyBag& savedSet) -> ControlPort* {
-        auto* control = new download::DownLoad(window);
+        // The control's questions come in the program's own message box.
+        auto* control =
+            new download::DownLoad(std::make_shared<download::SystemDownLoadEnvironment>(
+                                       std::make_unique<PatchwellControlDialogs>(window)),
+                                   window);
         control->setObjectName(QStringLiteral("dl1"));
         control->ReadProperties(savedSet);
         // The control does its work unseen; the windows show its progress.

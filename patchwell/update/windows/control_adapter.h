@@ -1,17 +1,41 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 
 #include <functional>
 
 #include "control_port.h"
+#include "download_environment.h"
+#include "message_boxes.h"
 #include "property_bag.h"
+#include "qt_dialogs.h"
 
 namespace patchwell::download {
 class DownLoad;
 }
 
 namespace patchwell::update {
+
+// The control's message-box kinds in patchwell's one message box
+// (platform::ShowMessageBox); its input dialog stays the control's own.
+platform::MessageIcon ToPlatformIcon(download::MessageIcon icon);
+
+class PatchwellControlDialogs : public download::DownLoadDialogs {
+public:
+    explicit PatchwellControlDialogs(QWidget* parent) : parent_(parent), inputs_(parent) {}
+    download::MessageAnswer MessageBox(const QString& text, const QString& title,
+                                       download::MessageButtons buttons,
+                                       download::MessageIcon icon) override;
+    QString InputBox(const QString& prompt, const QString& title,
+                     const QString& defaultText) override {
+        return inputs_.InputBox(prompt, title, defaultText);
+    }
+
+private:
+    QPointer<QWidget> parent_;
+    download::QtDownLoadDialogs inputs_;
+};
 
 // Makes a window's control instance `dl1`, loaded from the window's saved set
 // of control properties. The port is a child of `window`.

@@ -1,4 +1,5 @@
 #include "core_fixture.h"
+#include "preserve_extension.h"
 #include "property_bag.h"
 
 namespace patchwell::download::testing {
@@ -122,31 +123,28 @@ TEST(DownLoadCorePersistence, WritesOnlyValuesThatDifferFromTheirDefaults) {
 
 TEST(PreserveExtension, TakesTheExtensionNearTheEnd) {
     const QString save = QStringLiteral("C:\\File1.tmp");
-    EXPECT_EQ(DownLoadCore::PreserveExtension(QStringLiteral("http://h/setup.exe"), save),
+    EXPECT_EQ(PreserveExtension(QStringLiteral("http://h/setup.exe"), save),
               QStringLiteral("C:\\File1.exe"));
-    EXPECT_EQ(DownLoadCore::PreserveExtension(QStringLiteral("http://h/page.html"), save),
+    EXPECT_EQ(PreserveExtension(QStringLiteral("http://h/page.html"), save),
               QStringLiteral("C:\\File1.html"));
-    EXPECT_EQ(DownLoadCore::PreserveExtension(QStringLiteral("http://h/pack.tar.gz"), save),
+    EXPECT_EQ(PreserveExtension(QStringLiteral("http://h/pack.tar.gz"), save),
               QStringLiteral("C:\\File1.gz"));
-    EXPECT_EQ(DownLoadCore::PreserveExtension(QStringLiteral("http://h/patch.zip"),
-                                              QStringLiteral("C:\\appupdate.exe")),
+    EXPECT_EQ(PreserveExtension(QStringLiteral("http://h/patch.zip"),
+                                QStringLiteral("C:\\appupdate.exe")),
               QStringLiteral("C:\\appupdate.zip"));
     // No extension in the address (no dot near its end, or a dot before a
     // "/", "\", "?" or "#"): the save location stays as it is.
     for (const char* url : {"http://h/download", "http://h/v1.2/get", "http://h/a.b\\c",
                             "http://h/get.php?id=1", "http://h/a.b#top"}) {
         SCOPED_TRACE(url);
-        EXPECT_EQ(DownLoadCore::PreserveExtension(QString::fromLatin1(url), save), save);
+        EXPECT_EQ(PreserveExtension(QString::fromLatin1(url), save), save);
     }
     // No dot near the end of the save location: the whole name is kept.
-    EXPECT_EQ(DownLoadCore::PreserveExtension(QStringLiteral("http://h/a.exe"),
-                                              QStringLiteral("/tmp/update")),
+    EXPECT_EQ(PreserveExtension(QStringLiteral("http://h/a.exe"), QStringLiteral("/tmp/update")),
               QStringLiteral("/tmp/update.exe"));
-    EXPECT_THROW(DownLoadCore::PreserveExtension(QStringLiteral("a.exe"), save),
+    EXPECT_THROW(PreserveExtension(QStringLiteral("a.exe"), save), std::runtime_error);
+    EXPECT_THROW(PreserveExtension(QStringLiteral("http://h/a.exe"), QStringLiteral("a.bin")),
                  std::runtime_error);
-    EXPECT_THROW(
-        DownLoadCore::PreserveExtension(QStringLiteral("http://h/a.exe"), QStringLiteral("a.bin")),
-        std::runtime_error);
 }
 
 }  // namespace

@@ -128,6 +128,19 @@ TEST(DownLoadWidget, CarriesTheInterfaceOfTheCore) {
     EXPECT_EQ(ownProperties(DownLoadCore::staticMetaObject), listed);
     EXPECT_EQ(ownProperties(DownLoad::staticMetaObject), listed);
 
+    // The widget's literal property lines follow the list: its order, and
+    // only the saved properties stored into a form and resettable.
+    const QMetaObject& meta = DownLoad::staticMetaObject;
+    ASSERT_EQ(meta.propertyCount() - meta.propertyOffset(), int(std::size(kProperties)));
+    for (std::size_t i = 0; i < std::size(kProperties); ++i) {
+        const QMetaProperty property = meta.property(meta.propertyOffset() + int(i));
+        const bool saved = kProperties[i].savedKey != nullptr;
+        EXPECT_STREQ(property.name(), kProperties[i].name);
+        EXPECT_EQ(property.isWritable(), kProperties[i].writable) << property.name();
+        EXPECT_EQ(property.isStored(), saved) << property.name();
+        EXPECT_EQ(property.isResettable(), saved) << property.name();
+    }
+
     Trace trace;
     DownLoad widget(std::make_shared<FakeEnvironment>(&trace));
     const QStringList events = DeclaredEvents(widget.core());

@@ -34,10 +34,10 @@ TEST(HostExample, TheFormBuiltByUicCarriesTheDesignedProperties) {
     program.start(QStringLiteral(PW_EXAMPLE_PROGRAM), {QStringLiteral("--properties")});
     ASSERT_TRUE(program.waitForFinished(30000));
     EXPECT_EQ(program.exitCode(), 0);
-    EXPECT_EQ(
-        QString::fromUtf8(program.readAllStandardOutput()),
-        QStringLiteral("Url=http://127.0.0.1:8080/setup.bin\nSaveLocation=/tmp/setup.bin\n"
-                       "CHUNK=2048\nKeepType=false\nOnlineCheck=false\nPromptOverwrite=true\n"));
+    EXPECT_EQ(QString::fromUtf8(program.readAllStandardOutput()),
+              QStringLiteral(
+                  "Url=http://127.0.0.1:8080/setup.bin\nCHUNK=2048\nSaveLocation=/tmp/setup.bin\n"
+                  "KeepType=false\nOnlineCheck=false\nPromptOverwrite=true\n"));
 }
 
 }  // namespace

@@ -47,7 +47,11 @@ TEST(FrameCounter, RunsThroughFifteenFramesAndStartsOver) {
 TEST(ErrorCodes, KnownCodesHaveTexts) {
     EXPECT_EQ(ErrorCodeText(4), QStringLiteral("Error Code - [4] Download Was Cancelled By User!"));
     EXPECT_EQ(ErrorCodeText(403), QStringLiteral("Error Code - [403] Access Denied!"));
-    EXPECT_EQ(ErrorCodeText(7), QString());
+    // The numbers mean what they mean where the control raises them: 3 a
+    // probe that could not read the headers, 6 and 7 a refused resume.
+    EXPECT_EQ(ErrorCodeText(3), QStringLiteral("Error Code - [3] Error Reading File Headers!"));
+    EXPECT_EQ(ErrorCodeText(6), QStringLiteral("Error Code - [6] Resume File Not Found!"));
+    EXPECT_EQ(ErrorCodeText(7), QStringLiteral("Error Code - [7] Resume Not Supported!"));
     EXPECT_EQ(ErrorCodeText(404), QString());
 }
 
