@@ -6,7 +6,7 @@
 
 #include <stdexcept>
 
-#include "download_core.h"
+#include "preserve_extension.h"
 #include "ini.h"
 #include "manifest.h"
 #include "program_path.h"
@@ -42,7 +42,7 @@ bool SavesInsideProgramFolder(const QString& programFolder, const QString& url,
     }
     try {
         return InsideProgramFolder(programFolder,
-                                   download::DownLoadCore::PreserveExtension(url, saveLocation));
+                                   download::PreserveExtension(url, saveLocation));
     } catch (const std::exception&) {
         // Too short to carry an extension: the control refuses it too.
         return true;
