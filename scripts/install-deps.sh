@@ -26,6 +26,8 @@ packages=(
   xclip curl
   # peak memory of the fetch benchmark (/usr/bin/time); test certificates
   time openssl
+  # a real proxy for the tests of https through a proxy (CONNECT)
+  tinyproxy
   # screenshots for the demo
   imagemagick
 )

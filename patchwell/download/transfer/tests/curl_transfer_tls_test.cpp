@@ -1,10 +1,19 @@
 // HTTPS through a private nginx on loopback with a certificate made for the
 // test: trusted only when its authority is given, and only for its own name.
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <thread>
 
 #include "curl_transfer.h"
 #include "test_http_server.h"
@@ -121,4 +130,85 @@ TEST(CurlTransferTls, TheOpenSslStoreVariablesTakeThePlaceOfTheSystemStore) {
     if (earlierFile != nullptr) {
         ::setenv("SSL_CERT_FILE", savedFile.c_str(), 1);
     }
+}
+
+namespace {
+
+// A free loopback port, probed at run time.
+int FreePort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    socklen_t len = sizeof addr;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
+    ::close(fd);
+    return ntohs(addr.sin_port);
+}
+
+// tinyproxy on a free loopback port, in the foreground, until destroyed.
+class Tinyproxy {
+public:
+    explicit Tinyproxy(const fs::path& folder) : port_(FreePort()) {
+        const fs::path conf = folder / "tinyproxy.conf";
+        std::ofstream(conf) << "Port " << port_ << "\nListen 127.0.0.1\nAllow 127.0.0.1\n"
+                            << "Timeout 30\nMaxClients 8\nLogLevel Critical\n";
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::execlp("tinyproxy", "tinyproxy", "-d", "-c", conf.c_str(),
+                     static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        // Waits on the condition (the port accepting), at most 10 s.
+        for (int i = 0; i < 500 && !accepting(); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+    ~Tinyproxy() {
+        ::kill(pid_, SIGTERM);
+        ::waitpid(pid_, nullptr, 0);
+    }
+    bool accepting() const {
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        addr.sin_port = htons(static_cast<std::uint16_t>(port_));
+        const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+        ::close(fd);
+        return ok;
+    }
+    std::string address() const { return "http://127.0.0.1:" + std::to_string(port_); }
+
+private:
+    int port_;
+    pid_t pid_ = -1;
+};
+
+}  // namespace
+
+TEST(CurlTransferTls, HttpsGoesThroughTheProxyWithTheCertificateStillChecked) {
+    TlsServer server;
+    ASSERT_TRUE(server.ready()) << "nginx with TLS did not start";
+    Tinyproxy proxy(fs::path(server.caFile()).parent_path());
+    ASSERT_TRUE(proxy.accepting()) << "tinyproxy did not start";
+
+    CurlTransferOptions trusting;
+    trusting.stallTimeoutSeconds = 10;
+    trusting.caFile = server.caFile();
+    CurlTransferOptions untrusting = trusting;
+    untrusting.caFile.clear();  // the system's store, which does not know the test's authority
+    ::setenv("https_proxy", proxy.address().c_str(), 1);
+    CurlTransfer withAuthority(trusting);
+    EXPECT_EQ(fetchAll(withAuthority, server.url("127.0.0.1")), "HTTP/1.1 200|hello over tls\n");
+    CurlTransfer withoutAuthority(untrusting);
+    EXPECT_NE(failureOf(withoutAuthority, server.url("127.0.0.1")).find("certificate"),
+              std::string::npos);
+
+    // A proxy that is gone fails the request instead of going round it.
+    ::setenv("https_proxy", "http://127.0.0.1:1", 1);
+    EXPECT_FALSE(failureOf(withAuthority, server.url("127.0.0.1")).empty());
+    ::unsetenv("https_proxy");
+    EXPECT_EQ(fetchAll(withAuthority, server.url("127.0.0.1")), "HTTP/1.1 200|hello over tls\n");
 }
