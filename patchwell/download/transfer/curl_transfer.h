@@ -17,6 +17,10 @@
 // validator) goes to the address the first answer came from, and its body
 // joins the ring as if nothing had happened. Only a 206 whose Content-Range
 // names exactly the missing bytes of the same entity is taken.
+//
+// Every handle is set up by the HTTP module's rules (http_policy.h), answers
+// are read by its functions (http_headers.h), and every time-out and wait
+// goes by the options' clock, so that tests can run them on simulated time.
 
 #include <curl/curl.h>
 
@@ -89,7 +93,6 @@ private:
     void fail(const std::string& text);
     void broken(const std::string& text);
     void captureFirstAnswer();
-    void finishBlock();
     bool retryAnswerFits(int code);
     void startRetry();
     void resetRateWindow(TimePoint now);
