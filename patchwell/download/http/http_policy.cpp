@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 
@@ -32,6 +33,15 @@ void setCloseOnExec(int fd) {
 // comes through here.
 curl_socket_t openSocket(void*, curlsocktype, curl_sockaddr* address) {
     return ::socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
+}
+
+// Set when the library is about to resolve a name: the step that starts a
+// resolution opens a descriptor pair for it.
+std::atomic<bool> g_resolutionStarted{false};
+
+int resolverStarting(void*, void*, void*) {
+    g_resolutionStarted = true;
+    return 0;
 }
 
 }  // namespace
@@ -79,6 +89,7 @@ bool ApplyPolicy(CURL* h, const std::string& url, const RequestPolicy& policy) {
         set(CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(policy.maxBodyBytes));
     }
     set(CURLOPT_OPENSOCKETFUNCTION, &openSocket);
+    set(CURLOPT_RESOLVER_START_FUNCTION, &resolverStarting);
     set(CURLOPT_USERAGENT, "patchwell");
     return ok;
 }
@@ -101,6 +112,16 @@ void MarkSocketsCloseOnExec() {
         }
     }
     ::closedir(dir);
+}
+
+}  // namespace patchwell::http
+
+namespace patchwell::http {
+
+void MarkResolverSocketsCloseOnExec() {
+    if (g_resolutionStarted.exchange(false)) {
+        MarkSocketsCloseOnExec();
+    }
 }
 
 }  // namespace patchwell::http

@@ -72,4 +72,9 @@ bool ApplyPolicy(CURL* handle, const std::string& url, const RequestPolicy& poli
 // after the calls that may open them keeps them out of started programs.
 void MarkSocketsCloseOnExec();
 
+// The same, but only when a handle under the policy has started a name
+// resolution (which opens such a pair) since the last call: cheap enough to
+// call after every step of the library.
+void MarkResolverSocketsCloseOnExec();
+
 }  // namespace patchwell::http

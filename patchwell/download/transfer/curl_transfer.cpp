@@ -387,13 +387,11 @@ void CurlTransfer::startRetry() {
     resetRateWindow(now);
 }
 
-// Until the answer has come, the library may have opened descriptors of its
-// own (a pair for each name resolution) that it does not mark; once the body
-// flows no new ones appear but connection sockets, which are opened marked.
+// A step of the library that started a name resolution has opened a
+// descriptor pair for it without close-on-exec; connection sockets are
+// opened marked.
 void CurlTransfer::markDescriptors() {
-    if (!req_.headersDone || (req_.retrying && !req_.retryAccepted)) {
-        http::MarkSocketsCloseOnExec();
-    }
+    http::MarkResolverSocketsCloseOnExec();
 }
 
 void CurlTransfer::pump() {
