@@ -1,31 +1,34 @@
 #!/usr/bin/env bash
-# Throughput and memory of patchwell-fetch against curl on loopback.
+# Throughput and memory of patchwell-fetch against curl and against the floor
+# on loopback.
 #
-# Serves a 1 GiB and a 64 MiB file of random bytes from a private nginx
-# instance on 127.0.0.1 and downloads each into tmpfs with `curl -o` and with
-# `patchwell-fetch --quiet` at chunk sizes 1024 and 65536. The three runs of
-# a round go in a rotating order, and the result is the median over the
-# rounds of each run's time divided by curl's time in the same round: single
-# timings on a shared machine swing too much to mean anything alone. Peak
-# resident memory comes from /usr/bin/time (%M).
+# Serves a 512 MiB file of random bytes from a private nginx instance on
+# 127.0.0.1 and downloads it into tmpfs with `curl -o`, with raw-fetch (the
+# floor: read() into 1 MiB and write(), bench/raw-fetch.c) and with
+# `patchwell-fetch --quiet` at chunk sizes 1024 and 65536. The four runs of a
+# round go in a rotating order, and each result is the median over the rounds
+# of a run's wall time (and CPU time, user + system) divided by the floor's
+# and by curl's in the same round: single timings on a shared machine swing
+# too much to mean anything alone. Peak resident memory comes from
+# /usr/bin/time (%M). Every output is compared with the served file.
 #
 # Usage: bench/fetch-bench.sh [BUILD_DIR]     (default build/normal)
-# Environment: ROUNDS (default 7), SIZES_MIB (default "1024 64"),
+# Environment: ROUNDS (default 11), SIZES_MIB (default "512"),
 #              WORK_DIR (default a new folder in /dev/shm).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build_dir=${1:-build/normal}
 fetch_bin=$build_dir/patchwell/download/fetch/patchwell-fetch
-rounds=${ROUNDS:-7}
-sizes=${SIZES_MIB:-1024 64}
+rounds=${ROUNDS:-11}
+sizes=${SIZES_MIB:-512}
 
 if [ ! -x "$fetch_bin" ]; then
     echo "building patchwell-fetch in $build_dir" >&2
     cmake --build "$build_dir" -j2 --target patchwell-fetch >&2
 fi
 nginx_bin=$(command -v nginx || echo /usr/sbin/nginx)
-for tool in "$nginx_bin" curl /usr/bin/time python3 cmp; do
+for tool in "$nginx_bin" curl /usr/bin/time python3 cmp cc; do
     command -v "$tool" >/dev/null || { echo "missing: $tool" >&2; exit 1; }
 done
 
@@ -42,6 +45,8 @@ cleanup() {
     [ -n "${KEEP_WORK:-}" ] || rm -rf "$work"
 }
 trap cleanup EXIT
+raw_bin=$work/raw-fetch
+cc -O2 -o "$raw_bin" bench/raw-fetch.c
 
 port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 cat >"$work/nginx/nginx.conf" <<EOF
@@ -86,24 +91,27 @@ if [ "$code" != 206 ]; then
     exit 1
 fi
 
-# run NAME URL OUT -> appends "seconds kib" to $work/NAME.times; the time is
-# taken with nanosecond resolution around the command, the peak resident
-# memory from /usr/bin/time.
+# run NAME URL OUT -> appends "seconds cpu-seconds kib" to $work/NAME.times;
+# the wall time is taken with nanosecond resolution around the command, the
+# CPU time (user + system) and the peak resident memory from /usr/bin/time.
 run() {
     local name=$1 url=$2 out=$3
     local cmd
     case $name in
         curl) cmd=(curl -s -o "$out" "$url") ;;
+        raw) cmd=("$raw_bin" 127.0.0.1 "$port" "/${url#http://*/}" "$out") ;;
         c1024) cmd=("$fetch_bin" --quiet --chunk 1024 "$url" "$out") ;;
         c65536) cmd=("$fetch_bin" --quiet --chunk 65536 "$url" "$out") ;;
     esac
-    local start end kib
+    local start end usage
     start=$(date +%s%N)
-    kib=$( { /usr/bin/time -f '%M' "${cmd[@]}" >/dev/null; } 2>&1 | tail -n 1)
+    usage=$( { /usr/bin/time -f '%U %S %M' "${cmd[@]}" >/dev/null; } 2>&1 | tail -n 1)
     end=$(date +%s%N)
-    echo "$(( (end - start) / 1000 ))e-6 $kib" >>"$work/$name.times"
+    read -r user sys kib <<<"$usage"
+    echo "$(( (end - start) / 1000 ))e-6 $(python3 -c "print($user + $sys)") $kib" >>"$work/$name.times"
 }
 
+echo "load before: $(uptime)"
 echo "patchwell-fetch: $fetch_bin"
 echo "rounds: $rounds, files in tmpfs, nginx on 127.0.0.1:$port"
 # The fixed cost of starting each program (libraries, set-up, one request),
@@ -125,14 +133,12 @@ for mib in $sizes; do
     url="http://127.0.0.1:$port/f$mib.bin"
     rm -f "$work"/*.times
     for r in $(seq 1 "$rounds"); do
-        order=(curl c1024 c65536)
-        shift_by=$(( (r - 1) % 3 ))
+        order=(curl raw c1024 c65536)
+        shift_by=$(( (r - 1) % 4 ))
         order=("${order[@]:$shift_by}" "${order[@]:0:$shift_by}")
         for name in "${order[@]}"; do
             run "$name" "$url" "$work/out/$name.bin"
-            if [ "$r" -eq 1 ]; then
-                cmp -s "$work/out/$name.bin" "$work/www/f$mib.bin" || { echo "$name: output differs" >&2; exit 1; }
-            fi
+            cmp -s "$work/out/$name.bin" "$work/www/f$mib.bin" || { echo "$name: output differs" >&2; exit 1; }
             rm -f "$work/out/$name.bin"
         done
     done
@@ -141,16 +147,22 @@ import statistics, sys
 work, mib = sys.argv[1], sys.argv[2]
 def load(name):
     rows = [line.split() for line in open(f"{work}/{name}.times") if line.strip()]
-    return [float(r[0]) for r in rows], [int(r[1]) for r in rows]
-curl_t, curl_m = load("curl")
-print(f"\n{mib} MiB file ({len(curl_t)} rounds)")
-print(f"  curl                 median {statistics.median(curl_t):6.3f} s   "
-      f"{int(mib) / statistics.median(curl_t):7.1f} MiB/s   peak RSS {max(curl_m) / 1024:6.1f} MiB")
-for name, label in (("c1024", "fetch --chunk 1024"), ("c65536", "fetch --chunk 65536")):
-    t, m = load(name)
-    ratios = [a / b for a, b in zip(t, curl_t)]
-    print(f"  {label:20} median {statistics.median(t):6.3f} s   "
-          f"ratio to curl: median {statistics.median(ratios):.2f} "
-          f"(min {min(ratios):.2f}, max {max(ratios):.2f})   peak RSS {max(m) / 1024:6.1f} MiB")
+    return [float(r[0]) for r in rows], [float(r[1]) for r in rows], [int(r[2]) for r in rows]
+def ratio(a, b):
+    rs = [x / y for x, y in zip(a, b) if y > 0]
+    return f"{statistics.median(rs):.2f} ({min(rs):.2f}-{max(rs):.2f})"
+base = {name: load(name) for name in ("raw", "curl")}
+print(f"\n{mib} MiB file ({len(base['raw'][0])} rounds; medians of per-round ratios, (min-max))")
+for name, label in (("raw", "raw read/write"), ("curl", "curl")):
+    t, c, m = base[name]
+    print(f"  {label:20} wall {statistics.median(t):6.3f} s  cpu {statistics.median(c):6.3f} s  "
+          f"{int(mib) / statistics.median(t):7.1f} MiB/s  peak RSS {max(m) / 1024:6.1f} MiB")
+for name, label in (("c65536", "fetch --chunk 65536"), ("c1024", "fetch --chunk 1024")):
+    t, c, m = load(name)
+    print(f"  {label:20} wall {statistics.median(t):6.3f} s  cpu {statistics.median(c):6.3f} s  "
+          f"peak RSS {max(m) / 1024:6.1f} MiB")
+    print(f"  {'':20} to raw:  wall {ratio(t, base['raw'][0])}  cpu {ratio(c, base['raw'][1])}")
+    print(f"  {'':20} to curl: wall {ratio(t, base['curl'][0])}  cpu {ratio(c, base['curl'][1])}")
 PY
 done
+echo "load after: $(uptime)"

@@ -24,7 +24,7 @@ packages=(
   xvfb xauth openbox tint2 xdotool x11-utils x11-apps nginx-light pcmanfm dbus-x11 procps psmisc
   # reading message texts in end-to-end tests; the nginx launcher's self-test
   xclip curl
-  # a real HTTP proxy for patchwell's proxy end-to-end test
+  # a real HTTP proxy for the proxy tests (plain requests and https by CONNECT)
   tinyproxy
   # peak memory of the fetch benchmark (/usr/bin/time); test certificates
   time openssl

@@ -1,62 +1,72 @@
 #include "small_fetcher.h"
 
-#include <curl/curl.h>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QLoggingCategory>
 
-#include <memory>
+#include <utility>
+
+#include "curl_transfer.h"
 
 namespace patchwell::platform {
 
 namespace {
 
-struct Body {
-    QByteArray bytes;
-    qint64 limit = 0;
-};
+Q_LOGGING_CATEGORY(lcFetch, "patchwell.fetch", QtWarningMsg)
 
-size_t Collect(char* data, size_t size, size_t count, void* user) {
-    auto* body = static_cast<Body*>(user);
-    const size_t length = size * count;
-    if (body->bytes.size() + static_cast<qint64>(length) > body->limit) {
-        return 0;  // too large: libcurl ends the transfer with an error
+constexpr std::size_t kChunkBytes = 64 * 1024;
+
+void ProcessPendingEvents() {
+    if (QCoreApplication::instance() != nullptr) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
-    body->bytes.append(data, static_cast<qsizetype>(length));
-    return length;
 }
 
 }  // namespace
 
-std::optional<QByteArray> CurlSmallFetcher::Fetch(const QString& url, qint64 maxBytes) {
-    const std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(),
-                                                                   &curl_easy_cleanup);
-    if (!curl) {
+HttpSmallFetcher::HttpSmallFetcher() : HttpSmallFetcher(Options()) {}
+
+HttpSmallFetcher::HttpSmallFetcher(Options options) : options_(std::move(options)) {
+    if (!options_.processEvents) {
+        options_.processEvents = &ProcessPendingEvents;
+    }
+}
+
+std::optional<QByteArray> HttpSmallFetcher::Fetch(const QString& url, qint64 maxBytes) {
+    if (maxBytes < 0) {
         return std::nullopt;
     }
-    Body body;
-    body.limit = maxBytes;
-    const QByteArray address = url.toUtf8();
-    CURL* h = curl.get();
-    curl_easy_setopt(h, CURLOPT_URL, address.constData());
-    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(h, CURLOPT_MAXREDIRS, 10L);
-    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, 30L);
-    curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, 45L);
-    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(h, CURLOPT_FAILONERROR, 1L);
-    curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(maxBytes));
-    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &Collect);
-    curl_easy_setopt(h, CURLOPT_WRITEDATA, &body);
-    if (curl_easy_perform(h) != CURLE_OK) {
+    download::CurlTransferOptions transferOptions;
+    transferOptions.processEvents = options_.processEvents;
+    transferOptions.overallTimeoutSeconds = options_.overallTimeoutSeconds;
+    transferOptions.maxBodyBytes = maxBytes;
+    transferOptions.retryDelaysMs.clear();  // a signature is fetched whole or not at all
+    transferOptions.clock = options_.clock;
+    try {
+        download::CurlTransfer transfer(std::move(transferOptions));
+        transfer.SetURL(url.toStdString());
+        transfer.Execute("GET");
+        while (transfer.StillExecuting()) {
+            options_.processEvents();
+        }
+        const int status = transfer.StatusCode();
+        if (status != 200) {
+            qCInfo(lcFetch) << "refused:" << url << "answered" << status;
+            return std::nullopt;
+        }
+        if (transfer.ContentLength() > maxBytes) {
+            return std::nullopt;
+        }
+        QByteArray body;
+        for (auto chunk = transfer.GetChunk(kChunkBytes); !chunk.empty();
+             chunk = transfer.GetChunk(kChunkBytes)) {
+            body.append(chunk.data(), static_cast<qsizetype>(chunk.size()));
+        }
+        return body;
+    } catch (const download::TransferError& error) {
+        qCInfo(lcFetch) << "failed:" << url << error.what();
         return std::nullopt;
     }
-    long status = 0;
-    curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
-    if (status != 200) {
-        return std::nullopt;
-    }
-    return body.bytes;
 }
 
 }  // namespace patchwell::platform

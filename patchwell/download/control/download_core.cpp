@@ -9,6 +9,7 @@
 #include "download_environment.h"
 #include "download_texts.h"
 #include "file_sink.h"
+#include "http_headers.h"
 #include "inet_transfer.h"
 #include "preserve_extension.h"
 #include "progress_format.h"
@@ -36,22 +37,6 @@ constexpr int kPausePassMs = 40;
 
 QString Text(const char* text) {
     return QString::fromLatin1(text);
-}
-
-// The validator that guards a later range request: a strong ETag, else the
-// Last-Modified date (a weak tag may not guard a range). A value with
-// control characters is not sent back at all.
-std::string RangeValidator(InetTransfer& transfer) {
-    const std::string etag(text::Trim(transfer.GetHeader("ETag")));
-    std::string validator = !etag.empty() && etag.rfind("W/", 0) != 0
-                                ? etag
-                                : std::string(text::Trim(transfer.GetHeader("Last-Modified")));
-    for (const char c : validator) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) {
-            return {};
-        }
-    }
-    return validator;
 }
 
 // The announced length as the transfer component reads it; none, or one that
@@ -91,14 +76,6 @@ bool AnswersInHttp11(const std::string& header) {
     return line && line->major == 1 && line->minor == 1;
 }
 
-// A resumed answer may be appended only when it carries exactly the bytes
-// from `existing` to the end of the file the probe announced.
-bool RangeCompletesFile(const std::string& contentRange, qint64 existing, qint32 fileSize) {
-    const auto range = text::ParseContentRange(contentRange);
-    return range && range->first == existing && range->last == qint64{fileSize} - 1 &&
-           range->total == fileSize;
-}
-
 }  // namespace
 
 struct DownLoadCore::Private {
@@ -120,7 +97,7 @@ struct DownLoadCore::Private {
     float startTime = 0;
     float bytesPerSec = 0;
     float secondsLeft = 0;
-    // The last probe's RangeValidator().
+    // The validator of the last probe's answer that may guard a range request.
     std::string validator;
 
     FileSink file;
@@ -295,7 +272,7 @@ void DownLoadCore::GetFileInformation() {
         }
         d->FileExists = true;
         d->startTime = static_cast<float>(d->env->TimeOfDay()) - 1.0f;
-        d->validator = RangeValidator(transfer);
+        d->validator = http::StrongValidator(transfer.GetHeader());
         d->FileSize = AnnouncedLength(transfer);
         Q_EMIT StatusChange(Text(texts::kInformationComplete));
     } catch (const std::exception&) {
@@ -551,8 +528,8 @@ void DownLoadCore::DLResume() {
         // announced file replaces it; anything else leaves the file alone.
         const int status = transfer.StatusCode();
         qint32 alreadyInFile = 0;
-        if (status == 206 &&
-            RangeCompletesFile(transfer.GetHeader("Content-Range"), existing, d->FileSize)) {
+        if (status == 206 && http::RangeCarries(transfer.GetHeader("Content-Range"), existing,
+                                                d->FileSize, d->FileSize)) {
             alreadyInFile = existing;
         } else if (status != 200 || transfer.ContentLength() != d->FileSize) {
             throw TransferError("the range request was not answered with the missing bytes");

@@ -17,6 +17,10 @@
 // validator) goes to the address the first answer came from, and its body
 // joins the ring as if nothing had happened. Only a 206 whose Content-Range
 // names exactly the missing bytes of the same entity is taken.
+//
+// Every handle is set up by the HTTP module's rules (http_policy.h), answers
+// are read by its functions (http_headers.h), and every time-out and wait
+// goes by the options' clock, so that tests can run them on simulated time.
 
 #include <curl/curl.h>
 
@@ -30,6 +34,7 @@
 #include <vector>
 
 #include "inet_transfer.h"
+#include "ring_buffer.h"
 
 namespace patchwell::download {
 
@@ -41,20 +46,6 @@ struct CurlMultiDeleter {
 };
 struct CurlSlistDeleter {
     void operator()(curl_slist* list) const { curl_slist_free_all(list); }
-};
-
-// A byte buffer that is not cleared when allocated, so that its pages are
-// touched only as data arrives.
-class RawBuffer {
-public:
-    explicit RawBuffer(std::size_t size = 0)
-        : bytes_(size > 0 ? new char[size] : nullptr), size_(size) {}
-    char* data() { return bytes_.get(); }
-    std::size_t size() const { return size_; }
-
-private:
-    std::unique_ptr<char[]> bytes_;
-    std::size_t size_;
 };
 
 class CurlTransfer final : public InetTransfer {
@@ -79,16 +70,16 @@ public:
     void Cancel() override;
 
     // Attempts made after the first one for the current request.
-    int Retries() const { return retriesUsed_; }
+    int Retries() const { return req_.retriesUsed; }
 
     // Body bytes held in the ring now, the most it ever held for the current
     // request, and the ring's size.
-    std::size_t BufferedBytes() const { return size_; }
-    std::size_t PeakBufferedBytes() const { return peak_; }
-    std::size_t RingCapacity() const { return ring_.size(); }
+    std::size_t BufferedBytes() const { return req_.ring.size(); }
+    std::size_t PeakBufferedBytes() const { return req_.ring.peak(); }
+    std::size_t RingCapacity() const { return req_.ring.capacity(); }
 
 private:
-    using Clock = std::chrono::steady_clock;
+    using TimePoint = TransferClock::TimePoint;
 
     static std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* self);
     static std::size_t onBody(char* data, std::size_t size, std::size_t count, void* self);
@@ -102,19 +93,16 @@ private:
     void fail(const std::string& text);
     void broken(const std::string& text);
     void captureFirstAnswer();
-    void finishBlock();
     bool retryAnswerFits(int code);
     void startRetry();
-    void resetRateWindow(Clock::time_point now);
-    bool stalled(Clock::time_point now) const;
-    void callStarted(Clock::time_point now);
-    void callHook(Clock::time_point now);
+    void resetRateWindow(TimePoint now);
+    bool stalled(TimePoint now) const;
+    void callStarted(TimePoint now);
+    void callHook(TimePoint now);
     void resumeIfRoom();
-    void push(const char* data, std::size_t n);
-    void grow(std::size_t capacity);
-    std::string_view take(std::size_t n);
     void resetRequest();
     void waitForHeaders();
+    void markDescriptors();
 
     CurlTransferOptions options_;
     std::unique_ptr<CURLM, CurlMultiDeleter> multi_;
@@ -126,56 +114,60 @@ private:
     char errorBuffer_[CURL_ERROR_SIZE] = {};
     std::string url_;
 
-    // Request state.
-    bool open_ = false;      // a request was started and not cancelled
-    bool attached_ = false;  // the easy handle is in the multi handle
-    bool done_ = false;      // the request ended (see failed_)
-    bool failed_ = false;
-    std::string errorText_;
-    bool headersDone_ = false;
-    bool atBlockStart_ = true;  // the next header line is a status line
-    std::string block_;         // header block being received
-    std::string finalHeaders_;  // header block of the final answer
-    unsigned generation_ = 0;   // changes with every Execute and Cancel
+    TransferClock& clock_;
+    TimePoint lastHook_{};
+    unsigned generation_ = 0;  // changes with every Execute and Cancel
 
-    // The final answer as the library read it, taken before any retry.
-    bool captured_ = false;
-    int status_ = 0;
-    std::int64_t libraryLength_ = -1;
+    // Everything that belongs to one request, replaced whole by the next
+    // Execute and by Cancel.
+    struct Request {
+        bool open = false;      // a request was started and not cancelled
+        bool attached = false;  // the easy handle is in the multi handle
+        bool done = false;      // the request ended (see failed)
+        bool failed = false;
+        std::string errorText;
+        bool headersDone = false;
+        bool atBlockStart = true;  // the next header line is a status line
+        std::string block;         // header block being received
+        std::string finalHeaders;  // header block of the final answer
+        bool overCap = false;      // the body grew past the size cap
 
-    // Resuming a broken body: the part of the entity the answer carries,
-    // [bodyStart_, bodyEnd_) of entityTotal_, and the bytes of it received.
-    bool resumable_ = false;
-    std::string validator_;
-    std::string effectiveUrl_;
-    std::int64_t bodyStart_ = 0;
-    std::int64_t bodyEnd_ = -1;
-    std::int64_t entityTotal_ = -1;
-    std::int64_t received_ = 0;
-    int retriesUsed_ = 0;
-    bool retrying_ = false;  // the handle now runs a range request of ours
-    bool retryAccepted_ = false;
-    bool waitingRetry_ = false;
-    int retryAfterMs_ = -1;      // the last retry answer asked for this wait
-    bool retryRefused_ = false;  // the last retry answer does not fit
-    Clock::time_point retryAt_{};
+        // The final answer as the library read it, taken before any retry.
+        bool captured = false;
+        int status = 0;
+        std::int64_t libraryLength = -1;
 
-    // Body ring.
-    RawBuffer ring_;
-    std::size_t head_ = 0;
-    std::size_t size_ = 0;
-    std::size_t peak_ = 0;
-    std::size_t wanted_ = 0;  // size asked by the GetChunk under way
-    RawBuffer scratch_;
-    bool paused_ = false;
-    std::size_t pendingDelivery_ = 0;
+        // Resuming a broken body: the part of the entity the answer carries,
+        // [bodyStart, bodyEnd) of entityTotal, and the bytes of it received.
+        bool resumable = false;
+        std::string validator;
+        std::string effectiveUrl;
+        std::int64_t bodyStart = 0;
+        std::int64_t bodyEnd = -1;
+        std::int64_t entityTotal = -1;
+        std::int64_t received = 0;
+        int retriesUsed = 0;
+        bool retrying = false;  // the handle now runs a range request of ours
+        bool retryAccepted = false;
+        bool waitingRetry = false;
+        int retryAfterMs = -1;      // the last retry answer asked for this wait
+        bool retryRefused = false;  // the last retry answer does not fit
+        TimePoint retryAt{};
 
-    // Clocks: stall detection counts waiting time only.
-    Clock::time_point idleSince_{};
-    Clock::time_point lastReturn_{};
-    Clock::time_point lastHook_{};
-    Clock::time_point rateWindowStart_{};
-    std::int64_t rateWindowBytes_ = 0;
+        // Body bytes not yet handed out.
+        RingBuffer ring{kRingBytes};
+        std::size_t wanted = 0;  // size asked by the GetChunk under way
+        bool paused = false;
+        std::size_t pendingDelivery = 0;
+
+        // Stall detection counts waiting time only.
+        TimePoint startedAt{};
+        TimePoint idleSince{};
+        TimePoint lastReturn{};
+        TimePoint rateWindowStart{};
+        std::int64_t rateWindowBytes = 0;
+    };
+    Request req_;
 };
 
 }  // namespace patchwell::download

@@ -15,6 +15,9 @@
 #include <string_view>
 #include <vector>
 
+#include "http_policy.h"
+#include "transfer_clock.h"
+
 namespace patchwell::download {
 
 class TransferError : public std::runtime_error {
@@ -80,22 +83,15 @@ public:
     virtual void Cancel() = 0;
 };
 
-// Settings of the libcurl implementation: HTTP/1.1 requests, http and https
-// only (an https address never redirects to plain http), certificates
-// verified. The event hook is called
-// during the waits of GetHeader and GetChunk, at least every
-// `pollIntervalMs` while nothing arrives and every 50 ms while data flows.
-// The stall time-out counts only time spent waiting in these calls (and short
+// Settings of the libcurl implementation: the request policy of the HTTP
+// module (protocols, redirects, certificates, proxies, time-outs, size cap)
+// and how the transfer waits. The event hook is called during the waits of
+// GetHeader and GetChunk, at least every `pollIntervalMs` while nothing
+// arrives and every 50 ms while data flows. The stall time-out and the
+// low-speed floor count only time spent waiting in these calls (and short
 // gaps between them), not time in which the host deliberately reads nothing.
-struct CurlTransferOptions {
+struct CurlTransferOptions : http::RequestPolicy {
     std::function<void()> processEvents;
-    long connectTimeoutSeconds = 30;
-    long stallTimeoutSeconds = 45;  // no byte for this long while we wait: failure
-    // Fewer than minBytesPerSecond on average over a window of this much
-    // waiting time (host pauses do not count) is a stall as well: a server
-    // that trickles a byte now and then must not hold a download for ever.
-    long minBytesPerSecond = 100;
-    long minRateWindowSeconds = 60;
     // A body that breaks off (reset, early close, stall) is fetched on from
     // the first missing byte with a range request guarded by If-Range, after
     // each of these waits in turn; once they are spent the failure stands.
@@ -104,11 +100,12 @@ struct CurlTransferOptions {
     // instead, at most maxRetryAfterMs.
     std::vector<int> retryDelaysMs{1000, 2000, 4000, 8000, 16000};
     int maxRetryAfterMs = 60000;
-    long maxRedirects = 10;
     int pollIntervalMs = 20;
-    // Certificate authorities to trust instead of the system's store (a PEM
-    // file); empty: the system's store. Meant for tests.
-    std::string caFile;
+    // The whole request, from Execute to the body's end, may take at most
+    // this long while the caller waits (0: no limit).
+    long overallTimeoutSeconds = 0;
+    // The clock of every time-out and wait; the steady clock when empty.
+    std::shared_ptr<TransferClock> clock;
 };
 
 std::unique_ptr<InetTransfer> MakeCurlTransfer(CurlTransferOptions options);

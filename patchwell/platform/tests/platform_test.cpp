@@ -23,6 +23,8 @@
 #include "small_fetcher.h"
 #include "termination_signals.h"
 #include "test_http_server.h"
+#include "tls_test_server.h"
+#include "transfer_clock.h"
 #include "wait_for.h"
 
 namespace {
@@ -322,7 +324,7 @@ TEST(SealedCopy, RunsTheCopiedBytesWhateverHappensToTheFileAfterwards) {
     EXPECT_FALSE(patchwell::platform::SealedCopy(dir.path()).valid());
 }
 
-TEST(CurlSmallFetcher, FetchesSmallBodiesAndNothingElse) {
+TEST(HttpSmallFetcher, FetchesSmallBodiesAndNothingElse) {
     pwtest::TestHttpServer server;
     pwtest::ScriptedResponse ok;
     ok.body = "untrusted comment: signature\n";
@@ -338,7 +340,7 @@ TEST(CurlSmallFetcher, FetchesSmallBodiesAndNothingElse) {
     error.body = "oops";
     server.setResponse("/error.minisig", error);
 
-    patchwell::platform::CurlSmallFetcher fetcher;
+    patchwell::platform::HttpSmallFetcher fetcher;
     const auto url = [&](const char* path) { return QString::fromStdString(server.url(path)); };
     EXPECT_EQ(fetcher.Fetch(url("/a.minisig"), 65536),
               QByteArray("untrusted comment: signature\n"));
@@ -348,6 +350,93 @@ TEST(CurlSmallFetcher, FetchesSmallBodiesAndNothingElse) {
     EXPECT_FALSE(fetcher.Fetch(url("/unsized.minisig"), 65536).has_value());
     EXPECT_TRUE(fetcher.Fetch(url("/big.minisig"), 70000).has_value());
     EXPECT_FALSE(fetcher.Fetch(QStringLiteral("file:///etc/hostname"), 65536).has_value());
+}
+
+// Simulated time: every wait on the sockets counts as a whole second.
+class SecondPerPassClock : public patchwell::download::TransferClock {
+public:
+    TimePoint Now() override { return now; }
+    std::time_t WallSeconds() override {
+        return static_cast<std::time_t>(
+            std::chrono::duration_cast<std::chrono::seconds>(now.time_since_epoch()).count());
+    }
+    void Sleep(Duration d) override { now += d; }
+    void Polled(Duration) override { now += std::chrono::seconds(1); }
+    TimePoint now{};
+};
+
+TEST(HttpSmallFetcher, ATricklingSignatureEndsAtTheOverallLimit) {
+    pwtest::TestHttpServer server;
+    pwtest::ScriptedResponse trickle;
+    trickle.body = std::string(1000, 's');
+    trickle.delivery.bytesPerSecond = 20;  // a byte every few passes
+    server.setResponse("/slow.minisig", trickle);
+    for (const long limit : {60L, 5L}) {
+        SCOPED_TRACE(limit);
+        auto clock = std::make_shared<SecondPerPassClock>();
+        patchwell::platform::HttpSmallFetcher::Options options;
+        options.overallTimeoutSeconds = limit;
+        options.clock = clock;
+        int passes = 0;
+        options.processEvents = [&] { ++passes; };
+        patchwell::platform::HttpSmallFetcher fetcher(options);
+        EXPECT_FALSE(
+            fetcher.Fetch(QString::fromStdString(server.url("/slow.minisig")), 65536).has_value());
+        const auto simulated = clock->now.time_since_epoch();
+        EXPECT_GE(simulated, std::chrono::seconds(limit));
+        EXPECT_LE(simulated, std::chrono::seconds(limit + 1));
+        EXPECT_GT(passes, 0);  // the host ran during the wait
+    }
+    // Two fetches cut short: the server never sent the whole body.
+    EXPECT_LT(server.bodyBytesSent(), 2000u);
+}
+
+TEST(HttpSmallFetcher, HttpsNeverRedirectsToHttpAndTheStoreVariableIsHonoured) {
+    pwtest::TestHttpServer plain;
+    pwtest::ScriptedResponse signature;
+    signature.body = "untrusted comment: plain\n";
+    plain.setResponse("/sig.minisig", signature);
+    pwtest::TlsTestServer server(plain.url("/sig.minisig"));
+    ASSERT_TRUE(server.ready()) << "nginx with TLS did not start";
+    server.serve("sig.minisig", "untrusted comment: tls\n");
+
+    patchwell::platform::HttpSmallFetcher fetcher;
+    const QString tls = QString::fromStdString(server.url("127.0.0.1", "/sig.minisig"));
+    const QString down = QString::fromStdString(server.url("127.0.0.1", "/down"));
+    EXPECT_FALSE(fetcher.Fetch(tls, 4096).has_value());  // the test's authority is not trusted
+    const QByteArray earlier = qgetenv("SSL_CERT_FILE");
+    qputenv("SSL_CERT_FILE", QByteArray::fromStdString(server.caFile()));
+    EXPECT_EQ(fetcher.Fetch(tls, 4096), QByteArray("untrusted comment: tls\n"));
+    EXPECT_FALSE(fetcher.Fetch(down, 4096).has_value());
+    earlier.isNull() ? qunsetenv("SSL_CERT_FILE") : qputenv("SSL_CERT_FILE", earlier);
+    EXPECT_EQ(plain.requestCount(), 0u);  // the downgraded address was never asked
+}
+
+TEST(HttpSmallFetcher, ATerminationSignalIsActedOnDuringTheFetch) {
+    int argc = 1;
+    char name[] = "platform_test";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    pwtest::TestHttpServer server;
+    pwtest::ScriptedResponse silent;
+    silent.delivery.stallBeforeHeaders = true;
+    server.setResponse("/silent.minisig", silent);
+
+    common::TerminationSignals termination;
+    bool fetching = false;
+    int handledDuringFetch = 0;
+    // patchwell ends the program here; the test ends the fetch instead.
+    QObject::connect(&termination, &common::TerminationSignals::Requested, &app, [&](int number) {
+        handledDuringFetch += fetching && number == SIGTERM ? 1 : 0;
+        server.releaseStalls();
+    });
+    QTimer::singleShot(0, &app, [] { ::raise(SIGTERM); });
+    patchwell::platform::HttpSmallFetcher fetcher;
+    fetching = true;
+    const auto body = fetcher.Fetch(QString::fromStdString(server.url("/silent.minisig")), 4096);
+    fetching = false;
+    EXPECT_FALSE(body.has_value());
+    EXPECT_EQ(handledDuringFetch, 1);
 }
 
 TEST(TerminationSignals, DeliversEachSignalThroughTheEventLoop) {

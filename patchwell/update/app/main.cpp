@@ -23,7 +23,7 @@ int main(int argc, char* argv[]) {
     patchwell::platform::LockFileInstanceGuard guard(QCoreApplication::applicationFilePath());
     patchwell::platform::QtMessageBoxes messages;
     patchwell::platform::RealProgramLifetime lifetime;
-    patchwell::platform::CurlSmallFetcher fetcher;
+    patchwell::platform::HttpSmallFetcher fetcher;
     patchwell::platform::SystemFolderStorage storage;
     patchwell::update::Services services{launcher,
                                          guard,

@@ -1,9 +1,12 @@
 #include "curl_transfer.h"
 
 #include <arpa/inet.h>
+#include <dirent.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -11,6 +14,8 @@
 #include <cctype>
 #include <chrono>
 #include <ctime>
+#include <set>
+#include <sstream>
 #include <thread>
 
 #include "test_http_server.h"
@@ -25,13 +30,44 @@ using pwtest::TestHttpServer;
 
 namespace {
 
+// Simulated time for the transfer's time-outs and waits: each wait on the
+// sockets counts as `step`, each reading of the clock as `tick`, and the
+// transfer's sleeps between attempts pass at once.
+class SimulatedClock : public patchwell::download::TransferClock {
+public:
+    TimePoint Now() override {
+        now += tick;
+        return now;
+    }
+    std::time_t WallSeconds() override {
+        return 1796119200 +
+               std::chrono::duration_cast<std::chrono::seconds>(now - TimePoint{}).count();
+    }
+    void Sleep(Duration d) override { now += d; }
+    void Polled(Duration) override { now += step; }
+
+    TimePoint now{};
+    Duration step = 50ms;
+    Duration tick{0};
+};
+
 struct CurlTransferTest : ::testing::Test {
     TestHttpServer server;
     int hookCalls = 0;
+    std::shared_ptr<SimulatedClock> clock = std::make_shared<SimulatedClock>();
+    bool realTime = false;  // the steady clock instead of the simulated one
+
+    // Simulated time since `from`.
+    SimulatedClock::Duration since(SimulatedClock::TimePoint from) const {
+        return clock->now - from;
+    }
 
     std::unique_ptr<CurlTransfer> make(long stallSeconds = 10, long connectSeconds = 5,
                                        std::vector<int> retryDelaysMs = {}) {
         CurlTransferOptions options;
+        if (!realTime) {
+            options.clock = clock;
+        }
         options.retryDelaysMs = std::move(retryDelaysMs);
         options.processEvents = [this] { ++hookCalls; };
         options.stallTimeoutSeconds = stallSeconds;
@@ -71,6 +107,54 @@ struct CurlTransferTest : ::testing::Test {
         return f;
     }
 };
+
+// The socket descriptors this process holds now.
+std::set<int> OwnSockets() {
+    std::set<int> sockets;
+    DIR* dir = ::opendir("/proc/self/fd");
+    while (const dirent* entry = ::readdir(dir)) {
+        struct stat info {};
+        const int fd = std::atoi(entry->d_name);
+        if (entry->d_name[0] != '.' && fd != ::dirfd(dir) && ::fstat(fd, &info) == 0 &&
+            S_ISSOCK(info.st_mode)) {
+            sockets.insert(fd);
+        }
+    }
+    ::closedir(dir);
+    return sockets;
+}
+
+// What the descriptors of a program started now lead to, as it lists them
+// itself ("socket:[1234]", "/dev/null", ...).
+std::vector<std::string> StartedProgramDescriptors() {
+    int out[2];
+    if (::pipe2(out, O_CLOEXEC) != 0) {
+        return {};
+    }
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(out[1], 1);
+        ::execl("/bin/ls", "ls", "-l", "/proc/self/fd", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(out[1]);
+    std::string listing;
+    char buffer[256];
+    for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;) {
+        listing.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(out[0]);
+    ::waitpid(pid, nullptr, 0);
+    std::vector<std::string> targets;
+    std::istringstream lines(listing);
+    for (std::string line; std::getline(lines, line);) {
+        const auto arrow = line.find(" -> ");
+        if (arrow != std::string::npos) {
+            targets.push_back(line.substr(arrow + 4));
+        }
+    }
+    return targets;
+}
 
 double processCpuSeconds() {
     timespec ts{};
@@ -249,11 +333,11 @@ TEST_F(CurlTransferTest, StallBeforeHeadersEndsTheWaitAndTheHookRuns) {
     auto t = make(1);
     t->SetURL(server.url("/silent"));
     t->Execute("GET");
-    const auto start = std::chrono::steady_clock::now();
+    const auto start = clock->now;
     EXPECT_THROW(t->GetHeader(), TransferError);
-    const auto waited = std::chrono::steady_clock::now() - start;
-    EXPECT_GE(waited, 900ms);
-    EXPECT_LT(waited, 5s);
+    // Simulated time: the limit, and not a pass more.
+    EXPECT_GE(since(start), 1s);
+    EXPECT_LE(since(start), 1s + 2 * clock->step);
     EXPECT_GT(hookCalls, 10);  // the host ran throughout the wait
 
     // The same through StillExecuting polling, as the control waits.
@@ -261,6 +345,36 @@ TEST_F(CurlTransferTest, StallBeforeHeadersEndsTheWaitAndTheHookRuns) {
     while (t->StillExecuting()) {
     }
     EXPECT_THROW(t->GetHeader(), TransferError);
+}
+
+TEST_F(CurlTransferTest, AProgramStartedDuringATransferInheritsNoSocket) {
+    ScriptedResponse silent;
+    silent.delivery.stallBeforeHeaders = true;
+    server.setResponse("/silent", silent);
+    auto file = pattern(100000);
+    file.delivery.stallAfterBodyBytes = 3000;
+    server.setFile("/f", file);
+    auto t = make(10);
+    // Waiting for the answer (name resolved, connection open), then with a
+    // body under way.
+    t->SetURL(server.url("/silent"));
+    t->Execute("GET");
+    while (server.requestCount() == 0 && t->StillExecuting()) {
+    }
+    for (int phase = 0; phase < 2; ++phase) {
+        if (phase == 1) {
+            start(*t, server.url("/f"));
+            EXPECT_EQ(t->GetChunk(1024).size(), 1024u);
+        }
+        // The connection and the library's wake-up pair at least, besides the server's.
+        EXPECT_GE(OwnSockets().size(), 3u);
+        const auto inherited = StartedProgramDescriptors();
+        EXPECT_GE(inherited.size(), 3u);  // its standard descriptors, and the listed folder
+        for (const std::string& target : inherited) {
+            EXPECT_EQ(target.rfind("socket:", 0), std::string::npos) << target << " was inherited";
+        }
+    }
+    server.releaseStalls();
 }
 
 TEST_F(CurlTransferTest, StallMidBodyFailsTheRead) {
@@ -279,16 +393,18 @@ TEST_F(CurlTransferTest, StallMidBodyFailsTheRead) {
 
 TEST_F(CurlTransferTest, TimeTheHostSpendsAwayDoesNotCountAsStall) {
     ScriptedResponse late;
-    late.delivery.headerDelay = 2000ms;  // 0.5 s after the host is back
+    late.delivery.headerDelay = 200ms;  // a few waits on the sockets after the host is back
     late.body = "late but fine";
     server.setResponse("/late", late);
+    clock->step = 10ms;
     auto t = make(1);
     t->SetURL(server.url("/late"));
     t->Execute("GET");
     while (server.requestCount() == 0 && t->StillExecuting()) {
     }
-    // The host is busy elsewhere (a paused download) and reads nothing.
-    std::this_thread::sleep_for(1500ms);
+    // The host is busy elsewhere (a paused download) and reads nothing for
+    // longer than the stall limit.
+    clock->now += 1500ms;
     while (t->StillExecuting()) {
     }
     EXPECT_EQ(readAll(*t, 100), "late but fine");
@@ -343,15 +459,16 @@ TEST_F(CurlTransferTest, HookRunsWhileDataFlowsButNotPerChunk) {
     auto rated = file;
     rated.delivery.bytesPerSecond = 40u << 20;  // about 0.4 s for the whole body
     server.setFile("/f", rated);
+    clock->tick = 1ms;  // every reading of the clock: a millisecond of simulated time
     auto t = make();
     start(*t, server.url("/f"));
     hookCalls = 0;
-    const auto begin = std::chrono::steady_clock::now();
+    const auto begin = clock->now;
     std::size_t chunks = 0;
     while (!t->GetChunk(1024).empty()) {
         ++chunks;
     }
-    const auto elapsed = std::chrono::steady_clock::now() - begin;
+    const auto elapsed = since(begin);
     EXPECT_EQ(chunks, 16u * 1024u);
     // At least one call per 50 ms of reading, far fewer than one per chunk.
     EXPECT_GE(hookCalls, static_cast<int>(elapsed / 50ms) / 2);
@@ -366,6 +483,8 @@ TEST_F(CurlTransferTest, StalledWaitsCostAlmostNoCpu) {
     file.delivery.stallAfterBodyBytes = 100;
     server.setFile("/f", file);
 
+    // What is measured here is the processor time of real waits.
+    realTime = true;
     auto t = make(2);
     t->SetURL(server.url("/silent"));
     t->Execute("GET");
@@ -493,7 +612,7 @@ TEST_F(CurlTransferTest, BrokenBodiesAreContinuedOnlyWithTheMissingBytes) {
         server.setResponses(path, script);
         auto t = make(10, 5, {20, 20, 20});
         const std::size_t before = server.requestCount();
-        const auto started = std::chrono::steady_clock::now();
+        const auto started = clock->now;
         start(*t, server.url(path));
         std::string got;
         bool failed = false;
@@ -504,7 +623,7 @@ TEST_F(CurlTransferTest, BrokenBodiesAreContinuedOnlyWithTheMissingBytes) {
         } catch (const TransferError&) {
             failed = true;
         }
-        const auto waited = std::chrono::steady_clock::now() - started;
+        const auto waited = since(started);
         EXPECT_EQ(server.requestCount() - before, c.requests);
         const auto requests = server.requests();
         EXPECT_EQ(requests[before + 1].header("Range").value_or(""), "bytes=4000-9999");
@@ -530,9 +649,10 @@ TEST_F(CurlTransferTest, ATricklingBodyIsAStall) {
     options.retryDelaysMs.clear();
     options.minBytesPerSecond = 1000;
     options.minRateWindowSeconds = 1;
+    options.clock = clock;
     CurlTransfer t(options);
     start(t, server.url("/trickle"));
-    const auto started = std::chrono::steady_clock::now();
+    const auto started = clock->now;
     std::size_t received = 0;
     try {
         for (auto chunk = t.GetChunk(1024); !chunk.empty(); chunk = t.GetChunk(1024)) {
@@ -542,8 +662,9 @@ TEST_F(CurlTransferTest, ATricklingBodyIsAStall) {
     } catch (const TransferError& e) {
         EXPECT_NE(std::string(e.what()).find("bytes per second"), std::string::npos) << e.what();
     }
-    const auto waited = std::chrono::steady_clock::now() - started;
+    // Simulated time: one rate window, and not more than a pass beyond it.
+    const auto waited = since(started);
     EXPECT_GE(waited, 900ms);
-    EXPECT_LT(waited, 3s);
+    EXPECT_LT(waited, 1s + 2 * clock->step);
     EXPECT_LT(received, 200u);
 }

@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -18,103 +17,15 @@
 
 #include "curl_transfer.h"
 #include "test_http_server.h"
+#include "tls_test_server.h"
 
 using patchwell::download::CurlTransfer;
 using patchwell::download::CurlTransferOptions;
 using patchwell::download::TransferError;
+using TlsServer = pwtest::TlsTestServer;
 namespace fs = std::filesystem;
 
 namespace {
-
-int freePort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    socklen_t len = sizeof addr;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-    ::close(fd);
-    return ntohs(addr.sin_port);
-}
-
-bool accepting(int port) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = htons(static_cast<std::uint16_t>(port));
-    const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
-    ::close(fd);
-    return ok;
-}
-
-class TlsServer {
-public:
-    // `downgradeTo`: where "/down" redirects (an http address).
-    explicit TlsServer(const std::string& downgradeTo = "http://127.0.0.1:9/") {
-        char pattern[] = "/tmp/pw-tls.XXXXXX";
-        dir_ = ::mkdtemp(pattern);
-        // nginx's worker may run as another user: it must be able to read the files.
-        fs::permissions(dir_, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                                  fs::perms::others_read | fs::perms::others_exec);
-        fs::create_directories(dir_ / "www");
-        fs::create_directories(dir_ / "logs");
-        std::ofstream(dir_ / "www" / "hello.txt") << "hello over tls\n";
-        const std::string make =
-            "openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1"
-            " -addext subjectAltName=IP:127.0.0.1 -keyout " +
-            (dir_ / "key.pem").string() + " -out " + (dir_ / "cert.pem").string() +
-            " >/dev/null 2>&1";
-        if (std::system(make.c_str()) != 0) {
-            return;
-        }
-        port_ = freePort();
-        std::ofstream(dir_ / "nginx.conf")
-            << "worker_processes 1;\ndaemon off;\npid " << (dir_ / "nginx.pid").string()
-            << ";\nerror_log " << (dir_ / "logs" / "error.log").string()
-            << ";\nevents {}\nhttp {\n access_log off;\n client_body_temp_path "
-            << (dir_ / "tmp").string() << ";\n server {\n  listen 127.0.0.1:" << port_
-            << " ssl;\n  ssl_certificate " << (dir_ / "cert.pem").string()
-            << ";\n  ssl_certificate_key " << (dir_ / "key.pem").string() << ";\n  root "
-            << (dir_ / "www").string() << ";\n  location = /down { return 302 " << downgradeTo
-            << "; }\n }\n}\n";
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            const std::string conf = (dir_ / "nginx.conf").string();
-            ::execlp("nginx", "nginx", "-p", dir_.c_str(), "-c", conf.c_str(),
-                     static_cast<char*>(nullptr));
-            // Not on the search path of a plain user: try where Debian puts it.
-            ::execl("/usr/sbin/nginx", "nginx", "-p", dir_.c_str(), "-c", conf.c_str(),
-                    static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (!accepting(port_) && std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        ready_ = accepting(port_);
-    }
-    ~TlsServer() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGTERM);
-            ::waitpid(pid_, nullptr, 0);
-        }
-        std::error_code ignored;
-        fs::remove_all(dir_, ignored);
-    }
-    bool ready() const { return ready_; }
-    std::string url(const std::string& host, const std::string& path = "/hello.txt") const {
-        return "https://" + host + ":" + std::to_string(port_) + path;
-    }
-    std::string caFile() const { return (dir_ / "cert.pem").string(); }
-
-private:
-    fs::path dir_;
-    int port_ = 0;
-    pid_t pid_ = -1;
-    bool ready_ = false;
-};
 
 std::string fetchAll(CurlTransfer& t, const std::string& url) {
     t.SetURL(url);
@@ -181,4 +92,123 @@ TEST(CurlTransferTls, RedirectsMayUpgradeButNeverDowngrade) {
     // https to http is refused before any request reaches the plain server.
     EXPECT_FALSE(failureOf(transfer, server.url("127.0.0.1", "/down")).empty());
     EXPECT_EQ(plain.requestCount(), 1u);  // only the "/up" request
+}
+
+TEST(CurlTransferTls, TheOpenSslStoreVariablesTakeThePlaceOfTheSystemStore) {
+    TlsServer server;
+    ASSERT_TRUE(server.ready()) << "nginx with TLS did not start";
+    // A folder store holds each authority under its subject hash.
+    const fs::path folder = fs::path(server.caFile()).parent_path() / "certs";
+    fs::create_directories(folder);
+    const std::string link = "ln -s " + server.caFile() + " " + folder.string() +
+                             "/$(openssl x509 -hash -noout -in " + server.caFile() + ").0";
+    ASSERT_EQ(std::system(link.c_str()), 0);
+
+    // The variables of the environment the test runs in are put back after.
+    const char* earlierFile = std::getenv("SSL_CERT_FILE");
+    const std::string savedFile = earlierFile != nullptr ? earlierFile : "";
+    ::unsetenv("SSL_CERT_FILE");
+    ::unsetenv("SSL_CERT_DIR");
+    CurlTransferOptions options;
+    options.stallTimeoutSeconds = 10;
+    const struct {
+        const char* variable;
+        std::string value;
+    } stores[] = {{"SSL_CERT_FILE", server.caFile()}, {"SSL_CERT_DIR", folder.string()}};
+    for (const auto& store : stores) {
+        SCOPED_TRACE(store.variable);
+        ::setenv(store.variable, store.value.c_str(), 1);
+        CurlTransfer transfer(options);
+        EXPECT_EQ(fetchAll(transfer, server.url("127.0.0.1")), "HTTP/1.1 200|hello over tls\n");
+        // The name is still checked against the certificate.
+        EXPECT_NE(failureOf(transfer, server.url("localhost")).find("certificate"),
+                  std::string::npos);
+        ::unsetenv(store.variable);
+        EXPECT_NE(failureOf(transfer, server.url("127.0.0.1")).find("certificate"),
+                  std::string::npos);
+    }
+    if (earlierFile != nullptr) {
+        ::setenv("SSL_CERT_FILE", savedFile.c_str(), 1);
+    }
+}
+
+namespace {
+
+// A free loopback port, probed at run time.
+int FreePort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    socklen_t len = sizeof addr;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
+    ::close(fd);
+    return ntohs(addr.sin_port);
+}
+
+// tinyproxy on a free loopback port, in the foreground, until destroyed.
+class Tinyproxy {
+public:
+    explicit Tinyproxy(const fs::path& folder) : port_(FreePort()) {
+        const fs::path conf = folder / "tinyproxy.conf";
+        std::ofstream(conf) << "Port " << port_ << "\nListen 127.0.0.1\nAllow 127.0.0.1\n"
+                            << "Timeout 30\nMaxClients 8\nLogLevel Critical\n";
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::execlp("tinyproxy", "tinyproxy", "-d", "-c", conf.c_str(),
+                     static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        // Waits on the condition (the port accepting), at most 10 s.
+        for (int i = 0; i < 500 && !accepting(); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+    ~Tinyproxy() {
+        ::kill(pid_, SIGTERM);
+        ::waitpid(pid_, nullptr, 0);
+    }
+    bool accepting() const {
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        addr.sin_port = htons(static_cast<std::uint16_t>(port_));
+        const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+        ::close(fd);
+        return ok;
+    }
+    std::string address() const { return "http://127.0.0.1:" + std::to_string(port_); }
+
+private:
+    int port_;
+    pid_t pid_ = -1;
+};
+
+}  // namespace
+
+TEST(CurlTransferTls, HttpsGoesThroughTheProxyWithTheCertificateStillChecked) {
+    TlsServer server;
+    ASSERT_TRUE(server.ready()) << "nginx with TLS did not start";
+    Tinyproxy proxy(fs::path(server.caFile()).parent_path());
+    ASSERT_TRUE(proxy.accepting()) << "tinyproxy did not start";
+
+    CurlTransferOptions trusting;
+    trusting.stallTimeoutSeconds = 10;
+    trusting.caFile = server.caFile();
+    CurlTransferOptions untrusting = trusting;
+    untrusting.caFile.clear();  // the system's store, which does not know the test's authority
+    ::setenv("https_proxy", proxy.address().c_str(), 1);
+    CurlTransfer withAuthority(trusting);
+    EXPECT_EQ(fetchAll(withAuthority, server.url("127.0.0.1")), "HTTP/1.1 200|hello over tls\n");
+    CurlTransfer withoutAuthority(untrusting);
+    EXPECT_NE(failureOf(withoutAuthority, server.url("127.0.0.1")).find("certificate"),
+              std::string::npos);
+
+    // A proxy that is gone fails the request instead of going round it.
+    ::setenv("https_proxy", "http://127.0.0.1:1", 1);
+    EXPECT_FALSE(failureOf(withAuthority, server.url("127.0.0.1")).empty());
+    ::unsetenv("https_proxy");
+    EXPECT_EQ(fetchAll(withAuthority, server.url("127.0.0.1")), "HTTP/1.1 200|hello over tls\n");
 }
