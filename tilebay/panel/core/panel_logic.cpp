@@ -188,6 +188,9 @@ void PanelLogic::Load() {
     Step(16, [&] { view_.SetCaption(C::titlecap, TitleCaption(style_.styleTitle)); });
     Step(17, [&] { ReadKey(StyleKey::StartupSound); });
     Step(18, [&] {
+        if (!StartupSoundEnabled(programFolder_)) {
+            return;  // [OPTIONS] sound=OFF: a silent start
+        }
         view_.PlayMusic(StartupSoundFile(programFolder_, style_.styleFolder, style_.startupSound));
     });
     const std::pair<PanelOption, C> stored[] = {{PanelOption::Taskbar, C::Check2},
