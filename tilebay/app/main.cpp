@@ -32,6 +32,7 @@ int main(int argc, char** argv) {
     tilebay::XdgDesktopFolders folders;
     tilebay::ProcessRunService run;
     tilebay::PanelServices services{*shell, icons, pause, login, folders, run};
+    services.makeWatcher = [] { return std::make_unique<tilebay::InotifyFolderWatcher>(); };
 
     tilebay::PanelController controller(programFolder, services,
                                         [] { return tilebay::CreateSequencerDevice(); });

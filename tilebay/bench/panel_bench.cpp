@@ -5,8 +5,11 @@
 //   idle      CPU time used over 10 s with nothing happening;
 //   reveal    pointer arrival on the caption strip (the first EnterNotify
 //             or MotionNotify we get for the panel window) to the panel at
-//             top 0 (its ConfigureNotify), 20 times.
-// Usage: tilebay-panel-bench TILEBAY NEW_IMAGE_KEYS
+//             top 0 (its ConfigureNotify), 20 times;
+//   live      a file created in DESKTOP to its row in the list (tilebay's
+//             "tilebay.live" debug line, written once the view shows the
+//             new rows), 20 times; then the peak resident size again.
+// Usage: tilebay-panel-bench TILEBAY NEW_IMAGE_KEYS DESKTOP
 // The environment (DISPLAY, HOME, ...) is passed on to tilebay.
 
 #include <algorithm>
@@ -20,6 +23,8 @@
 #include <thread>
 #include <vector>
 
+#include <fcntl.h>
+#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -98,13 +103,47 @@ long CpuTicks(pid_t pid) {
     return fields.size() > 12 ? std::stol(fields[11]) + std::stol(fields[12]) : -1;
 }
 
+// Reads tilebay's stderr until `needle` shows up; false on timeout.
+bool WaitForText(int fd, std::string& seen, const std::string& needle, int timeoutMs) {
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (seen.find(needle) == std::string::npos) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0) {
+            return false;
+        }
+        pollfd p{fd, POLLIN, 0};
+        if (poll(&p, 1, static_cast<int>(left.count())) <= 0) {
+            continue;
+        }
+        char buffer[4096];
+        const ssize_t got = read(fd, buffer, sizeof buffer);
+        if (got <= 0) {
+            return false;
+        }
+        seen.append(buffer, static_cast<std::size_t>(got));
+    }
+    return true;
+}
+
+void PrintSpread(const char* what, std::vector<double> values) {
+    if (values.empty()) {
+        std::printf("%s: no measurement\n", what);
+        return;
+    }
+    std::sort(values.begin(), values.end());
+    std::printf("%s: %zu runs, median %.2f ms, max %.2f ms\n", what, values.size(),
+                values[values.size() / 2], values.back());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s TILEBAY NEW_IMAGE_KEYS\n", argv[0]);
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: %s TILEBAY NEW_IMAGE_KEYS DESKTOP\n", argv[0]);
         return 2;
     }
+    const std::string desktop = argv[3];
     const int keys = std::atoi(argv[2]);
     Display* display = XOpenDisplay(nullptr);
     if (display == nullptr) {
@@ -115,12 +154,20 @@ int main(int argc, char** argv) {
     XSelectInput(display, root, SubstructureNotifyMask);
     XSync(display, False);
 
+    int errors[2];
+    if (pipe2(errors, O_CLOEXEC) != 0) {
+        return 1;
+    }
     const auto start = Clock::now();
     const pid_t pid = fork();
     if (pid == 0) {
+        dup2(errors[1], STDERR_FILENO);
+        setenv("QT_LOGGING_RULES", "tilebay.live.debug=true", 1);
         execl(argv[1], argv[1], static_cast<char*>(nullptr));
         _exit(127);
     }
+    close(errors[1]);
+    std::string seen;
     const Window panel = WaitForConfigure(
         display, 0, [](int top) { return top < 0; }, 60000);
     const auto retracted = Clock::now();
@@ -179,13 +226,29 @@ int main(int argc, char** argv) {
         WaitForConfigure(
             display, panel, [](int t) { return t < 0; }, 2000);
     }
-    if (reveals.empty()) {
-        std::printf("reveal: no measurement\n");
-    } else {
-        std::sort(reveals.begin(), reveals.end());
-        std::printf("reveal: %zu runs, median %.2f ms, max %.2f ms\n", reveals.size(),
-                    reveals[reveals.size() / 2], reveals.back());
+    PrintSpread("reveal", reveals);
+
+    // Live rows: each file created to the line that reports its row.
+    std::vector<double> lives;
+    for (int i = 0; i < 20; ++i) {
+        const std::string name = "live-" + std::to_string(i) + ".txt";
+        const std::string path = desktop + "/" + name;
+        const auto created = Clock::now();
+        const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd < 0) {
+            break;
+        }
+        close(fd);
+        if (!WaitForText(errors[0], seen, "+" + name, 5000)) {
+            std::printf("live: %s never listed\n", name.c_str());
+            break;
+        }
+        lives.push_back(Ms(Clock::now() - created));
+        // The next file after this one's row: one burst each.
+        seen.clear();
     }
+    PrintSpread("live", lives);
+    std::printf("memory: peak RSS %.1f MiB after the live rows\n", Field(pid, "VmHWM:") / 1024.0);
     kill(pid, SIGTERM);
     int status = 0;
     waitpid(pid, &status, 0);

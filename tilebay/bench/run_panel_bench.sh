@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Benchmark of the tilebay panel on a private X display (Xvfb + openbox):
-# 200 desktop items of 20 kinds, then load time, peak memory, idle CPU and
-# reveal latency as measured by tilebay-panel-bench.
+# 2,000 desktop items of 20 kinds, then load time, peak memory, idle CPU with
+# the folder watches set, reveal latency and the time from a file's creation
+# to its row, as measured by tilebay-panel-bench.
 #   tilebay/bench/run_panel_bench.sh BUILD_DIR      (e.g. build/normal)
 set -euo pipefail
 build=$(cd "${1:?build folder}" && pwd)
@@ -44,7 +45,7 @@ INI
 printf '[STYLE]\nstylename=\\Bench\n' > "$work/prog/styleloader.ini"
 kinds=(txt png jpg pdf html xml json csv zip tar gz mp3 ogg c cpp py md css js svg)
 for kind in "${kinds[@]}"; do
-    for i in $(seq 1 10); do
+    for i in $(seq 1 100); do
         echo "$kind $i" > "$work/home/Desktop/item$i.$kind"
     done
 done
@@ -60,8 +61,8 @@ DISPLAY=$display HOME=$work/home openbox >/dev/null 2>&1 &
 pids+=($!)
 sleep 1
 
-echo "200 items of ${#kinds[@]} kinds on $display"
+echo "2000 items of ${#kinds[@]} kinds on $display"
 env DISPLAY="$display" HOME="$work/home" XDG_RUNTIME_DIR="$work/run" \
     XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share" \
     XDG_DATA_DIRS="$work/share:/usr/share" DBUS_SESSION_BUS_ADDRESS=disabled: \
-    "$bench" "$work/prog/tilebay" "${#kinds[@]}"
+    "$bench" "$work/prog/tilebay" "${#kinds[@]}" "$work/home/Desktop"

@@ -41,9 +41,31 @@ void ProcessEventsPause::LetEventsRun() {
     QThread::msleep(25);
 }
 
+namespace {
+
+QString InternalKey(const char* kind) {
+    return QChar(u'\0') + QLatin1String(kind);
+}
+
+}  // namespace
+
 QString ImageKey(const QString& path, bool isFolder) {
+    const QFileInfo info(path);
+    // A link shows its target's picture with the link emblem, so it has an
+    // image of its own per kind of target. These keys begin with a NUL,
+    // which no file name holds, so they never meet an extension's key.
+    if (info.isSymLink()) {
+        const QString target = info.canonicalFilePath();
+        if (target.isEmpty()) {
+            return InternalKey("BROKEN-LINK");
+        }
+        return InternalKey("LINK") + QChar(u'\0') + ImageKey(target, QFileInfo(target).isDir());
+    }
     if (isFolder) {
         return QStringLiteral("DIR");
+    }
+    if (IsProgramWithoutExtension(info)) {
+        return InternalKey("PROGRAM");
     }
     const qsizetype dot = path.lastIndexOf(u'.');
     const QString extension = dot < 0 ? QString() : path.mid(dot + 1).toUpper();

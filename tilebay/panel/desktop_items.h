@@ -77,6 +77,10 @@ public:
 // (extensions LNK, EXE, ICO, DLL, OCX and DESKTOP); otherwise the upper-cased
 // extension. The extension is the text after the last "." anywhere in the
 // path, so a dot in a folder name counts when the file name has none.
+// Entries whose extension would tell a lie have keys of their own, which
+// begin with a NUL character: all programs without an extension share one,
+// a symbolic link has the key of its target's kind behind a link prefix, and
+// all dangling links share one.
 QString ImageKey(const QString& path, bool isFolder);
 
 // The last component of `path`.

@@ -5,6 +5,7 @@
 #include <QStandardPaths>
 
 #include "command_line.h"
+#include "launcher_trust.h"
 #include "shortcut.h"
 
 namespace tilebay {
@@ -32,42 +33,44 @@ bool TryExecFound(const QString& tryExec) {
     return !program.isEmpty() && info.isFile() && info.isExecutable();
 }
 
-// A launcher (not a link to one) follows the Desktop Entry rules: it is
-// trusted only when it is executable itself, TryExec must name an existing
-// program, Terminal=true runs the command in the desktop's terminal, and
-// Path= is the working folder.
-void StartLauncher(const QString& entry, const QString& target, RunService& run) {
-    const QFileInfo info(entry);
-    if (!info.isExecutable()) {
+// A launcher, or a link to one, follows the Desktop Entry rules: it is run
+// only when it is trusted (executable, and written by the user or root
+// alone), TryExec must name an existing program, Terminal=true runs the
+// command in the desktop's terminal, and Path= is the working folder. The
+// command comes from the same bytes that were checked.
+void StartLauncher(const QString& entry, RunService& run) {
+    const std::optional<TrustedLauncher> launcher = ReadTrustedLauncher(entry);
+    if (!launcher || !TryExecFound(launcher->entry.tryExec)) {
         return;
     }
-    const std::optional<DesktopEntry> launcher = ReadDesktopEntry(entry);
-    if (!launcher || !TryExecFound(launcher->tryExec)) {
+    const QString target = LauncherTarget(launcher->entry, launcher->path);
+    if (target == ShortcutErrorText()) {
         return;
     }
     QString command = target;
-    if (launcher->terminal) {
+    if (launcher->entry.terminal) {
         command = JoinCommandLine({QStringLiteral("x-terminal-emulator"), QStringLiteral("-e")}) +
                   u' ' + target;
     }
-    run.StartIn(command, launcher->path);
+    run.StartIn(command, launcher->entry.path);
 }
 
 void StartShortcutTarget(const QString& entry, RunService& run) {
     if (entry.isEmpty()) {
         return;
     }
-    const QString target = ResolveShortcut(entry);
-    if (target == ShortcutErrorText()) {
+    // A link to a launcher is that launcher, never a script to run.
+    if (!LauncherBehind(entry).isEmpty()) {
+        StartLauncher(entry, run);
         return;
     }
     if (!QFileInfo(entry).isSymLink()) {
-        StartLauncher(entry, target, run);
         return;
     }
+    const QString target = ResolveShortcut(entry);
     // A link's target is a path, not a command line: when it is gone there is
     // nothing to start, and a path with blanks must not be taken apart.
-    if (!QFileInfo::exists(target)) {
+    if (target == ShortcutErrorText() || !QFileInfo::exists(target)) {
         return;
     }
     run.Start(target);

@@ -215,6 +215,11 @@ bool ReadOption(const QString& programFolder, PanelOption option) {
                                 OptionsFile(programFolder)) == QStringLiteral("ON");
 }
 
+bool StartupSoundEnabled(const QString& programFolder) {
+    return common::ReadIniValue(QStringLiteral("OPTIONS"), QStringLiteral("sound"),
+                                OptionsFile(programFolder)) != QStringLiteral("OFF");
+}
+
 void WriteOption(const QString& programFolder, PanelOption option, bool on) {
     common::WriteIniValue(QStringLiteral("OPTIONS"), OptionKey(option),
                           on ? QStringLiteral("ON") : QStringLiteral("OFF"),

@@ -120,4 +120,8 @@ bool ReadOption(const QString& programFolder, PanelOption option);
 // Stores "ON" or "OFF".
 void WriteOption(const QString& programFolder, PanelOption option, bool on);
 
+// The start-up tune plays unless options.ini holds OPTIONS / sound = "OFF"
+// (case-sensitive, as the other options); nothing writes that key.
+bool StartupSoundEnabled(const QString& programFolder);
+
 }  // namespace tilebay

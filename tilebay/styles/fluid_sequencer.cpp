@@ -23,6 +23,7 @@
 #include <utility>
 
 #include "program_path.h"
+#include "safe_file.h"
 #include "sequencer.h"
 
 namespace tilebay {
@@ -58,6 +59,8 @@ void RouteLibraryLogs() {
 // Upper bound of a rendered tune, so that a file that never ends (a player
 // set to loop) cannot hold the caller: ten minutes at 44.1 kHz, 64 frames a
 // block.
+// A start-up tune is a few kilobytes; a file beyond this is not one.
+constexpr qint64 kMaxTuneBytes = 8 * 1024 * 1024;
 constexpr long kMaxRenderBlocks = 10L * 60 * 44100 / 64;
 
 class FluidSequencer : public SequencerDevice {
@@ -98,10 +101,12 @@ public:
         if (settings_ != nullptr || fileName_.isEmpty()) {
             return;
         }
-        const QByteArray file = QFile::encodeName(common::LocalPath(fileName_));
+        // Read here, not by FluidSynth: only a regular file of a sane size,
+        // so a FIFO or a device named by a style never blocks the load.
+        const std::optional<RegularFile> file =
+            ReadRegularFile(common::LocalPath(fileName_), kMaxTuneBytes);
         const QString soundFont = FindSoundFont();
-        if (!QFileInfo(QString::fromLocal8Bit(file)).isFile() ||
-            !fluid_is_midifile(file.constData()) || soundFont.isEmpty()) {
+        if (!file || !file->bytes.startsWith("MThd") || soundFont.isEmpty()) {
             return;
         }
         settings_ = new_fluid_settings();
@@ -129,7 +134,8 @@ public:
         if (player_ == nullptr ||
             fluid_synth_sfload(synth_, QFile::encodeName(soundFont).constData(), 1) ==
                 FLUID_FAILED ||
-            fluid_player_add(player_, file.constData()) != FLUID_OK) {
+            fluid_player_add_mem(player_, file->bytes.constData(),
+                                 static_cast<size_t>(file->bytes.size())) != FLUID_OK) {
             Close();
         }
     }

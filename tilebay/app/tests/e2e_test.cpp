@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -14,6 +15,10 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstring>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "ini.h"
 #include "test_desktop.h"
@@ -486,6 +491,127 @@ TEST_F(TilebayE2E, WithoutStyleChoiceTheOptionsAreWrittenOffAndThePanelIsTranspa
     // Dock position 0: it stays where it opened; the list has no height.
     EXPECT_EQ(Geometry(panel), QRect(0, 0, kWidth, 99));
     ASSERT_TRUE(EndBySignal(SIGINT));
+}
+
+TEST_F(TilebayE2E, LiveDesktopTrustedLaunchersAndNothingBlocksTheLoad) {
+    ChooseStyle(kLeft);
+    const QString marker = root.filePath(S("marker"));
+    // Each program leaves a marker named after itself.
+    const QByteArray script = "#!/bin/sh\ntouch \"" + marker.toUtf8() + "-$(basename \"$0\")\"\n";
+    const QByteArray launcher =
+        "[Desktop Entry]\nType=Application\nExec=touch \"" + marker.toUtf8() + "-%1\"\n";
+    const auto writeLauncher = [&](const QString& path, const char* name, int mode) {
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        // A launcher that is a script too: run as a launcher, never as a script.
+        file.write(script + QString::fromUtf8(launcher).arg(S(name)).toUtf8());
+        file.close();
+        EXPECT_EQ(::chmod(QFile::encodeName(path).constData(), static_cast<mode_t>(mode)), 0);
+    };
+    writeLauncher(allUsersDesktop + S("/Open.desktop"), "open", 0777);
+    const bool root0 = ::getuid() == 0;
+    if (root0) {
+        writeLauncher(allUsersDesktop + S("/Foreign.desktop"), "foreign", 0755);
+        ASSERT_EQ(::chown(QFile::encodeName(allUsersDesktop + S("/Foreign.desktop")).constData(),
+                          65534, 65534),
+                  0);
+    }
+    const QString launchers = root.filePath(S("launchers"));
+    ASSERT_TRUE(QDir().mkpath(launchers));
+    writeLauncher(launchers + S("/tool.desktop"), "linked", 0700);
+    ASSERT_TRUE(QFile::link(launchers + S("/tool.desktop"), userDesktop + S("/Linked")));
+    // A launcher nobody trusts whose icon is a FIFO, and a link to the FIFO.
+    const QString fifo = root.filePath(S("icon.png"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+    WriteTestFile(QDir(allUsersDesktop), S("Fifo.desktop"),
+                  "[Desktop Entry]\nType=Application\nExec=true\nIcon=" + fifo.toUtf8() + "\n");
+    ASSERT_TRUE(QFile::link(fifo, allUsersDesktop + S("/pipe")));
+    WriteTestFile(QDir(allUsersDesktop), S("doomed.txt"), "x");
+
+    // No runtime folder, and the temporary folder's lock folder planted by
+    // another user: the lock goes into a private folder of our own.
+    const QString temp = root.filePath(S("tmp"));
+    const QString planted = temp + S("/tilebay-") + QString::number(::getuid());
+    ASSERT_TRUE(QDir().mkpath(planted));
+    ASSERT_EQ(::chmod(QFile::encodeName(planted).constData(), 0777), 0);
+    if (root0) {
+        ASSERT_EQ(::chown(QFile::encodeName(planted).constData(), 65534, 65534), 0);
+    }
+    QProcessEnvironment live = env;
+    live.remove(S("XDG_RUNTIME_DIR"));
+    live.insert(S("TMPDIR"), temp);
+    live.insert(S("XDG_CACHE_HOME"), root.filePath(S("cache")));
+    live.insert(S("QT_LOGGING_RULES"), S("tilebay.live.debug=true"));
+    tilebay.setProcessEnvironment(live);
+    tilebay.setProgram(program + S("/tilebay"));
+    tilebay.start();
+    ASSERT_TRUE(tilebay.waitForStarted(5000));
+    QByteArray log;
+    const auto logged = [&](const QByteArray& text) {
+        return TestDesktop::waitUntil([&] {
+            tilebay.waitForReadyRead(20);
+            log += tilebay.readAllStandardError();
+            return log.contains(text);
+        });
+    };
+
+    // The FIFO holds nothing up: the panel docks.
+    const XWindowId panel = WaitForPanel();
+    ASSERT_NE(panel, 0u);
+    ASSERT_TRUE(Top(panel, -kTallCaptionTop));
+    EXPECT_EQ(QDir(planted).entryList(QDir::Files), QStringList{});
+    const QString lockFolder = root.filePath(S("cache/tilebay-runtime"));
+    EXPECT_EQ(QFileInfo(lockFolder).permissions() & 0x0777,
+              QFile::ExeUser | QFile::ReadUser | QFile::WriteUser);
+    EXPECT_FALSE(QDir(lockFolder).entryList(QDir::Files).isEmpty());
+
+    const auto doubleClick = [&](const QString& name) {
+        const QPoint row = RowCentre(0, name);
+        ASSERT_GE(row.y(), 98) << name.toStdString();
+        Pointer(100, 8);
+        ASSERT_TRUE(Top(panel, 0));
+        Click(row.x(), row.y(), 2);
+    };
+    const auto ran = [&](const char* name) {
+        return TestDesktop::waitUntil([&] { return QFile::exists(marker + S("-") + S(name)); });
+    };
+    // Trust: the link to a trusted launcher runs its Exec; launchers that
+    // others may write or own run nothing.
+    for (const char* name : {"Open.desktop", "Foreign.desktop", "Fifo.desktop", "Linked"}) {
+        if (root0 || std::strcmp(name, "Foreign.desktop") != 0) {
+            doubleClick(S(name));
+        }
+    }
+    EXPECT_TRUE(ran("linked"));
+    EXPECT_FALSE(QFile::exists(marker + S("-tool.desktop"))) << "run as a script";
+    EXPECT_FALSE(QFile::exists(marker + S("-open")));
+    EXPECT_FALSE(QFile::exists(marker + S("-foreign")));
+
+    // Live: a program created on the all-users desktop, moved to the user's
+    // under another name, a folder made there, a file deleted; each change
+    // is in the list without a restart, and the rows are where the folders'
+    // order puts them (a double-click on the computed row starts the program).
+    Executable(allUsersDesktop + S("/made"), script);
+    ASSERT_TRUE(logged("+made")) << log.toStdString();
+    doubleClick(S("made"));
+    EXPECT_TRUE(ran("made"));
+    ASSERT_TRUE(QFile::rename(allUsersDesktop + S("/made"), userDesktop + S("/renamed")));
+    ASSERT_TRUE(logged("+renamed"));
+    ASSERT_TRUE(QDir(userDesktop).mkdir(S("New Folder")));
+    ASSERT_TRUE(logged("+New Folder"));
+    doubleClick(S("renamed"));
+    EXPECT_TRUE(ran("renamed"));
+    ASSERT_TRUE(QFile::remove(marker + S("-renamed")));
+    const qsizetype before = log.size();
+    ASSERT_TRUE(QFile::remove(allUsersDesktop + S("/doomed.txt")));
+    ASSERT_TRUE(TestDesktop::waitUntil([&] {
+        tilebay.waitForReadyRead(20);
+        log += tilebay.readAllStandardError();
+        return log.indexOf(" -1 ", before) >= 0;
+    }));
+    doubleClick(S("renamed"));  // one row higher now
+    EXPECT_TRUE(ran("renamed"));
+    ASSERT_TRUE(EndBySignal(SIGTERM));
 }
 
 }  // namespace

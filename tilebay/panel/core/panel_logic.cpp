@@ -188,6 +188,9 @@ void PanelLogic::Load() {
     Step(16, [&] { view_.SetCaption(C::titlecap, TitleCaption(style_.styleTitle)); });
     Step(17, [&] { ReadKey(StyleKey::StartupSound); });
     Step(18, [&] {
+        if (!StartupSoundEnabled(programFolder_)) {
+            return;  // [OPTIONS] sound=OFF: a silent start
+        }
         view_.PlayMusic(StartupSoundFile(programFolder_, style_.styleFolder, style_.startupSound));
     });
     const std::pair<PanelOption, C> stored[] = {{PanelOption::Taskbar, C::Check2},
@@ -212,10 +215,13 @@ void PanelLogic::Load() {
         collector.CollectFolder(services_.folders.AllUsersDesktop());
         view_.ShowItems(items_);
     });
+    QString userDesktop;
     Step(23, [&] {
-        collector.CollectFolder(services_.folders.UserDesktop(services_.login.LoginName()));
+        userDesktop = services_.folders.UserDesktop(services_.login.LoginName());
+        collector.CollectFolder(userDesktop);
         view_.ShowItems(items_);
     });
+    Step(23, [&] { StartLiveDesktop(userDesktop); });
     Step(24, [&] {
         view_.MoveWindow(windowLeft_, windowTop_);
         view_.ShowWindow();
@@ -236,7 +242,20 @@ void PanelLogic::RetractPanel() {
 }
 
 void PanelLogic::ExpandPanel() {
+    if (windowTop_ != 0 && live_) {
+        live_->PanelRevealed();  // collects again only where no watch is set
+    }
     MoveTo(windowLeft_, 0);
+}
+
+void PanelLogic::StartLiveDesktop(const QString& userDesktop) {
+    if (!services_.makeWatcher) {
+        return;
+    }
+    live_ = std::make_unique<LiveDesktop>(
+        items_, services_.icons, services_.makeWatcher(),
+        [this](const RowChanges& changes) { view_.ReplaceRows(items_, changes); });
+    live_->Start({services_.folders.AllUsersDesktop(), userDesktop});
 }
 
 void PanelLogic::OnCheckClick(PanelControl box) {

@@ -15,10 +15,12 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "desktop_items.h"
 #include "item_activation.h"
+#include "live_desktop.h"
 #include "shell_effects.h"
 #include "style_settings.h"
 
@@ -71,6 +73,12 @@ public:
     virtual void AddColumn(const QString& key, const QString& text) = 0;
     // Shows the rows and images of the item list as they are now.
     virtual void ShowItems(const DesktopItemList& list) = 0;
+    // The desktop changed: `list` holds the new rows, and `changes` turns the
+    // rows shown so far into them (see live_desktop.h).
+    virtual void ReplaceRows(const DesktopItemList& list, const RowChanges& changes) {
+        (void)changes;
+        ShowItems(list);
+    }
     // The selected row's text, or nullopt when no row is selected.
     virtual std::optional<QString> SelectedRowText() const = 0;
     // Gives the five commands of PlayMusic to MMControl1.
@@ -86,6 +94,9 @@ struct PanelServices {
     LoginNameSource& login;
     DesktopFolders& folders;
     RunService& run;
+    // Makes the watcher that keeps the list live after each load; none: the
+    // list stays as loaded.
+    std::function<std::unique_ptr<FolderWatcher>()> makeWatcher = nullptr;
 };
 
 // Where RetractPanel puts the window, or nullopt for a dock position other
@@ -113,6 +124,9 @@ public:
     void RunClosingEffects();
 
     const DesktopItemList& Items() const { return items_; }
+    // The live desktop, once the load has collected the list (and a watcher
+    // was given).
+    LiveDesktop* Live() const { return live_.get(); }
     double WindowTop() const { return windowTop_; }
     double WindowLeft() const { return windowLeft_; }
     const QRectF& Geometry(PanelControl control) const {
@@ -127,6 +141,7 @@ private:
     QColor Colour(qint16 red, qint16 green, qint16 blue) const;
     void Place(PanelControl control, const QRectF& rect);
     void MoveTo(double left, double top);
+    void StartLiveDesktop(const QString& userDesktop);
 
     QString programFolder_;
     StyleSettings& style_;
@@ -137,6 +152,7 @@ private:
     double windowLeft_ = 0;
     double windowTop_ = 0;
     std::vector<int> skipped_;
+    std::unique_ptr<LiveDesktop> live_;
 };
 
 }  // namespace tilebay

@@ -232,7 +232,11 @@ TEST_F(DesktopItemsTest, ALinkIsAnEntryEvenWhenItsTargetIsGone) {
     ASSERT_TRUE(QFile::link(dir.filePath(S("d")), dir.filePath(S("d/to-folder"))));
     collector.CollectFolder(dir.filePath(S("d")));
     EXPECT_EQ(RowTexts(), (QStringList{S("to-folder"), S("dangling")}));
-    EXPECT_EQ(list.icons32.At(list.rows[0].largeImage).key, S("DIR"));
+    // A link to a folder is listed with the folders, under the key of a link
+    // to a folder (the folder icon with the link emblem).
+    const QChar nul(u'\0');
+    EXPECT_EQ(list.icons32.At(list.rows[0].largeImage).key, nul + S("LINK") + nul + S("DIR"));
+    EXPECT_EQ(list.icons32.At(list.rows[1].largeImage).key, nul + S("BROKEN-LINK"));
 }
 
 }  // namespace

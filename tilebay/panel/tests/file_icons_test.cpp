@@ -1,13 +1,18 @@
 #include "file_icons.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QIcon>
 #include <QImage>
+#include <QSet>
 #include <QTemporaryDir>
+
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
+#include "desktop_items.h"
 #include "test_strings.h"
 
 namespace {
@@ -79,6 +84,75 @@ TEST_F(FileIconsTest, AnEntryThatIsGoneHasNoIconAndNoTypeText) {
     EXPECT_TRUE(source.QueryFileIcon(gone, 1).isNull());
     EXPECT_EQ(source.QueryFileTypeName(gone), QString());
     EXPECT_TRUE(source.QueryFileIcon(QString(), 2).isNull());
+}
+
+TEST_F(FileIconsTest, ProgramsAndLinksTellTheirOwnKindAndIconsAreSharpWhenScaled) {
+    ThemeFileIconSource source;
+    const QString readme = Write(S("README"), "plain words\n");
+    const QString program = Write(S("tool"), "#!/bin/sh\n");
+    ASSERT_TRUE(QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner));
+    const QString folder = dir.filePath(S("Projects"));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    const auto link = [&](const QString& name, const QString& target) {
+        const QString path = dir.filePath(name);
+        EXPECT_TRUE(QFile::link(target, path));
+        return path;
+    };
+    const QString textLink = link(S("readme-link"), readme);
+    const QString folderLink = link(S("projects-link"), folder);
+    const QString programLink = link(S("tool-link"), program);
+    const QString dangling = link(S("dangling"), dir.filePath(S("gone.txt")));
+
+    // Type texts and keys: the program is no text file, a link says so.
+    const QString textType = source.QueryFileTypeName(readme);
+    EXPECT_EQ(source.QueryFileTypeName(program), S("program"));
+    EXPECT_EQ(source.QueryFileTypeName(textLink), textType + S(" (link)"));
+    EXPECT_EQ(source.QueryFileTypeName(folderLink),
+              source.QueryFileTypeName(folder) + S(" (link)"));
+    EXPECT_EQ(source.QueryFileTypeName(programLink), S("program (link)"));
+    EXPECT_EQ(source.QueryFileTypeName(dangling), S("broken link"));
+    const QStringList keys{ImageKey(readme, false),      ImageKey(program, false),
+                           ImageKey(textLink, false),    ImageKey(folderLink, true),
+                           ImageKey(programLink, false), ImageKey(dangling, false)};
+    EXPECT_EQ(keys.at(0), QString());  // an extension-less document keeps the shared key
+    EXPECT_EQ(QSet<QString>(keys.begin(), keys.end()).size(), keys.size()) << "all distinct";
+    EXPECT_EQ(ImageKey(link(S("second-tool-link"), program), false), keys.at(4));
+
+    // Icons: the theme's program icon; a link its target's with the emblem.
+    ExpectIconPair(source, program);
+    EXPECT_EQ(source.QueryFileIcon(program, 2).toImage(),
+              QIcon::fromTheme(S("application-x-executable")).pixmap(32, 32).toImage());
+    for (const QString& path : {textLink, folderLink, programLink, dangling}) {
+        ExpectIconPair(source, path);
+    }
+    const QImage plain = source.QueryFileIcon(program, 2).toImage();
+    const QImage linked = source.QueryFileIcon(programLink, 2).toImage();
+    EXPECT_EQ(linked.copy(0, 0, 16, 16), plain.copy(0, 0, 16, 16)) << "the target's icon";
+    EXPECT_NE(linked.copy(16, 16, 16, 16), plain.copy(16, 16, 16, 16)) << "with the emblem";
+
+    // On a screen scaled twice: twice the device pixels, the same size.
+    ThemeFileIconSource scaled(2);
+    for (const QString& path : {readme, program, programLink}) {
+        const QPixmap small = scaled.QueryFileIcon(path, 1);
+        EXPECT_EQ(small.size(), QSize(32, 32)) << path.toStdString();
+        EXPECT_EQ(small.deviceIndependentSize(), QSizeF(16, 16)) << path.toStdString();
+    }
+}
+
+TEST_F(FileIconsTest, AnIconThatIsNoRegularFileNeverBlocks) {
+    ThemeFileIconSource source;
+    const QString fifo = dir.filePath(S("icon.png"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+    const QString launcher =
+        Write(S("fifo.desktop"), "[Desktop Entry]\nType=Application\nIcon=" + fifo.toUtf8() + "\n");
+    const QString linkToFifo = dir.filePath(S("pipe-link"));
+    ASSERT_TRUE(QFile::link(fifo, linkToFifo));
+    QElapsedTimer clock;
+    clock.start();
+    ExpectIconPair(source, launcher);  // the fallback program icon
+    ExpectIconPair(source, linkToFifo);
+    EXPECT_FALSE(source.QueryFileTypeName(linkToFifo).isEmpty());
+    EXPECT_LT(clock.elapsed(), 5000);
 }
 
 }  // namespace

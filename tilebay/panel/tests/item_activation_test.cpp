@@ -133,4 +133,28 @@ TEST_F(OpenItemTest, EmptyLoginNameSkipsTheUserDesktop) {
     EXPECT_EQ(folders.askedFor, (QStringList{QString(), QString()}));
 }
 
+TEST_F(OpenItemTest, ALinkToALauncherIsThatLauncherAndTrustIsChecked) {
+    // Executable, and a valid script too: run as the launcher it is.
+    const QString script = Launcher(
+        S("tool.desktop"),
+        "#!/bin/sh\n[Desktop Entry]\nType=Application\nExec=sh -c \"echo %c\" %c\nName=Tool\n"
+        "Path=/srv\n");
+    ASSERT_TRUE(QFile::link(script, User("Tool")));
+    Open(S("Tool"));
+    // The quoted "%c" stays as written; the bare one gives the name.
+    EXPECT_EQ(run.started, QStringList{S("sh -c \"echo %c\" Tool")});
+    EXPECT_EQ(run.workingFolders, QStringList{S("/srv")});
+
+    // Writable by others: neither it nor a link to it starts.
+    run.started.clear();
+    const QString open = Launcher(S("open.desktop"), "[Desktop Entry]\nType=Application\nExec=x\n");
+    ASSERT_TRUE(QFile::setPermissions(open, QFileDevice::Permissions(0x7777)));
+    ASSERT_TRUE(QFile::link(open, All("Open")));
+    ASSERT_TRUE(QFile::copy(open, All("open.desktop")));
+    ASSERT_TRUE(QFile::setPermissions(All("open.desktop"), QFileDevice::Permissions(0x7777)));
+    Open(S("Open"));
+    Open(S("open.desktop"));
+    EXPECT_EQ(run.started, QStringList{});
+}
+
 }  // namespace

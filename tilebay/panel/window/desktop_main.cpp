@@ -233,22 +233,39 @@ void DesktopMain::AddColumn(const QString& key, const QString& text) {
     lvwIcons_->setHeaderHidden(false);
 }
 
+QTreeWidgetItem* DesktopMain::MakeRow(const DesktopItemList& list, const ItemRow& row) const {
+    auto* item = new QTreeWidgetItem();
+    item->setText(0, row.text);
+    if (list.hasSmallImageList && row.smallImage >= 1 && row.smallImage <= list.icons16.Count()) {
+        item->setIcon(0, QIcon(list.icons16.At(row.smallImage).picture));
+    }
+    if (lvwIcons_->columnCount() > 1) {
+        item->setText(1, row.typeText);
+    }
+    return item;
+}
+
 void DesktopMain::ShowItems(const DesktopItemList& list) {
     lvwIcons_->setUpdatesEnabled(false);
     lvwIcons_->clear();
     for (const ItemRow& row : list.rows) {
-        auto* item = new QTreeWidgetItem(lvwIcons_);
-        item->setText(0, row.text);
-        if (list.hasSmallImageList && row.smallImage >= 1 &&
-            row.smallImage <= list.icons16.Count()) {
-            item->setIcon(0, QIcon(list.icons16.At(row.smallImage).picture));
-        }
-        if (lvwIcons_->columnCount() > 1) {
-            item->setText(1, row.typeText);
-        }
+        lvwIcons_->addTopLevelItem(MakeRow(list, row));
     }
     lvwIcons_->setUpdatesEnabled(true);
     lvwIcons_->setVisible(list.visible);
+}
+
+// Only the rows that changed are replaced: the others keep their selection.
+void DesktopMain::ReplaceRows(const DesktopItemList& list, const RowChanges& changes) {
+    lvwIcons_->setUpdatesEnabled(false);
+    for (const int at : changes.removed) {
+        delete lvwIcons_->takeTopLevelItem(at);
+    }
+    for (const int at : changes.inserted) {
+        lvwIcons_->insertTopLevelItem(at,
+                                      MakeRow(list, list.rows.at(static_cast<std::size_t>(at))));
+    }
+    lvwIcons_->setUpdatesEnabled(true);
 }
 
 void DesktopMain::PlayMusic(const QString& path) {

@@ -68,6 +68,7 @@ public:
     bool IsChecked(PanelControl box) const override;
     void AddColumn(const QString& key, const QString& text) override;
     void ShowItems(const DesktopItemList& list) override;
+    void ReplaceRows(const DesktopItemList& list, const RowChanges& changes) override;
     std::optional<QString> SelectedRowText() const override;
     void PlayMusic(const QString& path) override;
     void ShowWindow() override { show(); }
@@ -80,6 +81,7 @@ protected:
 private:
     QRect ToPixels(const QRectF& twips) const;
     QCheckBox* Box(PanelControl box) const;
+    QTreeWidgetItem* MakeRow(const DesktopItemList& list, const ItemRow& row) const;
 
     PanelHost& host_;
     QLabel* closebtn_;

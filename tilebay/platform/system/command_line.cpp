@@ -22,10 +22,14 @@ bool NeedsQuoting(const QString& word) {
 
 }  // namespace
 
-std::optional<QStringList> SplitCommandLine(const QString& line) {
-    QStringList words;
-    QString word;
+std::optional<std::vector<CommandWord>> SplitCommandWords(const QString& line) {
+    std::vector<CommandWord> words;
+    CommandWord word;
     bool inWord = false;
+    const auto add = [&word](QChar c, bool quoted) {
+        word.text.append(c);
+        word.quoted.push_back(quoted);
+    };
     const qsizetype n = line.size();
     for (qsizetype i = 0; i < n; ++i) {
         const QChar c = line.at(i);
@@ -41,12 +45,12 @@ std::optional<QStringList> SplitCommandLine(const QString& line) {
                 if (q == u'\\' && i + 1 < n) {
                     const QChar next = line.at(i + 1);
                     if (next == u'"' || next == u'`' || next == u'$' || next == u'\\') {
-                        word.append(next);
+                        add(next, true);
                         ++i;
                         continue;
                     }
                 }
-                word.append(q);
+                add(q, true);
             }
             if (!closed) {
                 return std::nullopt;
@@ -57,28 +61,43 @@ std::optional<QStringList> SplitCommandLine(const QString& line) {
             if (close < 0) {
                 return std::nullopt;
             }
-            word.append(line.mid(i + 1, close - i - 1));
+            for (qsizetype k = i + 1; k < close; ++k) {
+                add(line.at(k), true);
+            }
             i = close;
         } else if (c == u'\\') {
             inWord = true;
             if (i + 1 < n) {
-                word.append(line.at(++i));
+                add(line.at(++i), true);
             }
         } else if (IsBlank(c)) {
             if (inWord) {
-                words.append(word);
-                word.clear();
+                words.push_back(std::move(word));
+                word = CommandWord{};
                 inWord = false;
             }
         } else {
             inWord = true;
-            word.append(c);
+            add(c, false);
         }
     }
     if (inWord) {
-        words.append(word);
+        words.push_back(std::move(word));
     }
     return words;
+}
+
+std::optional<QStringList> SplitCommandLine(const QString& line) {
+    const std::optional<std::vector<CommandWord>> words = SplitCommandWords(line);
+    if (!words) {
+        return std::nullopt;
+    }
+    QStringList out;
+    out.reserve(static_cast<qsizetype>(words->size()));
+    for (const CommandWord& word : *words) {
+        out.append(word.text);
+    }
+    return out;
 }
 
 QString JoinCommandLine(const QStringList& words) {

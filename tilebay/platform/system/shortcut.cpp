@@ -4,12 +4,10 @@
 #include <QFileInfo>
 
 #include "command_line.h"
+#include "safe_file.h"
 
 namespace tilebay {
 namespace {
-
-// A launcher is a few hundred bytes; anything far larger is not one.
-constexpr qint64 kMaxLauncherBytes = 1024 * 1024;
 
 QString UnescapeString(const QString& value) {
     QString out;
@@ -44,16 +42,22 @@ bool IsLauncherName(const QString& path) {
     return path.endsWith(QStringLiteral(".desktop"), Qt::CaseInsensitive);
 }
 
-// Expands the field codes inside a word that is not a field code of its own.
-QString ExpandInline(const QString& word, const DesktopEntry& entry, const QString& launcherPath) {
+// Expands the field codes inside a word that is not a field code of its own;
+// quoted characters are literal text.
+QString ExpandInline(const CommandWord& word, const DesktopEntry& entry,
+                     const QString& launcherPath) {
+    const QString& text = word.text;
     QString out;
-    for (qsizetype i = 0; i < word.size(); ++i) {
-        const QChar c = word.at(i);
-        if (c != u'%' || i + 1 >= word.size()) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        const auto quoted = [&word](qsizetype at) {
+            return word.quoted.at(static_cast<std::size_t>(at));
+        };
+        if (c != u'%' || quoted(i) || i + 1 >= text.size() || quoted(i + 1)) {
             out.append(c);
             continue;
         }
-        const QChar code = word.at(++i);
+        const QChar code = text.at(++i);
         if (code == u'%') {
             out.append(u'%');
         } else if (code == u'c') {
@@ -64,6 +68,11 @@ QString ExpandInline(const QString& word, const DesktopEntry& entry, const QStri
         // every other code stands for files, URLs or nothing: dropped
     }
     return out;
+}
+
+bool IsFieldCodeWord(const CommandWord& word) {
+    return word.text.size() == 2 && word.text.at(0) == u'%' && word.text.at(1) != u'%' &&
+           !word.quoted.at(0) && !word.quoted.at(1);
 }
 
 }  // namespace
@@ -78,14 +87,28 @@ QString ShortcutErrorText() {
 }
 
 std::optional<DesktopEntry> ReadDesktopEntry(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxLauncherBytes) {
+    const std::optional<RegularFile> file = ReadRegularFile(path, kMaxLauncherBytes);
+    if (!file) {
         return std::nullopt;
     }
-    const QByteArray bytes = file.read(kMaxLauncherBytes + 1);
-    if (file.error() != QFileDevice::NoError || bytes.size() > kMaxLauncherBytes) {
-        return std::nullopt;
+    return ParseDesktopEntry(file->bytes);
+}
+
+QString LauncherBehind(const QString& path) {
+    const QFileInfo info(path);
+    if (path.isEmpty()) {
+        return {};
     }
+    if (info.isSymLink()) {
+        const QString target = info.canonicalFilePath();  // empty when dangling
+        return !target.isEmpty() && IsLauncherName(target) && QFileInfo(target).isFile()
+                   ? target
+                   : QString();
+    }
+    return IsLauncherName(path) && info.isFile() ? path : QString();
+}
+
+std::optional<DesktopEntry> ParseDesktopEntry(const QByteArray& bytes) {
     const QStringList lines = QString::fromUtf8(bytes).split(u'\n');
     DesktopEntry entry;
     bool found = false;
@@ -142,14 +165,14 @@ std::optional<DesktopEntry> ReadDesktopEntry(const QString& path) {
 
 std::optional<QStringList> ExpandExec(const QString& exec, const DesktopEntry& entry,
                                       const QString& launcherPath) {
-    const std::optional<QStringList> words = SplitCommandLine(exec);
+    const std::optional<std::vector<CommandWord>> words = SplitCommandWords(exec);
     if (!words) {
         return std::nullopt;
     }
     QStringList out;
-    for (const QString& word : *words) {
-        if (word.size() == 2 && word.at(0) == u'%' && word.at(1) != u'%') {
-            const QChar code = word.at(1);
+    for (const CommandWord& word : *words) {
+        if (IsFieldCodeWord(word)) {
+            const QChar code = word.text.at(1);
             if (code == u'i') {
                 if (!entry.icon.isEmpty()) {
                     out << QStringLiteral("--icon") << entry.icon;
@@ -169,28 +192,32 @@ std::optional<QStringList> ExpandExec(const QString& exec, const DesktopEntry& e
 }
 
 QString ResolveShortcut(const QString& path) {
-    const QFileInfo info(path);
-    if (info.isSymLink()) {
+    const QString launcher = LauncherBehind(path);
+    const QFileInfo info(launcher.isEmpty() ? path : launcher);
+    if (launcher.isEmpty()) {
+        if (!info.isSymLink()) {
+            return ShortcutErrorText();
+        }
         const QString target = info.symLinkTarget();
         return target.isEmpty() ? ShortcutErrorText() : target;
     }
-    if (!IsLauncherName(path) || !info.isFile()) {
-        return ShortcutErrorText();
-    }
-    const std::optional<DesktopEntry> entry = ReadDesktopEntry(path);
+    const std::optional<DesktopEntry> entry = ReadDesktopEntry(launcher);
     if (!entry) {
         return ShortcutErrorText();
     }
-    if (entry->type == QStringLiteral("Application") && entry->hasExec) {
-        const std::optional<QStringList> words =
-            ExpandExec(entry->exec, *entry, info.absoluteFilePath());
+    return LauncherTarget(*entry, info.absoluteFilePath());
+}
+
+QString LauncherTarget(const DesktopEntry& entry, const QString& launcherPath) {
+    if (entry.type == QStringLiteral("Application") && entry.hasExec) {
+        const std::optional<QStringList> words = ExpandExec(entry.exec, entry, launcherPath);
         if (!words || words->isEmpty()) {
             return ShortcutErrorText();
         }
         return JoinCommandLine(*words);
     }
-    if (entry->type == QStringLiteral("Link") && entry->hasUrl) {
-        return entry->url;
+    if (entry.type == QStringLiteral("Link") && entry.hasUrl) {
+        return entry.url;
     }
     return ShortcutErrorText();
 }

@@ -12,6 +12,8 @@
 #include <cstdlib>
 #include <ctime>
 
+#include <sys/stat.h>
+
 #include "sequencer.h"
 #include "test_strings.h"
 
@@ -85,9 +87,12 @@ TEST(Sequencer, RendersTheShippedTunesAndNothingForNoFile) {
         EXPECT_LT(cpuUsed, summary.seconds / 2);
     }
 
-    // No file, a missing file, a file that is no MIDI file: no output at all.
+    // No file, a missing file, a file that is no MIDI file, a FIFO (which
+    // must not block): no output at all.
     const QString notMidi = kShipped + S("/Ocean/style.ini");
-    for (const QString& path : {QString(), dir.filePath(S("missing.mid")), notMidi}) {
+    const QString fifo = dir.filePath(S("pipe.mid"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+    for (const QString& path : {QString(), dir.filePath(S("missing.mid")), notMidi, fifo}) {
         SCOPED_TRACE(path.toStdString());
         const QString wav = dir.filePath(S("none.wav"));
         auto device = CreateFileRenderingSequencer(wav);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <map>
 
 #include "fake_system.h"
@@ -303,6 +304,35 @@ TEST_F(PanelLogicTest, NegativeListHeightSkipsOnlyTheListResize) {
     // The list keeps its design height; the rest of the layout follows it.
     EXPECT_EQ(logic.Geometry(C::lvwIcons).height(), 4215);
     EXPECT_EQ(logic.Geometry(C::Window).height(), 5695);
+}
+
+TEST_F(PanelLogicTest, SoundOptionAndTheLiveListHook) {
+    WriteStyle(S("Blue"), kBlue);
+    WriteTestFile(root, S("styleloader.ini"), "[STYLE]\nstylename=\\Blue\n");
+    // sound=OFF silences the tune; any other value plays it.
+    for (const char* value : {"OFF", "off", "", "ON"}) {
+        WriteTestFile(root, S("options.ini"), QByteArray("[options]\nsound=") + value + "\n");
+        view.calls.clear();
+        logic.Load();
+        EXPECT_EQ(view.Matching(S("PlayMusic")).size(), std::strcmp(value, "OFF") == 0 ? 0u : 1u)
+            << value;
+    }
+
+    // With a watcher that cannot watch the user's desktop, the list is
+    // collected again when the panel drops into view, and only then.
+    auto* watcher = new tilebay::testing::FakeFolderWatcher;
+    watcher->refused = QStringList{dir.filePath(S("user"))};
+    services.makeWatcher = [watcher] { return std::unique_ptr<FolderWatcher>(watcher); };
+    logic.Load();
+    ASSERT_NE(logic.Live(), nullptr);
+    EXPECT_EQ(watcher->watched, QStringList{dir.filePath(S("all"))});
+    WriteTestFile(QDir(root.filePath(S("user"))), S("new.txt"), "n");
+    view.calls.clear();
+    logic.ExpandPanel();
+    EXPECT_EQ(view.Matching(S("Items")),
+              QStringList{S("Items Projects:1:Folder new.txt:2:Type of txt")});
+    logic.ExpandPanel();  // already in view: no second collection
+    EXPECT_EQ(view.Matching(S("Items")).size(), 1);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include "desktop_folders.h"
+#include "folder_watch.h"
 #include "login_name.h"
 #include "run_service.h"
 
@@ -50,6 +51,30 @@ public:
     QString user;
     QString allUsers;
     QStringList askedFor;
+};
+
+// A folder watcher whose changes the test reports; folders listed in
+// `refused` cannot be watched.
+class FakeFolderWatcher : public FolderWatcher {
+public:
+    bool Watch(const QString& folder) override {
+        if (refused.contains(folder)) {
+            return false;
+        }
+        watched.append(folder);
+        return true;
+    }
+    void UnwatchAll() override { watched.clear(); }
+    void Fire(const QString& folder, bool lost = false) {
+        if (lost) {
+            watched.removeAll(folder);
+        }
+        if (changed) {
+            changed(folder, lost);
+        }
+    }
+    QStringList watched;
+    QStringList refused;
 };
 
 }  // namespace tilebay::testing

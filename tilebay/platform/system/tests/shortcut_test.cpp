@@ -47,6 +47,13 @@ TEST_F(ShortcutTest, IconNameAndLauncherCodesAreExpanded) {
               S("prog"));
 }
 
+TEST_F(ShortcutTest, FieldCodesInsideQuotesStayAsWritten) {
+    const QString path = Launcher(
+        S("c.desktop"),
+        "Type=Application\nName=N\nIcon=i\nExec=sh -c \"echo %c %k %f %%\" '%i' a%cb %c\n");
+    EXPECT_EQ(ResolveShortcut(path), S(R"(sh -c "echo %c %k %f %%" %i aNb N)"));
+}
+
 TEST_F(ShortcutTest, QuotingAndEscapesSurviveAsOneCommandLine) {
     // In the file "\\" is one backslash; the Exec quoting then takes "\\" or
     // "\$" inside double quotes as the escaped character. "\s" is a blank,
