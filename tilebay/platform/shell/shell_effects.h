@@ -46,6 +46,16 @@ public:
     virtual void SetAlwaysOnTop(WId window, bool on) = 0;
     // Opacity 0 (invisible) to 255 (opaque); any other value changes nothing.
     virtual void SetWindowOpacity(WId window, qint16 opacity) = 0;
+    // Gives the keyboard to `window` (an override-redirect window gets it
+    // from no window manager), remembering who had it.
+    virtual void TakeFocus(WId window) { (void)window; }
+    // Gives the keyboard back to the window that had it before TakeFocus,
+    // when that window still exists; does nothing without a TakeFocus.
+    virtual void ReturnFocus() {}
+    // Asks taskbars and pagers to leave `window` out (its state
+    // _NET_WM_STATE_SKIP_TASKBAR and _NET_WM_STATE_SKIP_PAGER); call it
+    // after the window has been shown.
+    virtual void LeaveOutOfTaskbar(WId window) { (void)window; }
 };
 
 // The desktop's real effects: X11 when the program runs on an X server,

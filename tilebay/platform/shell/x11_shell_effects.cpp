@@ -93,6 +93,9 @@ public:
 
     void SetAlwaysOnTop(WId window, bool on) override;
     void SetWindowOpacity(WId window, qint16 opacity) override;
+    void TakeFocus(WId window) override;
+    void ReturnFocus() override;
+    void LeaveOutOfTaskbar(WId window) override;
 
 private:
     Display* Connection();
@@ -122,6 +125,9 @@ private:
     Window stacked_ = 0;
     bool above_ = false;
     std::unique_ptr<QSocketNotifier> notifier_;
+    // The window that had the keyboard before TakeFocus (0: none to return).
+    Window focusBefore_ = 0;
+    Window focused_ = 0;
 };
 
 Display* X11ShellEffects::Connection() {
@@ -483,6 +489,83 @@ void X11ShellEffects::DrainEventsLater() {
     if (notifier_) {
         QTimer::singleShot(0, notifier_.get(), [this] { OnEvents(); });
     }
+}
+
+// The window manager gives the keyboard only to the windows it manages; an
+// override-redirect window takes it itself. CurrentTime: the command that
+// asked for it came over a socket, not with an X event of ours.
+void X11ShellEffects::TakeFocus(WId id) {
+    if (!choice_.windows || id == 0 || Connection() == nullptr) {
+        return;
+    }
+    XErrorTrap trap(display_);
+    Window current = 0;
+    int revert = 0;
+    XGetInputFocus(display_, &current, &revert);
+    const auto window = static_cast<Window>(id);
+    if (current != window) {
+        // PointerRoot and None (1 and 0) are no windows to return to.
+        focusBefore_ = current > PointerRoot ? current : 0;
+    }
+    focused_ = window;
+    XSetInputFocus(display_, window, RevertToParent, CurrentTime);
+    XFlush(display_);
+}
+
+void X11ShellEffects::ReturnFocus() {
+    if (focused_ == 0 || Connection() == nullptr) {
+        return;
+    }
+    XErrorTrap trap(display_);
+    Window current = 0;
+    int revert = 0;
+    XGetInputFocus(display_, &current, &revert);
+    // Only when the keyboard is still ours: a window the user has clicked
+    // into meanwhile keeps it.
+    if (current == focused_) {
+        XWindowAttributes attributes;
+        if (focusBefore_ != 0 && XGetWindowAttributes(display_, focusBefore_, &attributes) != 0 &&
+            attributes.map_state == IsViewable) {
+            XSetInputFocus(display_, focusBefore_, RevertToPointerRoot, CurrentTime);
+        } else {
+            XSetInputFocus(display_, PointerRoot, RevertToPointerRoot, CurrentTime);
+        }
+    }
+    focused_ = 0;
+    focusBefore_ = 0;
+    XFlush(display_);
+}
+
+// The state of a managed window is the window manager's: it is asked; the
+// property is written as well, for a window manager that has not read it yet.
+void X11ShellEffects::LeaveOutOfTaskbar(WId id) {
+    if (!choice_.windows || id == 0 || Connection() == nullptr) {
+        return;
+    }
+    XErrorTrap trap(display_);
+    const auto window = static_cast<Window>(id);
+    const Atom state = Intern("_NET_WM_STATE");
+    const Atom skipTaskbar = Intern("_NET_WM_STATE_SKIP_TASKBAR");
+    const Atom skipPager = Intern("_NET_WM_STATE_SKIP_PAGER");
+    std::vector<Atom> states = ReadAtoms(window, state);
+    for (Atom wanted : {skipTaskbar, skipPager}) {
+        if (std::find(states.begin(), states.end(), wanted) == states.end()) {
+            states.push_back(wanted);
+        }
+    }
+    WriteAtoms(window, state, states);
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = state;
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = 1;  // _NET_WM_STATE_ADD
+    event.xclient.data.l[1] = static_cast<long>(skipTaskbar);
+    event.xclient.data.l[2] = static_cast<long>(skipPager);
+    event.xclient.data.l[3] = 1;
+    XSendEvent(display_, DefaultRootWindow(display_), False,
+               SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    XFlush(display_);
 }
 
 void X11ShellEffects::SetWindowOpacity(WId id, qint16 opacity) {
