@@ -12,7 +12,7 @@
 
 namespace tilebay {
 
-Q_LOGGING_CATEGORY(lcToggle, "tilebay.toggle")
+Q_LOGGING_CATEGORY(lcToggle, "tilebay.toggle", QtInfoMsg)
 
 namespace {
 

@@ -20,7 +20,7 @@
 
 namespace tilebay {
 
-Q_LOGGING_CATEGORY(lcPanelWindow, "tilebay.panel")
+Q_LOGGING_CATEGORY(lcPanelWindow, "tilebay.panel", QtInfoMsg)
 
 namespace {
 
@@ -145,6 +145,15 @@ DesktopMain::DesktopMain(QString programFolder, StyleSettings& style, PanelServi
 
 DesktopMain::~DesktopMain() = default;
 
+void DesktopMain::Form_Load() {
+    logic_.Load();
+    try {
+        dockedOn_ = DockGeometry();
+    } catch (...) {
+        dockedOn_ = QRect();
+    }
+}
+
 QWidget* DesktopMain::Control(PanelControl control) const {
     switch (control) {
         case PanelControl::Window:
@@ -257,21 +266,26 @@ void DesktopMain::MoveWindow(double leftTwips, double topTwips) {
     move(target);
 }
 
-double DesktopMain::ScreenWidthTwips() const {
+// The X server's own monitor geometry where it has one: Qt's screens keep
+// their old size after a mode change of a monitor.
+QRect DesktopMain::DockGeometry() const {
     const QScreen* dock = DockScreen();
     if (dock == nullptr) {
         throw std::runtime_error("no screen");
     }
-    return PixelsToTwips(dock->geometry().width(), logicalDpiX());
+    return services_.shell.MonitorGeometry(dock->name()).value_or(dock->geometry());
+}
+
+double DesktopMain::ScreenWidthTwips() const {
+    return PixelsToTwips(DockGeometry().width(), logicalDpiX());
 }
 
 QPointF DesktopMain::ScreenOriginTwips() const {
-    const QScreen* dock = DockScreen();
-    if (dock == nullptr) {
+    if (DockScreen() == nullptr) {
         return {};
     }
-    return {PixelsToTwips(dock->geometry().x(), logicalDpiX()),
-            PixelsToTwips(dock->geometry().y(), logicalDpiY())};
+    const QRect dock = DockGeometry();
+    return {PixelsToTwips(dock.x(), logicalDpiX()), PixelsToTwips(dock.y(), logicalDpiY())};
 }
 
 QScreen* ChooseScreen(const QString& name) {
@@ -296,18 +310,22 @@ void DesktopMain::SetScreenName(const QString& name) {
 // A screen that comes, goes or changes size moves the panel at once: to the
 // named screen when it is there, else to the primary one.
 void DesktopMain::WatchScreens() {
-    const auto watch = [this](QScreen* screen) {
-        connect(screen, &QScreen::geometryChanged, this, [this] { DockAgain(); });
-    };
     for (QScreen* screen : QGuiApplication::screens()) {
-        watch(screen);
+        connect(screen, &QScreen::geometryChanged, this, &DesktopMain::DockAgain,
+                Qt::UniqueConnection);
     }
-    connect(qApp, &QGuiApplication::screenAdded, this, [this, watch](QScreen* screen) {
-        watch(screen);
-        DockAgain();
+    connect(qApp, &QGuiApplication::screenAdded, this, &DesktopMain::DockAgain,
+            Qt::UniqueConnection);
+    connect(qApp, &QGuiApplication::screenRemoved, this, &DesktopMain::DockAgain,
+            Qt::UniqueConnection);
+    connect(qApp, &QGuiApplication::primaryScreenChanged, this, &DesktopMain::DockAgain,
+            Qt::UniqueConnection);
+    QPointer<DesktopMain> self(this);
+    services_.shell.WatchMonitors([self] {
+        if (self) {
+            self->DockAgain();
+        }
     });
-    connect(qApp, &QGuiApplication::screenRemoved, this, [this] { DockAgain(); });
-    connect(qApp, &QGuiApplication::primaryScreenChanged, this, [this] { DockAgain(); });
 }
 
 // After the screen change has settled (a removed screen is still listed
@@ -319,11 +337,17 @@ void DesktopMain::DockAgain() {
     dockPending_ = true;
     QTimer::singleShot(0, this, [this] {
         dockPending_ = false;
+        WatchScreens();  // a screen that came has signals of its own
         if (!isVisible()) {
             return;
         }
-        qCDebug(lcPanelWindow) << "docking on" << (DockScreen() ? DockScreen()->name() : QString());
         try {
+            // Only a change of the dock screen's place or size moves the
+            // panel (other monitors may change too).
+            if (DockGeometry() == dockedOn_) {
+                return;
+            }
+            qCDebug(lcPanelWindow) << "docking on" << DockScreen()->name() << DockGeometry();
             Retract();
         } catch (...) {
             // No screen at all: the panel stays where it is.
@@ -498,6 +522,11 @@ void DesktopMain::Toggle() {
 }
 
 void DesktopMain::Retract() {
+    try {
+        dockedOn_ = DockGeometry();
+    } catch (...) {
+        dockedOn_ = QRect();
+    }
     logic_.RetractPanel();
     if (hasKeyboard_) {
         hasKeyboard_ = false;

@@ -71,7 +71,7 @@ public:
     ~DesktopMain() override;
 
     // The panel's load.
-    void Form_Load() { logic_.Load(); }
+    void Form_Load();
     PanelLogic& Logic() { return logic_; }
     // Stops and drops MMControl1 (the window is closing).
     void ReleaseSound() { MMControl1.reset(); }
@@ -80,6 +80,8 @@ public:
     // The panel docks again whenever screens come, go or change size.
     void SetScreenName(const QString& name);
     QScreen* DockScreen() const;
+    // The dock screen's geometry in pixels.
+    QRect DockGeometry() const;
     // `tilebay --toggle`: drops the panel into view with the keyboard, or
     // retracts it when it is in view.
     void Toggle();
@@ -156,6 +158,7 @@ private:
     ListKeyboard keyboard_;
     bool hasKeyboard_ = false;
     bool dockPending_ = false;
+    QRect dockedOn_;  // the dock screen's geometry at the last retraction
     QPointer<QMenu> menu_;
     PanelServices& services_;
     PanelLogic logic_;

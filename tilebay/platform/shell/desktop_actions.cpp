@@ -9,7 +9,7 @@
 
 namespace tilebay {
 
-Q_LOGGING_CATEGORY(lcDesktopActions, "tilebay.actions")
+Q_LOGGING_CATEGORY(lcDesktopActions, "tilebay.actions", QtInfoMsg)
 
 bool QtDesktopActions::OpenUrl(const QUrl& url) {
     const bool opened = QDesktopServices::openUrl(url);

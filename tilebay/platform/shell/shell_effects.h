@@ -29,8 +29,12 @@
 //   taken after such a change.
 
 #include <QtGui/qwindowdefs.h>
+#include <QRect>
+#include <QString>
 
+#include <functional>
 #include <memory>
+#include <optional>
 
 namespace tilebay {
 
@@ -56,6 +60,16 @@ public:
     // _NET_WM_STATE_SKIP_TASKBAR and _NET_WM_STATE_SKIP_PAGER); call it
     // after the window has been shown.
     virtual void LeaveOutOfTaskbar(WId window) { (void)window; }
+    // The geometry of the monitor of RandR output `output` as the X server
+    // has it now (Qt's screens miss a mode change of a monitor); nullopt
+    // without such an active monitor or without X.
+    virtual std::optional<QRect> MonitorGeometry(const QString& output) {
+        (void)output;
+        return std::nullopt;
+    }
+    // Calls `changed` after the monitors have changed (RandR events); a
+    // later call replaces the earlier function.
+    virtual void WatchMonitors(std::function<void()> changed) { (void)changed; }
 };
 
 // The desktop's real effects: X11 when the program runs on an X server,

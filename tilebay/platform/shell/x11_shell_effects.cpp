@@ -14,6 +14,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
 
 namespace tilebay {
 
@@ -96,6 +97,8 @@ public:
     void TakeFocus(WId window) override;
     void ReturnFocus() override;
     void LeaveOutOfTaskbar(WId window) override;
+    std::optional<QRect> MonitorGeometry(const QString& output) override;
+    void WatchMonitors(std::function<void()> changed) override;
 
 private:
     Display* Connection();
@@ -128,6 +131,12 @@ private:
     // The window that had the keyboard before TakeFocus (0: none to return).
     Window focusBefore_ = 0;
     Window focused_ = 0;
+    // RandR's first event number (-1: not asked for monitor events) and
+    // what to call when the monitors change.
+    int randrEvents_ = -1;
+    bool substructure_ = false;
+    std::function<void()> monitorsChanged_;
+    void EnsureNotifier();
 };
 
 Display* X11ShellEffects::Connection() {
@@ -368,13 +377,11 @@ void X11ShellEffects::SetAlwaysOnTop(WId id, bool on) {
 void X11ShellEffects::KeepAbove(Window window, bool on) {
     stacked_ = window;
     above_ = on;
-    if (!notifier_) {
+    if (!substructure_) {
+        substructure_ = true;
         XSelectInput(display_, DefaultRootWindow(display_), SubstructureNotifyMask);
-        notifier_ =
-            std::make_unique<QSocketNotifier>(ConnectionNumber(display_), QSocketNotifier::Read);
-        QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(),
-                         [this] { OnEvents(); });
     }
+    EnsureNotifier();
     if (on) {
         XRaiseWindow(display_, window);
     }
@@ -453,6 +460,62 @@ void X11ShellEffects::StackInOrdinaryBand() {
     XConfigureWindow(display_, stacked_, CWSibling | CWStackMode, &changes);
 }
 
+// The notifier of our connection's events; which events come is chosen by
+// KeepAbove (the stacking of top-level windows) and WatchMonitors (RandR).
+void X11ShellEffects::EnsureNotifier() {
+    if (!notifier_) {
+        notifier_ =
+            std::make_unique<QSocketNotifier>(ConnectionNumber(display_), QSocketNotifier::Read);
+        QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(),
+                         [this] { OnEvents(); });
+    }
+}
+
+std::optional<QRect> X11ShellEffects::MonitorGeometry(const QString& output) {
+    if (!choice_.windows || output.isEmpty() || Connection() == nullptr) {
+        return std::nullopt;
+    }
+    XErrorTrap trap(display_);
+    int events = 0;
+    int errors = 0;
+    if (!XRRQueryExtension(display_, &events, &errors)) {
+        return std::nullopt;
+    }
+    int count = 0;
+    XRRMonitorInfo* monitors = XRRGetMonitors(display_, DefaultRootWindow(display_), True, &count);
+    std::optional<QRect> found;
+    for (int i = 0; i < count && !found; ++i) {
+        char* name = XGetAtomName(display_, monitors[i].name);
+        if (name != nullptr && QString::fromLatin1(name) == output) {
+            found = QRect(monitors[i].x, monitors[i].y, monitors[i].width, monitors[i].height);
+        }
+        if (name != nullptr) {
+            XFree(name);
+        }
+    }
+    if (monitors != nullptr) {
+        XRRFreeMonitors(monitors);
+    }
+    return found;
+}
+
+void X11ShellEffects::WatchMonitors(std::function<void()> changed) {
+    monitorsChanged_ = std::move(changed);
+    if (!choice_.windows || randrEvents_ >= 0 || Connection() == nullptr) {
+        return;
+    }
+    XErrorTrap trap(display_);
+    int errors = 0;
+    if (!XRRQueryExtension(display_, &randrEvents_, &errors)) {
+        randrEvents_ = -1;
+        return;
+    }
+    EnsureNotifier();
+    XRRSelectInput(display_, DefaultRootWindow(display_),
+                   RRScreenChangeNotifyMask | RRCrtcChangeNotifyMask | RROutputChangeNotifyMask);
+    XFlush(display_);
+}
+
 void X11ShellEffects::OnEvents() {
     if (Connection() == nullptr) {
         notifier_.reset();
@@ -460,11 +523,18 @@ void X11ShellEffects::OnEvents() {
     }
     // Requests with an error trap sync and so read events into Xlib's queue
     // without the socket telling us: drain until the queue stays empty.
+    bool monitors = false;
     for (int round = 0; round < 8 && XPending(display_) > 0; ++round) {
         bool changed = false;
         while (XPending(display_) > 0) {
             XEvent event;
             XNextEvent(display_, &event);
+            if (randrEvents_ >= 0 && (event.type == randrEvents_ + RRScreenChangeNotify ||
+                                      event.type == randrEvents_ + RRNotify)) {
+                XRRUpdateConfiguration(&event);
+                monitors = true;
+                continue;
+            }
             Window window = 0;
             if (event.type == MapNotify) {
                 window = event.xmap.window;
@@ -482,6 +552,9 @@ void X11ShellEffects::OnEvents() {
         } else {
             StackInOrdinaryBand();
         }
+    }
+    if (monitors && monitorsChanged_) {
+        monitorsChanged_();
     }
 }
 
