@@ -291,6 +291,12 @@ TEST_F(TilebayUiE2E, ToggleTakesTheKeyboardTypingFiltersEnterStartsOneProgram) {
     ASSERT_TRUE(Top(panel, -kCaptionTop));
     EXPECT_TRUE(TestDesktop::waitUntil([&] { return Focus() == editor; }));
     EXPECT_FALSE(QFile::exists(marker + S("-other")));
+    // The mouse drops it again as ever.
+    Pointer(500, 500);
+    Pointer(100, 8);
+    EXPECT_TRUE(Top(panel, 0));
+    Pointer(1, 200);
+    ASSERT_TRUE(Top(panel, -kCaptionTop));
 
     // The command drops the panel and pulls it back up.
     EXPECT_TRUE(Toggle().ok());
@@ -324,7 +330,7 @@ TEST_F(TilebayUiE2E, ToggleTakesTheKeyboardTypingFiltersEnterStartsOneProgram) {
     EXPECT_TRUE(alone.err.contains(S("no panel is running"))) << alone.err.toStdString();
 }
 
-TEST_F(TilebayUiE2E, ATranslucentPanelIsBlendedWithWhatLiesBelowByTheCompositor) {
+TEST_F(TilebayUiE2E, TranslucentPanelClickRaisesItStyleLoaderKindAndCloseWhileItIsShown) {
     Other(S("xcompmgr"), {S("-n")});
     // What lies below the caption strip, read from the screen itself.
     const QColor under = Pixel(Shot(S("ui-before-panel")), 30, 6);
@@ -345,11 +351,7 @@ TEST_F(TilebayUiE2E, ATranslucentPanelIsBlendedWithWhatLiesBelowByTheCompositor)
         << seen.name().toStdString() << ", expected " << expected.name().toStdString() << " over "
         << under.name().toStdString();
     EXPECT_NE(expected, colour);
-}
 
-TEST_F(TilebayUiE2E, StyleLoaderIsAFixedUtilityWindowAndSurvivesCloseAndAClickRaisesThePanel) {
-    const XWindowId panel = StartDocked();
-    ASSERT_NE(panel, 0u);
     Pointer(100, 8);
     ASSERT_TRUE(Top(panel, 0));
     // "Always On Top" off: a new window covers the panel; a click on the
@@ -397,7 +399,7 @@ TEST_F(TilebayUiE2E, StyleLoaderIsAFixedUtilityWindowAndSurvivesCloseAndAClickRa
     EXPECT_EQ(tilebay.exitCode(), 0);
 }
 
-TEST_F(TilebayUiE2E, ContextMenuOpensWithTheDefaultApplicationAndMovesToTheTrash) {
+TEST_F(TilebayUiE2E, ContextMenuOpenAndTrashThenRowsDragOutAndFilesDropInUnderFreeNames) {
     // The desktop's default application for text: a program of the test.
     const QString opened = root.filePath(S("opened"));
     const QString opener = Program(root.filePath(S("opener")), opened);
@@ -412,6 +414,9 @@ TEST_F(TilebayUiE2E, ContextMenuOpensWithTheDefaultApplicationAndMovesToTheTrash
                       " %f\nMimeType=text/plain;\n");
     WriteTestFile(QDir(userDesktop), S("read me.txt"), "some text\n");
     WriteTestFile(QDir(userDesktop), S("old.txt"), "old text\n");
+    const QString incoming = root.filePath(S("incoming.txt"));
+    WriteTestFile(root, S("incoming.txt"), "dropped in\n");
+    WriteTestFile(QDir(userDesktop), S("drag me.txt"), "dragged out\n");
     const XWindowId panel = StartDocked();
     ASSERT_NE(panel, 0u);
 
@@ -438,14 +443,9 @@ TEST_F(TilebayUiE2E, ContextMenuOpensWithTheDefaultApplicationAndMovesToTheTrash
     EXPECT_TRUE(QFile::exists(data + S("/Trash/info/old.txt.trashinfo")));
     EXPECT_TRUE(QFile::exists(userDesktop + S("/read me.txt")));
     EXPECT_EQ(tilebay.state(), QProcess::Running);
-}
+    Pointer(1, 200);  // the left border strip
+    ASSERT_TRUE(Top(panel, -kCaptionTop));
 
-TEST_F(TilebayUiE2E, FilesDropInAsCopiesUnderFreeNamesAndRowsDragOutAsUris) {
-    const QString incoming = root.filePath(S("incoming.txt"));
-    WriteTestFile(root, S("incoming.txt"), "dropped in\n");
-    WriteTestFile(QDir(userDesktop), S("drag me.txt"), "dragged out\n");
-    const XWindowId panel = StartDocked();
-    ASSERT_NE(panel, 0u);
     QProcess* source = Other(S(TILEBAY_DND_HELPER), {S("source"), S("600"), S("100"), incoming});
     QProcess* target = Other(S(TILEBAY_DND_HELPER), {S("target"), S("600"), S("400")});
     for (QProcess* helper : {source, target}) {

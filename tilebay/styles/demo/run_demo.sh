@@ -114,10 +114,12 @@ echo "  panel: WM_CLASS $(wm_class_of "$panel")"
 drop_panel "$panel"
 shot 03-ocean-dropped
 
-# The keyboard: `tilebay --toggle` pulls the dropped panel up, then drops it
-# with the keyboard; typing filters the rows, Escape clears and retracts.
-"$APP/tilebay" --toggle
-wait_for 5 retracted "$panel" || e2e_fail "--toggle did not retract the panel"
+# The keyboard: with the pointer away from the panel, `tilebay --toggle`
+# drops it with the keyboard; typing filters the rows, Escape clears the
+# filter and then retracts the panel.
+xdotool mousemove 1 200  # the left border strip retracts it
+wait_for 5 retracted "$panel" || e2e_fail "the panel did not retract"
+xdotool mousemove 600 400
 "$APP/tilebay" --toggle
 wait_for 5 dropped "$panel" || e2e_fail "--toggle did not drop the panel"
 sleep 0.3
@@ -126,6 +128,7 @@ sleep 0.3
 shot 03b-ocean-keyboard-filter
 xdotool key --delay 80 Escape Escape
 wait_for 5 retracted "$panel" || e2e_fail "Escape did not retract the panel"
+xdotool mousemove 600 400  # away, so that the next move onto the caption strip is one
 drop_panel "$panel"
 
 # The style loader: the small square at 3240,240 twips, 9 pixels wide.
