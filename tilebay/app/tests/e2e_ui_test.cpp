@@ -481,10 +481,11 @@ TEST_F(TilebayUiE2E, ContextMenuOpenAndTrashThenRowsDragOutAndFilesDropInUnderFr
     // A file dragged onto the retracted panel's caption strip drops it into
     // view; dropped on the list, it is copied into the desktop folder. Twice:
     // the second copy takes a free name.
-    const auto dragIn = [&] {
-        Xdotool(S("mousemove 680 180 mousedown 1 sleep 0.3 mousemove 660 170 sleep 0.3 "
+    const auto dragIn = [&](const QString& before = {}, const QString& after = {}) {
+        Xdotool(S("%1mousemove 680 180 mousedown 1 sleep 0.3 mousemove 660 170 sleep 0.3 "
                   "mousemove 300 60 sleep 0.3 mousemove 100 8 sleep 0.5 mousemove 110 300 "
-                  "sleep 0.5 mousemove 115 305 sleep 0.5 mouseup 1")
+                  "sleep 0.5 mousemove 115 305 sleep 0.5 mouseup 1%2")
+                    .arg(before, after)
                     .split(u' '));
     };
     dragIn();
@@ -497,6 +498,12 @@ TEST_F(TilebayUiE2E, ContextMenuOpenAndTrashThenRowsDragOutAndFilesDropInUnderFr
     EXPECT_EQ(Read(userDesktop + S("/incoming.txt")), QByteArray("dropped in\n"));
     EXPECT_EQ(Read(userDesktop + S("/incoming (2).txt")), QByteArray("dropped in\n"));
     EXPECT_TRUE(QFile::exists(incoming));  // copied, not moved
+    // With Shift held the file is moved, again under a free name.
+    dragIn(S("keydown shift "), S(" keyup shift"));
+    EXPECT_TRUE(TestDesktop::waitUntil(
+        [&] { return QFile::exists(userDesktop + S("/incoming (3).txt")); }));
+    EXPECT_TRUE(TestDesktop::waitUntil([&] { return !QFile::exists(incoming); }));
+    EXPECT_EQ(Read(userDesktop + S("/incoming (3).txt")), QByteArray("dropped in\n"));
 }
 
 // Two screens of Xorg's dummy driver, side by side; the second is switched

@@ -678,8 +678,11 @@ void DesktopMain::dropEvent(QDropEvent* event) {
     if (!event->mimeData()->hasUrls() || event->source() != nullptr) {
         return;
     }
-    const bool move =
-        (event->modifiers() & Qt::ShiftModifier) && (event->possibleActions() & Qt::MoveAction);
+    // Shift as it is held now: the event's modifiers can be those of an
+    // earlier moment of the drag.
+    const Qt::KeyboardModifiers held =
+        event->modifiers() | QGuiApplication::queryKeyboardModifiers();
+    const bool move = (held & Qt::ShiftModifier) && (event->possibleActions() & Qt::MoveAction);
     DropFiles(event->mimeData()->urls(), move);
     event->setDropAction(move ? Qt::MoveAction : Qt::CopyAction);
     event->accept();
