@@ -7,7 +7,7 @@ packages=(
   # toolchain
   build-essential cmake ninja-build pkg-config git clang clang-format libclang-rt-14-dev
   # libraries
-  qt6-base-dev libcurl4-openssl-dev ca-certificates libx11-dev
+  qt6-base-dev libcurl4-openssl-dev ca-certificates libx11-dev libxrandr-dev
   libgtest-dev libgmock-dev googletest
   # Qt Designer plugin and forms built at run time; the designer itself for its end-to-end check
   qt6-tools-dev qt6-tools-dev-tools designer-qt6 libqt6uitools6 libqt6opengl6-dev
@@ -26,6 +26,9 @@ packages=(
   xclip curl
   # a real HTTP proxy for the proxy tests (plain requests and https by CONNECT)
   tinyproxy
+  # tilebay: a compositor for translucent windows (demo, end-to-end test), xdg-open for the
+  # context menu's Open, two screens with hot-unplug (Xorg's dummy driver, xrandr)
+  xcompmgr xdg-utils xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   # peak memory of the fetch benchmark (/usr/bin/time); test certificates
   time openssl
   # screenshots for the demo

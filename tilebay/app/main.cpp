@@ -2,13 +2,43 @@
 
 #include <QApplication>
 
+#include <cstdio>
+
 #include "file_icons.h"
 #include "panel_controller.h"
 #include "program_folder.h"
 #include "single_instance.h"
 #include "termination_signals.h"
+#include "toggle_command.h"
+
+namespace {
+
+QStringList Arguments(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) {
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    }
+    return arguments;
+}
+
+// `tilebay --toggle`: no window of its own, only a word to the running panel.
+int RunToggle(int argc, char** argv, const QString& lockPath) {
+    QCoreApplication app(argc, argv);
+    if (tilebay::SendToggle(tilebay::ToggleSocketPath(lockPath), 3000)) {
+        return 0;
+    }
+    std::fputs("tilebay: no panel is running on this display\n", stderr);
+    return 1;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
+    const QString lockPath = tilebay::InstanceLockPath(qEnvironmentVariable("XDG_RUNTIME_DIR"),
+                                                       qEnvironmentVariable("DISPLAY"));
+    if (tilebay::IsToggleCommand(Arguments(argc, argv))) {
+        return RunToggle(argc, argv, lockPath);
+    }
     QApplication::setApplicationName(QStringLiteral("tilebay"));
     QApplication::setDesktopFileName(QStringLiteral("tilebay"));
     QApplication app(argc, argv);
@@ -16,8 +46,7 @@ int main(int argc, char** argv) {
 
     // A second panel for the same user and display ends at once, before it
     // touches the desktop or the settings.
-    const auto lock = tilebay::InstanceLock::Acquire(tilebay::InstanceLockPath(
-        qEnvironmentVariable("XDG_RUNTIME_DIR"), qEnvironmentVariable("DISPLAY")));
+    const auto lock = tilebay::InstanceLock::Acquire(lockPath);
     if (!lock) {
         return 0;
     }
@@ -34,8 +63,14 @@ int main(int argc, char** argv) {
     tilebay::PanelServices services{*shell, icons, pause, login, folders, run};
     services.makeWatcher = [] { return std::make_unique<tilebay::InotifyFolderWatcher>(); };
 
+    tilebay::QtDesktopActions desktopActions;
     tilebay::PanelController controller(programFolder, services,
                                         [] { return tilebay::CreateSequencerDevice(); });
+    controller.SetDesktopActions(&desktopActions);
+    tilebay::ToggleServer toggle;
+    toggle.Listen(tilebay::ToggleSocketPath(lockPath));
+    QObject::connect(&toggle, &tilebay::ToggleServer::toggleRequested, &controller,
+                     [&controller] { controller.Toggle(); });
     QObject::connect(&controller, &tilebay::PanelController::finished, &app,
                      [](int code) { QCoreApplication::exit(code); });
     QObject::connect(&signals, &common::TerminationSignals::Requested, &controller,

@@ -2,6 +2,8 @@
 
 #include <QEvent>
 
+#include "ini.h"
+
 namespace tilebay {
 
 PanelController::PanelController(QString programFolder, PanelServices& services,
@@ -41,6 +43,9 @@ void PanelController::loadPanel() {
     DropPanel();
     panel_ = new DesktopMain(programFolder_, style_, services_, *this,
                              makeSequencer_ ? makeSequencer_() : nullptr);
+    // [OPTIONS] screen: the RandR output to dock on; empty, the primary one.
+    panel_->SetScreenName(common::ReadIniValue(QStringLiteral("OPTIONS"), QStringLiteral("screen"),
+                                               programFolder_ + QStringLiteral("/options.ini")));
     loading_ = true;
     panel_->Form_Load();
     loading_ = false;
@@ -49,6 +54,12 @@ void PanelController::loadPanel() {
     } else if (closeAfterLoad_) {
         closeAfterLoad_ = false;
         closePanel();
+    }
+}
+
+void PanelController::Toggle() {
+    if (panel_ && !loading_ && !ended_) {
+        panel_->Toggle();
     }
 }
 
@@ -128,6 +139,8 @@ void PanelController::OpenStyleLoader() {
         styleLoader_->Form_Load();
     }
     styleLoader_->show();
+    // A utility window: taskbars and pagers leave it out.
+    services_.shell.LeaveOutOfTaskbar(styleLoader_->winId());
     styleLoader_->raise();
     styleLoader_->activateWindow();
 }

@@ -51,6 +51,12 @@ public:
     void CloseSplash() override;
     void OpenStyleLoader() override;
     void ClosePanel() override { closePanel(); }
+    DesktopActions* Desktop() override { return desktop_; }
+
+    // The desktop's services for the panel's context menu.
+    void SetDesktopActions(DesktopActions* desktop) { desktop_ = desktop; }
+    // `tilebay --toggle` reached this panel.
+    void Toggle();
 
 Q_SIGNALS:
     // The program is to end with this exit code.
@@ -71,6 +77,7 @@ private:
     bool closeAfterLoad_ = false;
     bool terminateAfterLoad_ = false;
     bool ended_ = false;
+    DesktopActions* desktop_ = nullptr;
 };
 
 }  // namespace tilebay

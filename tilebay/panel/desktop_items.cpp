@@ -131,7 +131,8 @@ bool DesktopItemCollector::AddDesktopItem(const QString& path, bool isFolder) {
     }
     list_.hasLargeImageList = true;
     list_.hasSmallImageList = true;
-    list_.rows.push_back(ItemRow{ItemName(path), number, number, list_.icons32.At(number).tag});
+    list_.rows.push_back(ItemRow{ItemName(path), number, number, list_.icons32.At(number).tag,
+                                 QFileInfo(path).path()});
     return true;
 }
 

@@ -46,6 +46,9 @@ struct ItemRow {
     int largeImage = 0;
     int smallImage = 0;
     QString typeText;
+    // The folder the entry was collected from: a double-click starts the
+    // entry there and nowhere else.
+    QString folder;
 };
 
 struct DesktopItemList {

@@ -85,18 +85,31 @@ void StartEntry(const QString& entry, RunService& run) {
     run.Start(entry);
 }
 
+// The row's folder must be one of the desktops the list is collected from.
+bool IsDesktopFolder(const QString& folder, ActivationServices& services) {
+    if (folder.isEmpty()) {
+        return false;
+    }
+    const QString clean = QDir::cleanPath(folder);
+    for (const QString& desktop : {services.folders.UserDesktop(services.login.LoginName()),
+                                   services.folders.AllUsersDesktop()}) {
+        if (!desktop.isEmpty() && QDir::cleanPath(desktop) == clean) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
-void OpenItem(const SelectedRowText& selectedRowText, ActivationServices& services) {
-    StartShortcutTarget(
-        EntryPath(services.folders.UserDesktop(services.login.LoginName()), selectedRowText()),
-        services.run);
-    StartShortcutTarget(EntryPath(services.folders.AllUsersDesktop(), selectedRowText()),
-                        services.run);
-    StartEntry(
-        EntryPath(services.folders.UserDesktop(services.login.LoginName()), selectedRowText()),
-        services.run);
-    StartEntry(EntryPath(services.folders.AllUsersDesktop(), selectedRowText()), services.run);
+void OpenItem(const SelectedRow& selectedRow, ActivationServices& services) {
+    const std::optional<RowEntry> row = selectedRow();
+    if (!row || !IsDesktopFolder(row->folder, services)) {
+        return;
+    }
+    const QString entry = EntryPath(row->folder, row->text);
+    StartShortcutTarget(entry, services.run);
+    StartEntry(entry, services.run);
 }
 
 }  // namespace tilebay

@@ -19,20 +19,24 @@ struct ActivationServices {
     RunService& run;
 };
 
-// The selected row's text (the entry's name), or nullopt when no row is
-// selected. Asked afresh by each attempt.
-using SelectedRowText = std::function<std::optional<QString>()>;
+// The clicked row: the entry's name and the folder it was collected from.
+struct RowEntry {
+    QString text;
+    QString folder;
+};
 
-// Four attempts, always all four and in this order; a failing attempt is
-// skipped silently:
-//   1. start the target of the shortcut of that name on the user's desktop;
-//   2. start the target of the shortcut of that name on the all-users desktop;
-//   3. start the entry of that name on the user's desktop itself;
-//   4. start the entry of that name on the all-users desktop itself.
-// Attempts 1 and 3 ask for the login name afresh. A shortcut that cannot be
-// read yields the error text, which is never started, and a link whose target
-// is gone starts nothing. A shortcut itself is not a program, so attempts 3
-// and 4 leave it alone, as they leave entries that do not exist.
-void OpenItem(const SelectedRowText& selectedRowText, ActivationServices& services);
+// The selected row, or nullopt when no row is selected.
+using SelectedRow = std::function<std::optional<RowEntry>()>;
+
+// Starts the item of the selected row from the folder its row was collected
+// from, and from nowhere else, so one double-click starts at most one
+// program (an entry of the same name on the other desktop is another row):
+//   1. the target of the entry when it is a shortcut;
+//   2. the entry itself when it is no shortcut.
+// A failing attempt is skipped silently. A row whose folder is not one of
+// the two desktop folders starts nothing. A shortcut that cannot be read
+// yields the error text, which is never started, and a link whose target is
+// gone starts nothing.
+void OpenItem(const SelectedRow& selectedRow, ActivationServices& services);
 
 }  // namespace tilebay

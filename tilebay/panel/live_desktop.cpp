@@ -32,8 +32,8 @@ size_t qHash(const RowKey& key, size_t seed = 0) {
 }  // namespace
 
 bool operator==(const ItemRow& a, const ItemRow& b) {
-    return a.text == b.text && a.largeImage == b.largeImage && a.smallImage == b.smallImage &&
-           a.typeText == b.typeText;
+    return a.text == b.text && a.folder == b.folder && a.largeImage == b.largeImage &&
+           a.smallImage == b.smallImage && a.typeText == b.typeText;
 }
 
 RowChanges DiffRows(const std::vector<ItemRow>& before, const std::vector<ItemRow>& after) {

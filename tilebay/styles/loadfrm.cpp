@@ -16,7 +16,7 @@ loadfrm::loadfrm(QString programFolder, ShellEffects& shell, QWidget* parent)
       shell_(shell) {
     setObjectName(QStringLiteral("loadfrm"));
     setWindowTitle(QStringLiteral("Tilebay - Loading..."));
-    setFixedSize(TwipsToPixels(4605), TwipsToPixels(2085));
+    setFixedSize(TwipSize(this, 4605, 2085));
     const QFont caption = DesignFont(9.75, true);
     titlecap =
         PlaceLabel(this, {120, 120, 4335, 255}, QStringLiteral("Tilebay - Loading..."), caption);

@@ -10,22 +10,22 @@
 namespace tilebay {
 
 styleloaderfrm::styleloaderfrm(QString programFolder, StyleLoaderPanel& panel, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint),
+    : QWidget(parent,
+              Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       logic_(std::move(programFolder), panel, *this) {
     setObjectName(QStringLiteral("styleloaderfrm"));
     setWindowTitle(QStringLiteral("Load Style"));
-    setFixedSize(TwipsToPixels(5475), TwipsToPixels(3495));
+    setFixedSize(TwipSize(this, 5475, 3495));
     const QFont font = DesignFont(8.25, false);
     setFont(font);
 
     Dir1 = new FolderList(logic_.folders(), this);
     Dir1->setObjectName(QStringLiteral("Dir1"));
-    Dir1->setGeometry(TwipRect(120, 120, 3135, 3240));
+    Dir1->setGeometry(TwipRect(this, 120, 120, 3135, 3240));
     refreshbtn = new QPushButton(QStringLiteral("Refresh"), this);
-    refreshbtn->setGeometry(TwipRect(3360, 120, 975, 315));
+    refreshbtn->setGeometry(TwipRect(this, 3360, 120, 975, 315));
     loadbtn = new QPushButton(QStringLiteral("Load"), this);
-    loadbtn->setGeometry(TwipRect(4320, 120, 975, 315));
+    loadbtn->setGeometry(TwipRect(this, 4320, 120, 975, 315));
     Label1 = PlaceLabel(this, {3360, 600, 1935, 855},
                         QStringLiteral("Click Only The Closed Folder Icons. Then Load."), font);
     Label1->setWordWrap(true);

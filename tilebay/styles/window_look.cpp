@@ -3,16 +3,17 @@
 #include <QLabel>
 #include <QWidget>
 
-#include <cmath>
+#include "twips.h"
 
 namespace tilebay {
 
-int TwipsToPixels(double twips) {
-    return static_cast<int>(std::lround(twips / 15.0));
+QSize TwipSize(const QWidget* window, double width, double height) {
+    return {TwipsToPixels(width, window->logicalDpiX()),
+            TwipsToPixels(height, window->logicalDpiY())};
 }
 
-QRect TwipRect(int x, int y, int width, int height) {
-    return {TwipsToPixels(x), TwipsToPixels(y), TwipsToPixels(width), TwipsToPixels(height)};
+QRect TwipRect(const QWidget* window, int x, int y, int width, int height) {
+    return TwipsToPixels(QRectF(x, y, width, height), window->logicalDpiX(), window->logicalDpiY());
 }
 
 QFont DesignFont(double pointSize, bool bold) {
@@ -24,7 +25,7 @@ QFont DesignFont(double pointSize, bool bold) {
 
 QLabel* PlaceLabel(QWidget* parent, const QRect& twips, const QString& text, const QFont& font) {
     auto* label = new QLabel(text, parent);
-    label->setGeometry(TwipRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    label->setGeometry(TwipRect(parent, twips.x(), twips.y(), twips.width(), twips.height()));
     label->setFont(font);
     return label;
 }

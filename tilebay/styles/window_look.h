@@ -1,12 +1,14 @@
 #pragma once
 
 // Small helpers of the splash and style loader windows: design geometry in
-// twips (15 per pixel at 96 dots per inch), fonts and palette colours.
+// twips through the logical resolution of the window's screen (the panel's
+// rule, twips.h), fonts and palette colours.
 
 #include <QColor>
 #include <QFont>
 #include <QPalette>
 #include <QRect>
+#include <QSize>
 #include <QString>
 
 class QLabel;
@@ -14,8 +16,9 @@ class QWidget;
 
 namespace tilebay {
 
-int TwipsToPixels(double twips);
-QRect TwipRect(int x, int y, int width, int height);
+// `twips` in pixels of `window`'s screen.
+QSize TwipSize(const QWidget* window, double width, double height);
+QRect TwipRect(const QWidget* window, int x, int y, int width, int height);
 QFont DesignFont(double pointSize, bool bold);
 // A label placed at its design geometry (twips) with its design text.
 QLabel* PlaceLabel(QWidget* parent, const QRect& twips, const QString& text, const QFont& font);

@@ -1,5 +1,6 @@
 #include "panel_logic.h"
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
@@ -68,6 +69,34 @@ std::optional<QPointF> RetractedPosition(int dockPosition, double titlecapTop, d
         default:
             return std::nullopt;
     }
+}
+
+namespace {
+
+double Luminance(const QColor& colour) {
+    const auto channel = [](double value) {
+        return value <= 0.03928 ? value / 12.92 : std::pow((value + 0.055) / 1.055, 2.4);
+    };
+    const QColor rgb = colour.toRgb();
+    return 0.2126 * channel(rgb.redF()) + 0.7152 * channel(rgb.greenF()) +
+           0.0722 * channel(rgb.blueF());
+}
+
+}  // namespace
+
+double ContrastRatio(const QColor& a, const QColor& b) {
+    const double la = Luminance(a);
+    const double lb = Luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QColor ReadableTextColour(const QColor& text, const QColor& face) {
+    if (ContrastRatio(text, face) >= 3.0) {
+        return text;
+    }
+    const QColor black(0, 0, 0);
+    const QColor white(255, 255, 255);
+    return ContrastRatio(black, face) >= ContrastRatio(white, face) ? black : white;
 }
 
 PanelLogic::PanelLogic(QString programFolder, StyleSettings& style, PanelView& view,
@@ -237,15 +266,21 @@ void PanelLogic::RetractPanel() {
         RetractedPosition(style_.dockPosition, Geometry(PanelControl::titlecap).top(),
                           view_.ScreenWidthTwips(), window.width());
     if (position) {
-        MoveTo(position->x(), position->y());
+        const QPointF origin = view_.ScreenOriginTwips();
+        MoveTo(origin.x() + position->x(), origin.y() + position->y());
     }
 }
 
 void PanelLogic::ExpandPanel() {
-    if (windowTop_ != 0 && live_) {
+    const double top = view_.ScreenOriginTwips().y();
+    if (windowTop_ != top && live_) {
         live_->PanelRevealed();  // collects again only where no watch is set
     }
-    MoveTo(windowLeft_, 0);
+    MoveTo(windowLeft_, top);
+}
+
+bool PanelLogic::InView() const {
+    return windowTop_ == view_.ScreenOriginTwips().y();
 }
 
 void PanelLogic::StartLiveDesktop(const QString& userDesktop) {
@@ -265,7 +300,7 @@ void PanelLogic::OnCheckClick(PanelControl box) {
 
 void PanelLogic::OnListDoubleClick() {
     ActivationServices activation{services_.login, services_.folders, services_.run};
-    OpenItem([this] { return view_.SelectedRowText(); }, activation);
+    OpenItem([this] { return view_.SelectedRow(); }, activation);
 }
 
 void PanelLogic::RunClosingEffects() {

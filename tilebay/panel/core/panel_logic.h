@@ -65,6 +65,9 @@ public:
     virtual void SetGeometry(PanelControl control, const QRectF& twips) = 0;
     virtual void MoveWindow(double leftTwips, double topTwips) = 0;
     virtual double ScreenWidthTwips() const = 0;
+    // The top left corner of the screen the panel docks on, in twips of the
+    // whole desktop.
+    virtual QPointF ScreenOriginTwips() const { return {}; }
     virtual WId WindowId() = 0;
     // Checking a box by program runs its click handler when its state
     // changes, as a user's click does.
@@ -79,8 +82,9 @@ public:
         (void)changes;
         ShowItems(list);
     }
-    // The selected row's text, or nullopt when no row is selected.
-    virtual std::optional<QString> SelectedRowText() const = 0;
+    // The selected row (its text and the folder it was collected from), or
+    // nullopt when no row is selected.
+    virtual std::optional<RowEntry> SelectedRow() const = 0;
     // Gives the five commands of PlayMusic to MMControl1.
     virtual void PlayMusic(const QString& path) = 0;
     virtual void ShowWindow() = 0;
@@ -98,6 +102,12 @@ struct PanelServices {
     // list stays as loaded.
     std::function<std::unique_ptr<FolderWatcher>()> makeWatcher = nullptr;
 };
+
+// The colour to draw text of colour `text` in on `face`: `text` itself when
+// the two contrast at least 3:1 (relative luminance, as for readable
+// interface text), otherwise black or white, whichever contrasts more.
+QColor ReadableTextColour(const QColor& text, const QColor& face);
+double ContrastRatio(const QColor& a, const QColor& b);
 
 // Where RetractPanel puts the window, or nullopt for a dock position other
 // than 1, 2 or 3 (the window stays where it is).
@@ -128,6 +138,8 @@ public:
     // was given).
     LiveDesktop* Live() const { return live_.get(); }
     double WindowTop() const { return windowTop_; }
+    // True while the panel is dropped into view (its top at the screen's).
+    bool InView() const;
     double WindowLeft() const { return windowLeft_; }
     const QRectF& Geometry(PanelControl control) const {
         return geometry_[static_cast<std::size_t>(control)];

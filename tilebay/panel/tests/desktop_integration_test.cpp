@@ -63,9 +63,12 @@ protected:
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
-    void Open(const QString& row) {
-        OpenItem([&] { return std::optional<QString>(row); }, services);
+    // A double-click on a row of the user's desktop, or of `folder`.
+    void Open(const QString& row, const QString& folder = {}) {
+        const RowEntry entry{row, folder.isEmpty() ? tmp.filePath(S("home/My Desk")) : folder};
+        OpenItem([&] { return std::optional<RowEntry>(entry); }, services);
     }
+    QString AllUsers() const { return tmp.filePath(S("share/tilebay/Desktop")); }
 
     QTemporaryDir tmp;
     SystemLoginName login;
@@ -113,7 +116,7 @@ TEST_F(DesktopIntegrationTest, ALinkOnTheAllUsersDesktopStartsItsTarget) {
     const QString marker = tmp.filePath(S("link-ran"));
     const QString program = Program(S("linked"), marker);
     ASSERT_TRUE(QFile::link(program, tmp.filePath(S("share/tilebay/Desktop/Linked Tool"))));
-    Open(S("Linked Tool"));
+    Open(S("Linked Tool"), AllUsers());
     ASSERT_TRUE(pwtest::waitFor([&] { return QFile::exists(marker); }));
     EXPECT_EQ(Read(marker), QByteArray("\n"));
 }
@@ -145,11 +148,16 @@ TEST_F(DesktopIntegrationTest, APathWithABlankIsNeverSplitIntoAProgramAndArgumen
                             tmp.filePath(S("share/tilebay/Desktop/my app"))));
     RecordingRunService recording;
     ActivationServices recorded{login, folders, recording};
-    OpenItem([] { return std::optional<QString>(S("my doc.txt")); }, recorded);
-    OpenItem([] { return std::optional<QString>(S("my app")); }, recorded);
+    const auto row = [&](const char* name, const QString& folder) {
+        return [name, folder] { return std::optional<RowEntry>(RowEntry{S(name), folder}); };
+    };
+    const QString user = tmp.filePath(S("home/My Desk"));
+    OpenItem(row("my doc.txt", user), recorded);
+    OpenItem(row("my app", AllUsers()), recorded);
     EXPECT_EQ(recording.made, QStringList{});
-    // The program itself still starts from both desktops.
-    OpenItem([] { return std::optional<QString>(S("my")); }, recorded);
+    // The program starts from each desktop's own row.
+    OpenItem(row("my", user), recorded);
+    OpenItem(row("my", AllUsers()), recorded);
     EXPECT_EQ(recording.made, (QStringList{tmp.filePath(S("home/My Desk/my")),
                                            tmp.filePath(S("share/tilebay/Desktop/my"))}));
     EXPECT_TRUE(pwtest::waitFor([&] { return QFile::exists(marker); }));

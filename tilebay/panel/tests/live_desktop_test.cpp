@@ -19,7 +19,7 @@ using namespace tilebay;
 using tilebay::testing::FakeFolderWatcher;
 
 ItemRow Row(const QString& text, int image = 1) {
-    return ItemRow{text, image, image, S("type ") + QString::number(image)};
+    return ItemRow{text, image, image, S("type ") + QString::number(image), S("/desk")};
 }
 
 std::vector<ItemRow> Rows(const QString& letters) {

@@ -10,13 +10,20 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QMenu>
+#include <QPointer>
 #include <QTreeWidget>
 #include <QWidget>
 
 #include <memory>
 
+#include "desktop_actions.h"
+#include "item_actions.h"
+#include "list_keyboard.h"
 #include "panel_logic.h"
 #include "sequencer.h"
+
+class QScreen;
 
 namespace tilebay {
 
@@ -30,6 +37,27 @@ public:
     virtual void OpenStyleLoader() = 0;
     // The window is to close: the owner runs the closing steps.
     virtual void ClosePanel() = 0;
+    // The desktop's services for the context menu (none: the menu's actions
+    // do nothing).
+    virtual DesktopActions* Desktop() { return nullptr; }
+};
+
+// The screen named `name` (a RandR output such as "DP-1"), else the primary
+// screen; nullptr only without any screen.
+QScreen* ChooseScreen(const QString& name);
+
+// The panel's list: its rows drag out as URLs (text/uri-list, copy).
+class PanelList : public QTreeWidget {
+    Q_OBJECT
+public:
+    explicit PanelList(QWidget* parent) : QTreeWidget(parent) {}
+    // The row of `item` (its text and the folder it was collected from).
+    static RowEntry Row(const QTreeWidgetItem* item);
+
+protected:
+    QMimeData* mimeData(const QList<QTreeWidgetItem*>& items) const override;
+    QStringList mimeTypes() const override;
+    void startDrag(Qt::DropActions supportedActions) override;
 };
 
 class DesktopMain : public QWidget, public PanelView {
@@ -43,10 +71,31 @@ public:
     ~DesktopMain() override;
 
     // The panel's load.
-    void Form_Load() { logic_.Load(); }
+    void Form_Load();
     PanelLogic& Logic() { return logic_; }
     // Stops and drops MMControl1 (the window is closing).
     void ReleaseSound() { MMControl1.reset(); }
+
+    // The screen to dock on, from options.ini; empty: the primary screen.
+    // The panel docks again whenever screens come, go or change size.
+    void SetScreenName(const QString& name);
+    QScreen* DockScreen() const;
+    // The dock screen's geometry in pixels.
+    QRect DockGeometry() const;
+    // `tilebay --toggle`: drops the panel into view with the keyboard, or
+    // retracts it when it is in view.
+    void Toggle();
+    // Retracts the panel and gives the keyboard back when it had it.
+    void Retract();
+    bool HasKeyboard() const { return hasKeyboard_; }
+    const ListKeyboard& Keyboard() const { return keyboard_; }
+    // Pops up the context menu of the selected row at `globalPos`; while it
+    // is open it is ContextMenu().
+    void ShowContextMenu(const QPoint& globalPos);
+    // Files dropped onto the panel: copied (moved with `move`) into the
+    // user's desktop folder.
+    std::vector<DropResult> DropFiles(const QList<QUrl>& urls, bool move);
+    QMenu* ContextMenu() const { return menu_.data(); }
 
     QColor CloseButtonTextColour() const;
     QColor BackgroundColour() const;
@@ -69,7 +118,8 @@ public:
     void AddColumn(const QString& key, const QString& text) override;
     void ShowItems(const DesktopItemList& list) override;
     void ReplaceRows(const DesktopItemList& list, const RowChanges& changes) override;
-    std::optional<QString> SelectedRowText() const override;
+    std::optional<RowEntry> SelectedRow() const override;
+    QPointF ScreenOriginTwips() const override;
     void PlayMusic(const QString& path) override;
     void ShowWindow() override { show(); }
 
@@ -77,11 +127,20 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     QRect ToPixels(const QRectF& twips) const;
     QCheckBox* Box(PanelControl box) const;
     QTreeWidgetItem* MakeRow(const DesktopItemList& list, const ItemRow& row) const;
+    bool HandleKey(QKeyEvent* event);
+    void ShowKeyboardState();
+    void SyncKeyboardRows();
+    void WatchScreens();
+    void DockAgain();
+    int PageRows() const;
 
     PanelHost& host_;
     QLabel* closebtn_;
@@ -89,13 +148,21 @@ private:
     QCheckBox* check1_;
     QCheckBox* check2_;
     QCheckBox* check3_;
-    QTreeWidget* lvwIcons_;
+    PanelList* lvwIcons_;
     QLabel* titlecap_;
     QLabel* borderleft_;
     QLabel* borderright_;
     QLabel* borderbottom_;
     std::unique_ptr<SequencerDevice> MMControl1;
     QStringList columnKeys_;
+    QString caption_;
+    QString screenName_;
+    ListKeyboard keyboard_;
+    bool hasKeyboard_ = false;
+    bool dockPending_ = false;
+    QRect dockedOn_;  // the dock screen's geometry at the last retraction
+    QPointer<QMenu> menu_;
+    PanelServices& services_;
     PanelLogic logic_;
 };
 

@@ -29,8 +29,12 @@
 //   taken after such a change.
 
 #include <QtGui/qwindowdefs.h>
+#include <QRect>
+#include <QString>
 
+#include <functional>
 #include <memory>
+#include <optional>
 
 namespace tilebay {
 
@@ -46,6 +50,26 @@ public:
     virtual void SetAlwaysOnTop(WId window, bool on) = 0;
     // Opacity 0 (invisible) to 255 (opaque); any other value changes nothing.
     virtual void SetWindowOpacity(WId window, qint16 opacity) = 0;
+    // Gives the keyboard to `window` (an override-redirect window gets it
+    // from no window manager), remembering who had it.
+    virtual void TakeFocus(WId window) { (void)window; }
+    // Gives the keyboard back to the window that had it before TakeFocus,
+    // when that window still exists; does nothing without a TakeFocus.
+    virtual void ReturnFocus() {}
+    // Asks taskbars and pagers to leave `window` out (its state
+    // _NET_WM_STATE_SKIP_TASKBAR and _NET_WM_STATE_SKIP_PAGER); call it
+    // after the window has been shown.
+    virtual void LeaveOutOfTaskbar(WId window) { (void)window; }
+    // The geometry of the monitor of RandR output `output` as the X server
+    // has it now (Qt's screens miss a mode change of a monitor); nullopt
+    // without such an active monitor or without X.
+    virtual std::optional<QRect> MonitorGeometry(const QString& output) {
+        (void)output;
+        return std::nullopt;
+    }
+    // Calls `changed` after the monitors have changed (RandR events); a
+    // later call replaces the earlier function.
+    virtual void WatchMonitors(std::function<void()> changed) { (void)changed; }
 };
 
 // The desktop's real effects: X11 when the program runs on an X server,

@@ -14,6 +14,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
 
 namespace tilebay {
 
@@ -93,6 +94,11 @@ public:
 
     void SetAlwaysOnTop(WId window, bool on) override;
     void SetWindowOpacity(WId window, qint16 opacity) override;
+    void TakeFocus(WId window) override;
+    void ReturnFocus() override;
+    void LeaveOutOfTaskbar(WId window) override;
+    std::optional<QRect> MonitorGeometry(const QString& output) override;
+    void WatchMonitors(std::function<void()> changed) override;
 
 private:
     Display* Connection();
@@ -122,6 +128,15 @@ private:
     Window stacked_ = 0;
     bool above_ = false;
     std::unique_ptr<QSocketNotifier> notifier_;
+    // The window that had the keyboard before TakeFocus (0: none to return).
+    Window focusBefore_ = 0;
+    Window focused_ = 0;
+    // RandR's first event number (-1: not asked for monitor events) and
+    // what to call when the monitors change.
+    int randrEvents_ = -1;
+    bool substructure_ = false;
+    std::function<void()> monitorsChanged_;
+    void EnsureNotifier();
 };
 
 Display* X11ShellEffects::Connection() {
@@ -362,13 +377,11 @@ void X11ShellEffects::SetAlwaysOnTop(WId id, bool on) {
 void X11ShellEffects::KeepAbove(Window window, bool on) {
     stacked_ = window;
     above_ = on;
-    if (!notifier_) {
+    if (!substructure_) {
+        substructure_ = true;
         XSelectInput(display_, DefaultRootWindow(display_), SubstructureNotifyMask);
-        notifier_ =
-            std::make_unique<QSocketNotifier>(ConnectionNumber(display_), QSocketNotifier::Read);
-        QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(),
-                         [this] { OnEvents(); });
     }
+    EnsureNotifier();
     if (on) {
         XRaiseWindow(display_, window);
     }
@@ -447,6 +460,62 @@ void X11ShellEffects::StackInOrdinaryBand() {
     XConfigureWindow(display_, stacked_, CWSibling | CWStackMode, &changes);
 }
 
+// The notifier of our connection's events; which events come is chosen by
+// KeepAbove (the stacking of top-level windows) and WatchMonitors (RandR).
+void X11ShellEffects::EnsureNotifier() {
+    if (!notifier_) {
+        notifier_ =
+            std::make_unique<QSocketNotifier>(ConnectionNumber(display_), QSocketNotifier::Read);
+        QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(),
+                         [this] { OnEvents(); });
+    }
+}
+
+std::optional<QRect> X11ShellEffects::MonitorGeometry(const QString& output) {
+    if (!choice_.windows || output.isEmpty() || Connection() == nullptr) {
+        return std::nullopt;
+    }
+    XErrorTrap trap(display_);
+    int events = 0;
+    int errors = 0;
+    if (!XRRQueryExtension(display_, &events, &errors)) {
+        return std::nullopt;
+    }
+    int count = 0;
+    XRRMonitorInfo* monitors = XRRGetMonitors(display_, DefaultRootWindow(display_), True, &count);
+    std::optional<QRect> found;
+    for (int i = 0; i < count && !found; ++i) {
+        char* name = XGetAtomName(display_, monitors[i].name);
+        if (name != nullptr && QString::fromLatin1(name) == output) {
+            found = QRect(monitors[i].x, monitors[i].y, monitors[i].width, monitors[i].height);
+        }
+        if (name != nullptr) {
+            XFree(name);
+        }
+    }
+    if (monitors != nullptr) {
+        XRRFreeMonitors(monitors);
+    }
+    return found;
+}
+
+void X11ShellEffects::WatchMonitors(std::function<void()> changed) {
+    monitorsChanged_ = std::move(changed);
+    if (!choice_.windows || randrEvents_ >= 0 || Connection() == nullptr) {
+        return;
+    }
+    XErrorTrap trap(display_);
+    int errors = 0;
+    if (!XRRQueryExtension(display_, &randrEvents_, &errors)) {
+        randrEvents_ = -1;
+        return;
+    }
+    EnsureNotifier();
+    XRRSelectInput(display_, DefaultRootWindow(display_),
+                   RRScreenChangeNotifyMask | RRCrtcChangeNotifyMask | RROutputChangeNotifyMask);
+    XFlush(display_);
+}
+
 void X11ShellEffects::OnEvents() {
     if (Connection() == nullptr) {
         notifier_.reset();
@@ -454,11 +523,18 @@ void X11ShellEffects::OnEvents() {
     }
     // Requests with an error trap sync and so read events into Xlib's queue
     // without the socket telling us: drain until the queue stays empty.
+    bool monitors = false;
     for (int round = 0; round < 8 && XPending(display_) > 0; ++round) {
         bool changed = false;
         while (XPending(display_) > 0) {
             XEvent event;
             XNextEvent(display_, &event);
+            if (randrEvents_ >= 0 && (event.type == randrEvents_ + RRScreenChangeNotify ||
+                                      event.type == randrEvents_ + RRNotify)) {
+                XRRUpdateConfiguration(&event);
+                monitors = true;
+                continue;
+            }
             Window window = 0;
             if (event.type == MapNotify) {
                 window = event.xmap.window;
@@ -477,12 +553,92 @@ void X11ShellEffects::OnEvents() {
             StackInOrdinaryBand();
         }
     }
+    if (monitors && monitorsChanged_) {
+        monitorsChanged_();
+    }
 }
 
 void X11ShellEffects::DrainEventsLater() {
     if (notifier_) {
         QTimer::singleShot(0, notifier_.get(), [this] { OnEvents(); });
     }
+}
+
+// The window manager gives the keyboard only to the windows it manages; an
+// override-redirect window takes it itself. CurrentTime: the command that
+// asked for it came over a socket, not with an X event of ours.
+void X11ShellEffects::TakeFocus(WId id) {
+    if (!choice_.windows || id == 0 || Connection() == nullptr) {
+        return;
+    }
+    XErrorTrap trap(display_);
+    Window current = 0;
+    int revert = 0;
+    XGetInputFocus(display_, &current, &revert);
+    const auto window = static_cast<Window>(id);
+    if (current != window) {
+        // PointerRoot and None (1 and 0) are no windows to return to.
+        focusBefore_ = current > PointerRoot ? current : 0;
+    }
+    focused_ = window;
+    XSetInputFocus(display_, window, RevertToParent, CurrentTime);
+    XFlush(display_);
+}
+
+void X11ShellEffects::ReturnFocus() {
+    if (focused_ == 0 || Connection() == nullptr) {
+        return;
+    }
+    XErrorTrap trap(display_);
+    Window current = 0;
+    int revert = 0;
+    XGetInputFocus(display_, &current, &revert);
+    // Only when the keyboard is still ours: a window the user has clicked
+    // into meanwhile keeps it.
+    if (current == focused_) {
+        XWindowAttributes attributes;
+        if (focusBefore_ != 0 && XGetWindowAttributes(display_, focusBefore_, &attributes) != 0 &&
+            attributes.map_state == IsViewable) {
+            XSetInputFocus(display_, focusBefore_, RevertToPointerRoot, CurrentTime);
+        } else {
+            XSetInputFocus(display_, PointerRoot, RevertToPointerRoot, CurrentTime);
+        }
+    }
+    focused_ = 0;
+    focusBefore_ = 0;
+    XFlush(display_);
+}
+
+// The state of a managed window is the window manager's: it is asked; the
+// property is written as well, for a window manager that has not read it yet.
+void X11ShellEffects::LeaveOutOfTaskbar(WId id) {
+    if (!choice_.windows || id == 0 || Connection() == nullptr) {
+        return;
+    }
+    XErrorTrap trap(display_);
+    const auto window = static_cast<Window>(id);
+    const Atom state = Intern("_NET_WM_STATE");
+    const Atom skipTaskbar = Intern("_NET_WM_STATE_SKIP_TASKBAR");
+    const Atom skipPager = Intern("_NET_WM_STATE_SKIP_PAGER");
+    std::vector<Atom> states = ReadAtoms(window, state);
+    for (Atom wanted : {skipTaskbar, skipPager}) {
+        if (std::find(states.begin(), states.end(), wanted) == states.end()) {
+            states.push_back(wanted);
+        }
+    }
+    WriteAtoms(window, state, states);
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = state;
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = 1;  // _NET_WM_STATE_ADD
+    event.xclient.data.l[1] = static_cast<long>(skipTaskbar);
+    event.xclient.data.l[2] = static_cast<long>(skipPager);
+    event.xclient.data.l[3] = 1;
+    XSendEvent(display_, DefaultRootWindow(display_), False,
+               SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    XFlush(display_);
 }
 
 void X11ShellEffects::SetWindowOpacity(WId id, qint16 opacity) {

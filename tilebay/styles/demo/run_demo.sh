@@ -56,6 +56,8 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     echo "move the pointer onto its caption strip to drop it down, onto a border to pull"
     echo "it back. The small square at the top right opens the style loader: click a"
     echo "style folder and Load. The Close label ends tilebay (and this demo)."
+    echo "Run '$APP/tilebay --toggle' to drop it with the keyboard (type to filter, Enter,"
+    echo "Escape). Opacity shows only with a compositor running (xcompmgr -n, picom)."
     start_tilebay
     while e2e_running "$TB_PID"; do sleep 0.5; done
     exit 0
@@ -90,6 +92,9 @@ echo "No display: running on Xvfb with openbox and tint2, driving tilebay with x
 e2e_start_x
 tint2 >"$E2E_TMP/tint2.log" 2>&1 &
 E2E_PIDS+=($!)
+# A compositor: without one the styles' opacity does not show.
+xcompmgr -n >"$E2E_TMP/xcompmgr.log" 2>&1 &
+E2E_PIDS+=($!)
 start_tilebay
 
 # The splash shows while the panel collects its items.
@@ -108,6 +113,23 @@ shot 02-ocean-retracted-left
 echo "  panel: WM_CLASS $(wm_class_of "$panel")"
 drop_panel "$panel"
 shot 03-ocean-dropped
+
+# The keyboard: with the pointer away from the panel, `tilebay --toggle`
+# drops it with the keyboard; typing filters the rows, Escape clears the
+# filter and then retracts the panel.
+xdotool mousemove 1 200  # the left border strip retracts it
+wait_for 5 retracted "$panel" || e2e_fail "the panel did not retract"
+xdotool mousemove 600 400
+"$APP/tilebay" --toggle
+wait_for 5 dropped "$panel" || e2e_fail "--toggle did not drop the panel"
+sleep 0.3
+xdotool type --delay 80 note
+sleep 0.3
+shot 03b-ocean-keyboard-filter
+xdotool key --delay 80 Escape Escape
+wait_for 5 retracted "$panel" || e2e_fail "Escape did not retract the panel"
+xdotool mousemove 600 400  # away, so that the next move onto the caption strip is one
+drop_panel "$panel"
 
 # The style loader: the small square at 3240,240 twips, 9 pixels wide.
 xdotool mousemove --window "$panel" 220 20 click 1

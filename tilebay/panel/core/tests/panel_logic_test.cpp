@@ -73,7 +73,7 @@ public:
         }
         Log(S("Items ") + rows.join(u' '));
     }
-    std::optional<QString> SelectedRowText() const override { return selected; }
+    std::optional<RowEntry> SelectedRow() const override { return selected; }
     void PlayMusic(const QString& path) override { Log(S("PlayMusic ") + path); }
     void ShowWindow() override { Log(S("ShowWindow")); }
 
@@ -92,7 +92,7 @@ public:
     QStringList calls;
     std::map<C, QColor> back;
     std::map<C, bool> checks;
-    std::optional<QString> selected;
+    std::optional<RowEntry> selected;
 };
 
 class RecordingShell : public ShellEffects {

@@ -1,0 +1,93 @@
+// A drag-and-drop partner for tilebay's end-to-end tests, an X window that
+// no window manager places (it sits exactly where it is put):
+//
+//   tilebay_dnd_helper target X Y        a 160x160 window titled
+//       "tilebay-drop-target" that accepts text/uri-list and prints
+//       "drop ACTION URL" for each URL dropped onto it (ACTION: copy/move);
+//   tilebay_dnd_helper source X Y FILE   a 160x160 window titled
+//       "tilebay-drag-source" that drags FILE as text/uri-list (copy or
+//       move) when the left button is pressed on it.
+//
+// It prints "ready" once its window is shown.
+
+#include <QApplication>
+#include <QDrag>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QUrl>
+#include <QWidget>
+
+#include <cstdio>
+
+namespace {
+
+void Print(const QByteArray& line) {
+    std::fputs(line.constData(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+class Partner : public QWidget {
+public:
+    Partner(bool target, QString file)
+        : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint),
+          file_(std::move(file)) {
+        setWindowTitle(target ? QStringLiteral("tilebay-drop-target")
+                              : QStringLiteral("tilebay-drag-source"));
+        setAcceptDrops(target);
+        setFixedSize(160, 160);
+        QPalette look = palette();
+        look.setColor(QPalette::Window, target ? Qt::darkGreen : Qt::darkMagenta);
+        setPalette(look);
+        setAutoFillBackground(true);
+    }
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override {
+        if (event->mimeData()->hasFormat(QStringLiteral("text/uri-list"))) {
+            event->acceptProposedAction();
+        }
+    }
+    void dragMoveEvent(QDragMoveEvent* event) override { event->acceptProposedAction(); }
+    void dropEvent(QDropEvent* event) override {
+        const QByteArray action = event->dropAction() == Qt::MoveAction ? "move" : "copy";
+        for (const QUrl& url : event->mimeData()->urls()) {
+            Print("drop " + action + ' ' + url.toEncoded());
+        }
+        event->acceptProposedAction();
+    }
+    void mousePressEvent(QMouseEvent* event) override {
+        if (file_.isEmpty() || event->button() != Qt::LeftButton) {
+            return;
+        }
+        auto* drag = new QDrag(this);
+        auto* data = new QMimeData;
+        data->setUrls({QUrl::fromLocalFile(file_)});
+        drag->setMimeData(data);
+        const Qt::DropAction done = drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::CopyAction);
+        Print(QByteArray("dragged ") + (done == Qt::MoveAction   ? "move"
+                                        : done == Qt::CopyAction ? "copy"
+                                                                 : "none"));
+    }
+
+private:
+    QString file_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() < 4 || (args[1] != QStringLiteral("target") && args.size() < 5)) {
+        std::fputs("usage: tilebay_dnd_helper target X Y | source X Y FILE\n", stderr);
+        return 2;
+    }
+    Partner window(args[1] == QStringLiteral("target"), args.value(4));
+    window.move(args[2].toInt(), args[3].toInt());
+    window.show();
+    Print("ready");
+    return QApplication::exec();
+}

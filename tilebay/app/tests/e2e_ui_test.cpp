@@ -1,0 +1,643 @@
+// tilebay end to end, beyond the mouse: `tilebay --toggle` and the keyboard,
+// the context menu, drag and drop, the translucent panel over a compositor,
+// the style loader's window kind with "Close" while it is shown, and the
+// panel on the second of two screens that is unplugged and plugged back.
+// The built program runs in a portable program folder on a private X
+// session (Xvfb, openbox, tint2; Xorg's dummy driver for two screens),
+// driven with xdotool and xrandr and read with xwininfo, xprop and
+// screenshots.
+
+#include <QColor>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+
+#include "ini.h"
+#include "test_desktop.h"
+#include "test_strings.h"
+
+namespace {
+
+using pwtest::TestDesktop;
+using pwtest::XWindowId;
+using namespace std::chrono_literals;
+
+// The panel at 96 dpi: 235 wide and 380 high with a list of 4215 twips, its
+// caption strip at 364; list rows of 18 pixels below a header at 80.
+constexpr int kWidth = 235;
+constexpr int kHeight = 380;
+constexpr int kCaptionTop = 364;
+
+QString Hex(XWindowId w) {
+    return S("0x") + QString::number(w, 16);
+}
+
+// A program folder with one style (docked `dock`, background `bg`, opacity
+// `opacity`) and tilebay in it.
+void MakeProgramFolder(const QString& program, int dock, const QColor& bg, int opacity) {
+    QDir().mkpath(program + S("/styles/Test"));
+    const QByteArray ini =
+        S("[COLOUR]\nfontcolourred=255\nfontcolourgreen=255\nfontcolourblue=255\n"
+          "bgcolourred=%1\nbgcolourgreen=%2\nbgcolourblue=%3\n"
+          "bordercolourred=250\nbordercolourgreen=200\nbordercolourblue=0\n"
+          "[SIZE]\nboxheight=4215\n[EFFECT]\ntransparent=%4\n[POSITION]\ntop=%5\n"
+          "[FONT]\nfontname=DejaVu Sans\n[NAME]\nstylename=Test\ndescription=Test style\n"
+          "[SOUND]\nstartup=\n")
+            .arg(bg.red())
+            .arg(bg.green())
+            .arg(bg.blue())
+            .arg(opacity)
+            .arg(dock)
+            .toUtf8();
+    WriteTestFile(QDir(program + S("/styles/Test")), S("style.ini"), ini);
+    common::WriteIniValue(S("STYLE"), S("stylename"), S("\\Test"), program + S("/styleloader.ini"));
+    const QString binary = program + S("/tilebay");
+    QFile::copy(S(TILEBAY_BINARY), binary);
+    QFile::setPermissions(binary, QFile::ReadOwner | QFile::ExeOwner);
+}
+
+class TilebayUiE2E : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TestDesktop::Options options;
+        options.panel = true;
+        desktop = std::make_unique<TestDesktop>(options);
+        ASSERT_TRUE(desktop->ok()) << desktop->error().toStdString();
+        ASSERT_TRUE(tmp.isValid());
+        root = QDir(tmp.path());
+        program = root.filePath(S("prog"));
+        userDesktop = desktop->homePath() + S("/Desktop");
+        allUsersDesktop = root.filePath(S("share/tilebay/Desktop"));
+        ASSERT_TRUE(QDir().mkpath(userDesktop));
+        ASSERT_TRUE(QDir().mkpath(allUsersDesktop));
+        env = desktop->environment();
+        env.insert(S("XDG_DATA_DIRS"), root.filePath(S("share")) + S(":/usr/share"));
+        env.insert(S("QT_QPA_PLATFORM"), S("xcb"));
+        QDir().mkpath(env.value(S("XDG_RUNTIME_DIR")));
+        QFile::setPermissions(env.value(S("XDG_RUNTIME_DIR")),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        output = QDir(S(TILEBAY_E2E_OUTPUT));
+        output.mkpath(S("."));
+    }
+
+    void TearDown() override {
+        for (QProcess* process : {&tilebay}) {
+            if (process->state() != QProcess::NotRunning) {
+                process->kill();
+                process->waitForFinished(3000);
+            }
+        }
+        for (auto& other : others) {
+            other->kill();
+            other->waitForFinished(3000);
+        }
+    }
+
+    // Starts tilebay docked left (or `dock`) and waits for it retracted.
+    XWindowId StartDocked(int dock = 1, const QColor& bg = QColor(180, 30, 30), int opacity = 255,
+                          int left = 0) {
+        MakeProgramFolder(program, dock, bg, opacity);
+        tilebay.setProcessEnvironment(env);
+        tilebay.setProgram(program + S("/tilebay"));
+        tilebay.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        tilebay.start();
+        if (!tilebay.waitForStarted(5000)) {
+            return 0;
+        }
+        XWindowId panel = 0;
+        TestDesktop::waitUntil([&] {
+            for (XWindowId w : Named(S("^Tilebay$"))) {
+                if (desktop->windowInfo(w).viewable() &&
+                    Geometry(w) == QRect(left, -kCaptionTop, kWidth, kHeight)) {
+                    panel = w;
+                    return true;
+                }
+            }
+            return false;
+        });
+        return panel;
+    }
+    pwtest::ToolResult Toggle() const {
+        return desktop->run(program + S("/tilebay"), {S("--toggle")});
+    }
+    std::vector<XWindowId> Named(const QString& name) const {
+        return TestDesktop::parseWindowIds(
+            desktop->run(S("xdotool"), {S("search"), S("--name"), name}).out);
+    }
+    XWindowId WaitForViewable(const QString& name) const {
+        XWindowId found = 0;
+        TestDesktop::waitUntil([&] {
+            for (XWindowId w : Named(name)) {
+                if (desktop->windowInfo(w).viewable()) {
+                    found = w;
+                    return true;
+                }
+            }
+            return false;
+        });
+        return found;
+    }
+    QRect Geometry(XWindowId w) const { return desktop->windowInfo(w).geometry; }
+    bool Top(XWindowId w, int top) const {
+        return TestDesktop::waitUntil([&] { return Geometry(w).top() == top; }, 5s);
+    }
+    void Xdotool(const QStringList& arguments) const { desktop->run(S("xdotool"), arguments); }
+    void Pointer(int x, int y) const {
+        Xdotool({S("mousemove"), QString::number(x), QString::number(y)});
+    }
+    void Click(int x, int y, int button = 1) const {
+        Xdotool({S("mousemove"), QString::number(x), QString::number(y), S("click"),
+                 QString::number(button)});
+    }
+    void Keys(const QStringList& keys) const {
+        Xdotool(QStringList{S("key"), S("--delay"), S("60")} + keys);
+    }
+    XWindowId Focus() const {
+        const auto ids =
+            TestDesktop::parseWindowIds(desktop->run(S("xdotool"), {S("getwindowfocus")}).out);
+        return ids.empty() ? 0 : ids.front();
+    }
+    QString Shot(const QString& name) const {
+        const QString path = output.filePath(name + S(".png"));
+        desktop->run(S("import"), {S("-window"), S("root"), path});
+        return path;
+    }
+    QColor Pixel(const QString& png, int x, int y) const {
+        const auto result = desktop->run(
+            S("convert"),
+            {png, S("-format"), S("%[fx:int(255*r+.5)],%[fx:int(255*g+.5)],%[fx:int(255*b+.5)]"),
+             S("-crop"), S("1x1+%1+%2").arg(x).arg(y), S("info:")});
+        const QStringList parts = result.out.trimmed().split(u',');
+        return parts.size() == 3 ? QColor(parts[0].toInt(), parts[1].toInt(), parts[2].toInt())
+                                 : QColor();
+    }
+    QStringList Property(XWindowId w, const char* name) const {
+        return desktop->property(w, S(name)).value_or(QStringList{});
+    }
+    bool Above(XWindowId upper, XWindowId lower) const {
+        const auto result = desktop->run(S("xwininfo"), {S("-root"), S("-children")});
+        const auto order = TestDesktop::parseWindowIds(result.out.section(S("child"), 1));
+        const auto u = std::find(order.begin(), order.end(), upper);
+        const auto l = std::find(order.begin(), order.end(), lower);
+        return u != order.end() && l != order.end() && u < l;
+    }
+    XWindowId FrameOf(XWindowId client) const {
+        const XWindowId parent = desktop->windowInfo(client).parent;
+        return parent != 0 ? parent : client;
+    }
+    // A process of the test (a window of another program), ended at the end.
+    QProcess* Other(const QString& program, const QStringList& arguments) {
+        auto process = std::make_unique<QProcess>();
+        process->setProcessEnvironment(env);
+        process->start(program, arguments);
+        process->waitForStarted(5000);
+        others.push_back(std::move(process));
+        return others.back().get();
+    }
+    XWindowId OtherWindow(const QString& title) {
+        Other(S("xmessage"), {S("-title"), title, S("-geometry"), S("+10+10"), title});
+        return WaitForViewable(S("^") + title + S("$"));
+    }
+    // The list's row order: all users first; folders, then files, each in
+    // the file system's order.
+    int RowOf(const QString& name) const {
+        QStringList rows;
+        for (const QString& folder : {allUsersDesktop, userDesktop}) {
+            QStringList files;
+            QDirIterator it(folder, QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+            while (it.hasNext()) {
+                it.next();
+                if (!it.fileName().startsWith(u'.')) {
+                    (it.fileInfo().isDir() ? rows : files).append(it.fileName());
+                }
+            }
+            rows += files;
+        }
+        return static_cast<int>(rows.indexOf(name));
+    }
+    QPoint RowCentre(const QString& name) const { return {60, 80 + 18 + 18 * RowOf(name) + 9}; }
+    // A program that writes its arguments into `marker`.
+    QString Program(const QString& path, const QString& marker) const {
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\nprintf '%s' \"$*\" > \"" + marker.toUtf8() + ".tmp\" && mv \"" +
+                   marker.toUtf8() + ".tmp\" \"" + marker.toUtf8() + "\"\n");
+        file.close();
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return path;
+    }
+    static QByteArray Read(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    bool Ended() { return tilebay.waitForFinished(10000); }
+
+    std::unique_ptr<TestDesktop> desktop;
+    QTemporaryDir tmp;
+    QDir root;
+    QDir output;
+    QString program;
+    QString userDesktop;
+    QString allUsersDesktop;
+    QProcessEnvironment env;
+    QProcess tilebay;
+    std::vector<std::unique_ptr<QProcess>> others;
+};
+
+TEST_F(TilebayUiE2E, ToggleTakesTheKeyboardTypingFiltersEnterStartsOneProgram) {
+    const QString marker = root.filePath(S("ran"));
+    Program(allUsersDesktop + S("/dup-tool"), marker + S("-all"));
+    Program(userDesktop + S("/dup-tool"), marker + S("-user"));
+    Program(userDesktop + S("/Other"), marker + S("-other"));
+    WriteTestFile(QDir(userDesktop), S("notes.txt"), "text");
+    const XWindowId editor = OtherWindow(S("tilebay-e2e-editor"));
+    ASSERT_NE(editor, 0u);
+    ASSERT_TRUE(TestDesktop::waitUntil([&] { return Focus() == editor; }));
+    const XWindowId panel = StartDocked();
+    ASSERT_NE(panel, 0u);
+
+    // Down with the keyboard; the window that had it is noted.
+    const auto toggled = Toggle();
+    EXPECT_EQ(toggled.exitCode, 0) << toggled.err.toStdString();
+    ASSERT_TRUE(Top(panel, 0));
+    ASSERT_TRUE(TestDesktop::waitUntil([&] { return Focus() == panel; }));
+    // "DUP" (case ignored) leaves the two dup-tool rows, the all-users one
+    // first and selected; Enter starts it alone.
+    Xdotool({S("type"), S("--delay"), S("80"), S("DUP")});
+    Shot(S("ui-filtered"));
+    Keys({S("Return")});
+    ASSERT_TRUE(TestDesktop::waitUntil([&] { return QFile::exists(marker + S("-all")); }));
+    // Down to the user's row of the same name, Enter: that one, once.
+    Keys({S("Down"), S("Return")});
+    ASSERT_TRUE(TestDesktop::waitUntil([&] { return QFile::exists(marker + S("-user")); }));
+    EXPECT_FALSE(QFile::exists(marker + S("-other")));
+    // Backspace edits the filter: "DU" still hides "Other"; Home and End stay
+    // among the shown rows. Escape clears the filter, Escape again retracts
+    // and gives the keyboard back.
+    Keys({S("BackSpace"), S("End"), S("Home"), S("Escape")});
+    EXPECT_EQ(Geometry(panel).top(), 0);
+    Keys({S("Escape")});
+    ASSERT_TRUE(Top(panel, -kCaptionTop));
+    EXPECT_TRUE(TestDesktop::waitUntil([&] { return Focus() == editor; }));
+    EXPECT_FALSE(QFile::exists(marker + S("-other")));
+    // The mouse drops it again as ever.
+    Pointer(500, 500);
+    Pointer(100, 8);
+    EXPECT_TRUE(Top(panel, 0));
+    Pointer(1, 200);
+    ASSERT_TRUE(Top(panel, -kCaptionTop));
+
+    // The command drops the panel and pulls it back up.
+    EXPECT_TRUE(Toggle().ok());
+    EXPECT_TRUE(Top(panel, 0));
+    EXPECT_TRUE(Toggle().ok());
+    EXPECT_TRUE(Top(panel, -kCaptionTop));
+
+    // The socket beside the lock is the owner's alone; another text than
+    // the command gets no answer and changes nothing.
+    const QString socket = env.value(S("XDG_RUNTIME_DIR")) + S("/tilebay-") +
+                           desktop->display().mid(1).prepend(u'_') + S(".sock");
+    ASSERT_TRUE(QFileInfo::exists(socket)) << socket.toStdString();
+    EXPECT_EQ(QFileInfo(socket).permissions() &
+                  (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther),
+              QFile::Permissions());
+    QLocalSocket stranger;
+    stranger.connectToServer(socket);
+    ASSERT_TRUE(stranger.waitForConnected(3000));
+    stranger.write("retract\ntoggle\n");
+    ASSERT_TRUE(stranger.waitForBytesWritten(3000));
+    EXPECT_TRUE(stranger.state() == QLocalSocket::UnconnectedState ||
+                stranger.waitForDisconnected(5000));
+    EXPECT_EQ(stranger.readAll(), QByteArray());
+    EXPECT_EQ(Geometry(panel).top(), -kCaptionTop);
+
+    // No panel: the command says so and fails.
+    ASSERT_EQ(::kill(static_cast<pid_t>(tilebay.processId()), SIGTERM), 0);
+    ASSERT_TRUE(Ended());
+    const auto alone = Toggle();
+    EXPECT_EQ(alone.exitCode, 1);
+    EXPECT_TRUE(alone.err.contains(S("no panel is running"))) << alone.err.toStdString();
+}
+
+TEST_F(TilebayUiE2E, TranslucentPanelClickRaisesItStyleLoaderKindAndCloseWhileItIsShown) {
+    Other(S("xcompmgr"), {S("-n")});
+    const QColor colour(0, 0, 255);
+    const XWindowId panel = StartDocked(1, colour, 128);
+    ASSERT_NE(panel, 0u);
+    // The caption strip blends its colour with what lies below it: the
+    // root's background, read beside the panel in the same screenshot.
+    const auto blend = [&](int below, int above) { return below + (above - below) * 128 / 255; };
+    QColor under;
+    QColor seen;
+    EXPECT_TRUE(TestDesktop::waitUntil([&] {
+        const QString shot = Shot(S("ui-translucent"));
+        under = Pixel(shot, 400, 6);
+        seen = Pixel(shot, 30, 6);
+        return under.isValid() && under != colour &&
+               std::abs(seen.red() - blend(under.red(), colour.red())) <= 2 &&
+               std::abs(seen.green() - blend(under.green(), colour.green())) <= 2 &&
+               std::abs(seen.blue() - blend(under.blue(), colour.blue())) <= 2;
+    })) << "seen "
+        << seen.name().toStdString() << " over " << under.name().toStdString();
+    EXPECT_NE(seen, colour);
+
+    Pointer(100, 8);
+    ASSERT_TRUE(Top(panel, 0));
+    // "Always On Top" off: a new window covers the panel; a click on the
+    // panel brings it to the front, as a click on any window does.
+    const XWindowId other = OtherWindow(S("tilebay-e2e-cover"));
+    ASSERT_NE(other, 0u);
+    ASSERT_TRUE(TestDesktop::waitUntil([&] { return Above(FrameOf(other), panel); }));
+    Click(150, 330);  // the list below its rows
+    EXPECT_TRUE(TestDesktop::waitUntil([&] { return Above(panel, FrameOf(other)); }));
+
+    Click(220, 20);  // the small square
+    const XWindowId loader = WaitForViewable(S("^Load Style$"));
+    ASSERT_NE(loader, 0u);
+    const QStringList type = Property(loader, "_NET_WM_WINDOW_TYPE");
+    ASSERT_FALSE(type.isEmpty());
+    EXPECT_EQ(type.front(), S("_NET_WM_WINDOW_TYPE_UTILITY"));
+    EXPECT_TRUE(TestDesktop::waitUntil([&] {
+        return Property(loader, "_NET_WM_STATE").contains(S("_NET_WM_STATE_SKIP_TASKBAR"));
+    }));
+    const QString hints =
+        desktop->run(S("xprop"), {S("-id"), Hex(loader), S("WM_NORMAL_HINTS")}).out;
+    const QRegularExpression minimum(S("minimum size: (\\d+) by (\\d+)"));
+    const QRegularExpression maximum(S("maximum size: (\\d+) by (\\d+)"));
+    const auto min = minimum.match(hints);
+    const auto max = maximum.match(hints);
+    ASSERT_TRUE(min.hasMatch() && max.hasMatch()) << hints.toStdString();
+    EXPECT_EQ(min.captured(1), max.captured(1));
+    EXPECT_EQ(min.captured(2), max.captured(2));
+    EXPECT_EQ(min.captured(1).toInt(), 365);  // 5475 twips at 96 dpi
+    Shot(S("ui-style-loader"));
+
+    // "Close" with the loader shown: the panel goes, the program stays.
+    const XWindowId tint2 = desktop->panelWindow();
+    Pointer(100, 8);
+    Click(205, 8);
+    EXPECT_TRUE(TestDesktop::waitUntil([&] { return !desktop->windowInfo(panel).viewable(); }));
+    EXPECT_TRUE(desktop->windowInfo(tint2).mapped());
+    EXPECT_TRUE(desktop->windowInfo(loader).viewable());
+    EXPECT_EQ(tilebay.state(), QProcess::Running);
+    // Closing the loader then ends it.
+    Xdotool({S("windowactivate"), S("--sync"), Hex(loader)});
+    Keys({S("--clearmodifiers"), S("alt+F4")});
+    ASSERT_TRUE(Ended());
+    EXPECT_EQ(tilebay.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(tilebay.exitCode(), 0);
+}
+
+TEST_F(TilebayUiE2E, ContextMenuOpenAndTrashThenRowsDragOutAndFilesDropInUnderFreeNames) {
+    // The desktop's default application for text: a program of the test.
+    const QString opened = root.filePath(S("opened"));
+    const QString opener = Program(root.filePath(S("opener")), opened);
+    const QString config = env.value(S("XDG_CONFIG_HOME"));
+    const QString data = env.value(S("XDG_DATA_HOME"));
+    QDir().mkpath(config);
+    QDir().mkpath(data + S("/applications"));
+    WriteTestFile(QDir(config), S("mimeapps.list"),
+                  "[Default Applications]\ntext/plain=tb-opener.desktop\n");
+    WriteTestFile(QDir(data + S("/applications")), S("tb-opener.desktop"),
+                  "[Desktop Entry]\nType=Application\nName=Opener\nExec=" + opener.toUtf8() +
+                      " %f\nMimeType=text/plain;\n");
+    WriteTestFile(QDir(userDesktop), S("read me.txt"), "some text\n");
+    WriteTestFile(QDir(userDesktop), S("old.txt"), "old text\n");
+    const QString incoming = root.filePath(S("incoming.txt"));
+    WriteTestFile(root, S("incoming.txt"), "dropped in\n");
+    WriteTestFile(QDir(userDesktop), S("drag me.txt"), "dragged out\n");
+    const XWindowId panel = StartDocked();
+    ASSERT_NE(panel, 0u);
+
+    // Right button, Down to "Open", Enter.
+    Pointer(100, 8);
+    ASSERT_TRUE(Top(panel, 0));
+    const QPoint readMe = RowCentre(S("read me.txt"));
+    const QPoint old = RowCentre(S("old.txt"));
+    ASSERT_GE(readMe.y(), 98);
+    ASSERT_GE(old.y(), 98);
+    Click(readMe.x(), readMe.y(), 3);
+    Shot(S("ui-context-menu"));
+    Keys({S("Down"), S("Return")});
+    EXPECT_TRUE(TestDesktop::waitUntil([&] { return QFile::exists(opened); }, 15s));
+    EXPECT_EQ(QString::fromUtf8(Read(opened)), userDesktop + S("/read me.txt"));
+
+    // Right button, Up to the last entry, "Move to Trash".
+    Pointer(100, 8);
+    Click(old.x(), old.y(), 3);
+    Keys({S("Up"), S("Return")});
+    EXPECT_TRUE(
+        TestDesktop::waitUntil([&] { return !QFile::exists(userDesktop + S("/old.txt")); }));
+    EXPECT_EQ(Read(data + S("/Trash/files/old.txt")), QByteArray("old text\n"));
+    EXPECT_TRUE(QFile::exists(data + S("/Trash/info/old.txt.trashinfo")));
+    EXPECT_TRUE(QFile::exists(userDesktop + S("/read me.txt")));
+    EXPECT_EQ(tilebay.state(), QProcess::Running);
+    Pointer(1, 200);  // the left border strip
+    ASSERT_TRUE(Top(panel, -kCaptionTop));
+
+    QProcess* source = Other(S(TILEBAY_DND_HELPER), {S("source"), S("600"), S("100"), incoming});
+    QProcess* target = Other(S(TILEBAY_DND_HELPER), {S("target"), S("600"), S("400")});
+    for (QProcess* helper : {source, target}) {
+        ASSERT_TRUE(helper->waitForReadyRead(10000));
+        ASSERT_EQ(helper->readLine().trimmed(), QByteArray("ready"));
+    }
+    // A row dragged out arrives as its file's URL, offered as a copy (the
+    // rows are those of the start: the dropped files come later).
+    Pointer(100, 8);
+    ASSERT_TRUE(Top(panel, 0));
+    const QPoint row = RowCentre(S("drag me.txt"));
+    ASSERT_GE(row.y(), 98);
+    Xdotool(S("mousemove %1 %2 mousedown 1 sleep 0.3 mousemove %3 %4 sleep 0.3 "
+              "mousemove 400 300 sleep 0.3 mousemove 670 470 sleep 0.5 mousemove 680 480 "
+              "sleep 0.5 mouseup 1")
+                .arg(row.x())
+                .arg(row.y())
+                .arg(row.x() + 20)
+                .arg(row.y() + 5)
+                .split(u' '));
+    const QByteArray expected =
+        "drop copy " + QUrl::fromLocalFile(userDesktop + S("/drag me.txt")).toEncoded();
+    QByteArray said;
+    EXPECT_TRUE(TestDesktop::waitUntil([&] {
+        target->waitForReadyRead(200);
+        said += target->readAllStandardOutput();
+        return said.contains(expected);
+    })) << said.toStdString();
+    EXPECT_TRUE(QFile::exists(userDesktop + S("/drag me.txt")));
+    Pointer(1, 200);  // the left border strip
+    ASSERT_TRUE(Top(panel, -kCaptionTop));
+
+    // A file dragged onto the retracted panel's caption strip drops it into
+    // view; dropped on the list, it is copied into the desktop folder. Twice:
+    // the second copy takes a free name.
+    const auto dragIn = [&](const QString& before = {}, const QString& after = {}) {
+        Xdotool(S("%1mousemove 680 180 mousedown 1 sleep 0.3 mousemove 660 170 sleep 0.3 "
+                  "mousemove 300 60 sleep 0.3 mousemove 100 8 sleep 0.5 mousemove 110 300 "
+                  "sleep 0.5 mousemove 115 305 sleep 0.5 mouseup 1%2")
+                    .arg(before, after)
+                    .split(u' '));
+    };
+    dragIn();
+    EXPECT_TRUE(
+        TestDesktop::waitUntil([&] { return QFile::exists(userDesktop + S("/incoming.txt")); }));
+    EXPECT_EQ(Top(panel, 0), true);
+    dragIn();
+    EXPECT_TRUE(TestDesktop::waitUntil(
+        [&] { return QFile::exists(userDesktop + S("/incoming (2).txt")); }));
+    EXPECT_EQ(Read(userDesktop + S("/incoming.txt")), QByteArray("dropped in\n"));
+    EXPECT_EQ(Read(userDesktop + S("/incoming (2).txt")), QByteArray("dropped in\n"));
+    EXPECT_TRUE(QFile::exists(incoming));  // copied, not moved
+    // With Shift held the file is moved, again under a free name.
+    // (released only once the drop is done, as a user would).
+    dragIn(S("keydown shift "), QString());
+    EXPECT_TRUE(TestDesktop::waitUntil(
+        [&] { return QFile::exists(userDesktop + S("/incoming (3).txt")); }));
+    Xdotool({S("keyup"), S("shift")});
+    EXPECT_TRUE(TestDesktop::waitUntil([&] { return !QFile::exists(incoming); }));
+    EXPECT_EQ(Read(userDesktop + S("/incoming (3).txt")), QByteArray("dropped in\n"));
+}
+
+// Two screens of Xorg's dummy driver, side by side; the second is switched
+// off and on and resized with xrandr, as an unplugged monitor would be.
+class TilebayScreensE2E : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (::geteuid() != 0) {
+            GTEST_SKIP() << "Xorg with the dummy driver needs root";
+        }
+        ASSERT_TRUE(tmp.isValid());
+        WriteTestFile(QDir(tmp.path()), S("dummy.conf"),
+                      "Section \"Device\"\n Identifier \"d\"\n Driver \"dummy\"\n VideoRam 256000\n"
+                      "EndSection\nSection \"Monitor\"\n Identifier \"m\"\n HorizSync 5.0-1000.0\n"
+                      " VertRefresh 5.0-200.0\nEndSection\nSection \"Screen\"\n Identifier \"s\"\n"
+                      " Device \"d\"\n Monitor \"m\"\n DefaultDepth 24\n SubSection \"Display\"\n"
+                      "  Depth 24\n  Virtual 4096 2160\n EndSubSection\nEndSection\n");
+        server.setProgram(S("Xorg"));
+        server.setArguments({S("-displayfd"), S("1"), S("-config"), tmp.filePath(S("dummy.conf")),
+                             S("-noreset"), S("-nolisten"), S("tcp"), S("-logfile"),
+                             tmp.filePath(S("xorg.log"))});
+        server.setStandardErrorFile(tmp.filePath(S("xorg.err")));
+        server.start();
+        ASSERT_TRUE(server.waitForStarted(5000));
+        QByteArray number;
+        ASSERT_TRUE(TestDesktop::waitUntil(
+            [&] {
+                server.waitForReadyRead(200);
+                number += server.readAllStandardOutput();
+                return number.contains('\n') || server.state() != QProcess::Running;
+            },
+            30s));
+        ASSERT_TRUE(number.contains('\n')) << "Xorg did not start";
+        display = S(":") + QString::fromLatin1(number.trimmed());
+        env = QProcessEnvironment::systemEnvironment();
+        env.remove(S("WAYLAND_DISPLAY"));
+        env.insert(S("DISPLAY"), display);
+        env.insert(S("QT_QPA_PLATFORM"), S("xcb"));
+        env.insert(S("HOME"), tmp.filePath(S("home")));
+        env.insert(S("XDG_RUNTIME_DIR"), tmp.filePath(S("runtime")));
+        env.insert(S("XDG_CONFIG_HOME"), tmp.filePath(S("home/.config")));
+        env.insert(S("XDG_DATA_HOME"), tmp.filePath(S("home/.local/share")));
+        env.insert(S("XDG_DATA_DIRS"), tmp.filePath(S("share")) + S(":/usr/share"));
+        env.insert(S("DBUS_SESSION_BUS_ADDRESS"), S("disabled:"));
+        QDir().mkpath(tmp.filePath(S("home/Desktop")));
+        QDir().mkpath(tmp.filePath(S("runtime")));
+        QFile::setPermissions(tmp.filePath(S("runtime")),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        ASSERT_TRUE(Xrandr({S("--output"), S("DUMMY0"), S("--mode"), S("1280x1024"), S("--pos"),
+                            S("0x0"), S("--primary")}));
+        ASSERT_TRUE(Xrandr({S("--addmode"), S("DUMMY1"), S("1024x768")}));
+        ASSERT_TRUE(Xrandr({S("--addmode"), S("DUMMY1"), S("800x600")}));
+        ASSERT_TRUE(Plug(S("1024x768")));
+    }
+    void TearDown() override {
+        for (QProcess* process : {&tilebay, &server}) {
+            if (process->state() != QProcess::NotRunning) {
+                process->terminate();
+                if (!process->waitForFinished(5000)) {
+                    process->kill();
+                    process->waitForFinished(3000);
+                }
+            }
+        }
+    }
+    pwtest::ToolResult Tool(const QString& name, const QStringList& arguments) const {
+        QProcess process;
+        process.setProcessEnvironment(env);
+        process.start(name, arguments);
+        pwtest::ToolResult result;
+        result.started = process.waitForStarted(5000);
+        if (result.started && process.waitForFinished(15000)) {
+            result.exitCode = process.exitCode();
+        }
+        result.out = QString::fromUtf8(process.readAllStandardOutput());
+        result.err = QString::fromUtf8(process.readAllStandardError());
+        return result;
+    }
+    bool Xrandr(const QStringList& arguments) const { return Tool(S("xrandr"), arguments).ok(); }
+    bool Plug(const QString& mode) const {
+        return Xrandr(
+            {S("--output"), S("DUMMY1"), S("--mode"), mode, S("--right-of"), S("DUMMY0")});
+    }
+    QRect PanelGeometry() const {
+        const auto ids = TestDesktop::parseWindowIds(
+            Tool(S("xdotool"), {S("search"), S("--name"), S("^Tilebay$")}).out);
+        for (XWindowId w : ids) {
+            const auto info =
+                TestDesktop::parseXwininfo(Tool(S("xwininfo"), {S("-id"), Hex(w)}).out);
+            if (info.viewable()) {
+                return info.geometry;
+            }
+        }
+        return {};
+    }
+    bool DockedAt(int left) const {
+        return TestDesktop::waitUntil(
+            [&] { return PanelGeometry() == QRect(left, -kCaptionTop, kWidth, kHeight); });
+    }
+
+    QTemporaryDir tmp;
+    QProcess server;
+    QString display;
+    QProcessEnvironment env;
+    QProcess tilebay;
+};
+
+TEST_F(TilebayScreensE2E, DocksOnTheNamedScreenMovesToThePrimaryWhenItGoesAndComesBack) {
+    const QString program = tmp.filePath(S("prog"));
+    MakeProgramFolder(program, 3, QColor(30, 30, 160), 255);  // docked right
+    WriteTestFile(QDir(program), S("options.ini"), "[OPTIONS]\nscreen=DUMMY1\n");
+    tilebay.setProcessEnvironment(env);
+    tilebay.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    tilebay.start(program + S("/tilebay"), {});
+    ASSERT_TRUE(tilebay.waitForStarted(5000));
+    // DUMMY1 lies at 1280 and is 1024 wide: right edge at 2304.
+    EXPECT_TRUE(DockedAt(2304 - kWidth)) << PanelGeometry().x();
+    ASSERT_TRUE(Xrandr({S("--output"), S("DUMMY1"), S("--off")}));
+    EXPECT_TRUE(DockedAt(1280 - kWidth)) << PanelGeometry().x();  // the primary screen
+    ASSERT_TRUE(Plug(S("1024x768")));
+    EXPECT_TRUE(DockedAt(2304 - kWidth)) << PanelGeometry().x();
+    ASSERT_TRUE(Plug(S("800x600")));  // a new size
+    EXPECT_TRUE(DockedAt(2080 - kWidth)) << PanelGeometry().x();
+    EXPECT_EQ(tilebay.state(), QProcess::Running);
+
+    // Without the key, the primary screen.
+    tilebay.terminate();
+    ASSERT_TRUE(tilebay.waitForFinished(10000));
+    WriteTestFile(QDir(program), S("options.ini"), "[OPTIONS]\nscreen=\n");
+    tilebay.start(program + S("/tilebay"), {});
+    ASSERT_TRUE(tilebay.waitForStarted(5000));
+    EXPECT_TRUE(DockedAt(1280 - kWidth)) << PanelGeometry().x();
+}
+
+}  // namespace

@@ -1,0 +1,172 @@
+// The panel window on the offscreen platform: the keyboard after --toggle,
+// the context menu, the readable "Close" and the rows' folders.
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QScreen>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "desktop_main.h"
+#include "fake_system.h"
+#include "test_strings.h"
+
+namespace {
+
+using namespace tilebay;
+
+class RecordingShell : public ShellEffects {
+public:
+    void ShowTaskbar(bool) override {}
+    void ShowDesktopIcons(bool) override {}
+    void SetAlwaysOnTop(WId, bool) override {}
+    void SetWindowOpacity(WId, qint16) override {}
+    void TakeFocus(WId window) override { calls << S("take %1").arg(window != 0); }
+    void ReturnFocus() override { calls << S("return"); }
+    QStringList calls;
+};
+
+class SquareIcons : public FileIconSource {
+public:
+    QPixmap QueryFileIcon(const QString&, qint16 size) override {
+        QPixmap p(size == 2 ? 32 : 16, size == 2 ? 32 : 16);
+        p.fill(Qt::blue);
+        return p;
+    }
+    QString QueryFileTypeName(const QString&) override { return S("File"); }
+};
+
+class NoPause : public EventPause {
+public:
+    void LetEventsRun() override {}
+};
+
+class Trash : public DesktopActions {
+public:
+    bool OpenUrl(const QUrl& url) override {
+        calls << S("open ") + url.toLocalFile();
+        return true;
+    }
+    void CopyUrls(const QList<QUrl>& urls) override {
+        calls << S("copy ") + urls.value(0).toLocalFile();
+    }
+    bool MoveToTrash(const QString& path) override {
+        calls << S("trash ") + path;
+        return QFile::remove(path);
+    }
+    QStringList calls;
+};
+
+class Host : public PanelHost {
+public:
+    void ShowSplash() override {}
+    void CloseSplash() override {}
+    void OpenStyleLoader() override {}
+    void ClosePanel() override {}
+    DesktopActions* Desktop() override { return &trash; }
+    Trash trash;
+};
+
+void Press(QWidget* target, int key, const QString& text = {}) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(target, &press);
+}
+
+TEST(PanelWindowTest, KeyboardMenuReadableCloseAndRowsFromTheirOwnFolder) {
+    QTemporaryDir dir;
+    const QDir root(dir.path());
+    for (const char* folder : {"styles/White", "user", "all"}) {
+        root.mkpath(S(folder));
+    }
+    WriteTestFile(QDir(root.filePath(S("styles/White"))), S("style.ini"),
+                  "[COLOUR]\nfontcolourred=255\nfontcolourgreen=255\nfontcolourblue=255\n"
+                  "bgcolourred=0\nbgcolourgreen=0\nbgcolourblue=128\n"
+                  "[SIZE]\nboxheight=4215\n[POSITION]\ntop=1\n[NAME]\nstylename=White\n");
+    WriteTestFile(root, S("styleloader.ini"), "[STYLE]\nstylename=\\White\n");
+    WriteTestFile(QDir(root.filePath(S("all"))), S("Beta.txt"), "all");
+    WriteTestFile(QDir(root.filePath(S("user"))), S("Beta.txt"), "user");
+    WriteTestFile(QDir(root.filePath(S("user"))), S("gamma.txt"), "g");
+
+    RecordingShell shell;
+    SquareIcons icons;
+    NoPause pause;
+    tilebay::testing::FakeLoginName login{S("ann")};
+    tilebay::testing::FakeDesktopFolders folders{root.filePath(S("user")), root.filePath(S("all"))};
+    tilebay::testing::FakeRunService run;
+    PanelServices services{shell, icons, pause, login, folders, run};
+    StyleSettings style;
+    Host host;
+    DesktopMain panel(dir.path(), style, services, host, nullptr);
+    panel.SetScreenName(S("no such output"));
+    panel.Form_Load();
+    auto* list = static_cast<QTreeWidget*>(panel.Control(PanelControl::lvwIcons));
+    auto* caption = static_cast<QLabel*>(panel.Control(PanelControl::titlecap));
+
+    // White on the grey face of "Close" is unreadable: drawn black; the
+    // style loader still gets the style's white.
+    EXPECT_EQ(panel.Control(PanelControl::closebtn)->palette().color(QPalette::WindowText),
+              QColor(Qt::black));
+    EXPECT_EQ(panel.CloseButtonTextColour(), QColor(Qt::white));
+    // An unknown screen name docks on the primary screen.
+    EXPECT_EQ(panel.DockScreen(), QGuiApplication::primaryScreen());
+    EXPECT_EQ(ChooseScreen(QGuiApplication::primaryScreen()->name()),
+              QGuiApplication::primaryScreen());
+
+    // The rows keep their folders: all users first.
+    ASSERT_EQ(list->topLevelItemCount(), 3);
+    list->setCurrentItem(list->topLevelItem(0));
+    EXPECT_EQ(panel.SelectedRow()->folder, root.filePath(S("all")));
+    list->setCurrentItem(list->topLevelItem(1));
+    EXPECT_EQ(panel.SelectedRow()->folder, root.filePath(S("user")));
+
+    // --toggle: into view with the keyboard; typing filters and shows in the
+    // caption strip; Enter starts the selected row's item alone.
+    const double retracted = panel.Logic().WindowTop();
+    EXPECT_LT(retracted, 0);
+    panel.Toggle();
+    EXPECT_TRUE(panel.Logic().InView());
+    EXPECT_TRUE(panel.HasKeyboard());
+    EXPECT_EQ(shell.calls, QStringList{S("take 1")});
+    Press(list, Qt::Key_A, S("a"));  // Beta, Beta, gamma
+    Press(list, Qt::Key_M, S("M"));  // gamma alone
+    EXPECT_EQ(caption->text(), S("Find: aM"));
+    EXPECT_TRUE(list->topLevelItem(0)->isHidden());
+    Press(list, Qt::Key_Return);
+    EXPECT_EQ(run.started, QStringList{root.filePath(S("user/gamma.txt"))});
+    // Escape: the filter goes, then the panel retracts and hands the
+    // keyboard back.
+    Press(list, Qt::Key_Escape);
+    EXPECT_EQ(caption->text(), S("White - Tilebay"));
+    EXPECT_FALSE(list->topLevelItem(0)->isHidden());
+    EXPECT_TRUE(panel.Logic().InView());
+    Press(list, Qt::Key_Escape);
+    EXPECT_EQ(panel.Logic().WindowTop(), retracted);
+    EXPECT_FALSE(panel.HasKeyboard());
+    EXPECT_EQ(shell.calls, (QStringList{S("take 1"), S("return")}));
+    panel.Toggle();
+    panel.Toggle();  // in view: retracts
+    EXPECT_EQ(panel.Logic().WindowTop(), retracted);
+
+    // The context menu of a row: its four entries; "Move to Trash" takes
+    // the row's own file and its row.
+    list->setCurrentItem(list->topLevelItem(0));
+    panel.ShowContextMenu(QPoint(10, 10));
+    ASSERT_NE(panel.ContextMenu(), nullptr);
+    QStringList texts;
+    for (QAction* action : panel.ContextMenu()->actions()) {
+        texts << action->text();
+    }
+    EXPECT_EQ(texts,
+              (QStringList{S("Open"), S("Open Containing Folder"), S("Copy"), S("Move to Trash")}));
+    panel.ContextMenu()->actions().at(3)->trigger();
+    EXPECT_EQ(host.trash.calls, QStringList{S("trash ") + root.filePath(S("all/Beta.txt"))});
+    EXPECT_EQ(list->topLevelItemCount(), 2);
+    EXPECT_TRUE(QFile::exists(root.filePath(S("user/Beta.txt"))));
+    panel.ContextMenu()->close();
+}
+
+}  // namespace

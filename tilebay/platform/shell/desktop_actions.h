@@ -1,0 +1,31 @@
+#pragma once
+
+// The desktop's services for an item that the panel does not start itself:
+// opening it with the desktop's default application, the clipboard and the
+// trash. The real one goes through Qt (QDesktopServices, which hands the URL
+// to xdg-open as one argument, the clipboard, and the freedesktop trash of
+// QFile::moveToTrash); tests use a recording fake.
+
+#include <QList>
+#include <QString>
+#include <QUrl>
+
+namespace tilebay {
+
+class DesktopActions {
+public:
+    virtual ~DesktopActions() = default;
+    virtual bool OpenUrl(const QUrl& url) = 0;
+    // Puts the URLs on the clipboard as text/uri-list and as text.
+    virtual void CopyUrls(const QList<QUrl>& urls) = 0;
+    virtual bool MoveToTrash(const QString& path) = 0;
+};
+
+class QtDesktopActions final : public DesktopActions {
+public:
+    bool OpenUrl(const QUrl& url) override;
+    void CopyUrls(const QList<QUrl>& urls) override;
+    bool MoveToTrash(const QString& path) override;
+};
+
+}  // namespace tilebay
