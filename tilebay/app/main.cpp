@@ -2,13 +2,20 @@
 
 #include <QApplication>
 
+#include "cli_parser.h"
 #include "file_icons.h"
 #include "panel_controller.h"
 #include "program_folder.h"
 #include "single_instance.h"
 #include "termination_signals.h"
+#include "tilebay_command_line.h"
 
 int main(int argc, char** argv) {
+    // --help, --version and --autostart answer before any window or lock.
+    if (const auto code = common::cli::Emit(tilebay::RunCommandLine(
+            common::cli::Arguments(argc, argv), tilebay::CurrentAutostartPlaces()))) {
+        return *code;
+    }
     QApplication::setApplicationName(QStringLiteral("tilebay"));
     QApplication::setDesktopFileName(QStringLiteral("tilebay"));
     QApplication app(argc, argv);
