@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
         return *code;
     }
     QApplication::setApplicationName(QStringLiteral("tilebay"));
-    QApplication::setDesktopFileName(QStringLiteral("tilebay"));
+    QApplication::setDesktopFileName(QStringLiteral("org.example.patchwell.tilebay"));
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
 
