@@ -25,8 +25,14 @@ int main(int argc, char** argv) {
 
     QTextStream out(stdout);
     bool complete = false;
+    QString last;  // a status repeated chunk after chunk is printed once
     QObject::connect(dl1, &patchwell::download::DownLoad::StatusChange,
-                     [&out](const QString& status) { out << "status: " << status << Qt::endl; });
+                     [&out, &last](const QString& status) {
+                         if (status != last) {
+                             out << "status: " << status << Qt::endl;
+                             last = status;
+                         }
+                     });
     QObject::connect(dl1, &patchwell::download::DownLoad::DLComplete, [&] { complete = true; });
     dl1->setUrl(args.at(1));
     dl1->setSaveLocation(args.at(2));
