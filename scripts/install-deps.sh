@@ -33,6 +33,9 @@ packages=(
   time openssl
   # screenshots for the demo
   imagemagick
+  # the Debian packages: building them (CPack's DEB generator: dpkg-shlibdeps,
+  # file), checking them (lintian, man pages, desktop entry, AppStream metainfo)
+  dpkg-dev file lintian man-db desktop-file-utils appstream
 )
 
 if [ "$(id -u)" -ne 0 ]; then

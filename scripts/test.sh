@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds the normal and the sanitizer flavour, runs
-# every test in both and gives the INI fuzzer a short run.
+# every test in both, gives the INI fuzzer a short run and proves the Debian
+# packages (scripts/package-check.sh: build, lintian, install, end-to-end
+# tests against the installed programs, purge).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
@@ -28,5 +30,10 @@ if ! build/fuzz/common/ini/common_ini_fuzz -max_total_time=60 -max_len=4096 buil
 else
   grep -E '^(#[0-9]+\s+DONE|Done)' build/fuzz/fuzz.log | tail -n 1 || true
   echo "fuzzer: no failure in 60 s"
+fi
+
+echo "=== packages"
+if ! ./scripts/package-check.sh; then
+  status=1
 fi
 exit $status

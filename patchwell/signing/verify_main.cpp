@@ -1,7 +1,7 @@
 // patchwell-verify: checks a file against its minisign signature the way
 // patchwell does before it runs an installer (from a sealed copy).
 //
-//   patchwell-verify PUBLIC_KEY_FILE FILE [SIGNATURE_FILE]
+//   patchwell-verify [--help | --version] PUBLIC_KEY_FILE FILE [SIGNATURE_FILE]
 //
 // The signature defaults to FILE.minisig. Prints the outcome and, when it is
 // verified, the trusted comment; exits 0 only for a verified file.
@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 
+#include "cli_parser.h"
 #include "minisign.h"
 #include "sealed_copy.h"
 
@@ -28,14 +29,26 @@ std::optional<std::string> ReadSmallFile(const std::string& path) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    if (argc < 3 || argc > 4) {
-        std::fprintf(stderr, "usage: %s PUBLIC_KEY_FILE FILE [SIGNATURE_FILE]\n", argv[0]);
-        return 2;
+    common::cli::CommandLine line(
+        QStringLiteral("patchwell-verify"),
+        QStringLiteral(
+            "Checks FILE against its minisign signature the way patchwell does before "
+            "it runs an installer.\nExit status: 0 verified, 1 not verified, 2 unreadable "
+            "input or usage error."),
+        QStringLiteral("PUBLIC_KEY_FILE FILE [SIGNATURE_FILE]"), 2, 3);
+    line.addPositional(QStringLiteral("PUBLIC_KEY_FILE"),
+                       QStringLiteral("The minisign public key (.pub) to trust."));
+    line.addPositional(QStringLiteral("FILE"), QStringLiteral("The file to check."));
+    line.addPositional(QStringLiteral("SIGNATURE_FILE"),
+                       QStringLiteral("Its signature (default: FILE.minisig)."));
+    if (const auto code = common::cli::Emit(line.parse(common::cli::Arguments(argc, argv)))) {
+        return *code;
     }
-    const std::string file = argv[2];
-    const std::optional<std::string> key = ReadSmallFile(argv[1]);
-    const std::optional<std::string> signature =
-        ReadSmallFile(argc == 4 ? std::string(argv[3]) : file + ".minisig");
+    const QStringList args = line.parser().positionalArguments();
+    const std::string file = args.at(1).toLocal8Bit().toStdString();
+    const std::optional<std::string> key = ReadSmallFile(args.at(0).toLocal8Bit().toStdString());
+    const std::optional<std::string> signature = ReadSmallFile(
+        args.size() == 3 ? args.at(2).toLocal8Bit().toStdString() : file + ".minisig");
     if (!key || !signature) {
         std::fprintf(stderr, "cannot read the key or the signature\n");
         return 2;

@@ -4,22 +4,16 @@
 
 #include <cstdio>
 
+#include "cli_parser.h"
 #include "file_icons.h"
 #include "panel_controller.h"
 #include "program_folder.h"
 #include "single_instance.h"
 #include "termination_signals.h"
+#include "tilebay_command_line.h"
 #include "toggle_command.h"
 
 namespace {
-
-QStringList Arguments(int argc, char** argv) {
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i) {
-        arguments.append(QString::fromLocal8Bit(argv[i]));
-    }
-    return arguments;
-}
 
 // `tilebay --toggle`: no window of its own, only a word to the running panel.
 int RunToggle(int argc, char** argv, const QString& lockPath) {
@@ -34,13 +28,19 @@ int RunToggle(int argc, char** argv, const QString& lockPath) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // --help, --version and --autostart answer before any window or lock.
+    const QStringList arguments = common::cli::Arguments(argc, argv);
+    if (const auto code = common::cli::Emit(
+            tilebay::RunCommandLine(arguments, tilebay::CurrentAutostartPlaces()))) {
+        return *code;
+    }
     const QString lockPath = tilebay::InstanceLockPath(qEnvironmentVariable("XDG_RUNTIME_DIR"),
                                                        qEnvironmentVariable("DISPLAY"));
-    if (tilebay::IsToggleCommand(Arguments(argc, argv))) {
+    if (tilebay::IsToggleCommand(arguments)) {
         return RunToggle(argc, argv, lockPath);
     }
     QApplication::setApplicationName(QStringLiteral("tilebay"));
-    QApplication::setDesktopFileName(QStringLiteral("tilebay"));
+    QApplication::setDesktopFileName(QStringLiteral("org.example.patchwell.tilebay"));
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
 

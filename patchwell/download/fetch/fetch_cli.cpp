@@ -14,6 +14,7 @@ QString UsageText() {
     return QStringLiteral(
         "usage: patchwell-fetch [--chunk N] [--keep-type] [--online-check] [--prompt-overwrite]\n"
         "                       [--probe | --resume] [--quiet] URL SAVE_LOCATION\n"
+        "       patchwell-fetch --help | --version\n"
         "\n"
         "Fetches URL into SAVE_LOCATION with the download control and prints each\n"
         "event as a line: the event's name, a tab and its value. Then prints the\n"

@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "cli_parser.h"
 #include "download_core.h"
 #include "download_environment.h"
 #include "download_events.h"
@@ -88,6 +89,10 @@ int main(int argc, char** argv) {
                                   arguments.first() == QStringLiteral("-h"))) {
         std::fputs(UsageText().toLocal8Bit().constData(), stdout);
         return 0;
+    }
+    if (arguments.size() == 1 && arguments.first() == QStringLiteral("--version")) {
+        return *common::cli::Emit(
+            {0, common::cli::VersionText(QStringLiteral("patchwell-fetch")), {}});
     }
     QString error;
     const auto options = ParseFetchArguments(arguments, error);

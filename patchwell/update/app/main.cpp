@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include "cli_parser.h"
 #include "folder_storage.h"
 #include "forms.h"
 #include "instance_guard.h"
@@ -13,6 +14,12 @@
 #include "termination_signals.h"
 
 int main(int argc, char* argv[]) {
+    // Only --help and --version; they answer without a window.
+    common::cli::CommandLine line(QStringLiteral("patchwell"),
+                                  QStringLiteral("Keeps the program in its folder up to date."));
+    if (const auto code = common::cli::Emit(line.parse(common::cli::Arguments(argc, argv)))) {
+        return *code;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Patchwell"));
     // Windows come and go (hidden, replaced) during the run; the program ends

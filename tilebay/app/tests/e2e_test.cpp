@@ -2,6 +2,10 @@
 // private X session (Xvfb, openbox, tint2, pcmanfm --desktop), driven with
 // xdotool and checked with xwininfo, xprop and screenshots. Screenshots go
 // to TILEBAY_E2E_OUTPUT.
+//
+// With TILEBAY_E2E_BINARY set (an installed tilebay, e.g. /usr/bin/tilebay)
+// that program runs instead, on its settings folder in the private home's
+// $XDG_DATA_HOME/tilebay.
 
 #include <QColor>
 #include <QDir>
@@ -59,18 +63,23 @@ protected:
         ASSERT_TRUE(desktop->ok()) << desktop->error().toStdString();
         ASSERT_TRUE(tmp.isValid());
         root = QDir(tmp.path());
-        program = root.filePath(S("prog"));
+        env = desktop->environment();
+        installed = qEnvironmentVariable("TILEBAY_E2E_BINARY");
+        program = installed.isEmpty() ? root.filePath(S("prog"))
+                                      : env.value(S("XDG_DATA_HOME")) + S("/tilebay");
         for (const TestStyle& style : {kLeft, kCentre, kRight}) {
             WriteStyle(style);
         }
-        const QString binary = program + S("/tilebay");
-        ASSERT_TRUE(QFile::copy(S(TILEBAY_BINARY), binary));
-        ASSERT_TRUE(QFile::setPermissions(binary, QFile::ReadOwner | QFile::ExeOwner));
+        binary = installed;
+        if (installed.isEmpty()) {  // a portable copy beside its styles
+            binary = program + S("/tilebay");
+            ASSERT_TRUE(QFile::copy(S(TILEBAY_BINARY), binary));
+            ASSERT_TRUE(QFile::setPermissions(binary, QFile::ReadOwner | QFile::ExeOwner));
+        }
         userDesktop = desktop->homePath() + S("/Desktop");
         allUsersDesktop = root.filePath(S("share/tilebay/Desktop"));
         ASSERT_TRUE(QDir().mkpath(userDesktop));
         ASSERT_TRUE(QDir().mkpath(allUsersDesktop));
-        env = desktop->environment();
         // The all-users desktop lies in the first data folder; the icon
         // themes in the system's.
         env.insert(S("XDG_DATA_DIRS"), root.filePath(S("share")) + S(":/usr/share"));
@@ -136,7 +145,7 @@ protected:
 
     void Start() {
         tilebay.setProcessEnvironment(env);
-        tilebay.setProgram(program + S("/tilebay"));
+        tilebay.setProgram(binary);
         tilebay.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         tilebay.start();
         ASSERT_TRUE(tilebay.waitForStarted(5000));
@@ -268,7 +277,9 @@ protected:
     QTemporaryDir tmp;
     QDir root;
     QDir output;
-    QString program;
+    QString program;  // the settings folder
+    QString binary;
+    QString installed;
     QString userDesktop;
     QString allUsersDesktop;
     QProcessEnvironment env;
@@ -457,7 +468,7 @@ TEST_F(TilebayE2E, CentreDockSecondInstanceAndTerminationSignal) {
     EXPECT_EQ(Option("alwaysontop"), S("OFF"));  // the load wrote all three
 
     // A second tilebay for the same display ends at once and touches nothing.
-    const auto second = desktop->run(program + S("/tilebay"), {}, 10s);
+    const auto second = desktop->run(binary, {}, 10s);
     EXPECT_TRUE(second.ok()) << second.err.toStdString();
     EXPECT_EQ(tilebay.state(), QProcess::Running);
     EXPECT_FALSE(Mapped(tint2));
@@ -611,6 +622,50 @@ TEST_F(TilebayE2E, LiveDesktopTrustedLaunchersAndNothingBlocksTheLoad) {
     }));
     doubleClick(S("renamed"));  // one row higher now
     EXPECT_TRUE(ran("renamed"));
+    ASSERT_TRUE(EndBySignal(SIGTERM));
+}
+
+TEST_F(TilebayE2E, InstalledFirstStartCopiesTheShippedStylesIntoAnEmptyDataHome) {
+    // Built: an installed tree of our own, <prefix>/bin and <prefix>/share.
+    QString executable = installed;
+    if (executable.isEmpty()) {
+        const QString prefix = root.filePath(S("usr"));
+        ASSERT_TRUE(QDir().mkpath(prefix + S("/bin")));
+        executable = prefix + S("/bin/tilebay");
+        ASSERT_TRUE(QFile::copy(S(TILEBAY_BINARY), executable));
+        ASSERT_TRUE(QFile::setPermissions(executable, QFile::ReadOwner | QFile::ExeOwner));
+        QDirIterator it(S(TILEBAY_SHIPPED_STYLES), {S("*.ini"), S("*.mid")}, QDir::Files,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString from = it.next();
+            const QString name = QDir(S(TILEBAY_SHIPPED_STYLES)).relativeFilePath(from);
+            // Style folders go below styles/, the style choice beside them.
+            const QString to =
+                prefix + S("/share/tilebay/") + (name.contains(u'/') ? S("styles/") + name : name);
+            ASSERT_TRUE(QDir().mkpath(QFileInfo(to).path()));
+            ASSERT_TRUE(QFile::copy(from, to)) << to.toStdString();
+        }
+    }
+    const QString dataHome = root.filePath(S("fresh-data"));
+    env.insert(S("XDG_DATA_HOME"), dataHome);
+    binary = executable;
+    Start();
+    // The default choice is Ocean: docked left, retracted, 380 high.
+    const XWindowId panel = WaitForPanel();
+    ASSERT_NE(panel, 0u);
+    EXPECT_TRUE(TestDesktop::waitUntil([&] {
+        return Geometry(panel) == QRect(0, -kCaptionTop, kWidth, 380);
+    })) << "panel at "
+        << Geometry(panel).x() << "," << Geometry(panel).y();
+    const QString folder = dataHome + S("/tilebay");
+    for (const char* style : {"Ocean", "Forest", "Ember"}) {
+        for (const char* file : {"style.ini", "startup.mid"}) {
+            const QString path = folder + S("/styles/") + S(style) + u'/' + S(file);
+            EXPECT_TRUE(QFileInfo(path).isWritable()) << path.toStdString();
+        }
+    }
+    EXPECT_EQ(common::ReadIniValue(S("STYLE"), S("stylename"), folder + S("/styleloader.ini")),
+              S("\\Ocean"));
     ASSERT_TRUE(EndBySignal(SIGTERM));
 }
 

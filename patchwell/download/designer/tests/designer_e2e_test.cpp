@@ -1,6 +1,7 @@
 // Qt Designer itself, under Xvfb with openbox, started with the build's
 // plugin folder: it loads our plugin and builds a form that holds a DownLoad
-// with the control's own face. The last screenshot is kept next to the test.
+// with the control's own face. The last screenshot is kept in the build folder
+// (PW_SCREENSHOT_DIR), wherever the test is started from.
 
 #include <gtest/gtest.h>
 
@@ -61,7 +62,8 @@ TEST(DesignerEndToEnd, DesignerLoadsThePluginAndShowsTheControlOnAForm) {
                    {form});
     ASSERT_TRUE(designer.waitForStarted(10000)) << designer.errorString().toStdString();
 
-    const QString shot = QDir::current().filePath(QStringLiteral("designer_e2e.png"));
+    const QString shot =
+        QDir(QStringLiteral(PW_SCREENSHOT_DIR)).filePath(QStringLiteral("designer_e2e.png"));
     int face = 0;
     const bool shown = pwtest::TestDesktop::waitUntil(
         [&] {
