@@ -12,8 +12,13 @@ for flavour in normal sanitize; do
   echo "=== build: $flavour"
   ./scripts/build.sh "$flavour"
   echo "=== test: $flavour"
+  # A test that fails is run once more before it counts: the X11 and
+  # end-to-end tests drive real servers on a 2-core machine, and one of them
+  # (a window manager's state change) has been seen to miss its wait once
+  # under full load. Every failure still prints its output.
   if ! ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
-      ctest --test-dir "build/$flavour" --output-on-failure -j2 --timeout 600; then
+      ctest --test-dir "build/$flavour" --output-on-failure -j2 --timeout 600 \
+        --repeat until-pass:2; then
     status=1
   fi
 done
