@@ -9,6 +9,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 namespace patchwell::download {
@@ -55,7 +56,8 @@ void FileSink::Open(const QString& path, bool truncate) {
     fd_ = fd;
     used_ = 0;
     if (!buffer_) {
-        buffer_ = std::make_unique<char[]>(kBufferSize);
+        // Not cleared: its pages are touched only as small writes fill it.
+        buffer_.reset(new char[kBufferSize]);
     }
 }
 
@@ -77,12 +79,12 @@ void FileSink::Write(std::string_view data) {
     if (fd_ < 0) {
         throw FileError("write to a closed file");
     }
+    if (data.size() >= kDirectWrite) {
+        WriteBufferAnd(data.data(), data.size());
+        return;
+    }
     if (data.size() > kBufferSize - used_) {
         Flush();
-        if (data.size() >= kBufferSize) {
-            WriteAll(data.data(), data.size());
-            return;
-        }
     }
     std::memcpy(buffer_.get() + used_, data.data(), data.size());
     used_ += data.size();
@@ -98,6 +100,30 @@ void FileSink::Flush() {
     const std::size_t size = used_;
     used_ = 0;  // a failed write is not retried
     WriteAll(buffer_.get(), size);
+}
+
+// Writes what is gathered, then `data`, in as few calls as the kernel allows.
+void FileSink::WriteBufferAnd(const char* data, std::size_t size) {
+    if (used_ == 0) {
+        WriteAll(data, size);
+        return;
+    }
+    iovec parts[2] = {{buffer_.get(), used_}, {const_cast<char*>(data), size}};
+    const std::size_t buffered = used_;
+    used_ = 0;  // a failed write is not retried
+    ssize_t written;
+    do {
+        written = ::writev(fd_, parts, 2);
+    } while (written < 0 && errno == EINTR);
+    if (written < 0) {
+        ThrowErrno("cannot write");
+    }
+    auto done = static_cast<std::size_t>(written);
+    if (done < buffered) {
+        WriteAll(buffer_.get() + done, buffered - done);
+        done = buffered;
+    }
+    WriteAll(data + (done - buffered), size - (done - buffered));
 }
 
 void FileSink::WriteAll(const char* data, std::size_t size) {

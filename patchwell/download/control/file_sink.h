@@ -1,8 +1,11 @@
 #pragma once
 
-// The target file of a transfer: written through one 1 MiB buffer that lives
-// as long as the sink, so a transfer of small chunks makes few system calls
-// and no allocation per chunk. Failures throw FileError.
+// The target file of a transfer: small writes gather in one 1 MiB buffer that
+// lives as long as the sink, so a transfer of small chunks makes few system
+// calls and no allocation per chunk. A write of kDirectWrite bytes or more
+// goes to the file straight from the caller's bytes (after what is already
+// gathered), since copying it first would cost more than the call it saves.
+// Failures throw FileError.
 
 #include <QString>
 
@@ -20,6 +23,7 @@ public:
 class FileSink {
 public:
     static constexpr std::size_t kBufferSize = 1 << 20;
+    static constexpr std::size_t kDirectWrite = 32 << 10;
 
     FileSink() = default;
     FileSink(const FileSink&) = delete;
@@ -49,6 +53,7 @@ public:
 private:
     void Flush();
     void WriteAll(const char* data, std::size_t size);
+    void WriteBufferAnd(const char* data, std::size_t size);
 
     int fd_ = -1;
     std::unique_ptr<char[]> buffer_;

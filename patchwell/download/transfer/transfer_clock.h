@@ -26,6 +26,8 @@ public:
     virtual void Polled(Duration d) = 0;
 };
 
+// The system's monotonic clock at the resolution of a scheduler tick (a few
+// milliseconds), on the time line of std::chrono::steady_clock.
 std::shared_ptr<TransferClock> SteadyTransferClock();
 
 }  // namespace patchwell::download
