@@ -16,9 +16,7 @@ namespace fs = std::filesystem;
 
 namespace pwtest {
 
-namespace {
-
-int freePort() {
+int FreePort() {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
@@ -29,6 +27,8 @@ int freePort() {
     ::close(fd);
     return ntohs(addr.sin_port);
 }
+
+namespace {
 
 bool accepting(int port) {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -59,7 +59,7 @@ TlsTestServer::TlsTestServer(const std::string& redirectTo) {
     if (std::system(make.c_str()) != 0) {
         return;
     }
-    port_ = freePort();
+    port_ = FreePort();
     std::ofstream(dir_ / "nginx.conf")
         << "worker_processes 1;\ndaemon off;\npid " << (dir_ / "nginx.pid").string()
         << ";\nerror_log " << (dir_ / "logs" / "error.log").string()

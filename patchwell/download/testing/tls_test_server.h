@@ -12,6 +12,9 @@
 
 namespace pwtest {
 
+// A loopback port nothing listens on now, probed at run time.
+int FreePort();
+
 class TlsTestServer {
 public:
     // `redirectTo`: where "/down" redirects.

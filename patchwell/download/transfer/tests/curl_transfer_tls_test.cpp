@@ -134,23 +134,10 @@ TEST(CurlTransferTls, TheOpenSslStoreVariablesTakeThePlaceOfTheSystemStore) {
 
 namespace {
 
-// A free loopback port, probed at run time.
-int FreePort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    socklen_t len = sizeof addr;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-    ::close(fd);
-    return ntohs(addr.sin_port);
-}
-
 // tinyproxy on a free loopback port, in the foreground, until destroyed.
 class Tinyproxy {
 public:
-    explicit Tinyproxy(const fs::path& folder) : port_(FreePort()) {
+    explicit Tinyproxy(const fs::path& folder) : port_(pwtest::FreePort()) {
         const fs::path conf = folder / "tinyproxy.conf";
         std::ofstream(conf) << "Port " << port_ << "\nListen 127.0.0.1\nAllow 127.0.0.1\n"
                             << "Timeout 30\nMaxClients 8\nLogLevel Critical\n";
