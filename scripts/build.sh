@@ -13,9 +13,12 @@ case "$flavour" in
   *) echo "usage: $0 [normal|sanitize|fuzz] [TARGET ...]" >&2; exit 2 ;;
 esac
 # ccache, where a developer has it, makes rebuilds in several work trees cheap.
+# Paths are taken relative to the checkout and the build folder is left out of
+# the hash (debug builds would otherwise hash it in), so another clone of the
+# same sources hits the same entries.
 if command -v ccache >/dev/null 2>&1; then
   args+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-  export CCACHE_BASEDIR="$PWD"
+  export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=true
 fi
 cmake -S . -B "build/$flavour" -G Ninja -DPW_WERROR=ON "${args[@]}" >/dev/null
 targets=()

@@ -52,7 +52,7 @@ args=(-DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DCMAKE_INSTALL_PREFIX=/usr
       -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON)
 if command -v ccache >/dev/null 2>&1; then
     args+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-    export CCACHE_BASEDIR="$root"
+    export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=true
 fi
 # Debian's build flags (hardening: fortify, stack protector, relro, now, PIE).
 CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
