@@ -79,6 +79,9 @@ void FileSink::Write(std::string_view data) {
     if (fd_ < 0) {
         throw FileError("write to a closed file");
     }
+    if (data.empty()) {
+        return;  // an empty view may carry no pointer at all
+    }
     if (data.size() >= kDirectWrite) {
         WriteBufferAnd(data.data(), data.size());
         return;
