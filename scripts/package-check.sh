@@ -62,7 +62,10 @@ CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
 CXXFLAGS="$CXXFLAGS -Wno-error=maybe-uninitialized"
 LDFLAGS="$(dpkg-buildflags --get LDFLAGS)"
 export CXXFLAGS LDFLAGS
-cmake -S . -B "$build" -G Ninja "${args[@]}" >/dev/null
+# Given on every configure, so that a kept build folder takes the flags anew.
+cmake -S . -B "$build" -G Ninja "${args[@]}" -DCMAKE_CXX_FLAGS="$CXXFLAGS" \
+    -DCMAKE_EXE_LINKER_FLAGS="$LDFLAGS" -DCMAKE_SHARED_LINKER_FLAGS="$LDFLAGS" \
+    -DCMAKE_MODULE_LINKER_FLAGS="$LDFLAGS" >/dev/null
 cmake --build "$build" -j"$(nproc)" --target package_contents
 rm -rf "$build/packages"
 (cd "$build" && cpack -G DEB >/dev/null)
