@@ -554,7 +554,7 @@ TEST_F(TilebayE2E, LiveDesktopTrustedLaunchersAndNothingBlocksTheLoad) {
     live.insert(S("XDG_CACHE_HOME"), root.filePath(S("cache")));
     live.insert(S("QT_LOGGING_RULES"), S("tilebay.live.debug=true"));
     tilebay.setProcessEnvironment(live);
-    tilebay.setProgram(program + S("/tilebay"));
+    tilebay.setProgram(binary);
     tilebay.start();
     ASSERT_TRUE(tilebay.waitForStarted(5000));
     QByteArray log;
