@@ -29,8 +29,8 @@ packages=(
   # tilebay: a compositor for translucent windows (demo, end-to-end test), xdg-open for the
   # context menu's Open, two screens with hot-unplug (Xorg's dummy driver, xrandr)
   xcompmgr xdg-utils xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
-  # peak memory of the fetch benchmark (/usr/bin/time); test certificates
-  time openssl
+  # peak memory of the fetch benchmark (/usr/bin/time); test certificates; profiling
+  time openssl linux-perf
   # screenshots for the demo
   imagemagick
   # the Debian packages: building them (CPack's DEB generator: dpkg-shlibdeps,
