@@ -1,7 +1,8 @@
 # One interface target carries the warning flags, the strict Qt defines and
 # the sanitizer switches; every target of the project links it.
 add_library(project_options INTERFACE)
-target_compile_options(project_options INTERFACE -Wall -Wextra)
+target_compile_options(project_options INTERFACE -Wall -Wextra -Wshadow -Wnon-virtual-dtor
+                       -Woverloaded-virtual)
 if(PW_WERROR)
     target_compile_options(project_options INTERFACE -Werror)
 endif()

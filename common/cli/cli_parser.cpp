@@ -1,8 +1,8 @@
-#include "cli_parser.h"
+#include "common/cli/cli_parser.h"
 
 #include <cstdio>
 
-#include "project_version.h"
+#include "common/cli/project_version.h"
 
 namespace common::cli {
 namespace {

@@ -1,12 +1,12 @@
-#include "ini.h"
+#include "common/ini/ini.h"
 
 #include <QFile>
 #include <QSaveFile>
 
 #include <string>
 
-#include "ini_format.h"
-#include "program_path.h"
+#include "common/ini/ini_format.h"
+#include "common/paths/program_path.h"
 
 namespace common {
 namespace {

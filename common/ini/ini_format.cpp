@@ -1,8 +1,8 @@
-#include "ini_format.h"
+#include "common/ini/ini_format.h"
 
 #include <vector>
 
-#include "text.h"
+#include "common/text/text.h"
 
 namespace ini {
 namespace {

@@ -1,4 +1,4 @@
-#include "program_path.h"
+#include "common/paths/program_path.h"
 
 #include <gtest/gtest.h>
 

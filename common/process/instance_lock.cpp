@@ -1,4 +1,4 @@
-#include "instance_lock.h"
+#include "common/process/instance_lock.h"
 
 #include <QFile>
 

@@ -1,4 +1,4 @@
-#include "termination_signals.h"
+#include "common/process/termination_signals.h"
 
 #include <QSocketNotifier>
 

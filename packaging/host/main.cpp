@@ -9,7 +9,7 @@
 #include <QTextStream>
 #include <QVBoxLayout>
 
-#include "download.h"
+#include "patchwell/download/control/download.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

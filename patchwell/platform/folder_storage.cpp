@@ -1,4 +1,4 @@
-#include "folder_storage.h"
+#include "patchwell/platform/folder_storage.h"
 
 #include <QFile>
 #include <QStorageInfo>

@@ -1,4 +1,4 @@
-#include "instance_guard.h"
+#include "patchwell/platform/instance_guard.h"
 
 #include <QCryptographicHash>
 #include <QDir>

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "instance_lock.h"
+#include "common/process/instance_lock.h"
 
 namespace patchwell::platform {
 

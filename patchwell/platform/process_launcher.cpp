@@ -1,4 +1,4 @@
-#include "process_launcher.h"
+#include "patchwell/platform/process_launcher.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

@@ -1,4 +1,4 @@
-#include "program_lifetime.h"
+#include "patchwell/platform/program_lifetime.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

@@ -1,4 +1,4 @@
-#include "qt_message_boxes.h"
+#include "patchwell/platform/qt_message_boxes.h"
 
 #include <QApplication>
 #include <QClipboard>

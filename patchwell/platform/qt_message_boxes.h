@@ -1,6 +1,6 @@
 #pragma once
 
-#include "message_boxes.h"
+#include "patchwell/platform/message_boxes.h"
 
 class QWidget;
 

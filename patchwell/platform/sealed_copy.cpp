@@ -1,4 +1,4 @@
-#include "sealed_copy.h"
+#include "patchwell/platform/sealed_copy.h"
 
 #include <QFile>
 

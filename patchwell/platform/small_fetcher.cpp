@@ -1,4 +1,4 @@
-#include "small_fetcher.h"
+#include "patchwell/platform/small_fetcher.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -6,7 +6,7 @@
 
 #include <utility>
 
-#include "curl_transfer.h"
+#include "patchwell/download/transfer/curl_transfer.h"
 
 namespace patchwell::platform {
 

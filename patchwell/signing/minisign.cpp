@@ -1,4 +1,4 @@
-#include "minisign.h"
+#include "patchwell/signing/minisign.h"
 
 #include <sodium.h>
 

@@ -12,9 +12,9 @@
 #include <optional>
 #include <string>
 
-#include "cli_parser.h"
-#include "minisign.h"
-#include "sealed_copy.h"
+#include "common/cli/cli_parser.h"
+#include "patchwell/signing/minisign.h"
+#include "patchwell/platform/sealed_copy.h"
 
 namespace {
 

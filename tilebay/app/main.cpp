@@ -4,14 +4,14 @@
 
 #include <cstdio>
 
-#include "cli_parser.h"
-#include "file_icons.h"
-#include "panel_controller.h"
-#include "program_folder.h"
-#include "single_instance.h"
-#include "termination_signals.h"
-#include "tilebay_command_line.h"
-#include "toggle_command.h"
+#include "common/cli/cli_parser.h"
+#include "tilebay/panel/file_icons.h"
+#include "tilebay/app/panel_controller.h"
+#include "tilebay/app/program_folder.h"
+#include "tilebay/app/single_instance.h"
+#include "common/process/termination_signals.h"
+#include "tilebay/cli/tilebay_command_line.h"
+#include "tilebay/app/toggle_command.h"
 
 namespace {
 

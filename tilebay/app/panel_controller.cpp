@@ -1,8 +1,8 @@
-#include "panel_controller.h"
+#include "tilebay/app/panel_controller.h"
 
 #include <QEvent>
 
-#include "ini.h"
+#include "common/ini/ini.h"
 
 namespace tilebay {
 

@@ -15,11 +15,11 @@
 #include <functional>
 #include <memory>
 
-#include "desktop_main.h"
-#include "loadfrm.h"
-#include "sequencer.h"
-#include "style_loader_panel.h"
-#include "styleloaderfrm.h"
+#include "tilebay/panel/window/desktop_main.h"
+#include "tilebay/styles/loadfrm.h"
+#include "tilebay/styles/sequencer.h"
+#include "tilebay/styles/style_loader_panel.h"
+#include "tilebay/styles/styleloaderfrm.h"
 
 namespace tilebay {
 

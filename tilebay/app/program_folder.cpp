@@ -1,4 +1,4 @@
-#include "program_folder.h"
+#include "tilebay/app/program_folder.h"
 
 #include <QCoreApplication>
 #include <QDir>

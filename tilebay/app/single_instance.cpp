@@ -1,11 +1,11 @@
-#include "single_instance.h"
+#include "tilebay/app/single_instance.h"
 
 #include <QDir>
 #include <QStandardPaths>
 
 #include <unistd.h>
 
-#include "private_folder.h"
+#include "tilebay/platform/system/private_folder.h"
 
 namespace tilebay {
 

@@ -7,7 +7,7 @@
 
 #include <QString>
 
-#include "instance_lock.h"
+#include "common/process/instance_lock.h"
 
 namespace tilebay {
 

@@ -1,4 +1,4 @@
-#include "toggle_command.h"
+#include "tilebay/app/toggle_command.h"
 
 #include <QFile>
 #include <QLocalServer>

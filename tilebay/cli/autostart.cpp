@@ -1,4 +1,4 @@
-#include "autostart.h"
+#include "tilebay/cli/autostart.h"
 
 #include <QDir>
 #include <QFile>

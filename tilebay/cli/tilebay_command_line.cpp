@@ -1,4 +1,4 @@
-#include "tilebay_command_line.h"
+#include "tilebay/cli/tilebay_command_line.h"
 
 namespace tilebay {
 

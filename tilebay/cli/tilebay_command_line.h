@@ -6,8 +6,8 @@
 
 #include <QStringList>
 
-#include "autostart.h"
-#include "cli_parser.h"
+#include "tilebay/cli/autostart.h"
+#include "common/cli/cli_parser.h"
 
 namespace tilebay {
 

@@ -1,4 +1,4 @@
-#include "desktop_items.h"
+#include "tilebay/panel/desktop_items.h"
 
 #include <QCoreApplication>
 #include <QDirIterator>

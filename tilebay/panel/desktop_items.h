@@ -13,7 +13,7 @@
 
 #include <vector>
 
-#include "file_icons.h"
+#include "tilebay/panel/file_icons.h"
 
 namespace tilebay {
 

@@ -1,4 +1,4 @@
-#include "file_icons.h"
+#include "tilebay/panel/file_icons.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -14,8 +14,8 @@
 
 #include <sys/stat.h>
 
-#include "safe_file.h"
-#include "shortcut.h"
+#include "tilebay/platform/system/safe_file.h"
+#include "tilebay/platform/system/shortcut.h"
 
 namespace tilebay {
 namespace {

@@ -1,12 +1,12 @@
-#include "item_activation.h"
+#include "tilebay/panel/item_activation.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 
-#include "command_line.h"
-#include "launcher_trust.h"
-#include "shortcut.h"
+#include "tilebay/platform/system/command_line.h"
+#include "tilebay/platform/system/launcher_trust.h"
+#include "tilebay/platform/system/shortcut.h"
 
 namespace tilebay {
 namespace {

@@ -7,9 +7,9 @@
 #include <functional>
 #include <optional>
 
-#include "desktop_folders.h"
-#include "login_name.h"
-#include "run_service.h"
+#include "tilebay/platform/system/desktop_folders.h"
+#include "tilebay/platform/system/login_name.h"
+#include "tilebay/platform/system/run_service.h"
 
 namespace tilebay {
 

@@ -16,8 +16,8 @@
 #include <memory>
 #include <vector>
 
-#include "desktop_items.h"
-#include "folder_watch.h"
+#include "tilebay/panel/desktop_items.h"
+#include "tilebay/platform/system/folder_watch.h"
 
 namespace tilebay {
 

@@ -1,4 +1,4 @@
-#include "option_toggle.h"
+#include "tilebay/panel/option_toggle.h"
 
 namespace tilebay {
 

@@ -1,7 +1,7 @@
-#include "style_settings.h"
+#include "tilebay/panel/style_settings.h"
 
-#include "ini.h"
-#include "program_path.h"
+#include "common/ini/ini.h"
+#include "common/paths/program_path.h"
 
 namespace tilebay {
 namespace {

@@ -22,9 +22,9 @@
 #include <mutex>
 #include <utility>
 
-#include "program_path.h"
-#include "safe_file.h"
-#include "sequencer.h"
+#include "common/paths/program_path.h"
+#include "tilebay/platform/system/safe_file.h"
+#include "tilebay/styles/sequencer.h"
 
 namespace tilebay {
 

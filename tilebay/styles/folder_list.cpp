@@ -1,4 +1,4 @@
-#include "folder_list.h"
+#include "tilebay/styles/folder_list.h"
 
 #include <QPainter>
 #include <QStyle>

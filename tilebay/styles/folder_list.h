@@ -7,7 +7,7 @@
 
 #include <QListWidget>
 
-#include "folder_list_model.h"
+#include "tilebay/styles/folder_list_model.h"
 
 namespace tilebay {
 

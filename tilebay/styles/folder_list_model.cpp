@@ -1,9 +1,9 @@
-#include "folder_list_model.h"
+#include "tilebay/styles/folder_list_model.h"
 
 #include <QDir>
 #include <QFileInfo>
 
-#include "program_path.h"
+#include "common/paths/program_path.h"
 
 namespace tilebay {
 

@@ -1,11 +1,11 @@
-#include "loadfrm.h"
+#include "tilebay/styles/loadfrm.h"
 
 #include <QLabel>
 #include <QScreen>
 
 #include <utility>
 
-#include "window_look.h"
+#include "tilebay/styles/window_look.h"
 
 namespace tilebay {
 

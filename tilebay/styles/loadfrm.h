@@ -8,8 +8,8 @@
 #include <QString>
 #include <QWidget>
 
-#include "shell_effects.h"
-#include "splash_logic.h"
+#include "tilebay/platform/shell/shell_effects.h"
+#include "tilebay/styles/splash_logic.h"
 
 class QLabel;
 

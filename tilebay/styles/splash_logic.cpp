@@ -1,4 +1,4 @@
-#include "splash_logic.h"
+#include "tilebay/styles/splash_logic.h"
 
 #include <initializer_list>
 #include <optional>

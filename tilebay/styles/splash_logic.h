@@ -8,7 +8,7 @@
 #include <QColor>
 #include <QString>
 
-#include "style_settings.h"
+#include "tilebay/panel/style_settings.h"
 
 namespace tilebay {
 

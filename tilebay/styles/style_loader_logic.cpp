@@ -1,9 +1,9 @@
-#include "style_loader_logic.h"
+#include "tilebay/styles/style_loader_logic.h"
 
 #include <utility>
 
-#include "ini.h"
-#include "style_settings.h"
+#include "common/ini/ini.h"
+#include "tilebay/panel/style_settings.h"
 
 namespace tilebay {
 

@@ -9,8 +9,8 @@
 
 #include <optional>
 
-#include "folder_list_model.h"
-#include "style_loader_panel.h"
+#include "tilebay/styles/folder_list_model.h"
+#include "tilebay/styles/style_loader_panel.h"
 
 namespace tilebay {
 

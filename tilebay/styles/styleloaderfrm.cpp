@@ -1,11 +1,11 @@
-#include "styleloaderfrm.h"
+#include "tilebay/styles/styleloaderfrm.h"
 
 #include <QLabel>
 #include <QPushButton>
 
 #include <utility>
 
-#include "window_look.h"
+#include "tilebay/styles/window_look.h"
 
 namespace tilebay {
 

@@ -7,9 +7,9 @@
 #include <QString>
 #include <QWidget>
 
-#include "folder_list.h"
-#include "style_loader_logic.h"
-#include "style_loader_panel.h"
+#include "tilebay/styles/folder_list.h"
+#include "tilebay/styles/style_loader_logic.h"
+#include "tilebay/styles/style_loader_panel.h"
 
 class QLabel;
 class QPushButton;

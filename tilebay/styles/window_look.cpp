@@ -1,9 +1,9 @@
-#include "window_look.h"
+#include "tilebay/styles/window_look.h"
 
 #include <QLabel>
 #include <QWidget>
 
-#include "twips.h"
+#include "tilebay/panel/twips.h"
 
 namespace tilebay {
 

@@ -1,4 +1,4 @@
-#include "cli_parser.h"
+#include "common/cli/cli_parser.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "ini_format.h"
+#include "common/ini/ini_format.h"
 
 namespace {
 

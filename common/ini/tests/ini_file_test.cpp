@@ -1,4 +1,4 @@
-#include "ini.h"
+#include "common/ini/ini.h"
 
 #include <QDir>
 #include <QFile>

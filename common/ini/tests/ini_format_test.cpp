@@ -1,4 +1,4 @@
-#include "ini_format.h"
+#include "common/ini/ini_format.h"
 
 #include <gtest/gtest.h>
 

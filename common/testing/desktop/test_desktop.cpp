@@ -1,4 +1,4 @@
-#include "test_desktop.h"
+#include "common/testing/desktop/test_desktop.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

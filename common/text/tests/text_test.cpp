@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "text.h"
+#include "common/text/text.h"
 
 namespace {
 

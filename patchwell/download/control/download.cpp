@@ -1,4 +1,4 @@
-#include "download.h"
+#include "patchwell/download/control/download.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -6,9 +6,9 @@
 
 #include <cmath>
 
-#include "download_environment.h"
-#include "download_events.h"
-#include "qt_dialogs.h"
+#include "patchwell/download/control/download_environment.h"
+#include "patchwell/download/control/download_events.h"
+#include "patchwell/download/control/qt_dialogs.h"
 
 namespace patchwell::download {
 

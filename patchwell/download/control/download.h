@@ -12,9 +12,9 @@
 
 #include <memory>
 
-#include "download_core.h"
-#include "download_interface.h"
-#include "property_bag.h"
+#include "patchwell/download/control/download_core.h"
+#include "patchwell/download/control/download_interface.h"
+#include "patchwell/download/control/property_bag.h"
 
 class QPainter;
 

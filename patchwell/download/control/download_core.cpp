@@ -1,4 +1,4 @@
-#include "download_core.h"
+#include "patchwell/download/control/download_core.h"
 
 #include <cstdint>
 #include <limits>
@@ -6,14 +6,14 @@
 #include <stdexcept>
 #include <string>
 
-#include "download_environment.h"
-#include "download_texts.h"
-#include "file_sink.h"
-#include "http_headers.h"
-#include "inet_transfer.h"
-#include "preserve_extension.h"
-#include "progress_format.h"
-#include "text.h"
+#include "patchwell/download/control/download_environment.h"
+#include "patchwell/download/control/download_texts.h"
+#include "patchwell/download/control/file_sink.h"
+#include "patchwell/download/http/http_headers.h"
+#include "patchwell/download/transfer/inet_transfer.h"
+#include "patchwell/download/control/preserve_extension.h"
+#include "patchwell/download/control/progress_format.h"
+#include "common/text/text.h"
 
 namespace patchwell::download {
 

@@ -13,9 +13,9 @@
 
 #include <memory>
 
-#include "download_codes.h"
-#include "download_interface.h"
-#include "property_bag.h"
+#include "patchwell/download/control/download_codes.h"
+#include "patchwell/download/control/download_interface.h"
+#include "patchwell/download/control/property_bag.h"
 
 namespace patchwell::download {
 

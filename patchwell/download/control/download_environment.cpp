@@ -1,4 +1,4 @@
-#include "download_environment.h"
+#include "patchwell/download/control/download_environment.h"
 
 #include <QCoreApplication>
 #include <QThread>

@@ -10,7 +10,7 @@
 
 #include <memory>
 
-#include "inet_transfer.h"
+#include "patchwell/download/transfer/inet_transfer.h"
 
 namespace patchwell::download {
 

@@ -1,4 +1,4 @@
-#include "download_events.h"
+#include "patchwell/download/control/download_events.h"
 
 #include <QMetaMethod>
 

@@ -1,4 +1,4 @@
-#include "file_sink.h"
+#include "patchwell/download/control/file_sink.h"
 
 #include <QFile>
 #include <QFileInfo>

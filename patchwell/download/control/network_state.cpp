@@ -1,4 +1,4 @@
-#include "network_state.h"
+#include "patchwell/download/control/network_state.h"
 
 #include <QFile>
 

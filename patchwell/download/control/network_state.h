@@ -17,7 +17,7 @@
 #include <functional>
 #include <vector>
 
-#include "download_environment.h"
+#include "patchwell/download/control/download_environment.h"
 
 namespace patchwell::download {
 

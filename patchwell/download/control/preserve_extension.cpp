@@ -1,4 +1,4 @@
-#include "preserve_extension.h"
+#include "patchwell/download/control/preserve_extension.h"
 
 #include <stdexcept>
 

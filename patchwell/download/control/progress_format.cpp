@@ -1,4 +1,4 @@
-#include "progress_format.h"
+#include "patchwell/download/control/progress_format.h"
 
 #include <cmath>
 #include <limits>

@@ -1,4 +1,4 @@
-#include "property_bag.h"
+#include "patchwell/download/control/property_bag.h"
 
 namespace patchwell::download {
 

@@ -1,4 +1,4 @@
-#include "qt_dialogs.h"
+#include "patchwell/download/control/qt_dialogs.h"
 
 #include <QCoreApplication>
 #include <QInputDialog>

@@ -8,7 +8,7 @@
 
 #include <memory>
 
-#include "download_environment.h"
+#include "patchwell/download/control/download_environment.h"
 
 namespace patchwell::download {
 

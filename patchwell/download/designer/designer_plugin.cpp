@@ -1,4 +1,4 @@
-#include "designer_plugin.h"
+#include "patchwell/download/designer/designer_plugin.h"
 
 #include <QAction>
 #include <QDesignerFormEditorInterface>
@@ -11,8 +11,8 @@
 #include <QPixmap>
 #include <QVBoxLayout>
 
-#include "download.h"
-#include "download_pages.h"
+#include "patchwell/download/control/download.h"
+#include "patchwell/download/designer/download_pages.h"
 
 namespace patchwell::download {
 
@@ -63,7 +63,7 @@ QString DownLoadDesignerWidget::whatsThis() const {
 }
 
 QString DownLoadDesignerWidget::includeFile() const {
-    return QStringLiteral("download.h");
+    return QStringLiteral("patchwell/download/control/download.h");
 }
 
 QIcon DownLoadDesignerWidget::icon() const {
@@ -105,7 +105,7 @@ QString DownLoadDesignerWidget::domXml() const {
         "  <customwidget>\n"
         "   <class>patchwell::download::DownLoad</class>\n"
         "   <extends>QWidget</extends>\n"
-        "   <header>download.h</header>\n"
+        "   <header>patchwell/download/control/download.h</header>\n"
         "  </customwidget>\n"
         " </customwidgets>\n"
         "</ui>\n");

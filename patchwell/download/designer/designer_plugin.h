@@ -14,7 +14,7 @@
 #include <QtUiPlugin/QDesignerCustomWidgetCollectionInterface>
 #include <QtUiPlugin/QDesignerCustomWidgetInterface>
 
-#include "page_services.h"
+#include "patchwell/download/designer/page_services.h"
 
 class QDesignerFormWindowCursorInterface;
 class QDesignerFormWindowInterface;

@@ -1,4 +1,4 @@
-#include "download_pages.h"
+#include "patchwell/download/designer/download_pages.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,7 +12,7 @@
 
 #include <optional>
 
-#include "download_interface.h"
+#include "patchwell/download/control/download_interface.h"
 
 namespace patchwell::download {
 

@@ -14,7 +14,7 @@
 #include <memory>
 #include <vector>
 
-#include "page_services.h"
+#include "patchwell/download/designer/page_services.h"
 
 class QCheckBox;
 class QComboBox;

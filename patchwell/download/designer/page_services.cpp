@@ -1,4 +1,4 @@
-#include "page_services.h"
+#include "patchwell/download/designer/page_services.h"
 
 #include <QDesktopServices>
 #include <QFileDialog>

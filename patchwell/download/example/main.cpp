@@ -10,8 +10,8 @@
 #include <QApplication>
 #include <QTextStream>
 
-#include "download.h"
-#include "download_interface.h"
+#include "patchwell/download/control/download.h"
+#include "patchwell/download/control/download_interface.h"
 #include "ui_host_form.h"
 
 int main(int argc, char** argv) {

@@ -1,4 +1,4 @@
-#include "fetch_cli.h"
+#include "patchwell/download/fetch/fetch_cli.h"
 
 #include <algorithm>
 #include <cmath>

@@ -10,8 +10,8 @@
 #include <optional>
 #include <stdexcept>
 
-#include "download_environment.h"
-#include "download_interface.h"
+#include "patchwell/download/control/download_environment.h"
+#include "patchwell/download/control/download_interface.h"
 
 namespace patchwell::fetch {
 

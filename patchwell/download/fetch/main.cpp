@@ -13,12 +13,12 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "cli_parser.h"
-#include "download_core.h"
-#include "download_environment.h"
-#include "download_events.h"
-#include "download_interface.h"
-#include "fetch_cli.h"
+#include "common/cli/cli_parser.h"
+#include "patchwell/download/control/download_core.h"
+#include "patchwell/download/control/download_environment.h"
+#include "patchwell/download/control/download_events.h"
+#include "patchwell/download/control/download_interface.h"
+#include "patchwell/download/fetch/fetch_cli.h"
 
 using patchwell::download::DownLoadCore;
 using patchwell::download::EventRelay;

@@ -1,10 +1,10 @@
-#include "http_headers.h"
+#include "patchwell/download/http/http_headers.h"
 
 #include <curl/curl.h>
 
 #include <algorithm>
 
-#include "text.h"
+#include "common/text/text.h"
 
 namespace patchwell::http {
 

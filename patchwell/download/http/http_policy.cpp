@@ -1,4 +1,4 @@
-#include "http_policy.h"
+#include "patchwell/download/http/http_policy.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "text.h"
+#include "common/text/text.h"
 
 namespace patchwell::http {
 

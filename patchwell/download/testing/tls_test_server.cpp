@@ -1,4 +1,4 @@
-#include "tls_test_server.h"
+#include "patchwell/download/testing/tls_test_server.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

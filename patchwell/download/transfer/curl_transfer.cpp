@@ -1,4 +1,4 @@
-#include "curl_transfer.h"
+#include "patchwell/download/transfer/curl_transfer.h"
 
 #include <algorithm>
 #include <cctype>
@@ -6,9 +6,9 @@
 #include <cstring>
 #include <mutex>
 
-#include "http_headers.h"
-#include "http_policy.h"
-#include "text.h"
+#include "patchwell/download/http/http_headers.h"
+#include "patchwell/download/http/http_policy.h"
+#include "common/text/text.h"
 
 namespace patchwell::download {
 

@@ -33,8 +33,8 @@
 #include <string_view>
 #include <vector>
 
-#include "inet_transfer.h"
-#include "ring_buffer.h"
+#include "patchwell/download/transfer/inet_transfer.h"
+#include "patchwell/download/transfer/ring_buffer.h"
 
 namespace patchwell::download {
 

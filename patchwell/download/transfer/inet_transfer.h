@@ -15,8 +15,8 @@
 #include <string_view>
 #include <vector>
 
-#include "http_policy.h"
-#include "transfer_clock.h"
+#include "patchwell/download/http/http_policy.h"
+#include "patchwell/download/transfer/transfer_clock.h"
 
 namespace patchwell::download {
 

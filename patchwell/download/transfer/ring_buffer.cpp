@@ -1,4 +1,4 @@
-#include "ring_buffer.h"
+#include "patchwell/download/transfer/ring_buffer.h"
 
 #include <algorithm>
 #include <cstring>

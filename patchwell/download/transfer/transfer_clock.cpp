@@ -1,4 +1,4 @@
-#include "transfer_clock.h"
+#include "patchwell/download/transfer/transfer_clock.h"
 
 #include <thread>
 

@@ -16,16 +16,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "instance_guard.h"
-#include "process_launcher.h"
-#include "program_lifetime.h"
-#include "sealed_copy.h"
-#include "small_fetcher.h"
-#include "termination_signals.h"
-#include "test_http_server.h"
-#include "tls_test_server.h"
-#include "transfer_clock.h"
-#include "wait_for.h"
+#include "patchwell/platform/instance_guard.h"
+#include "patchwell/platform/process_launcher.h"
+#include "patchwell/platform/program_lifetime.h"
+#include "patchwell/platform/sealed_copy.h"
+#include "patchwell/platform/small_fetcher.h"
+#include "common/process/termination_signals.h"
+#include "patchwell/download/testing/test_http_server.h"
+#include "patchwell/download/testing/tls_test_server.h"
+#include "patchwell/download/transfer/transfer_clock.h"
+#include "common/testing/wait_for.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include "minisign.h"
-#include "minisign_tool.h"
+#include "patchwell/signing/minisign.h"
+#include "patchwell/signing/testing/minisign_tool.h"
 
 namespace patchwell::signing {
 namespace {

@@ -2,16 +2,16 @@
 
 #include <QApplication>
 
-#include "cli_parser.h"
-#include "folder_storage.h"
-#include "forms.h"
-#include "instance_guard.h"
-#include "process_launcher.h"
-#include "program_lifetime.h"
-#include "program_path.h"
-#include "qt_message_boxes.h"
-#include "small_fetcher.h"
-#include "termination_signals.h"
+#include "common/cli/cli_parser.h"
+#include "patchwell/platform/folder_storage.h"
+#include "patchwell/update/windows/forms.h"
+#include "patchwell/platform/instance_guard.h"
+#include "patchwell/platform/process_launcher.h"
+#include "patchwell/platform/program_lifetime.h"
+#include "common/paths/program_path.h"
+#include "patchwell/platform/qt_message_boxes.h"
+#include "patchwell/platform/small_fetcher.h"
+#include "common/process/termination_signals.h"
 
 int main(int argc, char* argv[]) {
     // Only --help and --version; they answer without a window.

@@ -1,15 +1,15 @@
-#include "check_logic.h"
+#include "patchwell/update/core/check_logic.h"
 
 #include <QFile>
 #include <QRandomGenerator>
 
 #include <optional>
 
-#include "folder_checks.h"
-#include "ini.h"
-#include "program_path.h"
-#include "signed_update.h"
-#include "texts.h"
+#include "patchwell/update/core/folder_checks.h"
+#include "common/ini/ini.h"
+#include "common/paths/program_path.h"
+#include "patchwell/update/core/signed_update.h"
+#include "patchwell/update/core/texts.h"
 
 namespace patchwell::update {
 

@@ -5,10 +5,10 @@
 
 #include <QString>
 
-#include "control_port.h"
-#include "manifest.h"
-#include "services.h"
-#include "signed_update.h"
+#include "patchwell/update/core/control_port.h"
+#include "patchwell/update/core/manifest.h"
+#include "patchwell/update/core/services.h"
+#include "patchwell/update/core/signed_update.h"
 
 namespace patchwell::update {
 

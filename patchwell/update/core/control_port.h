@@ -7,7 +7,7 @@
 #include <QObject>
 #include <QString>
 
-#include "download_interface.h"
+#include "patchwell/download/control/download_interface.h"
 
 namespace patchwell::update {
 

@@ -1,4 +1,4 @@
-#include "folder_checks.h"
+#include "patchwell/update/core/folder_checks.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -6,11 +6,11 @@
 
 #include <stdexcept>
 
-#include "preserve_extension.h"
-#include "ini.h"
-#include "manifest.h"
-#include "program_path.h"
-#include "texts.h"
+#include "patchwell/download/control/preserve_extension.h"
+#include "common/ini/ini.h"
+#include "patchwell/update/core/manifest.h"
+#include "common/paths/program_path.h"
+#include "patchwell/update/core/texts.h"
 
 namespace patchwell::update {
 

@@ -6,7 +6,7 @@
 
 #include <QString>
 
-#include "folder_storage.h"
+#include "patchwell/platform/folder_storage.h"
 
 namespace patchwell::update {
 

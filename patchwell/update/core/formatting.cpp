@@ -1,9 +1,9 @@
-#include "formatting.h"
+#include "patchwell/update/core/formatting.h"
 
 #include <QLocale>
 
-#include "download_codes.h"
-#include "texts.h"
+#include "patchwell/download/control/download_codes.h"
+#include "patchwell/update/core/texts.h"
 
 namespace patchwell::update {
 

@@ -1,4 +1,4 @@
-#include "install_logic.h"
+#include "patchwell/update/core/install_logic.h"
 
 #include <QFile>
 
@@ -6,12 +6,12 @@
 
 #include <optional>
 
-#include "ini.h"
-#include "manifest.h"
-#include "program_path.h"
-#include "sealed_copy.h"
-#include "signed_update.h"
-#include "texts.h"
+#include "common/ini/ini.h"
+#include "patchwell/update/core/manifest.h"
+#include "common/paths/program_path.h"
+#include "patchwell/platform/sealed_copy.h"
+#include "patchwell/update/core/signed_update.h"
+#include "patchwell/update/core/texts.h"
 
 namespace patchwell::update {
 

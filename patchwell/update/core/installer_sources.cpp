@@ -1,13 +1,13 @@
-#include "installer_sources.h"
+#include "patchwell/update/core/installer_sources.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QUrl>
 
-#include "folder_checks.h"
-#include "ini.h"
-#include "manifest.h"
-#include "program_path.h"
+#include "patchwell/update/core/folder_checks.h"
+#include "common/ini/ini.h"
+#include "patchwell/update/core/manifest.h"
+#include "common/paths/program_path.h"
 
 namespace patchwell::update {
 

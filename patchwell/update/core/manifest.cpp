@@ -1,4 +1,4 @@
-#include "manifest.h"
+#include "patchwell/update/core/manifest.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -6,9 +6,9 @@
 
 #include <stdexcept>
 
-#include "ini.h"
-#include "preserve_extension.h"
-#include "program_path.h"
+#include "common/ini/ini.h"
+#include "patchwell/download/control/preserve_extension.h"
+#include "common/paths/program_path.h"
 
 namespace patchwell::update {
 

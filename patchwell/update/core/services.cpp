@@ -1,11 +1,11 @@
-#include "services.h"
+#include "patchwell/update/core/services.h"
 
 #include <QFile>
 #include <QFileInfo>
 
-#include "manifest.h"
-#include "program_path.h"
-#include "texts.h"
+#include "patchwell/update/core/manifest.h"
+#include "common/paths/program_path.h"
+#include "patchwell/update/core/texts.h"
 
 namespace patchwell::update {
 

@@ -1,4 +1,4 @@
-#include "signed_update.h"
+#include "patchwell/update/core/signed_update.h"
 
 #include <QCryptographicHash>
 #include <QLoggingCategory>
@@ -12,9 +12,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "ini.h"
-#include "minisign.h"
-#include "texts.h"
+#include "common/ini/ini.h"
+#include "patchwell/signing/minisign.h"
+#include "patchwell/update/core/texts.h"
 
 Q_LOGGING_CATEGORY(lcSigned, "patchwell.update.signed")
 

@@ -17,8 +17,8 @@
 
 #include <optional>
 
-#include "manifest.h"
-#include "services.h"
+#include "patchwell/update/core/manifest.h"
+#include "patchwell/update/core/services.h"
 
 class QRandomGenerator;
 

@@ -1,14 +1,14 @@
-#include "update_logic.h"
+#include "patchwell/update/core/update_logic.h"
 
 #include <QFile>
 
-#include "folder_checks.h"
-#include "formatting.h"
-#include "ini.h"
-#include "installer_sources.h"
-#include "manifest.h"
-#include "program_path.h"
-#include "texts.h"
+#include "patchwell/update/core/folder_checks.h"
+#include "patchwell/update/core/formatting.h"
+#include "common/ini/ini.h"
+#include "patchwell/update/core/installer_sources.h"
+#include "patchwell/update/core/manifest.h"
+#include "common/paths/program_path.h"
+#include "patchwell/update/core/texts.h"
 
 namespace patchwell::update {
 

@@ -9,9 +9,9 @@
 
 #include <functional>
 
-#include "control_port.h"
-#include "services.h"
-#include "signed_update.h"
+#include "patchwell/update/core/control_port.h"
+#include "patchwell/update/core/services.h"
+#include "patchwell/update/core/signed_update.h"
 
 namespace patchwell::update {
 

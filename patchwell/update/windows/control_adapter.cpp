@@ -1,8 +1,8 @@
-#include "control_adapter.h"
+#include "patchwell/update/windows/control_adapter.h"
 
-#include "download.h"
-#include "download_events.h"
-#include "qt_message_boxes.h"
+#include "patchwell/download/control/download.h"
+#include "patchwell/download/control/download_events.h"
+#include "patchwell/platform/qt_message_boxes.h"
 
 namespace patchwell::update {
 

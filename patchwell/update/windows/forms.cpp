@@ -1,8 +1,8 @@
-#include "forms.h"
+#include "patchwell/update/windows/forms.h"
 
-#include "frmchck.h"
-#include "frmextract.h"
-#include "frmupdl.h"
+#include "patchwell/update/windows/frmchck.h"
+#include "patchwell/update/windows/frmextract.h"
+#include "patchwell/update/windows/frmupdl.h"
 
 namespace patchwell::update {
 

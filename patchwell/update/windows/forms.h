@@ -5,8 +5,8 @@
 
 #include <memory>
 
-#include "control_adapter.h"
-#include "services.h"
+#include "patchwell/update/windows/control_adapter.h"
+#include "patchwell/update/core/services.h"
 
 namespace patchwell::update {
 

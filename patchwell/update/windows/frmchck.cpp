@@ -1,4 +1,4 @@
-#include "frmchck.h"
+#include "patchwell/update/windows/frmchck.h"
 
 #include <QCloseEvent>
 #include <QFontMetrics>
@@ -6,10 +6,10 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "forms.h"
-#include "frmupdl.h"
-#include "texts.h"
-#include "window_support.h"
+#include "patchwell/update/windows/forms.h"
+#include "patchwell/update/windows/frmupdl.h"
+#include "patchwell/update/core/texts.h"
+#include "patchwell/update/windows/window_support.h"
 
 namespace patchwell::update {
 

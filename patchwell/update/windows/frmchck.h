@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "check_logic.h"
+#include "patchwell/update/core/check_logic.h"
 
 class QLabel;
 class QPushButton;

@@ -1,12 +1,12 @@
-#include "frmextract.h"
+#include "patchwell/update/windows/frmextract.h"
 
 #include <QLabel>
 
-#include "forms.h"
-#include "frmchck.h"
-#include "frmupdl.h"
-#include "texts.h"
-#include "window_support.h"
+#include "patchwell/update/windows/forms.h"
+#include "patchwell/update/windows/frmchck.h"
+#include "patchwell/update/windows/frmupdl.h"
+#include "patchwell/update/core/texts.h"
+#include "patchwell/update/windows/window_support.h"
 
 namespace patchwell::update {
 

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "install_logic.h"
+#include "patchwell/update/core/install_logic.h"
 
 class QLabel;
 

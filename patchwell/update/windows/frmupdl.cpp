@@ -1,4 +1,4 @@
-#include "frmupdl.h"
+#include "patchwell/update/windows/frmupdl.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -8,11 +8,11 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "forms.h"
-#include "frmchck.h"
-#include "frmextract.h"
-#include "texts.h"
-#include "window_support.h"
+#include "patchwell/update/windows/forms.h"
+#include "patchwell/update/windows/frmchck.h"
+#include "patchwell/update/windows/frmextract.h"
+#include "patchwell/update/core/texts.h"
+#include "patchwell/update/windows/window_support.h"
 
 namespace patchwell::update {
 

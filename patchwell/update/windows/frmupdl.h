@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "update_logic.h"
+#include "patchwell/update/core/update_logic.h"
 
 class QLabel;
 class QProgressBar;

@@ -1,4 +1,4 @@
-#include "window_support.h"
+#include "patchwell/update/windows/window_support.h"
 
 #include <QFrame>
 #include <QGuiApplication>

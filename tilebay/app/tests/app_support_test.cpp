@@ -7,11 +7,11 @@
 
 #include <gtest/gtest.h>
 
-#include "fake_system.h"
-#include "ini.h"
-#include "panel_controller.h"
-#include "program_folder.h"
-#include "test_strings.h"
+#include "tilebay/platform/system/testing/fake_system.h"
+#include "common/ini/ini.h"
+#include "tilebay/app/panel_controller.h"
+#include "tilebay/app/program_folder.h"
+#include "common/testing/qt_printers.h"
 
 namespace {
 

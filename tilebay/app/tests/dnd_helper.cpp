@@ -63,9 +63,9 @@ protected:
             return;
         }
         auto* drag = new QDrag(this);
-        auto* data = new QMimeData;
-        data->setUrls({QUrl::fromLocalFile(file_)});
-        drag->setMimeData(data);
+        auto* mime = new QMimeData;
+        mime->setUrls({QUrl::fromLocalFile(file_)});
+        drag->setMimeData(mime);
         const Qt::DropAction done = drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::CopyAction);
         Print(QByteArray("dragged ") + (done == Qt::MoveAction   ? "move"
                                         : done == Qt::CopyAction ? "copy"

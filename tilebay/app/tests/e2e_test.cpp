@@ -24,9 +24,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "ini.h"
-#include "test_desktop.h"
-#include "test_strings.h"
+#include "common/ini/ini.h"
+#include "common/testing/desktop/test_desktop.h"
+#include "common/testing/qt_printers.h"
 
 namespace {
 

@@ -23,9 +23,9 @@
 #include <algorithm>
 #include <csignal>
 
-#include "ini.h"
-#include "test_desktop.h"
-#include "test_strings.h"
+#include "common/ini/ini.h"
+#include "common/testing/desktop/test_desktop.h"
+#include "common/testing/qt_printers.h"
 
 namespace {
 
@@ -197,10 +197,10 @@ protected:
         return parent != 0 ? parent : client;
     }
     // A process of the test (a window of another program), ended at the end.
-    QProcess* Other(const QString& program, const QStringList& arguments) {
+    QProcess* Other(const QString& executable, const QStringList& arguments) {
         auto process = std::make_unique<QProcess>();
         process->setProcessEnvironment(env);
-        process->start(program, arguments);
+        process->start(executable, arguments);
         process->waitForStarted(5000);
         others.push_back(std::move(process));
         return others.back().get();

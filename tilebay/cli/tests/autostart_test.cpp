@@ -1,4 +1,4 @@
-#include "autostart.h"
+#include "tilebay/cli/autostart.h"
 
 #include <QDir>
 #include <QFile>
@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tilebay_command_line.h"
+#include "tilebay/cli/tilebay_command_line.h"
 
 namespace {
 

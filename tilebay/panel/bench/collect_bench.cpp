@@ -11,8 +11,8 @@
 
 #include <cstdio>
 
-#include "desktop_items.h"
-#include "file_icons.h"
+#include "tilebay/panel/desktop_items.h"
+#include "tilebay/panel/file_icons.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "item_actions.h"
+#include "tilebay/panel/core/item_actions.h"
 
 #include <QDir>
 #include <QDirIterator>

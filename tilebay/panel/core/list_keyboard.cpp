@@ -1,4 +1,4 @@
-#include "list_keyboard.h"
+#include "tilebay/panel/core/list_keyboard.h"
 
 #include <algorithm>
 

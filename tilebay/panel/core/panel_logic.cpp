@@ -1,10 +1,10 @@
-#include "panel_logic.h"
+#include "tilebay/panel/core/panel_logic.h"
 
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
-#include "option_toggle.h"
+#include "tilebay/panel/option_toggle.h"
 
 namespace tilebay {
 namespace {

@@ -18,11 +18,11 @@
 #include <memory>
 #include <optional>
 
-#include "desktop_items.h"
-#include "item_activation.h"
-#include "live_desktop.h"
-#include "shell_effects.h"
-#include "style_settings.h"
+#include "tilebay/panel/desktop_items.h"
+#include "tilebay/panel/item_activation.h"
+#include "tilebay/panel/live_desktop.h"
+#include "tilebay/platform/shell/shell_effects.h"
+#include "tilebay/panel/style_settings.h"
 
 namespace tilebay {
 

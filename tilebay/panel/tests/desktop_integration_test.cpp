@@ -7,14 +7,14 @@
 
 #include <gtest/gtest.h>
 
-#include "desktop_folders.h"
-#include "desktop_items.h"
-#include "file_icons.h"
-#include "item_activation.h"
-#include "login_name.h"
-#include "run_service.h"
-#include "test_strings.h"
-#include "wait_for.h"
+#include "tilebay/platform/system/desktop_folders.h"
+#include "tilebay/panel/desktop_items.h"
+#include "tilebay/panel/file_icons.h"
+#include "tilebay/panel/item_activation.h"
+#include "tilebay/platform/system/login_name.h"
+#include "tilebay/platform/system/run_service.h"
+#include "common/testing/qt_printers.h"
+#include "common/testing/wait_for.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "desktop_items.h"
+#include "tilebay/panel/desktop_items.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,7 +8,7 @@
 #include <dirent.h>
 #include <gtest/gtest.h>
 
-#include "test_strings.h"
+#include "common/testing/qt_printers.h"
 
 namespace {
 

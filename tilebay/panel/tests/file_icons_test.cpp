@@ -1,4 +1,4 @@
-#include "file_icons.h"
+#include "tilebay/panel/file_icons.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -12,8 +12,8 @@
 
 #include <gtest/gtest.h>
 
-#include "desktop_items.h"
-#include "test_strings.h"
+#include "tilebay/panel/desktop_items.h"
+#include "common/testing/qt_printers.h"
 
 namespace {
 

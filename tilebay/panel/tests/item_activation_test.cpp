@@ -1,4 +1,4 @@
-#include "item_activation.h"
+#include "tilebay/panel/item_activation.h"
 
 #include <QDir>
 #include <QFile>
@@ -6,9 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include "fake_system.h"
-#include "shortcut.h"
-#include "test_strings.h"
+#include "tilebay/platform/system/testing/fake_system.h"
+#include "tilebay/platform/system/shortcut.h"
+#include "common/testing/qt_printers.h"
 
 namespace {
 

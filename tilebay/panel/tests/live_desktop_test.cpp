@@ -1,4 +1,4 @@
-#include "live_desktop.h"
+#include "tilebay/panel/live_desktop.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,10 +8,10 @@
 
 #include <random>
 
-#include "fake_system.h"
-#include "file_icons.h"
-#include "test_strings.h"
-#include "wait_for.h"
+#include "tilebay/platform/system/testing/fake_system.h"
+#include "tilebay/panel/file_icons.h"
+#include "common/testing/qt_printers.h"
+#include "common/testing/wait_for.h"
 
 namespace {
 

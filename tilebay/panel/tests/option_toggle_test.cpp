@@ -1,11 +1,11 @@
-#include "option_toggle.h"
+#include "tilebay/panel/option_toggle.h"
 
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include "ini.h"
-#include "test_strings.h"
+#include "common/ini/ini.h"
+#include "common/testing/qt_printers.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "style_settings.h"
+#include "tilebay/panel/style_settings.h"
 
 #include <QDir>
 #include <QFile>
@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "ini.h"
-#include "test_strings.h"
+#include "common/ini/ini.h"
+#include "common/testing/qt_printers.h"
 
 namespace {
 

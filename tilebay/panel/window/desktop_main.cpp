@@ -1,4 +1,4 @@
-#include "desktop_main.h"
+#include "tilebay/panel/window/desktop_main.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -16,7 +16,7 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "twips.h"
+#include "tilebay/panel/twips.h"
 
 namespace tilebay {
 
@@ -499,19 +499,19 @@ QMimeData* PanelList::mimeData(const QList<QTreeWidgetItem*>& items) const {
     if (urls.isEmpty()) {
         return nullptr;
     }
-    auto* data = new QMimeData;
-    data->setUrls(urls);
-    return data;
+    auto* mime = new QMimeData;
+    mime->setUrls(urls);
+    return mime;
 }
 
 // A row leaves as a copy: the item stays on the desktop.
 void PanelList::startDrag(Qt::DropActions) {
-    QMimeData* data = mimeData(selectedItems());
-    if (data == nullptr) {
+    QMimeData* mime = mimeData(selectedItems());
+    if (mime == nullptr) {
         return;
     }
     auto* drag = new QDrag(this);
-    drag->setMimeData(data);
+    drag->setMimeData(mime);
     if (const QTreeWidgetItem* item = currentItem(); item != nullptr && !item->icon(0).isNull()) {
         drag->setPixmap(item->icon(0).pixmap(iconSize()));
     }

@@ -17,11 +17,11 @@
 
 #include <memory>
 
-#include "desktop_actions.h"
-#include "item_actions.h"
-#include "list_keyboard.h"
-#include "panel_logic.h"
-#include "sequencer.h"
+#include "tilebay/platform/shell/desktop_actions.h"
+#include "tilebay/panel/core/item_actions.h"
+#include "tilebay/panel/core/list_keyboard.h"
+#include "tilebay/panel/core/panel_logic.h"
+#include "tilebay/styles/sequencer.h"
 
 class QScreen;
 

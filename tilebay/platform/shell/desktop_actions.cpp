@@ -1,4 +1,4 @@
-#include "desktop_actions.h"
+#include "tilebay/platform/shell/desktop_actions.h"
 
 #include <QClipboard>
 #include <QDesktopServices>

@@ -1,6 +1,6 @@
-#include "shell_effects.h"
+#include "tilebay/platform/shell/shell_effects.h"
 
-#include "x11_shell_effects.h"
+#include "tilebay/platform/shell/x11_shell_effects.h"
 
 #include <QtGui/qguiapplication_platform.h>
 #include <QGuiApplication>

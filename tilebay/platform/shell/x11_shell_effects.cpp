@@ -1,4 +1,4 @@
-#include "x11_shell_effects.h"
+#include "tilebay/platform/shell/x11_shell_effects.h"
 
 #include <QSocketNotifier>
 #include <QTimer>

@@ -4,7 +4,7 @@
 // that do nothing. Exposed for the tool and the tests; the program itself
 // uses MakeDesktopShellEffects().
 
-#include "shell_effects.h"
+#include "tilebay/platform/shell/shell_effects.h"
 
 #include <QByteArray>
 #include <QString>

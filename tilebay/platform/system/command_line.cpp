@@ -1,4 +1,4 @@
-#include "command_line.h"
+#include "tilebay/platform/system/command_line.h"
 
 namespace tilebay {
 namespace {

@@ -1,10 +1,10 @@
-#include "desktop_folders.h"
+#include "tilebay/platform/system/desktop_folders.h"
 
 #include <QDir>
 #include <QStandardPaths>
 
-#include "login_name.h"
-#include "password_entry.h"
+#include "tilebay/platform/system/login_name.h"
+#include "tilebay/platform/system/password_entry.h"
 
 namespace tilebay {
 namespace {

@@ -1,4 +1,4 @@
-#include "folder_watch.h"
+#include "tilebay/platform/system/folder_watch.h"
 
 #include <QFile>
 #include <QLoggingCategory>

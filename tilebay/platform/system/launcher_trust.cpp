@@ -1,10 +1,10 @@
-#include "launcher_trust.h"
+#include "tilebay/platform/system/launcher_trust.h"
 
 #include <QFile>
 
 #include <sys/stat.h>
 
-#include "safe_file.h"
+#include "tilebay/platform/system/safe_file.h"
 
 namespace tilebay {
 namespace {

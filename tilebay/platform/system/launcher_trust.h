@@ -11,7 +11,7 @@
 #include <sys/types.h>
 #include <unistd.h>
 
-#include "shortcut.h"
+#include "tilebay/platform/system/shortcut.h"
 
 namespace tilebay {
 

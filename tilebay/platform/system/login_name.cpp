@@ -1,8 +1,8 @@
-#include "login_name.h"
+#include "tilebay/platform/system/login_name.h"
 
 #include <unistd.h>
 
-#include "password_entry.h"
+#include "tilebay/platform/system/password_entry.h"
 
 namespace tilebay {
 

@@ -1,4 +1,4 @@
-#include "password_entry.h"
+#include "tilebay/platform/system/password_entry.h"
 
 #include <pwd.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "private_folder.h"
+#include "tilebay/platform/system/private_folder.h"
 
 #include <QFile>
 

@@ -1,11 +1,11 @@
-#include "run_service.h"
+#include "tilebay/platform/system/run_service.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 
-#include "command_line.h"
+#include "tilebay/platform/system/command_line.h"
 
 namespace tilebay {
 namespace {

@@ -1,4 +1,4 @@
-#include "safe_file.h"
+#include "tilebay/platform/system/safe_file.h"
 
 #include <QFile>
 

@@ -1,10 +1,10 @@
-#include "shortcut.h"
+#include "tilebay/platform/system/shortcut.h"
 
 #include <QFile>
 #include <QFileInfo>
 
-#include "command_line.h"
-#include "safe_file.h"
+#include "tilebay/platform/system/command_line.h"
+#include "tilebay/platform/system/safe_file.h"
 
 namespace tilebay {
 namespace {

@@ -14,8 +14,8 @@
 
 #include <sys/stat.h>
 
-#include "sequencer.h"
-#include "test_strings.h"
+#include "tilebay/styles/sequencer.h"
+#include "common/testing/qt_printers.h"
 
 namespace {
 

@@ -16,11 +16,11 @@
 #include <map>
 #include <memory>
 
-#include "ini.h"
-#include "loadfrm.h"
-#include "styleloaderfrm.h"
-#include "test_strings.h"
-#include "wait_for.h"
+#include "common/ini/ini.h"
+#include "tilebay/styles/loadfrm.h"
+#include "tilebay/styles/styleloaderfrm.h"
+#include "common/testing/qt_printers.h"
+#include "common/testing/wait_for.h"
 
 namespace {
 

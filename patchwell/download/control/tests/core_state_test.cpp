@@ -1,6 +1,6 @@
-#include "core_fixture.h"
-#include "preserve_extension.h"
-#include "property_bag.h"
+#include "patchwell/download/control/testing/core_fixture.h"
+#include "patchwell/download/control/preserve_extension.h"
+#include "patchwell/download/control/property_bag.h"
 
 namespace patchwell::download::testing {
 namespace {

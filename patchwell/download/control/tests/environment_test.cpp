@@ -2,7 +2,7 @@
 
 #include <QTime>
 
-#include "download_environment.h"
+#include "patchwell/download/control/download_environment.h"
 
 namespace patchwell::download {
 namespace {

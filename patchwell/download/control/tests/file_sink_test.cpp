@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "file_sink.h"
+#include "patchwell/download/control/file_sink.h"
 
 namespace patchwell::download {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <QFileInfo>
 
-#include "loopback_fixture.h"
+#include "patchwell/download/control/testing/loopback_fixture.h"
 
 namespace patchwell::download::testing {
 namespace {

@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "download_codes.h"
-#include "download_core.h"
-#include "download_interface.h"
-#include "fakes.h"
-#include "property_bag.h"
+#include "patchwell/download/control/download_codes.h"
+#include "patchwell/download/control/download_core.h"
+#include "patchwell/download/control/download_interface.h"
+#include "patchwell/download/control/testing/control_fakes.h"
+#include "patchwell/download/control/property_bag.h"
 
 namespace patchwell::download::testing {
 namespace {

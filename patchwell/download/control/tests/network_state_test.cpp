@@ -8,7 +8,7 @@
 #include <linux/rtnetlink.h>
 #include <net/if_arp.h>
 
-#include "network_state.h"
+#include "patchwell/download/control/network_state.h"
 
 namespace patchwell::download {
 namespace {

@@ -1,4 +1,4 @@
-#include "core_fixture.h"
+#include "patchwell/download/control/testing/core_fixture.h"
 
 namespace patchwell::download::testing {
 namespace {

@@ -1,6 +1,6 @@
 #include <QFile>
 
-#include "core_fixture.h"
+#include "patchwell/download/control/testing/core_fixture.h"
 
 namespace patchwell::download::testing {
 namespace {

@@ -8,7 +8,7 @@
 
 #include <algorithm>
 
-#include "loopback_fixture.h"
+#include "patchwell/download/control/testing/loopback_fixture.h"
 
 namespace patchwell::download::testing {
 namespace {

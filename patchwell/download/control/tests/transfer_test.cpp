@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core_fixture.h"
+#include "patchwell/download/control/testing/core_fixture.h"
 
 namespace patchwell::download::testing {
 namespace {

@@ -13,12 +13,12 @@
 #include <cmath>
 #include <memory>
 
-#include "download.h"
-#include "download_events.h"
-#include "download_interface.h"
-#include "fakes.h"
-#include "qt_dialogs.h"
-#include "qt_test_application.h"
+#include "patchwell/download/control/download.h"
+#include "patchwell/download/control/download_events.h"
+#include "patchwell/download/control/download_interface.h"
+#include "patchwell/download/control/testing/control_fakes.h"
+#include "patchwell/download/control/qt_dialogs.h"
+#include "common/testing/qt_test_application.h"
 
 namespace patchwell::download::testing {
 namespace {

@@ -16,7 +16,7 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "test_desktop.h"
+#include "common/testing/desktop/test_desktop.h"
 
 namespace {
 

@@ -35,8 +35,8 @@
 
 #include <memory>
 
-#include "qt_test_application.h"
-#include "wait_for.h"
+#include "common/testing/qt_test_application.h"
+#include "common/testing/wait_for.h"
 
 namespace {
 
@@ -91,7 +91,7 @@ TEST(DesignerPlugin, LoadsFromTheBuildTreeAndListsTheWidget) {
     QDesignerCustomWidgetInterface* entry = widgets.front();
     EXPECT_EQ(entry->name(), kClass);
     EXPECT_EQ(entry->group(), QStringLiteral("Patchwell Controls"));
-    EXPECT_EQ(entry->includeFile(), QStringLiteral("download.h"));
+    EXPECT_EQ(entry->includeFile(), QStringLiteral("patchwell/download/control/download.h"));
     EXPECT_FALSE(entry->toolTip().isEmpty());
     EXPECT_FALSE(entry->isContainer());
     EXPECT_FALSE(entry->icon().pixmap(32, 32).isNull());

@@ -16,10 +16,10 @@
 #include <map>
 #include <memory>
 
-#include "download.h"
-#include "download_pages.h"
-#include "fakes.h"
-#include "qt_test_application.h"
+#include "patchwell/download/control/download.h"
+#include "patchwell/download/designer/download_pages.h"
+#include "patchwell/download/control/testing/control_fakes.h"
+#include "common/testing/qt_test_application.h"
 
 namespace patchwell::download {
 namespace {
@@ -29,7 +29,7 @@ namespace {
 // A control's properties in a map; every write is logged in order.
 class FakeAccess : public PropertyAccess {
 public:
-    explicit FakeAccess(std::map<QString, QVariant> values) : values(std::move(values)) {}
+    explicit FakeAccess(std::map<QString, QVariant> initial) : values(std::move(initial)) {}
     QVariant Read(const QString& name) const override { return values.at(name); }
     void Write(const QString& name, const QVariant& value) override {
         values[name] = value;

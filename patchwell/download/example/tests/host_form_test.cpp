@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "download.h"
+#include "patchwell/download/control/download.h"
 #include "ui_host_form.h"
 
 namespace {

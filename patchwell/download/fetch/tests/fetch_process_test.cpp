@@ -11,7 +11,7 @@
 #include <csignal>
 #include <fstream>
 
-#include "test_http_server.h"
+#include "patchwell/download/testing/test_http_server.h"
 
 using pwtest::ServedFile;
 using pwtest::TestHttpServer;

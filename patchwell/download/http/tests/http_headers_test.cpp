@@ -1,4 +1,4 @@
-#include "http_headers.h"
+#include "patchwell/download/http/http_headers.h"
 
 #include <gtest/gtest.h>
 

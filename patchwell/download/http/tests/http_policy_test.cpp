@@ -1,4 +1,4 @@
-#include "http_policy.h"
+#include "patchwell/download/http/http_policy.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "test_http_server.h"
+#include "patchwell/download/testing/test_http_server.h"
 
 using patchwell::http::ApplyPolicy;
 using patchwell::http::RequestPolicy;
@@ -49,14 +49,14 @@ std::string ClosedAddress() {
 
 // Sets (or, with no value, removes) a variable for a scope; its earlier value returns after.
 struct ScopedVariable {
-    ScopedVariable(const char* name, const char* value) : name(name) {
-        if (const char* old = std::getenv(name)) {
+    ScopedVariable(const char* variable, const char* value) : name(variable) {
+        if (const char* old = std::getenv(variable)) {
             earlier = old;
         }
-        value != nullptr ? ::setenv(name, value, 1) : ::unsetenv(name);
+        value != nullptr ? ::setenv(variable, value, 1) : ::unsetenv(variable);
     }
-    ScopedVariable(const char* name, const std::string& value)
-        : ScopedVariable(name, value.c_str()) {}
+    ScopedVariable(const char* variable, const std::string& value)
+        : ScopedVariable(variable, value.c_str()) {}
     ~ScopedVariable() { earlier ? ::setenv(name, earlier->c_str(), 1) : ::unsetenv(name); }
     const char* name;
     std::optional<std::string> earlier;

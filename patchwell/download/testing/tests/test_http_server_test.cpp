@@ -1,4 +1,4 @@
-#include "test_http_server.h"
+#include "patchwell/download/testing/test_http_server.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

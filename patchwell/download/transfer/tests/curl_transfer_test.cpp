@@ -1,4 +1,4 @@
-#include "curl_transfer.h"
+#include "patchwell/download/transfer/curl_transfer.h"
 
 #include <arpa/inet.h>
 #include <dirent.h>
@@ -18,7 +18,7 @@
 #include <sstream>
 #include <thread>
 
-#include "test_http_server.h"
+#include "patchwell/download/testing/test_http_server.h"
 
 using namespace std::chrono_literals;
 using patchwell::download::CurlTransfer;

@@ -6,12 +6,12 @@
 #include <memory>
 #include <vector>
 
-#include "check_logic.h"
-#include "fake_control.h"
-#include "ini.h"
-#include "minisign_tool.h"
-#include "test_folder.h"
-#include "texts.h"
+#include "patchwell/update/core/check_logic.h"
+#include "patchwell/update/core/testing/fake_control.h"
+#include "common/ini/ini.h"
+#include "patchwell/signing/testing/minisign_tool.h"
+#include "patchwell/update/core/testing/test_folder.h"
+#include "patchwell/update/core/texts.h"
 
 namespace {
 

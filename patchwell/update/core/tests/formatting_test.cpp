@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "formatting.h"
+#include "patchwell/update/core/formatting.h"
 
 namespace {
 

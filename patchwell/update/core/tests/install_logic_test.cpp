@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include "ini.h"
-#include "install_logic.h"
-#include "test_folder.h"
-#include "texts.h"
+#include "common/ini/ini.h"
+#include "patchwell/update/core/install_logic.h"
+#include "patchwell/update/core/testing/test_folder.h"
+#include "patchwell/update/core/texts.h"
 
 namespace {
 

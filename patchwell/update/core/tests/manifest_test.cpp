@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "manifest.h"
+#include "patchwell/update/core/manifest.h"
 
 namespace {
 

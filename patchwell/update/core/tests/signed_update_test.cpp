@@ -4,9 +4,9 @@
 
 #include <vector>
 
-#include "signed_update.h"
-#include "test_folder.h"
-#include "texts.h"
+#include "patchwell/update/core/signed_update.h"
+#include "patchwell/update/core/testing/test_folder.h"
+#include "patchwell/update/core/texts.h"
 
 namespace {
 

@@ -10,15 +10,15 @@
 
 #include <map>
 
-#include "../../core/tests/test_folder.h"
-#include "fake_control.h"
-#include "forms.h"
-#include "frmchck.h"
-#include "frmextract.h"
-#include "frmupdl.h"
-#include "qt_message_boxes.h"
-#include "wait_for.h"
-#include "window_support.h"
+#include "patchwell/update/core/testing/test_folder.h"
+#include "patchwell/update/core/testing/fake_control.h"
+#include "patchwell/update/windows/forms.h"
+#include "patchwell/update/windows/frmchck.h"
+#include "patchwell/update/windows/frmextract.h"
+#include "patchwell/update/windows/frmupdl.h"
+#include "patchwell/platform/qt_message_boxes.h"
+#include "common/testing/wait_for.h"
+#include "patchwell/update/windows/window_support.h"
 
 namespace {
 

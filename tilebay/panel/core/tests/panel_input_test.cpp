@@ -7,10 +7,10 @@
 
 #include <gtest/gtest.h>
 
-#include "item_actions.h"
-#include "list_keyboard.h"
-#include "panel_logic.h"
-#include "test_strings.h"
+#include "tilebay/panel/core/item_actions.h"
+#include "tilebay/panel/core/list_keyboard.h"
+#include "tilebay/panel/core/panel_logic.h"
+#include "common/testing/qt_printers.h"
 
 namespace {
 

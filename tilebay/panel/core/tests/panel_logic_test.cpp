@@ -1,4 +1,4 @@
-#include "panel_logic.h"
+#include "tilebay/panel/core/panel_logic.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -8,9 +8,9 @@
 #include <cstring>
 #include <map>
 
-#include "fake_system.h"
-#include "ini.h"
-#include "test_strings.h"
+#include "tilebay/platform/system/testing/fake_system.h"
+#include "common/ini/ini.h"
+#include "common/testing/qt_printers.h"
 
 namespace {
 

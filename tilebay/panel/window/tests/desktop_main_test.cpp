@@ -11,9 +11,9 @@
 
 #include <gtest/gtest.h>
 
-#include "desktop_main.h"
-#include "fake_system.h"
-#include "test_strings.h"
+#include "tilebay/panel/window/desktop_main.h"
+#include "tilebay/platform/system/testing/fake_system.h"
+#include "common/testing/qt_printers.h"
 
 namespace {
 

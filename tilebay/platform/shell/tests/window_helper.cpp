@@ -8,7 +8,7 @@
 //   taskbar 0|1    ShowTaskbar
 // It ends when stdin closes.
 
-#include "shell_effects.h"
+#include "tilebay/platform/shell/shell_effects.h"
 
 #include <QtGui/qguiapplication_platform.h>
 #include <QGuiApplication>

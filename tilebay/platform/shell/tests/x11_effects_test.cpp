@@ -1,8 +1,8 @@
 // The effects against a real X server (Xvfb) with openbox, tint2 as the
 // taskbar and pcmanfm's desktop window as the icon view.
 
-#include "test_desktop.h"
-#include "x11_shell_effects.h"
+#include "common/testing/desktop/test_desktop.h"
+#include "tilebay/platform/shell/x11_shell_effects.h"
 
 #include <gtest/gtest.h>
 

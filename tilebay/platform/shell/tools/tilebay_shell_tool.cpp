@@ -2,7 +2,7 @@
 // through the same effects the panel uses. Needs no GUI: it connects to the
 // X display named by DISPLAY.
 
-#include "shell_effects.h"
+#include "tilebay/platform/shell/shell_effects.h"
 
 #include <QCoreApplication>
 #include <QTextStream>

@@ -6,10 +6,10 @@
 #include <QString>
 #include <QStringList>
 
-#include "desktop_folders.h"
-#include "folder_watch.h"
-#include "login_name.h"
-#include "run_service.h"
+#include "tilebay/platform/system/desktop_folders.h"
+#include "tilebay/platform/system/folder_watch.h"
+#include "tilebay/platform/system/login_name.h"
+#include "tilebay/platform/system/run_service.h"
 
 namespace tilebay::testing {
 
@@ -28,7 +28,7 @@ public:
 
 class FakeLoginName : public LoginNameSource {
 public:
-    explicit FakeLoginName(QString name) : name(std::move(name)) {}
+    explicit FakeLoginName(QString login) : name(std::move(login)) {}
     QString LoginName() override {
         ++queries;
         return name;
@@ -39,8 +39,8 @@ public:
 
 class FakeDesktopFolders : public DesktopFolders {
 public:
-    FakeDesktopFolders(QString user, QString allUsers)
-        : user(std::move(user)), allUsers(std::move(allUsers)) {}
+    FakeDesktopFolders(QString userFolder, QString allUsersFolder)
+        : user(std::move(userFolder)), allUsers(std::move(allUsersFolder)) {}
     // The user folder is given for any non-empty login name; the empty name
     // names no folder, as in the real layout.
     QString UserDesktop(const QString& loginName) override {

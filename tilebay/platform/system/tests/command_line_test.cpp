@@ -1,8 +1,8 @@
-#include "command_line.h"
+#include "tilebay/platform/system/command_line.h"
 
 #include <gtest/gtest.h>
 
-#include "test_strings.h"
+#include "common/testing/qt_printers.h"
 
 namespace {
 

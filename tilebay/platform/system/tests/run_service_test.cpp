@@ -1,4 +1,4 @@
-#include "run_service.h"
+#include "tilebay/platform/system/run_service.h"
 
 #include <QDir>
 #include <QFile>
@@ -6,9 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include "test_strings.h"
+#include "common/testing/qt_printers.h"
 
-#include "wait_for.h"
+#include "common/testing/wait_for.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "shortcut.h"
+#include "tilebay/platform/system/shortcut.h"
 
 #include <QDir>
 #include <QFile>
@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "test_strings.h"
+#include "common/testing/qt_printers.h"
 
 namespace {
 

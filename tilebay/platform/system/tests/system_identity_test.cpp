@@ -5,10 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include "test_strings.h"
+#include "common/testing/qt_printers.h"
 
-#include "desktop_folders.h"
-#include "login_name.h"
+#include "tilebay/platform/system/desktop_folders.h"
+#include "tilebay/platform/system/login_name.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include <functional>
 
-#include "control_port.h"
+#include "patchwell/update/core/control_port.h"
 
 namespace patchwell::update {
 

@@ -11,20 +11,14 @@
 #include <deque>
 #include <functional>
 #include <memory>
-#include <ostream>
 #include <string>
 #include <vector>
 
-#include "download_core.h"
-#include "download_environment.h"
-#include "download_events.h"
-#include "inet_transfer.h"
-
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
-QT_END_NAMESPACE
+#include "patchwell/download/control/download_core.h"
+#include "patchwell/download/control/download_environment.h"
+#include "patchwell/download/control/download_events.h"
+#include "patchwell/download/transfer/inet_transfer.h"
+#include "common/testing/qt_printers.h"
 
 namespace patchwell::download::testing {
 

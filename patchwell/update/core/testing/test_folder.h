@@ -6,15 +6,10 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
 
-#include "platform_fakes.h"
-#include "services.h"
-
-// Readable QString values in test failure output.
-inline void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"' << s.toStdString() << '"';
-}
+#include "patchwell/platform/testing/platform_fakes.h"
+#include "common/testing/qt_printers.h"
+#include "patchwell/update/core/services.h"
 
 namespace patchwell::update {
 

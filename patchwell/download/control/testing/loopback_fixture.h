@@ -19,10 +19,10 @@
 
 #include <sys/resource.h>
 
-#include "download_core.h"
-#include "download_environment.h"
-#include "fakes.h"
-#include "test_http_server.h"
+#include "patchwell/download/control/download_core.h"
+#include "patchwell/download/control/download_environment.h"
+#include "patchwell/download/control/testing/control_fakes.h"
+#include "patchwell/download/testing/test_http_server.h"
 
 namespace patchwell::download::testing {
 namespace {

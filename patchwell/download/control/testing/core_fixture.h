@@ -7,8 +7,8 @@
 
 #include <memory>
 
-#include "download_core.h"
-#include "fakes.h"
+#include "patchwell/download/control/download_core.h"
+#include "patchwell/download/control/testing/control_fakes.h"
 
 namespace patchwell::download::testing {
 

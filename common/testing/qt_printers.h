@@ -1,8 +1,8 @@
 #pragma once
 
-// Text helpers of the tilebay tests: readable QString values in GoogleTest
-// failure messages, UTF-8 literals as QString, and files written into a
-// temporary folder.
+// Text helpers of the tests of both programs: readable QString values in
+// GoogleTest failure messages, UTF-8 literals as QString, and files written
+// into a temporary folder.
 
 #include <QByteArray>
 #include <QDir>

@@ -12,12 +12,12 @@
 
 #include <unistd.h>
 
-#include "folder_storage.h"
-#include "instance_guard.h"
-#include "message_boxes.h"
-#include "process_launcher.h"
-#include "program_lifetime.h"
-#include "small_fetcher.h"
+#include "patchwell/platform/folder_storage.h"
+#include "patchwell/platform/instance_guard.h"
+#include "patchwell/platform/message_boxes.h"
+#include "patchwell/platform/process_launcher.h"
+#include "patchwell/platform/program_lifetime.h"
+#include "patchwell/platform/small_fetcher.h"
 
 namespace patchwell::platform {
 

@@ -1,11 +1,11 @@
-#include "fakes.h"
+#include "patchwell/download/control/testing/control_fakes.h"
 
 #include <QFile>
 
 #include <algorithm>
 #include <cctype>
 
-#include "text.h"
+#include "common/text/text.h"
 
 namespace patchwell::download::testing {
 
