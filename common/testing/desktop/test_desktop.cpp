@@ -115,6 +115,17 @@ TestDesktop::TestDesktop(Options options) : options_(options) {
             return;
         }
     }
+    if (options_.compositor) {
+        if (!startProgram(QStringLiteral("xcompmgr"), {QStringLiteral("-n")})) {
+            stopAll();
+            return;
+        }
+        compositorPid_ = processes_.back()->processId();
+        if (!waitForCompositor()) {
+            stopAll();
+            return;
+        }
+    }
 }
 
 TestDesktop::~TestDesktop() {
@@ -134,6 +145,19 @@ std::vector<qint64> TestDesktop::processIds() const {
 }
 
 bool TestDesktop::startServer() {
+    // Servers of tests running side by side may race for one display; one
+    // that dies before it reports a display is replaced by a new one.
+    constexpr int kAttempts = 3;
+    for (int attempt = 1; attempt <= kAttempts; ++attempt) {
+        if (tryServer(attempt)) {
+            return true;
+        }
+        stopAll();
+    }
+    return false;
+}
+
+bool TestDesktop::tryServer(int attempt) {
     auto server = std::make_unique<QProcess>();
     server->setProgram(QStringLiteral("Xvfb"));
     // -displayfd 1: the server picks a free display and writes its number to
@@ -143,7 +167,8 @@ bool TestDesktop::startServer() {
          QStringLiteral("0"), QStringLiteral("%1x%2x24").arg(options_.width).arg(options_.height),
          QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-noreset")});
     server->setProcessEnvironment(env_);
-    server->setStandardErrorFile(scratch_->path() + QStringLiteral("/Xvfb.log"));
+    const QString log = scratch_->path() + QStringLiteral("/Xvfb.%1.log").arg(attempt);
+    server->setStandardErrorFile(log);
     server->setChildProcessModifier(DetachChild);
     server->start();
     if (!server->waitForStarted(5000)) {
@@ -157,8 +182,7 @@ bool TestDesktop::startServer() {
     QDeadlineTimer deadline(options_.readyTimeout);
     while (!out.contains('\n')) {
         if (deadline.hasExpired() || raw->state() != QProcess::Running) {
-            error_ = QStringLiteral("Xvfb did not report a display:\n") +
-                     tail(scratch_->path() + QStringLiteral("/Xvfb.log"));
+            error_ = QStringLiteral("Xvfb did not report a display:\n") + tail(log);
             return false;
         }
         raw->waitForReadyRead(100);
@@ -171,6 +195,7 @@ bool TestDesktop::startServer() {
         return false;
     }
     display_ = QStringLiteral(":%1").arg(display);
+    error_.clear();
     return true;
 }
 
@@ -218,6 +243,28 @@ bool TestDesktop::waitForWindowManager() {
     if (!ready || wm->state() != QProcess::Running) {
         error_ = QStringLiteral("the window manager did not come up:\n") +
                  tail(scratch_->path() + QStringLiteral("/openbox.log"));
+        return false;
+    }
+    return true;
+}
+
+bool TestDesktop::waitForCompositor() {
+    // xcompmgr names a window of its own when it takes the compositing
+    // manager selection; it has no _NET_WM_PID to search by.
+    QProcess* compositor = processes_.back().get();
+    const bool ready = waitUntil(
+        [&] {
+            return compositor->state() != QProcess::Running ||
+                   !parseWindowIds(run(QStringLiteral("xdotool"),
+                                       {QStringLiteral("search"), QStringLiteral("--name"),
+                                        QStringLiteral("^xcompmgr$")})
+                                       .out)
+                        .empty();
+        },
+        options_.readyTimeout);
+    if (!ready || compositor->state() != QProcess::Running) {
+        error_ = QStringLiteral("the compositor did not come up:\n") +
+                 tail(scratch_->path() + QStringLiteral("/xcompmgr.log"));
         return false;
     }
     return true;
