@@ -1,21 +1,15 @@
 #!/usr/bin/env bash
 # End-to-end tests of patchwell at the edges of its world: the installer's
 # end, links and folders it must not write through, a folder it cannot write,
-# mirrors and proxies. Real parts as in run_e2e.sh.
+# mirrors and proxies. Real parts as in run_e2e.sh, and its command line:
 #
-#   cases_edges.sh CASE PATCHWELL NGINX_LAUNCHER [PATCHWELL_PUBLISH]
+#   pw-x-session --size 1280x800 -- \
+#       bash cases_edges.sh CASE PATCHWELL NGINX_LAUNCHER [PATCHWELL_PUBLISH]
 set -euo pipefail
-CASE=$1
-PATCHWELL=$2
-NGINX_LAUNCHER=$3
-PUBLISH=${4:-}
 here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=e2e_lib.sh
 source "$here/e2e_lib.sh"
-
-# The download window's "Start Update" button (pixels at 96 dots per inch in
-# a window 383 pixels wide).
-UPDL_WIDTH=383 START_X=58 BUTTONS_Y=193
+e2e_args "$@"
 
 # edge_installer FILE [BODY]: an installer that records its arguments, runs
 # BODY, and installs version 2.0.
@@ -36,12 +30,7 @@ edge_manifest() {
 }
 
 edge_setup() {
-    e2e_init
-    e2e_start_x
-    WWW="$E2E_TMP/www"
-    mkdir -p "$WWW"
-    e2e_start_nginx "$WWW"
-    BASE="http://127.0.0.1:$E2E_PORT"
+    e2e_serve
     PARENT="$E2E_TMP/programs"
 }
 
@@ -53,26 +42,11 @@ edge_folder() {
     e2e_local_manifest 1.0 "$BASE/$1/iupdate.ini"
 }
 
-# edge_message TEXT: the open message box shows TEXT; Return closes it.
-edge_message() {
-    local win text
-    win=$(e2e_wait_window '^Patchwell$')
-    text=$(e2e_message_text "$win")
-    [ "$text" = "$1" ] || e2e_fail "message was '$text', expected '$1'"
-    e2e_press_return "$win"
-    wait_for 10 edge_box_gone "$win" || e2e_fail "message box stayed open"
-}
-edge_box_gone() { ! e2e_windows '^Patchwell$' | grep -qx "$1"; }
-
-edge_served_runs() {
-    [ -s "$APP/served.pid" ] && e2e_running "$(cat "$APP/served.pid")" &&
-        grep -qx "version $1" "$APP/served.log"
-}
 
 # Starts patchwell on the folder and the download of the offered update.
 edge_start_update() {
     e2e_start_patchwell
-    edge_message "An update has been found"
+    e2e_expect_message "An update has been found"
     DL_WIN=$(e2e_wait_window '^Downloading Update$')
     e2e_click "$DL_WIN" "$START_X" "$BUTTONS_Y" "$UPDL_WIDTH"
 }
@@ -99,7 +73,7 @@ n=0; while [ ! -e "$folder/release" ] && [ $n -lt 1200 ]; do sleep 0.05; n=$((n+
     [ ! -e "$APP/served.pid" ] || e2e_fail "served program started while the installer runs"
     touch "$APP/release"
     edge_ended
-    wait_for 10 edge_served_runs 2.0 || e2e_fail "served program 2.0 not running"
+    wait_for 10 e2e_served_runs 2.0 || e2e_fail "served program 2.0 not running"
     [ ! -e "$APP/setup.sh" ] && [ ! -e "$APP/iupdate.ini" ] || e2e_fail "files left behind"
 
     e2e_log "a failing installer is reported"
@@ -107,9 +81,9 @@ n=0; while [ ! -e "$folder/release" ] && [ $n -lt 1200 ]; do sleep 0.05; n=$((n+
     edge_installer "$WWW/failing/setup.sh" 'exit 3'
     edge_manifest "$WWW/failing/iupdate.ini" 2.0 "$BASE/failing/setup.sh" setup.sh
     edge_start_update
-    edge_message "The installer $APP/setup.sh failed (exit status 3), so the update may not have been installed."
+    e2e_expect_message "The installer $APP/setup.sh failed (exit status 3), so the update may not have been installed."
     edge_ended
-    wait_for 10 edge_served_runs 1.0 || e2e_fail "the old served program is not running"
+    wait_for 10 e2e_served_runs 1.0 || e2e_fail "the old served program is not running"
     [ ! -e "$APP/setup.sh" ] || e2e_fail "installer left behind"
 }
 
@@ -203,7 +177,7 @@ case_unwritable() {
     fi
     touch "$APP/probe" 2>/dev/null && e2e_fail "the folder is still writable"
     e2e_start_patchwell
-    edge_message "Patchwell cannot update the program in $APP: the folder cannot be written to."
+    e2e_expect_message "Patchwell cannot update the program in $APP: the folder cannot be written to."
     edge_ended
     wait_for 10 test -s "$outside.pid" || e2e_fail "served program not started"
     ! grep -q '/ro/' "$E2E_NGINX_WORK/access.log" || e2e_fail "something was fetched"
@@ -232,7 +206,7 @@ curvermirrors=$BASE/mirrors/old/setup.sh  ftp://127.0.0.1/setup.sh $BASE/mirrors
     wait_for 20 test -s "$APP/installer-args.txt" || e2e_fail "installer did not run"
     edge_ended
     [ ! -e "$APP/old-ran" ] || e2e_fail "the lying mirror's installer ran"
-    wait_for 10 edge_served_runs 2.0 || e2e_fail "served program 2.0 not running"
+    wait_for 10 e2e_served_runs 2.0 || e2e_fail "served program 2.0 not running"
     # Each address once, in order, none after the one that delivered.
     local order
     order=$(sed -n 's|.*"GET /mirrors/\([a-z]*\)/setup.sh HTTP/1.1" \([0-9]*\).*|\1 \2|p' \
@@ -307,7 +281,7 @@ case_proxy() {
     edge_start_update
     wait_for 20 test -s "$APP/installer-args.txt" || e2e_fail "installer did not run"
     edge_ended
-    wait_for 10 edge_served_runs 2.0 || e2e_fail "served program 2.0 not running"
+    wait_for 10 e2e_served_runs 2.0 || e2e_fail "served program 2.0 not running"
     local url
     for url in iupdate.ini iupdate.ini.minisig gone/setup.sh setup.sh; do
         edge_proxied "$BASE/proxied/$url" || e2e_fail "not through the proxy: $url"
@@ -323,7 +297,7 @@ case_proxy() {
     http_proxy="http://127.0.0.1:$(edge_free_port)"
     export no_proxy=127.0.0.1
     edge_start_update
-    edge_message "Error Reading File Headers."
+    e2e_expect_message "Error Reading File Headers."
     e2e_running "$E2E_PW_PID" || e2e_fail "patchwell ended"
     ! grep -q 'GET /down/setup.sh' "$E2E_NGINX_WORK/access.log" || e2e_fail "a direct connection was made"
     grep -q 'GET /down/iupdate.ini' "$E2E_NGINX_WORK/access.log" || e2e_fail "no_proxy was not honoured"
@@ -332,5 +306,4 @@ case_proxy() {
     edge_ended
 }
 
-"case_$CASE"
-e2e_log "PASS: $CASE"
+e2e_run_case
