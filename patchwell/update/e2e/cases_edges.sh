@@ -51,7 +51,6 @@ edge_start_update() {
     e2e_click "$DL_WIN" "$START_X" "$BUTTONS_Y" "$UPDL_WIDTH"
 }
 
-edge_ended() { wait_for 20 e2e_not_running "$E2E_PW_PID" || e2e_fail "patchwell did not end"; }
 
 # The installer runs to its end before its file goes and the served program
 # starts; one that fails is reported and the old program starts.
@@ -72,7 +71,7 @@ n=0; while [ ! -e "$folder/release" ] && [ $n -lt 1200 ]; do sleep 0.05; n=$((n+
     [ -e "$APP/setup.sh" ] || e2e_fail "installer deleted while it runs"
     [ ! -e "$APP/served.pid" ] || e2e_fail "served program started while the installer runs"
     touch "$APP/release"
-    edge_ended
+    e2e_patchwell_ended
     wait_for 10 e2e_served_runs 2.0 || e2e_fail "served program 2.0 not running"
     [ ! -e "$APP/setup.sh" ] && [ ! -e "$APP/iupdate.ini" ] || e2e_fail "files left behind"
 
@@ -82,22 +81,11 @@ n=0; while [ ! -e "$folder/release" ] && [ $n -lt 1200 ]; do sleep 0.05; n=$((n+
     edge_manifest "$WWW/failing/iupdate.ini" 2.0 "$BASE/failing/setup.sh" setup.sh
     edge_start_update
     e2e_expect_message "The installer $APP/setup.sh failed (exit status 3), so the update may not have been installed."
-    edge_ended
+    e2e_patchwell_ended
     wait_for 10 e2e_served_runs 1.0 || e2e_fail "the old served program is not running"
     [ ! -e "$APP/setup.sh" ] || e2e_fail "installer left behind"
 }
 
-# The check window (not a message box) is up: the check could not be carried
-# out. Return closes it and ends patchwell.
-edge_check_window_then_ok() {
-    local win
-    win=$(e2e_wait_window '^Patchwell$')
-    xprop -id "$win" _NET_WM_WINDOW_TYPE | grep -q _NET_WM_WINDOW_TYPE_DIALOG &&
-        e2e_fail "a message box instead of the check window"
-    e2e_has_window '^Downloading Update' && e2e_fail "download window opened"
-    e2e_press_return "$win"
-    edge_ended
-}
 
 # Links are never written through, and the lock needs no shared folder.
 case_links() {
@@ -111,7 +99,7 @@ case_links() {
     edge_manifest "$WWW/dangling/iupdate.ini" 2.0 "$BASE/dangling/setup.sh" setup.sh
     ln -s "$elsewhere/planted.ini" "$APP/iupdate.ini"
     e2e_start_patchwell
-    edge_check_window_then_ok
+    e2e_check_window_then_ok
     [ ! -e "$elsewhere/planted.ini" ] || e2e_fail "the link's target was created"
     [ -L "$APP/iupdate.ini" ] || e2e_fail "the link was replaced"
     [ ! -e "$APP/installer-args.txt" ] && [ ! -e "$APP/served.pid" ] || e2e_fail "something ran"
@@ -122,7 +110,7 @@ case_links() {
     edge_installer "$WWW/sublink/setup.sh"
     edge_manifest "$WWW/sublink/iupdate.ini" 2.0 "$BASE/sublink/setup.sh" sub/setup.sh
     e2e_start_patchwell
-    edge_check_window_then_ok
+    e2e_check_window_then_ok
     [ -z "$(ls -A "$elsewhere")" ] || e2e_fail "written outside the folder: $(ls -A "$elsewhere")"
     [ ! -e "$APP/installer-args.txt" ] && [ ! -e "$APP/served.pid" ] || e2e_fail "something ran"
 
@@ -141,7 +129,7 @@ case_links() {
         >>"$E2E_TMP/patchwell.log" 2>&1 &
     E2E_PW_PID=$!
     E2E_PIDS+=("$E2E_PW_PID")
-    edge_check_window_then_ok
+    e2e_check_window_then_ok
     # (Qt itself makes a private runtime-USER folder there; patchwell makes
     # nothing.)
     [ "$(ls -A "$shared" | grep -v '^runtime-')" = "patchwell-$hash.lock" ] ||
@@ -178,7 +166,7 @@ case_unwritable() {
     touch "$APP/probe" 2>/dev/null && e2e_fail "the folder is still writable"
     e2e_start_patchwell
     e2e_expect_message "Patchwell cannot update the program in $APP: the folder cannot be written to."
-    edge_ended
+    e2e_patchwell_ended
     wait_for 10 test -s "$outside.pid" || e2e_fail "served program not started"
     ! grep -q '/ro/' "$E2E_NGINX_WORK/access.log" || e2e_fail "something was fetched"
     kill "$(cat "$outside.pid")" 2>/dev/null || true
@@ -204,7 +192,7 @@ curvermirrors=$BASE/mirrors/old/setup.sh  ftp://127.0.0.1/setup.sh $BASE/mirrors
 "
     edge_start_update
     wait_for 20 test -s "$APP/installer-args.txt" || e2e_fail "installer did not run"
-    edge_ended
+    e2e_patchwell_ended
     [ ! -e "$APP/old-ran" ] || e2e_fail "the lying mirror's installer ran"
     wait_for 10 e2e_served_runs 2.0 || e2e_fail "served program 2.0 not running"
     # Each address once, in order, none after the one that delivered.
@@ -280,7 +268,7 @@ case_proxy() {
     unset no_proxy NO_PROXY HTTP_PROXY https_proxy HTTPS_PROXY all_proxy ALL_PROXY
     edge_start_update
     wait_for 20 test -s "$APP/installer-args.txt" || e2e_fail "installer did not run"
-    edge_ended
+    e2e_patchwell_ended
     wait_for 10 e2e_served_runs 2.0 || e2e_fail "served program 2.0 not running"
     local url
     for url in iupdate.ini iupdate.ini.minisig gone/setup.sh setup.sh; do
@@ -303,7 +291,7 @@ case_proxy() {
     grep -q 'GET /down/iupdate.ini' "$E2E_NGINX_WORK/access.log" || e2e_fail "no_proxy was not honoured"
     [ ! -e "$APP/installer-args.txt" ] || e2e_fail "the installer ran"
     kill -TERM "$E2E_PW_PID"
-    edge_ended
+    e2e_patchwell_ended
 }
 
 e2e_run_case

@@ -90,6 +90,22 @@ e2e_expect_message() {
 }
 e2e_box_gone() { ! e2e_windows '^Patchwell$' | grep -qx "$1"; }
 
+e2e_patchwell_ended() {
+    wait_for 20 e2e_not_running "$E2E_PW_PID" || e2e_fail "patchwell did not end"
+}
+
+# The check window (not a message box) is up: the check could not be carried
+# out. Return closes it and ends patchwell.
+e2e_check_window_then_ok() {
+    local win
+    win=$(e2e_wait_window '^Patchwell$')
+    xprop -id "$win" _NET_WM_WINDOW_TYPE | grep -q _NET_WM_WINDOW_TYPE_DIALOG &&
+        e2e_fail "a message box instead of the check window"
+    e2e_has_window '^Downloading Update' && e2e_fail "download window opened"
+    e2e_press_return "$win"
+    e2e_patchwell_ended
+}
+
 # The served program runs at version $1.
 e2e_served_runs() {
     [ -s "$APP/served.pid" ] && e2e_running "$(cat "$APP/served.pid")" &&

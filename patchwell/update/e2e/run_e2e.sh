@@ -178,13 +178,7 @@ case_savename() {
     local before
     before=$(cd "$E2E_TMP/programs" && find . | sort)
     e2e_start_patchwell
-    local win
-    win=$(e2e_wait_window '^Patchwell$')
-    xprop -id "$win" _NET_WM_WINDOW_TYPE | grep -q _NET_WM_WINDOW_TYPE_DIALOG &&
-        e2e_fail "a message box instead of the check window"
-    e2e_has_window '^Downloading Update' && e2e_fail "download window opened"
-    e2e_press_return "$win"
-    wait_for 10 e2e_not_running "$E2E_PW_PID" || e2e_fail "OK did not end the program"
+    e2e_check_window_then_ok
     local after
     after=$(cd "$E2E_TMP/programs" && find . | grep -v '/iupdate.ini$' | sort)
     [ "$before" = "$after" ] || e2e_fail "files changed: $(diff <(echo "$before") <(echo "$after"))"
