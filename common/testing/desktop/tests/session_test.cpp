@@ -122,8 +122,9 @@ TEST(XSessionCommand, RunsTheCommandInTheSessionAndEndsTheSessionAfterIt) {
 TEST(XSessionCommand, ProgramsEndWhenTheOwnerDies) {
     QProcess session;
     session.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    session.start(S(PW_X_SESSION), {S("--panel"), S("--"), S("sh"), S("-c"),
-                                    S("echo $PW_X_SESSION_PIDS $$; kill -KILL $PPID; exec sleep 600")});
+    session.start(S(PW_X_SESSION),
+                  {S("--panel"), S("--"), S("sh"), S("-c"),
+                   S("echo $PW_X_SESSION_PIDS $$; kill -KILL $PPID; exec sleep 600")});
     ASSERT_TRUE(session.waitForFinished(60000));
     EXPECT_EQ(session.exitStatus(), QProcess::CrashExit);
     const QStringList pids =
@@ -133,4 +134,26 @@ TEST(XSessionCommand, ProgramsEndWhenTheOwnerDies) {
         EXPECT_TRUE(TestDesktop::waitUntil([&] { return !alive(pid.trimmed().toLongLong()); }))
             << "process " << pid.toStdString() << " outlived its owner";
     }
+}
+
+// A TERM signal to pw-x-session (a test runner's time-out, Ctrl+C) reaches
+// the command, whose own cleanup runs; its status comes back, and the
+// session ends after it.
+TEST(XSessionCommand, PassesTerminationOnToTheCommand) {
+    QProcess session;
+    session.start(S(PW_X_SESSION), {S("--no-window-manager"), S("--"), S("sh"), S("-c"),
+                                    S("trap 'echo cleaned; exit 5' TERM; echo $PW_X_SESSION_PIDS; "
+                                      "while :; do sleep 0.1; done")});
+    ASSERT_TRUE(TestDesktop::waitUntil([&] {
+        session.waitForReadyRead(100);
+        return session.canReadLine();
+    }));
+    const QString server = QString::fromLatin1(session.readLine()).trimmed();
+    ASSERT_FALSE(server.isEmpty());
+    ASSERT_EQ(::kill(static_cast<pid_t>(session.processId()), SIGTERM), 0);
+    ASSERT_TRUE(session.waitForFinished(30000));
+    EXPECT_EQ(session.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(session.exitCode(), 5);
+    EXPECT_EQ(session.readAllStandardOutput().trimmed(), QByteArray("cleaned"));
+    EXPECT_TRUE(TestDesktop::waitUntil([&] { return !alive(server.toLongLong()); }));
 }
