@@ -7,6 +7,9 @@
 #
 #   pw-x-session --size 1280x800 -- bash run_e2e.sh CASE PATCHWELL NGINX_LAUNCHER [PUBLISH]
 
+# The variables set here are read by the scripts that source this file.
+# shellcheck disable=SC2034
+
 e2e_lib_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # shellcheck source=../../../common/testing/desktop/script_lib.sh
 source "$e2e_lib_dir/../../../common/testing/desktop/script_lib.sh"
