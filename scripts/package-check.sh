@@ -9,8 +9,8 @@
 #
 #   scripts/package-check.sh      (as root, after scripts/install-deps.sh)
 #
-# The tilebay end-to-end test program comes from the normal build
-# (build/normal), which is built for it when missing.
+# The test tools (pw-x-session, the tilebay end-to-end test program) come
+# from the normal build (build/normal), which is built for them when missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -122,9 +122,21 @@ for program in "${programs[@]}"; do
     [ "$code" -eq 2 ] && [ -s "$tmp/err" ] || fail "$program with an unknown option: exit $code"
 done
 
+# The test tools (the private X session's pw-x-session, the tilebay e2e
+# test program) come from the normal build, which the packages' build
+# (BUILD_TESTING=OFF) does not make.
+missing=()
+for tool in common/testing/desktop/pw-x-session tilebay/app/tilebay_e2e_test; do
+    [ -x "build/normal/$tool" ] || missing+=("$(basename "$tool")")
+done
+if [ "${#missing[@]}" -gt 0 ]; then
+    ./scripts/build.sh normal "${missing[@]}"
+fi
+
 step "end-to-end: patchwell"
 for case in uptodate update pause cancel missing second savename signed signal; do
-    if bash patchwell/update/e2e/run_e2e.sh "$case" /usr/bin/patchwell \
+    if build/normal/common/testing/desktop/pw-x-session --size 1280x800 -- \
+        bash patchwell/update/e2e/run_e2e.sh "$case" /usr/bin/patchwell \
         common/testing/nginx/pw-nginx.sh /usr/bin/patchwell-publish >"$tmp/e2e-$case.log" 2>&1; then
         echo "patchwell e2e $case: passed"
     else
@@ -134,9 +146,6 @@ for case in uptodate update pause cancel missing second savename signed signal; 
 done
 
 step "end-to-end: tilebay"
-if [ ! -x build/normal/tilebay/app/tilebay_e2e_test ]; then
-    ./scripts/build.sh normal tilebay_e2e_test
-fi
 if ! TILEBAY_E2E_BINARY=/usr/bin/tilebay QT_QPA_PLATFORM=offscreen \
     build/normal/tilebay/app/tilebay_e2e_test; then
     fail "tilebay e2e"

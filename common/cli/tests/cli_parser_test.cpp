@@ -5,14 +5,12 @@
 #include <initializer_list>
 #include <memory>
 
+#include "common/testing/qt_printers.h"
+
 namespace {
 
 using common::cli::CommandLine;
 using common::cli::Outcome;
-
-QString S(const char* text) {
-    return QString::fromUtf8(text);
-}
 
 QStringList Args(std::initializer_list<const char*> rest) {
     QStringList arguments{S("/usr/bin/sample")};

@@ -33,6 +33,14 @@ void DetachChild() {
     ::prctl(PR_SET_PDEATHSIG, SIGTERM);
 }
 
+// Two outputs of the dummy driver on a virtual screen wide enough for both.
+constexpr char kDummyConfig[] =
+    "Section \"Device\"\n Identifier \"d\"\n Driver \"dummy\"\n VideoRam 256000\nEndSection\n"
+    "Section \"Monitor\"\n Identifier \"m\"\n HorizSync 5.0-1000.0\n VertRefresh 5.0-200.0\n"
+    "EndSection\nSection \"Screen\"\n Identifier \"s\"\n Device \"d\"\n Monitor \"m\"\n"
+    " DefaultDepth 24\n SubSection \"Display\"\n  Depth 24\n  Virtual 4096 2160\n"
+    " EndSubSection\nEndSection\n";
+
 QString hex(XWindowId window) {
     return QStringLiteral("0x") + QString::number(window, 16);
 }
@@ -78,43 +86,57 @@ TestDesktop::TestDesktop(Options options) : options_(options) {
     env_.insert(QStringLiteral("NO_AT_BRIDGE"), QStringLiteral("1"));
     env_.insert(QStringLiteral("GTK_A11Y"), QStringLiteral("none"));
 
-    if (!startServer()) {
+    if (!startSession()) {
         stopAll();
-        return;
+    }
+}
+
+bool TestDesktop::startSession() {
+    if (!startServer()) {
+        return false;
     }
     env_.insert(QStringLiteral("DISPLAY"), display_);
-
-    if (options_.windowManager) {
-        if (!startProgram(QStringLiteral("openbox"), {}) || !waitForWindowManager()) {
-            stopAll();
-            return;
-        }
+    if (options_.windowManager &&
+        !(startProgram(QStringLiteral("openbox"), {}) && waitForWindowManager())) {
+        return false;
     }
     if (options_.panel) {
         if (!startProgram(QStringLiteral("tint2"), {})) {
-            stopAll();
-            return;
+            return false;
         }
         panelPid_ = processes_.back()->processId();
         panelWindow_ = waitForClientOfType(panelPid_, QStringLiteral("_NET_WM_WINDOW_TYPE_DOCK"));
         if (panelWindow_ == 0) {
-            stopAll();
-            return;
+            return false;
         }
     }
     if (options_.desktopIcons) {
         if (!startProgram(QStringLiteral("pcmanfm"), {QStringLiteral("--desktop")})) {
-            stopAll();
-            return;
+            return false;
         }
         iconsPid_ = processes_.back()->processId();
         iconsWindow_ =
             waitForClientOfType(iconsPid_, QStringLiteral("_NET_WM_WINDOW_TYPE_DESKTOP"));
         if (iconsWindow_ == 0) {
-            stopAll();
-            return;
+            return false;
         }
     }
+    if (options_.compositor) {
+        if (!startProgram(QStringLiteral("xcompmgr"), {QStringLiteral("-n")})) {
+            return false;
+        }
+        compositorPid_ = processes_.back()->processId();
+        // xcompmgr names a window of its own when it takes the compositing
+        // manager selection; it has no _NET_WM_PID to search by.
+        return awaitReady(QStringLiteral("the compositor"), [&] {
+            return !parseWindowIds(run(QStringLiteral("xdotool"),
+                                       {QStringLiteral("search"), QStringLiteral("--name"),
+                                        QStringLiteral("^xcompmgr$")})
+                                       .out)
+                        .empty();
+        });
+    }
+    return true;
 }
 
 TestDesktop::~TestDesktop() {
@@ -134,20 +156,50 @@ std::vector<qint64> TestDesktop::processIds() const {
 }
 
 bool TestDesktop::startServer() {
+    // Servers of tests running side by side may race for one display; one
+    // that dies before it reports a display is replaced by a new one.
+    constexpr int kAttempts = 3;
+    for (int attempt = 1; attempt <= kAttempts; ++attempt) {
+        if (tryServer(attempt)) {
+            return true;
+        }
+        stopAll();
+    }
+    return false;
+}
+
+bool TestDesktop::tryServer(int attempt) {
     auto server = std::make_unique<QProcess>();
-    server->setProgram(QStringLiteral("Xvfb"));
     // -displayfd 1: the server picks a free display and writes its number to
     // stdout once it accepts connections.
-    server->setArguments(
-        {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-         QStringLiteral("0"), QStringLiteral("%1x%2x24").arg(options_.width).arg(options_.height),
-         QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-noreset")});
+    QStringList arguments{QStringLiteral("-displayfd"), QStringLiteral("1"),
+                          QStringLiteral("-nolisten"), QStringLiteral("tcp"),
+                          QStringLiteral("-noreset")};
+    const QString log = scratch_->path() + QStringLiteral("/server.%1.log").arg(attempt);
+    if (options_.dummyScreens) {
+        const QString config = scratch_->path() + QStringLiteral("/dummy.conf");
+        QFile file(config);
+        if (!file.open(QIODevice::WriteOnly) || file.write(kDummyConfig) < 0) {
+            error_ = QStringLiteral("cannot write ") + config;
+            return false;
+        }
+        file.close();
+        server->setProgram(QStringLiteral("Xorg"));
+        arguments << QStringLiteral("-config") << config << QStringLiteral("-logfile")
+                  << scratch_->path() + QStringLiteral("/Xorg.%1.log").arg(attempt);
+    } else {
+        server->setProgram(QStringLiteral("Xvfb"));
+        arguments << QStringLiteral("-screen") << QStringLiteral("0")
+                  << QStringLiteral("%1x%2x24").arg(options_.width).arg(options_.height);
+    }
+    server->setArguments(arguments);
     server->setProcessEnvironment(env_);
-    server->setStandardErrorFile(scratch_->path() + QStringLiteral("/Xvfb.log"));
+    server->setStandardErrorFile(log);
     server->setChildProcessModifier(DetachChild);
     server->start();
     if (!server->waitForStarted(5000)) {
-        error_ = QStringLiteral("cannot start Xvfb: ") + server->errorString();
+        error_ = QStringLiteral("cannot start ") + server->program() + QStringLiteral(": ") +
+                 server->errorString();
         return false;
     }
     QProcess* raw = server.get();
@@ -157,8 +209,7 @@ bool TestDesktop::startServer() {
     QDeadlineTimer deadline(options_.readyTimeout);
     while (!out.contains('\n')) {
         if (deadline.hasExpired() || raw->state() != QProcess::Running) {
-            error_ = QStringLiteral("Xvfb did not report a display:\n") +
-                     tail(scratch_->path() + QStringLiteral("/Xvfb.log"));
+            error_ = raw->program() + QStringLiteral(" did not report a display:\n") + tail(log);
             return false;
         }
         raw->waitForReadyRead(100);
@@ -167,10 +218,12 @@ bool TestDesktop::startServer() {
     bool number = false;
     const int display = QString::fromLatin1(out).trimmed().toInt(&number);
     if (!number) {
-        error_ = QStringLiteral("Xvfb wrote no display number: ") + QString::fromLatin1(out);
+        error_ = raw->program() + QStringLiteral(" wrote no display number: ") +
+                 QString::fromLatin1(out);
         return false;
     }
     display_ = QStringLiteral(":%1").arg(display);
+    error_.clear();
     return true;
 }
 
@@ -195,65 +248,56 @@ bool TestDesktop::startProgram(const QString& program, const QStringList& argume
     return started;
 }
 
-bool TestDesktop::waitForWindowManager() {
-    QProcess* wm = processes_.back().get();
-    const bool ready = waitUntil(
-        [&] {
-            if (wm->state() != QProcess::Running) {
-                return true;
-            }
-            const auto check = property(0, QStringLiteral("_NET_SUPPORTING_WM_CHECK"));
-            if (!check || check->isEmpty()) {
-                return false;
-            }
-            const auto ids = parseWindowIds(check->first());
-            if (ids.empty()) {
-                return false;
-            }
-            // The check window names itself once the manager is set up.
-            const auto self = property(ids.front(), QStringLiteral("_NET_SUPPORTING_WM_CHECK"));
-            return self && !self->isEmpty() && parseWindowIds(self->first()) == ids;
-        },
-        options_.readyTimeout);
-    if (!ready || wm->state() != QProcess::Running) {
-        error_ = QStringLiteral("the window manager did not come up:\n") +
-                 tail(scratch_->path() + QStringLiteral("/openbox.log"));
+bool TestDesktop::awaitReady(const QString& what, const std::function<bool()>& ready) {
+    QProcess* process = processes_.back().get();
+    const bool done = waitUntil([&] { return process->state() != QProcess::Running || ready(); },
+                                options_.readyTimeout);
+    if (!done || process->state() != QProcess::Running) {
+        error_ =
+            what + QStringLiteral(" did not come up:\n") +
+            tail(scratch_->path() + QLatin1Char('/') + process->program() + QStringLiteral(".log"));
         return false;
     }
     return true;
 }
 
-XWindowId TestDesktop::waitForClientOfType(qint64 pid, const QString& typeAtom) {
-    QProcess* process = processes_.back().get();
-    XWindowId found = 0;
-    waitUntil(
-        [&] {
-            if (process->state() != QProcess::Running) {
-                return true;
-            }
-            for (XWindowId window : windowsOfPid(pid)) {
-                const auto type = property(window, QStringLiteral("_NET_WM_WINDOW_TYPE"));
-                if (!type || !type->contains(typeAtom) || !windowInfo(window).viewable()) {
-                    continue;
-                }
-                if (options_.windowManager) {
-                    const auto clients = clientList();
-                    if (std::find(clients.begin(), clients.end(), window) == clients.end()) {
-                        continue;
-                    }
-                }
-                found = window;
-                return true;
-            }
+bool TestDesktop::waitForWindowManager() {
+    return awaitReady(QStringLiteral("the window manager"), [&] {
+        const auto check = property(0, QStringLiteral("_NET_SUPPORTING_WM_CHECK"));
+        if (!check || check->isEmpty()) {
             return false;
-        },
-        options_.readyTimeout);
-    if (found == 0) {
-        error_ =
-            process->program() + QStringLiteral(" showed no ") + typeAtom +
-            QStringLiteral(" window:\n") +
-            tail(scratch_->path() + QLatin1Char('/') + process->program() + QStringLiteral(".log"));
-    }
+        }
+        const auto ids = parseWindowIds(check->first());
+        if (ids.empty()) {
+            return false;
+        }
+        // The check window names itself once the manager is set up.
+        const auto self = property(ids.front(), QStringLiteral("_NET_SUPPORTING_WM_CHECK"));
+        return self && !self->isEmpty() && parseWindowIds(self->first()) == ids;
+    });
+}
+
+XWindowId TestDesktop::waitForClientOfType(qint64 pid, const QString& typeAtom) {
+    XWindowId found = 0;
+    awaitReady(processes_.back()->program() + QStringLiteral(" (a ") + typeAtom +
+                   QStringLiteral(" window)"),
+               [&] {
+                   for (XWindowId window : windowsOfPid(pid)) {
+                       const auto type = property(window, QStringLiteral("_NET_WM_WINDOW_TYPE"));
+                       if (!type || !type->contains(typeAtom) || !windowInfo(window).viewable()) {
+                           continue;
+                       }
+                       if (options_.windowManager) {
+                           const auto clients = clientList();
+                           if (std::find(clients.begin(), clients.end(), window) == clients.end()) {
+                               continue;
+                           }
+                       }
+                       found = window;
+                       return true;
+                   }
+                   return false;
+               });
     return found;
 }
 

@@ -1,10 +1,12 @@
 #pragma once
 
-// A private X session for integration tests: an Xvfb server on a free display
-// and, on request, a window manager (openbox), a dock panel (tint2) and a
-// desktop icon program (pcmanfm --desktop). Every program runs in its own
-// process group with a scratch HOME and with the session bus disabled, and
-// the destructor ends them all, last started first, even when a test failed.
+// A private X session for integration tests, the demos and the benchmarks: an
+// Xvfb server (or Xorg with the dummy driver) on a free display and, on request, a window manager
+// (openbox), a dock panel (tint2), a desktop icon program (pcmanfm --desktop) and a compositor
+// (xcompmgr). This is the one place that knows how to start and stop these programs; shell scripts
+// get the same session through the pw-x-session command (x_session.h). Every program runs in its
+// own process group with a scratch HOME and with the session bus disabled, and the destructor ends
+// them all, last started first, even when a test failed.
 //
 //     pwtest::TestDesktop::Options options;
 //     options.panel = true;
@@ -61,6 +63,11 @@ public:
         bool windowManager = true;  // openbox
         bool panel = false;         // tint2, a _NET_WM_WINDOW_TYPE_DOCK window
         bool desktopIcons = false;  // pcmanfm --desktop, a _NET_WM_WINDOW_TYPE_DESKTOP window
+        bool compositor = false;    // xcompmgr -n, for translucent windows
+        // Xorg's dummy driver instead of Xvfb (needs root): outputs DUMMY0
+        // and DUMMY1 on a 4096x2160 virtual screen, set up with xrandr, as
+        // monitors that are plugged and unplugged. width/height do not apply.
+        bool dummyScreens = false;
         int width = 1024;
         int height = 768;
         std::chrono::milliseconds readyTimeout{20000};  // per program
@@ -87,6 +94,7 @@ public:
     std::vector<qint64> processIds() const;
     qint64 panelPid() const { return panelPid_; }
     qint64 desktopIconsPid() const { return iconsPid_; }
+    qint64 compositorPid() const { return compositorPid_; }
     // The client windows of tint2 and pcmanfm found at start (0 if not run).
     XWindowId panelWindow() const { return panelWindow_; }
     XWindowId desktopIconsWindow() const { return iconsWindow_; }
@@ -122,8 +130,13 @@ public:
     static std::vector<XWindowId> parseWindowIds(const QString& text);
 
 private:
+    bool startSession();
     bool startServer();
+    bool tryServer(int attempt);
     bool startProgram(const QString& program, const QStringList& arguments);
+    // Waits until `ready` holds while the program started last runs; on
+    // failure sets the error with the end of its log.
+    bool awaitReady(const QString& what, const std::function<bool()>& ready);
     bool waitForWindowManager();
     XWindowId waitForClientOfType(qint64 pid, const QString& typeAtom);
     void stopAll();
@@ -136,6 +149,7 @@ private:
     std::vector<std::unique_ptr<QProcess>> processes_;  // in start order
     qint64 panelPid_ = 0;
     qint64 iconsPid_ = 0;
+    qint64 compositorPid_ = 0;
     XWindowId panelWindow_ = 0;
     XWindowId iconsWindow_ = 0;
 };

@@ -10,6 +10,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include "common/testing/qt_printers.h"
 #include "patchwell/signing/minisign.h"
 #include "patchwell/signing/testing/minisign_tool.h"
 
@@ -26,12 +27,6 @@ std::string ReadFile(const QString& path) {
     return file.readAll().toStdString();
 }
 
-void WriteFile(const QString& path, const std::string& content) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content.data(), static_cast<qint64>(content.size()));
-}
-
 class VerifierTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -41,7 +36,9 @@ protected:
         ASSERT_FALSE(key_.publicKeyLine.isEmpty()) << "minisign -G failed";
         ASSERT_FALSE(other_.publicKeyLine.isEmpty());
         data_ = std::string("#!/bin/sh\necho installer\n") + std::string(3 << 20, 'x');
-        WriteFile(Path("setup.sh"), data_);
+        ASSERT_FALSE(
+            WriteTestFile(QDir(dir_.path()), S("setup.sh"), QByteArray::fromStdString(data_))
+                .isEmpty());
     }
     QString Path(const char* name) const { return dir_.filePath(QString::fromLatin1(name)); }
     std::string Key() const { return key_.publicKeyLine.toStdString(); }

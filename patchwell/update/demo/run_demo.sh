@@ -3,16 +3,23 @@
 # 1.0, a private nginx publishing version 2.0 and its installer, and
 # patchwell started in that folder.
 #
-#   run_demo.sh PATCHWELL NGINX_LAUNCHER
+#   run_demo.sh PATCHWELL NGINX_LAUNCHER X_SESSION
 #
 # With a reachable display you click through it yourself. Without one it runs
-# on its own X server (Xvfb + openbox), clicks through with xdotool and saves a
+# itself again inside a private X session (X_SESSION is the pw-x-session
+# command: Xvfb + openbox), clicks through with xdotool and saves a
 # screenshot of each window.
 set -euo pipefail
+[ $# -eq 3 ] || { echo "usage: $0 PATCHWELL NGINX_LAUNCHER X_SESSION" >&2; exit 2; }
 PATCHWELL=$(realpath "$1")
 NGINX_LAUNCHER=$(realpath "$2")
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../e2e/e2e_lib.sh"
+
+if [ -z "${PW_X_SESSION:-}" ] && ! e2e_display_answers; then
+    echo "No display: running in a private X session (Xvfb, openbox), clicking through with xdotool."
+    exec "$3" --size 1280x800 -- bash "$0" "$@"
+fi
 
 e2e_init
 WWW="$E2E_TMP/www"
@@ -52,7 +59,7 @@ INI
 echo "Program folder: $APP (Sample Editor 1.0)"
 echo "Publishing Sample Editor 2.0 at $BASE/manifest.ini"
 
-if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+if [ -z "${PW_X_SESSION:-}" ]; then
     echo "Starting patchwell on $DISPLAY. Click OK, then Start Update; pause, resume or"
     echo "cancel as you like. When the installer has run, Sample Editor 2.0 opens."
     e2e_start_patchwell
@@ -69,8 +76,6 @@ shot() {
     e2e_screenshot "$SHOTS/$1.png"
     echo "  screenshot $1.png"
 }
-echo "No display: running on Xvfb with openbox, clicking through with xdotool."
-e2e_start_x
 e2e_start_patchwell
 
 win=$(e2e_wait_window '^Patchwell$')
@@ -81,14 +86,13 @@ e2e_press_return "$win"
 win=$(e2e_wait_window '^Downloading Update$')
 wait_for 10 e2e_window_mapped "$win"
 shot 02-download-window
-# Start Update, at its place in a window 383 pixels wide at 96 dots per inch.
-e2e_click "$win" 58 193 383
+e2e_click "$win" "$START_X" "$BUTTONS_Y" "$UPDL_WIDTH"  # Start Update
 wait_for 20 title_at_least "$win" 20 || e2e_fail "download does not progress"
 shot 03-downloading
-e2e_click "$win" 189 193 383      # Pause Update
+e2e_click "$win" "$PAUSE_X" "$BUTTONS_Y" "$UPDL_WIDTH"  # Pause Update
 wait_for 5 e2e_title_stable "$win"
 shot 04-paused
-e2e_click "$win" 189 193 383      # Resume Update
+e2e_click "$win" "$PAUSE_X" "$BUTTONS_Y" "$UPDL_WIDTH"  # Resume Update
 extract=$(e2e_wait_window '^Installing Latest version$' 60)
 sleep 0.3
 shot 05-installing

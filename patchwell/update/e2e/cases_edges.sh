@@ -1,21 +1,15 @@
 #!/usr/bin/env bash
 # End-to-end tests of patchwell at the edges of its world: the installer's
 # end, links and folders it must not write through, a folder it cannot write,
-# mirrors and proxies. Real parts as in run_e2e.sh.
+# mirrors and proxies. Real parts as in run_e2e.sh, and its command line:
 #
-#   cases_edges.sh CASE PATCHWELL NGINX_LAUNCHER [PATCHWELL_PUBLISH]
+#   pw-x-session --size 1280x800 -- \
+#       bash cases_edges.sh CASE PATCHWELL NGINX_LAUNCHER [PATCHWELL_PUBLISH]
 set -euo pipefail
-CASE=$1
-PATCHWELL=$2
-NGINX_LAUNCHER=$3
-PUBLISH=${4:-}
 here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=e2e_lib.sh
 source "$here/e2e_lib.sh"
-
-# The download window's "Start Update" button (pixels at 96 dots per inch in
-# a window 383 pixels wide).
-UPDL_WIDTH=383 START_X=58 BUTTONS_Y=193
+e2e_args "$@"
 
 # edge_installer FILE [BODY]: an installer that records its arguments, runs
 # BODY, and installs version 2.0.
@@ -36,12 +30,7 @@ edge_manifest() {
 }
 
 edge_setup() {
-    e2e_init
-    e2e_start_x
-    WWW="$E2E_TMP/www"
-    mkdir -p "$WWW"
-    e2e_start_nginx "$WWW"
-    BASE="http://127.0.0.1:$E2E_PORT"
+    e2e_serve
     PARENT="$E2E_TMP/programs"
 }
 
@@ -53,31 +42,15 @@ edge_folder() {
     e2e_local_manifest 1.0 "$BASE/$1/iupdate.ini"
 }
 
-# edge_message TEXT: the open message box shows TEXT; Return closes it.
-edge_message() {
-    local win text
-    win=$(e2e_wait_window '^Patchwell$')
-    text=$(e2e_message_text "$win")
-    [ "$text" = "$1" ] || e2e_fail "message was '$text', expected '$1'"
-    e2e_press_return "$win"
-    wait_for 10 edge_box_gone "$win" || e2e_fail "message box stayed open"
-}
-edge_box_gone() { ! e2e_windows '^Patchwell$' | grep -qx "$1"; }
-
-edge_served_runs() {
-    [ -s "$APP/served.pid" ] && e2e_running "$(cat "$APP/served.pid")" &&
-        grep -qx "version $1" "$APP/served.log"
-}
 
 # Starts patchwell on the folder and the download of the offered update.
 edge_start_update() {
     e2e_start_patchwell
-    edge_message "An update has been found"
+    e2e_expect_message "An update has been found"
     DL_WIN=$(e2e_wait_window '^Downloading Update$')
     e2e_click "$DL_WIN" "$START_X" "$BUTTONS_Y" "$UPDL_WIDTH"
 }
 
-edge_ended() { wait_for 20 e2e_not_running "$E2E_PW_PID" || e2e_fail "patchwell did not end"; }
 
 # The installer runs to its end before its file goes and the served program
 # starts; one that fails is reported and the old program starts.
@@ -98,8 +71,8 @@ n=0; while [ ! -e "$folder/release" ] && [ $n -lt 1200 ]; do sleep 0.05; n=$((n+
     [ -e "$APP/setup.sh" ] || e2e_fail "installer deleted while it runs"
     [ ! -e "$APP/served.pid" ] || e2e_fail "served program started while the installer runs"
     touch "$APP/release"
-    edge_ended
-    wait_for 10 edge_served_runs 2.0 || e2e_fail "served program 2.0 not running"
+    e2e_patchwell_ended
+    wait_for 10 e2e_served_runs 2.0 || e2e_fail "served program 2.0 not running"
     [ ! -e "$APP/setup.sh" ] && [ ! -e "$APP/iupdate.ini" ] || e2e_fail "files left behind"
 
     e2e_log "a failing installer is reported"
@@ -107,23 +80,12 @@ n=0; while [ ! -e "$folder/release" ] && [ $n -lt 1200 ]; do sleep 0.05; n=$((n+
     edge_installer "$WWW/failing/setup.sh" 'exit 3'
     edge_manifest "$WWW/failing/iupdate.ini" 2.0 "$BASE/failing/setup.sh" setup.sh
     edge_start_update
-    edge_message "The installer $APP/setup.sh failed (exit status 3), so the update may not have been installed."
-    edge_ended
-    wait_for 10 edge_served_runs 1.0 || e2e_fail "the old served program is not running"
+    e2e_expect_message "The installer $APP/setup.sh failed (exit status 3), so the update may not have been installed."
+    e2e_patchwell_ended
+    wait_for 10 e2e_served_runs 1.0 || e2e_fail "the old served program is not running"
     [ ! -e "$APP/setup.sh" ] || e2e_fail "installer left behind"
 }
 
-# The check window (not a message box) is up: the check could not be carried
-# out. Return closes it and ends patchwell.
-edge_check_window_then_ok() {
-    local win
-    win=$(e2e_wait_window '^Patchwell$')
-    xprop -id "$win" _NET_WM_WINDOW_TYPE | grep -q _NET_WM_WINDOW_TYPE_DIALOG &&
-        e2e_fail "a message box instead of the check window"
-    e2e_has_window '^Downloading Update' && e2e_fail "download window opened"
-    e2e_press_return "$win"
-    edge_ended
-}
 
 # Links are never written through, and the lock needs no shared folder.
 case_links() {
@@ -137,7 +99,7 @@ case_links() {
     edge_manifest "$WWW/dangling/iupdate.ini" 2.0 "$BASE/dangling/setup.sh" setup.sh
     ln -s "$elsewhere/planted.ini" "$APP/iupdate.ini"
     e2e_start_patchwell
-    edge_check_window_then_ok
+    e2e_check_window_then_ok
     [ ! -e "$elsewhere/planted.ini" ] || e2e_fail "the link's target was created"
     [ -L "$APP/iupdate.ini" ] || e2e_fail "the link was replaced"
     [ ! -e "$APP/installer-args.txt" ] && [ ! -e "$APP/served.pid" ] || e2e_fail "something ran"
@@ -148,7 +110,7 @@ case_links() {
     edge_installer "$WWW/sublink/setup.sh"
     edge_manifest "$WWW/sublink/iupdate.ini" 2.0 "$BASE/sublink/setup.sh" sub/setup.sh
     e2e_start_patchwell
-    edge_check_window_then_ok
+    e2e_check_window_then_ok
     [ -z "$(ls -A "$elsewhere")" ] || e2e_fail "written outside the folder: $(ls -A "$elsewhere")"
     [ ! -e "$APP/installer-args.txt" ] && [ ! -e "$APP/served.pid" ] || e2e_fail "something ran"
 
@@ -167,7 +129,7 @@ case_links() {
         >>"$E2E_TMP/patchwell.log" 2>&1 &
     E2E_PW_PID=$!
     E2E_PIDS+=("$E2E_PW_PID")
-    edge_check_window_then_ok
+    e2e_check_window_then_ok
     # (Qt itself makes a private runtime-USER folder there; patchwell makes
     # nothing.)
     [ "$(ls -A "$shared" | grep -v '^runtime-')" = "patchwell-$hash.lock" ] ||
@@ -203,8 +165,8 @@ case_unwritable() {
     fi
     touch "$APP/probe" 2>/dev/null && e2e_fail "the folder is still writable"
     e2e_start_patchwell
-    edge_message "Patchwell cannot update the program in $APP: the folder cannot be written to."
-    edge_ended
+    e2e_expect_message "Patchwell cannot update the program in $APP: the folder cannot be written to."
+    e2e_patchwell_ended
     wait_for 10 test -s "$outside.pid" || e2e_fail "served program not started"
     ! grep -q '/ro/' "$E2E_NGINX_WORK/access.log" || e2e_fail "something was fetched"
     kill "$(cat "$outside.pid")" 2>/dev/null || true
@@ -230,9 +192,9 @@ curvermirrors=$BASE/mirrors/old/setup.sh  ftp://127.0.0.1/setup.sh $BASE/mirrors
 "
     edge_start_update
     wait_for 20 test -s "$APP/installer-args.txt" || e2e_fail "installer did not run"
-    edge_ended
+    e2e_patchwell_ended
     [ ! -e "$APP/old-ran" ] || e2e_fail "the lying mirror's installer ran"
-    wait_for 10 edge_served_runs 2.0 || e2e_fail "served program 2.0 not running"
+    wait_for 10 e2e_served_runs 2.0 || e2e_fail "served program 2.0 not running"
     # Each address once, in order, none after the one that delivered.
     local order
     order=$(sed -n 's|.*"GET /mirrors/\([a-z]*\)/setup.sh HTTP/1.1" \([0-9]*\).*|\1 \2|p' \
@@ -306,8 +268,8 @@ case_proxy() {
     unset no_proxy NO_PROXY HTTP_PROXY https_proxy HTTPS_PROXY all_proxy ALL_PROXY
     edge_start_update
     wait_for 20 test -s "$APP/installer-args.txt" || e2e_fail "installer did not run"
-    edge_ended
-    wait_for 10 edge_served_runs 2.0 || e2e_fail "served program 2.0 not running"
+    e2e_patchwell_ended
+    wait_for 10 e2e_served_runs 2.0 || e2e_fail "served program 2.0 not running"
     local url
     for url in iupdate.ini iupdate.ini.minisig gone/setup.sh setup.sh; do
         edge_proxied "$BASE/proxied/$url" || e2e_fail "not through the proxy: $url"
@@ -323,14 +285,13 @@ case_proxy() {
     http_proxy="http://127.0.0.1:$(edge_free_port)"
     export no_proxy=127.0.0.1
     edge_start_update
-    edge_message "Error Reading File Headers."
+    e2e_expect_message "Error Reading File Headers."
     e2e_running "$E2E_PW_PID" || e2e_fail "patchwell ended"
     ! grep -q 'GET /down/setup.sh' "$E2E_NGINX_WORK/access.log" || e2e_fail "a direct connection was made"
     grep -q 'GET /down/iupdate.ini' "$E2E_NGINX_WORK/access.log" || e2e_fail "no_proxy was not honoured"
     [ ! -e "$APP/installer-args.txt" ] || e2e_fail "the installer ran"
     kill -TERM "$E2E_PW_PID"
-    edge_ended
+    e2e_patchwell_ended
 }
 
-"case_$CASE"
-e2e_log "PASS: $CASE"
+e2e_run_case

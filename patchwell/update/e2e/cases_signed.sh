@@ -28,10 +28,10 @@ local_key() { sed -n "s/^$1=//p" "$APP/update.ini"; }
 # up_to_date: patchwell says so, ends and starts the served program 1.0.
 up_to_date() {
     e2e_start_patchwell
-    expect_message "You have the latest version of Sample Editor"
+    e2e_expect_message "You have the latest version of Sample Editor"
     wait_for 10 e2e_not_running "$E2E_PW_PID" || e2e_fail "patchwell did not end"
     [ ! -e "$APP/iupdate.ini" ] || e2e_fail "iupdate.ini left behind"
-    wait_for 10 served_runs_version 1.0 || e2e_fail "served program 1.0 not running"
+    wait_for 10 e2e_served_runs 1.0 || e2e_fail "served program 1.0 not running"
     kill "$(cat "$APP/served.pid")" && rm -f "$APP/served.pid" "$APP/served.log"
 }
 
@@ -55,14 +55,14 @@ SH
     signed_folder bound
     echo "nextpublickey=$(tail -n 1 "$KEYS/next.pub")" >>"$APP/update.ini"
     e2e_start_patchwell
-    expect_message "An update has been found
+    e2e_expect_message "An update has been found
 
 $(cat "$E2E_TMP/notes.txt")"
     e2e_click "$(e2e_wait_window '^Downloading Update$')" "$START_X" "$BUTTONS_Y" "$UPDL_WIDTH"
     wait_for 10 test -s "$APP/installer-args.txt" || e2e_fail "installer did not run"
     wait_for 15 e2e_not_running "$E2E_PW_PID" || e2e_fail "patchwell did not end"
     [ ! -e "$APP/setup.sh" ] && [ ! -e "$APP/iupdate.ini" ] || e2e_fail "files left behind"
-    wait_for 10 served_runs_version 2.0 || e2e_fail "served program 2.0 not running"
+    wait_for 10 e2e_served_runs 2.0 || e2e_fail "served program 2.0 not running"
     [ "$(local_key publickey)" = "$(tail -n 1 "$KEYS/ours.pub")" ] || e2e_fail "publickey lost"
     [ "$(local_key nextpublickey)" = "$(tail -n 1 "$KEYS/next.pub")" ] || e2e_fail "nextpublickey lost"
     local_key lastmanifesttime | grep -Eqx '[0-9]{10}' || e2e_fail "lastmanifesttime lost"
@@ -120,7 +120,7 @@ case_signed_refusals() {
     (cd "$APP" && trap '' XFSZ && ulimit -f 1 && exec ./patchwell) >>"$E2E_TMP/patchwell.log" 2>&1 &
     E2E_PW_PID=$!
     E2E_PIDS+=("$E2E_PW_PID")
-    expect_message "$(not_verified "The signing time or key could not be recorded in update.ini.")"
+    e2e_expect_message "$(not_verified "The signing time or key could not be recorded in update.ini.")"
     nothing_installed
     [ -z "$(local_key lastmanifesttime)" ] || e2e_fail "a signing time was recorded"
 }

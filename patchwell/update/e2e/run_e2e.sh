@@ -1,22 +1,15 @@
 #!/usr/bin/env bash
-# End-to-end tests of patchwell with real parts: Xvfb with openbox, a private
-# nginx on loopback, the built program in a temporary program folder, driven
-# with xdotool like a user would.
+# End-to-end tests of patchwell with real parts: a private X session (run
+# under pw-x-session), a private nginx on loopback, the built program in a
+# temporary program folder, driven with xdotool like a user would.
 #
-#   run_e2e.sh CASE PATCHWELL NGINX_LAUNCHER [PATCHWELL_PUBLISH]
+#   pw-x-session --size 1280x800 -- \
+#       bash run_e2e.sh CASE PATCHWELL NGINX_LAUNCHER [PATCHWELL_PUBLISH]
 set -euo pipefail
-CASE=$1
-PATCHWELL=$2
-NGINX_LAUNCHER=$3
-PUBLISH=${4:-}
 here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=e2e_lib.sh
 source "$here/e2e_lib.sh"
-
-# Client positions (pixels at 96 dots per inch) of the download window's
-# buttons, which is 383 pixels wide there.
-UPDL_WIDTH=383
-START_X=58 PAUSE_X=189 CANCEL_X=324 BUTTONS_Y=193
+e2e_args "$@"
 
 # The demo installer of the tests: records its arguments, installs version
 # 2.0 of the served program and its manifest entry.
@@ -37,41 +30,21 @@ write_remote_manifest() {
 }
 
 setup() {
-    e2e_init
-    e2e_start_x
-    WWW="$E2E_TMP/www"
-    mkdir -p "$WWW"
-    e2e_start_nginx "$WWW" "${1:-32k}"
-    BASE="http://127.0.0.1:$E2E_PORT"
+    e2e_serve "${1:-32k}"
     PARENT="$E2E_TMP/programs/folder with blanks"
     e2e_program_folder "$PARENT/my app"
 }
 
-expect_message() {  # expect_message TEXT: the open message box shows TEXT; OK closes it
-    local win text
-    win=$(e2e_wait_window '^Patchwell$')
-    text=$(e2e_message_text "$win")
-    [ "$text" = "$1" ] || e2e_fail "message was '$text', expected '$1'"
-    e2e_press_return "$win"
-    wait_for 10 e2e_window_gone "$win" || e2e_fail "message box stayed open"
-}
-e2e_no_window() { ! e2e_has_window "$1"; }
-e2e_window_gone() { ! xdotool getwindowname "$1" >/dev/null 2>&1 || ! e2e_windows '^Patchwell$' | grep -qx "$1"; }
-
-served_runs_version() {
-    [ -s "$APP/served.pid" ] && e2e_running "$(cat "$APP/served.pid")" &&
-        grep -qx "version $1" "$APP/served.log"
-}
 
 case_uptodate() {
     setup
     write_remote_manifest "$WWW/manifest.ini" 1.0 "$BASE/setup.sh" setup.sh
     e2e_local_manifest 1.0 "$BASE/manifest.ini"
     e2e_start_patchwell
-    expect_message "You have the latest version of Sample Editor"
+    e2e_expect_message "You have the latest version of Sample Editor"
     wait_for 10 e2e_not_running "$E2E_PW_PID" || e2e_fail "patchwell did not end"
     [ ! -e "$APP/iupdate.ini" ] || e2e_fail "iupdate.ini left behind"
-    wait_for 10 served_runs_version 1.0 || e2e_fail "served program not running"
+    wait_for 10 e2e_served_runs 1.0 || e2e_fail "served program not running"
 }
 
 case_update() {
@@ -84,7 +57,7 @@ case_update() {
     write_remote_manifest "$WWW/manifest.ini" 2.0 "$BASE/setup.sh" setup.sh
     e2e_local_manifest 1.0 "$BASE/manifest.ini"
     e2e_start_patchwell
-    expect_message "An update has been found"
+    e2e_expect_message "An update has been found"
     local win
     win=$(e2e_wait_window '^Downloading Update$')
     xprop -id "$win" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE && e2e_fail "download window is topmost"
@@ -107,7 +80,7 @@ case_update() {
     [ ! -e "$APP/setup.sh" ] || e2e_fail "installer left behind"
     [ ! -e "$APP/iupdate.ini" ] || e2e_fail "iupdate.ini left behind"
     grep -qx 'prgver=2.0' "$APP/update.ini" || e2e_fail "update.ini not updated"
-    wait_for 10 served_runs_version 2.0 || e2e_fail "served program 2.0 not running"
+    wait_for 10 e2e_served_runs 2.0 || e2e_fail "served program 2.0 not running"
 }
 
 title_matches() { e2e_title "$1" | grep -Eq "$2"; }
@@ -120,7 +93,7 @@ open_slow_download() {
     write_remote_manifest "$WWW/manifest.ini" 2.0 "$BASE/slow/setup.sh" setup.sh
     e2e_local_manifest 1.0 "$BASE/manifest.ini"
     e2e_start_patchwell
-    expect_message "An update has been found"
+    e2e_expect_message "An update has been found"
     WIN=$(e2e_wait_window '^Downloading Update$')
     e2e_click "$WIN" "$START_X" "$BUTTONS_Y" "$UPDL_WIDTH"
     wait_for 20 title_matches "$WIN" '^Downloading Update - [1-9][0-9]?% downloaded$' ||
@@ -152,7 +125,6 @@ case_pause() {
     e2e_click "$WIN" "$CANCEL_X" "$BUTTONS_Y" "$UPDL_WIDTH"
     wait_for 10 e2e_not_running "$E2E_PW_PID" || e2e_fail "patchwell did not end"
 }
-e2e_title_changed() { [ "$(e2e_title "$1")" != "$2" ]; }
 
 case_cancel() {
     open_slow_download
@@ -206,13 +178,7 @@ case_savename() {
     local before
     before=$(cd "$E2E_TMP/programs" && find . | sort)
     e2e_start_patchwell
-    local win
-    win=$(e2e_wait_window '^Patchwell$')
-    xprop -id "$win" _NET_WM_WINDOW_TYPE | grep -q _NET_WM_WINDOW_TYPE_DIALOG &&
-        e2e_fail "a message box instead of the check window"
-    e2e_has_window '^Downloading Update' && e2e_fail "download window opened"
-    e2e_press_return "$win"
-    wait_for 10 e2e_not_running "$E2E_PW_PID" || e2e_fail "OK did not end the program"
+    e2e_check_window_then_ok
     local after
     after=$(cd "$E2E_TMP/programs" && find . | grep -v '/iupdate.ini$' | sort)
     [ "$before" = "$after" ] || e2e_fail "files changed: $(diff <(echo "$before") <(echo "$after"))"
@@ -259,15 +225,15 @@ nothing_installed() {
 
 refused_at_check() {  # refused_at_check REASON
     e2e_start_patchwell
-    expect_message "$(not_verified "$1")"
+    e2e_expect_message "$(not_verified "$1")"
     nothing_installed
 }
 
 refused_at_install() {  # refused_at_install REASON
     e2e_start_patchwell
-    expect_message "An update has been found"
+    e2e_expect_message "An update has been found"
     e2e_click "$(e2e_wait_window '^Downloading Update$')" "$START_X" "$BUTTONS_Y" "$UPDL_WIDTH"
-    expect_message "$(not_verified "$1")"
+    e2e_expect_message "$(not_verified "$1")"
     nothing_installed
 }
 
@@ -285,14 +251,14 @@ case_signed() {
     publish good 2.0 ours
     signed_folder good
     e2e_start_patchwell
-    expect_message "An update has been found"
+    e2e_expect_message "An update has been found"
     e2e_click "$(e2e_wait_window '^Downloading Update$')" "$START_X" "$BUTTONS_Y" "$UPDL_WIDTH"
     wait_for 10 test -s "$APP/installer-args.txt" || e2e_fail "installer did not run"
     printf '/auto\n%s\n' "$APP" | cmp -s - "$APP/installer-args.txt" ||
         e2e_fail "installer arguments: $(cat "$APP/installer-args.txt")"
     wait_for 15 e2e_not_running "$E2E_PW_PID" || e2e_fail "patchwell did not end"
     [ ! -e "$APP/setup.sh" ] && [ ! -e "$APP/iupdate.ini" ] || e2e_fail "files left behind"
-    wait_for 10 served_runs_version 2.0 || e2e_fail "served program 2.0 not running"
+    wait_for 10 e2e_served_runs 2.0 || e2e_fail "served program 2.0 not running"
     grep -Eq '^lastmanifesttime=[0-9]{10}$' "$APP/update.ini" || e2e_fail "signing time not kept"
 
     e2e_log "a tampered installer"
@@ -323,9 +289,9 @@ case_signed() {
     publish replay 1.0 ours  # the current manifest: up to date
     signed_folder replay
     e2e_start_patchwell
-    expect_message "You have the latest version of Sample Editor"
+    e2e_expect_message "You have the latest version of Sample Editor"
     wait_for 10 e2e_not_running "$E2E_PW_PID" || e2e_fail "patchwell did not end"
-    wait_for 10 served_runs_version 1.0 || e2e_fail "served program not running"
+    wait_for 10 e2e_served_runs 1.0 || e2e_fail "served program not running"
     kill "$(cat "$APP/served.pid")" && rm "$APP/served.pid" "$APP/served.log"
     local accepted
     accepted=$(sed -n 's/^lastmanifesttime=//p' "$APP/update.ini")
@@ -343,5 +309,4 @@ case_signed() {
 # shellcheck source=cases_signed.sh
 source "$here/cases_signed.sh"
 
-"case_$CASE"
-e2e_log "PASS: $CASE"
+e2e_run_case

@@ -7,11 +7,11 @@
 
 #include <gtest/gtest.h>
 
-#include "tilebay/platform/system/testing/fake_system.h"
 #include "common/ini/ini.h"
+#include "common/testing/qt_printers.h"
 #include "tilebay/app/panel_controller.h"
 #include "tilebay/app/program_folder.h"
-#include "common/testing/qt_printers.h"
+#include "tilebay/platform/system/testing/fake_system.h"
 
 namespace {
 
@@ -151,13 +151,3 @@ TEST_F(PanelControllerTest, OneStyleLoaderWhileOpenAndANewOneWithTheCurrentColou
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

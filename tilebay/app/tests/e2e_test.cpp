@@ -25,114 +25,54 @@
 #include <unistd.h>
 
 #include "common/ini/ini.h"
-#include "common/testing/desktop/test_desktop.h"
 #include "common/testing/qt_printers.h"
+#include "tilebay/app/testing/e2e_fixture.h"
 
 namespace {
 
-using pwtest::TestDesktop;
-using pwtest::XWindowId;
+using namespace tilebay::testing;
 using namespace std::chrono_literals;
 
-// Geometry of the panel (pixels at 96 dpi): 235 wide; with a list of 4215
-// twips its caption strip lies at 364 of a 380 high window, with one of
-// 10000 twips at 749 of 765. Retracted, 16 pixels stay on screen.
-constexpr int kWidth = 235;
-constexpr int kCaptionTop = 364;
+// A list of 10000 twips puts the caption strip at 749 of a 765 high window.
 constexpr int kTallCaptionTop = 749;
 constexpr int kTallHeight = 765;
 constexpr int kScreen = 1024;
 
-struct TestStyle {
-    const char* folder;
-    int dock;
-    int red, green, blue;
-    int boxHeight;
-};
-const TestStyle kLeft{"Left", 1, 180, 30, 30, 10000};
-const TestStyle kCentre{"Centre", 2, 30, 120, 30, 4215};
-const TestStyle kRight{"Right", 3, 30, 30, 160, 4215};
+const PanelStyle kLeft{S("Left"), 1, QColor(180, 30, 30), 10000};
+const PanelStyle kCentre{S("Centre"), 2, QColor(30, 120, 30)};
+const PanelStyle kRight{S("Right"), 3, QColor(30, 30, 160)};
 
-class TilebayE2E : public ::testing::Test {
+class TilebayE2E : public E2EFixture {
 protected:
+    TilebayE2E() : E2EFixture(Session(true, true)) {}
+
     void SetUp() override {
-        TestDesktop::Options options;
-        options.panel = true;
-        options.desktopIcons = true;
-        desktop = std::make_unique<TestDesktop>(options);
-        ASSERT_TRUE(desktop->ok()) << desktop->error().toStdString();
-        ASSERT_TRUE(tmp.isValid());
-        root = QDir(tmp.path());
-        env = desktop->environment();
+        E2EFixture::SetUp();
+        if (HasFatalFailure()) {
+            return;
+        }
         installed = qEnvironmentVariable("TILEBAY_E2E_BINARY");
         program = installed.isEmpty() ? root.filePath(S("prog"))
                                       : env.value(S("XDG_DATA_HOME")) + S("/tilebay");
-        for (const TestStyle& style : {kLeft, kCentre, kRight}) {
-            WriteStyle(style);
+        for (const PanelStyle& style : {kLeft, kCentre, kRight}) {
+            WriteStyle(program, style);
         }
-        binary = installed;
-        if (installed.isEmpty()) {  // a portable copy beside its styles
-            binary = program + S("/tilebay");
-            ASSERT_TRUE(QFile::copy(S(TILEBAY_BINARY), binary));
-            ASSERT_TRUE(QFile::setPermissions(binary, QFile::ReadOwner | QFile::ExeOwner));
-        }
-        userDesktop = desktop->homePath() + S("/Desktop");
-        allUsersDesktop = root.filePath(S("share/tilebay/Desktop"));
-        ASSERT_TRUE(QDir().mkpath(userDesktop));
-        ASSERT_TRUE(QDir().mkpath(allUsersDesktop));
-        // The all-users desktop lies in the first data folder; the icon
-        // themes in the system's.
-        env.insert(S("XDG_DATA_DIRS"), root.filePath(S("share")) + S(":/usr/share"));
-        env.insert(S("QT_QPA_PLATFORM"), S("xcb"));  // the tests run offscreen
-        output = QDir(S(TILEBAY_E2E_OUTPUT));
-        output.mkpath(S("."));
+        // The built program runs as a portable copy beside its styles.
+        binary = installed.isEmpty() ? CopyBuiltTilebay(program) : installed;
     }
 
-    void TearDown() override {
-        if (tilebay.state() != QProcess::NotRunning) {
-            tilebay.kill();
-            tilebay.waitForFinished(3000);
-        }
-        for (auto& other : others) {
-            other->kill();
-            other->waitForFinished(3000);
-        }
-    }
-
-    void WriteStyle(const TestStyle& s) {
-        const QString folder = program + S("/styles/") + S(s.folder);
-        QDir().mkpath(folder);
-        const QByteArray ini =
-            QStringLiteral(
-                "[COLOUR]\nfontcolourred=255\nfontcolourgreen=255\nfontcolourblue=255\n"
-                "bgcolourred=%1\nbgcolourgreen=%2\nbgcolourblue=%3\n"
-                "bordercolourred=250\nbordercolourgreen=200\nbordercolourblue=0\n"
-                "[SIZE]\nboxheight=%6\n[EFFECT]\ntransparent=255\n[POSITION]\ntop=%4\n"
-                "[FONT]\nfontname=DejaVu Sans\n[NAME]\nstylename=%5\ndescription=Test style\n"
-                "[SOUND]\nstartup=\n")
-                .arg(s.red)
-                .arg(s.green)
-                .arg(s.blue)
-                .arg(s.dock)
-                .arg(S(s.folder))
-                .arg(s.boxHeight)
-                .toUtf8();
-        ASSERT_FALSE(WriteTestFile(QDir(folder), S("style.ini"), ini).isEmpty());
-    }
-
-    void ChooseStyle(const TestStyle& s) {
-        common::WriteIniValue(S("STYLE"), S("stylename"), S("\\") + S(s.folder),
-                              program + S("/styleloader.ini"));
+    void ChooseStyle(const PanelStyle& style) {
+        tilebay::testing::ChooseStyle(program, style.name);
     }
 
     // Starts with `style` and `options` and waits for the panel retracted at
     // `left`, 380 high; 0 when it does not get there.
-    XWindowId StartDocked(const TestStyle& style, const QByteArray& options, int left) {
+    XWindowId StartDocked(const PanelStyle& style, const QByteArray& options, int left) {
         ChooseStyle(style);
         WriteTestFile(QDir(program), S("options.ini"), options);
         Start();
         const XWindowId panel = WaitForPanel();
-        const QRect retracted(left, -kCaptionTop, kWidth, 380);
+        const QRect retracted(left, -kCaptionTop, kWidth, kHeight);
         return panel != 0 && TestDesktop::waitUntil([&] { return Geometry(panel) == retracted; })
                    ? panel
                    : 0;
@@ -142,59 +82,9 @@ protected:
         return ::kill(static_cast<pid_t>(tilebay.processId()), number) == 0 && Ended() &&
                tilebay.exitStatus() == QProcess::NormalExit;
     }
-
-    void Start() {
-        tilebay.setProcessEnvironment(env);
-        tilebay.setProgram(binary);
-        tilebay.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        tilebay.start();
-        ASSERT_TRUE(tilebay.waitForStarted(5000));
-    }
-
-    std::vector<XWindowId> Named(const QString& name) const {
-        const auto result = desktop->run(S("xdotool"), {S("search"), S("--name"), name});
-        return TestDesktop::parseWindowIds(result.out);
-    }
+    void Start() { ASSERT_TRUE(StartTilebay(binary)); }
     // The panel window, once it is viewable.
-    XWindowId WaitForPanel() const {
-        XWindowId found = 0;
-        TestDesktop::waitUntil([&] {
-            for (XWindowId w : Named(S("^Tilebay$"))) {
-                if (desktop->windowInfo(w).viewable()) {
-                    found = w;
-                    return true;
-                }
-            }
-            return false;
-        });
-        return found;
-    }
-    QRect Geometry(XWindowId w) const { return desktop->windowInfo(w).geometry; }
-    bool Top(XWindowId w, int top) const {
-        return TestDesktop::waitUntil([&] { return Geometry(w).top() == top; }, 3s);
-    }
-    void Pointer(int x, int y) const {
-        desktop->run(S("xdotool"), {S("mousemove"), QString::number(x), QString::number(y)});
-    }
-    void Click(int x, int y, int count = 1) const {
-        desktop->run(S("xdotool"),
-                     {S("mousemove"), QString::number(x), QString::number(y), S("click"),
-                      S("--repeat"), QString::number(count), S("--delay"), S("120"), S("1")});
-    }
-    QString Shot(const QString& name) const {
-        const QString path = output.filePath(name + S(".png"));
-        desktop->run(S("import"), {S("-window"), S("root"), path});
-        return path;
-    }
-    QColor Pixel(const QString& png, int x, int y) const {
-        const auto result =
-            desktop->run(S("convert"), {png, S("-format"),
-                                        S("%[fx:int(255*r)],%[fx:int(255*g)],%[fx:int(255*b)]"),
-                                        S("-crop"), S("1x1+%1+%2").arg(x).arg(y), S("info:")});
-        const QStringList parts = result.out.trimmed().split(u',');
-        return parts.size() == 3 ? QColor(parts[0].toInt(), parts[1].toInt(), parts[2].toInt())
-                                 : QColor();
-    }
+    XWindowId WaitForPanel() const { return WaitForViewable(S("^Tilebay$")); }
     QString Option(const char* key) const {
         return common::ReadIniValue(S("OPTIONS"), S(key), program + S("/options.ini"));
     }
@@ -202,89 +92,15 @@ protected:
         QFile file(program + S("/options.ini"));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
     }
-    bool Mapped(XWindowId w) const { return desktop->windowInfo(w).mapped(); }
-    bool Ended() { return tilebay.waitForFinished(10000); }
-    QStringList State(XWindowId w) const {
-        return desktop->property(w, S("_NET_WM_STATE")).value_or(QStringList{});
-    }
-    // Top-level windows from top to bottom (xwininfo's order).
-    std::vector<XWindowId> Stacking() const {
-        const auto result = desktop->run(S("xwininfo"), {S("-root"), S("-children")});
-        return TestDesktop::parseWindowIds(result.out.section(S("child"), 1));
-    }
-    bool Above(XWindowId upper, XWindowId lower) const {
-        const auto order = Stacking();
-        const auto u = std::find(order.begin(), order.end(), upper);
-        const auto l = std::find(order.begin(), order.end(), lower);
-        return u != order.end() && l != order.end() && u < l;
-    }
-    XWindowId FrameOf(XWindowId client) const {
-        const XWindowId parent = desktop->windowInfo(client).parent;
-        return parent != 0 ? parent : client;
-    }
-    // A plain window of another program, mapped by the window manager.
-    XWindowId OtherWindow(const QString& title) {
-        auto process = std::make_unique<QProcess>();
-        process->setProcessEnvironment(env);
-        process->start(S("xmessage"), {S("-title"), title, S("-geometry"), S("+10+10"), title});
-        XWindowId found = 0;
-        TestDesktop::waitUntil([&] {
-            const auto ids = Named(S("^") + title + S("$"));
-            found = ids.empty() ? 0 : ids.front();
-            return found != 0 && desktop->windowInfo(found).viewable();
-        });
-        others.push_back(std::move(process));
-        return found;
-    }
-    // The row order of the list: both desktops, all users first; folders
-    // before files, each in the file system's order.
-    int RowOf(const QString& name) const {
-        QStringList rows;
-        for (const QString& folder : {allUsersDesktop, userDesktop}) {
-            QStringList files;
-            QDirIterator it(folder, QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
-            while (it.hasNext()) {
-                it.next();
-                if (it.fileName().startsWith(u'.')) {
-                    continue;
-                }
-                (it.fileInfo().isDir() ? rows : files).append(it.fileName());
-            }
-            rows += files;
-        }
-        return static_cast<int>(rows.indexOf(name));
-    }
-    // The centre of a list row of the expanded panel at `left`.
-    QPoint RowCentre(int left, const QString& name) const {
-        return {left + 60, 80 + 18 + 18 * RowOf(name) + 9};
-    }
-    QString Executable(const QString& path, const QByteArray& content) const {
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
-        file.close();
-        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        return path;
-    }
+    QStringList State(XWindowId w) const { return Property(w, "_NET_WM_STATE"); }
     void ExpectIdentity(XWindowId w, const QString& name) const {
-        EXPECT_EQ(desktop->property(w, S("WM_CLASS")).value_or(QStringList{}),
-                  (QStringList{S("\"tilebay\""), S("\"tilebay\"")}));
-        EXPECT_EQ(desktop->property(w, S("WM_NAME")).value_or(QStringList{}),
-                  QStringList{S("\"") + name + S("\"")});
+        EXPECT_EQ(Property(w, "WM_CLASS"), (QStringList{S("\"tilebay\""), S("\"tilebay\"")}));
+        EXPECT_EQ(Property(w, "WM_NAME"), QStringList{S("\"") + name + S("\"")});
     }
 
-    std::unique_ptr<TestDesktop> desktop;
-    QTemporaryDir tmp;
-    QDir root;
-    QDir output;
     QString program;  // the settings folder
     QString binary;
     QString installed;
-    QString userDesktop;
-    QString allUsersDesktop;
-    QProcessEnvironment env;
-    QProcess tilebay;
-    std::vector<std::unique_ptr<QProcess>> others;
 };
 
 TEST_F(TilebayE2E, LeftDockRevealRetractTogglesItemsStyleLoaderAndClose) {
@@ -296,12 +112,12 @@ TEST_F(TilebayE2E, LeftDockRevealRetractTogglesItemsStyleLoaderAndClose) {
     for (const char* kind : kinds) {
         WriteTestFile(QDir(allUsersDesktop), S("file.") + S(kind), "x");
     }
-    Executable(allUsersDesktop + S("/shared-tool"),
-               "#!/bin/sh\necho shared > \"" + marker.toUtf8() + "-program\"\n");
+    WriteExecutable(allUsersDesktop + S("/shared-tool"),
+                    "#!/bin/sh\necho shared > \"" + marker.toUtf8() + "-program\"\n");
     QDir(userDesktop).mkpath(S("Projects"));
-    Executable(userDesktop + S("/Touch.desktop"),
-               "[Desktop Entry]\nType=Application\nName=Touch\nExec=touch \"" + marker.toUtf8() +
-                   "-launcher\"\n");
+    WriteExecutable(userDesktop + S("/Touch.desktop"),
+                    "[Desktop Entry]\nType=Application\nName=Touch\nExec=touch \"" +
+                        marker.toUtf8() + "-launcher\"\n");
     WriteTestFile(
         QDir(userDesktop), S("Untrusted.desktop"),
         "[Desktop Entry]\nType=Application\nExec=touch \"" + marker.toUtf8() + "-untrusted\"\n");
@@ -400,10 +216,10 @@ TEST_F(TilebayE2E, LeftDockRevealRetractTogglesItemsStyleLoaderAndClose) {
     // an untrusted launcher start nothing (no marker, no new window).
     const auto windowsBefore = desktop->clientList();
     for (const char* name : {"notes.txt", "Untrusted.desktop", "Touch.desktop", "shared-tool"}) {
-        const QPoint row = RowCentre(0, S(name));
+        const QPoint row = RowCentre(S(name));
         ASSERT_GE(row.y(), 98) << name;
         Pointer(100, 8);
-        Click(row.x(), row.y(), 2);
+        DoubleClick(row.x(), row.y());
     }
     EXPECT_TRUE(TestDesktop::waitUntil([&] { return QFile::exists(marker + S("-launcher")); }));
     EXPECT_TRUE(TestDesktop::waitUntil([&] { return QFile::exists(marker + S("-program")); }));
@@ -577,11 +393,11 @@ TEST_F(TilebayE2E, LiveDesktopTrustedLaunchersAndNothingBlocksTheLoad) {
     EXPECT_FALSE(QDir(lockFolder).entryList(QDir::Files).isEmpty());
 
     const auto doubleClick = [&](const QString& name) {
-        const QPoint row = RowCentre(0, name);
+        const QPoint row = RowCentre(name);
         ASSERT_GE(row.y(), 98) << name.toStdString();
         Pointer(100, 8);
         ASSERT_TRUE(Top(panel, 0));
-        Click(row.x(), row.y(), 2);
+        DoubleClick(row.x(), row.y());
     };
     const auto ran = [&](const char* name) {
         return TestDesktop::waitUntil([&] { return QFile::exists(marker + S("-") + S(name)); });
@@ -602,7 +418,7 @@ TEST_F(TilebayE2E, LiveDesktopTrustedLaunchersAndNothingBlocksTheLoad) {
     // under another name, a folder made there, a file deleted; each change
     // is in the list without a restart, and the rows are where the folders'
     // order puts them (a double-click on the computed row starts the program).
-    Executable(allUsersDesktop + S("/made"), script);
+    WriteExecutable(allUsersDesktop + S("/made"), script);
     ASSERT_TRUE(logged("+made")) << log.toStdString();
     doubleClick(S("made"));
     EXPECT_TRUE(ran("made"));

@@ -24,95 +24,30 @@
 #include <csignal>
 
 #include "common/ini/ini.h"
-#include "common/testing/desktop/test_desktop.h"
 #include "common/testing/qt_printers.h"
+#include "tilebay/app/testing/e2e_fixture.h"
 
 namespace {
 
-using pwtest::TestDesktop;
-using pwtest::XWindowId;
+using namespace tilebay::testing;
 using namespace std::chrono_literals;
 
-// The panel at 96 dpi: 235 wide and 380 high with a list of 4215 twips, its
-// caption strip at 364; list rows of 18 pixels below a header at 80.
-constexpr int kWidth = 235;
-constexpr int kHeight = 380;
-constexpr int kCaptionTop = 364;
-
-QString Hex(XWindowId w) {
-    return S("0x") + QString::number(w, 16);
-}
-
-// A program folder with one style (docked `dock`, background `bg`, opacity
-// `opacity`) and tilebay in it.
-void MakeProgramFolder(const QString& program, int dock, const QColor& bg, int opacity) {
-    QDir().mkpath(program + S("/styles/Test"));
-    const QByteArray ini =
-        S("[COLOUR]\nfontcolourred=255\nfontcolourgreen=255\nfontcolourblue=255\n"
-          "bgcolourred=%1\nbgcolourgreen=%2\nbgcolourblue=%3\n"
-          "bordercolourred=250\nbordercolourgreen=200\nbordercolourblue=0\n"
-          "[SIZE]\nboxheight=4215\n[EFFECT]\ntransparent=%4\n[POSITION]\ntop=%5\n"
-          "[FONT]\nfontname=DejaVu Sans\n[NAME]\nstylename=Test\ndescription=Test style\n"
-          "[SOUND]\nstartup=\n")
-            .arg(bg.red())
-            .arg(bg.green())
-            .arg(bg.blue())
-            .arg(opacity)
-            .arg(dock)
-            .toUtf8();
-    WriteTestFile(QDir(program + S("/styles/Test")), S("style.ini"), ini);
-    common::WriteIniValue(S("STYLE"), S("stylename"), S("\\Test"), program + S("/styleloader.ini"));
-    const QString binary = program + S("/tilebay");
-    QFile::copy(S(TILEBAY_BINARY), binary);
-    QFile::setPermissions(binary, QFile::ReadOwner | QFile::ExeOwner);
-}
-
-class TilebayUiE2E : public ::testing::Test {
+class TilebayUiE2E : public E2EFixture {
 protected:
+    explicit TilebayUiE2E(bool compositor = false) : E2EFixture(Session(true, false, compositor)) {}
+
     void SetUp() override {
-        TestDesktop::Options options;
-        options.panel = true;
-        desktop = std::make_unique<TestDesktop>(options);
-        ASSERT_TRUE(desktop->ok()) << desktop->error().toStdString();
-        ASSERT_TRUE(tmp.isValid());
-        root = QDir(tmp.path());
+        E2EFixture::SetUp();
         program = root.filePath(S("prog"));
-        userDesktop = desktop->homePath() + S("/Desktop");
-        allUsersDesktop = root.filePath(S("share/tilebay/Desktop"));
-        ASSERT_TRUE(QDir().mkpath(userDesktop));
-        ASSERT_TRUE(QDir().mkpath(allUsersDesktop));
-        env = desktop->environment();
-        env.insert(S("XDG_DATA_DIRS"), root.filePath(S("share")) + S(":/usr/share"));
-        env.insert(S("QT_QPA_PLATFORM"), S("xcb"));
-        QDir().mkpath(env.value(S("XDG_RUNTIME_DIR")));
-        QFile::setPermissions(env.value(S("XDG_RUNTIME_DIR")),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        output = QDir(S(TILEBAY_E2E_OUTPUT));
-        output.mkpath(S("."));
     }
 
-    void TearDown() override {
-        for (QProcess* process : {&tilebay}) {
-            if (process->state() != QProcess::NotRunning) {
-                process->kill();
-                process->waitForFinished(3000);
-            }
-        }
-        for (auto& other : others) {
-            other->kill();
-            other->waitForFinished(3000);
-        }
-    }
-
-    // Starts tilebay docked left (or `dock`) and waits for it retracted.
+    // Starts tilebay with one style (docked `dock`, background `bg`, opacity
+    // `opacity`) and waits for it retracted at `left`.
     XWindowId StartDocked(int dock = 1, const QColor& bg = QColor(180, 30, 30), int opacity = 255,
                           int left = 0) {
-        MakeProgramFolder(program, dock, bg, opacity);
-        tilebay.setProcessEnvironment(env);
-        tilebay.setProgram(program + S("/tilebay"));
-        tilebay.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        tilebay.start();
-        if (!tilebay.waitForStarted(5000)) {
+        WriteStyle(program, {S("Test"), dock, bg, 4215, opacity});
+        ChooseStyle(program, S("Test"));
+        if (!StartTilebay(CopyBuiltTilebay(program))) {
             return 0;
         }
         XWindowId panel = 0;
@@ -131,35 +66,6 @@ protected:
     pwtest::ToolResult Toggle() const {
         return desktop->run(program + S("/tilebay"), {S("--toggle")});
     }
-    std::vector<XWindowId> Named(const QString& name) const {
-        return TestDesktop::parseWindowIds(
-            desktop->run(S("xdotool"), {S("search"), S("--name"), name}).out);
-    }
-    XWindowId WaitForViewable(const QString& name) const {
-        XWindowId found = 0;
-        TestDesktop::waitUntil([&] {
-            for (XWindowId w : Named(name)) {
-                if (desktop->windowInfo(w).viewable()) {
-                    found = w;
-                    return true;
-                }
-            }
-            return false;
-        });
-        return found;
-    }
-    QRect Geometry(XWindowId w) const { return desktop->windowInfo(w).geometry; }
-    bool Top(XWindowId w, int top) const {
-        return TestDesktop::waitUntil([&] { return Geometry(w).top() == top; }, 5s);
-    }
-    void Xdotool(const QStringList& arguments) const { desktop->run(S("xdotool"), arguments); }
-    void Pointer(int x, int y) const {
-        Xdotool({S("mousemove"), QString::number(x), QString::number(y)});
-    }
-    void Click(int x, int y, int button = 1) const {
-        Xdotool({S("mousemove"), QString::number(x), QString::number(y), S("click"),
-                 QString::number(button)});
-    }
     void Keys(const QStringList& keys) const {
         Xdotool(QStringList{S("key"), S("--delay"), S("60")} + keys);
     }
@@ -168,91 +74,20 @@ protected:
             TestDesktop::parseWindowIds(desktop->run(S("xdotool"), {S("getwindowfocus")}).out);
         return ids.empty() ? 0 : ids.front();
     }
-    QString Shot(const QString& name) const {
-        const QString path = output.filePath(name + S(".png"));
-        desktop->run(S("import"), {S("-window"), S("root"), path});
-        return path;
-    }
-    QColor Pixel(const QString& png, int x, int y) const {
-        const auto result = desktop->run(
-            S("convert"),
-            {png, S("-format"), S("%[fx:int(255*r+.5)],%[fx:int(255*g+.5)],%[fx:int(255*b+.5)]"),
-             S("-crop"), S("1x1+%1+%2").arg(x).arg(y), S("info:")});
-        const QStringList parts = result.out.trimmed().split(u',');
-        return parts.size() == 3 ? QColor(parts[0].toInt(), parts[1].toInt(), parts[2].toInt())
-                                 : QColor();
-    }
-    QStringList Property(XWindowId w, const char* name) const {
-        return desktop->property(w, S(name)).value_or(QStringList{});
-    }
-    bool Above(XWindowId upper, XWindowId lower) const {
-        const auto result = desktop->run(S("xwininfo"), {S("-root"), S("-children")});
-        const auto order = TestDesktop::parseWindowIds(result.out.section(S("child"), 1));
-        const auto u = std::find(order.begin(), order.end(), upper);
-        const auto l = std::find(order.begin(), order.end(), lower);
-        return u != order.end() && l != order.end() && u < l;
-    }
-    XWindowId FrameOf(XWindowId client) const {
-        const XWindowId parent = desktop->windowInfo(client).parent;
-        return parent != 0 ? parent : client;
-    }
-    // A process of the test (a window of another program), ended at the end.
-    QProcess* Other(const QString& executable, const QStringList& arguments) {
-        auto process = std::make_unique<QProcess>();
-        process->setProcessEnvironment(env);
-        process->start(executable, arguments);
-        process->waitForStarted(5000);
-        others.push_back(std::move(process));
-        return others.back().get();
-    }
-    XWindowId OtherWindow(const QString& title) {
-        Other(S("xmessage"), {S("-title"), title, S("-geometry"), S("+10+10"), title});
-        return WaitForViewable(S("^") + title + S("$"));
-    }
-    // The list's row order: all users first; folders, then files, each in
-    // the file system's order.
-    int RowOf(const QString& name) const {
-        QStringList rows;
-        for (const QString& folder : {allUsersDesktop, userDesktop}) {
-            QStringList files;
-            QDirIterator it(folder, QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
-            while (it.hasNext()) {
-                it.next();
-                if (!it.fileName().startsWith(u'.')) {
-                    (it.fileInfo().isDir() ? rows : files).append(it.fileName());
-                }
-            }
-            rows += files;
-        }
-        return static_cast<int>(rows.indexOf(name));
-    }
-    QPoint RowCentre(const QString& name) const { return {60, 80 + 18 + 18 * RowOf(name) + 9}; }
     // A program that writes its arguments into `marker`.
     QString Program(const QString& path, const QString& marker) const {
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("#!/bin/sh\nprintf '%s' \"$*\" > \"" + marker.toUtf8() + ".tmp\" && mv \"" +
-                   marker.toUtf8() + ".tmp\" \"" + marker.toUtf8() + "\"\n");
-        file.close();
-        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        return path;
+        return WriteExecutable(path, "#!/bin/sh\nprintf '%s' \"$*\" > \"" + marker.toUtf8() +
+                                         ".tmp\" && mv \"" + marker.toUtf8() + ".tmp\" \"" +
+                                         marker.toUtf8() + "\"\n");
     }
-    static QByteArray Read(const QString& path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-    bool Ended() { return tilebay.waitForFinished(10000); }
 
-    std::unique_ptr<TestDesktop> desktop;
-    QTemporaryDir tmp;
-    QDir root;
-    QDir output;
     QString program;
-    QString userDesktop;
-    QString allUsersDesktop;
-    QProcessEnvironment env;
-    QProcess tilebay;
-    std::vector<std::unique_ptr<QProcess>> others;
+};
+
+// The same over a compositor (xcompmgr), for translucent windows.
+class TilebayCompositedE2E : public TilebayUiE2E {
+protected:
+    TilebayCompositedE2E() : TilebayUiE2E(true) {}
 };
 
 TEST_F(TilebayUiE2E, ToggleTakesTheKeyboardTypingFiltersEnterStartsOneProgram) {
@@ -330,8 +165,7 @@ TEST_F(TilebayUiE2E, ToggleTakesTheKeyboardTypingFiltersEnterStartsOneProgram) {
     EXPECT_TRUE(alone.err.contains(S("no panel is running"))) << alone.err.toStdString();
 }
 
-TEST_F(TilebayUiE2E, TranslucentPanelClickRaisesItStyleLoaderKindAndCloseWhileItIsShown) {
-    Other(S("xcompmgr"), {S("-n")});
+TEST_F(TilebayCompositedE2E, TranslucentPanelClickRaisesItStyleLoaderKindAndCloseWhileItIsShown) {
     const QColor colour(0, 0, 255);
     const XWindowId panel = StartDocked(1, colour, 128);
     ASSERT_NE(panel, 0u);
@@ -510,91 +344,42 @@ TEST_F(TilebayUiE2E, ContextMenuOpenAndTrashThenRowsDragOutAndFilesDropInUnderFr
 
 // Two screens of Xorg's dummy driver, side by side; the second is switched
 // off and on and resized with xrandr, as an unplugged monitor would be.
-class TilebayScreensE2E : public ::testing::Test {
+TestDesktop::Options DummyScreens() {
+    TestDesktop::Options options;
+    options.dummyScreens = true;
+    options.windowManager = false;
+    options.readyTimeout = 30s;
+    return options;
+}
+
+class TilebayScreensE2E : public E2EFixture {
 protected:
+    TilebayScreensE2E() : E2EFixture(DummyScreens()) {}
+
     void SetUp() override {
         if (::geteuid() != 0) {
             GTEST_SKIP() << "Xorg with the dummy driver needs root";
         }
-        ASSERT_TRUE(tmp.isValid());
-        WriteTestFile(QDir(tmp.path()), S("dummy.conf"),
-                      "Section \"Device\"\n Identifier \"d\"\n Driver \"dummy\"\n VideoRam 256000\n"
-                      "EndSection\nSection \"Monitor\"\n Identifier \"m\"\n HorizSync 5.0-1000.0\n"
-                      " VertRefresh 5.0-200.0\nEndSection\nSection \"Screen\"\n Identifier \"s\"\n"
-                      " Device \"d\"\n Monitor \"m\"\n DefaultDepth 24\n SubSection \"Display\"\n"
-                      "  Depth 24\n  Virtual 4096 2160\n EndSubSection\nEndSection\n");
-        server.setProgram(S("Xorg"));
-        server.setArguments({S("-displayfd"), S("1"), S("-config"), tmp.filePath(S("dummy.conf")),
-                             S("-noreset"), S("-nolisten"), S("tcp"), S("-logfile"),
-                             tmp.filePath(S("xorg.log"))});
-        server.setStandardErrorFile(tmp.filePath(S("xorg.err")));
-        server.start();
-        ASSERT_TRUE(server.waitForStarted(5000));
-        QByteArray number;
-        ASSERT_TRUE(TestDesktop::waitUntil(
-            [&] {
-                server.waitForReadyRead(200);
-                number += server.readAllStandardOutput();
-                return number.contains('\n') || server.state() != QProcess::Running;
-            },
-            30s));
-        ASSERT_TRUE(number.contains('\n')) << "Xorg did not start";
-        display = S(":") + QString::fromLatin1(number.trimmed());
-        env = QProcessEnvironment::systemEnvironment();
-        env.remove(S("WAYLAND_DISPLAY"));
-        env.insert(S("DISPLAY"), display);
-        env.insert(S("QT_QPA_PLATFORM"), S("xcb"));
-        env.insert(S("HOME"), tmp.filePath(S("home")));
-        env.insert(S("XDG_RUNTIME_DIR"), tmp.filePath(S("runtime")));
-        env.insert(S("XDG_CONFIG_HOME"), tmp.filePath(S("home/.config")));
-        env.insert(S("XDG_DATA_HOME"), tmp.filePath(S("home/.local/share")));
-        env.insert(S("XDG_DATA_DIRS"), tmp.filePath(S("share")) + S(":/usr/share"));
-        env.insert(S("DBUS_SESSION_BUS_ADDRESS"), S("disabled:"));
-        QDir().mkpath(tmp.filePath(S("home/Desktop")));
-        QDir().mkpath(tmp.filePath(S("runtime")));
-        QFile::setPermissions(tmp.filePath(S("runtime")),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        E2EFixture::SetUp();
+        if (HasFatalFailure()) {
+            return;
+        }
         ASSERT_TRUE(Xrandr({S("--output"), S("DUMMY0"), S("--mode"), S("1280x1024"), S("--pos"),
                             S("0x0"), S("--primary")}));
         ASSERT_TRUE(Xrandr({S("--addmode"), S("DUMMY1"), S("1024x768")}));
         ASSERT_TRUE(Xrandr({S("--addmode"), S("DUMMY1"), S("800x600")}));
         ASSERT_TRUE(Plug(S("1024x768")));
     }
-    void TearDown() override {
-        for (QProcess* process : {&tilebay, &server}) {
-            if (process->state() != QProcess::NotRunning) {
-                process->terminate();
-                if (!process->waitForFinished(5000)) {
-                    process->kill();
-                    process->waitForFinished(3000);
-                }
-            }
-        }
+    bool Xrandr(const QStringList& arguments) const {
+        return desktop->run(S("xrandr"), arguments).ok();
     }
-    pwtest::ToolResult Tool(const QString& name, const QStringList& arguments) const {
-        QProcess process;
-        process.setProcessEnvironment(env);
-        process.start(name, arguments);
-        pwtest::ToolResult result;
-        result.started = process.waitForStarted(5000);
-        if (result.started && process.waitForFinished(15000)) {
-            result.exitCode = process.exitCode();
-        }
-        result.out = QString::fromUtf8(process.readAllStandardOutput());
-        result.err = QString::fromUtf8(process.readAllStandardError());
-        return result;
-    }
-    bool Xrandr(const QStringList& arguments) const { return Tool(S("xrandr"), arguments).ok(); }
     bool Plug(const QString& mode) const {
         return Xrandr(
             {S("--output"), S("DUMMY1"), S("--mode"), mode, S("--right-of"), S("DUMMY0")});
     }
     QRect PanelGeometry() const {
-        const auto ids = TestDesktop::parseWindowIds(
-            Tool(S("xdotool"), {S("search"), S("--name"), S("^Tilebay$")}).out);
-        for (XWindowId w : ids) {
-            const auto info =
-                TestDesktop::parseXwininfo(Tool(S("xwininfo"), {S("-id"), Hex(w)}).out);
+        for (XWindowId w : Named(S("^Tilebay$"))) {
+            const auto info = desktop->windowInfo(w);
             if (info.viewable()) {
                 return info.geometry;
             }
@@ -605,22 +390,15 @@ protected:
         return TestDesktop::waitUntil(
             [&] { return PanelGeometry() == QRect(left, -kCaptionTop, kWidth, kHeight); });
     }
-
-    QTemporaryDir tmp;
-    QProcess server;
-    QString display;
-    QProcessEnvironment env;
-    QProcess tilebay;
 };
 
 TEST_F(TilebayScreensE2E, DocksOnTheNamedScreenMovesToThePrimaryWhenItGoesAndComesBack) {
-    const QString program = tmp.filePath(S("prog"));
-    MakeProgramFolder(program, 3, QColor(30, 30, 160), 255);  // docked right
+    const QString program = root.filePath(S("prog"));
+    WriteStyle(program, {S("Test"), 3, QColor(30, 30, 160)});  // docked right
+    ChooseStyle(program, S("Test"));
+    const QString binary = CopyBuiltTilebay(program);
     WriteTestFile(QDir(program), S("options.ini"), "[OPTIONS]\nscreen=DUMMY1\n");
-    tilebay.setProcessEnvironment(env);
-    tilebay.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    tilebay.start(program + S("/tilebay"), {});
-    ASSERT_TRUE(tilebay.waitForStarted(5000));
+    ASSERT_TRUE(StartTilebay(binary));
     // DUMMY1 lies at 1280 and is 1024 wide: right edge at 2304.
     EXPECT_TRUE(DockedAt(2304 - kWidth)) << PanelGeometry().x();
     ASSERT_TRUE(Xrandr({S("--output"), S("DUMMY1"), S("--off")}));
@@ -635,8 +413,7 @@ TEST_F(TilebayScreensE2E, DocksOnTheNamedScreenMovesToThePrimaryWhenItGoesAndCom
     tilebay.terminate();
     ASSERT_TRUE(tilebay.waitForFinished(10000));
     WriteTestFile(QDir(program), S("options.ini"), "[OPTIONS]\nscreen=\n");
-    tilebay.start(program + S("/tilebay"), {});
-    ASSERT_TRUE(tilebay.waitForStarted(5000));
+    ASSERT_TRUE(StartTilebay(binary));
     EXPECT_TRUE(DockedAt(1280 - kWidth)) << PanelGeometry().x();
 }
 

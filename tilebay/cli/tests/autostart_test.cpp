@@ -7,15 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include "common/testing/qt_printers.h"
 #include "tilebay/cli/tilebay_command_line.h"
 
 namespace {
 
 using tilebay::AutostartPlaces;
-
-QString S(const char* text) {
-    return QString::fromUtf8(text);
-}
 
 QByteArray Read(const QString& path) {
     QFile file(path);

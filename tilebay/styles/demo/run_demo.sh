@@ -3,22 +3,29 @@
 # program, the styles and the default style choice, two desktops with a few
 # items, and tilebay started there.
 #
-#   run_demo.sh TILEBAY
+#   run_demo.sh TILEBAY X_SESSION
 #
 # TILEBAY is the built program; its folder must also hold the shipped styles
 # (the tilebay_shipped_styles target puts them there). With a reachable
-# display you use the panel yourself. Without one it runs on its own X server
-# (Xvfb, openbox, tint2 as the taskbar), drives the panel with xdotool through
-# the style loader and saves a screenshot of each step.
+# display you use the panel yourself. Without one it runs itself again inside
+# a private X session (X_SESSION is the pw-x-session command: Xvfb, openbox,
+# tint2 as the taskbar, xcompmgr for the styles' opacity), drives the panel
+# with xdotool through the style loader and saves a screenshot of each step.
 set -euo pipefail
+[ $# -eq 2 ] || { echo "usage: $0 TILEBAY X_SESSION" >&2; exit 2; }
 TILEBAY=$(realpath "$1")
 BUILT=$(dirname "$TILEBAY")
 here=$(cd "$(dirname "$0")" && pwd)
-source "$here/../../../patchwell/update/e2e/e2e_lib.sh"
-NGINX_LAUNCHER=""  # no web server here
+# shellcheck source=../../../common/testing/desktop/script_lib.sh
+source "$here/../../../common/testing/desktop/script_lib.sh"
 
 [ -x "$TILEBAY" ] || e2e_fail "no tilebay program at $TILEBAY"
 [ -d "$BUILT/styles" ] || e2e_fail "no shipped styles beside $TILEBAY"
+if [ -z "${PW_X_SESSION:-}" ] && ! e2e_display_answers; then
+    echo "No display: running in a private X session (Xvfb, openbox, tint2, xcompmgr),"
+    echo "driving tilebay with xdotool."
+    exec "$2" --panel --compositor --size 1280x800 -- bash "$0" "$@"
+fi
 
 e2e_init
 APP="$E2E_TMP/Tilebay"
@@ -51,7 +58,7 @@ start_tilebay() {
 
 echo "Program folder: $APP (styles: $(ls "$APP/styles" | tr '\n' ' '))"
 
-if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+if [ -z "${PW_X_SESSION:-}" ]; then
     echo "Starting tilebay on $DISPLAY. It hangs from the top-left screen edge (Ocean):"
     echo "move the pointer onto its caption strip to drop it down, onto a border to pull"
     echo "it back. The small square at the top right opens the style loader: click a"
@@ -88,13 +95,6 @@ drop_panel() {
 }
 wm_class_of() { xprop -id "$1" WM_CLASS | sed 's/^WM_CLASS(STRING) = //'; }
 
-echo "No display: running on Xvfb with openbox and tint2, driving tilebay with xdotool."
-e2e_start_x
-tint2 >"$E2E_TMP/tint2.log" 2>&1 &
-E2E_PIDS+=($!)
-# A compositor: without one the styles' opacity does not show.
-xcompmgr -n >"$E2E_TMP/xcompmgr.log" 2>&1 &
-E2E_PIDS+=($!)
 start_tilebay
 
 # The splash shows while the panel collects its items.

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "common/testing/desktop/x_session.h"
+#include "common/testing/qt_printers.h"
+
 using pwtest::TestDesktop;
 
 TEST(TestDesktopParse, XpropValuesWindowListsAndMissingProperties) {
@@ -55,4 +58,33 @@ TEST(TestDesktopParse, XwininfoFieldsAndWindowIds) {
               (std::vector<pwtest::XWindowId>{6291464, 4194305}));
     EXPECT_EQ(TestDesktop::parseWindowIds(QStringLiteral("0x400003, 0x0, 0x600008")),
               (std::vector<pwtest::XWindowId>{0x400003, 0x600008}));
+}
+
+// pw-x-session's command line: the options before "--", the command after.
+TEST(TestDesktopParse, SessionCommandLines) {
+    const auto parse = [](const char* line) {
+        return pwtest::ParseSessionCommand(S(line).split(u' ', Qt::SkipEmptyParts));
+    };
+    const auto full = parse("--panel --desktop-icons --compositor --size 800x600 -- sh -c --panel");
+    ASSERT_TRUE(full.ok()) << full.error.toStdString();
+    EXPECT_TRUE(full.options.windowManager);
+    EXPECT_TRUE(full.options.panel);
+    EXPECT_TRUE(full.options.desktopIcons);
+    EXPECT_TRUE(full.options.compositor);
+    EXPECT_EQ(full.options.width, 800);
+    EXPECT_EQ(full.options.height, 600);
+    EXPECT_EQ(full.command, (QStringList{S("sh"), S("-c"), S("--panel")}));
+
+    const auto bare = parse("--no-window-manager -- true");
+    ASSERT_TRUE(bare.ok());
+    EXPECT_FALSE(bare.options.windowManager);
+    EXPECT_FALSE(bare.options.panel || bare.options.desktopIcons || bare.options.compositor);
+    EXPECT_EQ(bare.options.width, 1024);
+    EXPECT_EQ(bare.command, QStringList{S("true")});
+
+    for (const char* wrong :
+         {"--panel", "--panel --", "--size -- true", "--size 800 -- true", "--size 0x600 -- true",
+          "--colour -- true", "--no-window-manager --panel -- true"}) {
+        EXPECT_FALSE(parse(wrong).ok()) << wrong;
+    }
 }

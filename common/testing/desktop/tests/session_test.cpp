@@ -5,9 +5,7 @@
 #include <QFileInfo>
 #include <QProcess>
 
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
+#include "common/testing/qt_printers.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -74,37 +72,88 @@ TEST(TestDesktopSession, BareServerWithoutWindowManager) {
     EXPECT_FALSE(desktop.property(0x12345, QStringLiteral("WM_NAME")).has_value());
 }
 
-// A test process that dies without running destructors still takes its
-// session with it.
-TEST(TestDesktopSession, ProgramsEndWhenTheTestProcessDies) {
-    QProcess child;
-    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(QStringLiteral("/proc/self/exe"), {QStringLiteral("--abort-within-session")});
-    ASSERT_TRUE(child.waitForFinished(30000));
-    EXPECT_EQ(child.exitStatus(), QProcess::CrashExit);
-    const QStringList pids = QString::fromLatin1(child.readAllStandardOutput())
-                                 .split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    ASSERT_EQ(pids.size(), 3);  // Xvfb, openbox, tint2
+// pw-x-session: the command runs on the session's display with the asked
+// programs up, its status comes back, and nothing of the session outlives it.
+TEST(XSessionCommand, RunsTheCommandInTheSessionAndEndsTheSessionAfterIt) {
+    QProcess session;
+    session.start(
+        S(PW_X_SESSION),
+        {S("--panel"), S("--compositor"), S("--size"), S("800x600"), S("--"), S("sh"), S("-c"),
+         S("xprop -root _NET_SUPPORTING_WM_CHECK >/dev/null || exit 9; "
+           "xdpyinfo | grep -o '800x600 pixels' || exit 9; "
+           "echo \"$DISPLAY|$PW_X_SESSION|$QT_QPA_PLATFORM|$PW_X_SESSION_PIDS\"; "
+           "sleep 600 & echo $!; exit 7")});
+    ASSERT_TRUE(session.waitForFinished(60000));
+    EXPECT_EQ(session.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(session.exitCode(), 7) << session.readAllStandardError().toStdString();
+    const QStringList lines =
+        QString::fromLatin1(session.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3) << lines.join(u'\n').toStdString();
+    EXPECT_EQ(lines[0], S("800x600 pixels"));
+    const QStringList fields = lines[1].split(u'|');
+    ASSERT_EQ(fields.size(), 4);
+    EXPECT_TRUE(fields[0].startsWith(u':'));
+    EXPECT_EQ(fields[1], fields[0]);
+    EXPECT_EQ(fields[2], S("xcb"));
+    QStringList pids = fields[3].split(u' ', Qt::SkipEmptyParts);
+    EXPECT_EQ(pids.size(), 4);  // Xvfb, openbox, tint2, xcompmgr
+    pids << lines[2];           // the command's background program
     for (const QString& pid : pids) {
         EXPECT_TRUE(TestDesktop::waitUntil([&] { return !alive(pid.toLongLong()); }))
-            << "process " << pid.toStdString() << " outlived the test process";
+            << "process " << pid.toStdString() << " outlived the session";
+    }
+    EXPECT_FALSE(QFileInfo::exists(S("/tmp/.X11-unix/X") + fields[0].mid(1)));
+
+    // A bad command line and a command that is not there.
+    QProcess wrong;
+    wrong.start(S(PW_X_SESSION), {S("--panel")});
+    ASSERT_TRUE(wrong.waitForFinished(10000));
+    EXPECT_EQ(wrong.exitCode(), 2);
+    EXPECT_TRUE(wrong.readAllStandardError().contains("usage: pw-x-session"));
+    QProcess missing;
+    missing.start(S(PW_X_SESSION), {S("--no-window-manager"), S("--"), S("/nonexistent/tool")});
+    ASSERT_TRUE(missing.waitForFinished(30000));
+    EXPECT_EQ(missing.exitCode(), 127);
+}
+
+// When the session's owner dies without running destructors (here
+// pw-x-session itself, killed by its command), the session's programs and
+// the command end with it.
+TEST(XSessionCommand, ProgramsEndWhenTheOwnerDies) {
+    QProcess session;
+    session.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    session.start(S(PW_X_SESSION),
+                  {S("--panel"), S("--"), S("sh"), S("-c"),
+                   S("echo $PW_X_SESSION_PIDS $$; kill -KILL $PPID; exec sleep 600")});
+    ASSERT_TRUE(session.waitForFinished(60000));
+    EXPECT_EQ(session.exitStatus(), QProcess::CrashExit);
+    const QStringList pids =
+        QString::fromLatin1(session.readAllStandardOutput()).split(u' ', Qt::SkipEmptyParts);
+    ASSERT_EQ(pids.size(), 4);  // Xvfb, openbox, tint2, the command
+    for (const QString& pid : pids) {
+        EXPECT_TRUE(TestDesktop::waitUntil([&] { return !alive(pid.trimmed().toLongLong()); }))
+            << "process " << pid.toStdString() << " outlived its owner";
     }
 }
 
-int main(int argc, char** argv) {
-    if (argc == 2 && std::strcmp(argv[1], "--abort-within-session") == 0) {
-        TestDesktop::Options options;
-        options.panel = true;
-        TestDesktop desktop(options);
-        if (!desktop.ok()) {
-            return 1;
-        }
-        for (qint64 pid : desktop.processIds()) {
-            std::printf("%lld ", static_cast<long long>(pid));
-        }
-        std::fflush(stdout);
-        std::abort();
-    }
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+// A TERM signal to pw-x-session (a test runner's time-out, Ctrl+C) reaches
+// the command, whose own cleanup runs; its status comes back, and the
+// session ends after it.
+TEST(XSessionCommand, PassesTerminationOnToTheCommand) {
+    QProcess session;
+    session.start(S(PW_X_SESSION), {S("--no-window-manager"), S("--"), S("sh"), S("-c"),
+                                    S("trap 'echo cleaned; exit 5' TERM; echo $PW_X_SESSION_PIDS; "
+                                      "while :; do sleep 0.1; done")});
+    ASSERT_TRUE(TestDesktop::waitUntil([&] {
+        session.waitForReadyRead(100);
+        return session.canReadLine();
+    }));
+    const QString server = QString::fromLatin1(session.readLine()).trimmed();
+    ASSERT_FALSE(server.isEmpty());
+    ASSERT_EQ(::kill(static_cast<pid_t>(session.processId()), SIGTERM), 0);
+    ASSERT_TRUE(session.waitForFinished(30000));
+    EXPECT_EQ(session.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(session.exitCode(), 5);
+    EXPECT_EQ(session.readAllStandardOutput().trimmed(), QByteArray("cleaned"));
+    EXPECT_TRUE(TestDesktop::waitUntil([&] { return !alive(server.toLongLong()); }));
 }

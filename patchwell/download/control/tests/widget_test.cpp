@@ -16,15 +16,11 @@
 #include "patchwell/download/control/download.h"
 #include "patchwell/download/control/download_events.h"
 #include "patchwell/download/control/download_interface.h"
-#include "patchwell/download/control/testing/control_fakes.h"
 #include "patchwell/download/control/qt_dialogs.h"
-#include "common/testing/qt_test_application.h"
+#include "patchwell/download/control/testing/control_fakes.h"
 
 namespace patchwell::download::testing {
 namespace {
-
-[[maybe_unused]] auto* const kQt =
-    pwtest::AddQtApplication<QApplication>("pw_download_widget_test");
 
 TEST(DownLoadWidget, KeepsItsFixedSize) {
     Trace trace;

@@ -35,16 +35,9 @@
 
 #include <memory>
 
-#include "common/testing/qt_test_application.h"
 #include "common/testing/wait_for.h"
 
 namespace {
-
-[[maybe_unused]] auto* const kQt =
-    pwtest::AddQtApplication<QApplication>("pw_download_designer_test", [] {
-        // Designer and QUiLoader look for plugins in <each library path>/designer.
-        qputenv("QT_PLUGIN_PATH", PW_PLUGIN_ROOT);
-    });
 
 const QString kClass = QStringLiteral("patchwell::download::DownLoad");
 

@@ -17,14 +17,11 @@
 #include <memory>
 
 #include "patchwell/download/control/download.h"
-#include "patchwell/download/designer/download_pages.h"
 #include "patchwell/download/control/testing/control_fakes.h"
-#include "common/testing/qt_test_application.h"
+#include "patchwell/download/designer/download_pages.h"
 
 namespace patchwell::download {
 namespace {
-
-[[maybe_unused]] auto* const kQt = pwtest::AddQtApplication<QApplication>("pw_download_pages_test");
 
 // A control's properties in a map; every write is logged in order.
 class FakeAccess : public PropertyAccess {

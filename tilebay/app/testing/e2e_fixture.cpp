@@ -1,0 +1,221 @@
+#include "tilebay/app/testing/e2e_fixture.h"
+
+#include <QDirIterator>
+#include <QFile>
+
+#include <algorithm>
+
+#include "common/ini/ini.h"
+#include "common/testing/qt_printers.h"
+
+namespace tilebay::testing {
+
+TestDesktop::Options Session(bool panel, bool desktopIcons, bool compositor) {
+    TestDesktop::Options options;
+    options.panel = panel;
+    options.desktopIcons = desktopIcons;
+    options.compositor = compositor;
+    return options;
+}
+
+void WriteStyle(const QString& program, const PanelStyle& style) {
+    const QString folder = program + S("/styles/") + style.name;
+    QDir().mkpath(folder);
+    const QByteArray ini =
+        S("[COLOUR]\nfontcolourred=255\nfontcolourgreen=255\nfontcolourblue=255\n"
+          "bgcolourred=%1\nbgcolourgreen=%2\nbgcolourblue=%3\n"
+          "bordercolourred=250\nbordercolourgreen=200\nbordercolourblue=0\n"
+          "[SIZE]\nboxheight=%4\n[EFFECT]\ntransparent=%5\n[POSITION]\ntop=%6\n"
+          "[FONT]\nfontname=DejaVu Sans\n[NAME]\nstylename=%7\ndescription=Test style\n"
+          "[SOUND]\nstartup=\n")
+            .arg(style.background.red())
+            .arg(style.background.green())
+            .arg(style.background.blue())
+            .arg(style.boxHeight)
+            .arg(style.opacity)
+            .arg(style.dock)
+            .arg(style.name)
+            .toUtf8();
+    ASSERT_FALSE(WriteTestFile(QDir(folder), S("style.ini"), ini).isEmpty());
+}
+
+void ChooseStyle(const QString& program, const QString& name) {
+    common::WriteIniValue(S("STYLE"), S("stylename"), S("\\") + name,
+                          program + S("/styleloader.ini"));
+}
+
+QString CopyBuiltTilebay(const QString& program) {
+    const QString binary = program + S("/tilebay");
+    QDir().mkpath(program);
+    QFile::remove(binary);  // a test may start several times
+    EXPECT_TRUE(QFile::copy(S(TILEBAY_BINARY), binary));
+    EXPECT_TRUE(QFile::setPermissions(binary, QFile::ReadOwner | QFile::ExeOwner));
+    return binary;
+}
+
+QString WriteExecutable(const QString& path, const QByteArray& content) {
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(content);
+    file.close();
+    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return path;
+}
+
+QByteArray Read(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString Hex(XWindowId window) {
+    return S("0x") + QString::number(window, 16);
+}
+
+E2EFixture::E2EFixture(TestDesktop::Options options) : desktopOptions(options) {}
+
+void E2EFixture::SetUp() {
+    desktop = std::make_unique<TestDesktop>(desktopOptions);
+    ASSERT_TRUE(desktop->ok()) << desktop->error().toStdString();
+    ASSERT_TRUE(tmp.isValid());
+    root = QDir(tmp.path());
+    env = desktop->environment();
+    userDesktop = desktop->homePath() + S("/Desktop");
+    allUsersDesktop = root.filePath(S("share/tilebay/Desktop"));
+    ASSERT_TRUE(QDir().mkpath(userDesktop));
+    ASSERT_TRUE(QDir().mkpath(allUsersDesktop));
+    // The all-users desktop lies in the first data folder; the icon themes
+    // in the system's.
+    env.insert(S("XDG_DATA_DIRS"), root.filePath(S("share")) + S(":/usr/share"));
+    env.insert(S("QT_QPA_PLATFORM"), S("xcb"));  // the tests run offscreen
+    output = QDir(S(TILEBAY_E2E_OUTPUT));
+    output.mkpath(S("."));
+}
+
+void E2EFixture::TearDown() {
+    if (tilebay.state() != QProcess::NotRunning) {
+        tilebay.kill();
+        tilebay.waitForFinished(3000);
+    }
+    for (auto& other : others) {
+        other->kill();
+        other->waitForFinished(3000);
+    }
+}
+
+bool E2EFixture::StartTilebay(const QString& binary, const QStringList& arguments) {
+    tilebay.setProcessEnvironment(env);
+    tilebay.setProgram(binary);
+    tilebay.setArguments(arguments);
+    tilebay.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    tilebay.start();
+    return tilebay.waitForStarted(5000);
+}
+
+std::vector<XWindowId> E2EFixture::Named(const QString& pattern) const {
+    return TestDesktop::parseWindowIds(
+        desktop->run(S("xdotool"), {S("search"), S("--name"), pattern}).out);
+}
+
+XWindowId E2EFixture::WaitForViewable(const QString& pattern) const {
+    XWindowId found = 0;
+    TestDesktop::waitUntil([&] {
+        for (XWindowId w : Named(pattern)) {
+            if (desktop->windowInfo(w).viewable()) {
+                found = w;
+                return true;
+            }
+        }
+        return false;
+    });
+    return found;
+}
+
+bool E2EFixture::Top(XWindowId w, int top, std::chrono::milliseconds timeout) const {
+    return TestDesktop::waitUntil([&] { return Geometry(w).top() == top; }, timeout);
+}
+
+QStringList E2EFixture::Property(XWindowId w, const char* name) const {
+    return desktop->property(w, S(name)).value_or(QStringList{});
+}
+
+std::vector<XWindowId> E2EFixture::Stacking() const {
+    const auto result = desktop->run(S("xwininfo"), {S("-root"), S("-children")});
+    return TestDesktop::parseWindowIds(result.out.section(S("child"), 1));
+}
+
+bool E2EFixture::Above(XWindowId upper, XWindowId lower) const {
+    const auto order = Stacking();
+    const auto u = std::find(order.begin(), order.end(), upper);
+    const auto l = std::find(order.begin(), order.end(), lower);
+    return u != order.end() && l != order.end() && u < l;
+}
+
+XWindowId E2EFixture::FrameOf(XWindowId client) const {
+    const XWindowId parent = desktop->windowInfo(client).parent;
+    return parent != 0 ? parent : client;
+}
+
+void E2EFixture::Xdotool(const QStringList& arguments) const {
+    desktop->run(S("xdotool"), arguments);
+}
+
+void E2EFixture::Pointer(int x, int y) const {
+    Xdotool({S("mousemove"), QString::number(x), QString::number(y)});
+}
+
+void E2EFixture::Click(int x, int y, int button, int count) const {
+    Xdotool({S("mousemove"), QString::number(x), QString::number(y), S("click"), S("--repeat"),
+             QString::number(count), S("--delay"), S("120"), QString::number(button)});
+}
+
+QString E2EFixture::Shot(const QString& name) const {
+    const QString path = output.filePath(name + S(".png"));
+    desktop->run(S("import"), {S("-window"), S("root"), path});
+    return path;
+}
+
+QColor E2EFixture::Pixel(const QString& png, int x, int y) const {
+    const auto result = desktop->run(
+        S("convert"),
+        {png, S("-format"), S("%[fx:int(255*r+.5)],%[fx:int(255*g+.5)],%[fx:int(255*b+.5)]"),
+         S("-crop"), S("1x1+%1+%2").arg(x).arg(y), S("info:")});
+    const QStringList parts = result.out.trimmed().split(u',');
+    return parts.size() == 3 ? QColor(parts[0].toInt(), parts[1].toInt(), parts[2].toInt())
+                             : QColor();
+}
+
+QProcess* E2EFixture::Other(const QString& executable, const QStringList& arguments) {
+    auto process = std::make_unique<QProcess>();
+    process->setProcessEnvironment(env);
+    process->start(executable, arguments);
+    process->waitForStarted(5000);
+    others.push_back(std::move(process));
+    return others.back().get();
+}
+
+XWindowId E2EFixture::OtherWindow(const QString& title) {
+    Other(S("xmessage"), {S("-title"), title, S("-geometry"), S("+10+10"), title});
+    return WaitForViewable(S("^") + title + S("$"));
+}
+
+int E2EFixture::RowOf(const QString& name) const {
+    QStringList rows;
+    for (const QString& folder : {allUsersDesktop, userDesktop}) {
+        QStringList files;
+        QDirIterator it(folder, QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+        while (it.hasNext()) {
+            it.next();
+            if (!it.fileName().startsWith(u'.')) {
+                (it.fileInfo().isDir() ? rows : files).append(it.fileName());
+            }
+        }
+        rows += files;
+    }
+    return static_cast<int>(rows.indexOf(name));
+}
+
+QPoint E2EFixture::RowCentre(const QString& name) const {
+    return {60, 80 + 18 + 18 * RowOf(name) + 9};
+}
+
+}  // namespace tilebay::testing
