@@ -19,7 +19,7 @@
 #include "common/ini/ini.h"
 #include "common/testing/qt_printers.h"
 #include "common/testing/wait_for.h"
-#include "tilebay/platform/shell/testing/fake_shell_effects.h"
+#include "tilebay/platform/shell/testing/shell_fakes.h"
 #include "tilebay/styles/loadfrm.h"
 #include "tilebay/styles/styleloaderfrm.h"
 

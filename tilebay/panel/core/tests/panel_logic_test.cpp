@@ -11,7 +11,7 @@
 #include "common/ini/ini.h"
 #include "common/testing/qt_printers.h"
 #include "tilebay/panel/testing/desktop_items_fakes.h"
-#include "tilebay/platform/shell/testing/fake_shell_effects.h"
+#include "tilebay/platform/shell/testing/shell_fakes.h"
 #include "tilebay/platform/system/testing/fake_system.h"
 
 namespace {

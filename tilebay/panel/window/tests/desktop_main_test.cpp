@@ -14,28 +14,12 @@
 #include "common/testing/qt_printers.h"
 #include "tilebay/panel/testing/desktop_items_fakes.h"
 #include "tilebay/panel/window/desktop_main.h"
-#include "tilebay/platform/shell/testing/fake_shell_effects.h"
+#include "tilebay/platform/shell/testing/shell_fakes.h"
 #include "tilebay/platform/system/testing/fake_system.h"
 
 namespace {
 
 using namespace tilebay;
-
-class Trash : public DesktopActions {
-public:
-    bool OpenUrl(const QUrl& url) override {
-        calls << S("open ") + url.toLocalFile();
-        return true;
-    }
-    void CopyUrls(const QList<QUrl>& urls) override {
-        calls << S("copy ") + urls.value(0).toLocalFile();
-    }
-    bool MoveToTrash(const QString& path) override {
-        calls << S("trash ") + path;
-        return QFile::remove(path);
-    }
-    QStringList calls;
-};
 
 class Host : public PanelHost {
 public:
@@ -44,7 +28,7 @@ public:
     void OpenStyleLoader() override {}
     void ClosePanel() override {}
     DesktopActions* Desktop() override { return &trash; }
-    Trash trash;
+    tilebay::testing::RecordingDesktopActions trash;
 };
 
 void Press(QWidget* target, int key, const QString& text = {}) {

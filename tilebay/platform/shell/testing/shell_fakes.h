@@ -1,13 +1,18 @@
 #pragma once
 
-// Shell effects for tests that change nothing and record what was asked.
+// Shell effects and desktop actions for tests: they record what was asked
+// and change nothing on the desktop.
 
+#include <QFile>
+#include <QList>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 
 #include <map>
 #include <optional>
 
+#include "tilebay/platform/shell/desktop_actions.h"
 #include "tilebay/platform/shell/shell_effects.h"
 
 namespace tilebay::testing {
@@ -47,6 +52,25 @@ public:
 private:
     QStringList* log_;
     std::map<WId, qint16> opacity_;
+};
+
+// Records each action as a line ("open <url>", "copy <first url>", "trash
+// <path>"); the trash removes the file, so that the entry is gone as it
+// would be.
+class RecordingDesktopActions : public DesktopActions {
+public:
+    bool OpenUrl(const QUrl& url) override {
+        calls << QStringLiteral("open ") + url.toString();
+        return true;
+    }
+    void CopyUrls(const QList<QUrl>& urls) override {
+        calls << QStringLiteral("copy ") + urls.value(0).toString();
+    }
+    bool MoveToTrash(const QString& path) override {
+        calls << QStringLiteral("trash ") + path;
+        return QFile::remove(path);
+    }
+    QStringList calls;
 };
 
 }  // namespace tilebay::testing
