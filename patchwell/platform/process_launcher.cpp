@@ -38,7 +38,7 @@ bool DetachedProcessLauncher::StartDetached(const QString& program, const QStrin
 
 namespace {
 
-void ReportAndExit(int pipe, int error) {
+[[noreturn]] void ReportAndExit(int pipe, int error) {
     [[maybe_unused]] const ssize_t written = ::write(pipe, &error, sizeof error);
     ::_exit(127);
 }
@@ -69,6 +69,39 @@ private:
     QByteArray folder_;
 };
 
+// The child's side between fork and exec: standard input from /dev/null, the
+// command's working folder, `keepFd` (when not -1) kept open across exec, then
+// the program. A failure before or at exec is written to `reportFd` as errno.
+// Only async-signal-safe calls: nothing here allocates.
+[[noreturn]] void ExecChild(const Command& command, int keepFd, int reportFd) {
+    const int null = ::open("/dev/null", O_RDONLY);
+    if (null >= 0) {
+        ::dup2(null, STDIN_FILENO);
+    }
+    if (::chdir(command.folder()) != 0) {
+        ReportAndExit(reportFd, errno);
+    }
+    if (keepFd >= 0) {
+        // Kept open across exec: an interpreter started for a script reopens
+        // the program through this descriptor.
+        ::fcntl(keepFd, F_SETFD, 0);
+    }
+    ::execv(command.program(), command.argv());
+    ReportAndExit(reportFd, errno);
+}
+
+// Reads the report pipe to its end and closes it: more than 0 when the child
+// reported a failed exec, 0 when exec closed the pipe unwritten.
+ssize_t ReadExecReport(int reportFd) {
+    int error = 0;
+    ssize_t got = 0;
+    do {
+        got = ::read(reportFd, &error, sizeof error);
+    } while (got < 0 && errno == EINTR);
+    ::close(reportFd);
+    return got;
+}
+
 // Runs `command` as our child (with `keepFd` inherited when not -1) and waits
 // for its end with the event loop running.
 ProgramEnd RunChild(const Command& command, int keepFd) {
@@ -81,30 +114,14 @@ ProgramEnd RunChild(const Command& command, int keepFd) {
     const pid_t child = ::fork();
     if (child == 0) {
         ::close(report[0]);
-        const int null = ::open("/dev/null", O_RDONLY);
-        if (null >= 0) {
-            ::dup2(null, STDIN_FILENO);
-        }
-        if (::chdir(command.folder()) != 0) {
-            ReportAndExit(report[1], errno);
-        }
-        if (keepFd >= 0) {
-            ::fcntl(keepFd, F_SETFD, 0);
-        }
-        ::execv(command.program(), command.argv());
-        ReportAndExit(report[1], errno);
+        ExecChild(command, keepFd, report[1]);
     }
     ::close(report[1]);
     if (child < 0) {
         ::close(report[0]);
         return {};
     }
-    int error = 0;
-    ssize_t got = 0;
-    do {
-        got = ::read(report[0], &error, sizeof error);
-    } while (got < 0 && errno == EINTR);
-    ::close(report[0]);
+    const ssize_t got = ReadExecReport(report[0]);
 
     int status = 0;
     bool reaped = false;
@@ -193,18 +210,7 @@ bool DetachedProcessLauncher::StartDetachedFromDescriptor(int fd, const QStringL
     }
     // Everything the children need is made before fork: after it, only
     // async-signal-safe calls.
-    const std::string program = "/proc/self/fd/" + std::to_string(fd);
-    std::vector<QByteArray> texts;
-    for (const QString& argument : arguments) {
-        texts.push_back(QFile::encodeName(argument));
-    }
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (QByteArray& text : texts) {
-        argv.push_back(text.data());
-    }
-    argv.push_back(nullptr);
-    const QByteArray folder = QFile::encodeName(workingFolder);
+    const Command command("/proc/self/fd/" + std::to_string(fd), arguments, workingFolder);
 
     // The grandchild reports a failed exec through this pipe; a successful
     // exec closes it unwritten.
@@ -223,18 +229,7 @@ bool DetachedProcessLauncher::StartDetachedFromDescriptor(int fd, const QStringL
         if (grandchild > 0) {
             ::_exit(0);
         }
-        const int null = ::open("/dev/null", O_RDONLY);
-        if (null >= 0) {
-            ::dup2(null, STDIN_FILENO);
-        }
-        if (::chdir(folder.constData()) != 0) {
-            ReportAndExit(report[1], errno);
-        }
-        // Kept open across exec: an interpreter started for a script reopens
-        // the program through this descriptor.
-        ::fcntl(fd, F_SETFD, 0);
-        ::execv(program.c_str(), argv.data());
-        ReportAndExit(report[1], errno);
+        ExecChild(command, fd, report[1]);
     }
     ::close(report[1]);
     if (child < 0) {
@@ -244,13 +239,7 @@ bool DetachedProcessLauncher::StartDetachedFromDescriptor(int fd, const QStringL
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
-    int error = 0;
-    ssize_t got = 0;
-    do {
-        got = ::read(report[0], &error, sizeof error);
-    } while (got < 0 && errno == EINTR);
-    ::close(report[0]);
-    return got == 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return ReadExecReport(report[0]) == 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 }  // namespace patchwell::platform

@@ -5,6 +5,8 @@
 #include <QMessageBox>
 #include <QShortcut>
 
+#include "common/widgets/plain_message_box.h"
+
 namespace patchwell::platform {
 
 namespace {
@@ -27,36 +29,27 @@ QMessageBox::Icon ToQtIcon(MessageIcon icon) {
 
 MessageAnswer ShowMessageBox(QWidget* parent, const QString& text, const QString& title,
                              MessageButtons buttons, MessageIcon icon, const QString& details) {
-    QMessageBox box(parent);
-    box.setObjectName(QStringLiteral("messageBox"));
-    box.setWindowTitle(title.isEmpty() ? QCoreApplication::applicationName() : title);
-    box.setTextFormat(Qt::PlainText);
-    box.setText(text);
-    box.setIcon(ToQtIcon(icon));
-    if (!details.isEmpty()) {
-        box.setDetailedText(details);
-    }
-    if (buttons == MessageButtons::YesNo) {
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::Yes);
-        box.setEscapeButton(QMessageBox::No);
-    } else {
-        box.setStandardButtons(QMessageBox::Ok);
-    }
-    box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    auto* copy = new QShortcut(QKeySequence::Copy, &box);
-    // The copy holds the details too, after a blank line.
-    const QString copied = details.isEmpty() ? text : text + QStringLiteral("\n\n") + details;
-    QObject::connect(copy, &QShortcut::activated, &box, [copied] {
-        if (QClipboard* clipboard = QApplication::clipboard()) {
-            clipboard->setText(copied);
-        }
-    });
-    const int result = box.exec();
-    if (buttons == MessageButtons::Ok) {
+    const QMessageBox::StandardButton answer = common::ShowPlainMessageBox(
+        parent, text, title, ToQtIcon(icon),
+        buttons == MessageButtons::YesNo ? common::BoxButtons::YesNo : common::BoxButtons::Ok,
+        [&text, &details](QMessageBox& box) {
+            if (!details.isEmpty()) {
+                box.setDetailedText(details);
+            }
+            auto* copy = new QShortcut(QKeySequence::Copy, &box);
+            // The copy holds the details too, after a blank line.
+            const QString copied =
+                details.isEmpty() ? text : text + QStringLiteral("\n\n") + details;
+            QObject::connect(copy, &QShortcut::activated, &box, [copied] {
+                if (QClipboard* clipboard = QApplication::clipboard()) {
+                    clipboard->setText(copied);
+                }
+            });
+        });
+    if (answer == QMessageBox::Ok) {
         return MessageAnswer::Ok;
     }
-    return result == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
+    return answer == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
 }
 
 void QtMessageBoxes::Show(const QString& text, MessageIcon icon, const QString& title) {

@@ -6,12 +6,10 @@ class QWidget;
 
 namespace patchwell::platform {
 
-// The one Qt message box of both programs and the download control. Texts
-// are shown as plain text, never as markup (they may come from the
-// network); an empty title stands for the application's name. The box stays
-// above the program's other windows, which may be hidden or topmost, and
-// Ctrl+C copies its text. Centred on `parent` when one is given.
-// `details`, when not empty, is the box's detailed text (always plain).
+// patchwell's message box: the plain message box of both programs and the
+// download control (common::ShowPlainMessageBox), in which Ctrl+C copies the
+// text. Centred on `parent` when one is given. `details`, when not empty, is
+// the box's detailed text (always plain), copied after the text.
 MessageAnswer ShowMessageBox(QWidget* parent, const QString& text, const QString& title,
                              MessageButtons buttons, MessageIcon icon,
                              const QString& details = QString());

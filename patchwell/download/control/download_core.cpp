@@ -6,14 +6,14 @@
 #include <stdexcept>
 #include <string>
 
+#include "common/text/text.h"
 #include "patchwell/download/control/download_environment.h"
 #include "patchwell/download/control/download_texts.h"
 #include "patchwell/download/control/file_sink.h"
-#include "patchwell/download/http/http_headers.h"
-#include "patchwell/download/transfer/inet_transfer.h"
 #include "patchwell/download/control/preserve_extension.h"
 #include "patchwell/download/control/progress_format.h"
-#include "common/text/text.h"
+#include "patchwell/download/http/http_headers.h"
+#include "patchwell/download/transfer/inet_transfer.h"
 
 namespace patchwell::download {
 
@@ -444,7 +444,8 @@ bool DownLoadCore::ChunkLoop(qint32 chunkSize, qint32 alreadyInFile, const char*
     return true;
 }
 
-void DownLoadCore::download() {
+void DownLoadCore::RunTransfer(
+    const std::function<std::optional<ChunkStart>(InetTransfer&)>& open) {
     if (d->CCancel) {
         return;
     }
@@ -455,7 +456,20 @@ void DownLoadCore::download() {
     try {
         InetTransfer& transfer = d->transfer();
         transfer.SetURL(d->Url.toStdString());
+        // The chunk size as it was when the transfer began, whatever the
+        // host sets while a dialog of `open` is up.
         const qint32 chunkSize = d->CHUNK;
+        const std::optional<ChunkStart> start = open(transfer);
+        if (start && ChunkLoop(chunkSize, start->alreadyInFile, start->statusText)) {
+            TransferSucceeded(transfer);
+        }
+    } catch (const std::exception&) {
+        TransferFailed();
+    }
+}
+
+void DownLoadCore::download() {
+    RunTransfer([this](InetTransfer& transfer) -> std::optional<ChunkStart> {
         QString target = d->SaveLocation;
         // Only a plain 200 answer whose length (when it states one) is the
         // announced one is the file; nothing is touched otherwise.
@@ -479,34 +493,20 @@ void DownLoadCore::download() {
         // A file kept at the prompt is written over: truncating it on open
         // leaves no tail of its older content behind the new body.
         OpenTarget(target, true, 0);
-        if (ChunkLoop(chunkSize, 0, texts::kReceiving)) {
-            TransferSucceeded(transfer);
-        }
-    } catch (const std::exception&) {
-        TransferFailed();
-    }
+        return ChunkStart{0, texts::kReceiving};
+    });
 }
 
 void DownLoadCore::DLResume() {
-    if (d->CCancel) {
-        return;
-    }
-    if (d->OnlineCheck && !d->Connected) {
-        NoConnectionEnd(true);
-        return;
-    }
-    try {
-        InetTransfer& transfer = d->transfer();
-        transfer.SetURL(d->Url.toStdString());
-        const qint32 chunkSize = d->CHUNK;
+    RunTransfer([this](InetTransfer& transfer) -> std::optional<ChunkStart> {
         const QString path = d->SaveLocation;
         if (!FileSink::Exists(path)) {
             ResumeRefused(ErrorCode::ResumeFileMissing, texts::kResumeFileMissingStatus);
-            return;
+            return std::nullopt;
         }
         if (!d->ResumeSupported) {
             ResumeRefused(ErrorCode::ResumeUnsupported, texts::kResumeUnsupportedStatus);
-            return;
+            return std::nullopt;
         }
         const qint64 existingLength = FileSink::Length(path);
         if (existingLength > std::numeric_limits<qint32>::max()) {
@@ -535,12 +535,8 @@ void DownLoadCore::DLResume() {
             throw TransferError("the range request was not answered with the missing bytes");
         }
         OpenTarget(path, alreadyInFile == 0, alreadyInFile);
-        if (ChunkLoop(chunkSize, alreadyInFile, texts::kReceivingResumed)) {
-            TransferSucceeded(transfer);
-        }
-    } catch (const std::exception&) {
-        TransferFailed();
-    }
+        return ChunkStart{alreadyInFile, texts::kReceivingResumed};
+    });
 }
 
 void DownLoadCore::Cancel() {

@@ -11,7 +11,9 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
+#include <optional>
 
 #include "patchwell/download/control/download_codes.h"
 #include "patchwell/download/control/download_interface.h"
@@ -103,6 +105,17 @@ private:
     // announced length (true) or a cancel is acted on (false); failures,
     // a body of another length among them, are thrown.
     bool ChunkLoop(qint32 chunkSize, qint32 alreadyInFile, const char* statusText);
+    // Where the chunks of a transfer go on: the bytes already in the opened
+    // target, and the status text that each chunk reports.
+    struct ChunkStart {
+        qint32 alreadyInFile;
+        const char* statusText;
+    };
+    // What download and DLResume share: nothing after a cancel, the
+    // no-connection end when the online check found none, then the transfer
+    // set to the URL, `open` (which opens the target, or reports why not and
+    // returns nullopt) and the chunks; any failure ends the transfer failed.
+    void RunTransfer(const std::function<std::optional<ChunkStart>(InetTransfer&)>& open);
 
     struct Private;
     std::unique_ptr<Private> d;

@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <QMessageBox>
 
+#include "common/widgets/plain_message_box.h"
+
 namespace patchwell::download {
 
 namespace {
@@ -31,27 +33,13 @@ QMessageBox::Icon ToQtIcon(MessageIcon icon) {
 
 MessageAnswer QtDownLoadDialogs::MessageBox(const QString& text, const QString& title,
                                             MessageButtons buttons, MessageIcon icon) {
-    QMessageBox box(parent_.data());
-    box.setObjectName(QStringLiteral("messageBox"));
-    box.setWindowTitle(TitleOrApplication(title));
-    // The texts carry addresses and paths from the network: never markup.
-    box.setTextFormat(Qt::PlainText);
-    box.setText(text);
-    box.setIcon(ToQtIcon(icon));
-    if (buttons == MessageButtons::YesNo) {
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::Yes);
-        box.setEscapeButton(QMessageBox::No);
-    } else {
-        box.setStandardButtons(QMessageBox::Ok);
-    }
-    // The host's windows may be hidden or topmost while the control asks.
-    box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    const int result = box.exec();
-    if (buttons == MessageButtons::Ok) {
+    const QMessageBox::StandardButton answer = common::ShowPlainMessageBox(
+        parent_.data(), text, title, ToQtIcon(icon),
+        buttons == MessageButtons::YesNo ? common::BoxButtons::YesNo : common::BoxButtons::Ok);
+    if (answer == QMessageBox::Ok) {
         return MessageAnswer::Ok;
     }
-    return result == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
+    return answer == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
 }
 
 QString QtDownLoadDialogs::InputBox(const QString& prompt, const QString& title,

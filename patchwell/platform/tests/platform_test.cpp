@@ -9,6 +9,7 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -16,16 +17,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "common/process/termination_signals.h"
+#include "common/testing/wait_for.h"
+#include "patchwell/download/testing/test_http_server.h"
+#include "patchwell/download/testing/tls_test_server.h"
+#include "patchwell/download/transfer/transfer_clock.h"
 #include "patchwell/platform/instance_guard.h"
 #include "patchwell/platform/process_launcher.h"
 #include "patchwell/platform/program_lifetime.h"
 #include "patchwell/platform/sealed_copy.h"
 #include "patchwell/platform/small_fetcher.h"
-#include "common/process/termination_signals.h"
-#include "patchwell/download/testing/test_http_server.h"
-#include "patchwell/download/testing/tls_test_server.h"
-#include "patchwell/download/transfer/transfer_clock.h"
-#include "common/testing/wait_for.h"
 
 namespace {
 
@@ -155,6 +156,56 @@ TEST(DetachedProcessLauncher, RunWaitsForTheEndWithEventsServedAndReportsHowItEn
     EXPECT_EQ(fromCopy.kind, ProgramEnd::Kind::Exited);
     EXPECT_EQ(fromCopy.code, 5);
     EXPECT_EQ(launcher.RunFromDescriptor(-1, {}, folder).kind, ProgramEnd::Kind::NotStarted);
+}
+
+// Every start from a fork of our own sets the child up alike: standard input
+// from /dev/null (never ours), and a working folder that cannot be entered
+// means the program does not start at all.
+TEST(DetachedProcessLauncher, ForkedStartsReadNoInputOfOursAndNeedTheirWorkingFolder) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString out = dir.filePath(QStringLiteral("out.txt"));
+    const QByteArray part = "\"" + out.toUtf8() + ".part\"";
+    const QString script = WriteScript(
+        dir.filePath(QStringLiteral("reader.sh")),
+        "{ if read -r line; then echo \"read $line\"; else echo nothing; fi; pwd; } > " + part +
+            " && mv " + part + " \"" + out.toUtf8() + "\"\n");
+    patchwell::platform::SealedCopy copy(script);
+    ASSERT_TRUE(copy.valid());
+    // Our own standard input has lines to give while the children start.
+    int lines[2];
+    ASSERT_EQ(::pipe(lines), 0);
+    ASSERT_EQ(::write(lines[1], "ours\nours\nours\n", 15), 15);
+    ::close(lines[1]);
+    const int savedInput = ::dup(STDIN_FILENO);
+    ::dup2(lines[0], STDIN_FILENO);
+    ::close(lines[0]);
+
+    DetachedProcessLauncher launcher;
+    const QString missing = dir.filePath(QStringLiteral("no such folder"));
+    const struct {
+        const char* name;
+        std::function<bool(const QString& folder)> start;
+    } starts[] = {
+        {"Run", [&](const QString& f) { return launcher.Run(script, {}, f).succeeded(); }},
+        {"RunFromDescriptor",
+         [&](const QString& f) {
+             return launcher.RunFromDescriptor(copy.fd(), {}, f).succeeded();
+         }},
+        {"StartDetachedFromDescriptor",
+         [&](const QString& f) { return launcher.StartDetachedFromDescriptor(copy.fd(), {}, f); }},
+    };
+    for (const auto& s : starts) {
+        SCOPED_TRACE(s.name);
+        QFile::remove(out);
+        EXPECT_FALSE(s.start(missing));
+        EXPECT_FALSE(QFile::exists(out));
+        ASSERT_TRUE(s.start(dir.path()));
+        ASSERT_TRUE(pwtest::waitFor([&] { return QFile::exists(out); }));
+        EXPECT_EQ(ReadAll(out), "nothing\n" + dir.path().toUtf8() + "\n");
+    }
+    ::dup2(savedInput, STDIN_FILENO);
+    ::close(savedInput);
 }
 
 TEST(LockFileInstanceGuard, RefusesASecondInstanceOfTheSameExecutableOnly) {

@@ -11,6 +11,8 @@
 #include "common/testing/qt_printers.h"
 #include "tilebay/app/panel_controller.h"
 #include "tilebay/app/program_folder.h"
+#include "tilebay/panel/testing/desktop_items_fakes.h"
+#include "tilebay/platform/shell/testing/shell_fakes.h"
 #include "tilebay/platform/system/testing/fake_system.h"
 
 namespace {
@@ -51,25 +53,6 @@ TEST(ProgramFolderTest, PortableBesideTheProgramElseSetUpOnceInTheDataHome) {
               root.filePath(S("data/tilebay")));
 }
 
-class LoggingShell : public ShellEffects {
-public:
-    void ShowTaskbar(bool show) override { log << S("taskbar %1").arg(show); }
-    void ShowDesktopIcons(bool show) override { log << S("icons %1").arg(show); }
-    void SetAlwaysOnTop(WId, bool) override {}
-    void SetWindowOpacity(WId, qint16) override {}
-    QStringList log;
-};
-
-class NoIcons : public FileIconSource {
-public:
-    QPixmap QueryFileIcon(const QString&, qint16 size) override {
-        QPixmap p(size == 2 ? 32 : 16, size == 2 ? 32 : 16);
-        p.fill(Qt::blue);
-        return p;
-    }
-    QString QueryFileTypeName(const QString&) override { return S("Thing"); }
-};
-
 // Runs a closing request from inside the load's event pause, as a signal
 // or a click would.
 class ClosingPause : public EventPause {
@@ -106,8 +89,8 @@ protected:
 
     QTemporaryDir dir;
     QDir root;
-    LoggingShell shell;
-    NoIcons icons;
+    tilebay::testing::RecordingShellEffects shell;
+    tilebay::testing::SquareIcons icons{Qt::blue};
     ClosingPause pause;
     tilebay::testing::FakeLoginName login{S("ann")};
     tilebay::testing::FakeDesktopFolders folders{dir.filePath(S("desk")), QString()};
@@ -126,7 +109,8 @@ TEST_F(PanelControllerTest, ACloseOrSignalDuringTheLoadWaitsForItsEnd) {
     controller.loadPanel();
     EXPECT_EQ(finished, 1);
     EXPECT_FALSE(controller.Panel());
-    EXPECT_EQ(shell.log.mid(shell.log.size() - 2), (QStringList{S("taskbar 1"), S("icons 1")}));
+    EXPECT_EQ(shell.calls.mid(shell.calls.size() - 2),
+              (QStringList{S("ShowTaskbar 1"), S("ShowDesktopIcons 1")}));
     EXPECT_EQ(common::ReadIniValue(S("OPTIONS"), S("taskbar"), root.filePath(S("options.ini"))),
               S("OFF"));
 }

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <cstddef>
 #include <cstdio>
 
 #include "tilebay/panel/desktop_items.h"
@@ -21,6 +22,23 @@ class NoSleepPause : public tilebay::EventPause {
 public:
     void LetEventsRun() override { QCoreApplication::processEvents(); }
 };
+
+// What one collection of the folder gave, and how long it took.
+struct Collected {
+    std::size_t rows;
+    int keys;
+    qint64 ms;
+};
+
+Collected Collect(const QString& folder, tilebay::FileIconSource& icons,
+                  tilebay::EventPause& pause) {
+    tilebay::DesktopItemList list;
+    tilebay::DesktopItemCollector collector(list, icons, pause);
+    QElapsedTimer timer;
+    timer.start();
+    collector.CollectFolder(folder);
+    return {list.rows.size(), list.icons32.Count(), timer.elapsed()};
+}
 
 }  // namespace
 
@@ -54,39 +72,23 @@ int main(int argc, char** argv) {
     std::printf("icon source set up in %lld ms\n", static_cast<long long>(setup.elapsed()));
     // "--cold-without-sleeping" measures the first, cold collection without
     // the pauses, to show what the first run's extra time is spent on.
+    NoSleepPause noSleep;
     if (argc > 1 && qstrcmp(argv[1], "--cold-without-sleeping") == 0) {
-        tilebay::DesktopItemList list;
-        NoSleepPause pause;
-        tilebay::DesktopItemCollector collector(list, icons, pause);
-        QElapsedTimer timer;
-        timer.start();
-        collector.CollectFolder(dir.path());
-        std::printf("cold, without sleeping: %zu rows, %d keys, %lld ms\n", list.rows.size(),
-                    list.icons32.Count(), static_cast<long long>(timer.elapsed()));
+        const Collected cold = Collect(dir.path(), icons, noSleep);
+        std::printf("cold, without sleeping: %zu rows, %d keys, %lld ms\n", cold.rows, cold.keys,
+                    static_cast<long long>(cold.ms));
     }
     for (int run = 1; run <= 3; ++run) {
-        tilebay::DesktopItemList list;
         tilebay::ProcessEventsPause pause;
-        tilebay::DesktopItemCollector collector(list, icons, pause);
-        QElapsedTimer timer;
-        timer.start();
-        collector.CollectFolder(dir.path());
-        const qint64 total = timer.elapsed();
-        const qint64 mandated = 2 * 25 * static_cast<qint64>(list.icons32.Count());
+        const Collected timed = Collect(dir.path(), icons, pause);
+        const qint64 mandated = 2 * 25 * static_cast<qint64>(timed.keys);
         std::printf(
             "run %d: %zu rows, %d keys, total %lld ms, pauses %lld ms, beyond pauses %lld ms\n",
-            run, list.rows.size(), list.icons32.Count(), static_cast<long long>(total),
-            static_cast<long long>(mandated), static_cast<long long>(total - mandated));
+            run, timed.rows, timed.keys, static_cast<long long>(timed.ms),
+            static_cast<long long>(mandated), static_cast<long long>(timed.ms - mandated));
     }
-    {
-        tilebay::DesktopItemList list;
-        NoSleepPause pause;
-        tilebay::DesktopItemCollector collector(list, icons, pause);
-        QElapsedTimer timer;
-        timer.start();
-        collector.CollectFolder(dir.path());
-        std::printf("without sleeping: %zu rows, %d keys, %lld ms\n", list.rows.size(),
-                    list.icons32.Count(), static_cast<long long>(timer.elapsed()));
-    }
+    const Collected warm = Collect(dir.path(), icons, noSleep);
+    std::printf("without sleeping: %zu rows, %d keys, %lld ms\n", warm.rows, warm.keys,
+                static_cast<long long>(warm.ms));
     return 0;
 }

@@ -7,14 +7,15 @@
 
 #include <gtest/gtest.h>
 
-#include "tilebay/platform/system/desktop_folders.h"
+#include "common/testing/qt_printers.h"
+#include "common/testing/wait_for.h"
 #include "tilebay/panel/desktop_items.h"
 #include "tilebay/panel/file_icons.h"
 #include "tilebay/panel/item_activation.h"
+#include "tilebay/platform/system/desktop_folders.h"
 #include "tilebay/platform/system/login_name.h"
 #include "tilebay/platform/system/run_service.h"
-#include "common/testing/qt_printers.h"
-#include "common/testing/wait_for.h"
+#include "tilebay/platform/system/testing/marker_program.h"
 
 namespace {
 
@@ -46,12 +47,7 @@ protected:
     // A program that writes its arguments, one a line, to `marker`.
     QString Program(const QString& name, const QString& marker) {
         const QString path = tmp.filePath(S("bin/") + name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("#!/bin/sh\nprintf '%s\\n' \"$@\" > \"" + marker.toUtf8() + ".tmp\"\nmv \"" +
-                   marker.toUtf8() + ".tmp\" \"" + marker.toUtf8() + "\"\n");
-        file.close();
-        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        EXPECT_TRUE(tilebay::testing::WriteMarkerProgram(path, marker));
         return path;
     }
     void WriteFile(const QString& path, const QByteArray& content) {

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "common/testing/qt_printers.h"
+#include "tilebay/panel/testing/desktop_items_fakes.h"
 
 namespace {
 
@@ -42,11 +43,7 @@ private:
     const DesktopItemList& list_;
 };
 
-class CountingPause : public EventPause {
-public:
-    void LetEventsRun() override { ++count; }
-    int count = 0;
-};
+using tilebay::testing::CountingPause;
 
 // The names of `folder` in the order readdir returns them, without "." names.
 QStringList ReaddirOrder(const QString& folder) {

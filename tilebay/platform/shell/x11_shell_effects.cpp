@@ -38,6 +38,67 @@ int ReturnFromIOError(Display*) {
     return 0;
 }
 
+// A window property as XGetWindowProperty reads up to `length` 32-bit units
+// of it: whether the window has it (of whatever type), and its items when
+// they are format-32 items of `type`.
+struct Property {
+    bool present = false;
+    std::vector<unsigned long> items;
+};
+
+Property ReadProperty(Display* display, Window window, Atom property, long length, Atom type) {
+    Atom actualType = 0;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    const int status = XGetWindowProperty(display, window, property, 0, length, False, type,
+                                          &actualType, &format, &count, &after, &data);
+    Property read;
+    read.present = status == Success && actualType != None;
+    if (status == Success && actualType == type && format == 32 && data != nullptr) {
+        // Format 32 data arrives as an array of long.
+        const auto* values = reinterpret_cast<const unsigned long*>(data);
+        read.items.assign(values, values + count);
+    }
+    if (data != nullptr) {
+        XFree(data);
+    }
+    return read;
+}
+
+// The children of `window`, bottom to top, and its parent (when asked for);
+// false when the server could not say (the window is gone, for one).
+bool QueryTree(Display* display, Window window, std::vector<Window>* children,
+               Window* parent = nullptr) {
+    Window root = 0;
+    Window up = 0;
+    Window* list = nullptr;
+    unsigned int count = 0;
+    if (XQueryTree(display, window, &root, &up, &list, &count) == 0) {
+        return false;
+    }
+    if (children != nullptr) {
+        children->assign(list, list + count);
+    }
+    if (list != nullptr) {
+        XFree(list);
+    }
+    if (parent != nullptr) {
+        *parent = up;
+    }
+    return true;
+}
+
+// `states` without `atom`, and with it last when `with`.
+std::vector<Atom> WithOrWithout(std::vector<Atom> states, Atom atom, bool with) {
+    states.erase(std::remove(states.begin(), states.end(), atom), states.end());
+    if (with) {
+        states.push_back(atom);
+    }
+    return states;
+}
+
 // Windows may vanish between a tree walk and a request on them, and the
 // server may go away; neither must end the program. The handlers are
 // process-wide, so they are ours only while our requests run on our own
@@ -153,40 +214,15 @@ Display* X11ShellEffects::Connection() {
 }
 
 bool X11ShellEffects::HasProperty(Window window, Atom property) {
-    Atom type = 0;
-    int format = 0;
-    unsigned long items = 0;
-    unsigned long after = 0;
-    unsigned char* data = nullptr;
-    const int status = XGetWindowProperty(display_, window, property, 0, 0, False, AnyPropertyType,
-                                          &type, &format, &items, &after, &data);
-    if (data != nullptr) {
-        XFree(data);
-    }
-    return status == Success && type != None;
+    return ReadProperty(display_, window, property, 0, AnyPropertyType).present;
 }
 
 std::vector<Atom> X11ShellEffects::ReadAtoms(Window window, Atom property, bool* present) {
-    std::vector<Atom> atoms;
-    Atom type = 0;
-    int format = 0;
-    unsigned long items = 0;
-    unsigned long after = 0;
-    unsigned char* data = nullptr;
-    const int status = XGetWindowProperty(display_, window, property, 0, 1024, False, XA_ATOM,
-                                          &type, &format, &items, &after, &data);
+    Property read = ReadProperty(display_, window, property, 1024, XA_ATOM);
     if (present != nullptr) {
-        *present = status == Success && type != None;
+        *present = read.present;
     }
-    if (status == Success && type == XA_ATOM && format == 32 && data != nullptr) {
-        // Format 32 data arrives as an array of long.
-        const auto* values = reinterpret_cast<const unsigned long*>(data);
-        atoms.assign(values, values + items);
-    }
-    if (data != nullptr) {
-        XFree(data);
-    }
-    return atoms;
+    return std::move(read.items);
 }
 
 void X11ShellEffects::WriteAtoms(Window window, Atom property, const std::vector<Atom>& atoms) {
@@ -196,22 +232,8 @@ void X11ShellEffects::WriteAtoms(Window window, Atom property, const std::vector
 }
 
 bool X11ShellEffects::IsOurs(Window window) {
-    Atom type = 0;
-    int format = 0;
-    unsigned long items = 0;
-    unsigned long after = 0;
-    unsigned char* data = nullptr;
-    bool ours = false;
-    if (XGetWindowProperty(display_, window, Intern("_NET_WM_PID"), 0, 1, False, XA_CARDINAL, &type,
-                           &format, &items, &after, &data) == Success &&
-        type == XA_CARDINAL && format == 32 && items == 1 && data != nullptr) {
-        ours =
-            *reinterpret_cast<const unsigned long*>(data) == static_cast<unsigned long>(::getpid());
-    }
-    if (data != nullptr) {
-        XFree(data);
-    }
-    return ours;
+    const Property pid = ReadProperty(display_, window, Intern("_NET_WM_PID"), 1, XA_CARDINAL);
+    return pid.items.size() == 1 && pid.items[0] == static_cast<unsigned long>(::getpid());
 }
 
 // A client window carries WM_STATE (set by the window manager) or a window
@@ -226,16 +248,9 @@ void X11ShellEffects::CollectClients(Window window, int depth, std::vector<Windo
     if (depth == 0) {
         return;
     }
-    Window root = 0;
-    Window parent = 0;
-    Window* children = nullptr;
-    unsigned int count = 0;
-    if (XQueryTree(display_, window, &root, &parent, &children, &count) == 0) {
+    std::vector<Window> below;
+    if (!QueryTree(display_, window, &below)) {
         return;
-    }
-    const std::vector<Window> below(children, children + count);
-    if (children != nullptr) {
-        XFree(children);
     }
     for (Window child : below) {
         CollectClients(child, depth - 1, clients);
@@ -244,16 +259,9 @@ void X11ShellEffects::CollectClients(Window window, int depth, std::vector<Windo
 
 std::vector<Window> X11ShellEffects::ClientWindows() {
     std::vector<Window> clients;
-    Window root = 0;
-    Window parent = 0;
-    Window* children = nullptr;
-    unsigned int count = 0;
-    if (XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count) == 0) {
+    std::vector<Window> top;
+    if (!QueryTree(display_, DefaultRootWindow(display_), &top)) {
         return clients;
-    }
-    const std::vector<Window> top(children, children + count);
-    if (children != nullptr) {
-        XFree(children);
     }
     for (Window window : top) {
         // Frames nest the client at most a few levels deep.
@@ -332,12 +340,7 @@ void X11ShellEffects::SetAlwaysOnTop(WId id, bool on) {
     if (attributes.override_redirect) {
         // No window manager stacks this window: its state is ours to write,
         // and keeping it above is ours to do.
-        std::vector<Atom> states = ReadAtoms(window, state);
-        states.erase(std::remove(states.begin(), states.end(), above), states.end());
-        if (on) {
-            states.push_back(above);
-        }
-        WriteAtoms(window, state, states);
+        WriteAtoms(window, state, WithOrWithout(ReadAtoms(window, state), above, on));
         KeepAbove(window, on);
     } else if (attributes.map_state != IsUnmapped) {
         // A mapped window's state belongs to the window manager: ask it. It
@@ -356,12 +359,7 @@ void X11ShellEffects::SetAlwaysOnTop(WId id, bool on) {
     } else {
         // An unmapped window's state is read by the window manager when it
         // gets mapped.
-        std::vector<Atom> states = ReadAtoms(window, state);
-        states.erase(std::remove(states.begin(), states.end(), above), states.end());
-        if (on) {
-            states.push_back(above);
-        }
-        WriteAtoms(window, state, states);
+        WriteAtoms(window, state, WithOrWithout(ReadAtoms(window, state), above, on));
     }
     XFlush(display_);
     DrainEventsLater();
@@ -392,21 +390,10 @@ void X11ShellEffects::KeepAbove(Window window, bool on) {
 // above that client's top-level window.
 void X11ShellEffects::StackInOrdinaryBand() {
     const Window rootWindow = DefaultRootWindow(display_);
-    Atom type = 0;
-    int format = 0;
-    unsigned long items = 0;
-    unsigned long after = 0;
-    unsigned char* data = nullptr;
-    std::vector<Window> clients;
-    if (XGetWindowProperty(display_, rootWindow, Intern("_NET_CLIENT_LIST_STACKING"), 0, 4096,
-                           False, XA_WINDOW, &type, &format, &items, &after, &data) == Success &&
-        type == XA_WINDOW && format == 32 && data != nullptr) {
-        const auto* values = reinterpret_cast<const unsigned long*>(data);
-        clients.assign(values, values + items);  // bottom to top
-    }
-    if (data != nullptr) {
-        XFree(data);
-    }
+    // Bottom to top.
+    const std::vector<Window> clients =
+        ReadProperty(display_, rootWindow, Intern("_NET_CLIENT_LIST_STACKING"), 4096, XA_WINDOW)
+            .items;
     const Atom windowType = Intern("_NET_WM_WINDOW_TYPE");
     const Atom dock = Intern("_NET_WM_WINDOW_TYPE_DOCK");
     const Atom desktop = Intern("_NET_WM_WINDOW_TYPE_DESKTOP");
@@ -423,31 +410,18 @@ void X11ShellEffects::StackInOrdinaryBand() {
     }
     // The client's top-level window: its frame, or itself.
     for (int depth = 0; top != 0 && depth < 8; ++depth) {
-        Window root = 0;
         Window parent = 0;
-        Window* children = nullptr;
-        unsigned int count = 0;
-        if (XQueryTree(display_, top, &root, &parent, &children, &count) == 0) {
+        if (!QueryTree(display_, top, nullptr, &parent)) {
             return;
-        }
-        if (children != nullptr) {
-            XFree(children);
         }
         if (parent == rootWindow) {
             break;
         }
         top = parent;
     }
-    Window root = 0;
-    Window parent = 0;
-    Window* children = nullptr;
-    unsigned int count = 0;
-    if (top == 0 || XQueryTree(display_, rootWindow, &root, &parent, &children, &count) == 0) {
+    std::vector<Window> order;  // bottom to top
+    if (top == 0 || !QueryTree(display_, rootWindow, &order)) {
         return;
-    }
-    const std::vector<Window> order(children, children + count);  // bottom to top
-    if (children != nullptr) {
-        XFree(children);
     }
     const auto at = std::find(order.begin(), order.end(), top);
     const auto ours = std::find(order.begin(), order.end(), stacked_);

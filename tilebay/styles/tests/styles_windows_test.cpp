@@ -17,29 +17,15 @@
 #include <memory>
 
 #include "common/ini/ini.h"
-#include "tilebay/styles/loadfrm.h"
-#include "tilebay/styles/styleloaderfrm.h"
 #include "common/testing/qt_printers.h"
 #include "common/testing/wait_for.h"
+#include "tilebay/platform/shell/testing/shell_fakes.h"
+#include "tilebay/styles/loadfrm.h"
+#include "tilebay/styles/styleloaderfrm.h"
 
 namespace {
 
 using namespace tilebay;
-
-class RecordingShell : public ShellEffects {
-public:
-    void ShowTaskbar(bool) override {}
-    void ShowDesktopIcons(bool) override {}
-    void SetAlwaysOnTop(WId, bool) override {}
-    void SetWindowOpacity(WId window, qint16 opacity) override { opacity_[window] = opacity; }
-    std::optional<qint16> opacityOf(WId window) const {
-        const auto found = opacity_.find(window);
-        return found == opacity_.end() ? std::nullopt : std::optional<qint16>(found->second);
-    }
-
-private:
-    std::map<WId, qint16> opacity_;
-};
 
 using Keys = std::map<std::string, std::string>;  // "SECTION/key" -> value
 
@@ -126,7 +112,7 @@ TEST(Splash, AppliesTheStyleStepByStepAndStopsAtTheFirstFailure) {
         ProgramFolder program;
         program.addStyle(S("Harbour"), StyleIni(c.changes));
         program.choose(S("\\Harbour"));
-        RecordingShell shell;
+        tilebay::testing::RecordingShellEffects shell;
         loadfrm splash(program.path(), shell);
         const QColor designText = TextColour(splash.titlecap);
         const QColor designBackground = Background(&splash);
@@ -165,7 +151,7 @@ TEST(Splash, AppliesTheStyleStepByStepAndStopsAtTheFirstFailure) {
 
     // No style chosen and no style file: ends at step 2, all of it design.
     ProgramFolder empty;
-    RecordingShell shell;
+    tilebay::testing::RecordingShellEffects shell;
     loadfrm splash(empty.path(), shell);
     const QColor designText = TextColour(splash.titlecap);
     splash.Form_Load();
@@ -201,7 +187,7 @@ TEST(Splash, ShowsEachShippedStyleCompletely) {
             QFile::exists(StartupSoundFile(program.path(), style.styleFolder, style.startupSound)));
         docks << style.dockPosition;
 
-        RecordingShell shell;
+        tilebay::testing::RecordingShellEffects shell;
         loadfrm splash(program.path(), shell);
         splash.Form_Load();
         EXPECT_EQ(splash.completedSteps(), kSplashSteps);
@@ -313,7 +299,7 @@ TEST_F(StyleLoader, OpensOnTheStylesFolderAndStoresTheClickedFolder) {
     EXPECT_EQ(program.chosen(), S("\\Green"));
 
     // What the panel's splash then reads: the Green style.
-    RecordingShell shell;
+    tilebay::testing::RecordingShellEffects shell;
     loadfrm splash(program.path(), shell);
     splash.Form_Load();
     EXPECT_EQ(splash.state().splashStyleName, S("Green"));

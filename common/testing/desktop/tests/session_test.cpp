@@ -102,7 +102,8 @@ TEST(XSessionCommand, RunsTheCommandInTheSessionAndEndsTheSessionAfterIt) {
         EXPECT_TRUE(TestDesktop::waitUntil([&] { return !alive(pid.toLongLong()); }))
             << "process " << pid.toStdString() << " outlived the session";
     }
-    EXPECT_FALSE(QFileInfo::exists(S("/tmp/.X11-unix/X") + fields[0].mid(1)));
+    // (The display's socket is not checked: a server of a test running beside
+    // this one may take the freed display number at once.)
 
     // A bad command line and a command that is not there.
     QProcess wrong;

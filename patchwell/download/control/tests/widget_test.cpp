@@ -8,11 +8,11 @@
 #include <QMessageBox>
 #include <QMetaProperty>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <cmath>
 #include <memory>
 
+#include "common/widgets/testing/next_dialog.h"
 #include "patchwell/download/control/download.h"
 #include "patchwell/download/control/download_events.h"
 #include "patchwell/download/control/download_interface.h"
@@ -165,18 +165,7 @@ TEST(DownLoadWidget, CarriesTheInterfaceOfTheCore) {
     EXPECT_FALSE(DownLoad::PropertyDefault(QStringLiteral("FileSize")).isValid());
 }
 
-// Runs `respond` on the next modal dialog once it is up.
-void RespondToNextDialog(std::function<void(QWidget*)> respond) {
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, respond] {
-        if (QWidget* dialog = QApplication::activeModalWidget()) {
-            timer->stop();
-            timer->deleteLater();
-            respond(dialog);
-        }
-    });
-    timer->start(10);
-}
+using common::testing::RespondToNextDialog;
 
 TEST(QtDialogs, MessageBoxesShowTheirTextsAndReportTheButton) {
     QCoreApplication::setApplicationName(QStringLiteral("Patchwell"));

@@ -7,10 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include "common/testing/qt_printers.h"
 #include "tilebay/panel/core/item_actions.h"
 #include "tilebay/panel/core/list_keyboard.h"
 #include "tilebay/panel/core/panel_logic.h"
-#include "common/testing/qt_printers.h"
+#include "tilebay/platform/shell/testing/shell_fakes.h"
 
 namespace {
 
@@ -110,21 +111,7 @@ TEST(ReadableTextColourTest, KeepsAReadableColourElseTakesBlackOrWhite) {
     EXPECT_NEAR(ContrastRatio(Qt::white, Qt::black), 21.0, 1e-9);
 }
 
-class RecordingDesktop : public DesktopActions {
-public:
-    bool OpenUrl(const QUrl& url) override {
-        calls << S("open ") + url.toString();
-        return true;
-    }
-    void CopyUrls(const QList<QUrl>& urls) override {
-        calls << S("copy ") + urls.value(0).toString();
-    }
-    bool MoveToTrash(const QString& path) override {
-        calls << S("trash ") + path;
-        return QFile::remove(path);
-    }
-    QStringList calls;
-};
+using tilebay::testing::RecordingDesktopActions;
 
 TEST(ItemActionsTest, TheMenuActsOnTheRowsOwnPathOnly) {
     QTemporaryDir dir;
@@ -137,7 +124,7 @@ TEST(ItemActionsTest, TheMenuActsOnTheRowsOwnPathOnly) {
     }
     EXPECT_EQ(texts, (std::vector<QString>{S("Open"), S("Open Containing Folder"), S("Copy"),
                                            S("Move to Trash")}));
-    RecordingDesktop desktop;
+    RecordingDesktopActions desktop;
     const RowEntry row{S("a b;$(x).txt"), desk};
     const QString url = QUrl::fromLocalFile(desk + S("/a b;$(x).txt")).toString();
     for (ItemAction action : {ItemAction::Open, ItemAction::OpenContainingFolder, ItemAction::Copy,

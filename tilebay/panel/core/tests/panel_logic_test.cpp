@@ -8,9 +8,11 @@
 #include <cstring>
 #include <map>
 
-#include "tilebay/platform/system/testing/fake_system.h"
 #include "common/ini/ini.h"
 #include "common/testing/qt_printers.h"
+#include "tilebay/panel/testing/desktop_items_fakes.h"
+#include "tilebay/platform/shell/testing/shell_fakes.h"
+#include "tilebay/platform/system/testing/fake_system.h"
 
 namespace {
 
@@ -95,40 +97,6 @@ public:
     std::optional<RowEntry> selected;
 };
 
-class RecordingShell : public ShellEffects {
-public:
-    explicit RecordingShell(QStringList& log) : log_(log) {}
-    void ShowTaskbar(bool show) override { log_ << S("ShowTaskbar %1").arg(show); }
-    void ShowDesktopIcons(bool show) override { log_ << S("ShowDesktopIcons %1").arg(show); }
-    void SetAlwaysOnTop(WId w, bool on) override {
-        log_ << S("SetAlwaysOnTop %1 %2").arg(w, 0, 16).arg(on);
-    }
-    void SetWindowOpacity(WId w, qint16 opacity) override {
-        log_ << S("SetWindowOpacity %1 %2").arg(w, 0, 16).arg(opacity);
-    }
-
-private:
-    QStringList& log_;
-};
-
-class PlainIcons : public FileIconSource {
-public:
-    QPixmap QueryFileIcon(const QString&, qint16 size) override {
-        QPixmap p(size == 2 ? 32 : 16, size == 2 ? 32 : 16);
-        p.fill(Qt::red);
-        return p;
-    }
-    QString QueryFileTypeName(const QString& path) override {
-        return QFileInfo(path).isDir() ? S("Folder") : S("Type of ") + QFileInfo(path).suffix();
-    }
-};
-
-class CountingPause : public EventPause {
-public:
-    void LetEventsRun() override { ++count; }
-    int count = 0;
-};
-
 class PanelLogicTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -154,9 +122,9 @@ protected:
     StyleSettings style;
     FakeView view;
     QStringList shellLog;
-    RecordingShell shell{shellLog};
-    PlainIcons icons;
-    CountingPause pause;
+    tilebay::testing::RecordingShellEffects shell{shellLog};
+    tilebay::testing::SquareIcons icons;
+    tilebay::testing::CountingPause pause;
     tilebay::testing::FakeLoginName login{S("ann")};
     tilebay::testing::FakeDesktopFolders folders{dir.filePath(S("user")), dir.filePath(S("all"))};
     tilebay::testing::FakeRunService run;

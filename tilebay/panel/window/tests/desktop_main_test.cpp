@@ -11,55 +11,15 @@
 
 #include <gtest/gtest.h>
 
-#include "tilebay/panel/window/desktop_main.h"
-#include "tilebay/platform/system/testing/fake_system.h"
 #include "common/testing/qt_printers.h"
+#include "tilebay/panel/testing/desktop_items_fakes.h"
+#include "tilebay/panel/window/desktop_main.h"
+#include "tilebay/platform/shell/testing/shell_fakes.h"
+#include "tilebay/platform/system/testing/fake_system.h"
 
 namespace {
 
 using namespace tilebay;
-
-class RecordingShell : public ShellEffects {
-public:
-    void ShowTaskbar(bool) override {}
-    void ShowDesktopIcons(bool) override {}
-    void SetAlwaysOnTop(WId, bool) override {}
-    void SetWindowOpacity(WId, qint16) override {}
-    void TakeFocus(WId window) override { calls << S("take %1").arg(window != 0); }
-    void ReturnFocus() override { calls << S("return"); }
-    QStringList calls;
-};
-
-class SquareIcons : public FileIconSource {
-public:
-    QPixmap QueryFileIcon(const QString&, qint16 size) override {
-        QPixmap p(size == 2 ? 32 : 16, size == 2 ? 32 : 16);
-        p.fill(Qt::blue);
-        return p;
-    }
-    QString QueryFileTypeName(const QString&) override { return S("File"); }
-};
-
-class NoPause : public EventPause {
-public:
-    void LetEventsRun() override {}
-};
-
-class Trash : public DesktopActions {
-public:
-    bool OpenUrl(const QUrl& url) override {
-        calls << S("open ") + url.toLocalFile();
-        return true;
-    }
-    void CopyUrls(const QList<QUrl>& urls) override {
-        calls << S("copy ") + urls.value(0).toLocalFile();
-    }
-    bool MoveToTrash(const QString& path) override {
-        calls << S("trash ") + path;
-        return QFile::remove(path);
-    }
-    QStringList calls;
-};
 
 class Host : public PanelHost {
 public:
@@ -68,7 +28,7 @@ public:
     void OpenStyleLoader() override {}
     void ClosePanel() override {}
     DesktopActions* Desktop() override { return &trash; }
-    Trash trash;
+    tilebay::testing::RecordingDesktopActions trash;
 };
 
 void Press(QWidget* target, int key, const QString& text = {}) {
@@ -91,9 +51,9 @@ TEST(PanelWindowTest, KeyboardMenuReadableCloseAndRowsFromTheirOwnFolder) {
     WriteTestFile(QDir(root.filePath(S("user"))), S("Beta.txt"), "user");
     WriteTestFile(QDir(root.filePath(S("user"))), S("gamma.txt"), "g");
 
-    RecordingShell shell;
-    SquareIcons icons;
-    NoPause pause;
+    tilebay::testing::RecordingShellEffects shell;
+    tilebay::testing::SquareIcons icons{Qt::blue};
+    tilebay::testing::CountingPause pause;
     tilebay::testing::FakeLoginName login{S("ann")};
     tilebay::testing::FakeDesktopFolders folders{root.filePath(S("user")), root.filePath(S("all"))};
     tilebay::testing::FakeRunService run;
@@ -130,7 +90,7 @@ TEST(PanelWindowTest, KeyboardMenuReadableCloseAndRowsFromTheirOwnFolder) {
     panel.Toggle();
     EXPECT_TRUE(panel.Logic().InView());
     EXPECT_TRUE(panel.HasKeyboard());
-    EXPECT_EQ(shell.calls, QStringList{S("take 1")});
+    EXPECT_EQ(shell.focus, QStringList{S("take 1")});
     Press(list, Qt::Key_A, S("a"));  // Beta, Beta, gamma
     Press(list, Qt::Key_M, S("M"));  // gamma alone
     EXPECT_EQ(caption->text(), S("Find: aM"));
@@ -146,7 +106,7 @@ TEST(PanelWindowTest, KeyboardMenuReadableCloseAndRowsFromTheirOwnFolder) {
     Press(list, Qt::Key_Escape);
     EXPECT_EQ(panel.Logic().WindowTop(), retracted);
     EXPECT_FALSE(panel.HasKeyboard());
-    EXPECT_EQ(shell.calls, (QStringList{S("take 1"), S("return")}));
+    EXPECT_EQ(shell.focus, (QStringList{S("take 1"), S("return")}));
     panel.Toggle();
     panel.Toggle();  // in view: retracts
     EXPECT_EQ(panel.Logic().WindowTop(), retracted);

@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 
 #include "common/testing/qt_printers.h"
-
 #include "common/testing/wait_for.h"
+#include "tilebay/platform/system/testing/marker_program.h"
 
 namespace {
 
@@ -19,12 +19,7 @@ class RunServiceTest : public ::testing::Test {
 protected:
     QString Program(const QString& name, const QString& marker) {
         const QString path = dir.filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("#!/bin/sh\nprintf '%s\\n' \"$@\" > \"" + marker.toUtf8() + ".tmp\"\nmv \"" +
-                   marker.toUtf8() + ".tmp\" \"" + marker.toUtf8() + "\"\n");
-        file.close();
-        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        EXPECT_TRUE(tilebay::testing::WriteMarkerProgram(path, marker));
         return path;
     }
     static QByteArray ReadMarker(const QString& marker) {
