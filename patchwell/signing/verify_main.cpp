@@ -13,8 +13,8 @@
 #include <string>
 
 #include "common/cli/cli_parser.h"
-#include "patchwell/signing/minisign.h"
 #include "patchwell/platform/sealed_copy.h"
+#include "patchwell/signing/minisign.h"
 
 namespace {
 

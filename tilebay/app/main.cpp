@@ -5,13 +5,13 @@
 #include <cstdio>
 
 #include "common/cli/cli_parser.h"
-#include "tilebay/panel/file_icons.h"
+#include "common/process/termination_signals.h"
 #include "tilebay/app/panel_controller.h"
 #include "tilebay/app/program_folder.h"
 #include "tilebay/app/single_instance.h"
-#include "common/process/termination_signals.h"
-#include "tilebay/cli/tilebay_command_line.h"
 #include "tilebay/app/toggle_command.h"
+#include "tilebay/cli/tilebay_command_line.h"
+#include "tilebay/panel/file_icons.h"
 
 namespace {
 

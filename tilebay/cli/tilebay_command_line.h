@@ -6,8 +6,8 @@
 
 #include <QStringList>
 
-#include "tilebay/cli/autostart.h"
 #include "common/cli/cli_parser.h"
+#include "tilebay/cli/autostart.h"
 
 namespace tilebay {
 

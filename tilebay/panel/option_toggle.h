@@ -9,8 +9,8 @@
 #include <QtGui/qwindowdefs.h>
 #include <QString>
 
-#include "tilebay/platform/shell/shell_effects.h"
 #include "tilebay/panel/style_settings.h"
+#include "tilebay/platform/shell/shell_effects.h"
 
 namespace tilebay {
 

@@ -42,8 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     Check(ini::ReadValue(written, section, key) == ini::NormalizedValue(value));
-    Check(written.size() >= content.size() ||
-          content.size() - written.size() <= content.size());
+    Check(written.size() >= content.size() || content.size() - written.size() <= content.size());
     std::string again = written;
     Check(ini::WriteValue(again, section, key, value));
     Check(again == written);

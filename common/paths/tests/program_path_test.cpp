@@ -9,7 +9,8 @@ QString L(const char* s) {
 }
 
 TEST(LocalPath, TreatsBothSeparatorsAlikeAndCollapsesRuns) {
-    EXPECT_EQ(L("/opt/app/styles/\\Blue/style.ini"), QStringLiteral("/opt/app/styles/Blue/style.ini"));
+    EXPECT_EQ(L("/opt/app/styles/\\Blue/style.ini"),
+              QStringLiteral("/opt/app/styles/Blue/style.ini"));
     EXPECT_EQ(L("/opt/app//update.ini"), QStringLiteral("/opt/app/update.ini"));
     EXPECT_EQ(L("/opt/app/styles//style.ini"), QStringLiteral("/opt/app/styles/style.ini"));
     EXPECT_EQ(L("\\\\a\\/\\b"), QStringLiteral("/a/b"));

@@ -6,9 +6,9 @@
 #include <cstring>
 #include <mutex>
 
+#include "common/text/text.h"
 #include "patchwell/download/http/http_headers.h"
 #include "patchwell/download/http/http_policy.h"
-#include "common/text/text.h"
 
 namespace patchwell::download {
 

@@ -3,15 +3,15 @@
 #include <QApplication>
 
 #include "common/cli/cli_parser.h"
+#include "common/paths/program_path.h"
+#include "common/process/termination_signals.h"
 #include "patchwell/platform/folder_storage.h"
-#include "patchwell/update/windows/forms.h"
 #include "patchwell/platform/instance_guard.h"
 #include "patchwell/platform/process_launcher.h"
 #include "patchwell/platform/program_lifetime.h"
-#include "common/paths/program_path.h"
 #include "patchwell/platform/qt_message_boxes.h"
 #include "patchwell/platform/small_fetcher.h"
-#include "common/process/termination_signals.h"
+#include "patchwell/update/windows/forms.h"
 
 int main(int argc, char* argv[]) {
     // Only --help and --version; they answer without a window.

@@ -5,9 +5,9 @@
 
 #include <optional>
 
-#include "patchwell/update/core/folder_checks.h"
 #include "common/ini/ini.h"
 #include "common/paths/program_path.h"
+#include "patchwell/update/core/folder_checks.h"
 #include "patchwell/update/core/signed_update.h"
 #include "patchwell/update/core/texts.h"
 

@@ -6,10 +6,10 @@
 
 #include <stdexcept>
 
-#include "patchwell/download/control/preserve_extension.h"
 #include "common/ini/ini.h"
-#include "patchwell/update/core/manifest.h"
 #include "common/paths/program_path.h"
+#include "patchwell/download/control/preserve_extension.h"
+#include "patchwell/update/core/manifest.h"
 #include "patchwell/update/core/texts.h"
 
 namespace patchwell::update {
@@ -41,8 +41,7 @@ bool SavesInsideProgramFolder(const QString& programFolder, const QString& url,
         return false;
     }
     try {
-        return InsideProgramFolder(programFolder,
-                                   download::PreserveExtension(url, saveLocation));
+        return InsideProgramFolder(programFolder, download::PreserveExtension(url, saveLocation));
     } catch (const std::exception&) {
         // Too short to carry an extension: the control refuses it too.
         return true;

@@ -27,5 +27,4 @@ bool SavesInsideProgramFolder(const QString& programFolder, const QString& url,
 QString FolderShortcoming(platform::FolderStorage& storage, const QString& programFolder,
                           qint64 neededBytes);
 
-
 }  // namespace patchwell::update

@@ -7,9 +7,9 @@
 #include <optional>
 
 #include "common/ini/ini.h"
-#include "patchwell/update/core/manifest.h"
 #include "common/paths/program_path.h"
 #include "patchwell/platform/sealed_copy.h"
+#include "patchwell/update/core/manifest.h"
 #include "patchwell/update/core/signed_update.h"
 #include "patchwell/update/core/texts.h"
 

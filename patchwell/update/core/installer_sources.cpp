@@ -4,10 +4,10 @@
 #include <QRegularExpression>
 #include <QUrl>
 
-#include "patchwell/update/core/folder_checks.h"
 #include "common/ini/ini.h"
-#include "patchwell/update/core/manifest.h"
 #include "common/paths/program_path.h"
+#include "patchwell/update/core/folder_checks.h"
+#include "patchwell/update/core/manifest.h"
 
 namespace patchwell::update {
 

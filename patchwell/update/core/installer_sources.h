@@ -15,6 +15,4 @@ namespace patchwell::update {
 // mirror that is not (a mirror is never less secure than the main address).
 QStringList InstallerAddresses(const QString& curverurl, const QString& curvermirrors);
 
-
-
 }  // namespace patchwell::update

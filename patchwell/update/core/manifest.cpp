@@ -7,8 +7,8 @@
 #include <stdexcept>
 
 #include "common/ini/ini.h"
-#include "patchwell/download/control/preserve_extension.h"
 #include "common/paths/program_path.h"
+#include "patchwell/download/control/preserve_extension.h"
 
 namespace patchwell::update {
 

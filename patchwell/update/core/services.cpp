@@ -3,8 +3,8 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "patchwell/update/core/manifest.h"
 #include "common/paths/program_path.h"
+#include "patchwell/update/core/manifest.h"
 #include "patchwell/update/core/texts.h"
 
 namespace patchwell::update {

@@ -2,12 +2,12 @@
 
 #include <QFile>
 
+#include "common/ini/ini.h"
+#include "common/paths/program_path.h"
 #include "patchwell/update/core/folder_checks.h"
 #include "patchwell/update/core/formatting.h"
-#include "common/ini/ini.h"
 #include "patchwell/update/core/installer_sources.h"
 #include "patchwell/update/core/manifest.h"
-#include "common/paths/program_path.h"
 #include "patchwell/update/core/texts.h"
 
 namespace patchwell::update {

@@ -5,11 +5,11 @@
 
 #include <functional>
 
-#include "patchwell/update/core/control_port.h"
 #include "patchwell/download/control/download_environment.h"
-#include "patchwell/platform/message_boxes.h"
 #include "patchwell/download/control/property_bag.h"
 #include "patchwell/download/control/qt_dialogs.h"
+#include "patchwell/platform/message_boxes.h"
+#include "patchwell/update/core/control_port.h"
 
 namespace patchwell::download {
 class DownLoad;

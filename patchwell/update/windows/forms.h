@@ -5,8 +5,8 @@
 
 #include <memory>
 
-#include "patchwell/update/windows/control_adapter.h"
 #include "patchwell/update/core/services.h"
+#include "patchwell/update/windows/control_adapter.h"
 
 namespace patchwell::update {
 

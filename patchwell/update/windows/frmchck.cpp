@@ -6,9 +6,9 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "patchwell/update/core/texts.h"
 #include "patchwell/update/windows/forms.h"
 #include "patchwell/update/windows/frmupdl.h"
-#include "patchwell/update/core/texts.h"
 #include "patchwell/update/windows/window_support.h"
 
 namespace patchwell::update {

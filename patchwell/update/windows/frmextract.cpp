@@ -2,10 +2,10 @@
 
 #include <QLabel>
 
+#include "patchwell/update/core/texts.h"
 #include "patchwell/update/windows/forms.h"
 #include "patchwell/update/windows/frmchck.h"
 #include "patchwell/update/windows/frmupdl.h"
-#include "patchwell/update/core/texts.h"
 #include "patchwell/update/windows/window_support.h"
 
 namespace patchwell::update {

@@ -8,10 +8,10 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "patchwell/update/core/texts.h"
 #include "patchwell/update/windows/forms.h"
 #include "patchwell/update/windows/frmchck.h"
 #include "patchwell/update/windows/frmextract.h"
-#include "patchwell/update/core/texts.h"
 #include "patchwell/update/windows/window_support.h"
 
 namespace patchwell::update {

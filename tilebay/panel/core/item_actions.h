@@ -11,8 +11,8 @@
 #include <optional>
 #include <vector>
 
-#include "tilebay/platform/shell/desktop_actions.h"
 #include "tilebay/panel/item_activation.h"
+#include "tilebay/platform/shell/desktop_actions.h"
 
 namespace tilebay {
 

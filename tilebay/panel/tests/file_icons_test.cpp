@@ -12,8 +12,8 @@
 
 #include <gtest/gtest.h>
 
-#include "tilebay/panel/desktop_items.h"
 #include "common/testing/qt_printers.h"
+#include "tilebay/panel/desktop_items.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include "tilebay/platform/system/testing/fake_system.h"
-#include "tilebay/platform/system/shortcut.h"
 #include "common/testing/qt_printers.h"
+#include "tilebay/platform/system/shortcut.h"
+#include "tilebay/platform/system/testing/fake_system.h"
 
 namespace {
 

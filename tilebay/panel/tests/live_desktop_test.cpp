@@ -8,10 +8,10 @@
 
 #include <random>
 
-#include "tilebay/platform/system/testing/fake_system.h"
-#include "tilebay/panel/file_icons.h"
 #include "common/testing/qt_printers.h"
 #include "common/testing/wait_for.h"
+#include "tilebay/panel/file_icons.h"
+#include "tilebay/platform/system/testing/fake_system.h"
 
 namespace {
 

@@ -17,10 +17,10 @@
 
 #include <memory>
 
-#include "tilebay/platform/shell/desktop_actions.h"
 #include "tilebay/panel/core/item_actions.h"
 #include "tilebay/panel/core/list_keyboard.h"
 #include "tilebay/panel/core/panel_logic.h"
+#include "tilebay/platform/shell/desktop_actions.h"
 #include "tilebay/styles/sequencer.h"
 
 class QScreen;

@@ -14,8 +14,8 @@
 
 #include <sys/stat.h>
 
-#include "tilebay/styles/sequencer.h"
 #include "common/testing/qt_printers.h"
+#include "tilebay/styles/sequencer.h"
 
 namespace {
 

@@ -14,11 +14,11 @@
 #include <string>
 #include <vector>
 
+#include "common/testing/qt_printers.h"
 #include "patchwell/download/control/download_core.h"
 #include "patchwell/download/control/download_environment.h"
 #include "patchwell/download/control/download_events.h"
 #include "patchwell/download/transfer/inet_transfer.h"
-#include "common/testing/qt_printers.h"
 
 namespace patchwell::download::testing {
 

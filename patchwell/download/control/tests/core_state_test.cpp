@@ -1,6 +1,6 @@
-#include "patchwell/download/control/testing/core_fixture.h"
 #include "patchwell/download/control/preserve_extension.h"
 #include "patchwell/download/control/property_bag.h"
+#include "patchwell/download/control/testing/core_fixture.h"
 
 namespace patchwell::download::testing {
 namespace {

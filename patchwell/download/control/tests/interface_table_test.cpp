@@ -14,8 +14,8 @@
 #include "patchwell/download/control/download_codes.h"
 #include "patchwell/download/control/download_core.h"
 #include "patchwell/download/control/download_interface.h"
-#include "patchwell/download/control/testing/control_fakes.h"
 #include "patchwell/download/control/property_bag.h"
+#include "patchwell/download/control/testing/control_fakes.h"
 
 namespace patchwell::download::testing {
 namespace {

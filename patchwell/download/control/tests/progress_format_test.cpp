@@ -2,8 +2,8 @@
 
 #include <QLocale>
 
-#include "patchwell/download/control/testing/control_fakes.h"
 #include "patchwell/download/control/progress_format.h"
+#include "patchwell/download/control/testing/control_fakes.h"
 
 namespace patchwell::download {
 namespace {

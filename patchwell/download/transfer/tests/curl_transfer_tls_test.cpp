@@ -15,9 +15,9 @@
 #include <fstream>
 #include <thread>
 
-#include "patchwell/download/transfer/curl_transfer.h"
 #include "patchwell/download/testing/test_http_server.h"
 #include "patchwell/download/testing/tls_test_server.h"
+#include "patchwell/download/transfer/curl_transfer.h"
 
 using patchwell::download::CurlTransfer;
 using patchwell::download::CurlTransferOptions;

@@ -6,9 +6,8 @@
 
 #include <gtest/gtest.h>
 
-
-#include "patchwell/platform/testing/platform_fakes.h"
 #include "common/testing/qt_printers.h"
+#include "patchwell/platform/testing/platform_fakes.h"
 #include "patchwell/update/core/services.h"
 
 namespace patchwell::update {

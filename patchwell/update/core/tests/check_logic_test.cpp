@@ -6,10 +6,10 @@
 #include <memory>
 #include <vector>
 
-#include "patchwell/update/core/check_logic.h"
-#include "patchwell/update/core/testing/fake_control.h"
 #include "common/ini/ini.h"
 #include "patchwell/signing/testing/minisign_tool.h"
+#include "patchwell/update/core/check_logic.h"
+#include "patchwell/update/core/testing/fake_control.h"
 #include "patchwell/update/core/testing/test_folder.h"
 #include "patchwell/update/core/texts.h"
 

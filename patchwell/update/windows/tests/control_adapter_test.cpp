@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "patchwell/update/windows/control_adapter.h"
 #include "patchwell/download/control/download.h"
 #include "patchwell/download/control/download_events.h"
+#include "patchwell/update/windows/control_adapter.h"
 
 namespace {
 

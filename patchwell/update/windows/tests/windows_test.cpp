@@ -10,14 +10,14 @@
 
 #include <map>
 
-#include "patchwell/update/core/testing/test_folder.h"
+#include "common/testing/wait_for.h"
+#include "patchwell/platform/qt_message_boxes.h"
 #include "patchwell/update/core/testing/fake_control.h"
+#include "patchwell/update/core/testing/test_folder.h"
 #include "patchwell/update/windows/forms.h"
 #include "patchwell/update/windows/frmchck.h"
 #include "patchwell/update/windows/frmextract.h"
 #include "patchwell/update/windows/frmupdl.h"
-#include "patchwell/platform/qt_message_boxes.h"
-#include "common/testing/wait_for.h"
 #include "patchwell/update/windows/window_support.h"
 
 namespace {

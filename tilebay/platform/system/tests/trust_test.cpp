@@ -8,10 +8,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "common/testing/qt_printers.h"
 #include "tilebay/platform/system/launcher_trust.h"
 #include "tilebay/platform/system/private_folder.h"
 #include "tilebay/platform/system/safe_file.h"
-#include "common/testing/qt_printers.h"
 
 namespace {
 
