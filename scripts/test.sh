@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds the normal and the sanitizer flavour, runs
+# Installs what is needed, checks the format of the sources, builds the
+# normal and the sanitizer flavour, runs
 # every test in both, gives the INI fuzzer a short run and proves the Debian
 # packages (scripts/package-check.sh: build, lintian, install, end-to-end
 # tests against the installed programs, purge).
@@ -8,6 +9,11 @@ cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
 
 status=0
+echo "=== format"
+if ! ./scripts/format-check.sh; then
+  status=1
+fi
+
 for flavour in normal sanitize; do
   echo "=== build: $flavour"
   ./scripts/build.sh "$flavour"
