@@ -56,10 +56,6 @@ if command -v ccache >/dev/null 2>&1; then
 fi
 # Debian's build flags (hardening: fortify, stack protector, relro, now, PIE).
 CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
-# GCC 12 at -O3 reports a std::string member of a defaulted options struct as
-# maybe uninitialised where it is not (seen in the control's default transfer
-# options); the warning stays visible but does not fail the package build.
-CXXFLAGS="$CXXFLAGS -Wno-error=maybe-uninitialized"
 LDFLAGS="$(dpkg-buildflags --get LDFLAGS)"
 export CXXFLAGS LDFLAGS
 # Given on every configure, so that a kept build folder takes the flags anew.

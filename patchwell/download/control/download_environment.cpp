@@ -25,6 +25,10 @@ SystemDownLoadEnvironment::SystemDownLoadEnvironment(std::unique_ptr<DownLoadDia
     transferOptions_.processEvents = [this] { ProcessEvents(); };
 }
 
+SystemDownLoadEnvironment::SystemDownLoadEnvironment(std::unique_ptr<DownLoadDialogs> dialogs,
+                                                     std::unique_ptr<NetworkState> network)
+    : SystemDownLoadEnvironment(std::move(dialogs), std::move(network), CurlTransferOptions()) {}
+
 SystemDownLoadEnvironment::~SystemDownLoadEnvironment() = default;
 
 void SystemDownLoadEnvironment::ProcessEvents() {

@@ -85,10 +85,14 @@ class SystemDownLoadEnvironment : public DownLoadEnvironment {
 public:
     // Null dialogs mean AutoAnswerDialogs; a null network state means the
     // machine's own. The event hook of `transferOptions` is replaced by
-    // ProcessEvents().
+    // ProcessEvents(). Without `transferOptions`, the transfer's defaults
+    // are made here rather than at each caller (GCC 12 at -O3 takes a
+    // default-argument temporary with string members for uninitialised).
     explicit SystemDownLoadEnvironment(std::unique_ptr<DownLoadDialogs> dialogs = {},
-                                       std::unique_ptr<NetworkState> network = {},
-                                       CurlTransferOptions transferOptions = {});
+                                       std::unique_ptr<NetworkState> network = {});
+    SystemDownLoadEnvironment(std::unique_ptr<DownLoadDialogs> dialogs,
+                              std::unique_ptr<NetworkState> network,
+                              CurlTransferOptions transferOptions);
     ~SystemDownLoadEnvironment() override;
 
     void ProcessEvents() override;
