@@ -74,9 +74,13 @@ private:
 // the program. A failure before or at exec is written to `reportFd` as errno.
 // Only async-signal-safe calls: nothing here allocates.
 [[noreturn]] void ExecChild(const Command& command, int keepFd, int reportFd) {
-    const int null = ::open("/dev/null", O_RDONLY);
-    if (null >= 0) {
+    // Opened close-on-exec, so that only its copy on standard input reaches
+    // the program (dup2 clears the flag on the copy).
+    const int null = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (null > STDIN_FILENO) {
         ::dup2(null, STDIN_FILENO);
+    } else if (null == STDIN_FILENO) {
+        ::fcntl(STDIN_FILENO, F_SETFD, 0);
     }
     if (::chdir(command.folder()) != 0) {
         ReportAndExit(reportFd, errno);

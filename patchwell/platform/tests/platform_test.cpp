@@ -166,10 +166,16 @@ TEST(DetachedProcessLauncher, ForkedStartsReadNoInputOfOursAndNeedTheirWorkingFo
     ASSERT_TRUE(dir.isValid());
     const QString out = dir.filePath(QStringLiteral("out.txt"));
     const QByteArray part = "\"" + out.toUtf8() + ".part\"";
-    const QString script = WriteScript(
-        dir.filePath(QStringLiteral("reader.sh")),
-        "{ if read -r line; then echo \"read $line\"; else echo nothing; fi; pwd; } > " + part +
-            " && mv " + part + " \"" + out.toUtf8() + "\"\n");
+    // The script also counts its descriptors 3 to 9 (below the shell's own)
+    // that are open on /dev/null: the child's set-up must leave none behind.
+    const QByteArray body =
+        "n=0; for f in /proc/$$/fd/[3-9]; do\n"
+        "  [ \"$(readlink \"$f\")\" = /dev/null ] && n=$((n+1))\n"
+        "done\n"
+        "{ if read -r line; then echo \"read $line\"; else echo nothing; fi\n"
+        "  pwd; echo \"null $n\"; } > " +
+        part + " && mv " + part + " \"" + out.toUtf8() + "\"\n";
+    const QString script = WriteScript(dir.filePath(QStringLiteral("reader.sh")), body);
     patchwell::platform::SealedCopy copy(script);
     ASSERT_TRUE(copy.valid());
     // Our own standard input has lines to give while the children start.
@@ -177,7 +183,7 @@ TEST(DetachedProcessLauncher, ForkedStartsReadNoInputOfOursAndNeedTheirWorkingFo
     ASSERT_EQ(::pipe(lines), 0);
     ASSERT_EQ(::write(lines[1], "ours\nours\nours\n", 15), 15);
     ::close(lines[1]);
-    const int savedInput = ::dup(STDIN_FILENO);
+    const int savedInput = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0);
     ::dup2(lines[0], STDIN_FILENO);
     ::close(lines[0]);
 
@@ -202,7 +208,7 @@ TEST(DetachedProcessLauncher, ForkedStartsReadNoInputOfOursAndNeedTheirWorkingFo
         EXPECT_FALSE(QFile::exists(out));
         ASSERT_TRUE(s.start(dir.path()));
         ASSERT_TRUE(pwtest::waitFor([&] { return QFile::exists(out); }));
-        EXPECT_EQ(ReadAll(out), "nothing\n" + dir.path().toUtf8() + "\n");
+        EXPECT_EQ(ReadAll(out), "nothing\n" + dir.path().toUtf8() + "\nnull 0\n");
     }
     ::dup2(savedInput, STDIN_FILENO);
     ::close(savedInput);
