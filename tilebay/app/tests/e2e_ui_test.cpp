@@ -26,6 +26,7 @@
 #include "common/ini/ini.h"
 #include "common/testing/qt_printers.h"
 #include "tilebay/app/testing/e2e_fixture.h"
+#include "tilebay/platform/system/testing/marker_program.h"
 
 namespace {
 
@@ -74,11 +75,10 @@ protected:
             TestDesktop::parseWindowIds(desktop->run(S("xdotool"), {S("getwindowfocus")}).out);
         return ids.empty() ? 0 : ids.front();
     }
-    // A program that writes its arguments into `marker`.
+    // A program that writes its arguments, a line each, into `marker`.
     QString Program(const QString& path, const QString& marker) const {
-        return WriteExecutable(path, "#!/bin/sh\nprintf '%s' \"$*\" > \"" + marker.toUtf8() +
-                                         ".tmp\" && mv \"" + marker.toUtf8() + ".tmp\" \"" +
-                                         marker.toUtf8() + "\"\n");
+        EXPECT_TRUE(tilebay::testing::WriteMarkerProgram(path, marker)) << path.toStdString();
+        return path;
     }
 
     QString program;
@@ -265,7 +265,7 @@ TEST_F(TilebayUiE2E, ContextMenuOpenAndTrashThenRowsDragOutAndFilesDropInUnderFr
     Shot(S("ui-context-menu"));
     Keys({S("Down"), S("Return")});
     EXPECT_TRUE(TestDesktop::waitUntil([&] { return QFile::exists(opened); }, 15s));
-    EXPECT_EQ(QString::fromUtf8(Read(opened)), userDesktop + S("/read me.txt"));
+    EXPECT_EQ(QString::fromUtf8(Read(opened)), userDesktop + S("/read me.txt\n"));
 
     // Right button, Up to the last entry, "Move to Trash".
     Pointer(100, 8);
