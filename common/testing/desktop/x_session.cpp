@@ -1,5 +1,6 @@
 #include "common/testing/desktop/x_session.h"
 
+#include <QCommandLineOption>
 #include <QRegularExpression>
 
 #include <sys/prctl.h>
@@ -9,6 +10,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -36,49 +38,51 @@ int StatusOf(int status) {
 
 }  // namespace
 
-QString SessionUsage() {
-    return QStringLiteral(
-        "usage: pw-x-session [--no-window-manager] [--panel] [--desktop-icons] [--compositor]\n"
-        "                    [--size WxH] -- COMMAND [ARGUMENT...]\n");
-}
-
 SessionCommand ParseSessionCommand(const QStringList& arguments) {
-    SessionCommand session;
-    const qsizetype separator = arguments.indexOf(QStringLiteral("--"));
-    const QStringList options = separator < 0 ? arguments : arguments.mid(0, separator);
-    if (separator >= 0) {
-        session.command = arguments.mid(separator + 1);
+    common::cli::CommandLine line(
+        QStringLiteral("pw-x-session"),
+        QStringLiteral("Runs COMMAND inside a private X session and ends the session with it."),
+        QStringLiteral("-- COMMAND [ARGUMENT...]"), 1, std::numeric_limits<int>::max());
+    const QCommandLineOption noWindowManager(QStringLiteral("no-window-manager"),
+                                             QStringLiteral("Start no window manager."));
+    const QCommandLineOption panel(QStringLiteral("panel"), QStringLiteral("Start a dock panel."));
+    const QCommandLineOption desktopIcons(QStringLiteral("desktop-icons"),
+                                          QStringLiteral("Start a desktop icon program."));
+    const QCommandLineOption compositor(QStringLiteral("compositor"),
+                                        QStringLiteral("Start a compositor."));
+    const QCommandLineOption size(QStringLiteral("size"), QStringLiteral("The screen's size."),
+                                  QStringLiteral("WxH"));
+    for (const auto& option : {noWindowManager, panel, desktopIcons, compositor, size}) {
+        line.addOption(option);
     }
-    for (qsizetype i = 0; i < options.size(); ++i) {
-        const QString& option = options[i];
-        if (option == QStringLiteral("--no-window-manager")) {
-            session.options.windowManager = false;
-        } else if (option == QStringLiteral("--panel")) {
-            session.options.panel = true;
-        } else if (option == QStringLiteral("--desktop-icons")) {
-            session.options.desktopIcons = true;
-        } else if (option == QStringLiteral("--compositor")) {
-            session.options.compositor = true;
-        } else if (option == QStringLiteral("--size")) {
-            static const QRegularExpression size(
-                QStringLiteral("^([1-9][0-9]{1,4})x([1-9][0-9]{1,4})$"));
-            const auto match = size.match(i + 1 < options.size() ? options[i + 1] : QString());
-            if (!match.hasMatch()) {
-                session.error = QStringLiteral("--size wants WIDTHxHEIGHT");
-                return session;
-            }
-            session.options.width = match.captured(1).toInt();
-            session.options.height = match.captured(2).toInt();
-            ++i;
-        } else {
-            session.error = QStringLiteral("unknown option: ") + option;
+    SessionCommand session;
+    session.outcome = line.parse(arguments);
+    if (session.outcome.exitCode) {
+        return session;
+    }
+    const QCommandLineParser& parsed = line.parser();
+    session.options.windowManager = !parsed.isSet(noWindowManager);
+    session.options.panel = parsed.isSet(panel);
+    session.options.desktopIcons = parsed.isSet(desktopIcons);
+    session.options.compositor = parsed.isSet(compositor);
+    session.command = parsed.positionalArguments();
+    if (parsed.isSet(size)) {
+        static const QRegularExpression wxh(
+            QStringLiteral("^([1-9][0-9]{1,4})x([1-9][0-9]{1,4})$"));
+        const auto match = wxh.match(parsed.value(size));
+        if (!match.hasMatch()) {
+            session.outcome = line.usageError(QStringLiteral("--size wants WIDTHxHEIGHT"));
             return session;
         }
+        session.options.width = match.captured(1).toInt();
+        session.options.height = match.captured(2).toInt();
     }
-    if ((session.options.panel || session.options.desktopIcons) && !session.options.windowManager) {
-        session.error = QStringLiteral("--panel and --desktop-icons need the window manager");
-    } else if (session.command.isEmpty()) {
-        session.error = QStringLiteral("no command after --");
+    if (!arguments.contains(QStringLiteral("--"))) {
+        session.outcome = line.usageError(QStringLiteral("the command goes after --"));
+    } else if ((session.options.panel || session.options.desktopIcons) &&
+               !session.options.windowManager) {
+        session.outcome =
+            line.usageError(QStringLiteral("--panel and --desktop-icons need the window manager"));
     }
     return session;
 }

@@ -23,21 +23,20 @@
 #include <QString>
 #include <QStringList>
 
+#include "common/cli/cli_parser.h"
 #include "common/testing/desktop/test_desktop.h"
 
 namespace pwtest {
 
 struct SessionCommand {
     TestDesktop::Options options;
-    QStringList command;  // the program and its arguments
-    QString error;        // set when the command line is wrong
-    bool ok() const { return error.isEmpty(); }
+    QStringList command;           // the program and its arguments
+    common::cli::Outcome outcome;  // with an exit code: --help, --version or a wrong line
+    bool ok() const { return !outcome.exitCode; }
 };
 
-// Reads the arguments after the program name.
+// Reads the command line, the program's name first, as argv has it.
 SessionCommand ParseSessionCommand(const QStringList& arguments);
-
-QString SessionUsage();
 
 // Starts the session, runs the command in it, ends the session; returns the
 // exit status described above.

@@ -1,25 +1,13 @@
 // pw-x-session: runs a command inside a private X session; see x_session.h.
 
-#include <QStringList>
-
-#include <cstdio>
-
+#include "common/cli/cli_parser.h"
 #include "common/testing/desktop/x_session.h"
 
 int main(int argc, char** argv) {
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i) {
-        arguments << QString::fromLocal8Bit(argv[i]);
-    }
-    if (arguments == QStringList{QStringLiteral("--help")}) {
-        std::fputs(qPrintable(pwtest::SessionUsage()), stdout);
-        return 0;
-    }
-    const pwtest::SessionCommand session = pwtest::ParseSessionCommand(arguments);
-    if (!session.ok()) {
-        std::fprintf(stderr, "pw-x-session: %s\n%s", qPrintable(session.error),
-                     qPrintable(pwtest::SessionUsage()));
-        return 2;
+    const pwtest::SessionCommand session =
+        pwtest::ParseSessionCommand(common::cli::Arguments(argc, argv));
+    if (const auto code = common::cli::Emit(session.outcome)) {
+        return *code;
     }
     return pwtest::RunInSession(session);
 }

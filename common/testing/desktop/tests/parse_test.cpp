@@ -63,10 +63,11 @@ TEST(TestDesktopParse, XwininfoFieldsAndWindowIds) {
 // pw-x-session's command line: the options before "--", the command after.
 TEST(TestDesktopParse, SessionCommandLines) {
     const auto parse = [](const char* line) {
-        return pwtest::ParseSessionCommand(S(line).split(u' ', Qt::SkipEmptyParts));
+        return pwtest::ParseSessionCommand(
+            (S("pw-x-session ") + S(line)).split(u' ', Qt::SkipEmptyParts));
     };
     const auto full = parse("--panel --desktop-icons --compositor --size 800x600 -- sh -c --panel");
-    ASSERT_TRUE(full.ok()) << full.error.toStdString();
+    ASSERT_TRUE(full.ok()) << full.outcome.err.toStdString();
     EXPECT_TRUE(full.options.windowManager);
     EXPECT_TRUE(full.options.panel);
     EXPECT_TRUE(full.options.desktopIcons);
@@ -83,8 +84,9 @@ TEST(TestDesktopParse, SessionCommandLines) {
     EXPECT_EQ(bare.command, QStringList{S("true")});
 
     for (const char* wrong :
-         {"--panel", "--panel --", "--size -- true", "--size 800 -- true", "--size 0x600 -- true",
-          "--colour -- true", "--no-window-manager --panel -- true"}) {
-        EXPECT_FALSE(parse(wrong).ok()) << wrong;
+         {"--panel", "--panel --", "true", "--size -- true", "--size 800 -- true",
+          "--size 0x600 -- true", "--colour -- true", "--no-window-manager --panel -- true"}) {
+        EXPECT_EQ(parse(wrong).outcome.exitCode, 2) << wrong;
     }
+    EXPECT_EQ(parse("--help").outcome.exitCode, 0);
 }

@@ -110,7 +110,7 @@ TEST(XSessionCommand, RunsTheCommandInTheSessionAndEndsTheSessionAfterIt) {
     wrong.start(S(PW_X_SESSION), {S("--panel")});
     ASSERT_TRUE(wrong.waitForFinished(10000));
     EXPECT_EQ(wrong.exitCode(), 2);
-    EXPECT_TRUE(wrong.readAllStandardError().contains("usage: pw-x-session"));
+    EXPECT_TRUE(wrong.readAllStandardError().contains("Usage: pw-x-session"));
     QProcess missing;
     missing.start(S(PW_X_SESSION), {S("--no-window-manager"), S("--"), S("/nonexistent/tool")});
     ASSERT_TRUE(missing.waitForFinished(30000));
