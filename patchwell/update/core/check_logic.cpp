@@ -10,6 +10,7 @@
 #include "patchwell/update/core/folder_checks.h"
 #include "patchwell/update/core/signed_update.h"
 #include "patchwell/update/core/texts.h"
+#include "patchwell/update/core/trust_state.h"
 
 namespace patchwell::update {
 
@@ -39,6 +40,14 @@ void CheckLogic::Load() {
                                 texts::ApplicationTitle());
         StartServedProgram(services_, common::ReadIniValue(QStringLiteral("Program"),
                                                            QStringLiteral("exe"), localFile));
+        End();
+        return;
+    }
+    // The signing state is restored before anything is fetched: a key an
+    // installer dropped from update.ini goes back there.
+    const TrustInForce trust = EstablishTrust(services_);
+    if (!trust.refusal.isEmpty()) {
+        RefuseUnverifiedUpdate(services_, {}, trust.refusal);
         End();
         return;
     }

@@ -15,6 +15,7 @@
 #include "common/ini/ini.h"
 #include "patchwell/signing/minisign.h"
 #include "patchwell/update/core/texts.h"
+#include "patchwell/update/core/trust_state.h"
 
 Q_LOGGING_CATEGORY(lcSigned, "patchwell.update.signed")
 
@@ -78,8 +79,8 @@ struct SignatureCheck {
     QString refusal;
 };
 
-SignatureCheck CheckSignature(Services& services, const SigningState& state,
-                              const QString& checkUrl, const QByteArray& bytes) {
+SignatureCheck CheckSignature(Services& services, const TrustState& state, const QString& checkUrl,
+                              const QByteArray& bytes) {
     SignatureCheck check;
     const std::optional<QByteArray> signature =
         services.fetcher.Fetch(checkUrl + QStringLiteral(".minisig"), kMaxSignatureBytes);
@@ -91,7 +92,9 @@ SignatureCheck CheckSignature(Services& services, const SigningState& state,
     signing::Verification result =
         signing::VerifyData(state.publicKey.toStdString(), signature->toStdString(), data);
     // During a key rotation the next key signs too.
-    if (result.outcome == signing::Outcome::OtherKey && !state.nextPublicKey.isEmpty()) {
+    // A retired key never signs again, also not as the next one.
+    if (result.outcome == signing::Outcome::OtherKey && !state.nextPublicKey.isEmpty() &&
+        !state.retiredKeys.contains(state.nextPublicKey)) {
         const signing::Verification next =
             signing::VerifyData(state.nextPublicKey.toStdString(), signature->toStdString(), data);
         if (next.outcome != signing::Outcome::OtherKey) {
@@ -125,33 +128,6 @@ SignatureCheck CheckSignature(Services& services, const SigningState& state,
     }
     check.signedAt = *signedAt;
     return check;
-}
-
-// What update.ini is to hold after accepting a manifest: all in one write.
-std::vector<common::IniChange> StateChanges(const SigningState& state, const SignatureCheck& check,
-                                            const RemoteManifest& values) {
-    std::vector<common::IniChange> changes;
-    if (state.lastManifestTime != QString::number(check.signedAt)) {
-        changes.push_back(
-            {kUpdate, QStringLiteral("lastmanifesttime"), QString::number(check.signedAt)});
-    }
-    QString key = state.publicKey;
-    QString next = state.nextPublicKey;
-    if (check.usedNext) {
-        key = next;
-        next.clear();
-    }
-    if (!values.nextpublickey.isEmpty() && values.nextpublickey != key) {
-        next = values.nextpublickey;
-    }
-    if (key != state.publicKey) {
-        changes.push_back({kUpdate, QStringLiteral("publickey"), key});
-    }
-    if (next != state.nextPublicKey) {
-        changes.push_back({kUpdate, QStringLiteral("nextpublickey"),
-                           next.isEmpty() ? std::nullopt : std::optional<QString>(next)});
-    }
-    return changes;
 }
 
 }  // namespace
@@ -208,11 +184,17 @@ QString BindManifest(const RemoteManifest& values, bool keyed, const QString& ch
 ManifestAcceptance AcceptManifest(Services& services, const QByteArray& bytes,
                                   const QString& checkUrl, const QDateTime& nowUtc) {
     ManifestAcceptance result;
-    const SigningState state = ReadSigningState(services.programFolder);
-    const bool keyed = !state.publicKey.isEmpty();
+    // The kept signing state decides, not what update.ini says now.
+    const TrustInForce trust = EstablishTrust(services);
+    if (!trust.refusal.isEmpty()) {
+        result.refusal = trust.refusal;
+        qCWarning(lcSigned) << "manifest refused:" << result.refusal;
+        return result;
+    }
+    const bool keyed = trust.state.has_value();
     SignatureCheck check;
     if (keyed) {
-        check = CheckSignature(services, state, checkUrl, bytes);
+        check = CheckSignature(services, *trust.state, checkUrl, bytes);
         if (!check.refusal.isEmpty()) {
             result.refusal = check.refusal;
             return result;
@@ -221,9 +203,14 @@ ManifestAcceptance AcceptManifest(Services& services, const QByteArray& bytes,
     result.refusal =
         BindManifest(ParseRemoteManifest(bytes), keyed, checkUrl, nowUtc, result.manifest);
     if (result.refusal.isEmpty() && keyed) {
-        const auto changes = StateChanges(state, check, result.manifest.values);
-        if (!changes.empty() &&
-            !common::WriteIniValues(changes, LocalManifestPath(services.programFolder))) {
+        // The kept state first, in one rename; update.ini then follows it.
+        const TrustState next = AdvanceTrust(*trust.state, check.usedNext, check.signedAt,
+                                             result.manifest.values.nextpublickey);
+        if (next != *trust.state &&
+            !SaveTrustState(services.stateFolder, services.programFolder, next)) {
+            result.refusal = texts::refusal::TrustNotRecorded(
+                TrustStateFile(services.stateFolder, services.programFolder));
+        } else if (!MirrorTrustIntoIni(services.programFolder, next)) {
             result.refusal = texts::refusal::NotRecorded();
         } else if (check.usedNext) {
             qCInfo(lcSigned) << "the next key signed the manifest and is now the key";

@@ -67,12 +67,14 @@ struct ManifestAcceptance {
     QString refusal;  // empty when accepted
 };
 
-// Accepts the downloaded manifest `bytes` fetched from `checkUrl`. With a
-// key in update.ini: fetches and checks the signature (either the key or the
-// stored next key), the signing time and the binding keys, then records in
-// one atomic write of update.ini the signing time, a rotation to the next key
-// and a next key that the manifest announces; a write that fails refuses
-// the manifest. Without a key: only the binding keys present are judged.
+// Accepts the downloaded manifest `bytes` fetched from `checkUrl`. Under a
+// key (the kept signing state, see trust_state.h): fetches and checks the
+// signature (either the key or the next key, never a retired one), the
+// signing time and the binding keys, then records the signing time, a
+// rotation to the next key and the manifest's word on the next key, first in
+// the kept state and then in one atomic write of update.ini; a write that
+// fails refuses the manifest. Without a key: only the binding keys present
+// are judged.
 ManifestAcceptance AcceptManifest(Services& services, const QByteArray& bytes,
                                   const QString& checkUrl, const QDateTime& nowUtc);
 

@@ -348,6 +348,8 @@ protected:
                                     t.Path(QStringLiteral("update.ini")));
     }
     void Reset() {
+        // A fresh installation: no signing state kept yet.
+        QDir(t.StateFolder()).removeRecursively();
         t.messages.shown.clear();
         t.launcher.starts.clear();
         t.lifetime.ends = 0;
@@ -435,6 +437,46 @@ TEST_F(SignedCheckTest, EachRefusalEndsTheCheckWithItsReason) {
         EXPECT_TRUE(t.launcher.starts.empty());
         EXPECT_EQ(t.lifetime.ends, 1);
         EXPECT_EQ(Local("lastmanifesttime"), before);
+    }
+}
+
+TEST_F(SignedCheckTest, TheKeptKeyDecidesWhateverUpdateIniSaysLater) {
+    Publish(offer, ours);
+    Start();
+    ASSERT_TRUE(view.updateControl);
+    // The installer (or a copy of the program) left update.ini without the
+    // key, or with another one; patchwell was not there to put it back.
+    struct Case {
+        const char* what;
+        QByteArray ini;
+        const patchwell::signing::testing::MinisignKey* signer;
+        QString reason;
+    };
+    const QByteArray program =
+        "[Program]\nPrgname=Sample Editor\nprgver=2.0\nexe=editor.sh\n"
+        "[Update]\nverchckurl=http://127.0.0.1:1/manifest.ini\n";
+    const std::vector<Case> cases{
+        {"key dropped, unsigned manifest", program, nullptr, texts::refusal::NoSignature()},
+        {"another key written", program + "publickey=" + theirs.publicKeyLine.toLatin1() + "\n",
+         &theirs, texts::refusal::OtherKey()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        t.messages.shown.clear();
+        t.lifetime.ends = 0;
+        view = FakeCheckView();
+        t.Write(QStringLiteral("update.ini"), c.ini);
+        if (c.signer != nullptr) {
+            Publish(offer, *c.signer);
+        } else {
+            t.fetcher.bodies.clear();
+            ServeManifest(offer);
+        }
+        Start();
+        ASSERT_EQ(t.messages.shown.size(), 1u);
+        EXPECT_EQ(t.messages.shown[0].text, texts::UpdateNotVerified(c.reason));
+        EXPECT_FALSE(view.updateControl);
+        EXPECT_EQ(Local("publickey"), ours.publicKeyLine);
     }
 }
 

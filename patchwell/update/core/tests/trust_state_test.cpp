@@ -1,0 +1,167 @@
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "common/ini/ini.h"
+#include "patchwell/update/core/signed_update.h"
+#include "patchwell/update/core/testing/test_folder.h"
+#include "patchwell/update/core/texts.h"
+#include "patchwell/update/core/trust_state.h"
+
+namespace {
+
+using namespace patchwell::update;
+
+TEST(TrustAdvance, TheNextKeyIsWithdrawnAndARetiredKeyNeverComesBack) {
+    const QString a = QStringLiteral("RWQa"), b = QStringLiteral("RWQb"),
+                  c = QStringLiteral("RWQc");
+    struct Case {
+        const char* what;
+        TrustState before;
+        bool usedNext;
+        QString announced;
+        TrustState after;  // lastManifestTime left out: always the signing time
+    };
+    const std::vector<Case> cases{
+        {"announced", {a, {}, {}, {}}, false, b, {a, b, {}, {}}},
+        {"announced again", {a, b, {}, {}}, false, b, {a, b, {}, {}}},
+        {"replaced by another", {a, b, {}, {}}, false, c, {a, c, {}, {}}},
+        {"withdrawn", {a, b, {}, {}}, false, {}, {a, {}, {}, {}}},
+        {"the key itself", {a, b, {}, {}}, false, a, {a, {}, {}, {}}},
+        {"rotation retires the key", {a, b, {}, {}}, true, {}, {b, {}, {}, {a}}},
+        {"rotation, the old key announced", {a, b, {}, {}}, true, a, {b, {}, {}, {a}}},
+        {"a retired key announced later", {b, {}, {}, {a}}, false, a, {b, {}, {}, {a}}},
+        {"a second rotation", {b, c, {}, {a}}, true, {}, {c, {}, {}, {a, b}}},
+    };
+    for (const Case& k : cases) {
+        TrustState after = k.after;
+        after.lastManifestTime = QStringLiteral("1700000000");
+        EXPECT_EQ(AdvanceTrust(k.before, k.usedNext, 1700000000, k.announced), after) << k.what;
+    }
+}
+
+class TrustStoreTest : public ::testing::Test {
+protected:
+    QString State() const { return t.StateFolder(); }
+    QString File() const { return TrustStateFile(State(), t.folder); }
+    QString Local(const char* key) {
+        return common::ReadIniValue(QStringLiteral("Update"), QString::fromLatin1(key),
+                                    t.Path(QStringLiteral("update.ini")));
+    }
+    TestFolder t;
+    const TrustState kept{QStringLiteral("RWQkey"),
+                          QStringLiteral("RWQnext"),
+                          QStringLiteral("1700000000"),
+                          {QStringLiteral("RWQold")}};
+};
+
+TEST_F(TrustStoreTest, KeptOnlyWhereNoOneElseCanChangeIt) {
+    ASSERT_TRUE(SaveTrustState(State(), t.folder, kept));
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(File()).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    ASSERT_EQ(::stat(QFile::encodeName(State()).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    EXPECT_EQ(LoadTrustState(State(), t.folder).state, kept);
+    // The same folder by another spelling has the same file.
+    EXPECT_EQ(TrustStateFile(State(), t.folder + QStringLiteral("/./")), File());
+
+    const QByteArray fileName = QFile::encodeName(File());
+    const QByteArray folderName = QFile::encodeName(State());
+    const char* file = fileName.constData();
+    const char* folder = folderName.constData();
+    struct Case {
+        const char* what;
+        std::function<void()> spoil;
+        std::function<void()> mend;
+    };
+    const std::vector<Case> cases{
+        {"file readable by others", [&] { ::chmod(file, 0644); }, [&] { ::chmod(file, 0600); }},
+        {"folder writable by others", [&] { ::chmod(folder, 0777); },
+         [&] { ::chmod(folder, 0700); }},
+        {"file is a link",
+         [&] {
+             QFile::rename(File(), File() + QStringLiteral(".real"));
+             QFile::link(File() + QStringLiteral(".real"), File());
+         },
+         [&] {
+             QFile::remove(File());
+             QFile::rename(File() + QStringLiteral(".real"), File());
+         }},
+        {"no key in it",
+         [&] {
+             QFile::rename(File(), File() + QStringLiteral(".real"));
+             ::close(::open(file, O_CREAT | O_WRONLY, 0600));
+         },
+         [&] {
+             QFile::remove(File());
+             QFile::rename(File() + QStringLiteral(".real"), File());
+         }},
+    };
+    for (const Case& c : cases) {
+        c.spoil();
+        const TrustLoad load = LoadTrustState(State(), t.folder);
+        EXPECT_FALSE(load.state) << c.what;
+        EXPECT_EQ(load.problem, texts::refusal::UnusableTrustState(File())) << c.what;
+        c.mend();
+        EXPECT_EQ(LoadTrustState(State(), t.folder).state, kept) << c.what;
+    }
+}
+
+TEST_F(TrustStoreTest, UpdateIniIsAdoptedOnceThenFollowsTheKeptStateUntilForgotten) {
+    // Never under a key: nothing is kept.
+    t.Write(QStringLiteral("update.ini"), "[Program]\nprgver=1.0\n");
+    EXPECT_FALSE(EstablishTrust(t.Svc()).state);
+    EXPECT_FALSE(QFile::exists(File()));
+
+    // The first start under a key keeps it.
+    t.Write(QStringLiteral("update.ini"),
+            "[Program]\nprgver=1.0\n[Update]\npublickey=RWQkey\nlastmanifesttime=1700000000\n");
+    TrustInForce trust = EstablishTrust(t.Svc());
+    ASSERT_TRUE(trust.state);
+    EXPECT_EQ(trust.state->publicKey, QStringLiteral("RWQkey"));
+    EXPECT_TRUE(QFile::exists(File()));
+
+    // Whatever an installer leaves in update.ini later, the kept state
+    // decides and goes back there.
+    ASSERT_TRUE(SaveTrustState(State(), t.folder, kept));
+    for (const QByteArray& ini : {QByteArray("[Program]\nprgver=2.0\n"),
+                                  QByteArray("[Program]\nprgver=2.0\n[Update]\npublickey=RWQother\n"
+                                             "lastmanifesttime=1\n")}) {
+        t.Write(QStringLiteral("update.ini"), ini);
+        trust = EstablishTrust(t.Svc());
+        EXPECT_EQ(trust.state, kept);
+        EXPECT_EQ(Local("publickey"), QStringLiteral("RWQkey"));
+        EXPECT_EQ(Local("nextpublickey"), QStringLiteral("RWQnext"));
+        EXPECT_EQ(Local("lastmanifesttime"), QStringLiteral("1700000000"));
+        EXPECT_EQ(common::ReadIniValue(QStringLiteral("Program"), QStringLiteral("prgver"),
+                                       t.Path(QStringLiteral("update.ini"))),
+                  QStringLiteral("2.0"));
+    }
+
+    // Forgetting removes both; update.ini's other lines stay.
+    bool ok = false;
+    EXPECT_EQ(ForgetTrust(State(), t.folder, ok), texts::KeyForgotten(t.folder));
+    EXPECT_TRUE(ok);
+    EXPECT_FALSE(QFile::exists(File()));
+    EXPECT_EQ(Local("publickey"), QString());
+    EXPECT_EQ(Local("lastmanifesttime"), QString());
+    EXPECT_FALSE(EstablishTrust(t.Svc()).state);
+    EXPECT_EQ(ForgetTrust(State(), t.folder, ok), texts::NoKeyKept(t.folder));
+
+    // A state that cannot be written refuses under a key.
+    t.Write(QStringLiteral("update.ini"), "[Update]\npublickey=RWQkey\n");
+    t.services.stateFolder = t.Path(QStringLiteral("update.ini/state"));
+    EXPECT_EQ(EstablishTrust(t.services).refusal,
+              texts::refusal::TrustNotRecorded(TrustStateFile(t.services.stateFolder, t.folder)));
+}
+
+}  // namespace
