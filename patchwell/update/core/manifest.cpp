@@ -86,6 +86,7 @@ RemoteManifest ParseRemoteManifest(const QByteArray& content) {
     m.curvernotes = update("curvernotes");
     m.curvernotessha256 = update("curvernotessha256");
     m.curvermirrors = update("curvermirrors");
+    m.allowdowngrade = update("allowdowngrade");
     return m;
 }
 

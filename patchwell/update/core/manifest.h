@@ -30,6 +30,7 @@ struct RemoteManifest {
     QString curvernotes;        // address of the release notes
     QString curvernotessha256;  // their SHA-256
     QString curvermirrors;      // further addresses of the installer, blank-separated
+    QString allowdowngrade;     // "1": the publisher means an older version
 };
 
 // Parses the manifest's bytes with the INI rules of ReadIniValue.

@@ -213,6 +213,10 @@ inline QString UnusableTrustState(const QString& path) {
 inline QString TrustNotRecorded(const QString& path) {
     return QStringLiteral("The signing state could not be recorded in %1.").arg(path);
 }
+inline QString Downgrade(const QString& offered, const QString& installed) {
+    return QStringLiteral("The update information offers version %1, older than the installed %2.")
+        .arg(offered, installed);
+}
 }  // namespace refusal
 
 }  // namespace patchwell::update::texts

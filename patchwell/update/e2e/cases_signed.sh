@@ -105,7 +105,8 @@ case_signed_refusals() {
     refused_at_check "The update information was published for another address."
 
     e2e_log "freeze: an expired manifest"
-    publish expired 2.0 ours
+    "$PUBLISH" -o "$WWW/expired" --no-expiry "$E2E_TMP/setup.sh" "$BASE/expired/setup.sh" 2.0 \
+        "$KEYS/ours.key" >/dev/null || e2e_fail "patchwell-publish failed"
     echo "expires=2020-01-01T00:00:00Z" >>"$WWW/expired/iupdate.ini"
     sign_manifest "$WWW/expired/iupdate.ini" ours
     signed_folder expired
@@ -247,5 +248,41 @@ SH
     e2e_start_patchwell
     e2e_expect_message "An update has been found"
     kill -TERM "$E2E_PW_PID"
+    e2e_patchwell_ended
+}
+
+# A fresh install under a key is not taken back to an older version unless
+# the publisher says so; the publisher's manifest expires by default.
+case_signed_downgrade() {
+    signed_setup
+    e2e_log "the default expiry, none on request, no empty file name"
+    publish_installer "$E2E_TMP/setup.sh" old 1.5
+    local expires now
+    expires=$(date -u -d "$(sed -n 's/^expires=//p' "$WWW/old/iupdate.ini")" +%s) ||
+        e2e_fail "no expiry written"
+    now=$(date -u +%s)
+    [ $((expires - now)) -gt $((30 * 86400 - 600)) ] && [ $((expires - now)) -le $((30 * 86400)) ] ||
+        e2e_fail "expires in $((expires - now)) s"
+    publish_installer "$E2E_TMP/setup.sh" never 1.5 --no-expiry
+    grep -q '^expires=' "$WWW/never/iupdate.ini" && e2e_fail "--no-expiry wrote an expiry"
+    "$PUBLISH" -o "$WWW/dot" "$E2E_TMP/setup.sh" "$BASE/dot/." 1.5 "$KEYS/ours.key" 2>/dev/null &&
+        e2e_fail "an address ending in /. was published"
+    [ ! -e "$WWW/dot/iupdate.ini" ] || e2e_fail "a manifest was written for /."
+
+    e2e_log "a fresh 2.0 offered the signed 1.5"
+    signed_folder old
+    sed -i 's/^prgver=.*/prgver=2.0/' "$APP/update.ini"
+    e2e_start_patchwell
+    e2e_expect_message "$(not_verified "The update information offers version 1.5, older than the installed 2.0.")"
+    e2e_patchwell_ended
+    [ ! -e "$APP/installer-args.txt" ] && [ ! -e "$APP/iupdate.ini" ] || e2e_fail "the downgrade went on"
+
+    e2e_log "a rollback the publisher means"
+    publish_installer "$E2E_TMP/setup.sh" old 1.5 --allow-downgrade
+    grep -qx 'allowdowngrade=1' "$WWW/old/iupdate.ini" || e2e_fail "no allowdowngrade written"
+    e2e_start_patchwell
+    e2e_expect_message "An update has been found"
+    e2e_click "$(e2e_wait_window '^Downloading Update$')" "$START_X" "$BUTTONS_Y" "$UPDL_WIDTH"
+    wait_for 20 test -s "$APP/installer-args.txt" || e2e_fail "the rollback's installer did not run"
     e2e_patchwell_ended
 }

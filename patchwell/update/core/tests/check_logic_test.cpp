@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "common/ini/ini.h"
@@ -477,6 +478,34 @@ TEST_F(SignedCheckTest, TheKeptKeyDecidesWhateverUpdateIniSaysLater) {
         EXPECT_EQ(t.messages.shown[0].text, texts::UpdateNotVerified(c.reason));
         EXPECT_FALSE(view.updateControl);
         EXPECT_EQ(Local("publickey"), ours.publicKeyLine);
+    }
+}
+
+TEST_F(SignedCheckTest, AnOlderVersionIsTakenOnlyWhenThePublisherSaysSo) {
+    struct Case {
+        const char* curver;
+        const char* extra;
+        bool offered;
+    };
+    for (const Case& c : std::vector<Case>{{"1.5", "", false},
+                                           {"1.10", "allowdowngrade=0\n", false},
+                                           {"1.5", "allowdowngrade=1\n", true},
+                                           {"2.0.1", "", true},
+                                           {"10.0", "", true}}) {
+        SCOPED_TRACE(std::string(c.curver) + " " + c.extra);
+        Reset();
+        Publish(QByteArray(offer).replace("curver=2.1", QByteArray("curver=") + c.curver) + c.extra,
+                ours);
+        Start();
+        EXPECT_EQ(view.updateControl != nullptr, c.offered);
+        if (!c.offered) {
+            ASSERT_EQ(t.messages.shown.size(), 1u);
+            EXPECT_EQ(t.messages.shown[0].text,
+                      texts::UpdateNotVerified(texts::refusal::Downgrade(
+                          QString::fromLatin1(c.curver), QStringLiteral("2.0"))));
+            EXPECT_FALSE(t.Exists(QStringLiteral("iupdate.ini")));
+            EXPECT_TRUE(t.launcher.starts.empty());
+        }
     }
 }
 
