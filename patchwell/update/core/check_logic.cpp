@@ -148,7 +148,11 @@ void CheckLogic::OnDLComplete() {
     // outside the program folder (also through a symbolic link to a folder),
     // or over a file the updater relies on, makes the check fail instead.
     const QString localFile = LocalManifestPath(services_.programFolder);
+    // The file is named once, from curverurl (the control would give it that
+    // address's extension): that name is checked here and written from
+    // every address, mirrors included.
     const QString saveLocation = InstallerSaveLocation(services_.programFolder, saveFileName);
+    const QString target = InstallerTarget(updateUrl, saveLocation);
     if (!IsSafeSaveName(saveFileName) ||
         OverwritesProtectedFile(
             services_.programFolder, services_.executablePath,
@@ -173,7 +177,8 @@ void CheckLogic::OnDLComplete() {
     ControlPort& next = view_.DownloadWindowControl();
     downloadWindowOpened_ = true;
     next.setUrl(updateUrl);
-    next.setSaveLocation(saveLocation);
+    next.setSaveLocation(target);
+    next.setKeepType(false);
     view_.HideWindow();
     view_.StopTimer();
     view_.ShowDownloadWindow();

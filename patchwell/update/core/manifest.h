@@ -54,6 +54,12 @@ QString InProgramFolder(const QString& programFolder, const QString& name);
 // runs and deletes, one and the same path.
 QString InstallerSaveLocation(const QString& programFolder, const QString& savefileas);
 
+// The file the installer is written to, for every address it comes from:
+// `saveLocation` with the extension of `curverurl`, as the download window's
+// control names it (KeepType), derived once so that a mirror's address
+// cannot change it.
+QString InstallerTarget(const QString& curverurl, const QString& saveLocation);
+
 // True when a download from `url` to `saveLocation` would write over a file
 // the updater relies on: either manifest, `executablePath` (the updater) or
 // the served program `exe`. The control may give the file the URL's

@@ -509,6 +509,35 @@ TEST_F(SignedCheckTest, AnOlderVersionIsTakenOnlyWhenThePublisherSaysSo) {
     }
 }
 
+TEST_F(CheckLogicTest, TheSavedNameIsDerivedOnceAndServesEveryAddress) {
+    struct Case {
+        const char* url;
+        const char* saveAs;
+        const char* target;  // "" when refused
+    };
+    for (const Case& c : std::vector<Case>{{"setup.sh", "setup.sh", "setup.sh"},
+                                           {"setup.exe", "served.bin", "served.exe"},
+                                           {"setup.bin", "served.bin", "served.bin"},
+                                           {"download", "served.bin", "served.bin"},
+                                           {"setup.sh", "editor.bin", ""},
+                                           {"setup.ini", "update.bin", ""}}) {
+        SCOPED_TRACE(c.url);
+        view = FakeCheckView();
+        // The mirror's extension is not the one the file is named after.
+        ServeManifest(QByteArray("[Update]\ncurver=2.1\ncurverurl=http://127.0.0.1:1/") + c.url +
+                      "\nsavefileas=" + c.saveAs +
+                      "\ncurvermirrors=http://127.0.0.1:1/mirror/served.sh\n");
+        Start();
+        if (*c.target == 0) {
+            EXPECT_FALSE(view.updateControl);
+            continue;
+        }
+        ASSERT_TRUE(view.updateControl);
+        EXPECT_EQ(view.updateControl->saveLocation, t.Path(QString::fromLatin1(c.target)));
+        EXPECT_FALSE(view.updateControl->keepType);
+    }
+}
+
 TEST_F(CheckLogicTest, AStagedRolloutOffersTheUpdateOnlyBelowItsShare) {
     const QByteArray offer =
         "[Update]\ncurver=2.1\ncurverurl=http://127.0.0.1:1/setup.sh\nsavefileas=setup.sh\n";
