@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <QTimeZone>
+#include <QUrl>
 
 #include <vector>
 
@@ -145,6 +146,7 @@ QString BindManifest(const RemoteManifest& values, bool keyed, const QString& ch
                      const QDateTime& nowUtc, VerifiedManifest& out) {
     out.values = values;
     out.keyed = keyed;
+    out.address = checkUrl;
     out.installerSize.reset();
     out.installerSha256.clear();
     if (!values.curversize.isEmpty() || !values.curversha256.isEmpty() || keyed) {
@@ -312,6 +314,12 @@ bool OfferedInRollout(const VerifiedManifest& manifest, const QString& programFo
 QString FetchReleaseNotes(Services& services, const VerifiedManifest& manifest) {
     const RemoteManifest& m = manifest.values;
     if (m.curvernotes.isEmpty()) {
+        return {};
+    }
+    // Notes for an https manifest come over https only, as its mirrors do.
+    if (QUrl(manifest.address).scheme() == QStringLiteral("https") &&
+        QUrl(m.curvernotes).scheme() != QStringLiteral("https")) {
+        qCInfo(lcSigned) << "release notes left out: not https like the manifest";
         return {};
     }
     const QByteArray digest = Sha256FromHex(m.curvernotessha256);

@@ -45,7 +45,8 @@ QString ConfiguredPublicKey(const QString& programFolder);
 // The remote manifest as the check accepted it.
 struct VerifiedManifest {
     RemoteManifest values;
-    bool keyed = false;  // verified with a key of update.ini
+    bool keyed = false;  // verified with the installation's key
+    QString address;     // where the manifest was fetched from
     // The installer's length and SHA-256 (32 bytes) when the manifest binds
     // them; always so when keyed.
     std::optional<qint64> installerSize;

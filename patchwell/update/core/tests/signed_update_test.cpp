@@ -130,6 +130,16 @@ TEST(ReleaseNotes, ShownOnlyWhenFetchedWholeAndBound) {
         m.values.curvernotessha256 = c.sha;
         EXPECT_EQ(FetchReleaseNotes(t.Svc(), m), c.shown ? QString::fromUtf8(text) : QString());
     }
+    // The notes of an https manifest come over https only, as its mirrors do.
+    VerifiedManifest secure;
+    secure.address = QStringLiteral("https://example.org/iupdate.ini");
+    secure.values.curvernotes = url;
+    t.fetcher.bodies[url] = text;
+    EXPECT_TRUE(FetchReleaseNotes(t.Svc(), secure).isEmpty());
+    secure.values.curvernotes = QStringLiteral("https://example.org/notes.txt");
+    t.fetcher.bodies[secure.values.curvernotes] = text;
+    EXPECT_EQ(FetchReleaseNotes(t.Svc(), secure), QString::fromUtf8(text));
+
     VerifiedManifest none;
     t.fetcher.requests.clear();
     EXPECT_TRUE(FetchReleaseNotes(t.Svc(), none).isEmpty());
