@@ -15,6 +15,7 @@
 
 #include "common/ini/ini.h"
 #include "patchwell/platform/private_folder.h"
+#include "patchwell/signing/minisign.h"
 #include "patchwell/update/core/manifest.h"
 #include "patchwell/update/core/signed_update.h"
 #include "patchwell/update/core/texts.h"
@@ -184,6 +185,18 @@ TrustInForce EstablishTrust(Services& services) {
         const SigningState ini = ReadSigningState(services.programFolder);
         if (ini.publicKey.isEmpty()) {
             return result;  // never under a key: signed updates stay off
+        }
+        // A key or time that cannot be read is refused, not kept: once kept,
+        // mending update.ini would no longer mend it.
+        bool number = false;
+        ini.lastManifestTime.toLongLong(&number);
+        if (!signing::ParsePublicKey(ini.publicKey.toStdString())) {
+            result.refusal = texts::refusal::MalformedKey();
+            return result;
+        }
+        if (!ini.lastManifestTime.isEmpty() && !number) {
+            result.refusal = texts::refusal::BadRecordedTime();
+            return result;
         }
         kept.state = TrustState{ini.publicKey, ini.nextPublicKey, ini.lastManifestTime, {}};
         if (!SaveTrustState(services.stateFolder, services.programFolder, *kept.state)) {

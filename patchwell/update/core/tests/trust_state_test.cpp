@@ -57,7 +57,10 @@ protected:
                                     t.Path(QStringLiteral("update.ini")));
     }
     TestFolder t;
-    const TrustState kept{QStringLiteral("RWQkey"),
+    // A well-formed key, as update.ini must name one to be kept.
+    const QString wellFormed =
+        QStringLiteral("RWQBAgMEBQYHCAkKCwwNDg8QERITFBUWFxgZGhscHR4fICEiIyQlJico");
+    const TrustState kept{wellFormed,
                           QStringLiteral("RWQnext"),
                           QStringLiteral("1700000000"),
                           {QStringLiteral("RWQold")}};
@@ -122,12 +125,21 @@ TEST_F(TrustStoreTest, UpdateIniIsAdoptedOnceThenFollowsTheKeptStateUntilForgott
     EXPECT_FALSE(EstablishTrust(t.Svc()).state);
     EXPECT_FALSE(QFile::exists(File()));
 
+    // A key or time that cannot be read is refused and not kept.
+    t.Write(QStringLiteral("update.ini"), "[Update]\npublickey=RWQ\n");
+    EXPECT_EQ(EstablishTrust(t.Svc()).refusal, texts::refusal::MalformedKey());
+    t.Write(QStringLiteral("update.ini"),
+            "[Update]\npublickey=" + wellFormed.toLatin1() + "\nlastmanifesttime=soon\n");
+    EXPECT_EQ(EstablishTrust(t.Svc()).refusal, texts::refusal::BadRecordedTime());
+    EXPECT_FALSE(QFile::exists(File()));
+
     // The first start under a key keeps it.
     t.Write(QStringLiteral("update.ini"),
-            "[Program]\nprgver=1.0\n[Update]\npublickey=RWQkey\nlastmanifesttime=1700000000\n");
+            "[Program]\nprgver=1.0\n[Update]\npublickey=" + wellFormed.toLatin1() +
+                "\nlastmanifesttime=1700000000\n");
     TrustInForce trust = EstablishTrust(t.Svc());
     ASSERT_TRUE(trust.state);
-    EXPECT_EQ(trust.state->publicKey, QStringLiteral("RWQkey"));
+    EXPECT_EQ(trust.state->publicKey, wellFormed);
     EXPECT_TRUE(QFile::exists(File()));
 
     // Whatever an installer leaves in update.ini later, the kept state
@@ -139,7 +151,7 @@ TEST_F(TrustStoreTest, UpdateIniIsAdoptedOnceThenFollowsTheKeptStateUntilForgott
         t.Write(QStringLiteral("update.ini"), ini);
         trust = EstablishTrust(t.Svc());
         EXPECT_EQ(trust.state, kept);
-        EXPECT_EQ(Local("publickey"), QStringLiteral("RWQkey"));
+        EXPECT_EQ(Local("publickey"), wellFormed);
         EXPECT_EQ(Local("nextpublickey"), QStringLiteral("RWQnext"));
         EXPECT_EQ(Local("lastmanifesttime"), QStringLiteral("1700000000"));
         EXPECT_EQ(common::ReadIniValue(QStringLiteral("Program"), QStringLiteral("prgver"),
@@ -158,7 +170,7 @@ TEST_F(TrustStoreTest, UpdateIniIsAdoptedOnceThenFollowsTheKeptStateUntilForgott
     EXPECT_EQ(ForgetTrust(State(), t.folder, ok), texts::NoKeyKept(t.folder));
 
     // A state that cannot be written refuses under a key.
-    t.Write(QStringLiteral("update.ini"), "[Update]\npublickey=RWQkey\n");
+    t.Write(QStringLiteral("update.ini"), "[Update]\npublickey=" + wellFormed.toLatin1() + "\n");
     t.services.stateFolder = t.Path(QStringLiteral("update.ini/state"));
     EXPECT_EQ(EstablishTrust(t.services).refusal,
               texts::refusal::TrustNotRecorded(TrustStateFile(t.services.stateFolder, t.folder)));
