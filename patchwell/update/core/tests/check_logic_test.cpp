@@ -4,7 +4,7 @@
 
 #include <functional>
 #include <memory>
-#include <string>
+#include <utility>
 #include <vector>
 
 #include "common/ini/ini.h"
@@ -13,6 +13,7 @@
 #include "patchwell/update/core/testing/fake_control.h"
 #include "patchwell/update/core/testing/test_folder.h"
 #include "patchwell/update/core/texts.h"
+#include "patchwell/update/core/trust_state.h"
 
 namespace {
 
@@ -249,8 +250,8 @@ TEST_F(CheckLogicTest, SaveNamesThatWouldOverwriteTheUpdatersFilesAreRefused) {
           Case{"editor.sh", "x/setup.sh"}, Case{"patchwell", "x/patchwell"},
           Case{"sub/../update.ini", "x/setup.sh"}, Case{"here/update.ini", "x/setup.sh"},
           Case{"here\\editor.sh", "x/setup.sh"},
-          // The control keeps the URL's extension: update.ini.
-          Case{"update.sh", "x/setup.ini"}}) {
+          // The control keeps the URL's extension: update.ini, editor.sh.
+          Case{"update.sh", "x/setup.ini"}, Case{"editor.bin", "x/setup.sh"}}) {
         SCOPED_TRACE(c.name);
         view = FakeCheckView();
         ServeManifest(QByteArray("[Update]\ncurver=2.1\ncurverurl=http://127.0.0.1:1/") + c.url +
@@ -269,6 +270,19 @@ TEST_F(CheckLogicTest, SaveNamesThatWouldOverwriteTheUpdatersFilesAreRefused) {
     Start();
     ASSERT_TRUE(view.updateControl);
     EXPECT_EQ(view.updateControl->saveLocation, t.Path(QStringLiteral("sub/setup.sh")));
+
+    // The name is derived once, from curverurl, and kept for every address:
+    // a mirror's extension does not change it.
+    for (const auto& [url, name] : std::vector<std::pair<const char*, const char*>>{
+             {"setup.exe", "served.exe"}, {"download", "served.bin"}}) {
+        view = FakeCheckView();
+        ServeManifest(QByteArray("[Update]\ncurver=2.1\ncurverurl=http://127.0.0.1:1/") + url +
+                      "\nsavefileas=served.bin\ncurvermirrors=http://127.0.0.1:1/m/served.sh\n");
+        Start();
+        ASSERT_TRUE(view.updateControl);
+        EXPECT_EQ(view.updateControl->saveLocation, t.Path(QString::fromLatin1(name)));
+        EXPECT_FALSE(view.updateControl->keepType);
+    }
 }
 
 TEST_F(CheckLogicTest, AManifestLargerThanOneMebibyteEndsTheCheck) {
@@ -422,6 +436,22 @@ TEST_F(SignedCheckTest, EachRefusalEndsTheCheckWithItsReason) {
         {"another program's manifest",
          [&] { Publish(QByteArray(offer).replace("/manifest.ini", "/other.ini"), ours); },
          texts::refusal::WrongAddress()},
+        // Once kept, the key decides whatever update.ini says later.
+        {"kept key, dropped from update.ini",
+         [&] {
+             SaveTrustState(t.StateFolder(), t.folder, {ours.publicKeyLine, {}, {}, {}});
+             UseKey(QString(), QString());
+             t.fetcher.bodies.clear();
+             ServeManifest(offer);
+         },
+         texts::refusal::NoSignature()},
+        {"kept key, another one in update.ini",
+         [&] {
+             SaveTrustState(t.StateFolder(), t.folder, {ours.publicKeyLine, {}, {}, {}});
+             UseKey(theirs.publicKeyLine, QString());
+             Publish(offer, theirs);
+         },
+         texts::refusal::OtherKey()},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -439,102 +469,17 @@ TEST_F(SignedCheckTest, EachRefusalEndsTheCheckWithItsReason) {
         EXPECT_EQ(t.lifetime.ends, 1);
         EXPECT_EQ(Local("lastmanifesttime"), before);
     }
+    EXPECT_EQ(Local("publickey"), ours.publicKeyLine);
 }
 
-TEST_F(SignedCheckTest, TheKeptKeyDecidesWhateverUpdateIniSaysLater) {
-    Publish(offer, ours);
-    Start();
-    ASSERT_TRUE(view.updateControl);
-    // The installer (or a copy of the program) left update.ini without the
-    // key, or with another one; patchwell was not there to put it back.
-    struct Case {
-        const char* what;
-        QByteArray ini;
-        const patchwell::signing::testing::MinisignKey* signer;
-        QString reason;
-    };
-    const QByteArray program =
-        "[Program]\nPrgname=Sample Editor\nprgver=2.0\nexe=editor.sh\n"
-        "[Update]\nverchckurl=http://127.0.0.1:1/manifest.ini\n";
-    const std::vector<Case> cases{
-        {"key dropped, unsigned manifest", program, nullptr, texts::refusal::NoSignature()},
-        {"another key written", program + "publickey=" + theirs.publicKeyLine.toLatin1() + "\n",
-         &theirs, texts::refusal::OtherKey()},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        t.messages.shown.clear();
-        t.lifetime.ends = 0;
-        view = FakeCheckView();
-        t.Write(QStringLiteral("update.ini"), c.ini);
-        if (c.signer != nullptr) {
-            Publish(offer, *c.signer);
-        } else {
-            t.fetcher.bodies.clear();
-            ServeManifest(offer);
-        }
-        Start();
-        ASSERT_EQ(t.messages.shown.size(), 1u);
-        EXPECT_EQ(t.messages.shown[0].text, texts::UpdateNotVerified(c.reason));
-        EXPECT_FALSE(view.updateControl);
-        EXPECT_EQ(Local("publickey"), ours.publicKeyLine);
-    }
-}
-
-TEST_F(SignedCheckTest, AnOlderVersionIsTakenOnlyWhenThePublisherSaysSo) {
-    struct Case {
-        const char* curver;
-        const char* extra;
-        bool offered;
-    };
-    for (const Case& c : std::vector<Case>{{"1.5", "", false},
-                                           {"1.10", "allowdowngrade=0\n", false},
-                                           {"1.5", "allowdowngrade=1\n", true},
-                                           {"2.0.1", "", true},
-                                           {"10.0", "", true}}) {
-        SCOPED_TRACE(std::string(c.curver) + " " + c.extra);
+TEST_F(SignedCheckTest, AnOlderVersionNeedsThePublishersWord) {
+    for (const char* extra : {"", "allowdowngrade=1\n"}) {
+        SCOPED_TRACE(extra);
         Reset();
-        Publish(QByteArray(offer).replace("curver=2.1", QByteArray("curver=") + c.curver) + c.extra,
-                ours);
+        Publish(QByteArray(offer).replace("curver=2.1", "curver=1.10") + extra, ours);
         Start();
-        EXPECT_EQ(view.updateControl != nullptr, c.offered);
-        if (!c.offered) {
-            ASSERT_EQ(t.messages.shown.size(), 1u);
-            EXPECT_EQ(t.messages.shown[0].text,
-                      texts::UpdateNotVerified(texts::refusal::Downgrade(
-                          QString::fromLatin1(c.curver), QStringLiteral("2.0"))));
-            EXPECT_FALSE(t.Exists(QStringLiteral("iupdate.ini")));
-            EXPECT_TRUE(t.launcher.starts.empty());
-        }
-    }
-}
-
-TEST_F(CheckLogicTest, TheSavedNameIsDerivedOnceAndServesEveryAddress) {
-    struct Case {
-        const char* url;
-        const char* saveAs;
-        const char* target;  // "" when refused
-    };
-    for (const Case& c : std::vector<Case>{{"setup.sh", "setup.sh", "setup.sh"},
-                                           {"setup.exe", "served.bin", "served.exe"},
-                                           {"setup.bin", "served.bin", "served.bin"},
-                                           {"download", "served.bin", "served.bin"},
-                                           {"setup.sh", "editor.bin", ""},
-                                           {"setup.ini", "update.bin", ""}}) {
-        SCOPED_TRACE(c.url);
-        view = FakeCheckView();
-        // The mirror's extension is not the one the file is named after.
-        ServeManifest(QByteArray("[Update]\ncurver=2.1\ncurverurl=http://127.0.0.1:1/") + c.url +
-                      "\nsavefileas=" + c.saveAs +
-                      "\ncurvermirrors=http://127.0.0.1:1/mirror/served.sh\n");
-        Start();
-        if (*c.target == 0) {
-            EXPECT_FALSE(view.updateControl);
-            continue;
-        }
-        ASSERT_TRUE(view.updateControl);
-        EXPECT_EQ(view.updateControl->saveLocation, t.Path(QString::fromLatin1(c.target)));
-        EXPECT_FALSE(view.updateControl->keepType);
+        EXPECT_EQ(view.updateControl != nullptr, *extra != 0);
+        EXPECT_EQ(t.messages.shown.size(), *extra != 0 ? 0u : 1u);
     }
 }
 

@@ -4,11 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <utility>
 #include <vector>
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include "common/ini/ini.h"
 #include "patchwell/update/core/signed_update.h"
@@ -77,45 +76,24 @@ TEST_F(TrustStoreTest, KeptOnlyWhereNoOneElseCanChangeIt) {
     // The same folder by another spelling has the same file.
     EXPECT_EQ(TrustStateFile(State(), t.folder + QStringLiteral("/./")), File());
 
-    const QByteArray fileName = QFile::encodeName(File());
-    const QByteArray folderName = QFile::encodeName(State());
-    const char* file = fileName.constData();
-    const char* folder = folderName.constData();
-    struct Case {
-        const char* what;
-        std::function<void()> spoil;
-        std::function<void()> mend;
-    };
-    const std::vector<Case> cases{
-        {"file readable by others", [&] { ::chmod(file, 0644); }, [&] { ::chmod(file, 0600); }},
-        {"folder writable by others", [&] { ::chmod(folder, 0777); },
-         [&] { ::chmod(folder, 0700); }},
-        {"file is a link",
-         [&] {
-             QFile::rename(File(), File() + QStringLiteral(".real"));
-             QFile::link(File() + QStringLiteral(".real"), File());
-         },
-         [&] {
-             QFile::remove(File());
-             QFile::rename(File() + QStringLiteral(".real"), File());
-         }},
-        {"no key in it",
-         [&] {
-             QFile::rename(File(), File() + QStringLiteral(".real"));
-             ::close(::open(file, O_CREAT | O_WRONLY, 0600));
-         },
-         [&] {
-             QFile::remove(File());
-             QFile::rename(File() + QStringLiteral(".real"), File());
-         }},
-    };
-    for (const Case& c : cases) {
-        c.spoil();
+    // Each spoiling of a freshly saved state makes it unusable.
+    const QByteArray file = QFile::encodeName(File());
+    const QByteArray folder = QFile::encodeName(State());
+    const QString aside = File() + QStringLiteral(".aside");
+    for (const auto& [what, spoil] : std::vector<std::pair<const char*, std::function<void()>>>{
+             {"file readable by others", [&] { ::chmod(file.constData(), 0644); }},
+             {"folder writable by others", [&] { ::chmod(folder.constData(), 0777); }},
+             {"file is a link",
+              [&] {
+                  QFile::rename(File(), aside);
+                  QFile::link(aside, File());
+              }},
+             {"no key in it", [&] { QFile::resize(File(), 0); }}}) {
+        ASSERT_TRUE(SaveTrustState(State(), t.folder, kept)) << what;
+        spoil();
         const TrustLoad load = LoadTrustState(State(), t.folder);
-        EXPECT_FALSE(load.state) << c.what;
-        EXPECT_EQ(load.problem, texts::refusal::UnusableTrustState(File())) << c.what;
-        c.mend();
-        EXPECT_EQ(LoadTrustState(State(), t.folder).state, kept) << c.what;
+        EXPECT_FALSE(load.state) << what;
+        EXPECT_EQ(load.problem, texts::refusal::UnusableTrustState(File())) << what;
     }
 }
 
