@@ -3,7 +3,12 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QStandardPaths>
+
+#include "patchwell/platform/private_folder.h"
+
+Q_LOGGING_CATEGORY(lcLock, "patchwell.lock", QtWarningMsg)
 
 namespace patchwell::platform {
 
@@ -13,6 +18,19 @@ LockFileInstanceGuard::LockFileInstanceGuard(QString executablePath, QString loc
         info.canonicalFilePath().isEmpty() ? info.absoluteFilePath() : info.canonicalFilePath();
     if (lockFolder.isEmpty() && !qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
         lockFolder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    }
+    // Without a runtime folder the user's own cache folder holds the lock: a
+    // lock on the executable, which every user may open, could be taken by
+    // another user to keep this one from starting.
+    if (lockFolder.isEmpty()) {
+        const QString cache = UserCacheFolder();
+        const QString problem = MakePrivateFolder(cache);
+        if (problem.isEmpty()) {
+            lockFolder = cache;
+        } else {
+            qCWarning(lcLock) << "no lock folder of the user's own:" << problem
+                              << "- locking the executable";
+        }
     }
     if (lockFolder.isEmpty()) {
         lockPath_ = canonical;

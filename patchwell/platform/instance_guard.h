@@ -21,13 +21,15 @@ public:
 // executable's canonical path, so two copies of the program in two folders do
 // not see each other. The kernel drops the lock when the process ends however
 // it ends, so no stale lock can block a start; the file itself stays and is
-// reused by the next run. Without a runtime folder the executable file itself
-// is locked (read-only descriptor): a shared folder such as /tmp, where
-// another user could plant the lock file first, is never used.
+// reused by the next run. Without a runtime folder the file is in the user's
+// own cache folder (made 0700, owner checked); only when that cannot be had
+// is the executable file itself locked (read-only descriptor). A shared
+// folder such as /tmp, where another user could plant the lock file first, is
+// never used.
 class LockFileInstanceGuard : public InstanceGuard {
 public:
     // `executablePath`: the running program's file; `lockFolder`: empty for the
-    // user's runtime folder (or the executable itself when there is none).
+    // user's runtime folder, else the user's cache folder.
     explicit LockFileInstanceGuard(QString executablePath, QString lockFolder = {});
     ~LockFileInstanceGuard() override;
 

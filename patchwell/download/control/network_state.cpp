@@ -190,8 +190,16 @@ private:
 };
 
 quint32 ProxyFlag(const EnvironmentReader& environment) {
+    // The variables libcurl itself follows: it never reads HTTP_PROXY (in
+    // upper case a CGI program could be handed it by a request's "Proxy:"
+    // header), and a no_proxy of "*" sends every request direct.
+    for (const char* variable : {"no_proxy", "NO_PROXY"}) {
+        if (environment(variable).trimmed() == "*") {
+            return 0;
+        }
+    }
     for (const char* variable :
-         {"http_proxy", "https_proxy", "all_proxy", "HTTP_PROXY", "HTTPS_PROXY", "ALL_PROXY"}) {
+         {"http_proxy", "https_proxy", "all_proxy", "HTTPS_PROXY", "ALL_PROXY"}) {
         if (!environment(variable).trimmed().isEmpty()) {
             return ConnectionStatus::kProxy;
         }

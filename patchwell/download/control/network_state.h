@@ -53,7 +53,8 @@ using EnvironmentReader = std::function<QByteArray(const char*)>;
 // Online when an interface that is up, not loopback and has an address
 // carries a default route (of the route texts or of `policyRouted`). The modem and LAN flags tell
 // the kinds of those interfaces; the proxy flag is set when one of the proxy variables that libcurl
-// honours is set (`environment` reads a variable).
+// honours is set (http_proxy, https_proxy, HTTPS_PROXY, all_proxy, ALL_PROXY; not HTTP_PROXY) and
+// no_proxy is not "*" (`environment` reads a variable).
 ConnectionStatus EvaluateConnection(const std::vector<InterfaceInfo>& interfaces,
                                     const QString& ipv4Routes, const QString& ipv6Routes,
                                     const EnvironmentReader& environment,

@@ -14,6 +14,8 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -235,45 +237,53 @@ TEST(LockFileInstanceGuard, RefusesASecondInstanceOfTheSameExecutableOnly) {
     EXPECT_TRUE(other.TryClaim());
 }
 
-TEST(LockFileInstanceGuard, WithoutARuntimeFolderTheExecutableItselfIsLockedAndNoFileIsMade) {
+TEST(LockFileInstanceGuard, WithoutARuntimeFolderTheLockIsInTheUsersOwnCacheFolder) {
     QTemporaryDir tmp;
     QTemporaryDir apps;
-    ASSERT_TRUE(tmp.isValid() && apps.isValid());
+    QTemporaryDir cache;
+    QTemporaryDir linked;
+    ASSERT_TRUE(tmp.isValid() && apps.isValid() && cache.isValid() && linked.isValid());
     const QString exe = WriteScript(apps.filePath(QStringLiteral("patchwell")), "exit 0\n");
     ASSERT_TRUE(QFile::setPermissions(exe, QFileDevice::ReadOwner | QFileDevice::ExeOwner |
                                                QFileDevice::ReadOther | QFileDevice::ExeOther));
     const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
     const QByteArray temp = qgetenv("TMPDIR");
+    const QByteArray cacheHome = qgetenv("XDG_CACHE_HOME");
     qunsetenv("XDG_RUNTIME_DIR");
     qputenv("TMPDIR", QFile::encodeName(tmp.path()));
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
+    // The user's own cache folder, left open to others: closed before use.
+    const QString folder = cache.filePath(QStringLiteral("patchwell"));
+    ASSERT_EQ(::mkdir(QFile::encodeName(folder).constData(), 0755), 0);
+    // Another user holds the executable, which everyone may open: that
+    // blocks nothing now.
+    const int other = ::open(QFile::encodeName(exe).constData(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
 
     LockFileInstanceGuard first(exe);
     LockFileInstanceGuard second(apps.filePath(QStringLiteral("./patchwell")));
-    EXPECT_EQ(first.LockPath(), QFileInfo(exe).canonicalFilePath());
     const bool claimed = first.TryClaim();
     const bool claimedTwice = second.TryClaim();
+    struct stat info {};
+    const int statted = ::lstat(QFile::encodeName(folder).constData(), &info);
 
-    // Which of our descriptors holds the executable, and how it is open.
-    QStringList holders;
-    for (const QFileInfo& fd :
-         QDir(QStringLiteral("/proc/self/fd"))
-             .entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
-        if (fd.symLinkTarget() == first.LockPath()) {
-            const QByteArray info = ReadAll(QStringLiteral("/proc/self/fdinfo/") + fd.fileName());
-            const int at = info.indexOf("flags:");
-            const long flags = std::strtol(info.constData() + at + 6, nullptr, 8);
-            holders << QStringLiteral("rdonly=%1 cloexec=%2")
-                           .arg((flags & O_ACCMODE) == O_RDONLY)
-                           .arg((flags & O_CLOEXEC) != 0);
-        }
-    }
+    // A cache folder that is a link is not used: the executable is locked.
+    ASSERT_TRUE(QFile::link(tmp.path(), linked.filePath(QStringLiteral("patchwell"))));
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(linked.path()));
+    LockFileInstanceGuard throughLink(exe);
+    ::close(other);
     runtime.isNull() ? qunsetenv("XDG_RUNTIME_DIR") : qputenv("XDG_RUNTIME_DIR", runtime);
     temp.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", temp);
+    cacheHome.isNull() ? qunsetenv("XDG_CACHE_HOME") : qputenv("XDG_CACHE_HOME", cacheHome);
 
     EXPECT_TRUE(claimed);
     EXPECT_FALSE(claimedTwice);
-    EXPECT_EQ(holders, QStringList{QStringLiteral("rdonly=1 cloexec=1")});
-    // No file anywhere: not in the temporary folder, not beside the program.
+    EXPECT_EQ(QFileInfo(first.LockPath()).path(), folder);
+    ASSERT_EQ(statted, 0);
+    EXPECT_EQ(info.st_mode & 07777, 0700u);
+    EXPECT_EQ(info.st_uid, ::geteuid());
+    EXPECT_EQ(throughLink.LockPath(), QFileInfo(exe).canonicalFilePath());
+    // No file in the temporary folder or beside the program.
     EXPECT_TRUE(QDir(tmp.path()).isEmpty());
     EXPECT_EQ(QDir(apps.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
               QStringList{QStringLiteral("patchwell")});

@@ -10,6 +10,8 @@
 #include "patchwell/update/core/folder_checks.h"
 #include "patchwell/update/core/signed_update.h"
 #include "patchwell/update/core/texts.h"
+#include "patchwell/update/core/trust_state.h"
+#include "patchwell/update/core/version_order.h"
 
 namespace patchwell::update {
 
@@ -39,6 +41,14 @@ void CheckLogic::Load() {
                                 texts::ApplicationTitle());
         StartServedProgram(services_, common::ReadIniValue(QStringLiteral("Program"),
                                                            QStringLiteral("exe"), localFile));
+        End();
+        return;
+    }
+    // The signing state is restored before anything is fetched: a key an
+    // installer dropped from update.ini goes back there.
+    const TrustInForce trust = EstablishTrust(services_);
+    if (!trust.refusal.isEmpty()) {
+        RefuseUnverifiedUpdate(services_, {}, trust.refusal);
         End();
         return;
     }
@@ -117,6 +127,15 @@ void CheckLogic::OnDLComplete() {
     updaterUrl = remote.updaterUrl;
     saveFileName = remote.savefileas;
 
+    // Under a key an older version is taken only when the publisher says so.
+    const QString downgrade = IsUpToDate(localVersion, remoteVersion)
+                                  ? QString()
+                                  : DowngradeRefusal(manifest, localVersion);
+    if (!downgrade.isEmpty()) {
+        RefuseUnverifiedUpdate(services_, {}, downgrade);
+        End();
+        return;
+    }
     // An installation outside a staged rollout's share sees what it would
     // see without the update.
     if (IsUpToDate(localVersion, remoteVersion) ||
@@ -129,7 +148,11 @@ void CheckLogic::OnDLComplete() {
     // outside the program folder (also through a symbolic link to a folder),
     // or over a file the updater relies on, makes the check fail instead.
     const QString localFile = LocalManifestPath(services_.programFolder);
+    // The file is named once, from curverurl (the control would give it that
+    // address's extension): that name is checked here and written from
+    // every address, mirrors included.
     const QString saveLocation = InstallerSaveLocation(services_.programFolder, saveFileName);
+    const QString target = InstallerTarget(updateUrl, saveLocation);
     if (!IsSafeSaveName(saveFileName) ||
         OverwritesProtectedFile(
             services_.programFolder, services_.executablePath,
@@ -154,7 +177,8 @@ void CheckLogic::OnDLComplete() {
     ControlPort& next = view_.DownloadWindowControl();
     downloadWindowOpened_ = true;
     next.setUrl(updateUrl);
-    next.setSaveLocation(saveLocation);
+    next.setSaveLocation(target);
+    next.setKeepType(false);
     view_.HideWindow();
     view_.StopTimer();
     view_.ShowDownloadWindow();

@@ -28,6 +28,8 @@ public:
     virtual QString TargetFile() const = 0;
     virtual void setUrl(const QString& New_Url) = 0;
     virtual void setSaveLocation(const QString& New_Location) = 0;
+    // Whether the file written takes the URL's extension (KeepType).
+    virtual void setKeepType(bool keep) = 0;
 
     virtual void download() = 0;
     virtual void GetFileInformation() = 0;

@@ -28,6 +28,14 @@ QString InstallerSaveLocation(const QString& programFolder, const QString& savef
     return InProgramFolder(programFolder, common::LocalPath(savefileas));
 }
 
+QString InstallerTarget(const QString& curverurl, const QString& saveLocation) {
+    try {
+        return download::PreserveExtension(curverurl, saveLocation);
+    } catch (const std::exception&) {
+        return saveLocation;  // too short to carry an extension
+    }
+}
+
 namespace {
 
 // One spelling per file: separators and "." or ".." resolved, and the folder
@@ -86,6 +94,7 @@ RemoteManifest ParseRemoteManifest(const QByteArray& content) {
     m.curvernotes = update("curvernotes");
     m.curvernotessha256 = update("curvernotessha256");
     m.curvermirrors = update("curvermirrors");
+    m.allowdowngrade = update("allowdowngrade");
     return m;
 }
 

@@ -30,6 +30,7 @@ struct RemoteManifest {
     QString curvernotes;        // address of the release notes
     QString curvernotessha256;  // their SHA-256
     QString curvermirrors;      // further addresses of the installer, blank-separated
+    QString allowdowngrade;     // "1": the publisher means an older version
 };
 
 // Parses the manifest's bytes with the INI rules of ReadIniValue.
@@ -52,6 +53,12 @@ QString InProgramFolder(const QString& programFolder, const QString& name);
 // as a folder separator, so the control writes, and the installation step
 // runs and deletes, one and the same path.
 QString InstallerSaveLocation(const QString& programFolder, const QString& savefileas);
+
+// The file the installer is written to, for every address it comes from:
+// `saveLocation` with the extension of `curverurl`, as the download window's
+// control names it (KeepType), derived once so that a mirror's address
+// cannot change it.
+QString InstallerTarget(const QString& curverurl, const QString& saveLocation);
 
 // True when a download from `url` to `saveLocation` would write over a file
 // the updater relies on: either manifest, `executablePath` (the updater) or

@@ -21,6 +21,8 @@ struct Services {
     QString programFolder;
     QString executablePath;  // the updater's own file
     platform::FolderStorage& storage;
+    // Where the signing state of installations is kept (see trust_state.h).
+    QString stateFolder;
 };
 
 // Deletes the file at `path` (program notation). A file that is not there

@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <QTimeZone>
+#include <QUrl>
 
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "common/ini/ini.h"
 #include "patchwell/signing/minisign.h"
 #include "patchwell/update/core/texts.h"
+#include "patchwell/update/core/trust_state.h"
 
 Q_LOGGING_CATEGORY(lcSigned, "patchwell.update.signed")
 
@@ -44,12 +46,15 @@ std::optional<QDateTime> ParseUtcTime(const QString& text) {
     if (!Matches(text, "\\d{4}-\\d{2}-\\d{2}T\\d{2}:\\d{2}:\\d{2}Z")) {
         return std::nullopt;
     }
-    QDateTime time = QDateTime::fromString(text.left(19), QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
-    if (!time.isValid()) {
+    // Date and time are read as they are and taken as UTC: never through
+    // the local time zone, whose daylight saving gaps have hours that do not
+    // exist there.
+    const QDate date = QDate::fromString(text.left(10), QStringLiteral("yyyy-MM-dd"));
+    const QTime time = QTime::fromString(text.mid(11, 8), QStringLiteral("HH:mm:ss"));
+    if (!date.isValid() || !time.isValid()) {
         return std::nullopt;
     }
-    time.setTimeZone(QTimeZone::utc());
-    return time;
+    return QDateTime(date, time, QTimeZone::utc());
 }
 
 bool IsPublicKey(const QString& text) {
@@ -75,8 +80,8 @@ struct SignatureCheck {
     QString refusal;
 };
 
-SignatureCheck CheckSignature(Services& services, const SigningState& state,
-                              const QString& checkUrl, const QByteArray& bytes) {
+SignatureCheck CheckSignature(Services& services, const TrustState& state, const QString& checkUrl,
+                              const QByteArray& bytes) {
     SignatureCheck check;
     const std::optional<QByteArray> signature =
         services.fetcher.Fetch(checkUrl + QStringLiteral(".minisig"), kMaxSignatureBytes);
@@ -88,7 +93,9 @@ SignatureCheck CheckSignature(Services& services, const SigningState& state,
     signing::Verification result =
         signing::VerifyData(state.publicKey.toStdString(), signature->toStdString(), data);
     // During a key rotation the next key signs too.
-    if (result.outcome == signing::Outcome::OtherKey && !state.nextPublicKey.isEmpty()) {
+    // A retired key never signs again, also not as the next one.
+    if (result.outcome == signing::Outcome::OtherKey && !state.nextPublicKey.isEmpty() &&
+        !state.retiredKeys.contains(state.nextPublicKey)) {
         const signing::Verification next =
             signing::VerifyData(state.nextPublicKey.toStdString(), signature->toStdString(), data);
         if (next.outcome != signing::Outcome::OtherKey) {
@@ -124,33 +131,6 @@ SignatureCheck CheckSignature(Services& services, const SigningState& state,
     return check;
 }
 
-// What update.ini is to hold after accepting a manifest: all in one write.
-std::vector<common::IniChange> StateChanges(const SigningState& state, const SignatureCheck& check,
-                                            const RemoteManifest& values) {
-    std::vector<common::IniChange> changes;
-    if (state.lastManifestTime != QString::number(check.signedAt)) {
-        changes.push_back(
-            {kUpdate, QStringLiteral("lastmanifesttime"), QString::number(check.signedAt)});
-    }
-    QString key = state.publicKey;
-    QString next = state.nextPublicKey;
-    if (check.usedNext) {
-        key = next;
-        next.clear();
-    }
-    if (!values.nextpublickey.isEmpty() && values.nextpublickey != key) {
-        next = values.nextpublickey;
-    }
-    if (key != state.publicKey) {
-        changes.push_back({kUpdate, QStringLiteral("publickey"), key});
-    }
-    if (next != state.nextPublicKey) {
-        changes.push_back({kUpdate, QStringLiteral("nextpublickey"),
-                           next.isEmpty() ? std::nullopt : std::optional<QString>(next)});
-    }
-    return changes;
-}
-
 }  // namespace
 
 SigningState ReadSigningState(const QString& programFolder) {
@@ -166,6 +146,7 @@ QString BindManifest(const RemoteManifest& values, bool keyed, const QString& ch
                      const QDateTime& nowUtc, VerifiedManifest& out) {
     out.values = values;
     out.keyed = keyed;
+    out.address = checkUrl;
     out.installerSize.reset();
     out.installerSha256.clear();
     if (!values.curversize.isEmpty() || !values.curversha256.isEmpty() || keyed) {
@@ -205,11 +186,17 @@ QString BindManifest(const RemoteManifest& values, bool keyed, const QString& ch
 ManifestAcceptance AcceptManifest(Services& services, const QByteArray& bytes,
                                   const QString& checkUrl, const QDateTime& nowUtc) {
     ManifestAcceptance result;
-    const SigningState state = ReadSigningState(services.programFolder);
-    const bool keyed = !state.publicKey.isEmpty();
+    // The kept signing state decides, not what update.ini says now.
+    const TrustInForce trust = EstablishTrust(services);
+    if (!trust.refusal.isEmpty()) {
+        result.refusal = trust.refusal;
+        qCWarning(lcSigned) << "manifest refused:" << result.refusal;
+        return result;
+    }
+    const bool keyed = trust.state.has_value();
     SignatureCheck check;
     if (keyed) {
-        check = CheckSignature(services, state, checkUrl, bytes);
+        check = CheckSignature(services, *trust.state, checkUrl, bytes);
         if (!check.refusal.isEmpty()) {
             result.refusal = check.refusal;
             return result;
@@ -218,9 +205,14 @@ ManifestAcceptance AcceptManifest(Services& services, const QByteArray& bytes,
     result.refusal =
         BindManifest(ParseRemoteManifest(bytes), keyed, checkUrl, nowUtc, result.manifest);
     if (result.refusal.isEmpty() && keyed) {
-        const auto changes = StateChanges(state, check, result.manifest.values);
-        if (!changes.empty() &&
-            !common::WriteIniValues(changes, LocalManifestPath(services.programFolder))) {
+        // The kept state first, in one rename; update.ini then follows it.
+        const TrustState next = AdvanceTrust(*trust.state, check.usedNext, check.signedAt,
+                                             result.manifest.values.nextpublickey);
+        if (next != *trust.state &&
+            !SaveTrustState(services.stateFolder, services.programFolder, next)) {
+            result.refusal = texts::refusal::TrustNotRecorded(
+                TrustStateFile(services.stateFolder, services.programFolder));
+        } else if (!MirrorTrustIntoIni(services.programFolder, next)) {
             result.refusal = texts::refusal::NotRecorded();
         } else if (check.usedNext) {
             qCInfo(lcSigned) << "the next key signed the manifest and is now the key";
@@ -322,6 +314,12 @@ bool OfferedInRollout(const VerifiedManifest& manifest, const QString& programFo
 QString FetchReleaseNotes(Services& services, const VerifiedManifest& manifest) {
     const RemoteManifest& m = manifest.values;
     if (m.curvernotes.isEmpty()) {
+        return {};
+    }
+    // Notes for an https manifest come over https only, as its mirrors do.
+    if (QUrl(manifest.address).scheme() == QStringLiteral("https") &&
+        QUrl(m.curvernotes).scheme() != QStringLiteral("https")) {
+        qCInfo(lcSigned) << "release notes left out: not https like the manifest";
         return {};
     }
     const QByteArray digest = Sha256FromHex(m.curvernotessha256);

@@ -45,7 +45,8 @@ QString ConfiguredPublicKey(const QString& programFolder);
 // The remote manifest as the check accepted it.
 struct VerifiedManifest {
     RemoteManifest values;
-    bool keyed = false;  // verified with a key of update.ini
+    bool keyed = false;  // verified with the installation's key
+    QString address;     // where the manifest was fetched from
     // The installer's length and SHA-256 (32 bytes) when the manifest binds
     // them; always so when keyed.
     std::optional<qint64> installerSize;
@@ -67,12 +68,14 @@ struct ManifestAcceptance {
     QString refusal;  // empty when accepted
 };
 
-// Accepts the downloaded manifest `bytes` fetched from `checkUrl`. With a
-// key in update.ini: fetches and checks the signature (either the key or the
-// stored next key), the signing time and the binding keys, then records in
-// one atomic write of update.ini the signing time, a rotation to the next key
-// and a next key that the manifest announces; a write that fails refuses
-// the manifest. Without a key: only the binding keys present are judged.
+// Accepts the downloaded manifest `bytes` fetched from `checkUrl`. Under a
+// key (the kept signing state, see trust_state.h): fetches and checks the
+// signature (either the key or the next key, never a retired one), the
+// signing time and the binding keys, then records the signing time, a
+// rotation to the next key and the manifest's word on the next key, first in
+// the kept state and then in one atomic write of update.ini; a write that
+// fails refuses the manifest. Without a key: only the binding keys present
+// are judged.
 ManifestAcceptance AcceptManifest(Services& services, const QByteArray& bytes,
                                   const QString& checkUrl, const QDateTime& nowUtc);
 

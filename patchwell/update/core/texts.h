@@ -132,9 +132,22 @@ inline QString UpdateNotVerified(const QString& reason) {
 inline QString CouldNotKeepSigning(const QString& path) {
     return QStringLiteral(
                "The installer removed the update signing settings from %1, and Patchwell could "
-               "not put them back. Updates of this program are no longer checked for "
-               "signatures; please re-install it.")
+               "not put them back there. Updates of this program are still checked with the key "
+               "Patchwell keeps for it.")
         .arg(path);
+}
+// What `patchwell --forget-key` did for the program folder `folder`.
+inline QString KeyForgotten(const QString& folder) {
+    return QStringLiteral(
+               "patchwell: the signing key of %1 is forgotten; its updates are no "
+               "longer checked for signatures until update.ini names a key again.")
+        .arg(folder);
+}
+inline QString NoKeyKept(const QString& folder) {
+    return QStringLiteral("patchwell: no signing key is kept for %1.").arg(folder);
+}
+inline QString CouldNotForgetKey(const QString& folder) {
+    return QStringLiteral("patchwell: the signing key of %1 could not be removed.").arg(folder);
 }
 
 // Why an update could not be verified: the second line of UpdateNotVerified.
@@ -192,6 +205,17 @@ inline QString WrongDigest() {
 }
 inline QString UnreadableInstaller() {
     return QStringLiteral("The downloaded installer could not be read.");
+}
+inline QString UnusableTrustState(const QString& path) {
+    return QStringLiteral("The signing state %1 cannot be read, or another user may change it.")
+        .arg(path);
+}
+inline QString TrustNotRecorded(const QString& path) {
+    return QStringLiteral("The signing state could not be recorded in %1.").arg(path);
+}
+inline QString Downgrade(const QString& offered, const QString& installed) {
+    return QStringLiteral("The update information offers version %1, older than the installed %2.")
+        .arg(offered, installed);
 }
 }  // namespace refusal
 

@@ -114,7 +114,7 @@ case_links() {
     [ -z "$(ls -A "$elsewhere")" ] || e2e_fail "written outside the folder: $(ls -A "$elsewhere")"
     [ ! -e "$APP/installer-args.txt" ] && [ ! -e "$APP/served.pid" ] || e2e_fail "something ran"
 
-    e2e_log "without XDG_RUNTIME_DIR a lock planted in the temporary folder blocks nothing"
+    e2e_log "without XDG_RUNTIME_DIR neither a lock planted in the temporary folder nor one on the executable blocks"
     edge_folder lock
     local shared="$E2E_TMP/shared-tmp" canonical hash
     mkdir -p "$shared"
@@ -124,12 +124,18 @@ case_links() {
     (cd "$shared" && exec 9>"patchwell-$hash.lock" && flock -n 9 && exec sleep 600) &
     E2E_PIDS+=($!)
     wait_for 5 edge_lock_held "$shared/patchwell-$hash.lock" || e2e_fail "could not plant the lock"
+    # Another user's lock on the executable, which everyone may read.
+    (exec 9<"$APP/patchwell" && flock -n 9 && exec sleep 600) &
+    E2E_PIDS+=($!)
+    wait_for 5 edge_lock_held "$APP/patchwell" || e2e_fail "could not lock the executable"
     rm -f "$APP/update.ini"  # patchwell stays up with its check window
     (cd "$APP" && exec env -u XDG_RUNTIME_DIR TMPDIR="$shared" ./patchwell) \
         >>"$E2E_TMP/patchwell.log" 2>&1 &
     E2E_PW_PID=$!
     E2E_PIDS+=("$E2E_PW_PID")
     e2e_check_window_then_ok
+    [ -e "$XDG_CACHE_HOME/patchwell/patchwell-$hash.lock" ] || e2e_fail "no lock in the cache folder"
+    [ "$(stat -c %a "$XDG_CACHE_HOME/patchwell")" = 700 ] || e2e_fail "the lock folder is open to others"
     # (Qt itself makes a private runtime-USER folder there; patchwell makes
     # nothing.)
     [ "$(ls -A "$shared" | grep -v '^runtime-')" = "patchwell-$hash.lock" ] ||

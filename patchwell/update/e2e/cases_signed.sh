@@ -45,7 +45,7 @@ case_signed_bound() {
 printf '[Program]\nPrgname=Sample Editor\nprgver=2.0\nexe=served.sh\n[Update]\nverchckurl=elsewhere\n' >"$folder/update.ini"
 SH
     printf 'Version 2.0\n\n- Faster start\n- <b>Grüße</b> stay plain text\n' >"$E2E_TMP/notes.txt"
-    "$PUBLISH" -o "$WWW/bound" --expires 30 --rollout 100 \
+    "$PUBLISH" -o "$WWW/bound" --expires 30 --rollout 100 --next-key "$KEYS/next.pub" \
         --notes "$E2E_TMP/notes.txt" "$BASE/bound/notes.txt" \
         "$E2E_TMP/setup.sh" "$BASE/bound/setup.sh" 2.0 "$KEYS/ours.key" >/dev/null ||
         e2e_fail "patchwell-publish failed"
@@ -105,7 +105,8 @@ case_signed_refusals() {
     refused_at_check "The update information was published for another address."
 
     e2e_log "freeze: an expired manifest"
-    publish expired 2.0 ours
+    "$PUBLISH" -o "$WWW/expired" --no-expiry "$E2E_TMP/setup.sh" "$BASE/expired/setup.sh" 2.0 \
+        "$KEYS/ours.key" >/dev/null || e2e_fail "patchwell-publish failed"
     echo "expires=2020-01-01T00:00:00Z" >>"$WWW/expired/iupdate.ini"
     sign_manifest "$WWW/expired/iupdate.ini" ours
     signed_folder expired
@@ -149,4 +150,139 @@ case_signed_rotation() {
     cp "$E2E_TMP/old.ini" "$WWW/rotate/iupdate.ini"
     cp "$E2E_TMP/old.ini.minisig" "$WWW/rotate/iupdate.ini.minisig"
     refused_at_check "The update information was signed with another key."
+}
+
+# publish_installer FILE NAME VERSION [OPTIONS...]: FILE signed by our key as
+# $BASE/NAME/setup.sh.
+publish_installer() {
+    local file=$1 name=$2 version=$3
+    shift 3
+    "$PUBLISH" -o "$WWW/$name" "$@" "$file" "$BASE/$name/setup.sh" "$version" "$KEYS/ours.key" \
+        >/dev/null || e2e_fail "patchwell-publish failed"
+}
+
+# forged_offer NAME [KEY]: a manifest offering 3.0 at NAME, signed by KEY or
+# not at all.
+forged_offer() {
+    printf '[Update]\ncurver=3.0\ncurverurl=%s\nsavefileas=setup.sh\n' "$BASE/$1/evil.sh" \
+        >"$WWW/$1/iupdate.ini"
+    printf '#!/bin/sh\ntouch "$2/owned"\n' >"$WWW/$1/evil.sh"
+    rm -f "$WWW/$1/iupdate.ini.minisig"
+    [ -z "${2:-}" ] || sign_manifest "$WWW/$1/iupdate.ini" "$2"
+}
+
+# forged_refused REASON: the forged offer is refused and nothing of it runs.
+forged_refused() {
+    e2e_start_patchwell
+    e2e_expect_message "$(not_verified "$1")"
+    e2e_patchwell_ended
+    [ ! -e "$APP/owned" ] && [ ! -e "$APP/evil.sh" ] || e2e_fail "the forged installer came"
+    [ "$(local_key publickey)" = "$(tail -n 1 "$KEYS/ours.pub")" ] || e2e_fail "publickey not restored"
+}
+
+# Once under a key, no later update.ini makes patchwell take an unsigned or
+# otherwise-signed manifest: not after patchwell was killed while the
+# installer dropped the key, not after an installer's background child did.
+# Only --forget-key ends it.
+case_signed_trust() {
+    signed_setup
+    e2e_log "patchwell killed while its installer drops publickey"
+    cat >"$E2E_TMP/dropping.sh" <<'SH'
+#!/bin/sh
+folder=$2
+url=$(sed -n 's/^verchckurl=//p' "$folder/update.ini")
+printf '[Program]\nPrgname=Sample Editor\nprgver=2.0\nexe=served.sh\n[Update]\nverchckurl=%s\n' "$url" >"$folder/update.ini"
+touch "$folder/dropped"
+n=0; while [ ! -e "$folder/release" ] && [ $n -lt 1200 ]; do sleep 0.05; n=$((n+1)); done
+touch "$folder/installer-done"
+SH
+    publish_installer "$E2E_TMP/dropping.sh" killed 2.0
+    signed_folder killed
+    e2e_start_patchwell
+    e2e_expect_message "An update has been found"
+    e2e_click "$(e2e_wait_window '^Downloading Update$')" "$START_X" "$BUTTONS_Y" "$UPDL_WIDTH"
+    wait_for 20 test -e "$APP/dropped" || e2e_fail "installer did not run"
+    kill -KILL "$E2E_PW_PID"
+    e2e_patchwell_ended
+    touch "$APP/release"
+    wait_for 20 test -e "$APP/installer-done" || e2e_fail "installer did not end"
+    grep -q '^publickey=' "$APP/update.ini" && e2e_fail "the installer kept the key"
+    grep -qsx "folder=$APP" "$XDG_STATE_HOME"/patchwell/trust-* || e2e_fail "no signing state kept"
+    forged_offer killed
+    forged_refused "The update information has no signature."
+
+    e2e_log "an installer's background child writes another key after patchwell ended"
+    cat >"$E2E_TMP/forking.sh" <<SH
+#!/bin/sh
+folder=\$2
+(
+    n=0; while [ ! -e "\$folder/release" ] && [ \$n -lt 1200 ]; do sleep 0.05; n=\$((n+1)); done
+    sed -i 's/^publickey=.*/publickey=$(tail -n 1 "$KEYS/theirs.pub")/' "\$folder/update.ini"
+    touch "\$folder/child-done"
+) </dev/null >/dev/null 2>&1 &
+printf '%s\n' "\$@" >"\$folder/installer-args.txt"
+echo 2.0 >"\$folder/version.txt"
+SH
+    publish_installer "$E2E_TMP/forking.sh" forking 2.0
+    signed_folder forking
+    e2e_start_patchwell
+    e2e_expect_message "An update has been found"
+    e2e_click "$(e2e_wait_window '^Downloading Update$')" "$START_X" "$BUTTONS_Y" "$UPDL_WIDTH"
+    e2e_patchwell_ended
+    [ -s "$APP/installer-args.txt" ] || e2e_fail "installer did not run"
+    touch "$APP/release"
+    wait_for 20 test -e "$APP/child-done" || e2e_fail "the background child did not run"
+    [ "$(local_key publickey)" = "$(tail -n 1 "$KEYS/theirs.pub")" ] || e2e_fail "the key was not replaced"
+    kill "$(cat "$APP/served.pid")" 2>/dev/null; rm -f "$APP/served.pid"
+    forged_offer forking theirs
+    forged_refused "The update information was signed with another key."
+
+    e2e_log "--forget-key is the one way out"
+    local said
+    said=$(cd "$APP" && ./patchwell --forget-key) || e2e_fail "--forget-key failed"
+    [ "$said" = "patchwell: the signing key of $APP is forgotten; its updates are no longer checked for signatures until update.ini names a key again." ] ||
+        e2e_fail "--forget-key said '$said'"
+    [ -z "$(local_key publickey)" ] || e2e_fail "the key stayed in update.ini"
+    ! grep -qsx "folder=$APP" "$XDG_STATE_HOME"/patchwell/trust-* || e2e_fail "the signing state stayed"
+    forged_offer forking
+    e2e_start_patchwell
+    e2e_expect_message "An update has been found"
+    kill -TERM "$E2E_PW_PID"
+    e2e_patchwell_ended
+}
+
+# A fresh install under a key is not taken back to an older version unless
+# the publisher says so; the publisher's manifest expires by default.
+case_signed_downgrade() {
+    signed_setup
+    e2e_log "the default expiry, none on request, no empty file name"
+    publish_installer "$E2E_TMP/setup.sh" old 1.5
+    local expires now
+    expires=$(date -u -d "$(sed -n 's/^expires=//p' "$WWW/old/iupdate.ini")" +%s) ||
+        e2e_fail "no expiry written"
+    now=$(date -u +%s)
+    [ $((expires - now)) -gt $((30 * 86400 - 600)) ] && [ $((expires - now)) -le $((30 * 86400)) ] ||
+        e2e_fail "expires in $((expires - now)) s"
+    publish_installer "$E2E_TMP/setup.sh" never 1.5 --no-expiry
+    grep -q '^expires=' "$WWW/never/iupdate.ini" && e2e_fail "--no-expiry wrote an expiry"
+    "$PUBLISH" -o "$WWW/dot" "$E2E_TMP/setup.sh" "$BASE/dot/." 1.5 "$KEYS/ours.key" 2>/dev/null &&
+        e2e_fail "an address ending in /. was published"
+    [ ! -e "$WWW/dot/iupdate.ini" ] || e2e_fail "a manifest was written for /."
+
+    e2e_log "a fresh 2.0 offered the signed 1.5"
+    signed_folder old
+    sed -i 's/^prgver=.*/prgver=2.0/' "$APP/update.ini"
+    e2e_start_patchwell
+    e2e_expect_message "$(not_verified "The update information offers version 1.5, older than the installed 2.0.")"
+    e2e_patchwell_ended
+    [ ! -e "$APP/installer-args.txt" ] && [ ! -e "$APP/iupdate.ini" ] || e2e_fail "the downgrade went on"
+
+    e2e_log "a rollback the publisher means"
+    publish_installer "$E2E_TMP/setup.sh" old 1.5 --allow-downgrade
+    grep -qx 'allowdowngrade=1' "$WWW/old/iupdate.ini" || e2e_fail "no allowdowngrade written"
+    e2e_start_patchwell
+    e2e_expect_message "An update has been found"
+    e2e_click "$(e2e_wait_window '^Downloading Update$')" "$START_X" "$BUTTONS_Y" "$UPDL_WIDTH"
+    wait_for 20 test -s "$APP/installer-args.txt" || e2e_fail "the rollback's installer did not run"
+    e2e_patchwell_ended
 }

@@ -44,6 +44,8 @@ e2e_run_case() {
 e2e_serve() {
     e2e_init
     e2e_require_session
+    # patchwell's signing state and lock folder: the test's own.
+    export XDG_STATE_HOME="$E2E_TMP/state" XDG_CACHE_HOME="$E2E_TMP/cache"
     WWW="$E2E_TMP/www"
     mkdir -p "$WWW"
     e2e_start_nginx "$WWW" "${1:-32k}"

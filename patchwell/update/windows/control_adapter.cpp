@@ -75,6 +75,9 @@ void DownLoadPort::setUrl(const QString& New_Url) {
 void DownLoadPort::setSaveLocation(const QString& New_Location) {
     control_->setSaveLocation(New_Location);
 }
+void DownLoadPort::setKeepType(bool keep) {
+    control_->setKeepType(keep);
+}
 void DownLoadPort::download() {
     control_->download();
 }

@@ -61,6 +61,7 @@ public:
     QString TargetFile() const override;
     void setUrl(const QString& New_Url) override;
     void setSaveLocation(const QString& New_Location) override;
+    void setKeepType(bool keep) override;
     void download() override;
     void GetFileInformation() override;
     void Cancel() override;

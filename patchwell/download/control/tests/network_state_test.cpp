@@ -4,6 +4,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <linux/rtnetlink.h>
 #include <net/if_arp.h>
@@ -100,7 +101,7 @@ TEST(NetworkState, OfflineCases) {
 
 TEST(NetworkState, ProxyVariablesSetTheProxyFlag) {
     for (const char* name :
-         {"http_proxy", "https_proxy", "all_proxy", "HTTP_PROXY", "HTTPS_PROXY", "ALL_PROXY"}) {
+         {"http_proxy", "https_proxy", "all_proxy", "HTTPS_PROXY", "ALL_PROXY"}) {
         SCOPED_TRACE(name);
         const ConnectionStatus status =
             EvaluateConnection({Interface("eth0", 1)}, kRoutes4, QString(),
@@ -115,6 +116,18 @@ TEST(NetworkState, ProxyVariablesSetTheProxyFlag) {
             Environment({{"no_proxy", "x"}, {"http_proxy", " "}, {"ALL_PROXY", "socks5://p:1080"}}))
             .flags,
         ConnectionStatus::kProxy);
+    // What libcurl does not follow is no proxy: upper-case HTTP_PROXY, and
+    // any proxy when no_proxy is "*".
+    for (const auto& variables : std::vector<std::map<std::string, QByteArray>>{
+             {{"HTTP_PROXY", "http://p:3128"}},
+             {{"http_proxy", "http://p:3128"}, {"no_proxy", "*"}},
+             {{"ALL_PROXY", "http://p:3128"}, {"NO_PROXY", " * "}}}) {
+        EXPECT_EQ(
+            EvaluateConnection({Interface("eth0", 1)}, kRoutes4, QString(), Environment(variables))
+                .flags,
+            ConnectionStatus::kLan)
+            << variables.begin()->first;
+    }
 }
 
 // A netlink route message: a route of `table` to a destination prefix of

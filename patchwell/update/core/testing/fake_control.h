@@ -32,6 +32,7 @@ public:
         saveLocation = New_Location;
         calls << QStringLiteral("SaveLocation=") + New_Location;
     }
+    void setKeepType(bool keep) override { keepType = keep; }
 
     void download() override {
         calls << QStringLiteral("download");
@@ -72,6 +73,7 @@ public:
     QString url;
     QString saveLocation;
     QString targetFile;
+    bool keepType = true;  // as the download window's saved set has it
     QStringList calls;
     std::function<void(FakeControl&)> onProbe;
     std::function<void(FakeControl&)> onDownload;

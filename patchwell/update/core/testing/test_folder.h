@@ -38,10 +38,15 @@ struct TestFolder {
     platform::FakeProgramLifetime lifetime;
     platform::FakeSmallFetcher fetcher;
     platform::FakeFolderStorage storage;
-    Services services{launcher, guard, messages, lifetime, fetcher, QString(), QString(), storage};
+    Services services{launcher,  guard,     messages, lifetime, fetcher,
+                      QString(), QString(), storage,  QString()};
+
+    // The user's state folder of the tests, below the temporary folder.
+    QString StateFolder() const { return root.filePath(QStringLiteral("state/patchwell")); }
 
     Services& Svc() {
         services.programFolder = folder;
+        services.stateFolder = StateFolder();
         return services;
     }
 };

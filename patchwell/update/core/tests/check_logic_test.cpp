@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "common/ini/ini.h"
@@ -12,6 +13,7 @@
 #include "patchwell/update/core/testing/fake_control.h"
 #include "patchwell/update/core/testing/test_folder.h"
 #include "patchwell/update/core/texts.h"
+#include "patchwell/update/core/trust_state.h"
 
 namespace {
 
@@ -248,8 +250,8 @@ TEST_F(CheckLogicTest, SaveNamesThatWouldOverwriteTheUpdatersFilesAreRefused) {
           Case{"editor.sh", "x/setup.sh"}, Case{"patchwell", "x/patchwell"},
           Case{"sub/../update.ini", "x/setup.sh"}, Case{"here/update.ini", "x/setup.sh"},
           Case{"here\\editor.sh", "x/setup.sh"},
-          // The control keeps the URL's extension: update.ini.
-          Case{"update.sh", "x/setup.ini"}}) {
+          // The control keeps the URL's extension: update.ini, editor.sh.
+          Case{"update.sh", "x/setup.ini"}, Case{"editor.bin", "x/setup.sh"}}) {
         SCOPED_TRACE(c.name);
         view = FakeCheckView();
         ServeManifest(QByteArray("[Update]\ncurver=2.1\ncurverurl=http://127.0.0.1:1/") + c.url +
@@ -268,6 +270,19 @@ TEST_F(CheckLogicTest, SaveNamesThatWouldOverwriteTheUpdatersFilesAreRefused) {
     Start();
     ASSERT_TRUE(view.updateControl);
     EXPECT_EQ(view.updateControl->saveLocation, t.Path(QStringLiteral("sub/setup.sh")));
+
+    // The name is derived once, from curverurl, and kept for every address:
+    // a mirror's extension does not change it.
+    for (const auto& [url, name] : std::vector<std::pair<const char*, const char*>>{
+             {"setup.exe", "served.exe"}, {"download", "served.bin"}}) {
+        view = FakeCheckView();
+        ServeManifest(QByteArray("[Update]\ncurver=2.1\ncurverurl=http://127.0.0.1:1/") + url +
+                      "\nsavefileas=served.bin\ncurvermirrors=http://127.0.0.1:1/m/served.sh\n");
+        Start();
+        ASSERT_TRUE(view.updateControl);
+        EXPECT_EQ(view.updateControl->saveLocation, t.Path(QString::fromLatin1(name)));
+        EXPECT_FALSE(view.updateControl->keepType);
+    }
 }
 
 TEST_F(CheckLogicTest, AManifestLargerThanOneMebibyteEndsTheCheck) {
@@ -348,6 +363,8 @@ protected:
                                     t.Path(QStringLiteral("update.ini")));
     }
     void Reset() {
+        // A fresh installation: no signing state kept yet.
+        QDir(t.StateFolder()).removeRecursively();
         t.messages.shown.clear();
         t.launcher.starts.clear();
         t.lifetime.ends = 0;
@@ -419,6 +436,22 @@ TEST_F(SignedCheckTest, EachRefusalEndsTheCheckWithItsReason) {
         {"another program's manifest",
          [&] { Publish(QByteArray(offer).replace("/manifest.ini", "/other.ini"), ours); },
          texts::refusal::WrongAddress()},
+        // Once kept, the key decides whatever update.ini says later.
+        {"kept key, dropped from update.ini",
+         [&] {
+             SaveTrustState(t.StateFolder(), t.folder, {ours.publicKeyLine, {}, {}, {}});
+             UseKey(QString(), QString());
+             t.fetcher.bodies.clear();
+             ServeManifest(offer);
+         },
+         texts::refusal::NoSignature()},
+        {"kept key, another one in update.ini",
+         [&] {
+             SaveTrustState(t.StateFolder(), t.folder, {ours.publicKeyLine, {}, {}, {}});
+             UseKey(theirs.publicKeyLine, QString());
+             Publish(offer, theirs);
+         },
+         texts::refusal::OtherKey()},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -435,6 +468,18 @@ TEST_F(SignedCheckTest, EachRefusalEndsTheCheckWithItsReason) {
         EXPECT_TRUE(t.launcher.starts.empty());
         EXPECT_EQ(t.lifetime.ends, 1);
         EXPECT_EQ(Local("lastmanifesttime"), before);
+    }
+    EXPECT_EQ(Local("publickey"), ours.publicKeyLine);
+}
+
+TEST_F(SignedCheckTest, AnOlderVersionNeedsThePublishersWord) {
+    for (const char* extra : {"", "allowdowngrade=1\n"}) {
+        SCOPED_TRACE(extra);
+        Reset();
+        Publish(QByteArray(offer).replace("curver=2.1", "curver=1.10") + extra, ours);
+        Start();
+        EXPECT_EQ(view.updateControl != nullptr, *extra != 0);
+        EXPECT_EQ(t.messages.shown.size(), *extra != 0 ? 0u : 1u);
     }
 }
 

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "patchwell/update/core/manifest.h"
+#include "patchwell/update/core/texts.h"
+#include "patchwell/update/core/version_order.h"
 
 namespace {
 
@@ -67,6 +71,45 @@ TEST(Manifests, ParsesTheRemoteManifestFromItsBytes) {
     EXPECT_TRUE(empty.curver.isEmpty());
     EXPECT_TRUE(empty.savefileas.isEmpty());
     EXPECT_TRUE(empty.curversize.isEmpty());
+}
+
+TEST(VersionOrder, DottedNumbersThenText) {
+    struct Case {
+        const char* a;
+        const char* b;
+        int order;
+    };
+    for (const Case& c : std::vector<Case>{{"1.5", "2.0", -1},
+                                           {"1.10", "1.9", 1},
+                                           {"2", "2.0.0", 0},
+                                           {"007.1", "7.1", 0},
+                                           {"1.0", "1.0.1", -1},
+                                           {"99999999999999999999", "9", 1},
+                                           {"2.0", "2.0a", -1},
+                                           {"2.0b", "2.0a", 1},
+                                           {"2.0-beta", "2.0", 1},
+                                           {"", "0.1", -1},
+                                           {"beta", "alpha", 1},
+                                           {"1.2.x", "1.2.x", 0}}) {
+        const auto sign = [](int v) { return (v > 0) - (v < 0); };
+        EXPECT_EQ(sign(CompareVersions(QString::fromLatin1(c.a), QString::fromLatin1(c.b))),
+                  c.order)
+            << c.a << " vs " << c.b;
+        EXPECT_EQ(sign(CompareVersions(QString::fromLatin1(c.b), QString::fromLatin1(c.a))),
+                  -c.order)
+            << c.b << " vs " << c.a;
+    }
+    // Only a signed manifest is held to the order, and allowdowngrade=1
+    // lets the publisher roll back.
+    VerifiedManifest m;
+    m.values.curver = QStringLiteral("1.5");
+    EXPECT_EQ(DowngradeRefusal(m, QStringLiteral("2.0")), QString());
+    m.keyed = true;
+    EXPECT_EQ(DowngradeRefusal(m, QStringLiteral("2.0")),
+              texts::refusal::Downgrade(QStringLiteral("1.5"), QStringLiteral("2.0")));
+    EXPECT_EQ(DowngradeRefusal(m, QStringLiteral("1.4.9")), QString());
+    m.values.allowdowngrade = QStringLiteral("1");
+    EXPECT_EQ(DowngradeRefusal(m, QStringLiteral("2.0")), QString());
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
 #include <vector>
 
 #include "patchwell/update/core/signed_update.h"
@@ -128,10 +130,53 @@ TEST(ReleaseNotes, ShownOnlyWhenFetchedWholeAndBound) {
         m.values.curvernotessha256 = c.sha;
         EXPECT_EQ(FetchReleaseNotes(t.Svc(), m), c.shown ? QString::fromUtf8(text) : QString());
     }
+    // The notes of an https manifest come over https only, as its mirrors do.
+    VerifiedManifest secure;
+    secure.address = QStringLiteral("https://example.org/iupdate.ini");
+    secure.values.curvernotes = url;
+    t.fetcher.bodies[url] = text;
+    EXPECT_TRUE(FetchReleaseNotes(t.Svc(), secure).isEmpty());
+    secure.values.curvernotes = QStringLiteral("https://example.org/notes.txt");
+    t.fetcher.bodies[secure.values.curvernotes] = text;
+    EXPECT_EQ(FetchReleaseNotes(t.Svc(), secure), QString::fromUtf8(text));
+
     VerifiedManifest none;
     t.fetcher.requests.clear();
     EXPECT_TRUE(FetchReleaseNotes(t.Svc(), none).isEmpty());
     EXPECT_TRUE(t.fetcher.requests.isEmpty());
+}
+
+TEST(ManifestExpiry, IsReadAsUtcInAZoneWithDaylightSaving) {
+    const QByteArray zone = qgetenv("TZ");
+    qputenv("TZ", "Europe/Berlin");
+    ::tzset();
+    struct Case {
+        const char* expires;
+        const char* now;
+        bool expired;
+    };
+    // 02:30 does not exist in Berlin on 29 March 2026 and comes twice on 25
+    // October; as UTC both are plain times.
+    const std::vector<Case> cases{{"2026-03-29T02:30:00Z", "2026-03-29T02:29:59Z", false},
+                                  {"2026-03-29T02:30:00Z", "2026-03-29T02:30:01Z", true},
+                                  {"2026-10-25T02:30:00Z", "2026-10-25T02:30:00Z", false},
+                                  {"2026-10-25T02:30:00Z", "2026-10-25T02:30:01Z", true},
+                                  {"2026-07-01T12:00:00Z", "2026-07-01T11:00:00Z", false},
+                                  {"2026-07-01T12:00:00Z", "2026-07-01T12:00:01Z", true}};
+    for (const Case& c : cases) {
+        RemoteManifest values;
+        values.curversize = QStringLiteral("1");
+        values.curversha256 = QString(64, QChar(u'0'));
+        values.manifesturl = QStringLiteral("https://example.org/iupdate.ini");
+        values.expires = QString::fromLatin1(c.expires);
+        VerifiedManifest out;
+        EXPECT_EQ(BindManifest(values, true, values.manifesturl,
+                               QDateTime::fromString(QString::fromLatin1(c.now), Qt::ISODate), out),
+                  c.expired ? texts::refusal::Expired() : QString())
+            << c.expires << " at " << c.now;
+    }
+    zone.isNull() ? qunsetenv("TZ") : qputenv("TZ", zone);
+    ::tzset();
 }
 
 }  // namespace

@@ -1,0 +1,23 @@
+#pragma once
+
+// The order of version texts, for refusing a signed manifest that would take
+// an installation back to an older version.
+
+#include <QString>
+
+#include "patchwell/update/core/signed_update.h"
+
+namespace patchwell::update {
+
+// Negative, 0 or positive as `a` orders before, with or after `b`: first
+// the dotted numbers at the start (numerically, a missing part counting as
+// 0, so 1.10 is after 1.9 and 2 equals 2.0), then the text after them,
+// character by character (so 2.0 is before 2.0a and 2.0-beta).
+int CompareVersions(const QString& a, const QString& b);
+
+// Why the signed `manifest` may not replace `installed`: its curver orders
+// before it and the manifest does not say allowdowngrade=1. "" when it may,
+// and always without a key.
+QString DowngradeRefusal(const VerifiedManifest& manifest, const QString& installed);
+
+}  // namespace patchwell::update
