@@ -2,22 +2,24 @@
 
 #include <QApplication>
 
-#include "common/cli/cli_parser.h"
 #include "common/paths/program_path.h"
 #include "common/process/termination_signals.h"
+#include "patchwell/platform/conditional_fetcher.h"
 #include "patchwell/platform/folder_storage.h"
 #include "patchwell/platform/instance_guard.h"
 #include "patchwell/platform/process_launcher.h"
 #include "patchwell/platform/program_lifetime.h"
 #include "patchwell/platform/qt_message_boxes.h"
 #include "patchwell/platform/small_fetcher.h"
+#include "patchwell/update/app/options.h"
+#include "patchwell/update/core/scheduled_check.h"
 #include "patchwell/update/windows/forms.h"
 
 int main(int argc, char* argv[]) {
-    // Only --help and --version; they answer without a window.
-    common::cli::CommandLine line(QStringLiteral("patchwell"),
-                                  QStringLiteral("Keeps the program in its folder up to date."));
-    if (const auto code = common::cli::Emit(line.parse(common::cli::Arguments(argc, argv)))) {
+    // --help, --version and usage errors answer without a window.
+    const patchwell::update::ParsedOptions options =
+        patchwell::update::ParseOptions(common::cli::Arguments(argc, argv));
+    if (const auto code = common::cli::Emit(options.outcome)) {
         return *code;
     }
     QApplication app(argc, argv);
@@ -30,7 +32,9 @@ int main(int argc, char* argv[]) {
     patchwell::platform::LockFileInstanceGuard guard(QCoreApplication::applicationFilePath());
     patchwell::platform::QtMessageBoxes messages;
     patchwell::platform::RealProgramLifetime lifetime;
-    patchwell::platform::HttpSmallFetcher fetcher;
+    patchwell::platform::HttpSmallFetcher smallFetcher;
+    patchwell::platform::HttpConditionalFetcher conditional;
+    patchwell::update::CheckFetcher fetcher(smallFetcher, conditional);
     patchwell::platform::SystemFolderStorage storage;
     patchwell::update::Services services{launcher,
                                          guard,
@@ -47,6 +51,8 @@ int main(int argc, char* argv[]) {
     common::TerminationSignals termination;
     QObject::connect(&termination, &common::TerminationSignals::Requested, &app,
                      [&forms](int) { forms.Terminate(); });
-    forms.Start();
+    patchwell::update::ScheduledCheck scheduled(conditional, fetcher, options.request,
+                                                patchwell::update::ManifestCache::DefaultRoot());
+    forms.Start(&scheduled);
     return QApplication::exec();
 }

@@ -1,0 +1,98 @@
+#pragma once
+
+// The check as the program runs it: on the schedule of update.ini, within
+// one time limit, and with conditional requests against the manifest kept in
+// the user's cache (see check_schedule.h and manifest_cache.h).
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+
+#include <chrono>
+#include <optional>
+
+#include "patchwell/platform/conditional_fetcher.h"
+#include "patchwell/platform/small_fetcher.h"
+#include "patchwell/update/core/check_schedule.h"
+#include "patchwell/update/core/manifest_cache.h"
+
+namespace patchwell::update {
+
+// The fetcher of the services while the program runs. For the manifest's
+// signature during a check it answers from the cache (after a 304) or
+// fetches within the check's time limit and keeps what came; every other
+// file (release notes) goes to `inner` unchanged.
+class CheckFetcher : public platform::SmallFetcher {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    CheckFetcher(platform::SmallFetcher& inner, platform::ConditionalFetcher& conditional)
+        : inner_(inner), conditional_(conditional) {}
+
+    std::optional<QByteArray> Fetch(const QString& url, qint64 maxBytes) override;
+
+    // The signature at `url` is the cached one (none: there is none).
+    void ServeCached(const QString& url, std::optional<QByteArray> signature);
+    // The signature at `url` is fetched, by `deadline` when there is one.
+    void FetchFresh(const QString& url, std::optional<Clock::time_point> deadline);
+    // The signature last served for the manifest, for the cache.
+    const std::optional<QByteArray>& Signature() const { return signature_; }
+
+private:
+    platform::SmallFetcher& inner_;
+    platform::ConditionalFetcher& conditional_;
+    QString url_;
+    bool cached_ = false;
+    std::optional<Clock::time_point> deadline_;
+    std::optional<QByteArray> signature_;
+};
+
+class ScheduledCheck {
+public:
+    ScheduledCheck(platform::ConditionalFetcher& conditional, CheckFetcher& signatures,
+                   CheckRequest request, QString cacheRoot)
+        : conditional_(conditional),
+          signatures_(signatures),
+          request_(std::move(request)),
+          cacheRoot_(std::move(cacheRoot)) {}
+
+    // Reads the settings of update.ini (after writing a requested channel)
+    // and starts the time limit.
+    void Begin(const QString& programFolder, const QString& checkUrl);
+    const CheckSettings& Settings() const { return settings_; }
+
+    struct Fetched {
+        enum class Kind { Manifest, Failed };
+        Kind kind = Kind::Failed;
+        QByteArray bytes;
+        bool fromCache = false;
+    };
+    // The manifest: fetched, or after a 304 the cached copy (whose signature
+    // the services' fetcher then serves). `unconditional` sends no
+    // validators. A Retry-After is recorded as notbefore.
+    Fetched FetchManifest(bool unconditional);
+
+    // The fetched or cached manifest was accepted: the cache keeps it and
+    // update.ini the time of the check.
+    void Completed(const QDateTime& nowUtc);
+    void DropCache();
+
+private:
+    std::optional<CheckFetcher::Clock::time_point> Deadline() const;
+    std::chrono::milliseconds Remaining() const;
+
+    platform::ConditionalFetcher& conditional_;
+    CheckFetcher& signatures_;
+    CheckRequest request_;
+    QString cacheRoot_;
+    QString programFolder_;
+    QString checkUrl_;
+    CheckSettings settings_;
+    CheckFetcher::Clock::time_point started_;
+    std::optional<ManifestCache> cache_;
+    QByteArray manifest_;
+    platform::Validators validators_;
+    bool fromCache_ = false;
+};
+
+}  // namespace patchwell::update
