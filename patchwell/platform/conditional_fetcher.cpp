@@ -53,11 +53,10 @@ ConditionalAnswer HttpConditionalFetcher::Fetch(const QString& url, qint64 maxBy
     options.maxBodyBytes = maxBytes;
     options.retryDelaysMs.clear();  // fetched whole or not at all
     // The transfer counts whole seconds; the finer limit is watched below.
-    options.overallTimeoutSeconds =
-        limited ? static_cast<long>((limit.count() + 999) / 1000) : 60;
+    options.overallTimeoutSeconds = limited ? static_cast<long>((limit.count() + 999) / 1000) : 60;
     if (limited) {
-        options.connectTimeoutSeconds = std::min(options.connectTimeoutSeconds,
-                                                 options.overallTimeoutSeconds);
+        options.connectTimeoutSeconds =
+            std::min(options.connectTimeoutSeconds, options.overallTimeoutSeconds);
     }
     std::string headers;
     if (Sendable(validators.etag)) {

@@ -24,8 +24,8 @@ namespace patchwell::update {
 
 // What the command line asks for.
 struct CheckRequest {
-    bool quiet = false;             // --quiet
-    bool checkNow = false;          // --check: now, every outcome in its box
+    bool quiet = false;              // --quiet
+    bool checkNow = false;           // --check: now, every outcome in its box
     std::optional<QString> channel;  // --channel NAME: switch, then check
 };
 

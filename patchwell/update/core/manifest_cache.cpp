@@ -152,8 +152,7 @@ std::optional<CachedManifest> ManifestCache::Load() const {
         return std::nullopt;
     }
     if (!value("signaturesha256").isEmpty()) {
-        entry.signature =
-            ReadSmall(folder_ + QStringLiteral("/signature"), kMaxSignatureBytes);
+        entry.signature = ReadSmall(folder_ + QStringLiteral("/signature"), kMaxSignatureBytes);
         if (!entry.signature || Hex(*entry.signature) != value("signaturesha256")) {
             return std::nullopt;
         }

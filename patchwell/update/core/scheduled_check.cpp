@@ -25,8 +25,7 @@ QString SignatureUrl(const QString& checkUrl) {
 // The manifest lands as iupdate.ini, as the control would write it: never
 // through a symbolic link planted at its name.
 bool WriteRemoteManifest(const QString& programFolder, const QByteArray& bytes) {
-    const QByteArray path =
-        QFile::encodeName(common::LocalPath(RemoteManifestPath(programFolder)));
+    const QByteArray path = QFile::encodeName(common::LocalPath(RemoteManifestPath(programFolder)));
     const int fd =
         ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0) {
@@ -53,16 +52,16 @@ std::optional<QByteArray> CheckFetcher::Fetch(const QString& url, qint64 maxByte
     if (!cached_) {
         std::chrono::milliseconds limit{0};
         if (deadline_) {
-            limit = std::chrono::duration_cast<std::chrono::milliseconds>(*deadline_ -
-                                                                          Clock::now());
+            limit =
+                std::chrono::duration_cast<std::chrono::milliseconds>(*deadline_ - Clock::now());
             if (limit.count() <= 0) {
                 signature_.reset();
                 return std::nullopt;
             }
         }
         const platform::ConditionalAnswer answer = conditional_.Fetch(url, maxBytes, {}, limit);
-        signature_ = answer.kind == Kind::Body ? std::optional<QByteArray>(answer.body)
-                                               : std::nullopt;
+        signature_ =
+            answer.kind == Kind::Body ? std::optional<QByteArray>(answer.body) : std::nullopt;
     }
     if (signature_ && signature_->size() > maxBytes) {
         return std::nullopt;
@@ -86,8 +85,7 @@ void CheckFetcher::FetchFresh(const QString& url, std::optional<Clock::time_poin
 void ScheduledCheck::Begin(const QString& programFolder, const QString& checkUrl) {
     programFolder_ = programFolder;
     checkUrl_ = checkUrl;
-    if (request_.channel &&
-        !RecordChannel(programFolder, *request_.channel)) {
+    if (request_.channel && !RecordChannel(programFolder, *request_.channel)) {
         qCWarning(lcSchedule) << "the channel could not be written to update.ini";
     }
     settings_ = ReadCheckSettings(programFolder, request_);
@@ -107,8 +105,8 @@ std::chrono::milliseconds ScheduledCheck::Remaining() const {
     if (!deadline) {
         return std::chrono::milliseconds(0);
     }
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(*deadline - CheckFetcher::Clock::now());
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        *deadline - CheckFetcher::Clock::now());
     // Spent: the smallest limit there is, so that nothing waits.
     return std::max(left, std::chrono::milliseconds(1));
 }
@@ -118,8 +116,7 @@ ScheduledCheck::Fetched ScheduledCheck::FetchManifest(bool unconditional) {
     if (Deadline() && CheckFetcher::Clock::now() >= *Deadline()) {
         return result;
     }
-    const std::optional<CachedManifest> cached =
-        unconditional ? std::nullopt : cache_->Load();
+    const std::optional<CachedManifest> cached = unconditional ? std::nullopt : cache_->Load();
     const platform::ConditionalAnswer answer =
         conditional_.Fetch(checkUrl_, kMaxManifestBytes,
                            cached ? cached->validators : platform::Validators(), Remaining());

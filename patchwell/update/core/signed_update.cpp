@@ -14,6 +14,7 @@
 
 #include "common/ini/ini.h"
 #include "patchwell/signing/minisign.h"
+#include "patchwell/update/core/manifest_channel.h"
 #include "patchwell/update/core/texts.h"
 
 Q_LOGGING_CATEGORY(lcSigned, "patchwell.update.signed")
@@ -216,7 +217,8 @@ ManifestAcceptance AcceptManifest(Services& services, const QByteArray& bytes,
         }
     }
     result.refusal =
-        BindManifest(ParseRemoteManifest(bytes), keyed, checkUrl, nowUtc, result.manifest);
+        BindManifest(ParseChannelManifest(bytes, ConfiguredChannel(services.programFolder)), keyed,
+                     checkUrl, nowUtc, result.manifest);
     if (result.refusal.isEmpty() && keyed) {
         const auto changes = StateChanges(state, check, result.manifest.values);
         if (!changes.empty() &&

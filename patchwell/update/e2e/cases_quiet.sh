@@ -155,4 +155,46 @@ case_cache() {
     [ "$(requests 'GET /busy/')" = 1 ] || e2e_fail "a request before notbefore"
 }
 
+# One signed manifest with the main line at 1.0 and the channel beta at 2.0:
+# an installation on beta is offered 2.0, one without a channel is up to
+# date, and --channel beta switches it.
+case_channel() {
+    [ -x "$PUBLISH" ] || e2e_fail "no patchwell-publish given"
+    e2e_serve
+    KEYS="$E2E_TMP/keys"
+    mkdir -p "$KEYS"
+    minisign -G -W -f -p "$KEYS/ours.pub" -s "$KEYS/ours.key" >/dev/null || e2e_fail "minisign -G"
+    printf '#!/bin/sh\necho installed >"$2/installed"\n' >"$E2E_TMP/setup.sh"
+    "$PUBLISH" -o "$WWW/ch" "$E2E_TMP/setup.sh" "$BASE/ch/setup.sh" 1.0 "$KEYS/ours.key" >/dev/null &&
+        "$PUBLISH" -o "$WWW/ch" --channel beta "$E2E_TMP/setup.sh" "$BASE/ch/beta-setup.sh" 2.0 \
+            "$KEYS/ours.key" >/dev/null || e2e_fail "patchwell-publish failed"
+    grep -qx '\[Update.beta\]' "$WWW/ch/iupdate.ini" || e2e_fail "no channel section"
+    local key
+    key="publickey=$(tail -n 1 "$KEYS/ours.pub")"
+
+    # The beta installer is offered, fetched and run.
+    beta_installed() {
+        e2e_expect_message "An update has been found"
+        e2e_click "$(e2e_wait_window '^Downloading Update$')" "$START_X" "$BUTTONS_Y" "$UPDL_WIDTH"
+        wait_for 20 test -e "$APP/installed" || e2e_fail "the installer did not run"
+        e2e_patchwell_ended
+        wait_for 10 e2e_served_runs 1.0 || e2e_fail "served program not running"
+        stop_served
+        [ "$(requests 'GET /ch/beta-setup.sh')" = "$1" ] || e2e_fail "the beta installer was not fetched"
+    }
+
+    e2e_log "on the beta channel: 2.0 from [Update.beta]"
+    quiet_folder beta "$BASE/ch/iupdate.ini" quiet=1 channel=beta "$key"
+    e2e_start_patchwell
+    beta_installed 1
+
+    e2e_log "no channel: [Update], up to date"
+    quiet_folder main "$BASE/ch/iupdate.ini" quiet=1 "$key"
+    starts_quietly
+    e2e_log "--channel beta: written, then checked"
+    e2e_start_patchwell --channel beta
+    beta_installed 2
+    grep -qx 'channel=beta' "$APP/update.ini" || e2e_fail "channel not written"
+}
+
 e2e_run_case

@@ -22,7 +22,10 @@ TEST(PatchwellOptions, ReadsTheCheckRequestOrEndsWithTheRightStatus) {
         {{QStringLiteral("--quiet"), QStringLiteral("--check")}, std::nullopt, true, true, {}},
         // A switch of channel is followed by a check.
         {{QStringLiteral("--channel"), beta}, std::nullopt, false, true, beta},
-        {{QStringLiteral("--channel=nightly-2.x")}, std::nullopt, false, true,
+        {{QStringLiteral("--channel=nightly-2.x")},
+         std::nullopt,
+         false,
+         true,
          QStringLiteral("nightly-2.x")},
         {{QStringLiteral("--help")}, 0, false, false, {}},
         {{QStringLiteral("--version")}, 0, false, false, {}},

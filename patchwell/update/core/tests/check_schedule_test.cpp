@@ -10,6 +10,7 @@
 #include "common/ini/ini.h"
 #include "patchwell/update/core/check_schedule.h"
 #include "patchwell/update/core/manifest_cache.h"
+#include "patchwell/update/core/manifest_channel.h"
 #include "patchwell/update/core/testing/test_folder.h"
 
 namespace {
@@ -89,7 +90,8 @@ TEST(CheckSchedule, ACompletedCheckIsRecordedAndTheServerWishDropped) {
     ASSERT_TRUE(RecordNotBefore(app.folder, kNow, 3600));
     EXPECT_EQ(Key(ini, "notbefore"), QStringLiteral("2026-12-08T13:00:00Z"));
     ASSERT_TRUE(RecordChannel(app.folder, QStringLiteral("beta")));
-    ASSERT_TRUE(common::WriteIniValue(QStringLiteral("Update"), QStringLiteral("checkhours"), QStringLiteral("6"), ini));
+    ASSERT_TRUE(common::WriteIniValue(QStringLiteral("Update"), QStringLiteral("checkhours"),
+                                      QStringLiteral("6"), ini));
     const CheckSettings settings = ReadCheckSettings(app.folder, none);
     EXPECT_EQ(settings.channel, QStringLiteral("beta"));
     EXPECT_TRUE(RecordCompletedCheck(app.folder, settings, kNow));
@@ -105,7 +107,8 @@ TEST(ManifestCache, KeepsWholeEntriesInPrivateFoldersOnly) {
     const QString root = home.filePath(QStringLiteral("cache/patchwell"));
     const QString url = QStringLiteral("http://example.org/iupdate.ini");
     const ManifestCache cache(root, url, app.folder);
-    const CachedManifest entry{QByteArray("[Update]\ncurver=2.0\n"), QByteArray("sig"),
+    const CachedManifest entry{QByteArray("[Update]\ncurver=2.0\n"),
+                               QByteArray("sig"),
                                {QStringLiteral("\"5f-a\""), QStringLiteral("Tue, 08 Dec 2026")}};
     ASSERT_TRUE(cache.Store(entry));
     struct stat info {};
@@ -148,3 +151,37 @@ TEST(ManifestCache, KeepsWholeEntriesInPrivateFoldersOnly) {
 }
 
 }  // namespace
+
+TEST(ManifestChannel, AChannelTakesTheWholeUpdateFromItsSectionWhereItHasOne) {
+    const QByteArray manifest(
+        "[Update]\ncurver=1.0\ncurverurl=http://h/1.sh\nsavefileas=1.sh\ncurversize=3\n"
+        "manifesturl=http://h/iupdate.ini\nexpires=2027-01-01T00:00:00Z\nrollout=100\n"
+        "[Update.beta]\ncurver=2.0b\ncurverurl=http://h/b.sh\nsavefileas=b.sh\nrollout=10\n"
+        "manifesturl=http://elsewhere/\n[update.Nightly]\ncurver=3.0n\n"
+        "[Update.empty]\ncurverurl=http://h/e.sh\n");
+    struct Case {
+        const char* channel;
+        const char* curver;
+        const char* curverurl;
+        const char* curversize;
+        const char* rollout;
+    };
+    const Case cases[] = {
+        {"", "1.0", "http://h/1.sh", "3", "100"},
+        {"beta", "2.0b", "http://h/b.sh", "", "10"},    // nothing of [Update]'s installer
+        {"nightly", "3.0n", "", "", ""},                // section names in any case
+        {"gamma", "1.0", "http://h/1.sh", "3", "100"},  // no such section
+        {"empty", "1.0", "http://h/1.sh", "3", "100"},  // no version: not a channel
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.channel);
+        const RemoteManifest m = ParseChannelManifest(manifest, QString::fromLatin1(c.channel));
+        EXPECT_EQ(m.curver, QString::fromLatin1(c.curver));
+        EXPECT_EQ(m.curverurl, QString::fromLatin1(c.curverurl));
+        EXPECT_EQ(m.curversize, QString::fromLatin1(c.curversize));
+        EXPECT_EQ(m.rollout, QString::fromLatin1(c.rollout));
+        // What the signature binds the manifest to stays in [Update].
+        EXPECT_EQ(m.manifesturl, QStringLiteral("http://h/iupdate.ini"));
+        EXPECT_EQ(m.expires, QStringLiteral("2027-01-01T00:00:00Z"));
+    }
+}

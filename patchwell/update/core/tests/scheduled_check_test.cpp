@@ -70,7 +70,8 @@ struct Installation {
     void Start(const CheckRequest& request = {}) {
         view = std::make_unique<View>();
         CheckFetcher signatures(app.fetcher, server);
-        ScheduledCheck scheduled(server, signatures, request, cache.filePath(QStringLiteral("patchwell")));
+        ScheduledCheck scheduled(server, signatures, request,
+                                 cache.filePath(QStringLiteral("patchwell")));
         CheckLogic logic(app.Svc(), *view, dl1);
         logic.UseSchedule(&scheduled);
         logic.Load();
@@ -106,7 +107,11 @@ TEST(ScheduledCheck, QuietEndsWithoutABoxExceptForAnUpdateAndTheCacheAnswersA304
         {"quiet=1\n", {busy}, 0, false, true, false},
         {"quiet=1\n", {Body(kNewer, "\"b\"")}, 0, false, false, true},
         // A manifest whose save name leaves the folder: not carried out.
-        {"quiet=1\n", {Body(QByteArray("[Update]\ncurver=2.0\nsavefileas=../x\n"), "\"c\"")}, 0, false, true,
+        {"quiet=1\n",
+         {Body(QByteArray("[Update]\ncurver=2.0\nsavefileas=../x\n"), "\"c\"")},
+         0,
+         false,
+         true,
          false},
     };
     for (const Case& c : cases) {
