@@ -7,6 +7,7 @@
 #include "patchwell/platform/conditional_fetcher.h"
 #include "patchwell/platform/folder_storage.h"
 #include "patchwell/platform/instance_guard.h"
+#include "patchwell/platform/network_cost.h"
 #include "patchwell/platform/process_launcher.h"
 #include "patchwell/platform/program_lifetime.h"
 #include "patchwell/platform/qt_message_boxes.h"
@@ -51,8 +52,10 @@ int main(int argc, char* argv[]) {
     common::TerminationSignals termination;
     QObject::connect(&termination, &common::TerminationSignals::Requested, &app,
                      [&forms](int) { forms.Terminate(); });
+    patchwell::platform::QtNetworkCost cost;
     patchwell::update::ScheduledCheck scheduled(conditional, fetcher, options.request,
-                                                patchwell::update::ManifestCache::DefaultRoot());
+                                                patchwell::update::ManifestCache::DefaultRoot(),
+                                                &cost);
     forms.Start(&scheduled);
     return QApplication::exec();
 }

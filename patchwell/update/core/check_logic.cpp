@@ -213,6 +213,9 @@ void CheckLogic::Continue(const ManifestAcceptance& accepted) {
         return;
     }
     manifest.releaseNotes = FetchReleaseNotes(services_, manifest);
+    if (scheduled_ != nullptr) {
+        offerNote = scheduled_->OfferNote(manifest);
+    }
     ControlPort& next = view_.DownloadWindowControl();
     downloadWindowOpened_ = true;
     next.setUrl(updateUrl);

@@ -59,6 +59,9 @@ public:
     // The accepted remote manifest, handed on to the download window and
     // the installation step.
     VerifiedManifest manifest;
+    // What the offer says besides "An update has been found" (a metered
+    // connection); empty for nothing.
+    QString offerNote;
 
     bool Ended() const { return ended_; }
     bool DownloadWindowOpened() const { return downloadWindowOpened_; }

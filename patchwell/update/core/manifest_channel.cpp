@@ -6,9 +6,8 @@
 namespace patchwell::update {
 
 QString ConfiguredChannel(const QString& programFolder) {
-    const QString channel = common::ReadIniValue(QStringLiteral("Update"),
-                                                 QStringLiteral("channel"),
-                                                 LocalManifestPath(programFolder));
+    const QString channel = common::ReadIniValue(
+        QStringLiteral("Update"), QStringLiteral("channel"), LocalManifestPath(programFolder));
     return IsChannelName(channel) ? channel : QString();
 }
 

@@ -1,6 +1,7 @@
 #include "patchwell/update/core/scheduled_check.h"
 
 #include <QFile>
+#include <QLocale>
 #include <QLoggingCategory>
 
 #include <fcntl.h>
@@ -175,6 +176,17 @@ void ScheduledCheck::Completed(const QDateTime& nowUtc) {
 
 void ScheduledCheck::DropCache() {
     cache_->Drop();
+}
+
+QString ScheduledCheck::OfferNote(const VerifiedManifest& manifest) const {
+    if (cost_ == nullptr || !cost_->Metered()) {
+        return {};
+    }
+    if (!manifest.installerSize) {
+        return QStringLiteral("Your connection is metered; the size of the update is not known.");
+    }
+    return QStringLiteral("Your connection is metered: the update is %1.")
+        .arg(QLocale::c().formattedDataSize(*manifest.installerSize, 1, QLocale::DataSizeSIFormat));
 }
 
 }  // namespace patchwell::update

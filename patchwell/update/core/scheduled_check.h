@@ -12,11 +12,14 @@
 #include <optional>
 
 #include "patchwell/platform/conditional_fetcher.h"
+#include "patchwell/platform/network_cost.h"
 #include "patchwell/platform/small_fetcher.h"
 #include "patchwell/update/core/check_schedule.h"
 #include "patchwell/update/core/manifest_cache.h"
 
 namespace patchwell::update {
+
+struct VerifiedManifest;
 
 // The fetcher of the services while the program runs. For the manifest's
 // signature during a check it answers from the cache (after a 304) or
@@ -50,11 +53,12 @@ private:
 class ScheduledCheck {
 public:
     ScheduledCheck(platform::ConditionalFetcher& conditional, CheckFetcher& signatures,
-                   CheckRequest request, QString cacheRoot)
+                   CheckRequest request, QString cacheRoot, platform::NetworkCost* cost = nullptr)
         : conditional_(conditional),
           signatures_(signatures),
           request_(std::move(request)),
-          cacheRoot_(std::move(cacheRoot)) {}
+          cacheRoot_(std::move(cacheRoot)),
+          cost_(cost) {}
 
     // Reads the settings of update.ini (after writing a requested channel)
     // and starts the time limit.
@@ -77,6 +81,11 @@ public:
     void Completed(const QDateTime& nowUtc);
     void DropCache();
 
+    // What the offer of `manifest`'s update says besides "An update has been
+    // found": on a metered connection, that it is one and the installer's
+    // size; otherwise nothing.
+    QString OfferNote(const VerifiedManifest& manifest) const;
+
 private:
     std::optional<CheckFetcher::Clock::time_point> Deadline() const;
     std::chrono::milliseconds Remaining() const;
@@ -85,6 +94,7 @@ private:
     CheckFetcher& signatures_;
     CheckRequest request_;
     QString cacheRoot_;
+    platform::NetworkCost* cost_;
     QString programFolder_;
     QString checkUrl_;
     CheckSettings settings_;

@@ -160,4 +160,36 @@ TEST(ScheduledCheck, TheCacheAnswersA304AndTheScheduleHoldsBackTheNextStart) {
               QStringLiteral("You have the latest version of Editor"));
 }
 
+class FixedCost : public patchwell::platform::NetworkCost {
+public:
+    explicit FixedCost(bool metered) : metered_(metered) {}
+    bool Metered() override { return metered_; }
+
+private:
+    bool metered_;
+};
+
+TEST(ScheduledCheck, OnAMeteredConnectionTheOfferSaysSoWithTheInstallersSize) {
+    struct Case {
+        bool metered;
+        std::optional<qint64> size;
+        const char* note;
+    };
+    const Case cases[] = {
+        {false, 1234567, ""},
+        {true, 1234567, "Your connection is metered: the update is 1.2 MB."},
+        {true, 800, "Your connection is metered: the update is 800 bytes."},
+        {true, std::nullopt, "Your connection is metered; the size of the update is not known."},
+    };
+    Installation run{QByteArray()};
+    CheckFetcher signatures(run.app.fetcher, run.server);
+    for (const Case& c : cases) {
+        FixedCost cost(c.metered);
+        const ScheduledCheck scheduled(run.server, signatures, {}, QString(), &cost);
+        VerifiedManifest manifest;
+        manifest.installerSize = c.size;
+        EXPECT_EQ(scheduled.OfferNote(manifest), QString::fromUtf8(c.note));
+    }
+}
+
 }  // namespace
