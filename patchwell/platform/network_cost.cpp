@@ -6,8 +6,7 @@ namespace patchwell::platform {
 
 bool QtNetworkCost::Metered() {
     using Info = QNetworkInformation;
-    if (Info::instance() == nullptr &&
-        !Info::loadBackendByName(QStringLiteral("networkmanager"))) {
+    if (Info::instance() == nullptr && !Info::loadBackendByName(QStringLiteral("networkmanager"))) {
         Info::loadBackendByFeatures(Info::Feature::Metered);
     }
     const Info* info = Info::instance();

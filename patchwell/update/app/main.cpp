@@ -1,8 +1,8 @@
 // patchwell: keeps the program in its folder up to date.
 
 #include <QApplication>
+#include <QFileInfo>
 
-#include "common/paths/program_path.h"
 #include "common/process/termination_signals.h"
 #include "patchwell/platform/conditional_fetcher.h"
 #include "patchwell/platform/folder_storage.h"
@@ -13,6 +13,7 @@
 #include "patchwell/platform/qt_message_boxes.h"
 #include "patchwell/platform/small_fetcher.h"
 #include "patchwell/update/app/options.h"
+#include "patchwell/update/core/quiet_start.h"
 #include "patchwell/update/core/scheduled_check.h"
 #include "patchwell/update/windows/forms.h"
 
@@ -23,28 +24,41 @@ int main(int argc, char* argv[]) {
     if (const auto code = common::cli::Emit(options.outcome)) {
         return *code;
     }
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Patchwell"));
-    // Windows come and go (hidden, replaced) during the run; the program ends
-    // only through its own steps.
-    QApplication::setQuitOnLastWindowClosed(false);
-
+    // The program as the kernel started it: its folder is the program folder.
+    const QString executable = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
     patchwell::platform::DetachedProcessLauncher launcher;
-    patchwell::platform::LockFileInstanceGuard guard(QCoreApplication::applicationFilePath());
+    patchwell::platform::LockFileInstanceGuard guard(executable);
     patchwell::platform::QtMessageBoxes messages;
     patchwell::platform::RealProgramLifetime lifetime;
     patchwell::platform::HttpSmallFetcher smallFetcher;
     patchwell::platform::HttpConditionalFetcher conditional;
     patchwell::update::CheckFetcher fetcher(smallFetcher, conditional);
     patchwell::platform::SystemFolderStorage storage;
-    patchwell::update::Services services{launcher,
-                                         guard,
-                                         messages,
-                                         lifetime,
-                                         fetcher,
-                                         common::ProgramFolder(),
-                                         QCoreApplication::applicationFilePath(),
-                                         storage};
+    patchwell::update::Services services{launcher,   guard,   messages,
+                                         lifetime,   fetcher, QFileInfo(executable).path(),
+                                         executable, storage};
+    patchwell::platform::QtNetworkCost cost;
+    patchwell::update::ScheduledCheck scheduled(conditional, fetcher, options.request,
+                                                patchwell::update::ManifestCache::DefaultRoot(),
+                                                &cost);
+    // Within the schedule, or quiet with nothing to say: the served program
+    // starts before any window system is touched.
+    patchwell::update::HeldMessages held;
+    patchwell::update::Services windowless{
+        launcher, guard, held, lifetime, fetcher, services.programFolder, executable, storage};
+    if (patchwell::update::StartWithoutWindows(windowless, scheduled)) {
+        if (!held.Empty()) {
+            QApplication app(argc, argv);
+            held.ShowAll(messages);
+        }
+        return 0;
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Patchwell"));
+    // Windows come and go (hidden, replaced) during the run; the program ends
+    // only through its own steps.
+    QApplication::setQuitOnLastWindowClosed(false);
 
     patchwell::update::Forms forms(services, patchwell::update::DownLoadControlFactory());
     // Log-out, kill or a closed terminal: clean up as the download window's
@@ -52,10 +66,6 @@ int main(int argc, char* argv[]) {
     common::TerminationSignals termination;
     QObject::connect(&termination, &common::TerminationSignals::Requested, &app,
                      [&forms](int) { forms.Terminate(); });
-    patchwell::platform::QtNetworkCost cost;
-    patchwell::update::ScheduledCheck scheduled(conditional, fetcher, options.request,
-                                                patchwell::update::ManifestCache::DefaultRoot(),
-                                                &cost);
     forms.Start(&scheduled);
     return QApplication::exec();
 }

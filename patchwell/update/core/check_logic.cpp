@@ -112,7 +112,7 @@ void CheckLogic::OnDLComplete() {
 void CheckLogic::RunScheduled() {
     scheduled_->Begin(services_.programFolder, checkUrl);
     const QDateTime now = QDateTime::currentDateTimeUtc();
-    const CheckSkip skip = SkipFor(scheduled_->Settings(), now);
+    const CheckSkip skip = scheduled_->Skip(now);
     // Checked a short while ago, or asked by the server to wait: nothing new
     // to say. Asked to check now, the user hears that it could not be done.
     if (skip == CheckSkip::Schedule ||

@@ -84,6 +84,10 @@ void CheckFetcher::FetchFresh(const QString& url, std::optional<Clock::time_poin
 }
 
 void ScheduledCheck::Begin(const QString& programFolder, const QString& checkUrl) {
+    if (begun_) {
+        return;
+    }
+    begun_ = true;
     programFolder_ = programFolder;
     checkUrl_ = checkUrl;
     if (request_.channel && !RecordChannel(programFolder, *request_.channel)) {
@@ -92,6 +96,13 @@ void ScheduledCheck::Begin(const QString& programFolder, const QString& checkUrl
     settings_ = ReadCheckSettings(programFolder, request_);
     started_ = CheckFetcher::Clock::now();
     cache_.emplace(cacheRoot_, checkUrl, programFolder);
+}
+
+CheckSkip ScheduledCheck::Skip(const QDateTime& nowUtc) {
+    if (!skip_) {
+        skip_ = SkipFor(settings_, nowUtc);
+    }
+    return *skip_;
 }
 
 std::optional<CheckFetcher::Clock::time_point> ScheduledCheck::Deadline() const {
@@ -113,6 +124,18 @@ std::chrono::milliseconds ScheduledCheck::Remaining() const {
 }
 
 ScheduledCheck::Fetched ScheduledCheck::FetchManifest(bool unconditional) {
+    if (fetched_ && !unconditional) {
+        const QString url = SignatureUrl(checkUrl_);
+        if (fetched_->fromCache || signatures_.Signature()) {
+            signatures_.ServeCached(url, signatures_.Signature());
+        }
+        return *fetched_;
+    }
+    fetched_ = Fetch(unconditional);
+    return *fetched_;
+}
+
+ScheduledCheck::Fetched ScheduledCheck::Fetch(bool unconditional) {
     Fetched result;
     if (Deadline() && CheckFetcher::Clock::now() >= *Deadline()) {
         return result;
@@ -138,7 +161,7 @@ ScheduledCheck::Fetched ScheduledCheck::FetchManifest(bool unconditional) {
         case Kind::NotModified:
             if (!cached) {
                 // A 304 to a request that asked for none: nothing to reuse.
-                return unconditional ? result : FetchManifest(true);
+                return unconditional ? result : Fetch(true);
             }
             manifest_ = cached->manifest;
             validators_ = cached->validators;

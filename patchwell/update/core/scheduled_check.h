@@ -61,9 +61,12 @@ public:
           cost_(cost) {}
 
     // Reads the settings of update.ini (after writing a requested channel)
-    // and starts the time limit.
+    // and starts the time limit; once per run, however often it is called.
     void Begin(const QString& programFolder, const QString& checkUrl);
     const CheckSettings& Settings() const { return settings_; }
+    // Whether this run makes a request (see SkipFor), decided at its first
+    // call: a check completed meanwhile does not change it.
+    CheckSkip Skip(const QDateTime& nowUtc);
 
     struct Fetched {
         enum class Kind { Manifest, Failed };
@@ -73,7 +76,9 @@ public:
     };
     // The manifest: fetched, or after a 304 the cached copy (whose signature
     // the services' fetcher then serves). `unconditional` sends no
-    // validators. A Retry-After is recorded as notbefore.
+    // validators. A Retry-After is recorded as notbefore. Once a manifest
+    // has come, a conditional call gives it again without a request, so the
+    // windows can take over a check that began without them.
     Fetched FetchManifest(bool unconditional);
 
     // The fetched or cached manifest was accepted: the cache keeps it and
@@ -87,6 +92,7 @@ public:
     QString OfferNote(const VerifiedManifest& manifest) const;
 
 private:
+    Fetched Fetch(bool unconditional);
     std::optional<CheckFetcher::Clock::time_point> Deadline() const;
     std::chrono::milliseconds Remaining() const;
 
@@ -98,6 +104,9 @@ private:
     QString programFolder_;
     QString checkUrl_;
     CheckSettings settings_;
+    bool begun_ = false;
+    std::optional<CheckSkip> skip_;
+    std::optional<Fetched> fetched_;
     CheckFetcher::Clock::time_point started_;
     std::optional<ManifestCache> cache_;
     QByteArray manifest_;

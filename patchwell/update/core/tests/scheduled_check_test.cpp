@@ -7,6 +7,7 @@
 
 #include "common/ini/ini.h"
 #include "patchwell/update/core/check_logic.h"
+#include "patchwell/update/core/quiet_start.h"
 #include "patchwell/update/core/testing/fake_control.h"
 #include "patchwell/update/core/testing/test_folder.h"
 
@@ -189,6 +190,32 @@ TEST(ScheduledCheck, OnAMeteredConnectionTheOfferSaysSoWithTheInstallersSize) {
         VerifiedManifest manifest;
         manifest.installerSize = c.size;
         EXPECT_EQ(scheduled.OfferNote(manifest), QString::fromUtf8(c.note));
+    }
+}
+
+TEST(ScheduledCheck, AStartWithoutWindowsEndsQuietlyOrHandsItsManifestToTheWindows) {
+    struct Case {
+        QByteArray manifest;
+        bool over;  // the served program started, no window needed
+    };
+    for (const Case& c : {Case{kCurrent, true}, Case{kNewer, false}}) {
+        Installation run{QByteArray("quiet=1\n")};
+        run.server.answers = {Body(c.manifest, "\"a\"")};
+        CheckFetcher signatures(run.app.fetcher, run.server);
+        ScheduledCheck scheduled(run.server, signatures, {},
+                                 run.cache.filePath(QStringLiteral("p")));
+        EXPECT_EQ(StartWithoutWindows(run.app.Svc(), scheduled), c.over);
+        EXPECT_EQ(run.app.launcher.starts.size(), c.over ? 1u : 0u);
+        if (!c.over) {
+            // The windows offer the update from the manifest already fetched.
+            View view;
+            CheckLogic logic(run.app.Svc(), view, run.dl1);
+            logic.UseSchedule(&scheduled);
+            logic.Load();
+            EXPECT_TRUE(view.downloadWindow);
+        }
+        EXPECT_EQ(run.server.asked.size(), 1u);
+        EXPECT_TRUE(run.app.messages.shown.empty());
     }
 }
 
