@@ -28,12 +28,14 @@ bool StartWithoutWindows(Services& services, ScheduledCheck& scheduled) {
         !FolderShortcoming(services.storage, services.programFolder, 0).isEmpty()) {
         return false;
     }
-    const QString checkUrl = common::ReadIniValue(
-        QStringLiteral("Update"), QStringLiteral("verchckurl"), LocalManifestPath(services.programFolder));
+    const QString checkUrl =
+        common::ReadIniValue(QStringLiteral("Update"), QStringLiteral("verchckurl"),
+                             LocalManifestPath(services.programFolder));
     scheduled.Begin(services.programFolder, checkUrl);
     const QDateTime now = QDateTime::currentDateTimeUtc();
     const CheckSkip skip = scheduled.Skip(now);
-    if (skip == CheckSkip::Schedule || (skip == CheckSkip::Server && !scheduled.Settings().checkNow)) {
+    if (skip == CheckSkip::Schedule ||
+        (skip == CheckSkip::Server && !scheduled.Settings().checkNow)) {
         return StartServed(services);
     }
     if (!scheduled.Settings().quiet || skip != CheckSkip::None) {
@@ -57,8 +59,7 @@ bool StartWithoutWindows(Services& services, ScheduledCheck& scheduled) {
     }
     scheduled.Completed(now);
     if (IsUpToDate(ProgramKey(services.programFolder, "prgver"), accepted.manifest.values.curver) ||
-        !OfferedInRollout(accepted.manifest, services.programFolder,
-                          *QRandomGenerator::system())) {
+        !OfferedInRollout(accepted.manifest, services.programFolder, *QRandomGenerator::system())) {
         DeleteOrReport(services, RemoteManifestPath(services.programFolder));
         return StartServed(services);
     }

@@ -67,19 +67,20 @@ struct Installation {
                              "verchckurl=http://h/iupdate.ini\n") +
                       updateKeys);
     }
-    // One start of the program with `request` on its command line.
-    void Start(const CheckRequest& request = {}) {
+    // One start as the program makes it: without windows as far as it can
+    // go, then with them. True when the windows were needed.
+    bool Start(const CheckRequest& request = {}) {
         view = std::make_unique<View>();
         CheckFetcher signatures(app.fetcher, server);
         ScheduledCheck scheduled(server, signatures, request,
                                  cache.filePath(QStringLiteral("patchwell")));
+        if (StartWithoutWindows(app.Svc(), scheduled)) {
+            return false;
+        }
         CheckLogic logic(app.Svc(), *view, dl1);
         logic.UseSchedule(&scheduled);
         logic.Load();
-    }
-    QString Key(const char* key) const {
-        return common::ReadIniValue(QStringLiteral("Update"), QString::fromLatin1(key),
-                                    app.Path(QStringLiteral("update.ini")));
+        return true;
     }
     TestFolder app;
     QTemporaryDir cache;
@@ -88,11 +89,12 @@ struct Installation {
     std::unique_ptr<View> view;
 };
 
-TEST(ScheduledCheck, QuietEndsWithoutABoxExceptForAnUpdateAndTheCacheAnswersA304) {
+TEST(ScheduledCheck, QuietEndsWithoutAWindowUnlessThereIsSomethingToSay) {
     // What one start meets, and what the user then sees.
     struct Case {
         const char* keys;
         std::vector<ConditionalAnswer> answers;
+        bool windows;  // the windows were needed at all
         int messages;
         bool windowShown;
         bool servedStarted;
@@ -100,65 +102,39 @@ TEST(ScheduledCheck, QuietEndsWithoutABoxExceptForAnUpdateAndTheCacheAnswersA304
     };
     const ConditionalAnswer failed{};
     const ConditionalAnswer busy{Kind::RetryLater, {}, {}, 600, 503};
+    const ConditionalAnswer same{Kind::NotModified, {}, {}, -1, 304};
+    const QByteArray outside("[Update]\ncurver=2.0\nsavefileas=../x\n");
     const Case cases[] = {
-        {"quiet=1\n", {Body(kCurrent, "\"a\"")}, 0, false, true, false},
-        {"", {Body(kCurrent, "\"a\"")}, 1, false, true, false},
-        {"quiet=1\n", {failed}, 0, false, true, false},
-        {"", {failed}, 0, true, false, false},
-        {"quiet=1\n", {busy}, 0, false, true, false},
-        {"quiet=1\n", {Body(kNewer, "\"b\"")}, 0, false, false, true},
-        // A manifest whose save name leaves the folder: not carried out.
-        {"quiet=1\n",
-         {Body(QByteArray("[Update]\ncurver=2.0\nsavefileas=../x\n"), "\"c\"")},
-         0,
-         false,
-         true,
-         false},
+        {"quiet=1\n", {Body(kCurrent, "\"a\"")}, false, 0, false, true, false},
+        {"", {Body(kCurrent, "\"a\"")}, true, 1, false, true, false},
+        {"quiet=1\n", {failed}, false, 0, false, true, false},
+        {"", {failed}, true, 0, true, false, false},
+        {"quiet=1\n", {busy}, false, 0, false, true, false},
+        // The windows offer the update from the manifest already fetched.
+        {"quiet=1\n", {Body(kNewer, "\"b\"")}, true, 0, false, false, true},
+        // A save name that leaves the folder: the check is not carried out.
+        {"quiet=1\n", {Body(outside, "\"c\"")}, true, 0, false, true, false},
+        // A 304 with nothing cached: one plain fetch.
+        {"quiet=1\n", {same, Body(kCurrent, "\"d\"")}, false, 0, false, true, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.keys) + " answer " + std::to_string(c.answers[0].status));
         Installation run{QByteArray(c.keys)};
         run.server.answers.assign(c.answers.begin(), c.answers.end());
-        run.Start();
+        EXPECT_EQ(run.Start(), c.windows);
         EXPECT_EQ(run.app.messages.shown.size(), static_cast<std::size_t>(c.messages));
         EXPECT_EQ(run.view->shown, c.windowShown);
         EXPECT_EQ(run.app.launcher.starts.size(), c.servedStarted ? 1u : 0u);
         EXPECT_EQ(run.view->downloadWindow, c.downloadWindow);
-        ASSERT_EQ(run.server.asked.size(), 1u);
+        ASSERT_EQ(run.server.asked.size(), c.answers.size());
+        EXPECT_EQ(run.server.asked.back().etag, QString());
         EXPECT_EQ(run.server.asked[0].limit.count() > 0, QByteArray(c.keys).contains("quiet"));
-        EXPECT_EQ(run.Key("notbefore").isEmpty(), c.answers[0].kind != Kind::RetryLater);
+        EXPECT_EQ(common::ReadIniValue(QStringLiteral("Update"), QStringLiteral("notbefore"),
+                                       run.app.Path(QStringLiteral("update.ini")))
+                      .isEmpty(),
+                  c.answers[0].kind != Kind::RetryLater);
         EXPECT_TRUE(run.dl1.calls.isEmpty());  // the control fetched nothing
     }
-}
-
-TEST(ScheduledCheck, TheCacheAnswersA304AndTheScheduleHoldsBackTheNextStart) {
-    Installation run{QByteArray("checkhours=12\n")};
-    run.server.answers = {Body(kNewer, "\"v2\"")};
-    run.Start();
-    EXPECT_TRUE(run.view->downloadWindow);
-    EXPECT_FALSE(run.Key("lastcheck").isEmpty());
-
-    // Within checkhours: no request at all.
-    run.Start();
-    EXPECT_TRUE(run.server.asked.size() == 1u && run.app.launcher.starts.size() == 1u);
-
-    // --check asks whether it changed; the 304 is answered from the cache and
-    // the update is offered again.
-    run.server.answers = {{Kind::NotModified, {}, {}, -1, 304}};
-    run.Start({false, true, std::nullopt});
-    ASSERT_EQ(run.server.asked.size(), 2u);
-    EXPECT_EQ(run.server.asked[1].etag, QStringLiteral("\"v2\""));
-    EXPECT_TRUE(run.view->downloadWindow);
-
-    // A 304 with the cache gone: one plain fetch.
-    QDir(run.cache.filePath(QStringLiteral("patchwell"))).removeRecursively();
-    run.server.answers = {{Kind::NotModified, {}, {}, -1, 304}, Body(kCurrent, "\"v3\"")};
-    run.Start({false, true, std::nullopt});
-    ASSERT_EQ(run.server.asked.size(), 4u);
-    EXPECT_EQ(run.server.asked[2].etag + run.server.asked[3].etag, QString());
-    EXPECT_FALSE(run.view->downloadWindow);
-    EXPECT_EQ(run.app.messages.shown.back().text,
-              QStringLiteral("You have the latest version of Editor"));
 }
 
 class FixedCost : public patchwell::platform::NetworkCost {
@@ -171,51 +147,21 @@ private:
 };
 
 TEST(ScheduledCheck, OnAMeteredConnectionTheOfferSaysSoWithTheInstallersSize) {
-    struct Case {
-        bool metered;
-        std::optional<qint64> size;
-        const char* note;
-    };
-    const Case cases[] = {
-        {false, 1234567, ""},
-        {true, 1234567, "Your connection is metered: the update is 1.2 MB."},
-        {true, 800, "Your connection is metered: the update is 800 bytes."},
-        {true, std::nullopt, "Your connection is metered; the size of the update is not known."},
+    const std::pair<std::optional<qint64>, const char*> cases[] = {
+        {1234567, "Your connection is metered: the update is 1.2 MB."},
+        {800, "Your connection is metered: the update is 800 bytes."},
+        {std::nullopt, "Your connection is metered; the size of the update is not known."},
     };
     Installation run{QByteArray()};
     CheckFetcher signatures(run.app.fetcher, run.server);
-    for (const Case& c : cases) {
-        FixedCost cost(c.metered);
+    for (const bool metered : {false, true}) {
+        FixedCost cost(metered);
         const ScheduledCheck scheduled(run.server, signatures, {}, QString(), &cost);
-        VerifiedManifest manifest;
-        manifest.installerSize = c.size;
-        EXPECT_EQ(scheduled.OfferNote(manifest), QString::fromUtf8(c.note));
-    }
-}
-
-TEST(ScheduledCheck, AStartWithoutWindowsEndsQuietlyOrHandsItsManifestToTheWindows) {
-    struct Case {
-        QByteArray manifest;
-        bool over;  // the served program started, no window needed
-    };
-    for (const Case& c : {Case{kCurrent, true}, Case{kNewer, false}}) {
-        Installation run{QByteArray("quiet=1\n")};
-        run.server.answers = {Body(c.manifest, "\"a\"")};
-        CheckFetcher signatures(run.app.fetcher, run.server);
-        ScheduledCheck scheduled(run.server, signatures, {},
-                                 run.cache.filePath(QStringLiteral("p")));
-        EXPECT_EQ(StartWithoutWindows(run.app.Svc(), scheduled), c.over);
-        EXPECT_EQ(run.app.launcher.starts.size(), c.over ? 1u : 0u);
-        if (!c.over) {
-            // The windows offer the update from the manifest already fetched.
-            View view;
-            CheckLogic logic(run.app.Svc(), view, run.dl1);
-            logic.UseSchedule(&scheduled);
-            logic.Load();
-            EXPECT_TRUE(view.downloadWindow);
+        for (const auto& [size, note] : cases) {
+            VerifiedManifest manifest;
+            manifest.installerSize = size;
+            EXPECT_EQ(scheduled.OfferNote(manifest), metered ? QString::fromUtf8(note) : QString());
         }
-        EXPECT_EQ(run.server.asked.size(), 1u);
-        EXPECT_TRUE(run.app.messages.shown.empty());
     }
 }
 
