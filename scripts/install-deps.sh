@@ -24,6 +24,8 @@ packages=(
   xvfb xauth openbox tint2 xdotool x11-utils x11-apps nginx-light pcmanfm dbus-x11 procps psmisc
   # reading message texts in end-to-end tests; the nginx launcher's self-test
   xclip curl
+  # a private bus for the stand-in NetworkManager of the metered-connection test
+  dbus-daemon
   # a real HTTP proxy for the proxy tests (plain requests and https by CONNECT)
   tinyproxy
   # tilebay: a compositor for translucent windows (demo, end-to-end test), xdg-open for the

@@ -7,6 +7,9 @@
 #
 # PW_NGINX_SEND_TIMEOUT (default 60s, nginx's own) sets how long nginx waits
 # for a client that reads nothing before it drops the connection.
+# PW_NGINX_LOG_BYTES=1 adds to each access log line the bytes sent and
+# received on the wire (sent=$bytes_sent received=$request_length);
+# PW_NGINX_EXTRA holds further directives of the server block (locations).
 # Everything the instance writes (configuration, pid file, logs, temp files)
 # stays in WORKDIR. No system service and no other port is touched.
 set -euo pipefail
@@ -27,7 +30,10 @@ pid $work/nginx.pid;
 error_log $work/error.log;
 events { worker_connections 64; }
 http {
-    access_log $work/access.log;
+    log_format pwbytes '\$remote_addr - \$remote_user [\$time_local] "\$request" \$status '
+                       '\$body_bytes_sent "\$http_referer" "\$http_user_agent" '
+                       'sent=\$bytes_sent received=\$request_length';
+    access_log $work/access.log${PW_NGINX_LOG_BYTES:+ pwbytes};
     client_body_temp_path $work/tmp/body;
     proxy_temp_path $work/tmp/proxy;
     fastcgi_temp_path $work/tmp/fastcgi;
@@ -40,6 +46,7 @@ http {
         listen 127.0.0.1:$port;
         root $root;
         location / { }
+        ${PW_NGINX_EXTRA:-}
         location /slow/ {
             alias $root/;
             limit_rate $rate;

@@ -9,6 +9,7 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <ctime>
 #include <functional>
 
 #include <gtest/gtest.h>
@@ -24,6 +25,7 @@
 #include "patchwell/download/testing/test_http_server.h"
 #include "patchwell/download/testing/tls_test_server.h"
 #include "patchwell/download/transfer/transfer_clock.h"
+#include "patchwell/platform/conditional_fetcher.h"
 #include "patchwell/platform/instance_guard.h"
 #include "patchwell/platform/process_launcher.h"
 #include "patchwell/platform/program_lifetime.h"
@@ -519,3 +521,78 @@ TEST(RealProgramLifetime, WaitRunsItsTimeAndLetsTimersRun) {
 }
 
 }  // namespace
+
+TEST(HttpConditionalFetcher, TellsBodiesNotModifiedRetryLaterAndFailuresApart) {
+    using Kind = patchwell::platform::ConditionalAnswer::Kind;
+    struct Case {
+        const char* path;
+        std::string statusLine;
+        std::vector<std::string> headers;
+        Kind kind;
+        qint64 retryAfterSeconds;
+    };
+    const std::time_t inAnHour = std::time(nullptr) + 3600;
+    char httpDate[64];
+    std::strftime(httpDate, sizeof httpDate, "%a, %d %b %Y %H:%M:%S GMT", std::gmtime(&inAnHour));
+    const Case cases[] = {
+        {"/ok",
+         "HTTP/1.1 200 OK",
+         {"ETag: \"v1\"", "Last-Modified: Tue, 08 Dec 2026 10:00:00 GMT"},
+         Kind::Body,
+         -1},
+        {"/same", "HTTP/1.1 304 Not Modified", {}, Kind::NotModified, -1},
+        {"/busy", "HTTP/1.1 503 Service Unavailable", {"Retry-After: 120"}, Kind::RetryLater, 120},
+        {"/many",
+         "HTTP/1.1 429 Too Many Requests",
+         {std::string("Retry-After: ") + httpDate},
+         Kind::RetryLater,
+         3600},
+        // Longer than a week is cut to a week.
+        {"/month",
+         "HTTP/1.1 429 Too Many Requests",
+         {"Retry-After: 2592000"},
+         Kind::RetryLater,
+         patchwell::platform::kMaxRetryAfterSeconds},
+        {"/vague", "HTTP/1.1 503 Service Unavailable", {"Retry-After: soon"}, Kind::Failed, -1},
+        {"/plain503", "HTTP/1.1 503 Service Unavailable", {}, Kind::Failed, -1},
+        {"/gone", "HTTP/1.1 404 Not Found", {}, Kind::Failed, -1},
+        {"/silent", "", {}, Kind::Failed, -1},  // never answers: ends at the limit
+    };
+    pwtest::TestHttpServer server;
+    for (const Case& c : cases) {
+        pwtest::ScriptedResponse response;
+        response.statusLine = c.statusLine;
+        response.headers = c.headers;
+        response.body = c.statusLine.find("304") == std::string::npos ? "[Update]\n" : "";
+        response.delivery.stallBeforeHeaders = c.statusLine.empty();
+        server.setResponse(c.path, response);
+    }
+    patchwell::platform::HttpConditionalFetcher fetcher;
+    const patchwell::platform::Validators sent{QStringLiteral("\"v0\""),
+                                               QStringLiteral("Mon, 07 Dec 2026 10:00:00 GMT")};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        const auto started = std::chrono::steady_clock::now();
+        const auto answer = fetcher.Fetch(QString::fromStdString(server.url(c.path)), 1 << 20, sent,
+                                          std::chrono::milliseconds(1500));
+        EXPECT_EQ(answer.kind, c.kind);
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(4));
+        if (c.kind == Kind::RetryLater) {
+            // An HTTP date is counted from now: a second either way.
+            EXPECT_NEAR(answer.retryAfterSeconds, c.retryAfterSeconds, 2);
+        }
+    }
+    server.releaseStalls();
+    const auto first = fetcher.Fetch(QString::fromStdString(server.url("/ok")), 1 << 20, {},
+                                     std::chrono::milliseconds(0));
+    EXPECT_EQ(first.body, QByteArray("[Update]\n"));
+    EXPECT_EQ(first.validators.etag, QStringLiteral("\"v1\""));
+    EXPECT_EQ(first.validators.lastModified, QStringLiteral("Tue, 08 Dec 2026 10:00:00 GMT"));
+    // The validators went with the conditional requests only.
+    const auto requests = server.requests();
+    ASSERT_EQ(requests.size(), std::size(cases) + 1);
+    EXPECT_EQ(requests.front().header("If-None-Match"), std::optional<std::string>("\"v0\""));
+    EXPECT_EQ(requests.front().header("If-Modified-Since"),
+              std::optional<std::string>("Mon, 07 Dec 2026 10:00:00 GMT"));
+    EXPECT_FALSE(requests.back().header("If-None-Match").has_value());
+}

@@ -1,61 +1,75 @@
 // patchwell: keeps the program in its folder up to date.
 
 #include <QApplication>
+#include <QFileInfo>
 
-#include "common/cli/cli_parser.h"
-#include "common/paths/program_path.h"
 #include "common/process/termination_signals.h"
+#include "patchwell/platform/conditional_fetcher.h"
 #include "patchwell/platform/folder_storage.h"
 #include "patchwell/platform/instance_guard.h"
+#include "patchwell/platform/network_cost.h"
 #include "patchwell/platform/private_folder.h"
 #include "patchwell/platform/process_launcher.h"
 #include "patchwell/platform/program_lifetime.h"
 #include "patchwell/platform/qt_message_boxes.h"
 #include "patchwell/platform/small_fetcher.h"
+#include "patchwell/update/app/options.h"
+#include "patchwell/update/core/quiet_start.h"
+#include "patchwell/update/core/scheduled_check.h"
 #include "patchwell/update/core/trust_state.h"
 #include "patchwell/update/windows/forms.h"
 
 int main(int argc, char* argv[]) {
-    // --help, --version and --forget-key; they answer without a window.
-    common::cli::CommandLine line(QStringLiteral("patchwell"),
-                                  QStringLiteral("Keeps the program in its folder up to date."));
-    const QCommandLineOption forgetKey(
-        QStringLiteral("forget-key"),
-        QStringLiteral("Forget the signing key kept for this program folder: its updates are "
-                       "then no longer checked for signatures until update.ini names a key."));
-    line.addOption(forgetKey);
-    if (const auto code = common::cli::Emit(line.parse(common::cli::Arguments(argc, argv)))) {
+    // --help, --version, --forget-key and usage errors answer without a window.
+    const patchwell::update::ParsedOptions options =
+        patchwell::update::ParseOptions(common::cli::Arguments(argc, argv));
+    if (const auto code = common::cli::Emit(options.outcome)) {
         return *code;
     }
-    if (line.parser().isSet(forgetKey)) {
-        QCoreApplication core(argc, argv);
+    // The program as the kernel started it: its folder is the program folder.
+    const QString executable = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+    patchwell::platform::DetachedProcessLauncher launcher;
+    patchwell::platform::LockFileInstanceGuard guard(executable);
+    patchwell::platform::QtMessageBoxes messages;
+    patchwell::platform::RealProgramLifetime lifetime;
+    patchwell::platform::HttpSmallFetcher smallFetcher;
+    patchwell::platform::HttpConditionalFetcher conditional;
+    patchwell::update::CheckFetcher fetcher(smallFetcher, conditional);
+    patchwell::platform::SystemFolderStorage storage;
+    const QString programFolder = QFileInfo(executable).path();
+    const QString stateFolder = patchwell::platform::UserStateFolder();
+    if (options.forgetKey) {
         bool ok = false;
-        const QString text = patchwell::update::ForgetTrust(patchwell::platform::UserStateFolder(),
-                                                            common::ProgramFolder(), ok) +
-                             QStringLiteral("\n");
+        const QString text =
+            patchwell::update::ForgetTrust(stateFolder, programFolder, ok) + QStringLiteral("\n");
         return *common::cli::Emit({ok ? 0 : 1, ok ? text : QString(), ok ? QString() : text});
     }
+    patchwell::update::Services services{launcher, guard,         messages,   lifetime,
+                                         fetcher,  programFolder, executable, storage,
+                                         stateFolder};
+    patchwell::platform::QtNetworkCost cost;
+    patchwell::update::ScheduledCheck scheduled(conditional, fetcher, options.request,
+                                                patchwell::update::ManifestCache::DefaultRoot(),
+                                                &cost);
+    // Within the schedule, or quiet with nothing to say: the served program
+    // starts before any window system is touched.
+    patchwell::update::HeldMessages held;
+    patchwell::update::Services windowless{launcher, guard,         held,       lifetime,
+                                           fetcher,  programFolder, executable, storage,
+                                           stateFolder};
+    if (patchwell::update::StartWithoutWindows(windowless, scheduled)) {
+        if (!held.Empty()) {
+            QApplication app(argc, argv);
+            held.ShowAll(messages);
+        }
+        return 0;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Patchwell"));
     // Windows come and go (hidden, replaced) during the run; the program ends
     // only through its own steps.
     QApplication::setQuitOnLastWindowClosed(false);
-
-    patchwell::platform::DetachedProcessLauncher launcher;
-    patchwell::platform::LockFileInstanceGuard guard(QCoreApplication::applicationFilePath());
-    patchwell::platform::QtMessageBoxes messages;
-    patchwell::platform::RealProgramLifetime lifetime;
-    patchwell::platform::HttpSmallFetcher fetcher;
-    patchwell::platform::SystemFolderStorage storage;
-    patchwell::update::Services services{launcher,
-                                         guard,
-                                         messages,
-                                         lifetime,
-                                         fetcher,
-                                         common::ProgramFolder(),
-                                         QCoreApplication::applicationFilePath(),
-                                         storage,
-                                         patchwell::platform::UserStateFolder()};
 
     patchwell::update::Forms forms(services, patchwell::update::DownLoadControlFactory());
     // Log-out, kill or a closed terminal: clean up as the download window's
@@ -63,6 +77,6 @@ int main(int argc, char* argv[]) {
     common::TerminationSignals termination;
     QObject::connect(&termination, &common::TerminationSignals::Requested, &app,
                      [&forms](int) { forms.Terminate(); });
-    forms.Start();
+    forms.Start(&scheduled);
     return QApplication::exec();
 }

@@ -57,6 +57,10 @@ void CheckLogic::Load() {
     checkUrl =
         common::ReadIniValue(QStringLiteral("Update"), QStringLiteral("verchckurl"), localFile);
 
+    if (scheduled_ != nullptr) {
+        RunScheduled();
+        return;
+    }
     dl1_.setUrl(checkUrl);
     dl1_.setSaveLocation(RemoteManifestPath(services_.programFolder));
 
@@ -112,8 +116,66 @@ void CheckLogic::OnDLComplete() {
     }
     // From here on every value comes from these bytes, which were verified
     // when a key is set; the file itself is not read again.
-    ManifestAcceptance accepted =
-        AcceptManifest(services_, *bytes, checkUrl, QDateTime::currentDateTimeUtc());
+    Continue(AcceptManifest(services_, *bytes, checkUrl, QDateTime::currentDateTimeUtc()));
+}
+
+void CheckLogic::RunScheduled() {
+    scheduled_->Begin(services_.programFolder, checkUrl);
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const CheckSkip skip = scheduled_->Skip(now);
+    // Checked a short while ago, or asked by the server to wait: nothing new
+    // to say. Asked to check now, the user hears that it could not be done.
+    if (skip == CheckSkip::Schedule ||
+        (skip == CheckSkip::Server && !scheduled_->Settings().checkNow)) {
+        StartServedAndEnd();
+        return;
+    }
+    ScheduledCheck::Fetched fetched;
+    if (skip == CheckSkip::None) {
+        view_.HideWindow();
+        fetched = scheduled_->FetchManifest(false);
+    }
+    if (fetched.kind != ScheduledCheck::Fetched::Kind::Manifest) {
+        NotCarriedOut();
+        return;
+    }
+    ManifestAcceptance accepted = AcceptManifest(services_, fetched.bytes, checkUrl, now);
+    // Cached bytes that no longer pass: fetched once more, whole.
+    if (!accepted.refusal.isEmpty() && fetched.fromCache) {
+        scheduled_->DropCache();
+        fetched = scheduled_->FetchManifest(true);
+        if (fetched.kind != ScheduledCheck::Fetched::Kind::Manifest) {
+            NotCarriedOut();
+            return;
+        }
+        accepted = AcceptManifest(services_, fetched.bytes, checkUrl, now);
+    }
+    if (accepted.refusal.isEmpty()) {
+        scheduled_->Completed(now);
+    }
+    Continue(accepted);
+    if (!ended_ && !downloadWindowOpened_) {
+        NotCarriedOut();
+    }
+}
+
+void CheckLogic::NotCarriedOut() {
+    if (Quiet()) {
+        StartServedAndEnd();
+        return;
+    }
+    view_.ShowWindow();
+}
+
+void CheckLogic::StartServedAndEnd() {
+    StartServedProgram(services_,
+                       common::ReadIniValue(QStringLiteral("Program"), QStringLiteral("exe"),
+                                            LocalManifestPath(services_.programFolder)));
+    End();
+}
+
+void CheckLogic::Continue(const ManifestAcceptance& accepted) {
+    const QString remoteFile = RemoteManifestPath(services_.programFolder);
     if (!accepted.refusal.isEmpty()) {
         RefuseUnverifiedUpdate(services_, {}, accepted.refusal);
         End();
@@ -174,6 +236,9 @@ void CheckLogic::OnDLComplete() {
         return;
     }
     manifest.releaseNotes = FetchReleaseNotes(services_, manifest);
+    if (scheduled_ != nullptr) {
+        offerNote = scheduled_->OfferNote(manifest);
+    }
     ControlPort& next = view_.DownloadWindowControl();
     downloadWindowOpened_ = true;
     next.setUrl(updateUrl);
@@ -186,10 +251,12 @@ void CheckLogic::OnDLComplete() {
 
 void CheckLogic::UpToDate() {
     const QString localFile = LocalManifestPath(services_.programFolder);
-    services_.messages.Show(
-        texts::LatestVersion() +
-            common::ReadIniValue(QStringLiteral("Program"), QStringLiteral("Prgname"), localFile),
-        platform::MessageIcon::Information, texts::CheckTitle());
+    if (!Quiet()) {
+        services_.messages.Show(
+            texts::LatestVersion() + common::ReadIniValue(QStringLiteral("Program"),
+                                                          QStringLiteral("Prgname"), localFile),
+            platform::MessageIcon::Information, texts::CheckTitle());
+    }
     DeleteOrReport(services_, RemoteManifestPath(services_.programFolder));
     StartServedProgram(services_, common::ReadIniValue(QStringLiteral("Program"),
                                                        QStringLiteral("exe"), localFile));

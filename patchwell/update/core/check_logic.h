@@ -7,6 +7,7 @@
 
 #include "patchwell/update/core/control_port.h"
 #include "patchwell/update/core/manifest.h"
+#include "patchwell/update/core/scheduled_check.h"
 #include "patchwell/update/core/services.h"
 #include "patchwell/update/core/signed_update.h"
 
@@ -35,6 +36,12 @@ public:
     // still running and no download window open, the window has been shown.
     void Load();
 
+    // With a schedule the check runs as the program runs it: on the
+    // schedule of update.ini, quietly when asked, within its time limit, with
+    // conditional requests against the user's manifest cache. Without one the
+    // control dl1 fetches the manifest.
+    void UseSchedule(ScheduledCheck* scheduled) { scheduled_ = scheduled; }
+
     void OnDLComplete();
     // Breaks off a remote manifest that grows past its limit.
     void OnRecievedBytes(qint32 lnumBYTES);
@@ -52,6 +59,9 @@ public:
     // The accepted remote manifest, handed on to the download window and
     // the installation step.
     VerifiedManifest manifest;
+    // What the offer says besides "An update has been found" (a metered
+    // connection); empty for nothing.
+    QString offerNote;
 
     bool Ended() const { return ended_; }
     bool DownloadWindowOpened() const { return downloadWindowOpened_; }
@@ -60,6 +70,15 @@ private:
     void End();
     // The check ends as "up to date": message, manifest gone, program started.
     void UpToDate();
+    void RunScheduled();
+    // The check goes on with the remote manifest `bytes` as the check
+    // accepted or refused them.
+    void Continue(const ManifestAcceptance& accepted);
+    // The check could not be carried out: the window says so, or, quiet,
+    // the served program starts.
+    void NotCarriedOut();
+    void StartServedAndEnd();
+    bool Quiet() const { return scheduled_ != nullptr && scheduled_->Settings().quiet; }
 
     Services& services_;
     CheckView& view_;
@@ -67,6 +86,7 @@ private:
     bool ended_ = false;
     bool downloadWindowOpened_ = false;
     bool manifestTooLarge_ = false;
+    ScheduledCheck* scheduled_ = nullptr;
 };
 
 }  // namespace patchwell::update

@@ -15,6 +15,7 @@
 
 #include "common/ini/ini.h"
 #include "patchwell/signing/minisign.h"
+#include "patchwell/update/core/manifest_channel.h"
 #include "patchwell/update/core/texts.h"
 #include "patchwell/update/core/trust_state.h"
 
@@ -203,7 +204,8 @@ ManifestAcceptance AcceptManifest(Services& services, const QByteArray& bytes,
         }
     }
     result.refusal =
-        BindManifest(ParseRemoteManifest(bytes), keyed, checkUrl, nowUtc, result.manifest);
+        BindManifest(ParseChannelManifest(bytes, ConfiguredChannel(services.programFolder)), keyed,
+                     checkUrl, nowUtc, result.manifest);
     if (result.refusal.isEmpty() && keyed) {
         // The kept state first, in one rename; update.ini then follows it.
         const TrustState next = AdvanceTrust(*trust.state, check.usedNext, check.signedAt,

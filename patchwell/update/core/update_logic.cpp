@@ -32,7 +32,8 @@ void UpdateLogic::SetReceivedFileCheck(ReceivedFileCheck check) {
 }
 
 void UpdateLogic::Load() {
-    services_.messages.ShowWithDetails(texts::UpdateFound(), manifest_.releaseNotes,
+    const QString note = offerNote_.isEmpty() ? QString() : QStringLiteral("\n\n") + offerNote_;
+    services_.messages.ShowWithDetails(texts::UpdateFound() + note, manifest_.releaseNotes,
                                        platform::MessageIcon::Information,
                                        texts::ApplicationTitle());
     view_.RemoveCloseCommand();

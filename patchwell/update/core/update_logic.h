@@ -53,6 +53,8 @@ public:
     // Replaces the check of the received installer (by default its length
     // and SHA-256 against those the manifest binds, see InstallerBindingProblem).
     void SetReceivedFileCheck(ReceivedFileCheck check);
+    // A paragraph that the offer shows below "An update has been found".
+    void SetOfferNote(const QString& note) { offerNote_ = note; }
 
     void Load();
     void OnStartClicked();   // Command1
@@ -91,6 +93,7 @@ private:
     ControlPort& dl1_;
     const VerifiedManifest& manifest_;
     ReceivedFileCheck check_;
+    QString offerNote_;
     qint16 counter_ = 0;
     bool starting_ = false;  // a Start click is being handled
     QStringList addresses_;  // curverurl and its mirrors

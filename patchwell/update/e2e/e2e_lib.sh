@@ -76,9 +76,10 @@ e2e_local_manifest() {
         "$1" "${3-served.sh}" "$2" >"$APP/update.ini"
 }
 
-# Starts patchwell in the program folder; sets E2E_PW_PID.
+# e2e_start_patchwell [OPTION ...]: starts patchwell in the program folder,
+# with the user's cache in the case's folder; sets E2E_PW_PID.
 e2e_start_patchwell() {
-    (cd "$APP" && exec ./patchwell) >>"$E2E_TMP/patchwell.log" 2>&1 &
+    (cd "$APP" && XDG_CACHE_HOME="$E2E_TMP/cache" exec ./patchwell "$@") >>"$E2E_TMP/patchwell.log" 2>&1 &
     E2E_PW_PID=$!
     E2E_PIDS+=("$E2E_PW_PID")
 }

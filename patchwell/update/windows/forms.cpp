@@ -11,7 +11,8 @@ Forms::Forms(Services& services, ControlFactory controlFactory)
 
 Forms::~Forms() = default;
 
-void Forms::Start() {
+void Forms::Start(ScheduledCheck* scheduled) {
+    chck().logic().UseSchedule(scheduled);
     chck().Load();
 }
 

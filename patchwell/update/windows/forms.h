@@ -11,6 +11,7 @@
 namespace patchwell::update {
 
 class Frmchck;
+class ScheduledCheck;
 class Frmupdl;
 class Frmextract;
 
@@ -21,8 +22,9 @@ public:
     Forms(const Forms&) = delete;
     Forms& operator=(const Forms&) = delete;
 
-    // Creates the check window and runs its load: the program's start.
-    void Start();
+    // Creates the check window and runs its load: the program's start. With
+    // a schedule, the check runs by it (see CheckLogic::UseSchedule).
+    void Start(ScheduledCheck* scheduled = nullptr);
 
     // The session ends the program (a termination signal): the download
     // window, when open, drops its transfer and partial installer first.

@@ -84,6 +84,7 @@ Frmupdl::Frmupdl(Forms& forms)
     UpdateView& view = *this;
     logic_ = std::make_unique<UpdateLogic>(forms_.services(), view, *dl1_,
                                            forms_.chck().logic().manifest);
+    logic_->SetOfferNote(forms_.chck().logic().offerNote);
     UpdateLogic* logic = logic_.get();
 
     connect(Command1, &QPushButton::clicked, this, [logic] { logic->OnStartClicked(); });

@@ -1,0 +1,22 @@
+#pragma once
+
+// patchwell's command line: --quiet, --check, --channel NAME and --forget-key
+// beside the common --help and --version.
+
+#include <QStringList>
+
+#include "common/cli/cli_parser.h"
+#include "patchwell/update/core/check_schedule.h"
+
+namespace patchwell::update {
+
+struct ParsedOptions {
+    common::cli::Outcome outcome;  // with an exit code the program ends now
+    CheckRequest request;
+    bool forgetKey = false;  // remove the signing state kept for this folder, then end
+};
+
+// `arguments` start with the program's own name, as argv does.
+ParsedOptions ParseOptions(const QStringList& arguments);
+
+}  // namespace patchwell::update

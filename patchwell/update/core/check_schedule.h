@@ -1,0 +1,78 @@
+#pragma once
+
+// When and how quietly the check runs: keys of update.ini's [Update] that an
+// installer writes, and the user's command line.
+//
+//   quiet=1           "up to date" and a check that could not be carried out
+//                     end without a box; the served program starts at once
+//   checkhours=N      1-8760: a start less than N hours after the last
+//                     completed check (lastcheck=) makes no request
+//   checkseconds=S    1-300: one limit for the whole check, manifest and
+//                     signature (10 with quiet, else none)
+//   notbefore=TIME    no request before this time (a server's Retry-After)
+//   channel=NAME      the manifest's [Update.NAME] instead of [Update]
+//
+// A value that is malformed or out of range counts as absent.
+
+#include <QDateTime>
+#include <QString>
+
+#include <chrono>
+#include <optional>
+
+namespace patchwell::update {
+
+// What the command line asks for.
+struct CheckRequest {
+    bool quiet = false;              // --quiet
+    bool checkNow = false;           // --check: now, every outcome in its box
+    std::optional<QString> channel;  // --channel NAME: switch, then check
+};
+
+struct CheckSettings {
+    bool quiet = false;  // no box for "up to date" or a failed check
+    std::optional<int> checkHours;
+    std::chrono::milliseconds limit{0};  // zero: no overall limit
+    std::optional<QDateTime> lastCheck;
+    std::optional<QDateTime> notBefore;
+    QString channel;
+    bool checkNow = false;
+};
+
+// The settings of update.ini in `programFolder` as `request` changes them.
+CheckSettings ReadCheckSettings(const QString& programFolder, const CheckRequest& request);
+
+// A whole number in [low, high] written as plain digits; none otherwise.
+std::optional<int> WholeNumberIn(const QString& text, int low, int high);
+
+// YYYY-MM-DDTHH:MM:SSZ, the form of every time patchwell writes.
+std::optional<QDateTime> ParseUtcStamp(const QString& text);
+QString UtcStamp(const QDateTime& time);
+
+// A channel name is a short word: letters, digits, '.', '_' and '-'.
+bool IsChannelName(const QString& name);
+
+enum class CheckSkip {
+    None,      // check now
+    Schedule,  // within checkhours of the last completed check
+    Server,    // the server asked to wait (notbefore)
+};
+
+// Whether the start at `nowUtc` makes a request. --check ignores the
+// schedule but not the server's wish. A lastcheck in the future (the clock
+// was set back) means "check now"; so does a notbefore further ahead than
+// any Retry-After is honoured.
+CheckSkip SkipFor(const CheckSettings& settings, const QDateTime& nowUtc);
+
+// After a completed check: lastcheck (when checkhours asks for it) and no
+// notbefore any more. False when update.ini could not be written.
+bool RecordCompletedCheck(const QString& programFolder, const CheckSettings& settings,
+                          const QDateTime& nowUtc);
+
+// A server's Retry-After: no request before `nowUtc` + `seconds`.
+bool RecordNotBefore(const QString& programFolder, const QDateTime& nowUtc, qint64 seconds);
+
+// --channel NAME: written into update.ini before the check.
+bool RecordChannel(const QString& programFolder, const QString& channel);
+
+}  // namespace patchwell::update

@@ -1,0 +1,194 @@
+#include "patchwell/update/core/manifest_cache.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLoggingCategory>
+#include <QSaveFile>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "common/ini/ini.h"
+#include "patchwell/update/core/signed_update.h"
+
+Q_LOGGING_CATEGORY(lcCache, "patchwell.update.cache")
+
+namespace patchwell::update {
+
+namespace {
+
+const QString kMeta = QStringLiteral("Cache");
+
+QString Hex(const QByteArray& bytes) {
+    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+}
+
+// Where `path` is, symbolic links of its existing part resolved.
+QString RealPlace(const QString& path) {
+    QString existing = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    QString rest;
+    while (!QFileInfo::exists(existing) && existing != QStringLiteral("/")) {
+        rest = QLatin1Char('/') + QFileInfo(existing).fileName() + rest;
+        existing = QFileInfo(existing).path();
+    }
+    return QFileInfo(existing).canonicalFilePath() + rest;
+}
+
+// Validators are kept as hex: an ETag is a quoted text, and INI values lose
+// their quotation marks.
+QString ToHex(const QString& text) {
+    return QString::fromLatin1(text.toUtf8().toHex());
+}
+QString FromHex(const QString& hex) {
+    return QString::fromUtf8(QByteArray::fromHex(hex.toLatin1()));
+}
+
+// A folder of ours that nobody else may enter: made when missing, its mode
+// put right when it is ours; a link or another owner's folder is refused.
+bool OwnPrivateFolder(const QString& path, bool create) {
+    const QByteArray local = QFile::encodeName(path);
+    struct stat info {};
+    if (::lstat(local.constData(), &info) != 0) {
+        if (!create || ::mkdir(local.constData(), 0700) != 0 ||
+            ::lstat(local.constData(), &info) != 0) {
+            return false;
+        }
+    }
+    if (!S_ISDIR(info.st_mode) || info.st_uid != ::geteuid()) {
+        qCWarning(lcCache) << "not used as a cache folder:" << path;
+        return false;
+    }
+    return (info.st_mode & 0777) == 0700 || ::chmod(local.constData(), 0700) == 0;
+}
+
+// At most `limit` bytes of a file in our folder, never through a link.
+std::optional<QByteArray> ReadSmall(const QString& path, qint64 limit) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        return std::nullopt;
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    const QByteArray bytes = file.read(limit + 1);
+    if (bytes.size() > limit) {
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+bool WriteWhole(const QString& path, const QByteArray& bytes) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return false;
+    }
+    file.write(bytes);
+    return file.commit();
+}
+
+}  // namespace
+
+ManifestCache::ManifestCache(QString root, const QString& checkUrl, const QString& programFolder)
+    : root_(std::move(root)) {
+    if (root_.isEmpty() || checkUrl.isEmpty()) {
+        root_.clear();
+        return;
+    }
+    // A cache under the program folder would travel with the program and be
+    // shared by its users: none then.
+    const QString program = QFileInfo(programFolder).canonicalFilePath();
+    const QString place = RealPlace(root_);
+    if (!program.isEmpty() && (place == program || place.startsWith(program + QLatin1Char('/')))) {
+        root_.clear();
+        return;
+    }
+    folder_ = root_ + QLatin1Char('/') + Hex(checkUrl.toUtf8()).left(32);
+}
+
+QString ManifestCache::DefaultRoot() {
+    QString base = qEnvironmentVariable("XDG_CACHE_HOME");
+    if (base.isEmpty() || !QDir::isAbsolutePath(base)) {
+        const QString home = qEnvironmentVariable("HOME");
+        if (home.isEmpty()) {
+            return {};
+        }
+        base = home + QStringLiteral("/.cache");
+    }
+    return base + QStringLiteral("/patchwell");
+}
+
+bool ManifestCache::SafeFolder(bool create) const {
+    if (root_.isEmpty()) {
+        return false;
+    }
+    if (create) {
+        QDir().mkpath(QFileInfo(root_).absolutePath());
+    }
+    return OwnPrivateFolder(root_, create) && OwnPrivateFolder(folder_, create);
+}
+
+std::optional<CachedManifest> ManifestCache::Load() const {
+    if (!SafeFolder(false)) {
+        return std::nullopt;
+    }
+    const std::optional<QByteArray> meta = ReadSmall(folder_ + QStringLiteral("/meta"), 4096);
+    const std::optional<QByteArray> manifest =
+        ReadSmall(folder_ + QStringLiteral("/manifest"), kMaxManifestBytes);
+    if (!meta || !manifest) {
+        return std::nullopt;
+    }
+    const auto value = [&meta](const char* key) {
+        return common::ReadIniValueFrom(*meta, kMeta, QString::fromLatin1(key));
+    };
+    CachedManifest entry;
+    entry.manifest = *manifest;
+    entry.validators = {FromHex(value("etag")), FromHex(value("lastmodified"))};
+    if (entry.validators.empty() || Hex(*manifest) != value("manifestsha256")) {
+        return std::nullopt;
+    }
+    if (!value("signaturesha256").isEmpty()) {
+        entry.signature = ReadSmall(folder_ + QStringLiteral("/signature"), kMaxSignatureBytes);
+        if (!entry.signature || Hex(*entry.signature) != value("signaturesha256")) {
+            return std::nullopt;
+        }
+    }
+    return entry;
+}
+
+bool ManifestCache::Store(const CachedManifest& entry) const {
+    if (entry.validators.empty() || !SafeFolder(true)) {
+        return false;
+    }
+    // The meta file goes last and names the digests: a store broken off half
+    // way leaves files that do not match it, which Load refuses.
+    QByteArray meta = "[Cache]\n";
+    const auto line = [&meta](const char* key, const QString& text) {
+        meta += key + QByteArray("=") + text.toUtf8() + '\n';
+    };
+    line("etag", ToHex(entry.validators.etag));
+    line("lastmodified", ToHex(entry.validators.lastModified));
+    line("manifestsha256", Hex(entry.manifest));
+    bool ok = WriteWhole(folder_ + QStringLiteral("/manifest"), entry.manifest);
+    if (entry.signature) {
+        line("signaturesha256", Hex(*entry.signature));
+        ok = ok && WriteWhole(folder_ + QStringLiteral("/signature"), *entry.signature);
+    }
+    ok = ok && WriteWhole(folder_ + QStringLiteral("/meta"), meta);
+    if (!ok) {
+        qCWarning(lcCache) << "the manifest could not be cached in" << folder_;
+    }
+    return ok;
+}
+
+void ManifestCache::Drop() const {
+    if (SafeFolder(false)) {
+        QFile::remove(folder_ + QStringLiteral("/meta"));
+    }
+}
+
+}  // namespace patchwell::update

@@ -1,0 +1,215 @@
+#include "patchwell/update/core/scheduled_check.h"
+
+#include <QFile>
+#include <QLocale>
+#include <QLoggingCategory>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "common/paths/program_path.h"
+
+#include "patchwell/update/core/signed_update.h"
+
+Q_LOGGING_CATEGORY(lcSchedule, "patchwell.update.schedule")
+
+namespace patchwell::update {
+
+namespace {
+
+using Kind = platform::ConditionalAnswer::Kind;
+
+QString SignatureUrl(const QString& checkUrl) {
+    return checkUrl + QStringLiteral(".minisig");
+}
+
+// The manifest lands as iupdate.ini, as the control would write it: never
+// through a symbolic link planted at its name.
+bool WriteRemoteManifest(const QString& programFolder, const QByteArray& bytes) {
+    const QByteArray path = QFile::encodeName(common::LocalPath(RemoteManifestPath(programFolder)));
+    const int fd =
+        ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        return false;
+    }
+    qsizetype written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + written,
+                                  static_cast<std::size_t>(bytes.size() - written));
+        if (n <= 0) {
+            break;
+        }
+        written += n;
+    }
+    return ::close(fd) == 0 && written == bytes.size();
+}
+
+}  // namespace
+
+std::optional<QByteArray> CheckFetcher::Fetch(const QString& url, qint64 maxBytes) {
+    if (url_.isEmpty() || url != url_) {
+        return inner_.Fetch(url, maxBytes);
+    }
+    if (!cached_) {
+        std::chrono::milliseconds limit{0};
+        if (deadline_) {
+            limit =
+                std::chrono::duration_cast<std::chrono::milliseconds>(*deadline_ - Clock::now());
+            if (limit.count() <= 0) {
+                signature_.reset();
+                return std::nullopt;
+            }
+        }
+        const platform::ConditionalAnswer answer = conditional_.Fetch(url, maxBytes, {}, limit);
+        signature_ =
+            answer.kind == Kind::Body ? std::optional<QByteArray>(answer.body) : std::nullopt;
+    }
+    if (signature_ && signature_->size() > maxBytes) {
+        return std::nullopt;
+    }
+    return signature_;
+}
+
+void CheckFetcher::ServeCached(const QString& url, std::optional<QByteArray> signature) {
+    url_ = url;
+    cached_ = true;
+    signature_ = std::move(signature);
+}
+
+void CheckFetcher::FetchFresh(const QString& url, std::optional<Clock::time_point> deadline) {
+    url_ = url;
+    cached_ = false;
+    deadline_ = deadline;
+    signature_.reset();
+}
+
+void ScheduledCheck::Begin(const QString& programFolder, const QString& checkUrl) {
+    if (begun_) {
+        return;
+    }
+    begun_ = true;
+    programFolder_ = programFolder;
+    checkUrl_ = checkUrl;
+    if (request_.channel && !RecordChannel(programFolder, *request_.channel)) {
+        qCWarning(lcSchedule) << "the channel could not be written to update.ini";
+    }
+    settings_ = ReadCheckSettings(programFolder, request_);
+    started_ = CheckFetcher::Clock::now();
+    cache_.emplace(cacheRoot_, checkUrl, programFolder);
+}
+
+CheckSkip ScheduledCheck::Skip(const QDateTime& nowUtc) {
+    if (!skip_) {
+        skip_ = SkipFor(settings_, nowUtc);
+    }
+    return *skip_;
+}
+
+std::optional<CheckFetcher::Clock::time_point> ScheduledCheck::Deadline() const {
+    if (settings_.limit.count() <= 0) {
+        return std::nullopt;
+    }
+    return started_ + settings_.limit;
+}
+
+std::chrono::milliseconds ScheduledCheck::Remaining() const {
+    const auto deadline = Deadline();
+    if (!deadline) {
+        return std::chrono::milliseconds(0);
+    }
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        *deadline - CheckFetcher::Clock::now());
+    // Spent: the smallest limit there is, so that nothing waits.
+    return std::max(left, std::chrono::milliseconds(1));
+}
+
+ScheduledCheck::Fetched ScheduledCheck::FetchManifest(bool unconditional) {
+    if (fetched_ && !unconditional) {
+        const QString url = SignatureUrl(checkUrl_);
+        if (fetched_->fromCache || signatures_.Signature()) {
+            signatures_.ServeCached(url, signatures_.Signature());
+        }
+        return *fetched_;
+    }
+    fetched_ = Fetch(unconditional);
+    return *fetched_;
+}
+
+ScheduledCheck::Fetched ScheduledCheck::Fetch(bool unconditional) {
+    Fetched result;
+    if (Deadline() && CheckFetcher::Clock::now() >= *Deadline()) {
+        return result;
+    }
+    const std::optional<CachedManifest> cached = unconditional ? std::nullopt : cache_->Load();
+    const platform::ConditionalAnswer answer =
+        conditional_.Fetch(checkUrl_, kMaxManifestBytes,
+                           cached ? cached->validators : platform::Validators(), Remaining());
+    if ((answer.kind == Kind::Body || (answer.kind == Kind::NotModified && cached)) &&
+        !WriteRemoteManifest(programFolder_,
+                             answer.kind == Kind::Body ? answer.body : cached->manifest)) {
+        return result;
+    }
+    switch (answer.kind) {
+        case Kind::Body:
+            manifest_ = answer.body;
+            validators_ = answer.validators;
+            fromCache_ = false;
+            signatures_.FetchFresh(SignatureUrl(checkUrl_), Deadline());
+            result.kind = Fetched::Kind::Manifest;
+            result.bytes = answer.body;
+            return result;
+        case Kind::NotModified:
+            if (!cached) {
+                // A 304 to a request that asked for none: nothing to reuse.
+                return unconditional ? result : Fetch(true);
+            }
+            manifest_ = cached->manifest;
+            validators_ = cached->validators;
+            fromCache_ = true;
+            signatures_.ServeCached(SignatureUrl(checkUrl_), cached->signature);
+            result.kind = Fetched::Kind::Manifest;
+            result.bytes = cached->manifest;
+            result.fromCache = true;
+            return result;
+        case Kind::RetryLater:
+            if (!RecordNotBefore(programFolder_, QDateTime::currentDateTimeUtc(),
+                                 answer.retryAfterSeconds)) {
+                qCWarning(lcSchedule) << "notbefore could not be written to update.ini";
+            }
+            return result;
+        case Kind::Failed:
+            return result;
+    }
+    return result;
+}
+
+void ScheduledCheck::Completed(const QDateTime& nowUtc) {
+    if (!RecordCompletedCheck(programFolder_, settings_, nowUtc)) {
+        qCWarning(lcSchedule) << "the time of the check could not be written to update.ini";
+    }
+    if (fromCache_) {
+        return;  // the cache holds these bytes already
+    }
+    if (!validators_.empty()) {
+        cache_->Store({manifest_, signatures_.Signature(), validators_});
+    } else {
+        cache_->Drop();
+    }
+}
+
+void ScheduledCheck::DropCache() {
+    cache_->Drop();
+}
+
+QString ScheduledCheck::OfferNote(const VerifiedManifest& manifest) const {
+    if (cost_ == nullptr || !cost_->Metered()) {
+        return {};
+    }
+    if (!manifest.installerSize) {
+        return QStringLiteral("Your connection is metered; the size of the update is not known.");
+    }
+    return QStringLiteral("Your connection is metered: the update is %1.")
+        .arg(QLocale::c().formattedDataSize(*manifest.installerSize, 1, QLocale::DataSizeSIFormat));
+}
+
+}  // namespace patchwell::update

@@ -1,0 +1,168 @@
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <memory>
+
+#include "common/ini/ini.h"
+#include "patchwell/update/core/check_logic.h"
+#include "patchwell/update/core/quiet_start.h"
+#include "patchwell/update/core/testing/fake_control.h"
+#include "patchwell/update/core/testing/test_folder.h"
+
+namespace {
+
+using namespace patchwell::update;
+using patchwell::platform::ConditionalAnswer;
+using patchwell::platform::Validators;
+using Kind = ConditionalAnswer::Kind;
+
+// Answers in turn and records what was asked.
+class ScriptedConditionalFetcher : public patchwell::platform::ConditionalFetcher {
+public:
+    ConditionalAnswer Fetch(const QString& url, qint64, const Validators& validators,
+                            std::chrono::milliseconds limit) override {
+        asked.push_back({url, validators.etag, limit});
+        if (answers.empty()) {
+            return {};
+        }
+        ConditionalAnswer next = answers.front();
+        answers.pop_front();
+        return next;
+    }
+    struct Request {
+        QString url;
+        QString etag;
+        std::chrono::milliseconds limit;
+    };
+    std::deque<ConditionalAnswer> answers;
+    std::vector<Request> asked;
+};
+
+class View : public CheckView {
+public:
+    void MakeTopmost() override {}
+    void HideWindow() override {}
+    void ShowWindow() override { shown = true; }
+    void StopTimer() override {}
+    ControlPort& DownloadWindowControl() override { return updateControl; }
+    void ShowDownloadWindow() override { downloadWindow = true; }
+    bool shown = false;
+    bool downloadWindow = false;
+    FakeControl updateControl;
+};
+
+ConditionalAnswer Body(const QByteArray& manifest, const char* etag) {
+    return {Kind::Body, manifest, {QString::fromLatin1(etag), QString()}, -1, 200};
+}
+
+const QByteArray kCurrent("[Update]\ncurver=1.0\ncurverurl=http://h/s.sh\nsavefileas=s.sh\n");
+const QByteArray kNewer("[Update]\ncurver=2.0\ncurverurl=http://h/s.sh\nsavefileas=s.sh\n");
+
+struct Installation {
+    explicit Installation(const QByteArray& updateKeys) {
+        app.Write(QStringLiteral("update.ini"),
+                  QByteArray("[Program]\nPrgname=Editor\nprgver=1.0\nexe=editor.sh\n[Update]\n"
+                             "verchckurl=http://h/iupdate.ini\n") +
+                      updateKeys);
+    }
+    // One start as the program makes it: without windows as far as it can
+    // go, then with them. True when the windows were needed.
+    bool Start(const CheckRequest& request = {}) {
+        view = std::make_unique<View>();
+        CheckFetcher signatures(app.fetcher, server);
+        ScheduledCheck scheduled(server, signatures, request,
+                                 cache.filePath(QStringLiteral("patchwell")));
+        if (StartWithoutWindows(app.Svc(), scheduled)) {
+            return false;
+        }
+        CheckLogic logic(app.Svc(), *view, dl1);
+        logic.UseSchedule(&scheduled);
+        logic.Load();
+        return true;
+    }
+    TestFolder app;
+    QTemporaryDir cache;
+    ScriptedConditionalFetcher server;
+    FakeControl dl1;
+    std::unique_ptr<View> view;
+};
+
+TEST(ScheduledCheck, QuietEndsWithoutAWindowUnlessThereIsSomethingToSay) {
+    // What one start meets, and what the user then sees.
+    struct Case {
+        const char* keys;
+        std::vector<ConditionalAnswer> answers;
+        bool windows;  // the windows were needed at all
+        int messages;
+        bool windowShown;
+        bool servedStarted;
+        bool downloadWindow;
+    };
+    const ConditionalAnswer failed{};
+    const ConditionalAnswer busy{Kind::RetryLater, {}, {}, 600, 503};
+    const ConditionalAnswer same{Kind::NotModified, {}, {}, -1, 304};
+    const QByteArray outside("[Update]\ncurver=2.0\nsavefileas=../x\n");
+    const Case cases[] = {
+        {"quiet=1\n", {Body(kCurrent, "\"a\"")}, false, 0, false, true, false},
+        {"", {Body(kCurrent, "\"a\"")}, true, 1, false, true, false},
+        {"quiet=1\n", {failed}, false, 0, false, true, false},
+        {"", {failed}, true, 0, true, false, false},
+        {"quiet=1\n", {busy}, false, 0, false, true, false},
+        // The windows offer the update from the manifest already fetched.
+        {"quiet=1\n", {Body(kNewer, "\"b\"")}, true, 0, false, false, true},
+        // A save name that leaves the folder: the check is not carried out.
+        {"quiet=1\n", {Body(outside, "\"c\"")}, true, 0, false, true, false},
+        // A 304 with nothing cached: one plain fetch.
+        {"quiet=1\n", {same, Body(kCurrent, "\"d\"")}, false, 0, false, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.keys) + " answer " + std::to_string(c.answers[0].status));
+        Installation run{QByteArray(c.keys)};
+        run.server.answers.assign(c.answers.begin(), c.answers.end());
+        EXPECT_EQ(run.Start(), c.windows);
+        EXPECT_EQ(run.app.messages.shown.size(), static_cast<std::size_t>(c.messages));
+        EXPECT_EQ(run.view->shown, c.windowShown);
+        EXPECT_EQ(run.app.launcher.starts.size(), c.servedStarted ? 1u : 0u);
+        EXPECT_EQ(run.view->downloadWindow, c.downloadWindow);
+        ASSERT_EQ(run.server.asked.size(), c.answers.size());
+        EXPECT_EQ(run.server.asked.back().etag, QString());
+        EXPECT_EQ(run.server.asked[0].limit.count() > 0, QByteArray(c.keys).contains("quiet"));
+        EXPECT_EQ(common::ReadIniValue(QStringLiteral("Update"), QStringLiteral("notbefore"),
+                                       run.app.Path(QStringLiteral("update.ini")))
+                      .isEmpty(),
+                  c.answers[0].kind != Kind::RetryLater);
+        EXPECT_TRUE(run.dl1.calls.isEmpty());  // the control fetched nothing
+    }
+}
+
+class FixedCost : public patchwell::platform::NetworkCost {
+public:
+    explicit FixedCost(bool metered) : metered_(metered) {}
+    bool Metered() override { return metered_; }
+
+private:
+    bool metered_;
+};
+
+TEST(ScheduledCheck, OnAMeteredConnectionTheOfferSaysSoWithTheInstallersSize) {
+    const std::pair<std::optional<qint64>, const char*> cases[] = {
+        {1234567, "Your connection is metered: the update is 1.2 MB."},
+        {800, "Your connection is metered: the update is 800 bytes."},
+        {std::nullopt, "Your connection is metered; the size of the update is not known."},
+    };
+    Installation run{QByteArray()};
+    CheckFetcher signatures(run.app.fetcher, run.server);
+    for (const bool metered : {false, true}) {
+        FixedCost cost(metered);
+        const ScheduledCheck scheduled(run.server, signatures, {}, QString(), &cost);
+        for (const auto& [size, note] : cases) {
+            VerifiedManifest manifest;
+            manifest.installerSize = size;
+            EXPECT_EQ(scheduled.OfferNote(manifest), metered ? QString::fromUtf8(note) : QString());
+        }
+    }
+}
+
+}  // namespace
