@@ -44,9 +44,8 @@ int main(int argc, char* argv[]) {
             patchwell::update::ForgetTrust(stateFolder, programFolder, ok) + QStringLiteral("\n");
         return *common::cli::Emit({ok ? 0 : 1, ok ? text : QString(), ok ? QString() : text});
     }
-    patchwell::update::Services services{launcher, guard,         messages,   lifetime,
-                                         fetcher,  programFolder, executable, storage,
-                                         stateFolder};
+    patchwell::update::Services services{launcher,      guard,      messages, lifetime,   fetcher,
+                                         programFolder, executable, storage,  stateFolder};
     patchwell::platform::QtNetworkCost cost;
     patchwell::update::ScheduledCheck scheduled(conditional, fetcher, options.request,
                                                 patchwell::update::ManifestCache::DefaultRoot(),
@@ -54,9 +53,8 @@ int main(int argc, char* argv[]) {
     // Within the schedule, or quiet with nothing to say: the served program
     // starts before any window system is touched.
     patchwell::update::HeldMessages held;
-    patchwell::update::Services windowless{launcher, guard,         held,       lifetime,
-                                           fetcher,  programFolder, executable, storage,
-                                           stateFolder};
+    patchwell::update::Services windowless{launcher,      guard,      held,    lifetime,   fetcher,
+                                           programFolder, executable, storage, stateFolder};
     if (patchwell::update::StartWithoutWindows(windowless, scheduled)) {
         if (!held.Empty()) {
             QApplication app(argc, argv);
