@@ -8,10 +8,10 @@
 #include <QSaveFile>
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "common/ini/ini.h"
+#include "patchwell/platform/private_folder.h"
 #include "patchwell/update/core/signed_update.h"
 
 Q_LOGGING_CATEGORY(lcCache, "patchwell.update.cache")
@@ -46,22 +46,16 @@ QString FromHex(const QString& hex) {
     return QString::fromUtf8(QByteArray::fromHex(hex.toLatin1()));
 }
 
-// A folder of ours that nobody else may enter: made when missing, its mode
-// put right when it is ours; a link or another owner's folder is refused.
+// A folder of ours that nobody else may enter: made when asked and missing,
+// closed when it is ours; a link or another owner's folder is not used.
 bool OwnPrivateFolder(const QString& path, bool create) {
-    const QByteArray local = QFile::encodeName(path);
-    struct stat info {};
-    if (::lstat(local.constData(), &info) != 0) {
-        if (!create || ::mkdir(local.constData(), 0700) != 0 ||
-            ::lstat(local.constData(), &info) != 0) {
-            return false;
-        }
-    }
-    if (!S_ISDIR(info.st_mode) || info.st_uid != ::geteuid()) {
-        qCWarning(lcCache) << "not used as a cache folder:" << path;
+    const QString problem =
+        create ? platform::MakePrivateFolder(path) : platform::PrivateFolderProblem(path);
+    if (!problem.isEmpty()) {
+        qCDebug(lcCache) << "not used as a cache folder:" << problem;
         return false;
     }
-    return (info.st_mode & 0777) == 0700 || ::chmod(local.constData(), 0700) == 0;
+    return true;
 }
 
 // At most `limit` bytes of a file in our folder, never through a link.
@@ -111,23 +105,12 @@ ManifestCache::ManifestCache(QString root, const QString& checkUrl, const QStrin
 }
 
 QString ManifestCache::DefaultRoot() {
-    QString base = qEnvironmentVariable("XDG_CACHE_HOME");
-    if (base.isEmpty() || !QDir::isAbsolutePath(base)) {
-        const QString home = qEnvironmentVariable("HOME");
-        if (home.isEmpty()) {
-            return {};
-        }
-        base = home + QStringLiteral("/.cache");
-    }
-    return base + QStringLiteral("/patchwell");
+    return platform::UserCacheFolder();
 }
 
 bool ManifestCache::SafeFolder(bool create) const {
     if (root_.isEmpty()) {
         return false;
-    }
-    if (create) {
-        QDir().mkpath(QFileInfo(root_).absolutePath());
     }
     return OwnPrivateFolder(root_, create) && OwnPrivateFolder(folder_, create);
 }
