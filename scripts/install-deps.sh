@@ -38,7 +38,9 @@ packages=(
   dpkg-dev file lintian man-db desktop-file-utils appstream
   # Wayland: a headless compositor with layer-shell for the tests, screenshots and typing there,
   # and the protocol descriptions and client library tilebay's layer-shell module builds against
-  sway grim wtype wayland-protocols libwayland-dev
+  sway xwayland grim wtype wayland-protocols libwayland-dev
+  # Qt's own private headers, which its private Wayland client headers build on
+  qt6-base-private-dev
 )
 # Qt's Wayland platform plugin and the private headers a shell integration of tilebay's own needs.
 # Debian 12's main archive has no private headers; bookworm-backports has the set for its Qt 6.4.2.
