@@ -39,11 +39,12 @@ DisplayChoice ChooseDisplayPlatform(const DisplayEnvironment& environment) {
 namespace {
 
 bool LayerShellModuleInstalled() {
-    QStringList folders = qEnvironmentVariable("QT_PLUGIN_PATH").split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    QStringList folders =
+        qEnvironmentVariable("QT_PLUGIN_PATH").split(QLatin1Char(':'), Qt::SkipEmptyParts);
     folders << QLibraryInfo::path(QLibraryInfo::PluginsPath);
     for (const QString& folder : folders) {
-        if (QFileInfo::exists(folder +
-                              QStringLiteral("/wayland-shell-integration/libtilebay-layer-shell.so"))) {
+        if (QFileInfo::exists(
+                folder + QStringLiteral("/wayland-shell-integration/libtilebay-layer-shell.so"))) {
             return true;
         }
     }

@@ -29,7 +29,8 @@ QString firstEntry(const QString& folder, const QString& pattern) {
 }  // namespace
 
 bool TestDesktop::startSway() {
-    swayRuntime_ = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/pwway-XXXXXX"));
+    swayRuntime_ =
+        std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/pwway-XXXXXX"));
     if (!swayRuntime_->isValid()) {
         error_ = QStringLiteral("cannot create sway's runtime folder");
         return false;
@@ -38,10 +39,15 @@ bool TestDesktop::startSway() {
     const bool root = ::getuid() == 0;
     const QString config = runtime + QStringLiteral("/config");
     QFile file(config);
-    const QByteArray mode = QByteArray::number(options_.width) + 'x' + QByteArray::number(options_.height);
+    const QByteArray mode =
+        QByteArray::number(options_.width) + 'x' + QByteArray::number(options_.height);
+    // Every output gets a wallpaper (outputs added later too): sway 1.7 leaves the pixels of a
+    // moved surface on an output without one.
     const QByteArray text =
-        "output HEADLESS-1 mode " + mode + " pos 0 0 bg #336699 solid_color\n" +
-        "output HEADLESS-2 mode " + mode + " pos " + QByteArray::number(options_.width) +
+        "output * bg #444444 solid_color\n"
+        "output HEADLESS-1 mode " +
+        mode + " pos 0 0 bg #336699 solid_color\n" + "output HEADLESS-2 mode " + mode + " pos " +
+        QByteArray::number(options_.width) +
         " 0 bg #665544 solid_color\n"
         "xwayland enable\nfocus_follows_mouse no\ndefault_border none\n";
     if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size()) {
@@ -134,8 +140,8 @@ bool TestDesktop::startSway() {
     if (root) {
         // XWayland lets in sway's user only: the programs under test run as root.
         const QString granted = runtime + QStringLiteral("/xhost");
-        swaymsg({QStringLiteral("exec"),
-                 QStringLiteral("xhost +si:localuser:root > ") + granted + QStringLiteral(" 2>&1")});
+        swaymsg({QStringLiteral("exec"), QStringLiteral("xhost +si:localuser:root > ") + granted +
+                                             QStringLiteral(" 2>&1")});
         if (!waitUntil([&] { return QFileInfo(granted).size() > 0; }, options_.readyTimeout)) {
             error_ = QStringLiteral("XWayland did not let root in");
             return false;
@@ -150,8 +156,9 @@ QString TestDesktop::swayLog() const {
 }
 
 ToolResult TestDesktop::swaymsg(const QStringList& arguments) const {
-    return run(QStringLiteral("swaymsg"),
-               QStringList{QStringLiteral("-s"), env_.value(QStringLiteral("SWAYSOCK"))} + arguments);
+    return run(
+        QStringLiteral("swaymsg"),
+        QStringList{QStringLiteral("-s"), env_.value(QStringLiteral("SWAYSOCK"))} + arguments);
 }
 
 std::vector<WaylandOutput> TestDesktop::outputs() const {
@@ -165,12 +172,12 @@ std::vector<WaylandOutput> TestDesktop::parseSwayOutputs(const QString& json) {
     for (const QJsonValue& value : QJsonDocument::fromJson(json.toUtf8()).array()) {
         const QJsonObject output = value.toObject();
         const QJsonObject rect = output.value(QStringLiteral("rect")).toObject();
-        found.push_back({output.value(QStringLiteral("name")).toString(),
-                         output.value(QStringLiteral("active")).toBool(),
-                         QRect(rect.value(QStringLiteral("x")).toInt(),
-                               rect.value(QStringLiteral("y")).toInt(),
-                               rect.value(QStringLiteral("width")).toInt(),
-                               rect.value(QStringLiteral("height")).toInt())});
+        found.push_back(
+            {output.value(QStringLiteral("name")).toString(),
+             output.value(QStringLiteral("active")).toBool(),
+             QRect(rect.value(QStringLiteral("x")).toInt(), rect.value(QStringLiteral("y")).toInt(),
+                   rect.value(QStringLiteral("width")).toInt(),
+                   rect.value(QStringLiteral("height")).toInt())});
     }
     return found;
 }

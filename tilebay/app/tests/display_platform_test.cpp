@@ -25,19 +25,27 @@ TEST(DisplayPlatform, LayerShellWhereOfferedElseXWaylandAndTheUsersChoiceKept) {
         QByteArray integration;
     };
     const Case cases[] = {
-        {"sway with the module", {{}, {}, "wayland-1", ":0", true, Offers}, "wayland",
+        {"sway with the module",
+         {{}, {}, "wayland-1", ":0", true, Offers},
+         "wayland",
          kLayerShellIntegration},
         {"GNOME: XWayland", {{}, {}, "wayland-0", ":0", true, Lacks}, "xcb", {}},
         {"without the module: XWayland", {{}, {}, "wayland-1", ":0", false, Offers}, "xcb", {}},
         {"no XWayland either: Qt's own choice", {{}, {}, "wayland-0", {}, true, Lacks}, {}, {}},
         {"X11 session: untouched", {{}, {}, {}, ":0", true, Offers}, {}, {}},
-        {"the user's integration kept", {{}, "xdg-shell", "wayland-1", ":0", true, Offers},
-         "wayland", {}},
+        {"the user's integration kept",
+         {{}, "xdg-shell", "wayland-1", ":0", true, Offers},
+         "wayland",
+         {}},
         {"the user's xcb kept", {"xcb", {}, "wayland-1", ":0", true, Offers}, {}, {}},
-        {"the user's wayland gets the module", {"wayland", {}, "wayland-1", ":0", true, Lacks},
-         {}, kLayerShellIntegration},
-        {"the user's wayland without the module", {"wayland", {}, "wayland-1", {}, false, Offers},
-         {}, {}},
+        {"the user's wayland gets the module",
+         {"wayland", {}, "wayland-1", ":0", true, Lacks},
+         {},
+         kLayerShellIntegration},
+        {"the user's wayland without the module",
+         {"wayland", {}, "wayland-1", {}, false, Offers},
+         {},
+         {}},
     };
     for (const Case& c : cases) {
         const DisplayChoice choice = ChooseDisplayPlatform(c.environment);

@@ -14,7 +14,12 @@
 namespace tilebay {
 
 // The anchor bits of a layer surface (the protocol's values).
-enum LayerAnchor : std::uint32_t { kAnchorTop = 1, kAnchorBottom = 2, kAnchorLeft = 4, kAnchorRight = 8 };
+enum LayerAnchor : std::uint32_t {
+    kAnchorTop = 1,
+    kAnchorBottom = 2,
+    kAnchorLeft = 4,
+    kAnchorRight = 8
+};
 
 struct LayerPlacement {
     int output = -1;  // index into the outputs; -1 without any output

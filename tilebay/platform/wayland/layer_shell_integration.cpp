@@ -70,8 +70,8 @@ QWaylandShellSurface* LayerShellIntegration::createShellSurface(QWaylandWindow* 
     }
     if (type == Qt::Popup || type == Qt::ToolTip) {
         QWaylandWindow* parent = window->transientParent();
-        if (auto* layer = parent != nullptr ? qobject_cast<LayerSurface*>(parent->shellSurface())
-                                            : nullptr) {
+        if (auto* layer =
+                parent != nullptr ? qobject_cast<LayerSurface*>(parent->shellSurface()) : nullptr) {
             return new LayerPopup(*this, window, *layer, parent);
         }
     }

@@ -134,7 +134,8 @@ void LayerSurface::MapAgain() {
     QPointer<QWaylandWindow> target(window());
     // Not from inside this surface's own calls: mapping anew destroys it.
     QMetaObject::invokeMethod(
-        target, [target] {
+        target,
+        [target] {
             if (target && target->window()->isVisible()) {
                 target->setVisible(false);
                 target->setVisible(true);
@@ -214,13 +215,14 @@ void LayerSurface::ApplyState() {
     }
 }
 
-LayerPopup::LayerPopup(LayerShellIntegration& shell, QWaylandWindow* window,
-                       LayerSurface& parent, QWaylandWindow* parentWindow)
+LayerPopup::LayerPopup(LayerShellIntegration& shell, QWaylandWindow* window, LayerSurface& parent,
+                       QWaylandWindow* parentWindow)
     : QWaylandShellSurface(window), parentWindow_(parentWindow) {
     QtWayland::xdg_surface::init(shell.WmBase().get_xdg_surface(window->wlSurface()));
     QtWayland::xdg_positioner positioner(shell.WmBase().create_positioner());
     const QRect geometry = window->windowContentGeometry();
-    const QPoint at = window->window()->geometry().topLeft() - parentWindow->window()->geometry().topLeft();
+    const QPoint at =
+        window->window()->geometry().topLeft() - parentWindow->window()->geometry().topLeft();
     positioner.set_size(qMax(1, geometry.width()), qMax(1, geometry.height()));
     positioner.set_anchor_rect(at.x(), at.y(), 1, 1);
     positioner.set_anchor(QtWayland::xdg_positioner::anchor_top_left);

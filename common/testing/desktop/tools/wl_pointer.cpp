@@ -2,7 +2,8 @@
 // through a virtual pointer device (wlroots compositors such as sway). A headless seat has no
 // pointer of its own, so the tests drive it with this.
 //
-//     pw-wl-pointer      then, a line each on standard input:  X Y WIDTH HEIGHT [click|press|release]
+//     pw-wl-pointer      then, a line each on standard input:  X Y WIDTH HEIGHT
+//     [click|press|release]
 //
 // One pointer device lives as long as the program (a device that comes and goes makes clients
 // drop their pointer). It prints "ready" once the device exists, and "ok" (or "bad command")
@@ -50,7 +51,8 @@ uint32_t NowMs() {
 bool Perform(zwlr_virtual_pointer_v1* pointer, const std::string& line) {
     char action[16] = "";
     unsigned x = 0, y = 0, width = 0, height = 0;
-    const int fields = std::sscanf(line.c_str(), "%u %u %u %u %15s", &x, &y, &width, &height, action);
+    const int fields =
+        std::sscanf(line.c_str(), "%u %u %u %u %15s", &x, &y, &width, &height, action);
     const std::string what = fields == 5 ? action : "";
     if (fields < 4 || width == 0 || height == 0 ||
         (fields == 5 && what != "click" && what != "press" && what != "release")) {
@@ -75,9 +77,10 @@ bool Perform(zwlr_virtual_pointer_v1* pointer, const std::string& line) {
 int main(int argc, char** argv) {
     (void)argv;
     if (argc != 1) {
-        std::fputs("usage: pw-wl-pointer  (commands on standard input: X Y WIDTH HEIGHT "
-                   "[click|press|release])\n",
-                   stderr);
+        std::fputs(
+            "usage: pw-wl-pointer  (commands on standard input: X Y WIDTH HEIGHT "
+            "[click|press|release])\n",
+            stderr);
         return 2;
     }
     wl_display* display = wl_display_connect(nullptr);
