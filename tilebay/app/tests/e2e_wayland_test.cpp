@@ -175,7 +175,8 @@ TEST_F(TilebayWaylandE2E, LayerSurfaceOnTheNamedOutputRevealToggleTypingOptionsA
     ASSERT_TRUE(Retracted(S("HEADLESS-2")));
     EXPECT_FALSE(Near(PixelOf(S("HEADLESS-1"), QPoint(30, 8)), kPanel));
     const QString log = desktop->swayLog();
-    EXPECT_TRUE(log.contains(S("new layer surface: namespace tilebay layer 2 anchor 5 size 235x380")))
+    EXPECT_TRUE(
+        log.contains(S("new layer surface: namespace tilebay layer 2 anchor 5 size 235x380")))
         << log.right(2000).toStdString();
     // The splash was an ordinary window.
     EXPECT_TRUE(log.contains(S("New xdg_shell toplevel title='Tilebay - Loading...'")));
@@ -237,8 +238,7 @@ TEST_F(TilebayWaylandE2E, LayerSurfaceOnTheNamedOutputRevealToggleTypingOptionsA
 TEST_F(TilebayWaylandE2E, XWaylandWithoutTheModuleRevealToggleAndSecondOutput) {
     // The monitor XWayland shows at the second output's place.
     const auto monitors = desktop->run(S("xrandr"), {S("--listmonitors")});
-    const auto second =
-        QRegularExpression(S("(\\S+)\\s*$"), QRegularExpression::MultilineOption);
+    const auto second = QRegularExpression(S("(\\S+)\\s*$"), QRegularExpression::MultilineOption);
     QString name;
     for (const QString& line : monitors.out.split(u'\n')) {
         if (line.contains(S("+800+0"))) {
@@ -246,7 +246,8 @@ TEST_F(TilebayWaylandE2E, XWaylandWithoutTheModuleRevealToggleAndSecondOutput) {
         }
     }
     ASSERT_FALSE(name.isEmpty()) << monitors.out.toStdString();
-    WriteTestFile(QDir(program), S("options.ini"), (S("[OPTIONS]\nscreen=") + name + S("\n")).toUtf8());
+    WriteTestFile(QDir(program), S("options.ini"),
+                  (S("[OPTIONS]\nscreen=") + name + S("\n")).toUtf8());
     ASSERT_TRUE(StartTilebay(CopyBuiltTilebay(program)));
     XWindowId panel = 0;
     ASSERT_TRUE(TestDesktop::waitUntil([&] {

@@ -89,6 +89,8 @@ TEST(TestDesktopParse, SessionCommandLines) {
         EXPECT_EQ(parse(wrong).outcome.exitCode, 2) << wrong;
     }
     EXPECT_EQ(parse("--help").outcome.exitCode, 0);
+    EXPECT_TRUE(parse("--wayland -- true").options.wayland);
+    EXPECT_EQ(parse("--wayland --panel -- true").outcome.exitCode, 2);
 }
 
 // swaymsg -r -t get_outputs: name, state and place of each output.
