@@ -41,6 +41,19 @@ all-users desktop in a narrow panel that drops into view under the pointer
 and retracts to its caption strip. Styles set its colours, font, opacity,
 docking place and start-up tune; three styles are included.")
 
+set(CPACK_DEBIAN_TILEBAY_WAYLAND_PACKAGE_NAME tilebay-wayland)
+set(CPACK_DEBIAN_TILEBAY_WAYLAND_PACKAGE_SECTION x11)
+# The module is loaded by tilebay only; Qt's Wayland platform plugin carries the panel's windows.
+set(CPACK_DEBIAN_TILEBAY_WAYLAND_PACKAGE_DEPENDS "tilebay (= ${PROJECT_VERSION}), qt6-wayland")
+set(CPACK_COMPONENT_TILEBAY_WAYLAND_DESCRIPTION
+    "tilebay's drawer as a layer surface on Wayland compositors
+On Wayland compositors that offer wlroots' layer shell (sway, KDE Plasma),
+this module lets tilebay run on Qt's Wayland platform: the drawer hangs from
+the top edge of the chosen output above other windows, drops into view under
+the pointer and takes the keyboard on tilebay --toggle. Elsewhere tilebay
+runs on XWayland as before. Built against Qt's private Wayland client
+headers, which Debian 12 has in bookworm-backports.")
+
 set(CPACK_DEBIAN_DESIGNER_PLUGIN_PACKAGE_NAME patchwell-designer-plugin)
 set(CPACK_DEBIAN_DESIGNER_PLUGIN_PACKAGE_SECTION devel)
 set(CPACK_COMPONENT_DESIGNER_PLUGIN_DESCRIPTION

@@ -38,13 +38,56 @@ packages=(
   # the Debian packages: building them (CPack's DEB generator: dpkg-shlibdeps,
   # file), checking them (lintian, man pages, desktop entry, AppStream metainfo)
   dpkg-dev file lintian man-db desktop-file-utils appstream
+  # Wayland: a headless compositor with layer-shell for the tests, screenshots and typing there,
+  # and the protocol descriptions and client library tilebay's layer-shell module builds against
+  sway xwayland grim wtype wayland-protocols libwayland-dev
+  # Qt's own private headers, which its private Wayland client headers build on
+  qt6-base-private-dev
 )
+# Qt's Wayland platform plugin and the private headers a shell integration of tilebay's own needs.
+# Debian 12's main archive has no private headers; bookworm-backports has the set for its Qt 6.4.2.
+backports_packages=(qt6-wayland qt6-wayland-dev qt6-wayland-private-dev)
 
 if [ "$(id -u)" -ne 0 ]; then
   exec sudo "$0" "$@"
 fi
 
 export DEBIAN_FRONTEND=noninteractive
+
+# Adds bookworm-backports from the Debian mirror this machine already uses (the first deb source
+# that carries bookworm itself), so no host is named here. Prints nothing and changes nothing when
+# backports are already configured or no such mirror is found.
+enable_backports() {
+  local list=/etc/apt/sources.list.d/pw-bookworm-backports.sources
+  if grep -rqs 'bookworm-backports' /etc/apt/sources.list /etc/apt/sources.list.d/; then return 0; fi
+  local uri
+  uri=$(
+    {
+      [ -f /etc/apt/sources.list ] &&
+        awk '$1 == "deb" && $3 == "bookworm" { print $2; exit }' /etc/apt/sources.list
+      for f in /etc/apt/sources.list.d/*.sources; do
+        [ -f "$f" ] || continue
+        # deb822 stanzas: the URIs of a stanza whose suites include bookworm
+        awk 'BEGIN { RS = ""; FS = "\n" }
+             { t = ""; u = ""; s = ""
+               for (i = 1; i <= NF; i++) {
+                 if ($i ~ /^Types:/) t = $i
+                 if ($i ~ /^URIs:/) { u = $i; sub(/^URIs:[ \t]*/, "", u); sub(/[ \t].*/, "", u) }
+                 if ($i ~ /^Suites:/) s = " " $i " "
+               }
+               if (t ~ /[ \t]deb([ \t]|$)/ && s ~ /[ \t]bookworm[ \t]/ && u != "") { print u; exit } }' "$f"
+      done
+    } | head -n 1
+  )
+  if [ -z "$uri" ]; then
+    echo "install-deps: no bookworm mirror configured; cannot add bookworm-backports" >&2
+    return 1
+  fi
+  printf 'Types: deb\nURIs: %s\nSuites: bookworm-backports\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
+    "$uri" >"$list"
+  apt-get update -qq
+}
+
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -52,6 +95,15 @@ done
 if [ "${#missing[@]}" -gt 0 ]; then
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+missing=()
+for p in "${backports_packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ "${#missing[@]}" -gt 0 ]; then
+  enable_backports
+  # Only these come from backports (-t); their Qt dependencies stay the main archive's 6.4.2.
+  apt-get install -y -qq --no-install-recommends -t bookworm-backports "${missing[@]}"
 fi
 # The tests and the demo run nginx instances of their own; the system service
 # that the package starts is not needed. Only that instance is stopped (by its

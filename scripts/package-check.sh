@@ -16,6 +16,10 @@ cd "$(dirname "$0")/.."
 root=$PWD
 started=$(date +%s)
 packages=(patchwell tilebay patchwell-designer-plugin libpatchwell-download-dev)
+# tilebay's layer-shell module, where Qt's private Wayland headers let it be built.
+if dpkg-query -W -f='${Status}' qt6-wayland-private-dev 2>/dev/null | grep -q 'install ok installed'; then
+    packages+=(tilebay-wayland)
+fi
 programs=(patchwell patchwell-fetch patchwell-verify patchwell-publish tilebay)
 status=0
 fail() {

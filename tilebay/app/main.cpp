@@ -6,6 +6,7 @@
 
 #include "common/cli/cli_parser.h"
 #include "common/process/termination_signals.h"
+#include "tilebay/app/display_platform.h"
 #include "tilebay/app/panel_controller.h"
 #include "tilebay/app/program_folder.h"
 #include "tilebay/app/single_instance.h"
@@ -39,6 +40,7 @@ int main(int argc, char** argv) {
     if (tilebay::IsToggleCommand(arguments)) {
         return RunToggle(argc, argv, lockPath);
     }
+    tilebay::SetUpDisplayPlatform();
     QApplication::setApplicationName(QStringLiteral("tilebay"));
     QApplication::setDesktopFileName(QStringLiteral("org.example.patchwell.tilebay"));
     QApplication app(argc, argv);

@@ -1,5 +1,7 @@
 #include "common/testing/desktop/test_desktop.h"
 
+#include "common/testing/desktop/internal.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -14,9 +16,9 @@
 
 namespace pwtest {
 
-namespace {
+namespace internal {
 
-QString tail(const QString& path, int lines = 15) {
+QString tail(const QString& path, int lines) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         return {};
@@ -32,6 +34,13 @@ void DetachChild() {
     ::setsid();
     ::prctl(PR_SET_PDEATHSIG, SIGTERM);
 }
+
+}  // namespace internal
+
+namespace {
+
+using internal::DetachChild;
+using internal::tail;
 
 // Two outputs of the dummy driver on a virtual screen wide enough for both.
 constexpr char kDummyConfig[] =
@@ -92,6 +101,9 @@ TestDesktop::TestDesktop(Options options) : options_(options) {
 }
 
 bool TestDesktop::startSession() {
+    if (options_.wayland) {
+        return startSway();
+    }
     if (!startServer()) {
         return false;
     }
@@ -302,6 +314,14 @@ XWindowId TestDesktop::waitForClientOfType(qint64 pid, const QString& typeAtom) 
 }
 
 void TestDesktop::stopAll() {
+    if (pointer_ != nullptr) {
+        pointer_->closeWriteChannel();  // the tool ends at the end of its input
+        if (!pointer_->waitForFinished(3000)) {
+            pointer_->kill();
+            pointer_->waitForFinished(3000);
+        }
+        pointer_.reset();
+    }
     // Last started first, so that the server goes last.
     for (auto it = processes_.rbegin(); it != processes_.rend(); ++it) {
         QProcess& process = **it;

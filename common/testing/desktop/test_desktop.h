@@ -49,6 +49,13 @@ struct XWindowInfo {
     bool mapped() const { return exists && mapState != QStringLiteral("IsUnMapped"); }
 };
 
+// One output of the Wayland session as sway reports it.
+struct WaylandOutput {
+    QString name;  // "HEADLESS-1"
+    bool active = false;
+    QRect rect;  // its place in the output layout
+};
+
 struct ToolResult {
     bool started = false;
     int exitCode = -1;
@@ -68,6 +75,12 @@ public:
         // and DUMMY1 on a 4096x2160 virtual screen, set up with xrandr, as
         // monitors that are plugged and unplugged. width/height do not apply.
         bool dummyScreens = false;
+        // A Wayland session instead of X: headless sway (pixman renderer) with two outputs,
+        // HEADLESS-1 and HEADLESS-2, each width x height, side by side, and XWayland. sway runs
+        // as an unprivileged user (nobody when the test runs as root) with a runtime folder of
+        // its own; environment() names its socket by full path in WAYLAND_DISPLAY, its
+        // XWayland in DISPLAY and its IPC socket in SWAYSOCK. The X options do not apply.
+        bool wayland = false;
         int width = 1024;
         int height = 768;
         std::chrono::milliseconds readyTimeout{20000};  // per program
@@ -120,6 +133,22 @@ public:
     // ones too.
     std::vector<XWindowId> windowsOfType(const QString& typeAtom) const;
 
+    // The Wayland session (Options::wayland); each needs it.
+    // sway's debug log so far.
+    QString swayLog() const;
+    // swaymsg with the session's IPC socket.
+    ToolResult swaymsg(const QStringList& arguments) const;
+    // The outputs sway knows, enabled or not.
+    std::vector<WaylandOutput> outputs() const;
+    // Moves the seat's pointer to (x, y) of the output layout, then clicks the left button
+    // when `click`; through the virtual-pointer tool.
+    bool pointerTo(int x, int y, bool click = false) const;
+    // Types `text` (wtype, with a pause before the first key, which it drops otherwise), or
+    // presses the key of that name when `key` ("Return", "Escape").
+    bool type(const QString& text, bool key = false) const;
+    // A screenshot of one output (grim) into `path` (PNG).
+    bool screenshot(const QString& output, const QString& path) const;
+
     // Polls `predicate` until it holds or `timeout` passes.
     static bool waitUntil(const std::function<bool()>& predicate,
                           std::chrono::milliseconds timeout = std::chrono::seconds(10));
@@ -128,10 +157,13 @@ public:
     static std::optional<QStringList> parseXprop(const QString& output, const QString& name);
     static XWindowInfo parseXwininfo(const QString& output);
     static std::vector<XWindowId> parseWindowIds(const QString& text);
+    static std::vector<WaylandOutput> parseSwayOutputs(const QString& json);
 
 private:
     bool startSession();
     bool startServer();
+    bool startSway();
+    bool startPointer();
     bool tryServer(int attempt);
     bool startProgram(const QString& program, const QStringList& arguments);
     // Waits until `ready` holds while the program started last runs; on
@@ -146,6 +178,8 @@ private:
     QString display_;
     QProcessEnvironment env_;
     std::unique_ptr<QTemporaryDir> scratch_;
+    std::unique_ptr<QTemporaryDir> swayRuntime_;        // owned by sway's user
+    std::unique_ptr<QProcess> pointer_;                 // the virtual-pointer tool
     std::vector<std::unique_ptr<QProcess>> processes_;  // in start order
     qint64 panelPid_ = 0;
     qint64 iconsPid_ = 0;

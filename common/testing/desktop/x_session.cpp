@@ -52,7 +52,11 @@ SessionCommand ParseSessionCommand(const QStringList& arguments) {
                                         QStringLiteral("Start a compositor."));
     const QCommandLineOption size(QStringLiteral("size"), QStringLiteral("The screen's size."),
                                   QStringLiteral("WxH"));
-    for (const auto& option : {noWindowManager, panel, desktopIcons, compositor, size}) {
+    const QCommandLineOption wayland(
+        QStringLiteral("wayland"),
+        QStringLiteral("Headless sway (two outputs, XWayland) instead of X; Qt programs run on "
+                       "its Wayland platform."));
+    for (const auto& option : {noWindowManager, panel, desktopIcons, compositor, size, wayland}) {
         line.addOption(option);
     }
     SessionCommand session;
@@ -65,6 +69,7 @@ SessionCommand ParseSessionCommand(const QStringList& arguments) {
     session.options.panel = parsed.isSet(panel);
     session.options.desktopIcons = parsed.isSet(desktopIcons);
     session.options.compositor = parsed.isSet(compositor);
+    session.options.wayland = parsed.isSet(wayland);
     session.command = parsed.positionalArguments();
     if (parsed.isSet(size)) {
         static const QRegularExpression wxh(
@@ -79,6 +84,10 @@ SessionCommand ParseSessionCommand(const QStringList& arguments) {
     }
     if (!arguments.contains(QStringLiteral("--"))) {
         session.outcome = line.usageError(QStringLiteral("the command goes after --"));
+    } else if (session.options.wayland && (session.options.panel || session.options.desktopIcons ||
+                                           session.options.compositor)) {
+        session.outcome =
+            line.usageError(QStringLiteral("--wayland takes none of the X session's programs"));
     } else if ((session.options.panel || session.options.desktopIcons) &&
                !session.options.windowManager) {
         session.outcome =
@@ -94,7 +103,8 @@ int RunInSession(const SessionCommand& session) {
         return 3;
     }
     QProcessEnvironment env = desktop.environment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"),
+               session.options.wayland ? QStringLiteral("wayland") : QStringLiteral("xcb"));
     env.insert(QStringLiteral("PW_X_SESSION"), desktop.display());
     QStringList pids;
     for (qint64 pid : desktop.processIds()) {

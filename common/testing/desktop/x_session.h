@@ -7,15 +7,15 @@
 // xcompmgr.
 //
 //     pw-x-session [--no-window-manager] [--panel] [--desktop-icons]
-//                  [--compositor] [--size WxH] -- COMMAND [ARGUMENT...]
+//                  [--compositor] [--size WxH] [--wayland] -- COMMAND [ARGUMENT...]
 //
 // COMMAND runs with the session's environment (DISPLAY, a scratch HOME and
-// XDG folders, no session bus, QT_QPA_PLATFORM=xcb) plus PW_X_SESSION (the
-// display) and PW_X_SESSION_PIDS (the session's programs, space separated).
-// It runs in a process group of its own; when it ends, what it left in that
-// group is ended too, then the session. A TERM, INT or HUP signal is passed
-// on to COMMAND. Should pw-x-session itself be killed, COMMAND and the
-// session's programs get a TERM signal from the kernel.
+// XDG folders, no session bus, QT_QPA_PLATFORM=xcb; with --wayland headless sway's
+// WAYLAND_DISPLAY, SWAYSOCK, its XWayland's DISPLAY and QT_QPA_PLATFORM=wayland) plus PW_X_SESSION
+// (the display) and PW_X_SESSION_PIDS (the session's programs, space separated). It runs in a
+// process group of its own; when it ends, what it left in that group is ended too, then the
+// session. A TERM, INT or HUP signal is passed on to COMMAND. Should pw-x-session itself be killed,
+// COMMAND and the session's programs get a TERM signal from the kernel.
 //
 // Exit status: COMMAND's (128 + N when signal N ended it), 2 for a bad
 // command line, 3 when the session did not start.

@@ -37,6 +37,12 @@ void FixClientSizeAndCentre(QWidget* window, int widthTwips, int heightTwips) {
 }
 
 void MakeTopmost(QWidget* window) {
+    // Wayland gives no client a place above other windows: there the window is only raised,
+    // quietly, and keeps its native window (a flag change would make it anew).
+    if (QGuiApplication::platformName().startsWith(QStringLiteral("wayland"))) {
+        window->raise();
+        return;
+    }
     const bool visible = window->isVisible();
     window->setWindowFlag(Qt::WindowStaysOnTopHint, true);
     if (visible) {

@@ -40,6 +40,14 @@ QCheckBox* MakeBox(QWidget* parent, const QString& name, const QString& text) {
     return box;
 }
 
+// An option the desktop cannot carry out stays visible, disabled, saying why.
+void ShowUnavailable(QCheckBox* box, const QString& why) {
+    if (!why.isEmpty()) {
+        box->setEnabled(false);
+        box->setToolTip(why);
+    }
+}
+
 void SetRole(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
     QPalette palette = widget->palette();
     palette.setColor(role, colour);
@@ -136,6 +144,8 @@ DesktopMain::DesktopMain(QString programFolder, StyleSettings& style, PanelServi
     // with "Always On Top" off it would otherwise never come to the front.
     qApp->installEventFilter(this);
     WatchScreens();
+    ShowUnavailable(check2_, services_.shell.TaskbarUnavailable());
+    ShowUnavailable(check3_, services_.shell.DesktopIconsUnavailable());
 
     for (int i = 0; i < kPanelControlCount; ++i) {
         const auto control = static_cast<PanelControl>(i);

@@ -1,5 +1,6 @@
 #include "tilebay/platform/shell/shell_effects.h"
 
+#include "tilebay/platform/shell/wayland_shell_effects.h"
 #include "tilebay/platform/shell/x11_shell_effects.h"
 
 #include <QtGui/qguiapplication_platform.h>
@@ -14,6 +15,9 @@ std::unique_ptr<ShellEffects> MakeDesktopShellEffects() {
     QByteArray qtDisplay;
     if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr) {
         platform = QGuiApplication::platformName();
+        if (platform.startsWith(QStringLiteral("wayland"))) {
+            return MakeWaylandShellEffects();
+        }
 #if QT_CONFIG(xcb)
         if (platform == QStringLiteral("xcb")) {
             if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()) {

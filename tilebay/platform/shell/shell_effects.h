@@ -70,10 +70,15 @@ public:
     // Calls `changed` after the monitors have changed (RandR events); a
     // later call replaces the earlier function.
     virtual void WatchMonitors(std::function<void()> changed) { (void)changed; }
+    // Why hiding the desktop's panels, or its icon view, cannot work here (the option is then
+    // shown disabled with this text); empty where it can.
+    virtual QString TaskbarUnavailable() const { return {}; }
+    virtual QString DesktopIconsUnavailable() const { return {}; }
 };
 
-// The desktop's real effects: X11 when the program runs on an X server,
-// otherwise effects that do nothing.
+// The desktop's real effects: X11 when the program runs on an X server, the
+// Wayland ones (wayland_shell_effects.h) on Qt's Wayland platform, otherwise
+// effects that do nothing.
 std::unique_ptr<ShellEffects> MakeDesktopShellEffects();
 
 }  // namespace tilebay

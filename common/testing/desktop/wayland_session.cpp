@@ -1,0 +1,252 @@
+// TestDesktop's Wayland session: headless sway with two outputs and XWayland, and the tools that
+// drive and read it (swaymsg, the virtual-pointer tool, wtype, grim).
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <unistd.h>
+
+#include "common/testing/desktop/internal.h"
+#include "common/testing/desktop/test_desktop.h"
+
+namespace pwtest {
+
+namespace {
+
+// sway refuses to run as root; a root test runs it as nobody.
+constexpr uid_t kSwayUser = 65534;
+
+QString firstEntry(const QString& folder, const QString& pattern) {
+    const QStringList found = QDir(folder).entryList({pattern}, QDir::System | QDir::Files);
+    return found.isEmpty() ? QString() : folder + QLatin1Char('/') + found.first();
+}
+
+}  // namespace
+
+bool TestDesktop::startSway() {
+    swayRuntime_ =
+        std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/pwway-XXXXXX"));
+    if (!swayRuntime_->isValid()) {
+        error_ = QStringLiteral("cannot create sway's runtime folder");
+        return false;
+    }
+    const QString runtime = swayRuntime_->path();
+    const bool root = ::getuid() == 0;
+    const QString config = runtime + QStringLiteral("/config");
+    QFile file(config);
+    const QByteArray mode =
+        QByteArray::number(options_.width) + 'x' + QByteArray::number(options_.height);
+    // Every output gets a wallpaper (outputs added later too): sway 1.7 leaves the pixels of a
+    // moved surface on an output without one.
+    const QByteArray text =
+        "output * bg #444444 solid_color\n"
+        "output HEADLESS-1 mode " +
+        mode + " pos 0 0 bg #336699 solid_color\n" + "output HEADLESS-2 mode " + mode + " pos " +
+        QByteArray::number(options_.width) +
+        " 0 bg #665544 solid_color\n"
+        "xwayland enable\nfocus_follows_mouse no\ndefault_border none\n";
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size()) {
+        error_ = QStringLiteral("cannot write ") + config;
+        return false;
+    }
+    file.close();
+    if (root && (::chown(QFile::encodeName(runtime).constData(), kSwayUser, kSwayUser) != 0 ||
+                 ::chown(QFile::encodeName(config).constData(), kSwayUser, kSwayUser) != 0)) {
+        error_ = QStringLiteral("cannot hand ") + runtime + QStringLiteral(" to sway's user");
+        return false;
+    }
+
+    QProcessEnvironment swayEnv;
+    for (const char* name : {"PATH", "LANG"}) {
+        if (env_.contains(QString::fromLatin1(name))) {
+            swayEnv.insert(QString::fromLatin1(name), env_.value(QString::fromLatin1(name)));
+        }
+    }
+    swayEnv.insert(QStringLiteral("HOME"), runtime);
+    swayEnv.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+    swayEnv.insert(QStringLiteral("WLR_BACKENDS"), QStringLiteral("headless"));
+    swayEnv.insert(QStringLiteral("WLR_RENDERER"), QStringLiteral("pixman"));
+    swayEnv.insert(QStringLiteral("WLR_LIBINPUT_NO_DEVICES"), QStringLiteral("1"));
+    swayEnv.insert(QStringLiteral("WLR_HEADLESS_OUTPUTS"), QStringLiteral("2"));
+
+    auto sway = std::make_unique<QProcess>();
+    QStringList command{QStringLiteral("sway"), QStringLiteral("-d"), QStringLiteral("-c"), config};
+    if (root) {
+        sway->setProgram(QStringLiteral("setpriv"));
+        command = QStringList{QStringLiteral("--reuid=%1").arg(kSwayUser),
+                              QStringLiteral("--regid=%1").arg(kSwayUser),
+                              QStringLiteral("--clear-groups"), QStringLiteral("--")} +
+                  command;
+    } else {
+        sway->setProgram(command.takeFirst());
+    }
+    sway->setArguments(command);
+    sway->setProcessEnvironment(swayEnv);
+    sway->setWorkingDirectory(runtime);
+    sway->setStandardInputFile(QProcess::nullDevice());
+    sway->setStandardOutputFile(scratch_->path() + QStringLiteral("/sway.log"));
+    sway->setProcessChannelMode(QProcess::MergedChannels);
+    sway->setChildProcessModifier(internal::DetachChild);
+    sway->start();
+    if (!sway->waitForStarted(5000)) {
+        error_ = QStringLiteral("cannot start sway: ") + sway->errorString();
+        return false;
+    }
+    processes_.push_back(std::move(sway));
+
+    // Ready once both sockets exist and both outputs are up.
+    const bool up = waitUntil(
+        [&] {
+            if (processes_.back()->state() != QProcess::Running) {
+                return true;
+            }
+            const QString wayland = firstEntry(runtime, QStringLiteral("wayland-[0-9]"));
+            const QString ipc = firstEntry(runtime, QStringLiteral("sway-ipc.*.sock"));
+            if (wayland.isEmpty() || ipc.isEmpty()) {
+                return false;
+            }
+            env_.insert(QStringLiteral("WAYLAND_DISPLAY"), wayland);
+            env_.insert(QStringLiteral("SWAYSOCK"), ipc);
+            int active = 0;
+            for (const WaylandOutput& output : outputs()) {
+                active += output.active ? 1 : 0;
+            }
+            return active == 2;
+        },
+        options_.readyTimeout);
+    if (!up || processes_.back()->state() != QProcess::Running) {
+        error_ = QStringLiteral("sway did not come up:\n") +
+                 internal::tail(scratch_->path() + QStringLiteral("/sway.log"));
+        return false;
+    }
+    // XWayland's display as sway hands it to the programs it starts.
+    const QString displayFile = runtime + QStringLiteral("/display");
+    if (!swaymsg({QStringLiteral("exec"), QStringLiteral("printenv DISPLAY > ") + displayFile})
+             .ok() ||
+        !waitUntil([&] { return QFileInfo(displayFile).size() > 0; }, options_.readyTimeout)) {
+        error_ = QStringLiteral("sway reported no XWayland display:\n") +
+                 internal::tail(scratch_->path() + QStringLiteral("/sway.log"));
+        return false;
+    }
+    QFile displayText(displayFile);
+    displayText.open(QIODevice::ReadOnly);
+    display_ = QString::fromLatin1(displayText.readAll()).trimmed();
+    env_.insert(QStringLiteral("DISPLAY"), display_);
+    if (root) {
+        // XWayland lets in sway's user only: the programs under test run as root.
+        const QString granted = runtime + QStringLiteral("/xhost");
+        swaymsg({QStringLiteral("exec"), QStringLiteral("xhost +si:localuser:root > ") + granted +
+                                             QStringLiteral(" 2>&1")});
+        if (!waitUntil([&] { return QFileInfo(granted).size() > 0; }, options_.readyTimeout)) {
+            error_ = QStringLiteral("XWayland did not let root in");
+            return false;
+        }
+    }
+    return startPointer();
+}
+
+QString TestDesktop::swayLog() const {
+    QFile file(scratch_->path() + QStringLiteral("/sway.log"));
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+ToolResult TestDesktop::swaymsg(const QStringList& arguments) const {
+    return run(
+        QStringLiteral("swaymsg"),
+        QStringList{QStringLiteral("-s"), env_.value(QStringLiteral("SWAYSOCK"))} + arguments);
+}
+
+std::vector<WaylandOutput> TestDesktop::outputs() const {
+    const ToolResult result =
+        swaymsg({QStringLiteral("-r"), QStringLiteral("-t"), QStringLiteral("get_outputs")});
+    return result.ok() ? parseSwayOutputs(result.out) : std::vector<WaylandOutput>{};
+}
+
+std::vector<WaylandOutput> TestDesktop::parseSwayOutputs(const QString& json) {
+    std::vector<WaylandOutput> found;
+    for (const QJsonValue& value : QJsonDocument::fromJson(json.toUtf8()).array()) {
+        const QJsonObject output = value.toObject();
+        const QJsonObject rect = output.value(QStringLiteral("rect")).toObject();
+        found.push_back(
+            {output.value(QStringLiteral("name")).toString(),
+             output.value(QStringLiteral("active")).toBool(),
+             QRect(rect.value(QStringLiteral("x")).toInt(), rect.value(QStringLiteral("y")).toInt(),
+                   rect.value(QStringLiteral("width")).toInt(),
+                   rect.value(QStringLiteral("height")).toInt())});
+    }
+    return found;
+}
+
+bool TestDesktop::pointerTo(int x, int y, bool click) const {
+    if (pointer_ == nullptr || pointer_->state() != QProcess::Running) {
+        return false;
+    }
+    // The layout's box: absolute motion maps onto it.
+    QRect layout;
+    for (const WaylandOutput& output : outputs()) {
+        if (output.active) {
+            layout = layout.united(output.rect);
+        }
+    }
+    if (layout.isEmpty() || !layout.contains(x, y)) {
+        return false;
+    }
+    const QByteArray line = QByteArray::number(x - layout.x()) + ' ' +
+                            QByteArray::number(y - layout.y()) + ' ' +
+                            QByteArray::number(layout.width()) + ' ' +
+                            QByteArray::number(layout.height()) + (click ? " click\n" : "\n");
+    pointer_->write(line);
+    QByteArray answer;
+    QDeadlineTimer deadline(std::chrono::seconds(10));
+    while (!answer.contains('\n') && !deadline.hasExpired() &&
+           pointer_->state() == QProcess::Running) {
+        pointer_->waitForReadyRead(100);
+        answer += pointer_->readAllStandardOutput();
+    }
+    return answer.trimmed() == "ok";
+}
+
+// The pointer tool of the session: one virtual pointer for the whole session.
+bool TestDesktop::startPointer() {
+#ifdef PW_WL_POINTER
+    pointer_ = std::make_unique<QProcess>();
+    pointer_->setProcessEnvironment(env_);
+    pointer_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    pointer_->setChildProcessModifier(internal::DetachChild);
+    pointer_->start(QStringLiteral(PW_WL_POINTER), {});
+    QByteArray answer;
+    QDeadlineTimer deadline(options_.readyTimeout);
+    while (!answer.contains('\n') && !deadline.hasExpired() &&
+           pointer_->state() != QProcess::NotRunning) {
+        pointer_->waitForReadyRead(100);
+        answer += pointer_->readAllStandardOutput();
+    }
+    if (answer.trimmed() != "ready") {
+        error_ = QStringLiteral("the pointer tool did not start");
+        return false;
+    }
+    return true;
+#else
+    error_ = QStringLiteral("built without the Wayland pointer tool (libwayland-dev missing)");
+    return false;
+#endif
+}
+
+bool TestDesktop::type(const QString& text, bool key) const {
+    QStringList arguments{QStringLiteral("-s"), QStringLiteral("200")};
+    if (key) {
+        arguments << QStringLiteral("-k");
+    }
+    return run(QStringLiteral("wtype"), arguments << text).ok();
+}
+
+bool TestDesktop::screenshot(const QString& output, const QString& path) const {
+    return run(QStringLiteral("grim"), {QStringLiteral("-o"), output, path}).ok();
+}
+
+}  // namespace pwtest

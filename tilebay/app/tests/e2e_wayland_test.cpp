@@ -1,0 +1,320 @@
+// tilebay end to end on Wayland, under headless sway run as an unprivileged user
+// (TestDesktop's Wayland session): the panel as a layer surface on the named output, revealed by
+// the pointer, `tilebay --toggle` with typing, Enter and Escape, an output that comes at run
+// time, the options that have no meaning there; then the same program on sway's XWayland
+// without the layer-shell module; and the figures of both beside Xvfb's (reveal latency, RSS,
+// idle CPU), written to e2e-output/wayland-figures.txt.
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QRegularExpression>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+#include <iostream>
+
+#include "common/ini/ini.h"
+#include "common/testing/qt_printers.h"
+#include "tilebay/app/testing/e2e_fixture.h"
+#include "tilebay/platform/system/testing/marker_program.h"
+
+namespace tilebay::testing {
+namespace {
+
+const QColor kPanel(180, 30, 30);
+
+TestDesktop::Options Wayland() {
+    TestDesktop::Options options;
+    options.wayland = true;
+    options.width = 800;
+    options.height = 600;
+    return options;
+}
+
+bool Near(const QColor& a, const QColor& b) {
+    return qAbs(a.red() - b.red()) <= 8 && qAbs(a.green() - b.green()) <= 8 &&
+           qAbs(a.blue() - b.blue()) <= 8;
+}
+
+// Resident memory and CPU time (clock ticks) of a process.
+struct Usage {
+    long rssKiB = 0;
+    long long ticks = 0;
+};
+Usage UsageOf(qint64 pid) {
+    Usage usage;
+    const QString status = QString::fromLatin1(Read(S("/proc/%1/status").arg(pid)));
+    const auto rss = QRegularExpression(S("VmRSS:\\s+(\\d+)")).match(status);
+    usage.rssKiB = rss.captured(1).toLong();
+    // utime and stime: fields 14 and 15, after the command in parentheses.
+    const QString stat = QString::fromLatin1(Read(S("/proc/%1/stat").arg(pid)));
+    const QStringList fields = stat.mid(stat.lastIndexOf(u')') + 2).split(u' ');
+    if (fields.size() > 13) {
+        usage.ticks = fields[11].toLongLong() + fields[12].toLongLong();
+    }
+    return usage;
+}
+
+// RSS and the CPU share over 10 s of doing nothing, as a line of the figures.
+QString IdleFigures(qint64 pid) {
+    const Usage before = UsageOf(pid);
+    QThread::sleep(10);  // the measured window itself
+    const Usage after = UsageOf(pid);
+    const double cpu = 100.0 * static_cast<double>(after.ticks - before.ticks) /
+                       static_cast<double>(::sysconf(_SC_CLK_TCK)) / 10.0;
+    return S("RSS %1 MiB, idle CPU %2 % over 10 s")
+        .arg(after.rssKiB / 1024.0, 0, 'f', 1)
+        .arg(cpu, 0, 'f', 2);
+}
+
+void AddFigure(const QString& line) {
+    QFile file(S(TILEBAY_E2E_OUTPUT "/wayland-figures.txt"));
+    if (file.open(QIODevice::Append)) {
+        file.write(line.toUtf8() + '\n');
+    }
+    std::cout << "[figure] " << line.toStdString() << std::endl;
+}
+
+class TilebayWaylandE2E : public E2EFixture {
+protected:
+    TilebayWaylandE2E() : E2EFixture(Wayland()) {}
+
+    void SetUp() override {
+        E2EFixture::SetUp();
+        if (HasFatalFailure()) {
+            return;
+        }
+        program = root.filePath(S("prog"));
+        // tilebay chooses its platform itself.
+        env.remove(S("QT_QPA_PLATFORM"));
+        env.remove(S("QT_PLUGIN_PATH"));
+        WriteStyle(program, {S("Test"), 1, kPanel});
+        ChooseStyle(program, S("Test"));
+        marker = root.filePath(S("ran"));
+        ASSERT_TRUE(WriteMarkerProgram(userDesktop + S("/alpha-tool"), marker + S("-alpha")));
+        ASSERT_TRUE(WriteMarkerProgram(userDesktop + S("/beta-tool"), marker + S("-beta")));
+    }
+
+    QRect OutputRect(const QString& name) const {
+        for (const auto& known : desktop->outputs()) {
+            if (known.name == name) {
+                return known.rect;
+            }
+        }
+        return {};
+    }
+    // The colour at `at` (output coordinates) of a screenshot of `name`.
+    QColor PixelOf(const QString& name, const QPoint& at) const {
+        const QString path = output.filePath(S("wayland-") + name + S(".png"));
+        if (!desktop->screenshot(name, path)) {
+            return {};
+        }
+        const QImage image(path);
+        return image.valid(at) ? image.pixelColor(at) : QColor();
+    }
+    // Whether the panel's list area (in view) or only its caption strip (retracted) shows on
+    // `name`, docked left.
+    bool InView(const QString& name, bool inView = true) const {
+        return TestDesktop::waitUntil(
+            [&] { return Near(PixelOf(name, QPoint(120, 250)), kPanel) == inView; });
+    }
+    bool Retracted(const QString& name) const {
+        return TestDesktop::waitUntil([&] {
+            return Near(PixelOf(name, QPoint(30, 8)), kPanel) &&
+                   !Near(PixelOf(name, QPoint(120, 250)), kPanel);
+        });
+    }
+    // Moves the pointer onto the caption strip of the panel docked left on `name` (two
+    // motions: one entering, one moving over it).
+    void Reveal(const QString& name) const {
+        const QRect rect = OutputRect(name);
+        desktop->pointerTo(rect.x() + 100, rect.y() + 300);
+        desktop->pointerTo(rect.x() + 100, rect.y() + 6);
+        desktop->pointerTo(rect.x() + 101, rect.y() + 5);
+    }
+    // Out across the bottom border strip.
+    void Leave(const QString& name) const {
+        const QRect rect = OutputRect(name);
+        desktop->pointerTo(rect.x() + 100, rect.y() + kHeight - 3);
+        desktop->pointerTo(rect.x() + 100, rect.y() + kHeight - 2);
+        desktop->pointerTo(rect.x() + 100, rect.y() + 500);
+    }
+    void Click(const QString& name, int x, int y) const {
+        const QRect rect = OutputRect(name);
+        desktop->pointerTo(rect.x() + x, rect.y() + y + 1);
+        desktop->pointerTo(rect.x() + x, rect.y() + y, true);
+    }
+    pwtest::ToolResult Toggle() const {
+        return desktop->run(program + S("/tilebay"), {S("--toggle")});
+    }
+    QString Option(const char* key) const {
+        return common::ReadIniValue(S("OPTIONS"), S(key), program + S("/options.ini"));
+    }
+
+    QString program;
+    QString marker;
+};
+
+// The layer surface on the named output: revealed by the pointer, toggled with the keyboard,
+// typing filters and Enter starts the one row left, Escape retracts; the taskbar option is
+// disabled while always-on-top still works; a named output that comes at run time takes the
+// panel over from the first one. Headless outputs of wlroots 0.15 cannot be switched off; and
+// sway 1.7 repaints the place a layer surface left only on an output at the layout's origin
+// (it takes the old place for layout coordinates), so retraction is read on HEADLESS-1.
+TEST_F(TilebayWaylandE2E, LayerSurfaceOnTheNamedOutputRevealToggleTypingOptionsAndNewOutput) {
+#ifdef TILEBAY_NO_LAYER_SHELL
+    GTEST_SKIP() << "built without the layer-shell module (TILEBAY_WAYLAND)";
+#endif
+    env.insert(S("QT_PLUGIN_PATH"), S(TILEBAY_PLUGINS));
+    WriteTestFile(QDir(program), S("options.ini"), "[OPTIONS]\nscreen=HEADLESS-2\n");
+    const QString binary = CopyBuiltTilebay(program);
+    ASSERT_TRUE(StartTilebay(binary));
+    ASSERT_TRUE(Retracted(S("HEADLESS-2")));
+    EXPECT_FALSE(Near(PixelOf(S("HEADLESS-1"), QPoint(30, 8)), kPanel));
+    const QString log = desktop->swayLog();
+    EXPECT_TRUE(
+        log.contains(S("new layer surface: namespace tilebay layer 2 anchor 5 size 235x380")))
+        << log.right(2000).toStdString();
+    // The splash was an ordinary window.
+    EXPECT_TRUE(log.contains(S("New xdg_shell toplevel title='Tilebay - Loading...'")));
+    // The pointer drops it there too.
+    QElapsedTimer clock;
+    clock.start();
+    Reveal(S("HEADLESS-2"));
+    ASSERT_TRUE(InView(S("HEADLESS-2")));
+    AddFigure(S("sway (layer shell): reveal latency %1 ms (pointer motion to the list drawn, "
+                "grim polled)")
+                  .arg(clock.elapsed()));
+
+    // A named output that is not there yet: the first one, until it comes.
+    tilebay.terminate();
+    ASSERT_TRUE(tilebay.waitForFinished(10000));
+    WriteTestFile(QDir(program), S("options.ini"), "[OPTIONS]\nscreen=HEADLESS-3\n");
+    ASSERT_TRUE(StartTilebay(binary));
+    ASSERT_TRUE(Retracted(S("HEADLESS-1")));
+    // Reveal under the pointer, retract across the bottom strip.
+    Reveal(S("HEADLESS-1"));
+    ASSERT_TRUE(InView(S("HEADLESS-1")));
+    // The taskbar box does nothing; always on top still does.
+    Click(S("HEADLESS-1"), 30, 40);
+    Click(S("HEADLESS-1"), 30, 16);
+    EXPECT_TRUE(TestDesktop::waitUntil([&] { return Option("alwaysontop") == S("ON"); }));
+    EXPECT_NE(Option("taskbar"), S("ON"));
+    Click(S("HEADLESS-1"), 30, 16);
+    EXPECT_TRUE(TestDesktop::waitUntil([&] { return Option("alwaysontop") == S("OFF"); }));
+    Leave(S("HEADLESS-1"));
+    ASSERT_TRUE(Retracted(S("HEADLESS-1")));
+
+    // --toggle takes the keyboard: typing filters, Enter starts the one row left.
+    ASSERT_TRUE(Toggle().ok());
+    ASSERT_TRUE(InView(S("HEADLESS-1")));
+    ASSERT_TRUE(desktop->type(S("beta")));
+    ASSERT_TRUE(desktop->type(S("Return"), true));
+    EXPECT_TRUE(TestDesktop::waitUntil([&] { return QFile::exists(marker + S("-beta")); }));
+    EXPECT_FALSE(QFile::exists(marker + S("-alpha")));
+    // The Menu key makes the row's context menu a popup of the panel's layer surface (Qt's own
+    // xdg-shell code would take that surface for one of its own); the panel lives on.
+    ASSERT_TRUE(desktop->type(S("Menu"), true));
+    ASSERT_TRUE(desktop->type(S("Escape"), true));
+    EXPECT_EQ(tilebay.state(), QProcess::Running);
+    // Escape clears the filter, Escape again retracts.
+    ASSERT_TRUE(desktop->type(S("Escape"), true));
+    ASSERT_TRUE(desktop->type(S("Escape"), true));
+    EXPECT_TRUE(Retracted(S("HEADLESS-1")));
+    EXPECT_TRUE(Toggle().ok());
+    EXPECT_TRUE(InView(S("HEADLESS-1")));
+    EXPECT_TRUE(Toggle().ok());
+    EXPECT_TRUE(Retracted(S("HEADLESS-1")));
+    AddFigure(S("sway (layer shell): ") + IdleFigures(tilebay.processId()));
+
+    ASSERT_TRUE(desktop->swaymsg({S("create_output")}).ok());
+    ASSERT_TRUE(TestDesktop::waitUntil([&] { return !OutputRect(S("HEADLESS-3")).isEmpty(); }));
+    EXPECT_TRUE(Retracted(S("HEADLESS-3")));
+    EXPECT_TRUE(TestDesktop::waitUntil(
+        [&] { return !Near(PixelOf(S("HEADLESS-1"), QPoint(30, 8)), kPanel); }));
+    EXPECT_EQ(tilebay.state(), QProcess::Running);
+}
+
+// Without the layer-shell module (as under GNOME or Weston) tilebay runs on XWayland: an X
+// window at the top edge of the named output, revealed by the pointer, toggled.
+TEST_F(TilebayWaylandE2E, XWaylandWithoutTheModuleRevealToggleAndSecondOutput) {
+    // The monitor XWayland shows at the second output's place.
+    const auto monitors = desktop->run(S("xrandr"), {S("--listmonitors")});
+    const auto second = QRegularExpression(S("(\\S+)\\s*$"), QRegularExpression::MultilineOption);
+    QString name;
+    for (const QString& line : monitors.out.split(u'\n')) {
+        if (line.contains(S("+800+0"))) {
+            name = second.match(line).captured(1);
+        }
+    }
+    ASSERT_FALSE(name.isEmpty()) << monitors.out.toStdString();
+    WriteTestFile(QDir(program), S("options.ini"),
+                  (S("[OPTIONS]\nscreen=") + name + S("\n")).toUtf8());
+    ASSERT_TRUE(StartTilebay(CopyBuiltTilebay(program)));
+    XWindowId panel = 0;
+    ASSERT_TRUE(TestDesktop::waitUntil([&] {
+        for (XWindowId w : Named(S("^Tilebay$"))) {
+            if (Geometry(w) == QRect(800, -kCaptionTop, kWidth, kHeight)) {
+                panel = w;
+                return true;
+            }
+        }
+        return false;
+    })) << name.toStdString();
+    EXPECT_FALSE(desktop->swayLog().contains(S("namespace tilebay")));
+
+    QElapsedTimer clock;
+    clock.start();
+    Reveal(S("HEADLESS-2"));
+    ASSERT_TRUE(Top(panel, 0));
+    AddFigure(S("sway (XWayland): reveal latency %1 ms (pointer motion to the X window moved)")
+                  .arg(clock.elapsed()));
+    Leave(S("HEADLESS-2"));
+    ASSERT_TRUE(Top(panel, -kCaptionTop));
+
+    // --toggle drops and retracts it. (Typing does not reach it here: sway 1.7 gives the
+    // keyboard to an override-redirect X window only when it is mapped or clicked.)
+    ASSERT_TRUE(Toggle().ok());
+    ASSERT_TRUE(Top(panel, 0));
+    EXPECT_TRUE(Toggle().ok());
+    EXPECT_TRUE(Top(panel, -kCaptionTop));
+    AddFigure(S("sway (XWayland): ") + IdleFigures(tilebay.processId()));
+}
+
+// The same figures on Xvfb with openbox, for comparison.
+class TilebayXvfbFigures : public E2EFixture {
+protected:
+    TilebayXvfbFigures() : E2EFixture(Session(false)) {}
+};
+
+TEST_F(TilebayXvfbFigures, RevealLatencyRssAndIdleCpu) {
+    const QString program = root.filePath(S("prog"));
+    WriteStyle(program, {S("Test"), 1, kPanel});
+    ChooseStyle(program, S("Test"));
+    ASSERT_TRUE(StartTilebay(CopyBuiltTilebay(program)));
+    XWindowId panel = 0;
+    ASSERT_TRUE(TestDesktop::waitUntil([&] {
+        for (XWindowId w : Named(S("^Tilebay$"))) {
+            if (Geometry(w) == QRect(0, -kCaptionTop, kWidth, kHeight)) {
+                panel = w;
+                return true;
+            }
+        }
+        return false;
+    }));
+    QElapsedTimer clock;
+    clock.start();
+    Pointer(100, 300);
+    Pointer(100, 6);
+    Pointer(101, 5);
+    ASSERT_TRUE(Top(panel, 0));
+    AddFigure(S("Xvfb: reveal latency %1 ms (pointer motion to the X window moved)")
+                  .arg(clock.elapsed()));
+    AddFigure(S("Xvfb: ") + IdleFigures(tilebay.processId()));
+}
+
+}  // namespace
+}  // namespace tilebay::testing
