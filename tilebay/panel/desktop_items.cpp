@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QThread>
 
+#include "tilebay/platform/system/links.h"
+
 namespace tilebay {
 
 int ImageList::Find(const QString& key) const {
@@ -55,7 +57,7 @@ QString ImageKey(const QString& path, bool isFolder) {
     // image of its own per kind of target. These keys begin with a NUL,
     // which no file name holds, so they never meet an extension's key.
     if (info.isSymLink()) {
-        const QString target = info.canonicalFilePath();
+        const QString target = FinalTarget(path);  // never a link; empty for a loop
         if (target.isEmpty()) {
             return InternalKey("BROKEN-LINK");
         }
@@ -80,8 +82,8 @@ QString ItemName(const QString& path) {
 }
 
 DesktopItemCollector::DesktopItemCollector(DesktopItemList& list, FileIconSource& icons,
-                                           EventPause& pause)
-    : list_(list), icons_(icons), pause_(pause) {}
+                                           EventPause& pause, std::function<bool()> stopped)
+    : list_(list), icons_(icons), pause_(pause), stopped_(std::move(stopped)) {}
 
 void DesktopItemCollector::CollectFolder(const QString& folder) {
     list_.visible = false;
@@ -89,9 +91,10 @@ void DesktopItemCollector::CollectFolder(const QString& folder) {
         const QString base = folder.endsWith(u'/') ? folder : folder + u'/';
         QStringList files;
         bool failed = false;
+        const auto stop = [this] { return stopped_ && stopped_(); };
         // QDirIterator lists in the file system's own order; nothing sorts.
         QDirIterator it(base, QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
-        while (!failed && it.hasNext()) {
+        while (!failed && !stop() && it.hasNext()) {
             it.next();
             const QFileInfo info = it.fileInfo();
             const QString name = info.fileName();
@@ -104,7 +107,7 @@ void DesktopItemCollector::CollectFolder(const QString& folder) {
                 files.append(name);
             }  // devices, pipes and sockets are not desktop items
         }
-        for (qsizetype i = 0; !failed && i < files.size(); ++i) {
+        for (qsizetype i = 0; !failed && !stop() && i < files.size(); ++i) {
             failed = !AddDesktopItem(base + files.at(i), false);
         }
     }

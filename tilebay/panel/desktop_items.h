@@ -11,6 +11,7 @@
 #include <QPixmap>
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 #include "tilebay/panel/file_icons.h"
@@ -91,7 +92,10 @@ QString ItemName(const QString& path);
 
 class DesktopItemCollector {
 public:
-    DesktopItemCollector(DesktopItemList& list, FileIconSource& icons, EventPause& pause);
+    // `stopped`, when given, is asked after each entry: true ends the
+    // collection there (the program is ending).
+    DesktopItemCollector(DesktopItemList& list, FileIconSource& icons, EventPause& pause,
+                         std::function<bool()> stopped = nullptr);
 
     // Adds the entries of `folder`: its subfolders first, then its files, each
     // in the order the file system lists them. Hidden entries (names starting
@@ -108,6 +112,7 @@ private:
     DesktopItemList& list_;
     FileIconSource& icons_;
     EventPause& pause_;
+    std::function<bool()> stopped_;
 };
 
 }  // namespace tilebay

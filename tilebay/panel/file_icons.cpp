@@ -14,6 +14,7 @@
 
 #include <sys/stat.h>
 
+#include "tilebay/platform/system/links.h"
 #include "tilebay/platform/system/safe_file.h"
 #include "tilebay/platform/system/shortcut.h"
 
@@ -216,7 +217,7 @@ QPixmap ThemeFileIconSource::QueryFileIcon(const QString& path, qint16 size) {
     const int pixels = size == 2 ? 32 : 16;
     const qreal ratio = PixelRatio();
     if (info.isSymLink()) {
-        const QString target = info.canonicalFilePath();
+        const QString target = FinalTarget(path);  // never a link; empty for a loop
         const QPixmap base =
             target.isEmpty()
                 ? FirstThemeIcon({QStringLiteral("image-missing"), QStringLiteral("unknown")})
@@ -257,7 +258,7 @@ QString ThemeFileIconSource::QueryFileTypeName(const QString& path) {
         return {};
     }
     if (info.isSymLink()) {
-        const QString target = info.canonicalFilePath();
+        const QString target = FinalTarget(path);  // never a link; empty for a loop
         return target.isEmpty() ? BrokenLinkTypeName() : LinkTypeName(QueryFileTypeName(target));
     }
     if (IsProgramWithoutExtension(info)) {

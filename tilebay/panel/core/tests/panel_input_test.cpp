@@ -2,8 +2,12 @@
 // readable "Close", the context menu's actions, drops onto the panel.
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -141,6 +145,27 @@ TEST(ItemActionsTest, TheMenuActsOnTheRowsOwnPathOnly) {
         EXPECT_FALSE(RunItemAction(ItemAction::Open, bad, desktop));
     }
     EXPECT_EQ(desktop.calls, QStringList{});
+
+    // Launchers and programs open through the panel's own start, never the
+    // desktop's opener; without that start they do not open at all.
+    WriteTestFile(QDir(desk), S("run.desktop"), "[Desktop Entry]\n");
+    const QString script = WriteTestFile(QDir(desk), S("run"), "#!/bin/sh\n");
+    ASSERT_TRUE(QFile::setPermissions(script, QFile::ReadOwner | QFile::ExeOwner));
+    ASSERT_TRUE(QFile::link(script, desk + S("/run-link")));
+    QStringList started;
+    const auto start = [&](const RowEntry& started_row) { started.append(started_row.text); };
+    for (const char* name : {"run.desktop", "run", "run-link"}) {
+        EXPECT_TRUE(RunItemAction(ItemAction::Open, RowEntry{S(name), desk}, desktop, start));
+        EXPECT_FALSE(RunItemAction(ItemAction::Open, RowEntry{S(name), desk}, desktop));
+    }
+    EXPECT_EQ(started, (QStringList{S("run.desktop"), S("run"), S("run-link")}));
+    EXPECT_EQ(desktop.calls, QStringList{});
+
+    // The clipboard's text keeps one item a line: a line break in a name is
+    // encoded as in the URL.
+    const QUrl broken = QUrl::fromLocalFile(S("/d/two\nlines.txt"));
+    EXPECT_EQ(ClipboardText(broken), S("file:///d/two%0Alines.txt"));
+    EXPECT_EQ(ClipboardText(QUrl::fromLocalFile(S("/d/a b.txt"))), S("/d/a b.txt"));
 }
 
 TEST(DropTest, DropsAreCopiedOrMovedUnderFreeNamesNeverOverAnEntry) {
@@ -187,6 +212,47 @@ TEST(DropTest, DropsAreCopiedOrMovedUnderFreeNamesNeverOverAnEntry) {
     EXPECT_TRUE(moved[1].target.isEmpty());
     EXPECT_FALSE(QFile::exists(root.filePath(S("from/move me.txt"))));
     EXPECT_EQ(ReadTestFile(desk + S("/move me.txt")), QByteArray("moved"));
+}
+
+// A FIFO (or a folder holding one) is left out at once and reported; "/."
+// and "/.." name no entry; execute bits stay only on trusted sources.
+TEST(DropTest, OnlyFilesFoldersAndLinksAreCopiedAndNothingWaits) {
+    QTemporaryDir dir;
+    const QDir root(dir.path());
+    root.mkpath(S("desk"));
+    root.mkpath(S("from/box"));
+    const QString desk = root.filePath(S("desk"));
+    const QString from = root.filePath(S("from"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(from + S("/pipe")).constData(), 0644), 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(from + S("/box/pipe")).constData(), 0644), 0);
+    WriteTestFile(QDir(from + S("/box")), S("kept.txt"), "kept");
+    const QString mine = WriteTestFile(QDir(from), S("mine"), "#!/bin/sh\n");
+    const QString open = WriteTestFile(QDir(from), S("open"), "#!/bin/sh\n");
+    ASSERT_EQ(::chmod(QFile::encodeName(mine).constData(), 0755), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(open).constData(), 0777), 0);
+    QList<QUrl> urls;
+    for (const QString& path :
+         {from + S("/pipe"), from + S("/box"), mine, open, from + S("/."), from + S("/..")}) {
+        urls.append(QUrl::fromLocalFile(path));
+    }
+    QElapsedTimer clock;
+    clock.start();
+    const std::vector<DropResult> dropped = DropIntoFolder(urls, desk, false);
+    EXPECT_LT(clock.elapsed(), 5000);
+    ASSERT_EQ(dropped.size(), 6u);
+    EXPECT_EQ(dropped[0].target, QString());
+    EXPECT_EQ(dropped[0].skipped, QStringList{from + S("/pipe")});
+    EXPECT_EQ(dropped[1].target, desk + S("/box"));
+    EXPECT_EQ(dropped[1].skipped, QStringList{from + S("/box/pipe")});
+    EXPECT_EQ(ReadTestFile(desk + S("/box/kept.txt")), QByteArray("kept"));
+    EXPECT_FALSE(QFileInfo::exists(desk + S("/box/pipe")));
+    EXPECT_EQ(QFileInfo(desk + S("/mine")).permissions() & 0x1011, 0x1011) << "trusted";
+    EXPECT_EQ(QFileInfo(desk + S("/open")).permissions() & 0x1011, 0) << "anyone may write";
+    EXPECT_EQ(dropped[4].target, QString());
+    EXPECT_EQ(dropped[5].target, QString());
+    EXPECT_EQ(QDir(desk).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              (QStringList{S("box"), S("mine"), S("open")}));
+    EXPECT_TRUE(SkippedDropText({S("/x/pipe")}).contains(S("/x/pipe")));
 }
 
 }  // namespace
