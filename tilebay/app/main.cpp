@@ -77,8 +77,11 @@ int main(int argc, char** argv) {
     toggle.Listen(tilebay::ToggleSocketPath(lockPath));
     QObject::connect(&toggle, &tilebay::ToggleServer::toggleRequested, &controller,
                      [&controller] { controller.Toggle(); });
-    QObject::connect(&controller, &tilebay::PanelController::finished, &app,
-                     [](int code) { QCoreApplication::exit(code); });
+    // Queued: a signal during the first load ends it before the event loop
+    // runs, and an exit asked for then would be lost.
+    QObject::connect(
+        &controller, &tilebay::PanelController::finished, &app,
+        [](int code) { QCoreApplication::exit(code); }, Qt::QueuedConnection);
     QObject::connect(&signals, &common::TerminationSignals::Requested, &controller,
                      [&controller] { controller.Terminate(); });
     controller.loadPanel();

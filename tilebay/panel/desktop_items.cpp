@@ -4,7 +4,9 @@
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QStringList>
-#include <QThread>
+
+#include <algorithm>
+#include <thread>
 
 #include "tilebay/platform/system/links.h"
 
@@ -39,8 +41,12 @@ const ItemImage& ImageList::At(int number) const {
 }
 
 void ProcessEventsPause::LetEventsRun() {
+    using Clock = std::chrono::steady_clock;
+    constexpr std::chrono::nanoseconds kPause = std::chrono::milliseconds(25);
     QCoreApplication::processEvents();
-    QThread::msleep(25);
+    const Clock::time_point wake = Clock::now() + kPause - std::min(late_, kPause);
+    std::this_thread::sleep_until(wake);
+    late_ = std::max(std::chrono::nanoseconds(0), Clock::now() - wake);
 }
 
 namespace {

@@ -11,6 +11,7 @@
 #include <QPixmap>
 #include <QString>
 
+#include <chrono>
 #include <functional>
 #include <vector>
 
@@ -71,9 +72,17 @@ public:
     virtual void LetEventsRun() = 0;
 };
 
+// Each pause waits 25 ms from its start; a sleep that the system ends late
+// (timer slack, a busy machine: often most of a millisecond) is paid back
+// by the next pause, so that the pauses of a load add up to 25 ms each and
+// not to 25 ms plus the lateness of every wake-up. No pause is shortened by
+// the work done between pauses.
 class ProcessEventsPause : public EventPause {
 public:
     void LetEventsRun() override;
+
+private:
+    std::chrono::nanoseconds late_{0};  // the last sleep's overrun, still owed
 };
 
 // The key under which an entry's images are shared: "DIR" for every folder;

@@ -330,6 +330,23 @@ TEST_F(TilebayE2E, RightDockEndsOnHangupAndAKilledRunIsUndoneAtTheNextStart) {
     EXPECT_EQ(runtime.entryList(hidden, QDir::Files), QStringList{}) << "a clean end";
 }
 
+// 400 launchers keep the load busy for 20 s of pauses: a SIGTERM meanwhile
+// ends tilebay soon, with the taskbar shown again.
+TEST_F(TilebayE2E, ATermSignalDuringTheLoadEndsItSoon) {
+    ChooseStyle(kLeft);
+    WriteTestFile(QDir(program), S("options.ini"), "[OPTIONS]\ntaskbar=ON\n");
+    for (int i = 0; i < 400; ++i) {
+        WriteExecutable(userDesktop + S("/app%1.desktop").arg(i),
+                        "[Desktop Entry]\nType=Application\nExec=true\n");
+    }
+    Start();
+    ASSERT_NE(WaitForViewable(S("Loading")), 0u);
+    const XWindowId tint2 = desktop->panelWindow();
+    EXPECT_TRUE(TestDesktop::waitUntil([&] { return !Mapped(tint2); }));
+    ASSERT_TRUE(EndBySignal(SIGTERM)) << "still running 10 s after the signal";
+    EXPECT_TRUE(Mapped(tint2));
+}
+
 TEST_F(TilebayE2E, WithoutStyleChoiceTheOptionsAreWrittenOffAndThePanelIsTransparent) {
     Start();
     const XWindowId panel = WaitForPanel();

@@ -1,6 +1,7 @@
 #include "tilebay/panel/desktop_items.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSet>
 #include <QTemporaryDir>
@@ -214,6 +215,18 @@ TEST_F(DesktopItemsTest, AFailureEndsTheFolderKeepsRowsAndKeepsTheImageListsInSt
     icons.failLarge.insert(S("also.txt"));
     collector.CollectFolder(next);
     EXPECT_TRUE(RowTexts().contains(S("also.txt")));
+}
+
+// The real pause sleeps 25 ms each time; a late wake-up is paid back by the
+// next pause, so many pauses take their 25 ms each and never much less.
+TEST(ProcessEventsPauseTest, PausesAddUpToTwentyFiveMillisecondsEach) {
+    ProcessEventsPause pause;
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < 40; ++i) {
+        pause.LetEventsRun();
+    }
+    EXPECT_GE(clock.elapsed(), 39 * 25);
 }
 
 TEST_F(DesktopItemsTest, MissingOrUnnamedFolderListsNothing) {
