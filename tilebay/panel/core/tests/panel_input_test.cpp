@@ -153,9 +153,9 @@ TEST(ItemActionsTest, TheMenuActsOnTheRowsOwnPathOnly) {
     ASSERT_TRUE(QFile::setPermissions(script, QFile::ReadOwner | QFile::ExeOwner));
     ASSERT_TRUE(QFile::link(script, desk + S("/run-link")));
     QStringList started;
-    const auto start = [&](const RowEntry& started_row) { started.append(started_row.text); };
     for (const char* name : {"run.desktop", "run", "run-link"}) {
-        EXPECT_TRUE(RunItemAction(ItemAction::Open, RowEntry{S(name), desk}, desktop, start));
+        EXPECT_TRUE(RunItemAction(ItemAction::Open, RowEntry{S(name), desk}, desktop,
+                                  [&](const RowEntry& item) { started.append(item.text); }));
         EXPECT_FALSE(RunItemAction(ItemAction::Open, RowEntry{S(name), desk}, desktop));
     }
     EXPECT_EQ(started, (QStringList{S("run.desktop"), S("run"), S("run-link")}));
@@ -226,14 +226,13 @@ TEST(DropTest, OnlyFilesFoldersAndLinksAreCopiedAndNothingWaits) {
     ASSERT_EQ(::mkfifo(QFile::encodeName(from + S("/pipe")).constData(), 0644), 0);
     ASSERT_EQ(::mkfifo(QFile::encodeName(from + S("/box/pipe")).constData(), 0644), 0);
     WriteTestFile(QDir(from + S("/box")), S("kept.txt"), "kept");
-    const QString mine = WriteTestFile(QDir(from), S("mine"), "#!/bin/sh\n");
-    const QString open = WriteTestFile(QDir(from), S("open"), "#!/bin/sh\n");
-    ASSERT_EQ(::chmod(QFile::encodeName(mine).constData(), 0755), 0);
-    ASSERT_EQ(::chmod(QFile::encodeName(open).constData(), 0777), 0);
     QList<QUrl> urls;
-    for (const QString& path :
-         {from + S("/pipe"), from + S("/box"), mine, open, from + S("/."), from + S("/..")}) {
-        urls.append(QUrl::fromLocalFile(path));
+    for (const char* name : {"pipe", "box", "mine", "open", ".", ".."}) {
+        urls.append(QUrl::fromLocalFile(from + u'/' + S(name)));
+    }
+    for (const auto& [name, mode] : {std::pair{"mine", 0755}, std::pair{"open", 0777}}) {
+        const QString path = WriteTestFile(QDir(from), S(name), "#!/bin/sh\n");
+        ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), static_cast<mode_t>(mode)), 0);
     }
     QElapsedTimer clock;
     clock.start();
@@ -242,17 +241,14 @@ TEST(DropTest, OnlyFilesFoldersAndLinksAreCopiedAndNothingWaits) {
     ASSERT_EQ(dropped.size(), 6u);
     EXPECT_EQ(dropped[0].target, QString());
     EXPECT_EQ(dropped[0].skipped, QStringList{from + S("/pipe")});
-    EXPECT_EQ(dropped[1].target, desk + S("/box"));
     EXPECT_EQ(dropped[1].skipped, QStringList{from + S("/box/pipe")});
-    EXPECT_EQ(ReadTestFile(desk + S("/box/kept.txt")), QByteArray("kept"));
-    EXPECT_FALSE(QFileInfo::exists(desk + S("/box/pipe")));
+    EXPECT_EQ(QDir(desk + S("/box")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList{S("kept.txt")});
     EXPECT_EQ(QFileInfo(desk + S("/mine")).permissions() & 0x1011, 0x1011) << "trusted";
     EXPECT_EQ(QFileInfo(desk + S("/open")).permissions() & 0x1011, 0) << "anyone may write";
-    EXPECT_EQ(dropped[4].target, QString());
-    EXPECT_EQ(dropped[5].target, QString());
+    // "/." and "/.." add nothing.
     EXPECT_EQ(QDir(desk).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
               (QStringList{S("box"), S("mine"), S("open")}));
-    EXPECT_TRUE(SkippedDropText({S("/x/pipe")}).contains(S("/x/pipe")));
 }
 
 }  // namespace

@@ -183,9 +183,6 @@ TEST_F(TrustFilesTest, LinksResolveWithinTheKernelsLimitAndLoopsAreBroken) {
     for (const Case& c : cases) {
         EXPECT_EQ(FinalTarget(c.path), c.target) << c.path.toStdString();
     }
-    const ResolvedLinks two = ResolveLinks(dir.filePath(S("hop2")));
-    EXPECT_EQ(two.target, real);
-    EXPECT_EQ(two.linkOwners, (std::vector<uid_t>{::getuid(), ::getuid()}));
 }
 
 // Programs and scripts, and links to them, are started only under the
@@ -195,19 +192,13 @@ TEST_F(TrustFilesTest, ProgramsAndLinksToThemPassTheLauncherRule) {
     ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 01777), 0);
     const QString mine = Write(S("mine.sh"), "#!/bin/sh\n", 0755);
     const QString shared = Write(S("shared.sh"), "#!/bin/sh\n", 0775);
-    const QString document = Write(S("notes.txt"), "text", 0644);
     const QString link = dir.filePath(S("to-mine"));
     ASSERT_TRUE(QFile::link(mine, link));
-    const QString toShared = dir.filePath(S("to-shared"));
-    ASSERT_TRUE(QFile::link(shared, toShared));
-    const QString real = QFileInfo(mine).canonicalFilePath();
-    EXPECT_TRUE(WouldBeExecuted(mine) && WouldBeExecuted(link) && WouldBeExecuted(shared));
-    EXPECT_FALSE(WouldBeExecuted(document) || WouldBeExecuted(dir.path()));
-    EXPECT_EQ(TrustedProgram(mine), real);
-    EXPECT_EQ(TrustedProgram(link), real);
+    EXPECT_TRUE(WouldBeExecuted(link) && WouldBeExecuted(shared));
+    EXPECT_FALSE(WouldBeExecuted(Write(S("notes.txt"), "text", 0644)) ||
+                 WouldBeExecuted(dir.path()));
+    EXPECT_EQ(TrustedProgram(link), QFileInfo(mine).canonicalFilePath());
     EXPECT_EQ(TrustedProgram(shared), QString()) << "the group may write";
-    EXPECT_EQ(TrustedProgram(toShared), QString());
-    EXPECT_EQ(TrustedProgram(document), QString());
     if (::getuid() != 0) {
         return;
     }
