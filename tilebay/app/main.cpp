@@ -9,6 +9,7 @@
 #include "tilebay/app/display_platform.h"
 #include "tilebay/app/panel_controller.h"
 #include "tilebay/app/program_folder.h"
+#include "tilebay/app/shell_restore.h"
 #include "tilebay/app/single_instance.h"
 #include "tilebay/app/toggle_command.h"
 #include "tilebay/cli/tilebay_command_line.h"
@@ -56,14 +57,19 @@ int main(int argc, char** argv) {
 
     tilebay::EnsureIconTheme();
     const QString programFolder = tilebay::ResolveProgramFolder(tilebay::CurrentPlaces());
-    const auto shell = tilebay::MakeDesktopShellEffects();
+    const auto desktopShell = tilebay::MakeDesktopShellEffects();
+    // A run that ended without its closing steps left the taskbar or the
+    // desktop icons hidden: they come back before anything else.
+    tilebay::RestorableShellEffects shell(*desktopShell, tilebay::ShellStatePath(lockPath));
+    shell.RestoreAfterUncleanEnd();
     tilebay::ThemeFileIconSource icons;
     tilebay::ProcessEventsPause pause;
     tilebay::SystemLoginName login;
     tilebay::XdgDesktopFolders folders;
     tilebay::ProcessRunService run;
-    tilebay::PanelServices services{*shell, icons, pause, login, folders, run};
+    tilebay::PanelServices services{shell, icons, pause, login, folders, run};
     services.makeWatcher = [] { return std::make_unique<tilebay::InotifyFolderWatcher>(); };
+    services.notify = [](const QString& text) { tilebay::ShowNotice(text); };
 
     tilebay::QtDesktopActions desktopActions;
     tilebay::PanelController controller(programFolder, services,
@@ -73,8 +79,11 @@ int main(int argc, char** argv) {
     toggle.Listen(tilebay::ToggleSocketPath(lockPath));
     QObject::connect(&toggle, &tilebay::ToggleServer::toggleRequested, &controller,
                      [&controller] { controller.Toggle(); });
-    QObject::connect(&controller, &tilebay::PanelController::finished, &app,
-                     [](int code) { QCoreApplication::exit(code); });
+    // Queued: a signal during the first load ends it before the event loop
+    // runs, and an exit asked for then would be lost.
+    QObject::connect(
+        &controller, &tilebay::PanelController::finished, &app,
+        [](int code) { QCoreApplication::exit(code); }, Qt::QueuedConnection);
     QObject::connect(&signals, &common::TerminationSignals::Requested, &controller,
                      [&controller] { controller.Terminate(); });
     controller.loadPanel();

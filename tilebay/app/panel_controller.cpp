@@ -1,10 +1,31 @@
 #include "tilebay/app/panel_controller.h"
 
+#include <QApplication>
+#include <QDebug>
 #include <QEvent>
+#include <QMessageBox>
+#include <QTimer>
 
 #include "common/ini/ini.h"
 
 namespace tilebay {
+
+void ShowNotice(const QString& text) {
+    qWarning().noquote() << text;
+    // Shown once the event that led here is over (a drop, a double-click).
+    QTimer::singleShot(0, qApp, [text] {
+        auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Tilebay - Notice"), text,
+                                    QMessageBox::Ok);
+        // A message box is application modal unless told otherwise; this one
+        // must not block the panel.
+        box->setWindowModality(Qt::NonModal);
+        box->setTextFormat(Qt::PlainText);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setAttribute(Qt::WA_ShowWithoutActivating);
+        box->setWindowFlag(Qt::WindowStaysOnTopHint);
+        box->show();
+    });
+}
 
 PanelController::PanelController(QString programFolder, PanelServices& services,
                                  SequencerFactory makeSequencer, QObject* parent)
@@ -89,7 +110,11 @@ void PanelController::closePanel() {
 
 void PanelController::Terminate() {
     if (loading_) {
+        // The load ends soon after (its collection stops), then the program.
         terminateAfterLoad_ = true;
+        if (panel_) {
+            panel_->Logic().CancelLoad();
+        }
         return;
     }
     if (ended_) {

@@ -23,6 +23,11 @@
 
 namespace tilebay {
 
+// Tells the user something the panel refused to do: a box with the plain
+// text that does not wait for an answer (the panel goes on; a drop is not
+// held up), and the same text on stderr.
+void ShowNotice(const QString& text);
+
 class PanelController : public QObject, public PanelHost, public StyleLoaderPanel {
     Q_OBJECT
 public:

@@ -9,7 +9,9 @@
 //   live      a file created in DESKTOP to its row in the list (tilebay's
 //             "tilebay.live" debug line, written once the view shows the
 //             new rows), 20 times; then the peak resident size again.
-// Usage: tilebay-panel-bench TILEBAY NEW_IMAGE_KEYS DESKTOP
+// Usage: tilebay-panel-bench TILEBAY NEW_IMAGE_KEYS DESKTOP [--load-only]
+// With --load-only only the load is measured, and then, in a second run,
+// the time from a SIGTERM sent two seconds into the load to tilebay's end.
 // The environment (DISPLAY, HOME, ...) is passed on to tilebay.
 
 #include <algorithm>
@@ -138,9 +140,40 @@ void PrintSpread(const char* what, std::vector<double> values) {
 
 }  // namespace
 
+pid_t StartTilebay(const char* program, int errorPipe) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(errorPipe, STDERR_FILENO);
+        setenv("QT_LOGGING_RULES", "tilebay.live.debug=true", 1);
+        execl(program, program, static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    return pid;
+}
+
+// A second run: SIGTERM two seconds into the load, and the time to the end.
+void MeasureTermDuringLoad(const char* program) {
+    const int devnull = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    const pid_t pid = StartTilebay(program, devnull);
+    close(devnull);
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    const auto sent = Clock::now();
+    kill(pid, SIGTERM);
+    int status = 0;
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+        if (Clock::now() - sent > std::chrono::seconds(300)) {
+            kill(pid, SIGKILL);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    std::printf("sigterm during the load: ended after %.0f ms (%s)\n", Ms(Clock::now() - sent),
+                WIFEXITED(status) ? "exited" : "killed");
+}
+
 int main(int argc, char** argv) {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: %s TILEBAY NEW_IMAGE_KEYS DESKTOP\n", argv[0]);
+    const bool loadOnly = argc == 5 && std::strcmp(argv[4], "--load-only") == 0;
+    if (argc != 4 && !loadOnly) {
+        std::fprintf(stderr, "usage: %s TILEBAY NEW_IMAGE_KEYS DESKTOP [--load-only]\n", argv[0]);
         return 2;
     }
     const std::string desktop = argv[3];
@@ -159,17 +192,12 @@ int main(int argc, char** argv) {
         return 1;
     }
     const auto start = Clock::now();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        dup2(errors[1], STDERR_FILENO);
-        setenv("QT_LOGGING_RULES", "tilebay.live.debug=true", 1);
-        execl(argv[1], argv[1], static_cast<char*>(nullptr));
-        _exit(127);
-    }
+    const pid_t pid = StartTilebay(argv[1], errors[1]);
     close(errors[1]);
     std::string seen;
+    const double pauses = keys * 2 * 25.0;
     const Window panel = WaitForConfigure(
-        display, 0, [](int top) { return top < 0; }, 60000);
+        display, 0, [](int top) { return top < 0; }, 60000 + pauses);
     const auto retracted = Clock::now();
     if (panel == 0) {
         std::fprintf(stderr, "the panel never retracted\n");
@@ -177,11 +205,17 @@ int main(int argc, char** argv) {
         return 1;
     }
     const double total = Ms(retracted - start);
-    const double pauses = keys * 2 * 25.0;
     std::printf(
         "load: %.0f ms to retracted, %.0f ms of it pauses (%d new image keys), "
         "overhead %.0f ms\n",
         total, pauses, keys, total - pauses);
+    if (loadOnly) {
+        kill(pid, SIGTERM);
+        waitpid(pid, nullptr, 0);
+        MeasureTermDuringLoad(argv[1]);
+        XCloseDisplay(display);
+        return 0;
+    }
 
     std::this_thread::sleep_for(std::chrono::seconds(1));
     std::printf("memory: peak RSS %.1f MiB\n", Field(pid, "VmHWM:") / 1024.0);

@@ -2,8 +2,10 @@
 # Benchmark of the tilebay panel in a private X session (pw-x-session: Xvfb
 # + openbox): 2,000 desktop items of 20 kinds, then load time, peak memory,
 # idle CPU with the folder watches set, reveal latency and the time from a
-# file's creation to its row, as measured by tilebay-panel-bench.
-#   tilebay/bench/run_panel_bench.sh BUILD_DIR      (e.g. build/normal)
+# file's creation to its row, as measured by tilebay-panel-bench; then 2,000
+# launchers (each an image of its own, so 100 s of the load's pauses): their
+# load time and how soon a SIGTERM during that load ends tilebay.
+#   tilebay/bench/run_panel_bench.sh BUILD_DIR [items|launchers]   (e.g. build/normal)
 set -euo pipefail
 build=$(cd "${1:?build folder}" && pwd)
 if [ -z "${PW_X_SESSION:-}" ]; then
@@ -16,7 +18,8 @@ trap 'rm -rf "$work"' EXIT
 
 mkdir -p "$work/prog/styles/Bench" "$work/home/Desktop" "$work/share/tilebay/Desktop" "$work/run"
 chmod 700 "$work/run"
-cp "$app/tilebay" "$work/prog/"
+# TILEBAY_BENCH_BINARY: another tilebay to measure (an older build, say).
+cp "${TILEBAY_BENCH_BINARY:-$app/tilebay}" "$work/prog/tilebay"
 cat > "$work/prog/styles/Bench/style.ini" <<'INI'
 [COLOUR]
 fontcolourred=255
@@ -40,15 +43,33 @@ fontname=DejaVu Sans
 stylename=Bench
 INI
 printf '[STYLE]\nstylename=\\Bench\n' > "$work/prog/styleloader.ini"
-kinds=(txt png jpg pdf html xml json csv zip tar gz mp3 ogg c cpp py md css js svg)
-for kind in "${kinds[@]}"; do
-    for i in $(seq 1 100); do
-        echo "$kind $i" > "$work/home/Desktop/item$i.$kind"
+run_bench() {
+    env HOME="$work/home" XDG_RUNTIME_DIR="$work/run" \
+        XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share" \
+        XDG_DATA_DIRS="$work/share:/usr/share" DBUS_SESSION_BUS_ADDRESS=disabled: \
+        "$bench" "$work/prog/tilebay" "$@"
+}
+case=${2:-all}
+if [ "$case" = all ] || [ "$case" = items ]; then
+    kinds=(txt png jpg pdf html xml json csv zip tar gz mp3 ogg c cpp py md css js svg)
+    for kind in "${kinds[@]}"; do
+        for i in $(seq 1 100); do
+            echo "$kind $i" > "$work/home/Desktop/item$i.$kind"
+        done
     done
-done
-
-echo "2000 items of ${#kinds[@]} kinds on $DISPLAY"
-env HOME="$work/home" XDG_RUNTIME_DIR="$work/run" \
-    XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share" \
-    XDG_DATA_DIRS="$work/share:/usr/share" DBUS_SESSION_BUS_ADDRESS=disabled: \
-    "$bench" "$work/prog/tilebay" "${#kinds[@]}" "$work/home/Desktop"
+    echo "2000 items of ${#kinds[@]} kinds on $DISPLAY"
+    run_bench "${#kinds[@]}" "$work/home/Desktop"
+    rm -f "$work/home/Desktop"/*
+fi
+if [ "$case" = all ] || [ "$case" = launchers ]; then
+    # Trusted launchers (executable, ours) naming a few theme icons, as
+    # application launchers do.
+    icons=(utilities-terminal text-editor web-browser accessories-calculator system-file-manager)
+    for i in $(seq 1 2000); do
+        printf '[Desktop Entry]\nType=Application\nName=App %s\nExec=true %s\nIcon=%s\n' \
+            "$i" "$i" "${icons[i % ${#icons[@]}]}" > "$work/home/Desktop/app$i.desktop"
+    done
+    chmod 700 "$work/home/Desktop"/*.desktop
+    echo "2000 launchers on $DISPLAY"
+    run_bench 2000 "$work/home/Desktop" --load-only
+fi

@@ -4,7 +4,11 @@
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QStringList>
-#include <QThread>
+
+#include <algorithm>
+#include <thread>
+
+#include "tilebay/platform/system/links.h"
 
 namespace tilebay {
 
@@ -37,8 +41,12 @@ const ItemImage& ImageList::At(int number) const {
 }
 
 void ProcessEventsPause::LetEventsRun() {
+    using Clock = std::chrono::steady_clock;
+    constexpr std::chrono::nanoseconds kPause = std::chrono::milliseconds(25);
     QCoreApplication::processEvents();
-    QThread::msleep(25);
+    const Clock::time_point wake = Clock::now() + kPause - std::min(late_, kPause);
+    std::this_thread::sleep_until(wake);
+    late_ = std::max(std::chrono::nanoseconds(0), Clock::now() - wake);
 }
 
 namespace {
@@ -55,7 +63,7 @@ QString ImageKey(const QString& path, bool isFolder) {
     // image of its own per kind of target. These keys begin with a NUL,
     // which no file name holds, so they never meet an extension's key.
     if (info.isSymLink()) {
-        const QString target = info.canonicalFilePath();
+        const QString target = FinalTarget(path);  // never a link; empty for a loop
         if (target.isEmpty()) {
             return InternalKey("BROKEN-LINK");
         }
@@ -80,8 +88,8 @@ QString ItemName(const QString& path) {
 }
 
 DesktopItemCollector::DesktopItemCollector(DesktopItemList& list, FileIconSource& icons,
-                                           EventPause& pause)
-    : list_(list), icons_(icons), pause_(pause) {}
+                                           EventPause& pause, std::function<bool()> stopped)
+    : list_(list), icons_(icons), pause_(pause), stopped_(std::move(stopped)) {}
 
 void DesktopItemCollector::CollectFolder(const QString& folder) {
     list_.visible = false;
@@ -89,9 +97,10 @@ void DesktopItemCollector::CollectFolder(const QString& folder) {
         const QString base = folder.endsWith(u'/') ? folder : folder + u'/';
         QStringList files;
         bool failed = false;
+        const auto stop = [this] { return stopped_ && stopped_(); };
         // QDirIterator lists in the file system's own order; nothing sorts.
         QDirIterator it(base, QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
-        while (!failed && it.hasNext()) {
+        while (!failed && !stop() && it.hasNext()) {
             it.next();
             const QFileInfo info = it.fileInfo();
             const QString name = info.fileName();
@@ -104,7 +113,7 @@ void DesktopItemCollector::CollectFolder(const QString& folder) {
                 files.append(name);
             }  // devices, pipes and sockets are not desktop items
         }
-        for (qsizetype i = 0; !failed && i < files.size(); ++i) {
+        for (qsizetype i = 0; !failed && !stop() && i < files.size(); ++i) {
             failed = !AddDesktopItem(base + files.at(i), false);
         }
     }

@@ -11,6 +11,8 @@
 #include <QPixmap>
 #include <QString>
 
+#include <chrono>
+#include <functional>
 #include <vector>
 
 #include "tilebay/panel/file_icons.h"
@@ -70,9 +72,17 @@ public:
     virtual void LetEventsRun() = 0;
 };
 
+// Each pause waits 25 ms from its start; a sleep that the system ends late
+// (timer slack, a busy machine: often most of a millisecond) is paid back
+// by the next pause, so that the pauses of a load add up to 25 ms each and
+// not to 25 ms plus the lateness of every wake-up. No pause is shortened by
+// the work done between pauses.
 class ProcessEventsPause : public EventPause {
 public:
     void LetEventsRun() override;
+
+private:
+    std::chrono::nanoseconds late_{0};  // the last sleep's overrun, still owed
 };
 
 // The key under which an entry's images are shared: "DIR" for every folder;
@@ -91,7 +101,10 @@ QString ItemName(const QString& path);
 
 class DesktopItemCollector {
 public:
-    DesktopItemCollector(DesktopItemList& list, FileIconSource& icons, EventPause& pause);
+    // `stopped`, when given, is asked after each entry: true ends the
+    // collection there (the program is ending).
+    DesktopItemCollector(DesktopItemList& list, FileIconSource& icons, EventPause& pause,
+                         std::function<bool()> stopped = nullptr);
 
     // Adds the entries of `folder`: its subfolders first, then its files, each
     // in the order the file system lists them. Hidden entries (names starting
@@ -108,6 +121,7 @@ private:
     DesktopItemList& list_;
     FileIconSource& icons_;
     EventPause& pause_;
+    std::function<bool()> stopped_;
 };
 
 }  // namespace tilebay

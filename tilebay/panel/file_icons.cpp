@@ -14,6 +14,7 @@
 
 #include <sys/stat.h>
 
+#include "tilebay/platform/system/links.h"
 #include "tilebay/platform/system/safe_file.h"
 #include "tilebay/platform/system/shortcut.h"
 
@@ -198,6 +199,11 @@ QMimeType ThemeFileIconSource::MimeType(const QFileInfo& info) {
     if (info.isDir()) {
         return mimeDatabase_.mimeTypeForName(QStringLiteral("inode/directory"));
     }
+    // A launcher is known by its name: its content need not be read (a
+    // desktop of many launchers loads that much faster).
+    if (IsLauncher(info)) {
+        return mimeDatabase_.mimeTypeForFile(info, QMimeDatabase::MatchExtension);
+    }
     // The content is read here, without waiting on a FIFO and only its head;
     // anything that is no regular file the database knows by its kind alone.
     const std::optional<QByteArray> head = ReadFileHead(info.filePath(), kMimeHeadBytes);
@@ -216,7 +222,7 @@ QPixmap ThemeFileIconSource::QueryFileIcon(const QString& path, qint16 size) {
     const int pixels = size == 2 ? 32 : 16;
     const qreal ratio = PixelRatio();
     if (info.isSymLink()) {
-        const QString target = info.canonicalFilePath();
+        const QString target = FinalTarget(path);  // never a link; empty for a loop
         const QPixmap base =
             target.isEmpty()
                 ? FirstThemeIcon({QStringLiteral("image-missing"), QStringLiteral("unknown")})
@@ -228,7 +234,12 @@ QPixmap ThemeFileIconSource::QueryFileIcon(const QString& path, qint16 size) {
     if (info.isDir()) {
         icon = FirstThemeIcon({QStringLiteral("folder"), QStringLiteral("inode-directory")});
     } else if (IsLauncher(info)) {
-        icon = LauncherIcon(path);
+        // Both sizes of one launcher are asked for in a row: it is read once.
+        if (launcherPath_ != path) {
+            launcherIcon_ = LauncherIcon(path);
+            launcherPath_ = path;
+        }
+        icon = launcherIcon_;
     } else if (IsProgramWithoutExtension(info)) {
         icon = ProgramIcon();
     } else {
@@ -257,7 +268,7 @@ QString ThemeFileIconSource::QueryFileTypeName(const QString& path) {
         return {};
     }
     if (info.isSymLink()) {
-        const QString target = info.canonicalFilePath();
+        const QString target = FinalTarget(path);  // never a link; empty for a loop
         return target.isEmpty() ? BrokenLinkTypeName() : LinkTypeName(QueryFileTypeName(target));
     }
     if (IsProgramWithoutExtension(info)) {

@@ -4,6 +4,7 @@
 // MIME database.
 
 #include <QFileInfo>
+#include <QIcon>
 #include <QMimeDatabase>
 #include <QPixmap>
 #include <QString>
@@ -53,6 +54,8 @@ private:
 
     qreal pixelRatio_;
     QMimeDatabase mimeDatabase_;
+    QString launcherPath_;  // the launcher whose icon was made last
+    QIcon launcherIcon_;
 };
 
 // Makes the XDG icon folders searchable and chooses an icon theme when Qt has

@@ -21,6 +21,12 @@ QString EntryPath(const QString& folder, const std::optional<QString>& row) {
     return folder + u'/' + *row;
 }
 
+void Tell(ActivationServices& services, const QString& text) {
+    if (services.tell) {
+        services.tell(text);
+    }
+}
+
 // The program that a launcher's TryExec names exists: an absolute path to an
 // executable file, or a name found on PATH.
 bool TryExecFound(const QString& tryExec) {
@@ -38,9 +44,13 @@ bool TryExecFound(const QString& tryExec) {
 // alone), TryExec must name an existing program, Terminal=true runs the
 // command in the desktop's terminal, and Path= is the working folder. The
 // command comes from the same bytes that were checked.
-void StartLauncher(const QString& entry, RunService& run) {
+void StartLauncher(const QString& entry, const QString& name, ActivationServices& services) {
     const std::optional<TrustedLauncher> launcher = ReadTrustedLauncher(entry);
-    if (!launcher || !TryExecFound(launcher->entry.tryExec)) {
+    if (!launcher) {
+        Tell(services, UntrustedStartText(name));
+        return;
+    }
+    if (!TryExecFound(launcher->entry.tryExec)) {
         return;
     }
     const QString target = LauncherTarget(launcher->entry, launcher->path);
@@ -52,37 +62,44 @@ void StartLauncher(const QString& entry, RunService& run) {
         command = JoinCommandLine({QStringLiteral("x-terminal-emulator"), QStringLiteral("-e")}) +
                   u' ' + target;
     }
-    run.StartIn(command, launcher->entry.path);
+    services.run.StartIn(command, launcher->entry.path);
 }
 
-void StartShortcutTarget(const QString& entry, RunService& run) {
+// A program or script, or a link to one: started as the file it finally is,
+// and only when it and every link on the way pass the trust rule. Anything
+// that would not be executed (a document, a folder, a link whose target is
+// gone) starts nothing.
+void StartProgram(const QString& entry, const QString& name, ActivationServices& services) {
+    if (!WouldBeExecuted(entry)) {
+        return;
+    }
+    const QString program = TrustedProgram(entry);
+    if (program.isEmpty()) {
+        Tell(services, UntrustedStartText(name));
+        return;
+    }
+    services.run.Start(program);
+}
+
+void StartShortcutTarget(const QString& entry, const QString& name, ActivationServices& services) {
     if (entry.isEmpty()) {
         return;
     }
     // A link to a launcher is that launcher, never a script to run.
     if (!LauncherBehind(entry).isEmpty()) {
-        StartLauncher(entry, run);
+        StartLauncher(entry, name, services);
         return;
     }
-    if (!QFileInfo(entry).isSymLink()) {
-        return;
+    if (QFileInfo(entry).isSymLink()) {
+        StartProgram(entry, name, services);
     }
-    const QString target = ResolveShortcut(entry);
-    // A link's target is a path, not a command line: when it is gone there is
-    // nothing to start, and a path with blanks must not be taken apart.
-    if (target == ShortcutErrorText() || !QFileInfo::exists(target)) {
-        return;
-    }
-    run.Start(target);
 }
 
-void StartEntry(const QString& entry, RunService& run) {
-    // An entry that is not there has nothing to start; handing its path on
-    // would let the run service take it apart at a blank.
-    if (entry.isEmpty() || IsShortcutFile(entry) || !QFileInfo::exists(entry)) {
+void StartEntry(const QString& entry, const QString& name, ActivationServices& services) {
+    if (entry.isEmpty() || IsShortcutFile(entry)) {
         return;
     }
-    run.Start(entry);
+    StartProgram(entry, name, services);
 }
 
 // The row's folder must be one of the desktops the list is collected from.
@@ -103,13 +120,18 @@ bool IsDesktopFolder(const QString& folder, ActivationServices& services) {
 }  // namespace
 
 void OpenItem(const SelectedRow& selectedRow, ActivationServices& services) {
-    const std::optional<RowEntry> row = selectedRow();
-    if (!row || !IsDesktopFolder(row->folder, services)) {
+    if (const std::optional<RowEntry> row = selectedRow()) {
+        OpenRow(*row, services);
+    }
+}
+
+void OpenRow(const RowEntry& row, ActivationServices& services) {
+    if (!IsDesktopFolder(row.folder, services)) {
         return;
     }
-    const QString entry = EntryPath(row->folder, row->text);
-    StartShortcutTarget(entry, services.run);
-    StartEntry(entry, services.run);
+    const QString entry = EntryPath(row.folder, row.text);
+    StartShortcutTarget(entry, row.text, services);
+    StartEntry(entry, row.text, services);
 }
 
 }  // namespace tilebay

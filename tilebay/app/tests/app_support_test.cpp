@@ -3,6 +3,7 @@
 // signals and the style loader are tested end to end (e2e_test.cpp).
 
 #include <QApplication>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include "common/testing/qt_printers.h"
 #include "tilebay/app/panel_controller.h"
 #include "tilebay/app/program_folder.h"
+#include "tilebay/app/shell_restore.h"
 #include "tilebay/panel/testing/desktop_items_fakes.h"
 #include "tilebay/platform/shell/testing/shell_fakes.h"
 #include "tilebay/platform/system/testing/fake_system.h"
@@ -58,12 +60,14 @@ TEST(ProgramFolderTest, PortableBesideTheProgramElseSetUpOnceInTheDataHome) {
 class ClosingPause : public EventPause {
 public:
     void LetEventsRun() override {
+        ++calls;
         if (whileLoading) {
             whileLoading();
             whileLoading = nullptr;
         }
     }
     std::function<void()> whileLoading;
+    int calls = 0;
 };
 
 class PanelControllerTest : public ::testing::Test {
@@ -80,7 +84,9 @@ protected:
         WriteTestFile(QDir(root.filePath(S("styles/Green"))), S("style.ini"),
                       "[COLOUR]\nbgcolourred=0\nbgcolourgreen=200\nbgcolourblue=0\n");
         WriteTestFile(root, S("styleloader.ini"), "[STYLE]\nstylename=\\Red\n");
-        WriteTestFile(QDir(root.filePath(S("desk"))), S("a.txt"), "a");
+        for (const char* name : {"a.txt", "b.png", "c.pdf", "d.zip"}) {
+            WriteTestFile(QDir(root.filePath(S("desk"))), S(name), "a");
+        }
         connect();
     }
     void connect() {
@@ -108,6 +114,7 @@ TEST_F(PanelControllerTest, ACloseOrSignalDuringTheLoadWaitsForItsEnd) {
     };
     controller.loadPanel();
     EXPECT_EQ(finished, 1);
+    EXPECT_EQ(pause.calls, 2) << "the collection stops after the entry it was at";
     EXPECT_FALSE(controller.Panel());
     EXPECT_EQ(shell.calls.mid(shell.calls.size() - 2),
               (QStringList{S("ShowTaskbar 1"), S("ShowDesktopIcons 1")}));
@@ -132,6 +139,33 @@ TEST_F(PanelControllerTest, OneStyleLoaderWhileOpenAndANewOneWithTheCurrentColou
     ASSERT_TRUE(controller.StyleLoader());
     EXPECT_EQ(controller.StyleLoader()->palette().color(QPalette::Window), QColor(0, 200, 0));
     EXPECT_EQ(finished, 0);
+}
+
+// A run that ends without its closing steps leaves the state file; the next
+// start shows again exactly what it hid. A clean run leaves nothing.
+TEST(ShellRestoreTest, WhatAnUncleanEndLeftHiddenIsShownAtTheNextStart) {
+    QTemporaryDir dir;
+    const QString state = ShellStatePath(dir.filePath(S("tilebay-_0.lock")));
+    EXPECT_EQ(state, dir.filePath(S("tilebay-_0.hidden")));
+    {
+        tilebay::testing::RecordingShellEffects desktop;
+        RestorableShellEffects shell(desktop, state);
+        EXPECT_FALSE(shell.RestoreAfterUncleanEnd());
+        shell.ShowTaskbar(false);
+        EXPECT_TRUE(QFile::exists(state)) << "written before hiding";
+        shell.ShowDesktopIcons(false);
+        shell.ShowTaskbar(true);
+        EXPECT_EQ(desktop.calls.size(), 3);
+    }  // killed with the icons hidden
+    tilebay::testing::RecordingShellEffects desktop;
+    RestorableShellEffects shell(desktop, state);
+    EXPECT_TRUE(shell.RestoreAfterUncleanEnd());
+    EXPECT_EQ(desktop.calls, QStringList{S("ShowDesktopIcons 1")});
+    EXPECT_FALSE(QFile::exists(state));
+    shell.ShowTaskbar(false);
+    shell.ShowTaskbar(true);  // a clean end
+    EXPECT_FALSE(QFile::exists(state));
+    EXPECT_FALSE(RestorableShellEffects(desktop, state).RestoreAfterUncleanEnd());
 }
 
 }  // namespace

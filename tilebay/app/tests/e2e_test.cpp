@@ -213,7 +213,8 @@ TEST_F(TilebayE2E, LeftDockRevealRetractTogglesItemsStyleLoaderAndClose) {
     EXPECT_TRUE(TestDesktop::waitUntil([&] { return !Mapped(second); }));
 
     // Double-clicks: a trusted launcher and a program start; a document and
-    // an untrusted launcher start nothing (no marker, no new window).
+    // an untrusted launcher start nothing (no marker, no new window but the
+    // notice that says so).
     const auto windowsBefore = desktop->clientList();
     for (const char* name : {"notes.txt", "Untrusted.desktop", "Touch.desktop", "shared-tool"}) {
         const QPoint row = RowCentre(S(name));
@@ -224,7 +225,12 @@ TEST_F(TilebayE2E, LeftDockRevealRetractTogglesItemsStyleLoaderAndClose) {
     EXPECT_TRUE(TestDesktop::waitUntil([&] { return QFile::exists(marker + S("-launcher")); }));
     EXPECT_TRUE(TestDesktop::waitUntil([&] { return QFile::exists(marker + S("-program")); }));
     EXPECT_FALSE(QFile::exists(marker + S("-untrusted")));
-    EXPECT_EQ(desktop->clientList(), windowsBefore);
+    const XWindowId notice = WaitForViewable(S("Tilebay - Notice"));
+    EXPECT_NE(notice, 0u);
+    auto windowsAfter = desktop->clientList();
+    windowsAfter.erase(std::remove(windowsAfter.begin(), windowsAfter.end(), notice),
+                       windowsAfter.end());
+    EXPECT_EQ(windowsAfter, windowsBefore);
     EXPECT_EQ(Geometry(panel).top(), 0);
 
     // The style loader: pick "Right", "Load": the choice is stored and the
@@ -296,14 +302,44 @@ TEST_F(TilebayE2E, CentreDockSecondInstanceAndTerminationSignal) {
     EXPECT_EQ(OptionsBytes(), options);
 }
 
-TEST_F(TilebayE2E, RightDockEndsOnHangup) {
+// A killed panel leaves the taskbar hidden and says so in a state file beside
+// its lock, which the next start takes up; a clean end leaves no such file.
+TEST_F(TilebayE2E, RightDockEndsOnHangupAndAKilledRunIsUndoneAtTheNextStart) {
     ASSERT_NE(StartDocked(kRight, "[OPTIONS]\ntaskbar=ON\n", kScreen - kWidth), 0u);
     const XWindowId tint2 = desktop->panelWindow();
+    EXPECT_TRUE(TestDesktop::waitUntil([&] { return !Mapped(tint2); }));
+    const QDir runtime(env.value(S("XDG_RUNTIME_DIR")));
+    const QStringList hidden{S("tilebay-*.hidden")};
+    EXPECT_EQ(runtime.entryList(hidden, QDir::Files).size(), 1);
+    tilebay.kill();
+    ASSERT_TRUE(Ended());
+    EXPECT_FALSE(Mapped(tint2));
+    EXPECT_EQ(runtime.entryList(hidden, QDir::Files).size(), 1) << "left by the killed run";
+
+    ASSERT_NE(StartDocked(kRight, "[OPTIONS]\ntaskbar=ON\n", kScreen - kWidth), 0u);
     EXPECT_TRUE(TestDesktop::waitUntil([&] { return !Mapped(tint2); }));
     const QByteArray options = OptionsBytes();
     ASSERT_TRUE(EndBySignal(SIGHUP));
     EXPECT_TRUE(TestDesktop::waitUntil([&] { return Mapped(tint2); }));
     EXPECT_EQ(OptionsBytes(), options);
+    EXPECT_EQ(runtime.entryList(hidden, QDir::Files), QStringList{}) << "a clean end";
+}
+
+// 400 launchers keep the load busy for 20 s of pauses: a SIGTERM meanwhile
+// ends tilebay soon, with the taskbar shown again.
+TEST_F(TilebayE2E, ATermSignalDuringTheLoadEndsItSoon) {
+    ChooseStyle(kLeft);
+    WriteTestFile(QDir(program), S("options.ini"), "[OPTIONS]\ntaskbar=ON\n");
+    for (int i = 0; i < 400; ++i) {
+        WriteExecutable(userDesktop + S("/app%1.desktop").arg(i),
+                        "[Desktop Entry]\nType=Application\nExec=true\n");
+    }
+    Start();
+    ASSERT_NE(WaitForViewable(S("Loading")), 0u);
+    const XWindowId tint2 = desktop->panelWindow();
+    EXPECT_TRUE(TestDesktop::waitUntil([&] { return !Mapped(tint2); }));
+    ASSERT_TRUE(EndBySignal(SIGTERM)) << "still running 10 s after the signal";
+    EXPECT_TRUE(Mapped(tint2));
 }
 
 TEST_F(TilebayE2E, WithoutStyleChoiceTheOptionsAreWrittenOffAndThePanelIsTransparent) {
@@ -354,6 +390,22 @@ TEST_F(TilebayE2E, LiveDesktopTrustedLaunchersAndNothingBlocksTheLoad) {
                   "[Desktop Entry]\nType=Application\nExec=true\nIcon=" + fifo.toUtf8() + "\n");
     ASSERT_TRUE(QFile::link(fifo, allUsersDesktop + S("/pipe")));
     WriteTestFile(QDir(allUsersDesktop), S("doomed.txt"), "x");
+    // Symbolic link loops on both desktops: broken links, no crash.
+    ASSERT_TRUE(QFile::link(S("loop"), userDesktop + S("/loop")));
+    ASSERT_TRUE(QFile::link(S("pong"), allUsersDesktop + S("/ping")));
+    ASSERT_TRUE(QFile::link(S("ping"), allUsersDesktop + S("/pong")));
+    // The all-users desktop shared as /tmp is (world-writable, sticky):
+    // another user's script, and their link to a script of ours, never run.
+    ASSERT_EQ(::chmod(QFile::encodeName(allUsersDesktop).constData(), 01777), 0);
+    if (root0) {
+        const QString foreign = WriteExecutable(allUsersDesktop + S("/ForeignScript"), script);
+        const QString ours = WriteExecutable(root.filePath(S("ours")), script);
+        ASSERT_TRUE(QFile::link(ours, allUsersDesktop + S("/ForeignLink")));
+        ASSERT_EQ(::chown(QFile::encodeName(foreign).constData(), 65534, 65534), 0);
+        ASSERT_EQ(::lchown(QFile::encodeName(allUsersDesktop + S("/ForeignLink")).constData(),
+                           65534, 65534),
+                  0);
+    }
 
     // No runtime folder, and the temporary folder's lock folder planted by
     // another user: the lock goes into a private folder of our own.
@@ -404,12 +456,19 @@ TEST_F(TilebayE2E, LiveDesktopTrustedLaunchersAndNothingBlocksTheLoad) {
     };
     // Trust: the link to a trusted launcher runs its Exec; launchers that
     // others may write or own run nothing.
-    for (const char* name : {"Open.desktop", "Foreign.desktop", "Fifo.desktop", "Linked"}) {
-        if (root0 || std::strcmp(name, "Foreign.desktop") != 0) {
+    for (const char* name : {"ForeignScript", "ForeignLink", "Open.desktop", "Foreign.desktop",
+                             "Fifo.desktop", "Linked"}) {
+        if (root0 || std::strncmp(name, "Foreign", 7) != 0) {
             doubleClick(S(name));
         }
     }
     EXPECT_TRUE(ran("linked"));
+    if (root0) {
+        EXPECT_TRUE(logged("did not start \"ForeignLink\"")) << log.toStdString();
+        EXPECT_TRUE(log.contains("did not start \"ForeignScript\""));
+        EXPECT_FALSE(QFile::exists(marker + S("-ForeignScript")));
+        EXPECT_FALSE(QFile::exists(marker + S("-ours")));
+    }
     EXPECT_FALSE(QFile::exists(marker + S("-tool.desktop"))) << "run as a script";
     EXPECT_FALSE(QFile::exists(marker + S("-open")));
     EXPECT_FALSE(QFile::exists(marker + S("-foreign")));

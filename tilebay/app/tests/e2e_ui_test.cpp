@@ -222,7 +222,8 @@ TEST_F(TilebayCompositedE2E, TranslucentPanelClickRaisesItStyleLoaderKindAndClos
     Pointer(100, 8);
     Click(205, 8);
     EXPECT_TRUE(TestDesktop::waitUntil([&] { return !desktop->windowInfo(panel).viewable(); }));
-    EXPECT_TRUE(desktop->windowInfo(tint2).mapped());
+    // The window manager maps the taskbar in its own time.
+    EXPECT_TRUE(TestDesktop::waitUntil([&] { return desktop->windowInfo(tint2).mapped(); }));
     EXPECT_TRUE(desktop->windowInfo(loader).viewable());
     EXPECT_EQ(tilebay.state(), QProcess::Running);
     // Closing the loader then ends it.

@@ -48,6 +48,31 @@ int main(int argc, char** argv) {
     }
     QGuiApplication app(argc, argv);
     QTemporaryDir dir;
+    // "--launchers": 2000 trusted launchers naming a few theme icons, each an
+    // image key of its own; one collection without sleeping.
+    if (argc > 1 && qstrcmp(argv[1], "--launchers") == 0) {
+        const char* names[] = {"utilities-terminal", "text-editor", "web-browser",
+                               "accessories-calculator", "system-file-manager"};
+        for (int i = 0; i < 2000; ++i) {
+            QFile file(dir.filePath(QStringLiteral("app%1.desktop").arg(i)));
+            if (!file.open(QIODevice::WriteOnly)) {
+                return 1;
+            }
+            file.write(QStringLiteral("[Desktop Entry]\nType=Application\nName=App %1\nExec=true\n"
+                                      "Icon=%2\n")
+                           .arg(i)
+                           .arg(QString::fromLatin1(names[i % 5]))
+                           .toUtf8());
+        }
+        tilebay::ThemeFileIconSource icons;
+        NoSleepPause noSleep;
+        for (int run = 1; run <= 2; ++run) {
+            const Collected launchers = Collect(dir.path(), icons, noSleep);
+            std::printf("launchers, without sleeping: %zu rows, %d keys, %lld ms\n", launchers.rows,
+                        launchers.keys, static_cast<long long>(launchers.ms));
+        }
+        return 0;
+    }
     const char* extensions[] = {"txt", "png",  "jpg", "pdf", "html", "c",   "cpp",
                                 "h",   "py",   "sh",  "mp3", "ogg",  "zip", "gz",
                                 "xml", "json", "md",  "csv", "odt"};

@@ -5,32 +5,133 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "tilebay/platform/system/launcher_trust.h"
+#include "tilebay/platform/system/shortcut.h"
+
 namespace tilebay {
 namespace {
 
-enum class Copied { Done, NameTaken, Failed };
+enum class Copied { Done, NameTaken, Failed, Skipped };
 
 bool Exists(const QString& path) {
     const QFileInfo info(path);
     return info.exists() || info.isSymLink();
 }
 
+// Only these kinds are copied; a FIFO, a socket or a device would make the
+// copy wait or read for ever.
+bool CopiableKind(mode_t mode) {
+    return S_ISREG(mode) || S_ISDIR(mode) || S_ISLNK(mode);
+}
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+bool WriteAll(int fd, const char* data, ssize_t size) {
+    while (size > 0) {
+        const ssize_t put = ::write(fd, data, static_cast<size_t>(size));
+        if (put < 0 && errno == EINTR) {
+            continue;
+        }
+        if (put <= 0) {
+            return false;
+        }
+        data += put;
+        size -= put;
+    }
+    return true;
+}
+
+bool CopyBytes(int from, int to) {
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(from, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            return got == 0;
+        }
+        if (!WriteAll(to, buffer, got)) {
+            return false;
+        }
+    }
+}
+
+// Copies the regular file `source` (as lstat saw it in `seen`). The source is
+// opened without waiting and must still be that file; the copy is new
+// (O_EXCL). It keeps its execute bits only when the source passes the
+// launcher trust rule, so a dropped program of another user is no program of
+// ours.
+Copied CopyRegularFile(const QString& source, const QString& target, const struct stat& seen) {
+    const Descriptor in(::open(QFile::encodeName(source).constData(),
+                               O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY));
+    struct stat info {};
+    if (in.get() < 0 || ::fstat(in.get(), &info) != 0 || !S_ISREG(info.st_mode) ||
+        info.st_dev != seen.st_dev || info.st_ino != seen.st_ino) {
+        return Copied::Failed;
+    }
+    const QByteArray native = QFile::encodeName(target);
+    const Descriptor out(
+        ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (out.get() < 0) {
+        return errno == EEXIST ? Copied::NameTaken : Copied::Failed;
+    }
+    mode_t mode = info.st_mode & 0777;
+    if (!LauncherOwnershipTrusted(info.st_uid, info.st_mode, ::getuid())) {
+        mode &= ~static_cast<mode_t>(S_IXUSR | S_IXGRP | S_IXOTH);
+    }
+    if (!CopyBytes(in.get(), out.get()) || ::fchmod(out.get(), mode) != 0) {
+        ::unlink(native.constData());
+        return Copied::Failed;
+    }
+    return Copied::Done;
+}
+
 // Copies a file or, recursively, a folder; never over an existing entry. A
-// symbolic link is copied as a link.
-Copied CopyEntry(const QString& source, const QString& target) {
-    const QFileInfo info(source);
+// symbolic link is copied as a link. Entries of any other kind are not
+// copied: their paths go to `skipped`.
+Copied CopyEntry(const QString& source, const QString& target, QStringList& skipped) {
+    struct stat seen {};
+    if (::lstat(QFile::encodeName(source).constData(), &seen) != 0) {
+        return Copied::Failed;
+    }
+    if (!CopiableKind(seen.st_mode)) {
+        skipped.append(source);
+        return Copied::Skipped;
+    }
     bool done = false;
-    if (info.isSymLink()) {
-        done = QFile::link(info.symLinkTarget(), target);
-    } else if (!info.isDir()) {
-        done = QFile::copy(source, target);
+    if (S_ISLNK(seen.st_mode)) {
+        done = QFile::link(QFileInfo(source).symLinkTarget(), target);
+    } else if (S_ISREG(seen.st_mode)) {
+        return CopyRegularFile(source, target, seen);
     } else if (!Exists(target) && QDir().mkdir(target)) {
         done = true;
         QDirIterator it(source,
                         QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
         while (it.hasNext()) {
             it.next();
-            done = CopyEntry(it.filePath(), target + u'/' + it.fileName()) == Copied::Done && done;
+            const Copied copied = CopyEntry(it.filePath(), target + u'/' + it.fileName(), skipped);
+            done = (copied == Copied::Done || copied == Copied::Skipped) && done;
         }
         return done ? Copied::Done : Copied::Failed;
     }
@@ -38,6 +139,18 @@ Copied CopyEntry(const QString& source, const QString& target) {
         return Copied::Done;
     }
     return Exists(target) ? Copied::NameTaken : Copied::Failed;
+}
+
+// The last part of a dropped path names an entry: not empty, "." or "..".
+bool NamesAnEntry(const QString& path) {
+    const QString last = path.section(u'/', -1);
+    return !last.isEmpty() && last != QStringLiteral(".") && last != QStringLiteral("..");
+}
+
+// Would be run rather than opened: a launcher, a program or script, or a
+// link to one.
+bool IsStartedItem(const QString& path) {
+    return !LauncherBehind(path).isEmpty() || WouldBeExecuted(path);
 }
 
 bool RemoveEntry(const QString& path) {
@@ -65,13 +178,22 @@ QString RowPath(const RowEntry& row) {
     return row.folder + u'/' + row.text;
 }
 
-bool RunItemAction(ItemAction action, const RowEntry& row, DesktopActions& desktop) {
+bool RunItemAction(ItemAction action, const RowEntry& row, DesktopActions& desktop,
+                   const std::function<void(const RowEntry&)>& start) {
     const QString path = RowPath(row);
     if (path.isEmpty() || !Exists(path)) {
         return false;
     }
     switch (action) {
         case ItemAction::Open:
+            // What would be run goes through the panel's own trusted start,
+            // never to an opener that might run it unchecked.
+            if (IsStartedItem(path)) {
+                if (start) {
+                    start(row);
+                }
+                return static_cast<bool>(start);
+            }
             return desktop.OpenUrl(QUrl::fromLocalFile(path));
         case ItemAction::OpenContainingFolder:
             return desktop.OpenUrl(QUrl::fromLocalFile(row.folder));
@@ -106,8 +228,9 @@ std::vector<DropResult> DropIntoFolder(const QList<QUrl>& urls, const QString& f
     std::vector<DropResult> results;
     const QString target = QDir(folder).canonicalPath();
     for (const QUrl& url : urls) {
-        DropResult result{url.toString(), QString()};
-        const QString source = url.isLocalFile() ? url.toLocalFile() : QString();
+        DropResult result{url.toString(), QString(), {}};
+        const QString local = url.isLocalFile() ? url.toLocalFile() : QString();
+        const QString source = NamesAnEntry(local) ? local : QString();
         const QFileInfo info(source);
         const QString canonical = info.canonicalFilePath();
         const bool inside = info.isDir() && !info.isSymLink() &&
@@ -120,10 +243,14 @@ std::vector<DropResult> DropIntoFolder(const QList<QUrl>& urls, const QString& f
             for (int attempt = 0; attempt < 100; ++attempt) {
                 const QString path = target + u'/' + FreeName(target, info.fileName());
                 Copied copied = Copied::Failed;
-                if (move && !Exists(path) && QFile::rename(source, path)) {
+                struct stat seen {};
+                if (::lstat(QFile::encodeName(source).constData(), &seen) != 0 ||
+                    !CopiableKind(seen.st_mode)) {
+                    result.skipped.append(source);
+                } else if (move && !Exists(path) && QFile::rename(source, path)) {
                     copied = Copied::Done;
                 } else {
-                    copied = CopyEntry(source, path);
+                    copied = CopyEntry(source, path, result.skipped);
                     if (copied == Copied::Done && move && !RemoveEntry(source)) {
                         copied = Copied::Failed;
                     }
@@ -139,6 +266,12 @@ std::vector<DropResult> DropIntoFolder(const QList<QUrl>& urls, const QString& f
         results.push_back(result);
     }
     return results;
+}
+
+QString SkippedDropText(const QStringList& skipped) {
+    return QStringLiteral(
+               "tilebay copied only files, folders and symbolic links; these were left out:\n%1")
+        .arg(skipped.join(u'\n'));
 }
 
 }  // namespace tilebay

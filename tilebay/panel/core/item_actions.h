@@ -8,6 +8,7 @@
 #include <QString>
 #include <QUrl>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -31,7 +32,11 @@ std::vector<ItemActionEntry> ItemActionMenu();
 QString RowPath(const RowEntry& row);
 
 // Carries out `action` on the row's item; false when it could not be done.
-bool RunItemAction(ItemAction action, const RowEntry& row, DesktopActions& desktop);
+// "Open" of an item that would be run (a launcher, a program or script, a
+// link to one) calls `start`, the panel's own trusted start, and is never
+// handed to the desktop's opener; without `start` it is not done.
+bool RunItemAction(ItemAction action, const RowEntry& row, DesktopActions& desktop,
+                   const std::function<void(const RowEntry&)>& start = nullptr);
 
 // A name for `name` in `folder` that no entry there has: the name itself, or
 // the name with " (2)", " (3)" ... before its extension (the text from its
@@ -40,13 +45,21 @@ QString FreeName(const QString& folder, const QString& name);
 
 struct DropResult {
     QString source;
-    QString target;  // empty when the item could not be copied or moved
+    QString target;       // empty when the item could not be copied or moved
+    QStringList skipped;  // entries left out: neither file, folder nor link
 };
 
-// Copies (or, with `move`, moves) the local files and folders of `urls` into
-// `folder`, each under a free name, never over an existing entry. URLs that
-// are no local files, an item dropped on its own folder, and folders dropped
-// into themselves are left alone (target empty).
+// Copies (or, with `move`, moves) the local files, folders and symbolic links
+// of `urls` into `folder`, each under a free name, never over an existing
+// entry. Anything else (a FIFO, a socket, a device), also inside a dropped
+// folder, is left out and listed in `skipped`; nothing is opened in a way
+// that could wait. A copied file keeps its execute bits only when its source
+// passes the launcher trust rule. URLs that are no local files, a path
+// ending in "/", "/." or "/..", an item dropped on its own folder, and
+// folders dropped into themselves are left alone (target empty).
 std::vector<DropResult> DropIntoFolder(const QList<QUrl>& urls, const QString& folder, bool move);
+
+// What the user is told about the entries a drop left out.
+QString SkippedDropText(const QStringList& skipped);
 
 }  // namespace tilebay

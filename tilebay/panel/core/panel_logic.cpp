@@ -239,7 +239,8 @@ void PanelLogic::Load() {
         view_.AddColumn(QStringLiteral("FILENAME"), QStringLiteral("File Name"));
         view_.AddColumn(QStringLiteral("FILETYPE"), QStringLiteral("File Type"));
     });
-    DesktopItemCollector collector(items_, services_.icons, services_.pause);
+    DesktopItemCollector collector(items_, services_.icons, services_.pause,
+                                   [this] { return cancelled_; });
     Step(22, [&] {
         collector.CollectFolder(services_.folders.AllUsersDesktop());
         view_.ShowItems(items_);
@@ -250,7 +251,11 @@ void PanelLogic::Load() {
         collector.CollectFolder(userDesktop);
         view_.ShowItems(items_);
     });
-    Step(23, [&] { StartLiveDesktop(userDesktop); });
+    Step(23, [&] {
+        if (!cancelled_) {
+            StartLiveDesktop(userDesktop);
+        }
+    });
     Step(24, [&] {
         view_.MoveWindow(windowLeft_, windowTop_);
         view_.ShowWindow();
@@ -299,8 +304,15 @@ void PanelLogic::OnCheckClick(PanelControl box) {
 }
 
 void PanelLogic::OnListDoubleClick() {
-    ActivationServices activation{services_.login, services_.folders, services_.run};
+    ActivationServices activation{services_.login, services_.folders, services_.run,
+                                  services_.notify};
     OpenItem([this] { return view_.SelectedRow(); }, activation);
+}
+
+void PanelLogic::StartRow(const RowEntry& row) {
+    ActivationServices activation{services_.login, services_.folders, services_.run,
+                                  services_.notify};
+    OpenRow(row, activation);
 }
 
 void PanelLogic::RunClosingEffects() {

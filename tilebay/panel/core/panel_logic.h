@@ -101,6 +101,9 @@ struct PanelServices {
     // Makes the watcher that keeps the list live after each load; none: the
     // list stays as loaded.
     std::function<std::unique_ptr<FolderWatcher>()> makeWatcher = nullptr;
+    // Tells the user what the panel refused to do (an item it would not
+    // start, entries of a drop it did not copy); none: nothing is told.
+    std::function<void(const QString&)> notify = nullptr;
 };
 
 // The colour to draw text of colour `text` in on `face`: `text` itself when
@@ -129,9 +132,16 @@ public:
     void OnCheckClick(PanelControl box);
     // The double-click on the list.
     void OnListDoubleClick();
+    // The double-click's trusted start for the row `row` (the context menu's
+    // "Open" of a launcher or program).
+    void StartRow(const RowEntry& row);
     // The first two closing steps: the taskbar and the desktop icons shown
     // again. Ending the program is the owner's third step.
     void RunClosingEffects();
+    // The program is ending while the load runs (a termination signal
+    // arrived in one of its pauses): the item collection stops after the
+    // entry it is at, and the load goes quickly to its end.
+    void CancelLoad() { cancelled_ = true; }
 
     const DesktopItemList& Items() const { return items_; }
     // The live desktop, once the load has collected the list (and a watcher
@@ -165,6 +175,7 @@ private:
     double windowTop_ = 0;
     std::vector<int> skipped_;
     std::unique_ptr<LiveDesktop> live_;
+    bool cancelled_ = false;
 };
 
 }  // namespace tilebay

@@ -102,6 +102,9 @@ TEST_F(FileIconsTest, ProgramsAndLinksTellTheirOwnKindAndIconsAreSharpWhenScaled
     const QString folderLink = link(S("projects-link"), folder);
     const QString programLink = link(S("tool-link"), program);
     const QString dangling = link(S("dangling"), dir.filePath(S("gone.txt")));
+    // Loops (ln -s self self; ping <-> pong) are broken links, not a crash.
+    const QStringList loops{link(S("self"), S("self")), link(S("ping"), S("pong")),
+                            link(S("pong"), S("ping"))};
 
     // Type texts and keys: the program is no text file, a link says so.
     const QString textType = source.QueryFileTypeName(readme);
@@ -111,6 +114,11 @@ TEST_F(FileIconsTest, ProgramsAndLinksTellTheirOwnKindAndIconsAreSharpWhenScaled
               source.QueryFileTypeName(folder) + S(" (link)"));
     EXPECT_EQ(source.QueryFileTypeName(programLink), S("program (link)"));
     EXPECT_EQ(source.QueryFileTypeName(dangling), S("broken link"));
+    for (const QString& loop : loops) {
+        EXPECT_EQ(source.QueryFileTypeName(loop) + ImageKey(loop, false),
+                  S("broken link") + ImageKey(dangling, false));
+        ExpectIconPair(source, loop);
+    }
     const QStringList keys{ImageKey(readme, false),      ImageKey(program, false),
                            ImageKey(textLink, false),    ImageKey(folderLink, true),
                            ImageKey(programLink, false), ImageKey(dangling, false)};

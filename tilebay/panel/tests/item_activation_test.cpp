@@ -2,11 +2,16 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include "common/testing/qt_printers.h"
+#include "tilebay/platform/system/launcher_trust.h"
 #include "tilebay/platform/system/shortcut.h"
 #include "tilebay/platform/system/testing/fake_system.h"
 
@@ -58,13 +63,15 @@ protected:
     FakeLoginName login{S("alice")};
     FakeDesktopFolders folders{dir.filePath(S("user")), dir.filePath(S("all"))};
     FakeRunService run;
-    ActivationServices services{login, folders, run};
+    QStringList told;
+    ActivationServices services{login, folders, run,
+                                [this](const QString& text) { told.append(text); }};
     int rowReads = 0;
 };
 
 TEST_F(OpenItemTest, EachRowStartsOnlyTheEntryOfItsOwnFolder) {
-    Write(S("user/Tool"));
-    Write(S("all/Tool"));
+    Launcher(S("user/Tool"), "#!/bin/sh\n");
+    Launcher(S("all/Tool"), "#!/bin/sh\n");
     Launcher(S("user/dup.desktop"), "[Desktop Entry]\nType=Application\nExec=user-tool\n");
     Launcher(S("all/dup.desktop"), "[Desktop Entry]\nType=Application\nExec=shared-tool\n");
     run.refused = QStringList{User("Tool")};
@@ -82,7 +89,7 @@ TEST_F(OpenItemTest, EachRowStartsOnlyTheEntryOfItsOwnFolder) {
     EXPECT_EQ(rowReads, 4);
     // A row from a folder that is no desktop, or from none, starts nothing.
     run.started.clear();
-    Write(S("Tool"));
+    Launcher(S("Tool"), "#!/bin/sh\n");
     Open(S("Tool"), dir.path());
     Open(S("Tool"), QString());
     EXPECT_EQ(run.started, QStringList{});
@@ -130,11 +137,9 @@ TEST_F(OpenItemTest, UnreadableShortcutsAndDocumentsStartNoErrorText) {
     Write(S("all/broken.desktop"), "not a launcher");
     Open(S("notes.txt"));
     Open(S("broken.desktop"), AllFolder());
-    // The document goes to the run service, which refuses documents; the
-    // launcher itself is not handed on, and neither is the error text of a
-    // failed resolution, nor a path that names nothing.
-    EXPECT_EQ(run.started, QStringList{User("notes.txt")});
-    EXPECT_FALSE(run.started.contains(ShortcutErrorText()));
+    // A document is nothing to run; the launcher itself is not handed on,
+    // and neither is the error text of a failed resolution.
+    EXPECT_EQ(run.started, QStringList{});
 }
 
 TEST_F(OpenItemTest, NoRowOrAnUnsafeRowStartsNothing) {
@@ -149,8 +154,8 @@ TEST_F(OpenItemTest, NoRowOrAnUnsafeRowStartsNothing) {
 
 TEST_F(OpenItemTest, EmptyLoginNameSkipsTheUserDesktop) {
     login.name.clear();
-    Write(S("user/Tool"));
-    Write(S("all/Tool"));
+    Launcher(S("user/Tool"), "#!/bin/sh\n");
+    Launcher(S("all/Tool"), "#!/bin/sh\n");
     Open(S("Tool"));
     Open(S("Tool"), AllFolder());
     EXPECT_EQ(run.started, QStringList{All("Tool")});
@@ -179,6 +184,33 @@ TEST_F(OpenItemTest, ALinkToALauncherIsThatLauncherAndTrustIsChecked) {
     Open(S("Open"));
     Open(S("open.desktop"));
     EXPECT_EQ(run.started, QStringList{});
+}
+
+// The all-users desktop as a shared sticky folder: another user's script,
+// their link to a script of ours and our link to theirs are not run, and the
+// user is told; our own link to our script runs the script. The launcher
+// rule itself is tested in trust_test.cpp.
+TEST_F(OpenItemTest, ProgramsAndLinksToThemRunOnlyWhenTrusted) {
+    if (::getuid() != 0) {
+        GTEST_SKIP() << "files of another user need root";
+    }
+    ASSERT_EQ(::chmod(QFile::encodeName(AllFolder()).constData(), 01777), 0);
+    const QString mine = Launcher(S("all/mine"), "#!/bin/sh\n");
+    const QString foreign = Launcher(S("all/foreign"), "#!/bin/sh\n");
+    ASSERT_EQ(::chown(QFile::encodeName(foreign).constData(), 65534, 65534), 0);
+    ASSERT_TRUE(QFile::link(mine, All("their-link")));
+    ASSERT_EQ(::lchown(QFile::encodeName(All("their-link")).constData(), 65534, 65534), 0);
+    ASSERT_TRUE(QFile::link(foreign, User("to-foreign")));
+    ASSERT_TRUE(QFile::link(mine, User("mine-link")));
+    for (const char* name : {"foreign", "their-link"}) {
+        Open(S(name), AllFolder());
+    }
+    Open(S("to-foreign"));
+    Open(S("mine-link"));
+    EXPECT_EQ(run.started, QStringList{QFileInfo(mine).canonicalFilePath()});
+    EXPECT_EQ(told,
+              (QStringList{UntrustedStartText(S("foreign")), UntrustedStartText(S("their-link")),
+                           UntrustedStartText(S("to-foreign"))}));
 }
 
 }  // namespace

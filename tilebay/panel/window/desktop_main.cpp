@@ -657,7 +657,9 @@ void DesktopMain::ShowContextMenu(const QPoint& globalPos) {
         // the row's path.
         menu_->addAction(entry.text, this, [this, action, chosen] {
             DesktopActions* desktop = host_.Desktop();
-            if (desktop == nullptr || !RunItemAction(action, chosen, *desktop)) {
+            if (desktop == nullptr ||
+                !RunItemAction(action, chosen, *desktop,
+                               [this](const RowEntry& item) { logic_.StartRow(item); })) {
                 return;
             }
             if (action == ItemAction::MoveToTrash) {
@@ -681,8 +683,13 @@ std::vector<DropResult> DesktopMain::DropFiles(const QList<QUrl>& urls, bool mov
         return {};
     }
     std::vector<DropResult> results = DropIntoFolder(urls, folder, move);
+    QStringList skipped;
     for (const DropResult& result : results) {
         qCDebug(lcPanelWindow) << "dropped" << result.source << "->" << result.target;
+        skipped += result.skipped;
+    }
+    if (!skipped.isEmpty() && services_.notify) {
+        services_.notify(SkippedDropText(skipped));
     }
     return results;
 }

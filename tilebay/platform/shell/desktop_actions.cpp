@@ -7,9 +7,21 @@
 #include <QLoggingCategory>
 #include <QMimeData>
 
+#include <algorithm>
+
 namespace tilebay {
 
 Q_LOGGING_CATEGORY(lcDesktopActions, "tilebay.actions", QtInfoMsg)
+
+QString ClipboardText(const QUrl& url) {
+    if (!url.isLocalFile()) {
+        return url.toString();
+    }
+    const QString path = url.toLocalFile();
+    const bool control = std::any_of(path.cbegin(), path.cend(),
+                                     [](QChar c) { return c.category() == QChar::Other_Control; });
+    return control ? url.toString(QUrl::FullyEncoded) : path;
+}
 
 bool QtDesktopActions::OpenUrl(const QUrl& url) {
     const bool opened = QDesktopServices::openUrl(url);
@@ -24,7 +36,7 @@ void QtDesktopActions::CopyUrls(const QList<QUrl>& urls) {
     data->setUrls(urls);
     QStringList text;
     for (const QUrl& url : urls) {
-        text.append(url.isLocalFile() ? url.toLocalFile() : url.toString());
+        text.append(ClipboardText(url));
     }
     data->setText(text.join(u'\n'));
     QGuiApplication::clipboard()->setMimeData(data);

@@ -21,6 +21,11 @@ public:
     virtual bool MoveToTrash(const QString& path) = 0;
 };
 
+// The text form of `url` on the clipboard, one line per item: a local file's
+// path, but the encoded URL for a path holding a line break or another
+// control character (and for anything that is no local file).
+QString ClipboardText(const QUrl& url);
+
 class QtDesktopActions final : public DesktopActions {
 public:
     bool OpenUrl(const QUrl& url) override;

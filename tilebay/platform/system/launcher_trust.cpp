@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include "tilebay/platform/system/links.h"
 #include "tilebay/platform/system/safe_file.h"
 
 namespace tilebay {
@@ -11,6 +12,17 @@ namespace {
 
 bool OwnedByUserOrRoot(uid_t owner, uid_t user) {
     return owner == user || owner == 0;
+}
+
+// Every link followed from `path` is the user's or root's: another user's
+// link could be pointed elsewhere at any time.
+bool LinksTrusted(const ResolvedLinks& links, uid_t user) {
+    for (const uid_t owner : links.linkOwners) {
+        if (!OwnedByUserOrRoot(owner, user)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace
@@ -26,9 +38,8 @@ std::optional<TrustedLauncher> ReadTrustedLauncher(const QString& path, uid_t us
         return std::nullopt;
     }
     if (launcher != path) {
-        struct stat link {};
-        if (::lstat(QFile::encodeName(path).constData(), &link) != 0 || !S_ISLNK(link.st_mode) ||
-            !OwnedByUserOrRoot(link.st_uid, user)) {
+        const ResolvedLinks links = ResolveLinks(path);
+        if (links.target != launcher || links.linkOwners.empty() || !LinksTrusted(links, user)) {
             return std::nullopt;
         }
     }
@@ -44,6 +55,32 @@ std::optional<TrustedLauncher> ReadTrustedLauncher(const QString& path, uid_t us
         return std::nullopt;
     }
     return TrustedLauncher{launcher, std::move(*entry)};
+}
+
+bool WouldBeExecuted(const QString& path) {
+    const QString target = FinalTarget(path);
+    struct stat info {};
+    return !target.isEmpty() && ::stat(QFile::encodeName(target).constData(), &info) == 0 &&
+           S_ISREG(info.st_mode) && (info.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)) != 0;
+}
+
+QString TrustedProgram(const QString& path, uid_t user) {
+    const ResolvedLinks links = ResolveLinks(path);
+    struct stat info {};
+    if (links.target.isEmpty() || !LinksTrusted(links, user) ||
+        ::lstat(QFile::encodeName(links.target).constData(), &info) != 0 ||
+        !S_ISREG(info.st_mode) || !LauncherOwnershipTrusted(info.st_uid, info.st_mode, user)) {
+        return {};
+    }
+    return links.target;
+}
+
+QString UntrustedStartText(const QString& name) {
+    return QStringLiteral(
+               "tilebay did not start \"%1\": a program or launcher starts only when it is "
+               "executable, owned by you or by root, and nobody else may change it (nor a "
+               "symbolic link to it).")
+        .arg(name);
 }
 
 }  // namespace tilebay

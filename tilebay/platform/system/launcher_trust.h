@@ -28,9 +28,23 @@ struct TrustedLauncher {
 
 // The launcher behind `path` (itself, or the launcher that a symbolic link
 // leads to) when it may be run: the launcher file passes the rule above,
-// checked on the very bytes that are read, and a link passes the owner part
-// of it (owned by `user` or root). nullopt otherwise, and for anything that
+// checked on the very bytes that are read, and every link followed passes
+// the owner part of it (owned by `user` or root). nullopt otherwise, and for anything that
 // is no readable launcher.
 std::optional<TrustedLauncher> ReadTrustedLauncher(const QString& path, uid_t user = ::getuid());
+
+// True when starting `path` would execute a file: it is, or its symbolic
+// links finally lead to, a regular file with an execute bit (a program or a
+// script).
+bool WouldBeExecuted(const QString& path);
+
+// The program file behind `path` (itself, or the final target of its
+// symbolic links) when it may be started: a regular file that passes the
+// launcher rule above, and every link followed to it owned by `user` or
+// root. Empty otherwise.
+QString TrustedProgram(const QString& path, uid_t user = ::getuid());
+
+// What the user is told when an item that would be executed is refused.
+QString UntrustedStartText(const QString& name);
 
 }  // namespace tilebay

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "tilebay/platform/system/command_line.h"
+#include "tilebay/platform/system/links.h"
 #include "tilebay/platform/system/safe_file.h"
 
 namespace tilebay {
@@ -100,7 +101,7 @@ QString LauncherBehind(const QString& path) {
         return {};
     }
     if (info.isSymLink()) {
-        const QString target = info.canonicalFilePath();  // empty when dangling
+        const QString target = FinalTarget(path);  // empty when dangling or a loop
         return !target.isEmpty() && IsLauncherName(target) && QFileInfo(target).isFile()
                    ? target
                    : QString();

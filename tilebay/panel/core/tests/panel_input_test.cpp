@@ -2,8 +2,12 @@
 // readable "Close", the context menu's actions, drops onto the panel.
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -141,6 +145,27 @@ TEST(ItemActionsTest, TheMenuActsOnTheRowsOwnPathOnly) {
         EXPECT_FALSE(RunItemAction(ItemAction::Open, bad, desktop));
     }
     EXPECT_EQ(desktop.calls, QStringList{});
+
+    // Launchers and programs open through the panel's own start, never the
+    // desktop's opener; without that start they do not open at all.
+    WriteTestFile(QDir(desk), S("run.desktop"), "[Desktop Entry]\n");
+    const QString script = WriteTestFile(QDir(desk), S("run"), "#!/bin/sh\n");
+    ASSERT_TRUE(QFile::setPermissions(script, QFile::ReadOwner | QFile::ExeOwner));
+    ASSERT_TRUE(QFile::link(script, desk + S("/run-link")));
+    QStringList started;
+    for (const char* name : {"run.desktop", "run", "run-link"}) {
+        EXPECT_TRUE(RunItemAction(ItemAction::Open, RowEntry{S(name), desk}, desktop,
+                                  [&](const RowEntry& item) { started.append(item.text); }));
+        EXPECT_FALSE(RunItemAction(ItemAction::Open, RowEntry{S(name), desk}, desktop));
+    }
+    EXPECT_EQ(started, (QStringList{S("run.desktop"), S("run"), S("run-link")}));
+    EXPECT_EQ(desktop.calls, QStringList{});
+
+    // The clipboard's text keeps one item a line: a line break in a name is
+    // encoded as in the URL.
+    const QUrl broken = QUrl::fromLocalFile(S("/d/two\nlines.txt"));
+    EXPECT_EQ(ClipboardText(broken), S("file:///d/two%0Alines.txt"));
+    EXPECT_EQ(ClipboardText(QUrl::fromLocalFile(S("/d/a b.txt"))), S("/d/a b.txt"));
 }
 
 TEST(DropTest, DropsAreCopiedOrMovedUnderFreeNamesNeverOverAnEntry) {
@@ -187,6 +212,43 @@ TEST(DropTest, DropsAreCopiedOrMovedUnderFreeNamesNeverOverAnEntry) {
     EXPECT_TRUE(moved[1].target.isEmpty());
     EXPECT_FALSE(QFile::exists(root.filePath(S("from/move me.txt"))));
     EXPECT_EQ(ReadTestFile(desk + S("/move me.txt")), QByteArray("moved"));
+}
+
+// A FIFO (or a folder holding one) is left out at once and reported; "/."
+// and "/.." name no entry; execute bits stay only on trusted sources.
+TEST(DropTest, OnlyFilesFoldersAndLinksAreCopiedAndNothingWaits) {
+    QTemporaryDir dir;
+    const QDir root(dir.path());
+    root.mkpath(S("desk"));
+    root.mkpath(S("from/box"));
+    const QString desk = root.filePath(S("desk"));
+    const QString from = root.filePath(S("from"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(from + S("/pipe")).constData(), 0644), 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(from + S("/box/pipe")).constData(), 0644), 0);
+    WriteTestFile(QDir(from + S("/box")), S("kept.txt"), "kept");
+    QList<QUrl> urls;
+    for (const char* name : {"pipe", "box", "mine", "open", ".", ".."}) {
+        urls.append(QUrl::fromLocalFile(from + u'/' + S(name)));
+    }
+    for (const auto& [name, mode] : {std::pair{"mine", 0755}, std::pair{"open", 0777}}) {
+        const QString path = WriteTestFile(QDir(from), S(name), "#!/bin/sh\n");
+        ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), static_cast<mode_t>(mode)), 0);
+    }
+    QElapsedTimer clock;
+    clock.start();
+    const std::vector<DropResult> dropped = DropIntoFolder(urls, desk, false);
+    EXPECT_LT(clock.elapsed(), 5000);
+    ASSERT_EQ(dropped.size(), 6u);
+    EXPECT_EQ(dropped[0].target, QString());
+    EXPECT_EQ(dropped[0].skipped, QStringList{from + S("/pipe")});
+    EXPECT_EQ(dropped[1].skipped, QStringList{from + S("/box/pipe")});
+    EXPECT_EQ(QDir(desk + S("/box")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList{S("kept.txt")});
+    EXPECT_EQ(QFileInfo(desk + S("/mine")).permissions() & 0x1011, 0x1011) << "trusted";
+    EXPECT_EQ(QFileInfo(desk + S("/open")).permissions() & 0x1011, 0) << "anyone may write";
+    // "/." and "/.." add nothing.
+    EXPECT_EQ(QDir(desk).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              (QStringList{S("box"), S("mine"), S("open")}));
 }
 
 }  // namespace

@@ -49,7 +49,10 @@ TEST(PanelWindowTest, KeyboardMenuReadableCloseAndRowsFromTheirOwnFolder) {
     WriteTestFile(root, S("styleloader.ini"), "[STYLE]\nstylename=\\White\n");
     WriteTestFile(QDir(root.filePath(S("all"))), S("Beta.txt"), "all");
     WriteTestFile(QDir(root.filePath(S("user"))), S("Beta.txt"), "user");
-    WriteTestFile(QDir(root.filePath(S("user"))), S("gamma.txt"), "g");
+    // Enter runs only what would be executed: gamma is a script.
+    ASSERT_TRUE(
+        QFile::setPermissions(WriteTestFile(QDir(root.filePath(S("user"))), S("gamma.txt"), "g"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
 
     tilebay::testing::RecordingShellEffects shell;
     tilebay::testing::SquareIcons icons{Qt::blue};

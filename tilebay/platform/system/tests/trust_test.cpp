@@ -1,6 +1,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 
 #include "common/testing/qt_printers.h"
 #include "tilebay/platform/system/launcher_trust.h"
+#include "tilebay/platform/system/links.h"
 #include "tilebay/platform/system/private_folder.h"
 #include "tilebay/platform/system/safe_file.h"
 
@@ -149,3 +151,79 @@ TEST_F(TrustFilesTest, PrivateFolderIsMadeOrCheckedNeverTakenOver) {
 }
 
 }  // namespace
+
+TEST_F(TrustFilesTest, LinksResolveWithinTheKernelsLimitAndLoopsAreBroken) {
+    const QString file = Write(S("file"), "x", 0644);
+    const QString real = QFileInfo(file).canonicalFilePath();
+    const auto link = [&](const QString& target, const QString& name) {
+        EXPECT_TRUE(QFile::link(target, dir.filePath(name))) << name.toStdString();
+        return dir.filePath(name);
+    };
+    // A chain of exactly the limit resolves; one more link is a loop to us.
+    QString previous = S("file");
+    for (int i = 1; i <= kMaxLinkHops + 1; ++i) {
+        previous = link(QFileInfo(previous).fileName(), S("hop%1").arg(i));
+    }
+    struct Case {
+        QString path;
+        QString target;
+    };
+    const Case cases[] = {
+        {file, real},
+        {dir.filePath(S("hop%1").arg(kMaxLinkHops)), real},
+        {dir.filePath(S("hop%1").arg(kMaxLinkHops + 1)), QString()},
+        {link(S("self"), S("self")), QString()},  // ln -s self self
+        {link(S("pong"), S("ping")), QString()},  // ping <-> pong
+        {link(S("ping"), S("pong")), QString()},
+        {link(S("self/x"), S("through")), QString()},  // a loop as a folder
+        {link(S("gone"), S("dangling")), QString()},
+        {link(S("../") + QFileInfo(dir.path()).fileName() + S("/file"), S("up")), real},
+        {QString(), QString()},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(FinalTarget(c.path), c.target) << c.path.toStdString();
+    }
+}
+
+// Programs and scripts, and links to them, are started only under the
+// launcher rule; in a shared sticky folder another user's script or link is
+// refused.
+TEST_F(TrustFilesTest, ProgramsAndLinksToThemPassTheLauncherRule) {
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 01777), 0);
+    const QString mine = Write(S("mine.sh"), "#!/bin/sh\n", 0755);
+    const QString shared = Write(S("shared.sh"), "#!/bin/sh\n", 0775);
+    const QString link = dir.filePath(S("to-mine"));
+    ASSERT_TRUE(QFile::link(mine, link));
+    EXPECT_TRUE(WouldBeExecuted(link) && WouldBeExecuted(shared));
+    EXPECT_FALSE(WouldBeExecuted(Write(S("notes.txt"), "text", 0644)) ||
+                 WouldBeExecuted(dir.path()));
+    EXPECT_EQ(TrustedProgram(link), QFileInfo(mine).canonicalFilePath());
+    EXPECT_EQ(TrustedProgram(shared), QString()) << "the group may write";
+    if (::getuid() != 0) {
+        return;
+    }
+    // Another user's script, my link to it, their link to my script, and a
+    // chain with their link in the middle: none is trusted.
+    const QString foreign = Write(S("foreign.sh"), "#!/bin/sh\n", 0755);
+    ASSERT_EQ(::chown(QFile::encodeName(foreign).constData(), kOther, kOther), 0);
+    const QString toForeign = dir.filePath(S("to-foreign"));
+    ASSERT_TRUE(QFile::link(foreign, toForeign));
+    const QString theirs = dir.filePath(S("their-link"));
+    ASSERT_TRUE(QFile::link(mine, theirs));
+    ASSERT_EQ(::lchown(QFile::encodeName(theirs).constData(), kOther, kOther), 0);
+    const QString chain = dir.filePath(S("chain"));
+    ASSERT_TRUE(QFile::link(theirs, chain));
+    for (const QString& path : {foreign, toForeign, theirs, chain}) {
+        EXPECT_TRUE(WouldBeExecuted(path)) << path.toStdString();
+        EXPECT_EQ(TrustedProgram(path), QString()) << path.toStdString();
+    }
+    // The same holds for a launcher reached through their link.
+    const QString launcher = Write(S("tool.desktop"), "[Desktop Entry]\nExec=x\n", 0755);
+    const QString toLauncher = dir.filePath(S("to-launcher"));
+    ASSERT_TRUE(QFile::link(launcher, toLauncher));
+    const QString launcherChain = dir.filePath(S("launcher-chain"));
+    ASSERT_TRUE(QFile::link(toLauncher, launcherChain));
+    EXPECT_TRUE(ReadTrustedLauncher(launcherChain));
+    ASSERT_EQ(::lchown(QFile::encodeName(toLauncher).constData(), kOther, kOther), 0);
+    EXPECT_FALSE(ReadTrustedLauncher(launcherChain)) << "their link in the middle";
+}

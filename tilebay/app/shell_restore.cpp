@@ -1,0 +1,90 @@
+#include "tilebay/app/shell_restore.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace tilebay {
+namespace {
+
+const QString kTaskbar = QStringLiteral("taskbar");
+const QString kIcons = QStringLiteral("icons");
+
+}  // namespace
+
+QString ShellStatePath(const QString& lockPath) {
+    if (lockPath.isEmpty()) {
+        return {};
+    }
+    QString path = lockPath;
+    if (path.endsWith(QStringLiteral(".lock"))) {
+        path.chop(5);
+    }
+    return path + QStringLiteral(".hidden");
+}
+
+RestorableShellEffects::RestorableShellEffects(ShellEffects& inner, QString statePath)
+    : inner_(inner), statePath_(std::move(statePath)) {}
+
+bool RestorableShellEffects::RestoreAfterUncleanEnd() {
+    if (statePath_.isEmpty() || !QFile::exists(statePath_)) {
+        return false;
+    }
+    QFile file(statePath_);
+    const QStringList words = file.open(QIODevice::ReadOnly)
+                                  ? QString::fromUtf8(file.readAll()).split(u'\n')
+                                  : QStringList{kTaskbar, kIcons};
+    file.close();
+    if (words.contains(kTaskbar)) {
+        inner_.ShowTaskbar(true);
+    }
+    if (words.contains(kIcons)) {
+        inner_.ShowDesktopIcons(true);
+    }
+    QFile::remove(statePath_);
+    return true;
+}
+
+// The record comes before hiding and after showing, so that at every moment
+// the file names at least what is hidden.
+void RestorableShellEffects::ShowTaskbar(bool show) {
+    if (!show) {
+        Mark(kTaskbar, true);
+    }
+    inner_.ShowTaskbar(show);
+    if (show) {
+        Mark(kTaskbar, false);
+    }
+}
+
+void RestorableShellEffects::ShowDesktopIcons(bool show) {
+    if (!show) {
+        Mark(kIcons, true);
+    }
+    inner_.ShowDesktopIcons(show);
+    if (show) {
+        Mark(kIcons, false);
+    }
+}
+
+void RestorableShellEffects::Mark(const QString& what, bool hidden) {
+    if (statePath_.isEmpty() || hidden_.contains(what) == hidden) {
+        return;
+    }
+    if (hidden) {
+        hidden_.append(what);
+    } else {
+        hidden_.removeAll(what);
+    }
+    if (hidden_.isEmpty()) {
+        QFile::remove(statePath_);
+        return;
+    }
+    QSaveFile file(statePath_);
+    if (file.open(QIODevice::WriteOnly)) {
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+        file.write(hidden_.join(u'\n').toUtf8() + '\n');
+        file.commit();
+    }
+}
+
+}  // namespace tilebay
