@@ -47,10 +47,13 @@ QString FromHex(const QString& hex) {
 }
 
 // A folder of ours that nobody else may enter: made when asked and missing,
-// closed when it is ours; a link or another owner's folder is not used.
+// closed when it is ours and open to others; a link or another owner's folder
+// is not used.
 bool OwnPrivateFolder(const QString& path, bool create) {
-    const QString problem =
-        create ? platform::MakePrivateFolder(path) : platform::PrivateFolderProblem(path);
+    if (!create && !QFileInfo::exists(path)) {
+        return false;
+    }
+    const QString problem = platform::MakePrivateFolder(path);
     if (!problem.isEmpty()) {
         qCDebug(lcCache) << "not used as a cache folder:" << problem;
         return false;
