@@ -43,6 +43,8 @@ public:
     void WatchMonitors(std::function<void()> changed) override {
         inner_.WatchMonitors(std::move(changed));
     }
+    QString TaskbarUnavailable() const override { return inner_.TaskbarUnavailable(); }
+    QString DesktopIconsUnavailable() const override { return inner_.DesktopIconsUnavailable(); }
 
 private:
     void Mark(const QString& what, bool hidden);

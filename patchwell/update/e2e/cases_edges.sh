@@ -123,11 +123,11 @@ case_links() {
     # Another user's planted lock at the name a shared folder would use.
     (cd "$shared" && exec 9>"patchwell-$hash.lock" && flock -n 9 && exec sleep 600) &
     E2E_PIDS+=($!)
-    wait_for 5 edge_lock_held "$shared/patchwell-$hash.lock" || e2e_fail "could not plant the lock"
+    wait_for 30 edge_lock_held "$shared/patchwell-$hash.lock" || e2e_fail "could not plant the lock"
     # Another user's lock on the executable, which everyone may read.
     (exec 9<"$APP/patchwell" && flock -n 9 && exec sleep 600) &
     E2E_PIDS+=($!)
-    wait_for 5 edge_lock_held "$APP/patchwell" || e2e_fail "could not lock the executable"
+    wait_for 30 edge_lock_held "$APP/patchwell" || e2e_fail "could not lock the executable"
     rm -f "$APP/update.ini"  # patchwell stays up with its check window
     (cd "$APP" && exec env -u XDG_RUNTIME_DIR TMPDIR="$shared" ./patchwell) \
         >>"$E2E_TMP/patchwell.log" 2>&1 &
