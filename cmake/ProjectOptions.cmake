@@ -20,6 +20,34 @@ if(PW_SANITIZE)
     target_link_options(project_options INTERFACE -fsanitize=address,undefined)
 endif()
 
+# The headers that nearly every test program includes, GoogleTest's and the
+# most used Qt classes', are compiled once, in project_test_pch, and every
+# test program reuses them (REUSE_FROM). GCC takes a precompiled header only
+# when the flags that shape it match (-fPIC, the sanitizers, the standard),
+# so each test program links the same Qt modules as this target; the
+# project's own -D names appear in none of these headers. A mismatch is a
+# warning (the header is then read as text), not an error: it costs time,
+# not correctness.
+function(project_add_test_pch)
+    if(NOT BUILD_TESTING OR PW_FUZZ)
+        return()
+    endif()
+    set(source ${CMAKE_BINARY_DIR}/project_test_pch.cpp)
+    if(NOT EXISTS ${source})
+        file(WRITE ${source} "// Holds the test programs' precompiled headers.\n")
+    endif()
+    add_library(project_test_pch STATIC ${source})
+    target_link_libraries(project_test_pch PRIVATE project_options ${PW_TEST_PCH_QT}
+                          GTest::gtest GTest::gmock)
+    target_compile_options(project_test_pch PRIVATE -Wno-error=invalid-pch)
+    target_precompile_headers(project_test_pch PRIVATE
+        <gtest/gtest.h> <gmock/gmock.h>
+        <QApplication> <QByteArray> <QCoreApplication> <QDir> <QFile> <QFileInfo> <QObject>
+        <QProcess> <QString> <QStringList> <QTemporaryDir> <QTimer> <QWidget>
+        <functional> <map> <memory> <string> <vector>)
+endfunction()
+set(PW_TEST_PCH_QT Qt6::Widgets Qt6::Network)
+
 # Adds a GoogleTest executable and registers its tests with CTest.
 # Usage: project_add_gtest(NAME name SOURCES a.cpp b.cpp LIBS lib1 lib2 [LABELS l] [ENV K=V ...])
 # Without BUILD_TESTING the executable is still declared (other rules name
@@ -31,6 +59,11 @@ function(project_add_gtest)
     if(NOT BUILD_TESTING)
         set_target_properties(${T_NAME} PROPERTIES EXCLUDE_FROM_ALL ON)
         return()
+    endif()
+    if(NOT PW_FUZZ)
+        target_link_libraries(${T_NAME} PRIVATE ${PW_TEST_PCH_QT})
+        target_compile_options(${T_NAME} PRIVATE -Wno-error=invalid-pch)
+        target_precompile_headers(${T_NAME} REUSE_FROM project_test_pch)
     endif()
     set(_labels)
     if(T_LABELS)

@@ -7,7 +7,19 @@ cd "$(dirname "$0")/.."
 flavour=${1:-normal}
 shift || true
 case "$flavour" in
-  normal)   args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo) ;;
+  # The normal flavour is also what the Debian packages are made of
+  # (scripts/package-check.sh): Debian's build flags (fortify, stack
+  # protector, relro) and the packages' install prefix, so the tests run the
+  # very objects the packages ship.
+  normal)   args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr
+                  -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON)
+            if command -v dpkg-buildflags >/dev/null 2>&1; then
+              CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
+              LDFLAGS="$(dpkg-buildflags --get LDFLAGS)"
+              # Given on every configure, so that a kept build folder takes them anew.
+              args+=(-DCMAKE_CXX_FLAGS="$CXXFLAGS" -DCMAKE_EXE_LINKER_FLAGS="$LDFLAGS"
+                     -DCMAKE_SHARED_LINKER_FLAGS="$LDFLAGS" -DCMAKE_MODULE_LINKER_FLAGS="$LDFLAGS")
+            fi ;;
   sanitize) args=(-DCMAKE_BUILD_TYPE=Debug -DPW_SANITIZE=ON) ;;
   fuzz)     args=(-DCMAKE_BUILD_TYPE=Debug -DPW_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++) ;;
   *) echo "usage: $0 [normal|sanitize|fuzz] [TARGET ...]" >&2; exit 2 ;;
@@ -19,6 +31,9 @@ esac
 if command -v ccache >/dev/null 2>&1; then
   args+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
   export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=true
+  # The test programs' precompiled headers are cacheable only so (ccache's
+  # manual, "Precompiled headers").
+  export CCACHE_SLOPPINESS=pch_defines,time_macros
 fi
 cmake -S . -B "build/$flavour" -G Ninja -DPW_WERROR=ON "${args[@]}" >/dev/null
 targets=()

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Proves the Debian packages: builds them from this checkout (Release, no
-# tests, Debian's hardening flags), checks them with lintian and the
+# Proves the Debian packages: makes them from the normal build of this
+# checkout (Debian's hardening flags), checks them with lintian and the
 # desktop-file, AppStream and man-page validators, installs them with apt,
 # runs the end-to-end tests against the installed programs, builds a small
 # host program against the installed CMake package of the DownLoad control
@@ -10,7 +10,7 @@
 #   scripts/package-check.sh      (as root, after scripts/install-deps.sh)
 #
 # The test tools (pw-x-session, the tilebay end-to-end test program) come
-# from the normal build (build/normal), which is built for them when missing.
+# from the same build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -48,25 +48,13 @@ cleanup() {
 }
 trap cleanup EXIT
 
-step "build (Release, BUILD_TESTING=OFF)"
-build=build/package
-# Only what the packages hold is built (package_contents); cpack builds no
-# more than that.
-args=(-DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DCMAKE_INSTALL_PREFIX=/usr -DPW_WERROR=ON
-      -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON)
-if command -v ccache >/dev/null 2>&1; then
-    args+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-    export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=true
-fi
-# Debian's build flags (hardening: fortify, stack protector, relro, now, PIE).
-CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
-LDFLAGS="$(dpkg-buildflags --get LDFLAGS)"
-export CXXFLAGS LDFLAGS
-# Given on every configure, so that a kept build folder takes the flags anew.
-cmake -S . -B "$build" -G Ninja "${args[@]}" -DCMAKE_CXX_FLAGS="$CXXFLAGS" \
-    -DCMAKE_EXE_LINKER_FLAGS="$LDFLAGS" -DCMAKE_SHARED_LINKER_FLAGS="$LDFLAGS" \
-    -DCMAKE_MODULE_LINKER_FLAGS="$LDFLAGS" >/dev/null
-cmake --build "$build" -j"$(nproc)" --target package_contents
+step "build (the normal build's objects)"
+# The packages are made of the normal build (scripts/build.sh normal:
+# Debian's build flags, install prefix /usr), whose objects the test suite
+# has run; only what they hold and the test tools below are built here, and
+# where the suite has run that is nothing.
+build=build/normal
+./scripts/build.sh normal package_contents pw-x-session tilebay_e2e_test
 rm -rf "$build/packages"
 (cd "$build" && cpack -G DEB >/dev/null)
 debs=()
@@ -121,17 +109,6 @@ for program in "${programs[@]}"; do
     env -u DISPLAY "/usr/bin/$program" --no-such-option >/dev/null 2>"$tmp/err" || code=$?
     [ "$code" -eq 2 ] && [ -s "$tmp/err" ] || fail "$program with an unknown option: exit $code"
 done
-
-# The test tools (the private X session's pw-x-session, the tilebay e2e
-# test program) come from the normal build, which the packages' build
-# (BUILD_TESTING=OFF) does not make.
-missing=()
-for tool in common/testing/desktop/pw-x-session tilebay/app/tilebay_e2e_test; do
-    [ -x "build/normal/$tool" ] || missing+=("$(basename "$tool")")
-done
-if [ "${#missing[@]}" -gt 0 ]; then
-    ./scripts/build.sh normal "${missing[@]}"
-fi
 
 step "end-to-end: patchwell"
 for case in uptodate update pause cancel missing second savename signed signal; do

@@ -257,6 +257,12 @@ std::size_t TestHttpServer::openConnections() const {
     return openFds_.size();
 }
 
+bool TestHttpServer::waitForOpenConnections(std::size_t n,
+                                            std::chrono::milliseconds timeout) const {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return changed_.wait_for(lock, timeout, [&] { return openFds_.size() == n; });
+}
+
 void TestHttpServer::releaseStalls() {
     {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -288,6 +294,7 @@ void TestHttpServer::acceptLoop() {
         }
         openFds_.push_back(fd);
         connectionThreads_.emplace_back([this, fd] { serveConnection(fd); });
+        changed_.notify_all();
     }
 }
 
@@ -371,6 +378,7 @@ void TestHttpServer::serveConnection(int fd) {
         std::lock_guard<std::mutex> lock(mutex_);
         openFds_.erase(std::remove(openFds_.begin(), openFds_.end(), fd), openFds_.end());
     }
+    changed_.notify_all();
     ::shutdown(fd, SHUT_WR);
     ::close(fd);
 }

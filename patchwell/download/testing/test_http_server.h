@@ -138,8 +138,13 @@ public:
 
     // Body bytes handed to the kernel so far, over all connections.
     std::uint64_t bodyBytesSent() const { return bodyBytesSent_.load(); }
-    // Connections accepted and not yet finished.
+    // Connections accepted and not yet finished. A connection is finished a
+    // moment after its client has read the whole answer (its thread closes
+    // it), so a test that expects a count waits for it.
     std::size_t openConnections() const;
+    // Waits (without processing any event loop) until exactly n connections
+    // are open.
+    bool waitForOpenConnections(std::size_t n, std::chrono::milliseconds timeout) const;
 
     // Ends every current stall: stalled connections are closed.
     void releaseStalls();

@@ -120,7 +120,7 @@ TEST_F(IntegrationTest, WorkedTransferThroughARedirect) {
               Chunk("2.44 KB/S", "0 sec", 2500, 100),
               kSuccess}));
     EXPECT_TRUE(SameBytes(ReadFile(Path("File1.tmp")), body));
-    EXPECT_EQ(server.openConnections(), 0u);
+    EXPECT_TRUE(server.waitForOpenConnections(0, std::chrono::seconds(10)));
 }
 
 TEST_F(IntegrationTest, Http10AnswerIsTransferredWhole) {

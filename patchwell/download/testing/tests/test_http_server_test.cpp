@@ -163,7 +163,7 @@ TEST(TestHttpServer, DeliveryShapes) {
     std::string result = "unset";
     std::thread client([&] { result = get(server, "/stall"); });
     ASSERT_TRUE(server.waitForRequests(3, std::chrono::seconds(5)));
-    EXPECT_EQ(server.openConnections(), 1u);
+    EXPECT_TRUE(server.waitForOpenConnections(1, std::chrono::seconds(5)));
     server.releaseStalls();
     client.join();
     EXPECT_EQ(result, "");
