@@ -121,13 +121,16 @@ case_links() {
     canonical=$(readlink -f "$APP/patchwell")
     hash=$(printf '%s' "$canonical" | sha256sum | cut -c1-32)
     # Another user's planted lock at the name a shared folder would use.
-    (cd "$shared" && exec 9>"patchwell-$hash.lock" && flock -n 9 && exec sleep 600) &
+    # Each holder says when it has its lock; probing the lock from here would
+    # take it for a moment and could make the holder's own attempt fail.
+    (cd "$shared" && exec 9>"patchwell-$hash.lock" && flock 9 && : >"$E2E_TMP/planted-tmp" &&
+        exec sleep 600) &
     E2E_PIDS+=($!)
-    wait_for 30 edge_lock_held "$shared/patchwell-$hash.lock" || e2e_fail "could not plant the lock"
+    wait_for 30 test -e "$E2E_TMP/planted-tmp" || e2e_fail "could not plant the lock"
     # Another user's lock on the executable, which everyone may read.
-    (exec 9<"$APP/patchwell" && flock -n 9 && exec sleep 600) &
+    (exec 9<"$APP/patchwell" && flock 9 && : >"$E2E_TMP/planted-exe" && exec sleep 600) &
     E2E_PIDS+=($!)
-    wait_for 30 edge_lock_held "$APP/patchwell" || e2e_fail "could not lock the executable"
+    wait_for 30 test -e "$E2E_TMP/planted-exe" || e2e_fail "could not lock the executable"
     rm -f "$APP/update.ini"  # patchwell stays up with its check window
     (cd "$APP" && exec env -u XDG_RUNTIME_DIR TMPDIR="$shared" ./patchwell) \
         >>"$E2E_TMP/patchwell.log" 2>&1 &
@@ -141,7 +144,6 @@ case_links() {
     [ "$(ls -A "$shared" | grep -v '^runtime-')" = "patchwell-$hash.lock" ] ||
         e2e_fail "files made: $(ls -A "$shared")"
 }
-edge_lock_held() { [ -e "$1" ] && ! flock -n "$1" true; }
 
 EDGE_MOUNTED=""
 edge_unmount() {

@@ -217,8 +217,8 @@ SH
 folder=\$2
 (
     n=0; while [ ! -e "\$folder/release" ] && [ \$n -lt 1200 ]; do sleep 0.05; n=\$((n+1)); done
-    sed -i 's/^publickey=.*/publickey=$(tail -n 1 "$KEYS/theirs.pub")/' "\$folder/update.ini"
-    touch "\$folder/child-done"
+    sed -i 's|^publickey=.*|publickey=$(tail -n 1 "$KEYS/theirs.pub")|' "\$folder/update.ini" &&
+        touch "\$folder/child-done"
 ) </dev/null >/dev/null 2>&1 &
 printf '%s\n' "\$@" >"\$folder/installer-args.txt"
 echo 2.0 >"\$folder/version.txt"
