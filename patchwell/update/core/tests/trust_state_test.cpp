@@ -1,4 +1,3 @@
-#include <QDir>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -10,7 +9,6 @@
 #include <sys/stat.h>
 
 #include "common/ini/ini.h"
-#include "patchwell/update/core/signed_update.h"
 #include "patchwell/update/core/testing/test_folder.h"
 #include "patchwell/update/core/texts.h"
 #include "patchwell/update/core/trust_state.h"
@@ -30,12 +28,12 @@ TEST(TrustAdvance, TheNextKeyIsWithdrawnAndARetiredKeyNeverComesBack) {
         TrustState after;  // lastManifestTime left out: always the signing time
     };
     const std::vector<Case> cases{
-        {"announced", {a, {}, {}, {}}, false, b, {a, b, {}, {}}},
+        // Announcing a first next key and the first rotation: cases_signed.sh,
+        // case_signed_rotation.
         {"announced again", {a, b, {}, {}}, false, b, {a, b, {}, {}}},
         {"replaced by another", {a, b, {}, {}}, false, c, {a, c, {}, {}}},
         {"withdrawn", {a, b, {}, {}}, false, {}, {a, {}, {}, {}}},
         {"the key itself", {a, b, {}, {}}, false, a, {a, {}, {}, {}}},
-        {"rotation retires the key", {a, b, {}, {}}, true, {}, {b, {}, {}, {a}}},
         {"rotation, the old key announced", {a, b, {}, {}}, true, a, {b, {}, {}, {a}}},
         {"a retired key announced later", {b, {}, {}, {a}}, false, a, {b, {}, {}, {a}}},
         {"a second rotation", {b, c, {}, {a}}, true, {}, {c, {}, {}, {a, b}}},
@@ -115,34 +113,30 @@ TEST_F(TrustStoreTest, UpdateIniIsAdoptedOnceThenFollowsTheKeptStateUntilForgott
     t.Write(QStringLiteral("update.ini"),
             "[Program]\nprgver=1.0\n[Update]\npublickey=" + wellFormed.toLatin1() +
                 "\nlastmanifesttime=1700000000\n");
-    TrustInForce trust = EstablishTrust(t.Svc());
+    const TrustInForce trust = EstablishTrust(t.Svc());
     ASSERT_TRUE(trust.state);
     EXPECT_EQ(trust.state->publicKey, wellFormed);
     EXPECT_TRUE(QFile::exists(File()));
 
     // Whatever an installer leaves in update.ini later, the kept state
-    // decides and goes back there.
+    // decides and goes back there (an installer that drops the keys:
+    // cases_signed.sh, case_signed_bound and case_signed_trust).
     ASSERT_TRUE(SaveTrustState(State(), t.folder, kept));
-    for (const QByteArray& ini : {QByteArray("[Program]\nprgver=2.0\n"),
-                                  QByteArray("[Program]\nprgver=2.0\n[Update]\npublickey=RWQother\n"
-                                             "lastmanifesttime=1\n")}) {
-        t.Write(QStringLiteral("update.ini"), ini);
-        trust = EstablishTrust(t.Svc());
-        EXPECT_EQ(trust.state, kept);
-        EXPECT_EQ(Local("publickey"), wellFormed);
-        EXPECT_EQ(Local("nextpublickey"), QStringLiteral("RWQnext"));
-        EXPECT_EQ(Local("lastmanifesttime"), QStringLiteral("1700000000"));
-        EXPECT_EQ(common::ReadIniValue(QStringLiteral("Program"), QStringLiteral("prgver"),
-                                       t.Path(QStringLiteral("update.ini"))),
-                  QStringLiteral("2.0"));
-    }
+    t.Write(QStringLiteral("update.ini"),
+            "[Program]\nprgver=2.0\n[Update]\npublickey=RWQother\nlastmanifesttime=1\n");
+    EXPECT_EQ(EstablishTrust(t.Svc()).state, kept);
+    EXPECT_EQ(Local("publickey"), wellFormed);
+    EXPECT_EQ(Local("nextpublickey"), QStringLiteral("RWQnext"));
+    EXPECT_EQ(Local("lastmanifesttime"), QStringLiteral("1700000000"));
+    EXPECT_EQ(common::ReadIniValue(QStringLiteral("Program"), QStringLiteral("prgver"),
+                                   t.Path(QStringLiteral("update.ini"))),
+              QStringLiteral("2.0"));
 
-    // Forgetting removes both; update.ini's other lines stay.
+    // Forgetting removes both (the file and publickey: cases_signed.sh,
+    // case_signed_trust).
     bool ok = false;
     EXPECT_EQ(ForgetTrust(State(), t.folder, ok), texts::KeyForgotten(t.folder));
     EXPECT_TRUE(ok);
-    EXPECT_FALSE(QFile::exists(File()));
-    EXPECT_EQ(Local("publickey"), QString());
     EXPECT_EQ(Local("lastmanifesttime"), QString());
     EXPECT_FALSE(EstablishTrust(t.Svc()).state);
     EXPECT_EQ(ForgetTrust(State(), t.folder, ok), texts::NoKeyKept(t.folder));
