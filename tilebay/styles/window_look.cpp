@@ -3,7 +3,7 @@
 #include <QLabel>
 #include <QWidget>
 
-#include "tilebay/panel/twips.h"
+#include "tilebay/settings/twips.h"
 
 namespace tilebay {
 

@@ -21,8 +21,8 @@
 #include "tilebay/panel/desktop_items.h"
 #include "tilebay/panel/item_activation.h"
 #include "tilebay/panel/live_desktop.h"
-#include "tilebay/panel/style_settings.h"
 #include "tilebay/platform/shell/shell_effects.h"
+#include "tilebay/settings/style_settings.h"
 
 namespace tilebay {
 

@@ -12,9 +12,9 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "tilebay/panel/twips.h"
 #include "tilebay/panel/window/item_menu.h"
 #include "tilebay/panel/window/panel_drop.h"
+#include "tilebay/settings/twips.h"
 
 namespace tilebay {
 

@@ -22,7 +22,7 @@
 #include "tilebay/panel/window/panel_dock.h"
 #include "tilebay/panel/window/panel_list.h"
 #include "tilebay/platform/shell/desktop_actions.h"
-#include "tilebay/styles/sequencer.h"
+#include "tilebay/platform/sound/sequencer.h"
 
 namespace tilebay {
 

@@ -8,8 +8,7 @@ namespace tilebay {
 
 Q_LOGGING_CATEGORY(lcPanelDrop, "tilebay.panel", QtInfoMsg)
 
-std::vector<DropResult> DropOnDesktop(PanelServices& services, const QList<QUrl>& urls,
-                                      bool move) {
+std::vector<DropResult> DropOnDesktop(PanelServices& services, const QList<QUrl>& urls, bool move) {
     const QString folder = services.folders.UserDesktop(services.login.LoginName());
     if (folder.isEmpty()) {
         return {};
