@@ -22,9 +22,9 @@ bool CurlTransfer::retryAnswerFits(int code) {
         return false;
     }
     const auto range = http::FindHeader(req_.answer.block, "Content-Range");
-    const bool fits =
-        code == 206 && range &&
-        http::RangeCarries(*range, req_.resume.bodyStart + req_.resume.received, req_.resume.bodyEnd, req_.resume.entityTotal);
+    const bool fits = code == 206 && range &&
+                      http::RangeCarries(*range, req_.resume.bodyStart + req_.resume.received,
+                                         req_.resume.bodyEnd, req_.resume.entityTotal);
     req_.resume.retryRefused = !fits;
     return fits;
 }
@@ -75,7 +75,8 @@ void CurlTransfer::captureFirstAnswer() {
 // its next attempt; anything else fails.
 void CurlTransfer::broken(const std::string& text) {
     captureFirstAnswer();
-    const bool missing = req_.resume.resumable && req_.resume.bodyStart + req_.resume.received < req_.resume.bodyEnd;
+    const bool missing =
+        req_.resume.resumable && req_.resume.bodyStart + req_.resume.received < req_.resume.bodyEnd;
     const auto attempts = options_.retryDelaysMs.size();
     if (!req_.answer.headersDone || !missing || req_.resume.retryRefused ||
         static_cast<std::size_t>(req_.resume.retriesUsed) >= attempts) {
@@ -88,9 +89,10 @@ void CurlTransfer::broken(const std::string& text) {
     }
     req_.body.paused = false;
     req_.body.pendingDelivery = 0;
-    const int delay = req_.resume.retryAfterMs >= 0
-                          ? req_.resume.retryAfterMs
-                          : options_.retryDelaysMs[static_cast<std::size_t>(req_.resume.retriesUsed)];
+    const int delay =
+        req_.resume.retryAfterMs >= 0
+            ? req_.resume.retryAfterMs
+            : options_.retryDelaysMs[static_cast<std::size_t>(req_.resume.retriesUsed)];
     req_.resume.retryAfterMs = -1;
     ++req_.resume.retriesUsed;
     req_.resume.waitingRetry = true;
@@ -103,8 +105,9 @@ void CurlTransfer::startRetry() {
     for (const std::string& line : extraLines_) {
         appendLine(retryHeaders_, line);
     }
-    appendLine(retryHeaders_, "Range: bytes=" + std::to_string(req_.resume.bodyStart + req_.resume.received) +
-                                  "-" + std::to_string(req_.resume.bodyEnd - 1));
+    appendLine(retryHeaders_,
+               "Range: bytes=" + std::to_string(req_.resume.bodyStart + req_.resume.received) +
+                   "-" + std::to_string(req_.resume.bodyEnd - 1));
     appendLine(retryHeaders_, "If-Range: " + req_.resume.validator);
     configure("GET", req_.resume.effectiveUrl, retryHeaders_.get());
     req_.resume.retrying = true;

@@ -12,9 +12,9 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "common/widgets/twips.h"
 #include "tilebay/panel/window/item_menu.h"
 #include "tilebay/panel/window/panel_drop.h"
-#include "tilebay/settings/twips.h"
 
 namespace tilebay {
 
@@ -115,12 +115,27 @@ DesktopMain::DesktopMain(QString programFolder, StyleSettings& style, PanelServi
     closebtn_->installEventFilter(this);
     loadstylesbtn_->installEventFilter(this);
 
-    const std::pair<QCheckBox*, PanelControl> boxes[] = {{check1_, PanelControl::Check1},
-                                                         {check2_, PanelControl::Check2},
-                                                         {check3_, PanelControl::Check3}};
-    for (const auto& [box, control] : boxes) {
-        const PanelControl which = control;
-        connect(box, &QCheckBox::toggled, this, [this, which] { logic_.OnCheckClick(which); });
+    using C = PanelControl;
+    const std::pair<C, QWidget*> widgets[] = {{C::Window, this},
+                                              {C::closebtn, closebtn_},
+                                              {C::loadstylesbtn, loadstylesbtn_},
+                                              {C::Check1, check1_},
+                                              {C::Check2, check2_},
+                                              {C::Check3, check3_},
+                                              {C::lvwIcons, lvwIcons_},
+                                              {C::titlecap, titlecap_},
+                                              {C::borderleft, borderleft_},
+                                              {C::borderright, borderright_},
+                                              {C::borderbottom, borderbottom_}};
+    for (const auto& [control, widget] : widgets) {
+        controls_.at(static_cast<std::size_t>(control)) = widget;
+    }
+    for (const PanelControlRow& row : kPanelControls) {
+        if (row.option) {
+            const PanelControl which = row.control;
+            connect(Box(which), &QCheckBox::toggled, this,
+                    [this, which] { logic_.OnCheckClick(which); });
+        }
     }
     connect(lvwIcons_, &QTreeWidget::itemDoubleClicked, this,
             [this] { logic_.OnListDoubleClick(); });
@@ -141,9 +156,8 @@ DesktopMain::DesktopMain(QString programFolder, StyleSettings& style, PanelServi
     ShowUnavailable(check2_, services_.shell.TaskbarUnavailable());
     ShowUnavailable(check3_, services_.shell.DesktopIconsUnavailable());
 
-    for (int i = 0; i < kPanelControlCount; ++i) {
-        const auto control = static_cast<PanelControl>(i);
-        SetGeometry(control, DesignGeometry(control));
+    for (const PanelControlRow& row : kPanelControls) {
+        SetGeometry(row.control, row.design);
     }
 }
 
@@ -155,35 +169,11 @@ void DesktopMain::Form_Load() {
 }
 
 QWidget* DesktopMain::Control(PanelControl control) const {
-    switch (control) {
-        case PanelControl::Window:
-            return const_cast<DesktopMain*>(this);
-        case PanelControl::closebtn:
-            return closebtn_;
-        case PanelControl::loadstylesbtn:
-            return loadstylesbtn_;
-        case PanelControl::Check1:
-            return check1_;
-        case PanelControl::Check2:
-            return check2_;
-        case PanelControl::Check3:
-            return check3_;
-        case PanelControl::lvwIcons:
-            return lvwIcons_;
-        case PanelControl::titlecap:
-            return titlecap_;
-        case PanelControl::borderleft:
-            return borderleft_;
-        case PanelControl::borderright:
-            return borderright_;
-        case PanelControl::borderbottom:
-            return borderbottom_;
-    }
-    return nullptr;
+    return controls_.at(static_cast<std::size_t>(control));
 }
 
 QCheckBox* DesktopMain::Box(PanelControl box) const {
-    if (box != PanelControl::Check1 && box != PanelControl::Check2 && box != PanelControl::Check3) {
+    if (!ControlRow(box).option) {
         throw std::invalid_argument("not an option box");
     }
     return static_cast<QCheckBox*>(Control(box));
@@ -249,7 +239,7 @@ void DesktopMain::SetCaption(PanelControl control, const QString& text) {
 }
 
 QRect DesktopMain::ToPixels(const QRectF& twips) const {
-    return TwipsToPixels(twips, logicalDpiX(), logicalDpiY());
+    return common::TwipsToPixels(twips, logicalDpiX(), logicalDpiY());
 }
 
 void DesktopMain::SetGeometry(PanelControl control, const QRectF& twips) {
@@ -267,7 +257,7 @@ void DesktopMain::MoveWindow(double leftTwips, double topTwips) {
 }
 
 double DesktopMain::ScreenWidthTwips() const {
-    return PixelsToTwips(DockGeometry().width(), logicalDpiX());
+    return common::PixelsToTwips(DockGeometry().width(), logicalDpiX());
 }
 
 QPointF DesktopMain::ScreenOriginTwips() const {
@@ -275,7 +265,8 @@ QPointF DesktopMain::ScreenOriginTwips() const {
         return {};
     }
     const QRect dock = DockGeometry();
-    return {PixelsToTwips(dock.x(), logicalDpiX()), PixelsToTwips(dock.y(), logicalDpiY())};
+    return {common::PixelsToTwips(dock.x(), logicalDpiX()),
+            common::PixelsToTwips(dock.y(), logicalDpiY())};
 }
 
 void DesktopMain::SetChecked(PanelControl box, bool checked) {

@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <array>
 #include <memory>
 
 #include "tilebay/panel/core/item_actions.h"
@@ -137,6 +138,7 @@ private:
     ListKeyboard keyboard_;
     bool hasKeyboard_ = false;
     PanelDock* dock_;
+    std::array<QWidget*, kPanelControlCount> controls_{};
     QPointer<QMenu> menu_;
     PanelServices& services_;
     PanelLogic logic_;

@@ -68,8 +68,7 @@ Property ReadProperty(Display* display, Window window, Atom property, long lengt
     return read;
 }
 
-bool QueryTree(Display* display, Window window, std::vector<Window>* children,
-               Window* parent) {
+bool QueryTree(Display* display, Window window, std::vector<Window>* children, Window* parent) {
     Window root = 0;
     Window up = 0;
     Window* list = nullptr;
@@ -105,8 +104,7 @@ std::vector<Atom> ReadAtoms(Display* display, Window window, Atom property, bool
     return std::move(read.items);
 }
 
-void WriteAtoms(Display* display, Window window, Atom property,
-                const std::vector<Atom>& atoms) {
+void WriteAtoms(Display* display, Window window, Atom property, const std::vector<Atom>& atoms) {
     XChangeProperty(display, window, property, XA_ATOM, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(atoms.data()),
                     static_cast<int>(atoms.size()));
