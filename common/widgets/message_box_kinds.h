@@ -6,14 +6,7 @@
 
 namespace common {
 
-enum class BoxIcon {
-    None,
-    Information,
-    Warning,
-    Critical,
-    Exclamation = Warning,
-    Stop = Critical
-};
+enum class BoxIcon { None, Information, Warning, Critical, Exclamation = Warning, Stop = Critical };
 enum class BoxButtons { Ok, YesNo };
 enum class BoxAnswer { Ok, Yes, No };
 
