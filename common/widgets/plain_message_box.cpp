@@ -3,17 +3,33 @@
 #include <QCoreApplication>
 
 namespace common {
+namespace {
 
-QMessageBox::StandardButton ShowPlainMessageBox(QWidget* parent, const QString& text,
-                                                const QString& title, QMessageBox::Icon icon,
-                                                BoxButtons buttons,
-                                                const std::function<void(QMessageBox&)>& addToBox) {
+QMessageBox::Icon ToQtIcon(BoxIcon icon) {
+    switch (icon) {
+        case BoxIcon::Information:
+            return QMessageBox::Information;
+        case BoxIcon::Warning:
+            return QMessageBox::Warning;
+        case BoxIcon::Critical:
+            return QMessageBox::Critical;
+        case BoxIcon::None:
+            break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
+BoxAnswer ShowPlainMessageBox(QWidget* parent, const QString& text, const QString& title,
+                              BoxIcon icon, BoxButtons buttons,
+                              const std::function<void(QMessageBox&)>& addToBox) {
     QMessageBox box(parent);
     box.setObjectName(QStringLiteral("messageBox"));
     box.setWindowTitle(title.isEmpty() ? QCoreApplication::applicationName() : title);
     box.setTextFormat(Qt::PlainText);
     box.setText(text);
-    box.setIcon(icon);
+    box.setIcon(ToQtIcon(icon));
     if (buttons == BoxButtons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
@@ -27,9 +43,9 @@ QMessageBox::StandardButton ShowPlainMessageBox(QWidget* parent, const QString& 
     }
     const int result = box.exec();
     if (buttons == BoxButtons::Ok) {
-        return QMessageBox::Ok;
+        return BoxAnswer::Ok;
     }
-    return result == QMessageBox::Yes ? QMessageBox::Yes : QMessageBox::No;
+    return result == QMessageBox::Yes ? BoxAnswer::Yes : BoxAnswer::No;
 }
 
 }  // namespace common

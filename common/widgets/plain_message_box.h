@@ -11,18 +11,17 @@
 
 #include <functional>
 
+#include "common/widgets/message_box_kinds.h"
+
 class QWidget;
 
 namespace common {
 
-enum class BoxButtons { Ok, YesNo };
-
 // Shows the box modally, centred on `parent` when one is given; `addToBox`,
-// when given, adds to the box before it shows. Returns the answer: always
-// QMessageBox::Ok for an Ok box, QMessageBox::Yes or QMessageBox::No for a
-// Yes/No box.
-QMessageBox::StandardButton ShowPlainMessageBox(
-    QWidget* parent, const QString& text, const QString& title, QMessageBox::Icon icon,
-    BoxButtons buttons, const std::function<void(QMessageBox&)>& addToBox = {});
+// when given, adds to the box before it shows. Returns the answer: always Ok
+// for an Ok box, Yes or No for a Yes/No box.
+BoxAnswer ShowPlainMessageBox(QWidget* parent, const QString& text, const QString& title,
+                              BoxIcon icon, BoxButtons buttons,
+                              const std::function<void(QMessageBox&)>& addToBox = {});
 
 }  // namespace common

@@ -2,20 +2,14 @@
 
 #include <QString>
 
+#include "common/widgets/message_box_kinds.h"
+
 namespace patchwell::platform {
 
-// The icons, buttons and answers of the programs' message boxes. Exclamation
-// and Stop are the download control's names for Warning and Critical.
-enum class MessageIcon {
-    None,
-    Information,
-    Warning,
-    Critical,
-    Exclamation = Warning,
-    Stop = Critical
-};
-enum class MessageButtons { Ok, YesNo };
-enum class MessageAnswer { Ok, Yes, No };
+// The icons, buttons and answers of the programs' message boxes.
+using MessageIcon = common::BoxIcon;
+using MessageButtons = common::BoxButtons;
+using MessageAnswer = common::BoxAnswer;
 
 // Modal message boxes with a single OK button.
 class MessageBoxes {

@@ -9,30 +9,10 @@
 
 namespace patchwell::platform {
 
-namespace {
-
-QMessageBox::Icon ToQtIcon(MessageIcon icon) {
-    switch (icon) {
-        case MessageIcon::Information:
-            return QMessageBox::Information;
-        case MessageIcon::Warning:
-            return QMessageBox::Warning;
-        case MessageIcon::Critical:
-            return QMessageBox::Critical;
-        case MessageIcon::None:
-            break;
-    }
-    return QMessageBox::NoIcon;
-}
-
-}  // namespace
-
 MessageAnswer ShowMessageBox(QWidget* parent, const QString& text, const QString& title,
                              MessageButtons buttons, MessageIcon icon, const QString& details) {
-    const QMessageBox::StandardButton answer = common::ShowPlainMessageBox(
-        parent, text, title, ToQtIcon(icon),
-        buttons == MessageButtons::YesNo ? common::BoxButtons::YesNo : common::BoxButtons::Ok,
-        [&text, &details](QMessageBox& box) {
+    return common::ShowPlainMessageBox(
+        parent, text, title, icon, buttons, [&text, &details](QMessageBox& box) {
             if (!details.isEmpty()) {
                 box.setDetailedText(details);
             }
@@ -46,10 +26,6 @@ MessageAnswer ShowMessageBox(QWidget* parent, const QString& text, const QString
                 }
             });
         });
-    if (answer == QMessageBox::Ok) {
-        return MessageAnswer::Ok;
-    }
-    return answer == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
 }
 
 void QtMessageBoxes::Show(const QString& text, MessageIcon icon, const QString& title) {

@@ -16,8 +16,8 @@
 #include <memory>
 
 #include "tilebay/panel/window/desktop_main.h"
+#include "tilebay/platform/sound/sequencer.h"
 #include "tilebay/styles/loadfrm.h"
-#include "tilebay/styles/sequencer.h"
 #include "tilebay/styles/style_loader_panel.h"
 #include "tilebay/styles/styleloaderfrm.h"
 

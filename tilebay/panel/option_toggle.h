@@ -9,8 +9,8 @@
 #include <QtGui/qwindowdefs.h>
 #include <QString>
 
-#include "tilebay/panel/style_settings.h"
 #include "tilebay/platform/shell/shell_effects.h"
+#include "tilebay/settings/style_settings.h"
 
 namespace tilebay {
 

@@ -8,7 +8,7 @@
 #include <QColor>
 #include <QString>
 
-#include "tilebay/panel/style_settings.h"
+#include "tilebay/settings/style_settings.h"
 
 namespace tilebay {
 

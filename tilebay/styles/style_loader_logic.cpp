@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "common/ini/ini.h"
-#include "tilebay/panel/style_settings.h"
+#include "tilebay/settings/style_settings.h"
 
 namespace tilebay {
 

@@ -3,17 +3,18 @@
 #include <QLabel>
 #include <QWidget>
 
-#include "tilebay/panel/twips.h"
+#include "common/widgets/twips.h"
 
 namespace tilebay {
 
 QSize TwipSize(const QWidget* window, double width, double height) {
-    return {TwipsToPixels(width, window->logicalDpiX()),
-            TwipsToPixels(height, window->logicalDpiY())};
+    return {common::TwipsToPixels(width, window->logicalDpiX()),
+            common::TwipsToPixels(height, window->logicalDpiY())};
 }
 
 QRect TwipRect(const QWidget* window, int x, int y, int width, int height) {
-    return TwipsToPixels(QRectF(x, y, width, height), window->logicalDpiX(), window->logicalDpiY());
+    return common::TwipsToPixels(QRectF(x, y, width, height), window->logicalDpiX(),
+                                 window->logicalDpiY());
 }
 
 QFont DesignFont(double pointSize, bool bold) {

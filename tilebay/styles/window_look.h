@@ -1,8 +1,8 @@
 #pragma once
 
 // Small helpers of the splash and style loader windows: design geometry in
-// twips through the logical resolution of the window's screen (the panel's
-// rule, twips.h), fonts and palette colours.
+// twips through the logical resolution of the window's screen (the rule of
+// common/widgets/twips.h), fonts and palette colours.
 
 #include <QColor>
 #include <QFont>

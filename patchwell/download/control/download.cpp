@@ -4,8 +4,7 @@
 #include <QPainterPath>
 #include <QResizeEvent>
 
-#include <cmath>
-
+#include "common/widgets/twips.h"
 #include "patchwell/download/control/download_environment.h"
 #include "patchwell/download/control/download_events.h"
 #include "patchwell/download/control/qt_dialogs.h"
@@ -27,10 +26,8 @@ DownLoad::DownLoad(std::shared_ptr<DownLoadEnvironment> environment, QWidget* pa
 DownLoad::~DownLoad() = default;
 
 QSize DownLoad::fixedPixelSize() const {
-    // 1440 twips to the inch.
-    const int width = static_cast<int>(std::lround(kSizeTwips * logicalDpiX() / 1440.0));
-    const int height = static_cast<int>(std::lround(kSizeTwips * logicalDpiY() / 1440.0));
-    return QSize(width, height);
+    return QSize(common::TwipsToPixels(kSizeTwips, logicalDpiX()),
+                 common::TwipsToPixels(kSizeTwips, logicalDpiY()));
 }
 
 void DownLoad::applyFixedSize() {

@@ -10,15 +10,16 @@
 
 #include <memory>
 
+#include "common/widgets/message_box_kinds.h"
 #include "patchwell/download/transfer/inet_transfer.h"
 
 namespace patchwell::download {
 
-// The kinds of message box the control asks for. A host with message boxes
-// of its own maps these onto them (see DownLoadDialogs).
-enum class MessageIcon { None, Information, Exclamation, Stop };
-enum class MessageButtons { Ok, YesNo };
-enum class MessageAnswer { Ok, Yes, No };
+// The kinds of message box the control asks for (Exclamation, Stop ...): the
+// kinds of both programs' message box, so a host passes them on unchanged.
+using MessageIcon = common::BoxIcon;
+using MessageButtons = common::BoxButtons;
+using MessageAnswer = common::BoxAnswer;
 
 // The message box and the input dialog of the overwrite exchange and the
 // offline notice.

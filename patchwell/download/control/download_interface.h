@@ -30,20 +30,35 @@
 #include <type_traits>
 
 #define PATCHWELL_DOWNLOAD_PROPERTIES(STATE, MIRROR, SETTING)                              \
+    /* a transfer is under way: from the opening of the target file to its success */      \
     STATE(bool, InDL)                                                                      \
+    /* the same flag as ResumeSupported */                                                 \
     MIRROR(bool, AResume, ResumeSupported)                                                 \
+    /* the pause flag that Pause sets; a transfer waits at its next chunk */               \
     STATE(bool, CPause)                                                                    \
+    /* a cancel request not yet acted on */                                                \
     STATE(bool, CCancel)                                                                   \
+    /* stored and reported only; nothing reads it */                                       \
     SETTING(qint32, ROLLBACK, lnumBYTES, nullptr, 0, 0)                                    \
+    /* the server can continue a file; DLResume refuses to run without it */               \
     STATE(bool, ResumeSupported)                                                           \
+    /* the last probe with OnlineCheck found a connection */                               \
     STATE(bool, Connected)                                                                 \
+    /* ask before replacing an existing target file */                                     \
     SETTING(bool, PromptOverwrite, DoPrompt, "PromptOverwrite", 6, false)                  \
+    /* check the connection first; without one the transfers refuse to run */              \
     SETTING(bool, OnlineCheck, DoCheck, "OnlineCheck", 5, false)                           \
+    /* the saved file takes the extension of Url */                                        \
     SETTING(bool, KeepType, IsKeep, "KeepType", 4, false)                                  \
+    /* the last probe found the file (also when access was refused) */                     \
     STATE(bool, FileExists)                                                                \
+    /* the length the server announced; 0 for a refused or missing file */                 \
     STATE(qint32, FileSize)                                                                \
+    /* the address of the file to fetch */                                                 \
     SETTING(QString, Url, New_Url, "URL", 1, QStringLiteral("http://127.0.0.1/File1.tmp")) \
+    /* the bytes asked for in each read of the body */                                     \
     SETTING(qint32, CHUNK, New_CHUNK, "CHUNK", 2, 1024)                                    \
+    /* the full path of the local file written */                                          \
     SETTING(QString, SaveLocation, New_Location, "SaveLocation", 3, QStringLiteral("C:\\File1.tmp"))
 
 // The read-only and the writable properties on their own, in declaration

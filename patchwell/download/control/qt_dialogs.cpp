@@ -15,31 +15,11 @@ QString TitleOrApplication(const QString& title) {
     return title.isEmpty() ? QCoreApplication::applicationName() : title;
 }
 
-QMessageBox::Icon ToQtIcon(MessageIcon icon) {
-    switch (icon) {
-        case MessageIcon::Information:
-            return QMessageBox::Information;
-        case MessageIcon::Exclamation:
-            return QMessageBox::Warning;
-        case MessageIcon::Stop:
-            return QMessageBox::Critical;
-        case MessageIcon::None:
-            break;
-    }
-    return QMessageBox::NoIcon;
-}
-
 }  // namespace
 
 MessageAnswer QtDownLoadDialogs::MessageBox(const QString& text, const QString& title,
                                             MessageButtons buttons, MessageIcon icon) {
-    const QMessageBox::StandardButton answer = common::ShowPlainMessageBox(
-        parent_.data(), text, title, ToQtIcon(icon),
-        buttons == MessageButtons::YesNo ? common::BoxButtons::YesNo : common::BoxButtons::Ok);
-    if (answer == QMessageBox::Ok) {
-        return MessageAnswer::Ok;
-    }
-    return answer == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
+    return common::ShowPlainMessageBox(parent_.data(), text, title, icon, buttons);
 }
 
 QString QtDownLoadDialogs::InputBox(const QString& prompt, const QString& title,

@@ -56,7 +56,7 @@ CurlTransfer::CurlTransfer(CurlTransferOptions options)
 }
 
 CurlTransfer::~CurlTransfer() {
-    if (req_.attached) {
+    if (req_.life.attached) {
         curl_multi_remove_handle(multi_.get(), easy_.get());
     }
 }
@@ -74,7 +74,7 @@ void CurlTransfer::SetCancelCheck(std::function<bool()> check) {
 }
 
 void CurlTransfer::resetRequest() {
-    if (req_.attached) {
+    if (req_.life.attached) {
         curl_multi_remove_handle(multi_.get(), easy_.get());
     }
     ++generation_;
@@ -105,10 +105,8 @@ void CurlTransfer::configure(const std::string& operation, const std::string& ur
     }
 }
 
-namespace {
-
-curl_slist* appendLine(std::unique_ptr<curl_slist, CurlSlistDeleter>& list,
-                       const std::string& line) {
+curl_slist* CurlTransfer::appendLine(std::unique_ptr<curl_slist, CurlSlistDeleter>& list,
+                                     const std::string& line) {
     curl_slist* grown = curl_slist_append(list.get(), line.c_str());
     if (grown == nullptr) {
         throw TransferError("out of memory");
@@ -117,8 +115,6 @@ curl_slist* appendLine(std::unique_ptr<curl_slist, CurlSlistDeleter>& list,
     list.reset(grown);
     return grown;
 }
-
-}  // namespace
 
 void CurlTransfer::Execute(const std::string& operation, const std::string& requestHeaders) {
     resetRequest();
@@ -159,12 +155,12 @@ void CurlTransfer::Execute(const std::string& operation, const std::string& requ
     if (curl_multi_add_handle(multi_.get(), easy_.get()) != CURLM_OK) {
         throw TransferError("cannot start the request");
     }
-    req_.attached = true;
-    req_.open = true;
+    req_.life.attached = true;
+    req_.life.open = true;
     const auto now = clock_.Now();
-    req_.startedAt = now;
-    req_.idleSince = now;
-    req_.lastReturn = now;
+    req_.stall.startedAt = now;
+    req_.stall.idleSince = now;
+    req_.stall.lastReturn = now;
     resetRateWindow(now);
     pump();
 }
@@ -181,142 +177,84 @@ std::size_t CurlTransfer::onBody(char* data, std::size_t size, std::size_t count
 // line, as the library reads it; a later line that merely looks like one is
 // an ordinary (bad) header line of the same answer.
 std::size_t CurlTransfer::takeHeaderLine(std::string_view line) {
-    req_.idleSince = clock_.Now();
-    if (req_.atBlockStart) {
-        req_.block.assign(line);
-        req_.atBlockStart = false;
+    req_.stall.idleSince = clock_.Now();
+    if (req_.answer.atBlockStart) {
+        req_.answer.block.assign(line);
+        req_.answer.atBlockStart = false;
         return line.size();
     }
-    req_.block.append(line);
+    req_.answer.block.append(line);
     if (line == "\r\n" || line == "\n") {
-        req_.atBlockStart = true;
-        const int code = http::StatusOf(req_.block);
+        req_.answer.atBlockStart = true;
+        const int code = http::StatusOf(req_.answer.block);
         const bool interim = code >= 100 && code < 200;
         // The library follows a 3xx that carries a Location; its body is skipped.
         const bool followed = code >= 300 && code < 400 && code != 304 &&
-                              http::FindHeader(req_.block, "Location").has_value();
+                              http::FindHeader(req_.answer.block, "Location").has_value();
         if (!interim && !followed) {
-            if (req_.retrying) {
+            if (req_.resume.retrying) {
                 // Returning less than given makes the library abandon the
                 // request; the pump then waits or gives up.
                 if (!retryAnswerFits(code)) {
                     return 0;
                 }
-                req_.retryAccepted = true;
+                req_.resume.retryAccepted = true;
             } else {
-                req_.finalHeaders = req_.block;
-                req_.headersDone = true;
+                req_.answer.finalHeaders = req_.answer.block;
+                req_.answer.headersDone = true;
             }
         }
     }
     return line.size();
 }
 
-// A retry's answer may only carry exactly the missing bytes of the same entity.
-bool CurlTransfer::retryAnswerFits(int code) {
-    if (code == 503 || code == 429) {
-        // Busy for now: the next attempt waits what the server asks (or the
-        // next wait of the list when it asks nothing).
-        req_.retryAfterMs =
-            http::RetryAfterMs(req_.block, options_.maxRetryAfterMs, clock_.WallSeconds());
-        req_.retryRefused = false;
-        return false;
-    }
-    const auto range = http::FindHeader(req_.block, "Content-Range");
-    const bool fits =
-        code == 206 && range &&
-        http::RangeCarries(*range, req_.bodyStart + req_.received, req_.bodyEnd, req_.entityTotal);
-    req_.retryRefused = !fits;
-    return fits;
-}
-
 std::size_t CurlTransfer::takeBody(const char* data, std::size_t n) {
-    if (!req_.headersDone || (req_.retrying && !req_.retryAccepted)) {
+    if (!req_.answer.headersDone || (req_.resume.retrying && !req_.resume.retryAccepted)) {
         return n;  // body of an answer that is not the final one: never part of the file
     }
     if (n == 0) {
         return 0;
     }
-    if (!req_.captured) {
+    if (!req_.answer.captured) {
         captureFirstAnswer();
     }
-    req_.idleSince = clock_.Now();
+    req_.stall.idleSince = clock_.Now();
     if (options_.maxBodyBytes >= 0 &&
-        req_.bodyStart + req_.received + static_cast<std::int64_t>(n) > options_.maxBodyBytes) {
-        req_.overCap = true;
+        req_.resume.bodyStart + req_.resume.received + static_cast<std::int64_t>(n) >
+            options_.maxBodyBytes) {
+        req_.life.overCap = true;
         return 0;  // the library ends the transfer; the pump reports it
     }
-    RingBuffer& ring = req_.ring;
+    RingBuffer& ring = req_.body.ring;
     if (ring.free() < n) {
-        if (ring.size() < req_.wanted || n > ring.capacity()) {
+        if (ring.size() < req_.body.wanted || n > ring.capacity()) {
             // The chunk being read needs more than the ring holds: grow it.
             ring.Grow(std::max(ring.capacity() * 2, ring.size() + n));
         } else {
-            req_.paused = true;
-            req_.pendingDelivery = n;
+            req_.body.paused = true;
+            req_.body.pendingDelivery = n;
             return CURL_WRITEFUNC_PAUSE;
         }
     }
     ring.Push(data, n);
-    req_.received += static_cast<std::int64_t>(n);
-    req_.rateWindowBytes += static_cast<std::int64_t>(n);
+    req_.resume.received += static_cast<std::int64_t>(n);
+    req_.stall.rateWindowBytes += static_cast<std::int64_t>(n);
     return n;
 }
 
-// The status and length of the final answer as the library read them, and
-// whether a broken body of it can be continued. Taken once, before any retry
-// can change what the library reports.
-void CurlTransfer::captureFirstAnswer() {
-    if (req_.captured || !req_.headersDone) {
-        return;
-    }
-    req_.captured = true;
-    long code = 0;
-    curl_easy_getinfo(easy_.get(), CURLINFO_RESPONSE_CODE, &code);
-    req_.status = static_cast<int>(code);
-    curl_off_t length = -1;
-    curl_easy_getinfo(easy_.get(), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
-    req_.libraryLength = static_cast<std::int64_t>(length);
-    char* effective = nullptr;
-    curl_easy_getinfo(easy_.get(), CURLINFO_EFFECTIVE_URL, &effective);
-    req_.effectiveUrl = effective != nullptr ? effective : url_;
-
-    req_.validator = http::StrongValidator(req_.finalHeaders);
-    if (req_.libraryLength < 0) {
-        return;
-    }
-    const auto ranges = http::FindHeader(req_.finalHeaders, "Accept-Ranges");
-    const auto range = http::FindHeader(req_.finalHeaders, "Content-Range");
-    if (req_.status == 200 && ranges && text::EqualsNoCase(*ranges, "bytes")) {
-        req_.bodyStart = 0;
-        req_.bodyEnd = req_.libraryLength;
-        req_.entityTotal = req_.libraryLength;
-    } else if (req_.status == 206 && range) {
-        const auto parsed = text::ParseContentRange(*range);
-        if (!parsed || parsed->last - parsed->first + 1 != req_.libraryLength) {
-            return;
-        }
-        req_.bodyStart = parsed->first;
-        req_.bodyEnd = parsed->last + 1;
-        req_.entityTotal = parsed->total;
-    } else {
-        return;
-    }
-    req_.resumable = !req_.validator.empty();
-}
-
 void CurlTransfer::resumeIfRoom() {
-    if (!req_.paused || !req_.attached) {
+    if (!req_.body.paused || !req_.life.attached) {
         return;
     }
-    if (req_.ring.free() < req_.pendingDelivery && req_.ring.size() >= req_.wanted) {
+    if (req_.body.ring.free() < req_.body.pendingDelivery &&
+        req_.body.ring.size() >= req_.body.wanted) {
         return;
     }
     // Resuming delivers the held data from inside curl_easy_pause, and the
     // write callback may pause again: the flag must be clear before the call.
-    req_.paused = false;
+    req_.body.paused = false;
     const auto now = clock_.Now();
-    req_.idleSince = now;
+    req_.stall.idleSince = now;
     resetRateWindow(now);
     if (curl_easy_pause(easy_.get(), CURLPAUSE_CONT) != CURLE_OK) {
         fail("cannot resume the transfer");
@@ -324,67 +262,17 @@ void CurlTransfer::resumeIfRoom() {
 }
 
 void CurlTransfer::fail(const std::string& text) {
-    if (!req_.done) {
-        req_.done = true;
-        req_.failed = true;
-        req_.errorText = text;
+    if (!req_.life.done) {
+        req_.life.done = true;
+        req_.life.failed = true;
+        req_.life.errorText = text;
     }
-    if (req_.attached) {
+    if (req_.life.attached) {
         curl_multi_remove_handle(multi_.get(), easy_.get());
-        req_.attached = false;
+        req_.life.attached = false;
     }
-    req_.paused = false;
-    req_.waitingRetry = false;
-}
-
-// The connection broke or went quiet. A body that can be continued waits for
-// its next attempt; anything else fails.
-void CurlTransfer::broken(const std::string& text) {
-    captureFirstAnswer();
-    const bool missing = req_.resumable && req_.bodyStart + req_.received < req_.bodyEnd;
-    const auto attempts = options_.retryDelaysMs.size();
-    if (!req_.headersDone || !missing || req_.retryRefused ||
-        static_cast<std::size_t>(req_.retriesUsed) >= attempts) {
-        fail(req_.retryRefused ? "the server did not send the rest of the file" : text);
-        return;
-    }
-    if (req_.attached) {
-        curl_multi_remove_handle(multi_.get(), easy_.get());
-        req_.attached = false;
-    }
-    req_.paused = false;
-    req_.pendingDelivery = 0;
-    const int delay = req_.retryAfterMs >= 0
-                          ? req_.retryAfterMs
-                          : options_.retryDelaysMs[static_cast<std::size_t>(req_.retriesUsed)];
-    req_.retryAfterMs = -1;
-    ++req_.retriesUsed;
-    req_.waitingRetry = true;
-    req_.retryAt = clock_.Now() + std::chrono::milliseconds(std::max(0, delay));
-}
-
-void CurlTransfer::startRetry() {
-    req_.waitingRetry = false;
-    retryHeaders_.reset();
-    for (const std::string& line : extraLines_) {
-        appendLine(retryHeaders_, line);
-    }
-    appendLine(retryHeaders_, "Range: bytes=" + std::to_string(req_.bodyStart + req_.received) +
-                                  "-" + std::to_string(req_.bodyEnd - 1));
-    appendLine(retryHeaders_, "If-Range: " + req_.validator);
-    configure("GET", req_.effectiveUrl, retryHeaders_.get());
-    req_.retrying = true;
-    req_.retryAccepted = false;
-    req_.retryRefused = false;
-    req_.atBlockStart = true;
-    if (curl_multi_add_handle(multi_.get(), easy_.get()) != CURLM_OK) {
-        fail("cannot start the request");
-        return;
-    }
-    req_.attached = true;
-    const auto now = clock_.Now();
-    req_.idleSince = now;
-    resetRateWindow(now);
+    req_.body.paused = false;
+    req_.resume.waitingRetry = false;
 }
 
 // A step of the library that started a name resolution has opened a
@@ -395,7 +283,7 @@ void CurlTransfer::markDescriptors() {
 }
 
 void CurlTransfer::pump() {
-    if (!req_.attached || req_.done) {
+    if (!req_.life.attached || req_.life.done) {
         return;
     }
     int running = 0;
@@ -410,7 +298,7 @@ void CurlTransfer::pump() {
             continue;
         }
         const CURLcode result = msg->data.result;
-        if (req_.overCap || result == CURLE_FILESIZE_EXCEEDED) {
+        if (req_.life.overCap || result == CURLE_FILESIZE_EXCEEDED) {
             fail("the body is larger than " + std::to_string(options_.maxBodyBytes) + " bytes");
             return;
         }
@@ -419,39 +307,39 @@ void CurlTransfer::pump() {
                                            : std::string(curl_easy_strerror(result)));
             return;
         }
-        if (req_.retrying && !req_.retryAccepted) {
+        if (req_.resume.retrying && !req_.resume.retryAccepted) {
             broken("the server did not send the rest of the file");
             return;
         }
-        if (!req_.headersDone && !req_.block.empty()) {
+        if (!req_.answer.headersDone && !req_.answer.block.empty()) {
             // The last answer was not followed after all (a 3xx the library
             // kept): it is the final one.
-            req_.finalHeaders = req_.block;
-            req_.headersDone = true;
+            req_.answer.finalHeaders = req_.answer.block;
+            req_.answer.headersDone = true;
         }
         captureFirstAnswer();
-        req_.done = true;
-        if (!req_.headersDone) {
-            req_.failed = true;
-            req_.errorText = "the server sent no answer";
+        req_.life.done = true;
+        if (!req_.answer.headersDone) {
+            req_.life.failed = true;
+            req_.life.errorText = "the server sent no answer";
         }
     }
 }
 
 bool CurlTransfer::stalled(TimePoint now) const {
-    return now - req_.idleSince > std::chrono::seconds(options_.stallTimeoutSeconds);
+    return now - req_.stall.idleSince > std::chrono::seconds(options_.stallTimeoutSeconds);
 }
 
 void CurlTransfer::resetRateWindow(TimePoint now) {
-    req_.rateWindowStart = now;
-    req_.rateWindowBytes = 0;
+    req_.stall.rateWindowStart = now;
+    req_.stall.rateWindowBytes = 0;
 }
 
 void CurlTransfer::callStarted(TimePoint now) {
-    const auto gap = now - req_.lastReturn;
+    const auto gap = now - req_.stall.lastReturn;
     if (gap > kHostAbsence) {
-        req_.idleSince += gap;
-        req_.rateWindowStart += gap;
+        req_.stall.idleSince += gap;
+        req_.stall.rateWindowStart += gap;
     }
 }
 
@@ -467,23 +355,24 @@ void CurlTransfer::callHook(TimePoint now) {
 // for too long or the body has crawled for a whole rate window. Between two
 // attempts of a broken body the pass just sleeps towards the next one.
 void CurlTransfer::waitPass() {
-    if (options_.overallTimeoutSeconds > 0 && (req_.attached || req_.waitingRetry) &&
-        clock_.Now() - req_.startedAt >= std::chrono::seconds(options_.overallTimeoutSeconds)) {
+    if (options_.overallTimeoutSeconds > 0 && (req_.life.attached || req_.resume.waitingRetry) &&
+        clock_.Now() - req_.stall.startedAt >=
+            std::chrono::seconds(options_.overallTimeoutSeconds)) {
         fail("the request took longer than " + std::to_string(options_.overallTimeoutSeconds) +
              " s");
         return;
     }
-    if (req_.waitingRetry) {
+    if (req_.resume.waitingRetry) {
         const auto now = clock_.Now();
-        if (now >= req_.retryAt) {
+        if (now >= req_.resume.retryAt) {
             startRetry();
         } else {
             clock_.Sleep(std::min<TransferClock::Duration>(
-                req_.retryAt - now, std::chrono::milliseconds(options_.pollIntervalMs)));
+                req_.resume.retryAt - now, std::chrono::milliseconds(options_.pollIntervalMs)));
             return;
         }
     }
-    if (req_.done || !req_.attached) {
+    if (req_.life.done || !req_.life.attached) {
         return;
     }
     const auto now = clock_.Now();
@@ -492,9 +381,10 @@ void CurlTransfer::waitPass() {
         return;
     }
     const auto window = std::chrono::seconds(options_.minRateWindowSeconds);
-    if (req_.headersDone && !req_.paused && options_.minBytesPerSecond > 0 &&
-        now - req_.rateWindowStart >= window) {
-        if (req_.rateWindowBytes < options_.minBytesPerSecond * options_.minRateWindowSeconds) {
+    if (req_.answer.headersDone && !req_.body.paused && options_.minBytesPerSecond > 0 &&
+        now - req_.stall.rateWindowStart >= window) {
+        if (req_.stall.rateWindowBytes <
+            options_.minBytesPerSecond * options_.minRateWindowSeconds) {
             broken("less than " + std::to_string(options_.minBytesPerSecond) +
                    " bytes per second for " + std::to_string(options_.minRateWindowSeconds) + " s");
             return;
@@ -511,49 +401,51 @@ void CurlTransfer::waitPass() {
 }
 
 bool CurlTransfer::StillExecuting() {
-    if (!req_.open) {
+    if (!req_.life.open) {
         return false;
     }
     callStarted(clock_.Now());
     pump();
-    if (!req_.headersDone && !req_.done) {
+    if (!req_.answer.headersDone && !req_.life.done) {
         waitPass();
     }
-    req_.lastReturn = clock_.Now();
-    return !req_.headersDone && !req_.done;
+    req_.stall.lastReturn = clock_.Now();
+    return !req_.answer.headersDone && !req_.life.done;
 }
 
 void CurlTransfer::waitForHeaders() {
     const unsigned generation = generation_;
-    while (!req_.headersDone && !req_.done) {
+    while (!req_.answer.headersDone && !req_.life.done) {
         waitPass();
         callHook(clock_.Now());
         if (generation != generation_) {
             throw TransferError("the request was abandoned");
         }
     }
-    if (!req_.headersDone) {
-        throw TransferError(req_.errorText.empty() ? std::string("no answer") : req_.errorText);
+    if (!req_.answer.headersDone) {
+        throw TransferError(req_.life.errorText.empty() ? std::string("no answer")
+                                                        : req_.life.errorText);
     }
 }
 
 std::string CurlTransfer::GetHeader(const std::string& name) {
-    if (!req_.open) {
+    if (!req_.life.open) {
         throw TransferError("no request");
     }
     callStarted(clock_.Now());
     waitForHeaders();
-    req_.lastReturn = clock_.Now();
+    req_.stall.lastReturn = clock_.Now();
     if (name.empty()) {
-        return req_.finalHeaders;
+        return req_.answer.finalHeaders;
     }
-    return std::string(http::FindHeader(req_.finalHeaders, name).value_or(std::string_view()));
+    return std::string(
+        http::FindHeader(req_.answer.finalHeaders, name).value_or(std::string_view()));
 }
 
 int CurlTransfer::StatusCode() {
     GetHeader();
     captureFirstAnswer();
-    return req_.status;
+    return req_.answer.status;
 }
 
 std::int64_t CurlTransfer::ContentLength() {
@@ -561,7 +453,8 @@ std::int64_t CurlTransfer::ContentLength() {
     captureFirstAnswer();
     // The library reads one length; the answer must not offer another one
     // to a reader with different rules.
-    const http::LengthCheck check = http::CheckLength(req_.finalHeaders, req_.libraryLength);
+    const http::LengthCheck check =
+        http::CheckLength(req_.answer.finalHeaders, req_.answer.libraryLength);
     if (!check.ok) {
         throw TransferError(check.problem);
     }
@@ -569,7 +462,7 @@ std::int64_t CurlTransfer::ContentLength() {
 }
 
 std::string_view CurlTransfer::GetChunk(std::size_t size) {
-    if (!req_.open) {
+    if (!req_.life.open) {
         throw TransferError("no request");
     }
     if (size > static_cast<std::size_t>(INT_MAX)) {
@@ -588,21 +481,21 @@ std::string_view CurlTransfer::GetChunk(std::size_t size) {
             throw TransferError("the request was abandoned");
         }
     }
-    if (!req_.headersDone) {
+    if (!req_.answer.headersDone) {
         waitForHeaders();
         waited = true;
     }
     if (size == 0) {
-        req_.lastReturn = clock_.Now();
+        req_.stall.lastReturn = clock_.Now();
         return {};
     }
-    req_.wanted = size;
+    req_.body.wanted = size;
     resumeIfRoom();
-    RingBuffer& ring = req_.ring;
-    while (ring.size() < size && !req_.done) {
+    RingBuffer& ring = req_.body.ring;
+    while (ring.size() < size && !req_.life.done) {
         waited = true;
         pump();
-        if (ring.size() >= size || req_.done) {
+        if (ring.size() >= size || req_.life.done) {
             break;
         }
         resumeIfRoom();
@@ -614,21 +507,21 @@ std::string_view CurlTransfer::GetChunk(std::size_t size) {
                 throw TransferError("the request was abandoned");
             }
         }
-        if (req_.waitingRetry && cancelCheck_ && cancelCheck_()) {
-            req_.wanted = 0;
+        if (req_.resume.waitingRetry && cancelCheck_ && cancelCheck_()) {
+            req_.body.wanted = 0;
             fail("cancelled");
             throw TransferCancelled();
         }
     }
-    req_.wanted = 0;
-    req_.lastReturn = waited ? clock_.Now() : entered;
-    if (ring.size() < size && req_.failed) {
+    req_.body.wanted = 0;
+    req_.stall.lastReturn = waited ? clock_.Now() : entered;
+    if (ring.size() < size && req_.life.failed) {
         // What did arrive is handed out before the failure is reported, so
         // that the file ends where the data really ends.
         if (ring.size() > 0) {
             return ring.Take(ring.size());
         }
-        throw TransferError(req_.errorText);
+        throw TransferError(req_.life.errorText);
     }
     return ring.Take(std::min(size, ring.size()));
 }

@@ -70,13 +70,13 @@ public:
     void Cancel() override;
 
     // Attempts made after the first one for the current request.
-    int Retries() const { return req_.retriesUsed; }
+    int Retries() const { return req_.resume.retriesUsed; }
 
     // Body bytes held in the ring now, the most it ever held for the current
     // request, and the ring's size.
-    std::size_t BufferedBytes() const { return req_.ring.size(); }
-    std::size_t PeakBufferedBytes() const { return req_.ring.peak(); }
-    std::size_t RingCapacity() const { return req_.ring.capacity(); }
+    std::size_t BufferedBytes() const { return req_.body.ring.size(); }
+    std::size_t PeakBufferedBytes() const { return req_.body.ring.peak(); }
+    std::size_t RingCapacity() const { return req_.body.ring.capacity(); }
 
 private:
     using TimePoint = TransferClock::TimePoint;
@@ -86,6 +86,8 @@ private:
     std::size_t takeHeaderLine(std::string_view line);
     std::size_t takeBody(const char* data, std::size_t n);
 
+    static curl_slist* appendLine(std::unique_ptr<curl_slist, CurlSlistDeleter>& list,
+                                  const std::string& line);
     void configure(const std::string& operation, const std::string& url,
                    curl_slist* requestHeaders);
     void pump();
@@ -119,53 +121,66 @@ private:
     unsigned generation_ = 0;  // changes with every Execute and Cancel
 
     // Everything that belongs to one request, replaced whole by the next
-    // Execute and by Cancel.
+    // Execute and by Cancel, grouped by concern.
     struct Request {
-        bool open = false;      // a request was started and not cancelled
-        bool attached = false;  // the easy handle is in the multi handle
-        bool done = false;      // the request ended (see failed)
-        bool failed = false;
-        std::string errorText;
-        bool headersDone = false;
-        bool atBlockStart = true;  // the next header line is a status line
-        std::string block;         // header block being received
-        std::string finalHeaders;  // header block of the final answer
-        bool overCap = false;      // the body grew past the size cap
+        // Where the request stands.
+        struct Life {
+            bool open = false;      // a request was started and not cancelled
+            bool attached = false;  // the easy handle is in the multi handle
+            bool done = false;      // the request ended (see failed)
+            bool failed = false;
+            std::string errorText;
+            bool overCap = false;  // the body grew past the size cap
+        } life;
 
-        // The final answer as the library read it, taken before any retry.
-        bool captured = false;
-        int status = 0;
-        std::int64_t libraryLength = -1;
+        // The answer's header blocks, and the final answer as the library
+        // read it, taken before any retry.
+        struct Answer {
+            bool headersDone = false;
+            bool atBlockStart = true;  // the next header line is a status line
+            std::string block;         // header block being received
+            std::string finalHeaders;  // header block of the final answer
+            bool captured = false;
+            int status = 0;
+            std::int64_t libraryLength = -1;
+        } answer;
 
         // Resuming a broken body: the part of the entity the answer carries,
-        // [bodyStart, bodyEnd) of entityTotal, and the bytes of it received.
-        bool resumable = false;
-        std::string validator;
-        std::string effectiveUrl;
-        std::int64_t bodyStart = 0;
-        std::int64_t bodyEnd = -1;
-        std::int64_t entityTotal = -1;
-        std::int64_t received = 0;
-        int retriesUsed = 0;
-        bool retrying = false;  // the handle now runs a range request of ours
-        bool retryAccepted = false;
-        bool waitingRetry = false;
-        int retryAfterMs = -1;      // the last retry answer asked for this wait
-        bool retryRefused = false;  // the last retry answer does not fit
-        TimePoint retryAt{};
+        // [bodyStart, bodyEnd) of entityTotal, the bytes of it received, and
+        // the range requests made for the rest.
+        struct Resume {
+            bool resumable = false;
+            std::string validator;
+            std::string effectiveUrl;
+            std::int64_t bodyStart = 0;
+            std::int64_t bodyEnd = -1;
+            std::int64_t entityTotal = -1;
+            std::int64_t received = 0;
+            int retriesUsed = 0;
+            bool retrying = false;  // the handle now runs a range request of ours
+            bool retryAccepted = false;
+            bool waitingRetry = false;
+            int retryAfterMs = -1;      // the last retry answer asked for this wait
+            bool retryRefused = false;  // the last retry answer does not fit
+            TimePoint retryAt{};
+        } resume;
 
         // Body bytes not yet handed out.
-        RingBuffer ring{kRingBytes};
-        std::size_t wanted = 0;  // size asked by the GetChunk under way
-        bool paused = false;
-        std::size_t pendingDelivery = 0;
+        struct Body {
+            RingBuffer ring{kRingBytes};
+            std::size_t wanted = 0;  // size asked by the GetChunk under way
+            bool paused = false;
+            std::size_t pendingDelivery = 0;
+        } body;
 
         // Stall detection counts waiting time only.
-        TimePoint startedAt{};
-        TimePoint idleSince{};
-        TimePoint lastReturn{};
-        TimePoint rateWindowStart{};
-        std::int64_t rateWindowBytes = 0;
+        struct Stall {
+            TimePoint startedAt{};
+            TimePoint idleSince{};
+            TimePoint lastReturn{};
+            TimePoint rateWindowStart{};
+            std::int64_t rateWindowBytes = 0;
+        } stall;
     };
     Request req_;
 };

@@ -6,38 +6,11 @@
 
 namespace patchwell::update {
 
-platform::MessageIcon ToPlatformIcon(download::MessageIcon icon) {
-    switch (icon) {
-        case download::MessageIcon::Information:
-            return platform::MessageIcon::Information;
-        case download::MessageIcon::Exclamation:
-            return platform::MessageIcon::Warning;
-        case download::MessageIcon::Stop:
-            return platform::MessageIcon::Critical;
-        case download::MessageIcon::None:
-            break;
-    }
-    return platform::MessageIcon::None;
-}
-
 download::MessageAnswer PatchwellControlDialogs::MessageBox(const QString& text,
                                                             const QString& title,
                                                             download::MessageButtons buttons,
                                                             download::MessageIcon icon) {
-    const platform::MessageAnswer answer = platform::ShowMessageBox(
-        parent_.data(), text, title,
-        buttons == download::MessageButtons::YesNo ? platform::MessageButtons::YesNo
-                                                   : platform::MessageButtons::Ok,
-        ToPlatformIcon(icon));
-    switch (answer) {
-        case platform::MessageAnswer::Yes:
-            return download::MessageAnswer::Yes;
-        case platform::MessageAnswer::No:
-            return download::MessageAnswer::No;
-        case platform::MessageAnswer::Ok:
-            break;
-    }
-    return download::MessageAnswer::Ok;
+    return platform::ShowMessageBox(parent_.data(), text, title, buttons, icon);
 }
 
 DownLoadPort::DownLoadPort(download::DownLoad* control, QObject* parent)

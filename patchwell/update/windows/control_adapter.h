@@ -17,10 +17,9 @@ class DownLoad;
 
 namespace patchwell::update {
 
-// The control's message-box kinds in patchwell's one message box
-// (platform::ShowMessageBox); its input dialog stays the control's own.
-platform::MessageIcon ToPlatformIcon(download::MessageIcon icon);
-
+// The control's message boxes are patchwell's one message box
+// (platform::ShowMessageBox), of the same kinds; its input dialog stays the
+// control's own.
 class PatchwellControlDialogs : public download::DownLoadDialogs {
 public:
     explicit PatchwellControlDialogs(QWidget* parent) : parent_(parent), inputs_(parent) {}

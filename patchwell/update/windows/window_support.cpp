@@ -7,7 +7,7 @@
 #include <QScreen>
 #include <QWidget>
 
-#include <cmath>
+#include "common/widgets/twips.h"
 
 namespace patchwell::update {
 
@@ -21,7 +21,7 @@ double LogicalDpi() {
 }  // namespace
 
 int Twips(int twips) {
-    return static_cast<int>(std::lround(twips * LogicalDpi() / 1440.0));
+    return common::TwipsToPixels(twips, LogicalDpi());
 }
 
 QRect TwipsRect(int left, int top, int width, int height) {

@@ -11,7 +11,8 @@ class QLabel;
 
 namespace patchwell::update {
 
-// Twips (1440 to the inch) to pixels at the screen's logical resolution.
+// Twips to pixels at the primary screen's logical resolution (the rule of
+// common/widgets/twips.h).
 int Twips(int twips);
 QRect TwipsRect(int left, int top, int width, int height);
 

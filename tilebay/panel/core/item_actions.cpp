@@ -178,12 +178,13 @@ QString RowPath(const RowEntry& row) {
     return row.folder + u'/' + row.text;
 }
 
-bool RunItemAction(ItemAction action, const RowEntry& row, DesktopActions& desktop,
-                   const std::function<void(const RowEntry&)>& start) {
+ItemChange RunItemAction(ItemAction action, const RowEntry& row, DesktopActions& desktop,
+                         const std::function<void(const RowEntry&)>& start) {
     const QString path = RowPath(row);
     if (path.isEmpty() || !Exists(path)) {
-        return false;
+        return ItemChange::NotDone;
     }
+    const auto done = [](bool ok) { return ok ? ItemChange::Nothing : ItemChange::NotDone; };
     switch (action) {
         case ItemAction::Open:
             // What would be run goes through the panel's own trusted start,
@@ -192,18 +193,18 @@ bool RunItemAction(ItemAction action, const RowEntry& row, DesktopActions& deskt
                 if (start) {
                     start(row);
                 }
-                return static_cast<bool>(start);
+                return done(static_cast<bool>(start));
             }
-            return desktop.OpenUrl(QUrl::fromLocalFile(path));
+            return done(desktop.OpenUrl(QUrl::fromLocalFile(path)));
         case ItemAction::OpenContainingFolder:
-            return desktop.OpenUrl(QUrl::fromLocalFile(row.folder));
+            return done(desktop.OpenUrl(QUrl::fromLocalFile(row.folder)));
         case ItemAction::Copy:
             desktop.CopyUrls({QUrl::fromLocalFile(path)});
-            return true;
+            return ItemChange::Nothing;
         case ItemAction::MoveToTrash:
-            return desktop.MoveToTrash(path);
+            return desktop.MoveToTrash(path) ? ItemChange::ItemGone : ItemChange::NotDone;
     }
-    return false;
+    return ItemChange::NotDone;
 }
 
 QString FreeName(const QString& folder, const QString& name) {

@@ -31,12 +31,16 @@ std::vector<ItemActionEntry> ItemActionMenu();
 // (an empty name, a name with a "/", "." or "..").
 QString RowPath(const RowEntry& row);
 
-// Carries out `action` on the row's item; false when it could not be done.
+// What an action changed, for the window to show: it could not be done, it
+// left the panel's rows as they are, or the row's item left its folder.
+enum class ItemChange { NotDone, Nothing, ItemGone };
+
+// Carries out `action` on the row's item and says what changed.
 // "Open" of an item that would be run (a launcher, a program or script, a
 // link to one) calls `start`, the panel's own trusted start, and is never
 // handed to the desktop's opener; without `start` it is not done.
-bool RunItemAction(ItemAction action, const RowEntry& row, DesktopActions& desktop,
-                   const std::function<void(const RowEntry&)>& start = nullptr);
+ItemChange RunItemAction(ItemAction action, const RowEntry& row, DesktopActions& desktop,
+                         const std::function<void(const RowEntry&)>& start = nullptr);
 
 // A name for `name` in `folder` that no entry there has: the name itself, or
 // the name with " (2)", " (3)" ... before its extension (the text from its

@@ -4,8 +4,6 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "tilebay/panel/option_toggle.h"
-
 namespace tilebay {
 namespace {
 
@@ -16,46 +14,7 @@ struct StepFailed : std::runtime_error {
 
 constexpr double kCaptionGap = 40;  // between the list and the caption strip
 
-PanelOption OptionOfBox(PanelControl box) {
-    switch (box) {
-        case PanelControl::Check1:
-            return PanelOption::AlwaysOnTop;
-        case PanelControl::Check2:
-            return PanelOption::Taskbar;
-        default:
-            return PanelOption::Icons;
-    }
-}
-
 }  // namespace
-
-QRectF DesignGeometry(PanelControl control) {
-    switch (control) {
-        case PanelControl::Window:
-            return {0, 0, 3525, 5685};
-        case PanelControl::closebtn:
-            return {2880, 0, 615, 255};
-        case PanelControl::loadstylesbtn:
-            return {3240, 240, 135, 135};
-        case PanelControl::Check1:
-            return {240, 120, 2655, 255};
-        case PanelControl::Check2:
-            return {240, 480, 3015, 255};
-        case PanelControl::Check3:
-            return {240, 840, 3015, 255};
-        case PanelControl::lvwIcons:
-            return {240, 1200, 3015, 4215};
-        case PanelControl::titlecap:
-            return {240, 5400, 3015, 195};
-        case PanelControl::borderleft:
-            return {0, 0, 40, 5655};
-        case PanelControl::borderright:
-            return {3480, 0, 45, 5655};
-        case PanelControl::borderbottom:
-            return {0, 5640, 4455, 45};
-    }
-    return {};
-}
 
 std::optional<QPointF> RetractedPosition(int dockPosition, double titlecapTop, double screenWidth,
                                          double windowWidth) {
@@ -299,8 +258,8 @@ void PanelLogic::StartLiveDesktop(const QString& userDesktop) {
 }
 
 void PanelLogic::OnCheckClick(PanelControl box) {
-    ToggleOption(OptionOfBox(box), view_.IsChecked(box), programFolder_, services_.shell,
-                 view_.WindowId());
+    ToggleOption(ControlRow(box).option.value_or(PanelOption::Icons), view_.IsChecked(box),
+                 programFolder_, services_.shell, view_.WindowId());
 }
 
 void PanelLogic::OnListDoubleClick() {

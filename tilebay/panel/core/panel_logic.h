@@ -15,14 +15,16 @@
 
 #include <array>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <optional>
 
 #include "tilebay/panel/desktop_items.h"
 #include "tilebay/panel/item_activation.h"
 #include "tilebay/panel/live_desktop.h"
-#include "tilebay/panel/style_settings.h"
+#include "tilebay/panel/option_toggle.h"
 #include "tilebay/platform/shell/shell_effects.h"
+#include "tilebay/settings/style_settings.h"
 
 namespace tilebay {
 
@@ -40,11 +42,49 @@ enum class PanelControl {
     borderbottom,
 };
 
-inline constexpr int kPanelControlCount = 11;
+// The panel's controls, one row each in PanelControl's order: the design
+// geometry in twips (x, y, width, height; the window's rectangle is its
+// client area at the origin) and, for an option box, the option it switches.
+struct PanelControlRow {
+    PanelControl control;
+    QRectF design;
+    std::optional<PanelOption> option;
+};
 
-// Design geometry (x, y, width, height) in twips; the window's rectangle is
-// its client area at the origin.
-QRectF DesignGeometry(PanelControl control);
+inline constexpr PanelControlRow kPanelControls[] = {
+    {PanelControl::Window, {0, 0, 3525, 5685}, std::nullopt},
+    {PanelControl::closebtn, {2880, 0, 615, 255}, std::nullopt},
+    {PanelControl::loadstylesbtn, {3240, 240, 135, 135}, std::nullopt},
+    {PanelControl::Check1, {240, 120, 2655, 255}, PanelOption::AlwaysOnTop},
+    {PanelControl::Check2, {240, 480, 3015, 255}, PanelOption::Taskbar},
+    {PanelControl::Check3, {240, 840, 3015, 255}, PanelOption::Icons},
+    {PanelControl::lvwIcons, {240, 1200, 3015, 4215}, std::nullopt},
+    {PanelControl::titlecap, {240, 5400, 3015, 195}, std::nullopt},
+    {PanelControl::borderleft, {0, 0, 40, 5655}, std::nullopt},
+    {PanelControl::borderright, {3480, 0, 45, 5655}, std::nullopt},
+    {PanelControl::borderbottom, {0, 5640, 4455, 45}, std::nullopt},
+};
+
+inline constexpr int kPanelControlCount = static_cast<int>(std::size(kPanelControls));
+
+constexpr bool RowsInControlOrder() {
+    for (int i = 0; i < kPanelControlCount; ++i) {
+        if (static_cast<int>(kPanelControls[i].control) != i) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(RowsInControlOrder(), "kPanelControls lists every control in PanelControl's order");
+
+inline const PanelControlRow& ControlRow(PanelControl control) {
+    return kPanelControls[static_cast<int>(control)];
+}
+
+// The control's design geometry in twips.
+inline QRectF DesignGeometry(PanelControl control) {
+    return ControlRow(control).design;
+}
 
 // What the logic needs of the window. Every call may fail by throwing; the
 // load step that made it is then skipped.

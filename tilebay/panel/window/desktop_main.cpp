@@ -2,29 +2,23 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDrag>
 #include <QGuiApplication>
-#include <QHeaderView>
 #include <QKeyEvent>
-#include <QLoggingCategory>
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QScreen>
-#include <QTimer>
 
 #include <cmath>
 #include <stdexcept>
 
-#include "tilebay/panel/twips.h"
+#include "common/widgets/twips.h"
+#include "tilebay/panel/window/item_menu.h"
+#include "tilebay/panel/window/panel_drop.h"
 
 namespace tilebay {
 
-Q_LOGGING_CATEGORY(lcPanelWindow, "tilebay.panel", QtInfoMsg)
-
 namespace {
-
-constexpr int kFolderRole = Qt::UserRole + 1;
 
 QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text) {
     auto* label = new QLabel(text, parent);
@@ -121,12 +115,27 @@ DesktopMain::DesktopMain(QString programFolder, StyleSettings& style, PanelServi
     closebtn_->installEventFilter(this);
     loadstylesbtn_->installEventFilter(this);
 
-    const std::pair<QCheckBox*, PanelControl> boxes[] = {{check1_, PanelControl::Check1},
-                                                         {check2_, PanelControl::Check2},
-                                                         {check3_, PanelControl::Check3}};
-    for (const auto& [box, control] : boxes) {
-        const PanelControl which = control;
-        connect(box, &QCheckBox::toggled, this, [this, which] { logic_.OnCheckClick(which); });
+    using C = PanelControl;
+    const std::pair<C, QWidget*> widgets[] = {{C::Window, this},
+                                              {C::closebtn, closebtn_},
+                                              {C::loadstylesbtn, loadstylesbtn_},
+                                              {C::Check1, check1_},
+                                              {C::Check2, check2_},
+                                              {C::Check3, check3_},
+                                              {C::lvwIcons, lvwIcons_},
+                                              {C::titlecap, titlecap_},
+                                              {C::borderleft, borderleft_},
+                                              {C::borderright, borderright_},
+                                              {C::borderbottom, borderbottom_}};
+    for (const auto& [control, widget] : widgets) {
+        controls_.at(static_cast<std::size_t>(control)) = widget;
+    }
+    for (const PanelControlRow& row : kPanelControls) {
+        if (row.option) {
+            const PanelControl which = row.control;
+            connect(Box(which), &QCheckBox::toggled, this,
+                    [this, which] { logic_.OnCheckClick(which); });
+        }
     }
     connect(lvwIcons_, &QTreeWidget::itemDoubleClicked, this,
             [this] { logic_.OnListDoubleClick(); });
@@ -143,13 +152,12 @@ DesktopMain::DesktopMain(QString programFolder, StyleSettings& style, PanelServi
     // A press anywhere on the panel raises it, as clicking any window does;
     // with "Always On Top" off it would otherwise never come to the front.
     qApp->installEventFilter(this);
-    WatchScreens();
+    dock_ = new PanelDock(services_.shell, this, [this] { Retract(); });
     ShowUnavailable(check2_, services_.shell.TaskbarUnavailable());
     ShowUnavailable(check3_, services_.shell.DesktopIconsUnavailable());
 
-    for (int i = 0; i < kPanelControlCount; ++i) {
-        const auto control = static_cast<PanelControl>(i);
-        SetGeometry(control, DesignGeometry(control));
+    for (const PanelControlRow& row : kPanelControls) {
+        SetGeometry(row.control, row.design);
     }
 }
 
@@ -157,43 +165,15 @@ DesktopMain::~DesktopMain() = default;
 
 void DesktopMain::Form_Load() {
     logic_.Load();
-    try {
-        dockedOn_ = DockGeometry();
-    } catch (...) {
-        dockedOn_ = QRect();
-    }
+    dock_->Remember();
 }
 
 QWidget* DesktopMain::Control(PanelControl control) const {
-    switch (control) {
-        case PanelControl::Window:
-            return const_cast<DesktopMain*>(this);
-        case PanelControl::closebtn:
-            return closebtn_;
-        case PanelControl::loadstylesbtn:
-            return loadstylesbtn_;
-        case PanelControl::Check1:
-            return check1_;
-        case PanelControl::Check2:
-            return check2_;
-        case PanelControl::Check3:
-            return check3_;
-        case PanelControl::lvwIcons:
-            return lvwIcons_;
-        case PanelControl::titlecap:
-            return titlecap_;
-        case PanelControl::borderleft:
-            return borderleft_;
-        case PanelControl::borderright:
-            return borderright_;
-        case PanelControl::borderbottom:
-            return borderbottom_;
-    }
-    return nullptr;
+    return controls_.at(static_cast<std::size_t>(control));
 }
 
 QCheckBox* DesktopMain::Box(PanelControl box) const {
-    if (box != PanelControl::Check1 && box != PanelControl::Check2 && box != PanelControl::Check3) {
+    if (!ControlRow(box).option) {
         throw std::invalid_argument("not an option box");
     }
     return static_cast<QCheckBox*>(Control(box));
@@ -259,7 +239,7 @@ void DesktopMain::SetCaption(PanelControl control, const QString& text) {
 }
 
 QRect DesktopMain::ToPixels(const QRectF& twips) const {
-    return TwipsToPixels(twips, logicalDpiX(), logicalDpiY());
+    return common::TwipsToPixels(twips, logicalDpiX(), logicalDpiY());
 }
 
 void DesktopMain::SetGeometry(PanelControl control, const QRectF& twips) {
@@ -276,18 +256,8 @@ void DesktopMain::MoveWindow(double leftTwips, double topTwips) {
     move(target);
 }
 
-// The X server's own monitor geometry where it has one: Qt's screens keep
-// their old size after a mode change of a monitor.
-QRect DesktopMain::DockGeometry() const {
-    const QScreen* dock = DockScreen();
-    if (dock == nullptr) {
-        throw std::runtime_error("no screen");
-    }
-    return services_.shell.MonitorGeometry(dock->name()).value_or(dock->geometry());
-}
-
 double DesktopMain::ScreenWidthTwips() const {
-    return PixelsToTwips(DockGeometry().width(), logicalDpiX());
+    return common::PixelsToTwips(DockGeometry().width(), logicalDpiX());
 }
 
 QPointF DesktopMain::ScreenOriginTwips() const {
@@ -295,74 +265,8 @@ QPointF DesktopMain::ScreenOriginTwips() const {
         return {};
     }
     const QRect dock = DockGeometry();
-    return {PixelsToTwips(dock.x(), logicalDpiX()), PixelsToTwips(dock.y(), logicalDpiY())};
-}
-
-QScreen* ChooseScreen(const QString& name) {
-    if (!name.isEmpty()) {
-        for (QScreen* screen : QGuiApplication::screens()) {
-            if (screen->name() == name) {
-                return screen;
-            }
-        }
-    }
-    return QGuiApplication::primaryScreen();
-}
-
-QScreen* DesktopMain::DockScreen() const {
-    return ChooseScreen(screenName_);
-}
-
-void DesktopMain::SetScreenName(const QString& name) {
-    screenName_ = name;
-}
-
-// A screen that comes, goes or changes size moves the panel at once: to the
-// named screen when it is there, else to the primary one.
-void DesktopMain::WatchScreens() {
-    for (QScreen* screen : QGuiApplication::screens()) {
-        connect(screen, &QScreen::geometryChanged, this, &DesktopMain::DockAgain,
-                Qt::UniqueConnection);
-    }
-    connect(qApp, &QGuiApplication::screenAdded, this, &DesktopMain::DockAgain,
-            Qt::UniqueConnection);
-    connect(qApp, &QGuiApplication::screenRemoved, this, &DesktopMain::DockAgain,
-            Qt::UniqueConnection);
-    connect(qApp, &QGuiApplication::primaryScreenChanged, this, &DesktopMain::DockAgain,
-            Qt::UniqueConnection);
-    QPointer<DesktopMain> self(this);
-    services_.shell.WatchMonitors([self] {
-        if (self) {
-            self->DockAgain();
-        }
-    });
-}
-
-// After the screen change has settled (a removed screen is still listed
-// while its signal is delivered).
-void DesktopMain::DockAgain() {
-    if (dockPending_) {
-        return;
-    }
-    dockPending_ = true;
-    QTimer::singleShot(0, this, [this] {
-        dockPending_ = false;
-        WatchScreens();  // a screen that came has signals of its own
-        if (!isVisible()) {
-            return;
-        }
-        try {
-            // Only a change of the dock screen's place or size moves the
-            // panel (other monitors may change too).
-            if (DockGeometry() == dockedOn_) {
-                return;
-            }
-            qCDebug(lcPanelWindow) << "docking on" << DockScreen()->name() << DockGeometry();
-            Retract();
-        } catch (...) {
-            // No screen at all: the panel stays where it is.
-        }
-    });
+    return {common::PixelsToTwips(dock.x(), logicalDpiX()),
+            common::PixelsToTwips(dock.y(), logicalDpiY())};
 }
 
 void DesktopMain::SetChecked(PanelControl box, bool checked) {
@@ -380,24 +284,11 @@ void DesktopMain::AddColumn(const QString& key, const QString& text) {
     lvwIcons_->setHeaderHidden(false);
 }
 
-QTreeWidgetItem* DesktopMain::MakeRow(const DesktopItemList& list, const ItemRow& row) const {
-    auto* item = new QTreeWidgetItem();
-    item->setText(0, row.text);
-    item->setData(0, kFolderRole, row.folder);
-    if (list.hasSmallImageList && row.smallImage >= 1 && row.smallImage <= list.icons16.Count()) {
-        item->setIcon(0, QIcon(list.icons16.At(row.smallImage).picture));
-    }
-    if (lvwIcons_->columnCount() > 1) {
-        item->setText(1, row.typeText);
-    }
-    return item;
-}
-
 void DesktopMain::ShowItems(const DesktopItemList& list) {
     lvwIcons_->setUpdatesEnabled(false);
     lvwIcons_->clear();
     for (const ItemRow& row : list.rows) {
-        lvwIcons_->addTopLevelItem(MakeRow(list, row));
+        lvwIcons_->addTopLevelItem(lvwIcons_->MakeRow(list, row));
     }
     lvwIcons_->setUpdatesEnabled(true);
     lvwIcons_->setVisible(list.visible);
@@ -411,8 +302,8 @@ void DesktopMain::ReplaceRows(const DesktopItemList& list, const RowChanges& cha
         delete lvwIcons_->takeTopLevelItem(at);
     }
     for (const int at : changes.inserted) {
-        lvwIcons_->insertTopLevelItem(at,
-                                      MakeRow(list, list.rows.at(static_cast<std::size_t>(at))));
+        lvwIcons_->insertTopLevelItem(
+            at, lvwIcons_->MakeRow(list, list.rows.at(static_cast<std::size_t>(at))));
     }
     lvwIcons_->setUpdatesEnabled(true);
     SyncKeyboardRows();
@@ -486,48 +377,6 @@ void DesktopMain::closeEvent(QCloseEvent* event) {
     host_.ClosePanel();
 }
 
-}  // namespace tilebay
-
-namespace tilebay {
-
-RowEntry PanelList::Row(const QTreeWidgetItem* item) {
-    return {item->text(0), item->data(0, kFolderRole).toString()};
-}
-
-QStringList PanelList::mimeTypes() const {
-    return {QStringLiteral("text/uri-list")};
-}
-
-QMimeData* PanelList::mimeData(const QList<QTreeWidgetItem*>& items) const {
-    QList<QUrl> urls;
-    for (const QTreeWidgetItem* item : items) {
-        const QString path = RowPath(Row(item));
-        if (!path.isEmpty()) {
-            urls.append(QUrl::fromLocalFile(path));
-        }
-    }
-    if (urls.isEmpty()) {
-        return nullptr;
-    }
-    auto* mime = new QMimeData;
-    mime->setUrls(urls);
-    return mime;
-}
-
-// A row leaves as a copy: the item stays on the desktop.
-void PanelList::startDrag(Qt::DropActions) {
-    QMimeData* mime = mimeData(selectedItems());
-    if (mime == nullptr) {
-        return;
-    }
-    auto* drag = new QDrag(this);
-    drag->setMimeData(mime);
-    if (const QTreeWidgetItem* item = currentItem(); item != nullptr && !item->icon(0).isNull()) {
-        drag->setPixmap(item->icon(0).pixmap(iconSize()));
-    }
-    drag->exec(Qt::CopyAction, Qt::CopyAction);
-}
-
 int DesktopMain::PageRows() const {
     const int row = lvwIcons_->sizeHintForRow(0);
     return row > 0 ? std::max(1, lvwIcons_->viewport()->height() / row) : 10;
@@ -550,11 +399,7 @@ void DesktopMain::Toggle() {
 }
 
 void DesktopMain::Retract() {
-    try {
-        dockedOn_ = DockGeometry();
-    } catch (...) {
-        dockedOn_ = QRect();
-    }
+    dock_->Remember();
     logic_.RetractPanel();
     if (hasKeyboard_) {
         hasKeyboard_ = false;
@@ -567,11 +412,7 @@ void DesktopMain::Retract() {
 }
 
 void DesktopMain::SyncKeyboardRows() {
-    QStringList names;
-    for (int i = 0; i < lvwIcons_->topLevelItemCount(); ++i) {
-        names.append(lvwIcons_->topLevelItem(i)->text(0));
-    }
-    keyboard_.SetRows(names);
+    keyboard_.SetRows(lvwIcons_->RowTexts());
     if (hasKeyboard_ || !keyboard_.Filter().isEmpty()) {
         ShowKeyboardState();
     }
@@ -648,50 +489,20 @@ void DesktopMain::ShowContextMenu(const QPoint& globalPos) {
         return;
     }
     delete menu_;
-    menu_ = new QMenu(this);
-    menu_->setAttribute(Qt::WA_DeleteOnClose);
-    for (const ItemActionEntry& entry : ItemActionMenu()) {
-        const ItemAction action = entry.action;
-        const RowEntry chosen = *row;
-        // The text is never run: each entry calls the desktop's services with
-        // the row's path.
-        menu_->addAction(entry.text, this, [this, action, chosen] {
-            DesktopActions* desktop = host_.Desktop();
-            if (desktop == nullptr ||
-                !RunItemAction(action, chosen, *desktop,
-                               [this](const RowEntry& item) { logic_.StartRow(item); })) {
-                return;
-            }
-            if (action == ItemAction::MoveToTrash) {
-                for (int i = 0; i < lvwIcons_->topLevelItemCount(); ++i) {
-                    const RowEntry shown = PanelList::Row(lvwIcons_->topLevelItem(i));
-                    if (shown.text == chosen.text && shown.folder == chosen.folder) {
-                        delete lvwIcons_->takeTopLevelItem(i);
-                        break;
-                    }
-                }
+    menu_ = MakeItemMenu(
+        this, *row, [this] { return host_.Desktop(); },
+        [this](const RowEntry& item) { logic_.StartRow(item); },
+        [this](const RowEntry& item, ItemChange change) {
+            if (change == ItemChange::ItemGone) {
+                lvwIcons_->RemoveRow(item);
                 SyncKeyboardRows();
             }
         });
-    }
     menu_->popup(globalPos);
 }
 
 std::vector<DropResult> DesktopMain::DropFiles(const QList<QUrl>& urls, bool move) {
-    const QString folder = services_.folders.UserDesktop(services_.login.LoginName());
-    if (folder.isEmpty()) {
-        return {};
-    }
-    std::vector<DropResult> results = DropIntoFolder(urls, folder, move);
-    QStringList skipped;
-    for (const DropResult& result : results) {
-        qCDebug(lcPanelWindow) << "dropped" << result.source << "->" << result.target;
-        skipped += result.skipped;
-    }
-    if (!skipped.isEmpty() && services_.notify) {
-        services_.notify(SkippedDropText(skipped));
-    }
-    return results;
+    return DropOnDesktop(services_, urls, move);
 }
 
 // A drag reaching the retracted panel drops it into view, so the drop can go
@@ -713,11 +524,7 @@ void DesktopMain::dropEvent(QDropEvent* event) {
     if (!event->mimeData()->hasUrls() || event->source() != nullptr) {
         return;
     }
-    // Shift as it is held now: the event's modifiers can be those of an
-    // earlier moment of the drag.
-    const Qt::KeyboardModifiers held =
-        event->modifiers() | QGuiApplication::queryKeyboardModifiers();
-    const bool move = (held & Qt::ShiftModifier) && (event->possibleActions() & Qt::MoveAction);
+    const bool move = DropMoves(*event);
     DropFiles(event->mimeData()->urls(), move);
     event->setDropAction(move ? Qt::MoveAction : Qt::CopyAction);
     event->accept();

@@ -12,18 +12,18 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPointer>
-#include <QTreeWidget>
 #include <QWidget>
 
+#include <array>
 #include <memory>
 
 #include "tilebay/panel/core/item_actions.h"
 #include "tilebay/panel/core/list_keyboard.h"
 #include "tilebay/panel/core/panel_logic.h"
+#include "tilebay/panel/window/panel_dock.h"
+#include "tilebay/panel/window/panel_list.h"
 #include "tilebay/platform/shell/desktop_actions.h"
-#include "tilebay/styles/sequencer.h"
-
-class QScreen;
+#include "tilebay/platform/sound/sequencer.h"
 
 namespace tilebay {
 
@@ -40,24 +40,6 @@ public:
     // The desktop's services for the context menu (none: the menu's actions
     // do nothing).
     virtual DesktopActions* Desktop() { return nullptr; }
-};
-
-// The screen named `name` (a RandR output such as "DP-1"), else the primary
-// screen; nullptr only without any screen.
-QScreen* ChooseScreen(const QString& name);
-
-// The panel's list: its rows drag out as URLs (text/uri-list, copy).
-class PanelList : public QTreeWidget {
-    Q_OBJECT
-public:
-    explicit PanelList(QWidget* parent) : QTreeWidget(parent) {}
-    // The row of `item` (its text and the folder it was collected from).
-    static RowEntry Row(const QTreeWidgetItem* item);
-
-protected:
-    QMimeData* mimeData(const QList<QTreeWidgetItem*>& items) const override;
-    QStringList mimeTypes() const override;
-    void startDrag(Qt::DropActions supportedActions) override;
 };
 
 class DesktopMain : public QWidget, public PanelView {
@@ -78,10 +60,10 @@ public:
 
     // The screen to dock on, from options.ini; empty: the primary screen.
     // The panel docks again whenever screens come, go or change size.
-    void SetScreenName(const QString& name);
-    QScreen* DockScreen() const;
+    void SetScreenName(const QString& name) { dock_->SetScreenName(name); }
+    QScreen* DockScreen() const { return dock_->Screen(); }
     // The dock screen's geometry in pixels.
-    QRect DockGeometry() const;
+    QRect DockGeometry() const { return dock_->Geometry(); }
     // `tilebay --toggle`: drops the panel into view with the keyboard, or
     // retracts it when it is in view.
     void Toggle();
@@ -134,12 +116,9 @@ protected:
 private:
     QRect ToPixels(const QRectF& twips) const;
     QCheckBox* Box(PanelControl box) const;
-    QTreeWidgetItem* MakeRow(const DesktopItemList& list, const ItemRow& row) const;
     bool HandleKey(QKeyEvent* event);
     void ShowKeyboardState();
     void SyncKeyboardRows();
-    void WatchScreens();
-    void DockAgain();
     int PageRows() const;
 
     PanelHost& host_;
@@ -156,11 +135,10 @@ private:
     std::unique_ptr<SequencerDevice> MMControl1;
     QStringList columnKeys_;
     QString caption_;
-    QString screenName_;
     ListKeyboard keyboard_;
     bool hasKeyboard_ = false;
-    bool dockPending_ = false;
-    QRect dockedOn_;  // the dock screen's geometry at the last retraction
+    PanelDock* dock_;
+    std::array<QWidget*, kPanelControlCount> controls_{};
     QPointer<QMenu> menu_;
     PanelServices& services_;
     PanelLogic logic_;

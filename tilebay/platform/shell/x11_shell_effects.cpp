@@ -8,13 +8,13 @@
 #include <utility>
 #include <vector>
 
-#include <unistd.h>
-
 // Xlib last: its macros (None, Bool, Status, ...) clash with Qt's headers.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/Xrandr.h>
+
+#include "tilebay/platform/shell/x11_window_properties.h"
 
 namespace tilebay {
 
@@ -28,102 +28,12 @@ public:
     void SetWindowOpacity(WId, qint16) override {}
 };
 
-int IgnoreXError(Display*, XErrorEvent*) {
-    return 0;
-}
-
-// Returning hands a lost connection on to the display's exit handler (set in
-// Connection()) instead of ending the process.
-int ReturnFromIOError(Display*) {
-    return 0;
-}
-
-// A window property as XGetWindowProperty reads up to `length` 32-bit units
-// of it: whether the window has it (of whatever type), and its items when
-// they are format-32 items of `type`.
-struct Property {
-    bool present = false;
-    std::vector<unsigned long> items;
-};
-
-Property ReadProperty(Display* display, Window window, Atom property, long length, Atom type) {
-    Atom actualType = 0;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long after = 0;
-    unsigned char* data = nullptr;
-    const int status = XGetWindowProperty(display, window, property, 0, length, False, type,
-                                          &actualType, &format, &count, &after, &data);
-    Property read;
-    read.present = status == Success && actualType != None;
-    if (status == Success && actualType == type && format == 32 && data != nullptr) {
-        // Format 32 data arrives as an array of long.
-        const auto* values = reinterpret_cast<const unsigned long*>(data);
-        read.items.assign(values, values + count);
-    }
-    if (data != nullptr) {
-        XFree(data);
-    }
-    return read;
-}
-
-// The children of `window`, bottom to top, and its parent (when asked for);
-// false when the server could not say (the window is gone, for one).
-bool QueryTree(Display* display, Window window, std::vector<Window>* children,
-               Window* parent = nullptr) {
-    Window root = 0;
-    Window up = 0;
-    Window* list = nullptr;
-    unsigned int count = 0;
-    if (XQueryTree(display, window, &root, &up, &list, &count) == 0) {
-        return false;
-    }
-    if (children != nullptr) {
-        children->assign(list, list + count);
-    }
-    if (list != nullptr) {
-        XFree(list);
-    }
-    if (parent != nullptr) {
-        *parent = up;
-    }
-    return true;
-}
-
-// `states` without `atom`, and with it last when `with`.
-std::vector<Atom> WithOrWithout(std::vector<Atom> states, Atom atom, bool with) {
-    states.erase(std::remove(states.begin(), states.end(), atom), states.end());
-    if (with) {
-        states.push_back(atom);
-    }
-    return states;
-}
-
-// Windows may vanish between a tree walk and a request on them, and the
-// server may go away; neither must end the program. The handlers are
-// process-wide, so they are ours only while our requests run on our own
-// connection, and the sync before restoring the previous ones makes sure that
-// all errors of those requests have arrived.
-class XErrorTrap {
-public:
-    explicit XErrorTrap(Display* display) : display_(display) {
-        previous_ = XSetErrorHandler(IgnoreXError);
-        previousIO_ = XSetIOErrorHandler(ReturnFromIOError);
-        XSync(display_, False);
-    }
-    ~XErrorTrap() {
-        XSync(display_, False);
-        XSetIOErrorHandler(previousIO_);
-        XSetErrorHandler(previous_);
-    }
-    XErrorTrap(const XErrorTrap&) = delete;
-    XErrorTrap& operator=(const XErrorTrap&) = delete;
-
-private:
-    Display* display_;
-    int (*previous_)(Display*, XErrorEvent*) = nullptr;
-    int (*previousIO_)(Display*) = nullptr;
-};
+using x11::IgnoreXError;
+using x11::QueryTree;
+using x11::ReadProperty;
+using x11::ReturnFromIOError;
+using x11::WithOrWithout;
+using x11::XErrorTrap;
 
 class X11ShellEffects final : public ShellEffects {
 public:
@@ -164,12 +74,14 @@ public:
 private:
     Display* Connection();
     Atom Intern(const char* name) { return XInternAtom(display_, name, False); }
-    bool HasProperty(Window window, Atom property);
-    std::vector<Atom> ReadAtoms(Window window, Atom property, bool* present = nullptr);
-    void WriteAtoms(Window window, Atom property, const std::vector<Atom>& atoms);
-    bool IsOurs(Window window);
-    void CollectClients(Window window, int depth, std::vector<Window>* clients);
-    std::vector<Window> ClientWindows();
+    std::vector<Atom> ReadAtoms(Window window, Atom property, bool* present = nullptr) {
+        return x11::ReadAtoms(display_, window, property, present);
+    }
+    void WriteAtoms(Window window, Atom property, const std::vector<Atom>& atoms) {
+        x11::WriteAtoms(display_, window, property, atoms);
+    }
+    bool IsOurs(Window window) { return x11::IsOurs(display_, window); }
+    std::vector<Window> ClientWindows() { return x11::ClientWindows(display_); }
     void ShowWindowsOfType(const char* type, bool show);
     void KeepAbove(Window window, bool on);
     void StackInOrdinaryBand();
@@ -211,63 +123,6 @@ Display* X11ShellEffects::Connection() {
         }
     }
     return lost_ ? nullptr : display_;
-}
-
-bool X11ShellEffects::HasProperty(Window window, Atom property) {
-    return ReadProperty(display_, window, property, 0, AnyPropertyType).present;
-}
-
-std::vector<Atom> X11ShellEffects::ReadAtoms(Window window, Atom property, bool* present) {
-    Property read = ReadProperty(display_, window, property, 1024, XA_ATOM);
-    if (present != nullptr) {
-        *present = read.present;
-    }
-    return std::move(read.items);
-}
-
-void X11ShellEffects::WriteAtoms(Window window, Atom property, const std::vector<Atom>& atoms) {
-    XChangeProperty(display_, window, property, XA_ATOM, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(atoms.data()),
-                    static_cast<int>(atoms.size()));
-}
-
-bool X11ShellEffects::IsOurs(Window window) {
-    const Property pid = ReadProperty(display_, window, Intern("_NET_WM_PID"), 1, XA_CARDINAL);
-    return pid.items.size() == 1 && pid.items[0] == static_cast<unsigned long>(::getpid());
-}
-
-// A client window carries WM_STATE (set by the window manager) or a window
-// type; a frame of a reparenting window manager carries neither, and its
-// client lies somewhere below it.
-void X11ShellEffects::CollectClients(Window window, int depth, std::vector<Window>* clients) {
-    if (HasProperty(window, Intern("WM_STATE")) ||
-        HasProperty(window, Intern("_NET_WM_WINDOW_TYPE"))) {
-        clients->push_back(window);
-        return;
-    }
-    if (depth == 0) {
-        return;
-    }
-    std::vector<Window> below;
-    if (!QueryTree(display_, window, &below)) {
-        return;
-    }
-    for (Window child : below) {
-        CollectClients(child, depth - 1, clients);
-    }
-}
-
-std::vector<Window> X11ShellEffects::ClientWindows() {
-    std::vector<Window> clients;
-    std::vector<Window> top;
-    if (!QueryTree(display_, DefaultRootWindow(display_), &top)) {
-        return clients;
-    }
-    for (Window window : top) {
-        // Frames nest the client at most a few levels deep.
-        CollectClients(window, 3, &clients);
-    }
-    return clients;
 }
 
 // Hiding withdraws every mapped, window-manager-managed window of the type

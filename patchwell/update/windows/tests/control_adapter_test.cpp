@@ -43,19 +43,4 @@ TEST(DownLoadPort, PassesTheControlThroughUnchanged) {
     delete control;
 }
 
-// The control's message-box kinds reach patchwell's one message box as the
-// icons of the same meaning.
-TEST(PatchwellControlDialogs, MapsTheControlsIconsOntoThePrograms) {
-    using patchwell::download::MessageIcon;
-    using Platform = patchwell::platform::MessageIcon;
-    const std::pair<MessageIcon, Platform> icons[] = {
-        {MessageIcon::None, Platform::None},
-        {MessageIcon::Information, Platform::Information},
-        {MessageIcon::Exclamation, Platform::Warning},
-        {MessageIcon::Stop, Platform::Critical}};
-    for (const auto& [control, program] : icons) {
-        EXPECT_EQ(patchwell::update::ToPlatformIcon(control), program);
-    }
-}
-
 }  // namespace

@@ -131,9 +131,13 @@ TEST(ItemActionsTest, TheMenuActsOnTheRowsOwnPathOnly) {
     RecordingDesktopActions desktop;
     const RowEntry row{S("a b;$(x).txt"), desk};
     const QString url = QUrl::fromLocalFile(desk + S("/a b;$(x).txt")).toString();
-    for (ItemAction action : {ItemAction::Open, ItemAction::OpenContainingFolder, ItemAction::Copy,
-                              ItemAction::MoveToTrash}) {
-        EXPECT_TRUE(RunItemAction(action, row, desktop));
+    // Only the trash takes the item from its folder.
+    for (const auto& [action, change] :
+         {std::pair{ItemAction::Open, ItemChange::Nothing},
+          std::pair{ItemAction::OpenContainingFolder, ItemChange::Nothing},
+          std::pair{ItemAction::Copy, ItemChange::Nothing},
+          std::pair{ItemAction::MoveToTrash, ItemChange::ItemGone}}) {
+        EXPECT_EQ(RunItemAction(action, row, desktop), change);
     }
     EXPECT_EQ(desktop.calls,
               (QStringList{S("open ") + url, S("open ") + QUrl::fromLocalFile(desk).toString(),
@@ -142,7 +146,7 @@ TEST(ItemActionsTest, TheMenuActsOnTheRowsOwnPathOnly) {
     desktop.calls.clear();
     for (const RowEntry& bad : {row, RowEntry{S(".."), desk}, RowEntry{S("../x"), desk},
                                 RowEntry{S("x"), QString()}, RowEntry{QString(), desk}}) {
-        EXPECT_FALSE(RunItemAction(ItemAction::Open, bad, desktop));
+        EXPECT_EQ(RunItemAction(ItemAction::Open, bad, desktop), ItemChange::NotDone);
     }
     EXPECT_EQ(desktop.calls, QStringList{});
 
@@ -154,9 +158,11 @@ TEST(ItemActionsTest, TheMenuActsOnTheRowsOwnPathOnly) {
     ASSERT_TRUE(QFile::link(script, desk + S("/run-link")));
     QStringList started;
     for (const char* name : {"run.desktop", "run", "run-link"}) {
-        EXPECT_TRUE(RunItemAction(ItemAction::Open, RowEntry{S(name), desk}, desktop,
-                                  [&](const RowEntry& item) { started.append(item.text); }));
-        EXPECT_FALSE(RunItemAction(ItemAction::Open, RowEntry{S(name), desk}, desktop));
+        EXPECT_EQ(RunItemAction(ItemAction::Open, RowEntry{S(name), desk}, desktop,
+                                [&](const RowEntry& item) { started.append(item.text); }),
+                  ItemChange::Nothing);
+        EXPECT_EQ(RunItemAction(ItemAction::Open, RowEntry{S(name), desk}, desktop),
+                  ItemChange::NotDone);
     }
     EXPECT_EQ(started, (QStringList{S("run.desktop"), S("run"), S("run-link")}));
     EXPECT_EQ(desktop.calls, QStringList{});

@@ -1,4 +1,4 @@
-#include "tilebay/panel/style_settings.h"
+#include "tilebay/settings/style_settings.h"
 
 #include "common/ini/ini.h"
 #include "common/paths/program_path.h"

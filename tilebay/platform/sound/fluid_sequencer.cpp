@@ -23,8 +23,8 @@
 #include <utility>
 
 #include "common/paths/program_path.h"
+#include "tilebay/platform/sound/sequencer.h"
 #include "tilebay/platform/system/safe_file.h"
-#include "tilebay/styles/sequencer.h"
 
 namespace tilebay {
 

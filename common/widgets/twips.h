@@ -1,15 +1,16 @@
 #pragma once
 
-// Window geometry is designed in twips, 1440 to the inch. Every tilebay
-// window turns twips into pixels through the logical resolution of its
-// screen (96 dpi: 15 twips a pixel), so all of them scale alike.
+// Window geometry is designed in twips, 1440 to the inch. Every window of
+// both programs and the download control turns twips into pixels through the
+// logical resolution of its screen (96 dpi: 15 twips a pixel), so all of them
+// scale alike.
 
 #include <QRect>
 #include <QRectF>
 
 #include <cmath>
 
-namespace tilebay {
+namespace common {
 
 inline constexpr double kTwipsPerInch = 1440;
 
@@ -26,4 +27,4 @@ inline double PixelsToTwips(double pixels, double dpi) {
     return pixels * kTwipsPerInch / dpi;
 }
 
-}  // namespace tilebay
+}  // namespace common

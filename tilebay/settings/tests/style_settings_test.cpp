@@ -1,4 +1,4 @@
-#include "tilebay/panel/style_settings.h"
+#include "tilebay/settings/style_settings.h"
 
 #include <QDir>
 #include <QFile>

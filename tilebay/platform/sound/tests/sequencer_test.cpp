@@ -15,7 +15,7 @@
 #include <sys/stat.h>
 
 #include "common/testing/qt_printers.h"
-#include "tilebay/styles/sequencer.h"
+#include "tilebay/platform/sound/sequencer.h"
 
 namespace {
 
