@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "tilebay/platform/system/descriptor.h"
 #include "tilebay/platform/system/launcher_trust.h"
 #include "tilebay/platform/system/shortcut.h"
 
@@ -29,22 +30,6 @@ bool Exists(const QString& path) {
 bool CopiableKind(mode_t mode) {
     return S_ISREG(mode) || S_ISDIR(mode) || S_ISLNK(mode);
 }
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 bool WriteAll(int fd, const char* data, ssize_t size) {
     while (size > 0) {

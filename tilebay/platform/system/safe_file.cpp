@@ -1,4 +1,5 @@
 #include "tilebay/platform/system/safe_file.h"
+#include "tilebay/platform/system/descriptor.h"
 
 #include <QFile>
 
@@ -11,22 +12,6 @@
 
 namespace tilebay {
 namespace {
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 // Opens without waiting: O_NONBLOCK makes the open of a FIFO without a
 // writer return at once; for a regular file it changes nothing.

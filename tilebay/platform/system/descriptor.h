@@ -1,0 +1,25 @@
+#pragma once
+
+// A file descriptor that closes itself when it goes out of scope.
+
+#include <unistd.h>
+
+namespace tilebay {
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+}  // namespace tilebay
