@@ -194,7 +194,9 @@ TEST_F(TilebayCompositedE2E, TranslucentPanelClickRaisesItStyleLoaderKindAndClos
     ASSERT_NE(other, 0u);
     ASSERT_TRUE(TestDesktop::waitUntil([&] { return Above(FrameOf(other), panel); }));
     Click(150, 330);  // the list below its rows
-    EXPECT_TRUE(TestDesktop::waitUntil([&] { return Above(panel, FrameOf(other)); }));
+    EXPECT_TRUE(TestDesktop::waitUntil([&] { return Above(panel, FrameOf(other)); }))
+        << "panel " << panel << " at " << Geometry(panel).top() << ", cover frame "
+        << FrameOf(other) << ", stacking " << ::testing::PrintToString(Stacking());
 
     Click(220, 20);  // the small square
     const XWindowId loader = WaitForViewable(S("^Load Style$"));
