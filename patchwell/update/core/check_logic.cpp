@@ -7,6 +7,7 @@
 
 #include "common/ini/ini.h"
 #include "common/paths/program_path.h"
+#include "patchwell/download/control/download_texts.h"
 #include "patchwell/update/core/folder_checks.h"
 #include "patchwell/update/core/signed_update.h"
 #include "patchwell/update/core/texts.h"
@@ -132,6 +133,17 @@ void CheckLogic::RunScheduled() {
     }
     ScheduledCheck::Fetched fetched;
     if (skip == CheckSkip::None) {
+        // As the control's own probe does, the connection is checked before
+        // anything is asked: offline, the user hears it (unless quiet) and no
+        // request waits for its time-out.
+        if (!dl1_.CheckConnection()) {
+            if (!Quiet()) {
+                services_.messages.Show(QString::fromLatin1(download::texts::kOfflineNotice),
+                                        platform::MessageIcon::None, texts::ApplicationTitle());
+            }
+            NotCarriedOut();
+            return;
+        }
         view_.HideWindow();
         fetched = scheduled_->FetchManifest(false);
     }

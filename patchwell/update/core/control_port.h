@@ -33,6 +33,9 @@ public:
 
     virtual void download() = 0;
     virtual void GetFileInformation() = 0;
+    // Whether the machine is online, asked of the control's environment as
+    // its own connection check asks.
+    virtual bool CheckConnection() = 0;
     virtual void Cancel() = 0;
     virtual void Pause(bool blnPause) = 0;
 

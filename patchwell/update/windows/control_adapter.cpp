@@ -13,8 +13,10 @@ download::MessageAnswer PatchwellControlDialogs::MessageBox(const QString& text,
     return platform::ShowMessageBox(parent_.data(), text, title, buttons, icon);
 }
 
-DownLoadPort::DownLoadPort(download::DownLoad* control, QObject* parent)
-    : ControlPort(parent), control_(control) {
+DownLoadPort::DownLoadPort(download::DownLoad* control,
+                           std::shared_ptr<download::DownLoadEnvironment> environment,
+                           QObject* parent)
+    : ControlPort(parent), control_(control), environment_(std::move(environment)) {
     // The port declares the control's events; each is raised as the control
     // raises it.
     [[maybe_unused]] const bool forwarded = download::ForwardEvents(*control, *this);
@@ -57,6 +59,10 @@ void DownLoadPort::download() {
 void DownLoadPort::GetFileInformation() {
     control_->GetFileInformation();
 }
+
+bool DownLoadPort::CheckConnection() {
+    return environment_->QueryConnection().online;
+}
 void DownLoadPort::Cancel() {
     control_->Cancel();
 }
@@ -67,15 +73,14 @@ void DownLoadPort::Pause(bool blnPause) {
 ControlFactory DownLoadControlFactory() {
     return [](QWidget* window, const download::PropertyBag& savedSet) -> ControlPort* {
         // The control's questions come in the program's own message box.
-        auto* control =
-            new download::DownLoad(std::make_shared<download::SystemDownLoadEnvironment>(
-                                       std::make_unique<PatchwellControlDialogs>(window)),
-                                   window);
+        auto environment = std::make_shared<download::SystemDownLoadEnvironment>(
+            std::make_unique<PatchwellControlDialogs>(window));
+        auto* control = new download::DownLoad(environment, window);
         control->setObjectName(QStringLiteral("dl1"));
         control->ReadProperties(savedSet);
         // The control does its work unseen; the windows show its progress.
         control->hide();
-        return new DownLoadPort(control, window);
+        return new DownLoadPort(control, std::move(environment), window);
     };
 }
 

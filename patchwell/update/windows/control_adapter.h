@@ -4,6 +4,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 #include "patchwell/download/control/download_environment.h"
 #include "patchwell/download/control/property_bag.h"
@@ -49,7 +50,9 @@ class DownLoadPort : public ControlPort {
     Q_OBJECT
 
 public:
-    DownLoadPort(download::DownLoad* control, QObject* parent);
+    // `environment` is the control's own; the connection check asks it.
+    DownLoadPort(download::DownLoad* control,
+                 std::shared_ptr<download::DownLoadEnvironment> environment, QObject* parent);
 
     bool InDL() const override;
     bool CPause() const override;
@@ -63,6 +66,7 @@ public:
     void setKeepType(bool keep) override;
     void download() override;
     void GetFileInformation() override;
+    bool CheckConnection() override;
     void Cancel() override;
     void Pause(bool blnPause) override;
 
@@ -70,6 +74,7 @@ public:
 
 private:
     download::DownLoad* control_;
+    std::shared_ptr<download::DownLoadEnvironment> environment_;
 };
 
 }  // namespace patchwell::update

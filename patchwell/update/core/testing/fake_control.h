@@ -47,6 +47,10 @@ public:
             onProbe(*this);
         }
     }
+    bool CheckConnection() override {
+        ++connectionChecks;
+        return online;
+    }
     void Cancel() override { calls << QStringLiteral("Cancel"); }
     void Pause(bool blnPause) override {
         cPause = blnPause;
@@ -68,6 +72,8 @@ public:
     bool inDL = false;
     bool cPause = false;
     bool connected = true;
+    bool online = true;  // what the next connection check finds
+    int connectionChecks = 0;
     qint32 fileSize = 0;
     qint32 probeSize = 0;  // what the next probe finds
     QString url;

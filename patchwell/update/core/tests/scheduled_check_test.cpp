@@ -129,6 +129,23 @@ TEST(ScheduledCheck, QuietEndsWithoutAWindowUnlessThereIsSomethingToSay) {
     }
 }
 
+TEST(ScheduledCheck, OfflineTheUserHearsItFirstAndNothingIsAsked) {
+    // The default start shows the control's own notice, then the window.
+    Installation run{QByteArray()};
+    run.dl1.online = false;
+    run.server.answers.push_back(Body(kCurrent, "\"a\""));
+    EXPECT_TRUE(run.Start());
+    ASSERT_EQ(run.app.messages.shown.size(), 1u);
+    EXPECT_EQ(run.app.messages.shown[0].text,
+              QStringLiteral("You are not currently connected to the internet!\r\n"
+                             "The download will be aborted!"));
+    EXPECT_EQ(run.app.messages.shown[0].icon, patchwell::platform::MessageIcon::None);
+    EXPECT_TRUE(run.view->shown);
+    EXPECT_TRUE(run.server.asked.empty());
+    EXPECT_TRUE(run.app.launcher.starts.empty());
+    EXPECT_EQ(run.dl1.connectionChecks, 1);
+}
+
 class MeteredCost : public patchwell::platform::NetworkCost {
 public:
     bool Metered() override { return true; }

@@ -2,6 +2,7 @@
 
 #include "patchwell/download/control/download.h"
 #include "patchwell/download/control/download_events.h"
+#include "patchwell/download/control/testing/control_fakes.h"
 #include "patchwell/update/windows/control_adapter.h"
 
 namespace {
@@ -15,8 +16,15 @@ using patchwell::update::DownLoadPort;
 // each one as the control does; calls and properties pass straight through.
 // (The QApplication is the one of windows_test.cpp's main.)
 TEST(DownLoadPort, PassesTheControlThroughUnchanged) {
-    auto* control = new DownLoad;
-    DownLoadPort port(control, nullptr);
+    patchwell::download::testing::Trace trace;
+    auto environment = std::make_shared<patchwell::download::testing::FakeEnvironment>(&trace);
+    auto* control = new DownLoad(environment);
+    DownLoadPort port(control, environment, nullptr);
+    // The connection check asks the control's own environment.
+    environment->connection.online = false;
+    EXPECT_FALSE(port.CheckConnection());
+    environment->connection.online = true;
+    EXPECT_TRUE(port.CheckConnection());
     EXPECT_EQ(DeclaredEvents(port), DeclaredEvents(control->core()));
     EXPECT_EQ(DeclaredEvents(port).size(), 9);
 
