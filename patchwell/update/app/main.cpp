@@ -3,6 +3,10 @@
 #include <QApplication>
 #include <QFileInfo>
 
+#include <optional>
+
+#include "common/i18n/translations.h"
+
 #include "common/process/termination_signals.h"
 #include "patchwell/platform/conditional_fetcher.h"
 #include "patchwell/platform/folder_storage.h"
@@ -20,6 +24,11 @@
 #include "patchwell/update/windows/forms.h"
 
 int main(int argc, char* argv[]) {
+    // The texts are translated from the start: --help, usage errors and what
+    // the windowless start says. A QCoreApplication holds the translators
+    // until windows are needed; it goes before the QApplication comes.
+    std::optional<QCoreApplication> core(std::in_place, argc, argv);
+    common::InstallTranslations(QStringLiteral("patchwell"));
     // --help, --version, --forget-key and usage errors answer without a window.
     const patchwell::update::ParsedOptions options =
         patchwell::update::ParseOptions(common::cli::Arguments(argc, argv));
@@ -57,13 +66,17 @@ int main(int argc, char* argv[]) {
                                            programFolder, executable, storage, stateFolder};
     if (patchwell::update::StartWithoutWindows(windowless, scheduled)) {
         if (!held.Empty()) {
+            core.reset();
             QApplication app(argc, argv);
+            common::InstallTranslations(QStringLiteral("patchwell"));
             held.ShowAll(messages);
         }
         return 0;
     }
 
+    core.reset();
     QApplication app(argc, argv);
+    common::InstallTranslations(QStringLiteral("patchwell"));
     QApplication::setApplicationName(QStringLiteral("Patchwell"));
     // Windows come and go (hidden, replaced) during the run; the program ends
     // only through its own steps.

@@ -40,7 +40,7 @@ Frmchck::Frmchck(Forms& forms)
     }
     Label1->setFont(small);
 
-    Command1 = new QPushButton(QStringLiteral("OK"), this);
+    Command1 = new QPushButton(tr("OK"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
     Command1->setGeometry(TwipsRect(4740, 120, 945, 345));
     Command1->setDefault(true);

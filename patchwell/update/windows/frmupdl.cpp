@@ -32,10 +32,10 @@ Frmupdl::Frmupdl(Forms& forms)
     Label1->setFont(heading);
     Label1->adjustSize();
     AddLine(this, "Line1", 420);
-    download = AddLabel(this, "download", texts::DownloadingFile(), 105, 540);
+    download = AddLabel(this, "download", texts::DownloadingFile(QString()), 105, 540);
     lblCBytes = AddLabel(this, "lblCBytes", texts::SizeInitial(), 90, 900);
-    lblRate = AddLabel(this, "lblRate", texts::RatePrefix(), 105, 1260);
-    lblTime = AddLabel(this, "lblTime", texts::TimePrefix(), 3150, 1260);
+    lblRate = AddLabel(this, "lblRate", texts::Rate(QString()), 105, 1260);
+    lblTime = AddLabel(this, "lblTime", texts::TimeRemaining(QString()), 3150, 1260);
     lblStatus = AddLabel(this, "lblStatus", texts::StatusInitial(), 105, 1620);
 
     ani = new QLabel(this);
@@ -43,8 +43,7 @@ Frmupdl::Frmupdl(Forms& forms)
     ani->setGeometry(TwipsRect(5160, 1680, 480, 480));
     ani->setAlignment(Qt::AlignCenter);
 
-    lblpercent =
-        AddLabel(this, "lblpercent", texts::PercentPrefix() + QStringLiteral("0%"), 105, 1980);
+    lblpercent = AddLabel(this, "lblpercent", texts::PercentDownloaded(0), 105, 1980);
 
     ProgressBar1 = new QProgressBar(this);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
