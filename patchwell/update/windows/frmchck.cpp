@@ -56,6 +56,11 @@ Frmchck::Frmchck(Forms& forms)
     Image1->setGeometry(TwipsRect(5460, 1440, 240, 285));
     Image1->setPixmap(ProductPicture(Image1->width(), Image1->height()));
 
+    // An explanation that does not fit even in the smallest type wraps on
+    // downwards, and the window grows with it.
+    fit_ = std::make_unique<TextFit>(this);
+    fit_->Apply();
+
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(3000);

@@ -77,6 +77,10 @@ Frmupdl::Frmupdl(Forms& forms)
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(100);
 
+    // Longer texts of other languages wrap, and the window grows downwards.
+    fit_ = std::make_unique<TextFit>(this);
+    fit_->Apply();
+
     download::MemoryPropertyBag savedSet{{QStringLiteral("keeptype"), true},
                                          {QStringLiteral("onlinecheck"), true}};
     dl1_ = forms_.controlFactory()(this, savedSet);
@@ -128,7 +132,7 @@ void Frmupdl::closeEvent(QCloseEvent* event) {
 
 void Frmupdl::SetLabel(QLabel* label, const QString& text) {
     label->setText(text);
-    label->adjustSize();
+    fit_->Apply();
 }
 
 void Frmupdl::RemoveCloseCommand() {
@@ -161,6 +165,7 @@ void Frmupdl::SetTitle(const QString& text) {
 }
 void Frmupdl::SetPauseCaption(const QString& text) {
     Command4->setText(text);
+    fit_->Apply();
 }
 void Frmupdl::SetProgressMaximum(int maximum) {
     ProgressBar1->setMaximum(maximum);
