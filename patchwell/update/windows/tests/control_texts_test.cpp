@@ -48,7 +48,8 @@ TEST_F(ControlTextsInGerman, TheControlRaisesItsEnglishTextsAndTheWindowShowsThe
     Probe(Answer::Make("HTTP/1.1 200 OK", Bytes(2500)));
     core.download();
     const Trace success = trace;
-    EXPECT_EQ(success, Join({{Opening(Path("File1.tmp"))}, Chunk("1 KB/S", "1 sec", 1024, 41),
+    EXPECT_EQ(success, Join({{Opening(Path("File1.tmp"))},
+                             Chunk("1 KB/S", "1 sec", 1024, 41),
                              Chunk("2 KB/S", "0 sec", 2048, 82),
                              Chunk("2.44 KB/S", "0 sec", 2500, 100),
                              Chunk("2.44 KB/S", "0 sec", 2500, 100),
@@ -76,10 +77,10 @@ TEST_F(ControlTextsInGerman, TheControlRaisesItsEnglishTextsAndTheWindowShowsThe
     ExpectEveryTextTranslated(failure);
     ExpectEveryTextTranslated(notFound);
     EXPECT_EQ(ShownControlText(QStringLiteral("2.44 KB/S")), QStringLiteral("2.44 KB/s"));
-    EXPECT_EQ(ShownControlText(QStringLiteral("Error Downloading File from : ") +
-                               QString::fromStdString(url)),
-              QStringLiteral("Fehler beim Herunterladen der Datei von: ") +
-                  QString::fromStdString(url));
+    EXPECT_EQ(
+        ShownControlText(QStringLiteral("Error Downloading File from : ") +
+                         QString::fromStdString(url)),
+        QStringLiteral("Fehler beim Herunterladen der Datei von: ") + QString::fromStdString(url));
     // A figure filled in twice: the entry with the most fixed text wins.
     EXPECT_EQ(ShownControlText(QStringLiteral("2 min 5 sec")), QStringLiteral("2 min 5 s"));
     // What the table does not know is shown as it came.
@@ -91,14 +92,35 @@ TEST_F(ControlTextsInGerman, TheControlRaisesItsEnglishTextsAndTheWindowShowsThe
 TEST_F(ControlTextsInGerman, EveryTextOfTheControlHasItsShownText) {
     namespace t = patchwell::download::texts;
     std::vector<QString> raised;
-    for (const char* text :
-         {t::kInitiating, t::kAccepted, t::kInformationComplete, t::kUnauthorizedStatus,
-          t::kDeniedStatus, t::kNotFound, t::kServerErrorStatus, t::kProbeCancelled,
-          t::kHeadersFailedStatus, t::kNoConnectionStatus, t::kReceiving, t::kReceivingResumed,
-          t::kPaused, t::kCancelled, t::kSuccessful, t::kAbortedStatus,
-          t::kResumeFileMissingStatus, t::kResumeUnsupportedStatus, t::kUnpausing,
-          t::kCancelling, t::kServerError, t::kOfflineNotice, t::kOverwriteTitle, t::kNewFileTitle,
-          t::kNewFilePrompt, t::kNoFileTitle, t::kNoFile, t::kSameFileTitle, t::kSameFile}) {
+    for (const char* text : {t::kInitiating,
+                             t::kAccepted,
+                             t::kInformationComplete,
+                             t::kUnauthorizedStatus,
+                             t::kDeniedStatus,
+                             t::kNotFound,
+                             t::kServerErrorStatus,
+                             t::kProbeCancelled,
+                             t::kHeadersFailedStatus,
+                             t::kNoConnectionStatus,
+                             t::kReceiving,
+                             t::kReceivingResumed,
+                             t::kPaused,
+                             t::kCancelled,
+                             t::kSuccessful,
+                             t::kAbortedStatus,
+                             t::kResumeFileMissingStatus,
+                             t::kResumeUnsupportedStatus,
+                             t::kUnpausing,
+                             t::kCancelling,
+                             t::kServerError,
+                             t::kOfflineNotice,
+                             t::kOverwriteTitle,
+                             t::kNewFileTitle,
+                             t::kNewFilePrompt,
+                             t::kNoFileTitle,
+                             t::kNoFile,
+                             t::kSameFileTitle,
+                             t::kSameFile}) {
         raised.push_back(QString::fromLatin1(text));
     }
     raised.push_back(QString::fromLatin1(t::kOpeningBefore) + QStringLiteral("/tmp/a b") +
@@ -108,9 +130,9 @@ TEST_F(ControlTextsInGerman, EveryTextOfTheControlHasItsShownText) {
     for (const ErrorCodeInfo& info : kErrorCodes) {
         raised.push_back(QString::fromLatin1(info.summary));
         if (info.errorText != nullptr) {
-            raised.push_back(QString::fromLatin1(info.errorText) +
-                             (info.code == ErrorCode::TransferFailed ? QStringLiteral("http://x/")
-                                                                     : QString()));
+            raised.push_back(
+                QString::fromLatin1(info.errorText) +
+                (info.code == ErrorCode::TransferFailed ? QStringLiteral("http://x/") : QString()));
         }
     }
     for (const double rate : {700.0, 1536.0}) {

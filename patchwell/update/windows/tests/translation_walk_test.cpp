@@ -67,7 +67,8 @@ protected:
         QApplication::processEvents();
         SCOPED_TRACE(window.objectName().toStdString());
         QStringList problems = common::testing::CutTexts(window);
-        for (QWidget* child : window.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        for (QWidget* child :
+             window.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
             const auto* label = qobject_cast<QLabel*>(child);
             const auto* button = qobject_cast<QPushButton*>(child);
             if (!child->isVisible() || (label == nullptr && button == nullptr)) {
@@ -158,10 +159,12 @@ TEST_P(TranslationWalk, DownloadAndInstallationWindows) {
 // language.
 TEST_P(TranslationWalk, MessageBoxes) {
     struct Box {
-        Box(QString t, MessageIcon i = MessageIcon::Warning,
-            MessageButtons b = MessageButtons::Ok, QString d = {},
-            QString caption = texts::ApplicationTitle())
-            : text(std::move(t)), icon(i), buttons(b), details(std::move(d)),
+        Box(QString t, MessageIcon i = MessageIcon::Warning, MessageButtons b = MessageButtons::Ok,
+            QString d = {}, QString caption = texts::ApplicationTitle())
+            : text(std::move(t)),
+              icon(i),
+              buttons(b),
+              details(std::move(d)),
               title(std::move(caption)) {}
         QString text;
         MessageIcon icon;
@@ -193,25 +196,34 @@ TEST_P(TranslationWalk, MessageBoxes) {
         {texts::ReceivedFileRefused(url, texts::refusal::WrongDigest()), MessageIcon::None},
         {ShownControlText(QString::fromLatin1(patchwell::download::texts::kOfflineNotice)),
          MessageIcon::None},
-        {ShownControlText(patchwell::download::ErrorText(
-                              patchwell::download::ErrorCode::TransferFailed) +
-                          url),
+        {ShownControlText(
+             patchwell::download::ErrorText(patchwell::download::ErrorCode::TransferFailed) + url),
          MessageIcon::None},
-        {ShownControlText(QString::fromLatin1(patchwell::download::texts::kOverwriteBefore) +
-                          file +
+        {ShownControlText(QString::fromLatin1(patchwell::download::texts::kOverwriteBefore) + file +
                           QString::fromLatin1(patchwell::download::texts::kOverwriteAfter)),
          MessageIcon::Warning, MessageButtons::YesNo, QString(),
          ShownControlText(QString::fromLatin1(patchwell::download::texts::kOverwriteTitle))},
     };
     for (const QString& why :
-         {texts::refusal::NoSignature(), texts::refusal::OtherKey(), texts::refusal::BadSignature(),
-          texts::refusal::MalformedKey(), texts::refusal::NoSigningTime(),
-          texts::refusal::Older(), texts::refusal::BadRecordedTime(),
-          texts::refusal::NotRecorded(), texts::refusal::Unbound(), texts::refusal::BadBinding(),
-          texts::refusal::WrongAddress(), texts::refusal::Expired(), texts::refusal::BadExpiry(),
-          texts::refusal::BadNextKey(), texts::refusal::WrongLength(),
-          texts::refusal::WrongDigest(), texts::refusal::UnreadableInstaller(),
-          texts::refusal::UnusableTrustState(folder), texts::refusal::TrustNotRecorded(folder),
+         {texts::refusal::NoSignature(),
+          texts::refusal::OtherKey(),
+          texts::refusal::BadSignature(),
+          texts::refusal::MalformedKey(),
+          texts::refusal::NoSigningTime(),
+          texts::refusal::Older(),
+          texts::refusal::BadRecordedTime(),
+          texts::refusal::NotRecorded(),
+          texts::refusal::Unbound(),
+          texts::refusal::BadBinding(),
+          texts::refusal::WrongAddress(),
+          texts::refusal::Expired(),
+          texts::refusal::BadExpiry(),
+          texts::refusal::BadNextKey(),
+          texts::refusal::WrongLength(),
+          texts::refusal::WrongDigest(),
+          texts::refusal::UnreadableInstaller(),
+          texts::refusal::UnusableTrustState(folder),
+          texts::refusal::TrustNotRecorded(folder),
           texts::refusal::Downgrade(QStringLiteral("1.9"), QStringLiteral("2.0"))}) {
         boxes.push_back({texts::UpdateNotVerified(why), MessageIcon::Critical});
     }
@@ -237,13 +249,11 @@ TEST_P(TranslationWalk, MessageBoxes) {
             }
             box->done(first);
         });
-        patchwell::platform::ShowMessageBox(nullptr, b.text, b.title, b.buttons, b.icon,
-                                            b.details);
+        patchwell::platform::ShowMessageBox(nullptr, b.text, b.title, b.buttons, b.icon, b.details);
         EXPECT_TRUE(seen);
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Languages, TranslationWalk,
-                         ::testing::Values("de", "fr", "es", "pseudo"));
+INSTANTIATE_TEST_SUITE_P(Languages, TranslationWalk, ::testing::Values("de", "fr", "es", "pseudo"));
 
 }  // namespace
