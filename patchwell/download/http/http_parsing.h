@@ -39,7 +39,8 @@ inline std::optional<StatusLine> ParseStatusLine(std::string_view line) {
         !digit(line[pos + 2])) {
         return std::nullopt;
     }
-    if (pos + 3 < line.size() && common::kBlanksAndLineEnds.find(line[pos + 3]) == std::string_view::npos) {
+    if (pos + 3 < line.size() &&
+        common::kBlanksAndLineEnds.find(line[pos + 3]) == std::string_view::npos) {
         return std::nullopt;
     }
     StatusLine status;
