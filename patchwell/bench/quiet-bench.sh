@@ -31,7 +31,7 @@ minisign -G -W -f -p "$work/keys/k.pub" -s "$work/keys/k.key" >/dev/null
 printf '#!/bin/sh\nexit 0\n' >"$work/setup.sh"
 port=$(PW_NGINX_LOG_BYTES=1 "$nginx_launcher" start "$work/www" "$work/nginx")
 base="http://127.0.0.1:$port"
-"$build/patchwell-publish" -o "$work/www" --expires 30 "$work/setup.sh" "$base/setup.sh" 1.0 \
+"$build/patchwell/signing/patchwell-publish" -o "$work/www" --expires 30 "$work/setup.sh" "$base/setup.sh" 1.0 \
     "$work/keys/k.key" >/dev/null
 python3 -c 'import socket, sys, time
 s = socket.socket(); s.bind(("127.0.0.1", 0)); s.listen(64)
@@ -51,6 +51,7 @@ folder() {
     shift 2
     mkdir -p "$app"
     cp "$build/patchwell/update/app/patchwell" "$app/"
+    cp -r "$build/patchwell/update/app/translations" "$app/"
     printf '%s\n' "$served" >"$app/served.sh"
     chmod +x "$app/served.sh"
     {
