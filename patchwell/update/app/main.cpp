@@ -13,6 +13,7 @@
 #include "patchwell/platform/process_launcher.h"
 #include "patchwell/platform/program_lifetime.h"
 #include "patchwell/platform/qt_message_boxes.h"
+#include "patchwell/platform/whole_program.h"
 #include "patchwell/update/app/options.h"
 #include "patchwell/update/core/quiet_start.h"
 #include "patchwell/update/core/scheduled_check.h"
@@ -26,8 +27,9 @@ int main(int argc, char* argv[]) {
     if (const auto code = common::cli::Emit(options.outcome)) {
         return *code;
     }
-    // The program as the kernel started it: its folder is the program folder.
-    const QString executable = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+    // The program as the kernel started it (or its front, whose image this
+    // is): its folder is the program folder.
+    const QString executable = patchwell::platform::RunningExecutable();
     patchwell::platform::DetachedProcessLauncher launcher;
     patchwell::platform::LockFileInstanceGuard guard(executable);
     patchwell::platform::QtMessageBoxes messages;
