@@ -33,8 +33,8 @@ int main(int argc, char* argv[]) {
         }
     }  // the lock is the whole program's to take
     patchwell::platform::ExecImage(
-        patchwell_whole_start, static_cast<std::size_t>(patchwell_whole_end - patchwell_whole_start),
-        argv, executable);
+        patchwell_whole_start,
+        static_cast<std::size_t>(patchwell_whole_end - patchwell_whole_start), argv, executable);
     std::fprintf(stderr, "patchwell: cannot run: %s\n", std::strerror(errno));
     return 127;
 }

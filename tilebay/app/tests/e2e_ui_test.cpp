@@ -20,6 +20,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <csignal>
 
@@ -343,6 +345,26 @@ TEST_F(TilebayUiE2E, ContextMenuOpenAndTrashThenRowsDragOutAndFilesDropInUnderFr
     Xdotool({S("keyup"), S("shift")});
     EXPECT_TRUE(TestDesktop::waitUntil([&] { return !QFile::exists(incoming); }));
     EXPECT_EQ(Read(userDesktop + S("/incoming (3).txt")), QByteArray("dropped in\n"));
+
+    // A FIFO dropped beside a file: the file is copied; the FIFO, whose copy
+    // would wait for a writer for ever, is left out and the user told so,
+    // and the panel goes on.
+    const QString fifo = root.filePath(S("pipe"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    WriteTestFile(root, S("beside.txt"), "beside the pipe\n");
+    source->kill();
+    ASSERT_TRUE(source->waitForFinished(5000));
+    QProcess* pair = Other(S(TILEBAY_DND_HELPER),
+                           {S("source"), S("600"), S("100"), fifo, root.filePath(S("beside.txt"))});
+    ASSERT_TRUE(pair->waitForReadyRead(10000));
+    ASSERT_EQ(pair->readLine().trimmed(), QByteArray("ready"));
+    dragIn();
+    EXPECT_TRUE(
+        TestDesktop::waitUntil([&] { return QFile::exists(userDesktop + S("/beside.txt")); }));
+    EXPECT_NE(WaitForViewable(S("^Tilebay - Notice$")), 0u);
+    EXPECT_FALSE(QFileInfo::exists(userDesktop + S("/pipe")));
+    EXPECT_EQ(Read(userDesktop + S("/beside.txt")), QByteArray("beside the pipe\n"));
+    EXPECT_EQ(tilebay.state(), QProcess::Running);
 }
 
 // Two screens of Xorg's dummy driver, side by side; the second is switched
