@@ -20,14 +20,59 @@ namespace {
 QString Pseudo(const QString& source) {
     QStringList lines = source.split(QLatin1Char('\n'));
     for (QString& line : lines) {
+        // A "\r\n" line break stays whole, the filler before it.
+        const bool carriageReturn = line.endsWith(QLatin1Char('\r'));
+        if (carriageReturn) {
+            line.chop(1);
+        }
         const int extra = static_cast<int>(std::ceil(line.size() * 0.4));
         QString filler;
         while (filler.size() < extra) {
             filler += filler.size() % 6 == 0 ? QLatin1Char(' ') : QChar(0x1E8B);  // ẋ
         }
         line += filler;
+        if (carriageReturn) {
+            line += QLatin1Char('\r');
+        }
     }
     return QLatin1Char('[') + lines.join(QLatin1Char('\n')) + QLatin1Char(']');
+}
+
+// The text of the element the reader stands at, with the characters lupdate
+// writes as <byte value="xd"/> (a carriage return, say) put back.
+QString ReadText(QXmlStreamReader& reader) {
+    QString text;
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (reader.isCharacters()) {
+            text += reader.text();
+        } else if (reader.isStartElement() && reader.name() == QLatin1String("byte")) {
+            QString value = reader.attributes().value(QLatin1String("value")).toString();
+            bool ok = false;
+            const uint code =
+                value.startsWith(u'x') ? value.mid(1).toUInt(&ok, 16) : value.toUInt(&ok, 10);
+            if (ok) {
+                text += QChar(static_cast<char16_t>(code));
+            }
+            reader.skipCurrentElement();
+        } else if (reader.isEndElement()) {
+            break;
+        }
+    }
+    return text;
+}
+
+// Writes `text` as lupdate does: a carriage return as <byte value="xd"/>,
+// which an XML reader would otherwise take for a line break.
+void WriteText(QXmlStreamWriter& writer, const QString& text) {
+    const QStringList pieces = text.split(QLatin1Char('\r'));
+    for (qsizetype i = 0; i < pieces.size(); ++i) {
+        if (i > 0) {
+            writer.writeEmptyElement(QStringLiteral("byte"));
+            writer.writeAttribute(QStringLiteral("value"), QStringLiteral("xd"));
+        }
+        writer.writeCharacters(pieces[i]);
+    }
 }
 
 }  // namespace
@@ -65,8 +110,8 @@ int main(int argc, char* argv[]) {
         }
         if (reader.isStartElement() && reader.name() == QLatin1String("source")) {
             writer.writeCurrentToken(reader);
-            source = reader.readElementText();
-            writer.writeCharacters(source);
+            source = ReadText(reader);
+            WriteText(writer, source);
             writer.writeEndElement();
             continue;
         }
@@ -74,10 +119,13 @@ int main(int argc, char* argv[]) {
             reader.skipCurrentElement();
             writer.writeStartElement(QStringLiteral("translation"));
             if (numerus) {
-                writer.writeTextElement(QStringLiteral("numerusform"), Pseudo(source));
-                writer.writeTextElement(QStringLiteral("numerusform"), Pseudo(source));
+                for (int form = 0; form < 2; ++form) {
+                    writer.writeStartElement(QStringLiteral("numerusform"));
+                    WriteText(writer, Pseudo(source));
+                    writer.writeEndElement();
+                }
             } else {
-                writer.writeCharacters(Pseudo(source));
+                WriteText(writer, Pseudo(source));
             }
             writer.writeEndElement();
             continue;

@@ -1,5 +1,7 @@
 #include "patchwell/download/fetch/fetch_cli.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -11,28 +13,32 @@ using download::MessageButtons;
 using download::MessageIcon;
 
 QString UsageText() {
+    // The synopsis is the same in every language; what follows it is translated.
     return QStringLiteral(
-        "usage: patchwell-fetch [--chunk N] [--keep-type] [--online-check] [--prompt-overwrite]\n"
-        "                       [--probe | --resume] [--quiet] URL SAVE_LOCATION\n"
-        "       patchwell-fetch --help | --version\n"
-        "\n"
-        "Fetches URL into SAVE_LOCATION with the download control and prints each\n"
-        "event as a line: the event's name, a tab and its value. Then prints the\n"
-        "properties FileExists, FileSize, ResumeSupported, Connected and InDL as\n"
-        "'@' name, a tab and the value.\n"
-        "\n"
-        "  --chunk N           bytes per read (CHUNK, default 1024)\n"
-        "  --keep-type         give the saved file the URL's extension (KeepType)\n"
-        "  --online-check      check the connection first (OnlineCheck)\n"
-        "  --prompt-overwrite  ask before replacing an existing file (PromptOverwrite)\n"
-        "  --probe             only ask for the file's status and size\n"
-        "  --resume            append the missing rest to a partial SAVE_LOCATION\n"
-        "  --quiet             no event lines; a progress line on a terminal\n"
-        "\n"
-        "Exit status: 0 when the download completed (with --probe: when the file\n"
-        "was found with a size above 0), 1 otherwise, 2 for a usage error.\n"
-        "Ctrl-C cancels the transfer and leaves the partial file for --resume;\n"
-        "a second Ctrl-C ends the program at once.\n");
+               "usage: patchwell-fetch [--chunk N] [--keep-type] [--online-check] "
+               "[--prompt-overwrite]\n"
+               "                       [--probe | --resume] [--quiet] URL SAVE_LOCATION\n"
+               "       patchwell-fetch --help | --version\n"
+               "\n") +
+           QCoreApplication::translate(
+               "patchwell::fetch",
+               "Fetches URL into SAVE_LOCATION with the download control and prints each\n"
+               "event as a line: the event's name, a tab and its value. Then prints the\n"
+               "properties FileExists, FileSize, ResumeSupported, Connected and InDL as\n"
+               "'@' name, a tab and the value.\n"
+               "\n"
+               "  --chunk N           bytes per read (CHUNK, default 1024)\n"
+               "  --keep-type         give the saved file the URL's extension (KeepType)\n"
+               "  --online-check      check the connection first (OnlineCheck)\n"
+               "  --prompt-overwrite  ask before replacing an existing file (PromptOverwrite)\n"
+               "  --probe             only ask for the file's status and size\n"
+               "  --resume            append the missing rest to a partial SAVE_LOCATION\n"
+               "  --quiet             no event lines; a progress line on a terminal\n"
+               "\n"
+               "Exit status: 0 when the download completed (with --probe: when the file\n"
+               "was found with a size above 0), 1 otherwise, 2 for a usage error.\n"
+               "Ctrl-C cancels the transfer and leaves the partial file for --resume;\n"
+               "a second Ctrl-C ends the program at once.\n");
 }
 
 std::optional<FetchOptions> ParseFetchArguments(const QStringList& arguments, QString& error) {
@@ -49,7 +55,8 @@ std::optional<FetchOptions> ParseFetchArguments(const QStringList& arguments, QS
             QString value;
             if (arg == QStringLiteral("--chunk")) {
                 if (i + 1 >= arguments.size()) {
-                    error = QStringLiteral("--chunk needs a number");
+                    error =
+                        QCoreApplication::translate("patchwell::fetch", "--chunk needs a number");
                     return std::nullopt;
                 }
                 value = arguments.at(++i);
@@ -59,7 +66,9 @@ std::optional<FetchOptions> ParseFetchArguments(const QStringList& arguments, QS
             bool ok = false;
             const int chunk = value.toInt(&ok);
             if (!ok) {
-                error = QStringLiteral("--chunk needs a whole number, not '%1'").arg(value);
+                error = QCoreApplication::translate("patchwell::fetch",
+                                                    "--chunk needs a whole number, not '%1'")
+                            .arg(value);
                 return std::nullopt;
             }
             options.chunk = chunk;
@@ -76,16 +85,17 @@ std::optional<FetchOptions> ParseFetchArguments(const QStringList& arguments, QS
         } else if (arg == QStringLiteral("--quiet")) {
             options.quiet = true;
         } else {
-            error = QStringLiteral("unknown option '%1'").arg(arg);
+            error = QCoreApplication::translate("patchwell::fetch", "unknown option '%1'").arg(arg);
             return std::nullopt;
         }
     }
     if (options.probe && options.resume) {
-        error = QStringLiteral("--probe and --resume exclude each other");
+        error = QCoreApplication::translate("patchwell::fetch",
+                                            "--probe and --resume exclude each other");
         return std::nullopt;
     }
     if (positional.size() != 2) {
-        error = QStringLiteral("expected URL and SAVE_LOCATION");
+        error = QCoreApplication::translate("patchwell::fetch", "expected URL and SAVE_LOCATION");
         return std::nullopt;
     }
     options.url = positional.at(0);

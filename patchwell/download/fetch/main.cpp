@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "common/cli/cli_parser.h"
+#include "common/i18n/translations.h"
 #include "patchwell/download/control/download_core.h"
 #include "patchwell/download/control/download_environment.h"
 #include "patchwell/download/control/download_events.h"
@@ -83,6 +84,9 @@ public:
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    // The usage and its errors in the user's language; the event lines stay
+    // the control's own.
+    common::InstallTranslations(QStringLiteral("patchwell"));
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
     if (arguments.size() == 1 && (arguments.first() == QStringLiteral("--help") ||

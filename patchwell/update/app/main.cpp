@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QFileInfo>
 
+#include <optional>
+
+#include "common/i18n/translations.h"
 #include "common/process/termination_signals.h"
 #include "patchwell/download/small/conditional_fetcher.h"
 #include "patchwell/download/small/small_fetcher.h"
@@ -21,15 +24,21 @@
 #include "patchwell/update/windows/forms.h"
 
 int main(int argc, char* argv[]) {
+    // The program as the kernel started it (or its front, whose image this
+    // is): its folder is the program folder, and the translations are beside it.
+    const QString executable = patchwell::platform::RunningExecutable();
+    const QString programFolder = QFileInfo(executable).path();
+    // The texts are translated from the start: --help, usage errors and what
+    // the windowless start says. A QCoreApplication holds the translators
+    // until windows are needed; it goes before the QApplication comes.
+    std::optional<QCoreApplication> core(std::in_place, argc, argv);
+    common::InstallTranslations(QStringLiteral("patchwell"), programFolder);
     // --help, --version, --forget-key and usage errors answer without a window.
     const patchwell::update::ParsedOptions options =
         patchwell::update::ParseOptions(common::cli::Arguments(argc, argv));
     if (const auto code = common::cli::Emit(options.outcome)) {
         return *code;
     }
-    // The program as the kernel started it (or its front, whose image this
-    // is): its folder is the program folder.
-    const QString executable = patchwell::platform::RunningExecutable();
     patchwell::platform::DetachedProcessLauncher launcher;
     patchwell::platform::LockFileInstanceGuard guard(executable);
     patchwell::platform::QtMessageBoxes messages;
@@ -38,7 +47,6 @@ int main(int argc, char* argv[]) {
     patchwell::download::HttpConditionalFetcher conditional;
     patchwell::update::CheckFetcher fetcher(smallFetcher, conditional);
     patchwell::platform::SystemFolderStorage storage;
-    const QString programFolder = QFileInfo(executable).path();
     const QString stateFolder = patchwell::platform::UserStateFolder();
     if (options.forgetKey) {
         bool ok = false;
@@ -59,13 +67,17 @@ int main(int argc, char* argv[]) {
                                            programFolder, executable, storage, stateFolder};
     if (patchwell::update::StartWithoutWindows(windowless, scheduled)) {
         if (!held.Empty()) {
+            core.reset();
             QApplication app(argc, argv);
+            common::InstallTranslations(QStringLiteral("patchwell"), programFolder);
             held.ShowAll(messages);
         }
         return 0;
     }
 
+    core.reset();
     QApplication app(argc, argv);
+    common::InstallTranslations(QStringLiteral("patchwell"), programFolder);
     QApplication::setApplicationName(QStringLiteral("Patchwell"));
     // Windows come and go (hidden, replaced) during the run; the program ends
     // only through its own steps.

@@ -1,30 +1,41 @@
 #include "patchwell/update/app/options.h"
 
 #include <QCommandLineOption>
+#include <QCoreApplication>
 
 namespace patchwell::update {
 
 ParsedOptions ParseOptions(const QStringList& arguments) {
     common::cli::CommandLine line(
         QStringLiteral("patchwell"),
-        QStringLiteral("Keeps the program in its folder up to date. update.ini beside it "
-                       "names the program and where its updates are published."));
+        QCoreApplication::translate(
+            "patchwell::update::options",
+            "Keeps the program in its folder up to date. update.ini beside it "
+            "names the program and where its updates are published."));
     const QCommandLineOption quiet(
         QStringLiteral("quiet"),
-        QStringLiteral("No message when the program is up to date or the check cannot be "
-                       "carried out; the program starts at once (as quiet=1 in update.ini)."));
+        QCoreApplication::translate(
+            "patchwell::update::options",
+            "No message when the program is up to date or the check cannot be "
+            "carried out; the program starts at once (as quiet=1 in update.ini)."));
     const QCommandLineOption check(
         QStringLiteral("check"),
-        QStringLiteral("Check now, whatever checkhours says, and show every outcome."));
+        QCoreApplication::translate(
+            "patchwell::update::options",
+            "Check now, whatever checkhours says, and show every outcome."));
     const QCommandLineOption channel(
         QStringLiteral("channel"),
-        QStringLiteral("Follow the update channel NAME from now on (written to update.ini), "
-                       "then check."),
+        QCoreApplication::translate(
+            "patchwell::update::options",
+            "Follow the update channel NAME from now on (written to update.ini), "
+            "then check."),
         QStringLiteral("NAME"));
     const QCommandLineOption forgetKey(
         QStringLiteral("forget-key"),
-        QStringLiteral("Forget the signing key kept for this program folder: its updates are "
-                       "then no longer checked for signatures until update.ini names a key."));
+        QCoreApplication::translate(
+            "patchwell::update::options",
+            "Forget the signing key kept for this program folder: its updates are "
+            "then no longer checked for signatures until update.ini names a key."));
     line.addOption(quiet);
     line.addOption(check);
     line.addOption(channel);
@@ -41,8 +52,9 @@ ParsedOptions ParseOptions(const QStringList& arguments) {
     if (parser.isSet(channel)) {
         const QString name = parser.value(channel);
         if (!IsChannelName(name)) {
-            parsed.outcome = line.usageError(
-                QStringLiteral("a channel is a name of letters, digits, '.', '_' and '-'"));
+            parsed.outcome = line.usageError(QCoreApplication::translate(
+                "patchwell::update::options",
+                "a channel is a name of letters, digits, '.', '_' and '-'"));
             return parsed;
         }
         parsed.request.channel = name;

@@ -8,6 +8,7 @@
 #include "common/ini/ini.h"
 #include "common/paths/program_path.h"
 #include "patchwell/download/control/download_texts.h"
+#include "patchwell/update/core/control_texts.h"
 #include "patchwell/update/core/folder_checks.h"
 #include "patchwell/update/core/signed_update.h"
 #include "patchwell/update/core/texts.h"
@@ -138,8 +139,9 @@ void CheckLogic::RunScheduled() {
         // request waits for its time-out.
         if (!dl1_.CheckConnection()) {
             if (!Quiet()) {
-                services_.messages.Show(QString::fromLatin1(download::texts::kOfflineNotice),
-                                        platform::MessageIcon::None, texts::ApplicationTitle());
+                services_.messages.Show(
+                    ShownControlText(QString::fromLatin1(download::texts::kOfflineNotice)),
+                    platform::MessageIcon::None, texts::ApplicationTitle());
             }
             NotCarriedOut();
             return;
@@ -265,8 +267,8 @@ void CheckLogic::UpToDate() {
     const QString localFile = LocalManifestPath(services_.programFolder);
     if (!Quiet()) {
         services_.messages.Show(
-            texts::LatestVersion() + common::ReadIniValue(QStringLiteral("Program"),
-                                                          QStringLiteral("Prgname"), localFile),
+            texts::LatestVersion(common::ReadIniValue(QStringLiteral("Program"),
+                                                      QStringLiteral("Prgname"), localFile)),
             platform::MessageIcon::Information, texts::CheckTitle());
     }
     DeleteOrReport(services_, RemoteManifestPath(services_.programFolder));

@@ -57,9 +57,10 @@ QString FolderShortcoming(platform::FolderStorage& storage, const QString& progr
     if (neededBytes > 0) {
         const std::optional<qint64> available = storage.BytesAvailable(folder);
         if (available && *available < neededBytes) {
-            const QLocale c = QLocale::c();
-            return texts::NotEnoughSpace(folder, c.formattedDataSize(neededBytes),
-                                         c.formattedDataSize(*available));
+            // Sizes as the user's locale writes them ("1,5 MiB" in German).
+            const QLocale locale;
+            return texts::NotEnoughSpace(folder, locale.formattedDataSize(neededBytes),
+                                         locale.formattedDataSize(*available));
         }
     }
     return {};

@@ -3,6 +3,7 @@
 #include <QLocale>
 
 #include "patchwell/download/control/download_codes.h"
+#include "patchwell/update/core/control_texts.h"
 #include "patchwell/update/core/texts.h"
 
 namespace patchwell::update {
@@ -20,22 +21,26 @@ qint16 NextFrame(qint16 counter) {
 }
 
 QString PercentLabelText(qint32 lPercent) {
-    return texts::PercentPrefix() + QString::number(lPercent) + QStringLiteral("%");
+    return texts::PercentDownloaded(lPercent);
 }
 
 QString PercentTitleText(qint32 lPercent) {
-    return QStringLiteral("Downloading Update - ") + QString::number(lPercent) +
-           QStringLiteral("% downloaded");
+    return texts::PercentTitle(lPercent);
 }
 
 QString SizeLabelText(qint32 received, qint32 total) {
-    return texts::SizePrefix() + FormatKB(received) + QStringLiteral("/") + FormatKB(total);
+    return texts::Size(FormatKB(received), FormatKB(total));
 }
 
 QString ErrorCodeText(qint32 lErrorCode) {
     // The control's own table, so that a number means here what it means
-    // where the control raises it.
-    return download::ErrorCodeSummary(lErrorCode);
+    // where the control raises it; its summary shown as the control's other
+    // texts are.
+    const download::ErrorCodeInfo* info = download::FindErrorCode(lErrorCode);
+    if (info == nullptr) {
+        return QString();
+    }
+    return texts::ErrorCode(lErrorCode, ShownControlText(QString::fromLatin1(info->summary)));
 }
 
 int ClampProgress(qint64 value, int minimum, int maximum) {

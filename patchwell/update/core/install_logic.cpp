@@ -37,11 +37,11 @@ InstallLogic::InstallLogic(Services& services, InstallView& view)
 QString DescribeProgramEnd(const platform::ProgramEnd& end) {
     if (end.kind == platform::ProgramEnd::Kind::Killed) {
         const char* name = ::sigabbrev_np(end.code);
-        return QStringLiteral("signal %1%2")
-            .arg(end.code)
-            .arg(name != nullptr ? QStringLiteral(", SIG") + QString::fromLatin1(name) : QString());
+        return texts::KilledBySignal(
+            end.code,
+            name != nullptr ? QStringLiteral(", SIG") + QString::fromLatin1(name) : QString());
     }
-    return QStringLiteral("exit status %1").arg(end.code);
+    return texts::ExitStatus(end.code);
 }
 
 platform::ProgramEnd InstallLogic::RunInstaller(const QString& installerFile) {

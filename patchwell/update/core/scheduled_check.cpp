@@ -10,6 +10,7 @@
 #include "common/paths/program_path.h"
 
 #include "patchwell/update/core/signed_update.h"
+#include "patchwell/update/core/texts.h"
 
 Q_LOGGING_CATEGORY(lcSchedule, "patchwell.update.schedule")
 
@@ -206,10 +207,10 @@ QString ScheduledCheck::OfferNote(const VerifiedManifest& manifest) const {
         return {};
     }
     if (!manifest.installerSize) {
-        return QStringLiteral("Your connection is metered; the size of the update is not known.");
+        return texts::MeteredUnknownSize();
     }
-    return QStringLiteral("Your connection is metered: the update is %1.")
-        .arg(QLocale::c().formattedDataSize(*manifest.installerSize, 1, QLocale::DataSizeSIFormat));
+    return texts::MeteredSize(
+        QLocale().formattedDataSize(*manifest.installerSize, 1, QLocale::DataSizeSIFormat));
 }
 
 }  // namespace patchwell::update

@@ -4,6 +4,7 @@
 
 #include "common/ini/ini.h"
 #include "common/paths/program_path.h"
+#include "patchwell/update/core/control_texts.h"
 #include "patchwell/update/core/folder_checks.h"
 #include "patchwell/update/core/formatting.h"
 #include "patchwell/update/core/installer_sources.h"
@@ -49,7 +50,7 @@ void UpdateLogic::OnStartClicked() {
             dl1_.setUrl(addresses_.first());
         }
     }
-    view_.SetDownloadText(texts::DownloadingFile() + dl1_.Url());
+    view_.SetDownloadText(texts::DownloadingFile(dl1_.Url()));
     // A second click while the first one's probe still waits for the server
     // (the control reports no transfer yet) must not start a second one on
     // the same control.
@@ -80,7 +81,7 @@ void UpdateLogic::OnStartClicked() {
         }
         ++addressIndex_;
         dl1_.setUrl(addresses_[addressIndex_]);
-        view_.SetDownloadText(texts::DownloadingFile() + dl1_.Url());
+        view_.SetDownloadText(texts::DownloadingFile(dl1_.Url()));
     }
 }
 
@@ -194,7 +195,7 @@ void UpdateLogic::OnDLError(const QString& lpErrorDescription) {
         return;  // the end of a download stopped for its size
     }
     failed_ = true;
-    ShowError(lpErrorDescription);
+    ShowError(ShownControlText(lpErrorDescription));
 }
 
 void UpdateLogic::ShowError(const QString& text) {
@@ -227,15 +228,15 @@ void UpdateLogic::OnPercent(qint32 lPercent) {
 }
 
 void UpdateLogic::OnStatusChange(const QString& lpStatus) {
-    view_.SetStatusText(texts::StatusPrefix() + lpStatus);
+    view_.SetStatusText(texts::Status(ShownControlText(lpStatus)));
 }
 
 void UpdateLogic::OnRate(const QString& lpRate) {
-    view_.SetRateText(texts::RatePrefix() + lpRate);
+    view_.SetRateText(texts::Rate(ShownControlText(lpRate)));
 }
 
 void UpdateLogic::OnTimeLeft(const QString& lpTime) {
-    view_.SetTimeText(texts::TimePrefix() + lpTime);
+    view_.SetTimeText(texts::TimeRemaining(ShownControlText(lpTime)));
 }
 
 }  // namespace patchwell::update

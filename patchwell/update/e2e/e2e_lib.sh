@@ -52,11 +52,20 @@ e2e_serve() {
     BASE="http://127.0.0.1:$E2E_PORT"
 }
 
-# e2e_program_folder PATH: copies patchwell and the served program there.
+# e2e_program_folder PATH: copies patchwell, its translations (beside it in
+# the build tree, in share/ when installed) and the served program there.
 e2e_program_folder() {
     APP="$1"
     mkdir -p "$APP"
     cp "$PATCHWELL" "$APP/patchwell"
+    local from translations
+    from=$(dirname "$PATCHWELL")
+    for translations in "$from/translations" "$from/../share/patchwell/translations"; do
+        if [ -d "$translations" ]; then
+            cp -r "$translations" "$APP/translations"
+            break
+        fi
+    done
     cat >"$APP/served.sh" <<'SH'
 #!/bin/sh
 # The served program: tells who it is and keeps running.
@@ -77,9 +86,11 @@ e2e_local_manifest() {
 }
 
 # e2e_start_patchwell [OPTION ...]: starts patchwell in the program folder,
-# with the user's cache in the case's folder; sets E2E_PW_PID.
+# with the user's cache in the case's folder, in English unless E2E_LANGUAGE
+# names another language; sets E2E_PW_PID.
 e2e_start_patchwell() {
-    (cd "$APP" && XDG_CACHE_HOME="$E2E_TMP/cache" exec ./patchwell "$@") >>"$E2E_TMP/patchwell.log" 2>&1 &
+    (cd "$APP" && LANGUAGE="${E2E_LANGUAGE:-en}" XDG_CACHE_HOME="$E2E_TMP/cache" \
+        exec ./patchwell "$@") >>"$E2E_TMP/patchwell.log" 2>&1 &
     E2E_PW_PID=$!
     E2E_PIDS+=("$E2E_PW_PID")
 }

@@ -194,6 +194,42 @@ case_signal() {
     [ ! -e "$APP/installer-args.txt" ] && [ ! -e "$APP/served.pid" ] || e2e_fail "something started"
 }
 
+# patchwell in German: the offer with its release notes, the download window
+# and the installation window in German, Qt's own buttons with them. The
+# screenshots go to $PW_E2E_SHOTS when it names a folder.
+case_german() {
+    setup
+    write_installer "$WWW/setup.sh"
+    echo 'n=0; while [ ! -e "$folder/release" ] && [ $n -lt 1200 ]; do sleep 0.05; n=$((n+1)); done' \
+        >>"$WWW/setup.sh"
+    printf 'Version 2.0 ist schneller.\n' >"$WWW/notes.txt"
+    printf '[Update]\ncurver=2.0\ncurverurl=%s\nsavefileas=setup.sh\ncurvernotes=%s\n' \
+        "$BASE/setup.sh" "$BASE/notes.txt" >"$WWW/manifest.ini"
+    e2e_local_manifest 1.0 "$BASE/manifest.ini"
+    local shots=${PW_E2E_SHOTS:-$E2E_TMP/shots}
+    mkdir -p "$shots"
+    E2E_LANGUAGE=de e2e_start_patchwell
+    local box text
+    box=$(e2e_wait_window '^Patchwell$')
+    text=$(e2e_message_text "$box")
+    [ "$text" = "$(printf 'Ein Update wurde gefunden\n\nVersion 2.0 ist schneller.')" ] ||
+        e2e_fail "offer was '$text'"
+    e2e_screenshot "$shots/offer-de.png"
+    e2e_press_return "$box"
+    wait_for 10 e2e_box_gone "$box" || e2e_fail "the offer stayed open"
+    local win extract
+    win=$(e2e_wait_window '^Update wird heruntergeladen$')
+    e2e_screenshot "$shots/download-de.png"
+    e2e_click "$win" "$START_X" "$BUTTONS_Y" "$UPDL_WIDTH"
+    extract=$(e2e_wait_window '^Neueste Version wird installiert$')
+    e2e_window_mapped "$extract" || e2e_fail "installation window not shown"
+    e2e_screenshot "$shots/install-de.png"
+    touch "$APP/release"
+    wait_for 15 e2e_not_running "$E2E_PW_PID" || e2e_fail "patchwell did not end"
+    wait_for 10 e2e_served_runs 2.0 || e2e_fail "served program 2.0 not running"
+    e2e_log "screenshots: $shots"
+}
+
 # Signed updates: the real minisign makes the keys, patchwell-publish the
 # signatures; each scenario has its own program folder and server folder.
 # not_verified REASON: the refusal's text, with its reason on the second line.

@@ -11,6 +11,7 @@
 #include "patchwell/download/control/qt_dialogs.h"
 #include "patchwell/platform/message_boxes.h"
 #include "patchwell/update/core/control_port.h"
+#include "patchwell/update/core/control_texts.h"
 
 namespace patchwell::download {
 class DownLoad;
@@ -20,7 +21,8 @@ namespace patchwell::update {
 
 // The control's message boxes are patchwell's one message box
 // (platform::ShowMessageBox), of the same kinds; its input dialog stays the
-// control's own.
+// control's own. Their texts are shown as the control's other texts are
+// (ShownControlText).
 class PatchwellControlDialogs : public download::DownLoadDialogs {
 public:
     explicit PatchwellControlDialogs(QWidget* parent) : parent_(parent), inputs_(parent) {}
@@ -29,7 +31,7 @@ public:
                                        download::MessageIcon icon) override;
     QString InputBox(const QString& prompt, const QString& title,
                      const QString& defaultText) override {
-        return inputs_.InputBox(prompt, title, defaultText);
+        return inputs_.InputBox(ShownControlText(prompt), ShownControlText(title), defaultText);
     }
 
 private:

@@ -40,7 +40,7 @@ Frmchck::Frmchck(Forms& forms)
     }
     Label1->setFont(small);
 
-    Command1 = new QPushButton(QStringLiteral("OK"), this);
+    Command1 = new QPushButton(tr("OK"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
     Command1->setGeometry(TwipsRect(4740, 120, 945, 345));
     Command1->setDefault(true);
@@ -55,6 +55,11 @@ Frmchck::Frmchck(Forms& forms)
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(TwipsRect(5460, 1440, 240, 285));
     Image1->setPixmap(ProductPicture(Image1->width(), Image1->height()));
+
+    // An explanation that does not fit even in the smallest type wraps on
+    // downwards, and the window grows with it.
+    fit_ = std::make_unique<TextFit>(this);
+    fit_->Apply();
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "patchwell/update/core/check_logic.h"
+#include "patchwell/update/windows/window_support.h"
 
 class QLabel;
 class QPushButton;
@@ -46,6 +47,7 @@ private:
     QLabel* Image1;
     QTimer* Timer1;
     ControlPort* dl1_;
+    std::unique_ptr<TextFit> fit_;
     std::unique_ptr<CheckLogic> logic_;
 };
 

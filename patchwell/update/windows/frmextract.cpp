@@ -32,6 +32,10 @@ Frmextract::Frmextract(Forms& forms)
     Image1->setGeometry(TwipsRect(5460, 900, 240, 285));
     Image1->setPixmap(ProductPicture(Image1->width(), Image1->height()));
 
+    // Longer texts of other languages wrap, and the window grows downwards.
+    fit_ = std::make_unique<TextFit>(this);
+    fit_->Apply();
+
     InstallView& view = *this;
     logic_ = std::make_unique<InstallLogic>(forms_.services(), view);
 }
@@ -58,7 +62,7 @@ void Frmextract::MakeTopmost() {
 
 void Frmextract::SetProgramName(const QString& name) {
     Label2->setText(name);
-    Label2->adjustSize();
+    fit_->Apply();
 }
 
 }  // namespace patchwell::update

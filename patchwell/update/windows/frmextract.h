@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "patchwell/update/core/install_logic.h"
+#include "patchwell/update/windows/window_support.h"
 
 class QLabel;
 
@@ -34,6 +35,7 @@ private:
     QLabel* Label2;
     QLabel* Label3;
     QLabel* Image1;
+    std::unique_ptr<TextFit> fit_;
     std::unique_ptr<InstallLogic> logic_;
 };
 

@@ -32,10 +32,10 @@ Frmupdl::Frmupdl(Forms& forms)
     Label1->setFont(heading);
     Label1->adjustSize();
     AddLine(this, "Line1", 420);
-    download = AddLabel(this, "download", texts::DownloadingFile(), 105, 540);
+    download = AddLabel(this, "download", texts::DownloadingFile(QString()), 105, 540);
     lblCBytes = AddLabel(this, "lblCBytes", texts::SizeInitial(), 90, 900);
-    lblRate = AddLabel(this, "lblRate", texts::RatePrefix(), 105, 1260);
-    lblTime = AddLabel(this, "lblTime", texts::TimePrefix(), 3150, 1260);
+    lblRate = AddLabel(this, "lblRate", texts::Rate(QString()), 105, 1260);
+    lblTime = AddLabel(this, "lblTime", texts::TimeRemaining(QString()), 3150, 1260);
     lblStatus = AddLabel(this, "lblStatus", texts::StatusInitial(), 105, 1620);
 
     ani = new QLabel(this);
@@ -43,8 +43,7 @@ Frmupdl::Frmupdl(Forms& forms)
     ani->setGeometry(TwipsRect(5160, 1680, 480, 480));
     ani->setAlignment(Qt::AlignCenter);
 
-    lblpercent =
-        AddLabel(this, "lblpercent", texts::PercentPrefix() + QStringLiteral("0%"), 105, 1980);
+    lblpercent = AddLabel(this, "lblpercent", texts::PercentDownloaded(0), 105, 1980);
 
     ProgressBar1 = new QProgressBar(this);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
@@ -77,6 +76,10 @@ Frmupdl::Frmupdl(Forms& forms)
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(100);
+
+    // Longer texts of other languages wrap, and the window grows downwards.
+    fit_ = std::make_unique<TextFit>(this);
+    fit_->Apply();
 
     download::MemoryPropertyBag savedSet{{QStringLiteral("keeptype"), true},
                                          {QStringLiteral("onlinecheck"), true}};
@@ -129,7 +132,7 @@ void Frmupdl::closeEvent(QCloseEvent* event) {
 
 void Frmupdl::SetLabel(QLabel* label, const QString& text) {
     label->setText(text);
-    label->adjustSize();
+    fit_->Apply();
 }
 
 void Frmupdl::RemoveCloseCommand() {
@@ -162,6 +165,7 @@ void Frmupdl::SetTitle(const QString& text) {
 }
 void Frmupdl::SetPauseCaption(const QString& text) {
     Command4->setText(text);
+    fit_->Apply();
 }
 void Frmupdl::SetProgressMaximum(int maximum) {
     ProgressBar1->setMaximum(maximum);

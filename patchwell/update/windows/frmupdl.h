@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "patchwell/update/core/update_logic.h"
+#include "patchwell/update/windows/window_support.h"
 
 class QLabel;
 class QProgressBar;
@@ -54,7 +55,7 @@ private:
     void HideWindow() override;
     void ShowInstallWindow() override;
 
-    static void SetLabel(QLabel* label, const QString& text);
+    void SetLabel(QLabel* label, const QString& text);
 
     Forms& forms_;
     QLabel* Label1;
@@ -72,6 +73,7 @@ private:
     std::vector<QLabel*> anicon;
     QTimer* Timer1;
     ControlPort* dl1_;
+    std::unique_ptr<TextFit> fit_;
     std::unique_ptr<UpdateLogic> logic_;
     bool loaded_ = false;
 };

@@ -4,8 +4,14 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
+#include <QPushButton>
 #include <QScreen>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QWidget>
+
+#include <algorithm>
+#include <map>
 
 #include "common/widgets/twips.h"
 
@@ -68,6 +74,153 @@ QLabel* AddLabel(QWidget* parent, const char* name, const QString& text, int lef
     label->move(Twips(left), Twips(top));
     label->adjustSize();
     return label;
+}
+
+namespace {
+
+// The width a push button's text lacks at the button's present size (0 when
+// it fits): the text against the button's contents, less the style's margins.
+int MissingTextWidth(const QPushButton& button) {
+    QStyleOptionButton option;
+    option.initFrom(&button);
+    option.text = button.text();
+    const QRect contents =
+        button.style()->subElementRect(QStyle::SE_PushButtonContents, &option, &button);
+    const int margin = button.style()->pixelMetric(QStyle::PM_ButtonMargin, &option, &button) / 2;
+    QString text = button.text();
+    text.replace(QStringLiteral("&&"), QStringLiteral("\x01"));
+    text.remove(QLatin1Char('&'));
+    text.replace(QLatin1Char('\x01'), QLatin1Char('&'));
+    const int room = contents.width() - 2 * margin;
+    const int needed =
+        button.fontMetrics().boundingRect(QRect(0, 0, 100000, 100000), Qt::AlignLeft, text).width();
+    return std::max(0, needed - room);
+}
+
+// A band of the window that grew: what starts at or below `bottom` moves down
+// by `extra`.
+struct Growth {
+    int top;
+    int bottom;
+    int extra;
+};
+
+}  // namespace
+
+TextFit::TextFit(QWidget* window) : window_(window), designedSize_(window->size()) {
+    for (QWidget* child : window->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (child->isWindow()) {
+            continue;
+        }
+        const auto* label = qobject_cast<QLabel*>(child);
+        placed_.push_back({child, child->geometry(), label != nullptr && label->wordWrap()});
+    }
+}
+
+void TextFit::Apply() {
+    const int gap = Twips(60);
+    std::map<QWidget*, QRect> fitted;
+    std::vector<Growth> growths;
+    // Labels wrap within their room and take the height their text needs.
+    for (const Placed& p : placed_) {
+        auto* label = qobject_cast<QLabel*>(p.widget);
+        if (label == nullptr || !label->pixmap().isNull() || label->isHidden()) {
+            continue;
+        }
+        int width = p.designed.width();
+        if (!p.box) {
+            int right = designedSize_.width() - gap;
+            for (const Placed& other : placed_) {
+                if (other.widget != label && !other.widget->isHidden() &&
+                    other.designed.left() > p.designed.left() &&
+                    other.designed.top() <= p.designed.bottom() &&
+                    other.designed.bottom() >= p.designed.top()) {
+                    right = std::min(right, other.designed.left() - gap);
+                }
+            }
+            width = std::max(right - p.designed.left(), 1);
+        }
+        label->setWordWrap(true);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        const int needed =
+            label->text().isEmpty() ? p.designed.height() : label->heightForWidth(width);
+        const int height = p.box ? std::max(needed, p.designed.height()) : needed;
+        fitted[label] = QRect(p.designed.topLeft(), QSize(width, height));
+        if (height > p.designed.height()) {
+            growths.push_back(
+                {p.designed.top(), p.designed.bottom() + 1, height - p.designed.height()});
+        }
+    }
+    // A row of push buttons keeps its places while every text fits; else each
+    // button takes the width its text needs, and the row breaks where the
+    // window ends.
+    std::map<int, std::vector<const Placed*>> rows;
+    for (const Placed& p : placed_) {
+        if (qobject_cast<QPushButton*>(p.widget) != nullptr && !p.widget->isHidden()) {
+            rows[p.designed.top()].push_back(&p);
+        }
+    }
+    for (auto& [top, row] : rows) {
+        std::sort(row.begin(), row.end(), [](const Placed* a, const Placed* b) {
+            return a->designed.left() < b->designed.left();
+        });
+        std::vector<int> widths;
+        bool fits = true;
+        for (const Placed* p : row) {
+            p->widget->setGeometry(p->designed);
+            const int missing = MissingTextWidth(*static_cast<QPushButton*>(p->widget));
+            widths.push_back(p->designed.width() + missing);
+            fits = fits && missing == 0;
+        }
+        if (fits) {
+            continue;
+        }
+        const int left = row.front()->designed.left();
+        const int spacing =
+            row.size() > 1 ? row[1]->designed.left() - row[0]->designed.right() - 1 : gap;
+        int x = left;
+        int y = top;
+        for (std::size_t i = 0; i < row.size(); ++i) {
+            const QRect& designed = row[i]->designed;
+            if (x > left && x + widths[i] > designedSize_.width() - left) {
+                x = left;
+                y += designed.height() + gap;
+            }
+            fitted[row[i]->widget] = QRect(x, y, widths[i], designed.height());
+            x += widths[i] + spacing;
+        }
+        if (y > top) {
+            growths.push_back({top, row.front()->designed.bottom() + 1, y - top});
+        }
+    }
+    // Bands on the same line grow once, by the most any of them needs.
+    std::sort(growths.begin(), growths.end(),
+              [](const Growth& a, const Growth& b) { return a.top < b.top; });
+    std::vector<Growth> bands;
+    for (const Growth& g : growths) {
+        if (!bands.empty() && g.top < bands.back().bottom) {
+            bands.back().bottom = std::max(bands.back().bottom, g.bottom);
+            bands.back().extra = std::max(bands.back().extra, g.extra);
+        } else {
+            bands.push_back(g);
+        }
+    }
+    int grown = 0;
+    for (const Growth& band : bands) {
+        grown += band.extra;
+    }
+    for (const Placed& p : placed_) {
+        int offset = 0;
+        for (const Growth& band : bands) {
+            if (band.bottom <= p.designed.top()) {
+                offset += band.extra;
+            }
+        }
+        const auto it = fitted.find(p.widget);
+        const QRect rect = it != fitted.end() ? it->second : p.designed;
+        p.widget->setGeometry(rect.translated(0, offset));
+    }
+    window_->setFixedSize(designedSize_.width(), designedSize_.height() + grown);
 }
 
 void AddLine(QWidget* parent, const char* name, int top) {

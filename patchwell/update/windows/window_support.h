@@ -6,6 +6,8 @@
 #include <QPixmap>
 #include <QRect>
 
+#include <vector>
+
 class QWidget;
 class QLabel;
 
@@ -30,6 +32,30 @@ void RemoveCloseCommand(QWidget* window);
 // A plain-text label placed at a position in twips that sizes itself to its
 // text.
 QLabel* AddLabel(QWidget* parent, const char* name, const QString& text, int left, int top);
+
+// Keeps the texts of a window of fixed size whole, in any language: each
+// label wraps within the room it has (to the window's right edge, or to the
+// next widget on its line; a label made to wrap keeps its width), a row of
+// push buttons whose texts are wider than the buttons spreads over more rows,
+// and what lies below a grown label or row moves down. The window keeps its
+// width and grows in height by as much; with texts that fit, every widget
+// stays where it was placed. Made once all widgets are placed; Apply() after
+// each change of a text.
+class TextFit {
+public:
+    explicit TextFit(QWidget* window);
+    void Apply();
+
+private:
+    struct Placed {
+        QWidget* widget;
+        QRect designed;
+        bool box;  // a label made to wrap within its own width
+    };
+    QWidget* window_;
+    QSize designedSize_;
+    std::vector<Placed> placed_;
+};
 
 // A horizontal line across `parent` at `top` twips.
 void AddLine(QWidget* parent, const char* name, int top);
