@@ -1,5 +1,7 @@
 #include "common/cli/cli_parser.h"
 
+#include <QCoreApplication>
+
 #include <cstdio>
 
 #include "common/cli/project_version.h"
@@ -33,8 +35,8 @@ CommandLine::CommandLine(QString program, QString summary, QString positionalSyn
       minPositional_(minPositional),
       maxPositional_(maxPositional),
       help_({QStringLiteral("h"), QStringLiteral("help")},
-            QStringLiteral("Show this help and exit.")),
-      version_(QStringLiteral("version"), QStringLiteral("Show the version and exit.")) {
+            QCoreApplication::translate("common::cli", "Show this help and exit.")),
+      version_(QStringLiteral("version"), QCoreApplication::translate("common::cli", "Show the version and exit.")) {
     parser_.setApplicationDescription(summary);
     parser_.addOption(help_);
     parser_.addOption(version_);
@@ -53,7 +55,7 @@ QString CommandLine::usage() const {
     // application object); the usage names the program as installed.
     QString text = parser_.helpText();
     const qsizetype lineEnd = text.indexOf(u'\n');
-    QString first = QStringLiteral("Usage: ") + program_ + QStringLiteral(" [options]");
+    QString first = QCoreApplication::translate("common::cli", "Usage: %1 [options]").arg(program_);
     if (!positionalSyntax_.isEmpty()) {
         first += u' ' + positionalSyntax_;
     }
@@ -76,8 +78,9 @@ Outcome CommandLine::parse(const QStringList& arguments) {
     }
     const auto count = parser_.positionalArguments().size();
     if (count < minPositional_ || count > maxPositional_) {
-        return usageError(count < minPositional_ ? QStringLiteral("too few arguments")
-                                                 : QStringLiteral("too many arguments"));
+        return usageError(count < minPositional_
+                                   ? QCoreApplication::translate("common::cli", "too few arguments")
+                                   : QCoreApplication::translate("common::cli", "too many arguments"));
     }
     return {};
 }
