@@ -11,6 +11,8 @@ packages=(
   libgtest-dev libgmock-dev googletest
   # Qt Designer plugin and forms built at run time; the designer itself for its end-to-end check
   qt6-tools-dev qt6-tools-dev-tools designer-qt6 libqt6uitools6 libqt6opengl6-dev
+  # translations: lupdate and lrelease, and Qt's own (the standard buttons' texts)
+  qt6-l10n-tools qt6-translations-l10n
   # signature checks of updates, and the publisher's signing tool for the tests
   libsodium-dev minisign
   # tilebay's start-up sound: a MIDI synthesiser and a small General MIDI sound font
