@@ -36,7 +36,8 @@ CommandLine::CommandLine(QString program, QString summary, QString positionalSyn
       maxPositional_(maxPositional),
       help_({QStringLiteral("h"), QStringLiteral("help")},
             QCoreApplication::translate("common::cli", "Show this help and exit.")),
-      version_(QStringLiteral("version"), QCoreApplication::translate("common::cli", "Show the version and exit.")) {
+      version_(QStringLiteral("version"),
+               QCoreApplication::translate("common::cli", "Show the version and exit.")) {
     parser_.setApplicationDescription(summary);
     parser_.addOption(help_);
     parser_.addOption(version_);
@@ -79,8 +80,8 @@ Outcome CommandLine::parse(const QStringList& arguments) {
     const auto count = parser_.positionalArguments().size();
     if (count < minPositional_ || count > maxPositional_) {
         return usageError(count < minPositional_
-                                   ? QCoreApplication::translate("common::cli", "too few arguments")
-                                   : QCoreApplication::translate("common::cli", "too many arguments"));
+                              ? QCoreApplication::translate("common::cli", "too few arguments")
+                              : QCoreApplication::translate("common::cli", "too many arguments"));
     }
     return {};
 }

@@ -21,7 +21,8 @@ int RunToggle(const QString& lockPath) {
     if (tilebay::SendToggle(tilebay::ToggleSocketPath(lockPath), 3000)) {
         return 0;
     }
-    common::cli::Emit({1, {},
+    common::cli::Emit({1,
+                       {},
                        QCoreApplication::translate("tilebay::main",
                                                    "tilebay: no panel is running on this display") +
                            u'\n'});

@@ -88,13 +88,15 @@ bool EnableAutostart(const AutostartPlaces& places, QString& error) {
     }
     const QString file = AutostartFile(places);
     if (!QDir().mkpath(QFileInfo(file).path())) {
-        error = QCoreApplication::translate("tilebay::cli", "cannot create %1").arg(QFileInfo(file).path());
+        error = QCoreApplication::translate("tilebay::cli", "cannot create %1")
+                    .arg(QFileInfo(file).path());
         return false;
     }
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly) || out.write(AutostartEntry(places.executable)) < 0 ||
         !out.commit()) {
-        error = QCoreApplication::translate("tilebay::cli", "cannot write %1: %2").arg(file, out.errorString());
+        error = QCoreApplication::translate("tilebay::cli", "cannot write %1: %2")
+                    .arg(file, out.errorString());
         return false;
     }
     return true;
@@ -103,7 +105,8 @@ bool EnableAutostart(const AutostartPlaces& places, QString& error) {
 bool DisableAutostart(const AutostartPlaces& places, QString& error) {
     QFile entry(AutostartFile(places));
     if (entry.exists() && !entry.remove()) {
-        error = QCoreApplication::translate("tilebay::cli", "cannot remove %1: %2").arg(entry.fileName(), entry.errorString());
+        error = QCoreApplication::translate("tilebay::cli", "cannot remove %1: %2")
+                    .arg(entry.fileName(), entry.errorString());
         return false;
     }
     return true;

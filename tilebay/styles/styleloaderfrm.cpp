@@ -65,12 +65,14 @@ void styleloaderfrm::FitTexts() {
     }
     const int gap = Label1->y() - refreshbtn->geometry().bottom() - 1;
     if (!TextFits(*refreshbtn) || !TextFits(*loadbtn)) {
-        const QRect column(refreshbtn->x(), refreshbtn->y(), loadbtn->geometry().right() + 1 - refreshbtn->x(), refreshbtn->height());
+        const QRect column(refreshbtn->x(), refreshbtn->y(),
+                           loadbtn->geometry().right() + 1 - refreshbtn->x(), refreshbtn->height());
         refreshbtn->setGeometry(column);
         loadbtn->setGeometry(column.translated(0, column.height() + gap / 2));
         Label1->move(Label1->x(), loadbtn->geometry().bottom() + 1 + gap);
     }
-    Label1->resize(Label1->width(), std::max(Label1->height(), Label1->heightForWidth(Label1->width())));
+    Label1->resize(Label1->width(),
+                   std::max(Label1->height(), Label1->heightForWidth(Label1->width())));
 }
 
 void styleloaderfrm::Form_Load() {

@@ -154,7 +154,8 @@ std::vector<ItemActionEntry> ItemActionMenu() {
             {ItemAction::OpenContainingFolder,
              QCoreApplication::translate("tilebay::ItemActionMenu", "Open Containing Folder")},
             {ItemAction::Copy, QCoreApplication::translate("tilebay::ItemActionMenu", "Copy")},
-            {ItemAction::MoveToTrash, QCoreApplication::translate("tilebay::ItemActionMenu", "Move to Trash")}};
+            {ItemAction::MoveToTrash,
+             QCoreApplication::translate("tilebay::ItemActionMenu", "Move to Trash")}};
 }
 
 QString RowPath(const RowEntry& row) {
