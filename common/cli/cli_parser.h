@@ -5,7 +5,8 @@
 // the project's version and ends with 0, an unknown option or a wrong number
 // of arguments prints the reason and the usage on stderr and ends with 2.
 // Programs add options of their own and read them from parser() once parse()
-// lets them go on.
+// lets them go on. The texts are translated: a program makes its application
+// object and installs its translations before it makes its CommandLine.
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>

@@ -46,8 +46,10 @@ void ShowUnavailable(QCheckBox* box, const QString& why) {
 
 // The size `text` takes in `metrics`' font, one line per line break, as a
 // label or button draws it.
-QSize TextSize(const QFontMetrics& metrics, const QString& text, int width = 100000) {
-    return metrics.boundingRect(QRect(0, 0, width, 100000), Qt::AlignLeft, text).size();
+QSize TextSize(const QFontMetrics& metrics, const QString& text, int width = 100000,
+               Qt::Alignment alignment = Qt::AlignLeft) {
+    return metrics.boundingRect(QRect(0, 0, width, 100000), static_cast<int>(alignment), text)
+        .size();
 }
 
 // `text` broken at spaces into lines no wider than `width`; a word wider than
@@ -262,6 +264,8 @@ void DesktopMain::SetFontFace(PanelControl control, const QString& face) {
     widget->setFont(font);
     if (control == PanelControl::closebtn || ControlRow(control).option) {
         FitTexts();
+    } else if (control == PanelControl::titlecap) {
+        PlaceCaption();
     }
 }
 
@@ -308,6 +312,18 @@ void DesktopMain::FitTexts() {
     PlaceList();
 }
 
+// The caption strip is as high as its font needs: it grows upwards, into the
+// gap above it, so that its bottom, the window and the retracted panel's
+// visible strip stay where they are.
+void DesktopMain::PlaceCaption() {
+    QRect rect = ToPixels(captionTwips_);
+    const int line =
+        TextSize(titlecap_->fontMetrics(), QStringLiteral("X"), 100000, titlecap_->alignment())
+            .height();
+    rect.setTop(std::min(rect.top(), rect.bottom() + 1 - line));
+    titlecap_->setGeometry(rect);
+}
+
 void DesktopMain::PlaceList() {
     QRect rect = ToPixels(listTwips_);
     rect.setTop(std::min(rect.top() + listShift_, rect.bottom() + 1));
@@ -336,6 +352,9 @@ void DesktopMain::SetGeometry(PanelControl control, const QRectF& twips) {
     } else if (control == PanelControl::lvwIcons) {
         listTwips_ = twips;
         PlaceList();
+    } else if (control == PanelControl::titlecap) {
+        captionTwips_ = twips;
+        PlaceCaption();
     } else {
         Control(control)->setGeometry(rect);
     }

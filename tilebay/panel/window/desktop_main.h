@@ -119,6 +119,7 @@ private:
     // need; the window keeps its size.
     void FitTexts();
     void PlaceList();
+    void PlaceCaption();
     QCheckBox* Box(PanelControl box) const;
     bool HandleKey(QKeyEvent* event);
     void ShowKeyboardState();
@@ -144,6 +145,7 @@ private:
     // top down.
     QRectF listTwips_;
     int listShift_ = 0;
+    QRectF captionTwips_;
     QString caption_;
     ListKeyboard keyboard_;
     bool hasKeyboard_ = false;
