@@ -307,6 +307,8 @@ void DesktopMain::FitTexts() {
             }
         }
         box->setText(shown);
+        // Screen readers get the text without the breaks.
+        box->setAccessibleName(shown == optionTexts_.at(i) ? QString() : optionTexts_.at(i));
     }
     listShift_ = shift;
     PlaceList();
