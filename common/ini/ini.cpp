@@ -39,14 +39,14 @@ QString ReadIniValue(const QString& section, const QString& key, const QString& 
     if (!ReadFile(LocalPath(file), content)) {
         return {};
     }
-    return QString::fromStdString(ini::ReadValue(content, Utf8(section), Utf8(key)));
+    return QString::fromStdString(common::ReadValue(content, Utf8(section), Utf8(key)));
 }
 
 QString ReadIniValueFrom(const QByteArray& content, const QString& section, const QString& key) {
     if (content.size() > kMaxIniBytes) {
         return {};
     }
-    return QString::fromStdString(ini::ReadValue(
+    return QString::fromStdString(common::ReadValue(
         std::string_view(content.constData(), static_cast<std::size_t>(content.size())),
         Utf8(section), Utf8(key)));
 }
@@ -65,9 +65,9 @@ bool WriteIniValues(const std::vector<IniChange>& changes, const QString& file) 
     const std::string before = content;
     for (const IniChange& change : changes) {
         if (!change.value) {
-            ini::RemoveValue(content, Utf8(change.section), Utf8(change.key));
-        } else if (!ini::WriteValue(content, Utf8(change.section), Utf8(change.key),
-                                    Utf8(*change.value))) {
+            common::RemoveValue(content, Utf8(change.section), Utf8(change.key));
+        } else if (!common::WriteValue(content, Utf8(change.section), Utf8(change.key),
+                                       Utf8(*change.value))) {
             return false;
         }
     }

@@ -4,7 +4,7 @@
 
 #include "common/text/text.h"
 
-namespace ini {
+namespace common {
 namespace {
 
 struct Line {
@@ -14,14 +14,14 @@ struct Line {
 };
 
 bool IsBlank(char c) {
-    return text::kBlanks.find(c) != std::string_view::npos;
+    return common::kBlanks.find(c) != std::string_view::npos;
 }
 
-using text::Trim;
+using common::Trim;
 
 // Sections and keys match without regard to (ASCII) case.
 bool SameName(std::string_view a, std::string_view b) {
-    return text::EqualsNoCase(a, b);
+    return common::EqualsNoCase(a, b);
 }
 
 std::size_t BomLength(std::string_view content) {
@@ -248,4 +248,4 @@ bool WriteValue(std::string& content, std::string_view section, std::string_view
     return true;
 }
 
-}  // namespace ini
+}  // namespace common

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-namespace ini {
+namespace common {
 
 // A value read is cut to this many bytes (never inside a UTF-8 sequence).
 inline constexpr std::size_t kMaxValueBytes = 254;
@@ -37,4 +37,4 @@ bool RemoveValue(std::string& content, std::string_view section, std::string_vie
 // quotes removed, line break and length cut).
 std::string NormalizedValue(std::string_view value);
 
-}  // namespace ini
+}  // namespace common

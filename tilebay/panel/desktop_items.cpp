@@ -43,8 +43,13 @@ const ItemImage& ImageList::At(int number) const {
 void ProcessEventsPause::LetEventsRun() {
     using Clock = std::chrono::steady_clock;
     constexpr std::chrono::nanoseconds kPause = std::chrono::milliseconds(25);
+    // A step of the work handed in starts only this long before the pause's
+    // end; a step that runs over is paid back by the next pause.
+    constexpr std::chrono::nanoseconds kStepRoom = std::chrono::milliseconds(3);
     QCoreApplication::processEvents();
     const Clock::time_point wake = Clock::now() + kPause - std::min(late_, kPause);
+    while (meanwhile_ && Clock::now() + kStepRoom < wake && meanwhile_()) {
+    }
     std::this_thread::sleep_until(wake);
     late_ = std::max(std::chrono::nanoseconds(0), Clock::now() - wake);
 }
@@ -113,24 +118,77 @@ void DesktopItemCollector::CollectFolder(const QString& folder) {
                 files.append(name);
             }  // devices, pipes and sockets are not desktop items
         }
-        for (qsizetype i = 0; !failed && !stop() && i < files.size(); ++i) {
-            failed = !AddDesktopItem(base + files.at(i), false);
+        // The pauses for each new key look up the images of the keys after
+        // it, so that the files' own time is mostly spent waiting anyway.
+        upcoming_.clear();
+        for (const QString& name : files) {
+            upcoming_.append(base + name);
         }
+        scanned_ = 0;
+        pause_.SetMeanwhile([this] { return LookAhead(); });
+        for (qsizetype i = 0; !failed && !stop() && i < upcoming_.size(); ++i) {
+            failed = !AddDesktopItem(upcoming_.at(i), false);
+        }
+        pause_.SetMeanwhile({});
+        upcoming_.clear();
+        ahead_.clear();
+        current_.clear();
     }
     list_.visible = true;
+}
+
+bool DesktopItemCollector::LookAhead() {
+    // Keys already listed or looked up are passed over, a few per step.
+    for (int passed = 0; current_.isEmpty(); ++passed) {
+        if (scanned_ >= upcoming_.size()) {
+            return false;
+        }
+        if (passed == 16) {
+            return true;
+        }
+        const QString& path = upcoming_.at(scanned_++);
+        const QString key = ImageKey(path, false);
+        if (list_.icons32.Find(key) == 0 && !ahead_.contains(key)) {
+            ahead_.insert(key, LookedUp{path, {}, {}, {}, 0});
+            current_ = key;
+        }
+    }
+    LookedUp& next = ahead_[current_];
+    switch (next.done++) {
+        case 0:
+            next.large = icons_.QueryFileIcon(next.path, 2);
+            break;
+        case 1:
+            next.tag = icons_.QueryFileTypeName(next.path);
+            break;
+        default:
+            next.small = icons_.QueryFileIcon(next.path, 1);
+            current_.clear();
+            break;
+    }
+    return true;
 }
 
 bool DesktopItemCollector::AddDesktopItem(const QString& path, bool isFolder) {
     const QString key = ImageKey(path, isFolder);
     int number = list_.icons32.Find(key);
     if (number == 0) {
-        if (!list_.icons32.Add(key, icons_.QueryFileIcon(path, 2))) {
+        // What was looked up ahead for this very entry is used; what is
+        // missing is looked up now, in the same order.
+        LookedUp ahead = ahead_.take(key);
+        if (ahead.path != path) {
+            ahead = LookedUp{path, {}, {}, {}, 0};
+        }
+        if (key == current_) {
+            current_.clear();
+        }
+        if (!list_.icons32.Add(key, ahead.done > 0 ? ahead.large : icons_.QueryFileIcon(path, 2))) {
             return false;
         }
         pause_.LetEventsRun();
         number = list_.icons32.Count();
-        list_.icons32.SetTag(number, icons_.QueryFileTypeName(path));
-        if (!list_.icons16.Add(key, icons_.QueryFileIcon(path, 1))) {
+        list_.icons32.SetTag(number, ahead.done > 1 ? ahead.tag : icons_.QueryFileTypeName(path));
+        if (!list_.icons16.Add(key, ahead.done > 2 ? ahead.small : icons_.QueryFileIcon(path, 1))) {
             // Without its small twin the large image would shift every later
             // image number between the two lists.
             list_.icons32.RemoveLast();

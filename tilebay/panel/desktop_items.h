@@ -70,13 +70,21 @@ class EventPause {
 public:
     virtual ~EventPause() = default;
     virtual void LetEventsRun() = 0;
+    // Work that may fill a pause: each call does one short step and answers
+    // false once nothing is left. A pause that runs steps ends no later for
+    // them (beyond the overrun of the last one); an empty function, none.
+    void SetMeanwhile(std::function<bool()> step) { meanwhile_ = std::move(step); }
+
+protected:
+    std::function<bool()> meanwhile_;
 };
 
 // Each pause waits 25 ms from its start; a sleep that the system ends late
 // (timer slack, a busy machine: often most of a millisecond) is paid back
 // by the next pause, so that the pauses of a load add up to 25 ms each and
 // not to 25 ms plus the lateness of every wake-up. No pause is shortened by
-// the work done between pauses.
+// the work done between pauses; work handed to it (SetMeanwhile) runs inside
+// a pause while at least a few milliseconds of it are left.
 class ProcessEventsPause : public EventPause {
 public:
     void LetEventsRun() override;
@@ -118,10 +126,27 @@ public:
     bool AddDesktopItem(const QString& path, bool isFolder);
 
 private:
+    // The images and type text of a new key, looked up ahead during the
+    // pauses for the first upcoming entry with that key.
+    struct LookedUp {
+        QString path;
+        QPixmap large;
+        QString tag;
+        QPixmap small;
+        int done = 0;  // how many of the three are there
+    };
+    // One step of looking ahead in the upcoming files: the next of the three
+    // look-ups of the next new key. False when nothing is left.
+    bool LookAhead();
+
     DesktopItemList& list_;
     FileIconSource& icons_;
     EventPause& pause_;
     std::function<bool()> stopped_;
+    QStringList upcoming_;   // the files still to be added, in order
+    qsizetype scanned_ = 0;  // how far look-ahead has gone in upcoming_
+    QHash<QString, LookedUp> ahead_;
+    QString current_;  // the key being looked up ahead
 };
 
 }  // namespace tilebay

@@ -43,7 +43,8 @@ QSize LabelNeeds(const QLabel& label, const QRect& room) {
         return document.size().toSize();
     }
     const QFontMetrics metrics = label.fontMetrics();
-    const int flags = static_cast<int>(label.alignment()) | (label.wordWrap() ? Qt::TextWordWrap : 0);
+    const int flags =
+        static_cast<int>(label.alignment()) | (label.wordWrap() ? Qt::TextWordWrap : 0);
     const QRect bounds = label.wordWrap()
                              ? metrics.boundingRect(QRect(0, 0, room.width(), 100000), flags, text)
                              : metrics.boundingRect(QRect(0, 0, 100000, 100000), flags, text);

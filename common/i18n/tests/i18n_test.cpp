@@ -29,11 +29,17 @@ TEST(Translations, TheFirstPreferredLanguageWithAFileIsInstalled) {
         QString cancel;  // Qt's standard button text
     };
     const Case cases[] = {
-        {{QStringLiteral("de")}, QStringLiteral("de"), QStringLiteral("Hallo"),
+        {{QStringLiteral("de")},
+         QStringLiteral("de"),
+         QStringLiteral("Hallo"),
          QStringLiteral("Abbrechen")},
         {{QStringLiteral("fr_FR"), QStringLiteral("fr"), QStringLiteral("de_AT")},
-         QStringLiteral("de_AT"), QStringLiteral("Hallo"), QStringLiteral("Abbrechen")},
-        {{QStringLiteral("en_GB"), QStringLiteral("de")}, QString(), QStringLiteral("Hello"),
+         QStringLiteral("de_AT"),
+         QStringLiteral("Hallo"),
+         QStringLiteral("Abbrechen")},
+        {{QStringLiteral("en_GB"), QStringLiteral("de")},
+         QString(),
+         QStringLiteral("Hello"),
          QStringLiteral("Cancel")},
         {{QStringLiteral("C")}, QString(), QStringLiteral("Hello"), QStringLiteral("Cancel")},
         {{QStringLiteral("ja")}, QString(), QStringLiteral("Hello"), QStringLiteral("Cancel")},

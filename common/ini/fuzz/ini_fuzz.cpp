@@ -34,17 +34,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view value = Take(in);
     const std::string content(in);
 
-    (void)ini::ReadValue(content, section, key);
+    (void)common::ReadValue(content, section, key);
 
     std::string written = content;
-    if (!ini::WriteValue(written, section, key, value)) {
+    if (!common::WriteValue(written, section, key, value)) {
         Check(written == content);
         return 0;
     }
-    Check(ini::ReadValue(written, section, key) == ini::NormalizedValue(value));
+    Check(common::ReadValue(written, section, key) == common::NormalizedValue(value));
     Check(written.size() >= content.size() || content.size() - written.size() <= content.size());
     std::string again = written;
-    Check(ini::WriteValue(again, section, key, value));
+    Check(common::WriteValue(again, section, key, value));
     Check(again == written);
     return 0;
 }

@@ -4,8 +4,8 @@
 
 #include <string>
 
-using ini::ReadValue;
-using ini::WriteValue;
+using common::ReadValue;
+using common::WriteValue;
 
 namespace {
 
@@ -141,20 +141,20 @@ TEST(IniWrite, WrittenValuesReadBack) {
     std::string c = "\xEF\xBB\xBF; comment\n[STYLE]\nstylename=\\Blue\n";
     for (const char* v : {"\\Green", " padded ", "'quoted'", "\xC3\xA4\xC3\xB6", ""}) {
         ASSERT_TRUE(WriteValue(c, "style", "STYLENAME", v));
-        EXPECT_EQ(ReadValue(c, "STYLE", "stylename"), ini::NormalizedValue(v)) << v;
+        EXPECT_EQ(ReadValue(c, "STYLE", "stylename"), common::NormalizedValue(v)) << v;
     }
     EXPECT_EQ(c.rfind("\xEF\xBB\xBF; comment\n[STYLE]\nstylename=", 0), 0u);
 }
 
 TEST(IniRemove, RemovesEveryLineOfTheKeyInTheFirstSectionOnly) {
     std::string c = "[Update]\r\nA=1\r\nnext=x\r\n next = y\r\nb=2\r\n[update]\r\nnext=z\r\n";
-    EXPECT_TRUE(ini::RemoveValue(c, "UPDATE", "Next"));
+    EXPECT_TRUE(common::RemoveValue(c, "UPDATE", "Next"));
     EXPECT_EQ(c, "[Update]\r\nA=1\r\nb=2\r\n[update]\r\nnext=z\r\n");
     EXPECT_EQ(ReadValue(c, "Update", "next"), "");
-    EXPECT_FALSE(ini::RemoveValue(c, "Update", "next"));
-    EXPECT_FALSE(ini::RemoveValue(c, "Other", "a"));
+    EXPECT_FALSE(common::RemoveValue(c, "Update", "next"));
+    EXPECT_FALSE(common::RemoveValue(c, "Other", "a"));
     std::string last = "[a]\nk=1";  // no final line break
-    EXPECT_TRUE(ini::RemoveValue(last, "a", "k"));
+    EXPECT_TRUE(common::RemoveValue(last, "a", "k"));
     EXPECT_EQ(last, "[a]\n");
 }
 

@@ -13,6 +13,7 @@
 #include "patchwell/download/control/preserve_extension.h"
 #include "patchwell/download/control/progress_format.h"
 #include "patchwell/download/http/http_headers.h"
+#include "patchwell/download/http/http_parsing.h"
 #include "patchwell/download/transfer/inet_transfer.h"
 
 namespace patchwell::download {
@@ -72,7 +73,7 @@ const Refusal* RefusalFor(int status) {
 
 // True for a status line of HTTP/1.1 at the head of a header text.
 bool AnswersInHttp11(const std::string& header) {
-    const auto line = text::ParseStatusLine(std::string_view(header).substr(0, header.find('\n')));
+    const auto line = http::ParseStatusLine(std::string_view(header).substr(0, header.find('\n')));
     return line && line->major == 1 && line->minor == 1;
 }
 

@@ -5,19 +5,20 @@
 #include <algorithm>
 
 #include "common/text/text.h"
+#include "patchwell/download/http/http_parsing.h"
 
 namespace patchwell::http {
 
 namespace {
 
 std::string_view trimmed(std::string_view s) {
-    return text::Trim(s, text::kBlanksAndLineEnds);
+    return common::Trim(s, common::kBlanksAndLineEnds);
 }
 
 }  // namespace
 
 int StatusOf(std::string_view block) {
-    const auto status = text::ParseStatusLine(block.substr(0, block.find('\n')));
+    const auto status = ParseStatusLine(block.substr(0, block.find('\n')));
     return status ? status->code : 0;
 }
 
@@ -34,7 +35,7 @@ std::vector<HeaderField> HeaderFields(std::string_view block) {
             const auto name = trimmed(rawName);
             const bool blankBeforeColon =
                 !rawName.empty() && name.size() != rawName.size() &&
-                text::kBlanks.find(rawName.back()) != std::string_view::npos;
+                common::kBlanks.find(rawName.back()) != std::string_view::npos;
             fields.push_back({name, trimmed(line.substr(colon + 1)), blankBeforeColon});
         }
         pos = end;
@@ -44,7 +45,7 @@ std::vector<HeaderField> HeaderFields(std::string_view block) {
 
 std::optional<std::string_view> FindHeader(std::string_view block, std::string_view name) {
     for (const HeaderField& field : HeaderFields(block)) {
-        if (text::EqualsNoCase(field.name, name)) {
+        if (common::EqualsNoCase(field.name, name)) {
             return field.value;
         }
     }
@@ -76,7 +77,7 @@ std::string StrongValidator(std::string_view block) {
 
 bool RangeCarries(std::string_view contentRange, std::int64_t first, std::int64_t end,
                   std::int64_t total) {
-    const auto range = text::ParseContentRange(contentRange);
+    const auto range = ParseContentRange(contentRange);
     return range && end > first && range->first == first && range->last == end - 1 &&
            range->total == total;
 }
@@ -87,7 +88,7 @@ int RetryAfterMs(std::string_view block, int most, std::time_t now) {
         return -1;
     }
     std::int64_t seconds = 0;
-    if (!text::ParseDecimal(*value, seconds)) {
+    if (!ParseDecimal(*value, seconds)) {
         const time_t when = curl_getdate(std::string(*value).c_str(), nullptr);
         if (when <= 0) {
             return -1;
@@ -101,14 +102,14 @@ LengthCheck CheckLength(std::string_view block, std::int64_t libraryLength) {
     std::vector<std::int64_t> lengths;
     bool chunked = false;
     for (const HeaderField& field : HeaderFields(block)) {
-        if (text::EqualsNoCase(field.name, "Transfer-Encoding")) {
+        if (common::EqualsNoCase(field.name, "Transfer-Encoding")) {
             chunked = true;
         }
-        if (!text::EqualsNoCase(field.name, "Content-Length")) {
+        if (!common::EqualsNoCase(field.name, "Content-Length")) {
             continue;
         }
         std::int64_t length = 0;
-        if (field.blankBeforeColon || !text::ParseDecimal(field.value, length)) {
+        if (field.blankBeforeColon || !ParseDecimal(field.value, length)) {
             return {false, -1, "a malformed Content-Length"};
         }
         lengths.push_back(length);

@@ -47,7 +47,7 @@ int resolverStarting(void*, void*, void*) {
 }  // namespace
 
 bool IsHttpAddress(std::string_view url) {
-    return text::StartsWithNoCase(url, "http://") || text::StartsWithNoCase(url, "https://");
+    return common::StartsWithNoCase(url, "http://") || common::StartsWithNoCase(url, "https://");
 }
 
 CertificateStore CertificateStoreFor(const RequestPolicy& policy) {
@@ -67,7 +67,7 @@ bool ApplyPolicy(CURL* h, const std::string& url, const RequestPolicy& policy) {
     set(CURLOPT_PROTOCOLS_STR, "http,https");
     // From https only https: a redirect must not downgrade the connection.
     set(CURLOPT_REDIR_PROTOCOLS_STR,
-        text::StartsWithNoCase(url, "https://") ? "https" : "http,https");
+        common::StartsWithNoCase(url, "https://") ? "https" : "http,https");
     set(CURLOPT_FOLLOWLOCATION, 1L);
     set(CURLOPT_MAXREDIRS, std::clamp(policy.maxRedirects, 0L, kMaxRedirects));
     set(CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));

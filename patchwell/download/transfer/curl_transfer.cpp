@@ -27,7 +27,7 @@ void initialiseCurlOnce() {
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
-using text::StartsWithNoCase;
+using common::StartsWithNoCase;
 
 // The transfer's clock: the given one, else the steady clock.
 TransferClock& clockOf(CurlTransferOptions& options) {

@@ -7,6 +7,7 @@
 
 #include "common/text/text.h"
 #include "patchwell/download/http/http_headers.h"
+#include "patchwell/download/http/http_parsing.h"
 #include "patchwell/download/transfer/curl_transfer.h"
 
 namespace patchwell::download {
@@ -53,12 +54,12 @@ void CurlTransfer::captureFirstAnswer() {
     }
     const auto ranges = http::FindHeader(req_.answer.finalHeaders, "Accept-Ranges");
     const auto range = http::FindHeader(req_.answer.finalHeaders, "Content-Range");
-    if (req_.answer.status == 200 && ranges && text::EqualsNoCase(*ranges, "bytes")) {
+    if (req_.answer.status == 200 && ranges && common::EqualsNoCase(*ranges, "bytes")) {
         req_.resume.bodyStart = 0;
         req_.resume.bodyEnd = req_.answer.libraryLength;
         req_.resume.entityTotal = req_.answer.libraryLength;
     } else if (req_.answer.status == 206 && range) {
-        const auto parsed = text::ParseContentRange(*range);
+        const auto parsed = http::ParseContentRange(*range);
         if (!parsed || parsed->last - parsed->first + 1 != req_.answer.libraryLength) {
             return;
         }

@@ -17,7 +17,6 @@
 #include "patchwell/platform/message_boxes.h"
 #include "patchwell/platform/process_launcher.h"
 #include "patchwell/platform/program_lifetime.h"
-#include "patchwell/platform/small_fetcher.h"
 
 namespace patchwell::platform {
 
@@ -76,24 +75,6 @@ private:
         }
         return end ? end(program) : ProgramEnd{ProgramEnd::Kind::Exited, 0};
     }
-};
-
-class FakeSmallFetcher : public SmallFetcher {
-public:
-    std::optional<QByteArray> Fetch(const QString& url, qint64 maxBytes) override {
-        requests.push_back(url);
-        if (onFetch) {
-            onFetch(url);
-        }
-        const auto found = bodies.find(url);
-        if (found == bodies.end() || found->second.size() > maxBytes) {
-            return std::nullopt;
-        }
-        return found->second;
-    }
-    std::map<QString, QByteArray> bodies;  // what the server would answer
-    QStringList requests;
-    std::function<void(const QString&)> onFetch;  // runs while the request is made
 };
 
 class FakeFolderStorage : public FolderStorage {

@@ -4,7 +4,8 @@
 #include <QFileInfo>
 
 #include "common/process/termination_signals.h"
-#include "patchwell/platform/conditional_fetcher.h"
+#include "patchwell/download/small/conditional_fetcher.h"
+#include "patchwell/download/small/small_fetcher.h"
 #include "patchwell/platform/folder_storage.h"
 #include "patchwell/platform/instance_guard.h"
 #include "patchwell/platform/network_cost.h"
@@ -12,7 +13,6 @@
 #include "patchwell/platform/process_launcher.h"
 #include "patchwell/platform/program_lifetime.h"
 #include "patchwell/platform/qt_message_boxes.h"
-#include "patchwell/platform/small_fetcher.h"
 #include "patchwell/update/app/options.h"
 #include "patchwell/update/core/quiet_start.h"
 #include "patchwell/update/core/scheduled_check.h"
@@ -32,8 +32,8 @@ int main(int argc, char* argv[]) {
     patchwell::platform::LockFileInstanceGuard guard(executable);
     patchwell::platform::QtMessageBoxes messages;
     patchwell::platform::RealProgramLifetime lifetime;
-    patchwell::platform::HttpSmallFetcher smallFetcher;
-    patchwell::platform::HttpConditionalFetcher conditional;
+    patchwell::download::HttpSmallFetcher smallFetcher;
+    patchwell::download::HttpConditionalFetcher conditional;
     patchwell::update::CheckFetcher fetcher(smallFetcher, conditional);
     patchwell::platform::SystemFolderStorage storage;
     const QString programFolder = QFileInfo(executable).path();

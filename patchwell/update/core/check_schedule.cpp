@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "common/ini/ini.h"
-#include "patchwell/platform/conditional_fetcher.h"
+#include "patchwell/download/small/conditional_fetcher.h"
 #include "patchwell/update/core/manifest.h"
 
 namespace patchwell::update {
@@ -82,7 +82,7 @@ CheckSettings ReadCheckSettings(const QString& programFolder, const CheckRequest
 
 CheckSkip SkipFor(const CheckSettings& settings, const QDateTime& nowUtc) {
     if (settings.notBefore && nowUtc < *settings.notBefore &&
-        nowUtc.secsTo(*settings.notBefore) <= platform::kMaxRetryAfterSeconds) {
+        nowUtc.secsTo(*settings.notBefore) <= download::kMaxRetryAfterSeconds) {
         return CheckSkip::Server;
     }
     if (settings.checkNow || !settings.checkHours || !settings.lastCheck) {
@@ -109,7 +109,7 @@ bool RecordCompletedCheck(const QString& programFolder, const CheckSettings& set
 }
 
 bool RecordNotBefore(const QString& programFolder, const QDateTime& nowUtc, qint64 seconds) {
-    const qint64 wait = std::min(std::max<qint64>(seconds, 0), platform::kMaxRetryAfterSeconds);
+    const qint64 wait = std::min(std::max<qint64>(seconds, 0), download::kMaxRetryAfterSeconds);
     return common::WriteIniValue(kUpdate, QStringLiteral("notbefore"),
                                  UtcStamp(nowUtc.addSecs(wait)), LocalManifestPath(programFolder));
 }

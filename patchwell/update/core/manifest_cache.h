@@ -19,14 +19,14 @@
 
 #include <optional>
 
-#include "patchwell/platform/conditional_fetcher.h"
+#include "patchwell/download/small/conditional_fetcher.h"
 
 namespace patchwell::update {
 
 struct CachedManifest {
     QByteArray manifest;
     std::optional<QByteArray> signature;
-    platform::Validators validators;
+    download::Validators validators;
 };
 
 class ManifestCache {

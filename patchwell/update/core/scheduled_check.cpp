@@ -17,7 +17,7 @@ namespace patchwell::update {
 
 namespace {
 
-using Kind = platform::ConditionalAnswer::Kind;
+using Kind = download::ConditionalAnswer::Kind;
 
 QString SignatureUrl(const QString& checkUrl) {
     return checkUrl + QStringLiteral(".minisig");
@@ -60,7 +60,7 @@ std::optional<QByteArray> CheckFetcher::Fetch(const QString& url, qint64 maxByte
                 return std::nullopt;
             }
         }
-        const platform::ConditionalAnswer answer = conditional_.Fetch(url, maxBytes, {}, limit);
+        const download::ConditionalAnswer answer = conditional_.Fetch(url, maxBytes, {}, limit);
         signature_ =
             answer.kind == Kind::Body ? std::optional<QByteArray>(answer.body) : std::nullopt;
     }
@@ -141,9 +141,9 @@ ScheduledCheck::Fetched ScheduledCheck::Fetch(bool unconditional) {
         return result;
     }
     const std::optional<CachedManifest> cached = unconditional ? std::nullopt : cache_->Load();
-    const platform::ConditionalAnswer answer =
+    const download::ConditionalAnswer answer =
         conditional_.Fetch(checkUrl_, kMaxManifestBytes,
-                           cached ? cached->validators : platform::Validators(), Remaining());
+                           cached ? cached->validators : download::Validators(), Remaining());
     if ((answer.kind == Kind::Body || (answer.kind == Kind::NotModified && cached)) &&
         !WriteRemoteManifest(programFolder_,
                              answer.kind == Kind::Body ? answer.body : cached->manifest)) {

@@ -11,9 +11,9 @@
 #include <chrono>
 #include <optional>
 
-#include "patchwell/platform/conditional_fetcher.h"
+#include "patchwell/download/small/conditional_fetcher.h"
+#include "patchwell/download/small/small_fetcher.h"
 #include "patchwell/platform/network_cost.h"
-#include "patchwell/platform/small_fetcher.h"
 #include "patchwell/update/core/check_schedule.h"
 #include "patchwell/update/core/manifest_cache.h"
 
@@ -25,11 +25,11 @@ struct VerifiedManifest;
 // signature during a check it answers from the cache (after a 304) or
 // fetches within the check's time limit and keeps what came; every other
 // file (release notes) goes to `inner` unchanged.
-class CheckFetcher : public platform::SmallFetcher {
+class CheckFetcher : public download::SmallFetcher {
 public:
     using Clock = std::chrono::steady_clock;
 
-    CheckFetcher(platform::SmallFetcher& inner, platform::ConditionalFetcher& conditional)
+    CheckFetcher(download::SmallFetcher& inner, download::ConditionalFetcher& conditional)
         : inner_(inner), conditional_(conditional) {}
 
     std::optional<QByteArray> Fetch(const QString& url, qint64 maxBytes) override;
@@ -42,8 +42,8 @@ public:
     const std::optional<QByteArray>& Signature() const { return signature_; }
 
 private:
-    platform::SmallFetcher& inner_;
-    platform::ConditionalFetcher& conditional_;
+    download::SmallFetcher& inner_;
+    download::ConditionalFetcher& conditional_;
     QString url_;
     bool cached_ = false;
     std::optional<Clock::time_point> deadline_;
@@ -52,7 +52,7 @@ private:
 
 class ScheduledCheck {
 public:
-    ScheduledCheck(platform::ConditionalFetcher& conditional, CheckFetcher& signatures,
+    ScheduledCheck(download::ConditionalFetcher& conditional, CheckFetcher& signatures,
                    CheckRequest request, QString cacheRoot, platform::NetworkCost* cost = nullptr)
         : conditional_(conditional),
           signatures_(signatures),
@@ -96,7 +96,7 @@ private:
     std::optional<CheckFetcher::Clock::time_point> Deadline() const;
     std::chrono::milliseconds Remaining() const;
 
-    platform::ConditionalFetcher& conditional_;
+    download::ConditionalFetcher& conditional_;
     CheckFetcher& signatures_;
     CheckRequest request_;
     QString cacheRoot_;
@@ -110,7 +110,7 @@ private:
     CheckFetcher::Clock::time_point started_;
     std::optional<ManifestCache> cache_;
     QByteArray manifest_;
-    platform::Validators validators_;
+    download::Validators validators_;
     bool fromCache_ = false;
 };
 

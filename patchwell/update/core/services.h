@@ -2,12 +2,12 @@
 
 #include <QString>
 
+#include "patchwell/download/small/small_fetcher.h"
 #include "patchwell/platform/folder_storage.h"
 #include "patchwell/platform/instance_guard.h"
 #include "patchwell/platform/message_boxes.h"
 #include "patchwell/platform/process_launcher.h"
 #include "patchwell/platform/program_lifetime.h"
-#include "patchwell/platform/small_fetcher.h"
 
 namespace patchwell::update {
 
@@ -17,7 +17,7 @@ struct Services {
     platform::InstanceGuard& instanceGuard;
     platform::MessageBoxes& messages;
     platform::ProgramLifetime& lifetime;
-    platform::SmallFetcher& fetcher;
+    download::SmallFetcher& fetcher;
     QString programFolder;
     QString executablePath;  // the updater's own file
     platform::FolderStorage& storage;

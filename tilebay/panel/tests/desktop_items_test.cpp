@@ -217,14 +217,71 @@ TEST_F(DesktopItemsTest, AFailureEndsTheFolderKeepsRowsAndKeepsTheImageListsInSt
 
 // The real pause sleeps 25 ms each time; a late wake-up is paid back by the
 // next pause, so many pauses take their 25 ms each and never much less.
+// Work handed to the pause runs inside it and does not shorten it.
 TEST(ProcessEventsPauseTest, PausesAddUpToTwentyFiveMillisecondsEach) {
     ProcessEventsPause pause;
+    int steps = 0;
+    pause.SetMeanwhile([&steps] { return ++steps < 1000; });
     QElapsedTimer clock;
     clock.start();
     for (int i = 0; i < 40; ++i) {
         pause.LetEventsRun();
     }
     EXPECT_GE(clock.elapsed(), 39 * 25);
+    EXPECT_GE(steps, 1000);
+}
+
+// Runs a given number of the look-ahead steps in each pause.
+class LookAheadPause : public EventPause {
+public:
+    explicit LookAheadPause(int steps) : steps_(steps) {}
+    void LetEventsRun() override {
+        for (int i = 0; i < steps_ && meanwhile_ && meanwhile_();) {
+            ++i;
+        }
+    }
+
+private:
+    int steps_;
+};
+
+// However much is looked up ahead during the pauses, the rows, images and
+// type texts are those of a collection without it, every key's images are
+// those of its first entry, and no key is looked up twice.
+TEST_F(DesktopItemsTest, LookingAheadInThePausesChangesNoRowOrImage) {
+    for (const char* f : {"a.txt", "b.txt", "run.exe", "c.dat", "d.dat", "tool.exe", "e.txt",
+                          "notes", "z.bad", "after.png"}) {
+        Make(S(f));
+    }
+    const auto collect = [this](int steps, QStringList& queries) {
+        DesktopItemList result;
+        FakeIcons source(result);
+        source.failSmall.insert(S("z.bad"));
+        LookAheadPause ahead(steps);
+        DesktopItemCollector(result, source, ahead).CollectFolder(dir.path());
+        queries = source.queries;
+        QStringList seen;
+        for (const ItemRow& row : result.rows) {
+            seen << row.text + S("|") + result.icons32.At(row.largeImage).key + S("|") +
+                        row.typeText;
+        }
+        return seen;
+    };
+    QStringList plainQueries;
+    const QStringList plain = collect(0, plainQueries);
+    ASSERT_FALSE(plain.isEmpty());
+    for (const int steps : {1, 2, 5, 1000}) {
+        SCOPED_TRACE(steps);
+        QStringList queries;
+        EXPECT_EQ(collect(steps, queries), plain);
+        // Looked up ahead, an entry after the failing one may have been
+        // asked for too; each query is made once, and all of those made
+        // without looking ahead are among them.
+        EXPECT_EQ(queries.removeDuplicates(), 0);
+        for (const QString& query : plainQueries) {
+            EXPECT_TRUE(queries.contains(query)) << query.toStdString();
+        }
+    }
 }
 
 TEST_F(DesktopItemsTest, MissingOrUnnamedFolderListsNothing) {

@@ -6,6 +6,7 @@
 #include <cctype>
 
 #include "common/text/text.h"
+#include "patchwell/download/http/http_parsing.h"
 
 namespace patchwell::download::testing {
 
@@ -87,7 +88,7 @@ std::string FakeTransfer::GetHeader(const std::string& name) {
 // The scripted header text read by the same rules as the real component.
 int FakeTransfer::StatusCode() {
     const std::string header = GetHeader({});
-    const auto status = text::ParseStatusLine(header.substr(0, header.find('\n')));
+    const auto status = http::ParseStatusLine(header.substr(0, header.find('\n')));
     return status ? status->code : 0;
 }
 
@@ -97,7 +98,7 @@ std::int64_t FakeTransfer::ContentLength() {
         return -1;
     }
     std::int64_t length = 0;
-    for (const char c : text::Trim(value, text::kBlanksAndLineEnds)) {
+    for (const char c : common::Trim(value, common::kBlanksAndLineEnds)) {
         if (c < '0' || c > '9' || length > (std::int64_t{1} << 50)) {
             throw TransferError("a malformed Content-Length");
         }

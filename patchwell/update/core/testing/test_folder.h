@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "common/testing/qt_printers.h"
+#include "patchwell/download/small/testing/fake_small_fetcher.h"
 #include "patchwell/platform/testing/platform_fakes.h"
 #include "patchwell/update/core/services.h"
 
@@ -36,7 +37,7 @@ struct TestFolder {
     platform::FakeInstanceGuard guard;
     platform::FakeMessageBoxes messages;
     platform::FakeProgramLifetime lifetime;
-    platform::FakeSmallFetcher fetcher;
+    download::FakeSmallFetcher fetcher;
     platform::FakeFolderStorage storage;
     Services services{launcher,  guard,     messages, lifetime, fetcher,
                       QString(), QString(), storage,  QString()};

@@ -14,12 +14,12 @@
 namespace {
 
 using namespace patchwell::update;
-using patchwell::platform::ConditionalAnswer;
-using patchwell::platform::Validators;
+using patchwell::download::ConditionalAnswer;
+using patchwell::download::Validators;
 using Kind = ConditionalAnswer::Kind;
 
 // Answers in turn and records the validators and time limit of each request.
-class ScriptedConditionalFetcher : public patchwell::platform::ConditionalFetcher {
+class ScriptedConditionalFetcher : public patchwell::download::ConditionalFetcher {
 public:
     ConditionalAnswer Fetch(const QString&, qint64, const Validators& validators,
                             std::chrono::milliseconds limit) override {

@@ -5,7 +5,7 @@
 
 #include <chrono>
 
-namespace patchwell::platform {
+namespace patchwell::download {
 
 // What a server said about a body it sent before: sent back so that it can
 // answer "not modified" instead of the body.
@@ -54,4 +54,4 @@ public:
 // Retry-After is honoured up to a week; a longer wait is cut to that.
 constexpr qint64 kMaxRetryAfterSeconds = 7 * 24 * 3600;
 
-}  // namespace patchwell::platform
+}  // namespace patchwell::download

@@ -1,26 +1,17 @@
-#include "patchwell/platform/small_fetcher.h"
+#include "patchwell/download/small/small_fetcher.h"
 
-#include <QCoreApplication>
-#include <QEventLoop>
 #include <QLoggingCategory>
 
 #include <utility>
 
+#include "patchwell/download/small/private/whole_body.h"
 #include "patchwell/download/transfer/curl_transfer.h"
 
-namespace patchwell::platform {
+namespace patchwell::download {
 
 namespace {
 
 Q_LOGGING_CATEGORY(lcFetch, "patchwell.fetch", QtWarningMsg)
-
-constexpr std::size_t kChunkBytes = 64 * 1024;
-
-void ProcessPendingEvents() {
-    if (QCoreApplication::instance() != nullptr) {
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    }
-}
 
 }  // namespace
 
@@ -36,14 +27,14 @@ std::optional<QByteArray> HttpSmallFetcher::Fetch(const QString& url, qint64 max
     if (maxBytes < 0) {
         return std::nullopt;
     }
-    download::CurlTransferOptions transferOptions;
+    CurlTransferOptions transferOptions;
     transferOptions.processEvents = options_.processEvents;
     transferOptions.overallTimeoutSeconds = options_.overallTimeoutSeconds;
     transferOptions.maxBodyBytes = maxBytes;
     transferOptions.retryDelaysMs.clear();  // a signature is fetched whole or not at all
     transferOptions.clock = options_.clock;
     try {
-        download::CurlTransfer transfer(std::move(transferOptions));
+        CurlTransfer transfer(std::move(transferOptions));
         transfer.SetURL(url.toStdString());
         transfer.Execute("GET");
         while (transfer.StillExecuting()) {
@@ -57,16 +48,11 @@ std::optional<QByteArray> HttpSmallFetcher::Fetch(const QString& url, qint64 max
         if (transfer.ContentLength() > maxBytes) {
             return std::nullopt;
         }
-        QByteArray body;
-        for (auto chunk = transfer.GetChunk(kChunkBytes); !chunk.empty();
-             chunk = transfer.GetChunk(kChunkBytes)) {
-            body.append(chunk.data(), static_cast<qsizetype>(chunk.size()));
-        }
-        return body;
-    } catch (const download::TransferError& error) {
+        return ReadWholeBody(transfer, maxBytes);
+    } catch (const TransferError& error) {
         qCInfo(lcFetch) << "failed:" << url << error.what();
         return std::nullopt;
     }
 }
 
-}  // namespace patchwell::platform
+}  // namespace patchwell::download

@@ -8,10 +8,8 @@
 #include <optional>
 
 namespace patchwell::download {
-class TransferClock;
-}
 
-namespace patchwell::platform {
+class TransferClock;
 
 // Fetches small files (signatures) whole into memory.
 class SmallFetcher {
@@ -48,4 +46,4 @@ private:
     Options options_;
 };
 
-}  // namespace patchwell::platform
+}  // namespace patchwell::download

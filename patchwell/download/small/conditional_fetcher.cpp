@@ -1,7 +1,5 @@
-#include "patchwell/platform/conditional_fetcher.h"
+#include "patchwell/download/small/conditional_fetcher.h"
 
-#include <QCoreApplication>
-#include <QEventLoop>
 #include <QLoggingCategory>
 
 #include <algorithm>
@@ -9,21 +7,14 @@
 #include <string>
 
 #include "patchwell/download/http/http_headers.h"
+#include "patchwell/download/small/private/whole_body.h"
 #include "patchwell/download/transfer/curl_transfer.h"
 
-namespace patchwell::platform {
+namespace patchwell::download {
 
 namespace {
 
 Q_LOGGING_CATEGORY(lcConditional, "patchwell.fetch.conditional", QtWarningMsg)
-
-constexpr std::size_t kChunkBytes = 64 * 1024;
-
-void ProcessPendingEvents() {
-    if (QCoreApplication::instance() != nullptr) {
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    }
-}
 
 // A validator goes back to the server only as it came: no line breaks or
 // other control characters smuggled into the request.
@@ -48,7 +39,7 @@ ConditionalAnswer HttpConditionalFetcher::Fetch(const QString& url, qint64 maxBy
     const Clock::time_point deadline = Clock::now() + limit;
     const bool limited = limit.count() > 0;
     ConditionalAnswer answer;
-    download::CurlTransferOptions options;
+    CurlTransferOptions options;
     options.processEvents = &ProcessPendingEvents;
     options.maxBodyBytes = maxBytes;
     options.retryDelaysMs.clear();  // fetched whole or not at all
@@ -66,7 +57,7 @@ ConditionalAnswer HttpConditionalFetcher::Fetch(const QString& url, qint64 maxBy
         headers += "If-Modified-Since: " + validators.lastModified.toStdString() + "\r\n";
     }
     try {
-        download::CurlTransfer transfer(std::move(options));
+        CurlTransfer transfer(std::move(options));
         transfer.SetURL(url.toStdString());
         transfer.Execute("GET", headers);
         while (transfer.StillExecuting()) {
@@ -96,22 +87,18 @@ ConditionalAnswer HttpConditionalFetcher::Fetch(const QString& url, qint64 maxBy
             qCInfo(lcConditional) << "refused:" << url << "answered" << status;
             return answer;
         }
-        QByteArray body;
-        for (auto chunk = transfer.GetChunk(kChunkBytes); !chunk.empty();
-             chunk = transfer.GetChunk(kChunkBytes)) {
-            body.append(chunk.data(), static_cast<qsizetype>(chunk.size()));
-            if (body.size() > maxBytes) {
-                return answer;
-            }
+        std::optional<QByteArray> body = ReadWholeBody(transfer, maxBytes);
+        if (!body) {
+            return answer;
         }
         answer.kind = ConditionalAnswer::Kind::Body;
-        answer.body = body;
+        answer.body = std::move(*body);
         answer.validators = {HeaderValue(block, "ETag"), HeaderValue(block, "Last-Modified")};
         return answer;
-    } catch (const download::TransferError& error) {
+    } catch (const TransferError& error) {
         qCInfo(lcConditional) << "failed:" << url << error.what();
         return answer;
     }
 }
 
-}  // namespace patchwell::platform
+}  // namespace patchwell::download
