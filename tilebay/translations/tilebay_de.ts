@@ -131,7 +131,7 @@
     </message>
     <message>
         <source>Start tilebay at login (on), no longer (off), or show which it is.</source>
-        <translation>tilebay bei der Anmeldung starten (on), nicht mehr starten (off) oder anzeigen, was gilt.</translation>
+        <translation>tilebay bei der Anmeldung starten (on), nicht mehr starten (off) oder den aktuellen Zustand anzeigen.</translation>
     </message>
     <message>
         <source>Drop the running panel into view with the keyboard, or retract it.</source>
@@ -195,7 +195,7 @@
     <name>tilebay::main</name>
     <message>
         <source>tilebay: no panel is running on this display</source>
-        <translation>tilebay: Auf dieser Anzeige läuft keine Leiste</translation>
+        <translation>tilebay: auf dieser Anzeige läuft keine Leiste</translation>
     </message>
 </context>
 <context>

@@ -173,7 +173,7 @@
     <name>tilebay::launcher_trust</name>
     <message>
         <source>tilebay did not start &quot;%1&quot;: a program or launcher starts only when it is executable, owned by you or by root, and nobody else may change it (nor a symbolic link to it).</source>
-        <translation>tilebay no inició «%1»: un programa o lanzador solo se inicia si es ejecutable, pertenece a usted o a root y nadie más puede modificarlo (ni a él ni a un enlace simbólico que apunte a él).</translation>
+        <translation>tilebay no inició «%1»: un programa o lanzador solo se inicia si es ejecutable, pertenece a usted o a root y nadie más puede modificarlo (ni tampoco un enlace simbólico que apunte a él).</translation>
     </message>
 </context>
 <context>

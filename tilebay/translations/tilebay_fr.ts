@@ -173,7 +173,7 @@
     <name>tilebay::launcher_trust</name>
     <message>
         <source>tilebay did not start &quot;%1&quot;: a program or launcher starts only when it is executable, owned by you or by root, and nobody else may change it (nor a symbolic link to it).</source>
-        <translation>tilebay n’a pas lancé «&#xa0;%1&#xa0;»&#xa0;: un programme ou un lanceur n’est lancé que s’il est exécutable, s’il appartient à vous ou à root, et si personne d’autre ne peut le modifier (ni modifier un lien symbolique qui y mène).</translation>
+        <translation>tilebay n’a pas lancé «&#xa0;%1&#xa0;»&#xa0;: un programme ou un lanceur n’est lancé que s’il est exécutable, s’il vous appartient ou appartient à root, et si personne d’autre ne peut le modifier (ni modifier un lien symbolique qui y mène).</translation>
     </message>
 </context>
 <context>
