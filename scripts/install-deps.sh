@@ -28,6 +28,9 @@ packages=(
   xclip curl
   # a private bus for the stand-in NetworkManager of the metered-connection test
   dbus-daemon
+  # tilebay's end-to-end test reads its translated widgets over AT-SPI: the accessibility bus
+  # and registry, and a monitor of its focus events
+  at-spi2-core dbus-bin
   # a real HTTP proxy for the proxy tests (plain requests and https by CONNECT)
   tinyproxy
   # tilebay: a compositor for translucent windows (demo, end-to-end test), xdg-open for the

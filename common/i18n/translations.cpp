@@ -45,8 +45,9 @@ QStringList Candidates(const QString& language) {
 
 }  // namespace
 
-QStringList TranslationFolders(const QString& program) {
-    const QString here = QCoreApplication::applicationDirPath();
+QStringList TranslationFolders(const QString& program, const QString& executableFolder) {
+    const QString here =
+        executableFolder.isEmpty() ? QCoreApplication::applicationDirPath() : executableFolder;
     return {here + QStringLiteral("/translations"),
             QDir::cleanPath(here + QStringLiteral("/../share/") + program +
                             QStringLiteral("/translations"))};
@@ -77,7 +78,12 @@ bool InstallTranslation(const QString& folder, const QString& program, const QSt
 }
 
 QString InstallTranslations(const QString& program) {
-    return InstallTranslations(TranslationFolders(program), program, PreferredLanguages());
+    return InstallTranslations(program, QString());
+}
+
+QString InstallTranslations(const QString& program, const QString& executableFolder) {
+    return InstallTranslations(TranslationFolders(program, executableFolder), program,
+                               PreferredLanguages());
 }
 
 QString InstallTranslations(const QStringList& folders, const QString& program,

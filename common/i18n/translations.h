@@ -11,7 +11,9 @@ namespace common {
 // The folders searched for `program`'s translations, in order: a
 // "translations" folder beside the executable (a program folder, the build
 // tree) and the package's share/<program>/translations.
-QStringList TranslationFolders(const QString& program);
+// `executableFolder` stands for the executable's folder where that is not
+// where the kernel found the program (a program run from memory).
+QStringList TranslationFolders(const QString& program, const QString& executableFolder = {});
 
 // The user's languages in order of preference, as QTranslator names them
 // ("de_DE", "de", ...), taken from QLocale::system() (LANGUAGE, LC_ALL,
@@ -25,6 +27,7 @@ QStringList PreferredLanguages();
 // object; the translators are its children. Returns the language installed,
 // empty for none.
 QString InstallTranslations(const QString& program);
+QString InstallTranslations(const QString& program, const QString& executableFolder);
 
 // The same from `folders` for the `preferred` languages, in order.
 QString InstallTranslations(const QStringList& folders, const QString& program,

@@ -63,4 +63,13 @@ public:
                                  const QString& workingFolder) override;
 };
 
+// For a process that ends right after its start of a program: the program is
+// spawned without a copy of this process's memory (posix_spawn), with no
+// input, and is handed to the system's reaper when this process ends.
+class SpawningLauncher : public DetachedProcessLauncher {
+public:
+    bool StartDetached(const QString& program, const QStringList& arguments,
+                       const QString& workingFolder) override;
+};
+
 }  // namespace patchwell::platform

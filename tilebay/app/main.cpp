@@ -2,9 +2,8 @@
 
 #include <QApplication>
 
-#include <cstdio>
-
 #include "common/cli/cli_parser.h"
+#include "common/i18n/translations.h"
 #include "common/process/termination_signals.h"
 #include "tilebay/app/display_platform.h"
 #include "tilebay/app/panel_controller.h"
@@ -18,33 +17,43 @@
 namespace {
 
 // `tilebay --toggle`: no window of its own, only a word to the running panel.
-int RunToggle(int argc, char** argv, const QString& lockPath) {
-    QCoreApplication app(argc, argv);
+int RunToggle(const QString& lockPath) {
     if (tilebay::SendToggle(tilebay::ToggleSocketPath(lockPath), 3000)) {
         return 0;
     }
-    std::fputs("tilebay: no panel is running on this display\n", stderr);
+    common::cli::Emit({1,
+                       {},
+                       QCoreApplication::translate("tilebay::main",
+                                                   "tilebay: no panel is running on this display") +
+                           u'\n'});
     return 1;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    // --help, --version and --autostart answer before any window or lock.
+    // --help, --version and --autostart answer before any window or lock,
+    // in the user's language: translations need an application object, and
+    // a QCoreApplication must be gone before the QApplication comes.
     const QStringList arguments = common::cli::Arguments(argc, argv);
-    if (const auto code = common::cli::Emit(
-            tilebay::RunCommandLine(arguments, tilebay::CurrentAutostartPlaces()))) {
-        return *code;
-    }
     const QString lockPath = tilebay::InstanceLockPath(qEnvironmentVariable("XDG_RUNTIME_DIR"),
                                                        qEnvironmentVariable("DISPLAY"));
-    if (tilebay::IsToggleCommand(arguments)) {
-        return RunToggle(argc, argv, lockPath);
+    {
+        QCoreApplication answering(argc, argv);
+        common::InstallTranslations(QStringLiteral("tilebay"));
+        if (const auto code = common::cli::Emit(
+                tilebay::RunCommandLine(arguments, tilebay::CurrentAutostartPlaces()))) {
+            return *code;
+        }
+        if (tilebay::IsToggleCommand(arguments)) {
+            return RunToggle(lockPath);
+        }
     }
     tilebay::SetUpDisplayPlatform();
     QApplication::setApplicationName(QStringLiteral("tilebay"));
     QApplication::setDesktopFileName(QStringLiteral("org.example.patchwell.tilebay"));
     QApplication app(argc, argv);
+    common::InstallTranslations(QStringLiteral("tilebay"));
     QApplication::setQuitOnLastWindowClosed(false);
 
     // A second panel for the same user and display ends at once, before it

@@ -14,8 +14,10 @@ void ShowNotice(const QString& text) {
     qWarning().noquote() << text;
     // Shown once the event that led here is over (a drop, a double-click).
     QTimer::singleShot(0, qApp, [text] {
-        auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Tilebay - Notice"), text,
-                                    QMessageBox::Ok);
+        auto* box =
+            new QMessageBox(QMessageBox::Warning,
+                            QCoreApplication::translate("tilebay::ShowNotice", "Tilebay - Notice"),
+                            text, QMessageBox::Ok);
         // A message box is application modal unless told otherwise; this one
         // must not block the panel.
         box->setWindowModality(Qt::NonModal);

@@ -1,5 +1,6 @@
 #include "tilebay/cli/autostart.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -82,18 +83,20 @@ bool AutostartEnabled(const QString& file) {
 
 bool EnableAutostart(const AutostartPlaces& places, QString& error) {
     if (!QDir::isAbsolutePath(places.executable)) {
-        error = QStringLiteral("cannot tell where this program lies");
+        error = QCoreApplication::translate("tilebay::cli", "cannot tell where this program lies");
         return false;
     }
     const QString file = AutostartFile(places);
     if (!QDir().mkpath(QFileInfo(file).path())) {
-        error = QStringLiteral("cannot create %1").arg(QFileInfo(file).path());
+        error = QCoreApplication::translate("tilebay::cli", "cannot create %1")
+                    .arg(QFileInfo(file).path());
         return false;
     }
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly) || out.write(AutostartEntry(places.executable)) < 0 ||
         !out.commit()) {
-        error = QStringLiteral("cannot write %1: %2").arg(file, out.errorString());
+        error = QCoreApplication::translate("tilebay::cli", "cannot write %1: %2")
+                    .arg(file, out.errorString());
         return false;
     }
     return true;
@@ -102,7 +105,8 @@ bool EnableAutostart(const AutostartPlaces& places, QString& error) {
 bool DisableAutostart(const AutostartPlaces& places, QString& error) {
     QFile entry(AutostartFile(places));
     if (entry.exists() && !entry.remove()) {
-        error = QStringLiteral("cannot remove %1: %2").arg(entry.fileName(), entry.errorString());
+        error = QCoreApplication::translate("tilebay::cli", "cannot remove %1: %2")
+                    .arg(entry.fileName(), entry.errorString());
         return false;
     }
     return true;

@@ -1,24 +1,30 @@
 #include "tilebay/cli/tilebay_command_line.h"
 
+#include <QCoreApplication>
+
 namespace tilebay {
 
 common::cli::Outcome RunCommandLine(const QStringList& arguments, const AutostartPlaces& places) {
-    common::cli::CommandLine line(QStringLiteral("tilebay"),
-                                  QStringLiteral("A desktop drawer panel hanging from the top edge "
-                                                 "of the screen."),
-                                  QStringLiteral("[on|off]"), 0, 1);
+    common::cli::CommandLine line(
+        QStringLiteral("tilebay"),
+        QCoreApplication::translate(
+            "tilebay::cli", "A desktop drawer panel hanging from the top edge of the screen."),
+        QStringLiteral("[on|off]"), 0, 1);
     const QCommandLineOption autostart(
         QStringLiteral("autostart"),
-        QStringLiteral("Start tilebay at login (on), no longer (off), or show which it is."));
+        QCoreApplication::translate(
+            "tilebay::cli", "Start tilebay at login (on), no longer (off), or show which it is."));
     line.addOption(autostart);
     // --toggle is answered by the program itself (a word to the running
     // panel); here it only has to be a known option.
     const QCommandLineOption toggle(
         QStringLiteral("toggle"),
-        QStringLiteral("Drop the running panel into view with the keyboard, or retract it."));
+        QCoreApplication::translate(
+            "tilebay::cli", "Drop the running panel into view with the keyboard, or retract it."));
     line.addOption(toggle);
-    line.addPositional(QStringLiteral("on|off"),
-                       QStringLiteral("With --autostart: the new state."));
+    line.addPositional(
+        QStringLiteral("on|off"),
+        QCoreApplication::translate("tilebay::cli", "With --autostart: the new state."));
     common::cli::Outcome outcome = line.parse(arguments);
     if (outcome.exitCode) {
         return outcome;
@@ -27,11 +33,13 @@ common::cli::Outcome RunCommandLine(const QStringList& arguments, const Autostar
     if (line.parser().isSet(toggle)) {
         return rest.isEmpty() && !line.parser().isSet(autostart)
                    ? outcome
-                   : line.usageError(QStringLiteral("--toggle takes nothing else"));
+                   : line.usageError(QCoreApplication::translate("tilebay::cli",
+                                                                 "--toggle takes nothing else"));
     }
     if (!line.parser().isSet(autostart)) {
         return rest.isEmpty() ? outcome
-                              : line.usageError(QStringLiteral("on or off only with --autostart"));
+                              : line.usageError(QCoreApplication::translate(
+                                    "tilebay::cli", "on or off only with --autostart"));
     }
     const QString file = AutostartFile(places);
     if (rest.isEmpty()) {
@@ -45,7 +53,8 @@ common::cli::Outcome RunCommandLine(const QStringList& arguments, const Autostar
         done = DisableAutostart(places, error);
     } else {
         return line.usageError(
-            QStringLiteral("--autostart takes on or off, not '%1'").arg(rest.first()));
+            QCoreApplication::translate("tilebay::cli", "--autostart takes on or off, not '%1'")
+                .arg(rest.first()));
     }
     if (!done) {
         return {1, {}, QStringLiteral("tilebay: ") + error + u'\n'};

@@ -136,15 +136,15 @@ bool IsProgramWithoutExtension(const QFileInfo& info) {
 }
 
 QString ProgramTypeName() {
-    return QStringLiteral("program");
+    return QCoreApplication::translate("tilebay::file_icons", "program");
 }
 
 QString LinkTypeName(const QString& targetType) {
-    return targetType + QStringLiteral(" (link)");
+    return QCoreApplication::translate("tilebay::file_icons", "%1 (link)").arg(targetType);
 }
 
 QString BrokenLinkTypeName() {
-    return QStringLiteral("broken link");
+    return QCoreApplication::translate("tilebay::file_icons", "broken link");
 }
 
 void EnsureIconTheme() {

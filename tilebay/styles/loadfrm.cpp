@@ -15,17 +15,14 @@ loadfrm::loadfrm(QString programFolder, ShellEffects& shell, QWidget* parent)
       programFolder_(std::move(programFolder)),
       shell_(shell) {
     setObjectName(QStringLiteral("loadfrm"));
-    setWindowTitle(QStringLiteral("Tilebay - Loading..."));
+    setWindowTitle(tr("Tilebay - Loading..."));
     setFixedSize(TwipSize(this, 4605, 2085));
     const QFont caption = DesignFont(9.75, true);
-    titlecap =
-        PlaceLabel(this, {120, 120, 4335, 255}, QStringLiteral("Tilebay - Loading..."), caption);
+    titlecap = PlaceLabel(this, {120, 120, 4335, 255}, tr("Tilebay - Loading..."), caption);
     titlecap->setAlignment(Qt::AlignCenter);
-    stylenamecap =
-        PlaceLabel(this, {240, 600, 3495, 975}, QStringLiteral("Style"), DesignFont(8.25, true));
+    stylenamecap = PlaceLabel(this, {240, 600, 3495, 975}, tr("Style"), DesignFont(8.25, true));
     stylenamecap->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    programcap =
-        PlaceLabel(this, {120, 1680, 4335, 255}, QStringLiteral("Created By Quorlin"), caption);
+    programcap = PlaceLabel(this, {120, 1680, 4335, 255}, tr("Created By Quorlin"), caption);
     const QFont none;
     bordertop = PlaceLabel(this, {0, 0, 4695, 45}, {}, none);
     borderright = PlaceLabel(this, {4560, 0, 45, 2055}, {}, none);

@@ -1,5 +1,7 @@
 #include "tilebay/styles/splash_logic.h"
 
+#include <QCoreApplication>
+
 #include <initializer_list>
 #include <optional>
 
@@ -43,8 +45,8 @@ QString FirstCharacters(const QString& text, int count) {
 
 QString SplashStyleText(const SplashState& state) {
     const QString crlf = QStringLiteral("\r\n");
-    return QStringLiteral("Style: ") + state.splashStyleName + crlf + state.splashSecondLine +
-           crlf + state.splashDescription;
+    return QCoreApplication::translate("tilebay::splash", "Style: %1").arg(state.splashStyleName) +
+           crlf + state.splashSecondLine + crlf + state.splashDescription;
 }
 
 int RunSplashLoad(const QString& programFolder, SplashState& state, SplashView& view) {

@@ -37,6 +37,9 @@ private:
     void setBackgroundColour(const QColor& colour) override;
     void showFolders() override;
     void closeWindow() override;
+    // Gives texts longer than their design room (translations) the room they
+    // need; the window keeps its size.
+    void FitTexts();
 
     StyleLoaderLogic logic_;
 };

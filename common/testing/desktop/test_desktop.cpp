@@ -85,6 +85,9 @@ TestDesktop::TestDesktop(Options options) : options_(options) {
     env_.remove(QStringLiteral("WAYLAND_DISPLAY"));
     env_.remove(QStringLiteral("XAUTHORITY"));
     env_.remove(QStringLiteral("SESSION_MANAGER"));
+    // The programs speak English unless a test names a language: whatever
+    // the machine's own locale is.
+    env_.insert(QStringLiteral("LANGUAGE"), QStringLiteral("en"));
     env_.insert(QStringLiteral("HOME"), home);
     env_.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/.config"));
     env_.insert(QStringLiteral("XDG_CACHE_HOME"), home + QStringLiteral("/.cache"));

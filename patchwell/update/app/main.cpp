@@ -6,7 +6,6 @@
 #include <optional>
 
 #include "common/i18n/translations.h"
-
 #include "common/process/termination_signals.h"
 #include "patchwell/download/small/conditional_fetcher.h"
 #include "patchwell/download/small/small_fetcher.h"
@@ -17,6 +16,7 @@
 #include "patchwell/platform/process_launcher.h"
 #include "patchwell/platform/program_lifetime.h"
 #include "patchwell/platform/qt_message_boxes.h"
+#include "patchwell/platform/whole_program.h"
 #include "patchwell/update/app/options.h"
 #include "patchwell/update/core/quiet_start.h"
 #include "patchwell/update/core/scheduled_check.h"
@@ -24,19 +24,21 @@
 #include "patchwell/update/windows/forms.h"
 
 int main(int argc, char* argv[]) {
+    // The program as the kernel started it (or its front, whose image this
+    // is): its folder is the program folder, and the translations are beside it.
+    const QString executable = patchwell::platform::RunningExecutable();
+    const QString programFolder = QFileInfo(executable).path();
     // The texts are translated from the start: --help, usage errors and what
     // the windowless start says. A QCoreApplication holds the translators
     // until windows are needed; it goes before the QApplication comes.
     std::optional<QCoreApplication> core(std::in_place, argc, argv);
-    common::InstallTranslations(QStringLiteral("patchwell"));
+    common::InstallTranslations(QStringLiteral("patchwell"), programFolder);
     // --help, --version, --forget-key and usage errors answer without a window.
     const patchwell::update::ParsedOptions options =
         patchwell::update::ParseOptions(common::cli::Arguments(argc, argv));
     if (const auto code = common::cli::Emit(options.outcome)) {
         return *code;
     }
-    // The program as the kernel started it: its folder is the program folder.
-    const QString executable = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
     patchwell::platform::DetachedProcessLauncher launcher;
     patchwell::platform::LockFileInstanceGuard guard(executable);
     patchwell::platform::QtMessageBoxes messages;
@@ -45,7 +47,6 @@ int main(int argc, char* argv[]) {
     patchwell::download::HttpConditionalFetcher conditional;
     patchwell::update::CheckFetcher fetcher(smallFetcher, conditional);
     patchwell::platform::SystemFolderStorage storage;
-    const QString programFolder = QFileInfo(executable).path();
     const QString stateFolder = patchwell::platform::UserStateFolder();
     if (options.forgetKey) {
         bool ok = false;
@@ -68,7 +69,7 @@ int main(int argc, char* argv[]) {
         if (!held.Empty()) {
             core.reset();
             QApplication app(argc, argv);
-            common::InstallTranslations(QStringLiteral("patchwell"));
+            common::InstallTranslations(QStringLiteral("patchwell"), programFolder);
             held.ShowAll(messages);
         }
         return 0;
@@ -76,7 +77,7 @@ int main(int argc, char* argv[]) {
 
     core.reset();
     QApplication app(argc, argv);
-    common::InstallTranslations(QStringLiteral("patchwell"));
+    common::InstallTranslations(QStringLiteral("patchwell"), programFolder);
     QApplication::setApplicationName(QStringLiteral("Patchwell"));
     // Windows come and go (hidden, replaced) during the run; the program ends
     // only through its own steps.

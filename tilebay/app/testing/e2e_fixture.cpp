@@ -1,7 +1,15 @@
 #include "tilebay/app/testing/e2e_fixture.h"
 
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusVariant>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -9,6 +17,55 @@
 #include "common/testing/qt_printers.h"
 
 namespace tilebay::testing {
+
+namespace {
+
+const QString kSessionBus = S("tilebay-e2e-session");
+const QString kAccessibilityBus = S("tilebay-e2e-accessibility");
+const QString kRoot = S("/org/a11y/atspi/accessible/root");
+
+QDBusMessage Call(const QDBusConnection& bus, const QString& service, const QString& path,
+                  const QString& interface, const QString& method, const QVariantList& arguments) {
+    QDBusMessage call = QDBusMessage::createMethodCall(service, path, interface, method);
+    call.setArguments(arguments);
+    return bus.call(call, QDBus::Block, 3000);
+}
+
+QString AccessibleName(const QDBusConnection& bus, const QString& service, const QString& path) {
+    const QDBusMessage reply = Call(bus, service, path, S("org.freedesktop.DBus.Properties"),
+                                    S("Get"), {S("org.a11y.atspi.Accessible"), S("Name")});
+    return reply.arguments().isEmpty()
+               ? QString()
+               : reply.arguments().constFirst().value<QDBusVariant>().variant().toString();
+}
+
+// The names below `path` (an object of the application `service`), depth first.
+void CollectNames(const QDBusConnection& bus, const QString& service, const QString& path,
+                  int depth, QStringList& names) {
+    names << AccessibleName(bus, service, path);
+    const QDBusMessage reply =
+        Call(bus, service, path, S("org.a11y.atspi.Accessible"), S("GetChildren"), {});
+    if (depth == 0 || reply.arguments().isEmpty()) {
+        return;
+    }
+    QStringList children;
+    const auto list = reply.arguments().constFirst().value<QDBusArgument>();
+    list.beginArray();
+    while (!list.atEnd()) {
+        QString owner;
+        QDBusObjectPath child;
+        list.beginStructure();
+        list >> owner >> child;
+        list.endStructure();
+        children << child.path();
+    }
+    list.endArray();
+    for (const QString& child : children) {
+        CollectNames(bus, service, child, depth - 1, names);
+    }
+}
+
+}  // namespace
 
 TestDesktop::Options Session(bool panel, bool desktopIcons, bool compositor) {
     TestDesktop::Options options;
@@ -50,6 +107,13 @@ QString CopyBuiltTilebay(const QString& program) {
     QFile::remove(binary);  // a test may start several times
     EXPECT_TRUE(QFile::copy(S(TILEBAY_BINARY), binary));
     EXPECT_TRUE(QFile::setPermissions(binary, QFile::ReadOwner | QFile::ExeOwner));
+    // A portable program folder holds its translations beside the program.
+    const QDir built(QFileInfo(S(TILEBAY_BINARY)).dir().filePath(S("translations")));
+    QDir(program).mkpath(S("translations"));
+    for (const QString& name : built.entryList({S("*.qm")}, QDir::Files)) {
+        QFile::remove(program + S("/translations/") + name);
+        EXPECT_TRUE(QFile::copy(built.filePath(name), program + S("/translations/") + name));
+    }
     return binary;
 }
 
@@ -92,6 +156,8 @@ void E2EFixture::SetUp() {
 }
 
 void E2EFixture::TearDown() {
+    QDBusConnection::disconnectFromBus(kAccessibilityBus);
+    QDBusConnection::disconnectFromBus(kSessionBus);
     if (tilebay.state() != QProcess::NotRunning) {
         tilebay.kill();
         tilebay.waitForFinished(3000);
@@ -191,6 +257,86 @@ QProcess* E2EFixture::Other(const QString& executable, const QStringList& argume
     process->waitForStarted(5000);
     others.push_back(std::move(process));
     return others.back().get();
+}
+
+bool E2EFixture::StartAccessibility() {
+    QProcess* bus = Other(S("dbus-daemon"), {S("--session"), S("--nofork"), S("--print-address")});
+    if (!bus->waitForReadyRead(10000)) {
+        return false;
+    }
+    const QString address = QString::fromUtf8(bus->readLine()).trimmed();
+    env.insert(S("DBUS_SESSION_BUS_ADDRESS"), address);
+    env.insert(S("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), S("1"));
+    const QDBusConnection session = QDBusConnection::connectToBus(address, kSessionBus);
+    const QDBusMessage reply = Call(session, S("org.a11y.Bus"), S("/org/a11y/bus"),
+                                    S("org.a11y.Bus"), S("GetAddress"), {});
+    const QString accessibility =
+        reply.arguments().isEmpty() ? QString() : reply.arguments().constFirst().toString();
+    const QDBusConnection a11y = QDBusConnection::connectToBus(accessibility, kAccessibilityBus);
+    // A program sends focus events only while someone listens to them.
+    const QDBusMessage registered =
+        Call(a11y, S("org.a11y.atspi.Registry"), S("/org/a11y/atspi/registry"),
+             S("org.a11y.atspi.Registry"), S("RegisterEvent"), {S("focus:")});
+    focusEvents_ = Other(
+        S("dbus-monitor"),
+        {S("--address"), accessibility, S("type='signal',interface='org.a11y.atspi.Event.Focus'")});
+    return registered.type() == QDBusMessage::ReplyMessage && focusEvents_->waitForReadyRead(10000);
+}
+
+// tilebay's connection to the accessibility bus: the peer whose root object
+// carries its name.
+QString E2EFixture::TilebayPeer() const {
+    const QDBusConnection a11y = QDBusConnection(kAccessibilityBus);
+    const QStringList peers =
+        a11y.isConnected() ? a11y.interface()->registeredServiceNames().value() : QStringList();
+    for (const QString& peer : peers) {
+        if (peer.startsWith(u':') && AccessibleName(a11y, peer, kRoot) == S("tilebay")) {
+            return peer;
+        }
+    }
+    return {};
+}
+
+QStringList E2EFixture::AccessibleNames() {
+    QStringList names;
+    const QString peer = TilebayPeer();
+    if (!peer.isEmpty()) {
+        CollectNames(QDBusConnection(kAccessibilityBus), peer, kRoot, 8, names);
+    }
+    return names;
+}
+
+QStringList E2EFixture::FocusedMenuNames() {
+    // dbus-monitor prints a line "signal ... path=<object>; interface=...
+    // member=Focus" for each focus event.
+    focusEvents_->waitForReadyRead(100);
+    static const QRegularExpression event(S("path=([^;]+); interface=org.a11y.atspi.Event.Focus"));
+    for (const QString& line :
+         QString::fromUtf8(focusEvents_->readAllStandardOutput()).split(u'\n')) {
+        if (const QRegularExpressionMatch match = event.match(line); match.hasMatch()) {
+            focused_ = match.captured(1);
+        }
+    }
+    const QString peer = TilebayPeer();
+    if (focused_.isEmpty() || peer.isEmpty()) {
+        return {};
+    }
+    const QDBusConnection a11y(kAccessibilityBus);
+    const QDBusMessage reply = Call(a11y, peer, focused_, S("org.freedesktop.DBus.Properties"),
+                                    S("Get"), {S("org.a11y.atspi.Accessible"), S("Parent")});
+    if (reply.arguments().isEmpty()) {
+        return {};
+    }
+    const auto parent =
+        reply.arguments().constFirst().value<QDBusVariant>().variant().value<QDBusArgument>();
+    QString owner;
+    QDBusObjectPath menu;
+    parent.beginStructure();
+    parent >> owner >> menu;
+    parent.endStructure();
+    QStringList names;
+    CollectNames(a11y, peer, menu.path(), 1, names);
+    return names.mid(1);  // the entries, without the menu itself
 }
 
 XWindowId E2EFixture::OtherWindow(const QString& title) {

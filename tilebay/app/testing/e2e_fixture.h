@@ -97,6 +97,16 @@ protected:
     // An xmessage window titled `title`, once the window manager shows it.
     XWindowId OtherWindow(const QString& title);
 
+    // AT-SPI for tilebay. StartAccessibility, before StartTilebay, gives it a
+    // private session bus with accessibility on, starts the accessibility bus
+    // and listens to its focus events. AccessibleNames then reads the names of
+    // every object of tilebay's windows, FocusedMenuNames those of the entries
+    // of the menu whose entry had the keyboard focus last (a popup menu is no
+    // child of the program's windows).
+    bool StartAccessibility();
+    QStringList AccessibleNames();
+    QStringList FocusedMenuNames();
+
     // The list's row order: both desktops, all users first; folders before
     // files, each in the file system's order.
     int RowOf(const QString& name) const;
@@ -113,6 +123,11 @@ protected:
     QProcessEnvironment env;
     QProcess tilebay;
     std::vector<std::unique_ptr<QProcess>> others;
+
+private:
+    QString TilebayPeer() const;
+    QProcess* focusEvents_ = nullptr;
+    QString focused_;  // the path of the object that had the focus last
 };
 
 }  // namespace tilebay::testing

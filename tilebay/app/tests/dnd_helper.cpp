@@ -4,9 +4,9 @@
 //   tilebay_dnd_helper target X Y        a 160x160 window titled
 //       "tilebay-drop-target" that accepts text/uri-list and prints
 //       "drop ACTION URL" for each URL dropped onto it (ACTION: copy/move);
-//   tilebay_dnd_helper source X Y FILE   a 160x160 window titled
-//       "tilebay-drag-source" that drags FILE as text/uri-list (copy or
-//       move) when the left button is pressed on it.
+//   tilebay_dnd_helper source X Y FILE...   a 160x160 window titled
+//       "tilebay-drag-source" that drags the FILEs as text/uri-list (copy
+//       or move) when the left button is pressed on it.
 //
 // It prints "ready" once its window is shown.
 
@@ -31,9 +31,9 @@ void Print(const QByteArray& line) {
 
 class Partner : public QWidget {
 public:
-    Partner(bool target, QString file)
+    Partner(bool target, QStringList files)
         : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint),
-          file_(std::move(file)) {
+          files_(std::move(files)) {
         setWindowTitle(target ? QStringLiteral("tilebay-drop-target")
                               : QStringLiteral("tilebay-drag-source"));
         setAcceptDrops(target);
@@ -59,12 +59,16 @@ protected:
         event->acceptProposedAction();
     }
     void mousePressEvent(QMouseEvent* event) override {
-        if (file_.isEmpty() || event->button() != Qt::LeftButton) {
+        if (files_.isEmpty() || event->button() != Qt::LeftButton) {
             return;
         }
         auto* drag = new QDrag(this);
         auto* mime = new QMimeData;
-        mime->setUrls({QUrl::fromLocalFile(file_)});
+        QList<QUrl> urls;
+        for (const QString& file : files_) {
+            urls << QUrl::fromLocalFile(file);
+        }
+        mime->setUrls(urls);
         drag->setMimeData(mime);
         const Qt::DropAction done = drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::CopyAction);
         Print(QByteArray("dragged ") + (done == Qt::MoveAction   ? "move"
@@ -73,7 +77,7 @@ protected:
     }
 
 private:
-    QString file_;
+    QStringList files_;
 };
 
 }  // namespace
@@ -82,10 +86,10 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
     if (args.size() < 4 || (args[1] != QStringLiteral("target") && args.size() < 5)) {
-        std::fputs("usage: tilebay_dnd_helper target X Y | source X Y FILE\n", stderr);
+        std::fputs("usage: tilebay_dnd_helper target X Y | source X Y FILE...\n", stderr);
         return 2;
     }
-    Partner window(args[1] == QStringLiteral("target"), args.value(4));
+    Partner window(args[1] == QStringLiteral("target"), args.mid(4));
     window.move(args[2].toInt(), args[3].toInt());
     window.show();
     Print("ready");

@@ -5,7 +5,7 @@
 // The built program runs in a portable program folder on a private X
 // session (Xvfb, openbox, tint2; Xorg's dummy driver for two screens),
 // driven with xdotool and xrandr and read with xwininfo, xprop and
-// screenshots.
+// screenshots; the keyboard case runs in French, its texts read over AT-SPI.
 
 #include <QColor>
 #include <QDir>
@@ -20,8 +20,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <csignal>
+#include <functional>
 
 #include "common/ini/ini.h"
 #include "common/testing/qt_printers.h"
@@ -99,6 +102,9 @@ TEST_F(TilebayUiE2E, ToggleTakesTheKeyboardTypingFiltersEnterStartsOneProgram) {
     const XWindowId editor = OtherWindow(S("tilebay-e2e-editor"));
     ASSERT_NE(editor, 0u);
     ASSERT_TRUE(TestDesktop::waitUntil([&] { return Focus() == editor; }));
+    // In French, its widgets read over AT-SPI.
+    ASSERT_TRUE(StartAccessibility());
+    env.insert(S("LANGUAGE"), S("fr"));
     const XWindowId panel = StartDocked();
     ASSERT_NE(panel, 0u);
 
@@ -107,6 +113,25 @@ TEST_F(TilebayUiE2E, ToggleTakesTheKeyboardTypingFiltersEnterStartsOneProgram) {
     EXPECT_EQ(toggled.exitCode, 0) << toggled.err.toStdString();
     ASSERT_TRUE(Top(panel, 0));
     ASSERT_TRUE(TestDesktop::waitUntil([&] { return Focus() == panel; }));
+    // The panel's captions in French; the menu key opens the selected row's
+    // context menu, in French too, and Escape closes it.
+    const auto shows = [&](const QStringList& texts, const std::function<QStringList()>& read) {
+        QStringList names;
+        const bool all = TestDesktop::waitUntil([&] {
+            names = read();
+            return std::all_of(texts.begin(), texts.end(),
+                               [&](const QString& text) { return names.contains(text); });
+        });
+        EXPECT_TRUE(all) << names.join(S(" | ")).toStdString();
+    };
+    shows({S("Fermer"), S("Toujours au premier plan"), S("Masquer/afficher la barre des tâches"),
+           S("Masquer/afficher les icônes du bureau"), S("Nom du fichier")},
+          [&] { return AccessibleNames(); });
+    Keys({S("Menu"), S("Down")});
+    Shot(S("ui-menu-key"));
+    shows({S("Ouvrir"), S("Ouvrir le dossier parent"), S("Copier"), S("Mettre à la corbeille")},
+          [&] { return FocusedMenuNames(); });
+    Keys({S("Escape")});
     // "DUP" (case ignored) leaves the two dup-tool rows, the all-users one
     // first and selected; Enter starts it alone.
     Xdotool({S("type"), S("--delay"), S("80"), S("DUP")});
@@ -343,6 +368,26 @@ TEST_F(TilebayUiE2E, ContextMenuOpenAndTrashThenRowsDragOutAndFilesDropInUnderFr
     Xdotool({S("keyup"), S("shift")});
     EXPECT_TRUE(TestDesktop::waitUntil([&] { return !QFile::exists(incoming); }));
     EXPECT_EQ(Read(userDesktop + S("/incoming (3).txt")), QByteArray("dropped in\n"));
+
+    // A FIFO dropped beside a file: the file is copied; the FIFO, whose copy
+    // would wait for a writer for ever, is left out and the user told so,
+    // and the panel goes on.
+    const QString fifo = root.filePath(S("pipe"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    WriteTestFile(root, S("beside.txt"), "beside the pipe\n");
+    source->kill();
+    ASSERT_TRUE(source->waitForFinished(5000));
+    QProcess* pair = Other(S(TILEBAY_DND_HELPER),
+                           {S("source"), S("600"), S("100"), fifo, root.filePath(S("beside.txt"))});
+    ASSERT_TRUE(pair->waitForReadyRead(10000));
+    ASSERT_EQ(pair->readLine().trimmed(), QByteArray("ready"));
+    dragIn();
+    EXPECT_TRUE(
+        TestDesktop::waitUntil([&] { return QFile::exists(userDesktop + S("/beside.txt")); }));
+    EXPECT_NE(WaitForViewable(S("^Tilebay - Notice$")), 0u);
+    EXPECT_FALSE(QFileInfo::exists(userDesktop + S("/pipe")));
+    EXPECT_EQ(Read(userDesktop + S("/beside.txt")), QByteArray("beside the pipe\n"));
+    EXPECT_EQ(tilebay.state(), QProcess::Running);
 }
 
 // Two screens of Xorg's dummy driver, side by side; the second is switched

@@ -1,5 +1,6 @@
 #include "tilebay/panel/core/item_actions.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -149,10 +150,12 @@ bool RemoveEntry(const QString& path) {
 }  // namespace
 
 std::vector<ItemActionEntry> ItemActionMenu() {
-    return {{ItemAction::Open, QStringLiteral("Open")},
-            {ItemAction::OpenContainingFolder, QStringLiteral("Open Containing Folder")},
-            {ItemAction::Copy, QStringLiteral("Copy")},
-            {ItemAction::MoveToTrash, QStringLiteral("Move to Trash")}};
+    return {{ItemAction::Open, QCoreApplication::translate("tilebay::ItemActionMenu", "Open")},
+            {ItemAction::OpenContainingFolder,
+             QCoreApplication::translate("tilebay::ItemActionMenu", "Open Containing Folder")},
+            {ItemAction::Copy, QCoreApplication::translate("tilebay::ItemActionMenu", "Copy")},
+            {ItemAction::MoveToTrash,
+             QCoreApplication::translate("tilebay::ItemActionMenu", "Move to Trash")}};
 }
 
 QString RowPath(const RowEntry& row) {
@@ -255,7 +258,8 @@ std::vector<DropResult> DropIntoFolder(const QList<QUrl>& urls, const QString& f
 }
 
 QString SkippedDropText(const QStringList& skipped) {
-    return QStringLiteral(
+    return QCoreApplication::translate(
+               "tilebay::ItemActions",
                "tilebay copied only files, folders and symbolic links; these were left out:\n%1")
         .arg(skipped.join(u'\n'));
 }

@@ -1,5 +1,7 @@
 #include "tilebay/panel/core/list_keyboard.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 
 namespace tilebay {
@@ -110,7 +112,9 @@ KeyOutcome ListKeyboard::Type(const QString& text) {
 }
 
 QString CaptionWithFilter(const QString& caption, const QString& filter) {
-    return filter.isEmpty() ? caption : QStringLiteral("Find: ") + filter;
+    return filter.isEmpty()
+               ? caption
+               : QCoreApplication::translate("tilebay::ListKeyboard", "Find: %1").arg(filter);
 }
 
 }  // namespace tilebay

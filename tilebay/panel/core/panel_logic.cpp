@@ -1,5 +1,7 @@
 #include "tilebay/panel/core/panel_logic.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
@@ -195,8 +197,10 @@ void PanelLogic::Load() {
         Step(20, [&] { OnCheckClick(box); });
     }
     Step(21, [&] {
-        view_.AddColumn(QStringLiteral("FILENAME"), QStringLiteral("File Name"));
-        view_.AddColumn(QStringLiteral("FILETYPE"), QStringLiteral("File Type"));
+        view_.AddColumn(QStringLiteral("FILENAME"),
+                        QCoreApplication::translate("tilebay::PanelLogic", "File Name"));
+        view_.AddColumn(QStringLiteral("FILETYPE"),
+                        QCoreApplication::translate("tilebay::PanelLogic", "File Type"));
     });
     DesktopItemCollector collector(items_, services_.icons, services_.pause,
                                    [this] { return cancelled_; });

@@ -8,6 +8,8 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QStyle>
+#include <QStyleOptionButton>
 
 #include <cmath>
 #include <stdexcept>
@@ -42,6 +44,39 @@ void ShowUnavailable(QCheckBox* box, const QString& why) {
     }
 }
 
+// The size `text` takes in `metrics`' font, one line per line break, as a
+// label or button draws it.
+QSize TextSize(const QFontMetrics& metrics, const QString& text, int width = 100000,
+               Qt::Alignment alignment = Qt::AlignLeft) {
+    return metrics.boundingRect(QRect(0, 0, width, 100000), static_cast<int>(alignment), text)
+        .size();
+}
+
+// `text` broken at spaces into lines no wider than `width`; a word wider than
+// that keeps a line of its own.
+QString BreakLines(const QString& text, const QFontMetrics& metrics, int width) {
+    QStringList lines;
+    QString line;
+    for (const QString& word : text.split(u' ', Qt::SkipEmptyParts)) {
+        const QString longer = line.isEmpty() ? word : line + u' ' + word;
+        if (!line.isEmpty() && TextSize(metrics, longer).width() > width) {
+            lines << line;
+            line = word;
+        } else {
+            line = longer;
+        }
+    }
+    lines << line;
+    return lines.join(u'\n');
+}
+
+// The width the style leaves a check box's text beside its indicator.
+int TextRoom(const QCheckBox& box) {
+    QStyleOptionButton option;
+    option.initFrom(&box);
+    return box.style()->subElementRect(QStyle::SE_CheckBoxContents, &option, &box).width();
+}
+
 void SetRole(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
     QPalette palette = widget->palette();
     palette.setColor(role, colour);
@@ -55,11 +90,11 @@ DesktopMain::DesktopMain(QString programFolder, StyleSettings& style, PanelServi
                          QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint),
       host_(host),
-      closebtn_(MakeLabel(this, QStringLiteral("closebtn"), QStringLiteral("Close"))),
+      closebtn_(MakeLabel(this, QStringLiteral("closebtn"), tr("Close"))),
       loadstylesbtn_(MakeLabel(this, QStringLiteral("loadstylesbtn"), QString())),
-      check1_(MakeBox(this, QStringLiteral("Check1"), QStringLiteral("Always On Top"))),
-      check2_(MakeBox(this, QStringLiteral("Check2"), QStringLiteral("Hide/Show Taskbar"))),
-      check3_(MakeBox(this, QStringLiteral("Check3"), QStringLiteral("Hide/Show Desktop icons"))),
+      check1_(MakeBox(this, QStringLiteral("Check1"), tr("Always On Top"))),
+      check2_(MakeBox(this, QStringLiteral("Check2"), tr("Hide/Show Taskbar"))),
+      check3_(MakeBox(this, QStringLiteral("Check3"), tr("Hide/Show Desktop icons"))),
       lvwIcons_(new PanelList(this)),
       titlecap_(MakeLabel(this, QStringLiteral("titlecap"), QStringLiteral("Tilebay"))),
       borderleft_(MakeLabel(this, QStringLiteral("borderleft"), QString())),
@@ -159,6 +194,8 @@ DesktopMain::DesktopMain(QString programFolder, StyleSettings& style, PanelServi
     for (const PanelControlRow& row : kPanelControls) {
         SetGeometry(row.control, row.design);
     }
+    optionTexts_ = {check1_->text(), check2_->text(), check3_->text()};
+    FitTexts();
 }
 
 DesktopMain::~DesktopMain() = default;
@@ -225,6 +262,74 @@ void DesktopMain::SetFontFace(PanelControl control, const QString& face) {
     QFont font = widget->font();
     font.setFamilies({face});
     widget->setFont(font);
+    if (control == PanelControl::closebtn || ControlRow(control).option) {
+        FitTexts();
+    } else if (control == PanelControl::titlecap) {
+        PlaceCaption();
+    }
+}
+
+// The design fits the English texts. A longer "Close" grows to the left (the
+// first option box gives way to it); an option box whose text is too long
+// breaks it into lines and grows downwards, moving the boxes below it and the
+// top of the list down. The list's bottom, the caption strip and the window
+// stay where they are.
+void DesktopMain::FitTexts() {
+    const QRect closeDesign = ToPixels(DesignGeometry(PanelControl::closebtn));
+    QRect close = closeDesign;
+    closebtn_->ensurePolished();
+    const int closeNeeds = TextSize(closebtn_->fontMetrics(), closebtn_->text()).width() + 4;
+    if (closeNeeds > close.width()) {
+        close.setLeft(close.right() + 1 - closeNeeds);
+    }
+    closebtn_->setGeometry(close);
+
+    int shift = 0;
+    const PanelControl boxes[] = {PanelControl::Check1, PanelControl::Check2, PanelControl::Check3};
+    for (std::size_t i = 0; i < std::size(boxes); ++i) {
+        QCheckBox* box = Box(boxes[i]);
+        box->ensurePolished();
+        QRect rect = ToPixels(DesignGeometry(boxes[i])).translated(0, shift);
+        if (i == 0 && close.left() < closeDesign.left()) {
+            rect.setRight(std::min(rect.right(), close.left() - 1));
+        }
+        box->setGeometry(rect);
+        const QFontMetrics metrics = box->fontMetrics();
+        const int room = TextRoom(*box);
+        QString shown = optionTexts_.at(i);
+        if (TextSize(metrics, shown).width() > room) {
+            shown = BreakLines(shown, metrics, room);
+            const int height = TextSize(metrics, shown, room).height();
+            if (height > rect.height()) {
+                shift += height - rect.height();
+                rect.setHeight(height);
+                box->setGeometry(rect);
+            }
+        }
+        box->setText(shown);
+        // Screen readers get the text without the breaks.
+        box->setAccessibleName(shown == optionTexts_.at(i) ? QString() : optionTexts_.at(i));
+    }
+    listShift_ = shift;
+    PlaceList();
+}
+
+// The caption strip is as high as its font needs: it grows upwards, into the
+// gap above it, so that its bottom, the window and the retracted panel's
+// visible strip stay where they are.
+void DesktopMain::PlaceCaption() {
+    QRect rect = ToPixels(captionTwips_);
+    const int line =
+        TextSize(titlecap_->fontMetrics(), QStringLiteral("X"), 100000, titlecap_->alignment())
+            .height();
+    rect.setTop(std::min(rect.top(), rect.bottom() + 1 - line));
+    titlecap_->setGeometry(rect);
+}
+
+void DesktopMain::PlaceList() {
+    QRect rect = ToPixels(listTwips_);
+    rect.setTop(std::min(rect.top() + listShift_, rect.bottom() + 1));
+    lvwIcons_->setGeometry(rect);
 }
 
 void DesktopMain::SetCaption(PanelControl control, const QString& text) {
@@ -246,6 +351,12 @@ void DesktopMain::SetGeometry(PanelControl control, const QRectF& twips) {
     const QRect rect = ToPixels(twips);
     if (control == PanelControl::Window) {
         setFixedSize(rect.size());
+    } else if (control == PanelControl::lvwIcons) {
+        listTwips_ = twips;
+        PlaceList();
+    } else if (control == PanelControl::titlecap) {
+        captionTwips_ = twips;
+        PlaceCaption();
     } else {
         Control(control)->setGeometry(rect);
     }

@@ -115,6 +115,11 @@ protected:
 
 private:
     QRect ToPixels(const QRectF& twips) const;
+    // Gives texts longer than their design room (translations) the room they
+    // need; the window keeps its size.
+    void FitTexts();
+    void PlaceList();
+    void PlaceCaption();
     QCheckBox* Box(PanelControl box) const;
     bool HandleKey(QKeyEvent* event);
     void ShowKeyboardState();
@@ -134,6 +139,13 @@ private:
     QLabel* borderbottom_;
     std::unique_ptr<SequencerDevice> MMControl1;
     QStringList columnKeys_;
+    // The option boxes' texts as translated, before FitTexts breaks them.
+    std::array<QString, 3> optionTexts_;
+    // The list's place as the logic set it, and how far FitTexts moves its
+    // top down.
+    QRectF listTwips_;
+    int listShift_ = 0;
+    QRectF captionTwips_;
     QString caption_;
     ListKeyboard keyboard_;
     bool hasKeyboard_ = false;

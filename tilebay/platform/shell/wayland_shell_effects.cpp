@@ -1,5 +1,6 @@
 #include "tilebay/platform/shell/wayland_shell_effects.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QPointer>
 #include <QWindow>
@@ -40,12 +41,14 @@ public:
         focused_.clear();
     }
     QString TaskbarUnavailable() const override {
-        return QStringLiteral(
+        return QCoreApplication::translate(
+            "tilebay::WaylandShellEffects",
             "Not available on Wayland: the compositor does not let one program hide another "
             "program's panels.");
     }
     QString DesktopIconsUnavailable() const override {
-        return QStringLiteral(
+        return QCoreApplication::translate(
+            "tilebay::WaylandShellEffects",
             "Not available on Wayland: the compositor does not let one program hide another "
             "program's desktop icons.");
     }

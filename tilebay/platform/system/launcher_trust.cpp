@@ -1,5 +1,6 @@
 #include "tilebay/platform/system/launcher_trust.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include <sys/stat.h>
@@ -76,7 +77,8 @@ QString TrustedProgram(const QString& path, uid_t user) {
 }
 
 QString UntrustedStartText(const QString& name) {
-    return QStringLiteral(
+    return QCoreApplication::translate(
+               "tilebay::launcher_trust",
                "tilebay did not start \"%1\": a program or launcher starts only when it is "
                "executable, owned by you or by root, and nobody else may change it (nor a "
                "symbolic link to it).")

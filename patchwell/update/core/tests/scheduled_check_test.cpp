@@ -8,6 +8,7 @@
 #include "common/ini/ini.h"
 #include "patchwell/update/core/check_logic.h"
 #include "patchwell/update/core/quiet_start.h"
+#include "patchwell/update/core/schedule_start.h"
 #include "patchwell/update/core/testing/fake_control.h"
 #include "patchwell/update/core/testing/test_folder.h"
 
@@ -144,6 +145,52 @@ TEST(ScheduledCheck, OfflineTheUserHearsItFirstAndNothingIsAsked) {
     EXPECT_TRUE(run.server.asked.empty());
     EXPECT_TRUE(run.app.launcher.starts.empty());
     EXPECT_EQ(run.dl1.connectionChecks, 1);
+}
+
+// The front's start: only with nothing to ask, the lock and the folder to
+// hand does it start the served program; anything else is left, untouched,
+// to the whole program.
+TEST(ScheduledCheck, TheFrontStartsTheServedProgramOnlyWhenNothingIsToBeAsked) {
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const QByteArray recent =
+        "checkhours=24\nlastcheck=" + UtcStamp(now.addSecs(-3600)).toLatin1() + "\n";
+    struct Case {
+        const char* name;
+        QByteArray keys;
+        bool otherInstance;
+        bool writable;
+        bool launches;
+        bool started;  // the result
+        int launched;  // starts made
+    };
+    const Case cases[] = {
+        {"no schedule", "", false, true, true, false, 0},
+        {"within checkhours", recent, false, true, true, true, 1},
+        {"checked a day ago",
+         "checkhours=24\nlastcheck=" + UtcStamp(now.addDays(-2)).toLatin1() + "\n", false, true,
+         true, false, 0},
+        {"the server said wait", "notbefore=" + UtcStamp(now.addSecs(600)).toLatin1() + "\n", false,
+         true, true, true, 1},
+        {"another instance", recent, true, true, true, false, 0},
+        {"a folder it cannot write", recent, false, false, true, false, 0},
+        {"a program that will not start", recent, false, true, false, false, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Installation run{c.keys};
+        run.app.guard.otherInstanceRunning = c.otherInstance;
+        run.app.storage.writable = c.writable;
+        run.app.launcher.succeed = [&c](const QString&) { return c.launches; };
+        EXPECT_EQ(StartWithinSchedule(run.app.guard, run.app.storage, run.app.launcher,
+                                      run.app.folder, now),
+                  c.started);
+        ASSERT_EQ(run.app.launcher.starts.size(), static_cast<std::size_t>(c.launched));
+        if (c.launched == 1) {
+            EXPECT_EQ(run.app.launcher.starts[0].program,
+                      run.app.Path(QStringLiteral("editor.sh")));
+            EXPECT_EQ(run.app.launcher.starts[0].workingFolder, run.app.folder);
+        }
+    }
 }
 
 class MeteredCost : public patchwell::platform::NetworkCost {

@@ -1,0 +1,28 @@
+#pragma once
+
+// patchwell is two programs in one file: a small front, linked against Qt's
+// core library only, that starts the served program when the check schedule
+// says there is nothing to do, and the whole program (windows, network,
+// signatures), which the front carries as an executable image and runs in its
+// own place otherwise. The whole program, run so, has no file of its own; it
+// learns the front's file from the environment.
+
+#include <QString>
+
+#include <cstddef>
+
+namespace patchwell::platform {
+
+// Replaces this process by the executable image [image, image + size), run
+// with `argv` from a sealed in-memory file, and tells it that it stands for
+// `executable`. Returns only when that fails (with errno set).
+void ExecImage(const unsigned char* image, std::size_t size, char* argv[],
+               const QString& executable);
+
+// The running program's file, links resolved. For the whole program run by
+// its front this is the front's file, which is also taken as the process's
+// name; the environment variable that told it is removed, so that no program
+// started from here sees it.
+QString RunningExecutable();
+
+}  // namespace patchwell::platform

@@ -1,0 +1,40 @@
+// patchwell's front: a start with nothing to do within the check schedule
+// starts the served program from here; every other start, and every command
+// line, runs the whole program, which this file carries (see
+// patchwell/platform/whole_program.h).
+
+#include <QDateTime>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "patchwell/platform/folder_storage.h"
+#include "patchwell/platform/instance_guard.h"
+#include "patchwell/platform/process_launcher.h"
+#include "patchwell/platform/whole_program.h"
+#include "patchwell/update/core/schedule_start.h"
+
+// The whole program's image, linked in by the build (embedded_whole.s).
+extern "C" const unsigned char patchwell_whole_start[];
+extern "C" const unsigned char patchwell_whole_end[];
+
+int main(int argc, char* argv[]) {
+    const QString executable = patchwell::platform::RunningExecutable();
+    if (argc == 1) {
+        patchwell::platform::LockFileInstanceGuard guard(executable);
+        patchwell::platform::SystemFolderStorage storage;
+        patchwell::platform::SpawningLauncher launcher;
+        if (patchwell::update::StartWithinSchedule(guard, storage, launcher,
+                                                   QFileInfo(executable).path(),
+                                                   QDateTime::currentDateTimeUtc())) {
+            return 0;
+        }
+    }  // the lock is the whole program's to take
+    patchwell::platform::ExecImage(
+        patchwell_whole_start,
+        static_cast<std::size_t>(patchwell_whole_end - patchwell_whole_start), argv, executable);
+    std::fprintf(stderr, "patchwell: cannot run: %s\n", std::strerror(errno));
+    return 127;
+}

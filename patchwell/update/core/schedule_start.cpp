@@ -1,0 +1,26 @@
+#include "patchwell/update/core/schedule_start.h"
+
+#include "common/ini/ini.h"
+#include "common/paths/program_path.h"
+#include "patchwell/update/core/check_schedule.h"
+#include "patchwell/update/core/folder_checks.h"
+#include "patchwell/update/core/manifest.h"
+
+namespace patchwell::update {
+
+bool StartWithinSchedule(platform::InstanceGuard& guard, platform::FolderStorage& storage,
+                         platform::ProcessLauncher& launcher, const QString& programFolder,
+                         const QDateTime& nowUtc) {
+    const CheckSettings settings = ReadCheckSettings(programFolder, {});
+    if (SkipFor(settings, nowUtc) == CheckSkip::None || !guard.TryClaim() ||
+        !FolderShortcoming(storage, programFolder, 0).isEmpty()) {
+        return false;
+    }
+    const QString exe = common::ReadIniValue(QStringLiteral("Program"), QStringLiteral("exe"),
+                                             LocalManifestPath(programFolder));
+    return exe.isEmpty() ||
+           launcher.StartDetached(common::LocalPath(InProgramFolder(programFolder, exe)), {},
+                                  programFolder);
+}
+
+}  // namespace patchwell::update
