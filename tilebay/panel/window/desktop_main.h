@@ -116,6 +116,8 @@ protected:
 private:
     QRect ToPixels(const QRectF& twips) const;
     QCheckBox* Box(PanelControl box) const;
+    // Raises the window above the others (a click on it, the toggle).
+    void BringToFront();
     bool HandleKey(QKeyEvent* event);
     void ShowKeyboardState();
     void SyncKeyboardRows();
