@@ -254,9 +254,14 @@ TEST_F(TilebayCompositedE2E, TranslucentPanelClickRaisesItStyleLoaderKindAndClos
     EXPECT_TRUE(desktop->windowInfo(loader).viewable());
     EXPECT_EQ(tilebay.state(), QProcess::Running);
     // Closing the loader then ends it.
-    Xdotool({S("windowactivate"), S("--sync"), Hex(loader)});
+    const auto activated =
+        desktop->run(S("xdotool"), {S("windowactivate"), S("--sync"), Hex(loader)});
     Keys({S("--clearmodifiers"), S("alt+F4")});
-    ASSERT_TRUE(Ended());
+    ASSERT_TRUE(Ended()) << "activation " << activated.exitCode << " "
+                         << activated.err.toStdString() << ", loader "
+                         << desktop->windowInfo(loader).mapState.toStdString() << ", focus "
+                         << Focus() << " (loader " << loader << "), active "
+                         << Property(0, "_NET_ACTIVE_WINDOW").join(u' ').toStdString();
     EXPECT_EQ(tilebay.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(tilebay.exitCode(), 0);
 }

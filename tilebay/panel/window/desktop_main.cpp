@@ -437,7 +437,7 @@ std::optional<RowEntry> DesktopMain::SelectedRow() const {
 bool DesktopMain::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonPress && watched->isWidgetType() &&
         static_cast<QWidget*>(watched)->window() == this) {
-        raise();
+        BringToFront();
     }
     if (watched == lvwIcons_ && event->type() == QEvent::KeyPress) {
         return HandleKey(static_cast<QKeyEvent*>(event)) || QWidget::eventFilter(watched, event);
@@ -500,13 +500,21 @@ void DesktopMain::Toggle() {
     }
     logic_.ExpandPanel();
     show();
-    raise();
+    BringToFront();
     services_.shell.TakeFocus(winId());
     hasKeyboard_ = true;
     lvwIcons_->setFocusPolicy(Qt::StrongFocus);
     activateWindow();
     lvwIcons_->setFocus(Qt::OtherFocusReason);
     ShowKeyboardState();
+}
+
+// Qt's raise for every platform, and the shell effects' own: on X11 they
+// keep the window's band from the events on their connection, and only
+// theirs can tell which of those events came after this raise.
+void DesktopMain::BringToFront() {
+    raise();
+    services_.shell.Raise(winId());
 }
 
 void DesktopMain::Retract() {

@@ -121,6 +121,8 @@ private:
     void PlaceList();
     void PlaceCaption();
     QCheckBox* Box(PanelControl box) const;
+    // Raises the window above the others (a click on it, the toggle).
+    void BringToFront();
     bool HandleKey(QKeyEvent* event);
     void ShowKeyboardState();
     void SyncKeyboardRows();

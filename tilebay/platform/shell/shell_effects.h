@@ -21,7 +21,9 @@
 //   the top-level windows' map and configure events (their own connection,
 //   no polling): above, it is raised after any other window is mapped or
 //   restacked; in the ordinary band, it goes just below a managed window
-//   that is mapped or raised to the top. Needs a running Qt event loop.
+//   that is mapped or raised to the top after the window's last Raise, and
+//   nothing else (moves, other windows, what happened before the raise)
+//   takes it down. Needs a running Qt event loop.
 // - Opacity is _NET_WM_WINDOW_OPACITY (255 -> 0xFFFFFFFF), sent at once.
 //   Once set it stays; nothing removes it.
 // - The WId must be the current native window: Qt re-creates the native
@@ -48,6 +50,10 @@ public:
     // Puts `window` into the band above ordinary windows, or back, without
     // moving or resizing it.
     virtual void SetAlwaysOnTop(WId window, bool on) = 0;
+    // Brings `window` to the front, as a click on a managed window does; a
+    // window kept in the ordinary band stays there until another window is
+    // mapped or raised.
+    virtual void Raise(WId window) { (void)window; }
     // Opacity 0 (invisible) to 255 (opaque); any other value changes nothing.
     virtual void SetWindowOpacity(WId window, qint16 opacity) = 0;
     // Gives the keyboard to `window` (an override-redirect window gets it

@@ -4,6 +4,8 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <array>
+#include <map>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -68,6 +70,7 @@ public:
     void TakeFocus(WId window) override;
     void ReturnFocus() override;
     void LeaveOutOfTaskbar(WId window) override;
+    void Raise(WId window) override;
     std::optional<QRect> MonitorGeometry(const QString& output) override;
     void WatchMonitors(std::function<void()> changed) override;
 
@@ -84,7 +87,7 @@ private:
     std::vector<Window> ClientWindows() { return x11::ClientWindows(display_); }
     void ShowWindowsOfType(const char* type, bool show);
     void KeepAbove(Window window, bool on);
-    void StackInOrdinaryBand();
+    void StackInOrdinaryBand(const std::vector<Window>& cameUp);
     void OnEvents();
     void DrainEventsLater();
 
@@ -100,6 +103,14 @@ private:
     // its band, and the notifier of our connection's events.
     Window stacked_ = 0;
     bool above_ = false;
+    // The window of the last Raise and the serial of that request: events the
+    // server sent before it carry a smaller serial.
+    Window raised_ = 0;
+    unsigned long raisedAt_ = 0;
+    // The last known place and size (x, y, width, height, border) of each
+    // top-level window, from its create and configure events: a configure
+    // event that leaves them as they were restacked the window.
+    std::map<Window, std::array<int, 5>> geometry_;
     std::unique_ptr<QSocketNotifier> notifier_;
     // The window that had the keyboard before TakeFocus (0: none to return).
     Window focusBefore_ = 0;
@@ -226,7 +237,10 @@ void X11ShellEffects::SetAlwaysOnTop(WId id, bool on) {
 // configure events on their own connection (nothing polls):
 // - above: any other window mapped or restacked is followed by raising it;
 // - ordinary: it is put just below the topmost ordinary window of the window
-//   manager whenever it lies above that window.
+//   manager when that window was mapped or restacked after the window's last
+//   Raise and it lies above it. Moves and resizes, other windows (tooltips,
+//   menus, docks) and events older than the raise leave it where a click put
+//   it.
 void X11ShellEffects::KeepAbove(Window window, bool on) {
     stacked_ = window;
     above_ = on;
@@ -241,9 +255,9 @@ void X11ShellEffects::KeepAbove(Window window, bool on) {
 }
 
 // Puts stacked_ right below the topmost ordinary client of the window
-// manager (its stacking list without docks and desktop windows) when it lies
-// above that client's top-level window.
-void X11ShellEffects::StackInOrdinaryBand() {
+// manager (its stacking list without docks and desktop windows) when that
+// client's top-level window is among `cameUp` and stacked_ lies above it.
+void X11ShellEffects::StackInOrdinaryBand(const std::vector<Window>& cameUp) {
     const Window rootWindow = DefaultRootWindow(display_);
     // Bottom to top.
     const std::vector<Window> clients =
@@ -273,6 +287,9 @@ void X11ShellEffects::StackInOrdinaryBand() {
             break;
         }
         top = parent;
+    }
+    if (std::find(cameUp.begin(), cameUp.end(), top) == cameUp.end()) {
+        return;
     }
     std::vector<Window> order;  // bottom to top
     if (top == 0 || !QueryTree(display_, rootWindow, &order)) {
@@ -355,6 +372,7 @@ void X11ShellEffects::OnEvents() {
     bool monitors = false;
     for (int round = 0; round < 8 && XPending(display_) > 0; ++round) {
         bool changed = false;
+        std::vector<Window> cameUp;  // mapped or restacked after the last raise
         while (XPending(display_) > 0) {
             XEvent event;
             XNextEvent(display_, &event);
@@ -365,21 +383,48 @@ void X11ShellEffects::OnEvents() {
                 continue;
             }
             Window window = 0;
-            if (event.type == MapNotify) {
+            bool up = false;
+            if (event.type == CreateNotify) {
+                const XCreateWindowEvent& created = event.xcreatewindow;
+                geometry_[created.window] = {created.x, created.y, created.width, created.height,
+                                             created.border_width};
+            } else if (event.type == DestroyNotify) {
+                geometry_.erase(event.xdestroywindow.window);
+            } else if (event.type == ReparentNotify) {
+                if (event.xreparent.parent != event.xreparent.event) {
+                    geometry_.erase(event.xreparent.window);  // no top-level window now
+                }
+            } else if (event.type == MapNotify) {
                 window = event.xmap.window;
+                up = true;
             } else if (event.type == ConfigureNotify) {
-                window = event.xconfigure.window;
+                const XConfigureEvent& configured = event.xconfigure;
+                window = configured.window;
+                const std::array<int, 5> now{configured.x, configured.y, configured.width,
+                                             configured.height, configured.border_width};
+                const auto known = geometry_.find(window);
+                up = known == geometry_.end() || known->second == now;
+                geometry_[window] = now;
             }
-            changed = changed || (window != 0 && window != stacked_);
+            if (window == 0 || window == stacked_) {
+                continue;
+            }
+            changed = true;
+            // What the server sent before our last raise of the window is
+            // older than that raise (the click that asked for it) and must
+            // not undo it.
+            if (up && (raised_ != stacked_ || event.xany.serial >= raisedAt_)) {
+                cameUp.push_back(window);
+            }
         }
-        if (!changed || stacked_ == 0) {
+        if (!changed || stacked_ == 0 || (!above_ && cameUp.empty())) {
             break;
         }
         XErrorTrap trap(display_);
         if (above_) {
             XRaiseWindow(display_, stacked_);
         } else {
-            StackInOrdinaryBand();
+            StackInOrdinaryBand(cameUp);
         }
     }
     if (monitors && monitorsChanged_) {
@@ -391,6 +436,20 @@ void X11ShellEffects::DrainEventsLater() {
     if (notifier_) {
         QTimer::singleShot(0, notifier_.get(), [this] { OnEvents(); });
     }
+}
+
+// On this connection, so that the events read after it can be told from
+// those the server sent before it.
+void X11ShellEffects::Raise(WId id) {
+    if (!choice_.windows || id == 0 || Connection() == nullptr) {
+        return;
+    }
+    XErrorTrap trap(display_);
+    raised_ = static_cast<Window>(id);
+    raisedAt_ = NextRequest(display_);
+    XRaiseWindow(display_, raised_);
+    XFlush(display_);
+    DrainEventsLater();
 }
 
 // The window manager gives the keyboard only to the windows it manages; an

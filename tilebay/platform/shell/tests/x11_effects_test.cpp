@@ -6,10 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QProcess>
 
 #include <algorithm>
+#include <memory>
+
+// Xlib last: its macros (None, Bool, Status, ...) clash with Qt's headers.
+#include <X11/Xlib.h>
 
 using pwtest::TestDesktop;
 using pwtest::XWindowId;
@@ -328,4 +333,62 @@ TEST(ShellEffectsWithoutServer, EveryCallDoesNothing) {
     EXPECT_FALSE(desktop.property(panel, kSaved).has_value());
     EXPECT_FALSE(desktop.property(icons, kSaved).has_value());
     EXPECT_FALSE(desktop.property(panel, kOpacity).has_value());
+}
+
+// An override-redirect window in the ordinary band ("Always On Top" off)
+// stays in front after Raise: a window mapped before the raise but read
+// after it, a move of that window and a window of no window manager leave
+// it there; a window mapped after the raise covers it. The effects read
+// events only while the test runs the event loop.
+TEST(X11ShellEffects, RaisedWindowInTheOrdinaryBandStaysInFrontTillAWindowComesUpAfterIt) {
+    int argc = 1;
+    char name[] = "x11_effects_test";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    TestDesktop::Options options;
+    options.panel = true;  // managed: the window manager has finished starting
+    TestDesktop desktop(options);
+    ASSERT_TRUE(desktop.ok()) << desktop.error().toStdString();
+    const std::unique_ptr<Display, int (*)(Display*)> x(
+        XOpenDisplay(desktop.display().toLocal8Bit().constData()), XCloseDisplay);
+    ASSERT_NE(x.get(), nullptr);
+    // A window, in a frame of the window manager or not, once it is shown.
+    const auto show = [&](bool managed, int size) {
+        XSetWindowAttributes attributes{};
+        attributes.override_redirect = managed ? False : True;
+        const Window window =
+            XCreateWindow(x.get(), DefaultRootWindow(x.get()), 0, 0, size, size, 0, CopyFromParent,
+                          InputOutput, CopyFromParent, CWOverrideRedirect, &attributes);
+        XMapWindow(x.get(), window);
+        XSync(x.get(), False);
+        TestDesktop::waitUntil([&] { return desktop.windowInfo(window).viewable(); });
+        return static_cast<XWindowId>(window);
+    };
+    const auto frame = [&](XWindowId client) { return desktop.windowInfo(client).parent; };
+    const auto over = [&](XWindowId upper, XWindowId lower) {
+        const auto order = desktop.topLevelWindows();  // from the top
+        const auto at = std::find(order.begin(), order.end(), upper);
+        return at != order.end() && std::find(at, order.end(), lower) != order.end();
+    };
+
+    const XWindowId panel = show(false, 300);
+    auto effects = EffectsOn(desktop);
+    effects->SetAlwaysOnTop(static_cast<WId>(panel), false);
+    const XWindowId first = show(true, 100);
+    effects->Raise(static_cast<WId>(panel));
+    const QStringList move{QStringLiteral("windowmove"), QStringLiteral("--sync"),
+                           QString::number(first), QStringLiteral("60"), QStringLiteral("60")};
+    ASSERT_TRUE(desktop.run(QStringLiteral("xdotool"), move).ok());
+    show(false, 20);
+    // The call reads what the server has sent so far; the loop handles it.
+    effects->SetAlwaysOnTop(static_cast<WId>(panel), false);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(over(panel, frame(first)));
+
+    const XWindowId second = show(true, 100);
+    EXPECT_TRUE(TestDesktop::waitUntil([&] {
+        QCoreApplication::processEvents();
+        return over(frame(second), panel);
+    }));
+    EXPECT_TRUE(over(panel, frame(first)));
 }
