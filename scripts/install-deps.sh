@@ -23,7 +23,7 @@ packages=(
   # icon theme and MIME database for desktop item icons and type texts
   adwaita-icon-theme hicolor-icon-theme shared-mime-info
   # end-to-end and integration test environment
-  xvfb xauth openbox tint2 xdotool x11-utils x11-apps nginx-light pcmanfm dbus-x11 procps psmisc
+  xvfb xauth openbox tint2 xdotool wmctrl x11-utils x11-apps nginx-light pcmanfm dbus-x11 procps psmisc
   # reading message texts in end-to-end tests; the nginx launcher's self-test
   xclip curl
   # a private bus for the stand-in NetworkManager of the metered-connection test

@@ -253,14 +253,15 @@ TEST_F(TilebayCompositedE2E, TranslucentPanelClickRaisesItStyleLoaderKindAndClos
     EXPECT_TRUE(TestDesktop::waitUntil([&] { return desktop->windowInfo(tint2).mapped(); }));
     EXPECT_TRUE(desktop->windowInfo(loader).viewable());
     EXPECT_EQ(tilebay.state(), QProcess::Running);
-    // Closing the loader then ends it.
-    const auto activated =
-        desktop->run(S("xdotool"), {S("windowactivate"), S("--sync"), Hex(loader)});
-    Keys({S("--clearmodifiers"), S("alt+F4")});
-    ASSERT_TRUE(Ended()) << "activation " << activated.exitCode << " "
-                         << activated.err.toStdString() << ", loader "
-                         << desktop->windowInfo(loader).mapState.toStdString() << ", focus "
-                         << Focus() << " (loader " << loader << "), active "
+    // Closing the loader then ends it. It is closed as the window manager's
+    // close action (alt+F4, the title bar's button) closes a window: an
+    // alt+F4 typed through XTEST was, under load, now and then not acted on
+    // by the window manager (the loader stayed shown and focused, tilebay
+    // idle, and a second alt+F4 closed it).
+    const auto closed = desktop->run(S("wmctrl"), {S("-i"), S("-c"), Hex(loader)});
+    ASSERT_TRUE(Ended()) << "close " << closed.exitCode << " " << closed.err.toStdString()
+                         << ", loader " << desktop->windowInfo(loader).mapState.toStdString()
+                         << ", focus " << Focus() << " (loader " << loader << "), active "
                          << Property(0, "_NET_ACTIVE_WINDOW").join(u' ').toStdString();
     EXPECT_EQ(tilebay.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(tilebay.exitCode(), 0);
