@@ -143,6 +143,8 @@ public:
     // Moves the seat's pointer to (x, y) of the output layout, then clicks the left button
     // when `click`; through the virtual-pointer tool.
     bool pointerTo(int x, int y, bool click = false) const;
+    // The same with a click of the right button.
+    bool rightClickAt(int x, int y) const;
     // Types `text` (wtype, with a pause before the first key, which it drops otherwise), or
     // presses the key of that name when `key` ("Return", "Escape").
     bool type(const QString& text, bool key = false) const;
@@ -160,6 +162,7 @@ public:
     static std::vector<WaylandOutput> parseSwayOutputs(const QString& json);
 
 private:
+    bool pointerCommand(int x, int y, const char* action) const;
     bool startSession();
     bool startServer();
     bool startSway();

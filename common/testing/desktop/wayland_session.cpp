@@ -183,6 +183,14 @@ std::vector<WaylandOutput> TestDesktop::parseSwayOutputs(const QString& json) {
 }
 
 bool TestDesktop::pointerTo(int x, int y, bool click) const {
+    return pointerCommand(x, y, click ? " click" : "");
+}
+
+bool TestDesktop::rightClickAt(int x, int y) const {
+    return pointerCommand(x, y, " rclick");
+}
+
+bool TestDesktop::pointerCommand(int x, int y, const char* action) const {
     if (pointer_ == nullptr || pointer_->state() != QProcess::Running) {
         return false;
     }
@@ -199,7 +207,7 @@ bool TestDesktop::pointerTo(int x, int y, bool click) const {
     const QByteArray line = QByteArray::number(x - layout.x()) + ' ' +
                             QByteArray::number(y - layout.y()) + ' ' +
                             QByteArray::number(layout.width()) + ' ' +
-                            QByteArray::number(layout.height()) + (click ? " click\n" : "\n");
+                            QByteArray::number(layout.height()) + action + '\n';
     pointer_->write(line);
     QByteArray answer;
     QDeadlineTimer deadline(std::chrono::seconds(10));

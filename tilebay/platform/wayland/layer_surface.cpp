@@ -198,15 +198,19 @@ bool LayerSurface::eventFilter(QObject* watched, QEvent* event) {
     return QWaylandShellSurface::eventFilter(watched, event);
 }
 
-// The panel takes the keyboard only while it holds it on purpose (tilebay --toggle); otherwise
-// typing stays with the window that has it. It lies above windows; "always on top" lifts it
-// above full-screen ones as well.
+// The panel holds the keyboard only while it takes it on purpose (tilebay --toggle); otherwise
+// typing stays with the window that has it until the panel is clicked. It lies above windows;
+// "always on top" lifts it above full-screen ones as well.
 void LayerSurface::ApplyState() {
     const QWindow* qwindow = window()->window();
     const bool exclusive =
         qwindow->property(kKeyboardProperty).toString() == QLatin1String("exclusive");
-    set_keyboard_interactivity(exclusive ? keyboard_interactivity_exclusive
-                                         : keyboard_interactivity_none);
+    // Otherwise the keyboard comes on demand, as to an ordinary window: a click on the panel
+    // gives it (and a menu of the panel can take it); compositors before version 4 know only
+    // none.
+    const auto otherwise =
+        version() >= 4 ? keyboard_interactivity_on_demand : keyboard_interactivity_none;
+    set_keyboard_interactivity(exclusive ? keyboard_interactivity_exclusive : otherwise);
     // Always on top: above full-screen windows too (the overlay layer).
     if (version() >= 2) {
         set_layer(qwindow->property(kAboveProperty).toBool()

@@ -1,9 +1,9 @@
-// pw-wl-pointer: moves the pointer of a Wayland compositor's seat and presses its left button,
-// through a virtual pointer device (wlroots compositors such as sway). A headless seat has no
-// pointer of its own, so the tests drive it with this.
+// pw-wl-pointer: moves the pointer of a Wayland compositor's seat and presses its left button
+// (rclick: clicks its right one), through a virtual pointer device (wlroots compositors such as
+// sway). A headless seat has no pointer of its own, so the tests drive it with this.
 //
 //     pw-wl-pointer      then, a line each on standard input:  X Y WIDTH HEIGHT
-//     [click|press|release]
+//     [click|press|release|rclick]
 //
 // One pointer device lives as long as the program (a device that comes and goes makes clients
 // drop their pointer). It prints "ready" once the device exists, and "ok" (or "bad command")
@@ -47,7 +47,7 @@ uint32_t NowMs() {
     return static_cast<uint32_t>(now.tv_sec * 1000 + now.tv_nsec / 1000000);
 }
 
-// One command line: "X Y WIDTH HEIGHT [click|press|release]"; false when it is not one.
+// One command line: "X Y WIDTH HEIGHT [click|press|release|rclick]"; false when it is not one.
 bool Perform(zwlr_virtual_pointer_v1* pointer, const std::string& line) {
     char action[16] = "";
     unsigned x = 0, y = 0, width = 0, height = 0;
@@ -55,7 +55,8 @@ bool Perform(zwlr_virtual_pointer_v1* pointer, const std::string& line) {
         std::sscanf(line.c_str(), "%u %u %u %u %15s", &x, &y, &width, &height, action);
     const std::string what = fields == 5 ? action : "";
     if (fields < 4 || width == 0 || height == 0 ||
-        (fields == 5 && what != "click" && what != "press" && what != "release")) {
+        (fields == 5 && what != "click" && what != "press" && what != "release" &&
+         what != "rclick")) {
         return false;
     }
     zwlr_virtual_pointer_v1_motion_absolute(pointer, NowMs(), x, y, width, height);
@@ -69,6 +70,13 @@ bool Perform(zwlr_virtual_pointer_v1* pointer, const std::string& line) {
                                        WL_POINTER_BUTTON_STATE_RELEASED);
         zwlr_virtual_pointer_v1_frame(pointer);
     }
+    if (what == "rclick") {
+        for (const auto state :
+             {WL_POINTER_BUTTON_STATE_PRESSED, WL_POINTER_BUTTON_STATE_RELEASED}) {
+            zwlr_virtual_pointer_v1_button(pointer, NowMs(), BTN_RIGHT, state);
+            zwlr_virtual_pointer_v1_frame(pointer);
+        }
+    }
     return true;
 }
 
@@ -79,7 +87,7 @@ int main(int argc, char** argv) {
     if (argc != 1) {
         std::fputs(
             "usage: pw-wl-pointer  (commands on standard input: X Y WIDTH HEIGHT "
-            "[click|press|release])\n",
+            "[click|press|release|rclick])\n",
             stderr);
         return 2;
     }
