@@ -37,35 +37,6 @@ bool DetachedProcessLauncher::StartDetached(const QString& program, const QStrin
     return process.startDetached();
 }
 
-bool SpawningLauncher::StartDetached(const QString& program, const QStringList& arguments,
-                                     const QString& workingFolder) {
-    const QFileInfo info(program);
-    if (!info.isFile()) {
-        return false;
-    }
-    const QByteArray path = QFile::encodeName(info.absoluteFilePath());
-    const QByteArray folder = QFile::encodeName(workingFolder);
-    std::vector<QByteArray> texts{path};
-    for (const QString& argument : arguments) {
-        texts.push_back(QFile::encodeName(argument));
-    }
-    std::vector<char*> argv;
-    for (QByteArray& text : texts) {
-        argv.push_back(text.data());
-    }
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addchdir_np(&actions, folder.constData());
-    pid_t pid = 0;
-    // glibc's posix_spawn reports a failed exec as its result.
-    const int result =
-        ::posix_spawn(&pid, path.constData(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    return result == 0;
-}
-
 namespace {
 
 [[noreturn]] void ReportAndExit(int pipe, int error) {
@@ -217,6 +188,26 @@ ProgramEnd RunChild(const Command& command, int keepFd) {
 }
 
 }  // namespace
+
+bool SpawningLauncher::StartDetached(const QString& program, const QStringList& arguments,
+                                     const QString& workingFolder) {
+    const QFileInfo info(program);
+    if (!info.isFile()) {
+        return false;
+    }
+    const Command command(QFile::encodeName(info.absoluteFilePath()).toStdString(), arguments,
+                          workingFolder);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addchdir_np(&actions, command.folder());
+    pid_t pid = 0;
+    // glibc's posix_spawn reports a failed exec as its result.
+    const int result =
+        ::posix_spawn(&pid, command.program(), &actions, nullptr, command.argv(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    return result == 0;
+}
 
 ProgramEnd DetachedProcessLauncher::Run(const QString& program, const QStringList& arguments,
                                         const QString& workingFolder) {
