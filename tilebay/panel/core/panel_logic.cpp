@@ -186,10 +186,10 @@ void PanelLogic::Load() {
     const std::pair<PanelOption, C> stored[] = {{PanelOption::Taskbar, C::Check2},
                                                 {PanelOption::AlwaysOnTop, C::Check1},
                                                 {PanelOption::Icons, C::Check3}};
-    for (const auto& [option, box] : stored) {
+    for (const auto& entry : stored) {
         Step(19, [&] {
-            if (ReadOption(programFolder_, option)) {
-                view_.SetChecked(box, true);
+            if (ReadOption(programFolder_, entry.first)) {
+                view_.SetChecked(entry.second, true);
             }
         });
     }

@@ -302,7 +302,8 @@ TEST(ShellEffectsWithoutServer, EveryCallDoesNothing) {
     ASSERT_NE(none, nullptr);
     const tilebay::ShellEffects& noneRef = *none;
     const auto nullEffects = tilebay::MakeNullShellEffects();
-    EXPECT_EQ(typeid(noneRef), typeid(*nullEffects));
+    const tilebay::ShellEffects& nullRef = *nullEffects;
+    EXPECT_EQ(typeid(noneRef), typeid(nullRef));
 
     qputenv("DISPLAY", desktop.display().toLocal8Bit());
     tilebay::ShellBackendChoice unreachable;
