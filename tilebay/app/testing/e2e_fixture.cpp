@@ -250,6 +250,15 @@ QColor E2EFixture::Pixel(const QString& png, int x, int y) const {
                              : QColor();
 }
 
+QString E2EFixture::ShotShowing(const QString& name, const QPoint& at, const QColor& colour) const {
+    QString shot;
+    TestDesktop::waitUntil([&] {
+        shot = Shot(name);
+        return Pixel(shot, at.x(), at.y()) == colour;
+    });
+    return shot;
+}
+
 QProcess* E2EFixture::Other(const QString& executable, const QStringList& arguments) {
     auto process = std::make_unique<QProcess>();
     process->setProcessEnvironment(env);

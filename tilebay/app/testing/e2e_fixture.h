@@ -91,6 +91,9 @@ protected:
     // A screenshot of the root window in the output folder; its path.
     QString Shot(const QString& name) const;
     QColor Pixel(const QString& png, int x, int y) const;
+    // A screenshot taken once `at` shows `colour` (a window is placed before it paints), or
+    // the last one tried when it never does.
+    QString ShotShowing(const QString& name, const QPoint& at, const QColor& colour) const;
 
     // A process of the test (a window of another program), ended at the end.
     QProcess* Other(const QString& executable, const QStringList& arguments);

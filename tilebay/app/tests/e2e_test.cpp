@@ -200,7 +200,7 @@ TEST_F(TilebayE2E, LeftDockRevealRetractTogglesItemsStyleLoaderAndClose) {
     const auto clients = desktop->clientList();
     EXPECT_EQ(std::find(clients.begin(), clients.end(), panel), clients.end())
         << "the panel is no client of the window manager, so no taskbar lists it";
-    const QString retracted = Shot(S("retracted"));
+    const QString retracted = ShotShowing(S("retracted"), QPoint(30, 6), QColor(180, 30, 30));
     EXPECT_EQ(Pixel(retracted, 30, 6), QColor(180, 30, 30));   // the caption strip
     EXPECT_EQ(Pixel(retracted, 30, 14), QColor(250, 200, 0));  // the bottom strip
     EXPECT_EQ(Pixel(retracted, 30, 17), QColor(0, 0, 0));      // the root below
@@ -309,8 +309,9 @@ TEST_F(TilebayE2E, LeftDockRevealRetractTogglesItemsStyleLoaderAndClose) {
         return reloaded != 0 &&
                Geometry(reloaded) == QRect(kScreen - kWidth, -kCaptionTop, kWidth, 380);
     }));
-    const QString restyled = Shot(S("restyled"));
-    EXPECT_EQ(Pixel(restyled, kScreen - kWidth + 30, 6), QColor(30, 30, 160));
+    const QPoint restyledCaption(kScreen - kWidth + 30, 6);
+    const QString restyled = ShotShowing(S("restyled"), restyledCaption, QColor(30, 30, 160));
+    EXPECT_EQ(Pixel(restyled, restyledCaption.x(), restyledCaption.y()), QColor(30, 30, 160));
     EXPECT_FALSE(Mapped(tint2));  // the new load applied taskbar=ON again
 
     // "Close": the taskbar and the icons come back, the program ends,

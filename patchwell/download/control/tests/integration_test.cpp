@@ -169,7 +169,8 @@ TEST_F(IntegrationTest, StalledServerEndsTheProbeCheaply) {
     const double wall = std::chrono::duration<double>(lastWall - firstWall).count();
     const double cpu = lastCpu - firstCpu;
     ASSERT_GT(wall, 0.5);
-    EXPECT_LT(cpu / wall, 0.02) << "cpu " << cpu << " s over " << wall << " s";
+    // A busy wait costs a whole core; the test server's thread takes a little besides.
+    EXPECT_LT(cpu / wall, 0.10) << "cpu " << cpu << " s over " << wall << " s";
     std::printf("stalled probe: %.4f s of processor time over %.3f s of waiting\n", cpu, wall);
 }
 

@@ -483,7 +483,9 @@ TEST_F(CurlTransferTest, StalledWaitsCostAlmostNoCpu) {
     file.delivery.stallAfterBodyBytes = 100;
     server.setFile("/f", file);
 
-    // What is measured here is the processor time of real waits.
+    // What is measured here is the processor time of real waits. A busy wait would cost a
+    // whole core; the process's other threads (the test server's, a sanitizer's) take a few
+    // per cent on a loaded machine, so the bound is 10 %.
     realTime = true;
     auto t = make(2);
     t->SetURL(server.url("/silent"));
@@ -497,7 +499,7 @@ TEST_F(CurlTransferTest, StalledWaitsCostAlmostNoCpu) {
     double wallUsed =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - wall).count();
     EXPECT_GE(wallUsed, 1.4);
-    EXPECT_LT(cpuUsed / wallUsed, 0.02) << cpuUsed << " s of CPU in " << wallUsed << " s";
+    EXPECT_LT(cpuUsed / wallUsed, 0.10) << cpuUsed << " s of CPU in " << wallUsed << " s";
 
     start(*t, server.url("/f"));
     cpu = processCpuSeconds();
@@ -507,7 +509,7 @@ TEST_F(CurlTransferTest, StalledWaitsCostAlmostNoCpu) {
     cpuUsed = processCpuSeconds() - cpu;
     wallUsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - wall).count();
     EXPECT_GE(wallUsed, 1.9);
-    EXPECT_LT(cpuUsed / wallUsed, 0.02) << cpuUsed << " s of CPU in " << wallUsed << " s";
+    EXPECT_LT(cpuUsed / wallUsed, 0.10) << cpuUsed << " s of CPU in " << wallUsed << " s";
 }
 
 TEST_F(CurlTransferTest, ANewRequestReplacesTheOpenOne) {
