@@ -14,10 +14,16 @@ target_compile_definitions(project_options INTERFACE
     QT_NO_NARROWING_CONVERSIONS_IN_CONNECT
     QT_NO_FOREACH
     QT_NO_KEYWORDS)
+# LLVM's linker links a test program four times faster than GNU ld; the
+# products of the normal flavour keep Debian's linker.
+find_program(PW_LLD ld.lld)
 if(PW_SANITIZE)
     target_compile_options(project_options INTERFACE
         -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
     target_link_options(project_options INTERFACE -fsanitize=address,undefined)
+    if(PW_LLD)
+        target_link_options(project_options INTERFACE -fuse-ld=lld)
+    endif()
 endif()
 
 # The headers that nearly every test program includes, GoogleTest's and the
@@ -137,6 +143,7 @@ endfunction()
 # need, and where the products are optimised, -Og keeps the tests
 # debuggable and _FORTIFY_SOURCE working at a third of -O2's compile time.
 # The products keep the flavour's flags: they are what the packages ship.
+# Test programs link with lld where it is installed.
 # The precompiled test headers are among these targets, so the flags that
 # shape them still match.
 set(PW_TEST_COMPILE_OPTIONS "" CACHE STRING
@@ -154,6 +161,9 @@ function(project_apply_test_options)
         get_target_property(type ${t} TYPE)
         if(NOT type STREQUAL "INTERFACE_LIBRARY")
             target_compile_options(${t} PRIVATE ${options})
+        endif()
+        if(type STREQUAL "EXECUTABLE" AND PW_LLD)
+            target_link_options(${t} PRIVATE -fuse-ld=lld)
         endif()
     endforeach()
 endfunction()

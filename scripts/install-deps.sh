@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   # toolchain
-  build-essential cmake ninja-build pkg-config git clang clang-format libclang-rt-14-dev
+  build-essential cmake ninja-build pkg-config git clang lld clang-format libclang-rt-14-dev
   # libraries
   qt6-base-dev libcurl4-openssl-dev ca-certificates libx11-dev libxrandr-dev
   libgtest-dev libgmock-dev googletest
