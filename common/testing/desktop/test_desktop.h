@@ -81,6 +81,9 @@ public:
         // its own; environment() names its socket by full path in WAYLAND_DISPLAY, its
         // XWayland in DISPLAY and its IPC socket in SWAYSOCK. The X options do not apply.
         bool wayland = false;
+        // With wayland: the two outputs are WL-1 and WL-2, windows of an outer headless sway,
+        // so that one can be taken away (removeOutput); sway 1.7's headless outputs cannot.
+        bool waylandNested = false;
         int width = 1024;
         int height = 768;
         std::chrono::milliseconds readyTimeout{20000};  // per program
@@ -140,6 +143,9 @@ public:
     ToolResult swaymsg(const QStringList& arguments) const;
     // The outputs sway knows, enabled or not.
     std::vector<WaylandOutput> outputs() const;
+    // Takes an output away as an unplugged monitor goes (Options::waylandNested only); true
+    // once sway no longer lists it.
+    bool removeOutput(const QString& name) const;
     // Moves the seat's pointer to (x, y) of the output layout, then clicks the left button
     // when `click`; through the virtual-pointer tool.
     bool pointerTo(int x, int y, bool click = false) const;
@@ -165,7 +171,14 @@ private:
     bool pointerCommand(int x, int y, const char* action) const;
     bool startSession();
     bool startServer();
+    struct SwaySockets {
+        QString wayland;
+        QString ipc;
+    };
     bool startSway();
+    bool launchSway(const QByteArray& config, const QProcessEnvironment& backend,
+                    const QString& log, int outputs, SwaySockets* sockets);
+    std::vector<WaylandOutput> outputsOf(const QString& ipc) const;
     bool startPointer();
     bool tryServer(int attempt);
     bool startProgram(const QString& program, const QStringList& arguments);
@@ -181,7 +194,8 @@ private:
     QString display_;
     QProcessEnvironment env_;
     std::unique_ptr<QTemporaryDir> scratch_;
-    std::unique_ptr<QTemporaryDir> swayRuntime_;        // owned by sway's user
+    std::vector<std::unique_ptr<QTemporaryDir>> swayRuntimes_;  // owned by sway's user
+    SwaySockets outer_;                                 // the outer sway of Options::waylandNested
     std::unique_ptr<QProcess> pointer_;                 // the virtual-pointer tool
     std::vector<std::unique_ptr<QProcess>> processes_;  // in start order
     qint64 panelPid_ = 0;

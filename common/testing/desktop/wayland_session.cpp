@@ -28,40 +28,33 @@ QString firstEntry(const QString& folder, const QString& pattern) {
 
 }  // namespace
 
-bool TestDesktop::startSway() {
-    swayRuntime_ =
+// Starts one sway as sway's user with `config` and the backend's variables in `backend`, its
+// log in the scratch folder's `log`; ready once its sockets exist and `outputs` outputs are up.
+bool TestDesktop::launchSway(const QByteArray& config, const QProcessEnvironment& backend,
+                             const QString& log, int outputs, SwaySockets* sockets) {
+    auto runtimeFolder =
         std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/pwway-XXXXXX"));
-    if (!swayRuntime_->isValid()) {
+    if (!runtimeFolder->isValid()) {
         error_ = QStringLiteral("cannot create sway's runtime folder");
         return false;
     }
-    const QString runtime = swayRuntime_->path();
+    const QString runtime = runtimeFolder->path();
+    swayRuntimes_.push_back(std::move(runtimeFolder));
     const bool root = ::getuid() == 0;
-    const QString config = runtime + QStringLiteral("/config");
-    QFile file(config);
-    const QByteArray mode =
-        QByteArray::number(options_.width) + 'x' + QByteArray::number(options_.height);
-    // Every output gets a wallpaper (outputs added later too): sway 1.7 leaves the pixels of a
-    // moved surface on an output without one.
-    const QByteArray text =
-        "output * bg #444444 solid_color\n"
-        "output HEADLESS-1 mode " +
-        mode + " pos 0 0 bg #336699 solid_color\n" + "output HEADLESS-2 mode " + mode + " pos " +
-        QByteArray::number(options_.width) +
-        " 0 bg #665544 solid_color\n"
-        "xwayland enable\nfocus_follows_mouse no\ndefault_border none\n";
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size()) {
-        error_ = QStringLiteral("cannot write ") + config;
+    const QString configPath = runtime + QStringLiteral("/config");
+    QFile file(configPath);
+    if (!file.open(QIODevice::WriteOnly) || file.write(config) != config.size()) {
+        error_ = QStringLiteral("cannot write ") + configPath;
         return false;
     }
     file.close();
     if (root && (::chown(QFile::encodeName(runtime).constData(), kSwayUser, kSwayUser) != 0 ||
-                 ::chown(QFile::encodeName(config).constData(), kSwayUser, kSwayUser) != 0)) {
+                 ::chown(QFile::encodeName(configPath).constData(), kSwayUser, kSwayUser) != 0)) {
         error_ = QStringLiteral("cannot hand ") + runtime + QStringLiteral(" to sway's user");
         return false;
     }
 
-    QProcessEnvironment swayEnv;
+    QProcessEnvironment swayEnv = backend;
     for (const char* name : {"PATH", "LANG"}) {
         if (env_.contains(QString::fromLatin1(name))) {
             swayEnv.insert(QString::fromLatin1(name), env_.value(QString::fromLatin1(name)));
@@ -69,13 +62,12 @@ bool TestDesktop::startSway() {
     }
     swayEnv.insert(QStringLiteral("HOME"), runtime);
     swayEnv.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
-    swayEnv.insert(QStringLiteral("WLR_BACKENDS"), QStringLiteral("headless"));
     swayEnv.insert(QStringLiteral("WLR_RENDERER"), QStringLiteral("pixman"));
     swayEnv.insert(QStringLiteral("WLR_LIBINPUT_NO_DEVICES"), QStringLiteral("1"));
-    swayEnv.insert(QStringLiteral("WLR_HEADLESS_OUTPUTS"), QStringLiteral("2"));
 
     auto sway = std::make_unique<QProcess>();
-    QStringList command{QStringLiteral("sway"), QStringLiteral("-d"), QStringLiteral("-c"), config};
+    QStringList command{QStringLiteral("sway"), QStringLiteral("-d"), QStringLiteral("-c"),
+                        configPath};
     if (root) {
         sway->setProgram(QStringLiteral("setpriv"));
         command = QStringList{QStringLiteral("--reuid=%1").arg(kSwayUser),
@@ -89,7 +81,7 @@ bool TestDesktop::startSway() {
     sway->setProcessEnvironment(swayEnv);
     sway->setWorkingDirectory(runtime);
     sway->setStandardInputFile(QProcess::nullDevice());
-    sway->setStandardOutputFile(scratch_->path() + QStringLiteral("/sway.log"));
+    sway->setStandardOutputFile(scratch_->path() + QLatin1Char('/') + log);
     sway->setProcessChannelMode(QProcess::MergedChannels);
     sway->setChildProcessModifier(internal::DetachChild);
     sway->start();
@@ -99,31 +91,70 @@ bool TestDesktop::startSway() {
     }
     processes_.push_back(std::move(sway));
 
-    // Ready once both sockets exist and both outputs are up.
     const bool up = waitUntil(
         [&] {
             if (processes_.back()->state() != QProcess::Running) {
                 return true;
             }
-            const QString wayland = firstEntry(runtime, QStringLiteral("wayland-[0-9]"));
-            const QString ipc = firstEntry(runtime, QStringLiteral("sway-ipc.*.sock"));
-            if (wayland.isEmpty() || ipc.isEmpty()) {
+            sockets->wayland = firstEntry(runtime, QStringLiteral("wayland-[0-9]"));
+            sockets->ipc = firstEntry(runtime, QStringLiteral("sway-ipc.*.sock"));
+            if (sockets->wayland.isEmpty() || sockets->ipc.isEmpty()) {
                 return false;
             }
-            env_.insert(QStringLiteral("WAYLAND_DISPLAY"), wayland);
-            env_.insert(QStringLiteral("SWAYSOCK"), ipc);
             int active = 0;
-            for (const WaylandOutput& output : outputs()) {
+            for (const WaylandOutput& output : outputsOf(sockets->ipc)) {
                 active += output.active ? 1 : 0;
             }
-            return active == 2;
+            return active == outputs;
         },
         options_.readyTimeout);
     if (!up || processes_.back()->state() != QProcess::Running) {
         error_ = QStringLiteral("sway did not come up:\n") +
-                 internal::tail(scratch_->path() + QStringLiteral("/sway.log"));
+                 internal::tail(scratch_->path() + QLatin1Char('/') + log);
         return false;
     }
+    return true;
+}
+
+bool TestDesktop::startSway() {
+    const QByteArray mode =
+        QByteArray::number(options_.width) + 'x' + QByteArray::number(options_.height);
+    QProcessEnvironment backend;
+    QByteArray first = "HEADLESS-1";
+    QByteArray second = "HEADLESS-2";
+    if (options_.waylandNested) {
+        // The outer sway shows the inner one's outputs as windows, floating at their own size.
+        QProcessEnvironment outerBackend;
+        outerBackend.insert(QStringLiteral("WLR_BACKENDS"), QStringLiteral("headless"));
+        outerBackend.insert(QStringLiteral("WLR_HEADLESS_OUTPUTS"), QStringLiteral("1"));
+        if (!launchSway("xwayland disable\nfor_window [app_id=\"wlroots\"] floating enable\n",
+                        outerBackend, QStringLiteral("sway-outer.log"), 1, &outer_)) {
+            return false;
+        }
+        backend.insert(QStringLiteral("WLR_BACKENDS"), QStringLiteral("wayland"));
+        backend.insert(QStringLiteral("WLR_WL_OUTPUTS"), QStringLiteral("2"));
+        backend.insert(QStringLiteral("WAYLAND_DISPLAY"), outer_.wayland);
+        first = "WL-1";
+        second = "WL-2";
+    } else {
+        backend.insert(QStringLiteral("WLR_BACKENDS"), QStringLiteral("headless"));
+        backend.insert(QStringLiteral("WLR_HEADLESS_OUTPUTS"), QStringLiteral("2"));
+    }
+    // Every output gets a wallpaper (outputs added later too): sway 1.7 leaves the pixels of a
+    // moved surface on an output without one.
+    const QByteArray config = "output * bg #444444 solid_color\noutput " + first + " mode " + mode +
+                              " pos 0 0 bg #336699 solid_color\noutput " + second + " mode " +
+                              mode + " pos " + QByteArray::number(options_.width) +
+                              " 0 bg #665544 solid_color\n"
+                              "xwayland enable\nfocus_follows_mouse no\ndefault_border none\n";
+    SwaySockets sockets;
+    if (!launchSway(config, backend, QStringLiteral("sway.log"), 2, &sockets)) {
+        return false;
+    }
+    env_.insert(QStringLiteral("WAYLAND_DISPLAY"), sockets.wayland);
+    env_.insert(QStringLiteral("SWAYSOCK"), sockets.ipc);
+    const QString runtime = QFileInfo(sockets.ipc).path();
+    const bool root = ::getuid() == 0;
     // XWayland's display as sway hands it to the programs it starts.
     const QString displayFile = runtime + QStringLiteral("/display");
     if (!swaymsg({QStringLiteral("exec"), QStringLiteral("printenv DISPLAY > ") + displayFile})
@@ -162,9 +193,32 @@ ToolResult TestDesktop::swaymsg(const QStringList& arguments) const {
 }
 
 std::vector<WaylandOutput> TestDesktop::outputs() const {
+    return outputsOf(env_.value(QStringLiteral("SWAYSOCK")));
+}
+
+std::vector<WaylandOutput> TestDesktop::outputsOf(const QString& ipc) const {
     const ToolResult result =
-        swaymsg({QStringLiteral("-r"), QStringLiteral("-t"), QStringLiteral("get_outputs")});
+        run(QStringLiteral("swaymsg"), {QStringLiteral("-s"), ipc, QStringLiteral("-r"),
+                                        QStringLiteral("-t"), QStringLiteral("get_outputs")});
     return result.ok() ? parseSwayOutputs(result.out) : std::vector<WaylandOutput>{};
+}
+
+// The output's window in the outer sway is closed; the inner one drops the output.
+bool TestDesktop::removeOutput(const QString& name) const {
+    if (outer_.ipc.isEmpty()) {
+        return false;
+    }
+    const ToolResult closed =
+        run(QStringLiteral("swaymsg"), {QStringLiteral("-s"), outer_.ipc,
+                                        QStringLiteral("[title=\"wlroots - %1\"] kill").arg(name)});
+    return closed.ok() && waitUntil([&] {
+               for (const WaylandOutput& output : outputs()) {
+                   if (output.name == name) {
+                       return false;
+                   }
+               }
+               return true;
+           });
 }
 
 std::vector<WaylandOutput> TestDesktop::parseSwayOutputs(const QString& json) {

@@ -80,7 +80,7 @@ void AddFigure(const QString& line) {
 
 class TilebayWaylandE2E : public E2EFixture {
 protected:
-    TilebayWaylandE2E() : E2EFixture(Wayland()) {}
+    explicit TilebayWaylandE2E(TestDesktop::Options options = Wayland()) : E2EFixture(options) {}
 
     void SetUp() override {
         E2EFixture::SetUp();
@@ -252,6 +252,35 @@ TEST_F(TilebayWaylandE2E, LayerSurfaceOnTheNamedOutputRevealToggleTypingOptionsA
     EXPECT_TRUE(Retracted(S("HEADLESS-3")));
     EXPECT_TRUE(TestDesktop::waitUntil(
         [&] { return !Near(PixelOf(S("HEADLESS-1"), QPoint(30, 8)), kPanel); }));
+    EXPECT_EQ(tilebay.state(), QProcess::Running);
+}
+
+// Outputs that can be taken away: the two are windows of an outer sway.
+class TilebayOutputGoneE2E : public TilebayWaylandE2E {
+protected:
+    static TestDesktop::Options Nested() {
+        TestDesktop::Options options = Wayland();
+        options.waylandNested = true;
+        return options;
+    }
+    TilebayOutputGoneE2E() : TilebayWaylandE2E(Nested()) {}
+};
+
+// The named output goes as an unplugged monitor does: the compositor closes the panel's layer
+// surface, and the panel comes back on the first output, where it still drops into view.
+TEST_F(TilebayOutputGoneE2E, ThePanelOfAnOutputThatGoesMovesToTheFirst) {
+#ifdef TILEBAY_NO_LAYER_SHELL
+    GTEST_SKIP() << "built without the layer-shell module (TILEBAY_WAYLAND)";
+#endif
+    env.insert(S("QT_PLUGIN_PATH"), S(TILEBAY_PLUGINS));
+    WriteTestFile(QDir(program), S("options.ini"), "[OPTIONS]\nscreen=WL-2\n");
+    ASSERT_TRUE(StartTilebay(CopyBuiltTilebay(program)));
+    ASSERT_TRUE(Retracted(S("WL-2")));
+    EXPECT_FALSE(Near(PixelOf(S("WL-1"), QPoint(30, 8)), kPanel));
+    ASSERT_TRUE(desktop->removeOutput(S("WL-2")));
+    EXPECT_TRUE(Retracted(S("WL-1")));
+    Reveal(S("WL-1"));
+    EXPECT_TRUE(InView(S("WL-1")));
     EXPECT_EQ(tilebay.state(), QProcess::Running);
 }
 
