@@ -27,10 +27,13 @@ stage() {
 run_tests() {
   # Leaks are reported in the sanitizer flavour; what system libraries keep
   # until the process ends by design is listed in scripts/lsan.supp.
+  # Twice as many tests as cores: most of a test's time is spent waiting on
+  # an X server, a compositor or a web server, and each test waits on the
+  # state it needs, not on a time.
   ASAN_OPTIONS=detect_leaks=1 \
     LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0" \
     UBSAN_OPTIONS=print_stacktrace=1 \
-    ctest --test-dir "build/$1" --output-on-failure -j2 --timeout 600
+    ctest --test-dir "build/$1" --output-on-failure -j"$((2 * $(nproc)))" --timeout 600
 }
 
 fuzz() {
