@@ -3,6 +3,7 @@
 #include <QCommandLineOption>
 #include <QRegularExpression>
 
+#include <pthread.h>
 #include <sys/prctl.h>
 #include <sys/types.h>
 #include <sys/wait.h>
@@ -139,11 +140,21 @@ int RunInSession(const SessionCommand& session) {
     for (int number : {SIGTERM, SIGINT, SIGHUP}) {
         ::sigaction(number, &pass, nullptr);
     }
+    // Held back until the child's pid is known: a signal that came between
+    // the fork and then (the command may already run and print) was lost.
+    sigset_t passed;
+    sigset_t before;
+    ::sigemptyset(&passed);
+    for (int number : {SIGTERM, SIGINT, SIGHUP}) {
+        ::sigaddset(&passed, number);
+    }
+    ::pthread_sigmask(SIG_BLOCK, &passed, &before);
 
     const pid_t parent = ::getpid();
     const pid_t child = ::fork();
     if (child < 0) {
         std::perror("pw-x-session: fork");
+        ::pthread_sigmask(SIG_SETMASK, &before, nullptr);
         return 3;
     }
     if (child == 0) {
@@ -157,12 +168,14 @@ int RunInSession(const SessionCommand& session) {
         for (int number : {SIGTERM, SIGINT, SIGHUP}) {
             ::sigaction(number, &plain, nullptr);
         }
+        ::pthread_sigmask(SIG_SETMASK, &before, nullptr);
         ::execvpe(argv[0], argv.data(), envp.data());
         std::fprintf(stderr, "pw-x-session: cannot run %s\n", argv[0]);
         ::_exit(127);
     }
     ::setpgid(child, child);  // also here, so that no signal races the child's own call
     g_child = child;
+    ::pthread_sigmask(SIG_SETMASK, &before, nullptr);
 
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
