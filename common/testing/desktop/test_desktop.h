@@ -151,6 +151,8 @@ public:
     bool pointerTo(int x, int y, bool click = false) const;
     // The same with a click of the right button.
     bool rightClickAt(int x, int y) const;
+    // Moves there and presses (down) or releases the left button: the two ends of a drag.
+    bool leftButtonAt(int x, int y, bool down) const;
     // Types `text` (wtype, with a pause before the first key, which it drops otherwise), or
     // presses the key of that name when `key` ("Return", "Escape").
     bool type(const QString& text, bool key = false) const;

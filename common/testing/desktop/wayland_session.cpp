@@ -244,6 +244,10 @@ bool TestDesktop::rightClickAt(int x, int y) const {
     return pointerCommand(x, y, " rclick");
 }
 
+bool TestDesktop::leftButtonAt(int x, int y, bool down) const {
+    return pointerCommand(x, y, down ? " press" : " release");
+}
+
 bool TestDesktop::pointerCommand(int x, int y, const char* action) const {
     if (pointer_ == nullptr || pointer_->state() != QProcess::Running) {
         return false;

@@ -246,6 +246,31 @@ TEST_F(TilebayWaylandE2E, LayerSurfaceOnTheNamedOutputRevealToggleTypingOptionsA
                QFile::exists(userDesktop + S("/beta-tool"));
     }));
     EXPECT_EQ(tilebay.state(), QProcess::Running);
+    Leave(S("HEADLESS-1"));
+    ASSERT_TRUE(Retracted(S("HEADLESS-1")));
+
+    // A file dragged from another Wayland client onto the caption strip drops the panel into
+    // view; dropped on the list, it is copied into the desktop folder.
+    const QString incoming = root.filePath(S("incoming.txt"));
+    WriteTestFile(root, S("incoming.txt"), "dropped in\n");
+    env.insert(S("QT_QPA_PLATFORM"), S("wayland"));
+    QProcess* source = Other(S(TILEBAY_DND_HELPER), {S("source"), S("0"), S("0"), incoming});
+    env.remove(S("QT_QPA_PLATFORM"));
+    ASSERT_TRUE(source->waitForReadyRead(10000));
+    ASSERT_EQ(source->readLine().trimmed(), QByteArray("ready"));
+    // sway floats the fixed-size window in the middle of the focused output.
+    ASSERT_TRUE(TestDesktop::waitUntil(
+        [&] { return Near(PixelOf(S("HEADLESS-1"), QPoint(400, 300)), QColor(Qt::darkMagenta)); }));
+    ASSERT_TRUE(desktop->leftButtonAt(first.x() + 400, first.y() + 300, true));
+    desktop->pointerTo(first.x() + 300, first.y() + 60);
+    desktop->pointerTo(first.x() + 100, first.y() + 6);
+    EXPECT_TRUE(InView(S("HEADLESS-1")));
+    desktop->pointerTo(first.x() + 110, first.y() + 300);
+    ASSERT_TRUE(desktop->leftButtonAt(first.x() + 115, first.y() + 305, false));
+    EXPECT_TRUE(
+        TestDesktop::waitUntil([&] { return QFile::exists(userDesktop + S("/incoming.txt")); }));
+    EXPECT_EQ(Read(userDesktop + S("/incoming.txt")), QByteArray("dropped in\n"));
+    EXPECT_TRUE(QFile::exists(incoming));  // copied, not moved
 
     ASSERT_TRUE(desktop->swaymsg({S("create_output")}).ok());
     ASSERT_TRUE(TestDesktop::waitUntil([&] { return !OutputRect(S("HEADLESS-3")).isEmpty(); }));
