@@ -146,15 +146,10 @@ endfunction()
 # Test programs link with lld where it is installed.
 # The precompiled test headers are among these targets, so the flags that
 # shape them still match.
-set(PW_TEST_COMPILE_OPTIONS "" CACHE STRING
-    "Compile options of test programs (empty: -g1, and -Og in optimised builds)")
 function(project_apply_test_options)
-    set(options ${PW_TEST_COMPILE_OPTIONS})
-    if(NOT options)
-        set(options -g1)
-        if(NOT CMAKE_BUILD_TYPE STREQUAL "Debug")
-            list(PREPEND options -Og)
-        endif()
+    set(options -g1)
+    if(NOT CMAKE_BUILD_TYPE STREQUAL "Debug")
+        list(PREPEND options -Og)
     endif()
     project_test_targets(targets)
     foreach(t IN LISTS targets)
