@@ -147,6 +147,12 @@ protected:
         desktop->pointerTo(rect.x() + x, rect.y() + y + 1);
         desktop->pointerTo(rect.x() + x, rect.y() + y, true);
     }
+    // tilebay with the layer-shell module, its panel on the output `screen`.
+    void UseLayerShellOn(const char* screen) {
+        env.insert(S("QT_PLUGIN_PATH"), S(TILEBAY_PLUGINS));
+        WriteTestFile(QDir(program), S("options.ini"),
+                      QByteArray("[OPTIONS]\nscreen=") + screen + '\n');
+    }
     pwtest::ToolResult Toggle() const {
         return desktop->run(program + S("/tilebay"), {S("--toggle")});
     }
@@ -168,8 +174,7 @@ TEST_F(TilebayWaylandE2E, LayerSurfaceOnTheNamedOutputRevealToggleTypingOptionsA
 #ifdef TILEBAY_NO_LAYER_SHELL
     GTEST_SKIP() << "built without the layer-shell module (TILEBAY_WAYLAND)";
 #endif
-    env.insert(S("QT_PLUGIN_PATH"), S(TILEBAY_PLUGINS));
-    WriteTestFile(QDir(program), S("options.ini"), "[OPTIONS]\nscreen=HEADLESS-2\n");
+    UseLayerShellOn("HEADLESS-2");
     const QString binary = CopyBuiltTilebay(program);
     ASSERT_TRUE(StartTilebay(binary));
     ASSERT_TRUE(Retracted(S("HEADLESS-2")));
@@ -297,8 +302,7 @@ TEST_F(TilebayOutputGoneE2E, ThePanelOfAnOutputThatGoesMovesToTheFirst) {
 #ifdef TILEBAY_NO_LAYER_SHELL
     GTEST_SKIP() << "built without the layer-shell module (TILEBAY_WAYLAND)";
 #endif
-    env.insert(S("QT_PLUGIN_PATH"), S(TILEBAY_PLUGINS));
-    WriteTestFile(QDir(program), S("options.ini"), "[OPTIONS]\nscreen=WL-2\n");
+    UseLayerShellOn("WL-2");
     ASSERT_TRUE(StartTilebay(CopyBuiltTilebay(program)));
     ASSERT_TRUE(Retracted(S("WL-2")));
     EXPECT_FALSE(Near(PixelOf(S("WL-1"), QPoint(30, 8)), kPanel));
