@@ -162,3 +162,135 @@ function(project_apply_test_options)
         endif()
     endforeach()
 endfunction()
+
+# The products' precompiled headers. Parsing Qt's headers is most of the
+# time of compiling a product source (a source that includes only <QString>
+# and <QDir> reads 500 headers), so the most used ones are compiled once per
+# flavour: project_core_pch for every product that uses Qt, and
+# project_widgets_pch, with the widget classes added, for those that use
+# Qt Widgets. A precompiled header is taken only where the macros defined
+# when it was made are defined the same way, and Qt's QT_<MODULE>_LIB
+# macros are; the headers below read none of them, so a product that uses
+# further modules (and has more of those macros) takes the header all the
+# same.
+set(PW_CORE_PCH_HEADERS
+    <QByteArray> <QCoreApplication> <QDateTime> <QDir> <QFile> <QFileInfo> <QHash>
+    <QLocale> <QLoggingCategory> <QObject> <QPointer> <QRegularExpression> <QSaveFile>
+    <QString> <QStringList> <QTimer> <QUrl> <QVariant>
+    <algorithm> <chrono> <functional> <map> <memory> <optional> <stdexcept> <string>
+    <string_view> <utility> <vector>)
+set(PW_WIDGETS_PCH_HEADERS
+    <QApplication> <QColor> <QGuiApplication> <QIcon> <QLabel> <QMessageBox> <QPainter>
+    <QPixmap> <QPushButton> <QRect> <QScreen> <QStyle> <QWidget>)
+
+function(project_add_product_pch)
+    if(PW_FUZZ)
+        return()
+    endif()
+    foreach(kind core widgets)
+        set(source ${CMAKE_BINARY_DIR}/project_${kind}_pch.cpp)
+        if(NOT EXISTS ${source})
+            file(WRITE ${source} "// Holds the products' precompiled headers.\n")
+        endif()
+        add_library(project_${kind}_pch STATIC ${source})
+        target_link_libraries(project_${kind}_pch PRIVATE project_options)
+    endforeach()
+    target_link_libraries(project_core_pch PRIVATE Qt6::Core)
+    target_precompile_headers(project_core_pch PRIVATE ${PW_CORE_PCH_HEADERS})
+    target_link_libraries(project_widgets_pch PRIVATE Qt6::Widgets)
+    target_precompile_headers(project_widgets_pch PRIVATE ${PW_CORE_PCH_HEADERS}
+                              ${PW_WIDGETS_PCH_HEADERS})
+endfunction()
+
+# Into OUT: "widgets" when TARGET compiles against Qt Widgets, "core" when
+# against any other Qt module, else nothing. Follows the project's own
+# libraries' usage requirements (what $<LINK_ONLY:...> hides does not
+# reach the compiler).
+function(project_qt_use target out)
+    set(queue ${target})
+    set(seen)
+    set(use)
+    while(queue)
+        list(POP_FRONT queue t)
+        if(t IN_LIST seen)
+            continue()
+        endif()
+        list(APPEND seen ${t})
+        if(t STREQUAL "Qt6::Widgets")
+            set(use widgets)
+            break()
+        elseif(t MATCHES "^Qt6::")
+            set(use core)
+            continue()
+        endif()
+        if(NOT TARGET ${t})
+            # An imported target of another directory (pkg-config's) is not
+            # seen from here, nor its flags.
+            if(t MATCHES "::")
+                set(use)
+                break()
+            endif()
+            continue()
+        endif()
+        get_target_property(imported ${t} IMPORTED)
+        if(imported)
+            # A library whose flags define macros (FluidSynth's _XOPEN_SOURCE)
+            # shapes the system headers differently: no precompiled header.
+            get_target_property(defines ${t} INTERFACE_COMPILE_DEFINITIONS)
+            get_target_property(options ${t} INTERFACE_COMPILE_OPTIONS)
+            if(defines OR options MATCHES "(^|;)-D")
+                set(use)
+                break()
+            endif()
+            continue()
+        endif()
+        set(links)
+        if(t STREQUAL target)
+            get_target_property(links ${t} LINK_LIBRARIES)
+            # Nor where the target defines or undefines macros itself.
+            get_target_property(options ${t} COMPILE_OPTIONS)
+            if(options MATCHES "(^|;)-[DU]")
+                set(use)
+                break()
+            endif()
+        endif()
+        get_target_property(ilinks ${t} INTERFACE_LINK_LIBRARIES)
+        foreach(l IN LISTS links ilinks)
+            if(l AND NOT l MATCHES "NOTFOUND$" AND NOT l MATCHES "^\\$<")
+                list(APPEND queue ${l})
+            endif()
+        endforeach()
+    endwhile()
+    set(${out} ${use} PARENT_SCOPE)
+endfunction()
+
+# Gives every product that uses Qt the precompiled headers that fit it.
+function(project_apply_product_pch)
+    if(PW_FUZZ)
+        return()
+    endif()
+    project_test_targets(tests)
+    set(dirs ${CMAKE_SOURCE_DIR})
+    while(dirs)
+        list(POP_FRONT dirs dir)
+        get_property(sub DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
+        get_property(here DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
+        list(APPEND dirs ${sub})
+        foreach(t IN LISTS here)
+            get_target_property(type ${t} TYPE)
+            if(t IN_LIST tests OR t MATCHES "^project_.*_pch$" OR type STREQUAL "INTERFACE_LIBRARY"
+               OR type STREQUAL "UTILITY")
+                continue()
+            endif()
+            get_target_property(own ${t} PRECOMPILE_HEADERS)
+            get_target_property(reused ${t} PRECOMPILE_HEADERS_REUSE_FROM)
+            if(own OR reused)
+                continue()
+            endif()
+            project_qt_use(${t} use)
+            if(use)
+                target_precompile_headers(${t} REUSE_FROM project_${use}_pch)
+            endif()
+        endforeach()
+    endwhile()
+endfunction()
