@@ -2,8 +2,9 @@
 // no window manager places (it sits exactly where it is put):
 //
 //   tilebay_dnd_helper target X Y        a 160x160 window titled
-//       "tilebay-drop-target" that accepts text/uri-list and prints
-//       "drop ACTION URL" for each URL dropped onto it (ACTION: copy/move);
+//       "tilebay-drop-target" that accepts text/uri-list, prints "enter"
+//       when such a drag comes over it and "drop ACTION URL" for each URL
+//       dropped onto it (ACTION: copy/move);
 //   tilebay_dnd_helper source X Y FILE...   a 160x160 window titled
 //       "tilebay-drag-source" that drags the FILEs as text/uri-list (copy
 //       or move) when the left button is pressed on it.
@@ -48,6 +49,7 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override {
         if (event->mimeData()->hasFormat(QStringLiteral("text/uri-list"))) {
             event->acceptProposedAction();
+            Print("enter");
         }
     }
     void dragMoveEvent(QDragMoveEvent* event) override { event->acceptProposedAction(); }
