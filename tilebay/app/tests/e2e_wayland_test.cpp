@@ -255,21 +255,20 @@ TEST_F(TilebayWaylandE2E, LayerSurfaceOnTheNamedOutputRevealToggleTypingOptionsA
     desktop->pointerTo(row.x() + 20, row.y() + 5);
     desktop->pointerTo(first.x() + 300, first.y() + 250);
     desktop->pointerTo(first.x() + 400, first.y() + 300);
-    QByteArray said;
-    const auto targetSays = [&](const QByteArray& line) {
-        return TestDesktop::waitUntil([&] {
-            target->waitForReadyRead(200);
-            said += target->readAllStandardOutput();
-            return said.contains(line);
-        });
-    };
-    // Released only once the drag is over the target: tilebay asks for the drag when it reads
-    // the motion, and the compositor refuses one asked for after the button went up.
-    ASSERT_TRUE(targetSays("enter"));
+    // Released only once the target shows the drag over it: the compositor refuses a drag that
+    // tilebay asks for after the button went up, and drops nothing where the target's answer
+    // came after it.
+    ASSERT_TRUE(TestDesktop::waitUntil(
+        [&] { return Near(PixelOf(S("HEADLESS-1"), QPoint(440, 260)), QColor(Qt::green)); }));
     ASSERT_TRUE(desktop->leftButtonAt(first.x() + 405, first.y() + 305, false));
-    EXPECT_TRUE(
-        targetSays("drop copy " + QUrl::fromLocalFile(userDesktop + S("/alpha-tool")).toEncoded()))
-        << said.toStdString();
+    const QByteArray dropped =
+        "drop copy " + QUrl::fromLocalFile(userDesktop + S("/alpha-tool")).toEncoded();
+    QByteArray said;
+    EXPECT_TRUE(TestDesktop::waitUntil([&] {
+        target->waitForReadyRead(200);
+        said += target->readAllStandardOutput();
+        return said.contains(dropped);
+    })) << said.toStdString();
     EXPECT_TRUE(QFile::exists(userDesktop + S("/alpha-tool")));
     EXPECT_TRUE(InView(S("HEADLESS-1")));
     target->kill();
