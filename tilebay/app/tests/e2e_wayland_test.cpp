@@ -257,7 +257,7 @@ TEST_F(TilebayWaylandE2E, LayerSurfaceOnTheNamedOutputRevealToggleTypingOptionsA
     desktop->pointerTo(first.x() + 400, first.y() + 300);
     // Released only once the target shows the drag over it: the compositor refuses a drag that
     // tilebay asks for after the button went up, and drops nothing where the target's answer
-    // came after it.
+    // came after it. (Read beside the pointer: the screenshots show it.)
     ASSERT_TRUE(TestDesktop::waitUntil(
         [&] { return Near(PixelOf(S("HEADLESS-1"), QPoint(440, 260)), QColor(Qt::green)); }));
     ASSERT_TRUE(desktop->leftButtonAt(first.x() + 405, first.y() + 305, false));
