@@ -2,7 +2,8 @@
 // no window manager places (it sits exactly where it is put):
 //
 //   tilebay_dnd_helper target X Y        a 160x160 window titled
-//       "tilebay-drop-target" that accepts text/uri-list and prints
+//       "tilebay-drop-target" that accepts text/uri-list, turns from dark
+//       green to green while such a drag is over it and prints
 //       "drop ACTION URL" for each URL dropped onto it (ACTION: copy/move);
 //   tilebay_dnd_helper source X Y FILE...   a 160x160 window titled
 //       "tilebay-drag-source" that drags the FILEs as text/uri-list (copy
@@ -38,25 +39,29 @@ public:
                               : QStringLiteral("tilebay-drag-source"));
         setAcceptDrops(target);
         setFixedSize(160, 160);
-        QPalette look = palette();
-        look.setColor(QPalette::Window, target ? Qt::darkGreen : Qt::darkMagenta);
-        setPalette(look);
+        Paint(target ? Qt::darkGreen : Qt::darkMagenta);
         setAutoFillBackground(true);
     }
 
 protected:
+    // The colour is painted after the answer to the drag (accepted, which action) has been
+    // sent: a Wayland compositor that shows it has taken that answer, as it takes one client's
+    // requests in order.
     void dragEnterEvent(QDragEnterEvent* event) override {
         if (event->mimeData()->hasFormat(QStringLiteral("text/uri-list"))) {
             event->acceptProposedAction();
+            Paint(Qt::green);
         }
     }
     void dragMoveEvent(QDragMoveEvent* event) override { event->acceptProposedAction(); }
+    void dragLeaveEvent(QDragLeaveEvent*) override { Paint(Qt::darkGreen); }
     void dropEvent(QDropEvent* event) override {
         const QByteArray action = event->dropAction() == Qt::MoveAction ? "move" : "copy";
         for (const QUrl& url : event->mimeData()->urls()) {
             Print("drop " + action + ' ' + url.toEncoded());
         }
         event->acceptProposedAction();
+        Paint(Qt::darkGreen);
     }
     void mousePressEvent(QMouseEvent* event) override {
         if (files_.isEmpty() || event->button() != Qt::LeftButton) {
@@ -77,6 +82,12 @@ protected:
     }
 
 private:
+    void Paint(const QColor& colour) {
+        QPalette look = palette();
+        look.setColor(QPalette::Window, colour);
+        setPalette(look);
+    }
+
     QStringList files_;
 };
 

@@ -1,15 +1,16 @@
-// tilebay end to end on Wayland, under headless sway run as an unprivileged user
-// (TestDesktop's Wayland session): the panel as a layer surface on the named output, revealed by
-// the pointer, `tilebay --toggle` with typing, Enter and Escape, an output that comes at run
-// time, the options that have no meaning there; then the same program on sway's XWayland
-// without the layer-shell module; and the figures of both beside Xvfb's (reveal latency, RSS,
-// idle CPU), written to e2e-output/wayland-figures.txt.
+// tilebay end to end on Wayland, under headless sway run as an unprivileged user (TestDesktop's
+// Wayland session): the panel as a layer surface on the named output, revealed by the pointer,
+// `tilebay --toggle` with typing, Enter and Escape, rows dragged out to and files dragged in from
+// another Wayland client, an output that comes at run time, the options that have no meaning there;
+// then the same program on sway's XWayland without the layer-shell module; and the figures of both
+// beside Xvfb's (reveal latency, RSS, idle CPU), written to e2e-output/wayland-figures.txt.
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QRegularExpression>
 #include <QThread>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -165,11 +166,12 @@ protected:
 };
 
 // The layer surface on the named output: revealed by the pointer, toggled with the keyboard,
-// typing filters and Enter starts the one row left, Escape retracts; the taskbar option is
-// disabled while always-on-top still works; a named output that comes at run time takes the
-// panel over from the first one. Headless outputs of wlroots 0.15 cannot be switched off; and
-// sway 1.7 repaints the place a layer surface left only on an output at the layout's origin
-// (it takes the old place for layout coordinates), so retraction is read on HEADLESS-1.
+// typing filters and Enter starts the one row left, Escape retracts; a row dragged out and a
+// file dragged in; the taskbar option is disabled while always-on-top still works; a named output
+// that comes at run time takes the panel over from the first one. Headless outputs of wlroots 0.15
+// cannot be switched off; and sway 1.7 repaints the place a layer surface left only on an output at
+// the layout's origin (it takes the old place for layout coordinates), so retraction is read on
+// HEADLESS-1.
 TEST_F(TilebayWaylandE2E, LayerSurfaceOnTheNamedOutputRevealToggleTypingOptionsAndNewOutput) {
 #ifdef TILEBAY_NO_LAYER_SHELL
     GTEST_SKIP() << "built without the layer-shell module (TILEBAY_WAYLAND)";
@@ -235,13 +237,52 @@ TEST_F(TilebayWaylandE2E, LayerSurfaceOnTheNamedOutputRevealToggleTypingOptionsA
     EXPECT_TRUE(Retracted(S("HEADLESS-1")));
     AddFigure(S("sway (layer shell): ") + IdleFigures(tilebay.processId()));
 
+    // A row dragged out onto another Wayland client arrives there as its file's URL, offered as
+    // a copy; the panel retracts once the pointer has left it.
+    env.insert(S("QT_QPA_PLATFORM"), S("wayland"));
+    QProcess* target = Other(S(TILEBAY_DND_HELPER), {S("target"), S("0"), S("0")});
+    env.remove(S("QT_QPA_PLATFORM"));
+    ASSERT_TRUE(target->waitForReadyRead(10000));
+    ASSERT_EQ(target->readLine().trimmed(), QByteArray("ready"));
+    // sway floats the fixed-size window in the middle of the focused output.
+    ASSERT_TRUE(TestDesktop::waitUntil(
+        [&] { return Near(PixelOf(S("HEADLESS-1"), QPoint(400, 300)), QColor(Qt::darkGreen)); }));
+    const QRect first = OutputRect(S("HEADLESS-1"));
+    Reveal(S("HEADLESS-1"));
+    ASSERT_TRUE(InView(S("HEADLESS-1")));
+    const QPoint row = first.topLeft() + RowCentre(S("alpha-tool"));
+    ASSERT_TRUE(desktop->leftButtonAt(row.x(), row.y(), true));
+    desktop->pointerTo(row.x() + 20, row.y() + 5);
+    desktop->pointerTo(first.x() + 300, first.y() + 250);
+    desktop->pointerTo(first.x() + 400, first.y() + 300);
+    // Released only once the target shows the drag over it: the compositor refuses a drag that
+    // tilebay asks for after the button went up, and drops nothing where the target's answer
+    // came after it. (Read beside the pointer: the screenshots show it.)
+    ASSERT_TRUE(TestDesktop::waitUntil(
+        [&] { return Near(PixelOf(S("HEADLESS-1"), QPoint(440, 260)), QColor(Qt::green)); }));
+    ASSERT_TRUE(desktop->leftButtonAt(first.x() + 405, first.y() + 305, false));
+    const QByteArray dropped =
+        "drop copy " + QUrl::fromLocalFile(userDesktop + S("/alpha-tool")).toEncoded();
+    QByteArray said;
+    EXPECT_TRUE(TestDesktop::waitUntil([&] {
+        target->waitForReadyRead(200);
+        said += target->readAllStandardOutput();
+        return said.contains(dropped);
+    })) << said.toStdString();
+    EXPECT_TRUE(QFile::exists(userDesktop + S("/alpha-tool")));
+    EXPECT_TRUE(InView(S("HEADLESS-1")));
+    target->kill();
+    ASSERT_TRUE(target->waitForFinished(5000));
+    Leave(S("HEADLESS-1"));
+    ASSERT_TRUE(Retracted(S("HEADLESS-1")));
+    EXPECT_EQ(tilebay.state(), QProcess::Running);
+
     // A row's context menu, opened with the right button, is a popup of the layer surface that
     // stays open for the pointer: its last entry, "Move to Trash", takes that row's file away.
     // (The keyboard cannot be shown here: sway 1.7 gives none to a layer surface that asks for
     // it on demand.)
     Reveal(S("HEADLESS-1"));
     ASSERT_TRUE(InView(S("HEADLESS-1")));
-    const QRect first = OutputRect(S("HEADLESS-1"));
     ASSERT_TRUE(desktop->rightClickAt(first.x() + 60, first.y() + 108));
     EXPECT_TRUE(TestDesktop::waitUntil(
         [&] { return !Near(PixelOf(S("HEADLESS-1"), QPoint(90, 130)), kPanel); }));
