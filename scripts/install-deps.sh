@@ -58,6 +58,10 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 
 export DEBIAN_FRONTEND=noninteractive
+# dpkg syncs every file it unpacks to disk by default. On a bare machine, where this installs
+# about 700 packages, unpacking took 294 s without those syncs against 370 s with them. A crash
+# halfway leaves an install to run again either way.
+install=(apt-get install -y -qq --no-install-recommends -o Dpkg::Options::=--force-unsafe-io)
 
 # Adds bookworm-backports from the Debian mirror this machine already uses (the first deb source
 # that carries bookworm itself), so no host is named here. Prints nothing and changes nothing when
@@ -99,7 +103,7 @@ for p in "${packages[@]}"; do
 done
 if [ "${#missing[@]}" -gt 0 ]; then
   apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  "${install[@]}" "${missing[@]}"
 fi
 missing=()
 for p in "${backports_packages[@]}"; do
@@ -108,7 +112,7 @@ done
 if [ "${#missing[@]}" -gt 0 ]; then
   enable_backports
   # Only these come from backports (-t); their Qt dependencies stay the main archive's 6.4.2.
-  apt-get install -y -qq --no-install-recommends -t bookworm-backports "${missing[@]}"
+  "${install[@]}" -t bookworm-backports "${missing[@]}"
 fi
 # The tests and the demo run nginx instances of their own; the system service
 # that the package starts is not needed. Only that instance is stopped (by its
