@@ -368,7 +368,7 @@ TEST_F(TilebayWaylandE2E, XWaylandWithoutTheModuleRevealToggleAndSecondOutput) {
     ASSERT_TRUE(Top(panel, -kCaptionTop));
 
     // --toggle drops it and takes the keyboard from the X window that has it (the X window
-    // manager inside sway gives it back at once to a window that sets the X focus itself, so
+    // manager inside sway takes the X focus back at once from a window that sets it itself, so
     // the panel grabs the keyboard): typing filters, Enter starts the one row left, Escape
     // clears the filter and retracts, and the keyboard is free again.
     ASSERT_NE(OtherWindow(S("typed-into-before")), 0u);
