@@ -1,8 +1,5 @@
 #include "tilebay/platform/shell/x11_shell_effects.h"
 
-#include <QtGui/qguiapplication_platform.h>
-#include <QDeadlineTimer>
-#include <QGuiApplication>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -10,7 +7,6 @@
 #include <array>
 #include <map>
 #include <memory>
-#include <optional>
 #include <utility>
 #include <vector>
 
@@ -20,6 +16,7 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/Xrandr.h>
 
+#include "tilebay/platform/shell/x11_keyboard_grab.h"
 #include "tilebay/platform/shell/x11_window_properties.h"
 
 namespace tilebay {
@@ -33,19 +30,6 @@ public:
     void SetAlwaysOnTop(WId, bool) override {}
     void SetWindowOpacity(WId, qint16) override {}
 };
-
-// The Xlib display of Qt's own connection; null without a GUI application on
-// the xcb platform.
-Display* QtDisplay() {
-#if QT_CONFIG(xcb)
-    if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
-        if (auto* x11 = app->nativeInterface<QNativeInterface::QX11Application>()) {
-            return x11->display();
-        }
-    }
-#endif
-    return nullptr;
-}
 
 using x11::IgnoreXError;
 using x11::QueryTree;
@@ -107,9 +91,6 @@ private:
     void StackInOrdinaryBand(const std::vector<Window>& cameUp);
     void OnEvents();
     void DrainEventsLater();
-    bool OnXWayland();
-    void GrabKeyboard();
-    void UngrabKeyboard();
 
     static void OnConnectionLost(Display*, void* self) {
         static_cast<X11ShellEffects*>(self)->lost_ = true;
@@ -135,13 +116,8 @@ private:
     // The window that had the keyboard before TakeFocus (0: none to return).
     Window focusBefore_ = 0;
     Window focused_ = 0;
-    // XWayland: whether the server is one (asked once), the window that
-    // holds (or tries for) the keyboard grab, and the retries of that grab.
-    std::optional<bool> xwayland_;
-    Window grabbing_ = 0;
-    bool grabbed_ = false;
-    QDeadlineTimer grabDeadline_;
-    std::unique_ptr<QTimer> grabRetry_;
+    // On XWayland, what keeps the keyboard on the window of TakeFocus.
+    x11::XWaylandKeyboardGrab keyboardGrab_;
     // RandR's first event number (-1: not asked for monitor events) and
     // what to call when the monitors change.
     int randrEvents_ = -1;
@@ -498,15 +474,11 @@ void X11ShellEffects::TakeFocus(WId id) {
     focused_ = window;
     XSetInputFocus(display_, window, RevertToParent, CurrentTime);
     XFlush(display_);
-    if (OnXWayland()) {
-        grabbing_ = window;
-        grabDeadline_.setRemainingTime(1000);
-        GrabKeyboard();
-    }
+    keyboardGrab_.Take(display_, window);
 }
 
 void X11ShellEffects::ReturnFocus() {
-    UngrabKeyboard();
+    keyboardGrab_.Release();
     if (focused_ == 0 || Connection() == nullptr) {
         return;
     }
@@ -528,79 +500,6 @@ void X11ShellEffects::ReturnFocus() {
     focused_ = 0;
     focusBefore_ = 0;
     XFlush(display_);
-}
-
-// Xwayland names its RandR outputs and monitors XWAYLAND0, XWAYLAND1, ...
-// (the Xwayland of Debian 12 has no extension that says so).
-bool X11ShellEffects::OnXWayland() {
-    if (!xwayland_) {
-        xwayland_ = false;
-        XErrorTrap trap(display_);
-        int events = 0;
-        int errors = 0;
-        if (XRRQueryExtension(display_, &events, &errors)) {
-            int count = 0;
-            XRRMonitorInfo* monitors =
-                XRRGetMonitors(display_, DefaultRootWindow(display_), False, &count);
-            for (int i = 0; i < count && !*xwayland_; ++i) {
-                char* name = XGetAtomName(display_, monitors[i].name);
-                xwayland_ = name != nullptr && QByteArray(name).startsWith("XWAYLAND");
-                if (name != nullptr) {
-                    XFree(name);
-                }
-            }
-            if (monitors != nullptr) {
-                XRRFreeMonitors(monitors);
-            }
-        }
-    }
-    return *xwayland_;
-}
-
-// The X window manager of wlroots takes the X focus back at once from a
-// window that sets it itself, but leaves alone the focus changes an active
-// grab makes: so on XWayland the window grabs the keyboard while it has it.
-// The grab is made on Qt's connection, because a grab sends the keys to the
-// grabbing client only. Another X client may hold the keyboard for a moment
-// (a menu of its own): the grab is tried again until a deadline. The server
-// ends the grab itself when the window is unmapped or destroyed.
-void X11ShellEffects::GrabKeyboard() {
-    Display* qt = QtDisplay();
-    if (qt == nullptr || grabbing_ == 0) {
-        return;
-    }
-    int status = GrabFrozen;
-    {
-        XErrorTrap trap(qt);
-        status = XGrabKeyboard(qt, grabbing_, False, GrabModeAsync, GrabModeAsync, CurrentTime);
-    }
-    grabbed_ = status == GrabSuccess;
-    if (grabbed_ || grabDeadline_.hasExpired()) {
-        return;
-    }
-    if (!grabRetry_) {
-        grabRetry_ = std::make_unique<QTimer>();
-        grabRetry_->setSingleShot(true);
-        grabRetry_->setInterval(20);
-        QObject::connect(grabRetry_.get(), &QTimer::timeout, grabRetry_.get(),
-                         [this] { GrabKeyboard(); });
-    }
-    grabRetry_->start();
-}
-
-void X11ShellEffects::UngrabKeyboard() {
-    if (grabRetry_) {
-        grabRetry_->stop();
-    }
-    grabbing_ = 0;
-    if (!grabbed_) {
-        return;
-    }
-    grabbed_ = false;
-    if (Display* qt = QtDisplay()) {
-        XUngrabKeyboard(qt, CurrentTime);
-        XFlush(qt);
-    }
 }
 
 // The state of a managed window is the window manager's: it is asked; the
