@@ -23,14 +23,6 @@ namespace tilebay {
 
 namespace {
 
-class NullShellEffects final : public ShellEffects {
-public:
-    void ShowTaskbar(bool) override {}
-    void ShowDesktopIcons(bool) override {}
-    void SetAlwaysOnTop(WId, bool) override {}
-    void SetWindowOpacity(WId, qint16) override {}
-};
-
 using x11::IgnoreXError;
 using x11::QueryTree;
 using x11::ReadProperty;
@@ -553,36 +545,11 @@ void X11ShellEffects::SetWindowOpacity(WId id, qint16 opacity) {
 
 }  // namespace
 
-ShellBackendChoice ChooseShellBackend(const QString& qtPlatform, const QByteArray& qtDisplay,
-                                      const QByteArray& displayEnv) {
-    ShellBackendChoice choice;
-    if (qtPlatform.startsWith(QStringLiteral("wayland"))) {
-        return choice;
-    }
-    if (qtPlatform == QStringLiteral("xcb")) {
-        choice.display = qtDisplay.isEmpty() ? displayEnv : qtDisplay;
-        choice.windows = true;
-    } else {
-        choice.display = displayEnv;
-        choice.windows = qtPlatform.isEmpty();
-    }
-    if (choice.display.isEmpty()) {
-        choice.windows = false;
-        return choice;
-    }
-    choice.desktop = true;
-    return choice;
-}
-
 std::unique_ptr<ShellEffects> MakeX11ShellEffects(const ShellBackendChoice& choice) {
     if (!choice.desktop && !choice.windows) {
         return MakeNullShellEffects();
     }
     return std::make_unique<X11ShellEffects>(choice);
-}
-
-std::unique_ptr<ShellEffects> MakeNullShellEffects() {
-    return std::make_unique<NullShellEffects>();
 }
 
 }  // namespace tilebay
