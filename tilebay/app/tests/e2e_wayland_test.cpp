@@ -2,8 +2,9 @@
 // Wayland session): the panel as a layer surface on the named output, revealed by the pointer,
 // `tilebay --toggle` with typing, Enter and Escape, rows dragged out to and files dragged in from
 // another Wayland client, an output that comes at run time, the options that have no meaning there;
-// then the same program on sway's XWayland without the layer-shell module; and the figures of both
-// beside Xvfb's (reveal latency, RSS, idle CPU), written to e2e-output/wayland-figures.txt.
+// then the same program on sway's XWayland without the layer-shell module, typing after --toggle
+// included; and the figures of both beside Xvfb's (reveal latency, RSS, idle CPU), written to
+// e2e-output/wayland-figures.txt.
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -21,6 +22,9 @@
 #include "common/testing/qt_printers.h"
 #include "tilebay/app/testing/e2e_fixture.h"
 #include "tilebay/platform/system/testing/marker_program.h"
+
+// Xlib last: its macros (None, Bool, Status, ...) clash with Qt's headers.
+#include <X11/Xlib.h>
 
 namespace tilebay::testing {
 namespace {
@@ -69,6 +73,20 @@ QString IdleFigures(qint64 pid) {
     return S("RSS %1 MiB, idle CPU %2 % over 10 s")
         .arg(after.rssKiB / 1024.0, 0, 'f', 1)
         .arg(cpu, 0, 'f', 2);
+}
+
+// What XGrabKeyboard answers another X client on `display` (GrabSuccess, AlreadyGrabbed, ...);
+// a grab it gets is released at once.
+int GrabKeyboard(const QString& display) {
+    Display* x = XOpenDisplay(display.toLocal8Bit().constData());
+    if (x == nullptr) {
+        return -1;
+    }
+    const int status =
+        XGrabKeyboard(x, DefaultRootWindow(x), False, GrabModeAsync, GrabModeAsync, CurrentTime);
+    XUngrabKeyboard(x, CurrentTime);
+    XCloseDisplay(x);
+    return status;
 }
 
 void AddFigure(const QString& line) {
@@ -355,7 +373,7 @@ TEST_F(TilebayOutputGoneE2E, ThePanelOfAnOutputThatGoesMovesToTheFirst) {
 }
 
 // Without the layer-shell module (as under GNOME or Weston) tilebay runs on XWayland: an X
-// window at the top edge of the named output, revealed by the pointer, toggled.
+// window at the top edge of the named output, revealed by the pointer, toggled and typed into.
 TEST_F(TilebayWaylandE2E, XWaylandWithoutTheModuleRevealToggleAndSecondOutput) {
     // The monitor XWayland shows at the second output's place.
     const auto monitors = desktop->run(S("xrandr"), {S("--listmonitors")});
@@ -391,12 +409,34 @@ TEST_F(TilebayWaylandE2E, XWaylandWithoutTheModuleRevealToggleAndSecondOutput) {
     Leave(S("HEADLESS-2"));
     ASSERT_TRUE(Top(panel, -kCaptionTop));
 
-    // --toggle drops and retracts it. (Typing does not reach it here: sway 1.7 gives the
-    // keyboard to an override-redirect X window only when it is mapped or clicked.)
+    // --toggle drops it and takes the keyboard from the X window that has it (the X window
+    // manager inside sway takes the X focus back at once from a window that sets it itself, so
+    // the panel grabs the keyboard): typing filters, Enter starts the one row left, Escape
+    // clears the filter and retracts, and the keyboard is free again.
+    ASSERT_NE(OtherWindow(S("typed-into-before")), 0u);
     ASSERT_TRUE(Toggle().ok());
     ASSERT_TRUE(Top(panel, 0));
+    // Typed only once the panel holds the keyboard.
+    ASSERT_TRUE(
+        TestDesktop::waitUntil([&] { return GrabKeyboard(desktop->display()) == AlreadyGrabbed; }));
+    ASSERT_TRUE(desktop->type(S("beta")));
+    ASSERT_TRUE(desktop->type(S("Return"), true));
+    EXPECT_TRUE(TestDesktop::waitUntil([&] { return QFile::exists(marker + S("-beta")); }));
+    EXPECT_FALSE(QFile::exists(marker + S("-alpha")));
+    ASSERT_TRUE(desktop->type(S("Escape"), true));
+    ASSERT_TRUE(desktop->type(S("Escape"), true));
+    EXPECT_TRUE(Top(panel, -kCaptionTop));
+    EXPECT_TRUE(
+        TestDesktop::waitUntil([&] { return GrabKeyboard(desktop->display()) == GrabSuccess; }));
+    // --toggle again retracts it and lets the keyboard go as well.
+    ASSERT_TRUE(Toggle().ok());
+    ASSERT_TRUE(Top(panel, 0));
+    EXPECT_TRUE(
+        TestDesktop::waitUntil([&] { return GrabKeyboard(desktop->display()) == AlreadyGrabbed; }));
     EXPECT_TRUE(Toggle().ok());
     EXPECT_TRUE(Top(panel, -kCaptionTop));
+    EXPECT_TRUE(
+        TestDesktop::waitUntil([&] { return GrabKeyboard(desktop->display()) == GrabSuccess; }));
     AddFigure(S("sway (XWayland): ") + IdleFigures(tilebay.processId()));
 }
 

@@ -10,6 +10,43 @@
 
 namespace tilebay {
 
+namespace {
+
+class NullShellEffects final : public ShellEffects {
+public:
+    void ShowTaskbar(bool) override {}
+    void ShowDesktopIcons(bool) override {}
+    void SetAlwaysOnTop(WId, bool) override {}
+    void SetWindowOpacity(WId, qint16) override {}
+};
+
+}  // namespace
+
+ShellBackendChoice ChooseShellBackend(const QString& qtPlatform, const QByteArray& qtDisplay,
+                                      const QByteArray& displayEnv) {
+    ShellBackendChoice choice;
+    if (qtPlatform.startsWith(QStringLiteral("wayland"))) {
+        return choice;
+    }
+    if (qtPlatform == QStringLiteral("xcb")) {
+        choice.display = qtDisplay.isEmpty() ? displayEnv : qtDisplay;
+        choice.windows = true;
+    } else {
+        choice.display = displayEnv;
+        choice.windows = qtPlatform.isEmpty();
+    }
+    if (choice.display.isEmpty()) {
+        choice.windows = false;
+        return choice;
+    }
+    choice.desktop = true;
+    return choice;
+}
+
+std::unique_ptr<ShellEffects> MakeNullShellEffects() {
+    return std::make_unique<NullShellEffects>();
+}
+
 std::unique_ptr<ShellEffects> MakeDesktopShellEffects() {
     QString platform;
     QByteArray qtDisplay;

@@ -57,7 +57,9 @@ public:
     // Opacity 0 (invisible) to 255 (opaque); any other value changes nothing.
     virtual void SetWindowOpacity(WId window, qint16 opacity) = 0;
     // Gives the keyboard to `window` (an override-redirect window gets it
-    // from no window manager), remembering who had it.
+    // from no window manager), remembering who had it. On XWayland, whose
+    // window manager takes the X focus back, `window` grabs the keyboard
+    // until ReturnFocus.
     virtual void TakeFocus(WId window) { (void)window; }
     // Gives the keyboard back to the window that had it before TakeFocus,
     // when that window still exists; does nothing without a TakeFocus.

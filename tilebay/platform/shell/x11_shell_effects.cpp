@@ -16,19 +16,12 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/Xrandr.h>
 
+#include "tilebay/platform/shell/x11_keyboard_grab.h"
 #include "tilebay/platform/shell/x11_window_properties.h"
 
 namespace tilebay {
 
 namespace {
-
-class NullShellEffects final : public ShellEffects {
-public:
-    void ShowTaskbar(bool) override {}
-    void ShowDesktopIcons(bool) override {}
-    void SetAlwaysOnTop(WId, bool) override {}
-    void SetWindowOpacity(WId, qint16) override {}
-};
 
 using x11::IgnoreXError;
 using x11::QueryTree;
@@ -90,6 +83,7 @@ private:
     void StackInOrdinaryBand(const std::vector<Window>& cameUp);
     void OnEvents();
     void DrainEventsLater();
+    void OnWmStateChange(const XPropertyEvent& event);
 
     static void OnConnectionLost(Display*, void* self) {
         static_cast<X11ShellEffects*>(self)->lost_ = true;
@@ -112,9 +106,14 @@ private:
     // event that leaves them as they were restacked the window.
     std::map<Window, std::array<int, 5>> geometry_;
     std::unique_ptr<QSocketNotifier> notifier_;
+    // Unmapped windows whose above state was set before the window manager
+    // took in their withdrawal, with that state.
+    std::map<Window, bool> withdrawing_;
     // The window that had the keyboard before TakeFocus (0: none to return).
     Window focusBefore_ = 0;
     Window focused_ = 0;
+    // On XWayland, what keeps the keyboard on the window of TakeFocus.
+    x11::XWaylandKeyboardGrab keyboardGrab_;
     // RandR's first event number (-1: not asked for monitor events) and
     // what to call when the monitors change.
     int randrEvents_ = -1;
@@ -203,6 +202,9 @@ void X11ShellEffects::SetAlwaysOnTop(WId id, bool on) {
     }
     const Atom state = Intern("_NET_WM_STATE");
     const Atom above = Intern("_NET_WM_STATE_ABOVE");
+    if (withdrawing_.erase(window) > 0) {
+        XSelectInput(display_, window, NoEventMask);
+    }
     if (attributes.override_redirect) {
         // No window manager stacks this window: its state is ours to write,
         // and keeping it above is ours to do.
@@ -224,11 +226,36 @@ void X11ShellEffects::SetAlwaysOnTop(WId id, bool on) {
                    SubstructureRedirectMask | SubstructureNotifyMask, &event);
     } else {
         // An unmapped window's state is read by the window manager when it
-        // gets mapped.
+        // gets mapped. But a window manager that has yet to take in that the
+        // window was unmapped (its WM_STATE still says Normal) drops the
+        // state when it withdraws the window (openbox does): then it is
+        // written again once WM_STATE changes.
         WriteAtoms(window, state, WithOrWithout(ReadAtoms(window, state), above, on));
+        if (x11::WmState(display_, window) == NormalState) {
+            withdrawing_[window] = on;
+            XSelectInput(display_, window, PropertyChangeMask);
+            EnsureNotifier();
+        }
     }
     XFlush(display_);
     DrainEventsLater();
+}
+
+// The withdrawal is over when WM_STATE goes or says Withdrawn; by now the
+// window may be mapped and managed anew, so the state is set as for any call.
+void X11ShellEffects::OnWmStateChange(const XPropertyEvent& event) {
+    const auto pending = withdrawing_.find(event.window);
+    if (pending == withdrawing_.end() || event.atom != Intern("WM_STATE")) {
+        return;
+    }
+    XErrorTrap trap(display_);
+    if (event.state != PropertyDelete && x11::WmState(display_, event.window) != WithdrawnState) {
+        return;
+    }
+    const bool on = pending->second;
+    withdrawing_.erase(pending);
+    XSelectInput(display_, event.window, NoEventMask);
+    SetAlwaysOnTop(static_cast<WId>(event.window), on);
 }
 
 // No window manager stacks an override-redirect window, and openbox, for
@@ -390,6 +417,9 @@ void X11ShellEffects::OnEvents() {
                                              created.border_width};
             } else if (event.type == DestroyNotify) {
                 geometry_.erase(event.xdestroywindow.window);
+                withdrawing_.erase(event.xdestroywindow.window);
+            } else if (event.type == PropertyNotify) {
+                OnWmStateChange(event.xproperty);
             } else if (event.type == ReparentNotify) {
                 if (event.xreparent.parent != event.xreparent.event) {
                     geometry_.erase(event.xreparent.window);  // no top-level window now
@@ -471,9 +501,11 @@ void X11ShellEffects::TakeFocus(WId id) {
     focused_ = window;
     XSetInputFocus(display_, window, RevertToParent, CurrentTime);
     XFlush(display_);
+    keyboardGrab_.Take(display_, window);
 }
 
 void X11ShellEffects::ReturnFocus() {
+    keyboardGrab_.Release();
     if (focused_ == 0 || Connection() == nullptr) {
         return;
     }
@@ -548,36 +580,11 @@ void X11ShellEffects::SetWindowOpacity(WId id, qint16 opacity) {
 
 }  // namespace
 
-ShellBackendChoice ChooseShellBackend(const QString& qtPlatform, const QByteArray& qtDisplay,
-                                      const QByteArray& displayEnv) {
-    ShellBackendChoice choice;
-    if (qtPlatform.startsWith(QStringLiteral("wayland"))) {
-        return choice;
-    }
-    if (qtPlatform == QStringLiteral("xcb")) {
-        choice.display = qtDisplay.isEmpty() ? displayEnv : qtDisplay;
-        choice.windows = true;
-    } else {
-        choice.display = displayEnv;
-        choice.windows = qtPlatform.isEmpty();
-    }
-    if (choice.display.isEmpty()) {
-        choice.windows = false;
-        return choice;
-    }
-    choice.desktop = true;
-    return choice;
-}
-
 std::unique_ptr<ShellEffects> MakeX11ShellEffects(const ShellBackendChoice& choice) {
     if (!choice.desktop && !choice.windows) {
         return MakeNullShellEffects();
     }
     return std::make_unique<X11ShellEffects>(choice);
-}
-
-std::unique_ptr<ShellEffects> MakeNullShellEffects() {
-    return std::make_unique<NullShellEffects>();
 }
 
 }  // namespace tilebay

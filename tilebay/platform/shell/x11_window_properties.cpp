@@ -1,6 +1,7 @@
 #include "tilebay/platform/shell/x11_window_properties.h"
 
 #include <X11/Xatom.h>
+#include <X11/Xutil.h>
 
 #include <algorithm>
 
@@ -108,6 +109,13 @@ void WriteAtoms(Display* display, Window window, Atom property, const std::vecto
     XChangeProperty(display, window, property, XA_ATOM, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(atoms.data()),
                     static_cast<int>(atoms.size()));
+}
+
+long WmState(Display* display, Window window) {
+    const Atom wmState = XInternAtom(display, "WM_STATE", False);
+    const std::vector<unsigned long> state =
+        ReadProperty(display, window, wmState, 1, wmState).items;
+    return state.empty() ? WithdrawnState : static_cast<long>(state.front());
 }
 
 bool IsOurs(Display* display, Window window) {

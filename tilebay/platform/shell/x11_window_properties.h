@@ -66,6 +66,10 @@ std::vector<Atom> ReadAtoms(Display* display, Window window, Atom property,
                             bool* present = nullptr);
 void WriteAtoms(Display* display, Window window, Atom property, const std::vector<Atom>& atoms);
 
+// The state the window manager keeps in the window's WM_STATE (NormalState,
+// IconicState); WithdrawnState too when the window has none.
+long WmState(Display* display, Window window);
+
 // Whether `window` belongs to this process (its _NET_WM_PID).
 bool IsOurs(Display* display, Window window);
 
