@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QUrl>
 
 #include <algorithm>
 
@@ -133,6 +134,19 @@ QByteArray Read(const QString& path) {
 
 QString Hex(XWindowId window) {
     return S("0x") + QString::number(window, 16);
+}
+
+::testing::AssertionResult DroppedAsCopy(QProcess& target, const QString& file) {
+    const QByteArray expected = "drop copy " + QUrl::fromLocalFile(file).toEncoded();
+    QByteArray said;
+    if (TestDesktop::waitUntil([&] {
+            target.waitForReadyRead(200);
+            said += target.readAllStandardOutput();
+            return said.contains(expected);
+        })) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure() << "the target said: " << said.toStdString();
 }
 
 E2EFixture::E2EFixture(TestDesktop::Options options) : desktopOptions(options) {}

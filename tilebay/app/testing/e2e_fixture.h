@@ -60,6 +60,9 @@ QString CopyBuiltTilebay(const QString& program);
 QString WriteExecutable(const QString& path, const QByteArray& content);
 QByteArray Read(const QString& path);
 QString Hex(XWindowId window);
+// Waits until the drop target (tilebay_dnd_helper target) has printed that `file` was dropped
+// onto it as a copy; the failure names what it printed instead.
+::testing::AssertionResult DroppedAsCopy(QProcess& target, const QString& file);
 
 class E2EFixture : public ::testing::Test {
 protected:

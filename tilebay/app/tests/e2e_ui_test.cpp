@@ -16,7 +16,6 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -334,14 +333,7 @@ TEST_F(TilebayUiE2E, ContextMenuOpenAndTrashThenRowsDragOutAndFilesDropInUnderFr
                 .arg(row.x() + 20)
                 .arg(row.y() + 5)
                 .split(u' '));
-    const QByteArray expected =
-        "drop copy " + QUrl::fromLocalFile(userDesktop + S("/drag me.txt")).toEncoded();
-    QByteArray said;
-    EXPECT_TRUE(TestDesktop::waitUntil([&] {
-        target->waitForReadyRead(200);
-        said += target->readAllStandardOutput();
-        return said.contains(expected);
-    })) << said.toStdString();
+    EXPECT_TRUE(DroppedAsCopy(*target, userDesktop + S("/drag me.txt")));
     EXPECT_TRUE(QFile::exists(userDesktop + S("/drag me.txt")));
     Pointer(1, 200);  // the left border strip
     ASSERT_TRUE(Top(panel, -kCaptionTop));

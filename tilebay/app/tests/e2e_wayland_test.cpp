@@ -11,7 +11,6 @@
 #include <QImage>
 #include <QRegularExpression>
 #include <QThread>
-#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -115,6 +114,14 @@ protected:
         marker = root.filePath(S("ran"));
         ASSERT_TRUE(WriteMarkerProgram(userDesktop + S("/alpha-tool"), marker + S("-alpha")));
         ASSERT_TRUE(WriteMarkerProgram(userDesktop + S("/beta-tool"), marker + S("-beta")));
+    }
+
+    // Types "beta", which leaves one row, and Enter, which starts it.
+    void TypeBetaAndEnter() {
+        ASSERT_TRUE(desktop->type(S("beta")));
+        ASSERT_TRUE(desktop->type(S("Return"), true));
+        EXPECT_TRUE(TestDesktop::waitUntil([&] { return QFile::exists(marker + S("-beta")); }));
+        EXPECT_FALSE(QFile::exists(marker + S("-alpha")));
     }
 
     QRect OutputRect(const QString& name) const {
@@ -236,10 +243,7 @@ TEST_F(TilebayWaylandE2E, LayerSurfaceOnTheNamedOutputRevealToggleTypingOptionsA
     // --toggle takes the keyboard: typing filters, Enter starts the one row left.
     ASSERT_TRUE(Toggle().ok());
     ASSERT_TRUE(InView(S("HEADLESS-1")));
-    ASSERT_TRUE(desktop->type(S("beta")));
-    ASSERT_TRUE(desktop->type(S("Return"), true));
-    EXPECT_TRUE(TestDesktop::waitUntil([&] { return QFile::exists(marker + S("-beta")); }));
-    EXPECT_FALSE(QFile::exists(marker + S("-alpha")));
+    ASSERT_NO_FATAL_FAILURE(TypeBetaAndEnter());
     // The Menu key makes the row's context menu a popup of the panel's layer surface (Qt's own
     // xdg-shell code would take that surface for one of its own); the panel lives on.
     ASSERT_TRUE(desktop->type(S("Menu"), true));
@@ -279,14 +283,7 @@ TEST_F(TilebayWaylandE2E, LayerSurfaceOnTheNamedOutputRevealToggleTypingOptionsA
     ASSERT_TRUE(TestDesktop::waitUntil(
         [&] { return Near(PixelOf(S("HEADLESS-1"), QPoint(440, 260)), QColor(Qt::green)); }));
     ASSERT_TRUE(desktop->leftButtonAt(first.x() + 405, first.y() + 305, false));
-    const QByteArray dropped =
-        "drop copy " + QUrl::fromLocalFile(userDesktop + S("/alpha-tool")).toEncoded();
-    QByteArray said;
-    EXPECT_TRUE(TestDesktop::waitUntil([&] {
-        target->waitForReadyRead(200);
-        said += target->readAllStandardOutput();
-        return said.contains(dropped);
-    })) << said.toStdString();
+    EXPECT_TRUE(DroppedAsCopy(*target, userDesktop + S("/alpha-tool")));
     EXPECT_TRUE(QFile::exists(userDesktop + S("/alpha-tool")));
     EXPECT_TRUE(InView(S("HEADLESS-1")));
     target->kill();
@@ -419,10 +416,7 @@ TEST_F(TilebayWaylandE2E, XWaylandWithoutTheModuleRevealToggleAndSecondOutput) {
     // Typed only once the panel holds the keyboard.
     ASSERT_TRUE(
         TestDesktop::waitUntil([&] { return GrabKeyboard(desktop->display()) == AlreadyGrabbed; }));
-    ASSERT_TRUE(desktop->type(S("beta")));
-    ASSERT_TRUE(desktop->type(S("Return"), true));
-    EXPECT_TRUE(TestDesktop::waitUntil([&] { return QFile::exists(marker + S("-beta")); }));
-    EXPECT_FALSE(QFile::exists(marker + S("-alpha")));
+    ASSERT_NO_FATAL_FAILURE(TypeBetaAndEnter());
     ASSERT_TRUE(desktop->type(S("Escape"), true));
     ASSERT_TRUE(desktop->type(S("Escape"), true));
     EXPECT_TRUE(Top(panel, -kCaptionTop));
