@@ -115,6 +115,27 @@ bool TestDesktop::startSession() {
         !(startProgram(QStringLiteral("openbox"), {}) && waitForWindowManager())) {
         return false;
     }
+    // The compositor comes before the dock: tint2 looks for one during its
+    // first 30 s and, when one turns up, restarts itself with new windows,
+    // under other ids whenever another client connected while it was away.
+    // The dock window found below then stays the dock's for the session.
+    if (options_.compositor) {
+        if (!startProgram(QStringLiteral("xcompmgr"), {QStringLiteral("-n")})) {
+            return false;
+        }
+        compositorPid_ = processes_.back()->processId();
+        // xcompmgr names a window of its own when it takes the compositing
+        // manager selection; it has no _NET_WM_PID to search by.
+        if (!awaitReady(QStringLiteral("the compositor"), [&] {
+                return !parseWindowIds(run(QStringLiteral("xdotool"),
+                                           {QStringLiteral("search"), QStringLiteral("--name"),
+                                            QStringLiteral("^xcompmgr$")})
+                                           .out)
+                            .empty();
+            })) {
+            return false;
+        }
+    }
     if (options_.panel) {
         if (!startProgram(QStringLiteral("tint2"), {})) {
             return false;
@@ -135,21 +156,6 @@ bool TestDesktop::startSession() {
         if (iconsWindow_ == 0) {
             return false;
         }
-    }
-    if (options_.compositor) {
-        if (!startProgram(QStringLiteral("xcompmgr"), {QStringLiteral("-n")})) {
-            return false;
-        }
-        compositorPid_ = processes_.back()->processId();
-        // xcompmgr names a window of its own when it takes the compositing
-        // manager selection; it has no _NET_WM_PID to search by.
-        return awaitReady(QStringLiteral("the compositor"), [&] {
-            return !parseWindowIds(run(QStringLiteral("xdotool"),
-                                       {QStringLiteral("search"), QStringLiteral("--name"),
-                                        QStringLiteral("^xcompmgr$")})
-                                       .out)
-                        .empty();
-        });
     }
     return true;
 }

@@ -62,6 +62,35 @@ TEST(TestDesktopSession, StartsEveryProgramAndEndsThemAll) {
     EXPECT_FALSE(QFileInfo::exists(socket));
 }
 
+// Beside a compositor, the dock window found at start stays the dock's.
+// tint2 looks for a compositor every half second after its start and, on
+// finding one, restarts with windows made anew, at times under other ids: a
+// mark of the test's own on the window found would then be gone within a
+// second or so.
+TEST(TestDesktopSession, TheDockKeepsItsWindowBesideTheCompositor) {
+    TestDesktop::Options options;
+    options.panel = true;
+    options.compositor = true;
+    TestDesktop desktop(options);
+    ASSERT_TRUE(desktop.ok()) << desktop.error().toStdString();
+    const pwtest::XWindowId panel = desktop.panelWindow();
+    const QString id = S("0x") + QString::number(panel, 16);
+    ASSERT_TRUE(desktop
+                    .run(S("xprop"), {S("-id"), id, S("-f"), S("PW_TEST_MARK"), S("8s"), S("-set"),
+                                      S("PW_TEST_MARK"), S("found")})
+                    .ok());
+    const auto marked = [&] {
+        const auto mark = desktop.property(panel, S("PW_TEST_MARK"));
+        return mark && !mark->isEmpty();
+    };
+    ASSERT_TRUE(marked());
+    EXPECT_FALSE(TestDesktop::waitUntil([&] { return !marked(); }, std::chrono::seconds(2)))
+        << "tint2's windows now: "
+        << desktop.run(S("xdotool"), {S("search"), S("--pid"), QString::number(desktop.panelPid())})
+               .out.toStdString();
+    EXPECT_TRUE(desktop.windowInfo(panel).viewable());
+}
+
 TEST(TestDesktopSession, BareServerWithoutWindowManager) {
     TestDesktop::Options options;
     options.windowManager = false;
@@ -96,7 +125,7 @@ TEST(XSessionCommand, RunsTheCommandInTheSessionAndEndsTheSessionAfterIt) {
     EXPECT_EQ(fields[1], fields[0]);
     EXPECT_EQ(fields[2], S("xcb"));
     QStringList pids = fields[3].split(u' ', Qt::SkipEmptyParts);
-    EXPECT_EQ(pids.size(), 4);  // Xvfb, openbox, tint2, xcompmgr
+    EXPECT_EQ(pids.size(), 4);  // Xvfb, openbox, xcompmgr, tint2
     pids << lines[2];           // the command's background program
     for (const QString& pid : pids) {
         EXPECT_TRUE(TestDesktop::waitUntil([&] { return !alive(pid.toLongLong()); }))
