@@ -1,23 +1,39 @@
 #!/usr/bin/env bash
 # Installs every Debian 12 package that building, testing and the demo need.
 # Run as root (or through sudo). Safe to run again: apt-get skips what is there.
+#   scripts/install-deps.sh          everything
+#   scripts/install-deps.sh build    only what configuring and building need (scripts/test.sh
+#                                    installs the rest while the first build runs)
 set -euo pipefail
 
-packages=(
+build_packages=(
   # toolchain
   build-essential cmake ninja-build pkg-config git clang lld clang-format libclang-rt-14-dev
   # libraries
   qt6-base-dev libcurl4-openssl-dev ca-certificates libx11-dev libxrandr-dev
   libgtest-dev libgmock-dev googletest
-  # Qt Designer plugin and forms built at run time; the designer itself for its end-to-end check
-  qt6-tools-dev qt6-tools-dev-tools designer-qt6 libqt6uitools6 libqt6opengl6-dev
-  # translations: lupdate and lrelease, and Qt's own (the standard buttons' texts)
-  qt6-l10n-tools qt6-translations-l10n
-  # signature checks of updates, and the publisher's signing tool for the tests
-  libsodium-dev minisign
-  # tilebay's start-up sound: a MIDI synthesiser and a small General MIDI sound font
-  # (ALSA: its error messages are routed away from stderr)
-  libfluidsynth-dev libasound2-dev timgm6mb-soundfont
+  # Qt Designer plugin and forms built at run time
+  qt6-tools-dev qt6-tools-dev-tools libqt6uitools6 libqt6opengl6-dev
+  # translations: lupdate and lrelease
+  qt6-l10n-tools
+  # signature checks of updates
+  libsodium-dev
+  # tilebay's start-up sound: a MIDI synthesiser (ALSA: its error messages are routed away
+  # from stderr)
+  libfluidsynth-dev libasound2-dev
+  # tilebay's layer-shell module: the protocol descriptions and the client library it builds
+  # against, and Qt's own private headers, which its private Wayland client headers build on
+  wayland-protocols libwayland-dev qt6-base-private-dev
+)
+packages=(
+  # the designer itself, for the Designer plugin's end-to-end check
+  designer-qt6
+  # Qt's own translations (the standard buttons' texts)
+  qt6-translations-l10n
+  # the publisher's signing tool for the tests
+  minisign
+  # a small General MIDI sound font for the start-up sound
+  timgm6mb-soundfont
   # the fonts of the shipped styles
   fonts-dejavu-core
   # icon theme and MIME database for desktop item icons and type texts
@@ -43,11 +59,8 @@ packages=(
   # the Debian packages: building them (CPack's DEB generator: dpkg-shlibdeps,
   # file), checking them (lintian, man pages, desktop entry, AppStream metainfo)
   dpkg-dev file lintian man-db desktop-file-utils appstream
-  # Wayland: a headless compositor with layer-shell for the tests, screenshots and typing there,
-  # and the protocol descriptions and client library tilebay's layer-shell module builds against
-  sway xwayland grim wtype wayland-protocols libwayland-dev
-  # Qt's own private headers, which its private Wayland client headers build on
-  qt6-base-private-dev
+  # Wayland: a headless compositor with layer-shell for the tests, screenshots and typing there
+  sway xwayland grim wtype
 )
 # Qt's Wayland platform plugin and the private headers a shell integration of tilebay's own needs.
 # Debian 12's main archive has no private headers; bookworm-backports has the set for its Qt 6.4.2.
@@ -96,6 +109,12 @@ enable_backports() {
     "$uri" >"$list"
   apt-get update -qq
 }
+
+case "${1:-all}" in
+  build) packages=("${build_packages[@]}") ;;
+  all) packages=("${build_packages[@]}" "${packages[@]}") ;;
+  *) echo "usage: $0 [build]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
