@@ -2,13 +2,13 @@
 # Installs every Debian 12 package that building, testing and the demo need.
 # Run as root (or through sudo). Safe to run again: apt-get skips what is there.
 #   scripts/install-deps.sh          everything
-#   scripts/install-deps.sh build    only what configuring and building need (scripts/test.sh
-#                                    installs the rest while the first build runs)
+#   scripts/install-deps.sh build    only what configuring and building the normal flavour
+#                                    need (scripts/test.sh installs the rest while that builds)
 set -euo pipefail
 
 build_packages=(
   # toolchain
-  build-essential cmake ninja-build pkg-config git clang lld clang-format libclang-rt-14-dev
+  build-essential cmake ninja-build pkg-config git lld clang-format
   # libraries
   qt6-base-dev libcurl4-openssl-dev ca-certificates libx11-dev libxrandr-dev
   libgtest-dev libgmock-dev googletest
@@ -26,6 +26,8 @@ build_packages=(
   wayland-protocols libwayland-dev qt6-base-private-dev
 )
 packages=(
+  # clang and its sanitizer and fuzzer runtimes, for the sanitizer and fuzz flavours
+  clang libclang-rt-14-dev
   # the designer itself, for the Designer plugin's end-to-end check
   designer-qt6
   # Qt's own translations (the standard buttons' texts)

@@ -110,21 +110,49 @@ for program in "${programs[@]}"; do
     [ "$code" -eq 2 ] && [ -s "$tmp/err" ] || fail "$program with an unknown option: exit $code"
 done
 
-step "end-to-end: patchwell"
-for case in uptodate update pause cancel missing second savename signed signal; do
+step "end-to-end: patchwell and tilebay"
+# Each case has an X session and a web server of its own, and mostly waits on them: they run
+# side by side, twice as many as there are cores, as the test suite's do.
+TILEBAY_E2E_BINARY=/usr/bin/tilebay QT_QPA_PLATFORM=offscreen \
+    build/normal/tilebay/app/tilebay_e2e_test >"$tmp/e2e-tilebay.log" 2>&1 &
+tilebay_e2e=$!
+patchwell_case() {
     if build/normal/common/testing/desktop/pw-x-session --size 1280x800 -- \
-        bash patchwell/update/e2e/run_e2e.sh "$case" /usr/bin/patchwell \
-        common/testing/nginx/pw-nginx.sh /usr/bin/patchwell-publish >"$tmp/e2e-$case.log" 2>&1; then
+        bash patchwell/update/e2e/run_e2e.sh "$1" /usr/bin/patchwell \
+        common/testing/nginx/pw-nginx.sh /usr/bin/patchwell-publish >"$tmp/e2e-$1.log" 2>&1; then
+        touch "$tmp/e2e-$1.passed"
+    fi
+}
+cases=(uptodate update pause cancel missing second savename signed signal)
+pids=()
+running() {
+    local n=0 pid
+    for pid in "${pids[@]}"; do
+        if kill -0 "$pid" 2>/dev/null; then n=$((n + 1)); fi
+    done
+    echo "$n"
+}
+for case in "${cases[@]}"; do
+    # One place is the tilebay program's.
+    while [ "$(running)" -ge $((2 * $(nproc) - 1)) ]; do
+        wait -n "${pids[@]}" || true
+    done
+    patchwell_case "$case" &
+    pids+=($!)
+done
+wait "${pids[@]}" || true
+for case in "${cases[@]}"; do
+    if [ -f "$tmp/e2e-$case.passed" ]; then
         echo "patchwell e2e $case: passed"
     else
         tail -n 30 "$tmp/e2e-$case.log"
         fail "patchwell e2e $case"
     fi
 done
-
-step "end-to-end: tilebay"
-if ! TILEBAY_E2E_BINARY=/usr/bin/tilebay QT_QPA_PLATFORM=offscreen \
-    build/normal/tilebay/app/tilebay_e2e_test; then
+if wait "$tilebay_e2e"; then
+    tail -n 3 "$tmp/e2e-tilebay.log"
+else
+    tail -n 60 "$tmp/e2e-tilebay.log"
     fail "tilebay e2e"
 fi
 
