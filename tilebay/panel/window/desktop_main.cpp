@@ -8,14 +8,13 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QScreen>
-#include <QStyle>
-#include <QStyleOptionButton>
 
 #include <cmath>
 #include <stdexcept>
 
 #include "common/widgets/twips.h"
 #include "tilebay/panel/window/item_menu.h"
+#include "tilebay/panel/window/option_text_fit.h"
 #include "tilebay/panel/window/panel_drop.h"
 
 namespace tilebay {
@@ -34,47 +33,6 @@ QCheckBox* MakeBox(QWidget* parent, const QString& name, const QString& text) {
     box->setObjectName(name);
     box->setFocusPolicy(Qt::NoFocus);
     return box;
-}
-
-// An option the desktop cannot carry out stays visible, disabled, saying why.
-void ShowUnavailable(QCheckBox* box, const QString& why) {
-    if (!why.isEmpty()) {
-        box->setEnabled(false);
-        box->setToolTip(why);
-    }
-}
-
-// The size `text` takes in `metrics`' font, one line per line break, as a
-// label or button draws it.
-QSize TextSize(const QFontMetrics& metrics, const QString& text, int width = 100000,
-               Qt::Alignment alignment = Qt::AlignLeft) {
-    return metrics.boundingRect(QRect(0, 0, width, 100000), static_cast<int>(alignment), text)
-        .size();
-}
-
-// `text` broken at spaces into lines no wider than `width`; a word wider than
-// that keeps a line of its own.
-QString BreakLines(const QString& text, const QFontMetrics& metrics, int width) {
-    QStringList lines;
-    QString line;
-    for (const QString& word : text.split(u' ', Qt::SkipEmptyParts)) {
-        const QString longer = line.isEmpty() ? word : line + u' ' + word;
-        if (!line.isEmpty() && TextSize(metrics, longer).width() > width) {
-            lines << line;
-            line = word;
-        } else {
-            line = longer;
-        }
-    }
-    lines << line;
-    return lines.join(u'\n');
-}
-
-// The width the style leaves a check box's text beside its indicator.
-int TextRoom(const QCheckBox& box) {
-    QStyleOptionButton option;
-    option.initFrom(&box);
-    return box.style()->subElementRect(QStyle::SE_CheckBoxContents, &option, &box).width();
 }
 
 void SetRole(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
@@ -287,28 +245,11 @@ void DesktopMain::FitTexts() {
     int shift = 0;
     const PanelControl boxes[] = {PanelControl::Check1, PanelControl::Check2, PanelControl::Check3};
     for (std::size_t i = 0; i < std::size(boxes); ++i) {
-        QCheckBox* box = Box(boxes[i]);
-        box->ensurePolished();
         QRect rect = ToPixels(DesignGeometry(boxes[i])).translated(0, shift);
         if (i == 0 && close.left() < closeDesign.left()) {
             rect.setRight(std::min(rect.right(), close.left() - 1));
         }
-        box->setGeometry(rect);
-        const QFontMetrics metrics = box->fontMetrics();
-        const int room = TextRoom(*box);
-        QString shown = optionTexts_.at(i);
-        if (TextSize(metrics, shown).width() > room) {
-            shown = BreakLines(shown, metrics, room);
-            const int height = TextSize(metrics, shown, room).height();
-            if (height > rect.height()) {
-                shift += height - rect.height();
-                rect.setHeight(height);
-                box->setGeometry(rect);
-            }
-        }
-        box->setText(shown);
-        // Screen readers get the text without the breaks.
-        box->setAccessibleName(shown == optionTexts_.at(i) ? QString() : optionTexts_.at(i));
+        shift += FitOptionBox(*Box(boxes[i]), rect, optionTexts_.at(i));
     }
     listShift_ = shift;
     PlaceList();
