@@ -35,33 +35,49 @@ std::vector<QWaylandScreen*> Outputs(QWaylandWindow* window) {
     return outputs;
 }
 
+// Waits (briefly) for the answer to the window's last frame request before Qt takes the window
+// down. Qt 6.4 destroys a frame request still outstanding while its own event thread may be
+// handling the answer, and so destroys it twice, which aborts the program (libwayland's
+// "wl_proxy_unref" assertion). Called while the surface is still mapped, so the compositor
+// answers with its next frame; a surface it no longer draws (its output is gone) is not waited
+// for longer than Qt's own frame timeout.
+void SettleFrameRequest(QWaylandWindow* window) {
+    constexpr int kFrameTimeoutMs = 100;
+    window->waitForFrameSync(kFrameTimeoutMs);
+}
+
 }  // namespace
 
 LayerSurface::LayerSurface(LayerShellIntegration& shell, QWaylandWindow* window)
     : QWaylandShellSurface(window), shell_(shell) {
+    Create();
+    window->window()->installEventFilter(this);
+    // The first commit carries no buffer: the compositor answers with the first configure.
+    wl_surface_commit(window->wlSurface());
+}
+
+void LayerSurface::Create() {
     placed_ = Placement();
-    const std::vector<QWaylandScreen*> outputs = Outputs(window);
+    const std::vector<QWaylandScreen*> outputs = Outputs(window());
     ::wl_output* output =
         placed_.output >= 0 ? outputs[static_cast<std::size_t>(placed_.output)]->output() : nullptr;
-    init(shell.LayerShell().get_layer_surface(window->wlSurface(), output,
-                                              QtWayland::zwlr_layer_shell_v1::layer_top,
-                                              QStringLiteral("tilebay")));
-    size_ = window->windowContentGeometry().size();
+    init(shell_.LayerShell().get_layer_surface(window()->wlSurface(), output,
+                                               QtWayland::zwlr_layer_shell_v1::layer_top,
+                                               QStringLiteral("tilebay")));
+    size_ = window()->windowContentGeometry().size();
     set_size(static_cast<uint32_t>(size_.width()), static_cast<uint32_t>(size_.height()));
     set_anchor(placed_.anchor);
     set_margin(placed_.margins.top(), placed_.margins.right(), placed_.margins.bottom(),
                placed_.margins.left());
     // The panel hangs over other surfaces; it reserves no room of its own.
     set_exclusive_zone(0);
-    window->window()->installEventFilter(this);
     ApplyState();
     qCDebug(lcLayerShell) << "layer surface on output" << placed_.output << "margins"
                           << placed_.margins;
-    // The first commit carries no buffer: the compositor answers with the first configure.
-    wl_surface_commit(window->wlSurface());
 }
 
 LayerSurface::~LayerSurface() {
+    SettleFrameRequest(window());
     if (isInitialized()) {
         destroy();
     }
@@ -86,6 +102,15 @@ bool LayerSurface::handleExpose(const QRegion& region) {
 
 void LayerSurface::zwlr_layer_surface_v1_configure(uint32_t serial, uint32_t width,
                                                    uint32_t height) {
+    if (!configured_ && Placement().output != placed_.output) {
+        // Moved onto another output before anything was drawn (the panel docks right after it
+        // is shown; Qt passes no move on before the first configure): a new surface there at
+        // once, without taking the window down and mapping it anew.
+        destroy();
+        Create();
+        wl_surface_commit(window()->wlSurface());
+        return;
+    }
     pendingSerial_ = serial;
     pendingSize_ = QSize(static_cast<int>(width), static_cast<int>(height));
     if (!configured_) {
@@ -131,6 +156,7 @@ void LayerSurface::MapAgain() {
         return;
     }
     remapQueued_ = true;
+    qCDebug(lcLayerShell) << "mapping the window anew";
     QPointer<QWaylandWindow> target(window());
     // Not from inside this surface's own calls: mapping anew destroys it.
     QMetaObject::invokeMethod(
@@ -247,6 +273,7 @@ LayerPopup::LayerPopup(LayerShellIntegration& shell, QWaylandWindow* window, Lay
 }
 
 LayerPopup::~LayerPopup() {
+    SettleFrameRequest(window());
     if (QtWayland::xdg_popup::isInitialized()) {
         QtWayland::xdg_popup::destroy();
     }

@@ -38,6 +38,7 @@ protected:
 
 private:
     LayerPlacement Placement() const;
+    void Create();
     void Place();
     void ApplyState();
     void MapAgain();
