@@ -62,7 +62,8 @@ bool LayerShellIntegration::initialize(QWaylandDisplay* display) {
 }
 
 QWaylandShellSurface* LayerShellIntegration::createShellSurface(QWaylandWindow* window) {
-    const QWindow* qwindow = window->window();
+    QWindow* qwindow = window->window();
+    frameSettler_.Watch(qwindow);
     const Qt::WindowType type = qwindow->type();
     if ((type == Qt::Window || type == Qt::Widget) &&
         qwindow->flags().testFlag(Qt::X11BypassWindowManagerHint)) {

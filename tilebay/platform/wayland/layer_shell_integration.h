@@ -19,6 +19,7 @@
 
 #include "qwayland-wlr-layer-shell-unstable-v1.h"
 #include "qwayland-xdg-shell.h"
+#include "tilebay/platform/wayland/frame_settle.h"
 
 namespace tilebay {
 
@@ -46,6 +47,7 @@ private:
     QtWayland::zwlr_layer_shell_v1 layerShell_;
     XdgWmBase wmBase_;
     std::unique_ptr<QtWaylandClient::QWaylandShellIntegration> xdgShell_;
+    FrameSettler frameSettler_;
 };
 
 }  // namespace tilebay

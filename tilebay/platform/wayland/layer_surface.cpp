@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QWindow>
 
+#include "tilebay/platform/wayland/frame_settle.h"
 #include "tilebay/platform/wayland/layer_shell_integration.h"
 
 namespace tilebay {
@@ -33,17 +34,6 @@ std::vector<QWaylandScreen*> Outputs(QWaylandWindow* window) {
         }
     }
     return outputs;
-}
-
-// Waits (briefly) for the answer to the window's last frame request before Qt takes the window
-// down. Qt 6.4 destroys a frame request still outstanding while its own event thread may be
-// handling the answer, and so destroys it twice, which aborts the program (libwayland's
-// "wl_proxy_unref" assertion). Called while the surface is still mapped, so the compositor
-// answers with its next frame; a surface it no longer draws (its output is gone) is not waited
-// for longer than Qt's own frame timeout.
-void SettleFrameRequest(QWaylandWindow* window) {
-    constexpr int kFrameTimeoutMs = 100;
-    window->waitForFrameSync(kFrameTimeoutMs);
 }
 
 }  // namespace
@@ -77,7 +67,6 @@ void LayerSurface::Create() {
 }
 
 LayerSurface::~LayerSurface() {
-    SettleFrameRequest(window());
     if (isInitialized()) {
         destroy();
     }
@@ -163,6 +152,7 @@ void LayerSurface::MapAgain() {
         target,
         [target] {
             if (target && target->window()->isVisible()) {
+                SettleFrameRequest(target);
                 target->setVisible(false);
                 target->setVisible(true);
             }
@@ -273,7 +263,6 @@ LayerPopup::LayerPopup(LayerShellIntegration& shell, QWaylandWindow* window, Lay
 }
 
 LayerPopup::~LayerPopup() {
-    SettleFrameRequest(window());
     if (QtWayland::xdg_popup::isInitialized()) {
         QtWayland::xdg_popup::destroy();
     }
