@@ -1,5 +1,5 @@
 # Wayland: the client library and wayland-scanner (both from Debian 12's main archive) for the
-# test desktop's input tool and tilebay's layer-shell check, and Qt's private Wayland client
+# test desktop's input tools and tilebay's layer-shell check, and Qt's private Wayland client
 # headers (bookworm-backports) for tilebay's layer-shell module.
 pkg_check_modules(WAYLAND_CLIENT IMPORTED_TARGET wayland-client)
 pkg_get_variable(PW_WAYLAND_SCANNER wayland-scanner wayland_scanner)
@@ -8,6 +8,8 @@ set(PW_HAVE_WAYLAND_CLIENT OFF)
 if(WAYLAND_CLIENT_FOUND AND PW_WAYLAND_SCANNER)
     set(PW_HAVE_WAYLAND_CLIENT ON)
 endif()
+# The test desktop's keyboard tool builds its keymap with libxkbcommon.
+pkg_check_modules(XKBCOMMON IMPORTED_TARGET xkbcommon)
 
 # Generates the C client header and glue code of protocol description `xml` (and, with QT, the
 # C++ classes of Qt's Wayland client over them) and adds them to `target`, with a folder of the

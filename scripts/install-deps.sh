@@ -24,6 +24,8 @@ build_packages=(
   # tilebay's layer-shell module: the protocol descriptions and the client library it builds
   # against, and Qt's own private headers, which its private Wayland client headers build on
   wayland-protocols libwayland-dev qt6-base-private-dev
+  # the Wayland test session's keyboard tool: the keymap it gives its virtual keyboard
+  libxkbcommon-dev
 )
 packages=(
   # clang and its sanitizer and fuzzer runtimes, for the sanitizer and fuzz flavours
@@ -61,8 +63,8 @@ packages=(
   # the Debian packages: building them (CPack's DEB generator: dpkg-shlibdeps,
   # file), checking them (lintian, man pages, desktop entry, AppStream metainfo)
   dpkg-dev file lintian man-db desktop-file-utils appstream
-  # Wayland: a headless compositor with layer-shell for the tests, screenshots and typing there
-  sway xwayland grim wtype
+  # Wayland: a headless compositor with layer-shell for the tests, screenshots there
+  sway xwayland grim
 )
 # Qt's Wayland platform plugin and the private headers a shell integration of tilebay's own needs.
 # Debian 12's main archive has no private headers; bookworm-backports has the set for its Qt 6.4.2.

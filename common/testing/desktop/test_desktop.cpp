@@ -323,13 +323,15 @@ XWindowId TestDesktop::waitForClientOfType(qint64 pid, const QString& typeAtom) 
 }
 
 void TestDesktop::stopAll() {
-    if (pointer_ != nullptr) {
-        pointer_->closeWriteChannel();  // the tool ends at the end of its input
-        if (!pointer_->waitForFinished(3000)) {
-            pointer_->kill();
-            pointer_->waitForFinished(3000);
+    for (std::unique_ptr<QProcess>* tool : {&pointer_, &keyboard_}) {
+        if (*tool != nullptr) {
+            (*tool)->closeWriteChannel();  // the tool ends at the end of its input
+            if (!(*tool)->waitForFinished(3000)) {
+                (*tool)->kill();
+                (*tool)->waitForFinished(3000);
+            }
+            tool->reset();
         }
-        pointer_.reset();
     }
     // Last started first, so that the server goes last.
     for (auto it = processes_.rbegin(); it != processes_.rend(); ++it) {

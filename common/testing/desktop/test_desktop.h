@@ -153,8 +153,8 @@ public:
     bool rightClickAt(int x, int y) const;
     // Moves there and presses (down) or releases the left button: the two ends of a drag.
     bool leftButtonAt(int x, int y, bool down) const;
-    // Types `text` (wtype, with a pause before the first key, which it drops otherwise), or
-    // presses the key of that name when `key` ("Return", "Escape").
+    // Types `text` (one line), or presses the key of that keysym name when `key` ("Return",
+    // "Escape"), through the virtual-keyboard tool; true once the compositor has the keys.
     bool type(const QString& text, bool key = false) const;
     // A screenshot of one output (grim) into `path` (PNG).
     bool screenshot(const QString& output, const QString& path) const;
@@ -181,7 +181,9 @@ private:
     bool launchSway(const QByteArray& config, const QProcessEnvironment& backend,
                     const QString& log, int outputs, SwaySockets* sockets);
     std::vector<WaylandOutput> outputsOf(const QString& ipc) const;
-    bool startPointer();
+    static QByteArray toolCommand(QProcess* tool, const QByteArray& line);
+    std::unique_ptr<QProcess> startTool(const QString& program) const;
+    bool startInputTools();
     bool tryServer(int attempt);
     bool startProgram(const QString& program, const QStringList& arguments);
     // Waits until `ready` holds while the program started last runs; on
@@ -199,6 +201,7 @@ private:
     std::vector<std::unique_ptr<QTemporaryDir>> swayRuntimes_;  // owned by sway's user
     SwaySockets outer_;                                 // the outer sway of Options::waylandNested
     std::unique_ptr<QProcess> pointer_;                 // the virtual-pointer tool
+    std::unique_ptr<QProcess> keyboard_;                // the virtual-keyboard tool
     std::vector<std::unique_ptr<QProcess>> processes_;  // in start order
     qint64 panelPid_ = 0;
     qint64 iconsPid_ = 0;

@@ -1,5 +1,5 @@
 // TestDesktop's Wayland session: headless sway with two outputs and XWayland, and the tools that
-// drive and read it (swaymsg, the virtual-pointer tool, wtype, grim).
+// drive and read it (swaymsg, the virtual pointer and keyboard tools, grim).
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -178,7 +178,7 @@ bool TestDesktop::startSway() {
             return false;
         }
     }
-    return startPointer();
+    return startInputTools();
 }
 
 QString TestDesktop::swayLog() const {
@@ -249,9 +249,6 @@ bool TestDesktop::leftButtonAt(int x, int y, bool down) const {
 }
 
 bool TestDesktop::pointerCommand(int x, int y, const char* action) const {
-    if (pointer_ == nullptr || pointer_->state() != QProcess::Running) {
-        return false;
-    }
     // The layout's box: absolute motion maps onto it.
     QRect layout;
     for (const WaylandOutput& output : outputs()) {
@@ -266,49 +263,67 @@ bool TestDesktop::pointerCommand(int x, int y, const char* action) const {
                             QByteArray::number(y - layout.y()) + ' ' +
                             QByteArray::number(layout.width()) + ' ' +
                             QByteArray::number(layout.height()) + action + '\n';
-    pointer_->write(line);
-    QByteArray answer;
-    QDeadlineTimer deadline(std::chrono::seconds(10));
-    while (!answer.contains('\n') && !deadline.hasExpired() &&
-           pointer_->state() == QProcess::Running) {
-        pointer_->waitForReadyRead(100);
-        answer += pointer_->readAllStandardOutput();
-    }
-    return answer.trimmed() == "ok";
+    return toolCommand(pointer_.get(), line) == "ok";
 }
 
-// The pointer tool of the session: one virtual pointer for the whole session.
-bool TestDesktop::startPointer() {
-#ifdef PW_WL_POINTER
-    pointer_ = std::make_unique<QProcess>();
-    pointer_->setProcessEnvironment(env_);
-    pointer_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    pointer_->setChildProcessModifier(internal::DetachChild);
-    pointer_->start(QStringLiteral(PW_WL_POINTER), {});
+// Writes one command line to an input tool of the session and returns the line it answers.
+QByteArray TestDesktop::toolCommand(QProcess* tool, const QByteArray& line) {
+    if (tool == nullptr || tool->state() != QProcess::Running) {
+        return {};
+    }
+    tool->write(line);
+    QByteArray answer;
+    QDeadlineTimer deadline(std::chrono::seconds(10));
+    while (!answer.contains('\n') && !deadline.hasExpired() && tool->state() == QProcess::Running) {
+        tool->waitForReadyRead(100);
+        answer += tool->readAllStandardOutput();
+    }
+    return answer.trimmed();
+}
+
+// Starts an input tool of the session (one device for the whole session); null when it did not
+// report "ready".
+std::unique_ptr<QProcess> TestDesktop::startTool(const QString& program) const {
+    auto tool = std::make_unique<QProcess>();
+    tool->setProcessEnvironment(env_);
+    tool->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    tool->setChildProcessModifier(internal::DetachChild);
+    tool->start(program, {});
     QByteArray answer;
     QDeadlineTimer deadline(options_.readyTimeout);
     while (!answer.contains('\n') && !deadline.hasExpired() &&
-           pointer_->state() != QProcess::NotRunning) {
-        pointer_->waitForReadyRead(100);
-        answer += pointer_->readAllStandardOutput();
+           tool->state() != QProcess::NotRunning) {
+        tool->waitForReadyRead(100);
+        answer += tool->readAllStandardOutput();
     }
-    if (answer.trimmed() != "ready") {
-        error_ = QStringLiteral("the pointer tool did not start");
+    return answer.trimmed() == "ready" ? std::move(tool) : nullptr;
+}
+
+// The session's pointer and keyboard tools.
+bool TestDesktop::startInputTools() {
+#if defined(PW_WL_POINTER) && defined(PW_WL_KEYBOARD)
+    pointer_ = startTool(QStringLiteral(PW_WL_POINTER));
+    keyboard_ = startTool(QStringLiteral(PW_WL_KEYBOARD));
+    if (pointer_ == nullptr || keyboard_ == nullptr) {
+        error_ =
+            QStringLiteral("the %1 tool did not start")
+                .arg(pointer_ == nullptr ? QStringLiteral("pointer") : QStringLiteral("keyboard"));
         return false;
     }
     return true;
 #else
-    error_ = QStringLiteral("built without the Wayland pointer tool (libwayland-dev missing)");
+    error_ = QStringLiteral(
+        "built without the Wayland input tools (libwayland-dev or libxkbcommon-dev missing)");
     return false;
 #endif
 }
 
 bool TestDesktop::type(const QString& text, bool key) const {
-    QStringList arguments{QStringLiteral("-s"), QStringLiteral("200")};
-    if (key) {
-        arguments << QStringLiteral("-k");
+    if (text.contains(QLatin1Char('\n'))) {
+        return false;  // one command a line
     }
-    return run(QStringLiteral("wtype"), arguments << text).ok();
+    const QByteArray line = (key ? "key " : "type ") + text.toUtf8() + '\n';
+    return toolCommand(keyboard_.get(), line) == "ok";
 }
 
 bool TestDesktop::screenshot(const QString& output, const QString& path) const {

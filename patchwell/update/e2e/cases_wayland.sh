@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # patchwell's update case on Qt's Wayland platform, under headless sway:
 #
-#   pw-x-session --wayland -- bash cases_wayland.sh update PATCHWELL NGINX_LAUNCHER
+#   PW_WL_KEYBOARD=pw-wl-keyboard pw-x-session --wayland -- \
+#       bash cases_wayland.sh update PATCHWELL NGINX_LAUNCHER
 #
-# The windows are read from sway's tree (swaymsg) and driven by keyboard (wtype). The
+# The windows are read from sway's tree (swaymsg) and driven by keyboard, through one virtual
+# keyboard for the whole case (the test desktop's pw-wl-keyboard, named by PW_WL_KEYBOARD). The
 # installation window, topmost on X11, is an ordinary raised window here, and nothing is
 # printed about it.
 set -euo pipefail
@@ -15,10 +17,25 @@ e2e_args "$@"
 # Whether sway shows a window titled exactly $1.
 wl_has_window() { swaymsg -t get_tree | grep -Fq "\"name\": \"$1\""; }
 wl_wait_window() { wait_for 20 wl_has_window "$1" || e2e_fail "no window titled '$1'"; }
-wl_key() { wtype -s 200 -k "$1"; }
+# Starts the keyboard tool; it answers each command once sway has its keys.
+wl_keyboard_start() {
+    [ -x "${PW_WL_KEYBOARD:-}" ] || e2e_fail "PW_WL_KEYBOARD names no keyboard tool"
+    coproc WL_KEYBOARD { "$PW_WL_KEYBOARD"; }
+    local ready=""
+    read -r -t 20 -u "${WL_KEYBOARD[0]}" ready || true
+    [ "$ready" = ready ] || e2e_fail "the keyboard tool did not start"
+}
+# Presses and releases the key of keysym name $1.
+wl_key() {
+    local answer=""
+    echo "key $1" >&"${WL_KEYBOARD[1]}"
+    read -r -t 20 -u "${WL_KEYBOARD[0]}" answer || true
+    [ "$answer" = ok ] || e2e_fail "key $1: ${answer:-no answer}"
+}
 
 case_update() {
     [ -n "${WAYLAND_DISPLAY:-}" ] || e2e_fail "not in a Wayland session (pw-x-session --wayland)"
+    wl_keyboard_start
     e2e_serve 32k
     e2e_program_folder "$E2E_TMP/programs/my app"
     cat >"$WWW/setup.sh" <<'SH'

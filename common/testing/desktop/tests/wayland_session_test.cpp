@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
 
 #include <cerrno>
 #include <csignal>
@@ -11,9 +13,9 @@
 using pwtest::TestDesktop;
 
 // The Wayland session: sway as an unprivileged user with both outputs side by side, its
-// sockets and XWayland in the environment, the pointer tool answering, an output added at run
-// time, and nothing left after teardown.
-TEST(TestDesktopWayland, SwayWithTwoOutputsXWaylandAndPointerEndsWithTheSession) {
+// sockets and XWayland in the environment, the pointer tool answering, typed keys reaching an X
+// client as the keys meant, an output added at run time, and nothing left after teardown.
+TEST(TestDesktopWayland, SwayWithTwoOutputsXWaylandPointerAndKeyboardEndsWithTheSession) {
     qint64 swayPid = 0;
     QString socket;
     {
@@ -42,6 +44,36 @@ TEST(TestDesktopWayland, SwayWithTwoOutputsXWaylandAndPointerEndsWithTheSession)
         EXPECT_TRUE(desktop.display().startsWith(u':'));
         const auto xprop = desktop.run(S("xprop"), {S("-root"), S("_NET_SUPPORTING_WM_CHECK")});
         EXPECT_TRUE(xprop.ok()) << xprop.err.toStdString();
+
+        // Letters, Shift for a capital and a key by name reach the focused X window through
+        // XWayland in order, as the keys meant; a keysym the keymap lacks is refused.
+        QProcess xev;
+        xev.setProcessEnvironment(desktop.environment());
+        xev.start(S("stdbuf"),
+                  {S("-oL"), S("xev"), S("-event"), S("keyboard"), S("-event"), S("focus")});
+        QString events;
+        const auto seen = [&](const QString& what) {
+            return TestDesktop::waitUntil([&] {
+                xev.waitForReadyRead(20);
+                events += QString::fromLocal8Bit(xev.readAllStandardOutput());
+                return events.contains(what);
+            });
+        };
+        ASSERT_TRUE(seen(S("FocusIn"))) << events.toStdString();
+        EXPECT_TRUE(desktop.type(S("aB")));
+        EXPECT_TRUE(desktop.type(S("Escape"), true));
+        EXPECT_FALSE(desktop.type(S("NoSuchKeysym"), true));
+        ASSERT_TRUE(seen(S("Escape)"))) << events.toStdString();
+        QStringList pressed;
+        static const QRegularExpression kPress(
+            S("KeyPress event.*?\\(keysym 0x[0-9a-f]+, (\\w+)\\)"),
+            QRegularExpression::DotMatchesEverythingOption);
+        for (const auto& match : kPress.globalMatch(events)) {
+            pressed << match.captured(1);
+        }
+        EXPECT_EQ(pressed, QStringList({S("a"), S("Shift_L"), S("B"), S("Escape")}));
+        xev.kill();
+        xev.waitForFinished();
 
         EXPECT_TRUE(desktop.pointerTo(1000, 300));
         EXPECT_FALSE(desktop.pointerTo(1700, 300));  // off the layout
