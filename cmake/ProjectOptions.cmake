@@ -71,21 +71,27 @@ function(project_add_gtest)
         target_compile_options(${T_NAME} PRIVATE -Wno-error=invalid-pch)
         target_precompile_headers(${T_NAME} REUSE_FROM project_test_pch)
     endif()
-    set(_labels)
-    if(T_LABELS)
-        set(_labels LABELS "${T_LABELS}")
-    endif()
     # ctest starts the costliest tests first. A fresh build folder has no
     # measured costs: without these, the tests that run a whole session,
     # declared last, would start last and run on alone at the end.
+    set(_cost)
     if(T_LABELS MATCHES "e2e|integration|x11|wayland")
-        list(APPEND _labels COST 10)
+        set(_cost COST 10)
     endif()
     # The test's environment is set by running it through env(1): a list in
     # the ENVIRONMENT property would be split apart by test discovery.
     set_target_properties(${T_NAME} PROPERTIES CROSSCOMPILING_EMULATOR
                           "env;QT_QPA_PLATFORM=offscreen;${T_ENV}")
-    gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300 ${_labels})
+    gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300 ${_cost})
+    # The labels go on once the tests are discovered: a list among discovery's properties keeps
+    # only its first element (the rest is read as other properties).
+    if(T_LABELS)
+        set(_file "${CMAKE_CURRENT_BINARY_DIR}/${T_NAME}_labels.cmake")
+        file(WRITE "${_file}" "if(DEFINED ${T_NAME}_TESTS)\n"
+             "  set_tests_properties(\${${T_NAME}_TESTS} PROPERTIES LABELS \"${T_LABELS}\")\n"
+             "endif()\n")
+        set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${_file}")
+    endif()
 endfunction()
 
 # Without BUILD_TESTING: empty stand-ins for GoogleTest's and QtTest's
