@@ -28,6 +28,7 @@
 #include <string>
 #include <vector>
 
+#include "common/testing/desktop/tools/wl_tool.h"
 #include "wayland-virtual-keyboard-unstable-v1-client-protocol.h"
 
 namespace {
@@ -52,11 +53,7 @@ void OnGlobal(void* data, wl_registry* registry, uint32_t name, const char* inte
 
 void OnGlobalRemove(void*, wl_registry*, uint32_t) {}
 
-uint32_t NowMs() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<uint32_t>(now.tv_sec * 1000 + now.tv_nsec / 1000000);
-}
+using pwtest::wltool::NowMs;
 
 // A key of the keymap and whether Shift must be held for the keysym wanted.
 struct Stroke {
@@ -235,16 +232,14 @@ int main(int argc, char** argv) {
         std::fputs("pw-wl-keyboard: cannot build the us keymap\n", stderr);
         return 1;
     }
-    wl_display* display = wl_display_connect(nullptr);
-    if (display == nullptr) {
-        std::fputs("pw-wl-keyboard: cannot reach the Wayland compositor\n", stderr);
-        return 1;
-    }
     Globals globals;
     static const wl_registry_listener kListener = {OnGlobal, OnGlobalRemove};
-    wl_registry* registry = wl_display_get_registry(display);
-    wl_registry_add_listener(registry, &kListener, &globals);
-    wl_display_roundtrip(display);
+    wl_registry* registry = nullptr;
+    wl_display* display =
+        pwtest::wltool::Connect("pw-wl-keyboard", &kListener, &globals, &registry);
+    if (display == nullptr) {
+        return 1;
+    }
     if (globals.manager == nullptr || globals.seat == nullptr) {
         std::fputs("pw-wl-keyboard: the compositor offers no virtual keyboards\n", stderr);
         wl_display_disconnect(display);
@@ -260,26 +255,9 @@ int main(int argc, char** argv) {
         wl_display_disconnect(display);
         return 1;
     }
-    std::puts("ready");
-    std::fflush(stdout);
     const Keyboard keyboard(device, keymap);
-    int status = 0;
-    std::string line;
-    for (int c = std::getchar(); c != EOF; c = std::getchar()) {
-        if (c != '\n') {
-            line += static_cast<char>(c);
-            continue;
-        }
-        const std::string failure = Perform(keyboard, line);
-        line.clear();
-        // The round trip: the compositor has handled the events before the answer.
-        if (wl_display_roundtrip(display) < 0) {
-            status = 1;
-            break;
-        }
-        std::puts(failure.empty() ? "ok" : ("error " + failure).c_str());
-        std::fflush(stdout);
-    }
+    const int status = pwtest::wltool::Serve(
+        display, [&keyboard](const std::string& line) { return Perform(keyboard, line); });
     zwp_virtual_keyboard_v1_destroy(device);
     zwp_virtual_keyboard_manager_v1_destroy(globals.manager);
     wl_seat_destroy(globals.seat);

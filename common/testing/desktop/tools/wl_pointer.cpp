@@ -6,8 +6,8 @@
 //     [click|press|release|rclick]
 //
 // One pointer device lives as long as the program (a device that comes and goes makes clients
-// drop their pointer). It prints "ready" once the device exists, and "ok" (or "bad command")
-// after each line, once the compositor has handled its events. X and Y are a point of the
+// drop their pointer). It prints "ready" once the device exists, and "ok" (or "error bad
+// command") after each line, once the compositor has handled its events. X and Y are a point of the
 // output layout's box of WIDTH by HEIGHT pixels (its top-left corner is the layout's).
 // WAYLAND_DISPLAY names the compositor. Exit status 0, 2 for a bad command line, 1 when the
 // compositor is not reached or offers no virtual pointers.
@@ -16,11 +16,10 @@
 #include <wayland-client.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <string>
 
+#include "common/testing/desktop/tools/wl_tool.h"
 #include "wayland-wlr-virtual-pointer-unstable-v1-client-protocol.h"
 
 namespace {
@@ -41,11 +40,7 @@ void OnGlobal(void* data, wl_registry* registry, uint32_t name, const char* inte
 
 void OnGlobalRemove(void*, wl_registry*, uint32_t) {}
 
-uint32_t NowMs() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<uint32_t>(now.tv_sec * 1000 + now.tv_nsec / 1000000);
-}
+using pwtest::wltool::NowMs;
 
 // One command line: "X Y WIDTH HEIGHT [click|press|release|rclick]"; false when it is not one.
 bool Perform(zwlr_virtual_pointer_v1* pointer, const std::string& line) {
@@ -91,16 +86,13 @@ int main(int argc, char** argv) {
             stderr);
         return 2;
     }
-    wl_display* display = wl_display_connect(nullptr);
-    if (display == nullptr) {
-        std::fputs("pw-wl-pointer: cannot reach the Wayland compositor\n", stderr);
-        return 1;
-    }
     Globals globals;
     static const wl_registry_listener kListener = {OnGlobal, OnGlobalRemove};
-    wl_registry* registry = wl_display_get_registry(display);
-    wl_registry_add_listener(registry, &kListener, &globals);
-    wl_display_roundtrip(display);
+    wl_registry* registry = nullptr;
+    wl_display* display = pwtest::wltool::Connect("pw-wl-pointer", &kListener, &globals, &registry);
+    if (display == nullptr) {
+        return 1;
+    }
     if (globals.manager == nullptr) {
         std::fputs("pw-wl-pointer: the compositor offers no virtual pointers\n", stderr);
         wl_display_disconnect(display);
@@ -110,20 +102,9 @@ int main(int argc, char** argv) {
     zwlr_virtual_pointer_v1* pointer =
         zwlr_virtual_pointer_manager_v1_create_virtual_pointer(globals.manager, nullptr);
     wl_display_roundtrip(display);
-    std::puts("ready");
-    std::fflush(stdout);
-    char buffer[256];
-    int status = 0;
-    while (std::fgets(buffer, sizeof buffer, stdin) != nullptr) {
-        const bool done = Perform(pointer, buffer);
-        // The round trip: the compositor has handled the events before the answer.
-        if (wl_display_roundtrip(display) < 0) {
-            status = 1;
-            break;
-        }
-        std::puts(done ? "ok" : "bad command");
-        std::fflush(stdout);
-    }
+    const int status = pwtest::wltool::Serve(display, [pointer](const std::string& line) {
+        return Perform(pointer, line) ? std::string() : std::string("bad command");
+    });
     zwlr_virtual_pointer_v1_destroy(pointer);
     zwlr_virtual_pointer_manager_v1_destroy(globals.manager);
     wl_registry_destroy(registry);
