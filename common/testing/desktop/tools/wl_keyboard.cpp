@@ -20,10 +20,12 @@
 #include <wayland-client.h>
 #include <xkbcommon/xkbcommon.h>
 
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <cuchar>
 #include <optional>
 #include <string>
 #include <vector>
@@ -126,29 +128,21 @@ private:
     xkb_keycode_t shiftKey_ = 0;
 };
 
-// The code points of UTF-8 text; nullopt when it is not valid UTF-8.
+// The code points of UTF-8 text (the C library decodes it: main sets a UTF-8 character type);
+// nullopt when it is not valid UTF-8.
 std::optional<std::vector<char32_t>> DecodeUtf8(const std::string& text) {
     std::vector<char32_t> points;
-    for (size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const size_t length = lead < 0x80           ? 1
-                              : (lead >> 5) == 0x6  ? 2
-                              : (lead >> 4) == 0xe  ? 3
-                              : (lead >> 3) == 0x1e ? 4
-                                                    : 0;
-        if (length == 0 || i + length > text.size()) {
-            return std::nullopt;
-        }
-        char32_t point = length == 1 ? lead : lead & (0x7fU >> length);
-        for (size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next >> 6) != 0x2) {
-                return std::nullopt;
-            }
-            point = (point << 6) | (next & 0x3fU);
+    std::mbstate_t state{};
+    const char* at = text.data();
+    const char* const end = at + text.size();
+    while (at < end) {
+        char32_t point = 0;
+        const size_t used = std::mbrtoc32(&point, at, static_cast<size_t>(end - at), &state);
+        if (used == 0 || used > static_cast<size_t>(end - at)) {
+            return std::nullopt;  // a zero, an invalid or a cut sequence
         }
         points.push_back(point);
-        i += length;
+        at += used;
     }
     return points;
 }
@@ -220,6 +214,10 @@ int main(int argc, char** argv) {
         std::fputs("usage: pw-wl-keyboard  (commands on standard input: type TEXT | key KEYSYM)\n",
                    stderr);
         return 2;
+    }
+    if (std::setlocale(LC_CTYPE, "C.UTF-8") == nullptr) {
+        std::fputs("pw-wl-keyboard: no UTF-8 character type (C.UTF-8)\n", stderr);
+        return 1;
     }
     xkb_context* context = xkb_context_new(XKB_CONTEXT_NO_ENVIRONMENT_NAMES);
     const xkb_rule_names names = {"evdev", "pc105", "us", "", ""};
