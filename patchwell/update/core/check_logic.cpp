@@ -126,29 +126,25 @@ void CheckLogic::RunScheduled() {
     const QDateTime now = QDateTime::currentDateTimeUtc();
     const CheckSkip skip = scheduled_->Skip(now);
     // Checked a short while ago, or asked by the server to wait: nothing new
-    // to say. Asked to check now, the user hears that it could not be done.
-    if (skip == CheckSkip::Schedule ||
-        (skip == CheckSkip::Server && !scheduled_->Settings().checkNow)) {
+    // to say (a user who asks, with --check, is never held back).
+    if (skip != CheckSkip::None) {
         StartServedAndEnd();
         return;
     }
-    ScheduledCheck::Fetched fetched;
-    if (skip == CheckSkip::None) {
-        // As the control's own probe does, the connection is checked before
-        // anything is asked: offline, the user hears it (unless quiet) and no
-        // request waits for its time-out.
-        if (!dl1_.CheckConnection()) {
-            if (!Quiet()) {
-                services_.messages.Show(
-                    ShownControlText(QString::fromLatin1(download::texts::kOfflineNotice)),
-                    platform::MessageIcon::None, texts::ApplicationTitle());
-            }
-            NotCarriedOut();
-            return;
+    // As the control's own probe does, the connection is checked before
+    // anything is asked: offline, the user hears it (unless quiet) and no
+    // request waits for its time-out.
+    if (!dl1_.CheckConnection()) {
+        if (!Quiet()) {
+            services_.messages.Show(
+                ShownControlText(QString::fromLatin1(download::texts::kOfflineNotice)),
+                platform::MessageIcon::None, texts::ApplicationTitle());
         }
-        view_.HideWindow();
-        fetched = scheduled_->FetchManifest(false);
+        NotCarriedOut();
+        return;
     }
+    view_.HideWindow();
+    ScheduledCheck::Fetched fetched = scheduled_->FetchManifest(false);
     if (fetched.kind != ScheduledCheck::Fetched::Kind::Manifest) {
         NotCarriedOut();
         return;

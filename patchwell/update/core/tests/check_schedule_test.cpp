@@ -58,12 +58,16 @@ TEST(CheckSchedule, KeysAndOptionsDecideWhetherAndHowQuietlyToCheck) {
         {"checkhours=24\nlastcheck=2026-12-09T01:00:00Z\n", none, false, 0, CheckSkip::None},
         {"checkhours=24\nlastcheck=2026-12-08 01:00:00\n", none, false, 0, CheckSkip::None},
         {"checkhours=24\nlastcheck=2026-13-08T01:00:00Z\n", none, false, 0, CheckSkip::None},
-        // The server's wish holds, also against --check (a quiet start in
-        // cases_quiet.sh, case_cache); one further ahead than any
-        // Retry-After is not a wish.
-        {"notbefore=2026-12-08T13:00:00Z\n", check, false, 0, CheckSkip::Server},
+        // The server's wish holds for the starts nobody asked for (a quiet
+        // start in cases_quiet.sh, case_cache), never against --check; one
+        // further ahead than a day is not a wish, such as the week an
+        // earlier version honoured.
+        {"notbefore=2026-12-08T13:00:00Z\n", none, false, 0, CheckSkip::Server},
+        {"notbefore=2026-12-09T12:00:00Z\n", none, false, 0, CheckSkip::Server},
+        {"notbefore=2026-12-08T13:00:00Z\n", check, false, 0, CheckSkip::None},
         {"notbefore=2026-12-08T11:59:59Z\n", none, false, 0, CheckSkip::None},
-        {"notbefore=2027-12-08T13:00:00Z\n", none, false, 0, CheckSkip::None},
+        {"notbefore=2026-12-09T12:00:01Z\n", none, false, 0, CheckSkip::None},
+        {"notbefore=2026-12-15T12:00:00Z\n", none, false, 0, CheckSkip::None},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.lines);
@@ -93,6 +97,9 @@ TEST(CheckSchedule, ACompletedCheckIsRecordedAndTheServerWishDropped) {
     EXPECT_EQ(Key(ini, "notbefore"), QString());
     EXPECT_EQ(SkipFor(ReadCheckSettings(app.folder, none), kNow.addSecs(5 * 3600)),
               CheckSkip::Schedule);
+    // A server's wait of a week holds the automatic checks back for a day.
+    EXPECT_TRUE(RecordNotBefore(app.folder, kNow, 7 * 24 * 3600));
+    EXPECT_EQ(Key(ini, "notbefore"), QStringLiteral("2026-12-09T12:00:00Z"));
 }
 
 TEST(ManifestCache, KeepsWholeEntriesInPrivateFoldersOnly) {
