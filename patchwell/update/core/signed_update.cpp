@@ -211,9 +211,9 @@ ManifestAcceptance AcceptManifest(Services& services, const QByteArray& bytes,
         const TrustState next = AdvanceTrust(*trust.state, check.usedNext, check.signedAt,
                                              result.manifest.values.nextpublickey);
         if (next != *trust.state &&
-            !SaveTrustState(services.stateFolder, services.programFolder, next)) {
+            !SaveTrustState(services.stateFolders, services.programFolder, checkUrl, next)) {
             result.refusal = texts::refusal::TrustNotRecorded(
-                TrustStateFile(services.stateFolder, services.programFolder));
+                TrustStateFile(services.stateFolders.value(0), services.programFolder));
         } else if (!MirrorTrustIntoIni(services.programFolder, next)) {
             result.refusal = texts::refusal::NotRecorded();
         } else if (check.usedNext) {

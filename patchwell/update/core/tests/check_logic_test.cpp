@@ -439,7 +439,7 @@ TEST_F(SignedCheckTest, EachRefusalEndsTheCheckWithItsReason) {
         // Once kept, the key decides whatever update.ini says later.
         {"kept key, dropped from update.ini",
          [&] {
-             SaveTrustState(t.StateFolder(), t.folder, {ours.publicKeyLine, {}, {}, {}});
+             SaveTrustState({t.StateFolder()}, t.folder, {}, {ours.publicKeyLine, {}, {}, {}});
              UseKey(QString(), QString());
              t.fetcher.bodies.clear();
              ServeManifest(offer);
@@ -447,7 +447,7 @@ TEST_F(SignedCheckTest, EachRefusalEndsTheCheckWithItsReason) {
          texts::refusal::NoSignature()},
         {"kept key, another one in update.ini",
          [&] {
-             SaveTrustState(t.StateFolder(), t.folder, {ours.publicKeyLine, {}, {}, {}});
+             SaveTrustState({t.StateFolder()}, t.folder, {}, {ours.publicKeyLine, {}, {}, {}});
              UseKey(theirs.publicKeyLine, QString());
              Publish(offer, theirs);
          },
