@@ -13,7 +13,6 @@
 #include "patchwell/update/core/signed_update.h"
 #include "patchwell/update/core/texts.h"
 #include "patchwell/update/core/trust_state.h"
-#include "patchwell/update/core/version_order.h"
 
 namespace patchwell::update {
 
@@ -199,15 +198,6 @@ void CheckLogic::Continue(const ManifestAcceptance& accepted) {
     updaterUrl = remote.updaterUrl;
     saveFileName = remote.savefileas;
 
-    // Under a key an older version is taken only when the publisher says so.
-    const QString downgrade = IsUpToDate(localVersion, remoteVersion)
-                                  ? QString()
-                                  : DowngradeRefusal(manifest, localVersion);
-    if (!downgrade.isEmpty()) {
-        RefuseUnverifiedUpdate(services_, {}, downgrade);
-        End();
-        return;
-    }
     // An installation outside a staged rollout's share sees what it would
     // see without the update.
     if (IsUpToDate(localVersion, remoteVersion) ||
