@@ -152,22 +152,25 @@ TEST(ManifestChannel, AChannelTakesTheWholeUpdateFromItsSectionWhereItHasOne) {
     const QByteArray manifest(
         "[Update]\ncurver=1.0\ncurverurl=http://h/1.sh\nsavefileas=1.sh\ncurversize=3\n"
         "manifesturl=http://h/iupdate.ini\nexpires=2027-01-01T00:00:00Z\nrollout=100\n"
+        "allowdowngrade=1\n"
         "[Update.beta]\ncurver=2.0b\ncurverurl=http://h/b.sh\nsavefileas=b.sh\nrollout=10\n"
         "manifesturl=http://elsewhere/\n[update.Nightly]\ncurver=3.0n\n"
-        "[Update.empty]\ncurverurl=http://h/e.sh\n");
+        "[Update.empty]\ncurverurl=http://h/e.sh\n[Update.back]\ncurver=0.9\nallowdowngrade=1\n");
     struct Case {
         const char* channel;
         const char* curver;
         const char* curverurl;
         const char* curversize;
         const char* rollout;
+        const char* allowdowngrade;  // the main line's rollback is not the channel's
     };
     const Case cases[] = {
         // No channel at all: cases_quiet.sh, case_channel.
-        {"beta", "2.0b", "http://h/b.sh", "", "10"},    // nothing of [Update]'s installer
-        {"nightly", "3.0n", "", "", ""},                // section names in any case
-        {"gamma", "1.0", "http://h/1.sh", "3", "100"},  // no such section
-        {"empty", "1.0", "http://h/1.sh", "3", "100"},  // no version: not a channel
+        {"beta", "2.0b", "http://h/b.sh", "", "10", ""},     // nothing of [Update]'s installer
+        {"nightly", "3.0n", "", "", "", ""},                 // section names in any case
+        {"gamma", "1.0", "http://h/1.sh", "3", "100", "1"},  // no such section
+        {"empty", "1.0", "http://h/1.sh", "3", "100", "1"},  // no version: not a channel
+        {"back", "0.9", "", "", "", "1"},                    // a channel's own rollback
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.channel);
@@ -176,6 +179,7 @@ TEST(ManifestChannel, AChannelTakesTheWholeUpdateFromItsSectionWhereItHasOne) {
         EXPECT_EQ(m.curverurl, QString::fromLatin1(c.curverurl));
         EXPECT_EQ(m.curversize, QString::fromLatin1(c.curversize));
         EXPECT_EQ(m.rollout, QString::fromLatin1(c.rollout));
+        EXPECT_EQ(m.allowdowngrade, QString::fromLatin1(c.allowdowngrade));
         // What the signature binds the manifest to stays in [Update].
         EXPECT_EQ(m.manifesturl, QStringLiteral("http://h/iupdate.ini"));
         EXPECT_EQ(m.expires, QStringLiteral("2027-01-01T00:00:00Z"));
