@@ -170,6 +170,9 @@ case_channel() {
         "$PUBLISH" -o "$WWW/ch" --channel beta "$E2E_TMP/setup.sh" "$BASE/ch/beta-setup.sh" 2.0 \
             "$KEYS/ours.key" >/dev/null || e2e_fail "patchwell-publish failed"
     grep -qx '\[Update.beta\]' "$WWW/ch/iupdate.ini" || e2e_fail "no channel section"
+    "$PUBLISH" -o "$WWW/ch" "$E2E_TMP/setup.sh" "$BASE/ch/setup.sh" 1.0 "$KEYS/ours.key" >/dev/null ||
+        e2e_fail "patchwell-publish failed"
+    grep -qx '\[Update.beta\]' "$WWW/ch/iupdate.ini" || e2e_fail "the main line dropped the channel"
     local key
     key="publickey=$(tail -n 1 "$KEYS/ours.pub")"
 
