@@ -277,6 +277,10 @@ case_signed_downgrade() {
     "$PUBLISH" -o "$WWW/dot" "$E2E_TMP/setup.sh" "$BASE/dot/." 1.5 "$KEYS/ours.key" 2>/dev/null &&
         e2e_fail "an address ending in /. was published"
     [ ! -e "$WWW/dot/iupdate.ini" ] || e2e_fail "a manifest was written for /."
+    "$PUBLISH" -o "$WWW/dot" --notes "$E2E_TMP/setup.sh" "$BASE/dot/.." "$E2E_TMP/setup.sh" \
+        "$BASE/dot/setup.sh" 1.5 "$KEYS/ours.key" 2>/dev/null &&
+        e2e_fail "notes at an address ending in /.. were published"
+    [ ! -e "$WWW/setup.sh" ] || e2e_fail "the notes were written outside the output folder"
 
     e2e_log "a fresh 2.0 offered the signed 1.5"
     signed_folder old
