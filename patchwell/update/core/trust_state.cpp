@@ -304,20 +304,27 @@ bool SaveTrustState(const QStringList& stateFolders, const QString& programFolde
         qCWarning(lcTrust) << "a signing state that cannot be written as it is";
         return false;
     }
-    for (const QString& folder : stateFolders) {
+    // The first folder is this run's own and must hold the state; the others
+    // are kept up to date where they can be (a home folder that cannot be
+    // written does not stop the updates), and the furthest state wins when
+    // they are read.
+    for (qsizetype i = 0; i < stateFolders.size(); ++i) {
+        const QString& folder = stateFolders.at(i);
         QString problem = platform::MakePrivateFolder(folder);
         if (problem.isEmpty()) {
             problem = platform::PrivateFolderPathProblem(folder);
         }
-        if (!problem.isEmpty()) {
-            qCWarning(lcTrust) << "no private state folder:" << problem;
-            return false;
-        }
+        bool written = problem.isEmpty();
         for (const QString& path : StateFiles(folder, programFolder, checkUrl)) {
             QSaveFile file(path);
             file.setDirectWriteFallback(false);
-            if (!file.open(QIODevice::WriteOnly) || ::fchmod(file.handle(), 0600) != 0 ||
-                file.write(*text) != text->size() || !file.flush() || !file.commit()) {
+            written = written && file.open(QIODevice::WriteOnly) &&
+                      ::fchmod(file.handle(), 0600) == 0 && file.write(*text) == text->size() &&
+                      file.flush() && file.commit();
+        }
+        if (!written) {
+            qCWarning(lcTrust) << "the signing state could not be kept in" << folder << problem;
+            if (i == 0) {
                 return false;
             }
         }

@@ -68,7 +68,8 @@ TrustLoad LoadTrustState(const QStringList& stateFolders, const QString& program
                          const QString& checkUrl);
 
 // Replaces every state file in `stateFolders`, each in one rename (mode 0600,
-// folders made 0700). False when one could not be written.
+// folders made 0700). False when one in the first folder could not be
+// written; the other folders are kept where they can be.
 bool SaveTrustState(const QStringList& stateFolders, const QString& programFolder,
                     const QString& checkUrl, const TrustState& state);
 

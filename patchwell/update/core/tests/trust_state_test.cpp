@@ -286,6 +286,10 @@ TEST_F(TrustStoreTest, UpdateIniIsAdoptedOnceThenFollowsTheKeptStateUntilForgott
     t.services.stateFolders = {t.Path(QStringLiteral("update.ini/state"))};
     EXPECT_EQ(EstablishTrust(t.services).refusal, texts::refusal::TrustNotRecorded(TrustStateFile(
                                                       t.services.stateFolders.first(), t.folder)));
+    // Only this run's own folder must hold it: another one that cannot be
+    // made does not stop the updates.
+    t.services.stateFolders = {State(), t.Path(QStringLiteral("update.ini/state"))};
+    EXPECT_TRUE(EstablishTrust(t.services).state);
 }
 
 }  // namespace
