@@ -30,6 +30,16 @@ QString UserStateFolder() {
     return UnderXdg("XDG_STATE_HOME", QStringLiteral("/.local/state"));
 }
 
+QStringList UserStateFolders() {
+    QStringList folders{UserStateFolder()};
+    const QString home =
+        QDir::cleanPath(QDir::homePath() + QStringLiteral("/.local/state/patchwell"));
+    if (!folders.contains(home)) {
+        folders << home;
+    }
+    return folders;
+}
+
 QString UserCacheFolder() {
     return UnderXdg("XDG_CACHE_HOME", QStringLiteral("/.cache"));
 }
@@ -71,6 +81,36 @@ QString MakePrivateFolder(const QString& path) {
         return Failure(path, std::strerror(errno));
     }
     return PrivateFolderProblem(path);
+}
+
+QString PrivateFolderPathProblem(const QString& path) {
+    const QString problem = PrivateFolderProblem(path);
+    if (!problem.isEmpty()) {
+        return problem;
+    }
+    // The real folders above it: a link on the way leads to the folders
+    // that count.
+    QString above = QFileInfo(QFileInfo(path).absolutePath()).canonicalFilePath();
+    const QString home = QFileInfo(QDir::homePath()).canonicalFilePath();
+    const bool belowHome =
+        !home.isEmpty() && (above == home || above.startsWith(home + QLatin1Char('/')));
+    while (!above.isEmpty()) {
+        struct stat info {};
+        if (::stat(QFile::encodeName(above).constData(), &info) != 0) {
+            return Failure(above, std::strerror(errno));
+        }
+        if (info.st_uid != ::geteuid() && info.st_uid != 0) {
+            return Failure(above, "owned by another user");
+        }
+        if ((info.st_mode & (S_IWGRP | S_IWOTH)) != 0 && (info.st_mode & S_ISVTX) == 0) {
+            return Failure(above, "others may write to it");
+        }
+        if ((belowHome && above == home) || above == QStringLiteral("/")) {
+            break;
+        }
+        above = QFileInfo(above).path();
+    }
+    return {};
 }
 
 }  // namespace patchwell::platform

@@ -51,7 +51,10 @@ public:
                             std::chrono::milliseconds limit) override;
 };
 
-// Retry-After is honoured up to a week; a longer wait is cut to that.
-constexpr qint64 kMaxRetryAfterSeconds = 7 * 24 * 3600;
+// Retry-After is honoured up to a day; a longer wait is cut to that. The
+// answer is not signed (anyone on the way can send it), so it may hold back
+// the automatic checks for a day at most: a fix published the next day is
+// still seen the day after.
+constexpr qint64 kMaxRetryAfterSeconds = 24 * 3600;
 
 }  // namespace patchwell::download

@@ -47,15 +47,15 @@ int main(int argc, char* argv[]) {
     patchwell::download::HttpConditionalFetcher conditional;
     patchwell::update::CheckFetcher fetcher(smallFetcher, conditional);
     patchwell::platform::SystemFolderStorage storage;
-    const QString stateFolder = patchwell::platform::UserStateFolder();
+    const QStringList stateFolders = patchwell::platform::UserStateFolders();
     if (options.forgetKey) {
         bool ok = false;
         const QString text =
-            patchwell::update::ForgetTrust(stateFolder, programFolder, ok) + QStringLiteral("\n");
+            patchwell::update::ForgetTrust(stateFolders, programFolder, ok) + QStringLiteral("\n");
         return *common::cli::Emit({ok ? 0 : 1, ok ? text : QString(), ok ? QString() : text});
     }
-    patchwell::update::Services services{launcher,      guard,      messages, lifetime,   fetcher,
-                                         programFolder, executable, storage,  stateFolder};
+    patchwell::update::Services services{launcher,      guard,      messages, lifetime,    fetcher,
+                                         programFolder, executable, storage,  stateFolders};
     patchwell::platform::QtNetworkCost cost;
     patchwell::update::ScheduledCheck scheduled(conditional, fetcher, options.request,
                                                 patchwell::update::ManifestCache::DefaultRoot(),
@@ -63,8 +63,8 @@ int main(int argc, char* argv[]) {
     // Within the schedule, or quiet with nothing to say: the served program
     // starts before any window system is touched.
     patchwell::update::HeldMessages held;
-    patchwell::update::Services windowless{launcher,      guard,      held,    lifetime,   fetcher,
-                                           programFolder, executable, storage, stateFolder};
+    patchwell::update::Services windowless{launcher,      guard,      held,    lifetime,    fetcher,
+                                           programFolder, executable, storage, stateFolders};
     if (patchwell::update::StartWithoutWindows(windowless, scheduled)) {
         if (!held.Empty()) {
             core.reset();

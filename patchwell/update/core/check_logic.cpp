@@ -13,7 +13,6 @@
 #include "patchwell/update/core/signed_update.h"
 #include "patchwell/update/core/texts.h"
 #include "patchwell/update/core/trust_state.h"
-#include "patchwell/update/core/version_order.h"
 
 namespace patchwell::update {
 
@@ -126,29 +125,25 @@ void CheckLogic::RunScheduled() {
     const QDateTime now = QDateTime::currentDateTimeUtc();
     const CheckSkip skip = scheduled_->Skip(now);
     // Checked a short while ago, or asked by the server to wait: nothing new
-    // to say. Asked to check now, the user hears that it could not be done.
-    if (skip == CheckSkip::Schedule ||
-        (skip == CheckSkip::Server && !scheduled_->Settings().checkNow)) {
+    // to say (a user who asks, with --check, is never held back).
+    if (skip != CheckSkip::None) {
         StartServedAndEnd();
         return;
     }
-    ScheduledCheck::Fetched fetched;
-    if (skip == CheckSkip::None) {
-        // As the control's own probe does, the connection is checked before
-        // anything is asked: offline, the user hears it (unless quiet) and no
-        // request waits for its time-out.
-        if (!dl1_.CheckConnection()) {
-            if (!Quiet()) {
-                services_.messages.Show(
-                    ShownControlText(QString::fromLatin1(download::texts::kOfflineNotice)),
-                    platform::MessageIcon::None, texts::ApplicationTitle());
-            }
-            NotCarriedOut();
-            return;
+    // As the control's own probe does, the connection is checked before
+    // anything is asked: offline, the user hears it (unless quiet) and no
+    // request waits for its time-out.
+    if (!dl1_.CheckConnection()) {
+        if (!Quiet()) {
+            services_.messages.Show(
+                ShownControlText(QString::fromLatin1(download::texts::kOfflineNotice)),
+                platform::MessageIcon::None, texts::ApplicationTitle());
         }
-        view_.HideWindow();
-        fetched = scheduled_->FetchManifest(false);
+        NotCarriedOut();
+        return;
     }
+    view_.HideWindow();
+    ScheduledCheck::Fetched fetched = scheduled_->FetchManifest(false);
     if (fetched.kind != ScheduledCheck::Fetched::Kind::Manifest) {
         NotCarriedOut();
         return;
@@ -203,15 +198,6 @@ void CheckLogic::Continue(const ManifestAcceptance& accepted) {
     updaterUrl = remote.updaterUrl;
     saveFileName = remote.savefileas;
 
-    // Under a key an older version is taken only when the publisher says so.
-    const QString downgrade = IsUpToDate(localVersion, remoteVersion)
-                                  ? QString()
-                                  : DowngradeRefusal(manifest, localVersion);
-    if (!downgrade.isEmpty()) {
-        RefuseUnverifiedUpdate(services_, {}, downgrade);
-        End();
-        return;
-    }
     // An installation outside a staged rollout's share sees what it would
     // see without the update.
     if (IsUpToDate(localVersion, remoteVersion) ||

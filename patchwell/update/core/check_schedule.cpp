@@ -81,11 +81,14 @@ CheckSettings ReadCheckSettings(const QString& programFolder, const CheckRequest
 }
 
 CheckSkip SkipFor(const CheckSettings& settings, const QDateTime& nowUtc) {
+    if (settings.checkNow) {
+        return CheckSkip::None;
+    }
     if (settings.notBefore && nowUtc < *settings.notBefore &&
         nowUtc.secsTo(*settings.notBefore) <= download::kMaxRetryAfterSeconds) {
         return CheckSkip::Server;
     }
-    if (settings.checkNow || !settings.checkHours || !settings.lastCheck) {
+    if (!settings.checkHours || !settings.lastCheck) {
         return CheckSkip::None;
     }
     const qint64 since = settings.lastCheck->secsTo(nowUtc);

@@ -58,10 +58,10 @@ enum class CheckSkip {
     Server,    // the server asked to wait (notbefore)
 };
 
-// Whether the start at `nowUtc` makes a request. --check ignores the
-// schedule but not the server's wish. A lastcheck in the future (the clock
-// was set back) means "check now"; so does a notbefore further ahead than
-// any Retry-After is honoured.
+// Whether the start at `nowUtc` makes a request. --check (and --channel)
+// asks whatever the schedule or the server's wish says: the user asked. A
+// lastcheck in the future (the clock was set back) means "check now"; so
+// does a notbefore further ahead than any Retry-After is honoured.
 CheckSkip SkipFor(const CheckSettings& settings, const QDateTime& nowUtc);
 
 // After a completed check: lastcheck (when checkhours asks for it) and no

@@ -7,11 +7,9 @@
 #include <QLoggingCategory>
 #include <QSaveFile>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include "common/ini/ini.h"
 #include "patchwell/platform/private_folder.h"
+#include "patchwell/platform/small_file.h"
 #include "patchwell/update/core/signed_update.h"
 
 Q_LOGGING_CATEGORY(lcCache, "patchwell.update.cache")
@@ -61,22 +59,14 @@ bool OwnPrivateFolder(const QString& path, bool create) {
     return true;
 }
 
-// At most `limit` bytes of a file in our folder, never through a link.
+// At most `limit` bytes of a regular file in our folder, never through a
+// link and never waiting on a FIFO put in its place.
 std::optional<QByteArray> ReadSmall(const QString& path, qint64 limit) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) {
+    platform::SmallFileRead read = platform::ReadSmallFile(path, limit, false);
+    if (read.kind != platform::SmallFileRead::Kind::Read) {
         return std::nullopt;
     }
-    QFile file;
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return std::nullopt;
-    }
-    const QByteArray bytes = file.read(limit + 1);
-    if (bytes.size() > limit) {
-        return std::nullopt;
-    }
-    return bytes;
+    return std::move(read.bytes);
 }
 
 bool WriteWhole(const QString& path, const QByteArray& bytes) {

@@ -32,6 +32,9 @@ RemoteManifest ParseChannelManifest(const QByteArray& content, const QString& ch
     m.rollout = key("rollout");
     m.curvernotes = key("curvernotes");
     m.curvernotessha256 = key("curvernotessha256");
+    // A rollback is the channel's own word: the main line's does not take
+    // this channel back, and this channel's is not lost.
+    m.allowdowngrade = key("allowdowngrade");
     return m;
 }
 

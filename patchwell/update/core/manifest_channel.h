@@ -3,7 +3,8 @@
 // Update channels: one signed manifest, several sections. An installation
 // with channel=NAME in update.ini's [Update] takes the update from the
 // manifest's [Update.NAME] (version, installer, save name, size, digest,
-// mirrors, rollout, release notes) where the manifest has that section;
+// mirrors, rollout, release notes, allowdowngrade) where the manifest has
+// that section;
 // the manifest's own address, expiry and next key stay in [Update].
 
 #include <QByteArray>

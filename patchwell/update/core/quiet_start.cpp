@@ -34,11 +34,10 @@ bool StartWithoutWindows(Services& services, ScheduledCheck& scheduled) {
     scheduled.Begin(services.programFolder, checkUrl);
     const QDateTime now = QDateTime::currentDateTimeUtc();
     const CheckSkip skip = scheduled.Skip(now);
-    if (skip == CheckSkip::Schedule ||
-        (skip == CheckSkip::Server && !scheduled.Settings().checkNow)) {
+    if (skip != CheckSkip::None) {
         return StartServed(services);
     }
-    if (!scheduled.Settings().quiet || skip != CheckSkip::None) {
+    if (!scheduled.Settings().quiet) {
         return false;
     }
     ScheduledCheck::Fetched fetched = scheduled.FetchManifest(false);

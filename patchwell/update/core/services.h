@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include "patchwell/download/small/small_fetcher.h"
 #include "patchwell/platform/folder_storage.h"
@@ -22,7 +23,7 @@ struct Services {
     QString executablePath;  // the updater's own file
     platform::FolderStorage& storage;
     // Where the signing state of installations is kept (see trust_state.h).
-    QString stateFolder;
+    QStringList stateFolders;
 };
 
 // Deletes the file at `path` (program notation). A file that is not there

@@ -18,6 +18,7 @@
 #include "patchwell/update/core/manifest_channel.h"
 #include "patchwell/update/core/texts.h"
 #include "patchwell/update/core/trust_state.h"
+#include "patchwell/update/core/version_order.h"
 
 Q_LOGGING_CATEGORY(lcSigned, "patchwell.update.signed")
 
@@ -206,14 +207,22 @@ ManifestAcceptance AcceptManifest(Services& services, const QByteArray& bytes,
     result.refusal =
         BindManifest(ParseChannelManifest(bytes, ConfiguredChannel(services.programFolder)), keyed,
                      checkUrl, nowUtc, result.manifest);
+    // Under a key an older version is taken only when the publisher says so;
+    // a manifest refused for it moves nothing of the kept state.
+    if (result.refusal.isEmpty()) {
+        result.refusal = DowngradeRefusal(
+            result.manifest,
+            common::ReadIniValue(QStringLiteral("Program"), QStringLiteral("prgver"),
+                                 LocalManifestPath(services.programFolder)));
+    }
     if (result.refusal.isEmpty() && keyed) {
         // The kept state first, in one rename; update.ini then follows it.
         const TrustState next = AdvanceTrust(*trust.state, check.usedNext, check.signedAt,
                                              result.manifest.values.nextpublickey);
         if (next != *trust.state &&
-            !SaveTrustState(services.stateFolder, services.programFolder, next)) {
+            !SaveTrustState(services.stateFolders, services.programFolder, checkUrl, next)) {
             result.refusal = texts::refusal::TrustNotRecorded(
-                TrustStateFile(services.stateFolder, services.programFolder));
+                TrustStateFile(services.stateFolders.value(0), services.programFolder));
         } else if (!MirrorTrustIntoIni(services.programFolder, next)) {
             result.refusal = texts::refusal::NotRecorded();
         } else if (check.usedNext) {

@@ -71,7 +71,9 @@ struct ManifestAcceptance {
 // Accepts the downloaded manifest `bytes` fetched from `checkUrl`. Under a
 // key (the kept signing state, see trust_state.h): fetches and checks the
 // signature (either the key or the next key, never a retired one), the
-// signing time and the binding keys, then records the signing time, a
+// signing time, the binding keys and that it offers no older version than
+// update.ini's prgver unless it allows a downgrade; then, and only for a
+// manifest accepted as a whole, it records the signing time, a
 // rotation to the next key and the manifest's word on the next key, first in
 // the kept state and then in one atomic write of update.ini; a write that
 // fails refuses the manifest. Without a key: only the binding keys present

@@ -5,16 +5,19 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
+#include <QRegularExpression>
 #include <QSaveFile>
 
+#include <algorithm>
+#include <string>
 #include <vector>
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include "common/ini/ini.h"
+#include "common/ini/ini_format.h"
 #include "patchwell/platform/private_folder.h"
+#include "patchwell/platform/small_file.h"
 #include "patchwell/signing/minisign.h"
 #include "patchwell/update/core/manifest.h"
 #include "patchwell/update/core/signed_update.h"
@@ -27,8 +30,14 @@ namespace patchwell::update {
 namespace {
 
 const QString kUpdate = QStringLiteral("Update");
+const QString kTrust = QStringLiteral("Trust");
 // A state file is a few hundred bytes.
 constexpr qint64 kMaxStateBytes = 64 << 10;
+// More rotations than anyone makes; a file naming more is not one of ours.
+constexpr int kMaxRetiredKeys = 256;
+const QByteArray kHeader =
+    "; The signing state of one patchwell installation; `patchwell --forget-key` in its\n"
+    "; folder removes it.\n";
 
 QString RealFolder(const QString& programFolder) {
     const QFileInfo info(programFolder);
@@ -36,26 +45,168 @@ QString RealFolder(const QString& programFolder) {
     return real.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : real;
 }
 
-// The file's bytes when it is a regular file of this user's that no one
-// else may read or write; `problem` says why not otherwise. Nothing and no
-// problem when there is no file.
-std::optional<QByteArray> ReadOwnFile(const QString& path, QString& problem) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno != ENOENT) {
-            problem = texts::refusal::UnusableTrustState(path);
+QString HashedName(const char* prefix, const QString& text) {
+    const QByteArray hash =
+        QCryptographicHash::hash(text.toUtf8(), QCryptographicHash::Sha256).toHex().left(32);
+    return QString::fromLatin1(prefix) + QString::fromLatin1(hash);
+}
+
+// The state files of one folder: the program folder's, then the address's.
+QStringList StateFiles(const QString& stateFolder, const QString& programFolder,
+                       const QString& checkUrl) {
+    QStringList files{TrustStateFile(stateFolder, programFolder)};
+    if (!checkUrl.isEmpty()) {
+        files << TrustStateFileForAddress(stateFolder, checkUrl);
+    }
+    return files;
+}
+
+// A value that goes into a file and comes back the same: no control
+// characters (a line break would start a line of its own) and short enough
+// for the INI access to read whole.
+bool Storable(const QString& value) {
+    for (const QChar c : value) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f) {
+            return false;
         }
+    }
+    return value.toUtf8().size() <= static_cast<qsizetype>(common::kMaxValueBytes);
+}
+
+bool IsKey(const QString& text) {
+    return signing::ParsePublicKey(text.toStdString()).has_value();
+}
+
+bool IsTime(const QString& text) {
+    static const QRegularExpression digits(
+        QRegularExpression::anchoredPattern(QStringLiteral("[0-9]{1,18}")));
+    return text.isEmpty() || digits.match(text).hasMatch();
+}
+
+// Only keys and times go into a state: nothing else is ever read from one.
+bool Sound(const TrustState& state) {
+    if (!IsKey(state.publicKey) ||
+        (!state.nextPublicKey.isEmpty() && !IsKey(state.nextPublicKey)) ||
+        !IsTime(state.lastManifestTime) || state.retiredKeys.size() > kMaxRetiredKeys) {
+        return false;
+    }
+    return std::all_of(state.retiredKeys.begin(), state.retiredKeys.end(), IsKey);
+}
+
+std::optional<QByteArray> StateText(const TrustState& state, const QString& folderNote,
+                                    const QString& addressNote) {
+    if (!Sound(state)) {
         return std::nullopt;
     }
-    struct stat info {};
-    QFile file;
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid() ||
-        (info.st_mode & 077) != 0 || !file.open(fd, QIODevice::ReadOnly, QFile::AutoCloseHandle)) {
-        ::close(fd);
-        problem = texts::refusal::UnusableTrustState(path);
+    std::string text = kHeader.toStdString();
+    bool whole = true;
+    // The notes are left out when they cannot be kept as they are; a value
+    // of the state never is.
+    const auto put = [&](const QString& key, const QString& value, bool note) {
+        if (value.isEmpty() || (!Storable(value) && note)) {
+            return;
+        }
+        whole = whole && Storable(value) &&
+                common::WriteValue(text, kTrust.toStdString(), key.toStdString(),
+                                   '"' + value.toStdString() + '"');
+    };
+    put(QStringLiteral("folder"), folderNote, true);
+    put(QStringLiteral("address"), addressNote, true);
+    put(QStringLiteral("publickey"), state.publicKey, false);
+    put(QStringLiteral("nextpublickey"), state.nextPublicKey, false);
+    put(QStringLiteral("lastmanifesttime"), state.lastManifestTime, false);
+    for (qsizetype i = 0; i < state.retiredKeys.size(); ++i) {
+        put(QStringLiteral("retiredkey%1").arg(i + 1), state.retiredKeys.at(i), false);
+    }
+    if (!whole) {
         return std::nullopt;
     }
-    return file.read(kMaxStateBytes);
+    return QByteArray::fromStdString(text);
+}
+
+// A state file as this version writes it, and nothing else: the values read
+// must give back the very same bytes.
+std::optional<TrustState> ParseState(const QByteArray& bytes) {
+    const auto value = [&bytes](const QString& key) {
+        return common::ReadIniValueFrom(bytes, kTrust, key);
+    };
+    TrustState state{value(QStringLiteral("publickey")),
+                     value(QStringLiteral("nextpublickey")),
+                     value(QStringLiteral("lastmanifesttime")),
+                     {}};
+    for (int i = 1; i <= kMaxRetiredKeys; ++i) {
+        const QString retired = value(QStringLiteral("retiredkey%1").arg(i));
+        if (retired.isEmpty()) {
+            break;
+        }
+        state.retiredKeys << retired;
+    }
+    const std::optional<QByteArray> again =
+        StateText(state, value(QStringLiteral("folder")), value(QStringLiteral("address")));
+    if (!again || *again != bytes) {
+        return std::nullopt;
+    }
+    return state;
+}
+
+// The line format of earlier versions began with the folder's raw path, so
+// a folder named with a line break could add lines of its own. Such a file
+// is read only when it is exactly what those versions wrote for this folder,
+// and never for a folder whose name holds a control character.
+QByteArray LineFormatText(const QString& realFolder, const TrustState& state) {
+    QByteArray text =
+        "# The signing state of one patchwell installation; `patchwell --forget-key` in its\n"
+        "# folder removes it.\nfolder=" +
+        realFolder.toUtf8() + "\npublickey=" + state.publicKey.toUtf8() + "\n";
+    const auto line = [&text](const char* key, const QString& value) {
+        if (!value.isEmpty()) {
+            text += QByteArray(key) + '=' + value.toUtf8() + '\n';
+        }
+    };
+    line("nextpublickey", state.nextPublicKey);
+    line("lastmanifesttime", state.lastManifestTime);
+    for (const QString& retired : state.retiredKeys) {
+        line("retiredkey", retired);
+    }
+    return text;
+}
+
+std::optional<TrustState> ParseLineFormat(const QByteArray& bytes, const QString& realFolder) {
+    if (!Storable(realFolder) || !bytes.startsWith("# ")) {
+        return std::nullopt;
+    }
+    TrustState state;
+    for (const QByteArray& line : bytes.split('\n')) {
+        const qsizetype eq = line.indexOf('=');
+        const QByteArray key = line.left(eq);
+        const QString value = QString::fromUtf8(line.mid(eq + 1));
+        if (key == "publickey") {
+            state.publicKey = value;
+        } else if (key == "nextpublickey") {
+            state.nextPublicKey = value;
+        } else if (key == "lastmanifesttime") {
+            state.lastManifestTime = value;
+        } else if (key == "retiredkey") {
+            state.retiredKeys << value;
+        }
+    }
+    if (!Sound(state) || LineFormatText(realFolder, state) != bytes) {
+        return std::nullopt;
+    }
+    return state;
+}
+
+long long SigningTime(const TrustState& state) {
+    return state.lastManifestTime.toLongLong();
+}
+
+// Rotations only add retired keys and signing times only grow: the state
+// with more of either is the later one.
+bool FurtherOn(const TrustState& a, const TrustState& b) {
+    if (a.retiredKeys.size() != b.retiredKeys.size()) {
+        return a.retiredKeys.size() > b.retiredKeys.size();
+    }
+    return SigningTime(a) > SigningTime(b);
 }
 
 }  // namespace
@@ -82,81 +233,103 @@ TrustState AdvanceTrust(const TrustState& state, bool usedNext, long long signed
 }
 
 QString TrustStateFile(const QString& stateFolder, const QString& programFolder) {
-    const QByteArray hash =
-        QCryptographicHash::hash(RealFolder(programFolder).toUtf8(), QCryptographicHash::Sha256)
-            .toHex()
-            .left(32);
-    return QDir(stateFolder).filePath(QStringLiteral("trust-") + QString::fromLatin1(hash));
+    return QDir(stateFolder).filePath(HashedName("trust-", RealFolder(programFolder)));
 }
 
-TrustLoad LoadTrustState(const QString& stateFolder, const QString& programFolder) {
+QString TrustStateFileForAddress(const QString& stateFolder, const QString& checkUrl) {
+    return QDir(stateFolder).filePath(HashedName("trust-address-", checkUrl));
+}
+
+std::optional<QByteArray> TrustStateText(const TrustState& state, const QString& programFolder,
+                                         const QString& checkUrl) {
+    return StateText(state, RealFolder(programFolder), checkUrl);
+}
+
+TrustLoad LoadTrustState(const QStringList& stateFolders, const QString& programFolder,
+                         const QString& checkUrl) {
     TrustLoad result;
-    const QString path = TrustStateFile(stateFolder, programFolder);
-    if (!QFileInfo::exists(stateFolder) && !QFileInfo(stateFolder).isSymLink()) {
-        return result;
-    }
-    // Someone who may write the folder could take the file away, and the
-    // installation would fall back to what update.ini says.
-    if (!platform::PrivateFolderProblem(stateFolder).isEmpty()) {
-        result.problem = texts::refusal::UnusableTrustState(path);
-        return result;
-    }
-    const std::optional<QByteArray> bytes = ReadOwnFile(path, result.problem);
-    if (!bytes) {
-        return result;
-    }
-    TrustState state;
-    for (const QByteArray& raw : bytes->split('\n')) {
-        const QByteArray line = raw.trimmed();
-        const int eq = line.indexOf('=');
-        if (line.startsWith('#') || eq <= 0) {
+    std::vector<TrustState> found;
+    bool allCurrent = true;
+    int files = 0;
+    for (const QString& folder : stateFolders) {
+        const QStringList paths = StateFiles(folder, programFolder, checkUrl);
+        files += static_cast<int>(paths.size());
+        if (!QFileInfo::exists(folder) && !QFileInfo(folder).isSymLink()) {
             continue;
         }
-        const QByteArray key = line.left(eq);
-        const QString value = QString::fromUtf8(line.mid(eq + 1));
-        if (key == "publickey") {
-            state.publicKey = value;
-        } else if (key == "nextpublickey") {
-            state.nextPublicKey = value;
-        } else if (key == "lastmanifesttime") {
-            state.lastManifestTime = value;
-        } else if (key == "retiredkey" && !value.isEmpty()) {
-            state.retiredKeys << value;
+        // Someone who may write the folder, or rename one above it, could take
+        // the file away, and the installation would fall back to what
+        // update.ini says.
+        if (!platform::PrivateFolderPathProblem(folder).isEmpty()) {
+            result.problem = texts::refusal::UnusableTrustState(paths.first());
+            return result;
+        }
+        for (const QString& path : paths) {
+            const platform::SmallFileRead read =
+                platform::ReadSmallFile(path, kMaxStateBytes, true);
+            if (read.kind == platform::SmallFileRead::Kind::Missing) {
+                continue;
+            }
+            std::optional<TrustState> state;
+            if (read.kind == platform::SmallFileRead::Kind::Read) {
+                state = ParseState(read.bytes);
+                if (!state) {
+                    allCurrent = false;
+                    state = ParseLineFormat(read.bytes, RealFolder(programFolder));
+                }
+            }
+            if (!state) {
+                result.problem = texts::refusal::UnusableTrustState(path);
+                return result;
+            }
+            found.push_back(*state);
         }
     }
-    if (state.publicKey.isEmpty()) {
-        result.problem = texts::refusal::UnusableTrustState(path);
-        return result;
+    for (const TrustState& state : found) {
+        if (!result.state || FurtherOn(state, *result.state)) {
+            result.state = state;
+        }
     }
-    result.state = state;
+    result.everywhere = allCurrent && static_cast<int>(found.size()) == files &&
+                        std::all_of(found.begin(), found.end(), [&result](const TrustState& state) {
+                            return state == *result.state;
+                        });
     return result;
 }
 
-bool SaveTrustState(const QString& stateFolder, const QString& programFolder,
-                    const TrustState& state) {
-    const QString problem = platform::MakePrivateFolder(stateFolder);
-    if (!problem.isEmpty()) {
-        qCWarning(lcTrust) << "no private state folder:" << problem;
+bool SaveTrustState(const QStringList& stateFolders, const QString& programFolder,
+                    const QString& checkUrl, const TrustState& state) {
+    const std::optional<QByteArray> text = TrustStateText(state, programFolder, checkUrl);
+    if (!text) {
+        qCWarning(lcTrust) << "a signing state that cannot be written as it is";
         return false;
     }
-    QByteArray text =
-        "# The signing state of one patchwell installation; `patchwell --forget-key` in its\n"
-        "# folder removes it.\nfolder=" +
-        RealFolder(programFolder).toUtf8() + "\npublickey=" + state.publicKey.toUtf8() + "\n";
-    const auto line = [&text](const char* key, const QString& value) {
-        if (!value.isEmpty()) {
-            text += QByteArray(key) + '=' + value.toUtf8() + '\n';
+    // The first folder is this run's own and must hold the state; the others
+    // are kept up to date where they can be (a home folder that cannot be
+    // written does not stop the updates), and the furthest state wins when
+    // they are read.
+    for (qsizetype i = 0; i < stateFolders.size(); ++i) {
+        const QString& folder = stateFolders.at(i);
+        QString problem = platform::MakePrivateFolder(folder);
+        if (problem.isEmpty()) {
+            problem = platform::PrivateFolderPathProblem(folder);
         }
-    };
-    line("nextpublickey", state.nextPublicKey);
-    line("lastmanifesttime", state.lastManifestTime);
-    for (const QString& retired : state.retiredKeys) {
-        line("retiredkey", retired);
+        bool written = problem.isEmpty();
+        for (const QString& path : StateFiles(folder, programFolder, checkUrl)) {
+            QSaveFile file(path);
+            file.setDirectWriteFallback(false);
+            written = written && file.open(QIODevice::WriteOnly) &&
+                      ::fchmod(file.handle(), 0600) == 0 && file.write(*text) == text->size() &&
+                      file.flush() && file.commit();
+        }
+        if (!written) {
+            qCWarning(lcTrust) << "the signing state could not be kept in" << folder << problem;
+            if (i == 0) {
+                return false;
+            }
+        }
     }
-    QSaveFile file(TrustStateFile(stateFolder, programFolder));
-    file.setDirectWriteFallback(false);
-    return file.open(QIODevice::WriteOnly) && ::fchmod(file.handle(), 0600) == 0 &&
-           file.write(text) == text.size() && file.commit();
+    return true;
 }
 
 bool MirrorTrustIntoIni(const QString& programFolder, const TrustState& state) {
@@ -176,7 +349,17 @@ bool MirrorTrustIntoIni(const QString& programFolder, const TrustState& state) {
 
 TrustInForce EstablishTrust(Services& services) {
     TrustInForce result;
-    TrustLoad kept = LoadTrustState(services.stateFolder, services.programFolder);
+    const QString checkUrl = common::ReadIniValue(kUpdate, QStringLiteral("verchckurl"),
+                                                  LocalManifestPath(services.programFolder));
+    const auto record = [&](const TrustState& state) {
+        if (SaveTrustState(services.stateFolders, services.programFolder, checkUrl, state)) {
+            return true;
+        }
+        result.refusal = texts::refusal::TrustNotRecorded(
+            TrustStateFile(services.stateFolders.value(0), services.programFolder));
+        return false;
+    };
+    TrustLoad kept = LoadTrustState(services.stateFolders, services.programFolder, checkUrl);
     if (!kept.problem.isEmpty()) {
         result.refusal = kept.problem;
         return result;
@@ -187,24 +370,28 @@ TrustInForce EstablishTrust(Services& services) {
             return result;  // never under a key: signed updates stay off
         }
         // A key or time that cannot be read is refused, not kept: once kept,
-        // mending update.ini would no longer mend it.
-        bool number = false;
-        ini.lastManifestTime.toLongLong(&number);
-        if (!signing::ParsePublicKey(ini.publicKey.toStdString())) {
+        // mending update.ini would no longer mend it. A next key that is no
+        // key could never verify anything and is left out.
+        if (!IsKey(ini.publicKey)) {
             result.refusal = texts::refusal::MalformedKey();
             return result;
         }
-        if (!ini.lastManifestTime.isEmpty() && !number) {
+        if (!IsTime(ini.lastManifestTime)) {
             result.refusal = texts::refusal::BadRecordedTime();
             return result;
         }
-        kept.state = TrustState{ini.publicKey, ini.nextPublicKey, ini.lastManifestTime, {}};
-        if (!SaveTrustState(services.stateFolder, services.programFolder, *kept.state)) {
-            result.refusal = texts::refusal::TrustNotRecorded(
-                TrustStateFile(services.stateFolder, services.programFolder));
+        kept.state = TrustState{ini.publicKey,
+                                IsKey(ini.nextPublicKey) ? ini.nextPublicKey : QString(),
+                                ini.lastManifestTime,
+                                {}};
+        if (!record(*kept.state)) {
             return result;
         }
         qCInfo(lcTrust) << "the key of update.ini is kept from now on";
+    } else if (!kept.everywhere && !record(*kept.state)) {
+        // Found by the address only, in one state folder only, or in the
+        // format of an earlier version: kept in every place from now on.
+        return result;
     }
     if (!MirrorTrustIntoIni(services.programFolder, *kept.state)) {
         qCWarning(lcTrust) << "the signing keys could not be written back into update.ini";
@@ -213,10 +400,11 @@ TrustInForce EstablishTrust(Services& services) {
     return result;
 }
 
-QString ForgetTrust(const QString& stateFolder, const QString& programFolder, bool& ok) {
+QString ForgetTrust(const QStringList& stateFolders, const QString& programFolder, bool& ok) {
     ok = true;
-    const QString path = TrustStateFile(stateFolder, programFolder);
-    const TrustLoad kept = LoadTrustState(stateFolder, programFolder);
+    const QString checkUrl = common::ReadIniValue(kUpdate, QStringLiteral("verchckurl"),
+                                                  LocalManifestPath(programFolder));
+    const TrustLoad kept = LoadTrustState(stateFolders, programFolder, checkUrl);
     const SigningState ini = ReadSigningState(programFolder);
     const QString key = kept.state ? kept.state->publicKey : ini.publicKey;
     std::vector<common::IniChange> changes;
@@ -225,8 +413,17 @@ QString ForgetTrust(const QString& stateFolder, const QString& programFolder, bo
             changes.push_back({kUpdate, QString::fromLatin1(name), std::nullopt});
         }
     }
-    const bool hadFile = QFileInfo::exists(path) || QFileInfo(path).isSymLink();
-    if ((hadFile && !QFile::remove(path)) ||
+    bool hadFile = false;
+    bool removed = true;
+    for (const QString& folder : stateFolders) {
+        for (const QString& path : StateFiles(folder, programFolder, checkUrl)) {
+            if (QFileInfo::exists(path) || QFileInfo(path).isSymLink()) {
+                hadFile = true;
+                removed = QFile::remove(path) && removed;
+            }
+        }
+    }
+    if (!removed ||
         (!changes.empty() && !common::WriteIniValues(changes, LocalManifestPath(programFolder)))) {
         ok = false;
         return texts::CouldNotForgetKey(RealFolder(programFolder));

@@ -1,12 +1,15 @@
 #pragma once
 
 // The signing state of one installation, kept where no installer writes it:
-// a file of the user's own (mode 0600 in a 0700 folder below the user's
-// state folder) named after the program folder's real path. Once an
-// installation has been under a key, this file decides which keys verify
-// and how old a manifest may be, whatever update.ini says later; update.ini
-// gets the keys written back for those who read them there. Only a
-// deliberate `patchwell --forget-key` removes it.
+// files of the user's own (mode 0600 in 0700 folders below the user's state
+// folders, no folder above them open to others), named after the program
+// folder's real path and after the manifest's address, so that a moved
+// folder, an update.ini that names another address and a run without the
+// session's XDG_STATE_HOME all find it. Once an installation has been under
+// a key, this state decides which keys verify and how old a manifest may be,
+// whatever update.ini says later; update.ini gets the keys written back for
+// those who read them there. Only a deliberate `patchwell --forget-key`
+// removes it.
 
 #include <QString>
 #include <QStringList>
@@ -37,21 +40,38 @@ struct TrustState {
 TrustState AdvanceTrust(const TrustState& state, bool usedNext, long long signedAt,
                         const QString& announcedNext);
 
-// The state file of `programFolder` in `stateFolder`.
+// The state file of `programFolder` in `stateFolder`, and the one of the
+// manifest address `checkUrl`.
 QString TrustStateFile(const QString& stateFolder, const QString& programFolder);
+QString TrustStateFileForAddress(const QString& stateFolder, const QString& checkUrl);
+
+// The text of a state file: INI through common/ini, each value quoted. None
+// when a value holds a control character or is too long to be read back; the
+// folder and address, kept only for whoever reads the file, are then left out.
+std::optional<QByteArray> TrustStateText(const TrustState& state, const QString& programFolder,
+                                         const QString& checkUrl);
 
 struct TrustLoad {
     std::optional<TrustState> state;  // none when none is kept
     QString problem;                  // why a kept state cannot be used; "" when it can
+    bool everywhere = false;          // every state file holds it as it is written now
 };
 
-// Reads the kept state. A file or folder that another user owns or may
-// write, a link, or a file without a key cannot be used.
-TrustLoad LoadTrustState(const QString& stateFolder, const QString& programFolder);
+// Reads the kept state from every state file of the program folder and of
+// the address in `stateFolders`; where they differ, the one furthest on
+// (more keys retired, then the later signing time). A file or folder that
+// another user owns or may write, or that a folder above it exposes, a link,
+// anything but a regular file, or a file that is not exactly what
+// SaveTrustState writes (or wrote in the line format of earlier versions)
+// cannot be used.
+TrustLoad LoadTrustState(const QStringList& stateFolders, const QString& programFolder,
+                         const QString& checkUrl);
 
-// Replaces the kept state in one rename (mode 0600, folder made 0700).
-bool SaveTrustState(const QString& stateFolder, const QString& programFolder,
-                    const TrustState& state);
+// Replaces every state file in `stateFolders`, each in one rename (mode 0600,
+// folders made 0700). False when one in the first folder could not be
+// written; the other folders are kept where they can be.
+bool SaveTrustState(const QStringList& stateFolders, const QString& programFolder,
+                    const QString& checkUrl, const TrustState& state);
 
 struct TrustInForce {
     std::optional<TrustState> state;  // none: signed updates are off
@@ -72,6 +92,6 @@ bool MirrorTrustIntoIni(const QString& programFolder, const TrustState& state);
 // `patchwell --forget-key`: removes the kept state and, when update.ini holds
 // the same key, the key, next key and time there. The text to tell the user;
 // `ok` false when something could not be removed.
-QString ForgetTrust(const QString& stateFolder, const QString& programFolder, bool& ok);
+QString ForgetTrust(const QStringList& stateFolders, const QString& programFolder, bool& ok);
 
 }  // namespace patchwell::update

@@ -38,6 +38,56 @@ int CompareNumbers(const QString& a, const QString& b) {
     return a.compare(b);
 }
 
+// Pre-releases first, then the release itself, then any other suffix.
+int SuffixKind(const QString& rest) {
+    if (rest.isEmpty()) {
+        return 1;
+    }
+    return rest.front() == u'-' || rest.front() == u'~' ? 0 : 2;
+}
+
+bool IsDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
+
+// Character by character, a run of digits against a run of digits as a
+// number.
+int CompareText(const QString& a, const QString& b) {
+    qsizetype i = 0;
+    qsizetype j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (IsDigit(a.at(i)) && IsDigit(b.at(j))) {
+            const qsizetype from = i;
+            const qsizetype fromB = j;
+            while (i < a.size() && IsDigit(a.at(i))) {
+                ++i;
+            }
+            while (j < b.size() && IsDigit(b.at(j))) {
+                ++j;
+            }
+            QString left = a.mid(from, i - from);
+            QString right = b.mid(fromB, j - fromB);
+            while (left.size() > 1 && left.startsWith(u'0')) {
+                left.remove(0, 1);
+            }
+            while (right.size() > 1 && right.startsWith(u'0')) {
+                right.remove(0, 1);
+            }
+            const int order = CompareNumbers(left, right);
+            if (order != 0) {
+                return order;
+            }
+            continue;
+        }
+        if (a.at(i) != b.at(j)) {
+            return a.at(i) < b.at(j) ? -1 : 1;
+        }
+        ++i;
+        ++j;
+    }
+    return (i < a.size()) - (j < b.size());
+}
+
 }  // namespace
 
 int CompareVersions(const QString& a, const QString& b) {
@@ -51,7 +101,13 @@ int CompareVersions(const QString& a, const QString& b) {
             return order;
         }
     }
-    return left.rest.compare(right.rest, Qt::CaseSensitive);
+    const int kinds = SuffixKind(left.rest) - SuffixKind(right.rest);
+    if (kinds != 0) {
+        return kinds;
+    }
+    // A pre-release's marker is no part of its name.
+    const qsizetype skip = SuffixKind(left.rest) == 0 ? 1 : 0;
+    return CompareText(left.rest.mid(skip), right.rest.mid(skip));
 }
 
 QString DowngradeRefusal(const VerifiedManifest& manifest, const QString& installed) {

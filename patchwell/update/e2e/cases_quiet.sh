@@ -14,7 +14,7 @@ e2e_args "$@"
 
 # A server that asks to come back in an hour, and the bytes of every request.
 export PW_NGINX_LOG_BYTES=1
-export PW_NGINX_EXTRA='location /busy/ { add_header Retry-After 3600 always; return 503; }'
+export PW_NGINX_EXTRA='location /busy/ { add_header Retry-After 604800 always; return 503; }'
 
 # requests PATTERN: how many requests of the access log match.
 requests() { grep -c -- "$1" "$E2E_NGINX_WORK/access.log" || true; }
@@ -139,7 +139,7 @@ case_cache() {
     [ "$(requests 'GET /c/iupdate.ini.minisig')" = 2 ] || e2e_fail "signature not fetched anew"
     grep -qx 'curver=2.0' "$cache/manifest" || e2e_fail "the cache was not replaced"
 
-    e2e_log "Retry-After: notbefore written, nothing requested before it"
+    e2e_log "Retry-After of a week: notbefore a day ahead, no automatic request before it"
     quiet_folder busy "$BASE/busy/iupdate.ini" quiet=1
     starts_quietly
     [ "$(requests 'GET /busy/')" = 1 ] || e2e_fail "busy requests: $(requests 'GET /busy/')"
@@ -147,12 +147,13 @@ case_cache() {
     notbefore=$(sed -n 's/^notbefore=//p' "$APP/update.ini")
     [ -n "$notbefore" ] || e2e_fail "no notbefore"
     local ahead=$(($(date -u -d "$notbefore" +%s) - $(date -u +%s)))
-    [ "$ahead" -gt 3500 ] && [ "$ahead" -le 3600 ] || e2e_fail "notbefore $notbefore"
+    [ "$ahead" -gt 86300 ] && [ "$ahead" -le 86400 ] || e2e_fail "notbefore $notbefore"
     starts_quietly --quiet
-    # Asked to check now, the user hears that it could not be done.
+    [ "$(requests 'GET /busy/')" = 1 ] || e2e_fail "a request before notbefore"
+    # Asked to check now, patchwell asks; the user hears that it could not be done.
     e2e_start_patchwell --check
     e2e_check_window_then_ok
-    [ "$(requests 'GET /busy/')" = 1 ] || e2e_fail "a request before notbefore"
+    [ "$(requests 'GET /busy/')" = 2 ] || e2e_fail "--check did not ask"
 }
 
 # One signed manifest with the main line at 1.0 and the channel beta at 2.0:
@@ -169,6 +170,9 @@ case_channel() {
         "$PUBLISH" -o "$WWW/ch" --channel beta "$E2E_TMP/setup.sh" "$BASE/ch/beta-setup.sh" 2.0 \
             "$KEYS/ours.key" >/dev/null || e2e_fail "patchwell-publish failed"
     grep -qx '\[Update.beta\]' "$WWW/ch/iupdate.ini" || e2e_fail "no channel section"
+    "$PUBLISH" -o "$WWW/ch" "$E2E_TMP/setup.sh" "$BASE/ch/setup.sh" 1.0 "$KEYS/ours.key" >/dev/null ||
+        e2e_fail "patchwell-publish failed"
+    grep -qx '\[Update.beta\]' "$WWW/ch/iupdate.ini" || e2e_fail "the main line dropped the channel"
     local key
     key="publickey=$(tail -n 1 "$KEYS/ours.pub")"
 

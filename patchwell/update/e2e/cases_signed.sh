@@ -208,8 +208,15 @@ SH
     touch "$APP/release"
     wait_for 20 test -e "$APP/installer-done" || e2e_fail "installer did not end"
     grep -q '^publickey=' "$APP/update.ini" && e2e_fail "the installer kept the key"
-    grep -qsx "folder=$APP" "$XDG_STATE_HOME"/patchwell/trust-* || e2e_fail "no signing state kept"
+    grep -qsx "folder=\"$APP\"" "$XDG_STATE_HOME"/patchwell/trust-* || e2e_fail "no signing state kept"
     forged_offer killed
+    forged_refused "The update information has no signature."
+    e2e_log "found again without the session's XDG_STATE_HOME (cron) and after the folder moved"
+    sed -i '/^publickey=/d' "$APP/update.ini"
+    XDG_STATE_HOME='' forged_refused "The update information has no signature."
+    mv "$APP" "$APP moved"
+    APP="$APP moved"
+    sed -i '/^publickey=/d' "$APP/update.ini"
     forged_refused "The update information has no signature."
 
     e2e_log "an installer's background child writes another key after patchwell ended"
@@ -244,7 +251,8 @@ SH
     [ "$said" = "patchwell: the signing key of $APP is forgotten; its updates are no longer checked for signatures until update.ini names a key again." ] ||
         e2e_fail "--forget-key said '$said'"
     [ -z "$(local_key publickey)" ] || e2e_fail "the key stayed in update.ini"
-    ! grep -qsx "folder=$APP" "$XDG_STATE_HOME"/patchwell/trust-* || e2e_fail "the signing state stayed"
+    ! grep -qsx "folder=\"$APP\"" "$XDG_STATE_HOME"/patchwell/trust-* "$HOME"/.local/state/patchwell/trust-* ||
+        e2e_fail "the signing state stayed"
     forged_offer forking
     e2e_start_patchwell
     e2e_expect_message "An update has been found"
@@ -269,6 +277,10 @@ case_signed_downgrade() {
     "$PUBLISH" -o "$WWW/dot" "$E2E_TMP/setup.sh" "$BASE/dot/." 1.5 "$KEYS/ours.key" 2>/dev/null &&
         e2e_fail "an address ending in /. was published"
     [ ! -e "$WWW/dot/iupdate.ini" ] || e2e_fail "a manifest was written for /."
+    "$PUBLISH" -o "$WWW/dot" --notes "$E2E_TMP/setup.sh" "$BASE/dot/.." "$E2E_TMP/setup.sh" \
+        "$BASE/dot/setup.sh" 1.5 "$KEYS/ours.key" 2>/dev/null &&
+        e2e_fail "notes at an address ending in /.. were published"
+    [ ! -e "$WWW/setup.sh" ] || e2e_fail "the notes were written outside the output folder"
 
     e2e_log "a fresh 2.0 offered the signed 1.5"
     signed_folder old

@@ -156,7 +156,7 @@ TEST(HttpConditionalFetcher, TellsBodiesNotModifiedRetryLaterAndFailuresApart) {
          {std::string("Retry-After: ") + httpDate},
          Kind::RetryLater,
          3600},
-        // Longer than a week is cut to a week.
+        // Longer than a day is cut to a day.
         {"/month",
          "HTTP/1.1 429 Too Many Requests",
          {"Retry-After: 2592000"},

@@ -39,15 +39,15 @@ struct TestFolder {
     platform::FakeProgramLifetime lifetime;
     download::FakeSmallFetcher fetcher;
     platform::FakeFolderStorage storage;
-    Services services{launcher,  guard,     messages, lifetime, fetcher,
-                      QString(), QString(), storage,  QString()};
+    Services services{launcher,  guard,     messages, lifetime,     fetcher,
+                      QString(), QString(), storage,  QStringList()};
 
     // The user's state folder of the tests, below the temporary folder.
     QString StateFolder() const { return root.filePath(QStringLiteral("state/patchwell")); }
 
     Services& Svc() {
         services.programFolder = folder;
-        services.stateFolder = StateFolder();
+        services.stateFolders = {StateFolder()};
         return services;
     }
 };

@@ -436,10 +436,18 @@ TEST_F(SignedCheckTest, EachRefusalEndsTheCheckWithItsReason) {
         {"another program's manifest",
          [&] { Publish(QByteArray(offer).replace("/manifest.ini", "/other.ini"), ours); },
          texts::refusal::WrongAddress()},
+        // Refused after its signature: neither its time nor its next key kept.
+        {"a downgrade announcing a next key",
+         [&] {
+             Publish(QByteArray(offer).replace("curver=2.1", "curver=1.5") +
+                         "nextpublickey=" + theirs.publicKeyLine.toLatin1() + "\n",
+                     ours);
+         },
+         texts::refusal::Downgrade(QStringLiteral("1.5"), QStringLiteral("2.0"))},
         // Once kept, the key decides whatever update.ini says later.
         {"kept key, dropped from update.ini",
          [&] {
-             SaveTrustState(t.StateFolder(), t.folder, {ours.publicKeyLine, {}, {}, {}});
+             SaveTrustState({t.StateFolder()}, t.folder, {}, {ours.publicKeyLine, {}, {}, {}});
              UseKey(QString(), QString());
              t.fetcher.bodies.clear();
              ServeManifest(offer);
@@ -447,7 +455,7 @@ TEST_F(SignedCheckTest, EachRefusalEndsTheCheckWithItsReason) {
          texts::refusal::NoSignature()},
         {"kept key, another one in update.ini",
          [&] {
-             SaveTrustState(t.StateFolder(), t.folder, {ours.publicKeyLine, {}, {}, {}});
+             SaveTrustState({t.StateFolder()}, t.folder, {}, {ours.publicKeyLine, {}, {}, {}});
              UseKey(theirs.publicKeyLine, QString());
              Publish(offer, theirs);
          },
@@ -468,6 +476,7 @@ TEST_F(SignedCheckTest, EachRefusalEndsTheCheckWithItsReason) {
         EXPECT_TRUE(t.launcher.starts.empty());
         EXPECT_EQ(t.lifetime.ends, 1);
         EXPECT_EQ(Local("lastmanifesttime"), before);
+        EXPECT_EQ(Local("nextpublickey"), QString());
     }
     EXPECT_EQ(Local("publickey"), ours.publicKeyLine);
 }

@@ -58,12 +58,16 @@ TEST(CheckSchedule, KeysAndOptionsDecideWhetherAndHowQuietlyToCheck) {
         {"checkhours=24\nlastcheck=2026-12-09T01:00:00Z\n", none, false, 0, CheckSkip::None},
         {"checkhours=24\nlastcheck=2026-12-08 01:00:00\n", none, false, 0, CheckSkip::None},
         {"checkhours=24\nlastcheck=2026-13-08T01:00:00Z\n", none, false, 0, CheckSkip::None},
-        // The server's wish holds, also against --check (a quiet start in
-        // cases_quiet.sh, case_cache); one further ahead than any
-        // Retry-After is not a wish.
-        {"notbefore=2026-12-08T13:00:00Z\n", check, false, 0, CheckSkip::Server},
+        // The server's wish holds for the starts nobody asked for (a quiet
+        // start in cases_quiet.sh, case_cache), never against --check; one
+        // further ahead than a day is not a wish, such as the week an
+        // earlier version honoured.
+        {"notbefore=2026-12-08T13:00:00Z\n", none, false, 0, CheckSkip::Server},
+        {"notbefore=2026-12-09T12:00:00Z\n", none, false, 0, CheckSkip::Server},
+        {"notbefore=2026-12-08T13:00:00Z\n", check, false, 0, CheckSkip::None},
         {"notbefore=2026-12-08T11:59:59Z\n", none, false, 0, CheckSkip::None},
-        {"notbefore=2027-12-08T13:00:00Z\n", none, false, 0, CheckSkip::None},
+        {"notbefore=2026-12-09T12:00:01Z\n", none, false, 0, CheckSkip::None},
+        {"notbefore=2026-12-15T12:00:00Z\n", none, false, 0, CheckSkip::None},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.lines);
@@ -93,6 +97,9 @@ TEST(CheckSchedule, ACompletedCheckIsRecordedAndTheServerWishDropped) {
     EXPECT_EQ(Key(ini, "notbefore"), QString());
     EXPECT_EQ(SkipFor(ReadCheckSettings(app.folder, none), kNow.addSecs(5 * 3600)),
               CheckSkip::Schedule);
+    // A server's wait of a week holds the automatic checks back for a day.
+    EXPECT_TRUE(RecordNotBefore(app.folder, kNow, 7 * 24 * 3600));
+    EXPECT_EQ(Key(ini, "notbefore"), QStringLiteral("2026-12-09T12:00:00Z"));
 }
 
 TEST(ManifestCache, KeepsWholeEntriesInPrivateFoldersOnly) {
@@ -145,22 +152,25 @@ TEST(ManifestChannel, AChannelTakesTheWholeUpdateFromItsSectionWhereItHasOne) {
     const QByteArray manifest(
         "[Update]\ncurver=1.0\ncurverurl=http://h/1.sh\nsavefileas=1.sh\ncurversize=3\n"
         "manifesturl=http://h/iupdate.ini\nexpires=2027-01-01T00:00:00Z\nrollout=100\n"
+        "allowdowngrade=1\n"
         "[Update.beta]\ncurver=2.0b\ncurverurl=http://h/b.sh\nsavefileas=b.sh\nrollout=10\n"
         "manifesturl=http://elsewhere/\n[update.Nightly]\ncurver=3.0n\n"
-        "[Update.empty]\ncurverurl=http://h/e.sh\n");
+        "[Update.empty]\ncurverurl=http://h/e.sh\n[Update.back]\ncurver=0.9\nallowdowngrade=1\n");
     struct Case {
         const char* channel;
         const char* curver;
         const char* curverurl;
         const char* curversize;
         const char* rollout;
+        const char* allowdowngrade;  // the main line's rollback is not the channel's
     };
     const Case cases[] = {
         // No channel at all: cases_quiet.sh, case_channel.
-        {"beta", "2.0b", "http://h/b.sh", "", "10"},    // nothing of [Update]'s installer
-        {"nightly", "3.0n", "", "", ""},                // section names in any case
-        {"gamma", "1.0", "http://h/1.sh", "3", "100"},  // no such section
-        {"empty", "1.0", "http://h/1.sh", "3", "100"},  // no version: not a channel
+        {"beta", "2.0b", "http://h/b.sh", "", "10", ""},     // nothing of [Update]'s installer
+        {"nightly", "3.0n", "", "", "", ""},                 // section names in any case
+        {"gamma", "1.0", "http://h/1.sh", "3", "100", "1"},  // no such section
+        {"empty", "1.0", "http://h/1.sh", "3", "100", "1"},  // no version: not a channel
+        {"back", "0.9", "", "", "", "1"},                    // a channel's own rollback
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.channel);
@@ -169,6 +179,7 @@ TEST(ManifestChannel, AChannelTakesTheWholeUpdateFromItsSectionWhereItHasOne) {
         EXPECT_EQ(m.curverurl, QString::fromLatin1(c.curverurl));
         EXPECT_EQ(m.curversize, QString::fromLatin1(c.curversize));
         EXPECT_EQ(m.rollout, QString::fromLatin1(c.rollout));
+        EXPECT_EQ(m.allowdowngrade, QString::fromLatin1(c.allowdowngrade));
         // What the signature binds the manifest to stays in [Update].
         EXPECT_EQ(m.manifesturl, QStringLiteral("http://h/iupdate.ini"));
         EXPECT_EQ(m.expires, QStringLiteral("2027-01-01T00:00:00Z"));

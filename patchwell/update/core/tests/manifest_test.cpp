@@ -87,7 +87,15 @@ TEST(VersionOrder, DottedNumbersThenText) {
                                            {"99999999999999999999", "9", 1},
                                            {"2.0", "2.0a", -1},
                                            {"2.0b", "2.0a", 1},
-                                           {"2.0-beta", "2.0", 1},
+                                           // A pre-release before its release
+                                           // (a replayed beta never takes 2.0 back).
+                                           {"2.0-beta", "2.0", -1},
+                                           {"2.0~rc1", "2.0", -1},
+                                           {"2.0-rc1", "2.0~rc1", 0},
+                                           {"2.0-rc1", "1.9", 1},
+                                           {"2.0-beta", "2.0-rc", -1},
+                                           {"2.0-rc10", "2.0-rc9", 1},
+                                           {"2.0-beta", "2.0a", -1},
                                            {"", "0.1", -1},
                                            {"beta", "alpha", 1},
                                            {"1.2.x", "1.2.x", 0}}) {
