@@ -218,7 +218,7 @@ void DownLoadCore::setSite(ControlSite* site) {
 }
 
 bool DownLoadCore::CheckConnection() {
-    const ConnectionStatus status = d->env->QueryConnection();
+    const ConnectionStatus status = d->env->QueryConnection(d->Url);
     if ((status.flags & ConnectionStatus::kModem) != 0) {
         Q_EMIT ConnectionState(Text(texts::kViaModem));
     }

@@ -62,7 +62,7 @@ void DownLoadPort::GetFileInformation() {
 }
 
 bool DownLoadPort::CheckConnection() {
-    return environment_->QueryConnection().online;
+    return environment_->QueryConnection(control_->Url()).online;
 }
 void DownLoadPort::Cancel() {
     control_->Cancel();
