@@ -234,7 +234,7 @@ TEST(LockFileInstanceGuard, RefusesASecondInstanceOfTheSameExecutableOnly) {
     EXPECT_TRUE(other.TryClaim());
 }
 
-TEST(LockFileInstanceGuard, WithoutARuntimeFolderTheLockIsInTheUsersOwnCacheFolder) {
+TEST(LockFileInstanceGuard, WithoutARuntimeFolderTheLockIsInAFolderOfTheUsersOwn) {
     QTemporaryDir tmp;
     QTemporaryDir apps;
     QTemporaryDir cache;
@@ -264,24 +264,38 @@ TEST(LockFileInstanceGuard, WithoutARuntimeFolderTheLockIsInTheUsersOwnCacheFold
     struct stat info {};
     const int statted = ::lstat(QFile::encodeName(folder).constData(), &info);
 
-    // A cache folder that is a link is not used: the executable is locked.
+    // Passed over in turn, each a link as a folder another user made first
+    // would be: XDG_CACHE_HOME's, the home's cache folder, the temporary
+    // folder's; only then is the executable locked.
+    QTemporaryDir home;
+    const QByteArray homeBefore = qgetenv("HOME");
+    qputenv("HOME", QFile::encodeName(home.path()));
     ASSERT_TRUE(QFile::link(tmp.path(), linked.filePath(QStringLiteral("patchwell"))));
     qputenv("XDG_CACHE_HOME", QFile::encodeName(linked.path()));
-    LockFileInstanceGuard throughLink(exe);
+    const QString homeCache = home.filePath(QStringLiteral(".cache/patchwell"));
+    const QString tempFolder = tmp.filePath(QStringLiteral("patchwell-%1").arg(::getuid()));
+    QStringList passedOver;
+    for (const QString& unusable : {homeCache, tempFolder, QString()}) {
+        passedOver << QFileInfo(LockFileInstanceGuard(exe).LockPath()).path();
+        if (!unusable.isEmpty()) {
+            QDir(unusable).removeRecursively();
+            EXPECT_TRUE(QFile::link(apps.path(), unusable));
+        }
+    }
     ::close(other);
     runtime.isNull() ? qunsetenv("XDG_RUNTIME_DIR") : qputenv("XDG_RUNTIME_DIR", runtime);
     temp.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", temp);
     cacheHome.isNull() ? qunsetenv("XDG_CACHE_HOME") : qputenv("XDG_CACHE_HOME", cacheHome);
+    qputenv("HOME", homeBefore);
 
+    EXPECT_EQ(passedOver, (QStringList{homeCache, tempFolder, QFileInfo(exe).canonicalPath()}));
     EXPECT_TRUE(claimed);
     EXPECT_FALSE(claimedTwice);
     EXPECT_EQ(QFileInfo(first.LockPath()).path(), folder);
     ASSERT_EQ(statted, 0);
     EXPECT_EQ(info.st_mode & 07777, 0700u);
     EXPECT_EQ(info.st_uid, ::geteuid());
-    EXPECT_EQ(throughLink.LockPath(), QFileInfo(exe).canonicalFilePath());
-    // No file in the temporary folder or beside the program.
-    EXPECT_TRUE(QDir(tmp.path()).isEmpty());
+    // No file beside the program.
     EXPECT_EQ(QDir(apps.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
               QStringList{QStringLiteral("patchwell")});
 }
