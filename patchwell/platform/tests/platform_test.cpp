@@ -107,19 +107,28 @@ TEST(DetachedProcessLauncher, RunWaitsForTheEndWithEventsServedAndReportsHowItEn
                         "[ -e \"" +
                         go.toUtf8() +
                         "\" ] || exit 99\n[ \"$PWD\" = \"$2\" ] || exit 98\n"
-                        "case $1 in kill) kill -9 $$;; *) exit $1;; esac\n");
+                        "case $1 in kill) kill -9 $$;;\n"
+                        // Ends at once, leaving a child of its own session
+                        // at work in the folder, or one that outlives the
+                        // bound of `bounded` below, its pid written.
+                        "fork) ( setsid sh -c 'sleep 0.3; echo done > child' & ); exit 0;;\n"
+                        "stay) ( sleep 30 & echo $! > stayer ); exit 0;;\n"
+                        "*) exit $1;; esac\n");
     QFile plain(dir.filePath(QStringLiteral("plain.sh")));
     ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
     plain.write("#!/bin/sh\nexit 0\n");
     plain.close();
 
     DetachedProcessLauncher launcher;
+    DetachedProcessLauncher bounded(std::chrono::milliseconds(300));
     const struct {
         QString program;
         QString argument;
         ProgramEnd::Kind kind;
         int code;
     } cases[] = {
+        {waiter, QStringLiteral("fork"), ProgramEnd::Kind::Exited, 0},
+        {waiter, QStringLiteral("stay"), ProgramEnd::Kind::Exited, 0},
         {waiter, QStringLiteral("0"), ProgramEnd::Kind::Exited, 0},
         {waiter, QStringLiteral("3"), ProgramEnd::Kind::Exited, 3},
         {waiter, QStringLiteral("kill"), ProgramEnd::Kind::Killed, SIGKILL},
@@ -135,7 +144,24 @@ TEST(DetachedProcessLauncher, RunWaitsForTheEndWithEventsServedAndReportsHowItEn
             QFile touch(go);
             EXPECT_TRUE(touch.open(QIODevice::WriteOnly));
         });
-        const ProgramEnd end = launcher.Run(c.program, {c.argument, folder}, folder);
+        QElapsedTimer clock;
+        clock.start();
+        const bool stays = c.argument == QStringLiteral("stay");
+        const ProgramEnd end =
+            (stays ? bounded : launcher).Run(c.program, {c.argument, folder}, folder);
+        if (c.argument == QStringLiteral("fork")) {
+            // The whole tree ended before Run returned.
+            EXPECT_EQ(ReadAll(folder + QStringLiteral("/child")), "done\n");
+        }
+        if (stays) {
+            // Waited for up to its bound, then left alone.
+            EXPECT_LT(clock.elapsed(), 10000);
+            const pid_t stayer = ReadAll(folder + QStringLiteral("/stayer")).trimmed().toInt();
+            ASSERT_GT(stayer, 0);
+            EXPECT_EQ(::kill(stayer, SIGKILL), 0);
+            int status = 0;
+            EXPECT_EQ(::waitpid(stayer, &status, 0), stayer);  // it came to us
+        }
         EXPECT_EQ(end.kind, c.kind);
         EXPECT_EQ(end.code, c.code);
         EXPECT_EQ(end.succeeded(), c.kind == ProgramEnd::Kind::Exited && c.code == 0);
