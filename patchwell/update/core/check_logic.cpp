@@ -84,7 +84,7 @@ void CheckLogic::Load() {
     }
 }
 
-void CheckLogic::OnRecievedBytes(qint32 lnumBYTES) {
+void CheckLogic::OnRecievedBytes(qint64 lnumBYTES) {
     if (lnumBYTES > kMaxManifestBytes && !manifestTooLarge_) {
         manifestTooLarge_ = true;
         dl1_.Cancel();

@@ -44,7 +44,7 @@ public:
 
     void OnDLComplete();
     // Breaks off a remote manifest that grows past its limit.
-    void OnRecievedBytes(qint32 lnumBYTES);
+    void OnRecievedBytes(qint64 lnumBYTES);
     void OnOkClicked();
     void OnTimerTick();
 

@@ -33,7 +33,7 @@ bool DownLoadPort::CPause() const {
 bool DownLoadPort::Connected() const {
     return control_->Connected();
 }
-qint32 DownLoadPort::FileSize() const {
+qint64 DownLoadPort::FileSize() const {
     return control_->FileSize();
 }
 QString DownLoadPort::Url() const {
