@@ -4,9 +4,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLoggingCategory>
-#include <QStandardPaths>
 
-#include "patchwell/platform/private_folder.h"
+#include "common/process/private_folder.h"
 
 Q_LOGGING_CATEGORY(lcLock, "patchwell.lock", QtWarningMsg)
 
@@ -16,20 +15,15 @@ LockFileInstanceGuard::LockFileInstanceGuard(QString executablePath, QString loc
     const QFileInfo info(executablePath);
     const QString canonical =
         info.canonicalFilePath().isEmpty() ? info.absoluteFilePath() : info.canonicalFilePath();
-    if (lockFolder.isEmpty() && !qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
-        lockFolder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    }
-    // Without a runtime folder the user's own cache folder holds the lock: a
-    // lock on the executable, which every user may open, could be taken by
-    // another user to keep this one from starting.
+    // A lock on the executable, which every user may open, could be taken
+    // by another user to keep this one from starting: it is the last resort,
+    // after every folder of the user's own.
     if (lockFolder.isEmpty()) {
-        const QString cache = UserCacheFolder();
-        const QString problem = MakePrivateFolder(cache);
-        if (problem.isEmpty()) {
-            lockFolder = cache;
-        } else {
-            qCWarning(lcLock) << "no lock folder of the user's own:" << problem
-                              << "- locking the executable";
+        lockFolder = common::InstanceLockFolder(QStringLiteral("patchwell"),
+                                                qEnvironmentVariable("XDG_RUNTIME_DIR"),
+                                                qEnvironmentVariable("XDG_CACHE_HOME"));
+        if (lockFolder.isEmpty()) {
+            qCWarning(lcLock) << "no lock folder of the user's own: locking the executable";
         }
     }
     if (lockFolder.isEmpty()) {

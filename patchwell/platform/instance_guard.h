@@ -21,15 +21,15 @@ public:
 // executable's canonical path, so two copies of the program in two folders do
 // not see each other. The kernel drops the lock when the process ends however
 // it ends, so no stale lock can block a start; the file itself stays and is
-// reused by the next run. Without a runtime folder the file is in the user's
-// own cache folder (made 0700, owner checked); only when that cannot be had
-// is the executable file itself locked (read-only descriptor). A shared
-// folder such as /tmp, where another user could plant the lock file first, is
-// never used.
+// reused by the next run. Without a runtime folder the file is in another
+// folder of the user's own (common::InstanceLockFolder: the cache folder's
+// patchwell, else the temporary folder's patchwell-<uid>, each made 0700 and
+// owner checked); only when none can be had is the executable file itself
+// locked (read-only descriptor).
 class LockFileInstanceGuard : public InstanceGuard {
 public:
-    // `executablePath`: the running program's file; `lockFolder`: empty for the
-    // user's runtime folder, else the user's cache folder.
+    // `executablePath`: the running program's file; `lockFolder`: empty for
+    // the folder common::InstanceLockFolder chooses.
     explicit LockFileInstanceGuard(QString executablePath, QString lockFolder = {});
     ~LockFileInstanceGuard() override;
 

@@ -4,20 +4,28 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QProcess>
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+Q_LOGGING_CATEGORY(lcLaunch, "patchwell.launch", QtWarningMsg)
 
 namespace patchwell::platform {
 
@@ -107,9 +115,78 @@ ssize_t ReadExecReport(int reportFd) {
     return got;
 }
 
+// The processes whose parent is this process, from /proc/N/stat ("N (name)
+// S PPID ...").
+std::vector<pid_t> OwnChildren() {
+    std::vector<pid_t> children;
+    DIR* proc = ::opendir("/proc");
+    if (proc == nullptr) {
+        return children;
+    }
+    const pid_t self = ::getpid();
+    while (const dirent* entry = ::readdir(proc)) {
+        char* end = nullptr;
+        const long pid = std::strtol(entry->d_name, &end, 10);
+        if (end == entry->d_name || *end != '\0') {
+            continue;
+        }
+        const std::string path = std::string("/proc/") + entry->d_name + "/stat";
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
+            continue;
+        }
+        char text[512];
+        const ssize_t got = ::read(fd, text, sizeof text - 1);
+        ::close(fd);
+        if (got <= 0) {
+            continue;
+        }
+        text[got] = '\0';
+        // The name may hold blanks and parentheses: the state follows the last ')'.
+        const char* close = std::strrchr(text, ')');
+        if (close != nullptr && std::strlen(close) > 4 && std::atol(close + 4) == self) {
+            children.push_back(static_cast<pid_t>(pid));
+        }
+    }
+    ::closedir(proc);
+    return children;
+}
+
+// Waits, with the events served, until no child of ours is left but those
+// in `before`, reaping each as it ends: while we are the subreaper, the
+// processes an installer left behind come to us as their parents end. False
+// when some still run after `limit`.
+bool WaitForDescendants(const std::vector<pid_t>& before, std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+        bool left = false;
+        for (const pid_t pid : OwnChildren()) {
+            if (std::find(before.begin(), before.end(), pid) != before.end()) {
+                continue;
+            }
+            left = true;
+            int status = 0;
+            ::waitpid(pid, &status, WNOHANG);
+        }
+        if (!left) {
+            return true;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        if (QCoreApplication::instance() != nullptr) {
+            QEventLoop loop;
+            QTimer::singleShot(50, &loop, &QEventLoop::quit);
+            loop.exec(QEventLoop::ExcludeUserInputEvents);
+        } else {
+            ::usleep(50 * 1000);
+        }
+    }
+}
+
 // Runs `command` as our child (with `keepFd` inherited when not -1) and waits
 // for its end with the event loop running.
-ProgramEnd RunChild(const Command& command, int keepFd) {
+ProgramEnd RunOwnChild(const Command& command, int keepFd) {
     // The child reports a failed exec through this pipe; a successful exec
     // closes it unwritten.
     int report[2];
@@ -187,6 +264,23 @@ ProgramEnd RunChild(const Command& command, int keepFd) {
     return {ProgramEnd::Kind::Exited, WEXITSTATUS(status)};
 }
 
+// RunOwnChild, then the wait for whatever the program left running: a
+// program that forks and ends may leave a child still at work (an installer
+// still writing the program folder).
+ProgramEnd RunChild(const Command& command, int keepFd, std::chrono::milliseconds limit) {
+    const std::vector<pid_t> before = OwnChildren();
+    int wasSubreaper = 0;
+    ::prctl(PR_GET_CHILD_SUBREAPER, &wasSubreaper);
+    ::prctl(PR_SET_CHILD_SUBREAPER, 1L);
+    const ProgramEnd end = RunOwnChild(command, keepFd);
+    if (end.kind != ProgramEnd::Kind::NotStarted && !WaitForDescendants(before, limit)) {
+        qCWarning(lcLaunch) << "processes the program started still run after" << limit.count()
+                            << "ms; going on without them";
+    }
+    ::prctl(PR_SET_CHILD_SUBREAPER, static_cast<long>(wasSubreaper));
+    return end;
+}
+
 }  // namespace
 
 bool SpawningLauncher::StartDetached(const QString& program, const QStringList& arguments,
@@ -217,7 +311,7 @@ ProgramEnd DetachedProcessLauncher::Run(const QString& program, const QStringLis
     }
     return RunChild(
         Command(QFile::encodeName(info.absoluteFilePath()).toStdString(), arguments, workingFolder),
-        -1);
+        -1, descendantLimit_);
 }
 
 ProgramEnd DetachedProcessLauncher::RunFromDescriptor(int fd, const QStringList& arguments,
@@ -225,7 +319,8 @@ ProgramEnd DetachedProcessLauncher::RunFromDescriptor(int fd, const QStringList&
     if (fd < 0) {
         return {};
     }
-    return RunChild(Command("/proc/self/fd/" + std::to_string(fd), arguments, workingFolder), fd);
+    return RunChild(Command("/proc/self/fd/" + std::to_string(fd), arguments, workingFolder), fd,
+                    descendantLimit_);
 }
 
 bool DetachedProcessLauncher::StartDetachedFromDescriptor(int fd, const QStringList& arguments,

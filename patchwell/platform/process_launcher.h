@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <chrono>
+
 namespace patchwell::platform {
 
 // How a program that we waited for ended.
@@ -37,9 +39,10 @@ public:
                                              const QString& workingFolder) = 0;
 
     // Runs `program` like StartDetached, as our child, and returns once it
-    // has ended. Meanwhile the event loop runs (windows paint, timers and
-    // socket notifiers fire; user input waits), so nothing blocks the window
-    // thread.
+    // and every process it started has ended (a program that forks and exits
+    // may leave a child at work); the end reported is the program's own.
+    // Meanwhile the event loop runs (windows paint, timers and socket
+    // notifiers fire; user input waits), so nothing blocks the window thread.
     virtual ProgramEnd Run(const QString& program, const QStringList& arguments,
                            const QString& workingFolder) = 0;
     // The same for the program held by the open descriptor `fd` (see
@@ -50,9 +53,15 @@ public:
 
 // The real launcher: a detached child (double fork), so that ending this
 // program at once leaves the started one running; or, for Run, a plain child
-// whose end is watched through a pidfd.
+// whose end is watched through a pidfd. While it runs this process is the
+// subreaper of its tree, so that what it leaves behind comes back to us to be
+// waited for, at most `descendantLimit` after its own end.
 class DetachedProcessLauncher : public ProcessLauncher {
 public:
+    explicit DetachedProcessLauncher(
+        std::chrono::milliseconds descendantLimit = std::chrono::minutes(2))
+        : descendantLimit_(descendantLimit) {}
+
     bool StartDetached(const QString& program, const QStringList& arguments,
                        const QString& workingFolder) override;
     bool StartDetachedFromDescriptor(int fd, const QStringList& arguments,
@@ -61,6 +70,9 @@ public:
                    const QString& workingFolder) override;
     ProgramEnd RunFromDescriptor(int fd, const QStringList& arguments,
                                  const QString& workingFolder) override;
+
+private:
+    std::chrono::milliseconds descendantLimit_;
 };
 
 // For a process that ends right after its start of a program: the program is

@@ -41,7 +41,7 @@ class DownLoad : public QWidget {
     Q_PROPERTY(bool OnlineCheck READ OnlineCheck WRITE setOnlineCheck RESET resetOnlineCheck)
     Q_PROPERTY(bool KeepType READ KeepType WRITE setKeepType RESET resetKeepType)
     Q_PROPERTY(bool FileExists READ FileExists DESIGNABLE false STORED false)
-    Q_PROPERTY(qint32 FileSize READ FileSize DESIGNABLE false STORED false)
+    Q_PROPERTY(qint64 FileSize READ FileSize DESIGNABLE false STORED false)
     Q_PROPERTY(QString Url READ Url WRITE setUrl RESET resetUrl)
     Q_PROPERTY(qint32 CHUNK READ CHUNK WRITE setCHUNK RESET resetCHUNK)
     Q_PROPERTY(QString SaveLocation READ SaveLocation WRITE setSaveLocation RESET resetSaveLocation)

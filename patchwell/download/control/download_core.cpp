@@ -40,17 +40,14 @@ QString Text(const char* text) {
     return QString::fromLatin1(text);
 }
 
-// The announced length as the transfer component reads it; none, or one that
-// does not fit in 32 bits, fails the probe.
-qint32 AnnouncedLength(InetTransfer& transfer) {
+// The announced length as the transfer component reads it (64 bits: an
+// installer may be larger than 2 GiB); none fails the probe.
+qint64 AnnouncedLength(InetTransfer& transfer) {
     const std::int64_t length = transfer.ContentLength();
     if (length < 0) {
         throw ArithmeticError("no usable Content-Length");
     }
-    if (length > std::numeric_limits<qint32>::max()) {
-        throw ArithmeticError("overflow");
-    }
-    return static_cast<qint32>(length);
+    return length;
 }
 
 constexpr Refusal kRefusals[] = {
@@ -94,7 +91,7 @@ struct DownLoadCore::Private {
 #undef PATCHWELL_DOWNLOAD_SETTING_FIELD
     QString targetFile;
 
-    qint32 bytesDone = 0;
+    qint64 bytesDone = 0;
     float startTime = 0;
     float bytesPerSec = 0;
     float secondsLeft = 0;
@@ -218,7 +215,7 @@ void DownLoadCore::setSite(ControlSite* site) {
 }
 
 bool DownLoadCore::CheckConnection() {
-    const ConnectionStatus status = d->env->QueryConnection();
+    const ConnectionStatus status = d->env->QueryConnection(d->Url);
     if ((status.flags & ConnectionStatus::kModem) != 0) {
         Q_EMIT ConnectionState(Text(texts::kViaModem));
     }
@@ -385,10 +382,10 @@ void DownLoadCore::OpenTarget(const QString& path, bool truncate, qint64 positio
     d->InDL = true;
 }
 
-bool DownLoadCore::ChunkLoop(qint32 chunkSize, qint32 alreadyInFile, const char* statusText) {
+bool DownLoadCore::ChunkLoop(qint32 chunkSize, qint64 alreadyInFile, const char* statusText) {
     d->textsValid = false;
-    qint32 total = 0;
-    qint32 inFile = alreadyInFile;
+    qint64 total = 0;
+    qint64 inFile = alreadyInFile;
     const QString status = Text(statusText);  // made once, not once per chunk
     for (;;) {
         if (d->CCancel) {
@@ -509,11 +506,7 @@ void DownLoadCore::DLResume() {
             ResumeRefused(ErrorCode::ResumeUnsupported, texts::kResumeUnsupportedStatus);
             return std::nullopt;
         }
-        const qint64 existingLength = FileSink::Length(path);
-        if (existingLength > std::numeric_limits<qint32>::max()) {
-            throw ArithmeticError("overflow");
-        }
-        const auto existing = static_cast<qint32>(existingLength);
+        const qint64 existing = FileSink::Length(path);
         std::string headers = "Range: bytes=" + std::to_string(existing) + "-\r\n";
         if (!d->validator.empty()) {
             // A file changed since the probe comes whole (200) instead of a
@@ -528,7 +521,7 @@ void DownLoadCore::DLResume() {
         // Only the rest of the announced file is appended, and only the whole
         // announced file replaces it; anything else leaves the file alone.
         const int status = transfer.StatusCode();
-        qint32 alreadyInFile = 0;
+        qint64 alreadyInFile = 0;
         if (status == 206 && http::RangeCarries(transfer.GetHeader("Content-Range"), existing,
                                                 d->FileSize, d->FileSize)) {
             alreadyInFile = existing;

@@ -38,7 +38,7 @@ class DownLoadCore : public QObject {
     Q_PROPERTY(bool OnlineCheck READ OnlineCheck WRITE setOnlineCheck)
     Q_PROPERTY(bool KeepType READ KeepType WRITE setKeepType)
     Q_PROPERTY(bool FileExists READ FileExists)
-    Q_PROPERTY(qint32 FileSize READ FileSize)
+    Q_PROPERTY(qint64 FileSize READ FileSize)
     Q_PROPERTY(QString Url READ Url WRITE setUrl)
     Q_PROPERTY(qint32 CHUNK READ CHUNK WRITE setCHUNK)
     Q_PROPERTY(QString SaveLocation READ SaveLocation WRITE setSaveLocation)
@@ -104,11 +104,11 @@ private:
     // Reads, writes and reports chunks until the body ends with exactly the
     // announced length (true) or a cancel is acted on (false); failures,
     // a body of another length among them, are thrown.
-    bool ChunkLoop(qint32 chunkSize, qint32 alreadyInFile, const char* statusText);
+    bool ChunkLoop(qint32 chunkSize, qint64 alreadyInFile, const char* statusText);
     // Where the chunks of a transfer go on: the bytes already in the opened
     // target, and the status text that each chunk reports.
     struct ChunkStart {
-        qint32 alreadyInFile;
+        qint64 alreadyInFile;
         const char* statusText;
     };
     // What download and DLResume share: nothing after a cancel, the

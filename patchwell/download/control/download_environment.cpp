@@ -5,6 +5,8 @@
 
 #include <ctime>
 
+#include "patchwell/download/http/http_policy.h"
+
 namespace patchwell::download {
 
 MessageAnswer AutoAnswerDialogs::MessageBox(const QString&, const QString&, MessageButtons buttons,
@@ -62,8 +64,12 @@ DownLoadDialogs& SystemDownLoadEnvironment::Dialogs() {
     return *dialogs_;
 }
 
-ConnectionStatus SystemDownLoadEnvironment::QueryConnection() {
-    return network_->Query();
+ConnectionStatus SystemDownLoadEnvironment::QueryConnection(const QString& url) {
+    ConnectionStatus status = network_->Query();
+    if (!http::ProxyFor(url.toStdString()).empty()) {
+        status.flags |= ConnectionStatus::kProxy;
+    }
+    return status;
 }
 
 std::unique_ptr<InetTransfer> SystemDownLoadEnvironment::CreateTransfer() {

@@ -48,7 +48,7 @@ public:
 struct ConnectionStatus {
     static constexpr quint32 kModem = 1;  // point-to-point or mobile broadband
     static constexpr quint32 kLan = 2;    // Ethernet or wireless
-    static constexpr quint32 kProxy = 4;  // a proxy is configured
+    static constexpr quint32 kProxy = 4;  // the address goes through a proxy
     bool online = false;
     quint32 flags = 0;
 };
@@ -75,7 +75,9 @@ public:
     // Seconds since local midnight, with fractions.
     virtual double TimeOfDay() = 0;
     virtual DownLoadDialogs& Dialogs() = 0;
-    virtual ConnectionStatus QueryConnection() = 0;
+    // The machine's connection, and whether a request to `url` would go
+    // through a proxy.
+    virtual ConnectionStatus QueryConnection(const QString& url) = 0;
     // A new inner transfer component whose waits call ProcessEvents().
     virtual std::unique_ptr<InetTransfer> CreateTransfer() = 0;
 };
@@ -100,7 +102,8 @@ public:
     void Sleep(int milliseconds) override;
     double TimeOfDay() override;
     DownLoadDialogs& Dialogs() override;
-    ConnectionStatus QueryConnection() override;
+    // The proxy flag as the transfer's library decides for `url`.
+    ConnectionStatus QueryConnection(const QString& url) override;
     std::unique_ptr<InetTransfer> CreateTransfer() override;
 
     const CurlTransferOptions& transferOptions() const { return transferOptions_; }

@@ -57,6 +57,7 @@ EventRelay::EventRelay(const QObject& source, Handler handler, QObject* parent)
     const QMetaMethod none = own->method(own->indexOfSlot("relayNone()"));
     const QMetaMethod text = own->method(own->indexOfSlot("relayText(QString)"));
     const QMetaMethod number = own->method(own->indexOfSlot("relayNumber(int)"));
+    const QMetaMethod count = own->method(own->indexOfSlot("relayCount(qlonglong)"));
     for (const QMetaMethod& event : OwnSignals(source)) {
         const QMetaMethod* slot = nullptr;
         if (event.parameterCount() == 0) {
@@ -65,6 +66,8 @@ EventRelay::EventRelay(const QObject& source, Handler handler, QObject* parent)
             slot = &text;
         } else if (event.parameterType(0) == QMetaType::Int) {
             slot = &number;
+        } else if (event.parameterType(0) == QMetaType::LongLong) {
+            slot = &count;
         }
         if (slot != nullptr) {
             connect(&source, event, this, *slot, Qt::DirectConnection);
@@ -82,6 +85,10 @@ void EventRelay::relayText(const QString& value) {
 }
 
 void EventRelay::relayNumber(qint32 value) {
+    relay(value);
+}
+
+void EventRelay::relayCount(qint64 value) {
     relay(value);
 }
 

@@ -41,6 +41,7 @@ private Q_SLOTS:
     void relayNone();
     void relayText(const QString& value);
     void relayNumber(qint32 value);
+    void relayCount(qint64 value);
 
 private:
     void relay(const QVariant& value);

@@ -53,7 +53,7 @@
     /* the last probe found the file (also when access was refused) */                     \
     STATE(bool, FileExists)                                                                \
     /* the length the server announced; 0 for a refused or missing file */                 \
-    STATE(qint32, FileSize)                                                                \
+    STATE(qint64, FileSize)                                                                \
     /* the address of the file to fetch */                                                 \
     SETTING(QString, Url, New_Url, "URL", 1, QStringLiteral("http://127.0.0.1/File1.tmp")) \
     /* the bytes asked for in each read of the body */                                     \
@@ -75,7 +75,7 @@
     void DLComplete();                               \
     void DLError(const QString& lpErrorDescription); \
     void DLECode(qint32 lErrorCode);                 \
-    void RecievedBytes(qint32 lnumBYTES);            \
+    void RecievedBytes(qint64 lnumBYTES);            \
     void Percent(qint32 lPercent);                   \
     void StatusChange(const QString& lpStatus);      \
     void Rate(const QString& lpRate);                \

@@ -146,15 +146,9 @@ std::vector<InterfaceInfo> ReadInterfaces() {
     return interfaces;
 }
 
-QByteArray ReadEnvironment(const char* variable) {
-    return qgetenv(variable);
-}
-
 class LinuxNetworkState : public NetworkState {
 public:
-    ConnectionStatus Query() const override {
-        return EvaluateConnection(ReadMachineNetwork(), ReadEnvironment);
-    }
+    ConnectionStatus Query() const override { return EvaluateConnection(ReadMachineNetwork()); }
 };
 
 // Qt's network information, loaded once per process; without a backend
@@ -175,8 +169,7 @@ public:
         } else {
             routeKinds = fallback_.Query().flags;
         }
-        return EvaluateReachability(information->reachability(), medium, routeKinds,
-                                    ReadEnvironment);
+        return EvaluateReachability(information->reachability(), medium, routeKinds);
     }
 
 private:
@@ -188,24 +181,6 @@ private:
 
     LinuxNetworkState fallback_;
 };
-
-quint32 ProxyFlag(const EnvironmentReader& environment) {
-    // The variables libcurl itself follows: it never reads HTTP_PROXY (in
-    // upper case a CGI program could be handed it by a request's "Proxy:"
-    // header), and a no_proxy of "*" sends every request direct.
-    for (const char* variable : {"no_proxy", "NO_PROXY"}) {
-        if (environment(variable).trimmed() == "*") {
-            return 0;
-        }
-    }
-    for (const char* variable :
-         {"http_proxy", "https_proxy", "all_proxy", "HTTPS_PROXY", "ALL_PROXY"}) {
-        if (!environment(variable).trimmed().isEmpty()) {
-            return ConnectionStatus::kProxy;
-        }
-    }
-    return 0;
-}
 
 }  // namespace
 
@@ -288,15 +263,14 @@ MachineNetwork ReadMachineNetwork() {
     return machine;
 }
 
-ConnectionStatus EvaluateConnection(const MachineNetwork& machine,
-                                    const EnvironmentReader& environment) {
+ConnectionStatus EvaluateConnection(const MachineNetwork& machine) {
     return EvaluateConnection(machine.interfaces, machine.ipv4Routes, machine.ipv6Routes,
-                              environment, machine.policyRouted);
+                              machine.policyRouted);
 }
 
 ConnectionStatus EvaluateReachability(QNetworkInformation::Reachability reachability,
                                       std::optional<QNetworkInformation::TransportMedium> medium,
-                                      quint32 routeKinds, const EnvironmentReader& environment) {
+                                      quint32 routeKinds) {
     using Medium = QNetworkInformation::TransportMedium;
     ConnectionStatus status;
     status.online = reachability != QNetworkInformation::Reachability::Disconnected;
@@ -309,13 +283,11 @@ ConnectionStatus EvaluateReachability(QNetworkInformation::Reachability reachabi
     if (status.online && (medium == Medium::Ethernet || medium == Medium::WiFi)) {
         status.flags |= ConnectionStatus::kLan;
     }
-    status.flags |= ProxyFlag(environment);
     return status;
 }
 
 ConnectionStatus EvaluateConnection(const std::vector<InterfaceInfo>& interfaces,
                                     const QString& ipv4Routes, const QString& ipv6Routes,
-                                    const EnvironmentReader& environment,
                                     const std::vector<QString>& policyRouted) {
     ConnectionStatus status;
     std::vector<QString> routed = DefaultRouteInterfaces(ipv4Routes, ipv6Routes);
@@ -333,7 +305,6 @@ ConnectionStatus EvaluateConnection(const std::vector<InterfaceInfo>& interfaces
             status.flags |= ConnectionStatus::kLan;
         }
     }
-    status.flags |= ProxyFlag(environment);
     return status;
 }
 

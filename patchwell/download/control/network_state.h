@@ -48,28 +48,23 @@ struct MachineNetwork {
 };
 MachineNetwork ReadMachineNetwork();
 
-using EnvironmentReader = std::function<QByteArray(const char*)>;
-
 // Online when an interface that is up, not loopback and has an address
 // carries a default route (of the route texts or of `policyRouted`). The modem and LAN flags tell
-// the kinds of those interfaces; the proxy flag is set when one of the proxy variables that libcurl
-// honours is set (http_proxy, https_proxy, HTTPS_PROXY, all_proxy, ALL_PROXY; not HTTP_PROXY) and
-// no_proxy is not "*" (`environment` reads a variable).
+// the kinds of those interfaces. The proxy flag is never set here: whether a proxy is used depends
+// on the address (see SystemDownLoadEnvironment::QueryConnection).
 ConnectionStatus EvaluateConnection(const std::vector<InterfaceInfo>& interfaces,
                                     const QString& ipv4Routes, const QString& ipv6Routes,
-                                    const EnvironmentReader& environment,
                                     const std::vector<QString>& policyRouted = {});
-ConnectionStatus EvaluateConnection(const MachineNetwork& machine,
-                                    const EnvironmentReader& environment);
+ConnectionStatus EvaluateConnection(const MachineNetwork& machine);
 
 // From Qt's network information: online unless the reachability is
 // Disconnected; the modem flag for a cellular medium, the LAN flag for
-// Ethernet and WiFi; the proxy flag as above. A backend that cannot tell the
+// Ethernet and WiFi. A backend that cannot tell the
 // medium (no value) leaves the kinds to `routeKinds`, the modem and LAN flags
 // of the route check.
 ConnectionStatus EvaluateReachability(QNetworkInformation::Reachability reachability,
                                       std::optional<QNetworkInformation::TransportMedium> medium,
-                                      quint32 routeKinds, const EnvironmentReader& environment);
+                                      quint32 routeKinds);
 
 // Qt's network information where a backend loads, else the route check.
 std::unique_ptr<NetworkState> MakeSystemNetworkState();

@@ -1,5 +1,7 @@
 #include "patchwell/download/control/progress_format.h"
 
+#include <QtNumeric>
+
 #include <cmath>
 #include <limits>
 
@@ -91,7 +93,7 @@ QString FormatTimeLeft(float seconds) {
     return FormatTimeLeftKey(MakeTimeLeftKey(seconds));
 }
 
-qint32 PercentOf(qint64 part, qint32 whole) {
+qint32 PercentOf(qint64 part, qint64 whole) {
     if (whole == 0) {
         throw ArithmeticError("division by zero");
     }
@@ -111,12 +113,12 @@ float DivideSingle(double a, float b) {
     return static_cast<float>(a / static_cast<double>(b));
 }
 
-qint32 AddChecked(qint32 a, qint64 b) {
-    const qint64 sum = static_cast<qint64>(a) + b;
-    if (sum > std::numeric_limits<qint32>::max() || sum < std::numeric_limits<qint32>::min()) {
+qint64 AddChecked(qint64 a, qint64 b) {
+    qint64 sum = 0;
+    if (qAddOverflow(a, b, &sum)) {
         throw ArithmeticError("overflow");
     }
-    return static_cast<qint32>(sum);
+    return sum;
 }
 
 }  // namespace patchwell::download

@@ -2,7 +2,7 @@
 
 // The rate and time-left texts of a transfer, and the small arithmetic the
 // transfer loops share. The arithmetic throws ArithmeticError where the
-// transfer has to fail (division by zero, values beyond 32 bits).
+// transfer has to fail (division by zero, values beyond their range).
 
 #include <QLocale>
 #include <QString>
@@ -46,12 +46,12 @@ QString FormatTimeLeftKey(const TimeLeftKey& key);
 
 // `part` / `whole` × 100, rounded half to even; throws on a zero `whole` or
 // a result beyond 32 bits.
-qint32 PercentOf(qint64 part, qint32 whole);
+qint32 PercentOf(qint64 part, qint64 whole);
 
 // `a` / `b` in single precision; throws when `b` is zero.
 float DivideSingle(double a, float b);
 
-// `a` + `b`, throwing when the sum leaves the 32-bit range.
-qint32 AddChecked(qint32 a, qint64 b);
+// `a` + `b`, throwing when the sum leaves the 64-bit range.
+qint64 AddChecked(qint64 a, qint64 b);
 
 }  // namespace patchwell::download

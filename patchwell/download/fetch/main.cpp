@@ -134,8 +134,8 @@ int main(int argc, char** argv) {
         printer =
             std::make_unique<EventRelay>(core, [](const QString& name, const QVariant& value) {
                 const QByteArray event = name.toLatin1();
-                if (value.typeId() == QMetaType::Int) {
-                    printNumber(event.constData(), value.toInt());
+                if (value.typeId() == QMetaType::Int || value.typeId() == QMetaType::LongLong) {
+                    printNumber(event.constData(), value.toLongLong());
                 } else {
                     printLine(event.constData(), value.toString());
                 }
@@ -143,7 +143,7 @@ int main(int argc, char** argv) {
     } else if (::isatty(STDERR_FILENO) != 0) {
         const qint64 existing = options->resume ? QFileInfo(options->saveLocation).size() : 0;
         progress = std::make_unique<ProgressLine>(stderr, existing);
-        QObject::connect(&core, &DownLoadCore::RecievedBytes, [&](qint32 bytes) {
+        QObject::connect(&core, &DownLoadCore::RecievedBytes, [&](qint64 bytes) {
             lastBytes = bytes;
             progress->Update(bytes, core.FileSize(), clock.elapsed() / 1000.0);
         });
@@ -189,7 +189,7 @@ int main(int argc, char** argv) {
         if (value.typeId() == QMetaType::Bool) {
             printProperty(name, value.toBool());
         } else {
-            std::fprintf(stdout, "@%s\t%d\n", name, value.toInt());
+            std::fprintf(stdout, "@%s\t%lld\n", name, value.toLongLong());
         }
     }
     std::fflush(stdout);

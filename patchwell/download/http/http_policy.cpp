@@ -1,5 +1,6 @@
 #include "patchwell/download/http/http_policy.h"
 
+#include <arpa/inet.h>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -10,6 +11,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
 #include "common/text/text.h"
 
@@ -44,7 +46,147 @@ int resolverStarting(void*, void*, void*) {
     return 0;
 }
 
+std::string Lower(std::string_view text) {
+    std::string out(text);
+    std::transform(out.begin(), out.end(), out.begin(), common::LowerAscii);
+    return out;
+}
+
+struct Address {
+    std::string scheme;  // lower case
+    std::string host;    // an IPv6 address without its brackets
+    bool ipv6 = false;
+};
+
+Address SplitAddress(std::string_view url) {
+    Address address;
+    const std::size_t schemeEnd = url.find("://");
+    if (schemeEnd == std::string_view::npos) {
+        return address;
+    }
+    address.scheme = Lower(url.substr(0, schemeEnd));
+    std::string_view authority = url.substr(schemeEnd + 3);
+    authority = authority.substr(0, authority.find_first_of("/?#"));
+    if (const std::size_t at = authority.rfind('@'); at != std::string_view::npos) {
+        authority.remove_prefix(at + 1);
+    }
+    if (!authority.empty() && authority.front() == '[') {
+        address.host = std::string(authority.substr(1, authority.find(']') - 1));
+        address.ipv6 = true;
+    } else {
+        address.host = std::string(authority.substr(0, authority.find(':')));
+    }
+    return address;
+}
+
+// `host` lies in the network `token` ("10.0.0.0/8"; no length: the address
+// itself), both of the family `family`.
+bool InNetwork(const std::string& host, std::string_view token, int family) {
+    const std::size_t slash = token.find('/');
+    const int width = family == AF_INET ? 32 : 128;
+    int bits = width;
+    if (slash != std::string_view::npos) {
+        bits = std::atoi(std::string(token.substr(slash + 1)).c_str());
+        bits = bits == 0 ? width : bits;
+    }
+    unsigned char a[16] = {};
+    unsigned char b[16] = {};
+    if (bits > width || ::inet_pton(family, host.c_str(), a) != 1 ||
+        ::inet_pton(family, std::string(token.substr(0, slash)).c_str(), b) != 1) {
+        return false;
+    }
+    for (int bit = 0; bit < bits; ++bit) {
+        const int mask = 0x80 >> (bit % 8);
+        if ((a[bit / 8] & mask) != (b[bit / 8] & mask)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// no_proxy as the library reads it: names and networks separated by commas
+// or blanks; a name matches itself and every name below it.
+bool Bypassed(const Address& address, std::string_view list) {
+    if (address.host.empty() || list.empty()) {
+        return false;
+    }
+    if (list == "*") {
+        return true;
+    }
+    unsigned char ipv4[4];
+    const int family = address.ipv6                                            ? AF_INET6
+                       : ::inet_pton(AF_INET, address.host.c_str(), ipv4) == 1 ? AF_INET
+                                                                               : 0;
+    std::string_view name = address.host;
+    if (family == 0 && name.back() == '.') {
+        name.remove_suffix(1);
+    }
+    std::size_t pos = 0;
+    while (pos < list.size()) {
+        const std::size_t start = list.find_first_not_of(" \t,", pos);
+        if (start == std::string_view::npos) {
+            break;
+        }
+        const std::size_t end = std::min(list.find_first_of(" \t,", start), list.size());
+        std::string_view token = list.substr(start, end - start);
+        pos = end;
+        if (family != 0) {
+            if (InNetwork(address.host, token, family)) {
+                return true;
+            }
+            continue;
+        }
+        if (token.back() == '.') {
+            token.remove_suffix(1);
+        }
+        if (!token.empty() && token.front() == '.') {
+            token.remove_prefix(1);
+        }
+        const bool same = token.size() == name.size() && common::EqualsNoCase(token, name);
+        const bool below = !token.empty() && token.size() < name.size() &&
+                           name[name.size() - token.size() - 1] == '.' &&
+                           common::EqualsNoCase(token, name.substr(name.size() - token.size()));
+        if (same || below) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The first of `names` that is set and not empty.
+std::string FirstSet(const VariableReader& variable, std::initializer_list<std::string> names) {
+    for (const std::string& name : names) {
+        std::string value = variable(name.c_str());
+        if (!value.empty()) {
+            return value;
+        }
+    }
+    return {};
+}
+
 }  // namespace
+
+std::string ProxyFor(std::string_view url, const VariableReader& variable) {
+    const Address address = SplitAddress(url);
+    if (Bypassed(address, FirstSet(variable, {"no_proxy", "NO_PROXY"}))) {
+        return {};
+    }
+    // HTTP_PROXY is never read: a CGI program can be handed one by a
+    // request's "Proxy:" header.
+    const std::string own = address.scheme + "_proxy";
+    std::string proxy = FirstSet(variable, {own});
+    if (proxy.empty() && own != "http_proxy") {
+        std::string upper = own;
+        std::transform(upper.begin(), upper.end(), upper.begin(),
+                       [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; });
+        proxy = FirstSet(variable, {upper});
+    }
+    return proxy.empty() ? FirstSet(variable, {"all_proxy", "ALL_PROXY"}) : proxy;
+}
+
+std::string ProxyFor(std::string_view url) {
+    return ProxyFor(url, environment);
+}
 
 bool IsHttpAddress(std::string_view url) {
     return common::StartsWithNoCase(url, "http://") || common::StartsWithNoCase(url, "https://");

@@ -25,6 +25,7 @@
 #include <curl/curl.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -65,6 +66,18 @@ CertificateStore CertificateStoreFor(const RequestPolicy& policy);
 // policy. Callbacks, headers and the body's destination are the caller's.
 // False when the library refuses a setting (it is then unusable).
 bool ApplyPolicy(CURL* handle, const std::string& url, const RequestPolicy& policy);
+
+// Reads a variable of the environment; empty for one that is not set.
+using VariableReader = std::function<std::string(const char*)>;
+
+// The proxy the library takes from the variables for a request to `url`, by
+// its own rules: <scheme>_proxy (also in upper case, except HTTP_PROXY), else
+// all_proxy or ALL_PROXY; none when no_proxy (else NO_PROXY) is "*" or names
+// the address's host, its domain or, for an IP address, a network holding it.
+// An empty variable counts as unset. Empty: the request goes direct.
+std::string ProxyFor(std::string_view url, const VariableReader& variable);
+// The same from the process's environment.
+std::string ProxyFor(std::string_view url);
 
 // Marks every socket of this process that is not close-on-exec yet. The
 // library opens a few descriptors of its own (a wake-up pair per multi

@@ -107,19 +107,28 @@ TEST(DetachedProcessLauncher, RunWaitsForTheEndWithEventsServedAndReportsHowItEn
                         "[ -e \"" +
                         go.toUtf8() +
                         "\" ] || exit 99\n[ \"$PWD\" = \"$2\" ] || exit 98\n"
-                        "case $1 in kill) kill -9 $$;; *) exit $1;; esac\n");
+                        "case $1 in kill) kill -9 $$;;\n"
+                        // Ends at once, leaving a child of its own session
+                        // at work in the folder, or one that outlives the
+                        // bound of `bounded` below, its pid written.
+                        "fork) ( setsid sh -c 'sleep 0.3; echo done > child' & ); exit 0;;\n"
+                        "stay) ( sleep 30 & echo $! > stayer ); exit 0;;\n"
+                        "*) exit $1;; esac\n");
     QFile plain(dir.filePath(QStringLiteral("plain.sh")));
     ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
     plain.write("#!/bin/sh\nexit 0\n");
     plain.close();
 
     DetachedProcessLauncher launcher;
+    DetachedProcessLauncher bounded(std::chrono::milliseconds(300));
     const struct {
         QString program;
         QString argument;
         ProgramEnd::Kind kind;
         int code;
     } cases[] = {
+        {waiter, QStringLiteral("fork"), ProgramEnd::Kind::Exited, 0},
+        {waiter, QStringLiteral("stay"), ProgramEnd::Kind::Exited, 0},
         {waiter, QStringLiteral("0"), ProgramEnd::Kind::Exited, 0},
         {waiter, QStringLiteral("3"), ProgramEnd::Kind::Exited, 3},
         {waiter, QStringLiteral("kill"), ProgramEnd::Kind::Killed, SIGKILL},
@@ -135,7 +144,24 @@ TEST(DetachedProcessLauncher, RunWaitsForTheEndWithEventsServedAndReportsHowItEn
             QFile touch(go);
             EXPECT_TRUE(touch.open(QIODevice::WriteOnly));
         });
-        const ProgramEnd end = launcher.Run(c.program, {c.argument, folder}, folder);
+        QElapsedTimer clock;
+        clock.start();
+        const bool stays = c.argument == QStringLiteral("stay");
+        const ProgramEnd end =
+            (stays ? bounded : launcher).Run(c.program, {c.argument, folder}, folder);
+        if (c.argument == QStringLiteral("fork")) {
+            // The whole tree ended before Run returned.
+            EXPECT_EQ(ReadAll(folder + QStringLiteral("/child")), "done\n");
+        }
+        if (stays) {
+            // Waited for up to its bound, then left alone.
+            EXPECT_LT(clock.elapsed(), 10000);
+            const pid_t stayer = ReadAll(folder + QStringLiteral("/stayer")).trimmed().toInt();
+            ASSERT_GT(stayer, 0);
+            EXPECT_EQ(::kill(stayer, SIGKILL), 0);
+            int status = 0;
+            EXPECT_EQ(::waitpid(stayer, &status, 0), stayer);  // it came to us
+        }
         EXPECT_EQ(end.kind, c.kind);
         EXPECT_EQ(end.code, c.code);
         EXPECT_EQ(end.succeeded(), c.kind == ProgramEnd::Kind::Exited && c.code == 0);
@@ -234,7 +260,7 @@ TEST(LockFileInstanceGuard, RefusesASecondInstanceOfTheSameExecutableOnly) {
     EXPECT_TRUE(other.TryClaim());
 }
 
-TEST(LockFileInstanceGuard, WithoutARuntimeFolderTheLockIsInTheUsersOwnCacheFolder) {
+TEST(LockFileInstanceGuard, WithoutARuntimeFolderTheLockIsInAFolderOfTheUsersOwn) {
     QTemporaryDir tmp;
     QTemporaryDir apps;
     QTemporaryDir cache;
@@ -264,24 +290,38 @@ TEST(LockFileInstanceGuard, WithoutARuntimeFolderTheLockIsInTheUsersOwnCacheFold
     struct stat info {};
     const int statted = ::lstat(QFile::encodeName(folder).constData(), &info);
 
-    // A cache folder that is a link is not used: the executable is locked.
+    // Passed over in turn, each a link as a folder another user made first
+    // would be: XDG_CACHE_HOME's, the home's cache folder, the temporary
+    // folder's; only then is the executable locked.
+    QTemporaryDir home;
+    const QByteArray homeBefore = qgetenv("HOME");
+    qputenv("HOME", QFile::encodeName(home.path()));
     ASSERT_TRUE(QFile::link(tmp.path(), linked.filePath(QStringLiteral("patchwell"))));
     qputenv("XDG_CACHE_HOME", QFile::encodeName(linked.path()));
-    LockFileInstanceGuard throughLink(exe);
+    const QString homeCache = home.filePath(QStringLiteral(".cache/patchwell"));
+    const QString tempFolder = tmp.filePath(QStringLiteral("patchwell-%1").arg(::getuid()));
+    QStringList passedOver;
+    for (const QString& unusable : {homeCache, tempFolder, QString()}) {
+        passedOver << QFileInfo(LockFileInstanceGuard(exe).LockPath()).path();
+        if (!unusable.isEmpty()) {
+            QDir(unusable).removeRecursively();
+            EXPECT_TRUE(QFile::link(apps.path(), unusable));
+        }
+    }
     ::close(other);
     runtime.isNull() ? qunsetenv("XDG_RUNTIME_DIR") : qputenv("XDG_RUNTIME_DIR", runtime);
     temp.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", temp);
     cacheHome.isNull() ? qunsetenv("XDG_CACHE_HOME") : qputenv("XDG_CACHE_HOME", cacheHome);
+    qputenv("HOME", homeBefore);
 
+    EXPECT_EQ(passedOver, (QStringList{homeCache, tempFolder, QFileInfo(exe).canonicalPath()}));
     EXPECT_TRUE(claimed);
     EXPECT_FALSE(claimedTwice);
     EXPECT_EQ(QFileInfo(first.LockPath()).path(), folder);
     ASSERT_EQ(statted, 0);
     EXPECT_EQ(info.st_mode & 07777, 0700u);
     EXPECT_EQ(info.st_uid, ::geteuid());
-    EXPECT_EQ(throughLink.LockPath(), QFileInfo(exe).canonicalFilePath());
-    // No file in the temporary folder or beside the program.
-    EXPECT_TRUE(QDir(tmp.path()).isEmpty());
+    // No file beside the program.
     EXPECT_EQ(QDir(apps.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
               QStringList{QStringLiteral("patchwell")});
 }

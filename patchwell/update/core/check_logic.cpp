@@ -45,18 +45,21 @@ void CheckLogic::Load() {
         End();
         return;
     }
-    // The signing state is restored before anything is fetched: a key an
-    // installer dropped from update.ini goes back there.
-    const TrustInForce trust = EstablishTrust(services_);
-    if (!trust.refusal.isEmpty()) {
-        RefuseUnverifiedUpdate(services_, {}, trust.refusal);
-        End();
-        return;
-    }
     localVersion =
         common::ReadIniValue(QStringLiteral("Program"), QStringLiteral("prgver"), localFile);
     checkUrl =
         common::ReadIniValue(QStringLiteral("Update"), QStringLiteral("verchckurl"), localFile);
+    if (scheduled_ != nullptr) {
+        // Whether the run is quiet is known before anything can refuse.
+        scheduled_->Begin(services_.programFolder, checkUrl);
+    }
+    // The signing state is restored before anything is fetched: a key an
+    // installer dropped from update.ini goes back there.
+    const TrustInForce trust = EstablishTrust(services_);
+    if (!trust.refusal.isEmpty()) {
+        Refuse(trust.refusal);
+        return;
+    }
 
     if (scheduled_ != nullptr) {
         RunScheduled();
@@ -80,7 +83,7 @@ void CheckLogic::Load() {
     }
 }
 
-void CheckLogic::OnRecievedBytes(qint32 lnumBYTES) {
+void CheckLogic::OnRecievedBytes(qint64 lnumBYTES) {
     if (lnumBYTES > kMaxManifestBytes && !manifestTooLarge_) {
         manifestTooLarge_ = true;
         dl1_.Cancel();
@@ -176,6 +179,18 @@ void CheckLogic::NotCarriedOut() {
     view_.ShowWindow();
 }
 
+void CheckLogic::Refuse(const QString& reason) {
+    RefuseUnverifiedUpdate(services_, {}, reason);
+    // Asked to stay out of the way, the program is not kept from starting by
+    // whoever can answer for the server: the old version runs, as when the
+    // check could not be carried out.
+    if (Quiet()) {
+        StartServedAndEnd();
+        return;
+    }
+    End();
+}
+
 void CheckLogic::StartServedAndEnd() {
     StartServedProgram(services_,
                        common::ReadIniValue(QStringLiteral("Program"), QStringLiteral("exe"),
@@ -186,8 +201,7 @@ void CheckLogic::StartServedAndEnd() {
 void CheckLogic::Continue(const ManifestAcceptance& accepted) {
     const QString remoteFile = RemoteManifestPath(services_.programFolder);
     if (!accepted.refusal.isEmpty()) {
-        RefuseUnverifiedUpdate(services_, {}, accepted.refusal);
-        End();
+        Refuse(accepted.refusal);
         return;
     }
     manifest = accepted.manifest;

@@ -44,7 +44,7 @@ public:
 
     void OnDLComplete();
     // Breaks off a remote manifest that grows past its limit.
-    void OnRecievedBytes(qint32 lnumBYTES);
+    void OnRecievedBytes(qint64 lnumBYTES);
     void OnOkClicked();
     void OnTimerTick();
 
@@ -77,6 +77,9 @@ private:
     // The check could not be carried out: the window says so, or, quiet,
     // the served program starts.
     void NotCarriedOut();
+    // The update could not be verified: the box, then, quiet, the served
+    // program as it is.
+    void Refuse(const QString& reason);
     void StartServedAndEnd();
     bool Quiet() const { return scheduled_ != nullptr && scheduled_->Settings().quiet; }
 

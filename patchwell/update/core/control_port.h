@@ -21,7 +21,7 @@ public:
     virtual bool InDL() const = 0;
     virtual bool CPause() const = 0;
     virtual bool Connected() const = 0;
-    virtual qint32 FileSize() const = 0;
+    virtual qint64 FileSize() const = 0;
     virtual QString Url() const = 0;
     virtual QString SaveLocation() const = 0;
     // The file the last transfer actually wrote (empty before any).

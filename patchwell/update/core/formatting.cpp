@@ -2,15 +2,16 @@
 
 #include <QLocale>
 
+#include <limits>
+
 #include "patchwell/download/control/download_codes.h"
 #include "patchwell/update/core/control_texts.h"
 #include "patchwell/update/core/texts.h"
 
 namespace patchwell::update {
 
-QString FormatKB(qint32 Amount) {
-    const auto bytes = static_cast<qint64>(static_cast<quint32>(Amount));
-    return QLocale().formattedDataSize(bytes, 2, QLocale::DataSizeTraditionalFormat);
+QString FormatKB(qint64 Amount) {
+    return QLocale().formattedDataSize(Amount, 2, QLocale::DataSizeTraditionalFormat);
 }
 
 qint16 NextFrame(qint16 counter) {
@@ -28,7 +29,7 @@ QString PercentTitleText(qint32 lPercent) {
     return texts::PercentTitle(lPercent);
 }
 
-QString SizeLabelText(qint32 received, qint32 total) {
+QString SizeLabelText(qint64 received, qint64 total) {
     return texts::Size(FormatKB(received), FormatKB(total));
 }
 
@@ -51,6 +52,12 @@ int ClampProgress(qint64 value, int minimum, int maximum) {
         return minimum;
     }
     return static_cast<int>(value);
+}
+
+qint64 ProgressUnits(qint64 bytes, qint64 total) {
+    constexpr qint64 kRange = std::numeric_limits<int>::max();
+    const qint64 perUnit = total <= kRange ? 1 : total / kRange + 1;
+    return bytes / perUnit;
 }
 
 }  // namespace patchwell::update

@@ -105,7 +105,7 @@ bool UpdateLogic::TryCurrentAddress() {
         }
     }
     view_.StartTimer();
-    view_.SetProgressMaximum(dl1_.FileSize());
+    view_.SetProgressMaximum(static_cast<int>(ProgressUnits(dl1_.FileSize(), dl1_.FileSize())));
     dl1_.download();  // OnDLComplete or OnDLError run inside this call
     return (failed_ || oversized_) && !completed_;
 }
@@ -213,12 +213,12 @@ void UpdateLogic::OnDLECode(qint32 lErrorCode) {
     view_.SetErrorCodeText(ErrorCodeText(lErrorCode));
 }
 
-void UpdateLogic::OnRecievedBytes(qint32 lnumBYTES) {
+void UpdateLogic::OnRecievedBytes(qint64 lnumBYTES) {
     if (StopOversizedInstaller(lnumBYTES)) {
         return;
     }
-    view_.SetProgressValue(
-        ClampProgress(lnumBYTES, view_.ProgressMinimum(), view_.ProgressMaximum()));
+    view_.SetProgressValue(ClampProgress(ProgressUnits(lnumBYTES, dl1_.FileSize()),
+                                         view_.ProgressMinimum(), view_.ProgressMaximum()));
     view_.SetSizeText(SizeLabelText(lnumBYTES, dl1_.FileSize()));
 }
 

@@ -68,7 +68,7 @@ public:
     void OnDLComplete();
     void OnDLError(const QString& lpErrorDescription);
     void OnDLECode(qint32 lErrorCode);
-    void OnRecievedBytes(qint32 lnumBYTES);
+    void OnRecievedBytes(qint64 lnumBYTES);
     void OnPercent(qint32 lPercent);
     void OnStatusChange(const QString& lpStatus);
     void OnRate(const QString& lpRate);

@@ -75,6 +75,22 @@ n=0; while [ ! -e "$folder/release" ] && [ $n -lt 1200 ]; do sleep 0.05; n=$((n+
     wait_for 10 e2e_served_runs 2.0 || e2e_fail "served program 2.0 not running"
     [ ! -e "$APP/setup.sh" ] && [ ! -e "$APP/iupdate.ini" ] || e2e_fail "files left behind"
 
+    e2e_log "a forking installer's child is waited for"
+    edge_folder forking
+    edge_installer "$WWW/forking/setup.sh" '( setsid sh -c '"'"'touch "$1/child-running"
+n=0; while [ ! -e "$1/release" ] && [ $n -lt 1200 ]; do sleep 0.05; n=$((n+1)); done
+touch "$1/child-done"'"'"' sh "$folder" & )'
+    edge_manifest "$WWW/forking/iupdate.ini" 2.0 "$BASE/forking/setup.sh" setup.sh
+    edge_start_update
+    wait_for 20 test -e "$APP/child-running" || e2e_fail "the installer's child did not run"
+    sleep 1
+    e2e_running "$E2E_PW_PID" || e2e_fail "patchwell ended under the installer's child"
+    [ ! -e "$APP/served.pid" ] || e2e_fail "served program started while the installer's child runs"
+    touch "$APP/release"
+    e2e_patchwell_ended
+    wait_for 10 e2e_served_runs 2.0 || e2e_fail "served program 2.0 not running"
+    [ -e "$APP/child-done" ] || e2e_fail "the installer's child had not ended"
+
     e2e_log "a failing installer is reported"
     edge_folder failing
     edge_installer "$WWW/failing/setup.sh" 'exit 3'

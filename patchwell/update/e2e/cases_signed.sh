@@ -183,7 +183,7 @@ forged_refused() {
 
 # Once under a key, no later update.ini makes patchwell take an unsigned or
 # otherwise-signed manifest: not after patchwell was killed while the
-# installer dropped the key, not after an installer's background child did.
+# installer dropped the key, not after something wrote another key once it ended.
 # Only --forget-key ends it.
 case_signed_trust() {
     signed_setup
@@ -219,15 +219,13 @@ SH
     sed -i '/^publickey=/d' "$APP/update.ini"
     forged_refused "The update information has no signature."
 
-    e2e_log "an installer's background child writes another key after patchwell ended"
+    # patchwell waits for the installer's whole tree, so what writes after
+    # it ended is a program the installer left to the system (a service):
+    # the test writes in its place.
+    e2e_log "another key is written into update.ini after patchwell ended"
     cat >"$E2E_TMP/forking.sh" <<SH
 #!/bin/sh
 folder=\$2
-(
-    n=0; while [ ! -e "\$folder/release" ] && [ \$n -lt 1200 ]; do sleep 0.05; n=\$((n+1)); done
-    sed -i 's|^publickey=.*|publickey=$(tail -n 1 "$KEYS/theirs.pub")|' "\$folder/update.ini" &&
-        touch "\$folder/child-done"
-) </dev/null >/dev/null 2>&1 &
 printf '%s\n' "\$@" >"\$folder/installer-args.txt"
 echo 2.0 >"\$folder/version.txt"
 SH
@@ -238,9 +236,7 @@ SH
     e2e_click "$(e2e_wait_window '^Downloading Update$')" "$START_X" "$BUTTONS_Y" "$UPDL_WIDTH"
     e2e_patchwell_ended
     [ -s "$APP/installer-args.txt" ] || e2e_fail "installer did not run"
-    touch "$APP/release"
-    wait_for 20 test -e "$APP/child-done" || e2e_fail "the background child did not run"
-    [ "$(local_key publickey)" = "$(tail -n 1 "$KEYS/theirs.pub")" ] || e2e_fail "the key was not replaced"
+    sed -i "s|^publickey=.*|publickey=$(tail -n 1 "$KEYS/theirs.pub")|" "$APP/update.ini"
     kill "$(cat "$APP/served.pid")" 2>/dev/null; rm -f "$APP/served.pid"
     forged_offer forking theirs
     forged_refused "The update information was signed with another key."

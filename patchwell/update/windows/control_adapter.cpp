@@ -33,7 +33,7 @@ bool DownLoadPort::CPause() const {
 bool DownLoadPort::Connected() const {
     return control_->Connected();
 }
-qint32 DownLoadPort::FileSize() const {
+qint64 DownLoadPort::FileSize() const {
     return control_->FileSize();
 }
 QString DownLoadPort::Url() const {
@@ -62,7 +62,7 @@ void DownLoadPort::GetFileInformation() {
 }
 
 bool DownLoadPort::CheckConnection() {
-    return environment_->QueryConnection().online;
+    return environment_->QueryConnection(control_->Url()).online;
 }
 void DownLoadPort::Cancel() {
     control_->Cancel();

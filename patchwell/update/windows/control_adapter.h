@@ -59,7 +59,7 @@ public:
     bool InDL() const override;
     bool CPause() const override;
     bool Connected() const override;
-    qint32 FileSize() const override;
+    qint64 FileSize() const override;
     QString Url() const override;
     QString SaveLocation() const override;
     QString TargetFile() const override;

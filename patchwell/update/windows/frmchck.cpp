@@ -72,7 +72,7 @@ Frmchck::Frmchck(Forms& forms)
 
     connect(dl1_, &ControlPort::DLComplete, this, [this] { logic_->OnDLComplete(); });
     connect(dl1_, &ControlPort::RecievedBytes, this,
-            [this](qint32 bytes) { logic_->OnRecievedBytes(bytes); });
+            [this](qint64 bytes) { logic_->OnRecievedBytes(bytes); });
     connect(Command1, &QPushButton::clicked, this, [this] { logic_->OnOkClicked(); });
     connect(Timer1, &QTimer::timeout, this, [this] { logic_->OnTimerTick(); });
 }

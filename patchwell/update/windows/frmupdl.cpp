@@ -99,7 +99,7 @@ Frmupdl::Frmupdl(Forms& forms)
             [logic](const QString& text) { logic->OnDLError(text); });
     connect(dl1_, &ControlPort::DLECode, this, [logic](qint32 code) { logic->OnDLECode(code); });
     connect(dl1_, &ControlPort::RecievedBytes, this,
-            [logic](qint32 bytes) { logic->OnRecievedBytes(bytes); });
+            [logic](qint64 bytes) { logic->OnRecievedBytes(bytes); });
     connect(dl1_, &ControlPort::Percent, this,
             [logic](qint32 percent) { logic->OnPercent(percent); });
     connect(dl1_, &ControlPort::StatusChange, this,

@@ -455,10 +455,10 @@ TEST_F(TilebayE2E, LiveDesktopTrustedLaunchersAndNothingBlocksTheLoad) {
                   0);
     }
 
-    // No runtime folder, and the temporary folder's lock folder planted by
-    // another user: the lock goes into a private folder of our own.
+    // No runtime folder, and XDG_CACHE_HOME's lock folder planted by another
+    // user (a shared cache folder): the lock goes into the home's own.
     const QString temp = root.filePath(S("tmp"));
-    const QString planted = temp + S("/tilebay-") + QString::number(::getuid());
+    const QString planted = root.filePath(S("cache/tilebay"));
     ASSERT_TRUE(QDir().mkpath(planted));
     ASSERT_EQ(::chmod(QFile::encodeName(planted).constData(), 0777), 0);
     if (root0) {
@@ -487,7 +487,7 @@ TEST_F(TilebayE2E, LiveDesktopTrustedLaunchersAndNothingBlocksTheLoad) {
     ASSERT_NE(panel, 0u);
     ASSERT_TRUE(Top(panel, -kTallCaptionTop));
     EXPECT_EQ(QDir(planted).entryList(QDir::Files), QStringList{});
-    const QString lockFolder = root.filePath(S("cache/tilebay-runtime"));
+    const QString lockFolder = env.value(S("HOME")) + S("/.cache/tilebay");
     EXPECT_EQ(QFileInfo(lockFolder).permissions() & 0x0777,
               QFile::ExeUser | QFile::ReadUser | QFile::WriteUser);
     EXPECT_FALSE(QDir(lockFolder).entryList(QDir::Files).isEmpty());

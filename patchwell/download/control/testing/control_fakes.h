@@ -117,7 +117,7 @@ public:
         return value;
     }
     DownLoadDialogs& Dialogs() override { return dialogs; }
-    ConnectionStatus QueryConnection() override { return connection; }
+    ConnectionStatus QueryConnection(const QString&) override { return connection; }
     std::unique_ptr<InetTransfer> CreateTransfer() override {
         return std::make_unique<FakeTransfer>(log);
     }

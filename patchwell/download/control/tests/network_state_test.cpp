@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -37,13 +36,6 @@ InterfaceInfo Interface(const char* name, int type, bool pointToPoint = false) {
     return info;
 }
 
-auto Environment(std::map<std::string, QByteArray> values) {
-    return [values](const char* name) {
-        const auto it = values.find(name);
-        return it == values.end() ? QByteArray() : it->second;
-    };
-}
-
 TEST(NetworkState, DefaultRoutesOfBothFamilies) {
     EXPECT_EQ(DefaultRouteInterfaces(kRoutes4, kRoutes6),
               (std::vector<QString>{QStringLiteral("eth0"), QStringLiteral("wlan0")}));
@@ -57,9 +49,7 @@ TEST(NetworkState, DefaultRoutesOfBothFamilies) {
 }
 
 TEST(NetworkState, OnlineThroughARoutedInterfaceWithItsKind) {
-    const auto noProxy = Environment({});
-    ConnectionStatus status =
-        EvaluateConnection({Interface("eth0", 1)}, kRoutes4, QString(), noProxy);
+    ConnectionStatus status = EvaluateConnection({Interface("eth0", 1)}, kRoutes4, QString());
     EXPECT_TRUE(status.online);
     EXPECT_EQ(status.flags, ConnectionStatus::kLan);
 
@@ -67,7 +57,7 @@ TEST(NetworkState, OnlineThroughARoutedInterfaceWithItsKind) {
     const QString pppRoute = QStringLiteral(
         "Iface\tDestination\tGateway\tFlags\tRefCnt\tUse\tMetric\tMask\n"
         "ppp0\t00000000\t00000000\t0001\t0\t0\t0\t00000000\n");
-    status = EvaluateConnection({ppp, Interface("eth0", 1)}, pppRoute, QString(), noProxy);
+    status = EvaluateConnection({ppp, Interface("eth0", 1)}, pppRoute, QString());
     EXPECT_TRUE(status.online);
     EXPECT_EQ(status.flags, ConnectionStatus::kModem);
 
@@ -75,59 +65,26 @@ TEST(NetworkState, OnlineThroughARoutedInterfaceWithItsKind) {
         {Interface("wwan0", 519)}, QString(),
         QStringLiteral(
             "00000000000000000000000000000000 00 00000000000000000000000000000000 00 "
-            "00000000000000000000000000000000 00000400 00000002 00000000 00000001 wwan0\n"),
-        noProxy);
+            "00000000000000000000000000000000 00000400 00000002 00000000 00000001 wwan0\n"));
     EXPECT_TRUE(status.online);
     EXPECT_EQ(status.flags, ConnectionStatus::kModem);
 }
 
 TEST(NetworkState, OfflineCases) {
-    const auto noProxy = Environment({});
     // No default route at all.
-    EXPECT_FALSE(EvaluateConnection({Interface("eth0", 1)}, QString(), QString(), noProxy).online);
+    EXPECT_FALSE(EvaluateConnection({Interface("eth0", 1)}, QString(), QString()).online);
     // The routed interface is down, has no address, or is loopback.
     InterfaceInfo down = Interface("eth0", 1);
     down.up = false;
-    EXPECT_FALSE(EvaluateConnection({down}, kRoutes4, QString(), noProxy).online);
+    EXPECT_FALSE(EvaluateConnection({down}, kRoutes4, QString()).online);
     InterfaceInfo bare = Interface("eth0", 1);
     bare.hasAddress = false;
-    EXPECT_FALSE(EvaluateConnection({bare}, kRoutes4, QString(), noProxy).online);
+    EXPECT_FALSE(EvaluateConnection({bare}, kRoutes4, QString()).online);
     InterfaceInfo loop = Interface("lo", 772);
     loop.loopback = true;
-    const ConnectionStatus status = EvaluateConnection({loop}, kRoutes4, kRoutes6, noProxy);
+    const ConnectionStatus status = EvaluateConnection({loop}, kRoutes4, kRoutes6);
     EXPECT_FALSE(status.online);
     EXPECT_EQ(status.flags, 0u);
-}
-
-TEST(NetworkState, ProxyVariablesSetTheProxyFlag) {
-    for (const char* name :
-         {"http_proxy", "https_proxy", "all_proxy", "HTTPS_PROXY", "ALL_PROXY"}) {
-        SCOPED_TRACE(name);
-        const ConnectionStatus status =
-            EvaluateConnection({Interface("eth0", 1)}, kRoutes4, QString(),
-                               Environment({{name, QByteArray("http://proxy.local:3128")}}));
-        EXPECT_TRUE(status.online);
-        EXPECT_EQ(status.flags, ConnectionStatus::kLan | ConnectionStatus::kProxy);
-    }
-    // Offline machines still report a configured proxy; an empty variable is none.
-    EXPECT_EQ(
-        EvaluateConnection(
-            {}, QString(), QString(),
-            Environment({{"no_proxy", "x"}, {"http_proxy", " "}, {"ALL_PROXY", "socks5://p:1080"}}))
-            .flags,
-        ConnectionStatus::kProxy);
-    // What libcurl does not follow is no proxy: upper-case HTTP_PROXY, and
-    // any proxy when no_proxy is "*".
-    for (const auto& variables : std::vector<std::map<std::string, QByteArray>>{
-             {{"HTTP_PROXY", "http://p:3128"}},
-             {{"http_proxy", "http://p:3128"}, {"no_proxy", "*"}},
-             {{"ALL_PROXY", "http://p:3128"}, {"NO_PROXY", " * "}}}) {
-        EXPECT_EQ(
-            EvaluateConnection({Interface("eth0", 1)}, kRoutes4, QString(), Environment(variables))
-                .flags,
-            ConnectionStatus::kLan)
-            << variables.begin()->first;
-    }
 }
 
 // A netlink route message: a route of `table` to a destination prefix of
@@ -171,9 +128,9 @@ TEST(NetworkState, AVpnWithPolicyRoutingCountsAsOnline) {
         "eth0\t000200C0\t00000000\t0001\t0\t0\t0\t00FFFFFF\t0\t0\t0\n");
     const std::vector<InterfaceInfo> interfaces = {Interface("eth0", ARPHRD_ETHER),
                                                    Interface("wg0", ARPHRD_NONE, true)};
-    EXPECT_FALSE(EvaluateConnection(interfaces, mainTable, QString(), Environment({})).online);
-    const ConnectionStatus withPolicy = EvaluateConnection(
-        interfaces, mainTable, QString(), Environment({}), {QStringLiteral("wg0")});
+    EXPECT_FALSE(EvaluateConnection(interfaces, mainTable, QString()).online);
+    const ConnectionStatus withPolicy =
+        EvaluateConnection(interfaces, mainTable, QString(), {QStringLiteral("wg0")});
     EXPECT_TRUE(withPolicy.online);
     EXPECT_EQ(withPolicy.flags, ConnectionStatus::kModem);  // a point-to-point tunnel
 }
@@ -201,22 +158,17 @@ TEST(NetworkState, ReachabilityAndMediumFromQtsNetworkInformation) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(static_cast<int>(&c - cases));
-        const ConnectionStatus status = EvaluateReachability(
-            c.reachability, c.medium, lan | ConnectionStatus::kProxy, Environment({}));
+        const ConnectionStatus status =
+            EvaluateReachability(c.reachability, c.medium, lan | ConnectionStatus::kProxy);
         EXPECT_EQ(status.online, c.online);
         EXPECT_EQ(status.flags, c.flags);
     }
-    EXPECT_EQ(EvaluateReachability(R::Disconnected, M::Unknown, 0,
-                                   Environment({{"https_proxy", "http://p:3128"}}))
-                  .flags,
-              ConnectionStatus::kProxy);
 }
 
 TEST(NetworkState, TheMachineAnswers) {
     // The real queries run against this machine and agree with the
     // evaluation of what the machine reports.
-    const auto environment = [](const char* name) { return qgetenv(name); };
-    const ConnectionStatus evaluated = EvaluateConnection(ReadMachineNetwork(), environment);
+    const ConnectionStatus evaluated = EvaluateConnection(ReadMachineNetwork());
     const ConnectionStatus queried = MakeLinuxNetworkState()->Query();
     EXPECT_EQ(queried.online, evaluated.online);
     EXPECT_EQ(queried.flags, evaluated.flags);
@@ -228,7 +180,7 @@ TEST(NetworkState, TheMachineAnswers) {
         const ConnectionStatus fromQt = EvaluateReachability(
             information->reachability(),
             tellsMedium ? std::optional(information->transportMedium()) : std::nullopt,
-            evaluated.flags, environment);
+            evaluated.flags);
         EXPECT_EQ(system.online, fromQt.online);
         EXPECT_EQ(system.flags, fromQt.flags);
     } else {

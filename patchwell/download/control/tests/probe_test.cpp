@@ -100,7 +100,7 @@ TEST_F(ProbeTest, UnusableLengthsFailTheProbe) {
     Probe(Answer::Make("HTTP/1.1 200 OK", Bytes(5000)));
     const Trace failure{kInitiating, kAccepted, "DLError:Error Reading File Headers.",
                         "StatusChange:Error Reading File Headers!", "DLECode:3"};
-    for (const char* length : {"", "abc", "2147483648", "99999999999", "-5", "12x"}) {
+    for (const char* length : {"", "abc", "9223372036854775808", "-5", "12x"}) {
         SCOPED_TRACE(length);
         std::string headers =
             *length == '\0' ? "" : std::string("Content-Length: ") + length + "\r\n";
@@ -113,11 +113,16 @@ TEST_F(ProbeTest, UnusableLengthsFailTheProbe) {
         EXPECT_EQ(env->log->Count("Cancel"), 0);
         trace.clear();
     }
-    env->log->answers.push_back(
-        Answer::Make("HTTP/1.1 200 OK", "", false, "Content-Length: 2147483647\r\n"));
-    core.GetFileInformation();
-    EXPECT_EQ(trace, (Trace{kInitiating, kAccepted, kComplete}));
-    EXPECT_EQ(core.FileSize(), 2147483647);
+    // Lengths of 2 GiB and more (an installer past 4 GiB) are lengths too.
+    for (const qint64 length :
+         {Q_INT64_C(2147483647), Q_INT64_C(2147483648), Q_INT64_C(5368709120)}) {
+        env->log->answers.push_back(Answer::Make(
+            "HTTP/1.1 200 OK", "", false, "Content-Length: " + std::to_string(length) + "\r\n"));
+        core.GetFileInformation();
+        EXPECT_EQ(trace, (Trace{kInitiating, kAccepted, kComplete}));
+        EXPECT_EQ(core.FileSize(), length);
+        trace.clear();
+    }
 }
 
 TEST_F(ProbeTest, ComponentFailures) {

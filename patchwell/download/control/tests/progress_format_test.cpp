@@ -85,8 +85,10 @@ TEST(ProgressArithmetic, PercentRoundsHalfToEvenAndFailsWhereItMust) {
     EXPECT_THROW(DivideSingle(5, 0.0f), ArithmeticError);
     EXPECT_THROW(DivideSingle(0, 0.0f), ArithmeticError);
     EXPECT_FLOAT_EQ(DivideSingle(1476, 1024.0f), 1.44140625f);
-    EXPECT_EQ(AddChecked(2147483000, 647), 2147483647);
-    EXPECT_THROW(AddChecked(2147483000, 648), ArithmeticError);
+    EXPECT_EQ(PercentOf(2684354560, 5368709120), 50);  // files past 4 GiB
+    EXPECT_EQ(AddChecked(2147483000, 648), 2147483648);
+    EXPECT_EQ(AddChecked(9223372036854775000, 807), 9223372036854775807);
+    EXPECT_THROW(AddChecked(9223372036854775000, 808), ArithmeticError);
 }
 
 }  // namespace

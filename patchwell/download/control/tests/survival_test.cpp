@@ -152,7 +152,7 @@ TEST_F(SurvivalTest, CancelDuringTheWaitEndsAtOnce) {
     const std::string body = ProbeCutFile(50000, 20480, 14);
     bool cut = false;
     QObject::connect(&core, &DownLoadCore::RecievedBytes,
-                     [&cut](qint32 bytes) { cut = cut || bytes == 20480; });
+                     [&cut](qint64 bytes) { cut = cut || bytes == 20480; });
     env->onProcessEvents = [&](int) {
         if (cut && !core.CCancel()) {
             core.Cancel();
@@ -221,7 +221,7 @@ TEST_F(NginxSurvivalTest, APauseLongerThanTheServersPatienceIsSurvived) {
     core.GetFileInformation();
     ASSERT_EQ(core.FileSize(), static_cast<qint32>(body.size()));
     ASSERT_TRUE(core.ResumeSupported());
-    QObject::connect(&core, &DownLoadCore::RecievedBytes, [this](qint32 bytes) {
+    QObject::connect(&core, &DownLoadCore::RecievedBytes, [this](qint64 bytes) {
         if (bytes == 1024 * 1024) {
             core.Pause(true);
         }

@@ -91,7 +91,7 @@ TEST_F(TransferTest, PauseFromAHandlerWaitsWithoutSpinning) {
 TEST_F(TransferTest, CancelFromAHandlerClosesAtTheNextBoundary) {
     const std::string body = Bytes(2500);
     Probe(Answer::Make("HTTP/1.1 200 OK", body));
-    QObject::connect(&core, &DownLoadCore::RecievedBytes, [this](qint32 bytes) {
+    QObject::connect(&core, &DownLoadCore::RecievedBytes, [this](qint64 bytes) {
         if (bytes == 1024) {
             core.Cancel();
         }

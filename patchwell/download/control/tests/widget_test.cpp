@@ -140,12 +140,13 @@ TEST(DownLoadWidget, CarriesTheInterfaceOfTheCore) {
     Trace trace;
     DownLoad widget(std::make_shared<FakeEnvironment>(&trace));
     const QStringList events = DeclaredEvents(widget.core());
-    EXPECT_EQ(events,
-              QStringList({QStringLiteral("DLComplete()"), QStringLiteral("DLError(QString)"),
-                           QStringLiteral("DLECode(int)"), QStringLiteral("RecievedBytes(int)"),
-                           QStringLiteral("Percent(int)"), QStringLiteral("StatusChange(QString)"),
-                           QStringLiteral("Rate(QString)"), QStringLiteral("TimeLeft(QString)"),
-                           QStringLiteral("ConnectionState(QString)")}));
+    EXPECT_EQ(
+        events,
+        QStringList({QStringLiteral("DLComplete()"), QStringLiteral("DLError(QString)"),
+                     QStringLiteral("DLECode(int)"), QStringLiteral("RecievedBytes(qlonglong)"),
+                     QStringLiteral("Percent(int)"), QStringLiteral("StatusChange(QString)"),
+                     QStringLiteral("Rate(QString)"), QStringLiteral("TimeLeft(QString)"),
+                     QStringLiteral("ConnectionState(QString)")}));
     EXPECT_EQ(DeclaredEvents(widget), events);
 
     // A target that lacks an event gets none of them.

@@ -6,6 +6,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "patchwell/download/testing/test_http_server.h"
 
@@ -116,6 +118,61 @@ TEST(HttpPolicy, TheProxyVariablesAreFollowedAndADeadProxyIsAnError) {
         EXPECT_EQ(Perform(origin.url("/sig")).code, CURLE_COULDNT_CONNECT);
     }
     EXPECT_EQ(origin.requestCount(), 1u);
+}
+
+// What ProxyFor says is what the library does: each case's request is made
+// with the proxy variables pointing at a closed port, so that a request that
+// goes through the proxy fails to connect and one that goes direct reaches
+// the server (or, for https, fails its handshake with the plain server).
+TEST(HttpPolicy, ProxyForTellsWhatTheLibraryDoes) {
+    TestHttpServer origin;
+    ScriptedResponse direct;
+    direct.body = "direct";
+    origin.setResponse("/f", direct);
+    const std::string port = std::to_string(origin.port());
+    const std::string closed = ClosedAddress();
+    const char* const kNames[] = {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY",
+                                  "all_proxy",  "ALL_PROXY",  "no_proxy",    "NO_PROXY"};
+    struct Case {
+        const char* url;  // scheme://host, the port and path follow
+        std::vector<std::pair<const char*, const char*>> variables;  // "P": the closed proxy
+        bool proxied;
+    };
+    const Case cases[] = {
+        {"http://127.0.0.1", {{"https_proxy", "P"}}, false},
+        {"https://127.0.0.1", {{"https_proxy", "P"}}, true},
+        {"https://127.0.0.1", {{"https_proxy", ""}, {"HTTPS_PROXY", "P"}}, true},
+        {"http://127.0.0.1", {{"HTTP_PROXY", "P"}}, false},
+        {"http://127.0.0.1", {{"http_proxy", "P"}}, true},
+        {"http://127.0.0.1", {{"http_proxy", ""}, {"ALL_PROXY", "P"}}, true},
+        {"https://127.0.0.1", {{"http_proxy", "P"}, {"all_proxy", "P"}}, true},
+        {"http://127.0.0.1", {{"all_proxy", "P"}, {"no_proxy", "127.0.0.1"}}, false},
+        {"http://127.0.0.1", {{"http_proxy", "P"}, {"no_proxy", "10.0.0.0/8, 127.0.0.0/8"}}, false},
+        {"http://127.0.0.1", {{"http_proxy", "P"}, {"no_proxy", "10.0.0.0/8,.0.0.1"}}, true},
+        {"http://127.0.0.1", {{"http_proxy", "P"}, {"no_proxy", ""}, {"NO_PROXY", "*"}}, false},
+        {"http://localhost", {{"http_proxy", "P"}, {"no_proxy", ".LOCALHOST."}}, false},
+        {"http://localhost", {{"http_proxy", "P"}, {"no_proxy", "calhost"}}, true},
+        {"http://localhost", {{"http_proxy", "P"}, {"no_proxy", "other localhost"}}, false},
+    };
+    for (const Case& c : cases) {
+        const std::string url = std::string(c.url) + ":" + port + "/f";
+        std::vector<std::unique_ptr<ScopedVariable>> scoped;
+        std::string trace = url;
+        for (const char* name : kNames) {
+            const char* value = nullptr;
+            for (const auto& [variable, given] : c.variables) {
+                if (std::string(variable) == name) {
+                    value = std::string(given) == "P" ? closed.c_str() : given;
+                    trace += std::string(" ") + name + "=" + given;
+                }
+            }
+            scoped.push_back(std::make_unique<ScopedVariable>(name, value));
+        }
+        SCOPED_TRACE(trace);
+        const Result result = Perform(url);
+        EXPECT_EQ(result.code == CURLE_COULDNT_CONNECT, c.proxied) << result.code;
+        EXPECT_EQ(patchwell::http::ProxyFor(url), c.proxied ? closed : std::string());
+    }
 }
 
 TEST(HttpPolicy, CertificateStoreFollowsTheCallerThenTheVariables) {

@@ -20,7 +20,7 @@ public:
     bool InDL() const override { return inDL; }
     bool CPause() const override { return cPause; }
     bool Connected() const override { return connected; }
-    qint32 FileSize() const override { return fileSize; }
+    qint64 FileSize() const override { return fileSize; }
     QString Url() const override { return url; }
     QString SaveLocation() const override { return saveLocation; }
     QString TargetFile() const override { return targetFile; }
@@ -61,7 +61,7 @@ public:
     void RaiseComplete() { Q_EMIT DLComplete(); }
     void RaiseError(const QString& text) { Q_EMIT DLError(text); }
     void RaiseCode(qint32 code) { Q_EMIT DLECode(code); }
-    void RaiseProgress(qint32 bytes, qint32 percent) {
+    void RaiseProgress(qint64 bytes, qint32 percent) {
         Q_EMIT RecievedBytes(bytes);
         Q_EMIT Percent(percent);
     }
@@ -74,8 +74,8 @@ public:
     bool connected = true;
     bool online = true;  // what the next connection check finds
     int connectionChecks = 0;
-    qint32 fileSize = 0;
-    qint32 probeSize = 0;  // what the next probe finds
+    qint64 fileSize = 0;
+    qint64 probeSize = 0;  // what the next probe finds
     QString url;
     QString saveLocation;
     QString targetFile;

@@ -308,7 +308,7 @@ TEST_F(CheckLogicTest, AManifestLargerThanOneMebibyteEndsTheCheck) {
     EXPECT_FALSE(t.Exists(QStringLiteral("iupdate.ini")));
     EXPECT_FALSE(view.updateControl);
     QObject::connect(&dl1, &ControlPort::RecievedBytes,
-                     [l = logic.get()](qint32 n) { l->OnRecievedBytes(n); });
+                     [l = logic.get()](qint64 n) { l->OnRecievedBytes(n); });
     view = FakeCheckView();
     dl1.calls.clear();
     logic->Load();

@@ -20,8 +20,8 @@ TEST_F(Formatting, FormatKBGivesShortSizeTexts) {
     EXPECT_EQ(FormatKB(1536), QStringLiteral("1.50 kB"));
     EXPECT_EQ(FormatKB(3072), QStringLiteral("3.00 kB"));
     EXPECT_EQ(FormatKB(5 * 1024 * 1024 + 512 * 1024), QStringLiteral("5.50 MB"));
-    // Counts are unsigned 32-bit numbers.
-    EXPECT_EQ(FormatKB(-1), QStringLiteral("4.00 GB"));
+    // Installers past 4 GiB.
+    EXPECT_EQ(FormatKB(Q_INT64_C(4831838208)), QStringLiteral("4.50 GB"));
 }
 
 TEST_F(Formatting, LabelAndTitleTexts) {
@@ -60,6 +60,20 @@ TEST(ProgressClamp, HoldsValuesInsideTheRange) {
     EXPECT_EQ(ClampProgress(5001, 0, 5000), 5000);
     EXPECT_EQ(ClampProgress(-1, 0, 5000), 0);
     EXPECT_EQ(ClampProgress(qint64(1) << 40, 0, 5000), 5000);
+    // A bar's int range: bytes up to 2 GiB - 1, then the fewest bytes per unit.
+    const struct {
+        qint64 bytes, total, units;
+    } units[] = {
+        {5000, 5000, 5000},
+        {2147483647, 2147483647, 2147483647},
+        {2147483648, 2147483648, 1073741824},
+        {Q_INT64_C(2684354560), Q_INT64_C(5368709120), 894784853},
+        {Q_INT64_C(5368709120), Q_INT64_C(5368709120), 1789569706},
+    };
+    for (const auto& u : units) {
+        EXPECT_EQ(ProgressUnits(u.bytes, u.total), u.units) << u.bytes << "/" << u.total;
+        EXPECT_LE(ProgressUnits(u.total, u.total), 2147483647);
+    }
 }
 
 }  // namespace

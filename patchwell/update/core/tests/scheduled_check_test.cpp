@@ -101,6 +101,7 @@ TEST(ScheduledCheck, QuietEndsWithoutAWindowUnlessThereIsSomethingToSay) {
     const ConditionalAnswer failed{};
     const ConditionalAnswer same{Kind::NotModified, {}, {}, -1, 304};
     const QByteArray outside("[Update]\ncurver=2.0\nsavefileas=../x\n");
+    const QByteArray unbound = kNewer + "curversize=12\n";
     const Case cases[] = {
         {"", {Body(kCurrent, "\"a\"")}, true, 1, false, true, false},
         {"", {failed}, true, 0, true, false, false},
@@ -110,6 +111,10 @@ TEST(ScheduledCheck, QuietEndsWithoutAWindowUnlessThereIsSomethingToSay) {
         {"quiet=1\n", {Body(outside, "\"c\"")}, true, 0, false, true, false},
         // A 304 with nothing cached: one plain fetch.
         {"quiet=1\n", {same, Body(kCurrent, "\"d\"")}, false, 0, false, true, false},
+        // A manifest that cannot be verified (a size without its digest):
+        // the refusal's box, then, quiet, the program as it is.
+        {"", {Body(unbound, "\"e\"")}, true, 1, false, false, false},
+        {"quiet=1\n", {Body(unbound, "\"f\"")}, true, 1, false, true, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.keys) + " answer " + std::to_string(c.answers[0].status));

@@ -25,7 +25,7 @@ protected:
                          [this](const QString& s) { logic.OnDLError(s); });
         QObject::connect(&dl1, &ControlPort::DLECode, [this](qint32 c) { logic.OnDLECode(c); });
         QObject::connect(&dl1, &ControlPort::RecievedBytes,
-                         [this](qint32 n) { logic.OnRecievedBytes(n); });
+                         [this](qint64 n) { logic.OnRecievedBytes(n); });
         QObject::connect(&dl1, &ControlPort::Percent, [this](qint32 p) { logic.OnPercent(p); });
         QObject::connect(&dl1, &ControlPort::StatusChange,
                          [this](const QString& s) { logic.OnStatusChange(s); });
@@ -120,6 +120,14 @@ TEST_F(UpdateLogicTest, StartProbesAndDownloadsOnlyWhenAFileWasFound) {
     EXPECT_EQ(view.status, QStringLiteral("Status: Recieving File"));
     EXPECT_EQ(view.rate, QStringLiteral("Transfer Rate: 1.5 KB/S"));
     EXPECT_EQ(view.time, QStringLiteral("Time Remaining: 1 sec"));
+
+    // An installer past 4 GiB: sizes whole, the bar in units that fit its range.
+    dl1.probeSize = Q_INT64_C(5368709120);
+    dl1.onDownload = [](FakeControl& c) { c.RaiseProgress(Q_INT64_C(2684354560), 50); };
+    logic.OnStartClicked();
+    EXPECT_EQ(view.maximum, 1789569706);
+    EXPECT_EQ(view.value, 894784853);
+    EXPECT_EQ(view.size, QStringLiteral("Recived/Total Size : 2.50 GB/5.00 GB"));
 }
 
 TEST_F(UpdateLogicTest, StartWhilePausedOrRunningOnlyRewritesTheLabel) {
