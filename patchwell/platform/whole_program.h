@@ -14,8 +14,10 @@
 namespace patchwell::platform {
 
 // Replaces this process by the executable image [image, image + size), run
-// with `argv` from a sealed in-memory file, and tells it that it stands for
-// `executable`. Returns only when that fails (with errno set).
+// with `argv` from a sealed in-memory file (where memory files may not be
+// executed, from a private file's copy, see executable_copy.h), and tells it
+// that it stands for `executable`. Returns only when that fails (with errno
+// set).
 void ExecImage(const unsigned char* image, std::size_t size, char* argv[],
                const QString& executable);
 
