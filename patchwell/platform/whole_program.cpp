@@ -136,4 +136,10 @@ QString RunningExecutable() {
     return QFileInfo(self).canonicalFilePath();
 }
 
+void WorkInFolder(const QString& folder) {
+    if (::chdir(QFile::encodeName(folder).constData()) != 0 && ::chdir("/") != 0) {
+        std::perror("patchwell: chdir");
+    }
+}
+
 }  // namespace patchwell::platform
