@@ -3,12 +3,14 @@
 #include <QFile>
 
 #include <cerrno>
+#include <functional>
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "patchwell/platform/executable_copy.h"
 
 namespace patchwell::platform {
 
@@ -29,19 +31,40 @@ bool CopyAll(int from, int to) {
     }
 }
 
+// Fills the memory file `copy` and seals it against every change.
+bool Seal(int copy, const std::function<bool(int)>& fill) {
+    return fill(copy) && ::fcntl(copy, F_ADD_SEALS,
+                                 F_SEAL_WRITE | F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_SEAL) == 0;
+}
+
 }  // namespace
 
 SealedCopy::SealedCopy(const QString& path) {
     const int source = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    struct stat info {};
     if (source < 0) {
         return;
     }
-    struct stat info {};
-    const int copy = ::memfd_create("patchwell-installer", MFD_ALLOW_SEALING);
-    const bool ok =
-        copy >= 0 && ::fstat(source, &info) == 0 && S_ISREG(info.st_mode) &&
-        CopyAll(source, copy) &&
-        ::fcntl(copy, F_ADD_SEALS, F_SEAL_WRITE | F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_SEAL) == 0;
+    if (::fstat(source, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(source);
+        return;
+    }
+    const auto copyFrom = [source](int to) {
+        return ::lseek(source, 0, SEEK_SET) == 0 && CopyAll(source, to);
+    };
+    int copy = ExecutableMemoryFile("patchwell-installer", false);
+    bool onDisk = false;
+    if (copy < 0 && errno == EACCES) {
+        // No memory file may be executed here: a private file's copy, which
+        // no one else can change either.
+        copy = PrivateFileCopy(copyFrom, false);
+        onDisk = copy >= 0;
+        if (!onDisk) {
+            // Still one to check (the installer then cannot be started).
+            copy = ReadOnlyMemoryFile("patchwell-installer", false);
+        }
+    }
+    const bool ok = copy >= 0 && (onDisk || Seal(copy, copyFrom));
     ::close(source);
     if (!ok) {
         if (copy >= 0) {

@@ -7,7 +7,9 @@ namespace patchwell::platform {
 // A copy of a file in an anonymous memory file that is sealed once written:
 // the kernel refuses every later write, truncation or growth, whoever holds
 // it. What is read from it after the copy is exactly what a program started
-// from it runs. The descriptor is inherited by started programs (a script's
+// from it runs. Where memory files may not be executed, the copy is a file of
+// the user's own, removed once open (see executable_copy.h): no one else can
+// reach it. The descriptor is inherited by started programs (a script's
 // interpreter reopens it through /proc/self/fd), and closed with the copy.
 class SealedCopy {
 public:

@@ -5,12 +5,16 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <vector>
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <unistd.h>
+
+#include "patchwell/platform/executable_copy.h"
 
 namespace patchwell::platform {
 
@@ -33,18 +37,11 @@ bool WriteAll(int fd, const unsigned char* data, std::size_t size) {
     return true;
 }
 
-}  // namespace
-
-void ExecImage(const unsigned char* image, std::size_t size, char* argv[],
-               const QString& executable) {
-    // Close-on-exec: the kernel has read the image before it closes the file.
-    const int fd = ::memfd_create("patchwell", MFD_CLOEXEC | MFD_ALLOW_SEALING);
-    if (fd < 0) {
-        return;
-    }
-    // A file size limit is the user's for the files the program writes, not
-    // for its own image: the soft limit is lifted (as far as the hard one
-    // allows) while the image is written, and is the whole program's again.
+// Writes the image into `fd`. A file size limit is the user's for the files
+// the program writes, not for its own image: the soft limit is lifted (as far
+// as the hard one allows) while the image is written, and is the whole
+// program's again.
+bool WriteImage(int fd, const unsigned char* image, std::size_t size) {
     rlimit limit{};
     const bool limited = ::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY;
     if (limited) {
@@ -56,18 +53,69 @@ void ExecImage(const unsigned char* image, std::size_t size, char* argv[],
     if (limited) {
         ::setrlimit(RLIMIT_FSIZE, &limit);
     }
-    if (!written ||
-        ::fcntl(fd, F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE | F_SEAL_SEAL) != 0 ||
-        ::setenv(kFrontVariable, QFile::encodeName(executable).constData(), 1) != 0) {
-        const int error = errno;
-        ::close(fd);
-        errno = error;
-        return;
+    return written;
+}
+
+// The file `fd` holds exactly the image.
+bool HoldsImage(int fd, const unsigned char* image, std::size_t size) {
+    std::vector<unsigned char> block(1 << 16);
+    std::size_t at = 0;
+    for (;;) {
+        const ssize_t got = ::pread(fd, block.data(), block.size(), static_cast<off_t>(at));
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            return got == 0 && at == size;
+        }
+        const auto length = static_cast<std::size_t>(got);
+        if (length > size - at || std::memcmp(block.data(), image + at, length) != 0) {
+            return false;
+        }
+        at += length;
     }
+}
+
+// Runs the program in `fd` in this process's place; returns errno when that
+// fails, having closed `fd`.
+int ExecAndClose(int fd, char* argv[]) {
     ::fexecve(fd, argv, environ);
     const int error = errno;
-    ::unsetenv(kFrontVariable);
     ::close(fd);
+    return error;
+}
+
+}  // namespace
+
+void ExecImage(const unsigned char* image, std::size_t size, char* argv[],
+               const QString& executable) {
+    if (::setenv(kFrontVariable, QFile::encodeName(executable).constData(), 1) != 0) {
+        return;
+    }
+    // Close-on-exec: the kernel has read the image before it closes the file.
+    const int memory = ExecutableMemoryFile("patchwell", true);
+    int error = errno;
+    if (memory >= 0) {
+        if (WriteImage(memory, image, size) &&
+            ::fcntl(memory, F_ADD_SEALS,
+                    F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE | F_SEAL_SEAL) == 0) {
+            error = ExecAndClose(memory, argv);
+        } else {
+            error = errno;
+            ::close(memory);
+        }
+    }
+    // Where memory files may not be executed (or the system refused this
+    // one): a private file's copy, checked to hold the image.
+    const int file = PrivateFileCopy([&](int fd) { return WriteImage(fd, image, size); }, true);
+    if (file >= 0) {
+        if (HoldsImage(file, image, size)) {
+            error = ExecAndClose(file, argv);
+        } else {
+            ::close(file);
+        }
+    }
+    ::unsetenv(kFrontVariable);
     errno = error;
 }
 
@@ -75,14 +123,23 @@ QString RunningExecutable() {
     const QString self = QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
     const QByteArray front = qgetenv(kFrontVariable);
     ::unsetenv(kFrontVariable);
-    // Only an image in memory takes the front's word; a program started from
-    // a file is that file, whatever its environment says.
-    if (self.startsWith(QLatin1String("/memfd:")) && !front.isEmpty()) {
+    // Only an image without a file of its own (in memory, or a private copy
+    // removed once open) takes the front's word; a program started from a
+    // file is that file, whatever its environment says.
+    const bool nameless = self.startsWith(QLatin1String("/memfd:")) ||
+                          (self.endsWith(QLatin1String(" (deleted)")) && !QFileInfo::exists(self));
+    if (nameless && !front.isEmpty()) {
         const QString path = QFileInfo(QFile::decodeName(front)).canonicalFilePath();
         ::prctl(PR_SET_NAME, QFileInfo(path).fileName().left(15).toLocal8Bit().constData());
         return path;
     }
     return QFileInfo(self).canonicalFilePath();
+}
+
+void WorkInFolder(const QString& folder) {
+    if (::chdir(QFile::encodeName(folder).constData()) != 0 && ::chdir("/") != 0) {
+        std::perror("patchwell: chdir");
+    }
 }
 
 }  // namespace patchwell::platform

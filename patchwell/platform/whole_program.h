@@ -6,6 +6,13 @@
 // signatures), which the front carries as an executable image and runs in its
 // own place otherwise. The whole program, run so, has no file of its own; it
 // learns the front's file from the environment.
+//
+// Qt takes the folder of the running program's file as the application
+// folder, where it looks for plugins and qt.conf. A program without a file
+// gives it none, and Qt then takes the current folder: any folder patchwell
+// was started in, one that others may write to included. The whole program
+// therefore works in the front's folder (WorkInFolder), which Qt then takes,
+// as for a program started from its own file.
 
 #include <QString>
 
@@ -14,8 +21,10 @@
 namespace patchwell::platform {
 
 // Replaces this process by the executable image [image, image + size), run
-// with `argv` from a sealed in-memory file, and tells it that it stands for
-// `executable`. Returns only when that fails (with errno set).
+// with `argv` from a sealed in-memory file (where memory files may not be
+// executed, from a private file's copy, see executable_copy.h), and tells it
+// that it stands for `executable`. Returns only when that fails (with errno
+// set).
 void ExecImage(const unsigned char* image, std::size_t size, char* argv[],
                const QString& executable);
 
@@ -24,5 +33,9 @@ void ExecImage(const unsigned char* image, std::size_t size, char* argv[],
 // name; the environment variable that told it is removed, so that no program
 // started from here sees it.
 QString RunningExecutable();
+
+// Makes `folder` the current folder, "/" when it cannot be entered. Called
+// before any Qt application object is made.
+void WorkInFolder(const QString& folder);
 
 }  // namespace patchwell::platform

@@ -1,5 +1,6 @@
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -22,6 +23,7 @@
 
 #include "common/process/termination_signals.h"
 #include "common/testing/wait_for.h"
+#include "patchwell/platform/executable_copy.h"
 #include "patchwell/platform/instance_guard.h"
 #include "patchwell/platform/process_launcher.h"
 #include "patchwell/platform/program_lifetime.h"
@@ -407,6 +409,77 @@ TEST(SealedCopy, RunsTheCopiedBytesWhateverHappensToTheFileAfterwards) {
     EXPECT_FALSE(launcher.StartDetachedFromDescriptor(-1, {}, folder));
     EXPECT_FALSE(patchwell::platform::SealedCopy(dir.filePath(QStringLiteral("gone"))).valid());
     EXPECT_FALSE(patchwell::platform::SealedCopy(dir.path()).valid());
+}
+
+// Where memory files may not be executed: the copy on disk goes to the
+// first folder fit for it, is gone from it once open, and runs.
+TEST(PrivateFileCopy, GoesToTheFirstPrivateFolderAndLeavesNothingBehind) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString runtime = dir.filePath(QStringLiteral("runtime"));
+    const QString cache = dir.filePath(QStringLiteral("cache"));
+    ASSERT_TRUE(QDir().mkpath(runtime) && QDir().mkpath(dir.filePath(QStringLiteral("other"))));
+    ASSERT_EQ(::chmod(QFile::encodeName(runtime).constData(), 0700), 0);
+    const QString out = dir.filePath(QStringLiteral("out.txt"));
+    const QByteArray script = "#!/bin/sh\necho \"$1\" > \"" + out.toUtf8() + "\"\n";
+    const QByteArray saved[] = {qgetenv("XDG_RUNTIME_DIR"), qgetenv("XDG_CACHE_HOME")};
+    struct Case {
+        const char* name;
+        bool runtimeSet, runtimeLinked, cacheUsable, fills;
+        const char* expected;  // the folder the copy is made in, or null
+    };
+    const Case cases[] = {
+        {"the runtime folder", true, false, true, true, "runtime/patchwell"},
+        {"no runtime folder", false, false, true, true, "cache/patchwell"},
+        {"a link to another folder", true, true, true, true, "cache/patchwell"},
+        {"no folder at all", true, true, false, true, nullptr},
+        {"a failed write", true, false, true, false, nullptr},
+    };
+    DetachedProcessLauncher launcher;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const QString& path : {runtime + QStringLiteral("/patchwell"), cache}) {
+            QDir(path).removeRecursively();
+            QFile::remove(path);
+        }
+        ASSERT_TRUE(!c.runtimeLinked || QFile::link(dir.filePath(QStringLiteral("other")),
+                                                    runtime + QStringLiteral("/patchwell")));
+        ASSERT_TRUE(c.cacheUsable || QFile(cache).open(QIODevice::WriteOnly));  // a file there
+        qputenv("XDG_RUNTIME_DIR", c.runtimeSet ? runtime.toUtf8() : QByteArray());
+        qputenv("XDG_CACHE_HOME", cache.toUtf8());
+        const int fd = patchwell::platform::PrivateFileCopy(
+            [&](int to) {
+                return c.fills && ::write(to, script.constData(), script.size()) == script.size();
+            },
+            true);
+        QDirIterator left(dir.path(), QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                          QDirIterator::Subdirectories);
+        while (left.hasNext()) {
+            EXPECT_FALSE(left.next().contains(QStringLiteral(".run-")))
+                << left.filePath().toStdString();
+        }
+        if (c.expected == nullptr) {
+            EXPECT_LT(fd, 0);
+            continue;
+        }
+        ASSERT_GE(fd, 0);
+        const QString where = QFile::symLinkTarget(QStringLiteral("/proc/self/fd/%1").arg(fd));
+        EXPECT_TRUE(
+            where.startsWith(dir.filePath(QLatin1String(c.expected)) + QStringLiteral("/.run-")) &&
+            where.endsWith(QStringLiteral(" (deleted)")))
+            << where.toStdString();
+        struct stat info {};
+        ASSERT_EQ(::fstat(fd, &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, 0700U);
+        EXPECT_EQ(::fcntl(fd, F_GETFD) & FD_CLOEXEC, FD_CLOEXEC);
+        EXPECT_LT(::write(fd, "x", 1), 0);
+        EXPECT_TRUE(
+            launcher.RunFromDescriptor(fd, {QStringLiteral("ran")}, dir.path()).succeeded());
+        EXPECT_EQ(ReadAll(out), "ran\n");
+        ::close(fd);
+    }
+    qputenv("XDG_RUNTIME_DIR", saved[0]);
+    qputenv("XDG_CACHE_HOME", saved[1]);
 }
 
 TEST(TerminationSignals, DeliversEachSignalThroughTheEventLoop) {

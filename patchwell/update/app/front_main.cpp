@@ -35,6 +35,13 @@ int main(int argc, char* argv[]) {
     patchwell::platform::ExecImage(
         patchwell_whole_start,
         static_cast<std::size_t>(patchwell_whole_end - patchwell_whole_start), argv, executable);
-    std::fprintf(stderr, "patchwell: cannot run: %s\n", std::strerror(errno));
+    const int error = errno;
+    std::fprintf(stderr, "patchwell: cannot run: %s\n", std::strerror(error));
+    if (argc == 1) {
+        // The updater cannot run here; the program it serves still can.
+        patchwell::platform::LockFileInstanceGuard guard(executable);
+        patchwell::platform::SpawningLauncher launcher;
+        patchwell::update::StartUnchecked(guard, launcher, QFileInfo(executable).path());
+    }
     return 127;
 }

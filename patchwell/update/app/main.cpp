@@ -28,6 +28,9 @@ int main(int argc, char* argv[]) {
     // is): its folder is the program folder, and the translations are beside it.
     const QString executable = patchwell::platform::RunningExecutable();
     const QString programFolder = QFileInfo(executable).path();
+    // Qt's application folder (plugins, qt.conf) is then the front's, never
+    // the folder patchwell was started in (see whole_program.h).
+    patchwell::platform::WorkInFolder(programFolder);
     // The texts are translated from the start: --help, usage errors and what
     // the windowless start says. A QCoreApplication holds the translators
     // until windows are needed; it goes before the QApplication comes.

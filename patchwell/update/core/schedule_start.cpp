@@ -16,6 +16,14 @@ bool StartWithinSchedule(platform::InstanceGuard& guard, platform::FolderStorage
         !FolderShortcoming(storage, programFolder, 0).isEmpty()) {
         return false;
     }
+    return StartUnchecked(guard, launcher, programFolder);
+}
+
+bool StartUnchecked(platform::InstanceGuard& guard, platform::ProcessLauncher& launcher,
+                    const QString& programFolder) {
+    if (!guard.TryClaim()) {
+        return false;
+    }
     const QString exe = common::ReadIniValue(QStringLiteral("Program"), QStringLiteral("exe"),
                                              LocalManifestPath(programFolder));
     return exe.isEmpty() ||

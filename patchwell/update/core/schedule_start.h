@@ -25,4 +25,11 @@ bool StartWithinSchedule(platform::InstanceGuard& guard, platform::FolderStorage
                          platform::ProcessLauncher& launcher, const QString& programFolder,
                          const QDateTime& nowUtc);
 
+// When the whole program cannot run at all: the served program of
+// `programFolder` starts all the same, unchecked, unless another instance
+// holds the slot (it may be installing). True when it was started (or
+// update.ini names none).
+bool StartUnchecked(platform::InstanceGuard& guard, platform::ProcessLauncher& launcher,
+                    const QString& programFolder);
+
 }  // namespace patchwell::update

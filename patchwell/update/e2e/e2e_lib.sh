@@ -85,12 +85,16 @@ e2e_local_manifest() {
         "$1" "${3-served.sh}" "$2" >"$APP/update.ini"
 }
 
-# e2e_start_patchwell [OPTION ...]: starts patchwell in the program folder,
-# with the user's cache in the case's folder, in English unless E2E_LANGUAGE
-# names another language; sets E2E_PW_PID.
+# e2e_start_patchwell [OPTION ...]: starts patchwell in the program folder
+# (in E2E_CWD by its full path when that is set), with the user's cache in the
+# case's folder (or E2E_CACHE), in English unless E2E_LANGUAGE names another
+# language; sets E2E_PW_PID.
 e2e_start_patchwell() {
-    (cd "$APP" && LANGUAGE="${E2E_LANGUAGE:-en}" XDG_CACHE_HOME="$E2E_TMP/cache" \
-        exec ./patchwell "$@") >>"$E2E_TMP/patchwell.log" 2>&1 &
+    local program=./patchwell
+    [ -z "${E2E_CWD:-}" ] || program=$APP/patchwell
+    (cd "${E2E_CWD:-$APP}" && LANGUAGE="${E2E_LANGUAGE:-en}" \
+        XDG_CACHE_HOME="${E2E_CACHE:-$E2E_TMP/cache}" exec "$program" "$@") \
+        >>"$E2E_TMP/patchwell.log" 2>&1 &
     E2E_PW_PID=$!
     E2E_PIDS+=("$E2E_PW_PID")
 }

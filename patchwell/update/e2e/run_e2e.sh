@@ -230,6 +230,73 @@ case_german() {
     e2e_log "screenshots: $shots"
 }
 
+# runs_from LINK NAME: LINK names a memory file NAME, or where memory files
+# may not be executed (vm.memfd_noexec=2) a private copy, removed once open.
+runs_from() {
+    if [ "$(cat /proc/sys/vm/memfd_noexec 2>/dev/null || echo 0)" = 2 ]; then
+        [[ $1 == "${XDG_RUNTIME_DIR:?}/patchwell/.run-"*" (deleted)" ]]
+    else
+        [ "$1" = "/memfd:$2 (deleted)" ]
+    fi
+}
+
+# Started from a folder others may write to, which holds a Qt plugin and a
+# qt.conf that would take every plugin, the platform's too, from an empty
+# folder: neither is read. The installer, bound by its size and digest, runs
+# from its checked copy, and no copy stays behind.
+case_planted() {
+    [ -n "${PW_PLANTED_PLUGIN:-}" ] || e2e_fail "PW_PLANTED_PLUGIN names no plugin"
+    setup
+    local shared="$E2E_TMP/shared"
+    mkdir -p "$shared/networkinformation" "$shared/empty"
+    cp "$PW_PLANTED_PLUGIN" "$shared/networkinformation/"
+    printf '[Paths]\nPlugins=%s\n' "$shared/empty" >"$shared/qt.conf"
+    export PW_PLANTED_MARK="$E2E_TMP/planted-loaded"
+    write_installer "$WWW/setup.sh"
+    echo 'readlink "$0" >"$folder/installer-image.txt"' >>"$WWW/setup.sh"
+    echo 'n=0; while [ ! -e "$folder/release" ] && [ $n -lt 1200 ]; do sleep 0.05; n=$((n+1)); done' \
+        >>"$WWW/setup.sh"
+    printf '[Update]\ncurver=2.0\ncurverurl=%s\nsavefileas=setup.sh\ncurversize=%s\ncurversha256=%s\n' \
+        "$BASE/setup.sh" "$(stat -c %s "$WWW/setup.sh")" \
+        "$(sha256sum "$WWW/setup.sh" | cut -d' ' -f1)" >"$WWW/manifest.ini"
+    e2e_local_manifest 1.0 "$BASE/manifest.ini"
+    E2E_CWD=$shared e2e_start_patchwell
+    e2e_expect_message "An update has been found"
+    local win image
+    win=$(e2e_wait_window '^Downloading Update$')
+    image=$(readlink "/proc/$E2E_PW_PID/exe")
+    runs_from "$image" patchwell || e2e_fail "the whole program runs from '$image'"
+    e2e_click "$win" "$START_X" "$BUTTONS_Y" "$UPDL_WIDTH"
+    wait_for 10 test -s "$APP/installer-image.txt" || e2e_fail "installer did not run"
+    image=$(cat "$APP/installer-image.txt")
+    runs_from "$image" patchwell-installer || e2e_fail "the installer ran from '$image'"
+    touch "$APP/release"
+    wait_for 15 e2e_not_running "$E2E_PW_PID" || e2e_fail "patchwell did not end"
+    wait_for 10 e2e_served_runs 2.0 || e2e_fail "served program 2.0 not running"
+    [ ! -e "$PW_PLANTED_MARK" ] || e2e_fail "the planted plugin was loaded"
+    local left
+    left=$(find "$E2E_TMP" "${XDG_RUNTIME_DIR:-$E2E_TMP}" -name '.run-*')
+    [ -z "$left" ] || e2e_fail "copies left behind: $left"
+}
+
+# Where the whole program has nowhere to run from (no executable memory file,
+# no folder of the user's own for a copy), a plain start still starts the
+# served program.
+case_unrunnable() {
+    [ "$(cat /proc/sys/vm/memfd_noexec)" = 2 ] || e2e_fail "needs vm.memfd_noexec=2"
+    setup
+    write_remote_manifest "$WWW/manifest.ini" 2.0 "$BASE/setup.sh" setup.sh
+    e2e_local_manifest 1.0 "$BASE/manifest.ini"
+    touch "$E2E_TMP/file"
+    (unset XDG_RUNTIME_DIR; E2E_CACHE="$E2E_TMP/file/cache" e2e_start_patchwell
+     wait "$E2E_PW_PID" && echo 0 >"$E2E_TMP/status" || echo $? >"$E2E_TMP/status")
+    [ "$(cat "$E2E_TMP/status")" = 127 ] || e2e_fail "patchwell ended with $(cat "$E2E_TMP/status")"
+    grep -qx 'patchwell: cannot run: Permission denied' "$E2E_TMP/patchwell.log" ||
+        e2e_fail "no reason given: $(cat "$E2E_TMP/patchwell.log")"
+    wait_for 10 e2e_served_runs 1.0 || e2e_fail "served program not running"
+    ! e2e_has_window '^Patchwell$' || e2e_fail "a window opened"
+}
+
 # Signed updates: the real minisign makes the keys, patchwell-publish the
 # signatures; each scenario has its own program folder and server folder.
 # not_verified REASON: the refusal's text, with its reason on the second line.

@@ -195,6 +195,15 @@ TEST(ScheduledCheck, TheFrontStartsTheServedProgramOnlyWhenNothingIsToBeAsked) {
                       run.app.Path(QStringLiteral("editor.sh")));
             EXPECT_EQ(run.app.launcher.starts[0].workingFolder, run.app.folder);
         }
+        // A front that cannot run the whole program starts the served
+        // program whatever the schedule and the folder, but never beside
+        // another instance.
+        Installation unchecked{c.keys};
+        unchecked.app.guard.otherInstanceRunning = c.otherInstance;
+        unchecked.app.launcher.succeed = [&c](const QString&) { return c.launches; };
+        EXPECT_EQ(StartUnchecked(unchecked.app.guard, unchecked.app.launcher, unchecked.app.folder),
+                  !c.otherInstance && c.launches);
+        EXPECT_EQ(unchecked.app.launcher.starts.size(), c.otherInstance ? 0U : 1U);
     }
 }
 
