@@ -7,16 +7,60 @@ find_package(Qt6 REQUIRED COMPONENTS LinguistTools)
 
 set(PW_LANGUAGES de fr es)
 
-# project_add_translations(PROGRAM name TARGETS exe... SOURCE_DIRS dir...)
+# Qt's own texts that the programs show (the standard buttons, the message
+# box's details button, the context menus of text fields), taken from Qt's
+# catalogues at build time, so that a program carries them where Qt's
+# translations are not installed.
+set(PW_QT_CONTEXTS QPlatformTheme QMessageBox QDialogButtonBox QLineEdit QWidgetTextControl)
+set(PW_QT_CATALOGUES ${QT6_INSTALL_PREFIX}/${QT6_INSTALL_TRANSLATIONS})
+
+# project_qt_texts(FOLDER OUT_VAR): makes FOLDER/qtbase_<language>.qm with
+# those texts for each shipped language; OUT_VAR names the files.
+function(project_qt_texts folder out_var)
+    set(made)
+    foreach(language IN LISTS PW_LANGUAGES)
+        set(catalogue ${PW_QT_CATALOGUES}/qtbase_${language}.qm)
+        if(NOT EXISTS ${catalogue})
+            message(WARNING "${catalogue} is missing (qt6-translations-l10n): the programs "
+                            "carry no Qt texts in ${language}")
+            continue()
+        endif()
+        set(stem ${folder}/qtbase_${language})
+        add_custom_command(OUTPUT ${stem}.qm
+            COMMAND ${CMAKE_COMMAND} -E make_directory ${folder}
+            COMMAND Qt6::lconvert -i ${catalogue} -o ${stem}.all.ts
+            COMMAND pw-qt-contexts ${stem}.all.ts ${stem}.ts ${PW_QT_CONTEXTS}
+            COMMAND Qt6::lrelease -silent ${stem}.ts -qm ${stem}.qm
+            DEPENDS pw-qt-contexts ${catalogue} VERBATIM)
+        list(APPEND made ${stem}.qm)
+    endforeach()
+    set(${out_var} ${made} PARENT_SCOPE)
+endfunction()
+
+# project_embed_translations(TARGET NAME FILES...): the .qm files inside
+# TARGET, under :/i18n.
+function(project_embed_translations target name)
+    set(aliased)
+    foreach(file IN LISTS ARGN)
+        get_filename_component(alias ${file} NAME)
+        set_source_files_properties(${file} PROPERTIES QT_RESOURCE_ALIAS ${alias})
+    endforeach()
+    qt_add_resources(${target} ${name} PREFIX /i18n FILES ${ARGN})
+endfunction()
+
+# project_add_translations(PROGRAM name TARGETS exe... SOURCE_DIRS dir...
+#                          [EMBED exe...])
 #
 # Texts are looked for in every .cpp, .h and .ui below SOURCE_DIRS (relative to
 # the project root) except tests, their support and tools no user runs.
 # Targets: <PROGRAM>_lupdate refreshes <PROGRAM>_{de,fr,es}.ts and the English
 # plural forms in <PROGRAM>_en.ts; the .qm files are made with the first of
-# TARGETS. The test <PROGRAM>_translations_complete fails while a .ts is not
-# what lupdate makes of the sources or holds an unfinished entry.
+# TARGETS. The programs of EMBED carry them inside (with Qt's own texts), for
+# a copy of the program that lies alone in a folder. The test
+# <PROGRAM>_translations_complete fails while a .ts is not what lupdate makes
+# of the sources or holds an unfinished entry.
 function(project_add_translations)
-    cmake_parse_arguments(T "" "PROGRAM" "TARGETS;SOURCE_DIRS" ${ARGN})
+    cmake_parse_arguments(T "" "PROGRAM" "TARGETS;SOURCE_DIRS;EMBED" ${ARGN})
     set(program ${T_PROGRAM})
     set(ts_folder ${PROJECT_SOURCE_DIR}/${program}/translations)
     set(qm_folder ${PROJECT_BINARY_DIR}/translations/${program})
@@ -70,6 +114,16 @@ function(project_add_translations)
     endforeach()
     install(FILES ${qm_files} DESTINATION ${CMAKE_INSTALL_DATADIR}/${program}/translations
             COMPONENT ${program})
+
+    # One object library holds them, linked into each program that carries them.
+    project_qt_texts(${qm_folder}/qt qt_qm)
+    add_library(${program}_embedded_translations OBJECT)
+    target_link_libraries(${program}_embedded_translations PRIVATE Qt6::Core)
+    project_embed_translations(${program}_embedded_translations ${program}_translations
+                               ${qm_files} ${qt_qm})
+    foreach(exe IN LISTS T_EMBED)
+        target_link_libraries(${exe} PRIVATE ${program}_embedded_translations)
+    endforeach()
 
     if(NOT BUILD_TESTING)
         return()

@@ -14,8 +14,9 @@ build_packages=(
   libgtest-dev libgmock-dev googletest
   # Qt Designer plugin and forms built at run time
   qt6-tools-dev qt6-tools-dev-tools libqt6uitools6 libqt6opengl6-dev
-  # translations: lupdate and lrelease
-  qt6-l10n-tools
+  # translations: lupdate and lrelease; Qt's own (the standard buttons' texts), which the
+  # programs carry a part of
+  qt6-l10n-tools qt6-translations-l10n
   # signature checks of updates
   libsodium-dev
   # tilebay's start-up sound: a MIDI synthesiser (ALSA: its error messages are routed away
@@ -32,8 +33,6 @@ packages=(
   clang libclang-rt-14-dev
   # the designer itself, for the Designer plugin's end-to-end check
   designer-qt6
-  # Qt's own translations (the standard buttons' texts)
-  qt6-translations-l10n
   # the publisher's signing tool for the tests
   minisign
   # a small General MIDI sound font for the start-up sound

@@ -1,7 +1,6 @@
 #include "common/i18n/translations.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -9,7 +8,10 @@
 #include <QPointer>
 #include <QTranslator>
 
+#include <memory>
 #include <vector>
+
+#include "common/paths/trusted_file.h"
 
 namespace common {
 
@@ -17,20 +19,45 @@ namespace {
 
 Q_LOGGING_CATEGORY(lcI18n, "common.i18n", QtWarningMsg)
 
-std::vector<QPointer<QTranslator>>& Installed() {
-    static std::vector<QPointer<QTranslator>> installed;
+constexpr char kOwnFolder[] = ":/i18n";
+constexpr qint64 kLargestCatalogue = 16 << 20;
+
+// A translator and the bytes it reads from (it keeps no copy of its own).
+struct Loaded {
+    QPointer<QTranslator> translator;
+    std::shared_ptr<QByteArray> bytes;
+};
+
+std::vector<Loaded>& Installed() {
+    static std::vector<Loaded> installed;
     return installed;
 }
 
-bool Install(const QString& folder, const QString& file) {
+// `file` (without ".qm") from `folder`: the program's own and Qt's folder as
+// they are, any other only as ReadTrustedFile allows.
+bool Install(const QString& folder, const QString& file, bool trusted) {
     auto* translator = new QTranslator(QCoreApplication::instance());
-    if (!translator->load(file, folder) || !QCoreApplication::installTranslator(translator)) {
+    std::shared_ptr<QByteArray> bytes;
+    bool loaded = false;
+    if (trusted) {
+        loaded = translator->load(file, folder);
+    } else if (auto read = ReadTrustedFile(folder + QLatin1Char('/') + file + QStringLiteral(".qm"),
+                                           kLargestCatalogue)) {
+        bytes = std::make_shared<QByteArray>(std::move(*read));
+        loaded = translator->load(reinterpret_cast<const uchar*>(bytes->constData()),
+                                  static_cast<int>(bytes->size()), folder);
+    }
+    if (!loaded || !QCoreApplication::installTranslator(translator)) {
         delete translator;
         return false;
     }
-    qCDebug(lcI18n) << "installed" << translator->filePath();
-    Installed().emplace_back(translator);
+    qCDebug(lcI18n) << "installed" << file << "from" << folder;
+    Installed().push_back({translator, bytes});
     return true;
+}
+
+bool OwnFolder(const QString& folder) {
+    return folder == QLatin1String(kOwnFolder);
 }
 
 // "de_DE" and then "de"; the pseudo-language and plain codes stay as they are.
@@ -48,9 +75,12 @@ QStringList Candidates(const QString& language) {
 QStringList TranslationFolders(const QString& program, const QString& executableFolder) {
     const QString here =
         executableFolder.isEmpty() ? QCoreApplication::applicationDirPath() : executableFolder;
-    return {here + QStringLiteral("/translations"),
-            QDir::cleanPath(here + QStringLiteral("/../share/") + program +
-                            QStringLiteral("/translations"))};
+    return {here + QStringLiteral("/translations"), QString::fromLatin1(kOwnFolder),
+            QStringLiteral(PW_INSTALL_DATADIR "/") + program + QStringLiteral("/translations")};
+}
+
+QStringList QtTranslationFolders() {
+    return {QLibraryInfo::path(QLibraryInfo::TranslationsPath), QString::fromLatin1(kOwnFolder)};
 }
 
 QStringList PreferredLanguages() {
@@ -66,12 +96,15 @@ QStringList PreferredLanguages() {
 
 bool InstallTranslation(const QString& folder, const QString& program, const QString& language) {
     for (const QString& name : Candidates(language)) {
-        if (!Install(folder, program + QLatin1Char('_') + name)) {
+        if (!Install(folder, program + QLatin1Char('_') + name, OwnFolder(folder))) {
             continue;
         }
         // Qt's own, for the standard buttons; English has none and needs none.
-        Install(QLibraryInfo::path(QLibraryInfo::TranslationsPath),
-                QStringLiteral("qtbase_") + name);
+        for (const QString& qt : QtTranslationFolders()) {
+            if (Install(qt, QStringLiteral("qtbase_") + name, true)) {
+                break;
+            }
+        }
         return true;
     }
     return false;
@@ -107,10 +140,10 @@ QString InstallTranslations(const QStringList& folders, const QString& program,
 }
 
 void RemoveTranslations() {
-    for (const QPointer<QTranslator>& translator : Installed()) {
-        if (translator) {
-            QCoreApplication::removeTranslator(translator);
-            delete translator;
+    for (const Loaded& loaded : Installed()) {
+        if (loaded.translator) {
+            QCoreApplication::removeTranslator(loaded.translator);
+            delete loaded.translator;
         }
     }
     Installed().clear();

@@ -1,7 +1,8 @@
 #pragma once
 
-// The programs' translations: a .qm file per program and language, found
-// beside the executable, and Qt's own for the standard buttons.
+// The programs' translations: a .qm file per program and language, carried
+// inside the program (under :/i18n) or found beside it, and Qt's own for the
+// standard buttons.
 
 #include <QString>
 #include <QStringList>
@@ -10,10 +11,17 @@ namespace common {
 
 // The folders searched for `program`'s translations, in order: a
 // "translations" folder beside the executable (a program folder, the build
-// tree) and the package's share/<program>/translations.
+// tree; a translator's file there overrides), the program's own (":/i18n")
+// and the package's share/<program>/translations. A file outside the
+// program is read only when nobody but the user and root can have written
+// it (common/paths/trusted_file.h).
 // `executableFolder` stands for the executable's folder where that is not
 // where the kernel found the program (a program run from memory).
 QStringList TranslationFolders(const QString& program, const QString& executableFolder = {});
+
+// The folders searched for Qt's own translation: Qt's, then the program's
+// own copy of the few texts it shows (":/i18n").
+QStringList QtTranslationFolders();
 
 // The user's languages in order of preference, as QTranslator names them
 // ("de_DE", "de", ...), taken from QLocale::system() (LANGUAGE, LC_ALL,

@@ -1,11 +1,19 @@
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QTemporaryDir>
+#include <QTranslator>
 #include <QVBoxLayout>
 #include <QWidget>
 
 #include <gtest/gtest.h>
+
+#include <utility>
+
+#include <sys/stat.h>
 
 #include "common/i18n/testing/text_fit.h"
 #include "common/i18n/translations.h"
@@ -54,6 +62,53 @@ TEST(Translations, TheFirstPreferredLanguageWithAFileIsInstalled) {
         EXPECT_EQ(Hello(), QStringLiteral("Hello"));
     }
     EXPECT_FALSE(common::InstallTranslation(folder, QStringLiteral("other"), QStringLiteral("de")));
+}
+
+// A catalogue outside the program is read only where nobody else can have
+// put it: a translator's file in a private folder overrides, one in a folder
+// or file others may write to is passed over for the next folder's.
+TEST(Translations, AFileOthersMayHaveWrittenIsNotRead) {
+    struct Case {
+        const char* name;
+        mode_t folderMode;
+        mode_t fileMode;
+        QString hello;
+    };
+    const Case cases[] = {
+        {"private", 0755, 0644, QStringLiteral("Servus")},
+        {"folder anyone may write to", 0777, 0644, QStringLiteral("Hallo")},
+        {"file anyone may write to", 0755, 0666, QStringLiteral("Hallo")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir root;
+        const QString planted = root.filePath(QStringLiteral("translations"));
+        ASSERT_TRUE(QDir().mkpath(planted));
+        const QString file = planted + QStringLiteral("/demo_de.qm");
+        ASSERT_TRUE(QFile::copy(QStringLiteral(PW_OVERRIDE_TRANSLATIONS "/demo_de.qm"), file));
+        ASSERT_EQ(::chmod(QFile::encodeName(planted).constData(), c.folderMode), 0);
+        ASSERT_EQ(::chmod(QFile::encodeName(file).constData(), c.fileMode), 0);
+        EXPECT_EQ(common::InstallTranslations({planted, QStringLiteral(PW_DEMO_TRANSLATIONS)},
+                                              QStringLiteral("demo"), {QStringLiteral("de")}),
+                  QStringLiteral("de"));
+        EXPECT_EQ(Hello(), c.hello);
+        common::RemoveTranslations();
+    }
+}
+
+// The program's own copy of Qt's texts (the one this test carries, as the
+// programs do): the standard buttons are in it, Qt's other texts are not.
+TEST(Translations, TheProgramCarriesQtsStandardButtons) {
+    for (const auto& [language, cancel] :
+         {std::pair{"de", "Abbrechen"}, std::pair{"fr", "Annuler"}, std::pair{"es", "Cancelar"}}) {
+        SCOPED_TRACE(language);
+        QTranslator qt;
+        ASSERT_TRUE(qt.load(QStringLiteral("qtbase_") + QLatin1String(language),
+                            common::QtTranslationFolders().constLast()));
+        EXPECT_EQ(qt.translate("QPlatformTheme", "Cancel"), QString::fromUtf8(cancel));
+        EXPECT_FALSE(qt.translate("QPlatformTheme", "&Yes").isEmpty());
+        EXPECT_EQ(qt.translate("QFileDialog", "Open"), QString());
+    }
 }
 
 // Texts wider than their room are found; texts that fit, wrapped or beside a

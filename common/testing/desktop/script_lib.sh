@@ -136,12 +136,16 @@ e2e_press_return() {
 
 # e2e_click WINDOW X Y BASE: clicks at client position X,Y given in pixels of
 # a window BASE pixels wide at 96 dots per inch, scaled to the window's real
-# size.
+# size. A Y of "bottom-N" counts N such pixels up from the window's bottom.
 e2e_click() {
-    local win=$1 x=$2 y=$3 base=$4 WIDTH
+    local win=$1 x=$2 y=$3 base=$4 WIDTH HEIGHT
     eval "$(xdotool getwindowgeometry --shell "$win")"
     x=$((x * WIDTH / base))
-    y=$((y * WIDTH / base))
+    if [[ $y == bottom-* ]]; then
+        y=$((HEIGHT - ${y#bottom-} * WIDTH / base))
+    else
+        y=$((y * WIDTH / base))
+    fi
     e2e_activate "$win"
     xdotool mousemove --window "$win" "$x" "$y" click 1
 }

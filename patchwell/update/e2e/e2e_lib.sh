@@ -15,9 +15,11 @@ e2e_lib_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$e2e_lib_dir/../../../common/testing/desktop/script_lib.sh"
 
 # Client positions (pixels at 96 dots per inch) of the download window's
-# buttons, which is 383 pixels wide there.
+# buttons, which is 383 pixels wide there; the row is 17 pixels above the
+# bottom (193 of 210 as designed; lower where the language's longest texts
+# take more lines).
 UPDL_WIDTH=383
-START_X=58 PAUSE_X=189 CANCEL_X=324 BUTTONS_Y=193
+START_X=58 PAUSE_X=189 CANCEL_X=324 BUTTONS_Y=bottom-17
 
 # e2e_args "$@": the command line of a case script,
 # CASE PATCHWELL NGINX_LAUNCHER [PATCHWELL_PUBLISH].
@@ -52,20 +54,12 @@ e2e_serve() {
     BASE="http://127.0.0.1:$E2E_PORT"
 }
 
-# e2e_program_folder PATH: copies patchwell, its translations (beside it in
-# the build tree, in share/ when installed) and the served program there.
+# e2e_program_folder PATH: copies patchwell (alone, as a publisher ships it:
+# it carries its translations) and the served program there.
 e2e_program_folder() {
     APP="$1"
     mkdir -p "$APP"
     cp "$PATCHWELL" "$APP/patchwell"
-    local from translations
-    from=$(dirname "$PATCHWELL")
-    for translations in "$from/translations" "$from/../share/patchwell/translations"; do
-        if [ -d "$translations" ]; then
-            cp -r "$translations" "$APP/translations"
-            break
-        fi
-    done
     cat >"$APP/served.sh" <<'SH'
 #!/bin/sh
 # The served program: tells who it is and keeps running.

@@ -126,6 +126,60 @@ case_pause() {
     wait_for 10 e2e_not_running "$E2E_PW_PID" || e2e_fail "patchwell did not end"
 }
 
+# updl_layout WINDOW: the window's size and a checksum of the pixels of its
+# button row (the bottom 27 of 210 pixels as designed).
+updl_layout() {
+    local WIDTH HEIGHT band
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    band=$((27 * WIDTH / UPDL_WIDTH))
+    printf '%sx%s %s\n' "$WIDTH" "$HEIGHT" "$(import -window "$1" png:- 2>/dev/null |
+        convert png:- -crop "${WIDTH}x${band}+0+$((HEIGHT - band))" +repage rgb:- | md5sum |
+        cut -c1-12)"
+}
+
+# expect_steady_layout WINDOW SIZE: for five seconds of a running download the
+# window keeps SIZE, its size when shown, and its buttons stay where they are.
+expect_steady_layout() {
+    local first now title
+    first=$(updl_layout "$1")
+    [ "${first%% *}" = "$2" ] || e2e_fail "shown at $2, ${first%% *} once the download ran"
+    title=$(e2e_title "$1")
+    for _ in $(seq 1 25); do
+        sleep 0.2
+        now=$(updl_layout "$1")
+        [ "$now" = "$first" ] || e2e_fail "'$first' became '$now' at '$(e2e_title "$1")'"
+    done
+    [ "$(e2e_title "$1")" != "$title" ] || e2e_fail "no progress while sampling"
+}
+
+# The download window keeps its size and its buttons' places while a slow
+# download (100 s: the time left reads minutes and seconds) changes its
+# texts, in English and in German; Cancel Update is where it was.
+case_layout() {
+    setup 40k
+    write_installer "$WWW/setup.sh"
+    head -c 4000000 /dev/zero | tr '\0' '#' >>"$WWW/setup.sh"
+    write_remote_manifest "$WWW/manifest.ini" 2.0 "$BASE/slow/setup.sh" setup.sh
+    local language offer win shown
+    for language in en de; do
+        e2e_program_folder "$PARENT/$language"
+        e2e_local_manifest 1.0 "$BASE/manifest.ini"
+        E2E_LANGUAGE=$language e2e_start_patchwell
+        offer="An update has been found"
+        [ "$language" = de ] && offer="Ein Update wurde gefunden"
+        e2e_expect_message "$offer"
+        win=$(e2e_wait_window '^(Downloading Update|Update wird heruntergeladen)$')
+        shown=$(updl_layout "$win")
+        shown=${shown%% *}
+        e2e_click "$win" "$START_X" "$BUTTONS_Y" "$UPDL_WIDTH"
+        wait_for 20 title_matches "$win" '[1-9][0-9]? ?%' || e2e_fail "no progress: $(e2e_title "$win")"
+        expect_steady_layout "$win" "$shown"
+        e2e_log "$language: $shown throughout"
+        e2e_click "$win" "$CANCEL_X" "$BUTTONS_Y" "$UPDL_WIDTH"
+        wait_for 10 e2e_not_running "$E2E_PW_PID" || e2e_fail "Cancel Update missed ($language)"
+    done
+}
+
 case_cancel() {
     open_slow_download
     [ -e "$APP/iupdate.ini" ] || e2e_fail "iupdate.ini missing before cancel"
@@ -194,11 +248,28 @@ case_signal() {
     [ ! -e "$APP/installer-args.txt" ] && [ ! -e "$APP/served.pid" ] || e2e_fail "something started"
 }
 
+# plant_catalogue FOLDER: a German catalogue there, in a folder anyone may
+# write to, that reads "Planted" for the offer ($PW_LRELEASE makes it).
+plant_catalogue() {
+    [ -x "${PW_LRELEASE:-}" ] || e2e_fail "PW_LRELEASE names no lrelease"
+    mkdir -p "$1"
+    chmod 0777 "$1"
+    printf '%s\n' '<?xml version="1.0" encoding="utf-8"?>' '<TS version="2.1" language="de_DE">' \
+        '<context><name>patchwell::update::texts</name><message>' \
+        '<source>An update has been found</source><translation>Planted</translation>' \
+        '</message></context></TS>' >"$E2E_TMP/planted.ts"
+    "$PW_LRELEASE" -silent "$E2E_TMP/planted.ts" -qm "$1/patchwell_de.qm" || e2e_fail "lrelease"
+}
+
 # patchwell in German: the offer with its release notes, the download window
-# and the installation window in German, Qt's own buttons with them. The
+# and the installation window in German, Qt's own buttons with them. patchwell
+# lies alone in its folder and speaks German from the catalogue it carries;
+# catalogues others could have put beside it or in ../share are not read. The
 # screenshots go to $PW_E2E_SHOTS when it names a folder.
 case_german() {
     setup
+    plant_catalogue "$APP/translations"
+    plant_catalogue "$PARENT/share/patchwell/translations"
     write_installer "$WWW/setup.sh"
     echo 'n=0; while [ ! -e "$folder/release" ] && [ $n -lt 1200 ]; do sleep 0.05; n=$((n+1)); done' \
         >>"$WWW/setup.sh"

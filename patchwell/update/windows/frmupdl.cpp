@@ -8,6 +8,12 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "patchwell/download/control/download_texts.h"
+#include "patchwell/download/control/preserve_extension.h"
+#include "patchwell/download/control/progress_format.h"
+#include "patchwell/update/core/control_texts.h"
+#include "patchwell/update/core/formatting.h"
+#include "patchwell/update/core/installer_sources.h"
 #include "patchwell/update/core/texts.h"
 #include "patchwell/update/windows/forms.h"
 #include "patchwell/update/windows/frmchck.h"
@@ -128,6 +134,69 @@ void Frmupdl::closeEvent(QCloseEvent* event) {
     // The close command is gone from this window: neither the title bar nor
     // the keyboard closes it. The program ends it through its own steps.
     event->ignore();
+}
+
+void Frmupdl::showEvent(QShowEvent* event) {
+    // Laid out once, before it is seen: a user aiming at a button finds it
+    // where it was a moment ago, whatever the labels above it say by then.
+    ReserveLongestTexts();
+    fit_->Apply();
+    QWidget::showEvent(event);
+}
+
+void Frmupdl::ReserveLongestTexts() {
+    namespace control = download::texts;
+    const auto shown = [](const QString& controlText) { return ShownControlText(controlText); };
+    QStringList addresses, statuses;
+    for (const QString& address :
+         InstallerAddresses(dl1_->Url(), forms_.chck().logic().manifest.values.curvermirrors)) {
+        addresses << texts::DownloadingFile(address);
+        const QString target = download::PreserveExtension(address, dl1_->SaveLocation());
+        statuses << texts::Status(shown(QString::fromLatin1(control::kOpeningBefore) + target +
+                                        QString::fromLatin1(control::kOpeningAfter)));
+    }
+    for (const char* status : {control::kInitiating,
+                               control::kAccepted,
+                               control::kInformationComplete,
+                               control::kUnauthorizedStatus,
+                               control::kDeniedStatus,
+                               control::kNotFound,
+                               control::kServerErrorStatus,
+                               control::kProbeCancelled,
+                               control::kHeadersFailedStatus,
+                               control::kNoConnectionStatus,
+                               control::kReceiving,
+                               control::kReceivingResumed,
+                               control::kPaused,
+                               control::kCancelled,
+                               control::kSuccessful,
+                               control::kAbortedStatus,
+                               control::kResumeFileMissingStatus,
+                               control::kResumeUnsupportedStatus,
+                               control::kUnpausing,
+                               control::kCancelling}) {
+        statuses << texts::Status(shown(QString::fromLatin1(status)));
+    }
+    // The widest figures of each unit; digits are about equally wide.
+    QStringList sizes, rates, times;
+    for (const qint64 bytes : {1023LL, 1048575LL - 5, 1073741823LL - 5243, 4294967295LL}) {
+        const auto amount = static_cast<qint32>(static_cast<quint32>(bytes));
+        sizes << SizeLabelText(amount, amount);
+    }
+    for (const double rate : {1023.0, 1048565.0, 1048575.0}) {
+        rates << texts::Rate(shown(download::FormatRate(rate)));
+    }
+    // "59 min 59 sec", "99 hr 59 min", and a negative time after midnight.
+    for (const float seconds : {59.0F, 3599.0F, 359940.0F, -3660.0F}) {
+        times << texts::TimeRemaining(shown(download::FormatTimeLeft(seconds)));
+    }
+    fit_->Reserve(download, addresses);
+    fit_->Reserve(lblStatus, statuses);
+    fit_->Reserve(lblCBytes, sizes);
+    fit_->Reserve(lblRate, rates);
+    fit_->Reserve(lblTime, times);
+    fit_->Reserve(lblpercent, {texts::PercentDownloaded(100), texts::PercentDownloaded(-100)});
+    fit_->Reserve(Command4, {texts::PauseUpdate(), texts::ResumeUpdate()});
 }
 
 void Frmupdl::SetLabel(QLabel* label, const QString& text) {

@@ -33,6 +33,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void RemoveCloseCommand() override;
@@ -56,6 +57,8 @@ private:
     void ShowInstallWindow() override;
 
     void SetLabel(QLabel* label, const QString& text);
+    // Room for the longest texts each label and button can come to show.
+    void ReserveLongestTexts();
 
     Forms& forms_;
     QLabel* Label1;

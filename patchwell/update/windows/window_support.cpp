@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QWidget>
@@ -80,14 +81,14 @@ namespace {
 
 // The width a push button's text lacks at the button's present size (0 when
 // it fits): the text against the button's contents, less the style's margins.
-int MissingTextWidth(const QPushButton& button) {
+int MissingTextWidth(const QPushButton& button, const QString& shown) {
     QStyleOptionButton option;
     option.initFrom(&button);
-    option.text = button.text();
+    option.text = shown;
     const QRect contents =
         button.style()->subElementRect(QStyle::SE_PushButtonContents, &option, &button);
     const int margin = button.style()->pixelMetric(QStyle::PM_ButtonMargin, &option, &button) / 2;
-    QString text = button.text();
+    QString text = shown;
     text.replace(QStringLiteral("&&"), QStringLiteral("\x01"));
     text.remove(QLatin1Char('&'));
     text.replace(QLatin1Char('\x01'), QLatin1Char('&'));
@@ -95,6 +96,34 @@ int MissingTextWidth(const QPushButton& button) {
     const int needed =
         button.fontMetrics().boundingRect(QRect(0, 0, 100000, 100000), Qt::AlignLeft, text).width();
     return std::max(0, needed - room);
+}
+
+// The most any of a button's texts lacks.
+int MissingTextWidth(const QPushButton& button, const QStringList& reserved) {
+    int missing = MissingTextWidth(button, button.text());
+    for (const QString& text : reserved) {
+        missing = std::max(missing, MissingTextWidth(button, text));
+    }
+    return missing;
+}
+
+// The height a word-wrapped label needs at `width` for the tallest of its
+// present text and `reserved`.
+int NeededHeight(QLabel& label, int width, const QStringList& reserved) {
+    int needed = label.heightForWidth(width);
+    if (reserved.isEmpty()) {
+        return needed;
+    }
+    const QString present = label.text();
+    const QSignalBlocker quiet(&label);
+    label.setUpdatesEnabled(false);
+    for (const QString& text : reserved) {
+        label.setText(text);
+        needed = std::max(needed, label.heightForWidth(width));
+    }
+    label.setText(present);
+    label.setUpdatesEnabled(true);
+    return needed;
 }
 
 // A band of the window that grew: what starts at or below `bottom` moves down
@@ -113,7 +142,15 @@ TextFit::TextFit(QWidget* window) : window_(window), designedSize_(window->size(
             continue;
         }
         const auto* label = qobject_cast<QLabel*>(child);
-        placed_.push_back({child, child->geometry(), label != nullptr && label->wordWrap()});
+        placed_.push_back({child, child->geometry(), label != nullptr && label->wordWrap(), {}});
+    }
+}
+
+void TextFit::Reserve(QWidget* widget, const QStringList& texts) {
+    for (Placed& p : placed_) {
+        if (p.widget == widget) {
+            p.reserved = texts;
+        }
     }
 }
 
@@ -142,8 +179,9 @@ void TextFit::Apply() {
         }
         label->setWordWrap(true);
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        const int needed =
-            label->text().isEmpty() ? p.designed.height() : label->heightForWidth(width);
+        const int needed = label->text().isEmpty() && p.reserved.isEmpty()
+                               ? p.designed.height()
+                               : NeededHeight(*label, width, p.reserved);
         const int height = p.box ? std::max(needed, p.designed.height()) : needed;
         fitted[label] = QRect(p.designed.topLeft(), QSize(width, height));
         if (height > p.designed.height()) {
@@ -168,7 +206,8 @@ void TextFit::Apply() {
         bool fits = true;
         for (const Placed* p : row) {
             p->widget->setGeometry(p->designed);
-            const int missing = MissingTextWidth(*static_cast<QPushButton*>(p->widget));
+            const int missing =
+                MissingTextWidth(*static_cast<QPushButton*>(p->widget), p->reserved);
             widths.push_back(p->designed.width() + missing);
             fits = fits && missing == 0;
         }
@@ -182,6 +221,11 @@ void TextFit::Apply() {
         int y = top;
         for (std::size_t i = 0; i < row.size(); ++i) {
             const QRect& designed = row[i]->designed;
+            // On the first row a button keeps its designed place where the
+            // ones before it leave room.
+            if (y == top) {
+                x = std::max(x, designed.left());
+            }
             if (x > left && x + widths[i] > designedSize_.width() - left) {
                 x = left;
                 y += designed.height() + gap;

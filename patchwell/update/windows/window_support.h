@@ -5,6 +5,7 @@
 
 #include <QPixmap>
 #include <QRect>
+#include <QStringList>
 
 #include <vector>
 
@@ -41,16 +42,22 @@ QLabel* AddLabel(QWidget* parent, const char* name, const QString& text, int lef
 // width and grows in height by as much; with texts that fit, every widget
 // stays where it was placed. Made once all widgets are placed; Apply() after
 // each change of a text.
+//
+// A label or button given the texts it may come to show (Reserve) has room
+// for the longest of them from the start, so that the layout does not change
+// while the window is shown and its texts change.
 class TextFit {
 public:
     explicit TextFit(QWidget* window);
+    void Reserve(QWidget* widget, const QStringList& texts);
     void Apply();
 
 private:
     struct Placed {
         QWidget* widget;
         QRect designed;
-        bool box;  // a label made to wrap within its own width
+        bool box;              // a label made to wrap within its own width
+        QStringList reserved;  // texts it may show besides its present one
     };
     QWidget* window_;
     QSize designedSize_;

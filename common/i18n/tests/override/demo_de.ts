@@ -1,0 +1,11 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE">
+<context>
+    <name>demo</name>
+    <message>
+        <source>Hello</source>
+        <translation>Servus</translation>
+    </message>
+</context>
+</TS>
