@@ -1,6 +1,7 @@
 // tilebay: the desktop drawer panel.
 
 #include <QApplication>
+#include <QProcessEnvironment>
 
 #include "common/cli/cli_parser.h"
 #include "common/i18n/translations.h"
@@ -32,6 +33,9 @@ int RunToggle(const QString& lockPath) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The programs the panel starts get the environment tilebay was started
+    // with, taken before tilebay sets its own display platform.
+    const QProcessEnvironment startEnvironment = QProcessEnvironment::systemEnvironment();
     // --help, --version and --autostart answer before any window or lock,
     // in the user's language: translations need an application object, and
     // a QCoreApplication must be gone before the QApplication comes.
@@ -75,12 +79,12 @@ int main(int argc, char** argv) {
     tilebay::ProcessEventsPause pause;
     tilebay::SystemLoginName login;
     tilebay::XdgDesktopFolders folders;
-    tilebay::ProcessRunService run;
+    tilebay::ProcessRunService run(startEnvironment);
     tilebay::PanelServices services{shell, icons, pause, login, folders, run};
     services.makeWatcher = [] { return std::make_unique<tilebay::InotifyFolderWatcher>(); };
     services.notify = [](const QString& text) { tilebay::ShowNotice(text); };
 
-    tilebay::QtDesktopActions desktopActions;
+    tilebay::QtDesktopActions desktopActions(run);
     tilebay::PanelController controller(programFolder, services,
                                         [] { return tilebay::CreateSequencerDevice(); });
     controller.SetDesktopActions(&desktopActions);

@@ -3,11 +3,16 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <sys/stat.h>
+
+#include "tilebay/platform/system/safe_file.h"
+
 namespace tilebay {
 namespace {
 
 const QString kTaskbar = QStringLiteral("taskbar");
 const QString kIcons = QStringLiteral("icons");
+constexpr qint64 kMaxStateBytes = 4096;
 
 }  // namespace
 
@@ -26,14 +31,16 @@ RestorableShellEffects::RestorableShellEffects(ShellEffects& inner, QString stat
     : inner_(inner), statePath_(std::move(statePath)) {}
 
 bool RestorableShellEffects::RestoreAfterUncleanEnd() {
-    if (statePath_.isEmpty() || !QFile::exists(statePath_)) {
+    struct stat info {};
+    if (statePath_.isEmpty() || ::lstat(QFile::encodeName(statePath_).constData(), &info) != 0) {
         return false;
     }
-    QFile file(statePath_);
-    const QStringList words = file.open(QIODevice::ReadOnly)
-                                  ? QString::fromUtf8(file.readAll()).split(u'\n')
-                                  : QStringList{kTaskbar, kIcons};
-    file.close();
+    // Read without waiting and only from a regular file of its own name: a
+    // FIFO, a link or anything larger than the two words shows both again.
+    const std::optional<RegularFile> file =
+        ReadRegularFile(statePath_, kMaxStateBytes, LinkPolicy::Refuse);
+    const QStringList words =
+        file ? QString::fromUtf8(file->bytes).split(u'\n') : QStringList{kTaskbar, kIcons};
     if (words.contains(kTaskbar)) {
         inner_.ShowTaskbar(true);
     }

@@ -66,19 +66,19 @@ void StartLauncher(const QString& entry, const QString& name, ActivationServices
 }
 
 // A program or script, or a link to one: started as the file it finally is,
-// and only when it and every link on the way pass the trust rule. Anything
-// that would not be executed (a document, a folder, a link whose target is
-// gone) starts nothing.
+// the very file that was checked, and only when it and every link on the way
+// pass the trust rule. Anything that would not be executed (a document, a
+// folder, a link whose target is gone) starts nothing.
 void StartProgram(const QString& entry, const QString& name, ActivationServices& services) {
     if (!WouldBeExecuted(entry)) {
         return;
     }
-    const QString program = TrustedProgram(entry);
-    if (program.isEmpty()) {
+    const std::optional<OpenedProgram> program = TrustedProgram(entry);
+    if (!program) {
         Tell(services, UntrustedStartText(name));
         return;
     }
-    services.run.Start(program);
+    services.run.StartOpened(*program);
 }
 
 void StartShortcutTarget(const QString& entry, const QString& name, ActivationServices& services) {

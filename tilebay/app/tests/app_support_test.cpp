@@ -4,9 +4,12 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 #include "common/ini/ini.h"
 #include "common/testing/qt_printers.h"
@@ -166,6 +169,13 @@ TEST(ShellRestoreTest, WhatAnUncleanEndLeftHiddenIsShownAtTheNextStart) {
     shell.ShowTaskbar(true);  // a clean end
     EXPECT_FALSE(QFile::exists(state));
     EXPECT_FALSE(RestorableShellEffects(desktop, state).RestoreAfterUncleanEnd());
+
+    // A FIFO in its place is never waited on: both are shown again, and it goes.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(state).constData(), 0600), 0);
+    desktop.calls.clear();
+    EXPECT_TRUE(RestorableShellEffects(desktop, state).RestoreAfterUncleanEnd());
+    EXPECT_EQ(desktop.calls, (QStringList{S("ShowTaskbar 1"), S("ShowDesktopIcons 1")}));
+    EXPECT_FALSE(QFileInfo::exists(state));
 }
 
 }  // namespace

@@ -407,8 +407,10 @@ TEST_F(TilebayE2E, WithoutStyleChoiceTheOptionsAreWrittenOffAndThePanelIsTranspa
 TEST_F(TilebayE2E, LiveDesktopTrustedLaunchersAndNothingBlocksTheLoad) {
     ChooseStyle(kLeft);
     const QString marker = root.filePath(S("marker"));
-    // Each program leaves a marker named after itself.
-    const QByteArray script = "#!/bin/sh\ntouch \"" + marker.toUtf8() + "-$(basename \"$0\")\"\n";
+    // Each program leaves a marker named after itself. A script is started
+    // through its descriptor, so $0 is /dev/fd/N, a link to the file.
+    const QByteArray script =
+        "#!/bin/sh\ntouch \"" + marker.toUtf8() + "-$(basename \"$(readlink -f \"$0\")\")\"\n";
     const QByteArray launcher =
         "[Desktop Entry]\nType=Application\nExec=touch \"" + marker.toUtf8() + "-%1\"\n";
     const auto writeLauncher = [&](const QString& path, const char* name, int mode) {

@@ -113,15 +113,23 @@ protected:
         ChooseStyle(program, S("Test"));
         marker = root.filePath(S("ran"));
         ASSERT_TRUE(WriteMarkerProgram(userDesktop + S("/alpha-tool"), marker + S("-alpha")));
-        ASSERT_TRUE(WriteMarkerProgram(userDesktop + S("/beta-tool"), marker + S("-beta")));
+        ASSERT_TRUE(WriteMarkerProgram(userDesktop + S("/beta-tool"), marker + S("-beta"), true));
     }
 
-    // Types "beta", which leaves one row, and Enter, which starts it.
+    // Types "beta", which leaves one row, and Enter, which starts it with the environment
+    // tilebay was started with: the platform and shell plugin it chose are its own.
     void TypeBetaAndEnter() {
         ASSERT_TRUE(desktop->type(S("beta")));
         ASSERT_TRUE(desktop->type(S("Return"), true));
         EXPECT_TRUE(TestDesktop::waitUntil([&] { return QFile::exists(marker + S("-beta")); }));
         EXPECT_FALSE(QFile::exists(marker + S("-alpha")));
+        QFile file(marker + S("-beta.env"));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QStringList variables = QString::fromUtf8(file.readAll()).split(u'\n');
+        EXPECT_TRUE(variables.contains(S("WAYLAND_DISPLAY=") + env.value(S("WAYLAND_DISPLAY"))));
+        EXPECT_EQ(variables.filter(
+                      QRegularExpression(S("^(QT_QPA_PLATFORM|QT_WAYLAND_SHELL_INTEGRATION)="))),
+                  QStringList{});
     }
 
     QRect OutputRect(const QString& name) const {

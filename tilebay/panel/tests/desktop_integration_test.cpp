@@ -5,6 +5,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <cstdio>
+#include <functional>
+
 #include <gtest/gtest.h>
 
 #include "common/testing/qt_printers.h"
@@ -117,12 +120,21 @@ TEST_F(DesktopIntegrationTest, ALinkOnTheAllUsersDesktopStartsItsTarget) {
     EXPECT_EQ(Read(marker), QByteArray("\n"));
 }
 
-// Records which starts the real run service reports as made.
+// Records which starts the real run service reports as made; `beforeOpened`
+// runs between the check of an opened program and its start.
 class RecordingRunService : public RunService {
 public:
     bool Start(const QString& text) override { return StartIn(text, QString()); }
     bool StartIn(const QString& text, const QString& workingFolder) override {
-        const bool started = real.StartIn(text, workingFolder);
+        return Record(real.StartIn(text, workingFolder), text);
+    }
+    bool StartOpened(const OpenedProgram& program) override {
+        if (beforeOpened) {
+            beforeOpened(program.path);
+        }
+        return Record(real.StartOpened(program), program.path);
+    }
+    bool Record(bool started, const QString& text) {
         if (started) {
             made.append(text);
         }
@@ -130,6 +142,7 @@ public:
     }
     ProcessRunService real;
     QStringList made;
+    std::function<void(const QString&)> beforeOpened;
 };
 
 TEST_F(DesktopIntegrationTest, APathWithABlankIsNeverSplitIntoAProgramAndArguments) {
@@ -157,6 +170,28 @@ TEST_F(DesktopIntegrationTest, APathWithABlankIsNeverSplitIntoAProgramAndArgumen
     EXPECT_EQ(recording.made, (QStringList{tmp.filePath(S("home/My Desk/my")),
                                            tmp.filePath(S("share/tilebay/Desktop/my"))}));
     EXPECT_TRUE(pwtest::waitFor([&] { return QFile::exists(marker); }));
+}
+
+// Another user's script renamed into the place of a checked program (in a
+// folder that user may write) between the check and the start: the checked
+// file is what runs.
+TEST_F(DesktopIntegrationTest, TheCheckedProgramRunsEvenWhenItsPathIsSwappedBeforeTheStart) {
+    const QString checked = tmp.filePath(S("checked-ran"));
+    const QString swapped = tmp.filePath(S("swapped-ran"));
+    ASSERT_TRUE(QFile::copy(Program(S("tool"), checked), tmp.filePath(S("home/My Desk/tool"))));
+    const QString intruder = Program(S("intruder"), swapped);
+    RecordingRunService recording;
+    recording.beforeOpened = [&](const QString& path) {
+        EXPECT_EQ(
+            ::rename(QFile::encodeName(intruder).constData(), QFile::encodeName(path).constData()),
+            0);
+    };
+    ActivationServices recorded{login, folders, recording};
+    const RowEntry row{S("tool"), tmp.filePath(S("home/My Desk"))};
+    OpenRow(row, recorded);
+    EXPECT_EQ(recording.made, QStringList{tmp.filePath(S("home/My Desk/tool"))});
+    ASSERT_TRUE(pwtest::waitFor([&] { return QFile::exists(checked); }));
+    EXPECT_FALSE(QFile::exists(swapped));
 }
 
 TEST_F(DesktopIntegrationTest, BothDesktopsAreListedAllUsersFirst) {

@@ -1,13 +1,14 @@
 #include "tilebay/platform/shell/desktop_actions.h"
 
 #include <QClipboard>
-#include <QDesktopServices>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLoggingCategory>
 #include <QMimeData>
 
 #include <algorithm>
+
+#include "tilebay/platform/system/command_line.h"
 
 namespace tilebay {
 
@@ -24,7 +25,8 @@ QString ClipboardText(const QUrl& url) {
 }
 
 bool QtDesktopActions::OpenUrl(const QUrl& url) {
-    const bool opened = QDesktopServices::openUrl(url);
+    const bool opened =
+        run_.Start(JoinCommandLine({QStringLiteral("xdg-open"), url.toString(QUrl::FullyEncoded)}));
     if (!opened) {
         qCDebug(lcDesktopActions) << "could not open" << url;
     }

@@ -2,13 +2,16 @@
 
 // The desktop's services for an item that the panel does not start itself:
 // opening it with the desktop's default application, the clipboard and the
-// trash. The real one goes through Qt (QDesktopServices, which hands the URL
-// to xdg-open as one argument, the clipboard, and the freedesktop trash of
-// QFile::moveToTrash); tests use a recording fake.
+// trash. The real one hands the URL to xdg-open as one argument, through the
+// run service (so xdg-open and what it opens get the run service's
+// environment), and goes through Qt for the clipboard and the freedesktop
+// trash of QFile::moveToTrash; tests use a recording fake.
 
 #include <QList>
 #include <QString>
 #include <QUrl>
+
+#include "tilebay/platform/system/run_service.h"
 
 namespace tilebay {
 
@@ -28,9 +31,13 @@ QString ClipboardText(const QUrl& url);
 
 class QtDesktopActions final : public DesktopActions {
 public:
+    explicit QtDesktopActions(RunService& run) : run_(run) {}
     bool OpenUrl(const QUrl& url) override;
     void CopyUrls(const QList<QUrl>& urls) override;
     bool MoveToTrash(const QString& path) override;
+
+private:
+    RunService& run_;
 };
 
 }  // namespace tilebay

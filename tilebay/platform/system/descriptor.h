@@ -2,6 +2,8 @@
 
 // A file descriptor that closes itself when it goes out of scope.
 
+#include <utility>
+
 #include <unistd.h>
 
 namespace tilebay {
@@ -16,6 +18,8 @@ public:
     }
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
+    Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    Descriptor& operator=(Descriptor&&) = delete;
     int get() const { return fd_; }
 
 private:

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QFile>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include "tilebay/platform/system/links.h"
@@ -65,15 +66,23 @@ bool WouldBeExecuted(const QString& path) {
            S_ISREG(info.st_mode) && (info.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)) != 0;
 }
 
-QString TrustedProgram(const QString& path, uid_t user) {
+std::optional<OpenedProgram> TrustedProgram(const QString& path, uid_t user) {
     const ResolvedLinks links = ResolveLinks(path);
-    struct stat info {};
-    if (links.target.isEmpty() || !LinksTrusted(links, user) ||
-        ::lstat(QFile::encodeName(links.target).constData(), &info) != 0 ||
-        !S_ISREG(info.st_mode) || !LauncherOwnershipTrusted(info.st_uid, info.st_mode, user)) {
-        return {};
+    if (links.target.isEmpty() || !LinksTrusted(links, user)) {
+        return std::nullopt;
     }
-    return links.target;
+    // The target is canonical: should it have become a link since, it is
+    // refused rather than followed. The descriptor is what gets started, so a
+    // file renamed into its place after this check never runs.
+    OpenedProgram program{links.target,
+                          Descriptor(::open(QFile::encodeName(links.target).constData(),
+                                            O_PATH | O_NOFOLLOW | O_CLOEXEC))};
+    struct stat info {};
+    if (program.file.get() < 0 || ::fstat(program.file.get(), &info) != 0 ||
+        !S_ISREG(info.st_mode) || !LauncherOwnershipTrusted(info.st_uid, info.st_mode, user)) {
+        return std::nullopt;
+    }
+    return program;
 }
 
 QString UntrustedStartText(const QString& name) {

@@ -11,6 +11,7 @@
 #include <sys/types.h>
 #include <unistd.h>
 
+#include "tilebay/platform/system/run_service.h"
 #include "tilebay/platform/system/shortcut.h"
 
 namespace tilebay {
@@ -39,10 +40,10 @@ std::optional<TrustedLauncher> ReadTrustedLauncher(const QString& path, uid_t us
 bool WouldBeExecuted(const QString& path);
 
 // The program file behind `path` (itself, or the final target of its
-// symbolic links) when it may be started: a regular file that passes the
-// launcher rule above, and every link followed to it owned by `user` or
-// root. Empty otherwise.
-QString TrustedProgram(const QString& path, uid_t user = ::getuid());
+// symbolic links), opened, when it may be started: a regular file that
+// passes the launcher rule above, checked on the opened file, and every link
+// followed to it owned by `user` or root. nullopt otherwise.
+std::optional<OpenedProgram> TrustedProgram(const QString& path, uid_t user = ::getuid());
 
 // What the user is told when an item that would be executed is refused.
 QString UntrustedStartText(const QString& name);

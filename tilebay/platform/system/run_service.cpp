@@ -1,9 +1,17 @@
 #include "tilebay/platform/system/run_service.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QStandardPaths>
+
+#include <cerrno>
+#include <csignal>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "tilebay/platform/system/command_line.h"
 
@@ -15,6 +23,106 @@ bool IsExecutableFile(const QString& path) {
     return info.isFile() && info.isExecutable();
 }
 
+// What the started process is handed, made before fork: after it, the
+// children make only async-signal-safe calls.
+class ChildCommand {
+public:
+    ChildCommand(const QString& program, const QStringList& arguments, const QString& folder,
+                 const QProcessEnvironment& environment)
+        : program_(QFile::encodeName(program)), folder_(QFile::encodeName(folder)) {
+        texts_.push_back(program_);
+        for (const QString& argument : arguments) {
+            texts_.push_back(QFile::encodeName(argument));
+        }
+        for (const QString& variable : environment.toStringList()) {
+            variables_.push_back(QFile::encodeName(variable));
+        }
+        for (QByteArray& text : texts_) {
+            argv_.push_back(text.data());
+        }
+        argv_.push_back(nullptr);
+        for (QByteArray& variable : variables_) {
+            envp_.push_back(variable.data());
+        }
+        envp_.push_back(nullptr);
+    }
+    const char* program() const { return program_.constData(); }
+    const char* folder() const { return folder_.isEmpty() ? nullptr : folder_.constData(); }
+    char* const* argv() const { return argv_.data(); }
+    char* const* envp() const { return envp_.data(); }
+
+private:
+    QByteArray program_;
+    QByteArray folder_;
+    std::vector<QByteArray> texts_;
+    std::vector<QByteArray> variables_;
+    std::vector<char*> argv_;
+    std::vector<char*> envp_;
+};
+
+[[noreturn]] void ReportAndExit(int report, int error) {
+    [[maybe_unused]] const ssize_t written = ::write(report, &error, sizeof error);
+    ::_exit(127);
+}
+
+// The started process between fork and exec: no signal blocked, the working
+// folder, then the program, the file `fd` holds when it is not -1. A failure
+// is written to `report` as errno; a successful exec closes it unwritten.
+[[noreturn]] void ExecChild(const ChildCommand& command, int fd, int report) {
+    sigset_t none;
+    ::sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    if (command.folder() != nullptr && ::chdir(command.folder()) != 0) {
+        ReportAndExit(report, errno);
+    }
+    if (fd >= 0) {
+        // Kept open across exec: the interpreter of a script reads the
+        // script through this descriptor (as /dev/fd/N).
+        ::fcntl(fd, F_SETFD, 0);
+        ::execveat(fd, "", command.argv(), command.envp(), AT_EMPTY_PATH);
+    } else {
+        ::execve(command.program(), command.argv(), command.envp());
+    }
+    ReportAndExit(report, errno);
+}
+
+// Starts `command` as a grandchild in a session of its own, so that it
+// outlives us and is never ours to wait for; true once it has been executed.
+bool SpawnDetached(const ChildCommand& command, int fd) {
+    int report[2];
+    if (::pipe2(report, O_CLOEXEC) != 0) {
+        return false;
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(report[0]);
+        ::setsid();
+        const pid_t grandchild = ::fork();
+        if (grandchild < 0) {
+            ReportAndExit(report[1], errno);
+        }
+        if (grandchild > 0) {
+            ::_exit(0);
+        }
+        ExecChild(command, fd, report[1]);
+    }
+    ::close(report[1]);
+    if (child < 0) {
+        ::close(report[0]);
+        return false;
+    }
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    int error = 0;
+    ssize_t got = 0;
+    do {
+        got = ::read(report[0], &error, sizeof error);
+    } while (got < 0 && errno == EINTR);
+    ::close(report[0]);
+    return got == 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 }  // namespace
 
 bool ProcessRunService::StartIn(const QString& text, const QString& workingFolder) {
@@ -23,7 +131,8 @@ bool ProcessRunService::StartIn(const QString& text, const QString& workingFolde
         return false;
     }
     if (QDir::isAbsolutePath(text) && QFileInfo::exists(text)) {
-        return IsExecutableFile(text) && QProcess::startDetached(text, {}, workingFolder);
+        return IsExecutableFile(text) &&
+               SpawnDetached(ChildCommand(text, {}, workingFolder, environment_), -1);
     }
     const std::optional<QStringList> words = SplitCommandLine(text);
     if (!words || words->isEmpty() || words->first().isEmpty()) {
@@ -43,7 +152,13 @@ bool ProcessRunService::StartIn(const QString& text, const QString& workingFolde
     if (!IsExecutableFile(program)) {
         return false;
     }
-    return QProcess::startDetached(program, words->mid(1), workingFolder);
+    return SpawnDetached(ChildCommand(program, words->mid(1), workingFolder, environment_), -1);
+}
+
+bool ProcessRunService::StartOpened(const OpenedProgram& program) {
+    return program.file.get() >= 0 &&
+           SpawnDetached(ChildCommand(program.path, {}, QString(), environment_),
+                         program.file.get());
 }
 
 }  // namespace tilebay

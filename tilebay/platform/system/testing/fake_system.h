@@ -21,6 +21,8 @@ public:
         workingFolders.append(workingFolder);
         return !refused.contains(text);
     }
+    // Recorded by the path it was opened at.
+    bool StartOpened(const OpenedProgram& program) override { return Start(program.path); }
     QStringList started;         // every text asked for, in order
     QStringList workingFolders;  // the working folder of each
     QStringList refused;         // texts whose start reports failure

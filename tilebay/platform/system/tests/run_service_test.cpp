@@ -4,10 +4,13 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <functional>
+
 #include <gtest/gtest.h>
 
 #include "common/testing/qt_printers.h"
 #include "common/testing/wait_for.h"
+#include "tilebay/platform/system/launcher_trust.h"
 #include "tilebay/platform/system/testing/marker_program.h"
 
 namespace {
@@ -17,9 +20,9 @@ using tilebay::ProcessRunService;
 // Each test program writes its arguments, one a line, to a marker file.
 class RunServiceTest : public ::testing::Test {
 protected:
-    QString Program(const QString& name, const QString& marker) {
+    QString Program(const QString& name, const QString& marker, bool environment = false) {
         const QString path = dir.filePath(name);
-        EXPECT_TRUE(tilebay::testing::WriteMarkerProgram(path, marker));
+        EXPECT_TRUE(tilebay::testing::WriteMarkerProgram(path, marker, environment));
         return path;
     }
     static QByteArray ReadMarker(const QString& marker) {
@@ -89,6 +92,39 @@ TEST_F(RunServiceTest, StartsNothingThatIsNotAnExecutableFile) {
     }
     EXPECT_FALSE(run.Start(spaced));
     EXPECT_FALSE(QFile::exists(marker));
+}
+
+// Every way of starting hands over the environment the service was given,
+// and nothing this process set after it.
+TEST_F(RunServiceTest, EveryStartGetsTheGivenEnvironmentOnly) {
+    QProcessEnvironment given;
+    given.insert(S("PATH"), S("/usr/bin:/bin"));
+    given.insert(S("TILEBAY_TEST_GIVEN"), S("kept"));
+    ProcessRunService service(given);
+    qputenv("TILEBAY_TEST_SET_LATER", "leaked");
+    struct Case {
+        const char* name;
+        std::function<bool(ProcessRunService&, const QString&)> start;
+    };
+    const Case cases[] = {
+        {"path", [](ProcessRunService& s, const QString& p) { return s.Start(p); }},
+        {"line", [](ProcessRunService& s, const QString& p) { return s.Start(p + S(" --arg")); }},
+        {"opened",
+         [](ProcessRunService& s, const QString& p) {
+             const auto opened = tilebay::TrustedProgram(p);
+             return opened && s.StartOpened(*opened);
+         }},
+    };
+    for (const Case& c : cases) {
+        const QString marker = dir.filePath(S(c.name));
+        ASSERT_TRUE(c.start(service, Program(S(c.name) + S("-tool"), marker, true))) << c.name;
+        ASSERT_TRUE(Appears(marker)) << c.name;
+        const QStringList variables =
+            QString::fromUtf8(ReadMarker(marker + S(".env"))).split(u'\n');
+        EXPECT_TRUE(variables.contains(S("TILEBAY_TEST_GIVEN=kept"))) << c.name;
+        EXPECT_FALSE(variables.contains(S("TILEBAY_TEST_SET_LATER=leaked"))) << c.name;
+    }
+    qunsetenv("TILEBAY_TEST_SET_LATER");
 }
 
 }  // namespace
