@@ -38,36 +38,6 @@ bool IsAsciiDigit(QChar c) {
     return c >= u'0' && c <= u'9';
 }
 
-// Applies `changes` to `content` and puts the result in place of `path` in one
-// rename; false, leaving the file alone, when a change cannot be written.
-bool Apply(std::string content, const std::vector<IniChange>& changes, const QString& path,
-           bool keepUnchanged) {
-    const std::string before = content;
-    for (const IniChange& change : changes) {
-        if (!change.value) {
-            common::RemoveValue(content, Utf8(change.section), Utf8(change.key));
-        } else if (!common::WriteValue(content, Utf8(change.section), Utf8(change.key),
-                                       Utf8(*change.value))) {
-            return false;
-        }
-    }
-    if (keepUnchanged && content == before && QFile::exists(path)) {
-        return true;
-    }
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly)) {
-        return false;
-    }
-    // A short write (full disk, file size limit) shows only in flush():
-    // commit() would still put the cut file in place. Without a commit the
-    // temporary file is dropped and the old one stays.
-    const auto size = static_cast<qint64>(content.size());
-    if (out.write(content.data(), size) != size || !out.flush()) {
-        return false;
-    }
-    return out.commit();
-}
-
 }  // namespace
 
 IniSnapshot IniSnapshot::Read(const QString& file) {
@@ -159,11 +129,41 @@ bool WriteIniValues(const std::vector<IniChange>& changes, const QString& file) 
     if (QFile::exists(path) && !ReadFile(path, content)) {
         return false;  // present but unreadable: never replace what we could not read
     }
-    return Apply(std::move(content), changes, path, true);
+    const std::string before = content;
+    for (const IniChange& change : changes) {
+        if (!change.value) {
+            common::RemoveValue(content, Utf8(change.section), Utf8(change.key));
+        } else if (!common::WriteValue(content, Utf8(change.section), Utf8(change.key),
+                                       Utf8(*change.value))) {
+            return false;
+        }
+    }
+    if (content == before && QFile::exists(path)) {
+        return true;
+    }
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly)) {
+        return false;
+    }
+    // A short write (full disk, file size limit) shows only in flush():
+    // commit() would still put the cut file in place. Without a commit the
+    // temporary file is dropped and the old one stays.
+    const auto size = static_cast<qint64>(content.size());
+    if (out.write(content.data(), size) != size || !out.flush()) {
+        return false;
+    }
+    return out.commit();
 }
 
-bool ReplaceIniFile(const std::vector<IniChange>& changes, const QString& file) {
-    return Apply({}, changes, LocalPath(file), false);
+std::optional<QByteArray> IniText(const std::vector<IniChange>& changes) {
+    std::string content;
+    for (const IniChange& change : changes) {
+        if (change.value && !common::WriteValue(content, Utf8(change.section), Utf8(change.key),
+                                                Utf8(*change.value))) {
+            return std::nullopt;
+        }
+    }
+    return QByteArray::fromStdString(content);
 }
 
 }  // namespace common

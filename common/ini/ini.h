@@ -74,9 +74,9 @@ struct IniChange {
 // all of them or, on failure (false), none.
 bool WriteIniValues(const std::vector<IniChange>& changes, const QString& file);
 
-// Replaces `file` in one rename with a file that holds just `changes`, whatever
-// it held before (or whether it could be read): for a file that is wholly
-// ours and written anew each time.
-bool ReplaceIniFile(const std::vector<IniChange>& changes, const QString& file);
+// The text of an INI file that holds just `changes`, or none when a change
+// cannot be written as a line: for a file that is wholly ours and written anew
+// each time, where the writer has its own rules for the path.
+std::optional<QByteArray> IniText(const std::vector<IniChange>& changes);
 
 }  // namespace common

@@ -161,16 +161,15 @@ TEST_F(IniFileTest, ASnapshotKeepsTheBytesItReadAndTypesItsValues) {
               QString());
 }
 
-TEST_F(IniFileTest, AReplacedFileHoldsJustTheNewValues) {
-    put("/meta", "stale=1\n[Cache]\netag=old\nsignaturesha256=ab\n");
-    EXPECT_TRUE(common::ReplaceIniFile(
-        {{QStringLiteral("Cache"), QStringLiteral("etag"), QStringLiteral("6e")},
-         {QStringLiteral("Cache"), QStringLiteral("manifestsha256"), QStringLiteral("cd")}},
-        path("/meta")));
-    EXPECT_EQ(contents("/meta"), QByteArray("[Cache]\netag=6e\nmanifestsha256=cd\n"));
-    EXPECT_FALSE(common::ReplaceIniFile(
-        {{QStringLiteral("Cache"), QStringLiteral("a=b"), QStringLiteral("c")}}, path("/meta")));
-    EXPECT_EQ(contents("/meta"), QByteArray("[Cache]\netag=6e\nmanifestsha256=cd\n"));
+TEST(IniText, HoldsJustTheGivenValuesOrNothing) {
+    EXPECT_EQ(
+        common::IniText({{QStringLiteral("Cache"), QStringLiteral("etag"), QStringLiteral("6e")},
+                         {QStringLiteral("Cache"), QStringLiteral("gone"), std::nullopt},
+                         {QStringLiteral("cache"), QStringLiteral("lastmodified"), QString()}}),
+        QByteArray("[Cache]\netag=6e\nlastmodified=\n"));
+    EXPECT_EQ(
+        common::IniText({{QStringLiteral("Cache"), QStringLiteral("a=b"), QStringLiteral("c")}}),
+        std::nullopt);
 }
 
 }  // namespace
