@@ -1,4 +1,5 @@
 #include "common/testing/desktop/test_desktop.h"
+#include "common/testing/wait_for.h"
 
 #include "common/testing/desktop/internal.h"
 
@@ -271,8 +272,8 @@ bool TestDesktop::startProgram(const QString& program, const QStringList& argume
 
 bool TestDesktop::awaitReady(const QString& what, const std::function<bool()>& ready) {
     QProcess* process = processes_.back().get();
-    const bool done = waitUntil([&] { return process->state() != QProcess::Running || ready(); },
-                                options_.readyTimeout);
+    const bool done = waitFor([&] { return process->state() != QProcess::Running || ready(); },
+                              options_.readyTimeout);
     if (!done || process->state() != QProcess::Running) {
         error_ =
             what + QStringLiteral(" did not come up:\n") +
@@ -441,18 +442,6 @@ std::vector<XWindowId> TestDesktop::windowsOfType(const QString& typeAtom) const
         }
     }
     return found;
-}
-
-bool TestDesktop::waitUntil(const std::function<bool()>& predicate,
-                            std::chrono::milliseconds timeout) {
-    QDeadlineTimer deadline(timeout);
-    while (!predicate()) {
-        if (deadline.hasExpired()) {
-            return predicate();
-        }
-        QThread::msleep(20);
-    }
-    return true;
 }
 
 std::optional<QStringList> TestDesktop::parseXprop(const QString& output, const QString& name) {

@@ -19,7 +19,8 @@
 // The query helpers run xprop, xwininfo and xdotool against the session's
 // display and parse their output; the parse functions are public so that
 // they can be tested without a server. The object needs a QCoreApplication
-// only if the caller wants QProcess signals; all waits here are synchronous.
+// only if the caller wants QProcess signals; its waits are pwtest::waitFor
+// (wait_for.h).
 
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -158,10 +159,6 @@ public:
     bool type(const QString& text, bool key = false) const;
     // A screenshot of one output (grim) into `path` (PNG).
     bool screenshot(const QString& output, const QString& path) const;
-
-    // Polls `predicate` until it holds or `timeout` passes.
-    static bool waitUntil(const std::function<bool()>& predicate,
-                          std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
     // Parsers of the tools' output, exposed for tests.
     static std::optional<QStringList> parseXprop(const QString& output, const QString& name);

@@ -13,6 +13,7 @@
 
 #include "common/testing/desktop/internal.h"
 #include "common/testing/desktop/test_desktop.h"
+#include "common/testing/wait_for.h"
 
 namespace pwtest {
 
@@ -91,7 +92,7 @@ bool TestDesktop::launchSway(const QByteArray& config, const QProcessEnvironment
     }
     processes_.push_back(std::move(sway));
 
-    const bool up = waitUntil(
+    const bool up = waitFor(
         [&] {
             if (processes_.back()->state() != QProcess::Running) {
                 return true;
@@ -159,7 +160,7 @@ bool TestDesktop::startSway() {
     const QString displayFile = runtime + QStringLiteral("/display");
     if (!swaymsg({QStringLiteral("exec"), QStringLiteral("printenv DISPLAY > ") + displayFile})
              .ok() ||
-        !waitUntil([&] { return QFileInfo(displayFile).size() > 0; }, options_.readyTimeout)) {
+        !waitFor([&] { return QFileInfo(displayFile).size() > 0; }, options_.readyTimeout)) {
         error_ = QStringLiteral("sway reported no XWayland display:\n") +
                  internal::tail(scratch_->path() + QStringLiteral("/sway.log"));
         return false;
@@ -173,7 +174,7 @@ bool TestDesktop::startSway() {
         const QString granted = runtime + QStringLiteral("/xhost");
         swaymsg({QStringLiteral("exec"), QStringLiteral("xhost +si:localuser:root > ") + granted +
                                              QStringLiteral(" 2>&1")});
-        if (!waitUntil([&] { return QFileInfo(granted).size() > 0; }, options_.readyTimeout)) {
+        if (!waitFor([&] { return QFileInfo(granted).size() > 0; }, options_.readyTimeout)) {
             error_ = QStringLiteral("XWayland did not let root in");
             return false;
         }
@@ -211,7 +212,7 @@ bool TestDesktop::removeOutput(const QString& name) const {
     const ToolResult closed =
         run(QStringLiteral("swaymsg"), {QStringLiteral("-s"), outer_.ipc,
                                         QStringLiteral("[title=\"wlroots - %1\"] kill").arg(name)});
-    return closed.ok() && waitUntil([&] {
+    return closed.ok() && waitFor([&] {
                for (const WaylandOutput& output : outputs()) {
                    if (output.name == name) {
                        return false;

@@ -1,4 +1,5 @@
 #include "common/testing/desktop/x_session.h"
+#include "common/testing/wait_for.h"
 
 #include <QCommandLineOption>
 #include <QRegularExpression>
@@ -184,7 +185,7 @@ int RunInSession(const SessionCommand& session) {
     // What the command left behind in its group (background programs) goes
     // before the display does.
     if (::kill(-child, SIGTERM) == 0) {
-        TestDesktop::waitUntil([&] { return ::kill(-child, 0) != 0; }, std::chrono::seconds(3));
+        pwtest::waitFor([&] { return ::kill(-child, 0) != 0; }, std::chrono::seconds(3));
         ::kill(-child, SIGKILL);
     }
     return StatusOf(status);

@@ -16,6 +16,7 @@
 
 #include "common/ini/ini.h"
 #include "common/testing/qt_printers.h"
+#include "common/testing/wait_for.h"
 
 namespace tilebay::testing {
 
@@ -139,7 +140,7 @@ QString Hex(XWindowId window) {
 ::testing::AssertionResult DroppedAsCopy(QProcess& target, const QString& file) {
     const QByteArray expected = "drop copy " + QUrl::fromLocalFile(file).toEncoded();
     QByteArray said;
-    if (TestDesktop::waitUntil([&] {
+    if (pwtest::waitFor([&] {
             target.waitForReadyRead(200);
             said += target.readAllStandardOutput();
             return said.contains(expected);
@@ -198,7 +199,7 @@ std::vector<XWindowId> E2EFixture::Named(const QString& pattern) const {
 
 XWindowId E2EFixture::WaitForViewable(const QString& pattern) const {
     XWindowId found = 0;
-    TestDesktop::waitUntil([&] {
+    pwtest::waitFor([&] {
         for (XWindowId w : Named(pattern)) {
             if (desktop->windowInfo(w).viewable()) {
                 found = w;
@@ -211,7 +212,7 @@ XWindowId E2EFixture::WaitForViewable(const QString& pattern) const {
 }
 
 bool E2EFixture::Top(XWindowId w, int top, std::chrono::milliseconds timeout) const {
-    return TestDesktop::waitUntil([&] { return Geometry(w).top() == top; }, timeout);
+    return pwtest::waitFor([&] { return Geometry(w).top() == top; }, timeout);
 }
 
 QStringList E2EFixture::Property(XWindowId w, const char* name) const {
@@ -266,7 +267,7 @@ QColor E2EFixture::Pixel(const QString& png, int x, int y) const {
 
 QString E2EFixture::ShotShowing(const QString& name, const QPoint& at, const QColor& colour) const {
     QString shot;
-    TestDesktop::waitUntil([&] {
+    pwtest::waitFor([&] {
         shot = Shot(name);
         return Pixel(shot, at.x(), at.y()) == colour;
     });

@@ -19,6 +19,7 @@
 
 #include "common/ini/ini.h"
 #include "common/testing/qt_printers.h"
+#include "common/testing/wait_for.h"
 #include "tilebay/app/testing/e2e_fixture.h"
 #include "tilebay/platform/system/testing/marker_program.h"
 
@@ -121,7 +122,7 @@ protected:
     void TypeBetaAndEnter() {
         ASSERT_TRUE(desktop->type(S("beta")));
         ASSERT_TRUE(desktop->type(S("Return"), true));
-        EXPECT_TRUE(TestDesktop::waitUntil([&] { return QFile::exists(marker + S("-beta")); }));
+        EXPECT_TRUE(pwtest::waitFor([&] { return QFile::exists(marker + S("-beta")); }));
         EXPECT_FALSE(QFile::exists(marker + S("-alpha")));
         QFile file(marker + S("-beta.env"));
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -152,11 +153,11 @@ protected:
     // Whether the panel's list area (in view) or only its caption strip (retracted) shows on
     // `name`, docked left.
     bool InView(const QString& name, bool inView = true) const {
-        return TestDesktop::waitUntil(
+        return pwtest::waitFor(
             [&] { return Near(PixelOf(name, QPoint(120, 250)), kPanel) == inView; });
     }
     bool Retracted(const QString& name) const {
-        return TestDesktop::waitUntil([&] {
+        return pwtest::waitFor([&] {
             return Near(PixelOf(name, QPoint(30, 8)), kPanel) &&
                    !Near(PixelOf(name, QPoint(120, 250)), kPanel);
         });
@@ -241,10 +242,10 @@ TEST_F(TilebayWaylandE2E, LayerSurfaceOnTheNamedOutputRevealToggleTypingOptionsA
     // The taskbar box does nothing; always on top still does.
     Click(S("HEADLESS-1"), 30, 40);
     Click(S("HEADLESS-1"), 30, 16);
-    EXPECT_TRUE(TestDesktop::waitUntil([&] { return Option("alwaysontop") == S("ON"); }));
+    EXPECT_TRUE(pwtest::waitFor([&] { return Option("alwaysontop") == S("ON"); }));
     EXPECT_NE(Option("taskbar"), S("ON"));
     Click(S("HEADLESS-1"), 30, 16);
-    EXPECT_TRUE(TestDesktop::waitUntil([&] { return Option("alwaysontop") == S("OFF"); }));
+    EXPECT_TRUE(pwtest::waitFor([&] { return Option("alwaysontop") == S("OFF"); }));
     Leave(S("HEADLESS-1"));
     ASSERT_TRUE(Retracted(S("HEADLESS-1")));
 
@@ -275,7 +276,7 @@ TEST_F(TilebayWaylandE2E, LayerSurfaceOnTheNamedOutputRevealToggleTypingOptionsA
     ASSERT_TRUE(target->waitForReadyRead(10000));
     ASSERT_EQ(target->readLine().trimmed(), QByteArray("ready"));
     // sway floats the fixed-size window in the middle of the focused output.
-    ASSERT_TRUE(TestDesktop::waitUntil(
+    ASSERT_TRUE(pwtest::waitFor(
         [&] { return Near(PixelOf(S("HEADLESS-1"), QPoint(400, 300)), QColor(Qt::darkGreen)); }));
     const QRect first = OutputRect(S("HEADLESS-1"));
     Reveal(S("HEADLESS-1"));
@@ -288,7 +289,7 @@ TEST_F(TilebayWaylandE2E, LayerSurfaceOnTheNamedOutputRevealToggleTypingOptionsA
     // Released only once the target shows the drag over it: the compositor refuses a drag that
     // tilebay asks for after the button went up, and drops nothing where the target's answer
     // came after it. (Read beside the pointer: the screenshots show it.)
-    ASSERT_TRUE(TestDesktop::waitUntil(
+    ASSERT_TRUE(pwtest::waitFor(
         [&] { return Near(PixelOf(S("HEADLESS-1"), QPoint(440, 260)), QColor(Qt::green)); }));
     ASSERT_TRUE(desktop->leftButtonAt(first.x() + 405, first.y() + 305, false));
     EXPECT_TRUE(DroppedAsCopy(*target, userDesktop + S("/alpha-tool")));
@@ -307,10 +308,10 @@ TEST_F(TilebayWaylandE2E, LayerSurfaceOnTheNamedOutputRevealToggleTypingOptionsA
     Reveal(S("HEADLESS-1"));
     ASSERT_TRUE(InView(S("HEADLESS-1")));
     ASSERT_TRUE(desktop->rightClickAt(first.x() + 60, first.y() + 108));
-    EXPECT_TRUE(TestDesktop::waitUntil(
-        [&] { return !Near(PixelOf(S("HEADLESS-1"), QPoint(90, 130)), kPanel); }));
+    EXPECT_TRUE(
+        pwtest::waitFor([&] { return !Near(PixelOf(S("HEADLESS-1"), QPoint(90, 130)), kPanel); }));
     Click(S("HEADLESS-1"), 130, 184);
-    EXPECT_TRUE(TestDesktop::waitUntil([&] {
+    EXPECT_TRUE(pwtest::waitFor([&] {
         return QFile::exists(userDesktop + S("/alpha-tool")) !=
                QFile::exists(userDesktop + S("/beta-tool"));
     }));
@@ -328,7 +329,7 @@ TEST_F(TilebayWaylandE2E, LayerSurfaceOnTheNamedOutputRevealToggleTypingOptionsA
     ASSERT_TRUE(source->waitForReadyRead(10000));
     ASSERT_EQ(source->readLine().trimmed(), QByteArray("ready"));
     // sway floats the fixed-size window in the middle of the focused output.
-    ASSERT_TRUE(TestDesktop::waitUntil(
+    ASSERT_TRUE(pwtest::waitFor(
         [&] { return Near(PixelOf(S("HEADLESS-1"), QPoint(400, 300)), QColor(Qt::darkMagenta)); }));
     ASSERT_TRUE(desktop->leftButtonAt(first.x() + 400, first.y() + 300, true));
     desktop->pointerTo(first.x() + 300, first.y() + 60);
@@ -336,16 +337,15 @@ TEST_F(TilebayWaylandE2E, LayerSurfaceOnTheNamedOutputRevealToggleTypingOptionsA
     EXPECT_TRUE(InView(S("HEADLESS-1")));
     desktop->pointerTo(first.x() + 110, first.y() + 300);
     ASSERT_TRUE(desktop->leftButtonAt(first.x() + 115, first.y() + 305, false));
-    EXPECT_TRUE(
-        TestDesktop::waitUntil([&] { return QFile::exists(userDesktop + S("/incoming.txt")); }));
+    EXPECT_TRUE(pwtest::waitFor([&] { return QFile::exists(userDesktop + S("/incoming.txt")); }));
     EXPECT_EQ(Read(userDesktop + S("/incoming.txt")), QByteArray("dropped in\n"));
     EXPECT_TRUE(QFile::exists(incoming));  // copied, not moved
 
     ASSERT_TRUE(desktop->swaymsg({S("create_output")}).ok());
-    ASSERT_TRUE(TestDesktop::waitUntil([&] { return !OutputRect(S("HEADLESS-3")).isEmpty(); }));
+    ASSERT_TRUE(pwtest::waitFor([&] { return !OutputRect(S("HEADLESS-3")).isEmpty(); }));
     EXPECT_TRUE(Retracted(S("HEADLESS-3")));
-    EXPECT_TRUE(TestDesktop::waitUntil(
-        [&] { return !Near(PixelOf(S("HEADLESS-1"), QPoint(30, 8)), kPanel); }));
+    EXPECT_TRUE(
+        pwtest::waitFor([&] { return !Near(PixelOf(S("HEADLESS-1"), QPoint(30, 8)), kPanel); }));
     EXPECT_EQ(tilebay.state(), QProcess::Running);
 }
 
@@ -394,7 +394,7 @@ TEST_F(TilebayWaylandE2E, XWaylandWithoutTheModuleRevealToggleAndSecondOutput) {
                   (S("[OPTIONS]\nscreen=") + name + S("\n")).toUtf8());
     ASSERT_TRUE(StartTilebay(CopyBuiltTilebay(program)));
     XWindowId panel = 0;
-    ASSERT_TRUE(TestDesktop::waitUntil([&] {
+    ASSERT_TRUE(pwtest::waitFor([&] {
         for (XWindowId w : Named(S("^Tilebay$"))) {
             if (Geometry(w) == QRect(800, -kCaptionTop, kWidth, kHeight)) {
                 panel = w;
@@ -423,22 +423,20 @@ TEST_F(TilebayWaylandE2E, XWaylandWithoutTheModuleRevealToggleAndSecondOutput) {
     ASSERT_TRUE(Top(panel, 0));
     // Typed only once the panel holds the keyboard.
     ASSERT_TRUE(
-        TestDesktop::waitUntil([&] { return GrabKeyboard(desktop->display()) == AlreadyGrabbed; }));
+        pwtest::waitFor([&] { return GrabKeyboard(desktop->display()) == AlreadyGrabbed; }));
     ASSERT_NO_FATAL_FAILURE(TypeBetaAndEnter());
     ASSERT_TRUE(desktop->type(S("Escape"), true));
     ASSERT_TRUE(desktop->type(S("Escape"), true));
     EXPECT_TRUE(Top(panel, -kCaptionTop));
-    EXPECT_TRUE(
-        TestDesktop::waitUntil([&] { return GrabKeyboard(desktop->display()) == GrabSuccess; }));
+    EXPECT_TRUE(pwtest::waitFor([&] { return GrabKeyboard(desktop->display()) == GrabSuccess; }));
     // --toggle again retracts it and lets the keyboard go as well.
     ASSERT_TRUE(Toggle().ok());
     ASSERT_TRUE(Top(panel, 0));
     EXPECT_TRUE(
-        TestDesktop::waitUntil([&] { return GrabKeyboard(desktop->display()) == AlreadyGrabbed; }));
+        pwtest::waitFor([&] { return GrabKeyboard(desktop->display()) == AlreadyGrabbed; }));
     EXPECT_TRUE(Toggle().ok());
     EXPECT_TRUE(Top(panel, -kCaptionTop));
-    EXPECT_TRUE(
-        TestDesktop::waitUntil([&] { return GrabKeyboard(desktop->display()) == GrabSuccess; }));
+    EXPECT_TRUE(pwtest::waitFor([&] { return GrabKeyboard(desktop->display()) == GrabSuccess; }));
     AddFigure(S("sway (XWayland): ") + IdleFigures(tilebay.processId()));
 }
 
@@ -454,7 +452,7 @@ TEST_F(TilebayXvfbFigures, RevealLatencyRssAndIdleCpu) {
     ChooseStyle(program, S("Test"));
     ASSERT_TRUE(StartTilebay(CopyBuiltTilebay(program)));
     XWindowId panel = 0;
-    ASSERT_TRUE(TestDesktop::waitUntil([&] {
+    ASSERT_TRUE(pwtest::waitFor([&] {
         for (XWindowId w : Named(S("^Tilebay$"))) {
             if (Geometry(w) == QRect(0, -kCaptionTop, kWidth, kHeight)) {
                 panel = w;

@@ -9,6 +9,7 @@
 
 #include "common/testing/desktop/test_desktop.h"
 #include "common/testing/qt_printers.h"
+#include "common/testing/wait_for.h"
 
 using pwtest::TestDesktop;
 
@@ -53,7 +54,7 @@ TEST(TestDesktopWayland, SwayWithTwoOutputsXWaylandPointerAndKeyboardEndsWithThe
                   {S("-oL"), S("xev"), S("-event"), S("keyboard"), S("-event"), S("focus")});
         QString events;
         const auto seen = [&](const QString& what) {
-            return TestDesktop::waitUntil([&] {
+            return pwtest::waitFor([&] {
                 xev.waitForReadyRead(20);
                 events += QString::fromLocal8Bit(xev.readAllStandardOutput());
                 return events.contains(what);
@@ -80,7 +81,7 @@ TEST(TestDesktopWayland, SwayWithTwoOutputsXWaylandPointerAndKeyboardEndsWithThe
         // An output that comes at run time (headless outputs of wlroots 0.15 cannot be
         // switched off) widens the layout.
         EXPECT_TRUE(desktop.swaymsg({S("create_output")}).ok());
-        EXPECT_TRUE(TestDesktop::waitUntil([&] { return desktop.outputs().size() == 3; }));
+        EXPECT_TRUE(pwtest::waitFor([&] { return desktop.outputs().size() == 3; }));
         EXPECT_TRUE(desktop.pointerTo(1700, 300, true));
     }
     EXPECT_TRUE(::kill(static_cast<pid_t>(swayPid), 0) != 0 && errno == ESRCH);
