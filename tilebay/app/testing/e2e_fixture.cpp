@@ -69,8 +69,8 @@ void CollectNames(const QDBusConnection& bus, const QString& service, const QStr
 
 }  // namespace
 
-TestDesktop::Options Session(bool panel, bool desktopIcons, bool compositor) {
-    TestDesktop::Options options;
+XDesktop::Options Session(bool panel, bool desktopIcons, bool compositor) {
+    XDesktop::Options options;
     options.panel = panel;
     options.desktopIcons = desktopIcons;
     options.compositor = compositor;
@@ -150,10 +150,20 @@ QString Hex(XWindowId window) {
     return ::testing::AssertionFailure() << "the target said: " << said.toStdString();
 }
 
-E2EFixture::E2EFixture(TestDesktop::Options options) : desktopOptions(options) {}
+E2EFixture::E2EFixture(XDesktop::Options options) : desktopOptions(options) {}
+E2EFixture::E2EFixture(WaylandDesktop::Options options) : desktopOptions(options) {}
 
 void E2EFixture::SetUp() {
-    desktop = std::make_unique<TestDesktop>(desktopOptions);
+    if (const auto* x = std::get_if<XDesktop::Options>(&desktopOptions)) {
+        auto made = std::make_unique<XDesktop>(*x);
+        xDesktop = made.get();
+        desktop = std::move(made);
+    } else {
+        auto made =
+            std::make_unique<WaylandDesktop>(std::get<WaylandDesktop::Options>(desktopOptions));
+        wayland = made.get();
+        desktop = std::move(made);
+    }
     ASSERT_TRUE(desktop->ok()) << desktop->error().toStdString();
     ASSERT_TRUE(tmp.isValid());
     root = QDir(tmp.path());

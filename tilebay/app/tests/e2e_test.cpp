@@ -223,8 +223,8 @@ TEST_F(TilebayE2E, LeftDockRevealRetractTogglesItemsStyleLoaderAndClose) {
 
     // The three toggles: options.ini rewritten, the effect applied, the panel
     // not moved.
-    const XWindowId tint2 = desktop->panelWindow();
-    const XWindowId icons = desktop->desktopIconsWindow();
+    const XWindowId tint2 = xDesktop->panelWindow();
+    const XWindowId icons = xDesktop->desktopIconsWindow();
     Click(24, 40);  // Hide/Show Taskbar
     EXPECT_TRUE(pwtest::waitFor([&] { return !Mapped(tint2); }));
     EXPECT_EQ(Option("taskbar"), S("ON"));
@@ -328,8 +328,8 @@ TEST_F(TilebayE2E, LeftDockRevealRetractTogglesItemsStyleLoaderAndClose) {
 TEST_F(TilebayE2E, CentreDockSecondInstanceAndTerminationSignal) {
     // 1024 / 2 - 235 / 2 = 394.5 pixels.
     ASSERT_NE(StartDocked(kCentre, "[OPTIONS]\ntaskbar=ON\nicons=ON\n", 395), 0u);
-    const XWindowId tint2 = desktop->panelWindow();
-    const XWindowId icons = desktop->desktopIconsWindow();
+    const XWindowId tint2 = xDesktop->panelWindow();
+    const XWindowId icons = xDesktop->desktopIconsWindow();
     EXPECT_TRUE(pwtest::waitFor([&] { return !Mapped(tint2) && !Mapped(icons); }));
     const QByteArray options = OptionsBytes();
     EXPECT_EQ(Option("alwaysontop"), S("OFF"));  // the load wrote all three
@@ -351,7 +351,7 @@ TEST_F(TilebayE2E, CentreDockSecondInstanceAndTerminationSignal) {
 // its lock, which the next start takes up; a clean end leaves no such file.
 TEST_F(TilebayE2E, RightDockEndsOnHangupAndAKilledRunIsUndoneAtTheNextStart) {
     ASSERT_NE(StartDocked(kRight, "[OPTIONS]\ntaskbar=ON\n", kScreen - kWidth), 0u);
-    const XWindowId tint2 = desktop->panelWindow();
+    const XWindowId tint2 = xDesktop->panelWindow();
     EXPECT_TRUE(pwtest::waitFor([&] { return !Mapped(tint2); }));
     const QDir runtime(env.value(S("XDG_RUNTIME_DIR")));
     const QStringList hidden{S("tilebay-*.hidden")};
@@ -381,7 +381,7 @@ TEST_F(TilebayE2E, ATermSignalDuringTheLoadEndsItSoon) {
     }
     Start();
     ASSERT_NE(WaitForViewable(S("Loading")), 0u);
-    const XWindowId tint2 = desktop->panelWindow();
+    const XWindowId tint2 = xDesktop->panelWindow();
     EXPECT_TRUE(pwtest::waitFor([&] { return !Mapped(tint2); }));
     ASSERT_TRUE(EndBySignal(SIGTERM)) << "still running 10 s after the signal";
     // The window manager maps the taskbar on tilebay's request: wait for it.

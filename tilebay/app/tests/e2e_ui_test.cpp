@@ -245,7 +245,7 @@ TEST_F(TilebayCompositedE2E, TranslucentPanelClickRaisesItStyleLoaderKindAndClos
     Shot(S("ui-style-loader"));
 
     // "Close" with the loader shown: the panel goes, the program stays.
-    const XWindowId tint2 = desktop->panelWindow();
+    const XWindowId tint2 = xDesktop->panelWindow();
     Pointer(100, 8);
     Click(205, 8);
     EXPECT_TRUE(pwtest::waitFor([&] { return !desktop->windowInfo(panel).viewable(); }));
@@ -388,8 +388,8 @@ TEST_F(TilebayUiE2E, ContextMenuOpenAndTrashThenRowsDragOutAndFilesDropInUnderFr
 
 // Two screens of Xorg's dummy driver, side by side; the second is switched
 // off and on and resized with xrandr, as an unplugged monitor would be.
-TestDesktop::Options DummyScreens() {
-    TestDesktop::Options options;
+XDesktop::Options DummyScreens() {
+    XDesktop::Options options;
     options.dummyScreens = true;
     options.windowManager = false;
     options.readyTimeout = 30s;

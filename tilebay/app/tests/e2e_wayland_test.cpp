@@ -29,9 +29,8 @@ namespace {
 
 const QColor kPanel(180, 30, 30);
 
-TestDesktop::Options Wayland() {
-    TestDesktop::Options options;
-    options.wayland = true;
+WaylandDesktop::Options Wayland() {
+    WaylandDesktop::Options options;
     options.width = 800;
     options.height = 600;
     return options;
@@ -74,7 +73,7 @@ void AddFigure(const QString& line) {
 
 class TilebayWaylandE2E : public E2EFixture {
 protected:
-    explicit TilebayWaylandE2E(TestDesktop::Options options = Wayland()) : E2EFixture(options) {}
+    explicit TilebayWaylandE2E(WaylandDesktop::Options options = Wayland()) : E2EFixture(options) {}
 
     void SetUp() override {
         E2EFixture::SetUp();
@@ -95,8 +94,8 @@ protected:
     // Types "beta", which leaves one row, and Enter, which starts it with the environment
     // tilebay was started with: the platform and shell plugin it chose are its own.
     void TypeBetaAndEnter() {
-        ASSERT_TRUE(desktop->type(S("beta")));
-        ASSERT_TRUE(desktop->type(S("Return"), true));
+        ASSERT_TRUE(wayland->type(S("beta")));
+        ASSERT_TRUE(wayland->type(S("Return"), true));
         EXPECT_TRUE(pwtest::waitFor([&] { return QFile::exists(marker + S("-beta")); }));
         EXPECT_FALSE(QFile::exists(marker + S("-alpha")));
         QFile file(marker + S("-beta.env"));
@@ -109,7 +108,7 @@ protected:
     }
 
     QRect OutputRect(const QString& name) const {
-        for (const auto& known : desktop->outputs()) {
+        for (const auto& known : wayland->outputs()) {
             if (known.name == name) {
                 return known.rect;
             }
@@ -119,7 +118,7 @@ protected:
     // The colour at `at` (output coordinates) of a screenshot of `name`.
     QColor PixelOf(const QString& name, const QPoint& at) const {
         const QString path = output.filePath(S("wayland-") + name + S(".png"));
-        if (!desktop->screenshot(name, path)) {
+        if (!wayland->screenshot(name, path)) {
             return {};
         }
         const QImage image(path);
@@ -141,21 +140,21 @@ protected:
     // motions: one entering, one moving over it).
     void Reveal(const QString& name) const {
         const QRect rect = OutputRect(name);
-        desktop->pointerTo(rect.x() + 100, rect.y() + 300);
-        desktop->pointerTo(rect.x() + 100, rect.y() + 6);
-        desktop->pointerTo(rect.x() + 101, rect.y() + 5);
+        wayland->pointerTo(rect.x() + 100, rect.y() + 300);
+        wayland->pointerTo(rect.x() + 100, rect.y() + 6);
+        wayland->pointerTo(rect.x() + 101, rect.y() + 5);
     }
     // Out across the bottom border strip.
     void Leave(const QString& name) const {
         const QRect rect = OutputRect(name);
-        desktop->pointerTo(rect.x() + 100, rect.y() + kHeight - 3);
-        desktop->pointerTo(rect.x() + 100, rect.y() + kHeight - 2);
-        desktop->pointerTo(rect.x() + 100, rect.y() + 500);
+        wayland->pointerTo(rect.x() + 100, rect.y() + kHeight - 3);
+        wayland->pointerTo(rect.x() + 100, rect.y() + kHeight - 2);
+        wayland->pointerTo(rect.x() + 100, rect.y() + 500);
     }
     void Click(const QString& name, int x, int y) const {
         const QRect rect = OutputRect(name);
-        desktop->pointerTo(rect.x() + x, rect.y() + y + 1);
-        desktop->pointerTo(rect.x() + x, rect.y() + y, true);
+        wayland->pointerTo(rect.x() + x, rect.y() + y + 1);
+        wayland->pointerTo(rect.x() + x, rect.y() + y, true);
     }
     // tilebay with the layer-shell module, its panel on the output `screen`.
     void UseLayerShellOn(const char* screen) {
@@ -190,7 +189,7 @@ TEST_F(TilebayWaylandE2E, LayerSurfaceOnTheNamedOutputRevealToggleTypingOptionsA
     ASSERT_TRUE(StartTilebay(binary));
     ASSERT_TRUE(Retracted(S("HEADLESS-2")));
     EXPECT_FALSE(Near(PixelOf(S("HEADLESS-1"), QPoint(30, 8)), kPanel));
-    const QString log = desktop->swayLog();
+    const QString log = wayland->swayLog();
     EXPECT_TRUE(
         log.contains(S("new layer surface: namespace tilebay layer 2 anchor 5 size 235x380")))
         << log.right(2000).toStdString();
@@ -230,12 +229,12 @@ TEST_F(TilebayWaylandE2E, LayerSurfaceOnTheNamedOutputRevealToggleTypingOptionsA
     ASSERT_NO_FATAL_FAILURE(TypeBetaAndEnter());
     // The Menu key makes the row's context menu a popup of the panel's layer surface (Qt's own
     // xdg-shell code would take that surface for one of its own); the panel lives on.
-    ASSERT_TRUE(desktop->type(S("Menu"), true));
-    ASSERT_TRUE(desktop->type(S("Escape"), true));
+    ASSERT_TRUE(wayland->type(S("Menu"), true));
+    ASSERT_TRUE(wayland->type(S("Escape"), true));
     EXPECT_EQ(tilebay.state(), QProcess::Running);
     // Escape clears the filter, Escape again retracts.
-    ASSERT_TRUE(desktop->type(S("Escape"), true));
-    ASSERT_TRUE(desktop->type(S("Escape"), true));
+    ASSERT_TRUE(wayland->type(S("Escape"), true));
+    ASSERT_TRUE(wayland->type(S("Escape"), true));
     EXPECT_TRUE(Retracted(S("HEADLESS-1")));
     EXPECT_TRUE(Toggle().ok());
     EXPECT_TRUE(InView(S("HEADLESS-1")));
@@ -257,16 +256,16 @@ TEST_F(TilebayWaylandE2E, LayerSurfaceOnTheNamedOutputRevealToggleTypingOptionsA
     Reveal(S("HEADLESS-1"));
     ASSERT_TRUE(InView(S("HEADLESS-1")));
     const QPoint row = first.topLeft() + RowCentre(S("alpha-tool"));
-    ASSERT_TRUE(desktop->leftButtonAt(row.x(), row.y(), true));
-    desktop->pointerTo(row.x() + 20, row.y() + 5);
-    desktop->pointerTo(first.x() + 300, first.y() + 250);
-    desktop->pointerTo(first.x() + 400, first.y() + 300);
+    ASSERT_TRUE(wayland->leftButtonAt(row.x(), row.y(), true));
+    wayland->pointerTo(row.x() + 20, row.y() + 5);
+    wayland->pointerTo(first.x() + 300, first.y() + 250);
+    wayland->pointerTo(first.x() + 400, first.y() + 300);
     // Released only once the target shows the drag over it: the compositor refuses a drag that
     // tilebay asks for after the button went up, and drops nothing where the target's answer
     // came after it. (Read beside the pointer: the screenshots show it.)
     ASSERT_TRUE(pwtest::waitFor(
         [&] { return Near(PixelOf(S("HEADLESS-1"), QPoint(440, 260)), QColor(Qt::green)); }));
-    ASSERT_TRUE(desktop->leftButtonAt(first.x() + 405, first.y() + 305, false));
+    ASSERT_TRUE(wayland->leftButtonAt(first.x() + 405, first.y() + 305, false));
     EXPECT_TRUE(DroppedAsCopy(*target, userDesktop + S("/alpha-tool")));
     EXPECT_TRUE(QFile::exists(userDesktop + S("/alpha-tool")));
     EXPECT_TRUE(InView(S("HEADLESS-1")));
@@ -282,7 +281,7 @@ TEST_F(TilebayWaylandE2E, LayerSurfaceOnTheNamedOutputRevealToggleTypingOptionsA
     // it on demand.)
     Reveal(S("HEADLESS-1"));
     ASSERT_TRUE(InView(S("HEADLESS-1")));
-    ASSERT_TRUE(desktop->rightClickAt(first.x() + 60, first.y() + 108));
+    ASSERT_TRUE(wayland->rightClickAt(first.x() + 60, first.y() + 108));
     EXPECT_TRUE(
         pwtest::waitFor([&] { return !Near(PixelOf(S("HEADLESS-1"), QPoint(90, 130)), kPanel); }));
     Click(S("HEADLESS-1"), 130, 184);
@@ -306,17 +305,17 @@ TEST_F(TilebayWaylandE2E, LayerSurfaceOnTheNamedOutputRevealToggleTypingOptionsA
     // sway floats the fixed-size window in the middle of the focused output.
     ASSERT_TRUE(pwtest::waitFor(
         [&] { return Near(PixelOf(S("HEADLESS-1"), QPoint(400, 300)), QColor(Qt::darkMagenta)); }));
-    ASSERT_TRUE(desktop->leftButtonAt(first.x() + 400, first.y() + 300, true));
-    desktop->pointerTo(first.x() + 300, first.y() + 60);
-    desktop->pointerTo(first.x() + 100, first.y() + 6);
+    ASSERT_TRUE(wayland->leftButtonAt(first.x() + 400, first.y() + 300, true));
+    wayland->pointerTo(first.x() + 300, first.y() + 60);
+    wayland->pointerTo(first.x() + 100, first.y() + 6);
     EXPECT_TRUE(InView(S("HEADLESS-1")));
-    desktop->pointerTo(first.x() + 110, first.y() + 300);
-    ASSERT_TRUE(desktop->leftButtonAt(first.x() + 115, first.y() + 305, false));
+    wayland->pointerTo(first.x() + 110, first.y() + 300);
+    ASSERT_TRUE(wayland->leftButtonAt(first.x() + 115, first.y() + 305, false));
     EXPECT_TRUE(pwtest::waitFor([&] { return QFile::exists(userDesktop + S("/incoming.txt")); }));
     EXPECT_EQ(Read(userDesktop + S("/incoming.txt")), QByteArray("dropped in\n"));
     EXPECT_TRUE(QFile::exists(incoming));  // copied, not moved
 
-    ASSERT_TRUE(desktop->swaymsg({S("create_output")}).ok());
+    ASSERT_TRUE(wayland->swaymsg({S("create_output")}).ok());
     ASSERT_TRUE(pwtest::waitFor([&] { return !OutputRect(S("HEADLESS-3")).isEmpty(); }));
     EXPECT_TRUE(Retracted(S("HEADLESS-3")));
     EXPECT_TRUE(
@@ -327,9 +326,9 @@ TEST_F(TilebayWaylandE2E, LayerSurfaceOnTheNamedOutputRevealToggleTypingOptionsA
 // Outputs that can be taken away: the two are windows of an outer sway.
 class TilebayOutputGoneE2E : public TilebayWaylandE2E {
 protected:
-    static TestDesktop::Options Nested() {
-        TestDesktop::Options options = Wayland();
-        options.waylandNested = true;
+    static WaylandDesktop::Options Nested() {
+        WaylandDesktop::Options options = Wayland();
+        options.nested = true;
         return options;
     }
     TilebayOutputGoneE2E() : TilebayWaylandE2E(Nested()) {}
@@ -345,7 +344,7 @@ TEST_F(TilebayOutputGoneE2E, ThePanelOfAnOutputThatGoesMovesToTheFirst) {
     ASSERT_TRUE(StartTilebay(CopyBuiltTilebay(program)));
     ASSERT_TRUE(Retracted(S("WL-2")));
     EXPECT_FALSE(Near(PixelOf(S("WL-1"), QPoint(30, 8)), kPanel));
-    ASSERT_TRUE(desktop->removeOutput(S("WL-2")));
+    ASSERT_TRUE(wayland->removeOutput(S("WL-2")));
     EXPECT_TRUE(Retracted(S("WL-1")));
     Reveal(S("WL-1"));
     EXPECT_TRUE(InView(S("WL-1")));
@@ -378,7 +377,7 @@ TEST_F(TilebayWaylandE2E, XWaylandWithoutTheModuleRevealToggleAndSecondOutput) {
         }
         return false;
     })) << name.toStdString();
-    EXPECT_FALSE(desktop->swayLog().contains(S("namespace tilebay")));
+    EXPECT_FALSE(wayland->swayLog().contains(S("namespace tilebay")));
 
     QElapsedTimer clock;
     clock.start();
@@ -400,8 +399,8 @@ TEST_F(TilebayWaylandE2E, XWaylandWithoutTheModuleRevealToggleAndSecondOutput) {
     ASSERT_TRUE(
         pwtest::waitFor([&] { return GrabKeyboard(desktop->display()) == AlreadyGrabbed; }));
     ASSERT_NO_FATAL_FAILURE(TypeBetaAndEnter());
-    ASSERT_TRUE(desktop->type(S("Escape"), true));
-    ASSERT_TRUE(desktop->type(S("Escape"), true));
+    ASSERT_TRUE(wayland->type(S("Escape"), true));
+    ASSERT_TRUE(wayland->type(S("Escape"), true));
     EXPECT_TRUE(Top(panel, -kCaptionTop));
     EXPECT_TRUE(pwtest::waitFor([&] { return GrabKeyboard(desktop->display()) == GrabSuccess; }));
     // --toggle again retracts it and lets the keyboard go as well.

@@ -19,6 +19,7 @@
 #include <unistd.h>
 
 using pwtest::TestDesktop;
+using pwtest::XDesktop;
 
 namespace {
 
@@ -57,11 +58,11 @@ TEST(TestDesktopSession, StartsEveryProgramAndEndsThemAll) {
     qint64 iconsPid = 0;
     QString socket;
     {
-        TestDesktop::Options options;
+        XDesktop::Options options;
         options.panel = true;
         options.desktopIcons = true;
         options.compositor = true;
-        TestDesktop desktop(options);
+        XDesktop desktop(options);
         ASSERT_TRUE(desktop.ok()) << desktop.error().toStdString();
         ASSERT_TRUE(desktop.display().startsWith(QLatin1Char(':')));
         EXPECT_EQ(desktop.environment().value(QStringLiteral("DISPLAY")), desktop.display());
@@ -110,9 +111,9 @@ TEST(TestDesktopSession, StartsEveryProgramAndEndsThemAll) {
 }
 
 TEST(TestDesktopSession, BareServerWithoutWindowManager) {
-    TestDesktop::Options options;
+    XDesktop::Options options;
     options.windowManager = false;
-    TestDesktop desktop(options);
+    XDesktop desktop(options);
     ASSERT_TRUE(desktop.ok()) << desktop.error().toStdString();
     EXPECT_FALSE(desktop.property(0, QStringLiteral("_NET_SUPPORTING_WM_CHECK")).has_value());
     EXPECT_TRUE(desktop.windowInfo(0x12345).exists == false);

@@ -11,7 +11,7 @@
 #include "common/testing/qt_printers.h"
 #include "common/testing/wait_for.h"
 
-using pwtest::TestDesktop;
+using pwtest::WaylandDesktop;
 
 // The Wayland session: sway as an unprivileged user with both outputs side by side, its
 // sockets and XWayland in the environment, the pointer tool answering, typed keys reaching an X
@@ -20,11 +20,10 @@ TEST(TestDesktopWayland, SwayWithTwoOutputsXWaylandPointerAndKeyboardEndsWithThe
     qint64 swayPid = 0;
     QString socket;
     {
-        TestDesktop::Options options;
-        options.wayland = true;
+        WaylandDesktop::Options options;
         options.width = 800;
         options.height = 600;
-        TestDesktop desktop(options);
+        WaylandDesktop desktop(options);
         ASSERT_TRUE(desktop.ok()) << desktop.error().toStdString();
         swayPid = desktop.processIds().front();
         socket = desktop.environment().value(S("WAYLAND_DISPLAY"));

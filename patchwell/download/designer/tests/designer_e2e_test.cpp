@@ -45,7 +45,7 @@ TEST(DesignerEndToEnd, DesignerLoadsThePluginAndShowsTheControlOnAForm) {
     static char* argv[] = {name, nullptr};
     QCoreApplication app(argc, argv);
 
-    pwtest::TestDesktop desktop;
+    pwtest::XDesktop desktop;
     ASSERT_TRUE(desktop.ok()) << desktop.error().toStdString();
     QTemporaryDir scratch;
     ASSERT_TRUE(scratch.isValid());

@@ -20,6 +20,7 @@
 #include <X11/Xlib.h>
 
 using pwtest::TestDesktop;
+using pwtest::XDesktop;
 using pwtest::XWindowId;
 
 namespace {
@@ -73,8 +74,8 @@ std::vector<std::pair<XWindowId, QString>> OverrideRedirectWindows(const TestDes
     return found;
 }
 
-TestDesktop::Options FullDesktop() {
-    TestDesktop::Options options;
+XDesktop::Options FullDesktop() {
+    XDesktop::Options options;
     options.panel = true;
     options.desktopIcons = true;
     return options;
@@ -83,7 +84,7 @@ TestDesktop::Options FullDesktop() {
 }  // namespace
 
 TEST(X11ShellEffects, HidesAndShowsTheTaskbarWithItsStatesAndNothingElse) {
-    TestDesktop desktop(FullDesktop());
+    XDesktop desktop(FullDesktop());
     ASSERT_TRUE(desktop.ok()) << desktop.error().toStdString();
     const XWindowId panel = desktop.panelWindow();
     const XWindowId icons = desktop.desktopIconsWindow();
@@ -124,7 +125,7 @@ TEST(X11ShellEffects, HidesAndShowsTheTaskbarWithItsStatesAndNothingElse) {
 }
 
 TEST(X11ShellEffects, AFreshProcessShowsWhatAnEarlierOneHid) {
-    TestDesktop desktop(FullDesktop());
+    XDesktop desktop(FullDesktop());
     ASSERT_TRUE(desktop.ok()) << desktop.error().toStdString();
     const XWindowId panel = desktop.panelWindow();
     const XWindowId icons = desktop.desktopIconsWindow();
@@ -205,9 +206,9 @@ private:
 }  // namespace
 
 TEST(X11ShellEffects, QtWindowAboveStateAndOpacity) {
-    TestDesktop::Options options;
+    XDesktop::Options options;
     options.panel = true;
-    TestDesktop desktop(options);
+    XDesktop desktop(options);
     ASSERT_TRUE(desktop.ok()) << desktop.error().toStdString();
     WindowHelper helper(desktop);
     const QString hello = helper.ReadLine();
@@ -277,7 +278,7 @@ TEST(X11ShellEffects, QtWindowAboveStateAndOpacity) {
 }
 
 TEST(X11ShellEffects, LosingTheServerOrHavingNoneEndsNothing) {
-    auto desktop = std::make_unique<TestDesktop>();
+    auto desktop = std::make_unique<XDesktop>();
     ASSERT_TRUE(desktop->ok()) << desktop->error().toStdString();
     auto effects = EffectsOn(*desktop);
     effects->ShowTaskbar(false);
@@ -305,7 +306,7 @@ TEST(X11ShellEffects, LosingTheServerOrHavingNoneEndsNothing) {
 // that do nothing, and effects whose display cannot be opened neither fall
 // back to DISPLAY nor fail, call after call.
 TEST(ShellEffectsWithoutServer, EveryCallDoesNothing) {
-    TestDesktop desktop(FullDesktop());
+    XDesktop desktop(FullDesktop());
     ASSERT_TRUE(desktop.ok()) << desktop.error().toStdString();
     const XWindowId panel = desktop.panelWindow();
     const XWindowId icons = desktop.desktopIconsWindow();
@@ -365,9 +366,9 @@ TEST(X11ShellEffects, RaisedWindowInTheOrdinaryBandStaysInFrontTillAWindowComesU
     char name[] = "x11_effects_test";
     char* argv[] = {name, nullptr};
     QCoreApplication app(argc, argv);
-    TestDesktop::Options options;
+    XDesktop::Options options;
     options.panel = true;  // managed: the window manager has finished starting
-    TestDesktop desktop(options);
+    XDesktop desktop(options);
     ASSERT_TRUE(desktop.ok()) << desktop.error().toStdString();
     const std::unique_ptr<Display, int (*)(Display*)> x(
         XOpenDisplay(desktop.display().toLocal8Bit().constData()), XCloseDisplay);
