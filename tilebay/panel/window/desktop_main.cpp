@@ -308,17 +308,21 @@ void DesktopMain::MoveWindow(double leftTwips, double topTwips) {
     move(target);
 }
 
-double DesktopMain::ScreenWidthTwips() const {
-    return common::PixelsToTwips(DockGeometry().width(), logicalDpiX());
+std::optional<double> DesktopMain::ScreenWidthTwips() const {
+    const std::optional<QRect> dock = DockGeometry();
+    if (!dock) {
+        return std::nullopt;
+    }
+    return common::PixelsToTwips(dock->width(), logicalDpiX());
 }
 
 QPointF DesktopMain::ScreenOriginTwips() const {
-    if (DockScreen() == nullptr) {
+    const std::optional<QRect> dock = DockGeometry();
+    if (!dock) {
         return {};
     }
-    const QRect dock = DockGeometry();
-    return {common::PixelsToTwips(dock.x(), logicalDpiX()),
-            common::PixelsToTwips(dock.y(), logicalDpiY())};
+    return {common::PixelsToTwips(dock->x(), logicalDpiX()),
+            common::PixelsToTwips(dock->y(), logicalDpiY())};
 }
 
 void DesktopMain::SetChecked(PanelControl box, bool checked) {

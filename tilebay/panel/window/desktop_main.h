@@ -63,7 +63,7 @@ public:
     void SetScreenName(const QString& name) { dock_->SetScreenName(name); }
     QScreen* DockScreen() const { return dock_->Screen(); }
     // The dock screen's geometry in pixels.
-    QRect DockGeometry() const { return dock_->Geometry(); }
+    std::optional<QRect> DockGeometry() const { return dock_->Geometry(); }
     // `tilebay --toggle`: drops the panel into view with the keyboard, or
     // retracts it when it is in view.
     void Toggle();
@@ -93,7 +93,7 @@ public:
     void SetCaption(PanelControl control, const QString& text) override;
     void SetGeometry(PanelControl control, const QRectF& twips) override;
     void MoveWindow(double leftTwips, double topTwips) override;
-    double ScreenWidthTwips() const override;
+    std::optional<double> ScreenWidthTwips() const override;
     WId WindowId() override { return winId(); }
     void SetChecked(PanelControl box, bool checked) override;
     bool IsChecked(PanelControl box) const override;

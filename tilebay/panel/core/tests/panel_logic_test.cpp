@@ -55,7 +55,7 @@ public:
                 .arg(r.height()));
     }
     void MoveWindow(double left, double top) override { Log(S("Move %1 %2").arg(left).arg(top)); }
-    double ScreenWidthTwips() const override { return 19200; }
+    std::optional<double> ScreenWidthTwips() const override { return 19200; }
     WId WindowId() override { return 0x600001; }
     void SetChecked(C box, bool checked) override {
         Log(S("Check ") + S(Name(box)));
