@@ -20,10 +20,10 @@
 #include <optional>
 #include <stdexcept>
 
-#include "tilebay/panel/desktop_items.h"
-#include "tilebay/panel/item_activation.h"
-#include "tilebay/panel/live_desktop.h"
-#include "tilebay/panel/option_toggle.h"
+#include "tilebay/panel/core/option_toggle.h"
+#include "tilebay/panel/items/desktop_items.h"
+#include "tilebay/panel/items/item_activation.h"
+#include "tilebay/panel/items/live_desktop.h"
 #include "tilebay/platform/shell/shell_effects.h"
 #include "tilebay/settings/style_settings.h"
 

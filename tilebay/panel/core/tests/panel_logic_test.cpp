@@ -10,7 +10,7 @@
 
 #include "common/ini/ini.h"
 #include "common/testing/qt_printers.h"
-#include "tilebay/panel/testing/desktop_items_fakes.h"
+#include "tilebay/panel/items/testing/desktop_items_fakes.h"
 #include "tilebay/platform/shell/testing/shell_fakes.h"
 #include "tilebay/platform/system/testing/fake_system.h"
 
