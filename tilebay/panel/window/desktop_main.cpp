@@ -12,9 +12,9 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "common/widgets/text_fit.h"
 #include "common/widgets/twips.h"
 #include "tilebay/panel/window/item_menu.h"
-#include "tilebay/panel/window/option_text_fit.h"
 #include "tilebay/panel/window/panel_drop.h"
 
 namespace tilebay {
@@ -33,6 +33,15 @@ QCheckBox* MakeBox(QWidget* parent, const QString& name, const QString& text) {
     box->setObjectName(name);
     box->setFocusPolicy(Qt::NoFocus);
     return box;
+}
+
+// An option the desktop cannot carry out stays visible, disabled, saying why
+// (`why` empty: the box stays as it is).
+void ShowUnavailable(QCheckBox* box, const QString& why) {
+    if (!why.isEmpty()) {
+        box->setEnabled(false);
+        box->setToolTip(why);
+    }
 }
 
 void SetRole(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
@@ -236,7 +245,8 @@ void DesktopMain::FitTexts() {
     const QRect closeDesign = ToPixels(DesignGeometry(PanelControl::closebtn));
     QRect close = closeDesign;
     closebtn_->ensurePolished();
-    const int closeNeeds = TextSize(closebtn_->fontMetrics(), closebtn_->text()).width() + 4;
+    const int closeNeeds =
+        common::TextSize(closebtn_->fontMetrics(), closebtn_->text()).width() + 4;
     if (closeNeeds > close.width()) {
         close.setLeft(close.right() + 1 - closeNeeds);
     }
@@ -249,7 +259,7 @@ void DesktopMain::FitTexts() {
         if (i == 0 && close.left() < closeDesign.left()) {
             rect.setRight(std::min(rect.right(), close.left() - 1));
         }
-        shift += FitOptionBox(*Box(boxes[i]), rect, optionTexts_.at(i));
+        shift += common::FitOptionBox(*Box(boxes[i]), rect, optionTexts_.at(i));
     }
     listShift_ = shift;
     PlaceList();
@@ -260,9 +270,9 @@ void DesktopMain::FitTexts() {
 // visible strip stay where they are.
 void DesktopMain::PlaceCaption() {
     QRect rect = ToPixels(captionTwips_);
-    const int line =
-        TextSize(titlecap_->fontMetrics(), QStringLiteral("X"), 100000, titlecap_->alignment())
-            .height();
+    const int line = common::TextSize(titlecap_->fontMetrics(), QStringLiteral("X"), 100000,
+                                      titlecap_->alignment())
+                         .height();
     rect.setTop(std::min(rect.top(), rect.bottom() + 1 - line));
     titlecap_->setGeometry(rect);
 }
