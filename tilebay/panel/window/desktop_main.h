@@ -20,6 +20,7 @@
 #include "tilebay/panel/core/item_actions.h"
 #include "tilebay/panel/core/list_keyboard.h"
 #include "tilebay/panel/core/panel_logic.h"
+#include "tilebay/panel/window/panel_controls.h"
 #include "tilebay/panel/window/panel_dock.h"
 #include "tilebay/panel/window/panel_list.h"
 #include "tilebay/platform/shell/desktop_actions.h"
@@ -79,19 +80,29 @@ public:
     std::vector<DropResult> DropFiles(const QList<QUrl>& urls, bool move);
     QMenu* ContextMenu() const { return menu_.data(); }
 
-    QColor CloseButtonTextColour() const;
+    QColor CloseButtonTextColour() const { return controls_.CloseButtonTextColour(); }
     QColor BackgroundColour() const;
-    QWidget* Control(PanelControl control) const;
+    QWidget* Control(PanelControl control) const { return controls_.Control(control); }
 
     // PanelView
     void ShowSplash() override { host_.ShowSplash(); }
     void CloseSplash() override { host_.CloseSplash(); }
-    void SetTextColour(PanelControl control, const QColor& colour) override;
-    void SetBackColour(PanelControl control, const QColor& colour) override;
-    QColor BackColour(PanelControl control) const override;
-    void SetFontFace(PanelControl control, const QString& face) override;
-    void SetCaption(PanelControl control, const QString& text) override;
-    void SetGeometry(PanelControl control, const QRectF& twips) override;
+    void SetTextColour(PanelControl control, const QColor& colour) override {
+        controls_.SetTextColour(control, colour);
+    }
+    void SetBackColour(PanelControl control, const QColor& colour) override {
+        controls_.SetBackColour(control, colour);
+    }
+    QColor BackColour(PanelControl control) const override { return controls_.BackColour(control); }
+    void SetFontFace(PanelControl control, const QString& face) override {
+        controls_.SetFontFace(control, face);
+    }
+    void SetCaption(PanelControl control, const QString& text) override {
+        controls_.SetCaption(control, text, keyboard_.Filter());
+    }
+    void SetGeometry(PanelControl control, const QRectF& twips) override {
+        controls_.SetGeometry(control, twips);
+    }
     void MoveWindow(double leftTwips, double topTwips) override;
     std::optional<double> ScreenWidthTwips() const override;
     WId WindowId() override { return winId(); }
@@ -114,13 +125,6 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    QRect ToPixels(const QRectF& twips) const;
-    // Gives texts longer than their design room (translations) the room they
-    // need; the window keeps its size.
-    void FitTexts();
-    void PlaceList();
-    void PlaceCaption();
-    QCheckBox* Box(PanelControl box) const;
     // Raises the window above the others (a click on it, the toggle).
     void BringToFront();
     bool HandleKey(QKeyEvent* event);
@@ -129,30 +133,13 @@ private:
     int PageRows() const;
 
     PanelHost& host_;
-    QLabel* closebtn_;
-    QLabel* loadstylesbtn_;
-    QCheckBox* check1_;
-    QCheckBox* check2_;
-    QCheckBox* check3_;
+    PanelControls controls_;
     PanelList* lvwIcons_;
-    QLabel* titlecap_;
-    QLabel* borderleft_;
-    QLabel* borderright_;
-    QLabel* borderbottom_;
     std::unique_ptr<SequencerDevice> MMControl1;
     QStringList columnKeys_;
-    // The option boxes' texts as translated, before FitTexts breaks them.
-    std::array<QString, 3> optionTexts_;
-    // The list's place as the logic set it, and how far FitTexts moves its
-    // top down.
-    QRectF listTwips_;
-    int listShift_ = 0;
-    QRectF captionTwips_;
-    QString caption_;
     ListKeyboard keyboard_;
     bool hasKeyboard_ = false;
     PanelDock* dock_;
-    std::array<QWidget*, kPanelControlCount> controls_{};
     QPointer<QMenu> menu_;
     PanelServices& services_;
     PanelLogic logic_;
