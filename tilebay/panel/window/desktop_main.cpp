@@ -38,6 +38,7 @@ DesktopMain::DesktopMain(QString programFolder, StyleSettings& style, PanelServi
       controls_(this),
       lvwIcons_(controls_.List()),
       MMControl1(std::move(sequencer)),
+      keyboard_(controls_),
       services_(services),
       logic_(std::move(programFolder), style, *this, services) {
     setObjectName(QStringLiteral("DesktopMain"));
@@ -147,7 +148,7 @@ void DesktopMain::ShowItems(const DesktopItemList& list) {
     }
     lvwIcons_->setUpdatesEnabled(true);
     lvwIcons_->setVisible(list.visible);
-    SyncKeyboardRows();
+    keyboard_.SyncRows();
 }
 
 // Only the rows that changed are replaced: the others keep their selection.
@@ -161,7 +162,7 @@ void DesktopMain::ReplaceRows(const DesktopItemList& list, const RowChanges& cha
             at, lvwIcons_->MakeRow(list, list.rows.at(static_cast<std::size_t>(at))));
     }
     lvwIcons_->setUpdatesEnabled(true);
-    SyncKeyboardRows();
+    keyboard_.SyncRows();
 }
 
 void DesktopMain::PlayMusic(const QString& path) {
@@ -234,11 +235,6 @@ void DesktopMain::closeEvent(QCloseEvent* event) {
     host_.ClosePanel();
 }
 
-int DesktopMain::PageRows() const {
-    const int row = lvwIcons_->sizeHintForRow(0);
-    return row > 0 ? std::max(1, lvwIcons_->viewport()->height() / row) : 10;
-}
-
 void DesktopMain::Toggle() {
     if (logic_.InView()) {
         Retract();
@@ -248,11 +244,7 @@ void DesktopMain::Toggle() {
     show();
     BringToFront();
     services_.shell.TakeFocus(winId());
-    hasKeyboard_ = true;
-    lvwIcons_->setFocusPolicy(Qt::StrongFocus);
-    activateWindow();
-    lvwIcons_->setFocus(Qt::OtherFocusReason);
-    ShowKeyboardState();
+    keyboard_.Take();
 }
 
 // Qt's raise for every platform, and the shell effects' own: on X11 they
@@ -266,73 +258,22 @@ void DesktopMain::BringToFront() {
 void DesktopMain::Retract() {
     dock_->Remember();
     logic_.RetractPanel();
-    if (hasKeyboard_) {
-        hasKeyboard_ = false;
-        keyboard_.ClearFilter();
-        ShowKeyboardState();
-        lvwIcons_->clearFocus();
-        lvwIcons_->setFocusPolicy(Qt::NoFocus);
+    if (keyboard_.Release()) {
         services_.shell.ReturnFocus();
     }
 }
 
-void DesktopMain::SyncKeyboardRows() {
-    keyboard_.SetRows(lvwIcons_->RowTexts());
-    if (hasKeyboard_ || !keyboard_.Filter().isEmpty()) {
-        ShowKeyboardState();
-    }
-}
-
-// The rows the filter lets through, the selection and the caption strip.
-void DesktopMain::ShowKeyboardState() {
-    for (int i = 0; i < lvwIcons_->topLevelItemCount(); ++i) {
-        lvwIcons_->topLevelItem(i)->setHidden(!keyboard_.Shown(i));
-    }
-    if (const std::optional<int> selected = keyboard_.Selected()) {
-        QTreeWidgetItem* item = lvwIcons_->topLevelItem(*selected);
-        lvwIcons_->setCurrentItem(item);
-        lvwIcons_->scrollToItem(item);
-    } else {
-        lvwIcons_->clearSelection();
-    }
-    controls_.ShowFilter(keyboard_.Filter());
-}
-
 bool DesktopMain::HandleKey(QKeyEvent* event) {
-    static const std::pair<int, ListKey> kKeys[] = {
-        {Qt::Key_Up, ListKey::Up},         {Qt::Key_Down, ListKey::Down},
-        {Qt::Key_Home, ListKey::Home},     {Qt::Key_End, ListKey::End},
-        {Qt::Key_PageUp, ListKey::PageUp}, {Qt::Key_PageDown, ListKey::PageDown},
-        {Qt::Key_Return, ListKey::Enter},  {Qt::Key_Enter, ListKey::Enter},
-        {Qt::Key_Escape, ListKey::Escape}, {Qt::Key_Backspace, ListKey::Backspace},
-        {Qt::Key_Menu, ListKey::Menu}};
-    KeyOutcome outcome = KeyOutcome::Ignored;
-    bool known = false;
-    for (const auto& [code, key] : kKeys) {
-        if (event->key() == code) {
-            outcome = keyboard_.Press(key, PageRows());
-            known = true;
-            break;
-        }
+    const std::optional<KeyOutcome> outcome = keyboard_.Press(*event);
+    if (!outcome) {
+        return false;
     }
-    if (!known) {
-        if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
-            return false;
-        }
-        outcome = keyboard_.Type(event->text());
-        if (outcome == KeyOutcome::Ignored) {
-            return false;
-        }
-    }
-    switch (outcome) {
+    switch (*outcome) {
         case KeyOutcome::Ignored:
-            break;
         case KeyOutcome::SelectionMoved:
         case KeyOutcome::FilterChanged:
-            ShowKeyboardState();
             break;
         case KeyOutcome::Activate:
-            ShowKeyboardState();
             logic_.OnListDoubleClick();
             break;
         case KeyOutcome::OpenMenu:
@@ -360,7 +301,7 @@ void DesktopMain::ShowContextMenu(const QPoint& globalPos) {
         [this](const RowEntry& item, ItemChange change) {
             if (change == ItemChange::ItemGone) {
                 lvwIcons_->RemoveRow(item);
-                SyncKeyboardRows();
+                keyboard_.SyncRows();
             }
         });
     menu_->popup(globalPos);

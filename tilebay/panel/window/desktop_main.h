@@ -18,10 +18,10 @@
 #include <memory>
 
 #include "tilebay/panel/core/item_actions.h"
-#include "tilebay/panel/core/list_keyboard.h"
 #include "tilebay/panel/core/panel_logic.h"
 #include "tilebay/panel/window/panel_controls.h"
 #include "tilebay/panel/window/panel_dock.h"
+#include "tilebay/panel/window/panel_keyboard.h"
 #include "tilebay/panel/window/panel_list.h"
 #include "tilebay/platform/shell/desktop_actions.h"
 #include "tilebay/platform/sound/sequencer.h"
@@ -70,8 +70,8 @@ public:
     void Toggle();
     // Retracts the panel and gives the keyboard back when it had it.
     void Retract();
-    bool HasKeyboard() const { return hasKeyboard_; }
-    const ListKeyboard& Keyboard() const { return keyboard_; }
+    bool HasKeyboard() const { return keyboard_.Has(); }
+    const ListKeyboard& Keyboard() const { return keyboard_.State(); }
     // Pops up the context menu of the selected row at `globalPos`; while it
     // is open it is ContextMenu().
     void ShowContextMenu(const QPoint& globalPos);
@@ -128,17 +128,13 @@ private:
     // Raises the window above the others (a click on it, the toggle).
     void BringToFront();
     bool HandleKey(QKeyEvent* event);
-    void ShowKeyboardState();
-    void SyncKeyboardRows();
-    int PageRows() const;
 
     PanelHost& host_;
     PanelControls controls_;
     PanelList* lvwIcons_;
     std::unique_ptr<SequencerDevice> MMControl1;
     QStringList columnKeys_;
-    ListKeyboard keyboard_;
-    bool hasKeyboard_ = false;
+    PanelKeyboard keyboard_;
     PanelDock* dock_;
     QPointer<QMenu> menu_;
     PanelServices& services_;

@@ -50,11 +50,14 @@ PanelControls::PanelControls(QWidget* window) : window_(window) {
             MakeBox(window, QString::fromLatin1(name), text);
     };
     controls_.at(static_cast<std::size_t>(C::Window)) = window;
-    QLabel* closebtn = label(C::closebtn, "closebtn", QCoreApplication::translate("tilebay::DesktopMain", "Close"));
+    QLabel* closebtn = label(C::closebtn, "closebtn",
+                             QCoreApplication::translate("tilebay::DesktopMain", "Close"));
     QLabel* loadstylesbtn = label(C::loadstylesbtn, "loadstylesbtn", QString());
     box(C::Check1, "Check1", QCoreApplication::translate("tilebay::DesktopMain", "Always On Top"));
-    box(C::Check2, "Check2", QCoreApplication::translate("tilebay::DesktopMain", "Hide/Show Taskbar"));
-    box(C::Check3, "Check3", QCoreApplication::translate("tilebay::DesktopMain", "Hide/Show Desktop icons"));
+    box(C::Check2, "Check2",
+        QCoreApplication::translate("tilebay::DesktopMain", "Hide/Show Taskbar"));
+    box(C::Check3, "Check3",
+        QCoreApplication::translate("tilebay::DesktopMain", "Hide/Show Desktop icons"));
     list_ = new PanelList(window);
     controls_.at(static_cast<std::size_t>(C::lvwIcons)) = list_;
     label(C::titlecap, "titlecap", QStringLiteral("Tilebay"));
@@ -201,8 +204,7 @@ void PanelControls::FitTexts() {
     const QRect closeDesign = ToPixels(DesignGeometry(PanelControl::closebtn));
     QRect close = closeDesign;
     closebtn->ensurePolished();
-    const int closeNeeds =
-        common::TextSize(closebtn->fontMetrics(), closebtn->text()).width() + 4;
+    const int closeNeeds = common::TextSize(closebtn->fontMetrics(), closebtn->text()).width() + 4;
     if (closeNeeds > close.width()) {
         close.setLeft(close.right() + 1 - closeNeeds);
     }
