@@ -13,7 +13,7 @@
 #include "tilebay/app/single_instance.h"
 #include "tilebay/app/toggle_command.h"
 #include "tilebay/cli/tilebay_command_line.h"
-#include "tilebay/panel/file_icons.h"
+#include "tilebay/panel/items/file_icons.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include <cstddef>
 #include <cstdio>
 
-#include "tilebay/panel/desktop_items.h"
-#include "tilebay/panel/file_icons.h"
+#include "tilebay/panel/items/desktop_items.h"
+#include "tilebay/panel/items/file_icons.h"
 
 namespace {
 

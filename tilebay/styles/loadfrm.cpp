@@ -36,11 +36,7 @@ loadfrm::loadfrm(QString programFolder, ShellEffects& shell, QWidget* parent)
 }
 
 void loadfrm::Form_Load() {
-    try {
-        completedSteps_ = RunSplashLoad(programFolder_, state_, *this);
-    } catch (...) {
-        // The panel load goes on whatever happens here.
-    }
+    completedSteps_ = RunSplashLoad(programFolder_, state_, *this);
 }
 
 QLabel* loadfrm::labelOf(SplashLabel label) const {

@@ -58,7 +58,7 @@ Frmchck::Frmchck(Forms& forms)
 
     // An explanation that does not fit even in the smallest type wraps on
     // downwards, and the window grows with it.
-    fit_ = std::make_unique<TextFit>(this);
+    fit_ = MakeTextFit(this);
     fit_->Apply();
 
     Timer1 = new QTimer(this);

@@ -47,7 +47,7 @@ private:
     QLabel* Image1;
     QTimer* Timer1;
     ControlPort* dl1_;
-    std::unique_ptr<TextFit> fit_;
+    std::unique_ptr<common::TextFit> fit_;
     std::unique_ptr<CheckLogic> logic_;
 };
 

@@ -33,7 +33,7 @@ Frmextract::Frmextract(Forms& forms)
     Image1->setPixmap(ProductPicture(Image1->width(), Image1->height()));
 
     // Longer texts of other languages wrap, and the window grows downwards.
-    fit_ = std::make_unique<TextFit>(this);
+    fit_ = MakeTextFit(this);
     fit_->Apply();
 
     InstallView& view = *this;

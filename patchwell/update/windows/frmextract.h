@@ -35,7 +35,7 @@ private:
     QLabel* Label2;
     QLabel* Label3;
     QLabel* Image1;
-    std::unique_ptr<TextFit> fit_;
+    std::unique_ptr<common::TextFit> fit_;
     std::unique_ptr<InstallLogic> logic_;
 };
 

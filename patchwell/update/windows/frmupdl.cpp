@@ -83,7 +83,7 @@ Frmupdl::Frmupdl(Forms& forms)
     Timer1->setInterval(100);
 
     // Longer texts of other languages wrap, and the window grows downwards.
-    fit_ = std::make_unique<TextFit>(this);
+    fit_ = MakeTextFit(this);
     fit_->Apply();
 
     download::MemoryPropertyBag savedSet{{QStringLiteral("keeptype"), true},

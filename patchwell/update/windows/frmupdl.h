@@ -76,7 +76,7 @@ private:
     std::vector<QLabel*> anicon;
     QTimer* Timer1;
     ControlPort* dl1_;
-    std::unique_ptr<TextFit> fit_;
+    std::unique_ptr<common::TextFit> fit_;
     std::unique_ptr<UpdateLogic> logic_;
     bool loaded_ = false;
 };

@@ -7,7 +7,9 @@
 #include <QRect>
 #include <QStringList>
 
-#include <vector>
+#include <memory>
+
+#include "common/widgets/text_fit.h"
 
 class QWidget;
 class QLabel;
@@ -34,35 +36,9 @@ void RemoveCloseCommand(QWidget* window);
 // text.
 QLabel* AddLabel(QWidget* parent, const char* name, const QString& text, int left, int top);
 
-// Keeps the texts of a window of fixed size whole, in any language: each
-// label wraps within the room it has (to the window's right edge, or to the
-// next widget on its line; a label made to wrap keeps its width), a row of
-// push buttons whose texts are wider than the buttons spreads over more rows,
-// and what lies below a grown label or row moves down. The window keeps its
-// width and grows in height by as much; with texts that fit, every widget
-// stays where it was placed. Made once all widgets are placed; Apply() after
-// each change of a text.
-//
-// A label or button given the texts it may come to show (Reserve) has room
-// for the longest of them from the start, so that the layout does not change
-// while the window is shown and its texts change.
-class TextFit {
-public:
-    explicit TextFit(QWidget* window);
-    void Reserve(QWidget* widget, const QStringList& texts);
-    void Apply();
-
-private:
-    struct Placed {
-        QWidget* widget;
-        QRect designed;
-        bool box;              // a label made to wrap within its own width
-        QStringList reserved;  // texts it may show besides its present one
-    };
-    QWidget* window_;
-    QSize designedSize_;
-    std::vector<Placed> placed_;
-};
+// The windows' text fitting (common/widgets/text_fit.h), keeping 60 twips
+// between a text and what lies beside it.
+std::unique_ptr<common::TextFit> MakeTextFit(QWidget* window);
 
 // A horizontal line across `parent` at `top` twips.
 void AddLine(QWidget* parent, const char* name, int top);

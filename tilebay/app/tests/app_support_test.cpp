@@ -16,7 +16,7 @@
 #include "tilebay/app/panel_controller.h"
 #include "tilebay/app/program_folder.h"
 #include "tilebay/app/shell_restore.h"
-#include "tilebay/panel/testing/desktop_items_fakes.h"
+#include "tilebay/panel/items/testing/desktop_items_fakes.h"
 #include "tilebay/platform/shell/testing/shell_fakes.h"
 #include "tilebay/platform/system/testing/fake_system.h"
 

@@ -22,7 +22,7 @@
 #include "common/testing/qt_printers.h"
 #include "tilebay/app/panel_controller.h"
 #include "tilebay/panel/core/item_actions.h"
-#include "tilebay/panel/testing/desktop_items_fakes.h"
+#include "tilebay/panel/items/testing/desktop_items_fakes.h"
 #include "tilebay/platform/shell/wayland_shell_effects.h"
 #include "tilebay/platform/system/launcher_trust.h"
 #include "tilebay/platform/system/testing/fake_system.h"

@@ -12,7 +12,7 @@
 #include <optional>
 #include <vector>
 
-#include "tilebay/panel/item_activation.h"
+#include "tilebay/panel/items/item_activation.h"
 #include "tilebay/platform/shell/desktop_actions.h"
 
 namespace tilebay {

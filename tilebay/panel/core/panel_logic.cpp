@@ -9,11 +9,6 @@
 namespace tilebay {
 namespace {
 
-// A load step that cannot go on; the step's remaining operations are skipped.
-struct StepFailed : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
-
 constexpr double kCaptionGap = 40;  // between the list and the caption strip
 
 }  // namespace
@@ -71,7 +66,7 @@ PanelLogic::PanelLogic(QString programFolder, StyleSettings& style, PanelView& v
 void PanelLogic::Step(int number, const std::function<void()>& body) {
     try {
         body();
-    } catch (...) {
+    } catch (const StepFailed&) {
         skipped_.push_back(number);
     }
 }
@@ -223,20 +218,28 @@ void PanelLogic::Load() {
         view_.MoveWindow(windowLeft_, windowTop_);
         view_.ShowWindow();
     });
-    Step(25, [&] { RetractPanel(); });
+    Step(25, [&] {
+        if (!RetractPanel()) {
+            throw StepFailed("no screen");
+        }
+    });
     Step(26, [&] { view_.SetBackColour(C::loadstylesbtn, view_.BackColour(C::Window)); });
     Step(27, [&] { view_.CloseSplash(); });
 }
 
-void PanelLogic::RetractPanel() {
+bool PanelLogic::RetractPanel() {
+    const std::optional<double> screenWidth = view_.ScreenWidthTwips();
+    if (!screenWidth) {
+        return false;
+    }
     const QRectF window = Geometry(PanelControl::Window);
-    const std::optional<QPointF> position =
-        RetractedPosition(style_.dockPosition, Geometry(PanelControl::titlecap).top(),
-                          view_.ScreenWidthTwips(), window.width());
+    const std::optional<QPointF> position = RetractedPosition(
+        style_.dockPosition, Geometry(PanelControl::titlecap).top(), *screenWidth, window.width());
     if (position) {
         const QPointF origin = view_.ScreenOriginTwips();
         MoveTo(origin.x() + position->x(), origin.y() + position->y());
     }
+    return true;
 }
 
 void PanelLogic::ExpandPanel() {

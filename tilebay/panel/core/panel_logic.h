@@ -18,11 +18,12 @@
 #include <iterator>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 
-#include "tilebay/panel/desktop_items.h"
-#include "tilebay/panel/item_activation.h"
-#include "tilebay/panel/live_desktop.h"
-#include "tilebay/panel/option_toggle.h"
+#include "tilebay/panel/core/option_toggle.h"
+#include "tilebay/panel/items/desktop_items.h"
+#include "tilebay/panel/items/item_activation.h"
+#include "tilebay/panel/items/live_desktop.h"
 #include "tilebay/platform/shell/shell_effects.h"
 #include "tilebay/settings/style_settings.h"
 
@@ -86,8 +87,14 @@ inline QRectF DesignGeometry(PanelControl control) {
     return ControlRow(control).design;
 }
 
-// What the logic needs of the window. Every call may fail by throwing; the
-// load step that made it is then skipped.
+// A load step that cannot go on: the step's remaining operations are
+// skipped, and the load goes on with the next step.
+struct StepFailed : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// What the logic needs of the window. A call made in a load step may fail by
+// throwing StepFailed; the step is then skipped.
 class PanelView {
 public:
     virtual ~PanelView() = default;
@@ -104,7 +111,8 @@ public:
     // set by MoveWindow).
     virtual void SetGeometry(PanelControl control, const QRectF& twips) = 0;
     virtual void MoveWindow(double leftTwips, double topTwips) = 0;
-    virtual double ScreenWidthTwips() const = 0;
+    // The dock screen's width; nullopt without any screen.
+    virtual std::optional<double> ScreenWidthTwips() const = 0;
     // The top left corner of the screen the panel docks on, in twips of the
     // whole desktop.
     virtual QPointF ScreenOriginTwips() const { return {}; }
@@ -166,7 +174,8 @@ public:
 
     // The panel's load, 27 steps, each guarded alone.
     void Load();
-    void RetractPanel();
+    // Moves the window to its retracted place; false without any screen.
+    bool RetractPanel();
     void ExpandPanel();
     // The click handler of an option box (Check1, Check2 or Check3).
     void OnCheckClick(PanelControl box);

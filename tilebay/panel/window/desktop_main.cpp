@@ -10,35 +10,22 @@
 #include <QScreen>
 
 #include <cmath>
-#include <stdexcept>
 
 #include "common/widgets/twips.h"
 #include "tilebay/panel/window/item_menu.h"
-#include "tilebay/panel/window/option_text_fit.h"
 #include "tilebay/panel/window/panel_drop.h"
 
 namespace tilebay {
 
 namespace {
 
-QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->setAlignment(Qt::AlignCenter);
-    return label;
-}
-
-QCheckBox* MakeBox(QWidget* parent, const QString& name, const QString& text) {
-    auto* box = new QCheckBox(text, parent);
-    box->setObjectName(name);
-    box->setFocusPolicy(Qt::NoFocus);
-    return box;
-}
-
-void SetRole(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
-    QPalette palette = widget->palette();
-    palette.setColor(role, colour);
-    widget->setPalette(palette);
+// An option the desktop cannot carry out stays visible, disabled, saying why
+// (`why` empty: the box stays as it is).
+void ShowUnavailable(QCheckBox* box, const QString& why) {
+    if (!why.isEmpty()) {
+        box->setEnabled(false);
+        box->setToolTip(why);
+    }
 }
 
 }  // namespace
@@ -48,17 +35,10 @@ DesktopMain::DesktopMain(QString programFolder, StyleSettings& style, PanelServi
                          QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint),
       host_(host),
-      closebtn_(MakeLabel(this, QStringLiteral("closebtn"), tr("Close"))),
-      loadstylesbtn_(MakeLabel(this, QStringLiteral("loadstylesbtn"), QString())),
-      check1_(MakeBox(this, QStringLiteral("Check1"), tr("Always On Top"))),
-      check2_(MakeBox(this, QStringLiteral("Check2"), tr("Hide/Show Taskbar"))),
-      check3_(MakeBox(this, QStringLiteral("Check3"), tr("Hide/Show Desktop icons"))),
-      lvwIcons_(new PanelList(this)),
-      titlecap_(MakeLabel(this, QStringLiteral("titlecap"), QStringLiteral("Tilebay"))),
-      borderleft_(MakeLabel(this, QStringLiteral("borderleft"), QString())),
-      borderright_(MakeLabel(this, QStringLiteral("borderright"), QString())),
-      borderbottom_(MakeLabel(this, QStringLiteral("borderbottom"), QString())),
+      controls_(this),
+      lvwIcons_(controls_.List()),
       MMControl1(std::move(sequencer)),
+      keyboard_(controls_),
       services_(services),
       logic_(std::move(programFolder), style, *this, services) {
     setObjectName(QStringLiteral("DesktopMain"));
@@ -69,64 +49,25 @@ DesktopMain::DesktopMain(QString programFolder, StyleSettings& style, PanelServi
     setFont(verdana);
     setAutoFillBackground(true);
 
-    lvwIcons_->setObjectName(QStringLiteral("lvwIcons"));
-    lvwIcons_->setRootIsDecorated(false);
-    lvwIcons_->setColumnCount(0);
-    lvwIcons_->setHeaderHidden(true);
-    // The list takes the keyboard only when the panel is toggled into view
-    // (an override-redirect window gets no focus from a window manager).
-    lvwIcons_->setFocusPolicy(Qt::NoFocus);
-    lvwIcons_->setIconSize(QSize(16, 16));
-    lvwIcons_->setDragEnabled(true);
-    lvwIcons_->setDragDropMode(QAbstractItemView::DragOnly);
-    lvwIcons_->setContextMenuPolicy(Qt::CustomContextMenu);
     lvwIcons_->installEventFilter(this);
     setAcceptDrops(true);
-
-    // The labels that are strips keep a colour of their own; "Close" keeps
-    // its design face, whatever the window's background becomes.
-    for (QLabel* strip :
-         {borderleft_, borderright_, borderbottom_, titlecap_, closebtn_, loadstylesbtn_}) {
-        strip->setAutoFillBackground(true);
-    }
-    for (QCheckBox* box : {check1_, check2_, check3_}) {
-        box->setAutoFillBackground(true);
-    }
-    SetRole(closebtn_, QPalette::Window, palette().color(QPalette::Button));
-    SetRole(loadstylesbtn_, QPalette::Window, palette().color(QPalette::Button));
-    // Its colour becomes the window's: a thin frame keeps the square findable.
-    loadstylesbtn_->setFrameShape(QFrame::Box);
 
     // Moves without a pressed button reach only widgets that track the
     // mouse: the window's own surface, the caption strip and the border
     // strips. Every other control swallows them.
-    setMouseTracking(true);
-    for (QLabel* tracked : {titlecap_, borderleft_, borderright_, borderbottom_}) {
-        tracked->setMouseTracking(true);
-        tracked->installEventFilter(this);
-    }
-    closebtn_->installEventFilter(this);
-    loadstylesbtn_->installEventFilter(this);
-
     using C = PanelControl;
-    const std::pair<C, QWidget*> widgets[] = {{C::Window, this},
-                                              {C::closebtn, closebtn_},
-                                              {C::loadstylesbtn, loadstylesbtn_},
-                                              {C::Check1, check1_},
-                                              {C::Check2, check2_},
-                                              {C::Check3, check3_},
-                                              {C::lvwIcons, lvwIcons_},
-                                              {C::titlecap, titlecap_},
-                                              {C::borderleft, borderleft_},
-                                              {C::borderright, borderright_},
-                                              {C::borderbottom, borderbottom_}};
-    for (const auto& [control, widget] : widgets) {
-        controls_.at(static_cast<std::size_t>(control)) = widget;
+    setMouseTracking(true);
+    for (C tracked : {C::titlecap, C::borderleft, C::borderright, C::borderbottom}) {
+        Control(tracked)->setMouseTracking(true);
+        Control(tracked)->installEventFilter(this);
     }
+    Control(C::closebtn)->installEventFilter(this);
+    Control(C::loadstylesbtn)->installEventFilter(this);
+
     for (const PanelControlRow& row : kPanelControls) {
         if (row.option) {
             const PanelControl which = row.control;
-            connect(Box(which), &QCheckBox::toggled, this,
+            connect(controls_.Box(which), &QCheckBox::toggled, this,
                     [this, which] { logic_.OnCheckClick(which); });
         }
     }
@@ -146,14 +87,9 @@ DesktopMain::DesktopMain(QString programFolder, StyleSettings& style, PanelServi
     // with "Always On Top" off it would otherwise never come to the front.
     qApp->installEventFilter(this);
     dock_ = new PanelDock(services_.shell, this, [this] { Retract(); });
-    ShowUnavailable(check2_, services_.shell.TaskbarUnavailable());
-    ShowUnavailable(check3_, services_.shell.DesktopIconsUnavailable());
-
-    for (const PanelControlRow& row : kPanelControls) {
-        SetGeometry(row.control, row.design);
-    }
-    optionTexts_ = {check1_->text(), check2_->text(), check3_->text()};
-    FitTexts();
+    ShowUnavailable(controls_.Box(C::Check2), services_.shell.TaskbarUnavailable());
+    ShowUnavailable(controls_.Box(C::Check3), services_.shell.DesktopIconsUnavailable());
+    controls_.PlaceAsDesigned();
 }
 
 DesktopMain::~DesktopMain() = default;
@@ -163,170 +99,38 @@ void DesktopMain::Form_Load() {
     dock_->Remember();
 }
 
-QWidget* DesktopMain::Control(PanelControl control) const {
-    return controls_.at(static_cast<std::size_t>(control));
-}
-
-QCheckBox* DesktopMain::Box(PanelControl box) const {
-    if (!ControlRow(box).option) {
-        throw std::invalid_argument("not an option box");
-    }
-    return static_cast<QCheckBox*>(Control(box));
-}
-
-QColor DesktopMain::CloseButtonTextColour() const {
-    const QVariant style = closebtn_->property("styleColour");
-    return style.isValid() ? style.value<QColor>()
-                           : closebtn_->palette().color(QPalette::WindowText);
-}
-
 QColor DesktopMain::BackgroundColour() const {
     return palette().color(QPalette::Window);
 }
 
-void DesktopMain::SetTextColour(PanelControl control, const QColor& colour) {
-    QWidget* widget = Control(control);
-    if (control == PanelControl::closebtn) {
-        // "Close" keeps its design face; a style colour that cannot be read
-        // on it gives way to black or white. The style loader still takes
-        // the style's colour (CloseButtonTextColour).
-        closebtn_->setProperty("styleColour", colour);
-        SetRole(widget, widget->foregroundRole(),
-                ReadableTextColour(colour, closebtn_->palette().color(QPalette::Window)));
-        return;
-    }
-    SetRole(widget, widget->foregroundRole(), colour);
-    if (control == PanelControl::lvwIcons) {
-        SetRole(widget, QPalette::Text, colour);
-    }
-}
-
-// Labels and the window paint QPalette::Window, the check boxes their button
-// role, the list its base.
-void DesktopMain::SetBackColour(PanelControl control, const QColor& colour) {
-    QWidget* widget = Control(control);
-    SetRole(widget, control == PanelControl::lvwIcons ? QPalette::Base : widget->backgroundRole(),
-            colour);
-}
-
-QColor DesktopMain::BackColour(PanelControl control) const {
-    const QWidget* widget = Control(control);
-    return widget->palette().color(control == PanelControl::lvwIcons ? QPalette::Base
-                                                                     : widget->backgroundRole());
-}
-
-void DesktopMain::SetFontFace(PanelControl control, const QString& face) {
-    QWidget* widget = Control(control);
-    QFont font = widget->font();
-    font.setFamilies({face});
-    widget->setFont(font);
-    if (control == PanelControl::closebtn || ControlRow(control).option) {
-        FitTexts();
-    } else if (control == PanelControl::titlecap) {
-        PlaceCaption();
-    }
-}
-
-// The design fits the English texts. A longer "Close" grows to the left (the
-// first option box gives way to it); an option box whose text is too long
-// breaks it into lines and grows downwards, moving the boxes below it and the
-// top of the list down. The list's bottom, the caption strip and the window
-// stay where they are.
-void DesktopMain::FitTexts() {
-    const QRect closeDesign = ToPixels(DesignGeometry(PanelControl::closebtn));
-    QRect close = closeDesign;
-    closebtn_->ensurePolished();
-    const int closeNeeds = TextSize(closebtn_->fontMetrics(), closebtn_->text()).width() + 4;
-    if (closeNeeds > close.width()) {
-        close.setLeft(close.right() + 1 - closeNeeds);
-    }
-    closebtn_->setGeometry(close);
-
-    int shift = 0;
-    const PanelControl boxes[] = {PanelControl::Check1, PanelControl::Check2, PanelControl::Check3};
-    for (std::size_t i = 0; i < std::size(boxes); ++i) {
-        QRect rect = ToPixels(DesignGeometry(boxes[i])).translated(0, shift);
-        if (i == 0 && close.left() < closeDesign.left()) {
-            rect.setRight(std::min(rect.right(), close.left() - 1));
-        }
-        shift += FitOptionBox(*Box(boxes[i]), rect, optionTexts_.at(i));
-    }
-    listShift_ = shift;
-    PlaceList();
-}
-
-// The caption strip is as high as its font needs: it grows upwards, into the
-// gap above it, so that its bottom, the window and the retracted panel's
-// visible strip stay where they are.
-void DesktopMain::PlaceCaption() {
-    QRect rect = ToPixels(captionTwips_);
-    const int line =
-        TextSize(titlecap_->fontMetrics(), QStringLiteral("X"), 100000, titlecap_->alignment())
-            .height();
-    rect.setTop(std::min(rect.top(), rect.bottom() + 1 - line));
-    titlecap_->setGeometry(rect);
-}
-
-void DesktopMain::PlaceList() {
-    QRect rect = ToPixels(listTwips_);
-    rect.setTop(std::min(rect.top() + listShift_, rect.bottom() + 1));
-    lvwIcons_->setGeometry(rect);
-}
-
-void DesktopMain::SetCaption(PanelControl control, const QString& text) {
-    if (control == PanelControl::titlecap) {
-        caption_ = text;
-        titlecap_->setText(CaptionWithFilter(caption_, keyboard_.Filter()));
-        return;
-    }
-    if (auto* label = qobject_cast<QLabel*>(Control(control))) {
-        label->setText(text);
-    }
-}
-
-QRect DesktopMain::ToPixels(const QRectF& twips) const {
-    return common::TwipsToPixels(twips, logicalDpiX(), logicalDpiY());
-}
-
-void DesktopMain::SetGeometry(PanelControl control, const QRectF& twips) {
-    const QRect rect = ToPixels(twips);
-    if (control == PanelControl::Window) {
-        setFixedSize(rect.size());
-    } else if (control == PanelControl::lvwIcons) {
-        listTwips_ = twips;
-        PlaceList();
-    } else if (control == PanelControl::titlecap) {
-        captionTwips_ = twips;
-        PlaceCaption();
-    } else {
-        Control(control)->setGeometry(rect);
-    }
-}
-
 void DesktopMain::MoveWindow(double leftTwips, double topTwips) {
-    const QPoint target = ToPixels(QRectF(leftTwips, topTwips, 0, 0)).topLeft();
-    move(target);
+    move(common::TwipsToPixels(leftTwips, logicalDpiX()),
+         common::TwipsToPixels(topTwips, logicalDpiY()));
 }
 
-double DesktopMain::ScreenWidthTwips() const {
-    return common::PixelsToTwips(DockGeometry().width(), logicalDpiX());
+std::optional<double> DesktopMain::ScreenWidthTwips() const {
+    const std::optional<QRect> dock = DockGeometry();
+    if (!dock) {
+        return std::nullopt;
+    }
+    return common::PixelsToTwips(dock->width(), logicalDpiX());
 }
 
 QPointF DesktopMain::ScreenOriginTwips() const {
-    if (DockScreen() == nullptr) {
+    const std::optional<QRect> dock = DockGeometry();
+    if (!dock) {
         return {};
     }
-    const QRect dock = DockGeometry();
-    return {common::PixelsToTwips(dock.x(), logicalDpiX()),
-            common::PixelsToTwips(dock.y(), logicalDpiY())};
+    return {common::PixelsToTwips(dock->x(), logicalDpiX()),
+            common::PixelsToTwips(dock->y(), logicalDpiY())};
 }
 
 void DesktopMain::SetChecked(PanelControl box, bool checked) {
-    Box(box)->setChecked(checked);
+    controls_.Box(box)->setChecked(checked);
 }
 
 bool DesktopMain::IsChecked(PanelControl box) const {
-    return Box(box)->isChecked();
+    return controls_.Box(box)->isChecked();
 }
 
 void DesktopMain::AddColumn(const QString& key, const QString& text) {
@@ -344,7 +148,7 @@ void DesktopMain::ShowItems(const DesktopItemList& list) {
     }
     lvwIcons_->setUpdatesEnabled(true);
     lvwIcons_->setVisible(list.visible);
-    SyncKeyboardRows();
+    keyboard_.SyncRows();
 }
 
 // Only the rows that changed are replaced: the others keep their selection.
@@ -358,7 +162,7 @@ void DesktopMain::ReplaceRows(const DesktopItemList& list, const RowChanges& cha
             at, lvwIcons_->MakeRow(list, list.rows.at(static_cast<std::size_t>(at))));
     }
     lvwIcons_->setUpdatesEnabled(true);
-    SyncKeyboardRows();
+    keyboard_.SyncRows();
 }
 
 void DesktopMain::PlayMusic(const QString& path) {
@@ -389,11 +193,13 @@ bool DesktopMain::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseMove) {
         // Handled here and not passed on: a strip's move must not reach the
         // window's surface, whose own handler would expand it again.
-        if (watched == titlecap_) {
+        if (watched == Control(PanelControl::titlecap)) {
             logic_.ExpandPanel();
             return true;
         }
-        if (watched == borderleft_ || watched == borderright_ || watched == borderbottom_) {
+        if (watched == Control(PanelControl::borderleft) ||
+            watched == Control(PanelControl::borderright) ||
+            watched == Control(PanelControl::borderbottom)) {
             Retract();
             return true;
         }
@@ -404,11 +210,11 @@ bool DesktopMain::eventFilter(QObject* watched, QEvent* event) {
         auto* label = static_cast<QWidget*>(watched);
         if (mouse->button() == Qt::LeftButton &&
             label->rect().contains(mouse->position().toPoint())) {
-            if (watched == closebtn_) {
+            if (watched == Control(PanelControl::closebtn)) {
                 host_.ClosePanel();
                 return true;
             }
-            if (watched == loadstylesbtn_) {
+            if (watched == Control(PanelControl::loadstylesbtn)) {
                 host_.OpenStyleLoader();
                 return true;
             }
@@ -429,11 +235,6 @@ void DesktopMain::closeEvent(QCloseEvent* event) {
     host_.ClosePanel();
 }
 
-int DesktopMain::PageRows() const {
-    const int row = lvwIcons_->sizeHintForRow(0);
-    return row > 0 ? std::max(1, lvwIcons_->viewport()->height() / row) : 10;
-}
-
 void DesktopMain::Toggle() {
     if (logic_.InView()) {
         Retract();
@@ -443,11 +244,7 @@ void DesktopMain::Toggle() {
     show();
     BringToFront();
     services_.shell.TakeFocus(winId());
-    hasKeyboard_ = true;
-    lvwIcons_->setFocusPolicy(Qt::StrongFocus);
-    activateWindow();
-    lvwIcons_->setFocus(Qt::OtherFocusReason);
-    ShowKeyboardState();
+    keyboard_.Take();
 }
 
 // Qt's raise for every platform, and the shell effects' own: on X11 they
@@ -461,73 +258,22 @@ void DesktopMain::BringToFront() {
 void DesktopMain::Retract() {
     dock_->Remember();
     logic_.RetractPanel();
-    if (hasKeyboard_) {
-        hasKeyboard_ = false;
-        keyboard_.ClearFilter();
-        ShowKeyboardState();
-        lvwIcons_->clearFocus();
-        lvwIcons_->setFocusPolicy(Qt::NoFocus);
+    if (keyboard_.Release()) {
         services_.shell.ReturnFocus();
     }
 }
 
-void DesktopMain::SyncKeyboardRows() {
-    keyboard_.SetRows(lvwIcons_->RowTexts());
-    if (hasKeyboard_ || !keyboard_.Filter().isEmpty()) {
-        ShowKeyboardState();
-    }
-}
-
-// The rows the filter lets through, the selection and the caption strip.
-void DesktopMain::ShowKeyboardState() {
-    for (int i = 0; i < lvwIcons_->topLevelItemCount(); ++i) {
-        lvwIcons_->topLevelItem(i)->setHidden(!keyboard_.Shown(i));
-    }
-    if (const std::optional<int> selected = keyboard_.Selected()) {
-        QTreeWidgetItem* item = lvwIcons_->topLevelItem(*selected);
-        lvwIcons_->setCurrentItem(item);
-        lvwIcons_->scrollToItem(item);
-    } else {
-        lvwIcons_->clearSelection();
-    }
-    titlecap_->setText(CaptionWithFilter(caption_, keyboard_.Filter()));
-}
-
 bool DesktopMain::HandleKey(QKeyEvent* event) {
-    static const std::pair<int, ListKey> kKeys[] = {
-        {Qt::Key_Up, ListKey::Up},         {Qt::Key_Down, ListKey::Down},
-        {Qt::Key_Home, ListKey::Home},     {Qt::Key_End, ListKey::End},
-        {Qt::Key_PageUp, ListKey::PageUp}, {Qt::Key_PageDown, ListKey::PageDown},
-        {Qt::Key_Return, ListKey::Enter},  {Qt::Key_Enter, ListKey::Enter},
-        {Qt::Key_Escape, ListKey::Escape}, {Qt::Key_Backspace, ListKey::Backspace},
-        {Qt::Key_Menu, ListKey::Menu}};
-    KeyOutcome outcome = KeyOutcome::Ignored;
-    bool known = false;
-    for (const auto& [code, key] : kKeys) {
-        if (event->key() == code) {
-            outcome = keyboard_.Press(key, PageRows());
-            known = true;
-            break;
-        }
+    const std::optional<KeyOutcome> outcome = keyboard_.Press(*event);
+    if (!outcome) {
+        return false;
     }
-    if (!known) {
-        if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
-            return false;
-        }
-        outcome = keyboard_.Type(event->text());
-        if (outcome == KeyOutcome::Ignored) {
-            return false;
-        }
-    }
-    switch (outcome) {
+    switch (*outcome) {
         case KeyOutcome::Ignored:
-            break;
         case KeyOutcome::SelectionMoved:
         case KeyOutcome::FilterChanged:
-            ShowKeyboardState();
             break;
         case KeyOutcome::Activate:
-            ShowKeyboardState();
             logic_.OnListDoubleClick();
             break;
         case KeyOutcome::OpenMenu:
@@ -555,7 +301,7 @@ void DesktopMain::ShowContextMenu(const QPoint& globalPos) {
         [this](const RowEntry& item, ItemChange change) {
             if (change == ItemChange::ItemGone) {
                 lvwIcons_->RemoveRow(item);
-                SyncKeyboardRows();
+                keyboard_.SyncRows();
             }
         });
     menu_->popup(globalPos);

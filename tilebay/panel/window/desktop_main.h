@@ -18,9 +18,10 @@
 #include <memory>
 
 #include "tilebay/panel/core/item_actions.h"
-#include "tilebay/panel/core/list_keyboard.h"
 #include "tilebay/panel/core/panel_logic.h"
+#include "tilebay/panel/window/panel_controls.h"
 #include "tilebay/panel/window/panel_dock.h"
+#include "tilebay/panel/window/panel_keyboard.h"
 #include "tilebay/panel/window/panel_list.h"
 #include "tilebay/platform/shell/desktop_actions.h"
 #include "tilebay/platform/sound/sequencer.h"
@@ -63,14 +64,14 @@ public:
     void SetScreenName(const QString& name) { dock_->SetScreenName(name); }
     QScreen* DockScreen() const { return dock_->Screen(); }
     // The dock screen's geometry in pixels.
-    QRect DockGeometry() const { return dock_->Geometry(); }
+    std::optional<QRect> DockGeometry() const { return dock_->Geometry(); }
     // `tilebay --toggle`: drops the panel into view with the keyboard, or
     // retracts it when it is in view.
     void Toggle();
     // Retracts the panel and gives the keyboard back when it had it.
     void Retract();
-    bool HasKeyboard() const { return hasKeyboard_; }
-    const ListKeyboard& Keyboard() const { return keyboard_; }
+    bool HasKeyboard() const { return keyboard_.Has(); }
+    const ListKeyboard& Keyboard() const { return keyboard_.State(); }
     // Pops up the context menu of the selected row at `globalPos`; while it
     // is open it is ContextMenu().
     void ShowContextMenu(const QPoint& globalPos);
@@ -79,21 +80,31 @@ public:
     std::vector<DropResult> DropFiles(const QList<QUrl>& urls, bool move);
     QMenu* ContextMenu() const { return menu_.data(); }
 
-    QColor CloseButtonTextColour() const;
+    QColor CloseButtonTextColour() const { return controls_.CloseButtonTextColour(); }
     QColor BackgroundColour() const;
-    QWidget* Control(PanelControl control) const;
+    QWidget* Control(PanelControl control) const { return controls_.Control(control); }
 
     // PanelView
     void ShowSplash() override { host_.ShowSplash(); }
     void CloseSplash() override { host_.CloseSplash(); }
-    void SetTextColour(PanelControl control, const QColor& colour) override;
-    void SetBackColour(PanelControl control, const QColor& colour) override;
-    QColor BackColour(PanelControl control) const override;
-    void SetFontFace(PanelControl control, const QString& face) override;
-    void SetCaption(PanelControl control, const QString& text) override;
-    void SetGeometry(PanelControl control, const QRectF& twips) override;
+    void SetTextColour(PanelControl control, const QColor& colour) override {
+        controls_.SetTextColour(control, colour);
+    }
+    void SetBackColour(PanelControl control, const QColor& colour) override {
+        controls_.SetBackColour(control, colour);
+    }
+    QColor BackColour(PanelControl control) const override { return controls_.BackColour(control); }
+    void SetFontFace(PanelControl control, const QString& face) override {
+        controls_.SetFontFace(control, face);
+    }
+    void SetCaption(PanelControl control, const QString& text) override {
+        controls_.SetCaption(control, text, keyboard_.Filter());
+    }
+    void SetGeometry(PanelControl control, const QRectF& twips) override {
+        controls_.SetGeometry(control, twips);
+    }
     void MoveWindow(double leftTwips, double topTwips) override;
-    double ScreenWidthTwips() const override;
+    std::optional<double> ScreenWidthTwips() const override;
     WId WindowId() override { return winId(); }
     void SetChecked(PanelControl box, bool checked) override;
     bool IsChecked(PanelControl box) const override;
@@ -114,45 +125,17 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    QRect ToPixels(const QRectF& twips) const;
-    // Gives texts longer than their design room (translations) the room they
-    // need; the window keeps its size.
-    void FitTexts();
-    void PlaceList();
-    void PlaceCaption();
-    QCheckBox* Box(PanelControl box) const;
     // Raises the window above the others (a click on it, the toggle).
     void BringToFront();
     bool HandleKey(QKeyEvent* event);
-    void ShowKeyboardState();
-    void SyncKeyboardRows();
-    int PageRows() const;
 
     PanelHost& host_;
-    QLabel* closebtn_;
-    QLabel* loadstylesbtn_;
-    QCheckBox* check1_;
-    QCheckBox* check2_;
-    QCheckBox* check3_;
+    PanelControls controls_;
     PanelList* lvwIcons_;
-    QLabel* titlecap_;
-    QLabel* borderleft_;
-    QLabel* borderright_;
-    QLabel* borderbottom_;
     std::unique_ptr<SequencerDevice> MMControl1;
     QStringList columnKeys_;
-    // The option boxes' texts as translated, before FitTexts breaks them.
-    std::array<QString, 3> optionTexts_;
-    // The list's place as the logic set it, and how far FitTexts moves its
-    // top down.
-    QRectF listTwips_;
-    int listShift_ = 0;
-    QRectF captionTwips_;
-    QString caption_;
-    ListKeyboard keyboard_;
-    bool hasKeyboard_ = false;
+    PanelKeyboard keyboard_;
     PanelDock* dock_;
-    std::array<QWidget*, kPanelControlCount> controls_{};
     QPointer<QMenu> menu_;
     PanelServices& services_;
     PanelLogic logic_;

@@ -7,8 +7,6 @@
 #include <QTimer>
 #include <QWidget>
 
-#include <stdexcept>
-
 #include "tilebay/platform/shell/shell_effects.h"
 
 namespace tilebay {
@@ -37,20 +35,16 @@ QScreen* PanelDock::Screen() const {
 
 // The X server's own monitor geometry where it has one: Qt's screens keep
 // their old size after a mode change of a monitor.
-QRect PanelDock::Geometry() const {
+std::optional<QRect> PanelDock::Geometry() const {
     const QScreen* dock = Screen();
     if (dock == nullptr) {
-        throw std::runtime_error("no screen");
+        return std::nullopt;
     }
     return shell_.MonitorGeometry(dock->name()).value_or(dock->geometry());
 }
 
 void PanelDock::Remember() {
-    try {
-        dockedOn_ = Geometry();
-    } catch (...) {
-        dockedOn_ = QRect();
-    }
+    dockedOn_ = Geometry().value_or(QRect());
 }
 
 // A screen that comes, goes or changes size moves the panel at once: to the
@@ -84,17 +78,15 @@ void PanelDock::Again() {
         if (!window_->isVisible()) {
             return;
         }
-        try {
-            // Only a change of the dock screen's place or size moves the
-            // panel (other monitors may change too).
-            if (Geometry() == dockedOn_) {
-                return;
-            }
-            qCDebug(lcPanelDock) << "docking on" << Screen()->name() << Geometry();
-            moved_();
-        } catch (...) {
-            // No screen at all: the panel stays where it is.
+        // Only a change of the dock screen's place or size moves the panel
+        // (other monitors may change too); with no screen at all the panel
+        // stays where it is.
+        const std::optional<QRect> geometry = Geometry();
+        if (!geometry || *geometry == dockedOn_) {
+            return;
         }
+        qCDebug(lcPanelDock) << "docking on" << Screen()->name() << *geometry;
+        moved_();
     });
 }
 

@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class QScreen;
 class QWidget;
@@ -28,9 +29,8 @@ public:
 
     void SetScreenName(const QString& name) { screenName_ = name; }
     QScreen* Screen() const;
-    // The dock screen's geometry in pixels; throws std::runtime_error
-    // without any screen.
-    QRect Geometry() const;
+    // The dock screen's geometry in pixels; nullopt without any screen.
+    std::optional<QRect> Geometry() const;
     // Notes the dock screen's geometry as the one the panel sits on now.
     void Remember();
 

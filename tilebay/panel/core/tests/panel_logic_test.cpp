@@ -10,7 +10,7 @@
 
 #include "common/ini/ini.h"
 #include "common/testing/qt_printers.h"
-#include "tilebay/panel/testing/desktop_items_fakes.h"
+#include "tilebay/panel/items/testing/desktop_items_fakes.h"
 #include "tilebay/platform/shell/testing/shell_fakes.h"
 #include "tilebay/platform/system/testing/fake_system.h"
 
@@ -55,7 +55,7 @@ public:
                 .arg(r.height()));
     }
     void MoveWindow(double left, double top) override { Log(S("Move %1 %2").arg(left).arg(top)); }
-    double ScreenWidthTwips() const override { return 19200; }
+    std::optional<double> ScreenWidthTwips() const override { return 19200; }
     WId WindowId() override { return 0x600001; }
     void SetChecked(C box, bool checked) override {
         Log(S("Check ") + S(Name(box)));

@@ -12,7 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "common/testing/qt_printers.h"
-#include "tilebay/panel/testing/desktop_items_fakes.h"
+#include "tilebay/panel/items/testing/desktop_items_fakes.h"
 #include "tilebay/panel/window/desktop_main.h"
 #include "tilebay/platform/shell/testing/shell_fakes.h"
 #include "tilebay/platform/system/testing/fake_system.h"

@@ -15,7 +15,7 @@
 #include <functional>
 #include <vector>
 
-#include "tilebay/panel/file_icons.h"
+#include "tilebay/panel/items/file_icons.h"
 
 namespace tilebay {
 

@@ -1,4 +1,4 @@
-#include "tilebay/panel/live_desktop.h"
+#include "tilebay/panel/items/live_desktop.h"
 
 #include <QHash>
 #include <QLoggingCategory>

@@ -1,4 +1,4 @@
-#include "tilebay/panel/desktop_items.h"
+#include "tilebay/panel/items/desktop_items.h"
 
 #include <QCoreApplication>
 #include <QDirIterator>

@@ -1,4 +1,4 @@
-#include "tilebay/panel/option_toggle.h"
+#include "tilebay/panel/core/option_toggle.h"
 
 namespace tilebay {
 

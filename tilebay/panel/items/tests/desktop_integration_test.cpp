@@ -12,9 +12,9 @@
 
 #include "common/testing/qt_printers.h"
 #include "common/testing/wait_for.h"
-#include "tilebay/panel/desktop_items.h"
-#include "tilebay/panel/file_icons.h"
-#include "tilebay/panel/item_activation.h"
+#include "tilebay/panel/items/desktop_items.h"
+#include "tilebay/panel/items/file_icons.h"
+#include "tilebay/panel/items/item_activation.h"
 #include "tilebay/platform/system/desktop_folders.h"
 #include "tilebay/platform/system/login_name.h"
 #include "tilebay/platform/system/run_service.h"

@@ -1,4 +1,4 @@
-#include "tilebay/panel/live_desktop.h"
+#include "tilebay/panel/items/live_desktop.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,7 +10,7 @@
 
 #include "common/testing/qt_printers.h"
 #include "common/testing/wait_for.h"
-#include "tilebay/panel/file_icons.h"
+#include "tilebay/panel/items/file_icons.h"
 #include "tilebay/platform/system/testing/fake_system.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "tilebay/panel/file_icons.h"
+#include "tilebay/panel/items/file_icons.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "tilebay/panel/desktop_items.h"
+#include "tilebay/panel/items/desktop_items.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "common/testing/qt_printers.h"
-#include "tilebay/panel/testing/desktop_items_fakes.h"
+#include "tilebay/panel/items/testing/desktop_items_fakes.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tilebay/panel/item_activation.h"
+#include "tilebay/panel/items/item_activation.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -16,7 +16,7 @@
 #include <memory>
 #include <vector>
 
-#include "tilebay/panel/desktop_items.h"
+#include "tilebay/panel/items/desktop_items.h"
 #include "tilebay/platform/system/folder_watch.h"
 
 namespace tilebay {

@@ -7,8 +7,8 @@
 #include <QPixmap>
 #include <QString>
 
-#include "tilebay/panel/desktop_items.h"
-#include "tilebay/panel/file_icons.h"
+#include "tilebay/panel/items/desktop_items.h"
+#include "tilebay/panel/items/file_icons.h"
 
 namespace tilebay::testing {
 

@@ -1,4 +1,4 @@
-#include "tilebay/panel/file_icons.h"
+#include "tilebay/panel/items/file_icons.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -13,7 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "common/testing/qt_printers.h"
-#include "tilebay/panel/desktop_items.h"
+#include "tilebay/panel/items/desktop_items.h"
 
 namespace {
 
