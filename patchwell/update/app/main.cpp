@@ -68,7 +68,9 @@ int main(int argc, char* argv[]) {
     patchwell::update::HeldMessages held;
     patchwell::update::Services windowless{launcher,      guard,      held,    lifetime,    fetcher,
                                            programFolder, executable, storage, stateFolders};
-    if (patchwell::update::StartWithoutWindows(windowless, scheduled)) {
+    patchwell::update::WindowlessStart windowlessStart =
+        patchwell::update::StartWithoutWindows(windowless, scheduled);
+    if (windowlessStart.over) {
         if (!held.Empty()) {
             core.reset();
             QApplication app(argc, argv);
@@ -92,6 +94,6 @@ int main(int argc, char* argv[]) {
     common::TerminationSignals termination;
     QObject::connect(&termination, &common::TerminationSignals::Requested, &app,
                      [&forms](int) { forms.Terminate(); });
-    forms.Start(&scheduled);
+    forms.Start(&scheduled, std::move(windowlessStart.checked));
     return QApplication::exec();
 }

@@ -1,7 +1,6 @@
 #include "patchwell/update/core/check_logic.h"
 
 #include <QFile>
-#include <QRandomGenerator>
 
 #include <optional>
 
@@ -49,16 +48,15 @@ void CheckLogic::Load() {
         common::ReadIniValue(QStringLiteral("Program"), QStringLiteral("prgver"), localFile);
     checkUrl =
         common::ReadIniValue(QStringLiteral("Update"), QStringLiteral("verchckurl"), localFile);
-    if (scheduled_ != nullptr) {
-        // Whether the run is quiet is known before anything can refuse.
-        scheduled_->Begin(services_.programFolder, checkUrl);
-    }
     // The signing state is restored before anything is fetched: a key an
-    // installer dropped from update.ini goes back there.
-    const TrustInForce trust = EstablishTrust(services_);
-    if (!trust.refusal.isEmpty()) {
-        Refuse(trust.refusal);
-        return;
+    // installer dropped from update.ini goes back there. A check made
+    // without windows has done so.
+    if (!checked_) {
+        const TrustInForce trust = EstablishTrust(services_);
+        if (!trust.refusal.isEmpty()) {
+            Refuse(trust.refusal);
+            return;
+        }
     }
 
     if (scheduled_ != nullptr) {
@@ -124,19 +122,10 @@ void CheckLogic::OnDLComplete() {
 }
 
 void CheckLogic::RunScheduled() {
-    scheduled_->Begin(services_.programFolder, checkUrl);
-    const QDateTime now = QDateTime::currentDateTimeUtc();
-    const CheckSkip skip = scheduled_->Skip(now);
-    // Checked a short while ago, or asked by the server to wait: nothing new
-    // to say (a user who asks, with --check, is never held back).
-    if (skip != CheckSkip::None) {
-        StartServedAndEnd();
-        return;
-    }
     // As the control's own probe does, the connection is checked before
     // anything is asked: offline, the user hears it (unless quiet) and no
     // request waits for its time-out.
-    if (!dl1_.CheckConnection()) {
+    if (!checked_ && !dl1_.CheckConnection()) {
         if (!Quiet()) {
             services_.messages.Show(
                 ShownControlText(QString::fromLatin1(download::texts::kOfflineNotice)),
@@ -146,26 +135,12 @@ void CheckLogic::RunScheduled() {
         return;
     }
     view_.HideWindow();
-    ScheduledCheck::Fetched fetched = scheduled_->FetchManifest(false);
-    if (fetched.kind != ScheduledCheck::Fetched::Kind::Manifest) {
-        NotCarriedOut();
-        return;
+    const std::optional<ManifestAcceptance> accepted =
+        checked_ ? checked_
+                 : CheckOnce(services_, *scheduled_, checkUrl, QDateTime::currentDateTimeUtc());
+    if (accepted) {
+        Continue(*accepted);
     }
-    ManifestAcceptance accepted = AcceptManifest(services_, fetched.bytes, checkUrl, now);
-    // Cached bytes that no longer pass: fetched once more, whole.
-    if (!accepted.refusal.isEmpty() && fetched.fromCache) {
-        scheduled_->DropCache();
-        fetched = scheduled_->FetchManifest(true);
-        if (fetched.kind != ScheduledCheck::Fetched::Kind::Manifest) {
-            NotCarriedOut();
-            return;
-        }
-        accepted = AcceptManifest(services_, fetched.bytes, checkUrl, now);
-    }
-    if (accepted.refusal.isEmpty()) {
-        scheduled_->Completed(now);
-    }
-    Continue(accepted);
     if (!ended_ && !downloadWindowOpened_) {
         NotCarriedOut();
     }
@@ -208,14 +183,9 @@ void CheckLogic::Continue(const ManifestAcceptance& accepted) {
     const RemoteManifest& remote = manifest.values;
     remoteVersion = remote.curver;
     updateUrl = remote.curverurl;
-    updaterVersion = remote.updaterVersion;
-    updaterUrl = remote.updaterUrl;
     saveFileName = remote.savefileas;
 
-    // An installation outside a staged rollout's share sees what it would
-    // see without the update.
-    if (IsUpToDate(localVersion, remoteVersion) ||
-        !OfferedInRollout(manifest, services_.programFolder, *QRandomGenerator::system())) {
+    if (!UpdateOffered(manifest, services_.programFolder, localVersion)) {
         UpToDate();
         return;
     }

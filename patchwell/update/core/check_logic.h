@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <optional>
+
 #include "patchwell/update/core/control_port.h"
 #include "patchwell/update/core/manifest.h"
 #include "patchwell/update/core/scheduled_check.h"
@@ -38,9 +40,14 @@ public:
 
     // With a schedule the check runs as the program runs it: on the
     // schedule of update.ini, quietly when asked, within its time limit, with
-    // conditional requests against the user's manifest cache. Without one the
-    // control dl1 fetches the manifest.
-    void UseSchedule(ScheduledCheck* scheduled) { scheduled_ = scheduled; }
+    // conditional requests against the user's manifest cache. It goes on
+    // from what the start without windows learnt (which began `scheduled`
+    // and decided the start): the check it made, or none to make one.
+    // Without a schedule the control dl1 fetches the manifest.
+    void UseSchedule(ScheduledCheck* scheduled, std::optional<ManifestAcceptance> checked = {}) {
+        scheduled_ = scheduled;
+        checked_ = std::move(checked);
+    }
 
     void OnDLComplete();
     // Breaks off a remote manifest that grows past its limit.
@@ -53,8 +60,6 @@ public:
     QString checkUrl;
     QString remoteVersion;
     QString updateUrl;
-    QString updaterVersion;
-    QString updaterUrl;
     QString saveFileName;
     // The accepted remote manifest, handed on to the download window and
     // the installation step.
@@ -90,6 +95,7 @@ private:
     bool downloadWindowOpened_ = false;
     bool manifestTooLarge_ = false;
     ScheduledCheck* scheduled_ = nullptr;
+    std::optional<ManifestAcceptance> checked_;
 };
 
 }  // namespace patchwell::update

@@ -98,6 +98,13 @@ CheckSkip SkipFor(const CheckSettings& settings, const QDateTime& nowUtc) {
     return CheckSkip::None;
 }
 
+StartPlan PlanStart(const CheckSettings& settings, const QDateTime& nowUtc) {
+    if (SkipFor(settings, nowUtc) != CheckSkip::None) {
+        return StartPlan::StartServed;
+    }
+    return settings.quiet ? StartPlan::CheckQuietly : StartPlan::CheckInWindows;
+}
+
 bool RecordCompletedCheck(const QString& programFolder, const CheckSettings& settings,
                           const QDateTime& nowUtc) {
     std::vector<common::IniChange> changes;

@@ -64,6 +64,15 @@ enum class CheckSkip {
 // does a notbefore further ahead than any Retry-After is honoured.
 CheckSkip SkipFor(const CheckSettings& settings, const QDateTime& nowUtc);
 
+// What a start does, decided from the settings and the time alone: the
+// front, the start without windows and so the windows all go by this.
+enum class StartPlan {
+    StartServed,     // nothing is asked: the served program starts
+    CheckQuietly,    // the check runs without a window as far as it can
+    CheckInWindows,  // the check window makes the check
+};
+StartPlan PlanStart(const CheckSettings& settings, const QDateTime& nowUtc);
+
 // After a completed check: lastcheck (when checkhours asks for it) and no
 // notbefore any more. False when update.ini could not be written.
 bool RecordCompletedCheck(const QString& programFolder, const CheckSettings& settings,

@@ -1,7 +1,5 @@
 #include "patchwell/update/core/quiet_start.h"
 
-#include <QRandomGenerator>
-
 #include "common/ini/ini.h"
 #include "patchwell/update/core/folder_checks.h"
 #include "patchwell/update/core/signed_update.h"
@@ -15,54 +13,43 @@ QString ProgramKey(const QString& programFolder, const char* key) {
                                 LocalManifestPath(programFolder));
 }
 
-bool StartServed(Services& services) {
+WindowlessStart StartServed(Services& services) {
     StartServedProgram(services, ProgramKey(services.programFolder, "exe"));
-    return true;
+    return {true, std::nullopt};
 }
 
 }  // namespace
 
-bool StartWithoutWindows(Services& services, ScheduledCheck& scheduled) {
+WindowlessStart StartWithoutWindows(Services& services, ScheduledCheck& scheduled) {
     // A second instance or a folder we cannot write: the windows say so.
     if (!services.instanceGuard.TryClaim() ||
         !FolderShortcoming(services.storage, services.programFolder, 0).isEmpty()) {
-        return false;
+        return {};
     }
     const QString checkUrl =
         common::ReadIniValue(QStringLiteral("Update"), QStringLiteral("verchckurl"),
                              LocalManifestPath(services.programFolder));
     scheduled.Begin(services.programFolder, checkUrl);
     const QDateTime now = QDateTime::currentDateTimeUtc();
-    const CheckSkip skip = scheduled.Skip(now);
-    if (skip != CheckSkip::None) {
-        return StartServed(services);
-    }
-    if (!scheduled.Settings().quiet) {
-        return false;
-    }
-    ScheduledCheck::Fetched fetched = scheduled.FetchManifest(false);
-    if (fetched.kind != ScheduledCheck::Fetched::Kind::Manifest) {
-        return StartServed(services);
-    }
-    ManifestAcceptance accepted = AcceptManifest(services, fetched.bytes, checkUrl, now);
-    if (!accepted.refusal.isEmpty() && fetched.fromCache) {
-        scheduled.DropCache();
-        fetched = scheduled.FetchManifest(true);
-        if (fetched.kind != ScheduledCheck::Fetched::Kind::Manifest) {
+    switch (PlanStart(scheduled.Settings(), now)) {
+        case StartPlan::StartServed:
             return StartServed(services);
-        }
-        accepted = AcceptManifest(services, fetched.bytes, checkUrl, now);
+        case StartPlan::CheckInWindows:
+            return {};
+        case StartPlan::CheckQuietly:
+            break;
     }
-    if (!accepted.refusal.isEmpty()) {
-        return false;
+    std::optional<ManifestAcceptance> accepted = CheckOnce(services, scheduled, checkUrl, now);
+    if (!accepted) {
+        return StartServed(services);
     }
-    scheduled.Completed(now);
-    if (IsUpToDate(ProgramKey(services.programFolder, "prgver"), accepted.manifest.values.curver) ||
-        !OfferedInRollout(accepted.manifest, services.programFolder, *QRandomGenerator::system())) {
+    if (accepted->refusal.isEmpty() &&
+        !UpdateOffered(accepted->manifest, services.programFolder,
+                       ProgramKey(services.programFolder, "prgver"))) {
         DeleteOrReport(services, RemoteManifestPath(services.programFolder));
         return StartServed(services);
     }
-    return false;
+    return {false, std::move(accepted)};
 }
 
 }  // namespace patchwell::update

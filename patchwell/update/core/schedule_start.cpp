@@ -12,7 +12,7 @@ bool StartWithinSchedule(platform::InstanceGuard& guard, platform::FolderStorage
                          platform::ProcessLauncher& launcher, const QString& programFolder,
                          const QDateTime& nowUtc) {
     const CheckSettings settings = ReadCheckSettings(programFolder, {});
-    if (SkipFor(settings, nowUtc) == CheckSkip::None || !guard.TryClaim() ||
+    if (PlanStart(settings, nowUtc) != StartPlan::StartServed || !guard.TryClaim() ||
         !FolderShortcoming(storage, programFolder, 0).isEmpty()) {
         return false;
     }

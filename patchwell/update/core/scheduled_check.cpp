@@ -85,10 +85,6 @@ void CheckFetcher::FetchFresh(const QString& url, std::optional<Clock::time_poin
 }
 
 void ScheduledCheck::Begin(const QString& programFolder, const QString& checkUrl) {
-    if (begun_) {
-        return;
-    }
-    begun_ = true;
     programFolder_ = programFolder;
     checkUrl_ = checkUrl;
     if (request_.channel && !RecordChannel(programFolder, *request_.channel)) {
@@ -97,13 +93,6 @@ void ScheduledCheck::Begin(const QString& programFolder, const QString& checkUrl
     settings_ = ReadCheckSettings(programFolder, request_);
     started_ = CheckFetcher::Clock::now();
     cache_.emplace(cacheRoot_, checkUrl, programFolder);
-}
-
-CheckSkip ScheduledCheck::Skip(const QDateTime& nowUtc) {
-    if (!skip_) {
-        skip_ = SkipFor(settings_, nowUtc);
-    }
-    return *skip_;
 }
 
 std::optional<CheckFetcher::Clock::time_point> ScheduledCheck::Deadline() const {
@@ -125,18 +114,6 @@ std::chrono::milliseconds ScheduledCheck::Remaining() const {
 }
 
 ScheduledCheck::Fetched ScheduledCheck::FetchManifest(bool unconditional) {
-    if (fetched_ && !unconditional) {
-        const QString url = SignatureUrl(checkUrl_);
-        if (fetched_->fromCache || signatures_.Signature()) {
-            signatures_.ServeCached(url, signatures_.Signature());
-        }
-        return *fetched_;
-    }
-    fetched_ = Fetch(unconditional);
-    return *fetched_;
-}
-
-ScheduledCheck::Fetched ScheduledCheck::Fetch(bool unconditional) {
     Fetched result;
     if (Deadline() && CheckFetcher::Clock::now() >= *Deadline()) {
         return result;
@@ -162,7 +139,7 @@ ScheduledCheck::Fetched ScheduledCheck::Fetch(bool unconditional) {
         case Kind::NotModified:
             if (!cached) {
                 // A 304 to a request that asked for none: nothing to reuse.
-                return unconditional ? result : Fetch(true);
+                return unconditional ? result : FetchManifest(true);
             }
             manifest_ = cached->manifest;
             validators_ = cached->validators;
@@ -211,6 +188,27 @@ QString ScheduledCheck::OfferNote(const VerifiedManifest& manifest) const {
     }
     return texts::MeteredSize(
         QLocale().formattedDataSize(*manifest.installerSize, 1, QLocale::DataSizeSIFormat));
+}
+
+std::optional<ManifestAcceptance> CheckOnce(Services& services, ScheduledCheck& scheduled,
+                                            const QString& checkUrl, const QDateTime& nowUtc) {
+    ScheduledCheck::Fetched fetched = scheduled.FetchManifest(false);
+    if (fetched.kind != ScheduledCheck::Fetched::Kind::Manifest) {
+        return std::nullopt;
+    }
+    ManifestAcceptance accepted = AcceptManifest(services, fetched.bytes, checkUrl, nowUtc);
+    if (!accepted.refusal.isEmpty() && fetched.fromCache) {
+        scheduled.DropCache();
+        fetched = scheduled.FetchManifest(true);
+        if (fetched.kind != ScheduledCheck::Fetched::Kind::Manifest) {
+            return std::nullopt;
+        }
+        accepted = AcceptManifest(services, fetched.bytes, checkUrl, nowUtc);
+    }
+    if (accepted.refusal.isEmpty()) {
+        scheduled.Completed(nowUtc);
+    }
+    return accepted;
 }
 
 }  // namespace patchwell::update

@@ -19,6 +19,8 @@
 
 namespace patchwell::update {
 
+struct ManifestAcceptance;
+struct Services;
 struct VerifiedManifest;
 
 // The fetcher of the services while the program runs. For the manifest's
@@ -61,12 +63,9 @@ public:
           cost_(cost) {}
 
     // Reads the settings of update.ini (after writing a requested channel)
-    // and starts the time limit; once per run, however often it is called.
+    // and starts the time limit. Called once, by the start without windows.
     void Begin(const QString& programFolder, const QString& checkUrl);
     const CheckSettings& Settings() const { return settings_; }
-    // Whether this run makes a request (see SkipFor), decided at its first
-    // call: a check completed meanwhile does not change it.
-    CheckSkip Skip(const QDateTime& nowUtc);
 
     struct Fetched {
         enum class Kind { Manifest, Failed };
@@ -76,9 +75,7 @@ public:
     };
     // The manifest: fetched, or after a 304 the cached copy (whose signature
     // the services' fetcher then serves). `unconditional` sends no
-    // validators. A Retry-After is recorded as notbefore. Once a manifest
-    // has come, a conditional call gives it again without a request, so the
-    // windows can take over a check that began without them.
+    // validators. A Retry-After is recorded as notbefore.
     Fetched FetchManifest(bool unconditional);
 
     // The fetched or cached manifest was accepted: the cache keeps it and
@@ -92,7 +89,6 @@ public:
     QString OfferNote(const VerifiedManifest& manifest) const;
 
 private:
-    Fetched Fetch(bool unconditional);
     std::optional<CheckFetcher::Clock::time_point> Deadline() const;
     std::chrono::milliseconds Remaining() const;
 
@@ -104,14 +100,18 @@ private:
     QString programFolder_;
     QString checkUrl_;
     CheckSettings settings_;
-    bool begun_ = false;
-    std::optional<CheckSkip> skip_;
-    std::optional<Fetched> fetched_;
     CheckFetcher::Clock::time_point started_;
     std::optional<ManifestCache> cache_;
     QByteArray manifest_;
     download::Validators validators_;
     bool fromCache_ = false;
 };
+
+// The check, made once: the manifest fetched, accepted or refused (cached
+// bytes that no longer pass are fetched once more, whole), and an accepted
+// one recorded as the completed check. None when it could not be carried
+// out.
+std::optional<ManifestAcceptance> CheckOnce(Services& services, ScheduledCheck& scheduled,
+                                            const QString& checkUrl, const QDateTime& nowUtc);
 
 }  // namespace patchwell::update

@@ -322,6 +322,14 @@ bool OfferedInRollout(const VerifiedManifest& manifest, const QString& programFo
     return percent >= 100 || RolloutBucket(programFolder, random) < percent;
 }
 
+bool UpdateOffered(const VerifiedManifest& manifest, const QString& programFolder,
+                   const QString& localVersion) {
+    // An installation outside a staged rollout's share sees what it would
+    // see without the update.
+    return !IsUpToDate(localVersion, manifest.values.curver) &&
+           OfferedInRollout(manifest, programFolder, *QRandomGenerator::system());
+}
+
 QString FetchReleaseNotes(Services& services, const VerifiedManifest& manifest) {
     const RemoteManifest& m = manifest.values;
     if (m.curvernotes.isEmpty()) {

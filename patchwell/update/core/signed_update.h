@@ -107,6 +107,11 @@ int RolloutBucket(const QString& programFolder, QRandomGenerator& random);
 bool OfferedInRollout(const VerifiedManifest& manifest, const QString& programFolder,
                       QRandomGenerator& random);
 
+// Whether `manifest`'s update is offered to an installation at
+// `localVersion`: another version than it has, and inside the rollout.
+bool UpdateOffered(const VerifiedManifest& manifest, const QString& programFolder,
+                   const QString& localVersion);
+
 // The release notes `manifest` names, fetched through the services' fetcher:
 // UTF-8 text of at most kMaxNotesBytes, matching curvernotessha256 when given
 // (required under a key). Empty when there are none or they fail any of this.

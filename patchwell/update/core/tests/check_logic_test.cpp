@@ -198,8 +198,8 @@ TEST_F(CheckLogicTest, DifferentVersionOpensTheDownloadWindow) {
                                    QStringLiteral("/editor-setup.sh")}));
         EXPECT_TRUE(t.Exists(QStringLiteral("iupdate.ini")));
         EXPECT_EQ(logic->remoteVersion, QString::fromUtf8(remote));
-        EXPECT_EQ(logic->updaterVersion, QStringLiteral("1.0"));
-        EXPECT_EQ(logic->updaterUrl, QStringLiteral("http://u"));
+        EXPECT_EQ(logic->manifest.values.updaterVersion, QStringLiteral("1.0"));
+        EXPECT_EQ(logic->manifest.values.updaterUrl, QStringLiteral("http://u"));
     }
 }
 

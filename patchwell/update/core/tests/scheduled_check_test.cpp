@@ -70,11 +70,12 @@ struct Installation {
         CheckFetcher signatures(app.fetcher, server);
         ScheduledCheck scheduled(server, signatures, request,
                                  cache.filePath(QStringLiteral("patchwell")));
-        if (StartWithoutWindows(app.Svc(), scheduled)) {
+        WindowlessStart windowless = StartWithoutWindows(app.Svc(), scheduled);
+        if (windowless.over) {
             return false;
         }
         CheckLogic logic(app.Svc(), *view, dl1);
-        logic.UseSchedule(&scheduled);
+        logic.UseSchedule(&scheduled, std::move(windowless.checked));
         logic.Load();
         return true;
     }
