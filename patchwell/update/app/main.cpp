@@ -46,9 +46,8 @@ int main(int argc, char* argv[]) {
     patchwell::platform::LockFileInstanceGuard guard(executable);
     patchwell::platform::QtMessageBoxes messages;
     patchwell::platform::RealProgramLifetime lifetime;
-    patchwell::download::HttpSmallFetcher smallFetcher;
+    patchwell::download::HttpSmallFetcher fetcher;
     patchwell::download::HttpConditionalFetcher conditional;
-    patchwell::update::CheckFetcher fetcher(smallFetcher, conditional);
     patchwell::platform::SystemFolderStorage storage;
     const QStringList stateFolders = patchwell::platform::UserStateFolders();
     if (options.forgetKey) {
@@ -60,9 +59,8 @@ int main(int argc, char* argv[]) {
     patchwell::update::Services services{launcher,      guard,      messages, lifetime,    fetcher,
                                          programFolder, executable, storage,  stateFolders};
     patchwell::platform::QtNetworkCost cost;
-    patchwell::update::ScheduledCheck scheduled(conditional, fetcher, options.request,
-                                                patchwell::update::ManifestCache::DefaultRoot(),
-                                                &cost);
+    patchwell::update::ScheduledCheck scheduled(
+        conditional, options.request, patchwell::update::ManifestCache::DefaultRoot(), &cost);
     // Within the schedule, or quiet with nothing to say: the served program
     // starts before any window system is touched.
     patchwell::update::HeldMessages held;

@@ -52,9 +52,9 @@ void CheckLogic::Load() {
     // installer dropped from update.ini goes back there. A check made
     // without windows has done so.
     if (!checked_) {
-        const TrustInForce trust = EstablishTrust(services_);
-        if (!trust.refusal.isEmpty()) {
-            Refuse(trust.refusal);
+        trust_ = EstablishTrust(services_);
+        if (!trust_.refusal.isEmpty()) {
+            Refuse(trust_.refusal);
             return;
         }
     }
@@ -118,7 +118,11 @@ void CheckLogic::OnDLComplete() {
     }
     // From here on every value comes from these bytes, which were verified
     // when a key is set; the file itself is not read again.
-    Continue(AcceptManifest(services_, *bytes, checkUrl, QDateTime::currentDateTimeUtc()));
+    const std::optional<QByteArray> signature =
+        trust_.state ? services_.fetcher.Fetch(SignatureAddress(checkUrl), kMaxSignatureBytes)
+                     : std::nullopt;
+    Continue(AcceptManifest(services_, trust_, *bytes, signature, checkUrl,
+                            QDateTime::currentDateTimeUtc()));
 }
 
 void CheckLogic::RunScheduled() {
@@ -136,8 +140,9 @@ void CheckLogic::RunScheduled() {
     }
     view_.HideWindow();
     const std::optional<ManifestAcceptance> accepted =
-        checked_ ? checked_
-                 : CheckOnce(services_, *scheduled_, checkUrl, QDateTime::currentDateTimeUtc());
+        checked_
+            ? checked_
+            : CheckOnce(services_, *scheduled_, trust_, checkUrl, QDateTime::currentDateTimeUtc());
     if (accepted) {
         Continue(*accepted);
     }

@@ -96,6 +96,8 @@ private:
     bool manifestTooLarge_ = false;
     ScheduledCheck* scheduled_ = nullptr;
     std::optional<ManifestAcceptance> checked_;
+    // The signing state in force, established once at the load.
+    TrustInForce trust_;
 };
 
 }  // namespace patchwell::update

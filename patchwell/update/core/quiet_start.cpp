@@ -39,7 +39,15 @@ WindowlessStart StartWithoutWindows(Services& services, ScheduledCheck& schedule
         case StartPlan::CheckQuietly:
             break;
     }
-    std::optional<ManifestAcceptance> accepted = CheckOnce(services, scheduled, checkUrl, now);
+    // The kept signing state decides, not what update.ini says now.
+    const TrustInForce trust = EstablishTrust(services);
+    if (!trust.refusal.isEmpty()) {
+        ManifestAcceptance refused;
+        refused.refusal = trust.refusal;
+        return {false, std::move(refused)};
+    }
+    std::optional<ManifestAcceptance> accepted =
+        CheckOnce(services, scheduled, trust, checkUrl, now);
     if (!accepted) {
         return StartServed(services);
     }

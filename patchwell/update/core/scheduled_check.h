@@ -12,7 +12,6 @@
 #include <optional>
 
 #include "patchwell/download/small/conditional_fetcher.h"
-#include "patchwell/download/small/small_fetcher.h"
 #include "patchwell/platform/network_cost.h"
 #include "patchwell/update/core/check_schedule.h"
 #include "patchwell/update/core/manifest_cache.h"
@@ -21,43 +20,16 @@ namespace patchwell::update {
 
 struct ManifestAcceptance;
 struct Services;
+struct TrustInForce;
 struct VerifiedManifest;
-
-// The fetcher of the services while the program runs. For the manifest's
-// signature during a check it answers from the cache (after a 304) or
-// fetches within the check's time limit and keeps what came; every other
-// file (release notes) goes to `inner` unchanged.
-class CheckFetcher : public download::SmallFetcher {
-public:
-    using Clock = std::chrono::steady_clock;
-
-    CheckFetcher(download::SmallFetcher& inner, download::ConditionalFetcher& conditional)
-        : inner_(inner), conditional_(conditional) {}
-
-    std::optional<QByteArray> Fetch(const QString& url, qint64 maxBytes) override;
-
-    // The signature at `url` is the cached one (none: there is none).
-    void ServeCached(const QString& url, std::optional<QByteArray> signature);
-    // The signature at `url` is fetched, by `deadline` when there is one.
-    void FetchFresh(const QString& url, std::optional<Clock::time_point> deadline);
-    // The signature last served for the manifest, for the cache.
-    const std::optional<QByteArray>& Signature() const { return signature_; }
-
-private:
-    download::SmallFetcher& inner_;
-    download::ConditionalFetcher& conditional_;
-    QString url_;
-    bool cached_ = false;
-    std::optional<Clock::time_point> deadline_;
-    std::optional<QByteArray> signature_;
-};
 
 class ScheduledCheck {
 public:
-    ScheduledCheck(download::ConditionalFetcher& conditional, CheckFetcher& signatures,
-                   CheckRequest request, QString cacheRoot, platform::NetworkCost* cost = nullptr)
+    using Clock = std::chrono::steady_clock;
+
+    ScheduledCheck(download::ConditionalFetcher& conditional, CheckRequest request,
+                   QString cacheRoot, platform::NetworkCost* cost = nullptr)
         : conditional_(conditional),
-          signatures_(signatures),
           request_(std::move(request)),
           cacheRoot_(std::move(cacheRoot)),
           cost_(cost) {}
@@ -71,16 +43,23 @@ public:
         enum class Kind { Manifest, Failed };
         Kind kind = Kind::Failed;
         QByteArray bytes;
+        // The manifest's signature: the cached one after a 304, else what
+        // FetchSignature fetched.
+        std::optional<QByteArray> signature;
+        download::Validators validators;
         bool fromCache = false;
     };
-    // The manifest: fetched, or after a 304 the cached copy (whose signature
-    // the services' fetcher then serves). `unconditional` sends no
-    // validators. A Retry-After is recorded as notbefore.
+    // The manifest: fetched, or after a 304 the cached copy with its
+    // signature. `unconditional` sends no validators. A Retry-After is
+    // recorded as notbefore.
     Fetched FetchManifest(bool unconditional);
+    // The signature of a manifest that was fetched, not cached: fetched
+    // within the check's time limit.
+    void FetchSignature(Fetched& fetched) const;
 
-    // The fetched or cached manifest was accepted: the cache keeps it and
+    // The `fetched` manifest was accepted: the cache keeps it and
     // update.ini the time of the check.
-    void Completed(const QDateTime& nowUtc);
+    void Completed(const QDateTime& nowUtc, const Fetched& fetched);
     void DropCache();
 
     // What the offer of `manifest`'s update says besides "An update has been
@@ -89,29 +68,26 @@ public:
     QString OfferNote(const VerifiedManifest& manifest) const;
 
 private:
-    std::optional<CheckFetcher::Clock::time_point> Deadline() const;
+    std::optional<Clock::time_point> Deadline() const;
     std::chrono::milliseconds Remaining() const;
 
     download::ConditionalFetcher& conditional_;
-    CheckFetcher& signatures_;
     CheckRequest request_;
     QString cacheRoot_;
     platform::NetworkCost* cost_;
     QString programFolder_;
     QString checkUrl_;
     CheckSettings settings_;
-    CheckFetcher::Clock::time_point started_;
+    Clock::time_point started_;
     std::optional<ManifestCache> cache_;
-    QByteArray manifest_;
-    download::Validators validators_;
-    bool fromCache_ = false;
 };
 
-// The check, made once: the manifest fetched, accepted or refused (cached
-// bytes that no longer pass are fetched once more, whole), and an accepted
-// one recorded as the completed check. None when it could not be carried
-// out.
+// The check, made once under `trust`: the manifest (with its signature
+// when a key is in force) fetched, accepted or refused (cached bytes that no
+// longer pass are fetched once more, whole), and an accepted one recorded as
+// the completed check. None when it could not be carried out.
 std::optional<ManifestAcceptance> CheckOnce(Services& services, ScheduledCheck& scheduled,
-                                            const QString& checkUrl, const QDateTime& nowUtc);
+                                            const TrustInForce& trust, const QString& checkUrl,
+                                            const QDateTime& nowUtc);
 
 }  // namespace patchwell::update

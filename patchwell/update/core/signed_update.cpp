@@ -82,12 +82,10 @@ struct SignatureCheck {
     QString refusal;
 };
 
-SignatureCheck CheckSignature(Services& services, const TrustState& state, const QString& checkUrl,
-                              const QByteArray& bytes) {
+SignatureCheck CheckSignature(const TrustState& state, const QByteArray& bytes,
+                              const std::optional<QByteArray>& signature) {
     SignatureCheck check;
-    const std::optional<QByteArray> signature =
-        services.fetcher.Fetch(checkUrl + QStringLiteral(".minisig"), kMaxSignatureBytes);
-    if (!signature) {
+    if (!signature || signature->size() > kMaxSignatureBytes) {
         check.refusal = texts::refusal::NoSignature();
         return check;
     }
@@ -185,11 +183,16 @@ QString BindManifest(const RemoteManifest& values, bool keyed, const QString& ch
     return {};
 }
 
-ManifestAcceptance AcceptManifest(Services& services, const QByteArray& bytes,
+QString SignatureAddress(const QString& checkUrl) {
+    return checkUrl + QStringLiteral(".minisig");
+}
+
+ManifestAcceptance AcceptManifest(Services& services, const TrustInForce& trust,
+                                  const QByteArray& bytes,
+                                  const std::optional<QByteArray>& signature,
                                   const QString& checkUrl, const QDateTime& nowUtc) {
     ManifestAcceptance result;
     // The kept signing state decides, not what update.ini says now.
-    const TrustInForce trust = EstablishTrust(services);
     if (!trust.refusal.isEmpty()) {
         result.refusal = trust.refusal;
         qCWarning(lcSigned) << "manifest refused:" << result.refusal;
@@ -198,7 +201,7 @@ ManifestAcceptance AcceptManifest(Services& services, const QByteArray& bytes,
     const bool keyed = trust.state.has_value();
     SignatureCheck check;
     if (keyed) {
-        check = CheckSignature(services, *trust.state, checkUrl, bytes);
+        check = CheckSignature(*trust.state, bytes, signature);
         if (!check.refusal.isEmpty()) {
             result.refusal = check.refusal;
             return result;

@@ -19,6 +19,7 @@
 
 #include "patchwell/update/core/manifest.h"
 #include "patchwell/update/core/services.h"
+#include "patchwell/update/core/trust_state.h"
 
 class QRandomGenerator;
 
@@ -68,17 +69,23 @@ struct ManifestAcceptance {
     QString refusal;  // empty when accepted
 };
 
-// Accepts the downloaded manifest `bytes` fetched from `checkUrl`. Under a
-// key (the kept signing state, see trust_state.h): fetches and checks the
-// signature (either the key or the next key, never a retired one), the
-// signing time, the binding keys and that it offers no older version than
-// update.ini's prgver unless it allows a downgrade; then, and only for a
-// manifest accepted as a whole, it records the signing time, a
-// rotation to the next key and the manifest's word on the next key, first in
-// the kept state and then in one atomic write of update.ini; a write that
-// fails refuses the manifest. Without a key: only the binding keys present
-// are judged.
-ManifestAcceptance AcceptManifest(Services& services, const QByteArray& bytes,
+// Where the signature of the manifest at `checkUrl` is published.
+QString SignatureAddress(const QString& checkUrl);
+
+// Accepts the downloaded manifest `bytes` fetched from `checkUrl`, under
+// `trust` (the kept signing state, see trust_state.h, established once per
+// start). Under a key: checks `signature` (either the key or the next key,
+// never a retired one; none is a refusal), the signing time, the binding
+// keys and that it offers no older version than update.ini's prgver unless
+// it allows a downgrade; then, and only for a manifest accepted as a whole,
+// it records the signing time, a rotation to the next key and the
+// manifest's word on the next key, first in the kept state and then in one
+// atomic write of update.ini; a write that fails refuses the manifest.
+// Without a key: only the binding keys present are judged, and `signature`
+// is not looked at.
+ManifestAcceptance AcceptManifest(Services& services, const TrustInForce& trust,
+                                  const QByteArray& bytes,
+                                  const std::optional<QByteArray>& signature,
                                   const QString& checkUrl, const QDateTime& nowUtc);
 
 // Why the sealed installer copy `sealedFd` may not run under `manifest`

@@ -67,9 +67,7 @@ struct Installation {
     // go, then with them. True when the windows were needed.
     bool Start(const CheckRequest& request = {}) {
         view = std::make_unique<View>();
-        CheckFetcher signatures(app.fetcher, server);
-        ScheduledCheck scheduled(server, signatures, request,
-                                 cache.filePath(QStringLiteral("patchwell")));
+        ScheduledCheck scheduled(server, request, cache.filePath(QStringLiteral("patchwell")));
         WindowlessStart windowless = StartWithoutWindows(app.Svc(), scheduled);
         if (windowless.over) {
             return false;
@@ -217,9 +215,8 @@ public:
 // (cases_quiet.sh, case_metered).
 TEST(ScheduledCheck, OnAMeteredConnectionTheOfferSaysSoWithTheInstallersSize) {
     Installation run{QByteArray()};
-    CheckFetcher signatures(run.app.fetcher, run.server);
     MeteredCost cost;
-    const ScheduledCheck scheduled(run.server, signatures, {}, QString(), &cost);
+    const ScheduledCheck scheduled(run.server, {}, QString(), &cost);
     VerifiedManifest manifest;
     EXPECT_EQ(scheduled.OfferNote(manifest),
               QStringLiteral("Your connection is metered; the size of the update is not known."));
