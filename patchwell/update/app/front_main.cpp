@@ -4,7 +4,6 @@
 // patchwell/platform/whole_program.h).
 
 #include <QDateTime>
-#include <QFileInfo>
 
 #include <cerrno>
 #include <cstdio>
@@ -21,13 +20,14 @@ extern "C" const unsigned char patchwell_whole_start[];
 extern "C" const unsigned char patchwell_whole_end[];
 
 int main(int argc, char* argv[]) {
-    const QString executable = patchwell::platform::RunningExecutable();
+    const patchwell::platform::ProgramIdentity self = patchwell::platform::ReadProgramIdentity();
+    patchwell::platform::AdoptIdentity(self);
+    const QString executable = self.executable;
     if (argc == 1) {
         patchwell::platform::LockFileInstanceGuard guard(executable);
         patchwell::platform::SystemFolderStorage storage;
         patchwell::platform::SpawningLauncher launcher;
-        if (patchwell::update::StartWithinSchedule(guard, storage, launcher,
-                                                   QFileInfo(executable).path(),
+        if (patchwell::update::StartWithinSchedule(guard, storage, launcher, self.Folder(),
                                                    QDateTime::currentDateTimeUtc())) {
             return 0;
         }
@@ -41,7 +41,7 @@ int main(int argc, char* argv[]) {
         // The updater cannot run here; the program it serves still can.
         patchwell::platform::LockFileInstanceGuard guard(executable);
         patchwell::platform::SpawningLauncher launcher;
-        patchwell::update::StartUnchecked(guard, launcher, QFileInfo(executable).path());
+        patchwell::update::StartUnchecked(guard, launcher, self.Folder());
     }
     return 127;
 }

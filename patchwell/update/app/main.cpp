@@ -1,7 +1,6 @@
 // patchwell: keeps the program in its folder up to date.
 
 #include <QApplication>
-#include <QFileInfo>
 
 #include <optional>
 
@@ -26,8 +25,10 @@
 int main(int argc, char* argv[]) {
     // The program as the kernel started it (or its front, whose image this
     // is): its folder is the program folder, and the translations are beside it.
-    const QString executable = patchwell::platform::RunningExecutable();
-    const QString programFolder = QFileInfo(executable).path();
+    const patchwell::platform::ProgramIdentity self = patchwell::platform::ReadProgramIdentity();
+    patchwell::platform::AdoptIdentity(self);
+    const QString executable = self.executable;
+    const QString programFolder = self.Folder();
     // Qt's application folder (plugins, qt.conf) is then the front's, never
     // the folder patchwell was started in (see whole_program.h).
     patchwell::platform::WorkInFolder(programFolder);
