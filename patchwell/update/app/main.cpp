@@ -6,7 +6,6 @@
 
 #include "common/i18n/translations.h"
 #include "common/process/termination_signals.h"
-#include "patchwell/download/small/conditional_fetcher.h"
 #include "patchwell/download/small/small_fetcher.h"
 #include "patchwell/platform/folder_storage.h"
 #include "patchwell/platform/instance_guard.h"
@@ -48,7 +47,6 @@ int main(int argc, char* argv[]) {
     patchwell::platform::QtMessageBoxes messages;
     patchwell::platform::RealProgramLifetime lifetime;
     patchwell::download::HttpSmallFetcher fetcher;
-    patchwell::download::HttpConditionalFetcher conditional;
     patchwell::platform::SystemFolderStorage storage;
     const QStringList stateFolders = patchwell::platform::UserStateFolders();
     if (options.forgetKey) {
@@ -61,7 +59,7 @@ int main(int argc, char* argv[]) {
                                          programFolder, executable, storage,  stateFolders};
     patchwell::platform::QtNetworkCost cost;
     patchwell::update::ScheduledCheck scheduled(
-        conditional, options.request, patchwell::update::ManifestCache::DefaultRoot(), &cost);
+        fetcher, options.request, patchwell::update::ManifestCache::DefaultRoot(), &cost);
     // Within the schedule, or quiet with nothing to say: the served program
     // starts before any window system is touched.
     patchwell::update::HeldMessages held;

@@ -44,9 +44,9 @@ void CheckLogic::Load() {
         End();
         return;
     }
-    localVersion =
+    localVersion_ =
         common::ReadIniValue(QStringLiteral("Program"), QStringLiteral("prgver"), localFile);
-    checkUrl =
+    checkUrl_ =
         common::ReadIniValue(QStringLiteral("Update"), QStringLiteral("verchckurl"), localFile);
     // The signing state is restored before anything is fetched: a key an
     // installer dropped from update.ini goes back there. A check made
@@ -63,7 +63,7 @@ void CheckLogic::Load() {
         RunScheduled();
         return;
     }
-    dl1_.setUrl(checkUrl);
+    dl1_.setUrl(checkUrl_);
     dl1_.setSaveLocation(RemoteManifestPath(services_.programFolder));
 
     // Each early end below means the check could not be carried out: the
@@ -119,9 +119,9 @@ void CheckLogic::OnDLComplete() {
     // From here on every value comes from these bytes, which were verified
     // when a key is set; the file itself is not read again.
     const std::optional<QByteArray> signature =
-        trust_.state ? services_.fetcher.Fetch(SignatureAddress(checkUrl), kMaxSignatureBytes)
+        trust_.state ? services_.fetcher.FetchBody(SignatureAddress(checkUrl_), kMaxSignatureBytes)
                      : std::nullopt;
-    Continue(AcceptManifest(services_, trust_, *bytes, signature, checkUrl,
+    Continue(AcceptManifest(services_, trust_, *bytes, signature, checkUrl_,
                             QDateTime::currentDateTimeUtc()));
 }
 
@@ -142,7 +142,7 @@ void CheckLogic::RunScheduled() {
     const std::optional<ManifestAcceptance> accepted =
         checked_
             ? checked_
-            : CheckOnce(services_, *scheduled_, trust_, checkUrl, QDateTime::currentDateTimeUtc());
+            : CheckOnce(services_, *scheduled_, trust_, checkUrl_, QDateTime::currentDateTimeUtc());
     if (accepted) {
         Continue(*accepted);
     }
@@ -185,12 +185,10 @@ void CheckLogic::Continue(const ManifestAcceptance& accepted) {
         return;
     }
     manifest = accepted.manifest;
-    const RemoteManifest& remote = manifest.values;
-    remoteVersion = remote.curver;
-    updateUrl = remote.curverurl;
-    saveFileName = remote.savefileas;
+    const QString& updateUrl = manifest.values.curverurl;
+    const QString& saveFileName = manifest.values.savefileas;
 
-    if (!UpdateOffered(manifest, services_.programFolder, localVersion)) {
+    if (!UpdateOffered(manifest, services_.programFolder, localVersion_)) {
         UpToDate();
         return;
     }

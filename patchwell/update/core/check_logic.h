@@ -55,12 +55,6 @@ public:
     void OnOkClicked();
     void OnTimerTick();
 
-    // Fields the window keeps.
-    QString localVersion;
-    QString checkUrl;
-    QString remoteVersion;
-    QString updateUrl;
-    QString saveFileName;
     // The accepted remote manifest, handed on to the download window and
     // the installation step.
     VerifiedManifest manifest;
@@ -91,6 +85,8 @@ private:
     Services& services_;
     CheckView& view_;
     ControlPort& dl1_;
+    QString localVersion_;  // update.ini's prgver
+    QString checkUrl_;      // update.ini's verchckurl
     bool ended_ = false;
     bool downloadWindowOpened_ = false;
     bool manifestTooLarge_ = false;

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "common/ini/ini.h"
-#include "patchwell/download/small/conditional_fetcher.h"
+#include "patchwell/download/small/small_fetcher.h"
 #include "patchwell/update/core/manifest.h"
 
 namespace patchwell::update {
@@ -75,8 +75,6 @@ CheckSettings ReadCheckSettings(const QString& programFolder, const CheckRequest
     }
     settings.lastCheck = ParseUtcStamp(key("lastcheck"));
     settings.notBefore = ParseUtcStamp(key("notbefore"));
-    const QString channel = request.channel.value_or(key("channel"));
-    settings.channel = IsChannelName(channel) ? channel : QString();
     return settings;
 }
 

@@ -35,7 +35,6 @@ struct CheckSettings {
     std::chrono::milliseconds limit{0};  // zero: no overall limit
     std::optional<QDateTime> lastCheck;
     std::optional<QDateTime> notBefore;
-    QString channel;
     bool checkNow = false;
 };
 

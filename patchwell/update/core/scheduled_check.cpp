@@ -18,7 +18,7 @@ namespace patchwell::update {
 
 namespace {
 
-using Kind = download::ConditionalAnswer::Kind;
+using Kind = download::SmallAnswer::Kind;
 
 // The manifest lands as iupdate.ini, as the control would write it: never
 // through a symbolic link planted at its name.
@@ -78,9 +78,9 @@ ScheduledCheck::Fetched ScheduledCheck::FetchManifest(bool unconditional) {
         return result;
     }
     const std::optional<CachedManifest> cached = unconditional ? std::nullopt : cache_->Load();
-    const download::ConditionalAnswer answer =
-        conditional_.Fetch(checkUrl_, kMaxManifestBytes,
-                           cached ? cached->validators : download::Validators(), Remaining());
+    const download::SmallAnswer answer =
+        fetcher_.Fetch({checkUrl_, kMaxManifestBytes,
+                        cached ? cached->validators : download::Validators(), Remaining()});
     if ((answer.kind == Kind::Body || (answer.kind == Kind::NotModified && cached)) &&
         !WriteRemoteManifest(programFolder_,
                              answer.kind == Kind::Body ? answer.body : cached->manifest)) {
@@ -127,8 +127,8 @@ void ScheduledCheck::FetchSignature(Fetched& fetched) const {
             return;
         }
     }
-    const download::ConditionalAnswer answer =
-        conditional_.Fetch(SignatureAddress(checkUrl_), kMaxSignatureBytes, {}, limit);
+    const download::SmallAnswer answer =
+        fetcher_.Fetch({SignatureAddress(checkUrl_), kMaxSignatureBytes, {}, limit});
     if (answer.kind == Kind::Body) {
         fetched.signature = answer.body;
     }

@@ -11,7 +11,7 @@
 #include <chrono>
 #include <optional>
 
-#include "patchwell/download/small/conditional_fetcher.h"
+#include "patchwell/download/small/small_fetcher.h"
 #include "patchwell/platform/network_cost.h"
 #include "patchwell/update/core/check_schedule.h"
 #include "patchwell/update/core/manifest_cache.h"
@@ -27,9 +27,9 @@ class ScheduledCheck {
 public:
     using Clock = std::chrono::steady_clock;
 
-    ScheduledCheck(download::ConditionalFetcher& conditional, CheckRequest request,
-                   QString cacheRoot, platform::NetworkCost* cost = nullptr)
-        : conditional_(conditional),
+    ScheduledCheck(download::SmallFetcher& fetcher, CheckRequest request, QString cacheRoot,
+                   platform::NetworkCost* cost = nullptr)
+        : fetcher_(fetcher),
           request_(std::move(request)),
           cacheRoot_(std::move(cacheRoot)),
           cost_(cost) {}
@@ -71,7 +71,7 @@ private:
     std::optional<Clock::time_point> Deadline() const;
     std::chrono::milliseconds Remaining() const;
 
-    download::ConditionalFetcher& conditional_;
+    download::SmallFetcher& fetcher_;
     CheckRequest request_;
     QString cacheRoot_;
     platform::NetworkCost* cost_;

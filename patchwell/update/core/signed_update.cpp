@@ -349,7 +349,8 @@ QString FetchReleaseNotes(Services& services, const VerifiedManifest& manifest) 
         qCInfo(lcSigned) << "release notes left out: not bound by a digest";
         return {};
     }
-    const std::optional<QByteArray> notes = services.fetcher.Fetch(m.curvernotes, kMaxNotesBytes);
+    const std::optional<QByteArray> notes =
+        services.fetcher.FetchBody(m.curvernotes, kMaxNotesBytes);
     if (!notes || (!digest.isEmpty() &&
                    QCryptographicHash::hash(*notes, QCryptographicHash::Sha256) != digest)) {
         qCInfo(lcSigned) << "release notes left out: not fetched or not matching";

@@ -197,7 +197,7 @@ TEST_F(CheckLogicTest, DifferentVersionOpensTheDownloadWindow) {
                                QStringLiteral("SaveLocation=") + t.folder +
                                    QStringLiteral("/editor-setup.sh")}));
         EXPECT_TRUE(t.Exists(QStringLiteral("iupdate.ini")));
-        EXPECT_EQ(logic->remoteVersion, QString::fromUtf8(remote));
+        EXPECT_EQ(logic->manifest.values.curver, QString::fromUtf8(remote));
         EXPECT_EQ(logic->manifest.values.updaterVersion, QStringLiteral("1.0"));
         EXPECT_EQ(logic->manifest.values.updaterUrl, QStringLiteral("http://u"));
     }
@@ -393,7 +393,7 @@ TEST_F(SignedCheckTest, ASignedManifestIsUsedFromTheBytesThatWereVerified) {
     EXPECT_TRUE(t.messages.shown.empty());
     ASSERT_TRUE(view.updateControl);
     EXPECT_EQ(view.updateControl->url, QStringLiteral("http://127.0.0.1:1/setup.sh"));
-    EXPECT_EQ(logic->remoteVersion, QStringLiteral("2.1"));
+    EXPECT_EQ(logic->manifest.values.curver, QStringLiteral("2.1"));
     EXPECT_TRUE(logic->manifest.keyed);
     EXPECT_EQ(logic->manifest.installerSize, 12);
     EXPECT_EQ(Local("lastmanifesttime"), QString::number(signedAt));
