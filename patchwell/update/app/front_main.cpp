@@ -13,7 +13,7 @@
 #include "patchwell/platform/instance_guard.h"
 #include "patchwell/platform/process_launcher.h"
 #include "patchwell/platform/whole_program.h"
-#include "patchwell/update/core/schedule_start.h"
+#include "patchwell/update/core/check/front_start.h"
 
 // The whole program's image, linked in by the build (embedded_whole.s).
 extern "C" const unsigned char patchwell_whole_start[];

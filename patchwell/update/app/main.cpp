@@ -16,9 +16,9 @@
 #include "patchwell/platform/qt_message_boxes.h"
 #include "patchwell/platform/whole_program.h"
 #include "patchwell/update/app/options.h"
-#include "patchwell/update/core/quiet_start.h"
-#include "patchwell/update/core/scheduled_check.h"
-#include "patchwell/update/core/trust_state.h"
+#include "patchwell/update/core/check/fetch.h"
+#include "patchwell/update/core/check/windowless_start.h"
+#include "patchwell/update/core/manifest/trust_state.h"
 #include "patchwell/update/windows/forms.h"
 
 int main(int argc, char* argv[]) {

@@ -6,8 +6,8 @@
 #include <memory>
 #include <optional>
 
+#include "patchwell/update/core/manifest/signed_update.h"
 #include "patchwell/update/core/services.h"
-#include "patchwell/update/core/signed_update.h"
 #include "patchwell/update/windows/control_adapter.h"
 
 namespace patchwell::update {

@@ -9,11 +9,11 @@
 
 #include "common/ini/ini.h"
 #include "patchwell/signing/testing/minisign_tool.h"
-#include "patchwell/update/core/check_logic.h"
+#include "patchwell/update/core/logic/check_logic.h"
+#include "patchwell/update/core/manifest/trust_state.h"
 #include "patchwell/update/core/testing/fake_control.h"
 #include "patchwell/update/core/testing/test_folder.h"
 #include "patchwell/update/core/texts.h"
-#include "patchwell/update/core/trust_state.h"
 
 namespace {
 

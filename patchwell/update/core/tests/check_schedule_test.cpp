@@ -8,9 +8,9 @@
 #include <sys/stat.h>
 
 #include "common/ini/ini.h"
-#include "patchwell/update/core/check_schedule.h"
-#include "patchwell/update/core/manifest_cache.h"
-#include "patchwell/update/core/manifest_channel.h"
+#include "patchwell/update/core/check/schedule.h"
+#include "patchwell/update/core/manifest/cache.h"
+#include "patchwell/update/core/manifest/channel.h"
 #include "patchwell/update/core/testing/test_folder.h"
 
 namespace {

@@ -6,9 +6,9 @@
 #include <memory>
 
 #include "common/ini/ini.h"
-#include "patchwell/update/core/check_logic.h"
-#include "patchwell/update/core/quiet_start.h"
-#include "patchwell/update/core/schedule_start.h"
+#include "patchwell/update/core/check/front_start.h"
+#include "patchwell/update/core/check/windowless_start.h"
+#include "patchwell/update/core/logic/check_logic.h"
 #include "patchwell/update/core/testing/fake_control.h"
 #include "patchwell/update/core/testing/test_folder.h"
 

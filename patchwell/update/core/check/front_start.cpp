@@ -1,10 +1,10 @@
-#include "patchwell/update/core/schedule_start.h"
+#include "patchwell/update/core/check/front_start.h"
 
 #include "common/ini/ini.h"
 #include "common/paths/program_path.h"
-#include "patchwell/update/core/check_schedule.h"
+#include "patchwell/update/core/check/schedule.h"
 #include "patchwell/update/core/folder_checks.h"
-#include "patchwell/update/core/manifest.h"
+#include "patchwell/update/core/manifest/manifest.h"
 
 namespace patchwell::update {
 

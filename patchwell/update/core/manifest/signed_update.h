@@ -17,9 +17,9 @@
 
 #include <optional>
 
-#include "patchwell/update/core/manifest.h"
+#include "patchwell/update/core/manifest/manifest.h"
+#include "patchwell/update/core/manifest/trust_state.h"
 #include "patchwell/update/core/services.h"
-#include "patchwell/update/core/trust_state.h"
 
 class QRandomGenerator;
 

@@ -1,8 +1,8 @@
-#include "patchwell/update/core/quiet_start.h"
+#include "patchwell/update/core/check/windowless_start.h"
 
 #include "common/ini/ini.h"
 #include "patchwell/update/core/folder_checks.h"
-#include "patchwell/update/core/signed_update.h"
+#include "patchwell/update/core/manifest/signed_update.h"
 
 namespace patchwell::update {
 

@@ -2,7 +2,7 @@
 
 // The check as the program runs it: on the schedule of update.ini, within
 // one time limit, and with conditional requests against the manifest kept in
-// the user's cache (see check_schedule.h and manifest_cache.h).
+// the user's cache (see schedule.h here and manifest/cache.h).
 
 #include <QByteArray>
 #include <QDateTime>
@@ -13,8 +13,8 @@
 
 #include "patchwell/download/small/small_fetcher.h"
 #include "patchwell/platform/network_cost.h"
-#include "patchwell/update/core/check_schedule.h"
-#include "patchwell/update/core/manifest_cache.h"
+#include "patchwell/update/core/check/schedule.h"
+#include "patchwell/update/core/manifest/cache.h"
 
 namespace patchwell::update {
 

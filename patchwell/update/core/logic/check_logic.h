@@ -7,11 +7,11 @@
 
 #include <optional>
 
-#include "patchwell/update/core/control_port.h"
-#include "patchwell/update/core/manifest.h"
-#include "patchwell/update/core/scheduled_check.h"
+#include "patchwell/update/core/check/fetch.h"
+#include "patchwell/update/core/logic/control_port.h"
+#include "patchwell/update/core/manifest/manifest.h"
+#include "patchwell/update/core/manifest/signed_update.h"
 #include "patchwell/update/core/services.h"
-#include "patchwell/update/core/signed_update.h"
 
 namespace patchwell::update {
 

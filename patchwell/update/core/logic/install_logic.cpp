@@ -1,4 +1,4 @@
-#include "patchwell/update/core/install_logic.h"
+#include "patchwell/update/core/logic/install_logic.h"
 
 #include <QFile>
 
@@ -9,8 +9,8 @@
 #include "common/ini/ini.h"
 #include "common/paths/program_path.h"
 #include "patchwell/platform/sealed_copy.h"
-#include "patchwell/update/core/manifest.h"
-#include "patchwell/update/core/signed_update.h"
+#include "patchwell/update/core/manifest/manifest.h"
+#include "patchwell/update/core/manifest/signed_update.h"
 #include "patchwell/update/core/texts.h"
 
 namespace patchwell::update {

@@ -1,4 +1,4 @@
-#include "patchwell/update/core/trust_state.h"
+#include "patchwell/update/core/manifest/trust_state.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -19,8 +19,8 @@
 #include "patchwell/platform/private_folder.h"
 #include "patchwell/platform/small_file.h"
 #include "patchwell/signing/minisign.h"
-#include "patchwell/update/core/manifest.h"
-#include "patchwell/update/core/signed_update.h"
+#include "patchwell/update/core/manifest/manifest.h"
+#include "patchwell/update/core/manifest/signed_update.h"
 #include "patchwell/update/core/texts.h"
 
 Q_LOGGING_CATEGORY(lcTrust, "patchwell.update.trust")

@@ -7,9 +7,9 @@
 // window is left to the windows, which take over the manifest already
 // fetched without asking the server again.
 
-#include "patchwell/update/core/scheduled_check.h"
+#include "patchwell/update/core/check/fetch.h"
+#include "patchwell/update/core/manifest/signed_update.h"
 #include "patchwell/update/core/services.h"
-#include "patchwell/update/core/signed_update.h"
 
 #include <optional>
 #include <vector>

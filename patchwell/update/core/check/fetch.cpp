@@ -1,4 +1,4 @@
-#include "patchwell/update/core/scheduled_check.h"
+#include "patchwell/update/core/check/fetch.h"
 
 #include <QFile>
 #include <QLocale>
@@ -9,7 +9,7 @@
 
 #include "common/paths/program_path.h"
 
-#include "patchwell/update/core/signed_update.h"
+#include "patchwell/update/core/manifest/signed_update.h"
 #include "patchwell/update/core/texts.h"
 
 Q_LOGGING_CATEGORY(lcSchedule, "patchwell.update.schedule")

@@ -1,4 +1,4 @@
-#include "patchwell/update/core/signed_update.h"
+#include "patchwell/update/core/manifest/signed_update.h"
 
 #include <QCryptographicHash>
 #include <QLoggingCategory>
@@ -15,10 +15,10 @@
 
 #include "common/ini/ini.h"
 #include "patchwell/signing/minisign.h"
-#include "patchwell/update/core/manifest_channel.h"
+#include "patchwell/update/core/manifest/channel.h"
+#include "patchwell/update/core/manifest/trust_state.h"
+#include "patchwell/update/core/manifest/version_order.h"
 #include "patchwell/update/core/texts.h"
-#include "patchwell/update/core/trust_state.h"
-#include "patchwell/update/core/version_order.h"
 
 Q_LOGGING_CATEGORY(lcSigned, "patchwell.update.signed")
 

@@ -1,4 +1,4 @@
-#include "patchwell/update/core/check_logic.h"
+#include "patchwell/update/core/logic/check_logic.h"
 
 #include <QFile>
 
@@ -9,9 +9,9 @@
 #include "patchwell/download/control/download_texts.h"
 #include "patchwell/update/core/control_texts.h"
 #include "patchwell/update/core/folder_checks.h"
-#include "patchwell/update/core/signed_update.h"
+#include "patchwell/update/core/manifest/signed_update.h"
+#include "patchwell/update/core/manifest/trust_state.h"
 #include "patchwell/update/core/texts.h"
-#include "patchwell/update/core/trust_state.h"
 
 namespace patchwell::update {
 

@@ -1,4 +1,4 @@
-#include "patchwell/update/core/check_schedule.h"
+#include "patchwell/update/core/check/schedule.h"
 
 #include <QRegularExpression>
 #include <QTimeZone>
@@ -7,7 +7,7 @@
 
 #include "common/ini/ini.h"
 #include "patchwell/download/small/small_fetcher.h"
-#include "patchwell/update/core/manifest.h"
+#include "patchwell/update/core/manifest/manifest.h"
 
 namespace patchwell::update {
 
