@@ -79,7 +79,7 @@ void InstallLogic::Load(const QString& installerFile, const VerifiedManifest& ma
         common::ReadIniValue(QStringLiteral("Program"), QStringLiteral("Prgname"), localFile));
 
     // What an installer that rewrites update.ini must not take away.
-    const SigningState signing = ReadSigningState(services_.programFolder);
+    const TrustState signing = ReadSigningState(services_.programFolder);
     // The installer runs to its end before its file goes and the served
     // program starts: a long installer never has the program started under
     // it, and one that fails is reported.

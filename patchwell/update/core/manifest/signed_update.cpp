@@ -133,9 +133,11 @@ SignatureCheck CheckSignature(const TrustState& state, const QByteArray& bytes,
 
 }  // namespace
 
-SigningState ReadSigningState(const QString& programFolder) {
-    return {UpdateKey(programFolder, "publickey"), UpdateKey(programFolder, "nextpublickey"),
-            UpdateKey(programFolder, "lastmanifesttime")};
+TrustState ReadSigningState(const QString& programFolder) {
+    return {UpdateKey(programFolder, "publickey"),
+            UpdateKey(programFolder, "nextpublickey"),
+            UpdateKey(programFolder, "lastmanifesttime"),
+            {}};
 }
 
 QString ConfiguredPublicKey(const QString& programFolder) {
@@ -273,8 +275,8 @@ bool ExceedsBoundSize(const VerifiedManifest& manifest, qint64 received) {
     return manifest.BindsInstaller() && received > *manifest.installerSize;
 }
 
-bool RestoreSigningState(const QString& programFolder, const SigningState& before) {
-    const SigningState now = ReadSigningState(programFolder);
+bool RestoreSigningState(const QString& programFolder, const TrustState& before) {
+    const TrustState now = ReadSigningState(programFolder);
     std::vector<common::IniChange> changes;
     const auto lost = [&](const QString& was, const QString& is, const char* key) {
         if (!was.isEmpty() && is.isEmpty()) {

@@ -32,13 +32,9 @@ constexpr qint64 kMaxSignatureBytes = 64 << 10;
 // Release notes are a page of plain text.
 constexpr qint64 kMaxNotesBytes = 64 << 10;
 
-// What update.ini keeps about signing, in [Update].
-struct SigningState {
-    QString publicKey;         // publickey
-    QString nextPublicKey;     // nextpublickey
-    QString lastManifestTime;  // lastmanifesttime
-};
-SigningState ReadSigningState(const QString& programFolder);
+// What update.ini keeps about signing, in [Update]: publickey,
+// nextpublickey and lastmanifesttime (it keeps no retired keys).
+TrustState ReadSigningState(const QString& programFolder);
 
 // The public key of update.ini; empty when signed updates are off.
 QString ConfiguredPublicKey(const QString& programFolder);
@@ -100,7 +96,7 @@ bool ExceedsBoundSize(const VerifiedManifest& manifest, qint64 received);
 // lastmanifesttime that it held in `before` and has lost since (an installer
 // that rewrites the file), and a lastmanifesttime moved back. False when that
 // was needed and could not be written.
-bool RestoreSigningState(const QString& programFolder, const SigningState& before);
+bool RestoreSigningState(const QString& programFolder, const TrustState& before);
 
 // [Update] rollout: a whole number 0-100; missing or malformed means 100.
 int RolloutPercent(const QString& rollout);

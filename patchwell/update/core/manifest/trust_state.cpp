@@ -333,7 +333,7 @@ bool SaveTrustState(const QStringList& stateFolders, const QString& programFolde
 }
 
 bool MirrorTrustIntoIni(const QString& programFolder, const TrustState& state) {
-    const SigningState ini = ReadSigningState(programFolder);
+    const TrustState ini = ReadSigningState(programFolder);
     std::vector<common::IniChange> changes;
     const auto keep = [&](const QString& is, const QString& should, const char* key) {
         if (is != should) {
@@ -365,7 +365,7 @@ TrustInForce EstablishTrust(Services& services) {
         return result;
     }
     if (!kept.state) {
-        const SigningState ini = ReadSigningState(services.programFolder);
+        const TrustState ini = ReadSigningState(services.programFolder);
         if (ini.publicKey.isEmpty()) {
             return result;  // never under a key: signed updates stay off
         }
@@ -405,7 +405,7 @@ QString ForgetTrust(const QStringList& stateFolders, const QString& programFolde
     const QString checkUrl = common::ReadIniValue(kUpdate, QStringLiteral("verchckurl"),
                                                   LocalManifestPath(programFolder));
     const TrustLoad kept = LoadTrustState(stateFolders, programFolder, checkUrl);
-    const SigningState ini = ReadSigningState(programFolder);
+    const TrustState ini = ReadSigningState(programFolder);
     const QString key = kept.state ? kept.state->publicKey : ini.publicKey;
     std::vector<common::IniChange> changes;
     if (!key.isEmpty() && ini.publicKey == key) {
