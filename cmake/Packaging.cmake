@@ -34,6 +34,8 @@ patchwell-publish.")
 
 set(CPACK_DEBIAN_TILEBAY_PACKAGE_NAME tilebay)
 set(CPACK_DEBIAN_TILEBAY_PACKAGE_SECTION x11)
+# "Open" and "Open Containing Folder" go through xdg-open.
+set(CPACK_DEBIAN_TILEBAY_PACKAGE_RECOMMENDS xdg-utils)
 set(CPACK_COMPONENT_TILEBAY_DESCRIPTION
     "desktop drawer panel hanging from the top edge of the screen
 tilebay shows the files, folders and launchers of the user's and the

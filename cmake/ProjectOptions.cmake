@@ -61,6 +61,7 @@ set(PW_TEST_PCH_QT Qt6::Widgets Qt6::Network)
 function(project_add_gtest)
     cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
     add_executable(${T_NAME} ${T_SOURCES})
+    project_test_code(${T_NAME})
     target_link_libraries(${T_NAME} PRIVATE project_options ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
     if(NOT BUILD_TESTING)
         set_target_properties(${T_NAME} PROPERTIES EXCLUDE_FROM_ALL ON)
@@ -119,39 +120,24 @@ function(project_all_targets out)
     set(${out} ${targets} PARENT_SCOPE)
 endfunction()
 
-# The targets of the project that link a test library, directly or through
-# another target of the project, into the variable named by OUT.
+# Declares TARGETs test code (test servers, sessions, fakes, helper programs)
+# where they are added; project_add_gtest does so for its programs. Test code
+# is compiled as the test programs are and left out of the build without
+# BUILD_TESTING.
+function(project_test_code)
+    set_target_properties(${ARGN} PROPERTIES PW_TEST_CODE ON)
+endfunction()
+
+# The targets of the project declared test code, or that link a test library
+# or such a target, directly or through another target of the project, into
+# the variable named by OUT.
 function(project_test_targets out)
     project_all_targets(targets)
     set(test_libs GTest::gtest GTest::gmock GTest::gtest_main Qt6::Test)
     set(found)
-    # So are the targets made only of sources in tests/ and testing/ folders
-    # (test servers, sessions, helper programs), and what links them.
     foreach(t IN LISTS targets)
-        get_target_property(type ${t} TYPE)
-        if(type STREQUAL "INTERFACE_LIBRARY")
-            continue()
-        endif()
-        get_target_property(sources ${t} SOURCES)
-        get_target_property(dir ${t} SOURCE_DIR)
-        set(own 0)
-        set(test_only TRUE)
-        foreach(source IN LISTS sources)
-            if(NOT IS_ABSOLUTE ${source})
-                set(source ${dir}/${source})
-            endif()
-            string(FIND ${source} ${CMAKE_BINARY_DIR}/ generated)
-            if(generated EQUAL 0)
-                continue()
-            endif()
-            math(EXPR own "${own} + 1")
-            file(RELATIVE_PATH relative ${CMAKE_SOURCE_DIR} ${source})
-            if(NOT relative MATCHES "(^|/)(tests|testing)/")
-                set(test_only FALSE)
-                break()
-            endif()
-        endforeach()
-        if(test_only AND own GREATER 0)
+        get_target_property(declared ${t} PW_TEST_CODE)
+        if(declared)
             list(REMOVE_ITEM targets ${t})
             list(APPEND test_libs ${t})
             list(APPEND found ${t})

@@ -2,7 +2,9 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <QTimeZone>
 
+#include <algorithm>
 #include <string>
 
 #include "common/ini/ini_format.h"
@@ -32,23 +34,88 @@ std::string Utf8(const QString& s) {
     return s.toStdString();
 }
 
+bool IsAsciiDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
+
 }  // namespace
 
-QString ReadIniValue(const QString& section, const QString& key, const QString& file) {
-    std::string content;
-    if (!ReadFile(LocalPath(file), content)) {
-        return {};
+IniSnapshot IniSnapshot::Read(const QString& file) {
+    IniSnapshot snapshot;
+    if (!ReadFile(LocalPath(file), snapshot.content_)) {
+        snapshot.content_.clear();
     }
-    return QString::fromStdString(common::ReadValue(content, Utf8(section), Utf8(key)));
+    return snapshot;
+}
+
+IniSnapshot IniSnapshot::FromBytes(const QByteArray& content) {
+    IniSnapshot snapshot;
+    if (content.size() <= kMaxIniBytes) {
+        snapshot.content_.assign(content.constData(), static_cast<std::size_t>(content.size()));
+    }
+    return snapshot;
+}
+
+QString IniSnapshot::value(const QString& section, const QString& key) const {
+    return QString::fromStdString(common::ReadValue(content_, Utf8(section), Utf8(key)));
+}
+
+std::optional<int> IniSnapshot::number(const QString& section, const QString& key, int low,
+                                       int high) const {
+    return IniNumberIn(value(section, key), low, high);
+}
+
+bool IniSnapshot::flag(const QString& section, const QString& key, const QString& on) const {
+    return value(section, key) == on;
+}
+
+std::optional<QDateTime> IniSnapshot::utcTime(const QString& section, const QString& key) const {
+    return IniUtcTime(value(section, key));
+}
+
+std::optional<int> IniNumberIn(const QString& text, int low, int high) {
+    if (text.isEmpty() || text.size() > 9 || !std::all_of(text.begin(), text.end(), IsAsciiDigit)) {
+        return std::nullopt;
+    }
+    const int value = text.toInt();
+    if (value < low || value > high) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<QDateTime> IniUtcTime(const QString& text) {
+    // Where the pattern has 'd' a digit stands; every other character as is.
+    constexpr char16_t kPattern[] = u"dddd-dd-ddTdd:dd:ddZ";
+    constexpr qsizetype kLength = sizeof(kPattern) / sizeof(kPattern[0]) - 1;
+    if (text.size() != kLength) {
+        return std::nullopt;
+    }
+    for (qsizetype i = 0; i < kLength; ++i) {
+        const bool fits =
+            kPattern[i] == u'd' ? IsAsciiDigit(text.at(i)) : text.at(i) == kPattern[i];
+        if (!fits) {
+            return std::nullopt;
+        }
+    }
+    QDateTime time = QDateTime::fromString(text.left(19), QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
+    if (!time.isValid()) {
+        return std::nullopt;
+    }
+    time.setTimeZone(QTimeZone::utc());
+    return time;
+}
+
+QString IniUtcText(const QDateTime& time) {
+    return time.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) + QStringLiteral("Z");
+}
+
+QString ReadIniValue(const QString& section, const QString& key, const QString& file) {
+    return IniSnapshot::Read(file).value(section, key);
 }
 
 QString ReadIniValueFrom(const QByteArray& content, const QString& section, const QString& key) {
-    if (content.size() > kMaxIniBytes) {
-        return {};
-    }
-    return QString::fromStdString(common::ReadValue(
-        std::string_view(content.constData(), static_cast<std::size_t>(content.size())),
-        Utf8(section), Utf8(key)));
+    return IniSnapshot::FromBytes(content).value(section, key);
 }
 
 bool WriteIniValue(const QString& section, const QString& key, const QString& value,
@@ -86,6 +153,17 @@ bool WriteIniValues(const std::vector<IniChange>& changes, const QString& file) 
         return false;
     }
     return out.commit();
+}
+
+std::optional<QByteArray> IniText(const std::vector<IniChange>& changes) {
+    std::string content;
+    for (const IniChange& change : changes) {
+        if (change.value && !common::WriteValue(content, Utf8(change.section), Utf8(change.key),
+                                                Utf8(*change.value))) {
+            return std::nullopt;
+        }
+    }
+    return QByteArray::fromStdString(content);
 }
 
 }  // namespace common

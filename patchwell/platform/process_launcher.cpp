@@ -25,6 +25,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "common/process/detached_start.h"
+
 Q_LOGGING_CATEGORY(lcLaunch, "patchwell.launch", QtWarningMsg)
 
 namespace patchwell::platform {
@@ -46,11 +48,6 @@ bool DetachedProcessLauncher::StartDetached(const QString& program, const QStrin
 }
 
 namespace {
-
-[[noreturn]] void ReportAndExit(int pipe, int error) {
-    [[maybe_unused]] const ssize_t written = ::write(pipe, &error, sizeof error);
-    ::_exit(127);
-}
 
 // A program's argument vector, made before fork: after it, the child may
 // only make async-signal-safe calls.
@@ -92,7 +89,7 @@ private:
         ::fcntl(STDIN_FILENO, F_SETFD, 0);
     }
     if (::chdir(command.folder()) != 0) {
-        ReportAndExit(reportFd, errno);
+        common::ReportExecFailure(reportFd, errno);
     }
     if (keepFd >= 0) {
         // Kept open across exec: an interpreter started for a script reopens
@@ -100,19 +97,7 @@ private:
         ::fcntl(keepFd, F_SETFD, 0);
     }
     ::execv(command.program(), command.argv());
-    ReportAndExit(reportFd, errno);
-}
-
-// Reads the report pipe to its end and closes it: more than 0 when the child
-// reported a failed exec, 0 when exec closed the pipe unwritten.
-ssize_t ReadExecReport(int reportFd) {
-    int error = 0;
-    ssize_t got = 0;
-    do {
-        got = ::read(reportFd, &error, sizeof error);
-    } while (got < 0 && errno == EINTR);
-    ::close(reportFd);
-    return got;
+    common::ReportExecFailure(reportFd, errno);
 }
 
 // The processes whose parent is this process, from /proc/N/stat ("N (name)
@@ -203,7 +188,7 @@ ProgramEnd RunOwnChild(const Command& command, int keepFd) {
         ::close(report[0]);
         return {};
     }
-    const ssize_t got = ReadExecReport(report[0]);
+    const ssize_t got = common::ReadExecReport(report[0]);
 
     int status = 0;
     bool reaped = false;
@@ -331,35 +316,7 @@ bool DetachedProcessLauncher::StartDetachedFromDescriptor(int fd, const QStringL
     // Everything the children need is made before fork: after it, only
     // async-signal-safe calls.
     const Command command("/proc/self/fd/" + std::to_string(fd), arguments, workingFolder);
-
-    // The grandchild reports a failed exec through this pipe; a successful
-    // exec closes it unwritten.
-    int report[2];
-    if (::pipe2(report, O_CLOEXEC) != 0) {
-        return false;
-    }
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(report[0]);
-        ::setsid();
-        const pid_t grandchild = ::fork();
-        if (grandchild < 0) {
-            ReportAndExit(report[1], errno);
-        }
-        if (grandchild > 0) {
-            ::_exit(0);
-        }
-        ExecChild(command, fd, report[1]);
-    }
-    ::close(report[1]);
-    if (child < 0) {
-        ::close(report[0]);
-        return false;
-    }
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    return ReadExecReport(report[0]) == 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return common::StartDetached([&command, fd](int report) { ExecChild(command, fd, report); });
 }
 
 }  // namespace patchwell::platform

@@ -25,190 +25,7 @@
     </message>
 </context>
 <context>
-    <name>patchwell::fetch</name>
-    <message>
-        <source>Fetches URL into SAVE_LOCATION with the download control and prints each
-event as a line: the event&apos;s name, a tab and its value. Then prints the
-properties FileExists, FileSize, ResumeSupported, Connected and InDL as
-&apos;@&apos; name, a tab and the value.
-
-  --chunk N           bytes per read (CHUNK, default 1024)
-  --keep-type         give the saved file the URL&apos;s extension (KeepType)
-  --online-check      check the connection first (OnlineCheck)
-  --prompt-overwrite  ask before replacing an existing file (PromptOverwrite)
-  --probe             only ask for the file&apos;s status and size
-  --resume            append the missing rest to a partial SAVE_LOCATION
-  --quiet             no event lines; a progress line on a terminal
-
-Exit status: 0 when the download completed (with --probe: when the file
-was found with a size above 0), 1 otherwise, 2 for a usage error.
-Ctrl-C cancels the transfer and leaves the partial file for --resume;
-a second Ctrl-C ends the program at once.
-</source>
-        <translation>Lädt URL mit dem Download-Steuerelement nach SAVE_LOCATION herunter und gibt
-jedes Ereignis als Zeile aus: den Namen des Ereignisses, einen Tabulator und
-seinen Wert. Danach gibt es die Eigenschaften FileExists, FileSize,
-ResumeSupported, Connected und InDL aus: &apos;@&apos; und Name, einen Tabulator und
-den Wert.
-
-  --chunk N           Bytes pro Lesevorgang (CHUNK, Vorgabe 1024)
-  --keep-type         der gespeicherten Datei die Endung der URL geben (KeepType)
-  --online-check      zuerst die Verbindung prüfen (OnlineCheck)
-  --prompt-overwrite  vor dem Ersetzen einer vorhandenen Datei fragen (PromptOverwrite)
-  --probe             nur Status und Größe der Datei erfragen
-  --resume            den fehlenden Rest an eine unvollständige SAVE_LOCATION anhängen
-  --quiet             keine Ereigniszeilen; auf einem Terminal eine Fortschrittszeile
-
-Exit-Status: 0, wenn der Download vollständig ist (mit --probe: wenn die Datei
-mit einer Größe über 0 gefunden wurde), sonst 1, 2 bei einem Aufruffehler.
-Strg+C bricht die Übertragung ab und lässt die unvollständige Datei für
---resume liegen; ein zweites Strg+C beendet das Programm sofort.
-</translation>
-    </message>
-    <message>
-        <source>--chunk needs a number</source>
-        <translation>--chunk braucht eine Zahl</translation>
-    </message>
-    <message>
-        <source>--chunk needs a whole number, not &apos;%1&apos;</source>
-        <translation>--chunk braucht eine ganze Zahl, nicht &apos;%1&apos;</translation>
-    </message>
-    <message>
-        <source>unknown option &apos;%1&apos;</source>
-        <translation>unbekannte Option &apos;%1&apos;</translation>
-    </message>
-    <message>
-        <source>--probe and --resume exclude each other</source>
-        <translation>--probe und --resume schließen einander aus</translation>
-    </message>
-    <message>
-        <source>expected URL and SAVE_LOCATION</source>
-        <translation>URL und SAVE_LOCATION erwartet</translation>
-    </message>
-</context>
-<context>
-    <name>patchwell::signing::publish</name>
-    <message>
-        <source>
-INSTALLER   the new installer
-URL         the address it will have on the web server
-VERSION     the version text it installs (curver)
-SECRET_KEY  a minisign secret key file (minisign asks for its password)
--o OUTDIR            where to write the files (default: the current folder)
--n SAVE_AS           the name patchwell saves it under (default: the URL&apos;s last part)
--m MANIFEST_URL      where iupdate.ini will be published, exactly as the users&apos;
-                     update.ini has it in verchckurl (default: iupdate.ini beside URL)
---expires DAYS       the update information expires DAYS days from now (default 30):
-                     republish before then, or patchwell refuses it
---no-expiry          writes no expiry (a replayed manifest is then taken for ever)
---allow-downgrade    lets installations of a newer version take VERSION (a rollback)
---next-key FILE.pub  announces the key that will sign after this one
---rollout PERCENT    offers the update to PERCENT of the installations (0-100)
---notes FILE URL     release notes (plain UTF-8 text, at most 64 KiB) and their address
---channel NAME       writes the update as the section [Update.NAME] of the
-                     iupdate.ini already in OUTDIR (other sections stay) and
-                     signs the whole; --expires and --next-key still go to [Update]
-
-Writes, ready to upload: the installer under the URL&apos;s last part, iupdate.ini
-(which names the installer&apos;s size and SHA-256) and iupdate.ini.minisig, and
-the release notes when given. Upload iupdate.ini and its .minisig to
-MANIFEST_URL and the other files to their addresses.
-</source>
-        <translation>
-INSTALLER   das neue Installationsprogramm
-URL         die Adresse, die es auf dem Webserver haben wird
-VERSION     der Versionstext, den es installiert (curver)
-SECRET_KEY  eine geheime minisign-Schlüsseldatei (minisign fragt nach ihrem Passwort)
--o OUTDIR            wohin die Dateien geschrieben werden (Vorgabe: der aktuelle Ordner)
--n SAVE_AS           der Name, unter dem patchwell es speichert (Vorgabe: letzter Teil der URL)
--m MANIFEST_URL      wo iupdate.ini veröffentlicht wird, genau so, wie es in verchckurl
-                     der update.ini der Benutzer steht (Vorgabe: iupdate.ini neben URL)
---expires DAYS       die Update-Informationen laufen in DAYS Tagen ab (Vorgabe 30):
-                     vorher neu veröffentlichen, sonst lehnt patchwell sie ab
---no-expiry          schreibt kein Ablaufdatum (ein wiederholtes Manifest gilt dann für immer)
---allow-downgrade    lässt Installationen einer neueren Version VERSION übernehmen (ein Rollback)
---next-key FILE.pub  kündigt den Schlüssel an, der nach diesem signieren wird
---rollout PERCENT    bietet das Update PERCENT Prozent der Installationen an (0-100)
---notes FILE URL     Versionshinweise (reiner UTF-8-Text, höchstens 64 KiB) und ihre Adresse
---channel NAME       schreibt das Update als Abschnitt [Update.NAME] in die bereits
-                     in OUTDIR liegende iupdate.ini (andere Abschnitte bleiben) und
-                     signiert das Ganze; --expires und --next-key gehen weiter nach [Update]
-
-Schreibt, bereit zum Hochladen: das Installationsprogramm unter dem letzten Teil
-der URL, iupdate.ini (mit Größe und SHA-256 des Installationsprogramms) und
-iupdate.ini.minisig sowie die Versionshinweise, falls angegeben. Laden Sie
-iupdate.ini und ihre .minisig nach MANIFEST_URL und die anderen Dateien an ihre
-Adressen hoch.
-</translation>
-    </message>
-</context>
-<context>
-    <name>patchwell::signing::verify</name>
-    <message>
-        <source>signature verified</source>
-        <translation>Signatur bestätigt</translation>
-    </message>
-    <message>
-        <source>the public key is malformed</source>
-        <translation>der öffentliche Schlüssel ist fehlerhaft</translation>
-    </message>
-    <message>
-        <source>the signature is malformed</source>
-        <translation>die Signatur ist fehlerhaft</translation>
-    </message>
-    <message>
-        <source>signed with another key</source>
-        <translation>mit einem anderen Schlüssel signiert</translation>
-    </message>
-    <message>
-        <source>the signature does not match the data</source>
-        <translation>die Signatur passt nicht zu den Daten</translation>
-    </message>
-    <message>
-        <source>the trusted comment does not match its signature</source>
-        <translation>der vertrauenswürdige Kommentar passt nicht zu seiner Signatur</translation>
-    </message>
-    <message>
-        <source>the data could not be read</source>
-        <translation>die Daten konnten nicht gelesen werden</translation>
-    </message>
-    <message>
-        <source>Checks FILE against its minisign signature the way patchwell does before it runs an installer.
-Exit status: 0 verified, 1 not verified, 2 unreadable input or usage error.</source>
-        <translation>Prüft FILE gegen seine minisign-Signatur so, wie patchwell es tut, bevor es ein Installationsprogramm ausführt.
-Exit-Status: 0 bestätigt, 1 nicht bestätigt, 2 unlesbare Eingabe oder Aufruffehler.</translation>
-    </message>
-    <message>
-        <source>The minisign public key (.pub) to trust.</source>
-        <translation>Der öffentliche minisign-Schlüssel (.pub), dem vertraut wird.</translation>
-    </message>
-    <message>
-        <source>The file to check.</source>
-        <translation>Die zu prüfende Datei.</translation>
-    </message>
-    <message>
-        <source>Its signature (default: FILE.minisig).</source>
-        <translation>Ihre Signatur (Vorgabe: FILE.minisig).</translation>
-    </message>
-    <message>
-        <source>cannot read the key or the signature</source>
-        <translation>der Schlüssel oder die Signatur kann nicht gelesen werden</translation>
-    </message>
-    <message>
-        <source>cannot read %1
-</source>
-        <translation>%1 kann nicht gelesen werden
-</translation>
-    </message>
-    <message>
-        <source>trusted comment: %1
-</source>
-        <translation>vertrauenswürdiger Kommentar: %1
-</translation>
-    </message>
-</context>
-<context>
-    <name>patchwell::update::ControlTexts</name>
+    <name>patchwell::download::Texts</name>
     <message>
         <source>Initiating Connection.</source>
         <translation>Verbindung wird hergestellt.</translation>
@@ -400,6 +217,189 @@ Beispiel: C:\Datei2.txt</translation>
     <message>
         <source>You typed in the same file! Would you like type in a different file?</source>
         <translation>Sie haben dieselbe Datei eingegeben! Möchten Sie eine andere Datei eingeben?</translation>
+    </message>
+</context>
+<context>
+    <name>patchwell::fetch</name>
+    <message>
+        <source>Fetches URL into SAVE_LOCATION with the download control and prints each
+event as a line: the event&apos;s name, a tab and its value. Then prints the
+properties FileExists, FileSize, ResumeSupported, Connected and InDL as
+&apos;@&apos; name, a tab and the value.
+
+  --chunk N           bytes per read (CHUNK, default 1024)
+  --keep-type         give the saved file the URL&apos;s extension (KeepType)
+  --online-check      check the connection first (OnlineCheck)
+  --prompt-overwrite  ask before replacing an existing file (PromptOverwrite)
+  --probe             only ask for the file&apos;s status and size
+  --resume            append the missing rest to a partial SAVE_LOCATION
+  --quiet             no event lines; a progress line on a terminal
+
+Exit status: 0 when the download completed (with --probe: when the file
+was found with a size above 0), 1 otherwise, 2 for a usage error.
+Ctrl-C cancels the transfer and leaves the partial file for --resume;
+a second Ctrl-C ends the program at once.
+</source>
+        <translation>Lädt URL mit dem Download-Steuerelement nach SAVE_LOCATION herunter und gibt
+jedes Ereignis als Zeile aus: den Namen des Ereignisses, einen Tabulator und
+seinen Wert. Danach gibt es die Eigenschaften FileExists, FileSize,
+ResumeSupported, Connected und InDL aus: &apos;@&apos; und Name, einen Tabulator und
+den Wert.
+
+  --chunk N           Bytes pro Lesevorgang (CHUNK, Vorgabe 1024)
+  --keep-type         der gespeicherten Datei die Endung der URL geben (KeepType)
+  --online-check      zuerst die Verbindung prüfen (OnlineCheck)
+  --prompt-overwrite  vor dem Ersetzen einer vorhandenen Datei fragen (PromptOverwrite)
+  --probe             nur Status und Größe der Datei erfragen
+  --resume            den fehlenden Rest an eine unvollständige SAVE_LOCATION anhängen
+  --quiet             keine Ereigniszeilen; auf einem Terminal eine Fortschrittszeile
+
+Exit-Status: 0, wenn der Download vollständig ist (mit --probe: wenn die Datei
+mit einer Größe über 0 gefunden wurde), sonst 1, 2 bei einem Aufruffehler.
+Strg+C bricht die Übertragung ab und lässt die unvollständige Datei für
+--resume liegen; ein zweites Strg+C beendet das Programm sofort.
+</translation>
+    </message>
+    <message>
+        <source>--chunk needs a number</source>
+        <translation>--chunk braucht eine Zahl</translation>
+    </message>
+    <message>
+        <source>--chunk needs a whole number, not &apos;%1&apos;</source>
+        <translation>--chunk braucht eine ganze Zahl, nicht &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>unknown option &apos;%1&apos;</source>
+        <translation>unbekannte Option &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>--probe and --resume exclude each other</source>
+        <translation>--probe und --resume schließen einander aus</translation>
+    </message>
+    <message>
+        <source>expected URL and SAVE_LOCATION</source>
+        <translation>URL und SAVE_LOCATION erwartet</translation>
+    </message>
+</context>
+<context>
+    <name>patchwell::signing::publish</name>
+    <message>
+        <source>
+INSTALLER   the new installer
+URL         the address it will have on the web server
+VERSION     the version text it installs (curver)
+SECRET_KEY  a minisign secret key file (minisign asks for its password)
+-o OUTDIR            where to write the files (default: the current folder)
+-n SAVE_AS           the name patchwell saves it under (default: the URL&apos;s last part)
+-m MANIFEST_URL      where iupdate.ini will be published, exactly as the users&apos;
+                     update.ini has it in verchckurl (default: iupdate.ini beside URL)
+--expires DAYS       the update information expires DAYS days from now (default 30):
+                     republish before then, or patchwell refuses it
+--no-expiry          writes no expiry (a replayed manifest is then taken for ever)
+--allow-downgrade    lets installations of a newer version take VERSION (a rollback)
+--next-key FILE.pub  announces the key that will sign after this one
+--rollout PERCENT    offers the update to PERCENT of the installations (0-100)
+--notes FILE URL     release notes (plain UTF-8 text, at most 64 KiB) and their address
+--channel NAME       writes the update as the section [Update.NAME] of the
+                     iupdate.ini already in OUTDIR (other sections stay) and
+                     signs the whole; --expires and --next-key still go to [Update]
+
+Writes, ready to upload: the installer under the URL&apos;s last part, iupdate.ini
+(which names the installer&apos;s size and SHA-256) and iupdate.ini.minisig, and
+the release notes when given. Upload iupdate.ini and its .minisig to
+MANIFEST_URL and the other files to their addresses.
+</source>
+        <translation>
+INSTALLER   das neue Installationsprogramm
+URL         die Adresse, die es auf dem Webserver haben wird
+VERSION     der Versionstext, den es installiert (curver)
+SECRET_KEY  eine geheime minisign-Schlüsseldatei (minisign fragt nach ihrem Passwort)
+-o OUTDIR            wohin die Dateien geschrieben werden (Vorgabe: der aktuelle Ordner)
+-n SAVE_AS           der Name, unter dem patchwell es speichert (Vorgabe: letzter Teil der URL)
+-m MANIFEST_URL      wo iupdate.ini veröffentlicht wird, genau so, wie es in verchckurl
+                     der update.ini der Benutzer steht (Vorgabe: iupdate.ini neben URL)
+--expires DAYS       die Update-Informationen laufen in DAYS Tagen ab (Vorgabe 30):
+                     vorher neu veröffentlichen, sonst lehnt patchwell sie ab
+--no-expiry          schreibt kein Ablaufdatum (ein wiederholtes Manifest gilt dann für immer)
+--allow-downgrade    lässt Installationen einer neueren Version VERSION übernehmen (ein Rollback)
+--next-key FILE.pub  kündigt den Schlüssel an, der nach diesem signieren wird
+--rollout PERCENT    bietet das Update PERCENT Prozent der Installationen an (0-100)
+--notes FILE URL     Versionshinweise (reiner UTF-8-Text, höchstens 64 KiB) und ihre Adresse
+--channel NAME       schreibt das Update als Abschnitt [Update.NAME] in die bereits
+                     in OUTDIR liegende iupdate.ini (andere Abschnitte bleiben) und
+                     signiert das Ganze; --expires und --next-key gehen weiter nach [Update]
+
+Schreibt, bereit zum Hochladen: das Installationsprogramm unter dem letzten Teil
+der URL, iupdate.ini (mit Größe und SHA-256 des Installationsprogramms) und
+iupdate.ini.minisig sowie die Versionshinweise, falls angegeben. Laden Sie
+iupdate.ini und ihre .minisig nach MANIFEST_URL und die anderen Dateien an ihre
+Adressen hoch.
+</translation>
+    </message>
+</context>
+<context>
+    <name>patchwell::signing::verify</name>
+    <message>
+        <source>signature verified</source>
+        <translation>Signatur bestätigt</translation>
+    </message>
+    <message>
+        <source>the public key is malformed</source>
+        <translation>der öffentliche Schlüssel ist fehlerhaft</translation>
+    </message>
+    <message>
+        <source>the signature is malformed</source>
+        <translation>die Signatur ist fehlerhaft</translation>
+    </message>
+    <message>
+        <source>signed with another key</source>
+        <translation>mit einem anderen Schlüssel signiert</translation>
+    </message>
+    <message>
+        <source>the signature does not match the data</source>
+        <translation>die Signatur passt nicht zu den Daten</translation>
+    </message>
+    <message>
+        <source>the trusted comment does not match its signature</source>
+        <translation>der vertrauenswürdige Kommentar passt nicht zu seiner Signatur</translation>
+    </message>
+    <message>
+        <source>the data could not be read</source>
+        <translation>die Daten konnten nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>Checks FILE against its minisign signature the way patchwell does before it runs an installer.
+Exit status: 0 verified, 1 not verified, 2 unreadable input or usage error.</source>
+        <translation>Prüft FILE gegen seine minisign-Signatur so, wie patchwell es tut, bevor es ein Installationsprogramm ausführt.
+Exit-Status: 0 bestätigt, 1 nicht bestätigt, 2 unlesbare Eingabe oder Aufruffehler.</translation>
+    </message>
+    <message>
+        <source>The minisign public key (.pub) to trust.</source>
+        <translation>Der öffentliche minisign-Schlüssel (.pub), dem vertraut wird.</translation>
+    </message>
+    <message>
+        <source>The file to check.</source>
+        <translation>Die zu prüfende Datei.</translation>
+    </message>
+    <message>
+        <source>Its signature (default: FILE.minisig).</source>
+        <translation>Ihre Signatur (Vorgabe: FILE.minisig).</translation>
+    </message>
+    <message>
+        <source>cannot read the key or the signature</source>
+        <translation>der Schlüssel oder die Signatur kann nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>cannot read %1
+</source>
+        <translation>%1 kann nicht gelesen werden
+</translation>
+    </message>
+    <message>
+        <source>trusted comment: %1
+</source>
+        <translation>vertrauenswürdiger Kommentar: %1
+</translation>
     </message>
 </context>
 <context>

@@ -25,189 +25,7 @@
     </message>
 </context>
 <context>
-    <name>patchwell::fetch</name>
-    <message>
-        <source>Fetches URL into SAVE_LOCATION with the download control and prints each
-event as a line: the event&apos;s name, a tab and its value. Then prints the
-properties FileExists, FileSize, ResumeSupported, Connected and InDL as
-&apos;@&apos; name, a tab and the value.
-
-  --chunk N           bytes per read (CHUNK, default 1024)
-  --keep-type         give the saved file the URL&apos;s extension (KeepType)
-  --online-check      check the connection first (OnlineCheck)
-  --prompt-overwrite  ask before replacing an existing file (PromptOverwrite)
-  --probe             only ask for the file&apos;s status and size
-  --resume            append the missing rest to a partial SAVE_LOCATION
-  --quiet             no event lines; a progress line on a terminal
-
-Exit status: 0 when the download completed (with --probe: when the file
-was found with a size above 0), 1 otherwise, 2 for a usage error.
-Ctrl-C cancels the transfer and leaves the partial file for --resume;
-a second Ctrl-C ends the program at once.
-</source>
-        <translation>Descarga URL en SAVE_LOCATION con el control de descarga y muestra cada
-evento en una línea: el nombre del evento, un tabulador y su valor. Después
-muestra las propiedades FileExists, FileSize, ResumeSupported, Connected e
-InDL: &apos;@&apos; y el nombre, un tabulador y el valor.
-
-  --chunk N           bytes por lectura (CHUNK, 1024 por omisión)
-  --keep-type         da al archivo guardado la extensión de la URL (KeepType)
-  --online-check      comprueba primero la conexión (OnlineCheck)
-  --prompt-overwrite  pregunta antes de sustituir un archivo existente (PromptOverwrite)
-  --probe             solo pide el estado y el tamaño del archivo
-  --resume            añade lo que falta a un SAVE_LOCATION incompleto
-  --quiet             sin líneas de eventos; una línea de progreso en un terminal
-
-Estado de salida: 0 si la descarga se completó (con --probe: si el archivo se
-encontró con un tamaño mayor que 0), 1 en otro caso, 2 si hay un error de uso.
-Ctrl+C cancela la transferencia y conserva el archivo incompleto para --resume;
-un segundo Ctrl+C termina el programa de inmediato.
-</translation>
-    </message>
-    <message>
-        <source>--chunk needs a number</source>
-        <translation>--chunk necesita un número</translation>
-    </message>
-    <message>
-        <source>--chunk needs a whole number, not &apos;%1&apos;</source>
-        <translation>--chunk necesita un número entero, no &apos;%1&apos;</translation>
-    </message>
-    <message>
-        <source>unknown option &apos;%1&apos;</source>
-        <translation>opción desconocida &apos;%1&apos;</translation>
-    </message>
-    <message>
-        <source>--probe and --resume exclude each other</source>
-        <translation>--probe y --resume se excluyen mutuamente</translation>
-    </message>
-    <message>
-        <source>expected URL and SAVE_LOCATION</source>
-        <translation>se esperaban URL y SAVE_LOCATION</translation>
-    </message>
-</context>
-<context>
-    <name>patchwell::signing::publish</name>
-    <message>
-        <source>
-INSTALLER   the new installer
-URL         the address it will have on the web server
-VERSION     the version text it installs (curver)
-SECRET_KEY  a minisign secret key file (minisign asks for its password)
--o OUTDIR            where to write the files (default: the current folder)
--n SAVE_AS           the name patchwell saves it under (default: the URL&apos;s last part)
--m MANIFEST_URL      where iupdate.ini will be published, exactly as the users&apos;
-                     update.ini has it in verchckurl (default: iupdate.ini beside URL)
---expires DAYS       the update information expires DAYS days from now (default 30):
-                     republish before then, or patchwell refuses it
---no-expiry          writes no expiry (a replayed manifest is then taken for ever)
---allow-downgrade    lets installations of a newer version take VERSION (a rollback)
---next-key FILE.pub  announces the key that will sign after this one
---rollout PERCENT    offers the update to PERCENT of the installations (0-100)
---notes FILE URL     release notes (plain UTF-8 text, at most 64 KiB) and their address
---channel NAME       writes the update as the section [Update.NAME] of the
-                     iupdate.ini already in OUTDIR (other sections stay) and
-                     signs the whole; --expires and --next-key still go to [Update]
-
-Writes, ready to upload: the installer under the URL&apos;s last part, iupdate.ini
-(which names the installer&apos;s size and SHA-256) and iupdate.ini.minisig, and
-the release notes when given. Upload iupdate.ini and its .minisig to
-MANIFEST_URL and the other files to their addresses.
-</source>
-        <translation>
-INSTALLER   el nuevo instalador
-URL         la dirección que tendrá en el servidor web
-VERSION     el texto de versión que instala (curver)
-SECRET_KEY  un archivo de clave secreta de minisign (minisign pide su contraseña)
--o OUTDIR            dónde escribir los archivos (por omisión: la carpeta actual)
--n SAVE_AS           el nombre con el que patchwell lo guarda (por omisión: el final de la URL)
--m MANIFEST_URL      dónde se publicará iupdate.ini, exactamente como figura en verchckurl
-                     del update.ini de los usuarios (por omisión: iupdate.ini junto a URL)
---expires DAYS       la información de actualización caduca dentro de DAYS días (30 por
-                     omisión): vuelva a publicar antes o patchwell la rechazará
---no-expiry          no escribe caducidad (un manifiesto repetido se acepta entonces para siempre)
---allow-downgrade    permite que las instalaciones de una versión más nueva tomen VERSION
-                     (una vuelta atrás)
---next-key FILE.pub  anuncia la clave que firmará después de esta
---rollout PERCENT    ofrece la actualización al PERCENT % de las instalaciones (0-100)
---notes FILE URL     notas de la versión (texto UTF-8 plano, 64 KiB como máximo) y su dirección
---channel NAME       escribe la actualización como la sección [Update.NAME] del
-                     iupdate.ini que ya está en OUTDIR (las demás secciones se mantienen)
-                     y firma el conjunto; --expires y --next-key siguen yendo a [Update]
-
-Escribe, listos para subir: el instalador con el final de la URL como nombre,
-iupdate.ini (que indica el tamaño y el SHA-256 del instalador) e
-iupdate.ini.minisig, y las notas de la versión si se dan. Suba iupdate.ini y su
-.minisig a MANIFEST_URL y los demás archivos a sus direcciones.
-</translation>
-    </message>
-</context>
-<context>
-    <name>patchwell::signing::verify</name>
-    <message>
-        <source>signature verified</source>
-        <translation>firma verificada</translation>
-    </message>
-    <message>
-        <source>the public key is malformed</source>
-        <translation>la clave pública no es válida</translation>
-    </message>
-    <message>
-        <source>the signature is malformed</source>
-        <translation>la firma no es válida</translation>
-    </message>
-    <message>
-        <source>signed with another key</source>
-        <translation>firmado con otra clave</translation>
-    </message>
-    <message>
-        <source>the signature does not match the data</source>
-        <translation>la firma no corresponde a los datos</translation>
-    </message>
-    <message>
-        <source>the trusted comment does not match its signature</source>
-        <translation>el comentario de confianza no corresponde a su firma</translation>
-    </message>
-    <message>
-        <source>the data could not be read</source>
-        <translation>no se pudieron leer los datos</translation>
-    </message>
-    <message>
-        <source>Checks FILE against its minisign signature the way patchwell does before it runs an installer.
-Exit status: 0 verified, 1 not verified, 2 unreadable input or usage error.</source>
-        <translation>Comprueba FILE con su firma de minisign tal como lo hace patchwell antes de ejecutar un instalador.
-Estado de salida: 0 verificado, 1 no verificado, 2 entrada ilegible o error de uso.</translation>
-    </message>
-    <message>
-        <source>The minisign public key (.pub) to trust.</source>
-        <translation>La clave pública de minisign (.pub) en la que confiar.</translation>
-    </message>
-    <message>
-        <source>The file to check.</source>
-        <translation>El archivo que se comprueba.</translation>
-    </message>
-    <message>
-        <source>Its signature (default: FILE.minisig).</source>
-        <translation>Su firma (por omisión: FILE.minisig).</translation>
-    </message>
-    <message>
-        <source>cannot read the key or the signature</source>
-        <translation>no se puede leer la clave o la firma</translation>
-    </message>
-    <message>
-        <source>cannot read %1
-</source>
-        <translation>no se puede leer %1
-</translation>
-    </message>
-    <message>
-        <source>trusted comment: %1
-</source>
-        <translation>comentario de confianza: %1
-</translation>
-    </message>
-</context>
-<context>
-    <name>patchwell::update::ControlTexts</name>
+    <name>patchwell::download::Texts</name>
     <message>
         <source>Initiating Connection.</source>
         <translation>Iniciando la conexión.</translation>
@@ -399,6 +217,188 @@ Ejemplo: C:\Archivo2.txt</translation>
     <message>
         <source>You typed in the same file! Would you like type in a different file?</source>
         <translation>¡Ha escrito el mismo archivo! ¿Desea escribir otro archivo?</translation>
+    </message>
+</context>
+<context>
+    <name>patchwell::fetch</name>
+    <message>
+        <source>Fetches URL into SAVE_LOCATION with the download control and prints each
+event as a line: the event&apos;s name, a tab and its value. Then prints the
+properties FileExists, FileSize, ResumeSupported, Connected and InDL as
+&apos;@&apos; name, a tab and the value.
+
+  --chunk N           bytes per read (CHUNK, default 1024)
+  --keep-type         give the saved file the URL&apos;s extension (KeepType)
+  --online-check      check the connection first (OnlineCheck)
+  --prompt-overwrite  ask before replacing an existing file (PromptOverwrite)
+  --probe             only ask for the file&apos;s status and size
+  --resume            append the missing rest to a partial SAVE_LOCATION
+  --quiet             no event lines; a progress line on a terminal
+
+Exit status: 0 when the download completed (with --probe: when the file
+was found with a size above 0), 1 otherwise, 2 for a usage error.
+Ctrl-C cancels the transfer and leaves the partial file for --resume;
+a second Ctrl-C ends the program at once.
+</source>
+        <translation>Descarga URL en SAVE_LOCATION con el control de descarga y muestra cada
+evento en una línea: el nombre del evento, un tabulador y su valor. Después
+muestra las propiedades FileExists, FileSize, ResumeSupported, Connected e
+InDL: &apos;@&apos; y el nombre, un tabulador y el valor.
+
+  --chunk N           bytes por lectura (CHUNK, 1024 por omisión)
+  --keep-type         da al archivo guardado la extensión de la URL (KeepType)
+  --online-check      comprueba primero la conexión (OnlineCheck)
+  --prompt-overwrite  pregunta antes de sustituir un archivo existente (PromptOverwrite)
+  --probe             solo pide el estado y el tamaño del archivo
+  --resume            añade lo que falta a un SAVE_LOCATION incompleto
+  --quiet             sin líneas de eventos; una línea de progreso en un terminal
+
+Estado de salida: 0 si la descarga se completó (con --probe: si el archivo se
+encontró con un tamaño mayor que 0), 1 en otro caso, 2 si hay un error de uso.
+Ctrl+C cancela la transferencia y conserva el archivo incompleto para --resume;
+un segundo Ctrl+C termina el programa de inmediato.
+</translation>
+    </message>
+    <message>
+        <source>--chunk needs a number</source>
+        <translation>--chunk necesita un número</translation>
+    </message>
+    <message>
+        <source>--chunk needs a whole number, not &apos;%1&apos;</source>
+        <translation>--chunk necesita un número entero, no &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>unknown option &apos;%1&apos;</source>
+        <translation>opción desconocida &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>--probe and --resume exclude each other</source>
+        <translation>--probe y --resume se excluyen mutuamente</translation>
+    </message>
+    <message>
+        <source>expected URL and SAVE_LOCATION</source>
+        <translation>se esperaban URL y SAVE_LOCATION</translation>
+    </message>
+</context>
+<context>
+    <name>patchwell::signing::publish</name>
+    <message>
+        <source>
+INSTALLER   the new installer
+URL         the address it will have on the web server
+VERSION     the version text it installs (curver)
+SECRET_KEY  a minisign secret key file (minisign asks for its password)
+-o OUTDIR            where to write the files (default: the current folder)
+-n SAVE_AS           the name patchwell saves it under (default: the URL&apos;s last part)
+-m MANIFEST_URL      where iupdate.ini will be published, exactly as the users&apos;
+                     update.ini has it in verchckurl (default: iupdate.ini beside URL)
+--expires DAYS       the update information expires DAYS days from now (default 30):
+                     republish before then, or patchwell refuses it
+--no-expiry          writes no expiry (a replayed manifest is then taken for ever)
+--allow-downgrade    lets installations of a newer version take VERSION (a rollback)
+--next-key FILE.pub  announces the key that will sign after this one
+--rollout PERCENT    offers the update to PERCENT of the installations (0-100)
+--notes FILE URL     release notes (plain UTF-8 text, at most 64 KiB) and their address
+--channel NAME       writes the update as the section [Update.NAME] of the
+                     iupdate.ini already in OUTDIR (other sections stay) and
+                     signs the whole; --expires and --next-key still go to [Update]
+
+Writes, ready to upload: the installer under the URL&apos;s last part, iupdate.ini
+(which names the installer&apos;s size and SHA-256) and iupdate.ini.minisig, and
+the release notes when given. Upload iupdate.ini and its .minisig to
+MANIFEST_URL and the other files to their addresses.
+</source>
+        <translation>
+INSTALLER   el nuevo instalador
+URL         la dirección que tendrá en el servidor web
+VERSION     el texto de versión que instala (curver)
+SECRET_KEY  un archivo de clave secreta de minisign (minisign pide su contraseña)
+-o OUTDIR            dónde escribir los archivos (por omisión: la carpeta actual)
+-n SAVE_AS           el nombre con el que patchwell lo guarda (por omisión: el final de la URL)
+-m MANIFEST_URL      dónde se publicará iupdate.ini, exactamente como figura en verchckurl
+                     del update.ini de los usuarios (por omisión: iupdate.ini junto a URL)
+--expires DAYS       la información de actualización caduca dentro de DAYS días (30 por
+                     omisión): vuelva a publicar antes o patchwell la rechazará
+--no-expiry          no escribe caducidad (un manifiesto repetido se acepta entonces para siempre)
+--allow-downgrade    permite que las instalaciones de una versión más nueva tomen VERSION
+                     (una vuelta atrás)
+--next-key FILE.pub  anuncia la clave que firmará después de esta
+--rollout PERCENT    ofrece la actualización al PERCENT % de las instalaciones (0-100)
+--notes FILE URL     notas de la versión (texto UTF-8 plano, 64 KiB como máximo) y su dirección
+--channel NAME       escribe la actualización como la sección [Update.NAME] del
+                     iupdate.ini que ya está en OUTDIR (las demás secciones se mantienen)
+                     y firma el conjunto; --expires y --next-key siguen yendo a [Update]
+
+Escribe, listos para subir: el instalador con el final de la URL como nombre,
+iupdate.ini (que indica el tamaño y el SHA-256 del instalador) e
+iupdate.ini.minisig, y las notas de la versión si se dan. Suba iupdate.ini y su
+.minisig a MANIFEST_URL y los demás archivos a sus direcciones.
+</translation>
+    </message>
+</context>
+<context>
+    <name>patchwell::signing::verify</name>
+    <message>
+        <source>signature verified</source>
+        <translation>firma verificada</translation>
+    </message>
+    <message>
+        <source>the public key is malformed</source>
+        <translation>la clave pública no es válida</translation>
+    </message>
+    <message>
+        <source>the signature is malformed</source>
+        <translation>la firma no es válida</translation>
+    </message>
+    <message>
+        <source>signed with another key</source>
+        <translation>firmado con otra clave</translation>
+    </message>
+    <message>
+        <source>the signature does not match the data</source>
+        <translation>la firma no corresponde a los datos</translation>
+    </message>
+    <message>
+        <source>the trusted comment does not match its signature</source>
+        <translation>el comentario de confianza no corresponde a su firma</translation>
+    </message>
+    <message>
+        <source>the data could not be read</source>
+        <translation>no se pudieron leer los datos</translation>
+    </message>
+    <message>
+        <source>Checks FILE against its minisign signature the way patchwell does before it runs an installer.
+Exit status: 0 verified, 1 not verified, 2 unreadable input or usage error.</source>
+        <translation>Comprueba FILE con su firma de minisign tal como lo hace patchwell antes de ejecutar un instalador.
+Estado de salida: 0 verificado, 1 no verificado, 2 entrada ilegible o error de uso.</translation>
+    </message>
+    <message>
+        <source>The minisign public key (.pub) to trust.</source>
+        <translation>La clave pública de minisign (.pub) en la que confiar.</translation>
+    </message>
+    <message>
+        <source>The file to check.</source>
+        <translation>El archivo que se comprueba.</translation>
+    </message>
+    <message>
+        <source>Its signature (default: FILE.minisig).</source>
+        <translation>Su firma (por omisión: FILE.minisig).</translation>
+    </message>
+    <message>
+        <source>cannot read the key or the signature</source>
+        <translation>no se puede leer la clave o la firma</translation>
+    </message>
+    <message>
+        <source>cannot read %1
+</source>
+        <translation>no se puede leer %1
+</translation>
+    </message>
+    <message>
+        <source>trusted comment: %1
+</source>
+        <translation>comentario de confianza: %1
+</translation>
     </message>
 </context>
 <context>

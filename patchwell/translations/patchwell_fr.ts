@@ -25,192 +25,7 @@
     </message>
 </context>
 <context>
-    <name>patchwell::fetch</name>
-    <message>
-        <source>Fetches URL into SAVE_LOCATION with the download control and prints each
-event as a line: the event&apos;s name, a tab and its value. Then prints the
-properties FileExists, FileSize, ResumeSupported, Connected and InDL as
-&apos;@&apos; name, a tab and the value.
-
-  --chunk N           bytes per read (CHUNK, default 1024)
-  --keep-type         give the saved file the URL&apos;s extension (KeepType)
-  --online-check      check the connection first (OnlineCheck)
-  --prompt-overwrite  ask before replacing an existing file (PromptOverwrite)
-  --probe             only ask for the file&apos;s status and size
-  --resume            append the missing rest to a partial SAVE_LOCATION
-  --quiet             no event lines; a progress line on a terminal
-
-Exit status: 0 when the download completed (with --probe: when the file
-was found with a size above 0), 1 otherwise, 2 for a usage error.
-Ctrl-C cancels the transfer and leaves the partial file for --resume;
-a second Ctrl-C ends the program at once.
-</source>
-        <translation>Télécharge URL dans SAVE_LOCATION avec le contrôle de téléchargement et
-affiche chaque événement sur une ligne : le nom de l&apos;événement, une tabulation
-et sa valeur. Affiche ensuite les propriétés FileExists, FileSize,
-ResumeSupported, Connected et InDL : &apos;@&apos; suivi du nom, une tabulation et la
-valeur.
-
-  --chunk N           octets par lecture (CHUNK, 1024 par défaut)
-  --keep-type         donne au fichier enregistré l&apos;extension de l&apos;URL (KeepType)
-  --online-check      vérifie d&apos;abord la connexion (OnlineCheck)
-  --prompt-overwrite  demande avant de remplacer un fichier existant (PromptOverwrite)
-  --probe             demande seulement l&apos;état et la taille du fichier
-  --resume            ajoute la partie manquante à un SAVE_LOCATION incomplet
-  --quiet             aucune ligne d&apos;événement ; une ligne de progression dans un terminal
-
-Code de sortie : 0 quand le téléchargement est terminé (avec --probe : quand le
-fichier a été trouvé avec une taille supérieure à 0), 1 sinon, 2 pour une
-erreur d&apos;utilisation.
-Ctrl+C annule le transfert et conserve le fichier incomplet pour --resume ;
-un second Ctrl+C termine immédiatement le programme.
-</translation>
-    </message>
-    <message>
-        <source>--chunk needs a number</source>
-        <translation>--chunk attend un nombre</translation>
-    </message>
-    <message>
-        <source>--chunk needs a whole number, not &apos;%1&apos;</source>
-        <translation>--chunk attend un nombre entier, pas &apos;%1&apos;</translation>
-    </message>
-    <message>
-        <source>unknown option &apos;%1&apos;</source>
-        <translation>option inconnue &apos;%1&apos;</translation>
-    </message>
-    <message>
-        <source>--probe and --resume exclude each other</source>
-        <translation>--probe et --resume s&apos;excluent mutuellement</translation>
-    </message>
-    <message>
-        <source>expected URL and SAVE_LOCATION</source>
-        <translation>URL et SAVE_LOCATION attendus</translation>
-    </message>
-</context>
-<context>
-    <name>patchwell::signing::publish</name>
-    <message>
-        <source>
-INSTALLER   the new installer
-URL         the address it will have on the web server
-VERSION     the version text it installs (curver)
-SECRET_KEY  a minisign secret key file (minisign asks for its password)
--o OUTDIR            where to write the files (default: the current folder)
--n SAVE_AS           the name patchwell saves it under (default: the URL&apos;s last part)
--m MANIFEST_URL      where iupdate.ini will be published, exactly as the users&apos;
-                     update.ini has it in verchckurl (default: iupdate.ini beside URL)
---expires DAYS       the update information expires DAYS days from now (default 30):
-                     republish before then, or patchwell refuses it
---no-expiry          writes no expiry (a replayed manifest is then taken for ever)
---allow-downgrade    lets installations of a newer version take VERSION (a rollback)
---next-key FILE.pub  announces the key that will sign after this one
---rollout PERCENT    offers the update to PERCENT of the installations (0-100)
---notes FILE URL     release notes (plain UTF-8 text, at most 64 KiB) and their address
---channel NAME       writes the update as the section [Update.NAME] of the
-                     iupdate.ini already in OUTDIR (other sections stay) and
-                     signs the whole; --expires and --next-key still go to [Update]
-
-Writes, ready to upload: the installer under the URL&apos;s last part, iupdate.ini
-(which names the installer&apos;s size and SHA-256) and iupdate.ini.minisig, and
-the release notes when given. Upload iupdate.ini and its .minisig to
-MANIFEST_URL and the other files to their addresses.
-</source>
-        <translation>
-INSTALLER   le nouveau programme d&apos;installation
-URL         l&apos;adresse qu&apos;il aura sur le serveur web
-VERSION     le texte de version qu&apos;il installe (curver)
-SECRET_KEY  un fichier de clé secrète minisign (minisign demande son mot de passe)
--o OUTDIR            où écrire les fichiers (par défaut : le dossier courant)
--n SAVE_AS           le nom sous lequel patchwell l&apos;enregistre (par défaut : la fin de l&apos;URL)
--m MANIFEST_URL      où iupdate.ini sera publié, exactement comme dans verchckurl
-                     du update.ini des utilisateurs (par défaut : iupdate.ini à côté d&apos;URL)
---expires DAYS       les informations de mise à jour expirent dans DAYS jours (30 par défaut) :
-                     republiez avant, sinon patchwell les refuse
---no-expiry          n&apos;écrit pas d&apos;expiration (un manifeste rejoué est alors accepté pour toujours)
---allow-downgrade    permet aux installations d&apos;une version plus récente de prendre VERSION
-                     (un retour en arrière)
---next-key FILE.pub  annonce la clé qui signera après celle-ci
---rollout PERCENT    propose la mise à jour à PERCENT % des installations (0-100)
---notes FILE URL     notes de version (texte UTF-8 brut, 64 Kio au plus) et leur adresse
---channel NAME       écrit la mise à jour dans la section [Update.NAME] du fichier
-                     iupdate.ini déjà présent dans OUTDIR (les autres sections restent)
-                     et signe le tout ; --expires et --next-key vont toujours dans [Update]
-
-Écrit, prêts à être envoyés : le programme d&apos;installation sous la fin de l&apos;URL,
-iupdate.ini (qui indique la taille et le SHA-256 du programme d&apos;installation) et
-iupdate.ini.minisig, ainsi que les notes de version si elles sont fournies.
-Envoyez iupdate.ini et son .minisig à MANIFEST_URL et les autres fichiers à
-leurs adresses.
-</translation>
-    </message>
-</context>
-<context>
-    <name>patchwell::signing::verify</name>
-    <message>
-        <source>signature verified</source>
-        <translation>signature vérifiée</translation>
-    </message>
-    <message>
-        <source>the public key is malformed</source>
-        <translation>la clé publique est mal formée</translation>
-    </message>
-    <message>
-        <source>the signature is malformed</source>
-        <translation>la signature est mal formée</translation>
-    </message>
-    <message>
-        <source>signed with another key</source>
-        <translation>signé avec une autre clé</translation>
-    </message>
-    <message>
-        <source>the signature does not match the data</source>
-        <translation>la signature ne correspond pas aux données</translation>
-    </message>
-    <message>
-        <source>the trusted comment does not match its signature</source>
-        <translation>le commentaire de confiance ne correspond pas à sa signature</translation>
-    </message>
-    <message>
-        <source>the data could not be read</source>
-        <translation>les données n&apos;ont pas pu être lues</translation>
-    </message>
-    <message>
-        <source>Checks FILE against its minisign signature the way patchwell does before it runs an installer.
-Exit status: 0 verified, 1 not verified, 2 unreadable input or usage error.</source>
-        <translation>Vérifie FILE par rapport à sa signature minisign comme le fait patchwell avant de lancer un programme d&apos;installation.
-Code de sortie : 0 vérifié, 1 non vérifié, 2 entrée illisible ou erreur d&apos;utilisation.</translation>
-    </message>
-    <message>
-        <source>The minisign public key (.pub) to trust.</source>
-        <translation>La clé publique minisign (.pub) à laquelle se fier.</translation>
-    </message>
-    <message>
-        <source>The file to check.</source>
-        <translation>Le fichier à vérifier.</translation>
-    </message>
-    <message>
-        <source>Its signature (default: FILE.minisig).</source>
-        <translation>Sa signature (par défaut : FILE.minisig).</translation>
-    </message>
-    <message>
-        <source>cannot read the key or the signature</source>
-        <translation>impossible de lire la clé ou la signature</translation>
-    </message>
-    <message>
-        <source>cannot read %1
-</source>
-        <translation>impossible de lire %1
-</translation>
-    </message>
-    <message>
-        <source>trusted comment: %1
-</source>
-        <translation>commentaire de confiance : %1
-</translation>
-    </message>
-</context>
-<context>
-    <name>patchwell::update::ControlTexts</name>
+    <name>patchwell::download::Texts</name>
     <message>
         <source>Initiating Connection.</source>
         <translation>Connexion en cours.</translation>
@@ -402,6 +217,191 @@ Exemple : C:\Fichier2.txt</translation>
     <message>
         <source>You typed in the same file! Would you like type in a different file?</source>
         <translation>Vous avez saisi le même fichier ! Voulez-vous en saisir un autre ?</translation>
+    </message>
+</context>
+<context>
+    <name>patchwell::fetch</name>
+    <message>
+        <source>Fetches URL into SAVE_LOCATION with the download control and prints each
+event as a line: the event&apos;s name, a tab and its value. Then prints the
+properties FileExists, FileSize, ResumeSupported, Connected and InDL as
+&apos;@&apos; name, a tab and the value.
+
+  --chunk N           bytes per read (CHUNK, default 1024)
+  --keep-type         give the saved file the URL&apos;s extension (KeepType)
+  --online-check      check the connection first (OnlineCheck)
+  --prompt-overwrite  ask before replacing an existing file (PromptOverwrite)
+  --probe             only ask for the file&apos;s status and size
+  --resume            append the missing rest to a partial SAVE_LOCATION
+  --quiet             no event lines; a progress line on a terminal
+
+Exit status: 0 when the download completed (with --probe: when the file
+was found with a size above 0), 1 otherwise, 2 for a usage error.
+Ctrl-C cancels the transfer and leaves the partial file for --resume;
+a second Ctrl-C ends the program at once.
+</source>
+        <translation>Télécharge URL dans SAVE_LOCATION avec le contrôle de téléchargement et
+affiche chaque événement sur une ligne : le nom de l&apos;événement, une tabulation
+et sa valeur. Affiche ensuite les propriétés FileExists, FileSize,
+ResumeSupported, Connected et InDL : &apos;@&apos; suivi du nom, une tabulation et la
+valeur.
+
+  --chunk N           octets par lecture (CHUNK, 1024 par défaut)
+  --keep-type         donne au fichier enregistré l&apos;extension de l&apos;URL (KeepType)
+  --online-check      vérifie d&apos;abord la connexion (OnlineCheck)
+  --prompt-overwrite  demande avant de remplacer un fichier existant (PromptOverwrite)
+  --probe             demande seulement l&apos;état et la taille du fichier
+  --resume            ajoute la partie manquante à un SAVE_LOCATION incomplet
+  --quiet             aucune ligne d&apos;événement ; une ligne de progression dans un terminal
+
+Code de sortie : 0 quand le téléchargement est terminé (avec --probe : quand le
+fichier a été trouvé avec une taille supérieure à 0), 1 sinon, 2 pour une
+erreur d&apos;utilisation.
+Ctrl+C annule le transfert et conserve le fichier incomplet pour --resume ;
+un second Ctrl+C termine immédiatement le programme.
+</translation>
+    </message>
+    <message>
+        <source>--chunk needs a number</source>
+        <translation>--chunk attend un nombre</translation>
+    </message>
+    <message>
+        <source>--chunk needs a whole number, not &apos;%1&apos;</source>
+        <translation>--chunk attend un nombre entier, pas &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>unknown option &apos;%1&apos;</source>
+        <translation>option inconnue &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>--probe and --resume exclude each other</source>
+        <translation>--probe et --resume s&apos;excluent mutuellement</translation>
+    </message>
+    <message>
+        <source>expected URL and SAVE_LOCATION</source>
+        <translation>URL et SAVE_LOCATION attendus</translation>
+    </message>
+</context>
+<context>
+    <name>patchwell::signing::publish</name>
+    <message>
+        <source>
+INSTALLER   the new installer
+URL         the address it will have on the web server
+VERSION     the version text it installs (curver)
+SECRET_KEY  a minisign secret key file (minisign asks for its password)
+-o OUTDIR            where to write the files (default: the current folder)
+-n SAVE_AS           the name patchwell saves it under (default: the URL&apos;s last part)
+-m MANIFEST_URL      where iupdate.ini will be published, exactly as the users&apos;
+                     update.ini has it in verchckurl (default: iupdate.ini beside URL)
+--expires DAYS       the update information expires DAYS days from now (default 30):
+                     republish before then, or patchwell refuses it
+--no-expiry          writes no expiry (a replayed manifest is then taken for ever)
+--allow-downgrade    lets installations of a newer version take VERSION (a rollback)
+--next-key FILE.pub  announces the key that will sign after this one
+--rollout PERCENT    offers the update to PERCENT of the installations (0-100)
+--notes FILE URL     release notes (plain UTF-8 text, at most 64 KiB) and their address
+--channel NAME       writes the update as the section [Update.NAME] of the
+                     iupdate.ini already in OUTDIR (other sections stay) and
+                     signs the whole; --expires and --next-key still go to [Update]
+
+Writes, ready to upload: the installer under the URL&apos;s last part, iupdate.ini
+(which names the installer&apos;s size and SHA-256) and iupdate.ini.minisig, and
+the release notes when given. Upload iupdate.ini and its .minisig to
+MANIFEST_URL and the other files to their addresses.
+</source>
+        <translation>
+INSTALLER   le nouveau programme d&apos;installation
+URL         l&apos;adresse qu&apos;il aura sur le serveur web
+VERSION     le texte de version qu&apos;il installe (curver)
+SECRET_KEY  un fichier de clé secrète minisign (minisign demande son mot de passe)
+-o OUTDIR            où écrire les fichiers (par défaut : le dossier courant)
+-n SAVE_AS           le nom sous lequel patchwell l&apos;enregistre (par défaut : la fin de l&apos;URL)
+-m MANIFEST_URL      où iupdate.ini sera publié, exactement comme dans verchckurl
+                     du update.ini des utilisateurs (par défaut : iupdate.ini à côté d&apos;URL)
+--expires DAYS       les informations de mise à jour expirent dans DAYS jours (30 par défaut) :
+                     republiez avant, sinon patchwell les refuse
+--no-expiry          n&apos;écrit pas d&apos;expiration (un manifeste rejoué est alors accepté pour toujours)
+--allow-downgrade    permet aux installations d&apos;une version plus récente de prendre VERSION
+                     (un retour en arrière)
+--next-key FILE.pub  annonce la clé qui signera après celle-ci
+--rollout PERCENT    propose la mise à jour à PERCENT % des installations (0-100)
+--notes FILE URL     notes de version (texte UTF-8 brut, 64 Kio au plus) et leur adresse
+--channel NAME       écrit la mise à jour dans la section [Update.NAME] du fichier
+                     iupdate.ini déjà présent dans OUTDIR (les autres sections restent)
+                     et signe le tout ; --expires et --next-key vont toujours dans [Update]
+
+Écrit, prêts à être envoyés : le programme d&apos;installation sous la fin de l&apos;URL,
+iupdate.ini (qui indique la taille et le SHA-256 du programme d&apos;installation) et
+iupdate.ini.minisig, ainsi que les notes de version si elles sont fournies.
+Envoyez iupdate.ini et son .minisig à MANIFEST_URL et les autres fichiers à
+leurs adresses.
+</translation>
+    </message>
+</context>
+<context>
+    <name>patchwell::signing::verify</name>
+    <message>
+        <source>signature verified</source>
+        <translation>signature vérifiée</translation>
+    </message>
+    <message>
+        <source>the public key is malformed</source>
+        <translation>la clé publique est mal formée</translation>
+    </message>
+    <message>
+        <source>the signature is malformed</source>
+        <translation>la signature est mal formée</translation>
+    </message>
+    <message>
+        <source>signed with another key</source>
+        <translation>signé avec une autre clé</translation>
+    </message>
+    <message>
+        <source>the signature does not match the data</source>
+        <translation>la signature ne correspond pas aux données</translation>
+    </message>
+    <message>
+        <source>the trusted comment does not match its signature</source>
+        <translation>le commentaire de confiance ne correspond pas à sa signature</translation>
+    </message>
+    <message>
+        <source>the data could not be read</source>
+        <translation>les données n&apos;ont pas pu être lues</translation>
+    </message>
+    <message>
+        <source>Checks FILE against its minisign signature the way patchwell does before it runs an installer.
+Exit status: 0 verified, 1 not verified, 2 unreadable input or usage error.</source>
+        <translation>Vérifie FILE par rapport à sa signature minisign comme le fait patchwell avant de lancer un programme d&apos;installation.
+Code de sortie : 0 vérifié, 1 non vérifié, 2 entrée illisible ou erreur d&apos;utilisation.</translation>
+    </message>
+    <message>
+        <source>The minisign public key (.pub) to trust.</source>
+        <translation>La clé publique minisign (.pub) à laquelle se fier.</translation>
+    </message>
+    <message>
+        <source>The file to check.</source>
+        <translation>Le fichier à vérifier.</translation>
+    </message>
+    <message>
+        <source>Its signature (default: FILE.minisig).</source>
+        <translation>Sa signature (par défaut : FILE.minisig).</translation>
+    </message>
+    <message>
+        <source>cannot read the key or the signature</source>
+        <translation>impossible de lire la clé ou la signature</translation>
+    </message>
+    <message>
+        <source>cannot read %1
+</source>
+        <translation>impossible de lire %1
+</translation>
+    </message>
+    <message>
+        <source>trusted comment: %1
+</source>
+        <translation>commentaire de confiance : %1
+</translation>
     </message>
 </context>
 <context>

@@ -131,4 +131,45 @@ TEST_F(IniFileTest, AWriteCutShortLeavesTheOldFileWhole) {
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("u.ini")});
 }
 
+TEST_F(IniFileTest, ASnapshotKeepsTheBytesItReadAndTypesItsValues) {
+    put("/u.ini",
+        "[Update]\nquiet=1\ncheckhours=8760\nseconds=301\nsigned=+5\nlong=1234567890\n"
+        "spaced= 12 \nlastcheck=2024-02-29T23:59:59Z\nlocal=2024-02-29T23:59:59\n"
+        "nodate=2023-02-29T10:00:00Z\nwide=\xEF\xBC\x91\n");
+    const common::IniSnapshot ini = common::IniSnapshot::Read(path("/u.ini"));
+    put("/u.ini", "[Update]\nquiet=0\n");  // a writer after the read is not seen
+    const QString u = QStringLiteral("update");
+    EXPECT_TRUE(ini.flag(u, QStringLiteral("QUIET"), QStringLiteral("1")));
+    EXPECT_FALSE(ini.flag(u, QStringLiteral("quiet"), QStringLiteral("ON")));
+    const struct {
+        const char* key;
+        std::optional<int> number;  // within 1..8760
+    } numbers[] = {{"checkhours", 8760},     {"seconds", 301}, {"signed", std::nullopt},
+                   {"long", std::nullopt},   {"spaced", 12},   {"wide", std::nullopt},
+                   {"missing", std::nullopt}};
+    for (const auto& row : numbers) {
+        EXPECT_EQ(ini.number(u, QString::fromLatin1(row.key), 1, 8760), row.number) << row.key;
+    }
+    EXPECT_EQ(ini.number(u, QStringLiteral("seconds"), 1, 300), std::nullopt);
+    const std::optional<QDateTime> last = ini.utcTime(u, QStringLiteral("lastcheck"));
+    ASSERT_TRUE(last.has_value());
+    EXPECT_EQ(last->toSecsSinceEpoch(), 1709251199);
+    EXPECT_EQ(common::IniUtcText(*last), QStringLiteral("2024-02-29T23:59:59Z"));
+    EXPECT_EQ(ini.utcTime(u, QStringLiteral("local")), std::nullopt);
+    EXPECT_EQ(ini.utcTime(u, QStringLiteral("nodate")), std::nullopt);
+    EXPECT_EQ(common::IniSnapshot::Read(path("/none.ini")).value(u, QStringLiteral("quiet")),
+              QString());
+}
+
+TEST(IniText, HoldsJustTheGivenValuesOrNothing) {
+    EXPECT_EQ(
+        common::IniText({{QStringLiteral("Cache"), QStringLiteral("etag"), QStringLiteral("6e")},
+                         {QStringLiteral("Cache"), QStringLiteral("gone"), std::nullopt},
+                         {QStringLiteral("cache"), QStringLiteral("lastmodified"), QString()}}),
+        QByteArray("[Cache]\netag=6e\nlastmodified=\n"));
+    EXPECT_EQ(
+        common::IniText({{QStringLiteral("Cache"), QStringLiteral("a=b"), QStringLiteral("c")}}),
+        std::nullopt);
+}
+
 }  // namespace

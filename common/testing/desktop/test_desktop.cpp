@@ -1,4 +1,5 @@
 #include "common/testing/desktop/test_desktop.h"
+#include "common/testing/wait_for.h"
 
 #include "common/testing/desktop/internal.h"
 
@@ -68,7 +69,7 @@ std::optional<QString> field(const QString& output, const QString& label) {
 
 }  // namespace
 
-TestDesktop::TestDesktop(Options options) : options_(options) {
+TestDesktop::TestDesktop(std::chrono::milliseconds readyTimeout) : readyTimeout_(readyTimeout) {
     scratch_ = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/pwdesk-XXXXXX"));
     if (!scratch_->isValid()) {
         error_ = QStringLiteral("cannot create a scratch folder");
@@ -97,16 +98,21 @@ TestDesktop::TestDesktop(Options options) : options_(options) {
     env_.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("disabled:"));
     env_.insert(QStringLiteral("NO_AT_BRIDGE"), QStringLiteral("1"));
     env_.insert(QStringLiteral("GTK_A11Y"), QStringLiteral("none"));
+}
 
-    if (!startSession()) {
+TestDesktop::~TestDesktop() {
+    stopAll();
+}
+
+XDesktop::XDesktop(Options options) : TestDesktop(options.readyTimeout), options_(options) {
+    if (ok() && !startSession()) {
         stopAll();
     }
 }
 
-bool TestDesktop::startSession() {
-    if (options_.wayland) {
-        return startSway();
-    }
+XDesktop::~XDesktop() = default;
+
+bool XDesktop::startSession() {
     if (!startServer()) {
         return false;
     }
@@ -160,10 +166,6 @@ bool TestDesktop::startSession() {
     return true;
 }
 
-TestDesktop::~TestDesktop() {
-    stopAll();
-}
-
 QString TestDesktop::homePath() const {
     return scratch_->path() + QStringLiteral("/home");
 }
@@ -176,7 +178,7 @@ std::vector<qint64> TestDesktop::processIds() const {
     return pids;
 }
 
-bool TestDesktop::startServer() {
+bool XDesktop::startServer() {
     // Servers of tests running side by side may race for one display; one
     // that dies before it reports a display is replaced by a new one.
     constexpr int kAttempts = 3;
@@ -189,7 +191,7 @@ bool TestDesktop::startServer() {
     return false;
 }
 
-bool TestDesktop::tryServer(int attempt) {
+bool XDesktop::tryServer(int attempt) {
     auto server = std::make_unique<QProcess>();
     // -displayfd 1: the server picks a free display and writes its number to
     // stdout once it accepts connections.
@@ -227,7 +229,7 @@ bool TestDesktop::tryServer(int attempt) {
     processes_.push_back(std::move(server));
 
     QByteArray out;
-    QDeadlineTimer deadline(options_.readyTimeout);
+    QDeadlineTimer deadline(readyTimeout_);
     while (!out.contains('\n')) {
         if (deadline.hasExpired() || raw->state() != QProcess::Running) {
             error_ = raw->program() + QStringLiteral(" did not report a display:\n") + tail(log);
@@ -271,8 +273,8 @@ bool TestDesktop::startProgram(const QString& program, const QStringList& argume
 
 bool TestDesktop::awaitReady(const QString& what, const std::function<bool()>& ready) {
     QProcess* process = processes_.back().get();
-    const bool done = waitUntil([&] { return process->state() != QProcess::Running || ready(); },
-                                options_.readyTimeout);
+    const bool done =
+        waitFor([&] { return process->state() != QProcess::Running || ready(); }, readyTimeout_);
     if (!done || process->state() != QProcess::Running) {
         error_ =
             what + QStringLiteral(" did not come up:\n") +
@@ -282,7 +284,7 @@ bool TestDesktop::awaitReady(const QString& what, const std::function<bool()>& r
     return true;
 }
 
-bool TestDesktop::waitForWindowManager() {
+bool XDesktop::waitForWindowManager() {
     return awaitReady(QStringLiteral("the window manager"), [&] {
         const auto check = property(0, QStringLiteral("_NET_SUPPORTING_WM_CHECK"));
         if (!check || check->isEmpty()) {
@@ -298,7 +300,7 @@ bool TestDesktop::waitForWindowManager() {
     });
 }
 
-XWindowId TestDesktop::waitForClientOfType(qint64 pid, const QString& typeAtom) {
+XWindowId XDesktop::waitForClientOfType(qint64 pid, const QString& typeAtom) {
     XWindowId found = 0;
     awaitReady(processes_.back()->program() + QStringLiteral(" (a ") + typeAtom +
                    QStringLiteral(" window)"),
@@ -323,16 +325,6 @@ XWindowId TestDesktop::waitForClientOfType(qint64 pid, const QString& typeAtom) 
 }
 
 void TestDesktop::stopAll() {
-    for (std::unique_ptr<QProcess>* tool : {&pointer_, &keyboard_}) {
-        if (*tool != nullptr) {
-            (*tool)->closeWriteChannel();  // the tool ends at the end of its input
-            if (!(*tool)->waitForFinished(3000)) {
-                (*tool)->kill();
-                (*tool)->waitForFinished(3000);
-            }
-            tool->reset();
-        }
-    }
     // Last started first, so that the server goes last.
     for (auto it = processes_.rbegin(); it != processes_.rend(); ++it) {
         QProcess& process = **it;
@@ -441,18 +433,6 @@ std::vector<XWindowId> TestDesktop::windowsOfType(const QString& typeAtom) const
         }
     }
     return found;
-}
-
-bool TestDesktop::waitUntil(const std::function<bool()>& predicate,
-                            std::chrono::milliseconds timeout) {
-    QDeadlineTimer deadline(timeout);
-    while (!predicate()) {
-        if (deadline.hasExpired()) {
-            return predicate();
-        }
-        QThread::msleep(20);
-    }
-    return true;
 }
 
 std::optional<QStringList> TestDesktop::parseXprop(const QString& output, const QString& name) {

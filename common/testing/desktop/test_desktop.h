@@ -1,16 +1,17 @@
 #pragma once
 
-// A private X session for integration tests, the demos and the benchmarks: an
-// Xvfb server (or Xorg with the dummy driver) on a free display and, on request, a window manager
-// (openbox), a dock panel (tint2), a desktop icon program (pcmanfm --desktop) and a compositor
-// (xcompmgr). This is the one place that knows how to start and stop these programs; shell scripts
+// A private session for integration tests, the demos and the benchmarks: an X session (XDesktop:
+// an Xvfb server, or Xorg with the dummy driver, on a free display and, on request, a window
+// manager (openbox), a dock panel (tint2), a desktop icon program (pcmanfm --desktop) and a
+// compositor (xcompmgr)) or a Wayland session (WaylandDesktop: headless sway), both a
+// TestDesktop. This is the one place that knows how to start and stop these programs; shell scripts
 // get the same session through the pw-x-session command (x_session.h). Every program runs in its
 // own process group with a scratch HOME and with the session bus disabled, and the destructor ends
 // them all, last started first, even when a test failed.
 //
-//     pwtest::TestDesktop::Options options;
+//     pwtest::XDesktop::Options options;
 //     options.panel = true;
-//     pwtest::TestDesktop desktop(options);
+//     pwtest::XDesktop desktop(options);
 //     ASSERT_TRUE(desktop.ok()) << desktop.error().toStdString();
 //     QProcess app;
 //     app.setProcessEnvironment(desktop.environment());  // DISPLAY etc.
@@ -19,7 +20,8 @@
 // The query helpers run xprop, xwininfo and xdotool against the session's
 // display and parse their output; the parse functions are public so that
 // they can be tested without a server. The object needs a QCoreApplication
-// only if the caller wants QProcess signals; all waits here are synchronous.
+// only if the caller wants QProcess signals; its waits are pwtest::waitFor
+// (wait_for.h).
 
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -64,35 +66,12 @@ struct ToolResult {
     bool ok() const { return started && exitCode == 0; }
 };
 
+// The one session type of the tests: what an X session (XDesktop) and a Wayland session
+// (WaylandDesktop) both offer. The X queries run against display(), which in the Wayland session
+// is sway's XWayland.
 class TestDesktop {
 public:
-    struct Options {
-        bool windowManager = true;  // openbox
-        bool panel = false;         // tint2, a _NET_WM_WINDOW_TYPE_DOCK window
-        bool desktopIcons = false;  // pcmanfm --desktop, a _NET_WM_WINDOW_TYPE_DESKTOP window
-        bool compositor = false;    // xcompmgr -n, for translucent windows
-        // Xorg's dummy driver instead of Xvfb (needs root): outputs DUMMY0
-        // and DUMMY1 on a 4096x2160 virtual screen, set up with xrandr, as
-        // monitors that are plugged and unplugged. width/height do not apply.
-        bool dummyScreens = false;
-        // A Wayland session instead of X: headless sway (pixman renderer) with two outputs,
-        // HEADLESS-1 and HEADLESS-2, each width x height, side by side, and XWayland. sway runs
-        // as an unprivileged user (nobody when the test runs as root) with a runtime folder of
-        // its own; environment() names its socket by full path in WAYLAND_DISPLAY, its
-        // XWayland in DISPLAY and its IPC socket in SWAYSOCK. The X options do not apply.
-        bool wayland = false;
-        // With wayland: the two outputs are WL-1 and WL-2, windows of an outer headless sway,
-        // so that one can be taken away (removeOutput); sway 1.7's headless outputs cannot.
-        bool waylandNested = false;
-        int width = 1024;
-        int height = 768;
-        std::chrono::milliseconds readyTimeout{20000};  // per program
-    };
-
-    // Starts the session; check ok() before using it.
-    explicit TestDesktop(Options options);
-    TestDesktop() : TestDesktop(Options{}) {}
-    ~TestDesktop();
+    virtual ~TestDesktop();
     TestDesktop(const TestDesktop&) = delete;
     TestDesktop& operator=(const TestDesktop&) = delete;
 
@@ -102,18 +81,13 @@ public:
     // ":N" of the server.
     QString display() const { return display_; }
     // The test process's environment with DISPLAY, the scratch HOME and XDG
-    // folders and DBUS_SESSION_BUS_ADDRESS=disabled:, without WAYLAND_DISPLAY.
+    // folders and DBUS_SESSION_BUS_ADDRESS=disabled:; WAYLAND_DISPLAY only
+    // in the Wayland session.
     QProcessEnvironment environment() const { return env_; }
     QString homePath() const;
 
     // Every program of the session (server first), in start order.
     std::vector<qint64> processIds() const;
-    qint64 panelPid() const { return panelPid_; }
-    qint64 desktopIconsPid() const { return iconsPid_; }
-    qint64 compositorPid() const { return compositorPid_; }
-    // The client windows of tint2 and pcmanfm found at start (0 if not run).
-    XWindowId panelWindow() const { return panelWindow_; }
-    XWindowId desktopIconsWindow() const { return iconsWindow_; }
 
     // Runs a program with environment() and waits for it to end.
     ToolResult run(const QString& program, const QStringList& arguments,
@@ -136,14 +110,99 @@ public:
     // ones too.
     std::vector<XWindowId> windowsOfType(const QString& typeAtom) const;
 
-    // The Wayland session (Options::wayland); each needs it.
+    // Parsers of the tools' output, exposed for tests.
+    static std::optional<QStringList> parseXprop(const QString& output, const QString& name);
+    static XWindowInfo parseXwininfo(const QString& output);
+    static std::vector<XWindowId> parseWindowIds(const QString& text);
+
+protected:
+    // Makes the scratch home and the environment; the session type starts its programs.
+    explicit TestDesktop(std::chrono::milliseconds readyTimeout);
+    bool startProgram(const QString& program, const QStringList& arguments);
+    // Waits until `ready` holds while the program started last runs; on
+    // failure sets the error with the end of its log.
+    bool awaitReady(const QString& what, const std::function<bool()>& ready);
+    // Ends the session's programs, last started first.
+    void stopAll();
+
+    std::chrono::milliseconds readyTimeout_;  // per program
+    QString error_;
+    QString display_;
+    QProcessEnvironment env_;
+    std::unique_ptr<QTemporaryDir> scratch_;
+    std::vector<std::unique_ptr<QProcess>> processes_;  // in start order
+};
+
+// Xvfb (or Xorg with the dummy driver) and, on request, openbox, tint2, pcmanfm and xcompmgr.
+class XDesktop : public TestDesktop {
+public:
+    struct Options {
+        bool windowManager = true;  // openbox
+        bool panel = false;         // tint2, a _NET_WM_WINDOW_TYPE_DOCK window
+        bool desktopIcons = false;  // pcmanfm --desktop, a _NET_WM_WINDOW_TYPE_DESKTOP window
+        bool compositor = false;    // xcompmgr -n, for translucent windows
+        // Xorg's dummy driver instead of Xvfb (needs root): outputs DUMMY0
+        // and DUMMY1 on a 4096x2160 virtual screen, set up with xrandr, as
+        // monitors that are plugged and unplugged. width/height do not apply.
+        bool dummyScreens = false;
+        int width = 1024;
+        int height = 768;
+        std::chrono::milliseconds readyTimeout{20000};  // per program
+    };
+
+    // Starts the session; check ok() before using it.
+    explicit XDesktop(Options options);
+    XDesktop() : XDesktop(Options{}) {}
+    ~XDesktop() override;
+
+    qint64 panelPid() const { return panelPid_; }
+    qint64 desktopIconsPid() const { return iconsPid_; }
+    qint64 compositorPid() const { return compositorPid_; }
+    // The client windows of tint2 and pcmanfm found at start (0 if not run).
+    XWindowId panelWindow() const { return panelWindow_; }
+    XWindowId desktopIconsWindow() const { return iconsWindow_; }
+
+private:
+    bool startSession();
+    bool startServer();
+    bool tryServer(int attempt);
+    bool waitForWindowManager();
+    XWindowId waitForClientOfType(qint64 pid, const QString& typeAtom);
+
+    Options options_;
+    qint64 panelPid_ = 0;
+    qint64 iconsPid_ = 0;
+    qint64 compositorPid_ = 0;
+    XWindowId panelWindow_ = 0;
+    XWindowId iconsWindow_ = 0;
+};
+
+// Headless sway (pixman renderer) with two outputs, HEADLESS-1 and HEADLESS-2, each width x
+// height, side by side, and XWayland. sway runs as an unprivileged user (nobody when the test
+// runs as root) with a runtime folder of its own; environment() names its socket by full path in
+// WAYLAND_DISPLAY, its XWayland in DISPLAY and its IPC socket in SWAYSOCK.
+class WaylandDesktop : public TestDesktop {
+public:
+    struct Options {
+        // The two outputs are WL-1 and WL-2, windows of an outer headless sway, so that one can
+        // be taken away (removeOutput); sway 1.7's headless outputs cannot.
+        bool nested = false;
+        int width = 1024;
+        int height = 768;
+        std::chrono::milliseconds readyTimeout{20000};  // per program
+    };
+
+    // Starts the session; check ok() before using it.
+    explicit WaylandDesktop(Options options);
+    ~WaylandDesktop() override;
+
     // sway's debug log so far.
     QString swayLog() const;
     // swaymsg with the session's IPC socket.
     ToolResult swaymsg(const QStringList& arguments) const;
     // The outputs sway knows, enabled or not.
     std::vector<WaylandOutput> outputs() const;
-    // Takes an output away as an unplugged monitor goes (Options::waylandNested only); true
+    // Takes an output away as an unplugged monitor goes (Options::nested only); true
     // once sway no longer lists it.
     bool removeOutput(const QString& name) const;
     // Moves the seat's pointer to (x, y) of the output layout, then clicks the left button
@@ -159,20 +218,9 @@ public:
     // A screenshot of one output (grim) into `path` (PNG).
     bool screenshot(const QString& output, const QString& path) const;
 
-    // Polls `predicate` until it holds or `timeout` passes.
-    static bool waitUntil(const std::function<bool()>& predicate,
-                          std::chrono::milliseconds timeout = std::chrono::seconds(10));
-
-    // Parsers of the tools' output, exposed for tests.
-    static std::optional<QStringList> parseXprop(const QString& output, const QString& name);
-    static XWindowInfo parseXwininfo(const QString& output);
-    static std::vector<XWindowId> parseWindowIds(const QString& text);
     static std::vector<WaylandOutput> parseSwayOutputs(const QString& json);
 
 private:
-    bool pointerCommand(int x, int y, const char* action) const;
-    bool startSession();
-    bool startServer();
     struct SwaySockets {
         QString wayland;
         QString ipc;
@@ -181,33 +229,17 @@ private:
     bool launchSway(const QByteArray& config, const QProcessEnvironment& backend,
                     const QString& log, int outputs, SwaySockets* sockets);
     std::vector<WaylandOutput> outputsOf(const QString& ipc) const;
+    bool pointerCommand(int x, int y, const char* action) const;
     static QByteArray toolCommand(QProcess* tool, const QByteArray& line);
     std::unique_ptr<QProcess> startTool(const QString& program) const;
     bool startInputTools();
-    bool tryServer(int attempt);
-    bool startProgram(const QString& program, const QStringList& arguments);
-    // Waits until `ready` holds while the program started last runs; on
-    // failure sets the error with the end of its log.
-    bool awaitReady(const QString& what, const std::function<bool()>& ready);
-    bool waitForWindowManager();
-    XWindowId waitForClientOfType(qint64 pid, const QString& typeAtom);
-    void stopAll();
+    void stopInputTools();
 
     Options options_;
-    QString error_;
-    QString display_;
-    QProcessEnvironment env_;
-    std::unique_ptr<QTemporaryDir> scratch_;
     std::vector<std::unique_ptr<QTemporaryDir>> swayRuntimes_;  // owned by sway's user
-    SwaySockets outer_;                                 // the outer sway of Options::waylandNested
-    std::unique_ptr<QProcess> pointer_;                 // the virtual-pointer tool
-    std::unique_ptr<QProcess> keyboard_;                // the virtual-keyboard tool
-    std::vector<std::unique_ptr<QProcess>> processes_;  // in start order
-    qint64 panelPid_ = 0;
-    qint64 iconsPid_ = 0;
-    qint64 compositorPid_ = 0;
-    XWindowId panelWindow_ = 0;
-    XWindowId iconsWindow_ = 0;
+    SwaySockets outer_;                                         // the outer sway of Options::nested
+    std::unique_ptr<QProcess> pointer_;                         // the virtual-pointer tool
+    std::unique_ptr<QProcess> keyboard_;                        // the virtual-keyboard tool
 };
 
 }  // namespace pwtest

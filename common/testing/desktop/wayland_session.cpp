@@ -1,5 +1,5 @@
-// TestDesktop's Wayland session: headless sway with two outputs and XWayland, and the tools that
-// drive and read it (swaymsg, the virtual pointer and keyboard tools, grim).
+// The Wayland session (WaylandDesktop): headless sway with two outputs and XWayland, and the tools
+// that drive and read it (swaymsg, the virtual pointer and keyboard tools, grim).
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -13,6 +13,7 @@
 
 #include "common/testing/desktop/internal.h"
 #include "common/testing/desktop/test_desktop.h"
+#include "common/testing/wait_for.h"
 
 namespace pwtest {
 
@@ -28,10 +29,37 @@ QString firstEntry(const QString& folder, const QString& pattern) {
 
 }  // namespace
 
+WaylandDesktop::WaylandDesktop(Options options)
+    : TestDesktop(options.readyTimeout), options_(options) {
+    if (ok() && !startSway()) {
+        stopInputTools();
+        stopAll();
+    }
+}
+
+WaylandDesktop::~WaylandDesktop() {
+    stopInputTools();
+    stopAll();
+}
+
+// The tools end at the end of their input, before the session they drive.
+void WaylandDesktop::stopInputTools() {
+    for (std::unique_ptr<QProcess>* tool : {&pointer_, &keyboard_}) {
+        if (*tool != nullptr) {
+            (*tool)->closeWriteChannel();
+            if (!(*tool)->waitForFinished(3000)) {
+                (*tool)->kill();
+                (*tool)->waitForFinished(3000);
+            }
+            tool->reset();
+        }
+    }
+}
+
 // Starts one sway as sway's user with `config` and the backend's variables in `backend`, its
 // log in the scratch folder's `log`; ready once its sockets exist and `outputs` outputs are up.
-bool TestDesktop::launchSway(const QByteArray& config, const QProcessEnvironment& backend,
-                             const QString& log, int outputs, SwaySockets* sockets) {
+bool WaylandDesktop::launchSway(const QByteArray& config, const QProcessEnvironment& backend,
+                                const QString& log, int outputs, SwaySockets* sockets) {
     auto runtimeFolder =
         std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/pwway-XXXXXX"));
     if (!runtimeFolder->isValid()) {
@@ -91,7 +119,7 @@ bool TestDesktop::launchSway(const QByteArray& config, const QProcessEnvironment
     }
     processes_.push_back(std::move(sway));
 
-    const bool up = waitUntil(
+    const bool up = waitFor(
         [&] {
             if (processes_.back()->state() != QProcess::Running) {
                 return true;
@@ -107,7 +135,7 @@ bool TestDesktop::launchSway(const QByteArray& config, const QProcessEnvironment
             }
             return active == outputs;
         },
-        options_.readyTimeout);
+        readyTimeout_);
     if (!up || processes_.back()->state() != QProcess::Running) {
         error_ = QStringLiteral("sway did not come up:\n") +
                  internal::tail(scratch_->path() + QLatin1Char('/') + log);
@@ -116,13 +144,13 @@ bool TestDesktop::launchSway(const QByteArray& config, const QProcessEnvironment
     return true;
 }
 
-bool TestDesktop::startSway() {
+bool WaylandDesktop::startSway() {
     const QByteArray mode =
         QByteArray::number(options_.width) + 'x' + QByteArray::number(options_.height);
     QProcessEnvironment backend;
     QByteArray first = "HEADLESS-1";
     QByteArray second = "HEADLESS-2";
-    if (options_.waylandNested) {
+    if (options_.nested) {
         // The outer sway shows the inner one's outputs as windows, floating at their own size.
         QProcessEnvironment outerBackend;
         outerBackend.insert(QStringLiteral("WLR_BACKENDS"), QStringLiteral("headless"));
@@ -159,7 +187,7 @@ bool TestDesktop::startSway() {
     const QString displayFile = runtime + QStringLiteral("/display");
     if (!swaymsg({QStringLiteral("exec"), QStringLiteral("printenv DISPLAY > ") + displayFile})
              .ok() ||
-        !waitUntil([&] { return QFileInfo(displayFile).size() > 0; }, options_.readyTimeout)) {
+        !waitFor([&] { return QFileInfo(displayFile).size() > 0; }, readyTimeout_)) {
         error_ = QStringLiteral("sway reported no XWayland display:\n") +
                  internal::tail(scratch_->path() + QStringLiteral("/sway.log"));
         return false;
@@ -173,7 +201,7 @@ bool TestDesktop::startSway() {
         const QString granted = runtime + QStringLiteral("/xhost");
         swaymsg({QStringLiteral("exec"), QStringLiteral("xhost +si:localuser:root > ") + granted +
                                              QStringLiteral(" 2>&1")});
-        if (!waitUntil([&] { return QFileInfo(granted).size() > 0; }, options_.readyTimeout)) {
+        if (!waitFor([&] { return QFileInfo(granted).size() > 0; }, readyTimeout_)) {
             error_ = QStringLiteral("XWayland did not let root in");
             return false;
         }
@@ -181,22 +209,22 @@ bool TestDesktop::startSway() {
     return startInputTools();
 }
 
-QString TestDesktop::swayLog() const {
+QString WaylandDesktop::swayLog() const {
     QFile file(scratch_->path() + QStringLiteral("/sway.log"));
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
-ToolResult TestDesktop::swaymsg(const QStringList& arguments) const {
+ToolResult WaylandDesktop::swaymsg(const QStringList& arguments) const {
     return run(
         QStringLiteral("swaymsg"),
         QStringList{QStringLiteral("-s"), env_.value(QStringLiteral("SWAYSOCK"))} + arguments);
 }
 
-std::vector<WaylandOutput> TestDesktop::outputs() const {
+std::vector<WaylandOutput> WaylandDesktop::outputs() const {
     return outputsOf(env_.value(QStringLiteral("SWAYSOCK")));
 }
 
-std::vector<WaylandOutput> TestDesktop::outputsOf(const QString& ipc) const {
+std::vector<WaylandOutput> WaylandDesktop::outputsOf(const QString& ipc) const {
     const ToolResult result =
         run(QStringLiteral("swaymsg"), {QStringLiteral("-s"), ipc, QStringLiteral("-r"),
                                         QStringLiteral("-t"), QStringLiteral("get_outputs")});
@@ -204,14 +232,14 @@ std::vector<WaylandOutput> TestDesktop::outputsOf(const QString& ipc) const {
 }
 
 // The output's window in the outer sway is closed; the inner one drops the output.
-bool TestDesktop::removeOutput(const QString& name) const {
+bool WaylandDesktop::removeOutput(const QString& name) const {
     if (outer_.ipc.isEmpty()) {
         return false;
     }
     const ToolResult closed =
         run(QStringLiteral("swaymsg"), {QStringLiteral("-s"), outer_.ipc,
                                         QStringLiteral("[title=\"wlroots - %1\"] kill").arg(name)});
-    return closed.ok() && waitUntil([&] {
+    return closed.ok() && waitFor([&] {
                for (const WaylandOutput& output : outputs()) {
                    if (output.name == name) {
                        return false;
@@ -221,7 +249,7 @@ bool TestDesktop::removeOutput(const QString& name) const {
            });
 }
 
-std::vector<WaylandOutput> TestDesktop::parseSwayOutputs(const QString& json) {
+std::vector<WaylandOutput> WaylandDesktop::parseSwayOutputs(const QString& json) {
     std::vector<WaylandOutput> found;
     for (const QJsonValue& value : QJsonDocument::fromJson(json.toUtf8()).array()) {
         const QJsonObject output = value.toObject();
@@ -236,19 +264,19 @@ std::vector<WaylandOutput> TestDesktop::parseSwayOutputs(const QString& json) {
     return found;
 }
 
-bool TestDesktop::pointerTo(int x, int y, bool click) const {
+bool WaylandDesktop::pointerTo(int x, int y, bool click) const {
     return pointerCommand(x, y, click ? " click" : "");
 }
 
-bool TestDesktop::rightClickAt(int x, int y) const {
+bool WaylandDesktop::rightClickAt(int x, int y) const {
     return pointerCommand(x, y, " rclick");
 }
 
-bool TestDesktop::leftButtonAt(int x, int y, bool down) const {
+bool WaylandDesktop::leftButtonAt(int x, int y, bool down) const {
     return pointerCommand(x, y, down ? " press" : " release");
 }
 
-bool TestDesktop::pointerCommand(int x, int y, const char* action) const {
+bool WaylandDesktop::pointerCommand(int x, int y, const char* action) const {
     // The layout's box: absolute motion maps onto it.
     QRect layout;
     for (const WaylandOutput& output : outputs()) {
@@ -267,7 +295,7 @@ bool TestDesktop::pointerCommand(int x, int y, const char* action) const {
 }
 
 // Writes one command line to an input tool of the session and returns the line it answers.
-QByteArray TestDesktop::toolCommand(QProcess* tool, const QByteArray& line) {
+QByteArray WaylandDesktop::toolCommand(QProcess* tool, const QByteArray& line) {
     if (tool == nullptr || tool->state() != QProcess::Running) {
         return {};
     }
@@ -283,14 +311,14 @@ QByteArray TestDesktop::toolCommand(QProcess* tool, const QByteArray& line) {
 
 // Starts an input tool of the session (one device for the whole session); null when it did not
 // report "ready".
-std::unique_ptr<QProcess> TestDesktop::startTool(const QString& program) const {
+std::unique_ptr<QProcess> WaylandDesktop::startTool(const QString& program) const {
     auto tool = std::make_unique<QProcess>();
     tool->setProcessEnvironment(env_);
     tool->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     tool->setChildProcessModifier(internal::DetachChild);
     tool->start(program, {});
     QByteArray answer;
-    QDeadlineTimer deadline(options_.readyTimeout);
+    QDeadlineTimer deadline(readyTimeout_);
     while (!answer.contains('\n') && !deadline.hasExpired() &&
            tool->state() != QProcess::NotRunning) {
         tool->waitForReadyRead(100);
@@ -300,7 +328,7 @@ std::unique_ptr<QProcess> TestDesktop::startTool(const QString& program) const {
 }
 
 // The session's pointer and keyboard tools.
-bool TestDesktop::startInputTools() {
+bool WaylandDesktop::startInputTools() {
 #if defined(PW_WL_POINTER) && defined(PW_WL_KEYBOARD)
     pointer_ = startTool(QStringLiteral(PW_WL_POINTER));
     keyboard_ = startTool(QStringLiteral(PW_WL_KEYBOARD));
@@ -318,7 +346,7 @@ bool TestDesktop::startInputTools() {
 #endif
 }
 
-bool TestDesktop::type(const QString& text, bool key) const {
+bool WaylandDesktop::type(const QString& text, bool key) const {
     if (text.contains(QLatin1Char('\n'))) {
         return false;  // one command a line
     }
@@ -326,7 +354,7 @@ bool TestDesktop::type(const QString& text, bool key) const {
     return toolCommand(keyboard_.get(), line) == "ok";
 }
 
-bool TestDesktop::screenshot(const QString& output, const QString& path) const {
+bool WaylandDesktop::screenshot(const QString& output, const QString& path) const {
     return run(QStringLiteral("grim"), {QStringLiteral("-o"), output, path}).ok();
 }
 

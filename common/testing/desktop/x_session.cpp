@@ -1,4 +1,5 @@
 #include "common/testing/desktop/x_session.h"
+#include "common/testing/wait_for.h"
 
 #include <QCommandLineOption>
 #include <QRegularExpression>
@@ -70,7 +71,7 @@ SessionCommand ParseSessionCommand(const QStringList& arguments) {
     session.options.panel = parsed.isSet(panel);
     session.options.desktopIcons = parsed.isSet(desktopIcons);
     session.options.compositor = parsed.isSet(compositor);
-    session.options.wayland = parsed.isSet(wayland);
+    session.wayland = parsed.isSet(wayland);
     session.command = parsed.positionalArguments();
     if (parsed.isSet(size)) {
         static const QRegularExpression wxh(
@@ -85,8 +86,8 @@ SessionCommand ParseSessionCommand(const QStringList& arguments) {
     }
     if (!arguments.contains(QStringLiteral("--"))) {
         session.outcome = line.usageError(QStringLiteral("the command goes after --"));
-    } else if (session.options.wayland && (session.options.panel || session.options.desktopIcons ||
-                                           session.options.compositor)) {
+    } else if (session.wayland && (session.options.panel || session.options.desktopIcons ||
+                                   session.options.compositor)) {
         session.outcome =
             line.usageError(QStringLiteral("--wayland takes none of the X session's programs"));
     } else if ((session.options.panel || session.options.desktopIcons) &&
@@ -98,14 +99,23 @@ SessionCommand ParseSessionCommand(const QStringList& arguments) {
 }
 
 int RunInSession(const SessionCommand& session) {
-    TestDesktop desktop(session.options);
+    std::unique_ptr<TestDesktop> made;
+    if (session.wayland) {
+        WaylandDesktop::Options options;
+        options.width = session.options.width;
+        options.height = session.options.height;
+        made = std::make_unique<WaylandDesktop>(options);
+    } else {
+        made = std::make_unique<XDesktop>(session.options);
+    }
+    const TestDesktop& desktop = *made;
     if (!desktop.ok()) {
         std::fprintf(stderr, "pw-x-session: %s\n", qPrintable(desktop.error()));
         return 3;
     }
     QProcessEnvironment env = desktop.environment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"),
-               session.options.wayland ? QStringLiteral("wayland") : QStringLiteral("xcb"));
+               session.wayland ? QStringLiteral("wayland") : QStringLiteral("xcb"));
     env.insert(QStringLiteral("PW_X_SESSION"), desktop.display());
     QStringList pids;
     for (qint64 pid : desktop.processIds()) {
@@ -184,7 +194,7 @@ int RunInSession(const SessionCommand& session) {
     // What the command left behind in its group (background programs) goes
     // before the display does.
     if (::kill(-child, SIGTERM) == 0) {
-        TestDesktop::waitUntil([&] { return ::kill(-child, 0) != 0; }, std::chrono::seconds(3));
+        pwtest::waitFor([&] { return ::kill(-child, 0) != 0; }, std::chrono::seconds(3));
         ::kill(-child, SIGKILL);
     }
     return StatusOf(status);

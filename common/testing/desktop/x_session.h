@@ -29,7 +29,8 @@
 namespace pwtest {
 
 struct SessionCommand {
-    TestDesktop::Options options;
+    XDesktop::Options options;     // the X session's; width and height also the Wayland session's
+    bool wayland = false;          // --wayland: the Wayland session instead
     QStringList command;           // the program and its arguments
     common::cli::Outcome outcome;  // with an exit code: --help, --version or a wrong line
     bool ok() const { return !outcome.exitCode; }

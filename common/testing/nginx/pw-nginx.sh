@@ -9,7 +9,10 @@
 # for a client that reads nothing before it drops the connection.
 # PW_NGINX_LOG_BYTES=1 adds to each access log line the bytes sent and
 # received on the wire (sent=$bytes_sent received=$request_length);
-# PW_NGINX_EXTRA holds further directives of the server block (locations).
+# PW_NGINX_ACCESS_LOG=off writes no access log (for the benchmarks);
+# PW_NGINX_TLS_CERT and PW_NGINX_TLS_KEY (PEM files) serve HTTPS instead of
+# HTTP; PW_NGINX_EXTRA holds further directives of the server block
+# (locations).
 # Everything the instance writes (configuration, pid file, logs, temp files)
 # stays in WORKDIR. No system service and no other port is touched.
 set -euo pipefail
@@ -23,6 +26,15 @@ write_config() {
         user_line="user root root;"
     fi
     mkdir -p "$work/tmp"
+    local access_log="$work/access.log${PW_NGINX_LOG_BYTES:+ pwbytes}" tls=""
+    if [ "${PW_NGINX_ACCESS_LOG:-}" = off ]; then
+        access_log=off
+    fi
+    if [ -n "${PW_NGINX_TLS_CERT:-}" ]; then
+        tls=" ssl;
+        ssl_certificate $PW_NGINX_TLS_CERT;
+        ssl_certificate_key $PW_NGINX_TLS_KEY"
+    fi
     cat >"$work/nginx.conf" <<CONF
 $user_line
 worker_processes 1;
@@ -33,7 +45,7 @@ http {
     log_format pwbytes '\$remote_addr - \$remote_user [\$time_local] "\$request" \$status '
                        '\$body_bytes_sent "\$http_referer" "\$http_user_agent" '
                        'sent=\$bytes_sent received=\$request_length';
-    access_log $work/access.log${PW_NGINX_LOG_BYTES:+ pwbytes};
+    access_log $access_log;
     client_body_temp_path $work/tmp/body;
     proxy_temp_path $work/tmp/proxy;
     fastcgi_temp_path $work/tmp/fastcgi;
@@ -43,7 +55,7 @@ http {
     send_timeout ${PW_NGINX_SEND_TIMEOUT:-60s};
     types { text/plain ini txt; }
     server {
-        listen 127.0.0.1:$port;
+        listen 127.0.0.1:$port$tls;
         root $root;
         location / { }
         ${PW_NGINX_EXTRA:-}

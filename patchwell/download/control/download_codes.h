@@ -26,22 +26,38 @@ enum class ErrorCode : qint32 {
 struct ErrorCodeInfo {
     ErrorCode code;
     // Raised with DLError next to the code; nullptr: no DLError. For
-    // TransferFailed the address follows it.
+    // TransferFailed %1 is the address. Marked for translation in the
+    // control's texts (download_texts.h) as the summary is.
     const char* errorText;
     // What the number means, in a few words.
     const char* summary;
 };
 
 inline constexpr ErrorCodeInfo kErrorCodes[] = {
-    {ErrorCode::TransferFailed, "Error Downloading File from : ", "Uknown Error!"},
-    {ErrorCode::NotFound, "File Not Found!", "File Doesn't Exist!"},
-    {ErrorCode::HeadersFailed, "Error Reading File Headers.", "Error Reading File Headers!"},
-    {ErrorCode::Cancelled, nullptr, "Download Was Cancelled By User!"},
-    {ErrorCode::NoConnection, "No Connection Found!", "No Connection Present!"},
-    {ErrorCode::ResumeFileMissing, "Resume File Not Found!", "Resume File Not Found!"},
-    {ErrorCode::ResumeUnsupported, "Resume Not Supported!", "Resume Not Supported!"},
-    {ErrorCode::Unauthorized, "Unauthorized Access!", "Unauthorized Access!"},
-    {ErrorCode::AccessDenied, "Access Denied!", "Access Denied!"},
+    {ErrorCode::TransferFailed,
+     QT_TRANSLATE_NOOP("patchwell::download::Texts", "Error Downloading File from : %1"),
+     QT_TRANSLATE_NOOP("patchwell::download::Texts", "Uknown Error!")},
+    {ErrorCode::NotFound, QT_TRANSLATE_NOOP("patchwell::download::Texts", "File Not Found!"),
+     QT_TRANSLATE_NOOP("patchwell::download::Texts", "File Doesn't Exist!")},
+    {ErrorCode::HeadersFailed,
+     QT_TRANSLATE_NOOP("patchwell::download::Texts", "Error Reading File Headers."),
+     QT_TRANSLATE_NOOP("patchwell::download::Texts", "Error Reading File Headers!")},
+    {ErrorCode::Cancelled, nullptr,
+     QT_TRANSLATE_NOOP("patchwell::download::Texts", "Download Was Cancelled By User!")},
+    {ErrorCode::NoConnection,
+     QT_TRANSLATE_NOOP("patchwell::download::Texts", "No Connection Found!"),
+     QT_TRANSLATE_NOOP("patchwell::download::Texts", "No Connection Present!")},
+    {ErrorCode::ResumeFileMissing,
+     QT_TRANSLATE_NOOP("patchwell::download::Texts", "Resume File Not Found!"),
+     QT_TRANSLATE_NOOP("patchwell::download::Texts", "Resume File Not Found!")},
+    {ErrorCode::ResumeUnsupported,
+     QT_TRANSLATE_NOOP("patchwell::download::Texts", "Resume Not Supported!"),
+     QT_TRANSLATE_NOOP("patchwell::download::Texts", "Resume Not Supported!")},
+    {ErrorCode::Unauthorized,
+     QT_TRANSLATE_NOOP("patchwell::download::Texts", "Unauthorized Access!"),
+     QT_TRANSLATE_NOOP("patchwell::download::Texts", "Unauthorized Access!")},
+    {ErrorCode::AccessDenied, QT_TRANSLATE_NOOP("patchwell::download::Texts", "Access Denied!"),
+     QT_TRANSLATE_NOOP("patchwell::download::Texts", "Access Denied!")},
 };
 
 constexpr qint32 Number(ErrorCode code) {
@@ -62,10 +78,11 @@ constexpr const ErrorCodeInfo& Info(ErrorCode code) {
     return *FindErrorCode(Number(code));
 }
 
-// The DLError text of `code` (empty for Cancelled, which raises none).
-inline QString ErrorText(ErrorCode code) {
-    const char* text = Info(code).errorText;
-    return text != nullptr ? QString::fromLatin1(text) : QString();
+// The DLError text of `code` with `address` filled in where it has one
+// (empty for Cancelled, which raises none).
+inline QString ErrorText(ErrorCode code, const QString& address = QString()) {
+    const QString text = QString::fromLatin1(Info(code).errorText);
+    return text.contains(QLatin1String("%1")) ? text.arg(address) : text;
 }
 
 // "Error Code - [3] Error Reading File Headers!": the number and its summary,

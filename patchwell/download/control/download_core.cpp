@@ -333,7 +333,7 @@ void DownLoadCore::TransferCancelledEnd() {
 
 void DownLoadCore::TransferFailed() {
     d->file.CloseQuietly();
-    Q_EMIT DLError(ErrorText(ErrorCode::TransferFailed) + d->Url);
+    Q_EMIT DLError(ErrorText(ErrorCode::TransferFailed, d->Url));
     Q_EMIT StatusChange(Text(texts::kAbortedStatus));
     Q_EMIT DLECode(Number(ErrorCode::TransferFailed));
     d->cancelRequest();
@@ -347,9 +347,8 @@ void DownLoadCore::ResumeRefused(ErrorCode code, const char* statusText) {
 
 QString DownLoadCore::SettleOverwrite(const QString& target) {
     DownLoadDialogs& dialogs = d->env->Dialogs();
-    if (dialogs.MessageBox(Text(texts::kOverwriteBefore) + target + Text(texts::kOverwriteAfter),
-                           Text(texts::kOverwriteTitle), MessageButtons::YesNo,
-                           MessageIcon::Information) == MessageAnswer::Yes) {
+    if (dialogs.MessageBox(texts::English(texts::kOverwrite, target), Text(texts::kOverwriteTitle),
+                           MessageButtons::YesNo, MessageIcon::Information) == MessageAnswer::Yes) {
         FileSink::Remove(target);
         return target;
     }
@@ -378,7 +377,7 @@ void DownLoadCore::OpenTarget(const QString& path, bool truncate, qint64 positio
     d->file.Open(path, truncate);
     d->file.Seek(position);
     d->targetFile = path;
-    Q_EMIT StatusChange(Text(texts::kOpeningBefore) + path + Text(texts::kOpeningAfter));
+    Q_EMIT StatusChange(texts::English(texts::kOpening, path));
     d->InDL = true;
 }
 

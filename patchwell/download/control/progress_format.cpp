@@ -2,6 +2,8 @@
 
 #include <QtNumeric>
 
+#include "patchwell/download/control/download_texts.h"
+
 #include <cmath>
 #include <limits>
 
@@ -31,7 +33,7 @@ RateKey MakeRateKey(double x) {
 QString FormatRateKey(const RateKey& key, const QLocale& locale) {
     switch (key.kind) {
         case 1:
-            return QString::number(key.value) + QStringLiteral(" Bytes/S");
+            return texts::English(texts::kRateBytes, QString::number(key.value));
         case 2: {
             // Hundredths written in their shortest form: 1, 1.5, 1.95.
             const std::int64_t whole = key.value / 100;
@@ -45,7 +47,7 @@ QString FormatRateKey(const RateKey& key, const QLocale& locale) {
                     text += QString::number(hundredths).rightJustified(2, QLatin1Char('0'));
                 }
             }
-            return text + QStringLiteral(" KB/S");
+            return texts::English(texts::kRateKilobytes, text);
         }
         default:
             return QString();
@@ -77,13 +79,11 @@ TimeLeftKey MakeTimeLeftKey(float seconds) {
 QString FormatTimeLeftKey(const TimeLeftKey& key) {
     switch (key.kind) {
         case 1:
-            return WholeNumber(key.first) + QStringLiteral(" sec");
+            return texts::English(texts::kSeconds, WholeNumber(key.first));
         case 2:
-            return WholeNumber(key.first) + QStringLiteral(" min ") + WholeNumber(key.second) +
-                   QStringLiteral(" sec");
+            return texts::English(texts::kMinutes, WholeNumber(key.first), WholeNumber(key.second));
         case 3:
-            return WholeNumber(key.first) + QStringLiteral(" hr ") + WholeNumber(key.second) +
-                   QStringLiteral(" min");
+            return texts::English(texts::kHours, WholeNumber(key.first), WholeNumber(key.second));
         default:
             return QString();
     }

@@ -2,15 +2,11 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
-#include <signal.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <fstream>
-#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -59,39 +55,24 @@ TlsTestServer::TlsTestServer(const std::string& redirectTo) {
     if (std::system(make.c_str()) != 0) {
         return;
     }
-    port_ = FreePort();
-    std::ofstream(dir_ / "nginx.conf")
-        << "worker_processes 1;\ndaemon off;\npid " << (dir_ / "nginx.pid").string()
-        << ";\nerror_log " << (dir_ / "logs" / "error.log").string()
-        << ";\nevents {}\nhttp {\n access_log off;\n client_body_temp_path "
-        << (dir_ / "tmp").string() << ";\n server {\n  listen 127.0.0.1:" << port_
-        << " ssl;\n  ssl_certificate " << (dir_ / "cert.pem").string()
-        << ";\n  ssl_certificate_key " << (dir_ / "key.pem").string() << ";\n  root "
-        << (dir_ / "www").string() << ";\n  location = /down { return 302 " << redirectTo
-        << "; }\n }\n}\n";
-    pid_ = ::fork();
-    if (pid_ == 0) {
-        const std::string conf = (dir_ / "nginx.conf").string();
-        ::execlp("nginx", "nginx", "-p", dir_.c_str(), "-c", conf.c_str(),
-                 static_cast<char*>(nullptr));
-        // Not on the search path of a plain user: try where Debian puts it.
-        ::execl("/usr/sbin/nginx", "nginx", "-p", dir_.c_str(), "-c", conf.c_str(),
-                static_cast<char*>(nullptr));
-        ::_exit(127);
+    // The project's nginx launcher, serving HTTPS; it returns once the port is bound.
+    const std::string start =
+        "PW_NGINX_TLS_CERT=" + (dir_ / "cert.pem").string() +
+        " PW_NGINX_TLS_KEY=" + (dir_ / "key.pem").string() +
+        " PW_NGINX_ACCESS_LOG=off PW_NGINX_EXTRA='location = /down { return 302 " + redirectTo +
+        "; }' bash " PW_NGINX_LAUNCHER " start " + (dir_ / "www").string() + " " +
+        (dir_ / "nginx").string() + " >/dev/null";
+    if (std::system(start.c_str()) != 0) {
+        return;
     }
-    // Waits on a condition (the port accepting), not on a fixed time.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!accepting(port_) && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    ready_ = accepting(port_);
+    std::ifstream(dir_ / "nginx" / "port") >> port_;
+    ready_ = port_ > 0 && accepting(port_);
 }
 
 TlsTestServer::~TlsTestServer() {
-    if (pid_ > 0) {
-        ::kill(pid_, SIGTERM);
-        ::waitpid(pid_, nullptr, 0);
-    }
+    const std::string stop =
+        "bash " PW_NGINX_LAUNCHER " stop " + (dir_ / "nginx").string() + " >/dev/null 2>&1";
+    [[maybe_unused]] const int stopped = std::system(stop.c_str());  // the folder goes either way
     std::error_code ignored;
     fs::remove_all(dir_, ignored);
 }

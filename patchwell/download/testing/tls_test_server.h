@@ -2,10 +2,8 @@
 
 // nginx serving TLS on a free loopback port with a certificate and an
 // authority made for the test (127.0.0.1 only), for the tests of the HTTP
-// rules. Files are served from a folder of its own; "/down" answers with a
-// redirect to a given address.
-
-#include <sys/types.h>
+// rules; started and stopped through common/testing/nginx/pw-nginx.sh. Files are served from a
+// folder of its own; "/down" answers with a redirect to a given address.
 
 #include <filesystem>
 #include <string>
@@ -34,7 +32,6 @@ public:
 private:
     std::filesystem::path dir_;
     int port_ = 0;
-    pid_t pid_ = -1;
     bool ready_ = false;
 };
 

@@ -5,7 +5,7 @@
 #include <limits>
 
 #include "patchwell/download/control/download_codes.h"
-#include "patchwell/update/core/control_texts.h"
+#include "patchwell/download/control/download_texts.h"
 #include "patchwell/update/core/texts.h"
 
 namespace patchwell::update {
@@ -41,7 +41,7 @@ QString ErrorCodeText(qint32 lErrorCode) {
     if (info == nullptr) {
         return QString();
     }
-    return texts::ErrorCode(lErrorCode, ShownControlText(QString::fromLatin1(info->summary)));
+    return texts::ErrorCode(lErrorCode, download::texts::Translated(info->summary));
 }
 
 int ClampProgress(qint64 value, int minimum, int maximum) {

@@ -10,8 +10,8 @@ download::MessageAnswer PatchwellControlDialogs::MessageBox(const QString& text,
                                                             const QString& title,
                                                             download::MessageButtons buttons,
                                                             download::MessageIcon icon) {
-    return platform::ShowMessageBox(parent_.data(), ShownControlText(text), ShownControlText(title),
-                                    buttons, icon);
+    return platform::ShowMessageBox(parent_.data(), download::texts::Shown(text),
+                                    download::texts::Shown(title), buttons, icon);
 }
 
 DownLoadPort::DownLoadPort(download::DownLoad* control,

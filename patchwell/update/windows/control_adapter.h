@@ -7,10 +7,10 @@
 #include <memory>
 
 #include "patchwell/download/control/download_environment.h"
+#include "patchwell/download/control/download_texts.h"
 #include "patchwell/download/control/property_bag.h"
 #include "patchwell/download/control/qt_dialogs.h"
 #include "patchwell/platform/message_boxes.h"
-#include "patchwell/update/core/control_texts.h"
 #include "patchwell/update/core/logic/control_port.h"
 
 namespace patchwell::download {
@@ -31,7 +31,8 @@ public:
                                        download::MessageIcon icon) override;
     QString InputBox(const QString& prompt, const QString& title,
                      const QString& defaultText) override {
-        return inputs_.InputBox(ShownControlText(prompt), ShownControlText(title), defaultText);
+        return inputs_.InputBox(download::texts::Shown(prompt), download::texts::Shown(title),
+                                defaultText);
     }
 
 private:

@@ -11,7 +11,6 @@
 #include "patchwell/download/control/download_texts.h"
 #include "patchwell/download/control/preserve_extension.h"
 #include "patchwell/download/control/progress_format.h"
-#include "patchwell/update/core/control_texts.h"
 #include "patchwell/update/core/formatting.h"
 #include "patchwell/update/core/installer_sources.h"
 #include "patchwell/update/core/texts.h"
@@ -146,36 +145,15 @@ void Frmupdl::showEvent(QShowEvent* event) {
 
 void Frmupdl::ReserveLongestTexts() {
     namespace control = download::texts;
-    const auto shown = [](const QString& controlText) { return ShownControlText(controlText); };
     QStringList addresses, statuses;
     for (const QString& address :
          InstallerAddresses(dl1_->Url(), forms_.chck().logic().manifest.values.curvermirrors)) {
         addresses << texts::DownloadingFile(address);
         const QString target = download::PreserveExtension(address, dl1_->SaveLocation());
-        statuses << texts::Status(shown(QString::fromLatin1(control::kOpeningBefore) + target +
-                                        QString::fromLatin1(control::kOpeningAfter)));
+        statuses << texts::Status(control::Translated(control::kOpening, target));
     }
-    for (const char* status : {control::kInitiating,
-                               control::kAccepted,
-                               control::kInformationComplete,
-                               control::kUnauthorizedStatus,
-                               control::kDeniedStatus,
-                               control::kNotFound,
-                               control::kServerErrorStatus,
-                               control::kProbeCancelled,
-                               control::kHeadersFailedStatus,
-                               control::kNoConnectionStatus,
-                               control::kReceiving,
-                               control::kReceivingResumed,
-                               control::kPaused,
-                               control::kCancelled,
-                               control::kSuccessful,
-                               control::kAbortedStatus,
-                               control::kResumeFileMissingStatus,
-                               control::kResumeUnsupportedStatus,
-                               control::kUnpausing,
-                               control::kCancelling}) {
-        statuses << texts::Status(shown(QString::fromLatin1(status)));
+    for (const char* status : control::Statuses()) {
+        statuses << texts::Status(control::Translated(status));
     }
     // The widest figures of each unit; digits are about equally wide.
     QStringList sizes, rates, times;
@@ -184,11 +162,11 @@ void Frmupdl::ReserveLongestTexts() {
         sizes << SizeLabelText(amount, amount);
     }
     for (const double rate : {1023.0, 1048565.0, 1048575.0}) {
-        rates << texts::Rate(shown(download::FormatRate(rate)));
+        rates << texts::Rate(control::Shown(download::FormatRate(rate)));
     }
     // "59 min 59 sec", "99 hr 59 min", and a negative time after midnight.
     for (const float seconds : {59.0F, 3599.0F, 359940.0F, -3660.0F}) {
-        times << texts::TimeRemaining(shown(download::FormatTimeLeft(seconds)));
+        times << texts::TimeRemaining(control::Shown(download::FormatTimeLeft(seconds)));
     }
     fit_->Reserve(download, addresses);
     fit_->Reserve(lblStatus, statuses);

@@ -16,6 +16,7 @@
 
 #include "common/ini/ini.h"
 #include "common/testing/qt_printers.h"
+#include "common/testing/wait_for.h"
 
 namespace tilebay::testing {
 
@@ -68,8 +69,8 @@ void CollectNames(const QDBusConnection& bus, const QString& service, const QStr
 
 }  // namespace
 
-TestDesktop::Options Session(bool panel, bool desktopIcons, bool compositor) {
-    TestDesktop::Options options;
+XDesktop::Options Session(bool panel, bool desktopIcons, bool compositor) {
+    XDesktop::Options options;
     options.panel = panel;
     options.desktopIcons = desktopIcons;
     options.compositor = compositor;
@@ -139,7 +140,7 @@ QString Hex(XWindowId window) {
 ::testing::AssertionResult DroppedAsCopy(QProcess& target, const QString& file) {
     const QByteArray expected = "drop copy " + QUrl::fromLocalFile(file).toEncoded();
     QByteArray said;
-    if (TestDesktop::waitUntil([&] {
+    if (pwtest::waitFor([&] {
             target.waitForReadyRead(200);
             said += target.readAllStandardOutput();
             return said.contains(expected);
@@ -149,10 +150,20 @@ QString Hex(XWindowId window) {
     return ::testing::AssertionFailure() << "the target said: " << said.toStdString();
 }
 
-E2EFixture::E2EFixture(TestDesktop::Options options) : desktopOptions(options) {}
+E2EFixture::E2EFixture(XDesktop::Options options) : desktopOptions(options) {}
+E2EFixture::E2EFixture(WaylandDesktop::Options options) : desktopOptions(options) {}
 
 void E2EFixture::SetUp() {
-    desktop = std::make_unique<TestDesktop>(desktopOptions);
+    if (const auto* x = std::get_if<XDesktop::Options>(&desktopOptions)) {
+        auto made = std::make_unique<XDesktop>(*x);
+        xDesktop = made.get();
+        desktop = std::move(made);
+    } else {
+        auto made =
+            std::make_unique<WaylandDesktop>(std::get<WaylandDesktop::Options>(desktopOptions));
+        wayland = made.get();
+        desktop = std::move(made);
+    }
     ASSERT_TRUE(desktop->ok()) << desktop->error().toStdString();
     ASSERT_TRUE(tmp.isValid());
     root = QDir(tmp.path());
@@ -198,7 +209,7 @@ std::vector<XWindowId> E2EFixture::Named(const QString& pattern) const {
 
 XWindowId E2EFixture::WaitForViewable(const QString& pattern) const {
     XWindowId found = 0;
-    TestDesktop::waitUntil([&] {
+    pwtest::waitFor([&] {
         for (XWindowId w : Named(pattern)) {
             if (desktop->windowInfo(w).viewable()) {
                 found = w;
@@ -211,7 +222,7 @@ XWindowId E2EFixture::WaitForViewable(const QString& pattern) const {
 }
 
 bool E2EFixture::Top(XWindowId w, int top, std::chrono::milliseconds timeout) const {
-    return TestDesktop::waitUntil([&] { return Geometry(w).top() == top; }, timeout);
+    return pwtest::waitFor([&] { return Geometry(w).top() == top; }, timeout);
 }
 
 QStringList E2EFixture::Property(XWindowId w, const char* name) const {
@@ -266,7 +277,7 @@ QColor E2EFixture::Pixel(const QString& png, int x, int y) const {
 
 QString E2EFixture::ShotShowing(const QString& name, const QPoint& at, const QColor& colour) const {
     QString shot;
-    TestDesktop::waitUntil([&] {
+    pwtest::waitFor([&] {
         shot = Shot(name);
         return Pixel(shot, at.x(), at.y()) == colour;
     });

@@ -21,6 +21,7 @@
 
 #include <chrono>
 #include <memory>
+#include <variant>
 #include <vector>
 
 #include "common/testing/desktop/test_desktop.h"
@@ -28,6 +29,8 @@
 namespace tilebay::testing {
 
 using pwtest::TestDesktop;
+using pwtest::WaylandDesktop;
+using pwtest::XDesktop;
 using pwtest::XWindowId;
 
 // The panel at 96 dpi with a list of 4215 twips: 235 wide, 380 high, its
@@ -48,7 +51,7 @@ struct PanelStyle {
 
 // The session of a test: openbox, with tint2, pcmanfm --desktop and
 // xcompmgr as asked.
-TestDesktop::Options Session(bool panel, bool desktopIcons = false, bool compositor = false);
+XDesktop::Options Session(bool panel, bool desktopIcons = false, bool compositor = false);
 
 // Writes `style` into `program`/styles/<name>/style.ini.
 void WriteStyle(const QString& program, const PanelStyle& style);
@@ -66,7 +69,8 @@ QString Hex(XWindowId window);
 
 class E2EFixture : public ::testing::Test {
 protected:
-    explicit E2EFixture(TestDesktop::Options options);
+    explicit E2EFixture(XDesktop::Options options);
+    explicit E2EFixture(WaylandDesktop::Options options);
     void SetUp() override;
     void TearDown() override;
 
@@ -119,8 +123,10 @@ protected:
     // The centre of a list row of the expanded panel docked left.
     QPoint RowCentre(const QString& name) const;
 
-    TestDesktop::Options desktopOptions;
+    std::variant<XDesktop::Options, WaylandDesktop::Options> desktopOptions;
     std::unique_ptr<TestDesktop> desktop;
+    XDesktop* xDesktop = nullptr;       // the session, when it is an X one
+    WaylandDesktop* wayland = nullptr;  // the session, when it is a Wayland one
     QTemporaryDir tmp;
     QDir root;
     QDir output;  // screenshots

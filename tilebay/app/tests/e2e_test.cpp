@@ -26,6 +26,7 @@
 
 #include "common/ini/ini.h"
 #include "common/testing/qt_printers.h"
+#include "common/testing/wait_for.h"
 #include "tilebay/app/testing/e2e_fixture.h"
 
 namespace {
@@ -53,14 +54,14 @@ public:
 
     bool Stop() {
         ::kill(pid_, SIGSTOP);
-        return TestDesktop::waitUntil([&] { return Stat(0) == "T"; }, 5s);
+        return pwtest::waitFor([&] { return Stat(0) == "T"; }, 5s);
     }
     // Lets the process run until it has used one more clock tick of
     // processor time, and stops it again.
     bool Step() {
         const long before = Ticks();
         ::kill(pid_, SIGCONT);
-        return TestDesktop::waitUntil([&] { return Ticks() > before; }, 30s) && Stop();
+        return pwtest::waitFor([&] { return Ticks() > before; }, 30s) && Stop();
     }
     void Release() { ::kill(pid_, SIGCONT); }
 
@@ -110,9 +111,8 @@ protected:
         Start();
         const XWindowId panel = WaitForPanel();
         const QRect retracted(left, -kCaptionTop, kWidth, kHeight);
-        return panel != 0 && TestDesktop::waitUntil([&] { return Geometry(panel) == retracted; })
-                   ? panel
-                   : 0;
+        return panel != 0 && pwtest::waitFor([&] { return Geometry(panel) == retracted; }) ? panel
+                                                                                           : 0;
     }
     // Sends `number` to tilebay; true when it has ended normally.
     bool EndBySignal(int number) {
@@ -164,7 +164,7 @@ TEST_F(TilebayE2E, LeftDockRevealRetractTogglesItemsStyleLoaderAndClose) {
     // The splash first, then the panel, docked left with only the caption
     // strip and the bottom strip on screen.
     XWindowId splash = 0;
-    ASSERT_TRUE(TestDesktop::waitUntil([&] {
+    ASSERT_TRUE(pwtest::waitFor([&] {
         const auto ids = Named(S("^Tilebay - Loading...$"));
         splash = ids.empty() ? 0 : ids.front();
         return splash != 0 && desktop->windowInfo(splash).viewable();
@@ -194,7 +194,7 @@ TEST_F(TilebayE2E, LeftDockRevealRetractTogglesItemsStyleLoaderAndClose) {
     const XWindowId panel = WaitForPanel();
     ASSERT_NE(panel, 0u);
     ASSERT_TRUE(Top(panel, -kTallCaptionTop));
-    EXPECT_TRUE(TestDesktop::waitUntil([&] { return !Mapped(splash); }));
+    EXPECT_TRUE(pwtest::waitFor([&] { return !Mapped(splash); }));
     EXPECT_EQ(Geometry(panel), QRect(0, -kTallCaptionTop, kWidth, kTallHeight));
     ExpectIdentity(panel, S("Tilebay"));
     const auto clients = desktop->clientList();
@@ -223,40 +223,38 @@ TEST_F(TilebayE2E, LeftDockRevealRetractTogglesItemsStyleLoaderAndClose) {
 
     // The three toggles: options.ini rewritten, the effect applied, the panel
     // not moved.
-    const XWindowId tint2 = desktop->panelWindow();
-    const XWindowId icons = desktop->desktopIconsWindow();
+    const XWindowId tint2 = xDesktop->panelWindow();
+    const XWindowId icons = xDesktop->desktopIconsWindow();
     Click(24, 40);  // Hide/Show Taskbar
-    EXPECT_TRUE(TestDesktop::waitUntil([&] { return !Mapped(tint2); }));
+    EXPECT_TRUE(pwtest::waitFor([&] { return !Mapped(tint2); }));
     EXPECT_EQ(Option("taskbar"), S("ON"));
     Click(24, 40);
-    EXPECT_TRUE(TestDesktop::waitUntil([&] { return Mapped(tint2); }));
+    EXPECT_TRUE(pwtest::waitFor([&] { return Mapped(tint2); }));
     EXPECT_EQ(Option("taskbar"), S("OFF"));
     Click(24, 64);  // Hide/Show Desktop icons
-    EXPECT_TRUE(TestDesktop::waitUntil([&] { return !Mapped(icons); }));
+    EXPECT_TRUE(pwtest::waitFor([&] { return !Mapped(icons); }));
     EXPECT_EQ(Option("icons"), S("ON"));
     Click(24, 64);
-    EXPECT_TRUE(TestDesktop::waitUntil([&] { return Mapped(icons); }));
+    EXPECT_TRUE(pwtest::waitFor([&] { return Mapped(icons); }));
     EXPECT_EQ(Option("icons"), S("OFF"));
     Click(24, 16);  // Always On Top: above state set, kept above a new window
-    EXPECT_TRUE(
-        TestDesktop::waitUntil([&] { return State(panel).contains(S("_NET_WM_STATE_ABOVE")); }));
+    EXPECT_TRUE(pwtest::waitFor([&] { return State(panel).contains(S("_NET_WM_STATE_ABOVE")); }));
     EXPECT_EQ(Option("alwaysontop"), S("ON"));
     const XWindowId first = OtherWindow(S("tilebay-e2e-first"));
     ASSERT_NE(first, 0u);
-    EXPECT_TRUE(TestDesktop::waitUntil([&] { return Above(panel, FrameOf(first)); }));
+    EXPECT_TRUE(pwtest::waitFor([&] { return Above(panel, FrameOf(first)); }));
     Click(24, 16);
-    EXPECT_TRUE(
-        TestDesktop::waitUntil([&] { return !State(panel).contains(S("_NET_WM_STATE_ABOVE")); }));
+    EXPECT_TRUE(pwtest::waitFor([&] { return !State(panel).contains(S("_NET_WM_STATE_ABOVE")); }));
     EXPECT_EQ(Option("alwaysontop"), S("OFF"));
     const XWindowId second = OtherWindow(S("tilebay-e2e-second"));
     ASSERT_NE(second, 0u);
-    EXPECT_TRUE(TestDesktop::waitUntil([&] { return Above(FrameOf(second), panel); }));
+    EXPECT_TRUE(pwtest::waitFor([&] { return Above(FrameOf(second), panel); }));
     EXPECT_EQ(Geometry(panel), QRect(0, 0, kWidth, kTallHeight));
     for (auto& other : others) {
         other->kill();
         other->waitForFinished(3000);
     }
-    EXPECT_TRUE(TestDesktop::waitUntil([&] { return !Mapped(second); }));
+    EXPECT_TRUE(pwtest::waitFor([&] { return !Mapped(second); }));
 
     // Double-clicks: a trusted launcher and a program start; a document and
     // an untrusted launcher start nothing (no marker, no new window but the
@@ -268,8 +266,8 @@ TEST_F(TilebayE2E, LeftDockRevealRetractTogglesItemsStyleLoaderAndClose) {
         Pointer(100, 8);
         DoubleClick(row.x(), row.y());
     }
-    EXPECT_TRUE(TestDesktop::waitUntil([&] { return QFile::exists(marker + S("-launcher")); }));
-    EXPECT_TRUE(TestDesktop::waitUntil([&] { return QFile::exists(marker + S("-program")); }));
+    EXPECT_TRUE(pwtest::waitFor([&] { return QFile::exists(marker + S("-launcher")); }));
+    EXPECT_TRUE(pwtest::waitFor([&] { return QFile::exists(marker + S("-program")); }));
     EXPECT_FALSE(QFile::exists(marker + S("-untrusted")));
     const XWindowId notice = WaitForViewable(S("Tilebay - Notice"));
     EXPECT_NE(notice, 0u);
@@ -282,10 +280,10 @@ TEST_F(TilebayE2E, LeftDockRevealRetractTogglesItemsStyleLoaderAndClose) {
     // The style loader: pick "Right", "Load": the choice is stored and the
     // panel comes back in the new colour, docked right.
     Click(24, 40);  // taskbar hidden again, to see it restored by the reload and by Close
-    ASSERT_TRUE(TestDesktop::waitUntil([&] { return !Mapped(tint2); }));
+    ASSERT_TRUE(pwtest::waitFor([&] { return !Mapped(tint2); }));
     Click(220, 20);
     XWindowId loader = 0;
-    ASSERT_TRUE(TestDesktop::waitUntil([&] {
+    ASSERT_TRUE(pwtest::waitFor([&] {
         const auto ids = Named(S("^Load Style$"));
         loader = ids.empty() ? 0 : ids.front();
         return loader != 0 && desktop->windowInfo(loader).viewable();
@@ -300,11 +298,11 @@ TEST_F(TilebayE2E, LeftDockRevealRetractTogglesItemsStyleLoaderAndClose) {
     Click(dialog.left() + 100, dialog.top() + 9 + 18 * (depth + 3) + 9);  // rows of 18 pixels
     Shot(S("style-loader"));
     Click(dialog.left() + 320, dialog.top() + 18);  // Load
-    EXPECT_TRUE(TestDesktop::waitUntil([&] { return !Mapped(loader); }));
+    EXPECT_TRUE(pwtest::waitFor([&] { return !Mapped(loader); }));
     EXPECT_EQ(common::ReadIniValue(S("STYLE"), S("stylename"), program + S("/styleloader.ini")),
               S("\\Right"));
     XWindowId reloaded = 0;
-    ASSERT_TRUE(TestDesktop::waitUntil([&] {
+    ASSERT_TRUE(pwtest::waitFor([&] {
         reloaded = WaitForPanel();
         return reloaded != 0 &&
                Geometry(reloaded) == QRect(kScreen - kWidth, -kCaptionTop, kWidth, 380);
@@ -322,7 +320,7 @@ TEST_F(TilebayE2E, LeftDockRevealRetractTogglesItemsStyleLoaderAndClose) {
     Click(kScreen - kWidth + 205, 8);
     ASSERT_TRUE(Ended());
     EXPECT_EQ(tilebay.exitCode(), 0);
-    EXPECT_TRUE(TestDesktop::waitUntil([&] { return Mapped(tint2) && Mapped(icons); }));
+    EXPECT_TRUE(pwtest::waitFor([&] { return Mapped(tint2) && Mapped(icons); }));
     EXPECT_EQ(OptionsBytes(), options);
     EXPECT_EQ(Option("taskbar"), S("ON"));
 }
@@ -330,9 +328,9 @@ TEST_F(TilebayE2E, LeftDockRevealRetractTogglesItemsStyleLoaderAndClose) {
 TEST_F(TilebayE2E, CentreDockSecondInstanceAndTerminationSignal) {
     // 1024 / 2 - 235 / 2 = 394.5 pixels.
     ASSERT_NE(StartDocked(kCentre, "[OPTIONS]\ntaskbar=ON\nicons=ON\n", 395), 0u);
-    const XWindowId tint2 = desktop->panelWindow();
-    const XWindowId icons = desktop->desktopIconsWindow();
-    EXPECT_TRUE(TestDesktop::waitUntil([&] { return !Mapped(tint2) && !Mapped(icons); }));
+    const XWindowId tint2 = xDesktop->panelWindow();
+    const XWindowId icons = xDesktop->desktopIconsWindow();
+    EXPECT_TRUE(pwtest::waitFor([&] { return !Mapped(tint2) && !Mapped(icons); }));
     const QByteArray options = OptionsBytes();
     EXPECT_EQ(Option("alwaysontop"), S("OFF"));  // the load wrote all three
 
@@ -345,7 +343,7 @@ TEST_F(TilebayE2E, CentreDockSecondInstanceAndTerminationSignal) {
     EXPECT_EQ(OptionsBytes(), options);
 
     ASSERT_TRUE(EndBySignal(SIGTERM));
-    EXPECT_TRUE(TestDesktop::waitUntil([&] { return Mapped(tint2) && Mapped(icons); }));
+    EXPECT_TRUE(pwtest::waitFor([&] { return Mapped(tint2) && Mapped(icons); }));
     EXPECT_EQ(OptionsBytes(), options);
 }
 
@@ -353,8 +351,8 @@ TEST_F(TilebayE2E, CentreDockSecondInstanceAndTerminationSignal) {
 // its lock, which the next start takes up; a clean end leaves no such file.
 TEST_F(TilebayE2E, RightDockEndsOnHangupAndAKilledRunIsUndoneAtTheNextStart) {
     ASSERT_NE(StartDocked(kRight, "[OPTIONS]\ntaskbar=ON\n", kScreen - kWidth), 0u);
-    const XWindowId tint2 = desktop->panelWindow();
-    EXPECT_TRUE(TestDesktop::waitUntil([&] { return !Mapped(tint2); }));
+    const XWindowId tint2 = xDesktop->panelWindow();
+    EXPECT_TRUE(pwtest::waitFor([&] { return !Mapped(tint2); }));
     const QDir runtime(env.value(S("XDG_RUNTIME_DIR")));
     const QStringList hidden{S("tilebay-*.hidden")};
     EXPECT_EQ(runtime.entryList(hidden, QDir::Files).size(), 1);
@@ -364,10 +362,10 @@ TEST_F(TilebayE2E, RightDockEndsOnHangupAndAKilledRunIsUndoneAtTheNextStart) {
     EXPECT_EQ(runtime.entryList(hidden, QDir::Files).size(), 1) << "left by the killed run";
 
     ASSERT_NE(StartDocked(kRight, "[OPTIONS]\ntaskbar=ON\n", kScreen - kWidth), 0u);
-    EXPECT_TRUE(TestDesktop::waitUntil([&] { return !Mapped(tint2); }));
+    EXPECT_TRUE(pwtest::waitFor([&] { return !Mapped(tint2); }));
     const QByteArray options = OptionsBytes();
     ASSERT_TRUE(EndBySignal(SIGHUP));
-    EXPECT_TRUE(TestDesktop::waitUntil([&] { return Mapped(tint2); }));
+    EXPECT_TRUE(pwtest::waitFor([&] { return Mapped(tint2); }));
     EXPECT_EQ(OptionsBytes(), options);
     EXPECT_EQ(runtime.entryList(hidden, QDir::Files), QStringList{}) << "a clean end";
 }
@@ -383,18 +381,18 @@ TEST_F(TilebayE2E, ATermSignalDuringTheLoadEndsItSoon) {
     }
     Start();
     ASSERT_NE(WaitForViewable(S("Loading")), 0u);
-    const XWindowId tint2 = desktop->panelWindow();
-    EXPECT_TRUE(TestDesktop::waitUntil([&] { return !Mapped(tint2); }));
+    const XWindowId tint2 = xDesktop->panelWindow();
+    EXPECT_TRUE(pwtest::waitFor([&] { return !Mapped(tint2); }));
     ASSERT_TRUE(EndBySignal(SIGTERM)) << "still running 10 s after the signal";
     // The window manager maps the taskbar on tilebay's request: wait for it.
-    EXPECT_TRUE(TestDesktop::waitUntil([&] { return Mapped(tint2); }));
+    EXPECT_TRUE(pwtest::waitFor([&] { return Mapped(tint2); }));
 }
 
 TEST_F(TilebayE2E, WithoutStyleChoiceTheOptionsAreWrittenOffAndThePanelIsTransparent) {
     Start();
     const XWindowId panel = WaitForPanel();
     ASSERT_NE(panel, 0u);
-    EXPECT_TRUE(TestDesktop::waitUntil([&] { return Option("icons") == S("OFF"); }));
+    EXPECT_TRUE(pwtest::waitFor([&] { return Option("icons") == S("OFF"); }));
     EXPECT_EQ(Option("taskbar"), S("OFF"));
     EXPECT_EQ(Option("alwaysontop"), S("OFF"));
     EXPECT_EQ(desktop->property(panel, S("_NET_WM_WINDOW_OPACITY")).value_or(QStringList{}),
@@ -477,7 +475,7 @@ TEST_F(TilebayE2E, LiveDesktopTrustedLaunchersAndNothingBlocksTheLoad) {
     ASSERT_TRUE(tilebay.waitForStarted(5000));
     QByteArray log;
     const auto logged = [&](const QByteArray& text) {
-        return TestDesktop::waitUntil([&] {
+        return pwtest::waitFor([&] {
             tilebay.waitForReadyRead(20);
             log += tilebay.readAllStandardError();
             return log.contains(text);
@@ -502,7 +500,7 @@ TEST_F(TilebayE2E, LiveDesktopTrustedLaunchersAndNothingBlocksTheLoad) {
         DoubleClick(row.x(), row.y());
     };
     const auto ran = [&](const char* name) {
-        return TestDesktop::waitUntil([&] { return QFile::exists(marker + S("-") + S(name)); });
+        return pwtest::waitFor([&] { return QFile::exists(marker + S("-") + S(name)); });
     };
     // Trust: the link to a trusted launcher runs its Exec; launchers that
     // others may write or own run nothing.
@@ -540,7 +538,7 @@ TEST_F(TilebayE2E, LiveDesktopTrustedLaunchersAndNothingBlocksTheLoad) {
     ASSERT_TRUE(QFile::remove(marker + S("-renamed")));
     const qsizetype before = log.size();
     ASSERT_TRUE(QFile::remove(allUsersDesktop + S("/doomed.txt")));
-    ASSERT_TRUE(TestDesktop::waitUntil([&] {
+    ASSERT_TRUE(pwtest::waitFor([&] {
         tilebay.waitForReadyRead(20);
         log += tilebay.readAllStandardError();
         return log.indexOf(" -1 ", before) >= 0;
@@ -578,7 +576,7 @@ TEST_F(TilebayE2E, InstalledFirstStartCopiesTheShippedStylesIntoAnEmptyDataHome)
     // The default choice is Ocean: docked left, retracted, 380 high.
     const XWindowId panel = WaitForPanel();
     ASSERT_NE(panel, 0u);
-    EXPECT_TRUE(TestDesktop::waitUntil([&] {
+    EXPECT_TRUE(pwtest::waitFor([&] {
         return Geometry(panel) == QRect(0, -kCaptionTop, kWidth, 380);
     })) << "panel at "
         << Geometry(panel).x() << "," << Geometry(panel).y();

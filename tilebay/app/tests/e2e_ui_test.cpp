@@ -27,6 +27,7 @@
 
 #include "common/ini/ini.h"
 #include "common/testing/qt_printers.h"
+#include "common/testing/wait_for.h"
 #include "tilebay/app/testing/e2e_fixture.h"
 #include "tilebay/platform/system/testing/marker_program.h"
 
@@ -54,7 +55,7 @@ protected:
             return 0;
         }
         XWindowId panel = 0;
-        TestDesktop::waitUntil([&] {
+        pwtest::waitFor([&] {
             for (XWindowId w : Named(S("^Tilebay$"))) {
                 if (desktop->windowInfo(w).viewable() &&
                     Geometry(w) == QRect(left, -kCaptionTop, kWidth, kHeight)) {
@@ -100,7 +101,7 @@ TEST_F(TilebayUiE2E, ToggleTakesTheKeyboardTypingFiltersEnterStartsOneProgram) {
     WriteTestFile(QDir(userDesktop), S("notes.txt"), "text");
     const XWindowId editor = OtherWindow(S("tilebay-e2e-editor"));
     ASSERT_NE(editor, 0u);
-    ASSERT_TRUE(TestDesktop::waitUntil([&] { return Focus() == editor; }));
+    ASSERT_TRUE(pwtest::waitFor([&] { return Focus() == editor; }));
     // In French, its widgets read over AT-SPI.
     ASSERT_TRUE(StartAccessibility());
     env.insert(S("LANGUAGE"), S("fr"));
@@ -111,12 +112,12 @@ TEST_F(TilebayUiE2E, ToggleTakesTheKeyboardTypingFiltersEnterStartsOneProgram) {
     const auto toggled = Toggle();
     EXPECT_EQ(toggled.exitCode, 0) << toggled.err.toStdString();
     ASSERT_TRUE(Top(panel, 0));
-    ASSERT_TRUE(TestDesktop::waitUntil([&] { return Focus() == panel; }));
+    ASSERT_TRUE(pwtest::waitFor([&] { return Focus() == panel; }));
     // The panel's captions in French; the menu key opens the selected row's
     // context menu, in French too, and Escape closes it.
     const auto shows = [&](const QStringList& texts, const std::function<QStringList()>& read) {
         QStringList names;
-        const bool all = TestDesktop::waitUntil([&] {
+        const bool all = pwtest::waitFor([&] {
             names = read();
             return std::all_of(texts.begin(), texts.end(),
                                [&](const QString& text) { return names.contains(text); });
@@ -136,10 +137,10 @@ TEST_F(TilebayUiE2E, ToggleTakesTheKeyboardTypingFiltersEnterStartsOneProgram) {
     Xdotool({S("type"), S("--delay"), S("80"), S("DUP")});
     Shot(S("ui-filtered"));
     Keys({S("Return")});
-    ASSERT_TRUE(TestDesktop::waitUntil([&] { return QFile::exists(marker + S("-all")); }));
+    ASSERT_TRUE(pwtest::waitFor([&] { return QFile::exists(marker + S("-all")); }));
     // Down to the user's row of the same name, Enter: that one, once.
     Keys({S("Down"), S("Return")});
-    ASSERT_TRUE(TestDesktop::waitUntil([&] { return QFile::exists(marker + S("-user")); }));
+    ASSERT_TRUE(pwtest::waitFor([&] { return QFile::exists(marker + S("-user")); }));
     EXPECT_FALSE(QFile::exists(marker + S("-other")));
     // Backspace edits the filter: "DU" still hides "Other"; Home and End stay
     // among the shown rows. Escape clears the filter, Escape again retracts
@@ -148,7 +149,7 @@ TEST_F(TilebayUiE2E, ToggleTakesTheKeyboardTypingFiltersEnterStartsOneProgram) {
     EXPECT_EQ(Geometry(panel).top(), 0);
     Keys({S("Escape")});
     ASSERT_TRUE(Top(panel, -kCaptionTop));
-    EXPECT_TRUE(TestDesktop::waitUntil([&] { return Focus() == editor; }));
+    EXPECT_TRUE(pwtest::waitFor([&] { return Focus() == editor; }));
     EXPECT_FALSE(QFile::exists(marker + S("-other")));
     // The mouse drops it again as ever.
     Pointer(500, 500);
@@ -198,7 +199,7 @@ TEST_F(TilebayCompositedE2E, TranslucentPanelClickRaisesItStyleLoaderKindAndClos
     const auto blend = [&](int below, int above) { return below + (above - below) * 128 / 255; };
     QColor under;
     QColor seen;
-    EXPECT_TRUE(TestDesktop::waitUntil([&] {
+    EXPECT_TRUE(pwtest::waitFor([&] {
         const QString shot = Shot(S("ui-translucent"));
         under = Pixel(shot, 400, 6);
         seen = Pixel(shot, 30, 6);
@@ -216,9 +217,9 @@ TEST_F(TilebayCompositedE2E, TranslucentPanelClickRaisesItStyleLoaderKindAndClos
     // panel brings it to the front, as a click on any window does.
     const XWindowId other = OtherWindow(S("tilebay-e2e-cover"));
     ASSERT_NE(other, 0u);
-    ASSERT_TRUE(TestDesktop::waitUntil([&] { return Above(FrameOf(other), panel); }));
+    ASSERT_TRUE(pwtest::waitFor([&] { return Above(FrameOf(other), panel); }));
     Click(150, 330);  // the list below its rows
-    EXPECT_TRUE(TestDesktop::waitUntil([&] { return Above(panel, FrameOf(other)); }))
+    EXPECT_TRUE(pwtest::waitFor([&] { return Above(panel, FrameOf(other)); }))
         << "panel " << panel << " at " << Geometry(panel).top() << ", cover frame "
         << FrameOf(other) << ", stacking " << ::testing::PrintToString(Stacking());
 
@@ -228,7 +229,7 @@ TEST_F(TilebayCompositedE2E, TranslucentPanelClickRaisesItStyleLoaderKindAndClos
     const QStringList type = Property(loader, "_NET_WM_WINDOW_TYPE");
     ASSERT_FALSE(type.isEmpty());
     EXPECT_EQ(type.front(), S("_NET_WM_WINDOW_TYPE_UTILITY"));
-    EXPECT_TRUE(TestDesktop::waitUntil([&] {
+    EXPECT_TRUE(pwtest::waitFor([&] {
         return Property(loader, "_NET_WM_STATE").contains(S("_NET_WM_STATE_SKIP_TASKBAR"));
     }));
     const QString hints =
@@ -244,12 +245,12 @@ TEST_F(TilebayCompositedE2E, TranslucentPanelClickRaisesItStyleLoaderKindAndClos
     Shot(S("ui-style-loader"));
 
     // "Close" with the loader shown: the panel goes, the program stays.
-    const XWindowId tint2 = desktop->panelWindow();
+    const XWindowId tint2 = xDesktop->panelWindow();
     Pointer(100, 8);
     Click(205, 8);
-    EXPECT_TRUE(TestDesktop::waitUntil([&] { return !desktop->windowInfo(panel).viewable(); }));
+    EXPECT_TRUE(pwtest::waitFor([&] { return !desktop->windowInfo(panel).viewable(); }));
     // The window manager maps the taskbar in its own time.
-    EXPECT_TRUE(TestDesktop::waitUntil([&] { return desktop->windowInfo(tint2).mapped(); }));
+    EXPECT_TRUE(pwtest::waitFor([&] { return desktop->windowInfo(tint2).mapped(); }));
     EXPECT_TRUE(desktop->windowInfo(loader).viewable());
     EXPECT_EQ(tilebay.state(), QProcess::Running);
     // Closing the loader then ends it. It is closed as the window manager's
@@ -297,15 +298,14 @@ TEST_F(TilebayUiE2E, ContextMenuOpenAndTrashThenRowsDragOutAndFilesDropInUnderFr
     Click(readMe.x(), readMe.y(), 3);
     Shot(S("ui-context-menu"));
     Keys({S("Down"), S("Return")});
-    EXPECT_TRUE(TestDesktop::waitUntil([&] { return QFile::exists(opened); }, 15s));
+    EXPECT_TRUE(pwtest::waitFor([&] { return QFile::exists(opened); }, 15s));
     EXPECT_EQ(QString::fromUtf8(Read(opened)), userDesktop + S("/read me.txt\n"));
 
     // Right button, Up to the last entry, "Move to Trash".
     Pointer(100, 8);
     Click(old.x(), old.y(), 3);
     Keys({S("Up"), S("Return")});
-    EXPECT_TRUE(
-        TestDesktop::waitUntil([&] { return !QFile::exists(userDesktop + S("/old.txt")); }));
+    EXPECT_TRUE(pwtest::waitFor([&] { return !QFile::exists(userDesktop + S("/old.txt")); }));
     EXPECT_EQ(Read(data + S("/Trash/files/old.txt")), QByteArray("old text\n"));
     EXPECT_TRUE(QFile::exists(data + S("/Trash/info/old.txt.trashinfo")));
     EXPECT_TRUE(QFile::exists(userDesktop + S("/read me.txt")));
@@ -349,22 +349,21 @@ TEST_F(TilebayUiE2E, ContextMenuOpenAndTrashThenRowsDragOutAndFilesDropInUnderFr
                     .split(u' '));
     };
     dragIn();
-    EXPECT_TRUE(
-        TestDesktop::waitUntil([&] { return QFile::exists(userDesktop + S("/incoming.txt")); }));
+    EXPECT_TRUE(pwtest::waitFor([&] { return QFile::exists(userDesktop + S("/incoming.txt")); }));
     EXPECT_EQ(Top(panel, 0), true);
     dragIn();
-    EXPECT_TRUE(TestDesktop::waitUntil(
-        [&] { return QFile::exists(userDesktop + S("/incoming (2).txt")); }));
+    EXPECT_TRUE(
+        pwtest::waitFor([&] { return QFile::exists(userDesktop + S("/incoming (2).txt")); }));
     EXPECT_EQ(Read(userDesktop + S("/incoming.txt")), QByteArray("dropped in\n"));
     EXPECT_EQ(Read(userDesktop + S("/incoming (2).txt")), QByteArray("dropped in\n"));
     EXPECT_TRUE(QFile::exists(incoming));  // copied, not moved
     // With Shift held the file is moved, again under a free name.
     // (released only once the drop is done, as a user would).
     dragIn(S("keydown shift "), QString());
-    EXPECT_TRUE(TestDesktop::waitUntil(
-        [&] { return QFile::exists(userDesktop + S("/incoming (3).txt")); }));
+    EXPECT_TRUE(
+        pwtest::waitFor([&] { return QFile::exists(userDesktop + S("/incoming (3).txt")); }));
     Xdotool({S("keyup"), S("shift")});
-    EXPECT_TRUE(TestDesktop::waitUntil([&] { return !QFile::exists(incoming); }));
+    EXPECT_TRUE(pwtest::waitFor([&] { return !QFile::exists(incoming); }));
     EXPECT_EQ(Read(userDesktop + S("/incoming (3).txt")), QByteArray("dropped in\n"));
 
     // A FIFO dropped beside a file: the file is copied; the FIFO, whose copy
@@ -380,8 +379,7 @@ TEST_F(TilebayUiE2E, ContextMenuOpenAndTrashThenRowsDragOutAndFilesDropInUnderFr
     ASSERT_TRUE(pair->waitForReadyRead(10000));
     ASSERT_EQ(pair->readLine().trimmed(), QByteArray("ready"));
     dragIn();
-    EXPECT_TRUE(
-        TestDesktop::waitUntil([&] { return QFile::exists(userDesktop + S("/beside.txt")); }));
+    EXPECT_TRUE(pwtest::waitFor([&] { return QFile::exists(userDesktop + S("/beside.txt")); }));
     EXPECT_NE(WaitForViewable(S("^Tilebay - Notice$")), 0u);
     EXPECT_FALSE(QFileInfo::exists(userDesktop + S("/pipe")));
     EXPECT_EQ(Read(userDesktop + S("/beside.txt")), QByteArray("beside the pipe\n"));
@@ -390,8 +388,8 @@ TEST_F(TilebayUiE2E, ContextMenuOpenAndTrashThenRowsDragOutAndFilesDropInUnderFr
 
 // Two screens of Xorg's dummy driver, side by side; the second is switched
 // off and on and resized with xrandr, as an unplugged monitor would be.
-TestDesktop::Options DummyScreens() {
-    TestDesktop::Options options;
+XDesktop::Options DummyScreens() {
+    XDesktop::Options options;
     options.dummyScreens = true;
     options.windowManager = false;
     options.readyTimeout = 30s;
@@ -433,7 +431,7 @@ protected:
         return {};
     }
     bool DockedAt(int left) const {
-        return TestDesktop::waitUntil(
+        return pwtest::waitFor(
             [&] { return PanelGeometry() == QRect(left, -kCaptionTop, kWidth, kHeight); });
     }
 };

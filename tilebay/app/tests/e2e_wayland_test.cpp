@@ -3,22 +3,21 @@
 // `tilebay --toggle` with typing, Enter and Escape, rows dragged out to and files dragged in from
 // another Wayland client, an output that comes at run time, the options that have no meaning there;
 // then the same program on sway's XWayland without the layer-shell module, typing after --toggle
-// included; and the figures of both beside Xvfb's (reveal latency, RSS, idle CPU), written to
+// included; and the figures of both beside Xvfb's (reveal latency, RSS), written to
 // e2e-output/wayland-figures.txt.
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QRegularExpression>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 #include <iostream>
 
 #include "common/ini/ini.h"
 #include "common/testing/qt_printers.h"
+#include "common/testing/wait_for.h"
 #include "tilebay/app/testing/e2e_fixture.h"
 #include "tilebay/platform/system/testing/marker_program.h"
 
@@ -30,9 +29,8 @@ namespace {
 
 const QColor kPanel(180, 30, 30);
 
-TestDesktop::Options Wayland() {
-    TestDesktop::Options options;
-    options.wayland = true;
+WaylandDesktop::Options Wayland() {
+    WaylandDesktop::Options options;
     options.width = 800;
     options.height = 600;
     return options;
@@ -43,35 +41,12 @@ bool Near(const QColor& a, const QColor& b) {
            qAbs(a.blue() - b.blue()) <= 8;
 }
 
-// Resident memory and CPU time (clock ticks) of a process.
-struct Usage {
-    long rssKiB = 0;
-    long long ticks = 0;
-};
-Usage UsageOf(qint64 pid) {
-    Usage usage;
+// The resident memory of a process, as a line of the figures (its idle CPU is measured by
+// tilebay/bench/run_panel_bench.sh).
+QString RssFigure(qint64 pid) {
     const QString status = QString::fromLatin1(Read(S("/proc/%1/status").arg(pid)));
     const auto rss = QRegularExpression(S("VmRSS:\\s+(\\d+)")).match(status);
-    usage.rssKiB = rss.captured(1).toLong();
-    // utime and stime: fields 14 and 15, after the command in parentheses.
-    const QString stat = QString::fromLatin1(Read(S("/proc/%1/stat").arg(pid)));
-    const QStringList fields = stat.mid(stat.lastIndexOf(u')') + 2).split(u' ');
-    if (fields.size() > 13) {
-        usage.ticks = fields[11].toLongLong() + fields[12].toLongLong();
-    }
-    return usage;
-}
-
-// RSS and the CPU share over 10 s of doing nothing, as a line of the figures.
-QString IdleFigures(qint64 pid) {
-    const Usage before = UsageOf(pid);
-    QThread::sleep(10);  // the measured window itself
-    const Usage after = UsageOf(pid);
-    const double cpu = 100.0 * static_cast<double>(after.ticks - before.ticks) /
-                       static_cast<double>(::sysconf(_SC_CLK_TCK)) / 10.0;
-    return S("RSS %1 MiB, idle CPU %2 % over 10 s")
-        .arg(after.rssKiB / 1024.0, 0, 'f', 1)
-        .arg(cpu, 0, 'f', 2);
+    return S("RSS %1 MiB").arg(rss.captured(1).toLong() / 1024.0, 0, 'f', 1);
 }
 
 // What XGrabKeyboard answers another X client on `display` (GrabSuccess, AlreadyGrabbed, ...);
@@ -98,7 +73,7 @@ void AddFigure(const QString& line) {
 
 class TilebayWaylandE2E : public E2EFixture {
 protected:
-    explicit TilebayWaylandE2E(TestDesktop::Options options = Wayland()) : E2EFixture(options) {}
+    explicit TilebayWaylandE2E(WaylandDesktop::Options options = Wayland()) : E2EFixture(options) {}
 
     void SetUp() override {
         E2EFixture::SetUp();
@@ -119,9 +94,9 @@ protected:
     // Types "beta", which leaves one row, and Enter, which starts it with the environment
     // tilebay was started with: the platform and shell plugin it chose are its own.
     void TypeBetaAndEnter() {
-        ASSERT_TRUE(desktop->type(S("beta")));
-        ASSERT_TRUE(desktop->type(S("Return"), true));
-        EXPECT_TRUE(TestDesktop::waitUntil([&] { return QFile::exists(marker + S("-beta")); }));
+        ASSERT_TRUE(wayland->type(S("beta")));
+        ASSERT_TRUE(wayland->type(S("Return"), true));
+        EXPECT_TRUE(pwtest::waitFor([&] { return QFile::exists(marker + S("-beta")); }));
         EXPECT_FALSE(QFile::exists(marker + S("-alpha")));
         QFile file(marker + S("-beta.env"));
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -133,7 +108,7 @@ protected:
     }
 
     QRect OutputRect(const QString& name) const {
-        for (const auto& known : desktop->outputs()) {
+        for (const auto& known : wayland->outputs()) {
             if (known.name == name) {
                 return known.rect;
             }
@@ -143,7 +118,7 @@ protected:
     // The colour at `at` (output coordinates) of a screenshot of `name`.
     QColor PixelOf(const QString& name, const QPoint& at) const {
         const QString path = output.filePath(S("wayland-") + name + S(".png"));
-        if (!desktop->screenshot(name, path)) {
+        if (!wayland->screenshot(name, path)) {
             return {};
         }
         const QImage image(path);
@@ -152,11 +127,11 @@ protected:
     // Whether the panel's list area (in view) or only its caption strip (retracted) shows on
     // `name`, docked left.
     bool InView(const QString& name, bool inView = true) const {
-        return TestDesktop::waitUntil(
+        return pwtest::waitFor(
             [&] { return Near(PixelOf(name, QPoint(120, 250)), kPanel) == inView; });
     }
     bool Retracted(const QString& name) const {
-        return TestDesktop::waitUntil([&] {
+        return pwtest::waitFor([&] {
             return Near(PixelOf(name, QPoint(30, 8)), kPanel) &&
                    !Near(PixelOf(name, QPoint(120, 250)), kPanel);
         });
@@ -165,21 +140,21 @@ protected:
     // motions: one entering, one moving over it).
     void Reveal(const QString& name) const {
         const QRect rect = OutputRect(name);
-        desktop->pointerTo(rect.x() + 100, rect.y() + 300);
-        desktop->pointerTo(rect.x() + 100, rect.y() + 6);
-        desktop->pointerTo(rect.x() + 101, rect.y() + 5);
+        wayland->pointerTo(rect.x() + 100, rect.y() + 300);
+        wayland->pointerTo(rect.x() + 100, rect.y() + 6);
+        wayland->pointerTo(rect.x() + 101, rect.y() + 5);
     }
     // Out across the bottom border strip.
     void Leave(const QString& name) const {
         const QRect rect = OutputRect(name);
-        desktop->pointerTo(rect.x() + 100, rect.y() + kHeight - 3);
-        desktop->pointerTo(rect.x() + 100, rect.y() + kHeight - 2);
-        desktop->pointerTo(rect.x() + 100, rect.y() + 500);
+        wayland->pointerTo(rect.x() + 100, rect.y() + kHeight - 3);
+        wayland->pointerTo(rect.x() + 100, rect.y() + kHeight - 2);
+        wayland->pointerTo(rect.x() + 100, rect.y() + 500);
     }
     void Click(const QString& name, int x, int y) const {
         const QRect rect = OutputRect(name);
-        desktop->pointerTo(rect.x() + x, rect.y() + y + 1);
-        desktop->pointerTo(rect.x() + x, rect.y() + y, true);
+        wayland->pointerTo(rect.x() + x, rect.y() + y + 1);
+        wayland->pointerTo(rect.x() + x, rect.y() + y, true);
     }
     // tilebay with the layer-shell module, its panel on the output `screen`.
     void UseLayerShellOn(const char* screen) {
@@ -214,7 +189,7 @@ TEST_F(TilebayWaylandE2E, LayerSurfaceOnTheNamedOutputRevealToggleTypingOptionsA
     ASSERT_TRUE(StartTilebay(binary));
     ASSERT_TRUE(Retracted(S("HEADLESS-2")));
     EXPECT_FALSE(Near(PixelOf(S("HEADLESS-1"), QPoint(30, 8)), kPanel));
-    const QString log = desktop->swayLog();
+    const QString log = wayland->swayLog();
     EXPECT_TRUE(
         log.contains(S("new layer surface: namespace tilebay layer 2 anchor 5 size 235x380")))
         << log.right(2000).toStdString();
@@ -241,10 +216,10 @@ TEST_F(TilebayWaylandE2E, LayerSurfaceOnTheNamedOutputRevealToggleTypingOptionsA
     // The taskbar box does nothing; always on top still does.
     Click(S("HEADLESS-1"), 30, 40);
     Click(S("HEADLESS-1"), 30, 16);
-    EXPECT_TRUE(TestDesktop::waitUntil([&] { return Option("alwaysontop") == S("ON"); }));
+    EXPECT_TRUE(pwtest::waitFor([&] { return Option("alwaysontop") == S("ON"); }));
     EXPECT_NE(Option("taskbar"), S("ON"));
     Click(S("HEADLESS-1"), 30, 16);
-    EXPECT_TRUE(TestDesktop::waitUntil([&] { return Option("alwaysontop") == S("OFF"); }));
+    EXPECT_TRUE(pwtest::waitFor([&] { return Option("alwaysontop") == S("OFF"); }));
     Leave(S("HEADLESS-1"));
     ASSERT_TRUE(Retracted(S("HEADLESS-1")));
 
@@ -254,18 +229,18 @@ TEST_F(TilebayWaylandE2E, LayerSurfaceOnTheNamedOutputRevealToggleTypingOptionsA
     ASSERT_NO_FATAL_FAILURE(TypeBetaAndEnter());
     // The Menu key makes the row's context menu a popup of the panel's layer surface (Qt's own
     // xdg-shell code would take that surface for one of its own); the panel lives on.
-    ASSERT_TRUE(desktop->type(S("Menu"), true));
-    ASSERT_TRUE(desktop->type(S("Escape"), true));
+    ASSERT_TRUE(wayland->type(S("Menu"), true));
+    ASSERT_TRUE(wayland->type(S("Escape"), true));
     EXPECT_EQ(tilebay.state(), QProcess::Running);
     // Escape clears the filter, Escape again retracts.
-    ASSERT_TRUE(desktop->type(S("Escape"), true));
-    ASSERT_TRUE(desktop->type(S("Escape"), true));
+    ASSERT_TRUE(wayland->type(S("Escape"), true));
+    ASSERT_TRUE(wayland->type(S("Escape"), true));
     EXPECT_TRUE(Retracted(S("HEADLESS-1")));
     EXPECT_TRUE(Toggle().ok());
     EXPECT_TRUE(InView(S("HEADLESS-1")));
     EXPECT_TRUE(Toggle().ok());
     EXPECT_TRUE(Retracted(S("HEADLESS-1")));
-    AddFigure(S("sway (layer shell): ") + IdleFigures(tilebay.processId()));
+    AddFigure(S("sway (layer shell): ") + RssFigure(tilebay.processId()));
 
     // A row dragged out onto another Wayland client arrives there as its file's URL, offered as
     // a copy; the panel retracts once the pointer has left it.
@@ -275,22 +250,22 @@ TEST_F(TilebayWaylandE2E, LayerSurfaceOnTheNamedOutputRevealToggleTypingOptionsA
     ASSERT_TRUE(target->waitForReadyRead(10000));
     ASSERT_EQ(target->readLine().trimmed(), QByteArray("ready"));
     // sway floats the fixed-size window in the middle of the focused output.
-    ASSERT_TRUE(TestDesktop::waitUntil(
+    ASSERT_TRUE(pwtest::waitFor(
         [&] { return Near(PixelOf(S("HEADLESS-1"), QPoint(400, 300)), QColor(Qt::darkGreen)); }));
     const QRect first = OutputRect(S("HEADLESS-1"));
     Reveal(S("HEADLESS-1"));
     ASSERT_TRUE(InView(S("HEADLESS-1")));
     const QPoint row = first.topLeft() + RowCentre(S("alpha-tool"));
-    ASSERT_TRUE(desktop->leftButtonAt(row.x(), row.y(), true));
-    desktop->pointerTo(row.x() + 20, row.y() + 5);
-    desktop->pointerTo(first.x() + 300, first.y() + 250);
-    desktop->pointerTo(first.x() + 400, first.y() + 300);
+    ASSERT_TRUE(wayland->leftButtonAt(row.x(), row.y(), true));
+    wayland->pointerTo(row.x() + 20, row.y() + 5);
+    wayland->pointerTo(first.x() + 300, first.y() + 250);
+    wayland->pointerTo(first.x() + 400, first.y() + 300);
     // Released only once the target shows the drag over it: the compositor refuses a drag that
     // tilebay asks for after the button went up, and drops nothing where the target's answer
     // came after it. (Read beside the pointer: the screenshots show it.)
-    ASSERT_TRUE(TestDesktop::waitUntil(
+    ASSERT_TRUE(pwtest::waitFor(
         [&] { return Near(PixelOf(S("HEADLESS-1"), QPoint(440, 260)), QColor(Qt::green)); }));
-    ASSERT_TRUE(desktop->leftButtonAt(first.x() + 405, first.y() + 305, false));
+    ASSERT_TRUE(wayland->leftButtonAt(first.x() + 405, first.y() + 305, false));
     EXPECT_TRUE(DroppedAsCopy(*target, userDesktop + S("/alpha-tool")));
     EXPECT_TRUE(QFile::exists(userDesktop + S("/alpha-tool")));
     EXPECT_TRUE(InView(S("HEADLESS-1")));
@@ -306,11 +281,11 @@ TEST_F(TilebayWaylandE2E, LayerSurfaceOnTheNamedOutputRevealToggleTypingOptionsA
     // it on demand.)
     Reveal(S("HEADLESS-1"));
     ASSERT_TRUE(InView(S("HEADLESS-1")));
-    ASSERT_TRUE(desktop->rightClickAt(first.x() + 60, first.y() + 108));
-    EXPECT_TRUE(TestDesktop::waitUntil(
-        [&] { return !Near(PixelOf(S("HEADLESS-1"), QPoint(90, 130)), kPanel); }));
+    ASSERT_TRUE(wayland->rightClickAt(first.x() + 60, first.y() + 108));
+    EXPECT_TRUE(
+        pwtest::waitFor([&] { return !Near(PixelOf(S("HEADLESS-1"), QPoint(90, 130)), kPanel); }));
     Click(S("HEADLESS-1"), 130, 184);
-    EXPECT_TRUE(TestDesktop::waitUntil([&] {
+    EXPECT_TRUE(pwtest::waitFor([&] {
         return QFile::exists(userDesktop + S("/alpha-tool")) !=
                QFile::exists(userDesktop + S("/beta-tool"));
     }));
@@ -328,33 +303,32 @@ TEST_F(TilebayWaylandE2E, LayerSurfaceOnTheNamedOutputRevealToggleTypingOptionsA
     ASSERT_TRUE(source->waitForReadyRead(10000));
     ASSERT_EQ(source->readLine().trimmed(), QByteArray("ready"));
     // sway floats the fixed-size window in the middle of the focused output.
-    ASSERT_TRUE(TestDesktop::waitUntil(
+    ASSERT_TRUE(pwtest::waitFor(
         [&] { return Near(PixelOf(S("HEADLESS-1"), QPoint(400, 300)), QColor(Qt::darkMagenta)); }));
-    ASSERT_TRUE(desktop->leftButtonAt(first.x() + 400, first.y() + 300, true));
-    desktop->pointerTo(first.x() + 300, first.y() + 60);
-    desktop->pointerTo(first.x() + 100, first.y() + 6);
+    ASSERT_TRUE(wayland->leftButtonAt(first.x() + 400, first.y() + 300, true));
+    wayland->pointerTo(first.x() + 300, first.y() + 60);
+    wayland->pointerTo(first.x() + 100, first.y() + 6);
     EXPECT_TRUE(InView(S("HEADLESS-1")));
-    desktop->pointerTo(first.x() + 110, first.y() + 300);
-    ASSERT_TRUE(desktop->leftButtonAt(first.x() + 115, first.y() + 305, false));
-    EXPECT_TRUE(
-        TestDesktop::waitUntil([&] { return QFile::exists(userDesktop + S("/incoming.txt")); }));
+    wayland->pointerTo(first.x() + 110, first.y() + 300);
+    ASSERT_TRUE(wayland->leftButtonAt(first.x() + 115, first.y() + 305, false));
+    EXPECT_TRUE(pwtest::waitFor([&] { return QFile::exists(userDesktop + S("/incoming.txt")); }));
     EXPECT_EQ(Read(userDesktop + S("/incoming.txt")), QByteArray("dropped in\n"));
     EXPECT_TRUE(QFile::exists(incoming));  // copied, not moved
 
-    ASSERT_TRUE(desktop->swaymsg({S("create_output")}).ok());
-    ASSERT_TRUE(TestDesktop::waitUntil([&] { return !OutputRect(S("HEADLESS-3")).isEmpty(); }));
+    ASSERT_TRUE(wayland->swaymsg({S("create_output")}).ok());
+    ASSERT_TRUE(pwtest::waitFor([&] { return !OutputRect(S("HEADLESS-3")).isEmpty(); }));
     EXPECT_TRUE(Retracted(S("HEADLESS-3")));
-    EXPECT_TRUE(TestDesktop::waitUntil(
-        [&] { return !Near(PixelOf(S("HEADLESS-1"), QPoint(30, 8)), kPanel); }));
+    EXPECT_TRUE(
+        pwtest::waitFor([&] { return !Near(PixelOf(S("HEADLESS-1"), QPoint(30, 8)), kPanel); }));
     EXPECT_EQ(tilebay.state(), QProcess::Running);
 }
 
 // Outputs that can be taken away: the two are windows of an outer sway.
 class TilebayOutputGoneE2E : public TilebayWaylandE2E {
 protected:
-    static TestDesktop::Options Nested() {
-        TestDesktop::Options options = Wayland();
-        options.waylandNested = true;
+    static WaylandDesktop::Options Nested() {
+        WaylandDesktop::Options options = Wayland();
+        options.nested = true;
         return options;
     }
     TilebayOutputGoneE2E() : TilebayWaylandE2E(Nested()) {}
@@ -370,7 +344,7 @@ TEST_F(TilebayOutputGoneE2E, ThePanelOfAnOutputThatGoesMovesToTheFirst) {
     ASSERT_TRUE(StartTilebay(CopyBuiltTilebay(program)));
     ASSERT_TRUE(Retracted(S("WL-2")));
     EXPECT_FALSE(Near(PixelOf(S("WL-1"), QPoint(30, 8)), kPanel));
-    ASSERT_TRUE(desktop->removeOutput(S("WL-2")));
+    ASSERT_TRUE(wayland->removeOutput(S("WL-2")));
     EXPECT_TRUE(Retracted(S("WL-1")));
     Reveal(S("WL-1"));
     EXPECT_TRUE(InView(S("WL-1")));
@@ -394,7 +368,7 @@ TEST_F(TilebayWaylandE2E, XWaylandWithoutTheModuleRevealToggleAndSecondOutput) {
                   (S("[OPTIONS]\nscreen=") + name + S("\n")).toUtf8());
     ASSERT_TRUE(StartTilebay(CopyBuiltTilebay(program)));
     XWindowId panel = 0;
-    ASSERT_TRUE(TestDesktop::waitUntil([&] {
+    ASSERT_TRUE(pwtest::waitFor([&] {
         for (XWindowId w : Named(S("^Tilebay$"))) {
             if (Geometry(w) == QRect(800, -kCaptionTop, kWidth, kHeight)) {
                 panel = w;
@@ -403,7 +377,7 @@ TEST_F(TilebayWaylandE2E, XWaylandWithoutTheModuleRevealToggleAndSecondOutput) {
         }
         return false;
     })) << name.toStdString();
-    EXPECT_FALSE(desktop->swayLog().contains(S("namespace tilebay")));
+    EXPECT_FALSE(wayland->swayLog().contains(S("namespace tilebay")));
 
     QElapsedTimer clock;
     clock.start();
@@ -423,23 +397,21 @@ TEST_F(TilebayWaylandE2E, XWaylandWithoutTheModuleRevealToggleAndSecondOutput) {
     ASSERT_TRUE(Top(panel, 0));
     // Typed only once the panel holds the keyboard.
     ASSERT_TRUE(
-        TestDesktop::waitUntil([&] { return GrabKeyboard(desktop->display()) == AlreadyGrabbed; }));
+        pwtest::waitFor([&] { return GrabKeyboard(desktop->display()) == AlreadyGrabbed; }));
     ASSERT_NO_FATAL_FAILURE(TypeBetaAndEnter());
-    ASSERT_TRUE(desktop->type(S("Escape"), true));
-    ASSERT_TRUE(desktop->type(S("Escape"), true));
+    ASSERT_TRUE(wayland->type(S("Escape"), true));
+    ASSERT_TRUE(wayland->type(S("Escape"), true));
     EXPECT_TRUE(Top(panel, -kCaptionTop));
-    EXPECT_TRUE(
-        TestDesktop::waitUntil([&] { return GrabKeyboard(desktop->display()) == GrabSuccess; }));
+    EXPECT_TRUE(pwtest::waitFor([&] { return GrabKeyboard(desktop->display()) == GrabSuccess; }));
     // --toggle again retracts it and lets the keyboard go as well.
     ASSERT_TRUE(Toggle().ok());
     ASSERT_TRUE(Top(panel, 0));
     EXPECT_TRUE(
-        TestDesktop::waitUntil([&] { return GrabKeyboard(desktop->display()) == AlreadyGrabbed; }));
+        pwtest::waitFor([&] { return GrabKeyboard(desktop->display()) == AlreadyGrabbed; }));
     EXPECT_TRUE(Toggle().ok());
     EXPECT_TRUE(Top(panel, -kCaptionTop));
-    EXPECT_TRUE(
-        TestDesktop::waitUntil([&] { return GrabKeyboard(desktop->display()) == GrabSuccess; }));
-    AddFigure(S("sway (XWayland): ") + IdleFigures(tilebay.processId()));
+    EXPECT_TRUE(pwtest::waitFor([&] { return GrabKeyboard(desktop->display()) == GrabSuccess; }));
+    AddFigure(S("sway (XWayland): ") + RssFigure(tilebay.processId()));
 }
 
 // The same figures on Xvfb with openbox, for comparison.
@@ -448,13 +420,13 @@ protected:
     TilebayXvfbFigures() : E2EFixture(Session(false)) {}
 };
 
-TEST_F(TilebayXvfbFigures, RevealLatencyRssAndIdleCpu) {
+TEST_F(TilebayXvfbFigures, RevealLatencyAndRss) {
     const QString program = root.filePath(S("prog"));
     WriteStyle(program, {S("Test"), 1, kPanel});
     ChooseStyle(program, S("Test"));
     ASSERT_TRUE(StartTilebay(CopyBuiltTilebay(program)));
     XWindowId panel = 0;
-    ASSERT_TRUE(TestDesktop::waitUntil([&] {
+    ASSERT_TRUE(pwtest::waitFor([&] {
         for (XWindowId w : Named(S("^Tilebay$"))) {
             if (Geometry(w) == QRect(0, -kCaptionTop, kWidth, kHeight)) {
                 panel = w;
@@ -471,7 +443,7 @@ TEST_F(TilebayXvfbFigures, RevealLatencyRssAndIdleCpu) {
     ASSERT_TRUE(Top(panel, 0));
     AddFigure(S("Xvfb: reveal latency %1 ms (pointer motion to the X window moved)")
                   .arg(clock.elapsed()));
-    AddFigure(S("Xvfb: ") + IdleFigures(tilebay.processId()));
+    AddFigure(S("Xvfb: ") + RssFigure(tilebay.processId()));
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "common/process/detached_start.h"
 #include "tilebay/platform/system/command_line.h"
 
 namespace tilebay {
@@ -60,11 +61,6 @@ private:
     std::vector<char*> envp_;
 };
 
-[[noreturn]] void ReportAndExit(int report, int error) {
-    [[maybe_unused]] const ssize_t written = ::write(report, &error, sizeof error);
-    ::_exit(127);
-}
-
 // The started process between fork and exec: no signal blocked, the working
 // folder, then the program, the file `fd` holds when it is not -1. A failure
 // is written to `report` as errno; a successful exec closes it unwritten.
@@ -73,7 +69,7 @@ private:
     ::sigemptyset(&none);
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
     if (command.folder() != nullptr && ::chdir(command.folder()) != 0) {
-        ReportAndExit(report, errno);
+        common::ReportExecFailure(report, errno);
     }
     if (fd >= 0) {
         // Kept open across exec: the interpreter of a script reads the
@@ -83,44 +79,13 @@ private:
     } else {
         ::execve(command.program(), command.argv(), command.envp());
     }
-    ReportAndExit(report, errno);
+    common::ReportExecFailure(report, errno);
 }
 
 // Starts `command` as a grandchild in a session of its own, so that it
 // outlives us and is never ours to wait for; true once it has been executed.
 bool SpawnDetached(const ChildCommand& command, int fd) {
-    int report[2];
-    if (::pipe2(report, O_CLOEXEC) != 0) {
-        return false;
-    }
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(report[0]);
-        ::setsid();
-        const pid_t grandchild = ::fork();
-        if (grandchild < 0) {
-            ReportAndExit(report[1], errno);
-        }
-        if (grandchild > 0) {
-            ::_exit(0);
-        }
-        ExecChild(command, fd, report[1]);
-    }
-    ::close(report[1]);
-    if (child < 0) {
-        ::close(report[0]);
-        return false;
-    }
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    int error = 0;
-    ssize_t got = 0;
-    do {
-        got = ::read(report[0], &error, sizeof error);
-    } while (got < 0 && errno == EINTR);
-    ::close(report[0]);
-    return got == 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return common::StartDetached([&command, fd](int report) { ExecChild(command, fd, report); });
 }
 
 }  // namespace

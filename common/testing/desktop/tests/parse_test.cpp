@@ -89,13 +89,13 @@ TEST(TestDesktopParse, SessionCommandLines) {
         EXPECT_EQ(parse(wrong).outcome.exitCode, 2) << wrong;
     }
     EXPECT_EQ(parse("--help").outcome.exitCode, 0);
-    EXPECT_TRUE(parse("--wayland -- true").options.wayland);
+    EXPECT_TRUE(parse("--wayland -- true").wayland);
     EXPECT_EQ(parse("--wayland --panel -- true").outcome.exitCode, 2);
 }
 
 // swaymsg -r -t get_outputs: name, state and place of each output.
 TEST(TestDesktopParse, SwayOutputs) {
-    const auto outputs = TestDesktop::parseSwayOutputs(
+    const auto outputs = pwtest::WaylandDesktop::parseSwayOutputs(
         S(R"([{"name": "HEADLESS-1", "active": true, "rect": {"x": 0, "y": 0, "width": 800,
              "height": 600}}, {"name": "HEADLESS-2", "active": false, "rect": {"x": 800,
              "y": 0, "width": 0, "height": 0}}])"));
@@ -104,5 +104,5 @@ TEST(TestDesktopParse, SwayOutputs) {
     EXPECT_TRUE(outputs[0].active);
     EXPECT_EQ(outputs[0].rect, QRect(0, 0, 800, 600));
     EXPECT_FALSE(outputs[1].active);
-    EXPECT_TRUE(TestDesktop::parseSwayOutputs(S("not json")).empty());
+    EXPECT_TRUE(pwtest::WaylandDesktop::parseSwayOutputs(S("not json")).empty());
 }

@@ -1,4 +1,5 @@
 #include "common/testing/desktop/test_desktop.h"
+#include "common/testing/wait_for.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +19,7 @@
 #include <unistd.h>
 
 using pwtest::TestDesktop;
+using pwtest::XDesktop;
 
 namespace {
 
@@ -56,11 +58,11 @@ TEST(TestDesktopSession, StartsEveryProgramAndEndsThemAll) {
     qint64 iconsPid = 0;
     QString socket;
     {
-        TestDesktop::Options options;
+        XDesktop::Options options;
         options.panel = true;
         options.desktopIcons = true;
         options.compositor = true;
-        TestDesktop desktop(options);
+        XDesktop desktop(options);
         ASSERT_TRUE(desktop.ok()) << desktop.error().toStdString();
         ASSERT_TRUE(desktop.display().startsWith(QLatin1Char(':')));
         EXPECT_EQ(desktop.environment().value(QStringLiteral("DISPLAY")), desktop.display());
@@ -97,7 +99,7 @@ TEST(TestDesktopSession, StartsEveryProgramAndEndsThemAll) {
             return mark && !mark->isEmpty();
         };
         ASSERT_TRUE(marked());
-        EXPECT_FALSE(TestDesktop::waitUntil([&] { return !marked(); }, std::chrono::seconds(2)));
+        EXPECT_FALSE(pwtest::waitFor([&] { return !marked(); }, std::chrono::seconds(2)));
         EXPECT_TRUE(desktop.windowInfo(panel).viewable());
     }
     EXPECT_FALSE(alive(panelPid));
@@ -105,14 +107,13 @@ TEST(TestDesktopSession, StartsEveryProgramAndEndsThemAll) {
     // The server's socket is gone. A server of a test running beside this one
     // may have taken the freed display number at once: a socket there is then
     // that server's, which accepts connections, where one left behind would not.
-    EXPECT_TRUE(
-        TestDesktop::waitUntil([&] { return !QFileInfo::exists(socket) || Listening(socket); }));
+    EXPECT_TRUE(pwtest::waitFor([&] { return !QFileInfo::exists(socket) || Listening(socket); }));
 }
 
 TEST(TestDesktopSession, BareServerWithoutWindowManager) {
-    TestDesktop::Options options;
+    XDesktop::Options options;
     options.windowManager = false;
-    TestDesktop desktop(options);
+    XDesktop desktop(options);
     ASSERT_TRUE(desktop.ok()) << desktop.error().toStdString();
     EXPECT_FALSE(desktop.property(0, QStringLiteral("_NET_SUPPORTING_WM_CHECK")).has_value());
     EXPECT_TRUE(desktop.windowInfo(0x12345).exists == false);
@@ -146,7 +147,7 @@ TEST(XSessionCommand, RunsTheCommandInTheSessionAndEndsTheSessionAfterIt) {
     EXPECT_EQ(pids.size(), 4);  // Xvfb, openbox, xcompmgr, tint2
     pids << lines[2];           // the command's background program
     for (const QString& pid : pids) {
-        EXPECT_TRUE(TestDesktop::waitUntil([&] { return !alive(pid.toLongLong()); }))
+        EXPECT_TRUE(pwtest::waitFor([&] { return !alive(pid.toLongLong()); }))
             << "process " << pid.toStdString() << " outlived the session";
     }
     // (The display's socket is not checked: a server of a test running beside
@@ -179,7 +180,7 @@ TEST(XSessionCommand, ProgramsEndWhenTheOwnerDies) {
         QString::fromLatin1(session.readAllStandardOutput()).split(u' ', Qt::SkipEmptyParts);
     ASSERT_EQ(pids.size(), 4);  // Xvfb, openbox, tint2, the command
     for (const QString& pid : pids) {
-        EXPECT_TRUE(TestDesktop::waitUntil([&] { return !alive(pid.trimmed().toLongLong()); }))
+        EXPECT_TRUE(pwtest::waitFor([&] { return !alive(pid.trimmed().toLongLong()); }))
             << "process " << pid.toStdString() << " outlived its owner";
     }
 }
@@ -192,7 +193,7 @@ TEST(XSessionCommand, PassesTerminationOnToTheCommand) {
     session.start(S(PW_X_SESSION), {S("--no-window-manager"), S("--"), S("sh"), S("-c"),
                                     S("trap 'echo cleaned; exit 5' TERM; echo $PW_X_SESSION_PIDS; "
                                       "while :; do sleep 0.1; done")});
-    ASSERT_TRUE(TestDesktop::waitUntil([&] {
+    ASSERT_TRUE(pwtest::waitFor([&] {
         session.waitForReadyRead(100);
         return session.canReadLine();
     }));
@@ -203,5 +204,5 @@ TEST(XSessionCommand, PassesTerminationOnToTheCommand) {
     EXPECT_EQ(session.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(session.exitCode(), 5);
     EXPECT_EQ(session.readAllStandardOutput().trimmed(), QByteArray("cleaned"));
-    EXPECT_TRUE(TestDesktop::waitUntil([&] { return !alive(server.toLongLong()); }));
+    EXPECT_TRUE(pwtest::waitFor([&] { return !alive(server.toLongLong()); }));
 }

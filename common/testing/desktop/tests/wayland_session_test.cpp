@@ -9,8 +9,9 @@
 
 #include "common/testing/desktop/test_desktop.h"
 #include "common/testing/qt_printers.h"
+#include "common/testing/wait_for.h"
 
-using pwtest::TestDesktop;
+using pwtest::WaylandDesktop;
 
 // The Wayland session: sway as an unprivileged user with both outputs side by side, its
 // sockets and XWayland in the environment, the pointer tool answering, typed keys reaching an X
@@ -19,11 +20,10 @@ TEST(TestDesktopWayland, SwayWithTwoOutputsXWaylandPointerAndKeyboardEndsWithThe
     qint64 swayPid = 0;
     QString socket;
     {
-        TestDesktop::Options options;
-        options.wayland = true;
+        WaylandDesktop::Options options;
         options.width = 800;
         options.height = 600;
-        TestDesktop desktop(options);
+        WaylandDesktop desktop(options);
         ASSERT_TRUE(desktop.ok()) << desktop.error().toStdString();
         swayPid = desktop.processIds().front();
         socket = desktop.environment().value(S("WAYLAND_DISPLAY"));
@@ -53,7 +53,7 @@ TEST(TestDesktopWayland, SwayWithTwoOutputsXWaylandPointerAndKeyboardEndsWithThe
                   {S("-oL"), S("xev"), S("-event"), S("keyboard"), S("-event"), S("focus")});
         QString events;
         const auto seen = [&](const QString& what) {
-            return TestDesktop::waitUntil([&] {
+            return pwtest::waitFor([&] {
                 xev.waitForReadyRead(20);
                 events += QString::fromLocal8Bit(xev.readAllStandardOutput());
                 return events.contains(what);
@@ -80,7 +80,7 @@ TEST(TestDesktopWayland, SwayWithTwoOutputsXWaylandPointerAndKeyboardEndsWithThe
         // An output that comes at run time (headless outputs of wlroots 0.15 cannot be
         // switched off) widens the layout.
         EXPECT_TRUE(desktop.swaymsg({S("create_output")}).ok());
-        EXPECT_TRUE(TestDesktop::waitUntil([&] { return desktop.outputs().size() == 3; }));
+        EXPECT_TRUE(pwtest::waitFor([&] { return desktop.outputs().size() == 3; }));
         EXPECT_TRUE(desktop.pointerTo(1700, 300, true));
     }
     EXPECT_TRUE(::kill(static_cast<pid_t>(swayPid), 0) != 0 && errno == ESRCH);

@@ -17,6 +17,7 @@
 #include <iostream>
 
 #include "common/testing/desktop/test_desktop.h"
+#include "common/testing/wait_for.h"
 
 namespace {
 
@@ -44,7 +45,7 @@ TEST(DesignerEndToEnd, DesignerLoadsThePluginAndShowsTheControlOnAForm) {
     static char* argv[] = {name, nullptr};
     QCoreApplication app(argc, argv);
 
-    pwtest::TestDesktop desktop;
+    pwtest::XDesktop desktop;
     ASSERT_TRUE(desktop.ok()) << desktop.error().toStdString();
     QTemporaryDir scratch;
     ASSERT_TRUE(scratch.isValid());
@@ -65,7 +66,7 @@ TEST(DesignerEndToEnd, DesignerLoadsThePluginAndShowsTheControlOnAForm) {
     const QString shot =
         QDir(QStringLiteral(PW_SCREENSHOT_DIR)).filePath(QStringLiteral("designer_e2e.png"));
     int face = 0;
-    const bool shown = pwtest::TestDesktop::waitUntil(
+    const bool shown = pwtest::waitFor(
         [&] {
             if (desktop.windowsOfPid(designer.processId()).empty()) {
                 return false;

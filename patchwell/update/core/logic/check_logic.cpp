@@ -7,7 +7,6 @@
 #include "common/ini/ini.h"
 #include "common/paths/program_path.h"
 #include "patchwell/download/control/download_texts.h"
-#include "patchwell/update/core/control_texts.h"
 #include "patchwell/update/core/folder_checks.h"
 #include "patchwell/update/core/manifest/signed_update.h"
 #include "patchwell/update/core/manifest/trust_state.h"
@@ -131,9 +130,8 @@ void CheckLogic::RunScheduled() {
     // request waits for its time-out.
     if (!checked_ && !dl1_.CheckConnection()) {
         if (!Quiet()) {
-            services_.messages.Show(
-                ShownControlText(QString::fromLatin1(download::texts::kOfflineNotice)),
-                platform::MessageIcon::None, texts::ApplicationTitle());
+            services_.messages.Show(download::texts::Translated(download::texts::kOfflineNotice),
+                                    platform::MessageIcon::None, texts::ApplicationTitle());
         }
         NotCarriedOut();
         return;

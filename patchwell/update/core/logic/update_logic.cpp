@@ -4,7 +4,7 @@
 
 #include "common/ini/ini.h"
 #include "common/paths/program_path.h"
-#include "patchwell/update/core/control_texts.h"
+#include "patchwell/download/control/download_texts.h"
 #include "patchwell/update/core/folder_checks.h"
 #include "patchwell/update/core/formatting.h"
 #include "patchwell/update/core/installer_sources.h"
@@ -195,7 +195,7 @@ void UpdateLogic::OnDLError(const QString& lpErrorDescription) {
         return;  // the end of a download stopped for its size
     }
     failed_ = true;
-    ShowError(ShownControlText(lpErrorDescription));
+    ShowError(download::texts::Shown(lpErrorDescription));
 }
 
 void UpdateLogic::ShowError(const QString& text) {
@@ -228,15 +228,15 @@ void UpdateLogic::OnPercent(qint32 lPercent) {
 }
 
 void UpdateLogic::OnStatusChange(const QString& lpStatus) {
-    view_.SetStatusText(texts::Status(ShownControlText(lpStatus)));
+    view_.SetStatusText(texts::Status(download::texts::Shown(lpStatus)));
 }
 
 void UpdateLogic::OnRate(const QString& lpRate) {
-    view_.SetRateText(texts::Rate(ShownControlText(lpRate)));
+    view_.SetRateText(texts::Rate(download::texts::Shown(lpRate)));
 }
 
 void UpdateLogic::OnTimeLeft(const QString& lpTime) {
-    view_.SetTimeText(texts::TimeRemaining(ShownControlText(lpTime)));
+    view_.SetTimeText(texts::TimeRemaining(download::texts::Shown(lpTime)));
 }
 
 }  // namespace patchwell::update

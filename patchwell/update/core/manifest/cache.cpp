@@ -118,8 +118,9 @@ std::optional<CachedManifest> ManifestCache::Load() const {
     if (!meta || !manifest) {
         return std::nullopt;
     }
-    const auto value = [&meta](const char* key) {
-        return common::ReadIniValueFrom(*meta, kMeta, QString::fromLatin1(key));
+    const common::IniSnapshot ini = common::IniSnapshot::FromBytes(*meta);
+    const auto value = [&ini](const char* key) {
+        return ini.value(kMeta, QString::fromLatin1(key));
     };
     CachedManifest entry;
     entry.manifest = *manifest;
@@ -142,9 +143,9 @@ bool ManifestCache::Store(const CachedManifest& entry) const {
     }
     // The meta file goes last and names the digests: a store broken off half
     // way leaves files that do not match it, which Load refuses.
-    QByteArray meta = "[Cache]\n";
+    std::vector<common::IniChange> meta;
     const auto line = [&meta](const char* key, const QString& text) {
-        meta += key + QByteArray("=") + text.toUtf8() + '\n';
+        meta.push_back({kMeta, QString::fromLatin1(key), text});
     };
     line("etag", ToHex(entry.validators.etag));
     line("lastmodified", ToHex(entry.validators.lastModified));
@@ -154,7 +155,8 @@ bool ManifestCache::Store(const CachedManifest& entry) const {
         line("signaturesha256", Hex(*entry.signature));
         ok = ok && WriteWhole(folder_ + QStringLiteral("/signature"), *entry.signature);
     }
-    ok = ok && WriteWhole(folder_ + QStringLiteral("/meta"), meta);
+    const std::optional<QByteArray> text = common::IniText(meta);
+    ok = ok && text && WriteWhole(folder_ + QStringLiteral("/meta"), *text);
     if (!ok) {
         qCWarning(lcCache) << "the manifest could not be cached in" << folder_;
     }

@@ -1,21 +1,17 @@
 // The download control raises its own English texts whatever language the
 // program runs in; the download window alone shows them translated, through
-// the table of control texts.
+// the control's own translation of them.
 
 #include <gtest/gtest.h>
 
 #include "common/i18n/translations.h"
-#include "patchwell/download/control/download_codes.h"
 #include "patchwell/download/control/download_texts.h"
-#include "patchwell/download/control/progress_format.h"
 #include "patchwell/download/control/testing/core_fixture.h"
-#include "patchwell/update/core/control_texts.h"
 
 namespace {
 
 using namespace patchwell::download;
 using namespace patchwell::download::testing;
-using patchwell::update::ShownControlText;
 
 class ControlTextsInGerman : public CoreTest {
 protected:
@@ -28,7 +24,7 @@ protected:
 };
 
 // The control's texts stay its own in German; every text it can raise and
-// patchwell shows has its entry in the table, translated.
+// patchwell shows is translated by the control.
 TEST_F(ControlTextsInGerman, TheControlRaisesItsOwnTextsAndTheWindowShowsEachInGerman) {
     Probe(Answer::Make("HTTP/1.1 200 OK", Bytes(2500)));
     core.download();
@@ -48,49 +44,21 @@ TEST_F(ControlTextsInGerman, TheControlRaisesItsOwnTextsAndTheWindowShowsEachInG
               (Trace{"DLError:Error Downloading File from : http://127.0.0.1/files/setup.exe",
                      "StatusChange:Download Aborted Due To Error In Download!", "DLECode:1"}));
 
-    EXPECT_EQ(ShownControlText(QStringLiteral("Opening %1 For DATA Input.").arg(Path("File1.tmp"))),
-              Path("File1.tmp") + QStringLiteral(" wird zum Schreiben der Daten geöffnet."));
-    // A figure filled in twice: the entry with the most fixed text wins.
-    EXPECT_EQ(ShownControlText(QStringLiteral("2 min 5 sec")), QStringLiteral("2 min 5 s"));
-    // What the table does not know is shown as it came.
-    EXPECT_EQ(ShownControlText(QStringLiteral("<b>server text</b>")),
-              QStringLiteral("<b>server text</b>"));
-
     namespace t = patchwell::download::texts;
-    std::vector<QString> raised;
-    // clang-format off
-    const char* const fixed[] = {
-        t::kInitiating, t::kAccepted, t::kInformationComplete, t::kUnauthorizedStatus,
-        t::kDeniedStatus, t::kNotFound, t::kServerErrorStatus, t::kProbeCancelled,
-        t::kHeadersFailedStatus, t::kNoConnectionStatus, t::kReceiving, t::kReceivingResumed,
-        t::kPaused, t::kCancelled, t::kSuccessful, t::kAbortedStatus, t::kResumeFileMissingStatus,
-        t::kResumeUnsupportedStatus, t::kUnpausing, t::kCancelling, t::kServerError,
-        t::kOfflineNotice, t::kOverwriteTitle, t::kNewFileTitle, t::kNewFilePrompt,
-        t::kNoFileTitle, t::kNoFile, t::kSameFileTitle, t::kSameFile};
-    // clang-format on
-    for (const char* text : fixed) {
-        raised.push_back(QString::fromLatin1(text));
-    }
-    raised.push_back(QString::fromLatin1(t::kOpeningBefore) + QStringLiteral("/tmp/a b") +
-                     QString::fromLatin1(t::kOpeningAfter));
-    raised.push_back(QString::fromLatin1(t::kOverwriteBefore) + QStringLiteral("/tmp/a b") +
-                     QString::fromLatin1(t::kOverwriteAfter));
-    for (const ErrorCodeInfo& info : kErrorCodes) {
-        raised.push_back(QString::fromLatin1(info.summary));
-        if (info.errorText != nullptr) {
-            raised.push_back(
-                QString::fromLatin1(info.errorText) +
-                (info.code == ErrorCode::TransferFailed ? QStringLiteral("http://x/") : QString()));
-        }
-    }
-    for (const double rate : {700.0, 1536.0}) {
-        raised.push_back(FormatRate(rate));
-    }
-    for (const float seconds : {42.0F, 125.0F, 3725.0F}) {
-        raised.push_back(FormatTimeLeft(seconds));
-    }
-    for (const QString& text : raised) {
-        EXPECT_NE(ShownControlText(text), text) << text.toStdString();
+    EXPECT_EQ(t::Shown(QStringLiteral("Opening %1 For DATA Input.").arg(Path("File1.tmp"))),
+              Path("File1.tmp") + QStringLiteral(" wird zum Schreiben der Daten geöffnet."));
+    // A figure filled in twice: the text with the most fixed text wins.
+    EXPECT_EQ(t::Shown(QStringLiteral("2 min 5 sec")), QStringLiteral("2 min 5 s"));
+    // What the control does not have is shown as it came.
+    EXPECT_EQ(t::Shown(QStringLiteral("<b>server text</b>")), QStringLiteral("<b>server text</b>"));
+    // Every text, raised with its parts filled in, is shown translated with
+    // the same parts.
+    const QString file = QStringLiteral("/tmp/a b");
+    const QString figure = QStringLiteral("17");
+    for (const char* text : t::All()) {
+        const QString raised = t::English(text, file, figure);
+        EXPECT_EQ(t::Shown(raised), t::Translated(text, file, figure)) << text;
+        EXPECT_NE(t::Shown(raised), raised) << text;
     }
 }
 

@@ -20,7 +20,6 @@
 #include "patchwell/download/control/download_texts.h"
 #include "patchwell/download/control/progress_format.h"
 #include "patchwell/platform/qt_message_boxes.h"
-#include "patchwell/update/core/control_texts.h"
 #include "patchwell/update/core/testing/fake_control.h"
 #include "patchwell/update/core/testing/test_folder.h"
 #include "patchwell/update/core/texts.h"
@@ -209,6 +208,8 @@ TEST_P(TranslationWalk, MessageBoxes) {
     const QString folder = t.folder;
     const QString file = t.Path(QStringLiteral("editor-setup.sh"));
     const QString url = QStringLiteral("http://127.0.0.1:1/editor-setup.sh");
+    namespace control = patchwell::download::texts;
+    using patchwell::download::ErrorCode;
     const QString size = QLocale().formattedDataSize(12345678, 1, QLocale::DataSizeSIFormat);
     std::vector<Box> boxes{
         {texts::UpdateFound() + QStringLiteral("\n\n") + texts::MeteredSize(size),
@@ -228,15 +229,11 @@ TEST_P(TranslationWalk, MessageBoxes) {
         {texts::InstallerFailed(file, texts::KilledBySignal(9, QStringLiteral(", SIGKILL")))},
         {texts::CouldNotKeepSigning(t.Path(QStringLiteral("update.ini")))},
         {texts::ReceivedFileRefused(url, texts::refusal::WrongDigest()), MessageIcon::None},
-        {ShownControlText(QString::fromLatin1(patchwell::download::texts::kOfflineNotice)),
+        {control::Translated(control::kOfflineNotice), MessageIcon::None},
+        {control::Translated(patchwell::download::Info(ErrorCode::TransferFailed).errorText, url),
          MessageIcon::None},
-        {ShownControlText(
-             patchwell::download::ErrorText(patchwell::download::ErrorCode::TransferFailed) + url),
-         MessageIcon::None},
-        {ShownControlText(QString::fromLatin1(patchwell::download::texts::kOverwriteBefore) + file +
-                          QString::fromLatin1(patchwell::download::texts::kOverwriteAfter)),
-         MessageIcon::Warning, MessageButtons::YesNo, QString(),
-         ShownControlText(QString::fromLatin1(patchwell::download::texts::kOverwriteTitle))},
+        {control::Translated(control::kOverwrite, file), MessageIcon::Warning,
+         MessageButtons::YesNo, QString(), control::Translated(control::kOverwriteTitle)},
     };
     for (const QString& why :
          {texts::refusal::NoSignature(),

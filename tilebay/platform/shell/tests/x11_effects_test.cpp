@@ -2,6 +2,7 @@
 // taskbar and pcmanfm's desktop window as the icon view.
 
 #include "common/testing/desktop/test_desktop.h"
+#include "common/testing/wait_for.h"
 #include "tilebay/platform/shell/x11_shell_effects.h"
 
 #include <gtest/gtest.h>
@@ -19,6 +20,7 @@
 #include <X11/Xlib.h>
 
 using pwtest::TestDesktop;
+using pwtest::XDesktop;
 using pwtest::XWindowId;
 
 namespace {
@@ -72,8 +74,8 @@ std::vector<std::pair<XWindowId, QString>> OverrideRedirectWindows(const TestDes
     return found;
 }
 
-TestDesktop::Options FullDesktop() {
-    TestDesktop::Options options;
+XDesktop::Options FullDesktop() {
+    XDesktop::Options options;
     options.panel = true;
     options.desktopIcons = true;
     return options;
@@ -82,7 +84,7 @@ TestDesktop::Options FullDesktop() {
 }  // namespace
 
 TEST(X11ShellEffects, HidesAndShowsTheTaskbarWithItsStatesAndNothingElse) {
-    TestDesktop desktop(FullDesktop());
+    XDesktop desktop(FullDesktop());
     ASSERT_TRUE(desktop.ok()) << desktop.error().toStdString();
     const XWindowId panel = desktop.panelWindow();
     const XWindowId icons = desktop.desktopIconsWindow();
@@ -94,7 +96,7 @@ TEST(X11ShellEffects, HidesAndShowsTheTaskbarWithItsStatesAndNothingElse) {
 
     auto effects = EffectsOn(desktop);
     effects->ShowTaskbar(false);
-    ASSERT_TRUE(TestDesktop::waitUntil([&] { return Hidden(desktop, panel); }));
+    ASSERT_TRUE(pwtest::waitFor([&] { return Hidden(desktop, panel); }));
     EXPECT_EQ(Sorted(desktop.property(panel, kSaved).value_or(QStringList{})), states);
     EXPECT_TRUE(Shown(desktop, icons));
 
@@ -106,8 +108,8 @@ TEST(X11ShellEffects, HidesAndShowsTheTaskbarWithItsStatesAndNothingElse) {
     EXPECT_TRUE(Hidden(desktop, panel));
 
     effects->ShowTaskbar(true);
-    ASSERT_TRUE(TestDesktop::waitUntil([&] { return Shown(desktop, panel); }));
-    EXPECT_TRUE(TestDesktop::waitUntil([&] { return StateOf(desktop, panel) == states; }))
+    ASSERT_TRUE(pwtest::waitFor([&] { return Shown(desktop, panel); }));
+    EXPECT_TRUE(pwtest::waitFor([&] { return StateOf(desktop, panel) == states; }))
         << StateOf(desktop, panel).join(QLatin1Char(' ')).toStdString();
     EXPECT_FALSE(desktop.property(panel, kSaved).has_value());
     EXPECT_EQ(desktop.windowInfo(panel).geometry, geometry);
@@ -123,7 +125,7 @@ TEST(X11ShellEffects, HidesAndShowsTheTaskbarWithItsStatesAndNothingElse) {
 }
 
 TEST(X11ShellEffects, AFreshProcessShowsWhatAnEarlierOneHid) {
-    TestDesktop desktop(FullDesktop());
+    XDesktop desktop(FullDesktop());
     ASSERT_TRUE(desktop.ok()) << desktop.error().toStdString();
     const XWindowId panel = desktop.panelWindow();
     const XWindowId icons = desktop.desktopIconsWindow();
@@ -137,22 +139,22 @@ TEST(X11ShellEffects, AFreshProcessShowsWhatAnEarlierOneHid) {
         return desktop.run(QStringLiteral(TILEBAY_SHELL_TOOL), {QString::fromLatin1(command)});
     };
     ASSERT_TRUE(tool("hide-icons").ok());
-    ASSERT_TRUE(TestDesktop::waitUntil([&] { return Hidden(desktop, icons); }));
+    ASSERT_TRUE(pwtest::waitFor([&] { return Hidden(desktop, icons); }));
     EXPECT_TRUE(Shown(desktop, panel));
     ASSERT_TRUE(tool("hide-taskbar").ok());
-    ASSERT_TRUE(TestDesktop::waitUntil([&] { return Hidden(desktop, panel); }));
+    ASSERT_TRUE(pwtest::waitFor([&] { return Hidden(desktop, panel); }));
 
     // The programs that own the windows do not bring them back by themselves.
     EXPECT_TRUE(Hidden(desktop, icons));
 
     ASSERT_TRUE(tool("show-taskbar").ok());
-    ASSERT_TRUE(TestDesktop::waitUntil([&] { return Shown(desktop, panel); }));
-    EXPECT_TRUE(TestDesktop::waitUntil([&] { return StateOf(desktop, panel) == panelStates; }));
+    ASSERT_TRUE(pwtest::waitFor([&] { return Shown(desktop, panel); }));
+    EXPECT_TRUE(pwtest::waitFor([&] { return StateOf(desktop, panel) == panelStates; }));
     EXPECT_TRUE(Hidden(desktop, icons));
 
     ASSERT_TRUE(tool("show-icons").ok());
-    ASSERT_TRUE(TestDesktop::waitUntil([&] { return Shown(desktop, icons); }));
-    EXPECT_TRUE(TestDesktop::waitUntil([&] { return StateOf(desktop, icons) == iconStates; }))
+    ASSERT_TRUE(pwtest::waitFor([&] { return Shown(desktop, icons); }));
+    EXPECT_TRUE(pwtest::waitFor([&] { return StateOf(desktop, icons) == iconStates; }))
         << StateOf(desktop, icons).join(QLatin1Char(' ')).toStdString();
     EXPECT_EQ(desktop.windowInfo(icons).geometry, iconGeometry);
 
@@ -204,24 +206,24 @@ private:
 }  // namespace
 
 TEST(X11ShellEffects, QtWindowAboveStateAndOpacity) {
-    TestDesktop::Options options;
+    XDesktop::Options options;
     options.panel = true;
-    TestDesktop desktop(options);
+    XDesktop desktop(options);
     ASSERT_TRUE(desktop.ok()) << desktop.error().toStdString();
     WindowHelper helper(desktop);
     const QString hello = helper.ReadLine();
     ASSERT_TRUE(hello.startsWith(QStringLiteral("window 0x"))) << hello.toStdString();
     const XWindowId window = hello.mid(7).toULongLong(nullptr, 16);
-    ASSERT_TRUE(TestDesktop::waitUntil([&] { return Shown(desktop, window); }));
+    ASSERT_TRUE(pwtest::waitFor([&] { return Shown(desktop, window); }));
     const QRect geometry = desktop.windowInfo(window).geometry;
     ASSERT_FALSE(StateOf(desktop, window).contains(kAbove));
 
     auto above = [&] { return StateOf(desktop, window).contains(kAbove); };
     ASSERT_EQ(helper.Send(QStringLiteral("above 1")), QStringLiteral("ok"));
-    EXPECT_TRUE(TestDesktop::waitUntil(above));
+    EXPECT_TRUE(pwtest::waitFor(above));
     EXPECT_EQ(desktop.windowInfo(window).geometry, geometry);
     ASSERT_EQ(helper.Send(QStringLiteral("above 0")), QStringLiteral("ok"));
-    EXPECT_TRUE(TestDesktop::waitUntil([&] { return !above(); }));
+    EXPECT_TRUE(pwtest::waitFor([&] { return !above(); }));
     EXPECT_EQ(desktop.windowInfo(window).geometry, geometry);
     EXPECT_TRUE(Shown(desktop, window));
 
@@ -235,21 +237,20 @@ TEST(X11ShellEffects, QtWindowAboveStateAndOpacity) {
         return line.mid(line.lastIndexOf(')') + 2, 1);
     };
     ::kill(static_cast<pid_t>(windowManager), SIGSTOP);
-    const bool stopped = TestDesktop::waitUntil([&] { return processState() == "T"; });
+    const bool stopped = pwtest::waitFor([&] { return processState() == "T"; });
     const QString hidden = helper.Send(QStringLiteral("hide"));
-    const bool unmapped =
-        TestDesktop::waitUntil([&] { return !desktop.windowInfo(window).mapped(); });
+    const bool unmapped = pwtest::waitFor([&] { return !desktop.windowInfo(window).mapped(); });
     const QString set = helper.Send(QStringLiteral("above 1"));
     ::kill(static_cast<pid_t>(windowManager), SIGCONT);
     ASSERT_TRUE(stopped && unmapped);
     ASSERT_EQ(hidden, QStringLiteral("ok"));
     ASSERT_EQ(set, QStringLiteral("ok"));
-    EXPECT_TRUE(TestDesktop::waitUntil([&] {
+    EXPECT_TRUE(pwtest::waitFor([&] {
         return !desktop.property(window, QStringLiteral("WM_STATE")).has_value() && above();
     }));
     ASSERT_EQ(helper.Send(QStringLiteral("show")), QStringLiteral("ok"));
-    ASSERT_TRUE(TestDesktop::waitUntil([&] { return Shown(desktop, window); }));
-    EXPECT_TRUE(TestDesktop::waitUntil(above));
+    ASSERT_TRUE(pwtest::waitFor([&] { return Shown(desktop, window); }));
+    EXPECT_TRUE(pwtest::waitFor(above));
 
     // Opacity: out-of-range values change nothing, in range sets the full
     // 32-bit scale, and nothing removes it again.
@@ -270,14 +271,14 @@ TEST(X11ShellEffects, QtWindowAboveStateAndOpacity) {
     // Our own windows are never taken for the taskbar, even typed as docks.
     ASSERT_EQ(helper.Send(QStringLiteral("dock")), QStringLiteral("ok"));
     ASSERT_EQ(helper.Send(QStringLiteral("taskbar 0")), QStringLiteral("ok"));
-    ASSERT_TRUE(TestDesktop::waitUntil([&] { return Hidden(desktop, desktop.panelWindow()); }));
+    ASSERT_TRUE(pwtest::waitFor([&] { return Hidden(desktop, desktop.panelWindow()); }));
     EXPECT_TRUE(desktop.windowInfo(window).viewable());
     ASSERT_EQ(helper.Send(QStringLiteral("taskbar 1")), QStringLiteral("ok"));
-    EXPECT_TRUE(TestDesktop::waitUntil([&] { return Shown(desktop, desktop.panelWindow()); }));
+    EXPECT_TRUE(pwtest::waitFor([&] { return Shown(desktop, desktop.panelWindow()); }));
 }
 
 TEST(X11ShellEffects, LosingTheServerOrHavingNoneEndsNothing) {
-    auto desktop = std::make_unique<TestDesktop>();
+    auto desktop = std::make_unique<XDesktop>();
     ASSERT_TRUE(desktop->ok()) << desktop->error().toStdString();
     auto effects = EffectsOn(*desktop);
     effects->ShowTaskbar(false);
@@ -305,7 +306,7 @@ TEST(X11ShellEffects, LosingTheServerOrHavingNoneEndsNothing) {
 // that do nothing, and effects whose display cannot be opened neither fall
 // back to DISPLAY nor fail, call after call.
 TEST(ShellEffectsWithoutServer, EveryCallDoesNothing) {
-    TestDesktop desktop(FullDesktop());
+    XDesktop desktop(FullDesktop());
     ASSERT_TRUE(desktop.ok()) << desktop.error().toStdString();
     const XWindowId panel = desktop.panelWindow();
     const XWindowId icons = desktop.desktopIconsWindow();
@@ -365,9 +366,9 @@ TEST(X11ShellEffects, RaisedWindowInTheOrdinaryBandStaysInFrontTillAWindowComesU
     char name[] = "x11_effects_test";
     char* argv[] = {name, nullptr};
     QCoreApplication app(argc, argv);
-    TestDesktop::Options options;
+    XDesktop::Options options;
     options.panel = true;  // managed: the window manager has finished starting
-    TestDesktop desktop(options);
+    XDesktop desktop(options);
     ASSERT_TRUE(desktop.ok()) << desktop.error().toStdString();
     const std::unique_ptr<Display, int (*)(Display*)> x(
         XOpenDisplay(desktop.display().toLocal8Bit().constData()), XCloseDisplay);
@@ -381,7 +382,7 @@ TEST(X11ShellEffects, RaisedWindowInTheOrdinaryBandStaysInFrontTillAWindowComesU
                           InputOutput, CopyFromParent, CWOverrideRedirect, &attributes);
         XMapWindow(x.get(), window);
         XSync(x.get(), False);
-        TestDesktop::waitUntil([&] { return desktop.windowInfo(window).viewable(); });
+        pwtest::waitFor([&] { return desktop.windowInfo(window).viewable(); });
         return static_cast<XWindowId>(window);
     };
     const auto frame = [&](XWindowId client) { return desktop.windowInfo(client).parent; };
@@ -406,7 +407,7 @@ TEST(X11ShellEffects, RaisedWindowInTheOrdinaryBandStaysInFrontTillAWindowComesU
     EXPECT_TRUE(over(panel, frame(first)));
 
     const XWindowId second = show(true, 100);
-    EXPECT_TRUE(TestDesktop::waitUntil([&] {
+    EXPECT_TRUE(pwtest::waitFor([&] {
         QCoreApplication::processEvents();
         return over(frame(second), panel);
     }));

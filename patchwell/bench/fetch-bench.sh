@@ -4,7 +4,7 @@
 #
 # Serves a 512 MiB file of random bytes from a private nginx instance on
 # 127.0.0.1 and downloads it into tmpfs with `curl -o`, with raw-fetch (the
-# floor: read() into 1 MiB and write(), bench/raw-fetch.c) and with
+# floor: read() into 1 MiB and write(), raw-fetch.c beside this script) and with
 # `patchwell-fetch --quiet` at chunk sizes 1024 and 65536. The four runs of a
 # round go in a rotating order, and each result is the median over the rounds
 # of a run's wall time (and CPU time, user + system) divided by the floor's
@@ -12,11 +12,11 @@
 # too much to mean anything alone. Peak resident memory comes from
 # /usr/bin/time (%M). Every output is compared with the served file.
 #
-# Usage: bench/fetch-bench.sh [BUILD_DIR]     (default build/normal)
+# Usage: patchwell/bench/fetch-bench.sh [BUILD_DIR]     (default build/normal)
 # Environment: ROUNDS (default 11), SIZES_MIB (default "512"),
 #              WORK_DIR (default a new folder in /dev/shm).
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 
 build_dir=${1:-build/normal}
 fetch_bin=$build_dir/patchwell/download/fetch/patchwell-fetch
@@ -27,52 +27,26 @@ if [ ! -x "$fetch_bin" ]; then
     echo "building patchwell-fetch in $build_dir" >&2
     cmake --build "$build_dir" -j2 --target patchwell-fetch >&2
 fi
-nginx_bin=$(command -v nginx || echo /usr/sbin/nginx)
-for tool in "$nginx_bin" curl /usr/bin/time python3 cmp cc; do
+nginx_launcher=common/testing/nginx/pw-nginx.sh
+for tool in curl /usr/bin/time python3 cmp cc; do
     command -v "$tool" >/dev/null || { echo "missing: $tool" >&2; exit 1; }
 done
 
 work=${WORK_DIR:-$(mktemp -d /dev/shm/fetch-bench.XXXXXX)}
-mkdir -p "$work/www" "$work/out" "$work/nginx/logs"
+mkdir -p "$work/www" "$work/out"
 # nginx's worker runs as another user and must reach the served files.
 chmod 755 "$work" "$work/www"
-nginx_pid=
 cleanup() {
-    if [ -n "$nginx_pid" ] && kill -0 "$nginx_pid" 2>/dev/null; then
-        kill "$nginx_pid"
-        wait "$nginx_pid" 2>/dev/null || true
-    fi
+    "$nginx_launcher" stop "$work/nginx" || true
     [ -n "${KEEP_WORK:-}" ] || rm -rf "$work"
 }
 trap cleanup EXIT
 raw_bin=$work/raw-fetch
-cc -O2 -o "$raw_bin" bench/raw-fetch.c
+cc -O2 -o "$raw_bin" patchwell/bench/raw-fetch.c
 
-port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-cat >"$work/nginx/nginx.conf" <<EOF
-worker_processes 1;
-daemon off;
-pid $work/nginx/nginx.pid;
-error_log $work/nginx/logs/error.log warn;
-events { worker_connections 64; }
-http {
-    access_log off;
-    sendfile on;
-    tcp_nopush on;
-    client_body_temp_path $work/nginx/body;
-    proxy_temp_path $work/nginx/proxy;
-    fastcgi_temp_path $work/nginx/fastcgi;
-    uwsgi_temp_path $work/nginx/uwsgi;
-    scgi_temp_path $work/nginx/scgi;
-    types { application/octet-stream bin; }
-    server {
-        listen 127.0.0.1:$port;
-        root $work/www;
-    }
-}
-EOF
-"$nginx_bin" -p "$work/nginx" -c "$work/nginx/nginx.conf" &
-nginx_pid=$!
+# Without access log lines, sending with sendfile.
+port=$(PW_NGINX_ACCESS_LOG=off PW_NGINX_EXTRA="sendfile on; tcp_nopush on;" \
+    "$nginx_launcher" start "$work/www" "$work/nginx")
 
 printf x >"$work/www/one.bin"
 for mib in $sizes; do
@@ -86,8 +60,7 @@ for _ in $(seq 1 100); do
 done
 if [ "$code" != 206 ]; then
     echo "nginx did not come up (answer: $code)" >&2
-    kill -0 "$nginx_pid" 2>/dev/null || echo "nginx is not running" >&2
-    tail -n 5 "$work/nginx/logs/error.log" >&2 || true
+    tail -n 5 "$work/nginx/error.log" >&2 || true
     exit 1
 fi
 
