@@ -8,27 +8,41 @@
 
 namespace patchwell::update {
 
+namespace {
+
+// The served program named by `updateIni` started, with the instance slot
+// claimed; true also when it names none.
+bool StartServedFrom(platform::InstanceGuard& guard, platform::ProcessLauncher& launcher,
+                     const QString& programFolder, const common::IniSnapshot& updateIni) {
+    if (!guard.TryClaim()) {
+        return false;
+    }
+    const QString exe = updateIni.value(QStringLiteral("Program"), QStringLiteral("exe"));
+    return exe.isEmpty() ||
+           launcher.StartDetached(common::LocalPath(InProgramFolder(programFolder, exe)), {},
+                                  programFolder);
+}
+
+}  // namespace
+
 bool StartWithinSchedule(platform::InstanceGuard& guard, platform::FolderStorage& storage,
                          platform::ProcessLauncher& launcher, const QString& programFolder,
                          const QDateTime& nowUtc) {
-    const CheckSettings settings = ReadCheckSettings(programFolder, {});
-    if (PlanStart(settings, nowUtc) != StartPlan::StartServed || !guard.TryClaim() ||
-        !FolderShortcoming(storage, programFolder, 0).isEmpty()) {
+    // update.ini is read once: the schedule and the program come from the
+    // same bytes.
+    const common::IniSnapshot updateIni =
+        common::IniSnapshot::Read(LocalManifestPath(programFolder));
+    if (PlanStart(ReadCheckSettings(updateIni, {}), nowUtc) != StartPlan::StartServed ||
+        !guard.TryClaim() || !FolderShortcoming(storage, programFolder, 0).isEmpty()) {
         return false;
     }
-    return StartUnchecked(guard, launcher, programFolder);
+    return StartServedFrom(guard, launcher, programFolder, updateIni);
 }
 
 bool StartUnchecked(platform::InstanceGuard& guard, platform::ProcessLauncher& launcher,
                     const QString& programFolder) {
-    if (!guard.TryClaim()) {
-        return false;
-    }
-    const QString exe = common::ReadIniValue(QStringLiteral("Program"), QStringLiteral("exe"),
-                                             LocalManifestPath(programFolder));
-    return exe.isEmpty() ||
-           launcher.StartDetached(common::LocalPath(InProgramFolder(programFolder, exe)), {},
-                                  programFolder);
+    return StartServedFrom(guard, launcher, programFolder,
+                           common::IniSnapshot::Read(LocalManifestPath(programFolder)));
 }
 
 }  // namespace patchwell::update

@@ -57,9 +57,12 @@ bool IsChannelName(const QString& name) {
 }
 
 CheckSettings ReadCheckSettings(const QString& programFolder, const CheckRequest& request) {
-    const QString file = LocalManifestPath(programFolder);
-    const auto key = [&file](const char* name) {
-        return common::ReadIniValue(kUpdate, QString::fromLatin1(name), file);
+    return ReadCheckSettings(common::IniSnapshot::Read(LocalManifestPath(programFolder)), request);
+}
+
+CheckSettings ReadCheckSettings(const common::IniSnapshot& updateIni, const CheckRequest& request) {
+    const auto key = [&updateIni](const char* name) {
+        return updateIni.value(kUpdate, QString::fromLatin1(name));
     };
     CheckSettings settings;
     const bool quiet = request.quiet || key("quiet") == QStringLiteral("1");

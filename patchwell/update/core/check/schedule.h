@@ -20,6 +20,10 @@
 #include <chrono>
 #include <optional>
 
+namespace common {
+class IniSnapshot;
+}
+
 namespace patchwell::update {
 
 // What the command line asks for.
@@ -40,6 +44,8 @@ struct CheckSettings {
 
 // The settings of update.ini in `programFolder` as `request` changes them.
 CheckSettings ReadCheckSettings(const QString& programFolder, const CheckRequest& request);
+// The same from update.ini read once.
+CheckSettings ReadCheckSettings(const common::IniSnapshot& updateIni, const CheckRequest& request);
 
 // A whole number in [low, high] written as plain digits; none otherwise.
 std::optional<int> WholeNumberIn(const QString& text, int low, int high);
