@@ -119,21 +119,33 @@ void ExecImage(const unsigned char* image, std::size_t size, char* argv[],
     errno = error;
 }
 
-QString RunningExecutable() {
-    const QString self = QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
-    const QByteArray front = qgetenv(kFrontVariable);
-    ::unsetenv(kFrontVariable);
-    // Only an image without a file of its own (in memory, or a private copy
-    // removed once open) takes the front's word; a program started from a
-    // file is that file, whatever its environment says.
+QString ProgramIdentity::Folder() const {
+    return QFileInfo(executable).path();
+}
+
+ProgramIdentity IdentityFrom(const QString& self, bool selfExists, const QString& front) {
     const bool nameless = self.startsWith(QLatin1String("/memfd:")) ||
-                          (self.endsWith(QLatin1String(" (deleted)")) && !QFileInfo::exists(self));
+                          (self.endsWith(QLatin1String(" (deleted)")) && !selfExists);
     if (nameless && !front.isEmpty()) {
-        const QString path = QFileInfo(QFile::decodeName(front)).canonicalFilePath();
-        ::prctl(PR_SET_NAME, QFileInfo(path).fileName().left(15).toLocal8Bit().constData());
-        return path;
+        return {front, true};
     }
-    return QFileInfo(self).canonicalFilePath();
+    return {self, false};
+}
+
+ProgramIdentity ReadProgramIdentity() {
+    const QString self = QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
+    ProgramIdentity identity =
+        IdentityFrom(self, QFileInfo::exists(self), QFile::decodeName(qgetenv(kFrontVariable)));
+    identity.executable = QFileInfo(identity.executable).canonicalFilePath();
+    return identity;
+}
+
+void AdoptIdentity(const ProgramIdentity& identity) {
+    ::unsetenv(kFrontVariable);
+    if (identity.standsForFront) {
+        ::prctl(PR_SET_NAME,
+                QFileInfo(identity.executable).fileName().left(15).toLocal8Bit().constData());
+    }
 }
 
 void WorkInFolder(const QString& folder) {

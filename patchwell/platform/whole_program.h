@@ -28,11 +28,32 @@ namespace patchwell::platform {
 void ExecImage(const unsigned char* image, std::size_t size, char* argv[],
                const QString& executable);
 
-// The running program's file, links resolved. For the whole program run by
-// its front this is the front's file, which is also taken as the process's
-// name; the environment variable that told it is removed, so that no program
+// Who the running program is, made once in main and handed on from there.
+struct ProgramIdentity {
+    // The program's file, links resolved. For the whole program run by its
+    // front, the front's file.
+    QString executable;
+    // Run by the front without a file of its own: the process goes by the
+    // front's name.
+    bool standsForFront = false;
+
+    QString Folder() const;
+};
+
+// Which file the program is, from what /proc/self/exe names (`self`),
+// whether that file exists, and the front's word (`front`, empty: none).
+// Only an image without a file of its own (in memory, or a private copy
+// removed once open) takes the front's word; a program started from a file
+// is that file, whatever its environment says. Links are not resolved here.
+ProgramIdentity IdentityFrom(const QString& self, bool selfExists, const QString& front);
+
+// This process's identity (IdentityFrom, links resolved). Reads only.
+ProgramIdentity ReadProgramIdentity();
+
+// The process takes `identity`: the front's name when it stands for the
+// front, and the front's word leaves the environment, so that no program
 // started from here sees it.
-QString RunningExecutable();
+void AdoptIdentity(const ProgramIdentity& identity);
 
 // Makes `folder` the current folder, "/" when it cannot be entered. Called
 // before any Qt application object is made.

@@ -4,7 +4,6 @@
 // patchwell/platform/whole_program.h).
 
 #include <QDateTime>
-#include <QFileInfo>
 
 #include <cerrno>
 #include <cstdio>
@@ -14,20 +13,21 @@
 #include "patchwell/platform/instance_guard.h"
 #include "patchwell/platform/process_launcher.h"
 #include "patchwell/platform/whole_program.h"
-#include "patchwell/update/core/schedule_start.h"
+#include "patchwell/update/core/check/front_start.h"
 
 // The whole program's image, linked in by the build (embedded_whole.s).
 extern "C" const unsigned char patchwell_whole_start[];
 extern "C" const unsigned char patchwell_whole_end[];
 
 int main(int argc, char* argv[]) {
-    const QString executable = patchwell::platform::RunningExecutable();
+    const patchwell::platform::ProgramIdentity self = patchwell::platform::ReadProgramIdentity();
+    patchwell::platform::AdoptIdentity(self);
+    const QString executable = self.executable;
     if (argc == 1) {
         patchwell::platform::LockFileInstanceGuard guard(executable);
         patchwell::platform::SystemFolderStorage storage;
         patchwell::platform::SpawningLauncher launcher;
-        if (patchwell::update::StartWithinSchedule(guard, storage, launcher,
-                                                   QFileInfo(executable).path(),
+        if (patchwell::update::StartWithinSchedule(guard, storage, launcher, self.Folder(),
                                                    QDateTime::currentDateTimeUtc())) {
             return 0;
         }
@@ -41,7 +41,7 @@ int main(int argc, char* argv[]) {
         // The updater cannot run here; the program it serves still can.
         patchwell::platform::LockFileInstanceGuard guard(executable);
         patchwell::platform::SpawningLauncher launcher;
-        patchwell::update::StartUnchecked(guard, launcher, QFileInfo(executable).path());
+        patchwell::update::StartUnchecked(guard, launcher, self.Folder());
     }
     return 127;
 }

@@ -1,13 +1,11 @@
 // patchwell: keeps the program in its folder up to date.
 
 #include <QApplication>
-#include <QFileInfo>
 
 #include <optional>
 
 #include "common/i18n/translations.h"
 #include "common/process/termination_signals.h"
-#include "patchwell/download/small/conditional_fetcher.h"
 #include "patchwell/download/small/small_fetcher.h"
 #include "patchwell/platform/folder_storage.h"
 #include "patchwell/platform/instance_guard.h"
@@ -18,16 +16,18 @@
 #include "patchwell/platform/qt_message_boxes.h"
 #include "patchwell/platform/whole_program.h"
 #include "patchwell/update/app/options.h"
-#include "patchwell/update/core/quiet_start.h"
-#include "patchwell/update/core/scheduled_check.h"
-#include "patchwell/update/core/trust_state.h"
+#include "patchwell/update/core/check/fetch.h"
+#include "patchwell/update/core/check/windowless_start.h"
+#include "patchwell/update/core/manifest/trust_state.h"
 #include "patchwell/update/windows/forms.h"
 
 int main(int argc, char* argv[]) {
     // The program as the kernel started it (or its front, whose image this
     // is): its folder is the program folder, and the translations are beside it.
-    const QString executable = patchwell::platform::RunningExecutable();
-    const QString programFolder = QFileInfo(executable).path();
+    const patchwell::platform::ProgramIdentity self = patchwell::platform::ReadProgramIdentity();
+    patchwell::platform::AdoptIdentity(self);
+    const QString executable = self.executable;
+    const QString programFolder = self.Folder();
     // Qt's application folder (plugins, qt.conf) is then the front's, never
     // the folder patchwell was started in (see whole_program.h).
     patchwell::platform::WorkInFolder(programFolder);
@@ -46,9 +46,7 @@ int main(int argc, char* argv[]) {
     patchwell::platform::LockFileInstanceGuard guard(executable);
     patchwell::platform::QtMessageBoxes messages;
     patchwell::platform::RealProgramLifetime lifetime;
-    patchwell::download::HttpSmallFetcher smallFetcher;
-    patchwell::download::HttpConditionalFetcher conditional;
-    patchwell::update::CheckFetcher fetcher(smallFetcher, conditional);
+    patchwell::download::HttpSmallFetcher fetcher;
     patchwell::platform::SystemFolderStorage storage;
     const QStringList stateFolders = patchwell::platform::UserStateFolders();
     if (options.forgetKey) {
@@ -60,15 +58,16 @@ int main(int argc, char* argv[]) {
     patchwell::update::Services services{launcher,      guard,      messages, lifetime,    fetcher,
                                          programFolder, executable, storage,  stateFolders};
     patchwell::platform::QtNetworkCost cost;
-    patchwell::update::ScheduledCheck scheduled(conditional, fetcher, options.request,
-                                                patchwell::update::ManifestCache::DefaultRoot(),
-                                                &cost);
+    patchwell::update::ScheduledCheck scheduled(
+        fetcher, options.request, patchwell::update::ManifestCache::DefaultRoot(), &cost);
     // Within the schedule, or quiet with nothing to say: the served program
     // starts before any window system is touched.
     patchwell::update::HeldMessages held;
     patchwell::update::Services windowless{launcher,      guard,      held,    lifetime,    fetcher,
                                            programFolder, executable, storage, stateFolders};
-    if (patchwell::update::StartWithoutWindows(windowless, scheduled)) {
+    patchwell::update::WindowlessStart windowlessStart =
+        patchwell::update::StartWithoutWindows(windowless, scheduled);
+    if (windowlessStart.over) {
         if (!held.Empty()) {
             core.reset();
             QApplication app(argc, argv);
@@ -92,6 +91,6 @@ int main(int argc, char* argv[]) {
     common::TerminationSignals termination;
     QObject::connect(&termination, &common::TerminationSignals::Requested, &app,
                      [&forms](int) { forms.Terminate(); });
-    forms.Start(&scheduled);
+    forms.Start(&scheduled, std::move(windowlessStart.checked));
     return QApplication::exec();
 }

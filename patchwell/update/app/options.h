@@ -6,7 +6,7 @@
 #include <QStringList>
 
 #include "common/cli/cli_parser.h"
-#include "patchwell/update/core/check_schedule.h"
+#include "patchwell/update/core/check/schedule.h"
 
 namespace patchwell::update {
 

@@ -9,7 +9,7 @@
 #include "common/ini/ini.h"
 #include "common/paths/program_path.h"
 #include "patchwell/download/control/preserve_extension.h"
-#include "patchwell/update/core/manifest.h"
+#include "patchwell/update/core/manifest/manifest.h"
 #include "patchwell/update/core/texts.h"
 
 namespace patchwell::update {

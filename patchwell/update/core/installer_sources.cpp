@@ -7,7 +7,7 @@
 #include "common/ini/ini.h"
 #include "common/paths/program_path.h"
 #include "patchwell/update/core/folder_checks.h"
-#include "patchwell/update/core/manifest.h"
+#include "patchwell/update/core/manifest/manifest.h"
 
 namespace patchwell::update {
 

@@ -4,7 +4,7 @@
 #include <QFileInfo>
 
 #include "common/paths/program_path.h"
-#include "patchwell/update/core/manifest.h"
+#include "patchwell/update/core/manifest/manifest.h"
 #include "patchwell/update/core/texts.h"
 
 namespace patchwell::update {

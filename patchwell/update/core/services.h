@@ -22,7 +22,7 @@ struct Services {
     QString programFolder;
     QString executablePath;  // the updater's own file
     platform::FolderStorage& storage;
-    // Where the signing state of installations is kept (see trust_state.h).
+    // Where the signing state of installations is kept (see manifest/trust_state.h).
     QStringList stateFolders;
 };
 

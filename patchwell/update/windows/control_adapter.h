@@ -11,7 +11,7 @@
 #include "patchwell/download/control/property_bag.h"
 #include "patchwell/download/control/qt_dialogs.h"
 #include "patchwell/platform/message_boxes.h"
-#include "patchwell/update/core/control_port.h"
+#include "patchwell/update/core/logic/control_port.h"
 
 namespace patchwell::download {
 class DownLoad;

@@ -11,8 +11,8 @@ Forms::Forms(Services& services, ControlFactory controlFactory)
 
 Forms::~Forms() = default;
 
-void Forms::Start(ScheduledCheck* scheduled) {
-    chck().logic().UseSchedule(scheduled);
+void Forms::Start(ScheduledCheck* scheduled, std::optional<ManifestAcceptance> checked) {
+    chck().logic().UseSchedule(scheduled, std::move(checked));
     chck().Load();
 }
 

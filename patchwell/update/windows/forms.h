@@ -4,7 +4,9 @@
 // each is created on its first access, which runs its load steps.
 
 #include <memory>
+#include <optional>
 
+#include "patchwell/update/core/manifest/signed_update.h"
 #include "patchwell/update/core/services.h"
 #include "patchwell/update/windows/control_adapter.h"
 
@@ -23,8 +25,9 @@ public:
     Forms& operator=(const Forms&) = delete;
 
     // Creates the check window and runs its load: the program's start. With
-    // a schedule, the check runs by it (see CheckLogic::UseSchedule).
-    void Start(ScheduledCheck* scheduled = nullptr);
+    // a schedule, the check runs by it, from what the start without windows
+    // learnt (see CheckLogic::UseSchedule).
+    void Start(ScheduledCheck* scheduled = nullptr, std::optional<ManifestAcceptance> checked = {});
 
     // The session ends the program (a termination signal): the download
     // window, when open, drops its transfer and partial installer first.

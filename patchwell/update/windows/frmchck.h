@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "patchwell/update/core/check_logic.h"
+#include "patchwell/update/core/logic/check_logic.h"
 #include "patchwell/update/windows/window_support.h"
 
 class QLabel;

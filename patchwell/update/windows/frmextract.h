@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "patchwell/update/core/install_logic.h"
+#include "patchwell/update/core/logic/install_logic.h"
 #include "patchwell/update/windows/window_support.h"
 
 class QLabel;

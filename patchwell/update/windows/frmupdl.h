@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "patchwell/update/core/update_logic.h"
+#include "patchwell/update/core/logic/update_logic.h"
 #include "patchwell/update/windows/window_support.h"
 
 class QLabel;

@@ -1,11 +1,14 @@
 #pragma once
 
-// A small-file fetcher that answers from a table, for tests.
+// A small-file fetcher for tests: answers scripted in turn while there are
+// any, then from a table of bodies.
 
 #include <QStringList>
 
+#include <deque>
 #include <functional>
 #include <map>
+#include <vector>
 
 #include "patchwell/download/small/small_fetcher.h"
 
@@ -13,19 +16,30 @@ namespace patchwell::download {
 
 class FakeSmallFetcher : public SmallFetcher {
 public:
-    std::optional<QByteArray> Fetch(const QString& url, qint64 maxBytes) override {
-        requests.push_back(url);
+    SmallAnswer Fetch(const SmallRequest& request) override {
+        requests.push_back(request.url);
+        asked.push_back(request);
         if (onFetch) {
-            onFetch(url);
+            onFetch(request.url);
         }
-        const auto found = bodies.find(url);
-        if (found == bodies.end() || found->second.size() > maxBytes) {
-            return std::nullopt;
+        if (!answers.empty()) {
+            SmallAnswer next = answers.front();
+            answers.pop_front();
+            return next;
         }
-        return found->second;
+        SmallAnswer answer;
+        const auto found = bodies.find(request.url);
+        if (found != bodies.end() && found->second.size() <= request.maxBytes) {
+            answer.kind = SmallAnswer::Kind::Body;
+            answer.status = 200;
+            answer.body = found->second;
+        }
+        return answer;
     }
-    std::map<QString, QByteArray> bodies;  // what the server would answer
-    QStringList requests;
+    std::deque<SmallAnswer> answers;              // given first, one a request
+    std::map<QString, QByteArray> bodies;         // what the server would answer
+    QStringList requests;                         // the addresses asked
+    std::vector<SmallRequest> asked;              // the requests whole
     std::function<void(const QString&)> onFetch;  // runs while the request is made
 };
 

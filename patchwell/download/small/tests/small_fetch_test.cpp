@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include "common/process/termination_signals.h"
-#include "patchwell/download/small/conditional_fetcher.h"
 #include "patchwell/download/small/small_fetcher.h"
 #include "patchwell/download/testing/test_http_server.h"
 #include "patchwell/download/testing/tls_test_server.h"
@@ -34,14 +33,14 @@ TEST(HttpSmallFetcher, FetchesSmallBodiesAndNothingElse) {
 
     patchwell::download::HttpSmallFetcher fetcher;
     const auto url = [&](const char* path) { return QString::fromStdString(server.url(path)); };
-    EXPECT_EQ(fetcher.Fetch(url("/a.minisig"), 65536),
+    EXPECT_EQ(fetcher.FetchBody(url("/a.minisig"), 65536),
               QByteArray("untrusted comment: signature\n"));
-    EXPECT_FALSE(fetcher.Fetch(url("/missing.minisig"), 65536).has_value());
-    EXPECT_FALSE(fetcher.Fetch(url("/error.minisig"), 65536).has_value());
-    EXPECT_FALSE(fetcher.Fetch(url("/big.minisig"), 65536).has_value());
-    EXPECT_FALSE(fetcher.Fetch(url("/unsized.minisig"), 65536).has_value());
-    EXPECT_TRUE(fetcher.Fetch(url("/big.minisig"), 70000).has_value());
-    EXPECT_FALSE(fetcher.Fetch(QStringLiteral("file:///etc/hostname"), 65536).has_value());
+    EXPECT_FALSE(fetcher.FetchBody(url("/missing.minisig"), 65536).has_value());
+    EXPECT_FALSE(fetcher.FetchBody(url("/error.minisig"), 65536).has_value());
+    EXPECT_FALSE(fetcher.FetchBody(url("/big.minisig"), 65536).has_value());
+    EXPECT_FALSE(fetcher.FetchBody(url("/unsized.minisig"), 65536).has_value());
+    EXPECT_TRUE(fetcher.FetchBody(url("/big.minisig"), 70000).has_value());
+    EXPECT_FALSE(fetcher.FetchBody(QStringLiteral("file:///etc/hostname"), 65536).has_value());
 }
 
 // Simulated time: every wait on the sockets counts as a whole second.
@@ -72,8 +71,8 @@ TEST(HttpSmallFetcher, ATricklingSignatureEndsAtTheOverallLimit) {
         int passes = 0;
         options.processEvents = [&] { ++passes; };
         patchwell::download::HttpSmallFetcher fetcher(options);
-        EXPECT_FALSE(
-            fetcher.Fetch(QString::fromStdString(server.url("/slow.minisig")), 65536).has_value());
+        EXPECT_FALSE(fetcher.FetchBody(QString::fromStdString(server.url("/slow.minisig")), 65536)
+                         .has_value());
         const auto simulated = clock->now.time_since_epoch();
         EXPECT_GE(simulated, std::chrono::seconds(limit));
         EXPECT_LE(simulated, std::chrono::seconds(limit + 1));
@@ -95,11 +94,11 @@ TEST(HttpSmallFetcher, HttpsNeverRedirectsToHttpAndTheStoreVariableIsHonoured) {
     patchwell::download::HttpSmallFetcher fetcher;
     const QString tls = QString::fromStdString(server.url("127.0.0.1", "/sig.minisig"));
     const QString down = QString::fromStdString(server.url("127.0.0.1", "/down"));
-    EXPECT_FALSE(fetcher.Fetch(tls, 4096).has_value());  // the test's authority is not trusted
+    EXPECT_FALSE(fetcher.FetchBody(tls, 4096).has_value());  // the test's authority is not trusted
     const QByteArray earlier = qgetenv("SSL_CERT_FILE");
     qputenv("SSL_CERT_FILE", QByteArray::fromStdString(server.caFile()));
-    EXPECT_EQ(fetcher.Fetch(tls, 4096), QByteArray("untrusted comment: tls\n"));
-    EXPECT_FALSE(fetcher.Fetch(down, 4096).has_value());
+    EXPECT_EQ(fetcher.FetchBody(tls, 4096), QByteArray("untrusted comment: tls\n"));
+    EXPECT_FALSE(fetcher.FetchBody(down, 4096).has_value());
     earlier.isNull() ? qunsetenv("SSL_CERT_FILE") : qputenv("SSL_CERT_FILE", earlier);
     EXPECT_EQ(plain.requestCount(), 0u);  // the downgraded address was never asked
 }
@@ -125,14 +124,15 @@ TEST(HttpSmallFetcher, ATerminationSignalIsActedOnDuringTheFetch) {
     QTimer::singleShot(0, &app, [] { ::raise(SIGTERM); });
     patchwell::download::HttpSmallFetcher fetcher;
     fetching = true;
-    const auto body = fetcher.Fetch(QString::fromStdString(server.url("/silent.minisig")), 4096);
+    const auto body =
+        fetcher.FetchBody(QString::fromStdString(server.url("/silent.minisig")), 4096);
     fetching = false;
     EXPECT_FALSE(body.has_value());
     EXPECT_EQ(handledDuringFetch, 1);
 }
 
-TEST(HttpConditionalFetcher, TellsBodiesNotModifiedRetryLaterAndFailuresApart) {
-    using Kind = patchwell::download::ConditionalAnswer::Kind;
+TEST(HttpSmallFetcher, TellsBodiesNotModifiedRetryLaterAndFailuresApart) {
+    using Kind = patchwell::download::SmallAnswer::Kind;
     struct Case {
         const char* path;
         std::string statusLine;
@@ -176,14 +176,14 @@ TEST(HttpConditionalFetcher, TellsBodiesNotModifiedRetryLaterAndFailuresApart) {
         response.delivery.stallBeforeHeaders = c.statusLine.empty();
         server.setResponse(c.path, response);
     }
-    patchwell::download::HttpConditionalFetcher fetcher;
+    patchwell::download::HttpSmallFetcher fetcher;
     const patchwell::download::Validators sent{QStringLiteral("\"v0\""),
                                                QStringLiteral("Mon, 07 Dec 2026 10:00:00 GMT")};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
         const auto started = std::chrono::steady_clock::now();
-        const auto answer = fetcher.Fetch(QString::fromStdString(server.url(c.path)), 1 << 20, sent,
-                                          std::chrono::milliseconds(1500));
+        const auto answer = fetcher.Fetch({QString::fromStdString(server.url(c.path)), 1 << 20,
+                                           sent, std::chrono::milliseconds(1500)});
         EXPECT_EQ(answer.kind, c.kind);
         EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(4));
         if (c.kind == Kind::RetryLater) {
@@ -192,8 +192,8 @@ TEST(HttpConditionalFetcher, TellsBodiesNotModifiedRetryLaterAndFailuresApart) {
         }
     }
     server.releaseStalls();
-    const auto first = fetcher.Fetch(QString::fromStdString(server.url("/ok")), 1 << 20, {},
-                                     std::chrono::milliseconds(0));
+    const auto first = fetcher.Fetch(
+        {QString::fromStdString(server.url("/ok")), 1 << 20, {}, std::chrono::milliseconds(0)});
     EXPECT_EQ(first.body, QByteArray("[Update]\n"));
     EXPECT_EQ(first.validators.etag, QStringLiteral("\"v1\""));
     EXPECT_EQ(first.validators.lastModified, QStringLiteral("Tue, 08 Dec 2026 10:00:00 GMT"));

@@ -7,7 +7,7 @@
 
 #include <functional>
 
-#include "patchwell/update/core/control_port.h"
+#include "patchwell/update/core/logic/control_port.h"
 
 namespace patchwell::update {
 

@@ -5,7 +5,7 @@
 #include <QList>
 #include <QStringList>
 
-#include "patchwell/update/core/update_logic.h"
+#include "patchwell/update/core/logic/update_logic.h"
 
 namespace patchwell::update {
 

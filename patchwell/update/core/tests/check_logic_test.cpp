@@ -9,11 +9,11 @@
 
 #include "common/ini/ini.h"
 #include "patchwell/signing/testing/minisign_tool.h"
-#include "patchwell/update/core/check_logic.h"
+#include "patchwell/update/core/logic/check_logic.h"
+#include "patchwell/update/core/manifest/trust_state.h"
 #include "patchwell/update/core/testing/fake_control.h"
 #include "patchwell/update/core/testing/test_folder.h"
 #include "patchwell/update/core/texts.h"
-#include "patchwell/update/core/trust_state.h"
 
 namespace {
 
@@ -197,9 +197,9 @@ TEST_F(CheckLogicTest, DifferentVersionOpensTheDownloadWindow) {
                                QStringLiteral("SaveLocation=") + t.folder +
                                    QStringLiteral("/editor-setup.sh")}));
         EXPECT_TRUE(t.Exists(QStringLiteral("iupdate.ini")));
-        EXPECT_EQ(logic->remoteVersion, QString::fromUtf8(remote));
-        EXPECT_EQ(logic->updaterVersion, QStringLiteral("1.0"));
-        EXPECT_EQ(logic->updaterUrl, QStringLiteral("http://u"));
+        EXPECT_EQ(logic->manifest.values.curver, QString::fromUtf8(remote));
+        EXPECT_EQ(logic->manifest.values.updaterVersion, QStringLiteral("1.0"));
+        EXPECT_EQ(logic->manifest.values.updaterUrl, QStringLiteral("http://u"));
     }
 }
 
@@ -393,7 +393,7 @@ TEST_F(SignedCheckTest, ASignedManifestIsUsedFromTheBytesThatWereVerified) {
     EXPECT_TRUE(t.messages.shown.empty());
     ASSERT_TRUE(view.updateControl);
     EXPECT_EQ(view.updateControl->url, QStringLiteral("http://127.0.0.1:1/setup.sh"));
-    EXPECT_EQ(logic->remoteVersion, QStringLiteral("2.1"));
+    EXPECT_EQ(logic->manifest.values.curver, QStringLiteral("2.1"));
     EXPECT_TRUE(logic->manifest.keyed);
     EXPECT_EQ(logic->manifest.installerSize, 12);
     EXPECT_EQ(Local("lastmanifesttime"), QString::number(signedAt));

@@ -8,9 +8,9 @@
 #include <sys/stat.h>
 
 #include "common/ini/ini.h"
-#include "patchwell/update/core/check_schedule.h"
-#include "patchwell/update/core/manifest_cache.h"
-#include "patchwell/update/core/manifest_channel.h"
+#include "patchwell/update/core/check/schedule.h"
+#include "patchwell/update/core/manifest/cache.h"
+#include "patchwell/update/core/manifest/channel.h"
 #include "patchwell/update/core/testing/test_folder.h"
 
 namespace {
@@ -88,7 +88,7 @@ TEST(CheckSchedule, ACompletedCheckIsRecordedAndTheServerWishDropped) {
     // No schedule asked for: update.ini stays as the installer wrote it.
     EXPECT_TRUE(RecordCompletedCheck(app.folder, ReadCheckSettings(app.folder, none), kNow));
     EXPECT_EQ(Key(ini, "lastcheck"), QString());
-    EXPECT_EQ(ReadCheckSettings(app.folder, none).channel, QString());  // not a name
+    EXPECT_EQ(ConfiguredChannel(app.folder), QString());  // not a name
 
     app.Write(QStringLiteral("update.ini"),
               "[Update]\ncheckhours=6\nnotbefore=2026-12-08T13:00:00Z\n");

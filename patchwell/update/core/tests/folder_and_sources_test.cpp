@@ -10,16 +10,16 @@
 #include <map>
 #include <memory>
 
-#include "patchwell/update/core/check_logic.h"
 #include "patchwell/update/core/folder_checks.h"
 #include "patchwell/update/core/installer_sources.h"
-#include "patchwell/update/core/manifest.h"
-#include "patchwell/update/core/signed_update.h"
+#include "patchwell/update/core/logic/check_logic.h"
+#include "patchwell/update/core/logic/update_logic.h"
+#include "patchwell/update/core/manifest/manifest.h"
+#include "patchwell/update/core/manifest/signed_update.h"
 #include "patchwell/update/core/testing/fake_control.h"
 #include "patchwell/update/core/testing/fake_update_view.h"
 #include "patchwell/update/core/testing/test_folder.h"
 #include "patchwell/update/core/texts.h"
-#include "patchwell/update/core/update_logic.h"
 
 namespace {
 

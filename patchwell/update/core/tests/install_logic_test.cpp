@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "common/ini/ini.h"
-#include "patchwell/update/core/install_logic.h"
+#include "patchwell/update/core/logic/install_logic.h"
 #include "patchwell/update/core/testing/test_folder.h"
 #include "patchwell/update/core/texts.h"
 

@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include "patchwell/update/core/manifest.h"
+#include "patchwell/update/core/manifest/manifest.h"
+#include "patchwell/update/core/manifest/version_order.h"
 #include "patchwell/update/core/texts.h"
-#include "patchwell/update/core/version_order.h"
 
 namespace {
 

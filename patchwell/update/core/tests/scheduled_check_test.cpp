@@ -6,35 +6,18 @@
 #include <memory>
 
 #include "common/ini/ini.h"
-#include "patchwell/update/core/check_logic.h"
-#include "patchwell/update/core/quiet_start.h"
-#include "patchwell/update/core/schedule_start.h"
+#include "patchwell/update/core/check/front_start.h"
+#include "patchwell/update/core/check/windowless_start.h"
+#include "patchwell/update/core/logic/check_logic.h"
 #include "patchwell/update/core/testing/fake_control.h"
 #include "patchwell/update/core/testing/test_folder.h"
 
 namespace {
 
 using namespace patchwell::update;
-using patchwell::download::ConditionalAnswer;
-using patchwell::download::Validators;
-using Kind = ConditionalAnswer::Kind;
-
-// Answers in turn and records the validators and time limit of each request.
-class ScriptedConditionalFetcher : public patchwell::download::ConditionalFetcher {
-public:
-    ConditionalAnswer Fetch(const QString&, qint64, const Validators& validators,
-                            std::chrono::milliseconds limit) override {
-        asked.push_back({validators.etag, limit});
-        if (answers.empty()) {
-            return {};
-        }
-        ConditionalAnswer next = answers.front();
-        answers.pop_front();
-        return next;
-    }
-    std::deque<ConditionalAnswer> answers;
-    std::vector<std::pair<QString, std::chrono::milliseconds>> asked;
-};
+using patchwell::download::FakeSmallFetcher;
+using patchwell::download::SmallAnswer;
+using Kind = SmallAnswer::Kind;
 
 class View : public CheckView {
 public:
@@ -49,7 +32,7 @@ public:
     FakeControl updateControl;
 };
 
-ConditionalAnswer Body(const QByteArray& manifest, const char* etag) {
+SmallAnswer Body(const QByteArray& manifest, const char* etag) {
     return {Kind::Body, manifest, {QString::fromLatin1(etag), QString()}, -1, 200};
 }
 
@@ -67,20 +50,19 @@ struct Installation {
     // go, then with them. True when the windows were needed.
     bool Start(const CheckRequest& request = {}) {
         view = std::make_unique<View>();
-        CheckFetcher signatures(app.fetcher, server);
-        ScheduledCheck scheduled(server, signatures, request,
-                                 cache.filePath(QStringLiteral("patchwell")));
-        if (StartWithoutWindows(app.Svc(), scheduled)) {
+        ScheduledCheck scheduled(server, request, cache.filePath(QStringLiteral("patchwell")));
+        WindowlessStart windowless = StartWithoutWindows(app.Svc(), scheduled);
+        if (windowless.over) {
             return false;
         }
         CheckLogic logic(app.Svc(), *view, dl1);
-        logic.UseSchedule(&scheduled);
+        logic.UseSchedule(&scheduled, std::move(windowless.checked));
         logic.Load();
         return true;
     }
     TestFolder app;
     QTemporaryDir cache;
-    ScriptedConditionalFetcher server;
+    FakeSmallFetcher server;  // answers in turn
     FakeControl dl1;
     std::unique_ptr<View> view;
 };
@@ -91,15 +73,15 @@ TEST(ScheduledCheck, QuietEndsWithoutAWindowUnlessThereIsSomethingToSay) {
     // window end to end (cases_quiet.sh: case_quiet, case_cache).
     struct Case {
         const char* keys;
-        std::vector<ConditionalAnswer> answers;
+        std::vector<SmallAnswer> answers;
         bool windows;  // the windows were needed at all
         int messages;
         bool windowShown;
         bool servedStarted;
         bool downloadWindow;
     };
-    const ConditionalAnswer failed{};
-    const ConditionalAnswer same{Kind::NotModified, {}, {}, -1, 304};
+    const SmallAnswer failed{};
+    const SmallAnswer same{Kind::NotModified, {}, {}, -1, 304};
     const QByteArray outside("[Update]\ncurver=2.0\nsavefileas=../x\n");
     const QByteArray unbound = kNewer + "curversize=12\n";
     const Case cases[] = {
@@ -126,8 +108,8 @@ TEST(ScheduledCheck, QuietEndsWithoutAWindowUnlessThereIsSomethingToSay) {
         EXPECT_EQ(run.app.launcher.starts.size(), c.servedStarted ? 1u : 0u);
         EXPECT_EQ(run.view->downloadWindow, c.downloadWindow);
         ASSERT_EQ(run.server.asked.size(), c.answers.size());
-        EXPECT_EQ(run.server.asked.back().first, QString());
-        EXPECT_EQ(run.server.asked[0].second.count() > 0, QByteArray(c.keys).contains("quiet"));
+        EXPECT_EQ(run.server.asked.back().validators.etag, QString());
+        EXPECT_EQ(run.server.asked[0].limit.count() > 0, QByteArray(c.keys).contains("quiet"));
         EXPECT_EQ(common::ReadIniValue(QStringLiteral("Update"), QStringLiteral("notbefore"),
                                        run.app.Path(QStringLiteral("update.ini"))),
                   QString());
@@ -216,9 +198,8 @@ public:
 // (cases_quiet.sh, case_metered).
 TEST(ScheduledCheck, OnAMeteredConnectionTheOfferSaysSoWithTheInstallersSize) {
     Installation run{QByteArray()};
-    CheckFetcher signatures(run.app.fetcher, run.server);
     MeteredCost cost;
-    const ScheduledCheck scheduled(run.server, signatures, {}, QString(), &cost);
+    const ScheduledCheck scheduled(run.server, {}, QString(), &cost);
     VerifiedManifest manifest;
     EXPECT_EQ(scheduled.OfferNote(manifest),
               QStringLiteral("Your connection is metered; the size of the update is not known."));

@@ -11,9 +11,9 @@
 #include <sys/stat.h>
 
 #include "common/ini/ini.h"
+#include "patchwell/update/core/manifest/trust_state.h"
 #include "patchwell/update/core/testing/test_folder.h"
 #include "patchwell/update/core/texts.h"
-#include "patchwell/update/core/trust_state.h"
 
 namespace {
 

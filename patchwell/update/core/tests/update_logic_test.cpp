@@ -3,11 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include "patchwell/update/core/logic/update_logic.h"
 #include "patchwell/update/core/testing/fake_control.h"
 #include "patchwell/update/core/testing/fake_update_view.h"
 #include "patchwell/update/core/testing/test_folder.h"
 #include "patchwell/update/core/texts.h"
-#include "patchwell/update/core/update_logic.h"
 
 namespace {
 

@@ -20,6 +20,10 @@
 #include <chrono>
 #include <optional>
 
+namespace common {
+class IniSnapshot;
+}
+
 namespace patchwell::update {
 
 // What the command line asks for.
@@ -35,12 +39,13 @@ struct CheckSettings {
     std::chrono::milliseconds limit{0};  // zero: no overall limit
     std::optional<QDateTime> lastCheck;
     std::optional<QDateTime> notBefore;
-    QString channel;
     bool checkNow = false;
 };
 
 // The settings of update.ini in `programFolder` as `request` changes them.
 CheckSettings ReadCheckSettings(const QString& programFolder, const CheckRequest& request);
+// The same from update.ini read once.
+CheckSettings ReadCheckSettings(const common::IniSnapshot& updateIni, const CheckRequest& request);
 
 // A whole number in [low, high] written as plain digits; none otherwise.
 std::optional<int> WholeNumberIn(const QString& text, int low, int high);
@@ -63,6 +68,15 @@ enum class CheckSkip {
 // lastcheck in the future (the clock was set back) means "check now"; so
 // does a notbefore further ahead than any Retry-After is honoured.
 CheckSkip SkipFor(const CheckSettings& settings, const QDateTime& nowUtc);
+
+// What a start does, decided from the settings and the time alone: the
+// front, the start without windows and so the windows all go by this.
+enum class StartPlan {
+    StartServed,     // nothing is asked: the served program starts
+    CheckQuietly,    // the check runs without a window as far as it can
+    CheckInWindows,  // the check window makes the check
+};
+StartPlan PlanStart(const CheckSettings& settings, const QDateTime& nowUtc);
 
 // After a completed check: lastcheck (when checkhours asks for it) and no
 // notbefore any more. False when update.ini could not be written.

@@ -1,4 +1,4 @@
-#include "patchwell/update/core/update_logic.h"
+#include "patchwell/update/core/logic/update_logic.h"
 
 #include <QFile>
 
@@ -8,7 +8,7 @@
 #include "patchwell/update/core/folder_checks.h"
 #include "patchwell/update/core/formatting.h"
 #include "patchwell/update/core/installer_sources.h"
-#include "patchwell/update/core/manifest.h"
+#include "patchwell/update/core/manifest/manifest.h"
 #include "patchwell/update/core/texts.h"
 
 namespace patchwell::update {

@@ -19,7 +19,7 @@
 
 #include <optional>
 
-#include "patchwell/download/small/conditional_fetcher.h"
+#include "patchwell/download/small/small_fetcher.h"
 
 namespace patchwell::update {
 

@@ -9,9 +9,9 @@
 
 #include <functional>
 
-#include "patchwell/update/core/control_port.h"
+#include "patchwell/update/core/logic/control_port.h"
+#include "patchwell/update/core/manifest/signed_update.h"
 #include "patchwell/update/core/services.h"
-#include "patchwell/update/core/signed_update.h"
 
 namespace patchwell::update {
 

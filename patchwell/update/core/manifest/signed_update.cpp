@@ -1,4 +1,4 @@
-#include "patchwell/update/core/signed_update.h"
+#include "patchwell/update/core/manifest/signed_update.h"
 
 #include <QCryptographicHash>
 #include <QLoggingCategory>
@@ -15,10 +15,10 @@
 
 #include "common/ini/ini.h"
 #include "patchwell/signing/minisign.h"
-#include "patchwell/update/core/manifest_channel.h"
+#include "patchwell/update/core/manifest/channel.h"
+#include "patchwell/update/core/manifest/trust_state.h"
+#include "patchwell/update/core/manifest/version_order.h"
 #include "patchwell/update/core/texts.h"
-#include "patchwell/update/core/trust_state.h"
-#include "patchwell/update/core/version_order.h"
 
 Q_LOGGING_CATEGORY(lcSigned, "patchwell.update.signed")
 
@@ -82,12 +82,10 @@ struct SignatureCheck {
     QString refusal;
 };
 
-SignatureCheck CheckSignature(Services& services, const TrustState& state, const QString& checkUrl,
-                              const QByteArray& bytes) {
+SignatureCheck CheckSignature(const TrustState& state, const QByteArray& bytes,
+                              const std::optional<QByteArray>& signature) {
     SignatureCheck check;
-    const std::optional<QByteArray> signature =
-        services.fetcher.Fetch(checkUrl + QStringLiteral(".minisig"), kMaxSignatureBytes);
-    if (!signature) {
+    if (!signature || signature->size() > kMaxSignatureBytes) {
         check.refusal = texts::refusal::NoSignature();
         return check;
     }
@@ -135,9 +133,11 @@ SignatureCheck CheckSignature(Services& services, const TrustState& state, const
 
 }  // namespace
 
-SigningState ReadSigningState(const QString& programFolder) {
-    return {UpdateKey(programFolder, "publickey"), UpdateKey(programFolder, "nextpublickey"),
-            UpdateKey(programFolder, "lastmanifesttime")};
+TrustState ReadSigningState(const QString& programFolder) {
+    return {UpdateKey(programFolder, "publickey"),
+            UpdateKey(programFolder, "nextpublickey"),
+            UpdateKey(programFolder, "lastmanifesttime"),
+            {}};
 }
 
 QString ConfiguredPublicKey(const QString& programFolder) {
@@ -185,11 +185,16 @@ QString BindManifest(const RemoteManifest& values, bool keyed, const QString& ch
     return {};
 }
 
-ManifestAcceptance AcceptManifest(Services& services, const QByteArray& bytes,
+QString SignatureAddress(const QString& checkUrl) {
+    return checkUrl + QStringLiteral(".minisig");
+}
+
+ManifestAcceptance AcceptManifest(Services& services, const TrustInForce& trust,
+                                  const QByteArray& bytes,
+                                  const std::optional<QByteArray>& signature,
                                   const QString& checkUrl, const QDateTime& nowUtc) {
     ManifestAcceptance result;
     // The kept signing state decides, not what update.ini says now.
-    const TrustInForce trust = EstablishTrust(services);
     if (!trust.refusal.isEmpty()) {
         result.refusal = trust.refusal;
         qCWarning(lcSigned) << "manifest refused:" << result.refusal;
@@ -198,7 +203,7 @@ ManifestAcceptance AcceptManifest(Services& services, const QByteArray& bytes,
     const bool keyed = trust.state.has_value();
     SignatureCheck check;
     if (keyed) {
-        check = CheckSignature(services, *trust.state, checkUrl, bytes);
+        check = CheckSignature(*trust.state, bytes, signature);
         if (!check.refusal.isEmpty()) {
             result.refusal = check.refusal;
             return result;
@@ -270,8 +275,8 @@ bool ExceedsBoundSize(const VerifiedManifest& manifest, qint64 received) {
     return manifest.BindsInstaller() && received > *manifest.installerSize;
 }
 
-bool RestoreSigningState(const QString& programFolder, const SigningState& before) {
-    const SigningState now = ReadSigningState(programFolder);
+bool RestoreSigningState(const QString& programFolder, const TrustState& before) {
+    const TrustState now = ReadSigningState(programFolder);
     std::vector<common::IniChange> changes;
     const auto lost = [&](const QString& was, const QString& is, const char* key) {
         if (!was.isEmpty() && is.isEmpty()) {
@@ -322,6 +327,14 @@ bool OfferedInRollout(const VerifiedManifest& manifest, const QString& programFo
     return percent >= 100 || RolloutBucket(programFolder, random) < percent;
 }
 
+bool UpdateOffered(const VerifiedManifest& manifest, const QString& programFolder,
+                   const QString& localVersion) {
+    // An installation outside a staged rollout's share sees what it would
+    // see without the update.
+    return !IsUpToDate(localVersion, manifest.values.curver) &&
+           OfferedInRollout(manifest, programFolder, *QRandomGenerator::system());
+}
+
 QString FetchReleaseNotes(Services& services, const VerifiedManifest& manifest) {
     const RemoteManifest& m = manifest.values;
     if (m.curvernotes.isEmpty()) {
@@ -338,7 +351,8 @@ QString FetchReleaseNotes(Services& services, const VerifiedManifest& manifest) 
         qCInfo(lcSigned) << "release notes left out: not bound by a digest";
         return {};
     }
-    const std::optional<QByteArray> notes = services.fetcher.Fetch(m.curvernotes, kMaxNotesBytes);
+    const std::optional<QByteArray> notes =
+        services.fetcher.FetchBody(m.curvernotes, kMaxNotesBytes);
     if (!notes || (!digest.isEmpty() &&
                    QCryptographicHash::hash(*notes, QCryptographicHash::Sha256) != digest)) {
         qCInfo(lcSigned) << "release notes left out: not fetched or not matching";

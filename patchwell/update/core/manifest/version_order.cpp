@@ -1,4 +1,4 @@
-#include "patchwell/update/core/version_order.h"
+#include "patchwell/update/core/manifest/version_order.h"
 
 #include <QRegularExpression>
 #include <QStringList>

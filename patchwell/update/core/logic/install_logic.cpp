@@ -1,4 +1,4 @@
-#include "patchwell/update/core/install_logic.h"
+#include "patchwell/update/core/logic/install_logic.h"
 
 #include <QFile>
 
@@ -9,8 +9,8 @@
 #include "common/ini/ini.h"
 #include "common/paths/program_path.h"
 #include "patchwell/platform/sealed_copy.h"
-#include "patchwell/update/core/manifest.h"
-#include "patchwell/update/core/signed_update.h"
+#include "patchwell/update/core/manifest/manifest.h"
+#include "patchwell/update/core/manifest/signed_update.h"
 #include "patchwell/update/core/texts.h"
 
 namespace patchwell::update {
@@ -79,7 +79,7 @@ void InstallLogic::Load(const QString& installerFile, const VerifiedManifest& ma
         common::ReadIniValue(QStringLiteral("Program"), QStringLiteral("Prgname"), localFile));
 
     // What an installer that rewrites update.ini must not take away.
-    const SigningState signing = ReadSigningState(services_.programFolder);
+    const TrustState signing = ReadSigningState(services_.programFolder);
     // The installer runs to its end before its file goes and the served
     // program starts: a long installer never has the program started under
     // it, and one that fails is reported.

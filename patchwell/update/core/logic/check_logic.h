@@ -5,11 +5,13 @@
 
 #include <QString>
 
-#include "patchwell/update/core/control_port.h"
-#include "patchwell/update/core/manifest.h"
-#include "patchwell/update/core/scheduled_check.h"
+#include <optional>
+
+#include "patchwell/update/core/check/fetch.h"
+#include "patchwell/update/core/logic/control_port.h"
+#include "patchwell/update/core/manifest/manifest.h"
+#include "patchwell/update/core/manifest/signed_update.h"
 #include "patchwell/update/core/services.h"
-#include "patchwell/update/core/signed_update.h"
 
 namespace patchwell::update {
 
@@ -38,9 +40,14 @@ public:
 
     // With a schedule the check runs as the program runs it: on the
     // schedule of update.ini, quietly when asked, within its time limit, with
-    // conditional requests against the user's manifest cache. Without one the
-    // control dl1 fetches the manifest.
-    void UseSchedule(ScheduledCheck* scheduled) { scheduled_ = scheduled; }
+    // conditional requests against the user's manifest cache. It goes on
+    // from what the start without windows learnt (which began `scheduled`
+    // and decided the start): the check it made, or none to make one.
+    // Without a schedule the control dl1 fetches the manifest.
+    void UseSchedule(ScheduledCheck* scheduled, std::optional<ManifestAcceptance> checked = {}) {
+        scheduled_ = scheduled;
+        checked_ = std::move(checked);
+    }
 
     void OnDLComplete();
     // Breaks off a remote manifest that grows past its limit.
@@ -48,14 +55,6 @@ public:
     void OnOkClicked();
     void OnTimerTick();
 
-    // Fields the window keeps.
-    QString localVersion;
-    QString checkUrl;
-    QString remoteVersion;
-    QString updateUrl;
-    QString updaterVersion;
-    QString updaterUrl;
-    QString saveFileName;
     // The accepted remote manifest, handed on to the download window and
     // the installation step.
     VerifiedManifest manifest;
@@ -86,10 +85,15 @@ private:
     Services& services_;
     CheckView& view_;
     ControlPort& dl1_;
+    QString localVersion_;  // update.ini's prgver
+    QString checkUrl_;      // update.ini's verchckurl
     bool ended_ = false;
     bool downloadWindowOpened_ = false;
     bool manifestTooLarge_ = false;
     ScheduledCheck* scheduled_ = nullptr;
+    std::optional<ManifestAcceptance> checked_;
+    // The signing state in force, established once at the load.
+    TrustInForce trust_;
 };
 
 }  // namespace patchwell::update

@@ -1,7 +1,6 @@
-#include "patchwell/update/core/check_logic.h"
+#include "patchwell/update/core/logic/check_logic.h"
 
 #include <QFile>
-#include <QRandomGenerator>
 
 #include <optional>
 
@@ -9,9 +8,9 @@
 #include "common/paths/program_path.h"
 #include "patchwell/download/control/download_texts.h"
 #include "patchwell/update/core/folder_checks.h"
-#include "patchwell/update/core/signed_update.h"
+#include "patchwell/update/core/manifest/signed_update.h"
+#include "patchwell/update/core/manifest/trust_state.h"
 #include "patchwell/update/core/texts.h"
-#include "patchwell/update/core/trust_state.h"
 
 namespace patchwell::update {
 
@@ -44,27 +43,26 @@ void CheckLogic::Load() {
         End();
         return;
     }
-    localVersion =
+    localVersion_ =
         common::ReadIniValue(QStringLiteral("Program"), QStringLiteral("prgver"), localFile);
-    checkUrl =
+    checkUrl_ =
         common::ReadIniValue(QStringLiteral("Update"), QStringLiteral("verchckurl"), localFile);
-    if (scheduled_ != nullptr) {
-        // Whether the run is quiet is known before anything can refuse.
-        scheduled_->Begin(services_.programFolder, checkUrl);
-    }
     // The signing state is restored before anything is fetched: a key an
-    // installer dropped from update.ini goes back there.
-    const TrustInForce trust = EstablishTrust(services_);
-    if (!trust.refusal.isEmpty()) {
-        Refuse(trust.refusal);
-        return;
+    // installer dropped from update.ini goes back there. A check made
+    // without windows has done so.
+    if (!checked_) {
+        trust_ = EstablishTrust(services_);
+        if (!trust_.refusal.isEmpty()) {
+            Refuse(trust_.refusal);
+            return;
+        }
     }
 
     if (scheduled_ != nullptr) {
         RunScheduled();
         return;
     }
-    dl1_.setUrl(checkUrl);
+    dl1_.setUrl(checkUrl_);
     dl1_.setSaveLocation(RemoteManifestPath(services_.programFolder));
 
     // Each early end below means the check could not be carried out: the
@@ -119,23 +117,18 @@ void CheckLogic::OnDLComplete() {
     }
     // From here on every value comes from these bytes, which were verified
     // when a key is set; the file itself is not read again.
-    Continue(AcceptManifest(services_, *bytes, checkUrl, QDateTime::currentDateTimeUtc()));
+    const std::optional<QByteArray> signature =
+        trust_.state ? services_.fetcher.FetchBody(SignatureAddress(checkUrl_), kMaxSignatureBytes)
+                     : std::nullopt;
+    Continue(AcceptManifest(services_, trust_, *bytes, signature, checkUrl_,
+                            QDateTime::currentDateTimeUtc()));
 }
 
 void CheckLogic::RunScheduled() {
-    scheduled_->Begin(services_.programFolder, checkUrl);
-    const QDateTime now = QDateTime::currentDateTimeUtc();
-    const CheckSkip skip = scheduled_->Skip(now);
-    // Checked a short while ago, or asked by the server to wait: nothing new
-    // to say (a user who asks, with --check, is never held back).
-    if (skip != CheckSkip::None) {
-        StartServedAndEnd();
-        return;
-    }
     // As the control's own probe does, the connection is checked before
     // anything is asked: offline, the user hears it (unless quiet) and no
     // request waits for its time-out.
-    if (!dl1_.CheckConnection()) {
+    if (!checked_ && !dl1_.CheckConnection()) {
         if (!Quiet()) {
             services_.messages.Show(download::texts::Translated(download::texts::kOfflineNotice),
                                     platform::MessageIcon::None, texts::ApplicationTitle());
@@ -144,26 +137,13 @@ void CheckLogic::RunScheduled() {
         return;
     }
     view_.HideWindow();
-    ScheduledCheck::Fetched fetched = scheduled_->FetchManifest(false);
-    if (fetched.kind != ScheduledCheck::Fetched::Kind::Manifest) {
-        NotCarriedOut();
-        return;
+    const std::optional<ManifestAcceptance> accepted =
+        checked_
+            ? checked_
+            : CheckOnce(services_, *scheduled_, trust_, checkUrl_, QDateTime::currentDateTimeUtc());
+    if (accepted) {
+        Continue(*accepted);
     }
-    ManifestAcceptance accepted = AcceptManifest(services_, fetched.bytes, checkUrl, now);
-    // Cached bytes that no longer pass: fetched once more, whole.
-    if (!accepted.refusal.isEmpty() && fetched.fromCache) {
-        scheduled_->DropCache();
-        fetched = scheduled_->FetchManifest(true);
-        if (fetched.kind != ScheduledCheck::Fetched::Kind::Manifest) {
-            NotCarriedOut();
-            return;
-        }
-        accepted = AcceptManifest(services_, fetched.bytes, checkUrl, now);
-    }
-    if (accepted.refusal.isEmpty()) {
-        scheduled_->Completed(now);
-    }
-    Continue(accepted);
     if (!ended_ && !downloadWindowOpened_) {
         NotCarriedOut();
     }
@@ -203,17 +183,10 @@ void CheckLogic::Continue(const ManifestAcceptance& accepted) {
         return;
     }
     manifest = accepted.manifest;
-    const RemoteManifest& remote = manifest.values;
-    remoteVersion = remote.curver;
-    updateUrl = remote.curverurl;
-    updaterVersion = remote.updaterVersion;
-    updaterUrl = remote.updaterUrl;
-    saveFileName = remote.savefileas;
+    const QString& updateUrl = manifest.values.curverurl;
+    const QString& saveFileName = manifest.values.savefileas;
 
-    // An installation outside a staged rollout's share sees what it would
-    // see without the update.
-    if (IsUpToDate(localVersion, remoteVersion) ||
-        !OfferedInRollout(manifest, services_.programFolder, *QRandomGenerator::system())) {
+    if (!UpdateOffered(manifest, services_.programFolder, localVersion_)) {
         UpToDate();
         return;
     }

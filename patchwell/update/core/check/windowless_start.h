@@ -7,9 +7,11 @@
 // window is left to the windows, which take over the manifest already
 // fetched without asking the server again.
 
-#include "patchwell/update/core/scheduled_check.h"
+#include "patchwell/update/core/check/fetch.h"
+#include "patchwell/update/core/manifest/signed_update.h"
 #include "patchwell/update/core/services.h"
 
+#include <optional>
 #include <vector>
 
 namespace patchwell::update {
@@ -37,10 +39,19 @@ private:
     std::vector<Held> held_;
 };
 
-// True when the run is over: the served program has been started (messages
-// about it go to `services.messages`, which should hold them, see
-// HeldMessages). False when the windows are to carry on (a message to show,
-// an update to offer, a check that is not quiet).
-bool StartWithoutWindows(Services& services, ScheduledCheck& scheduled);
+// What the start without windows learnt, for the windows to go on from.
+struct WindowlessStart {
+    // The served program has been started: the run is over (messages about
+    // it went to `services.messages`, which should hold them, see
+    // HeldMessages).
+    bool over = false;
+    // A quiet check made here, refused or with an update to offer: the
+    // windows take it as it is, without asking the server again. None: the
+    // windows make the check themselves (when it is not quiet), or say why
+    // there is none (another instance, a folder it cannot use).
+    std::optional<ManifestAcceptance> checked;
+};
+
+WindowlessStart StartWithoutWindows(Services& services, ScheduledCheck& scheduled);
 
 }  // namespace patchwell::update

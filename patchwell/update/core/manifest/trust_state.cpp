@@ -1,4 +1,4 @@
-#include "patchwell/update/core/trust_state.h"
+#include "patchwell/update/core/manifest/trust_state.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -19,8 +19,8 @@
 #include "patchwell/platform/private_folder.h"
 #include "patchwell/platform/small_file.h"
 #include "patchwell/signing/minisign.h"
-#include "patchwell/update/core/manifest.h"
-#include "patchwell/update/core/signed_update.h"
+#include "patchwell/update/core/manifest/manifest.h"
+#include "patchwell/update/core/manifest/signed_update.h"
 #include "patchwell/update/core/texts.h"
 
 Q_LOGGING_CATEGORY(lcTrust, "patchwell.update.trust")
@@ -333,7 +333,7 @@ bool SaveTrustState(const QStringList& stateFolders, const QString& programFolde
 }
 
 bool MirrorTrustIntoIni(const QString& programFolder, const TrustState& state) {
-    const SigningState ini = ReadSigningState(programFolder);
+    const TrustState ini = ReadSigningState(programFolder);
     std::vector<common::IniChange> changes;
     const auto keep = [&](const QString& is, const QString& should, const char* key) {
         if (is != should) {
@@ -365,7 +365,7 @@ TrustInForce EstablishTrust(Services& services) {
         return result;
     }
     if (!kept.state) {
-        const SigningState ini = ReadSigningState(services.programFolder);
+        const TrustState ini = ReadSigningState(services.programFolder);
         if (ini.publicKey.isEmpty()) {
             return result;  // never under a key: signed updates stay off
         }
@@ -405,7 +405,7 @@ QString ForgetTrust(const QStringList& stateFolders, const QString& programFolde
     const QString checkUrl = common::ReadIniValue(kUpdate, QStringLiteral("verchckurl"),
                                                   LocalManifestPath(programFolder));
     const TrustLoad kept = LoadTrustState(stateFolders, programFolder, checkUrl);
-    const SigningState ini = ReadSigningState(programFolder);
+    const TrustState ini = ReadSigningState(programFolder);
     const QString key = kept.state ? kept.state->publicKey : ini.publicKey;
     std::vector<common::IniChange> changes;
     if (!key.isEmpty() && ini.publicKey == key) {

@@ -1,4 +1,4 @@
-#include "patchwell/update/core/check_schedule.h"
+#include "patchwell/update/core/check/schedule.h"
 
 #include <QRegularExpression>
 #include <QTimeZone>
@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "common/ini/ini.h"
-#include "patchwell/download/small/conditional_fetcher.h"
-#include "patchwell/update/core/manifest.h"
+#include "patchwell/download/small/small_fetcher.h"
+#include "patchwell/update/core/manifest/manifest.h"
 
 namespace patchwell::update {
 
@@ -57,9 +57,12 @@ bool IsChannelName(const QString& name) {
 }
 
 CheckSettings ReadCheckSettings(const QString& programFolder, const CheckRequest& request) {
-    const QString file = LocalManifestPath(programFolder);
-    const auto key = [&file](const char* name) {
-        return common::ReadIniValue(kUpdate, QString::fromLatin1(name), file);
+    return ReadCheckSettings(common::IniSnapshot::Read(LocalManifestPath(programFolder)), request);
+}
+
+CheckSettings ReadCheckSettings(const common::IniSnapshot& updateIni, const CheckRequest& request) {
+    const auto key = [&updateIni](const char* name) {
+        return updateIni.value(kUpdate, QString::fromLatin1(name));
     };
     CheckSettings settings;
     const bool quiet = request.quiet || key("quiet") == QStringLiteral("1");
@@ -75,8 +78,6 @@ CheckSettings ReadCheckSettings(const QString& programFolder, const CheckRequest
     }
     settings.lastCheck = ParseUtcStamp(key("lastcheck"));
     settings.notBefore = ParseUtcStamp(key("notbefore"));
-    const QString channel = request.channel.value_or(key("channel"));
-    settings.channel = IsChannelName(channel) ? channel : QString();
     return settings;
 }
 
@@ -96,6 +97,13 @@ CheckSkip SkipFor(const CheckSettings& settings, const QDateTime& nowUtc) {
         return CheckSkip::Schedule;
     }
     return CheckSkip::None;
+}
+
+StartPlan PlanStart(const CheckSettings& settings, const QDateTime& nowUtc) {
+    if (SkipFor(settings, nowUtc) != CheckSkip::None) {
+        return StartPlan::StartServed;
+    }
+    return settings.quiet ? StartPlan::CheckQuietly : StartPlan::CheckInWindows;
 }
 
 bool RecordCompletedCheck(const QString& programFolder, const CheckSettings& settings,

@@ -1,4 +1,4 @@
-#include "patchwell/update/core/scheduled_check.h"
+#include "patchwell/update/core/check/fetch.h"
 
 #include <QFile>
 #include <QLocale>
@@ -9,7 +9,7 @@
 
 #include "common/paths/program_path.h"
 
-#include "patchwell/update/core/signed_update.h"
+#include "patchwell/update/core/manifest/signed_update.h"
 #include "patchwell/update/core/texts.h"
 
 Q_LOGGING_CATEGORY(lcSchedule, "patchwell.update.schedule")
@@ -18,11 +18,7 @@ namespace patchwell::update {
 
 namespace {
 
-using Kind = download::ConditionalAnswer::Kind;
-
-QString SignatureUrl(const QString& checkUrl) {
-    return checkUrl + QStringLiteral(".minisig");
-}
+using Kind = download::SmallAnswer::Kind;
 
 // The manifest lands as iupdate.ini, as the control would write it: never
 // through a symbolic link planted at its name.
@@ -47,66 +43,18 @@ bool WriteRemoteManifest(const QString& programFolder, const QByteArray& bytes) 
 
 }  // namespace
 
-std::optional<QByteArray> CheckFetcher::Fetch(const QString& url, qint64 maxBytes) {
-    if (url_.isEmpty() || url != url_) {
-        return inner_.Fetch(url, maxBytes);
-    }
-    if (!cached_) {
-        std::chrono::milliseconds limit{0};
-        if (deadline_) {
-            limit =
-                std::chrono::duration_cast<std::chrono::milliseconds>(*deadline_ - Clock::now());
-            if (limit.count() <= 0) {
-                signature_.reset();
-                return std::nullopt;
-            }
-        }
-        const download::ConditionalAnswer answer = conditional_.Fetch(url, maxBytes, {}, limit);
-        signature_ =
-            answer.kind == Kind::Body ? std::optional<QByteArray>(answer.body) : std::nullopt;
-    }
-    if (signature_ && signature_->size() > maxBytes) {
-        return std::nullopt;
-    }
-    return signature_;
-}
-
-void CheckFetcher::ServeCached(const QString& url, std::optional<QByteArray> signature) {
-    url_ = url;
-    cached_ = true;
-    signature_ = std::move(signature);
-}
-
-void CheckFetcher::FetchFresh(const QString& url, std::optional<Clock::time_point> deadline) {
-    url_ = url;
-    cached_ = false;
-    deadline_ = deadline;
-    signature_.reset();
-}
-
 void ScheduledCheck::Begin(const QString& programFolder, const QString& checkUrl) {
-    if (begun_) {
-        return;
-    }
-    begun_ = true;
     programFolder_ = programFolder;
     checkUrl_ = checkUrl;
     if (request_.channel && !RecordChannel(programFolder, *request_.channel)) {
         qCWarning(lcSchedule) << "the channel could not be written to update.ini";
     }
     settings_ = ReadCheckSettings(programFolder, request_);
-    started_ = CheckFetcher::Clock::now();
+    started_ = Clock::now();
     cache_.emplace(cacheRoot_, checkUrl, programFolder);
 }
 
-CheckSkip ScheduledCheck::Skip(const QDateTime& nowUtc) {
-    if (!skip_) {
-        skip_ = SkipFor(settings_, nowUtc);
-    }
-    return *skip_;
-}
-
-std::optional<CheckFetcher::Clock::time_point> ScheduledCheck::Deadline() const {
+std::optional<ScheduledCheck::Clock::time_point> ScheduledCheck::Deadline() const {
     if (settings_.limit.count() <= 0) {
         return std::nullopt;
     }
@@ -118,33 +66,21 @@ std::chrono::milliseconds ScheduledCheck::Remaining() const {
     if (!deadline) {
         return std::chrono::milliseconds(0);
     }
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        *deadline - CheckFetcher::Clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(*deadline - Clock::now());
     // Spent: the smallest limit there is, so that nothing waits.
     return std::max(left, std::chrono::milliseconds(1));
 }
 
 ScheduledCheck::Fetched ScheduledCheck::FetchManifest(bool unconditional) {
-    if (fetched_ && !unconditional) {
-        const QString url = SignatureUrl(checkUrl_);
-        if (fetched_->fromCache || signatures_.Signature()) {
-            signatures_.ServeCached(url, signatures_.Signature());
-        }
-        return *fetched_;
-    }
-    fetched_ = Fetch(unconditional);
-    return *fetched_;
-}
-
-ScheduledCheck::Fetched ScheduledCheck::Fetch(bool unconditional) {
     Fetched result;
-    if (Deadline() && CheckFetcher::Clock::now() >= *Deadline()) {
+    if (Deadline() && Clock::now() >= *Deadline()) {
         return result;
     }
     const std::optional<CachedManifest> cached = unconditional ? std::nullopt : cache_->Load();
-    const download::ConditionalAnswer answer =
-        conditional_.Fetch(checkUrl_, kMaxManifestBytes,
-                           cached ? cached->validators : download::Validators(), Remaining());
+    const download::SmallAnswer answer =
+        fetcher_.Fetch({checkUrl_, kMaxManifestBytes,
+                        cached ? cached->validators : download::Validators(), Remaining()});
     if ((answer.kind == Kind::Body || (answer.kind == Kind::NotModified && cached)) &&
         !WriteRemoteManifest(programFolder_,
                              answer.kind == Kind::Body ? answer.body : cached->manifest)) {
@@ -152,24 +88,19 @@ ScheduledCheck::Fetched ScheduledCheck::Fetch(bool unconditional) {
     }
     switch (answer.kind) {
         case Kind::Body:
-            manifest_ = answer.body;
-            validators_ = answer.validators;
-            fromCache_ = false;
-            signatures_.FetchFresh(SignatureUrl(checkUrl_), Deadline());
             result.kind = Fetched::Kind::Manifest;
             result.bytes = answer.body;
+            result.validators = answer.validators;
             return result;
         case Kind::NotModified:
             if (!cached) {
                 // A 304 to a request that asked for none: nothing to reuse.
-                return unconditional ? result : Fetch(true);
+                return unconditional ? result : FetchManifest(true);
             }
-            manifest_ = cached->manifest;
-            validators_ = cached->validators;
-            fromCache_ = true;
-            signatures_.ServeCached(SignatureUrl(checkUrl_), cached->signature);
             result.kind = Fetched::Kind::Manifest;
             result.bytes = cached->manifest;
+            result.signature = cached->signature;
+            result.validators = cached->validators;
             result.fromCache = true;
             return result;
         case Kind::RetryLater:
@@ -184,15 +115,34 @@ ScheduledCheck::Fetched ScheduledCheck::Fetch(bool unconditional) {
     return result;
 }
 
-void ScheduledCheck::Completed(const QDateTime& nowUtc) {
+void ScheduledCheck::FetchSignature(Fetched& fetched) const {
+    if (fetched.fromCache) {
+        return;  // the cache gave it with the manifest
+    }
+    fetched.signature.reset();
+    std::chrono::milliseconds limit{0};
+    if (const auto deadline = Deadline()) {
+        limit = std::chrono::duration_cast<std::chrono::milliseconds>(*deadline - Clock::now());
+        if (limit.count() <= 0) {
+            return;
+        }
+    }
+    const download::SmallAnswer answer =
+        fetcher_.Fetch({SignatureAddress(checkUrl_), kMaxSignatureBytes, {}, limit});
+    if (answer.kind == Kind::Body) {
+        fetched.signature = answer.body;
+    }
+}
+
+void ScheduledCheck::Completed(const QDateTime& nowUtc, const Fetched& fetched) {
     if (!RecordCompletedCheck(programFolder_, settings_, nowUtc)) {
         qCWarning(lcSchedule) << "the time of the check could not be written to update.ini";
     }
-    if (fromCache_) {
+    if (fetched.fromCache) {
         return;  // the cache holds these bytes already
     }
-    if (!validators_.empty()) {
-        cache_->Store({manifest_, signatures_.Signature(), validators_});
+    if (!fetched.validators.empty()) {
+        cache_->Store({fetched.bytes, fetched.signature, fetched.validators});
     } else {
         cache_->Drop();
     }
@@ -211,6 +161,34 @@ QString ScheduledCheck::OfferNote(const VerifiedManifest& manifest) const {
     }
     return texts::MeteredSize(
         QLocale().formattedDataSize(*manifest.installerSize, 1, QLocale::DataSizeSIFormat));
+}
+
+std::optional<ManifestAcceptance> CheckOnce(Services& services, ScheduledCheck& scheduled,
+                                            const TrustInForce& trust, const QString& checkUrl,
+                                            const QDateTime& nowUtc) {
+    const auto accept = [&](ScheduledCheck::Fetched& fetched) {
+        if (trust.state) {
+            scheduled.FetchSignature(fetched);
+        }
+        return AcceptManifest(services, trust, fetched.bytes, fetched.signature, checkUrl, nowUtc);
+    };
+    ScheduledCheck::Fetched fetched = scheduled.FetchManifest(false);
+    if (fetched.kind != ScheduledCheck::Fetched::Kind::Manifest) {
+        return std::nullopt;
+    }
+    ManifestAcceptance accepted = accept(fetched);
+    if (!accepted.refusal.isEmpty() && fetched.fromCache) {
+        scheduled.DropCache();
+        fetched = scheduled.FetchManifest(true);
+        if (fetched.kind != ScheduledCheck::Fetched::Kind::Manifest) {
+            return std::nullopt;
+        }
+        accepted = accept(fetched);
+    }
+    if (accepted.refusal.isEmpty()) {
+        scheduled.Completed(nowUtc, fetched);
+    }
+    return accepted;
 }
 
 }  // namespace patchwell::update

@@ -1,4 +1,4 @@
-#include "patchwell/update/core/manifest.h"
+#include "patchwell/update/core/manifest/manifest.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -17,7 +17,8 @@
 
 #include <optional>
 
-#include "patchwell/update/core/manifest.h"
+#include "patchwell/update/core/manifest/manifest.h"
+#include "patchwell/update/core/manifest/trust_state.h"
 #include "patchwell/update/core/services.h"
 
 class QRandomGenerator;
@@ -31,13 +32,9 @@ constexpr qint64 kMaxSignatureBytes = 64 << 10;
 // Release notes are a page of plain text.
 constexpr qint64 kMaxNotesBytes = 64 << 10;
 
-// What update.ini keeps about signing, in [Update].
-struct SigningState {
-    QString publicKey;         // publickey
-    QString nextPublicKey;     // nextpublickey
-    QString lastManifestTime;  // lastmanifesttime
-};
-SigningState ReadSigningState(const QString& programFolder);
+// What update.ini keeps about signing, in [Update]: publickey,
+// nextpublickey and lastmanifesttime (it keeps no retired keys).
+TrustState ReadSigningState(const QString& programFolder);
 
 // The public key of update.ini; empty when signed updates are off.
 QString ConfiguredPublicKey(const QString& programFolder);
@@ -68,17 +65,23 @@ struct ManifestAcceptance {
     QString refusal;  // empty when accepted
 };
 
-// Accepts the downloaded manifest `bytes` fetched from `checkUrl`. Under a
-// key (the kept signing state, see trust_state.h): fetches and checks the
-// signature (either the key or the next key, never a retired one), the
-// signing time, the binding keys and that it offers no older version than
-// update.ini's prgver unless it allows a downgrade; then, and only for a
-// manifest accepted as a whole, it records the signing time, a
-// rotation to the next key and the manifest's word on the next key, first in
-// the kept state and then in one atomic write of update.ini; a write that
-// fails refuses the manifest. Without a key: only the binding keys present
-// are judged.
-ManifestAcceptance AcceptManifest(Services& services, const QByteArray& bytes,
+// Where the signature of the manifest at `checkUrl` is published.
+QString SignatureAddress(const QString& checkUrl);
+
+// Accepts the downloaded manifest `bytes` fetched from `checkUrl`, under
+// `trust` (the kept signing state, see trust_state.h, established once per
+// start). Under a key: checks `signature` (either the key or the next key,
+// never a retired one; none is a refusal), the signing time, the binding
+// keys and that it offers no older version than update.ini's prgver unless
+// it allows a downgrade; then, and only for a manifest accepted as a whole,
+// it records the signing time, a rotation to the next key and the
+// manifest's word on the next key, first in the kept state and then in one
+// atomic write of update.ini; a write that fails refuses the manifest.
+// Without a key: only the binding keys present are judged, and `signature`
+// is not looked at.
+ManifestAcceptance AcceptManifest(Services& services, const TrustInForce& trust,
+                                  const QByteArray& bytes,
+                                  const std::optional<QByteArray>& signature,
                                   const QString& checkUrl, const QDateTime& nowUtc);
 
 // Why the sealed installer copy `sealedFd` may not run under `manifest`
@@ -93,7 +96,7 @@ bool ExceedsBoundSize(const VerifiedManifest& manifest, qint64 received);
 // lastmanifesttime that it held in `before` and has lost since (an installer
 // that rewrites the file), and a lastmanifesttime moved back. False when that
 // was needed and could not be written.
-bool RestoreSigningState(const QString& programFolder, const SigningState& before);
+bool RestoreSigningState(const QString& programFolder, const TrustState& before);
 
 // [Update] rollout: a whole number 0-100; missing or malformed means 100.
 int RolloutPercent(const QString& rollout);
@@ -106,6 +109,11 @@ int RolloutBucket(const QString& programFolder, QRandomGenerator& random);
 // Whether the update is offered to this installation.
 bool OfferedInRollout(const VerifiedManifest& manifest, const QString& programFolder,
                       QRandomGenerator& random);
+
+// Whether `manifest`'s update is offered to an installation at
+// `localVersion`: another version than it has, and inside the rollout.
+bool UpdateOffered(const VerifiedManifest& manifest, const QString& programFolder,
+                   const QString& localVersion);
 
 // The release notes `manifest` names, fetched through the services' fetcher:
 // UTF-8 text of at most kMaxNotesBytes, matching curvernotessha256 when given

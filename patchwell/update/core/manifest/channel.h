@@ -10,7 +10,7 @@
 #include <QByteArray>
 #include <QString>
 
-#include "patchwell/update/core/manifest.h"
+#include "patchwell/update/core/manifest/manifest.h"
 
 namespace patchwell::update {
 

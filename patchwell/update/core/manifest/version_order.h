@@ -5,7 +5,7 @@
 
 #include <QString>
 
-#include "patchwell/update/core/signed_update.h"
+#include "patchwell/update/core/manifest/signed_update.h"
 
 namespace patchwell::update {
 

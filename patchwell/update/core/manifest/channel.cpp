@@ -1,7 +1,7 @@
-#include "patchwell/update/core/manifest_channel.h"
+#include "patchwell/update/core/manifest/channel.h"
 
 #include "common/ini/ini.h"
-#include "patchwell/update/core/check_schedule.h"
+#include "patchwell/update/core/check/schedule.h"
 
 namespace patchwell::update {
 

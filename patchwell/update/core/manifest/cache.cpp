@@ -1,4 +1,4 @@
-#include "patchwell/update/core/manifest_cache.h"
+#include "patchwell/update/core/manifest/cache.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -10,7 +10,7 @@
 #include "common/ini/ini.h"
 #include "patchwell/platform/private_folder.h"
 #include "patchwell/platform/small_file.h"
-#include "patchwell/update/core/signed_update.h"
+#include "patchwell/update/core/manifest/signed_update.h"
 
 Q_LOGGING_CATEGORY(lcCache, "patchwell.update.cache")
 

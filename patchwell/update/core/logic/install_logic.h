@@ -7,8 +7,8 @@
 
 #include <QString>
 
+#include "patchwell/update/core/manifest/signed_update.h"
 #include "patchwell/update/core/services.h"
-#include "patchwell/update/core/signed_update.h"
 
 namespace patchwell::update {
 
