@@ -41,7 +41,7 @@ WindowlessStart StartWithoutWindows(Services& services, ScheduledCheck& schedule
     }
     // The kept signing state decides, not what update.ini says now.
     const TrustInForce trust = EstablishTrust(services);
-    if (!trust.refusal.isEmpty()) {
+    if (trust.refusal) {
         ManifestAcceptance refused;
         refused.refusal = trust.refusal;
         return {false, std::move(refused)};
@@ -51,9 +51,8 @@ WindowlessStart StartWithoutWindows(Services& services, ScheduledCheck& schedule
     if (!accepted) {
         return StartServed(services);
     }
-    if (accepted->refusal.isEmpty() &&
-        !UpdateOffered(accepted->manifest, services.programFolder,
-                       ProgramKey(services.programFolder, "prgver"))) {
+    if (!accepted->refusal && !UpdateOffered(accepted->manifest, services.programFolder,
+                                             ProgramKey(services.programFolder, "prgver"))) {
         DeleteOrReport(services, RemoteManifestPath(services.programFolder));
         return StartServed(services);
     }

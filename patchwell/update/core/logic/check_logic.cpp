@@ -52,8 +52,8 @@ void CheckLogic::Load() {
     // without windows has done so.
     if (!checked_) {
         trust_ = EstablishTrust(services_);
-        if (!trust_.refusal.isEmpty()) {
-            Refuse(trust_.refusal);
+        if (trust_.refusal) {
+            Refuse(*trust_.refusal);
             return;
         }
     }
@@ -157,7 +157,7 @@ void CheckLogic::NotCarriedOut() {
     view_.ShowWindow();
 }
 
-void CheckLogic::Refuse(const QString& reason) {
+void CheckLogic::Refuse(const Refusal& reason) {
     RefuseUnverifiedUpdate(services_, {}, reason);
     // Asked to stay out of the way, the program is not kept from starting by
     // whoever can answer for the server: the old version runs, as when the
@@ -178,8 +178,8 @@ void CheckLogic::StartServedAndEnd() {
 
 void CheckLogic::Continue(const ManifestAcceptance& accepted) {
     const QString remoteFile = RemoteManifestPath(services_.programFolder);
-    if (!accepted.refusal.isEmpty()) {
-        Refuse(accepted.refusal);
+    if (accepted.refusal) {
+        Refuse(*accepted.refusal);
         return;
     }
     manifest = accepted.manifest;

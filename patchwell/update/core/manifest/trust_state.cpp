@@ -261,7 +261,7 @@ TrustLoad LoadTrustState(const QStringList& stateFolders, const QString& program
         // the file away, and the installation would fall back to what
         // update.ini says.
         if (!platform::PrivateFolderPathProblem(folder).isEmpty()) {
-            result.problem = texts::refusal::UnusableTrustState(paths.first());
+            result.problem = Refusal{RefusalKind::UnusableTrustState, {paths.first()}};
             return result;
         }
         for (const QString& path : paths) {
@@ -279,7 +279,7 @@ TrustLoad LoadTrustState(const QStringList& stateFolders, const QString& program
                 }
             }
             if (!state) {
-                result.problem = texts::refusal::UnusableTrustState(path);
+                result.problem = Refusal{RefusalKind::UnusableTrustState, {path}};
                 return result;
             }
             found.push_back(*state);
@@ -355,12 +355,13 @@ TrustInForce EstablishTrust(Services& services) {
         if (SaveTrustState(services.stateFolders, services.programFolder, checkUrl, state)) {
             return true;
         }
-        result.refusal = texts::refusal::TrustNotRecorded(
-            TrustStateFile(services.stateFolders.value(0), services.programFolder));
+        result.refusal =
+            Refusal{RefusalKind::TrustNotRecorded,
+                    {TrustStateFile(services.stateFolders.value(0), services.programFolder)}};
         return false;
     };
     TrustLoad kept = LoadTrustState(services.stateFolders, services.programFolder, checkUrl);
-    if (!kept.problem.isEmpty()) {
+    if (kept.problem) {
         result.refusal = kept.problem;
         return result;
     }
@@ -373,11 +374,11 @@ TrustInForce EstablishTrust(Services& services) {
         // mending update.ini would no longer mend it. A next key that is no
         // key could never verify anything and is left out.
         if (!IsKey(ini.publicKey)) {
-            result.refusal = texts::refusal::MalformedKey();
+            result.refusal = Refusal{RefusalKind::MalformedKey};
             return result;
         }
         if (!IsTime(ini.lastManifestTime)) {
-            result.refusal = texts::refusal::BadRecordedTime();
+            result.refusal = Refusal{RefusalKind::BadRecordedTime};
             return result;
         }
         kept.state = TrustState{ini.publicKey,

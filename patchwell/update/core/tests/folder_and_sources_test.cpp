@@ -155,7 +155,7 @@ protected:
         manifest = {};
         ASSERT_EQ(BindManifest(ParseRemoteManifest(bytes), false, {},
                                QDateTime::currentDateTimeUtc(), manifest),
-                  QString());
+                  std::nullopt);
         logic = std::make_unique<UpdateLogic>(t.Svc(), view, dl1, manifest);
     }
     struct Outcome {
@@ -205,8 +205,9 @@ TEST_F(FailoverTest, EachAddressIsTriedOnceInOrderUntilOneDeliversAndNoErrorShow
     QStringList checked;
     logic->SetReceivedFileCheck([&](const QString& file) {
         checked << file;
-        return dl1.url.contains(QStringLiteral("a.example")) ? QStringLiteral("its digest differs")
-                                                             : QString();
+        return dl1.url.contains(QStringLiteral("a.example"))
+                   ? MaybeRefusal(Refusal{RefusalKind::WrongDigest})
+                   : std::nullopt;
     });
     view.log.clear();
     logic->OnStartClicked();
