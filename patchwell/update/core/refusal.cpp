@@ -1,5 +1,7 @@
 #include "patchwell/update/core/refusal.h"
 
+#include <QLocale>
+
 #include "patchwell/update/core/texts.h"
 
 namespace patchwell::update {
@@ -48,6 +50,15 @@ QString RefusalText(const Refusal& refusal) {
             return t::TrustNotRecorded(first);
         case RefusalKind::Downgrade:
             return t::Downgrade(first, refusal.args.value(1));
+        case RefusalKind::FolderNotWritable:
+            return texts::FolderNotWritable(first);
+        case RefusalKind::NotEnoughSpace: {
+            // Sizes as the user's locale writes them ("1,5 MiB" in German).
+            const QLocale locale;
+            return texts::NotEnoughSpace(
+                first, locale.formattedDataSize(refusal.args.value(1).toLongLong()),
+                locale.formattedDataSize(refusal.args.value(2).toLongLong()));
+        }
     }
     return t::BadSignature();
 }

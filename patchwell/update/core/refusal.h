@@ -1,6 +1,6 @@
 #pragma once
 
-// Why an update is refused, as a kind with its arguments. The core returns
+// Why an update is refused or cannot go on, as a kind with its arguments. The core returns
 // these; the text the user reads is made where it is shown (RefusalText).
 
 #include <QString>
@@ -32,6 +32,8 @@ enum class RefusalKind {
     UnusableTrustState,  // args: the state file
     TrustNotRecorded,    // args: the state file
     Downgrade,           // args: the offered and the installed version
+    FolderNotWritable,   // args: the program folder
+    NotEnoughSpace,      // args: the program folder, bytes needed, bytes available
 };
 
 struct Refusal {

@@ -23,7 +23,7 @@ WindowlessStart StartServed(Services& services) {
 WindowlessStart StartWithoutWindows(Services& services, ScheduledCheck& scheduled) {
     // A second instance or a folder we cannot write: the windows say so.
     if (!services.instanceGuard.TryClaim() ||
-        !FolderShortcoming(services.storage, services.programFolder, 0).isEmpty()) {
+        FolderShortcoming(services.storage, services.programFolder, 0).has_value()) {
         return {};
     }
     const QString checkUrl =

@@ -34,9 +34,10 @@ void CheckLogic::Load() {
     const QString localFile = LocalManifestPath(services_.programFolder);
     // A folder we cannot write could take neither manifest nor installer:
     // say so before anything is fetched, and leave the program as it is.
-    const QString shortcoming = FolderShortcoming(services_.storage, services_.programFolder, 0);
-    if (!shortcoming.isEmpty()) {
-        services_.messages.Show(shortcoming, platform::MessageIcon::Warning,
+    const MaybeRefusal shortcoming =
+        FolderShortcoming(services_.storage, services_.programFolder, 0);
+    if (shortcoming) {
+        services_.messages.Show(RefusalText(*shortcoming), platform::MessageIcon::Warning,
                                 texts::ApplicationTitle());
         StartServedProgram(services_, common::ReadIniValue(QStringLiteral("Program"),
                                                            QStringLiteral("exe"), localFile));
@@ -209,10 +210,10 @@ void CheckLogic::Continue(const ManifestAcceptance& accepted) {
         return;
     }
     // With the installer's size announced, the room for it is known now.
-    const QString shortcoming = FolderShortcoming(services_.storage, services_.programFolder,
-                                                  manifest.installerSize.value_or(0));
-    if (!shortcoming.isEmpty()) {
-        services_.messages.Show(shortcoming, platform::MessageIcon::Warning,
+    const MaybeRefusal shortcoming = FolderShortcoming(services_.storage, services_.programFolder,
+                                                       manifest.installerSize.value_or(0));
+    if (shortcoming) {
+        services_.messages.Show(RefusalText(*shortcoming), platform::MessageIcon::Warning,
                                 texts::ApplicationTitle());
         DeleteOrReport(services_, remoteFile);
         StartServedProgram(services_, common::ReadIniValue(QStringLiteral("Program"),

@@ -99,10 +99,10 @@ bool UpdateLogic::TryCurrentAddress() {
     }
     // Without a bound size, the size the server gives is what must fit.
     if (!manifest_.BindsInstaller()) {
-        const QString shortcoming =
+        const MaybeRefusal shortcoming =
             FolderShortcoming(services_.storage, services_.programFolder, dl1_.FileSize());
-        if (!shortcoming.isEmpty()) {
-            GiveUp(shortcoming);
+        if (shortcoming) {
+            GiveUp(RefusalText(*shortcoming));
             return false;
         }
     }
