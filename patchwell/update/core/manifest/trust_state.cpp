@@ -21,7 +21,6 @@
 #include "patchwell/signing/minisign.h"
 #include "patchwell/update/core/manifest/manifest.h"
 #include "patchwell/update/core/manifest/signed_update.h"
-#include "patchwell/update/core/texts.h"
 
 Q_LOGGING_CATEGORY(lcTrust, "patchwell.update.trust")
 
@@ -401,8 +400,7 @@ TrustInForce EstablishTrust(Services& services) {
     return result;
 }
 
-QString ForgetTrust(const QStringList& stateFolders, const QString& programFolder, bool& ok) {
-    ok = true;
+ForgetOutcome ForgetTrust(const QStringList& stateFolders, const QString& programFolder) {
     const QString checkUrl = common::ReadIniValue(kUpdate, QStringLiteral("verchckurl"),
                                                   LocalManifestPath(programFolder));
     const TrustLoad kept = LoadTrustState(stateFolders, programFolder, checkUrl);
@@ -426,11 +424,11 @@ QString ForgetTrust(const QStringList& stateFolders, const QString& programFolde
     }
     if (!removed ||
         (!changes.empty() && !common::WriteIniValues(changes, LocalManifestPath(programFolder)))) {
-        ok = false;
-        return texts::CouldNotForgetKey(RealFolder(programFolder));
+        return {ForgetOutcome::Kind::NotRemoved, RealFolder(programFolder)};
     }
-    return hadFile || !changes.empty() ? texts::KeyForgotten(RealFolder(programFolder))
-                                       : texts::NoKeyKept(RealFolder(programFolder));
+    return {hadFile || !changes.empty() ? ForgetOutcome::Kind::Forgotten
+                                        : ForgetOutcome::Kind::NoneKept,
+            RealFolder(programFolder)};
 }
 
 }  // namespace patchwell::update

@@ -92,8 +92,17 @@ TrustInForce EstablishTrust(Services& services);
 bool MirrorTrustIntoIni(const QString& programFolder, const TrustState& state);
 
 // `patchwell --forget-key`: removes the kept state and, when update.ini holds
-// the same key, the key, next key and time there. The text to tell the user;
-// `ok` false when something could not be removed.
-QString ForgetTrust(const QStringList& stateFolders, const QString& programFolder, bool& ok);
+// the same key, the key, next key and time there. What was done, with the
+// program folder as its real path.
+struct ForgetOutcome {
+    enum class Kind { Forgotten, NoneKept, NotRemoved };
+    Kind kind;
+    QString folder;
+
+    friend bool operator==(const ForgetOutcome& a, const ForgetOutcome& b) {
+        return a.kind == b.kind && a.folder == b.folder;
+    }
+};
+ForgetOutcome ForgetTrust(const QStringList& stateFolders, const QString& programFolder);
 
 }  // namespace patchwell::update

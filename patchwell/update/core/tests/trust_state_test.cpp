@@ -13,7 +13,6 @@
 #include "common/ini/ini.h"
 #include "patchwell/update/core/manifest/trust_state.h"
 #include "patchwell/update/core/testing/test_folder.h"
-#include "patchwell/update/core/texts.h"
 
 namespace {
 
@@ -274,12 +273,12 @@ TEST_F(TrustStoreTest, UpdateIniIsAdoptedOnceThenFollowsTheKeptStateUntilForgott
 
     // Forgetting removes both (the file and publickey: cases_signed.sh,
     // case_signed_trust).
-    bool ok = false;
-    EXPECT_EQ(ForgetTrust(States(), t.folder, ok), texts::KeyForgotten(t.folder));
-    EXPECT_TRUE(ok);
+    EXPECT_EQ(ForgetTrust(States(), t.folder),
+              (ForgetOutcome{ForgetOutcome::Kind::Forgotten, t.folder}));
     EXPECT_EQ(Local("lastmanifesttime"), QString());
     EXPECT_FALSE(EstablishTrust(t.Svc()).state);
-    EXPECT_EQ(ForgetTrust(States(), t.folder, ok), texts::NoKeyKept(t.folder));
+    EXPECT_EQ(ForgetTrust(States(), t.folder),
+              (ForgetOutcome{ForgetOutcome::Kind::NoneKept, t.folder}));
 
     // A state that cannot be written refuses under a key.
     t.Write(QStringLiteral("update.ini"), "[Update]\npublickey=" + wellFormed.toLatin1() + "\n");
