@@ -1,12 +1,12 @@
 #include "common/ini/ini.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QTimeZone>
 
 #include <algorithm>
 #include <string>
 
+#include "common/files/whole_file.h"
 #include "common/ini/ini_format.h"
 #include "common/paths/program_path.h"
 
@@ -141,18 +141,8 @@ bool WriteIniValues(const std::vector<IniChange>& changes, const QString& file) 
     if (content == before && QFile::exists(path)) {
         return true;
     }
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly)) {
-        return false;
-    }
-    // A short write (full disk, file size limit) shows only in flush():
-    // commit() would still put the cut file in place. Without a commit the
-    // temporary file is dropped and the old one stays.
-    const auto size = static_cast<qint64>(content.size());
-    if (out.write(content.data(), size) != size || !out.flush()) {
-        return false;
-    }
-    return out.commit();
+    return ReplaceFile(path,
+                       QByteArrayView(content.data(), static_cast<qsizetype>(content.size())));
 }
 
 std::optional<QByteArray> IniText(const std::vector<IniChange>& changes) {
