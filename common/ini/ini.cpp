@@ -98,12 +98,15 @@ std::optional<QDateTime> IniUtcTime(const QString& text) {
             return std::nullopt;
         }
     }
-    QDateTime time = QDateTime::fromString(text.left(19), QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
-    if (!time.isValid()) {
+    // Date and time are read as they are and taken as UTC: never through the
+    // local time zone, whose daylight saving gaps have hours that do not
+    // exist there.
+    const QDate date = QDate::fromString(text.left(10), QStringLiteral("yyyy-MM-dd"));
+    const QTime time = QTime::fromString(text.mid(11, 8), QStringLiteral("HH:mm:ss"));
+    if (!date.isValid() || !time.isValid()) {
         return std::nullopt;
     }
-    time.setTimeZone(QTimeZone::utc());
-    return time;
+    return QDateTime(date, time, QTimeZone::utc());
 }
 
 QString IniUtcText(const QDateTime& time) {
