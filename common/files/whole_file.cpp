@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <vector>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace common {
@@ -63,9 +64,9 @@ std::optional<FileDigest> Sha256Of(int fd) {
     return digest;
 }
 
-bool ReplaceFile(const QString& path, QByteArrayView bytes) {
+bool ReplaceFile(const QString& path, QByteArrayView bytes, bool ownerOnly) {
     QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly)) {
+    if (!out.open(QIODevice::WriteOnly) || (ownerOnly && ::fchmod(out.handle(), 0600) != 0)) {
         return false;
     }
     // A short write (full disk, file size limit) shows only in flush():

@@ -33,7 +33,8 @@ struct FileDigest {
 std::optional<FileDigest> Sha256Of(int fd);
 
 // Puts `bytes` at `path` in one rename: afterwards the file holds them or,
-// on failure (false), what it held before.
-bool ReplaceFile(const QString& path, QByteArrayView bytes);
+// on failure (false), what it held before. An `ownerOnly` file is closed to
+// others (0600) before its first byte.
+bool ReplaceFile(const QString& path, QByteArrayView bytes, bool ownerOnly = false);
 
 }  // namespace common
