@@ -1,12 +1,12 @@
 #include "common/ini/ini.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QTimeZone>
 
 #include <algorithm>
 #include <string>
 
+#include "common/files/whole_file.h"
 #include "common/ini/ini_format.h"
 #include "common/paths/program_path.h"
 
@@ -98,12 +98,15 @@ std::optional<QDateTime> IniUtcTime(const QString& text) {
             return std::nullopt;
         }
     }
-    QDateTime time = QDateTime::fromString(text.left(19), QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
-    if (!time.isValid()) {
+    // Date and time are read as they are and taken as UTC: never through the
+    // local time zone, whose daylight saving gaps have hours that do not
+    // exist there.
+    const QDate date = QDate::fromString(text.left(10), QStringLiteral("yyyy-MM-dd"));
+    const QTime time = QTime::fromString(text.mid(11, 8), QStringLiteral("HH:mm:ss"));
+    if (!date.isValid() || !time.isValid()) {
         return std::nullopt;
     }
-    time.setTimeZone(QTimeZone::utc());
-    return time;
+    return QDateTime(date, time, QTimeZone::utc());
 }
 
 QString IniUtcText(const QDateTime& time) {
@@ -141,18 +144,8 @@ bool WriteIniValues(const std::vector<IniChange>& changes, const QString& file) 
     if (content == before && QFile::exists(path)) {
         return true;
     }
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly)) {
-        return false;
-    }
-    // A short write (full disk, file size limit) shows only in flush():
-    // commit() would still put the cut file in place. Without a commit the
-    // temporary file is dropped and the old one stays.
-    const auto size = static_cast<qint64>(content.size());
-    if (out.write(content.data(), size) != size || !out.flush()) {
-        return false;
-    }
-    return out.commit();
+    return ReplaceFile(path,
+                       QByteArrayView(content.data(), static_cast<qsizetype>(content.size())));
 }
 
 std::optional<QByteArray> IniText(const std::vector<IniChange>& changes) {

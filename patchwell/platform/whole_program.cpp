@@ -14,6 +14,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include "common/files/whole_file.h"
 #include "patchwell/platform/executable_copy.h"
 
 namespace patchwell::platform {
@@ -21,21 +22,6 @@ namespace patchwell::platform {
 namespace {
 
 constexpr char kFrontVariable[] = "PATCHWELL_FRONT_EXECUTABLE";
-
-bool WriteAll(int fd, const unsigned char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            return false;
-        }
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
-}
 
 // Writes the image into `fd`. A file size limit is the user's for the files
 // the program writes, not for its own image: the soft limit is lifted (as far
@@ -49,7 +35,7 @@ bool WriteImage(int fd, const unsigned char* image, std::size_t size) {
         lifted.rlim_cur = limit.rlim_max;
         ::setrlimit(RLIMIT_FSIZE, &lifted);
     }
-    const bool written = WriteAll(fd, image, size);
+    const bool written = common::WriteAll(fd, image, size);
     if (limited) {
         ::setrlimit(RLIMIT_FSIZE, &limit);
     }

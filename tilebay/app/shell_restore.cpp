@@ -1,10 +1,10 @@
 #include "tilebay/app/shell_restore.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include <sys/stat.h>
 
+#include "common/files/whole_file.h"
 #include "tilebay/platform/system/safe_file.h"
 
 namespace tilebay {
@@ -86,12 +86,7 @@ void RestorableShellEffects::Mark(const QString& what, bool hidden) {
         QFile::remove(statePath_);
         return;
     }
-    QSaveFile file(statePath_);
-    if (file.open(QIODevice::WriteOnly)) {
-        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-        file.write(hidden_.join(u'\n').toUtf8() + '\n');
-        file.commit();
-    }
+    common::ReplaceFile(statePath_, hidden_.join(u'\n').toUtf8() + '\n', true);
 }
 
 }  // namespace tilebay

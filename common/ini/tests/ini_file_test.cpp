@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <ctime>
 
 #include <sys/resource.h>
 
@@ -157,6 +158,16 @@ TEST_F(IniFileTest, ASnapshotKeepsTheBytesItReadAndTypesItsValues) {
     EXPECT_EQ(common::IniUtcText(*last), QStringLiteral("2024-02-29T23:59:59Z"));
     EXPECT_EQ(ini.utcTime(u, QStringLiteral("local")), std::nullopt);
     EXPECT_EQ(ini.utcTime(u, QStringLiteral("nodate")), std::nullopt);
+    // An hour that local clocks skip (a daylight saving gap) is still a moment
+    // in UTC.
+    const QByteArray zone = qgetenv("TZ");
+    qputenv("TZ", "Europe/Berlin");
+    ::tzset();
+    const std::optional<QDateTime> gap = common::IniUtcTime(QStringLiteral("2026-03-29T02:30:00Z"));
+    zone.isNull() ? qunsetenv("TZ") : qputenv("TZ", zone);
+    ::tzset();
+    ASSERT_TRUE(gap.has_value());
+    EXPECT_EQ(gap->toSecsSinceEpoch(), 1774751400);
     EXPECT_EQ(common::IniSnapshot::Read(path("/none.ini")).value(u, QStringLiteral("quiet")),
               QString());
 }

@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "common/files/whole_file.h"
 #include "tilebay/platform/system/descriptor.h"
 #include "tilebay/platform/system/launcher_trust.h"
 #include "tilebay/platform/system/shortcut.h"
@@ -32,21 +33,6 @@ bool CopiableKind(mode_t mode) {
     return S_ISREG(mode) || S_ISDIR(mode) || S_ISLNK(mode);
 }
 
-bool WriteAll(int fd, const char* data, ssize_t size) {
-    while (size > 0) {
-        const ssize_t put = ::write(fd, data, static_cast<size_t>(size));
-        if (put < 0 && errno == EINTR) {
-            continue;
-        }
-        if (put <= 0) {
-            return false;
-        }
-        data += put;
-        size -= put;
-    }
-    return true;
-}
-
 bool CopyBytes(int from, int to) {
     char buffer[65536];
     for (;;) {
@@ -57,7 +43,7 @@ bool CopyBytes(int from, int to) {
         if (got <= 0) {
             return got == 0;
         }
-        if (!WriteAll(to, buffer, got)) {
+        if (!common::WriteAll(to, buffer, static_cast<std::size_t>(got))) {
             return false;
         }
     }

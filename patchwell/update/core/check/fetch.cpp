@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "common/files/whole_file.h"
 #include "common/paths/program_path.h"
 
 #include "patchwell/update/core/manifest/signed_update.h"
@@ -29,16 +30,9 @@ bool WriteRemoteManifest(const QString& programFolder, const QByteArray& bytes) 
     if (fd < 0) {
         return false;
     }
-    qsizetype written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + written,
-                                  static_cast<std::size_t>(bytes.size() - written));
-        if (n <= 0) {
-            break;
-        }
-        written += n;
-    }
-    return ::close(fd) == 0 && written == bytes.size();
+    const bool written =
+        common::WriteAll(fd, bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    return ::close(fd) == 0 && written;
 }
 
 }  // namespace

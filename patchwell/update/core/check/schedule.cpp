@@ -1,7 +1,6 @@
 #include "patchwell/update/core/check/schedule.h"
 
 #include <QRegularExpression>
-#include <QTimeZone>
 
 #include <vector>
 
@@ -25,33 +24,6 @@ constexpr int kDefaultQuietSeconds = 10;
 
 }  // namespace
 
-std::optional<int> WholeNumberIn(const QString& text, int low, int high) {
-    if (!Matches(text, "[0-9]{1,9}")) {
-        return std::nullopt;
-    }
-    const int value = text.toInt();
-    if (value < low || value > high) {
-        return std::nullopt;
-    }
-    return value;
-}
-
-std::optional<QDateTime> ParseUtcStamp(const QString& text) {
-    if (!Matches(text, "\\d{4}-\\d{2}-\\d{2}T\\d{2}:\\d{2}:\\d{2}Z")) {
-        return std::nullopt;
-    }
-    QDateTime time = QDateTime::fromString(text.left(19), QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
-    if (!time.isValid()) {
-        return std::nullopt;
-    }
-    time.setTimeZone(QTimeZone::utc());
-    return time;
-}
-
-QString UtcStamp(const QDateTime& time) {
-    return time.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) + QStringLiteral("Z");
-}
-
 bool IsChannelName(const QString& name) {
     return Matches(name, "[A-Za-z0-9._-]{1,64}");
 }
@@ -69,15 +41,16 @@ CheckSettings ReadCheckSettings(const common::IniSnapshot& updateIni, const Chec
     // --check wants every outcome in its box.
     settings.checkNow = request.checkNow;
     settings.quiet = quiet && !request.checkNow;
-    settings.checkHours = WholeNumberIn(key("checkhours"), 1, 8760);
-    const std::optional<int> seconds = WholeNumberIn(key("checkseconds"), 1, 300);
+    settings.checkHours = updateIni.number(kUpdate, QStringLiteral("checkhours"), 1, 8760);
+    const std::optional<int> seconds =
+        updateIni.number(kUpdate, QStringLiteral("checkseconds"), 1, 300);
     if (seconds) {
         settings.limit = std::chrono::seconds(*seconds);
     } else if (quiet) {
         settings.limit = std::chrono::seconds(kDefaultQuietSeconds);
     }
-    settings.lastCheck = ParseUtcStamp(key("lastcheck"));
-    settings.notBefore = ParseUtcStamp(key("notbefore"));
+    settings.lastCheck = updateIni.utcTime(kUpdate, QStringLiteral("lastcheck"));
+    settings.notBefore = updateIni.utcTime(kUpdate, QStringLiteral("notbefore"));
     return settings;
 }
 
@@ -110,7 +83,7 @@ bool RecordCompletedCheck(const QString& programFolder, const CheckSettings& set
                           const QDateTime& nowUtc) {
     std::vector<common::IniChange> changes;
     if (settings.checkHours) {
-        changes.push_back({kUpdate, QStringLiteral("lastcheck"), UtcStamp(nowUtc)});
+        changes.push_back({kUpdate, QStringLiteral("lastcheck"), common::IniUtcText(nowUtc)});
     }
     const QString file = LocalManifestPath(programFolder);
     if (!common::ReadIniValue(kUpdate, QStringLiteral("notbefore"), file).isEmpty()) {
@@ -122,7 +95,8 @@ bool RecordCompletedCheck(const QString& programFolder, const CheckSettings& set
 bool RecordNotBefore(const QString& programFolder, const QDateTime& nowUtc, qint64 seconds) {
     const qint64 wait = std::min(std::max<qint64>(seconds, 0), download::kMaxRetryAfterSeconds);
     return common::WriteIniValue(kUpdate, QStringLiteral("notbefore"),
-                                 UtcStamp(nowUtc.addSecs(wait)), LocalManifestPath(programFolder));
+                                 common::IniUtcText(nowUtc.addSecs(wait)),
+                                 LocalManifestPath(programFolder));
 }
 
 bool RecordChannel(const QString& programFolder, const QString& channel) {

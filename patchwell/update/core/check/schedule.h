@@ -47,13 +47,6 @@ CheckSettings ReadCheckSettings(const QString& programFolder, const CheckRequest
 // The same from update.ini read once.
 CheckSettings ReadCheckSettings(const common::IniSnapshot& updateIni, const CheckRequest& request);
 
-// A whole number in [low, high] written as plain digits; none otherwise.
-std::optional<int> WholeNumberIn(const QString& text, int low, int high);
-
-// YYYY-MM-DDTHH:MM:SSZ, the form of every time patchwell writes.
-std::optional<QDateTime> ParseUtcStamp(const QString& text);
-QString UtcStamp(const QDateTime& time);
-
 // A channel name is a short word: letters, digits, '.', '_' and '-'.
 bool IsChannelName(const QString& name);
 

@@ -5,8 +5,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
-#include <QSaveFile>
 
+#include "common/files/whole_file.h"
 #include "common/ini/ini.h"
 #include "patchwell/platform/private_folder.h"
 #include "patchwell/platform/small_file.h"
@@ -67,15 +67,6 @@ std::optional<QByteArray> ReadSmall(const QString& path, qint64 limit) {
         return std::nullopt;
     }
     return std::move(read.bytes);
-}
-
-bool WriteWhole(const QString& path, const QByteArray& bytes) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return false;
-    }
-    file.write(bytes);
-    return file.commit();
 }
 
 }  // namespace
@@ -150,13 +141,13 @@ bool ManifestCache::Store(const CachedManifest& entry) const {
     line("etag", ToHex(entry.validators.etag));
     line("lastmodified", ToHex(entry.validators.lastModified));
     line("manifestsha256", Hex(entry.manifest));
-    bool ok = WriteWhole(folder_ + QStringLiteral("/manifest"), entry.manifest);
+    bool ok = common::ReplaceFile(folder_ + QStringLiteral("/manifest"), entry.manifest);
     if (entry.signature) {
         line("signaturesha256", Hex(*entry.signature));
-        ok = ok && WriteWhole(folder_ + QStringLiteral("/signature"), *entry.signature);
+        ok = ok && common::ReplaceFile(folder_ + QStringLiteral("/signature"), *entry.signature);
     }
     const std::optional<QByteArray> text = common::IniText(meta);
-    ok = ok && text && WriteWhole(folder_ + QStringLiteral("/meta"), *text);
+    ok = ok && text && common::ReplaceFile(folder_ + QStringLiteral("/meta"), *text);
     if (!ok) {
         qCWarning(lcCache) << "the manifest could not be cached in" << folder_;
     }

@@ -5,7 +5,6 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QStringDecoder>
-#include <QTimeZone>
 #include <QUrl>
 
 #include <vector>
@@ -13,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "common/files/whole_file.h"
 #include "common/ini/ini.h"
 #include "patchwell/signing/minisign.h"
 #include "patchwell/update/core/manifest/channel.h"
@@ -42,21 +42,6 @@ bool Matches(const QString& text, const char* pattern) {
 // 64 hex digits, either case: the 32 bytes; empty for anything else.
 QByteArray Sha256FromHex(const QString& hex) {
     return Matches(hex, "[0-9A-Fa-f]{64}") ? QByteArray::fromHex(hex.toLatin1()) : QByteArray();
-}
-
-std::optional<QDateTime> ParseUtcTime(const QString& text) {
-    if (!Matches(text, "\\d{4}-\\d{2}-\\d{2}T\\d{2}:\\d{2}:\\d{2}Z")) {
-        return std::nullopt;
-    }
-    // Date and time are read as they are and taken as UTC: never through
-    // the local time zone, whose daylight saving gaps have hours that do not
-    // exist there.
-    const QDate date = QDate::fromString(text.left(10), QStringLiteral("yyyy-MM-dd"));
-    const QTime time = QTime::fromString(text.mid(11, 8), QStringLiteral("HH:mm:ss"));
-    if (!date.isValid() || !time.isValid()) {
-        return std::nullopt;
-    }
-    return QDateTime(date, time, QTimeZone::utc());
 }
 
 bool IsPublicKey(const QString& text) {
@@ -171,7 +156,7 @@ MaybeRefusal BindManifest(const RemoteManifest& values, bool keyed, const QStrin
         return Refusal{RefusalKind::WrongAddress};
     }
     if (!values.expires.isEmpty()) {
-        const std::optional<QDateTime> expires = ParseUtcTime(values.expires);
+        const std::optional<QDateTime> expires = common::IniUtcTime(values.expires);
         if (!expires) {
             return Refusal{RefusalKind::BadExpiry};
         }
@@ -252,24 +237,11 @@ MaybeRefusal InstallerBindingProblem(const VerifiedManifest& manifest, int seale
     if (info.st_size != *manifest.installerSize) {
         return Refusal{RefusalKind::WrongLength};
     }
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    std::vector<char> block(1 << 16);
-    off_t at = 0;
-    for (;;) {
-        const ssize_t got = ::pread(sealedFd, block.data(), block.size(), at);
-        if (got < 0) {
-            return Refusal{RefusalKind::UnreadableInstaller};
-        }
-        if (got == 0) {
-            break;
-        }
-        hash.addData(QByteArrayView(block.data(), got));
-        at += got;
-    }
-    if (at != info.st_size) {
+    const std::optional<common::FileDigest> digest = common::Sha256Of(sealedFd);
+    if (!digest || digest->size != info.st_size) {
         return Refusal{RefusalKind::UnreadableInstaller};
     }
-    return hash.result() == manifest.installerSha256
+    return digest->sha256 == manifest.installerSha256
                ? std::nullopt
                : MaybeRefusal(Refusal{RefusalKind::WrongDigest});
 }

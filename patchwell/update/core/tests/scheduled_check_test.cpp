@@ -140,7 +140,7 @@ TEST(ScheduledCheck, OfflineTheUserHearsItFirstAndNothingIsAsked) {
 TEST(ScheduledCheck, TheFrontStartsTheServedProgramOnlyWhenNothingIsToBeAsked) {
     const QDateTime now = QDateTime::currentDateTimeUtc();
     const QByteArray recent =
-        "checkhours=24\nlastcheck=" + UtcStamp(now.addSecs(-3600)).toLatin1() + "\n";
+        "checkhours=24\nlastcheck=" + common::IniUtcText(now.addSecs(-3600)).toLatin1() + "\n";
     struct Case {
         const char* name;
         QByteArray keys;
@@ -154,10 +154,11 @@ TEST(ScheduledCheck, TheFrontStartsTheServedProgramOnlyWhenNothingIsToBeAsked) {
         {"no schedule", "", false, true, true, false, 0},
         {"within checkhours", recent, false, true, true, true, 1},
         {"checked a day ago",
-         "checkhours=24\nlastcheck=" + UtcStamp(now.addDays(-2)).toLatin1() + "\n", false, true,
-         true, false, 0},
-        {"the server said wait", "notbefore=" + UtcStamp(now.addSecs(600)).toLatin1() + "\n", false,
-         true, true, true, 1},
+         "checkhours=24\nlastcheck=" + common::IniUtcText(now.addDays(-2)).toLatin1() + "\n", false,
+         true, true, false, 0},
+        {"the server said wait",
+         "notbefore=" + common::IniUtcText(now.addSecs(600)).toLatin1() + "\n", false, true, true,
+         true, 1},
         {"another instance", recent, true, true, true, false, 0},
         {"a folder it cannot write", recent, false, false, true, false, 0},
         {"a program that will not start", recent, false, true, false, false, 1},
