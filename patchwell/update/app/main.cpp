@@ -19,7 +19,27 @@
 #include "patchwell/update/core/check/fetch.h"
 #include "patchwell/update/core/check/windowless_start.h"
 #include "patchwell/update/core/manifest/trust_state.h"
+#include "patchwell/update/core/texts.h"
 #include "patchwell/update/windows/forms.h"
+
+namespace {
+
+// What `--forget-key` did, as the user reads it.
+QString ForgetText(const patchwell::update::ForgetOutcome& forgot) {
+    namespace texts = patchwell::update::texts;
+    using Kind = patchwell::update::ForgetOutcome::Kind;
+    switch (forgot.kind) {
+        case Kind::Forgotten:
+            return texts::KeyForgotten(forgot.folder);
+        case Kind::NoneKept:
+            return texts::NoKeyKept(forgot.folder);
+        case Kind::NotRemoved:
+            break;
+    }
+    return texts::CouldNotForgetKey(forgot.folder);
+}
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
     // The program as the kernel started it (or its front, whose image this
@@ -50,9 +70,10 @@ int main(int argc, char* argv[]) {
     patchwell::platform::SystemFolderStorage storage;
     const QStringList stateFolders = patchwell::platform::UserStateFolders();
     if (options.forgetKey) {
-        bool ok = false;
-        const QString text =
-            patchwell::update::ForgetTrust(stateFolders, programFolder, ok) + QStringLiteral("\n");
+        const patchwell::update::ForgetOutcome forgot =
+            patchwell::update::ForgetTrust(stateFolders, programFolder);
+        const bool ok = forgot.kind != patchwell::update::ForgetOutcome::Kind::NotRemoved;
+        const QString text = ForgetText(forgot) + QStringLiteral("\n");
         return *common::cli::Emit({ok ? 0 : 1, ok ? text : QString(), ok ? QString() : text});
     }
     patchwell::update::Services services{launcher,      guard,      messages, lifetime,    fetcher,

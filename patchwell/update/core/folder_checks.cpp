@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QLocale>
 
 #include <stdexcept>
 
@@ -10,7 +9,6 @@
 #include "common/paths/program_path.h"
 #include "patchwell/download/control/preserve_extension.h"
 #include "patchwell/update/core/manifest/manifest.h"
-#include "patchwell/update/core/texts.h"
 
 namespace patchwell::update {
 
@@ -48,19 +46,17 @@ bool SavesInsideProgramFolder(const QString& programFolder, const QString& url,
     }
 }
 
-QString FolderShortcoming(platform::FolderStorage& storage, const QString& programFolder,
-                          qint64 neededBytes) {
+MaybeRefusal FolderShortcoming(platform::FolderStorage& storage, const QString& programFolder,
+                               qint64 neededBytes) {
     const QString folder = common::LocalPath(programFolder);
     if (!storage.IsWritable(folder)) {
-        return texts::FolderNotWritable(folder);
+        return Refusal{RefusalKind::FolderNotWritable, {folder}};
     }
     if (neededBytes > 0) {
         const std::optional<qint64> available = storage.BytesAvailable(folder);
         if (available && *available < neededBytes) {
-            // Sizes as the user's locale writes them ("1,5 MiB" in German).
-            const QLocale locale;
-            return texts::NotEnoughSpace(folder, locale.formattedDataSize(neededBytes),
-                                         locale.formattedDataSize(*available));
+            return Refusal{RefusalKind::NotEnoughSpace,
+                           {folder, QString::number(neededBytes), QString::number(*available)}};
         }
     }
     return {};

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include "patchwell/platform/folder_storage.h"
+#include "patchwell/update/core/refusal.h"
 
 namespace patchwell::update {
 
@@ -22,9 +23,9 @@ bool SavesInsideProgramFolder(const QString& programFolder, const QString& url,
                               const QString& saveLocation);
 
 // What keeps the program folder from taking an installer of `neededBytes`
-// (0 or less: not known yet), as a text for the user that names the folder
-// and what is missing; empty when nothing does.
-QString FolderShortcoming(platform::FolderStorage& storage, const QString& programFolder,
-                          qint64 neededBytes);
+// (0 or less: not known yet): the folder and what is missing; none when
+// nothing does.
+MaybeRefusal FolderShortcoming(platform::FolderStorage& storage, const QString& programFolder,
+                               qint64 neededBytes);
 
 }  // namespace patchwell::update

@@ -171,7 +171,7 @@ std::optional<ManifestAcceptance> CheckOnce(Services& services, ScheduledCheck& 
         return std::nullopt;
     }
     ManifestAcceptance accepted = accept(fetched);
-    if (!accepted.refusal.isEmpty() && fetched.fromCache) {
+    if (accepted.refusal && fetched.fromCache) {
         scheduled.DropCache();
         fetched = scheduled.FetchManifest(true);
         if (fetched.kind != ScheduledCheck::Fetched::Kind::Manifest) {
@@ -179,7 +179,7 @@ std::optional<ManifestAcceptance> CheckOnce(Services& services, ScheduledCheck& 
         }
         accepted = accept(fetched);
     }
-    if (accepted.refusal.isEmpty()) {
+    if (!accepted.refusal) {
         scheduled.Completed(nowUtc, fetched);
     }
     return accepted;

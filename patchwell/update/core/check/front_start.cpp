@@ -33,7 +33,7 @@ bool StartWithinSchedule(platform::InstanceGuard& guard, platform::FolderStorage
     const common::IniSnapshot updateIni =
         common::IniSnapshot::Read(LocalManifestPath(programFolder));
     if (PlanStart(ReadCheckSettings(updateIni, {}), nowUtc) != StartPlan::StartServed ||
-        !guard.TryClaim() || !FolderShortcoming(storage, programFolder, 0).isEmpty()) {
+        !guard.TryClaim() || FolderShortcoming(storage, programFolder, 0).has_value()) {
         return false;
     }
     return StartServedFrom(guard, launcher, programFolder, updateIni);

@@ -23,7 +23,7 @@ WindowlessStart StartServed(Services& services) {
 WindowlessStart StartWithoutWindows(Services& services, ScheduledCheck& scheduled) {
     // A second instance or a folder we cannot write: the windows say so.
     if (!services.instanceGuard.TryClaim() ||
-        !FolderShortcoming(services.storage, services.programFolder, 0).isEmpty()) {
+        FolderShortcoming(services.storage, services.programFolder, 0).has_value()) {
         return {};
     }
     const QString checkUrl =
@@ -41,7 +41,7 @@ WindowlessStart StartWithoutWindows(Services& services, ScheduledCheck& schedule
     }
     // The kept signing state decides, not what update.ini says now.
     const TrustInForce trust = EstablishTrust(services);
-    if (!trust.refusal.isEmpty()) {
+    if (trust.refusal) {
         ManifestAcceptance refused;
         refused.refusal = trust.refusal;
         return {false, std::move(refused)};
@@ -51,9 +51,8 @@ WindowlessStart StartWithoutWindows(Services& services, ScheduledCheck& schedule
     if (!accepted) {
         return StartServed(services);
     }
-    if (accepted->refusal.isEmpty() &&
-        !UpdateOffered(accepted->manifest, services.programFolder,
-                       ProgramKey(services.programFolder, "prgver"))) {
+    if (!accepted->refusal && !UpdateOffered(accepted->manifest, services.programFolder,
+                                             ProgramKey(services.programFolder, "prgver"))) {
         DeleteOrReport(services, RemoteManifestPath(services.programFolder));
         return StartServed(services);
     }

@@ -34,9 +34,10 @@ void CheckLogic::Load() {
     const QString localFile = LocalManifestPath(services_.programFolder);
     // A folder we cannot write could take neither manifest nor installer:
     // say so before anything is fetched, and leave the program as it is.
-    const QString shortcoming = FolderShortcoming(services_.storage, services_.programFolder, 0);
-    if (!shortcoming.isEmpty()) {
-        services_.messages.Show(shortcoming, platform::MessageIcon::Warning,
+    const MaybeRefusal shortcoming =
+        FolderShortcoming(services_.storage, services_.programFolder, 0);
+    if (shortcoming) {
+        services_.messages.Show(RefusalText(*shortcoming), platform::MessageIcon::Warning,
                                 texts::ApplicationTitle());
         StartServedProgram(services_, common::ReadIniValue(QStringLiteral("Program"),
                                                            QStringLiteral("exe"), localFile));
@@ -52,8 +53,8 @@ void CheckLogic::Load() {
     // without windows has done so.
     if (!checked_) {
         trust_ = EstablishTrust(services_);
-        if (!trust_.refusal.isEmpty()) {
-            Refuse(trust_.refusal);
+        if (trust_.refusal) {
+            Refuse(*trust_.refusal);
             return;
         }
     }
@@ -157,7 +158,7 @@ void CheckLogic::NotCarriedOut() {
     view_.ShowWindow();
 }
 
-void CheckLogic::Refuse(const QString& reason) {
+void CheckLogic::Refuse(const Refusal& reason) {
     RefuseUnverifiedUpdate(services_, {}, reason);
     // Asked to stay out of the way, the program is not kept from starting by
     // whoever can answer for the server: the old version runs, as when the
@@ -178,8 +179,8 @@ void CheckLogic::StartServedAndEnd() {
 
 void CheckLogic::Continue(const ManifestAcceptance& accepted) {
     const QString remoteFile = RemoteManifestPath(services_.programFolder);
-    if (!accepted.refusal.isEmpty()) {
-        Refuse(accepted.refusal);
+    if (accepted.refusal) {
+        Refuse(*accepted.refusal);
         return;
     }
     manifest = accepted.manifest;
@@ -209,10 +210,10 @@ void CheckLogic::Continue(const ManifestAcceptance& accepted) {
         return;
     }
     // With the installer's size announced, the room for it is known now.
-    const QString shortcoming = FolderShortcoming(services_.storage, services_.programFolder,
-                                                  manifest.installerSize.value_or(0));
-    if (!shortcoming.isEmpty()) {
-        services_.messages.Show(shortcoming, platform::MessageIcon::Warning,
+    const MaybeRefusal shortcoming = FolderShortcoming(services_.storage, services_.programFolder,
+                                                       manifest.installerSize.value_or(0));
+    if (shortcoming) {
+        services_.messages.Show(RefusalText(*shortcoming), platform::MessageIcon::Warning,
                                 texts::ApplicationTitle());
         DeleteOrReport(services_, remoteFile);
         StartServedProgram(services_, common::ReadIniValue(QStringLiteral("Program"),

@@ -78,7 +78,7 @@ private:
     void NotCarriedOut();
     // The update could not be verified: the box, then, quiet, the served
     // program as it is.
-    void Refuse(const QString& reason);
+    void Refuse(const Refusal& reason);
     void StartServedAndEnd();
     bool Quiet() const { return scheduled_ != nullptr && scheduled_->Settings().quiet; }
 

@@ -53,15 +53,16 @@ platform::ProgramEnd InstallLogic::RunInstaller(const QString& installerFile) {
                                   services_.programFolder);
 }
 
-QString InstallLogic::RunBoundInstaller(const VerifiedManifest& manifest,
-                                        const QString& installerFile, platform::ProgramEnd& end) {
+MaybeRefusal InstallLogic::RunBoundInstaller(const VerifiedManifest& manifest,
+                                             const QString& installerFile,
+                                             platform::ProgramEnd& end) {
     // The length and digest are checked on a sealed copy and the installer
     // run from that same copy: no write to the file after the check can
     // change what runs.
     const platform::SealedCopy copy(common::LocalPath(installerFile));
-    const QString problem = copy.valid() ? InstallerBindingProblem(manifest, copy.fd())
-                                         : texts::refusal::UnreadableInstaller();
-    if (!problem.isEmpty()) {
+    const MaybeRefusal problem = copy.valid() ? InstallerBindingProblem(manifest, copy.fd())
+                                              : Refusal{RefusalKind::UnreadableInstaller};
+    if (problem) {
         return problem;
     }
     DeleteOrReport(services_, RemoteManifestPath(services_.programFolder));
@@ -85,9 +86,9 @@ void InstallLogic::Load(const QString& installerFile, const VerifiedManifest& ma
     // it, and one that fails is reported.
     platform::ProgramEnd end;
     if (manifest.keyed || manifest.BindsInstaller()) {
-        const QString problem = RunBoundInstaller(manifest, installerFile, end);
-        if (!problem.isEmpty()) {
-            RefuseUnverifiedUpdate(services_, installerFile, problem);
+        const MaybeRefusal problem = RunBoundInstaller(manifest, installerFile, end);
+        if (problem) {
+            RefuseUnverifiedUpdate(services_, installerFile, *problem);
             services_.lifetime.End();
             return;
         }

@@ -33,9 +33,9 @@ private:
     platform::ProgramEnd RunInstaller(const QString& installerFile);
     // With the installer bound by the manifest: checks its length and digest
     // and runs it from one sealed copy to its end. The refusal reason when it
-    // does not match (nothing started), else "".
-    QString RunBoundInstaller(const VerifiedManifest& manifest, const QString& installerFile,
-                              platform::ProgramEnd& end);
+    // does not match (nothing started), else none.
+    MaybeRefusal RunBoundInstaller(const VerifiedManifest& manifest, const QString& installerFile,
+                                   platform::ProgramEnd& end);
 
     Services& services_;
     InstallView& view_;

@@ -22,7 +22,9 @@ UpdateLogic::UpdateLogic(Services& services, UpdateView& view, ControlPort& dl1,
     check_ = [this](const QString& file) {
         QFile received(common::LocalPath(file));
         if (!received.open(QIODevice::ReadOnly)) {
-            return manifest_.BindsInstaller() ? texts::refusal::UnreadableInstaller() : QString();
+            return manifest_.BindsInstaller()
+                       ? MaybeRefusal(Refusal{RefusalKind::UnreadableInstaller})
+                       : std::nullopt;
         }
         return InstallerBindingProblem(manifest_, received.handle());
     };
@@ -70,8 +72,8 @@ void UpdateLogic::OnStartClicked() {
         if (addressIndex_ + 1 >= addresses_.size()) {
             // The last address delivered another installer than the bound
             // one: the update is refused like any that cannot be verified.
-            if (!refusal_.isEmpty()) {
-                RefuseUnverifiedUpdate(services_, dl1_.TargetFile(), refusal_);
+            if (refusal_) {
+                RefuseUnverifiedUpdate(services_, dl1_.TargetFile(), *refusal_);
                 services_.lifetime.End();
             } else if (!deferredError_.isEmpty()) {
                 services_.messages.Show(deferredError_, platform::MessageIcon::None,
@@ -90,17 +92,17 @@ bool UpdateLogic::TryCurrentAddress() {
     completed_ = false;
     oversized_ = false;
     deferredError_.clear();
-    refusal_.clear();
+    refusal_.reset();
     dl1_.GetFileInformation();
     if (dl1_.FileSize() <= 0 || StopOversizedInstaller(dl1_.FileSize())) {
         return true;
     }
     // Without a bound size, the size the server gives is what must fit.
     if (!manifest_.BindsInstaller()) {
-        const QString shortcoming =
+        const MaybeRefusal shortcoming =
             FolderShortcoming(services_.storage, services_.programFolder, dl1_.FileSize());
-        if (!shortcoming.isEmpty()) {
-            GiveUp(shortcoming);
+        if (shortcoming) {
+            GiveUp(RefusalText(*shortcoming));
             return false;
         }
     }
@@ -115,7 +117,7 @@ bool UpdateLogic::StopOversizedInstaller(qint64 bytes) {
         return oversized_;
     }
     oversized_ = true;
-    refusal_ = texts::refusal::WrongLength();
+    refusal_ = Refusal{RefusalKind::WrongLength};
     dl1_.Cancel();
     const QString written = dl1_.TargetFile();
     if (!written.isEmpty()) {
@@ -176,12 +178,12 @@ void UpdateLogic::OnDLComplete() {
     // The hook for every check of the received file: one that fails it counts
     // as a failed download from this address.
     const QString written = dl1_.TargetFile();
-    const QString refused = check_ ? check_(written) : QString();
-    if (!refused.isEmpty()) {
+    const MaybeRefusal refused = check_ ? check_(written) : std::nullopt;
+    if (refused) {
         DeleteFileAt(written);
         failed_ = true;
         refusal_ = refused;
-        ShowError(texts::ReceivedFileRefused(dl1_.Url(), refused));
+        ShowError(texts::ReceivedFileRefused(dl1_.Url(), RefusalText(*refused)));
         return;
     }
     completed_ = true;
@@ -202,7 +204,7 @@ void UpdateLogic::ShowError(const QString& text) {
     // While further addresses remain, the error waits: it is shown only when
     // it is the last address's. A refusal of the last address's installer is
     // reported by the refusal itself.
-    if (starting_ && (addressIndex_ + 1 < addresses_.size() || !refusal_.isEmpty())) {
+    if (starting_ && (addressIndex_ + 1 < addresses_.size() || refusal_)) {
         deferredError_ = text;
         return;
     }

@@ -41,8 +41,8 @@ public:
 
 // Looks at the installer the control has received, before it is installed.
 // Returns why the file is refused (it is then deleted and the next address
-// tried), or an empty text when it may be installed.
-using ReceivedFileCheck = std::function<QString(const QString& file)>;
+// tried), or none when it may be installed.
+using ReceivedFileCheck = std::function<MaybeRefusal(const QString& file)>;
 
 class UpdateLogic {
 public:
@@ -101,7 +101,7 @@ private:
     bool failed_ = false;     // the current address's attempt failed
     bool completed_ = false;  // a received file was accepted
     QString deferredError_;   // the current address's error, shown when none is left
-    QString refusal_;         // why the current address's installer is not the bound one
+    MaybeRefusal refusal_;    // why the current address's installer is not the bound one
     bool oversized_ = false;  // the current address sent more than the bound size
 };
 

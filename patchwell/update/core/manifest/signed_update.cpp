@@ -48,14 +48,14 @@ bool IsPublicKey(const QString& text) {
     return signing::ParsePublicKey(text.toStdString()).has_value();
 }
 
-QString ReasonFor(signing::Outcome outcome) {
+Refusal ReasonFor(signing::Outcome outcome) {
     switch (outcome) {
         case signing::Outcome::OtherKey:
-            return texts::refusal::OtherKey();
+            return Refusal{RefusalKind::OtherKey};
         case signing::Outcome::MalformedKey:
-            return texts::refusal::MalformedKey();
+            return Refusal{RefusalKind::MalformedKey};
         default:
-            return texts::refusal::BadSignature();
+            return Refusal{RefusalKind::BadSignature};
     }
 }
 
@@ -64,14 +64,14 @@ QString ReasonFor(signing::Outcome outcome) {
 struct SignatureCheck {
     long long signedAt = 0;
     bool usedNext = false;
-    QString refusal;
+    MaybeRefusal refusal;
 };
 
 SignatureCheck CheckSignature(const TrustState& state, const QByteArray& bytes,
                               const std::optional<QByteArray>& signature) {
     SignatureCheck check;
     if (!signature || signature->size() > kMaxSignatureBytes) {
-        check.refusal = texts::refusal::NoSignature();
+        check.refusal = Refusal{RefusalKind::NoSignature};
         return check;
     }
     const std::string data(bytes.constData(), static_cast<std::size_t>(bytes.size()));
@@ -95,7 +95,7 @@ SignatureCheck CheckSignature(const TrustState& state, const QByteArray& bytes,
     // Without a signing time an old manifest could not be told from a new one.
     const std::optional<long long> signedAt = signing::TimestampOf(result.trustedComment);
     if (!signedAt) {
-        check.refusal = texts::refusal::NoSigningTime();
+        check.refusal = Refusal{RefusalKind::NoSigningTime};
         return check;
     }
     long long newest = 0;
@@ -103,13 +103,13 @@ SignatureCheck CheckSignature(const TrustState& state, const QByteArray& bytes,
         bool number = false;
         newest = state.lastManifestTime.toLongLong(&number);
         if (!number) {
-            check.refusal = texts::refusal::BadRecordedTime();
+            check.refusal = Refusal{RefusalKind::BadRecordedTime};
             return check;
         }
     }
     // The same manifest again is fine; one signed earlier is a replay.
     if (*signedAt < newest) {
-        check.refusal = texts::refusal::Older();
+        check.refusal = Refusal{RefusalKind::Older};
         return check;
     }
     check.signedAt = *signedAt;
@@ -129,8 +129,8 @@ QString ConfiguredPublicKey(const QString& programFolder) {
     return UpdateKey(programFolder, "publickey");
 }
 
-QString BindManifest(const RemoteManifest& values, bool keyed, const QString& checkUrl,
-                     const QDateTime& nowUtc, VerifiedManifest& out) {
+MaybeRefusal BindManifest(const RemoteManifest& values, bool keyed, const QString& checkUrl,
+                          const QDateTime& nowUtc, VerifiedManifest& out) {
     out.values = values;
     out.keyed = keyed;
     out.address = checkUrl;
@@ -138,13 +138,13 @@ QString BindManifest(const RemoteManifest& values, bool keyed, const QString& ch
     out.installerSha256.clear();
     if (!values.curversize.isEmpty() || !values.curversha256.isEmpty() || keyed) {
         if (values.curversize.isEmpty() || values.curversha256.isEmpty()) {
-            return keyed ? texts::refusal::Unbound() : texts::refusal::BadBinding();
+            return keyed ? Refusal{RefusalKind::Unbound} : Refusal{RefusalKind::BadBinding};
         }
         const QByteArray digest = Sha256FromHex(values.curversha256);
         bool number = false;
         const qint64 size = values.curversize.toLongLong(&number);
         if (!Matches(values.curversize, "[0-9]{1,18}") || !number || digest.isEmpty()) {
-            return texts::refusal::BadBinding();
+            return Refusal{RefusalKind::BadBinding};
         }
         out.installerSize = size;
         out.installerSha256 = digest;
@@ -153,19 +153,19 @@ QString BindManifest(const RemoteManifest& values, bool keyed, const QString& ch
         return {};
     }
     if (values.manifesturl != checkUrl) {
-        return texts::refusal::WrongAddress();
+        return Refusal{RefusalKind::WrongAddress};
     }
     if (!values.expires.isEmpty()) {
         const std::optional<QDateTime> expires = common::IniUtcTime(values.expires);
         if (!expires) {
-            return texts::refusal::BadExpiry();
+            return Refusal{RefusalKind::BadExpiry};
         }
         if (nowUtc > *expires) {
-            return texts::refusal::Expired();
+            return Refusal{RefusalKind::Expired};
         }
     }
     if (!values.nextpublickey.isEmpty() && !IsPublicKey(values.nextpublickey)) {
-        return texts::refusal::BadNextKey();
+        return Refusal{RefusalKind::BadNextKey};
     }
     return {};
 }
@@ -180,16 +180,16 @@ ManifestAcceptance AcceptManifest(Services& services, const TrustInForce& trust,
                                   const QString& checkUrl, const QDateTime& nowUtc) {
     ManifestAcceptance result;
     // The kept signing state decides, not what update.ini says now.
-    if (!trust.refusal.isEmpty()) {
+    if (trust.refusal) {
         result.refusal = trust.refusal;
-        qCWarning(lcSigned) << "manifest refused:" << result.refusal;
+        qCWarning(lcSigned) << "manifest refused:" << RefusalText(*result.refusal);
         return result;
     }
     const bool keyed = trust.state.has_value();
     SignatureCheck check;
     if (keyed) {
         check = CheckSignature(*trust.state, bytes, signature);
-        if (!check.refusal.isEmpty()) {
+        if (check.refusal) {
             result.refusal = check.refusal;
             return result;
         }
@@ -199,48 +199,51 @@ ManifestAcceptance AcceptManifest(Services& services, const TrustInForce& trust,
                      checkUrl, nowUtc, result.manifest);
     // Under a key an older version is taken only when the publisher says so;
     // a manifest refused for it moves nothing of the kept state.
-    if (result.refusal.isEmpty()) {
+    if (!result.refusal) {
         result.refusal = DowngradeRefusal(
             result.manifest,
             common::ReadIniValue(QStringLiteral("Program"), QStringLiteral("prgver"),
                                  LocalManifestPath(services.programFolder)));
     }
-    if (result.refusal.isEmpty() && keyed) {
+    if (!result.refusal && keyed) {
         // The kept state first, in one rename; update.ini then follows it.
         const TrustState next = AdvanceTrust(*trust.state, check.usedNext, check.signedAt,
                                              result.manifest.values.nextpublickey);
         if (next != *trust.state &&
             !SaveTrustState(services.stateFolders, services.programFolder, checkUrl, next)) {
-            result.refusal = texts::refusal::TrustNotRecorded(
-                TrustStateFile(services.stateFolders.value(0), services.programFolder));
+            result.refusal =
+                Refusal{RefusalKind::TrustNotRecorded,
+                        {TrustStateFile(services.stateFolders.value(0), services.programFolder)}};
         } else if (!MirrorTrustIntoIni(services.programFolder, next)) {
-            result.refusal = texts::refusal::NotRecorded();
+            result.refusal = Refusal{RefusalKind::NotRecorded};
         } else if (check.usedNext) {
             qCInfo(lcSigned) << "the next key signed the manifest and is now the key";
         }
     }
-    if (!result.refusal.isEmpty()) {
-        qCWarning(lcSigned) << "manifest refused:" << result.refusal;
+    if (result.refusal) {
+        qCWarning(lcSigned) << "manifest refused:" << RefusalText(*result.refusal);
     }
     return result;
 }
 
-QString InstallerBindingProblem(const VerifiedManifest& manifest, int sealedFd) {
+MaybeRefusal InstallerBindingProblem(const VerifiedManifest& manifest, int sealedFd) {
     if (!manifest.BindsInstaller()) {
-        return manifest.keyed ? texts::refusal::Unbound() : QString();
+        return manifest.keyed ? MaybeRefusal(Refusal{RefusalKind::Unbound}) : std::nullopt;
     }
     struct stat info {};
     if (::fstat(sealedFd, &info) != 0) {
-        return texts::refusal::UnreadableInstaller();
+        return Refusal{RefusalKind::UnreadableInstaller};
     }
     if (info.st_size != *manifest.installerSize) {
-        return texts::refusal::WrongLength();
+        return Refusal{RefusalKind::WrongLength};
     }
     const std::optional<common::FileDigest> digest = common::Sha256Of(sealedFd);
     if (!digest || digest->size != info.st_size) {
-        return texts::refusal::UnreadableInstaller();
+        return Refusal{RefusalKind::UnreadableInstaller};
     }
-    return digest->sha256 == manifest.installerSha256 ? QString() : texts::refusal::WrongDigest();
+    return digest->sha256 == manifest.installerSha256
+               ? std::nullopt
+               : MaybeRefusal(Refusal{RefusalKind::WrongDigest});
 }
 
 bool ExceedsBoundSize(const VerifiedManifest& manifest, qint64 received) {
@@ -339,13 +342,13 @@ QString FetchReleaseNotes(Services& services, const VerifiedManifest& manifest) 
 }
 
 void RefuseUnverifiedUpdate(Services& services, const QString& installerFile,
-                            const QString& reason) {
+                            const Refusal& reason) {
     DeleteFileAt(RemoteManifestPath(services.programFolder));
     if (!installerFile.isEmpty()) {
         DeleteFileAt(installerFile);
     }
-    services.messages.Show(texts::UpdateNotVerified(reason), platform::MessageIcon::Critical,
-                           texts::ApplicationTitle());
+    services.messages.Show(texts::UpdateNotVerified(RefusalText(reason)),
+                           platform::MessageIcon::Critical, texts::ApplicationTitle());
 }
 
 }  // namespace patchwell::update

@@ -55,14 +55,14 @@ struct VerifiedManifest {
 
 // Judges the binding keys of `values` (the installer's length and digest,
 // the manifest's address and expiry, the next key) and fills `out`. Returns
-// why the manifest may not be used, or "" when it may. Without a key only
+// why the manifest may not be used, or none when it may. Without a key only
 // the installer's length and digest count, and only when present.
-QString BindManifest(const RemoteManifest& values, bool keyed, const QString& checkUrl,
-                     const QDateTime& nowUtc, VerifiedManifest& out);
+MaybeRefusal BindManifest(const RemoteManifest& values, bool keyed, const QString& checkUrl,
+                          const QDateTime& nowUtc, VerifiedManifest& out);
 
 struct ManifestAcceptance {
     VerifiedManifest manifest;
-    QString refusal;  // empty when accepted
+    MaybeRefusal refusal;  // none when accepted
 };
 
 // Where the signature of the manifest at `checkUrl` is published.
@@ -85,8 +85,8 @@ ManifestAcceptance AcceptManifest(Services& services, const TrustInForce& trust,
                                   const QString& checkUrl, const QDateTime& nowUtc);
 
 // Why the sealed installer copy `sealedFd` may not run under `manifest`
-// (another length, another SHA-256, unreadable); "" when it may.
-QString InstallerBindingProblem(const VerifiedManifest& manifest, int sealedFd);
+// (another length, another SHA-256, unreadable); none when it may.
+MaybeRefusal InstallerBindingProblem(const VerifiedManifest& manifest, int sealedFd);
 
 // True when `received` bytes of installer are already more than the
 // manifest binds it to: the download is to stop and its bytes go.
@@ -124,6 +124,6 @@ QString FetchReleaseNotes(Services& services, const VerifiedManifest& manifest);
 // `reason` on a second line, "iupdate.ini" and `installerFile` (when not
 // empty) are deleted, and nothing is started. The caller ends the program.
 void RefuseUnverifiedUpdate(Services& services, const QString& installerFile,
-                            const QString& reason);
+                            const Refusal& reason);
 
 }  // namespace patchwell::update

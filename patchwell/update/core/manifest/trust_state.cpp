@@ -21,7 +21,6 @@
 #include "patchwell/signing/minisign.h"
 #include "patchwell/update/core/manifest/manifest.h"
 #include "patchwell/update/core/manifest/signed_update.h"
-#include "patchwell/update/core/texts.h"
 
 Q_LOGGING_CATEGORY(lcTrust, "patchwell.update.trust")
 
@@ -261,7 +260,7 @@ TrustLoad LoadTrustState(const QStringList& stateFolders, const QString& program
         // the file away, and the installation would fall back to what
         // update.ini says.
         if (!platform::PrivateFolderPathProblem(folder).isEmpty()) {
-            result.problem = texts::refusal::UnusableTrustState(paths.first());
+            result.problem = Refusal{RefusalKind::UnusableTrustState, {paths.first()}};
             return result;
         }
         for (const QString& path : paths) {
@@ -279,7 +278,7 @@ TrustLoad LoadTrustState(const QStringList& stateFolders, const QString& program
                 }
             }
             if (!state) {
-                result.problem = texts::refusal::UnusableTrustState(path);
+                result.problem = Refusal{RefusalKind::UnusableTrustState, {path}};
                 return result;
             }
             found.push_back(*state);
@@ -355,12 +354,13 @@ TrustInForce EstablishTrust(Services& services) {
         if (SaveTrustState(services.stateFolders, services.programFolder, checkUrl, state)) {
             return true;
         }
-        result.refusal = texts::refusal::TrustNotRecorded(
-            TrustStateFile(services.stateFolders.value(0), services.programFolder));
+        result.refusal =
+            Refusal{RefusalKind::TrustNotRecorded,
+                    {TrustStateFile(services.stateFolders.value(0), services.programFolder)}};
         return false;
     };
     TrustLoad kept = LoadTrustState(services.stateFolders, services.programFolder, checkUrl);
-    if (!kept.problem.isEmpty()) {
+    if (kept.problem) {
         result.refusal = kept.problem;
         return result;
     }
@@ -373,11 +373,11 @@ TrustInForce EstablishTrust(Services& services) {
         // mending update.ini would no longer mend it. A next key that is no
         // key could never verify anything and is left out.
         if (!IsKey(ini.publicKey)) {
-            result.refusal = texts::refusal::MalformedKey();
+            result.refusal = Refusal{RefusalKind::MalformedKey};
             return result;
         }
         if (!IsTime(ini.lastManifestTime)) {
-            result.refusal = texts::refusal::BadRecordedTime();
+            result.refusal = Refusal{RefusalKind::BadRecordedTime};
             return result;
         }
         kept.state = TrustState{ini.publicKey,
@@ -400,8 +400,7 @@ TrustInForce EstablishTrust(Services& services) {
     return result;
 }
 
-QString ForgetTrust(const QStringList& stateFolders, const QString& programFolder, bool& ok) {
-    ok = true;
+ForgetOutcome ForgetTrust(const QStringList& stateFolders, const QString& programFolder) {
     const QString checkUrl = common::ReadIniValue(kUpdate, QStringLiteral("verchckurl"),
                                                   LocalManifestPath(programFolder));
     const TrustLoad kept = LoadTrustState(stateFolders, programFolder, checkUrl);
@@ -425,11 +424,11 @@ QString ForgetTrust(const QStringList& stateFolders, const QString& programFolde
     }
     if (!removed ||
         (!changes.empty() && !common::WriteIniValues(changes, LocalManifestPath(programFolder)))) {
-        ok = false;
-        return texts::CouldNotForgetKey(RealFolder(programFolder));
+        return {ForgetOutcome::Kind::NotRemoved, RealFolder(programFolder)};
     }
-    return hadFile || !changes.empty() ? texts::KeyForgotten(RealFolder(programFolder))
-                                       : texts::NoKeyKept(RealFolder(programFolder));
+    return {hadFile || !changes.empty() ? ForgetOutcome::Kind::Forgotten
+                                        : ForgetOutcome::Kind::NoneKept,
+            RealFolder(programFolder)};
 }
 
 }  // namespace patchwell::update

@@ -16,6 +16,8 @@
 
 #include <optional>
 
+#include "patchwell/update/core/refusal.h"
+
 #include "patchwell/update/core/services.h"
 
 namespace patchwell::update {
@@ -53,7 +55,7 @@ std::optional<QByteArray> TrustStateText(const TrustState& state, const QString&
 
 struct TrustLoad {
     std::optional<TrustState> state;  // none when none is kept
-    QString problem;                  // why a kept state cannot be used; "" when it can
+    MaybeRefusal problem;             // why a kept state cannot be used; none when it can
     bool everywhere = false;          // every state file holds it as it is written now
 };
 
@@ -75,7 +77,7 @@ bool SaveTrustState(const QStringList& stateFolders, const QString& programFolde
 
 struct TrustInForce {
     std::optional<TrustState> state;  // none: signed updates are off
-    QString refusal;                  // "" unless the state cannot be had
+    MaybeRefusal refusal;             // none unless the state cannot be had
 };
 
 // The state the check goes by, restored at every start: the kept one, or,
@@ -90,8 +92,17 @@ TrustInForce EstablishTrust(Services& services);
 bool MirrorTrustIntoIni(const QString& programFolder, const TrustState& state);
 
 // `patchwell --forget-key`: removes the kept state and, when update.ini holds
-// the same key, the key, next key and time there. The text to tell the user;
-// `ok` false when something could not be removed.
-QString ForgetTrust(const QStringList& stateFolders, const QString& programFolder, bool& ok);
+// the same key, the key, next key and time there. What was done, with the
+// program folder as its real path.
+struct ForgetOutcome {
+    enum class Kind { Forgotten, NoneKept, NotRemoved };
+    Kind kind;
+    QString folder;
+
+    friend bool operator==(const ForgetOutcome& a, const ForgetOutcome& b) {
+        return a.kind == b.kind && a.folder == b.folder;
+    }
+};
+ForgetOutcome ForgetTrust(const QStringList& stateFolders, const QString& programFolder);
 
 }  // namespace patchwell::update

@@ -3,8 +3,6 @@
 #include <QRegularExpression>
 #include <QStringList>
 
-#include "patchwell/update/core/texts.h"
-
 namespace patchwell::update {
 
 namespace {
@@ -110,12 +108,12 @@ int CompareVersions(const QString& a, const QString& b) {
     return CompareText(left.rest.mid(skip), right.rest.mid(skip));
 }
 
-QString DowngradeRefusal(const VerifiedManifest& manifest, const QString& installed) {
+MaybeRefusal DowngradeRefusal(const VerifiedManifest& manifest, const QString& installed) {
     if (!manifest.keyed || manifest.values.allowdowngrade == QStringLiteral("1") ||
         CompareVersions(manifest.values.curver, installed) >= 0) {
         return {};
     }
-    return texts::refusal::Downgrade(manifest.values.curver, installed);
+    return Refusal{RefusalKind::Downgrade, {manifest.values.curver, installed}};
 }
 
 }  // namespace patchwell::update

@@ -19,8 +19,8 @@ namespace patchwell::update {
 int CompareVersions(const QString& a, const QString& b);
 
 // Why the signed `manifest` may not replace `installed`: its curver orders
-// before it and the manifest does not say allowdowngrade=1. "" when it may,
+// before it and the manifest does not say allowdowngrade=1. None when it may,
 // and always without a key.
-QString DowngradeRefusal(const VerifiedManifest& manifest, const QString& installed);
+MaybeRefusal DowngradeRefusal(const VerifiedManifest& manifest, const QString& installed);
 
 }  // namespace patchwell::update

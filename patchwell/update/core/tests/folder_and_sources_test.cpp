@@ -70,20 +70,20 @@ TEST(FolderChecks, OnlyPlacesInsideTheFoldersRealPathCountThroughEveryLink) {
 TEST(FolderChecks, AnUnwritableFolderOrTooLittleRoomIsNamedWithWhatIsMissing) {
     patchwell::platform::FakeFolderStorage storage;
     const QString folder = QStringLiteral("/opt/my app");
-    EXPECT_EQ(FolderShortcoming(storage, folder, 30'000'000), QString());
+    EXPECT_EQ(FolderShortcoming(storage, folder, 30'000'000), std::nullopt);
     EXPECT_EQ(storage.asked, (QStringList{folder, folder}));
 
     storage.available = 1'000'000;
-    EXPECT_EQ(FolderShortcoming(storage, folder, 30'000'000),
+    EXPECT_EQ(RefusalText(FolderShortcoming(storage, folder, 30'000'000).value()),
               QStringLiteral("Patchwell cannot update the program in /opt/my app: the update "
                              "needs 28.61 MiB of free space there, and only 976.56 KiB are free."));
-    EXPECT_EQ(FolderShortcoming(storage, folder, 1'000'000), QString());  // just fits
-    EXPECT_EQ(FolderShortcoming(storage, folder, 0), QString());          // size not known yet
+    EXPECT_EQ(FolderShortcoming(storage, folder, 1'000'000), std::nullopt);  // just fits
+    EXPECT_EQ(FolderShortcoming(storage, folder, 0), std::nullopt);          // size not known yet
     storage.available.reset();
-    EXPECT_EQ(FolderShortcoming(storage, folder, 30'000'000), QString());  // room not known
+    EXPECT_EQ(FolderShortcoming(storage, folder, 30'000'000), std::nullopt);  // room not known
 
     storage.writable = false;
-    EXPECT_EQ(FolderShortcoming(storage, folder, 0),
+    EXPECT_EQ(RefusalText(FolderShortcoming(storage, folder, 0).value()),
               QStringLiteral("Patchwell cannot update the program in /opt/my app: the folder "
                              "cannot be written to."));
 }
@@ -155,7 +155,7 @@ protected:
         manifest = {};
         ASSERT_EQ(BindManifest(ParseRemoteManifest(bytes), false, {},
                                QDateTime::currentDateTimeUtc(), manifest),
-                  QString());
+                  std::nullopt);
         logic = std::make_unique<UpdateLogic>(t.Svc(), view, dl1, manifest);
     }
     struct Outcome {
@@ -205,8 +205,9 @@ TEST_F(FailoverTest, EachAddressIsTriedOnceInOrderUntilOneDeliversAndNoErrorShow
     QStringList checked;
     logic->SetReceivedFileCheck([&](const QString& file) {
         checked << file;
-        return dl1.url.contains(QStringLiteral("a.example")) ? QStringLiteral("its digest differs")
-                                                             : QString();
+        return dl1.url.contains(QStringLiteral("a.example"))
+                   ? MaybeRefusal(Refusal{RefusalKind::WrongDigest})
+                   : std::nullopt;
     });
     view.log.clear();
     logic->OnStartClicked();

@@ -4,7 +4,7 @@
 
 #include "patchwell/update/core/manifest/manifest.h"
 #include "patchwell/update/core/manifest/version_order.h"
-#include "patchwell/update/core/texts.h"
+#include "patchwell/update/core/refusal.h"
 
 namespace {
 
@@ -111,13 +111,13 @@ TEST(VersionOrder, DottedNumbersThenText) {
     // lets the publisher roll back.
     VerifiedManifest m;
     m.values.curver = QStringLiteral("1.5");
-    EXPECT_EQ(DowngradeRefusal(m, QStringLiteral("2.0")), QString());
+    EXPECT_EQ(DowngradeRefusal(m, QStringLiteral("2.0")), std::nullopt);
     m.keyed = true;
     EXPECT_EQ(DowngradeRefusal(m, QStringLiteral("2.0")),
-              texts::refusal::Downgrade(QStringLiteral("1.5"), QStringLiteral("2.0")));
-    EXPECT_EQ(DowngradeRefusal(m, QStringLiteral("1.4.9")), QString());
+              (Refusal{RefusalKind::Downgrade, {QStringLiteral("1.5"), QStringLiteral("2.0")}}));
+    EXPECT_EQ(DowngradeRefusal(m, QStringLiteral("1.4.9")), std::nullopt);
     m.values.allowdowngrade = QStringLiteral("1");
-    EXPECT_EQ(DowngradeRefusal(m, QStringLiteral("2.0")), QString());
+    EXPECT_EQ(DowngradeRefusal(m, QStringLiteral("2.0")), std::nullopt);
 }
 
 }  // namespace

@@ -7,13 +7,12 @@
 #include <vector>
 
 #include "patchwell/update/core/manifest/signed_update.h"
+#include "patchwell/update/core/refusal.h"
 #include "patchwell/update/core/testing/test_folder.h"
-#include "patchwell/update/core/texts.h"
 
 namespace {
 
 using namespace patchwell::update;
-namespace refusal = texts::refusal;
 
 const QString kCheckUrl = QStringLiteral("https://example.org/editor/iupdate.ini");
 
@@ -34,31 +33,31 @@ TEST(ManifestBinding, EachRuleGivesItsReason) {
         bool keyed;
         Field field;  // set to `value` in an otherwise bound manifest
         const char* value;
-        QString reason;
+        MaybeRefusal reason;
     };
     const Field size = &RemoteManifest::curversize, sha = &RemoteManifest::curversha256,
                 url = &RemoteManifest::manifesturl, expires = &RemoteManifest::expires;
     const std::vector<Case> cases{
-        {true, &RemoteManifest::curver, "2.1", QString()},
-        {true, expires, "2026-06-01T12:00:00Z", QString()},
-        {true, size, "", refusal::Unbound()},
-        {true, sha, "", refusal::Unbound()},
-        {true, size, "1k", refusal::BadBinding()},
-        {true, size, "-1", refusal::BadBinding()},
+        {true, &RemoteManifest::curver, "2.1", std::nullopt},
+        {true, expires, "2026-06-01T12:00:00Z", std::nullopt},
+        {true, size, "", Refusal{RefusalKind::Unbound}},
+        {true, sha, "", Refusal{RefusalKind::Unbound}},
+        {true, size, "1k", Refusal{RefusalKind::BadBinding}},
+        {true, size, "-1", Refusal{RefusalKind::BadBinding}},
         {true, sha, "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa",
-         refusal::BadBinding()},
+         Refusal{RefusalKind::BadBinding}},
         {true, sha, "gggggggggggggggggggggggggggggggggggggggggggggggggggggggggggggggg",
-         refusal::BadBinding()},
-        {true, url, "", refusal::WrongAddress()},
-        {true, url, "https://example.org/editor/iupdate.ini/", refusal::WrongAddress()},
-        {true, expires, "2026-06-01T11:59:59Z", refusal::Expired()},
-        {true, expires, "2030-01-01T00:00:00", refusal::BadExpiry()},
-        {true, expires, "2030-02-30T00:00:00Z", refusal::BadExpiry()},
-        {true, &RemoteManifest::nextpublickey, "RWQ", refusal::BadNextKey()},
+         Refusal{RefusalKind::BadBinding}},
+        {true, url, "", Refusal{RefusalKind::WrongAddress}},
+        {true, url, "https://example.org/editor/iupdate.ini/", Refusal{RefusalKind::WrongAddress}},
+        {true, expires, "2026-06-01T11:59:59Z", Refusal{RefusalKind::Expired}},
+        {true, expires, "2030-01-01T00:00:00", Refusal{RefusalKind::BadExpiry}},
+        {true, expires, "2030-02-30T00:00:00Z", Refusal{RefusalKind::BadExpiry}},
+        {true, &RemoteManifest::nextpublickey, "RWQ", Refusal{RefusalKind::BadNextKey}},
         // Without a key only the installer's binding counts, when present.
-        {false, url, "", QString()},
-        {false, expires, "2000-01-01T00:00:00Z", QString()},
-        {false, sha, "", refusal::BadBinding()},
+        {false, url, "", std::nullopt},
+        {false, expires, "2000-01-01T00:00:00Z", std::nullopt},
+        {false, sha, "", Refusal{RefusalKind::BadBinding}},
     };
     for (const Case& c : cases) {
         RemoteManifest values = Bound();
@@ -66,7 +65,7 @@ TEST(ManifestBinding, EachRuleGivesItsReason) {
         VerifiedManifest out;
         EXPECT_EQ(BindManifest(values, c.keyed, kCheckUrl, now, out), c.reason) << c.value;
         EXPECT_EQ(out.keyed, c.keyed);
-        if (c.reason.isEmpty()) {
+        if (!c.reason) {
             EXPECT_EQ(out.installerSize, 1024);
             EXPECT_EQ(out.installerSha256, QByteArray(32, '\xAA'));
             EXPECT_TRUE(ExceedsBoundSize(out, 1025));
@@ -75,7 +74,7 @@ TEST(ManifestBinding, EachRuleGivesItsReason) {
     }
     // Nothing bound and no key: nothing to check, nothing to exceed.
     VerifiedManifest out;
-    EXPECT_EQ(BindManifest(RemoteManifest{}, false, kCheckUrl, now, out), QString());
+    EXPECT_EQ(BindManifest(RemoteManifest{}, false, kCheckUrl, now, out), std::nullopt);
     EXPECT_FALSE(out.BindsInstaller());
     EXPECT_FALSE(ExceedsBoundSize(out, 1 << 30));
 }
@@ -172,7 +171,7 @@ TEST(ManifestExpiry, IsReadAsUtcInAZoneWithDaylightSaving) {
         VerifiedManifest out;
         EXPECT_EQ(BindManifest(values, true, values.manifesturl,
                                QDateTime::fromString(QString::fromLatin1(c.now), Qt::ISODate), out),
-                  c.expired ? texts::refusal::Expired() : QString())
+                  c.expired ? MaybeRefusal(Refusal{RefusalKind::Expired}) : std::nullopt)
             << c.expires << " at " << c.now;
     }
     zone.isNull() ? qunsetenv("TZ") : qputenv("TZ", zone);

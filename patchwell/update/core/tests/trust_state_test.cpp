@@ -13,7 +13,6 @@
 #include "common/ini/ini.h"
 #include "patchwell/update/core/manifest/trust_state.h"
 #include "patchwell/update/core/testing/test_folder.h"
-#include "patchwell/update/core/texts.h"
 
 namespace {
 
@@ -121,7 +120,7 @@ TEST_F(TrustStoreTest, KeptOnlyWhereNoOneElseCanChangeIt) {
         spoil();
         const TrustLoad load = LoadTrustState(States(), t.folder, {});
         EXPECT_FALSE(load.state) << what;
-        EXPECT_EQ(load.problem, texts::refusal::UnusableTrustState(File())) << what;
+        EXPECT_EQ(load.problem, (Refusal{RefusalKind::UnusableTrustState, {File()}})) << what;
     }
     ::chmod(above.constData(), 0755);
 }
@@ -139,7 +138,7 @@ TEST_F(TrustStoreTest, AFoldersNameNeverBecomesPartOfTheState) {
         ASSERT_TRUE(QDir().mkpath(program));
         ASSERT_TRUE(SaveTrustState(States(), program, url, kept));
         const TrustLoad load = LoadTrustState(States(), program, url);
-        EXPECT_EQ(load.problem, QString());
+        EXPECT_EQ(load.problem, std::nullopt);
         EXPECT_EQ(load.state, kept);
         QFile f(TrustStateFile(State(), program));
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
@@ -191,7 +190,7 @@ TEST_F(TrustStoreTest, TheEarlierLineFormatIsReadOnlyWhenExact) {
         f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         const TrustLoad load = LoadTrustState(States(), c.program, {});
         EXPECT_EQ(load.state.has_value(), c.usable);
-        EXPECT_EQ(load.problem.isEmpty(), c.usable);
+        EXPECT_EQ(!load.problem, c.usable);
         if (c.usable) {
             EXPECT_EQ(load.state, kept);
             EXPECT_FALSE(load.everywhere);
@@ -222,7 +221,7 @@ TEST_F(TrustStoreTest, FoundAgainByAddressAndInEveryStateFolder) {
     EXPECT_EQ(EstablishTrust(t.services).state, kept);
     EXPECT_EQ(Local("publickey"), QString());  // the old folder's update.ini is gone
     EXPECT_EQ(LoadTrustState({State()}, moved, {}).state, kept) << "kept for the new folder too";
-    EXPECT_FALSE(LoadTrustState({State()}, moved, QStringLiteral("http://other/")).problem.size());
+    EXPECT_FALSE(LoadTrustState({State()}, moved, QStringLiteral("http://other/")).problem);
 
     // A cron job rotates the key in the home folder's state folder alone.
     TrustState rotated = AdvanceTrust(kept, true, 1800000000, {});
@@ -243,10 +242,10 @@ TEST_F(TrustStoreTest, UpdateIniIsAdoptedOnceThenFollowsTheKeptStateUntilForgott
 
     // A key or time that cannot be read is refused and not kept.
     t.Write(QStringLiteral("update.ini"), "[Update]\npublickey=RWQ\n");
-    EXPECT_EQ(EstablishTrust(t.Svc()).refusal, texts::refusal::MalformedKey());
+    EXPECT_EQ(EstablishTrust(t.Svc()).refusal, Refusal{RefusalKind::MalformedKey});
     t.Write(QStringLiteral("update.ini"),
             "[Update]\npublickey=" + wellFormed.toLatin1() + "\nlastmanifesttime=soon\n");
-    EXPECT_EQ(EstablishTrust(t.Svc()).refusal, texts::refusal::BadRecordedTime());
+    EXPECT_EQ(EstablishTrust(t.Svc()).refusal, Refusal{RefusalKind::BadRecordedTime});
     EXPECT_FALSE(QFile::exists(File()));
 
     // The first start under a key keeps it.
@@ -274,18 +273,19 @@ TEST_F(TrustStoreTest, UpdateIniIsAdoptedOnceThenFollowsTheKeptStateUntilForgott
 
     // Forgetting removes both (the file and publickey: cases_signed.sh,
     // case_signed_trust).
-    bool ok = false;
-    EXPECT_EQ(ForgetTrust(States(), t.folder, ok), texts::KeyForgotten(t.folder));
-    EXPECT_TRUE(ok);
+    EXPECT_EQ(ForgetTrust(States(), t.folder),
+              (ForgetOutcome{ForgetOutcome::Kind::Forgotten, t.folder}));
     EXPECT_EQ(Local("lastmanifesttime"), QString());
     EXPECT_FALSE(EstablishTrust(t.Svc()).state);
-    EXPECT_EQ(ForgetTrust(States(), t.folder, ok), texts::NoKeyKept(t.folder));
+    EXPECT_EQ(ForgetTrust(States(), t.folder),
+              (ForgetOutcome{ForgetOutcome::Kind::NoneKept, t.folder}));
 
     // A state that cannot be written refuses under a key.
     t.Write(QStringLiteral("update.ini"), "[Update]\npublickey=" + wellFormed.toLatin1() + "\n");
     t.services.stateFolders = {t.Path(QStringLiteral("update.ini/state"))};
-    EXPECT_EQ(EstablishTrust(t.services).refusal, texts::refusal::TrustNotRecorded(TrustStateFile(
-                                                      t.services.stateFolders.first(), t.folder)));
+    EXPECT_EQ(EstablishTrust(t.services).refusal,
+              (Refusal{RefusalKind::TrustNotRecorded,
+                       {TrustStateFile(t.services.stateFolders.first(), t.folder)}}));
     // Only this run's own folder must hold it: another one that cannot be
     // made does not stop the updates.
     t.services.stateFolders = {State(), t.Path(QStringLiteral("update.ini/state"))};
