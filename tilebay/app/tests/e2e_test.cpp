@@ -56,12 +56,14 @@ public:
         ::kill(pid_, SIGSTOP);
         return pwtest::waitFor([&] { return Stat(0) == "T"; }, 5s);
     }
-    // Lets the process run until it has used one more clock tick of
-    // processor time, and stops it again.
+    // Lets the process run until its main thread has used another
+    // millisecond of processor time, and stops it again. Steps finer than a
+    // clock tick (10 ms): the load mostly sleeps between its steps, so one
+    // tick can carry it through much of the splash's time between two looks.
     bool Step() {
-        const long before = Ticks();
+        const long long before = RunNanoseconds();
         ::kill(pid_, SIGCONT);
-        return pwtest::waitFor([&] { return Ticks() > before; }, 30s) && Stop();
+        return pwtest::waitFor([&] { return RunNanoseconds() >= before + 1000000; }, 30s) && Stop();
     }
     void Release() { ::kill(pid_, SIGCONT); }
 
@@ -75,7 +77,11 @@ private:
         const QByteArray line = file.readAll();  // the name in parentheses may hold blanks
         return line.mid(line.lastIndexOf(')') + 2).split(' ').value(field);
     }
-    long Ticks() const { return Stat(11).toLong() + Stat(12).toLong(); }  // utime + stime
+    // The main thread's time on a processor (the first field of schedstat).
+    long long RunNanoseconds() const {
+        QFile file(S("/proc/%1/schedstat").arg(pid_));
+        return file.open(QIODevice::ReadOnly) ? file.readAll().split(' ').value(0).toLongLong() : 0;
+    }
 
     pid_t pid_;
 };
