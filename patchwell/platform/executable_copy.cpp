@@ -15,7 +15,7 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
-#include "patchwell/platform/private_folder.h"
+#include "patchwell/platform/user_folders.h"
 
 // Linux 6.3: memory files are executable or not by choice.
 #ifndef MFD_NOEXEC_SEAL
@@ -52,7 +52,7 @@ QStringList CopyFolders() {
 // run; else -1. Everything after goes through the descriptor, so the folder
 // cannot be swapped for another meanwhile.
 int OpenCopyFolder(const QString& path) {
-    if (!MakePrivateFolder(path).isEmpty()) {
+    if (!common::MakePrivateFolder(path, UserFolderRules()).isEmpty()) {
         return -1;
     }
     const int folder = ::open(QFile::encodeName(path).constData(),

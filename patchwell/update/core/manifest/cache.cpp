@@ -8,8 +8,9 @@
 
 #include "common/files/whole_file.h"
 #include "common/ini/ini.h"
-#include "patchwell/platform/private_folder.h"
+#include "common/process/private_folder.h"
 #include "patchwell/platform/small_file.h"
+#include "patchwell/platform/user_folders.h"
 #include "patchwell/update/core/manifest/signed_update.h"
 
 Q_LOGGING_CATEGORY(lcCache, "patchwell.update.cache")
@@ -51,7 +52,7 @@ bool OwnPrivateFolder(const QString& path, bool create) {
     if (!create && !QFileInfo::exists(path)) {
         return false;
     }
-    const QString problem = platform::MakePrivateFolder(path);
+    const QString problem = common::MakePrivateFolder(path, platform::UserFolderRules());
     if (!problem.isEmpty()) {
         qCDebug(lcCache) << "not used as a cache folder:" << problem;
         return false;

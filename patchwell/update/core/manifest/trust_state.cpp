@@ -16,8 +16,9 @@
 
 #include "common/ini/ini.h"
 #include "common/ini/ini_format.h"
-#include "patchwell/platform/private_folder.h"
+#include "common/process/private_folder.h"
 #include "patchwell/platform/small_file.h"
+#include "patchwell/platform/user_folders.h"
 #include "patchwell/signing/minisign.h"
 #include "patchwell/update/core/manifest/manifest.h"
 #include "patchwell/update/core/manifest/signed_update.h"
@@ -259,7 +260,7 @@ TrustLoad LoadTrustState(const QStringList& stateFolders, const QString& program
         // Someone who may write the folder, or rename one above it, could take
         // the file away, and the installation would fall back to what
         // update.ini says.
-        if (!platform::PrivateFolderPathProblem(folder).isEmpty()) {
+        if (!common::PrivateFolderPathProblem(folder).isEmpty()) {
             result.problem = Refusal{RefusalKind::UnusableTrustState, {paths.first()}};
             return result;
         }
@@ -309,9 +310,9 @@ bool SaveTrustState(const QStringList& stateFolders, const QString& programFolde
     // they are read.
     for (qsizetype i = 0; i < stateFolders.size(); ++i) {
         const QString& folder = stateFolders.at(i);
-        QString problem = platform::MakePrivateFolder(folder);
+        QString problem = common::MakePrivateFolder(folder, platform::UserFolderRules());
         if (problem.isEmpty()) {
-            problem = platform::PrivateFolderPathProblem(folder);
+            problem = common::PrivateFolderPathProblem(folder);
         }
         bool written = problem.isEmpty();
         for (const QString& path : StateFiles(folder, programFolder, checkUrl)) {

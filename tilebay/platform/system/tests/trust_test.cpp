@@ -9,10 +9,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "common/process/private_folder.h"
 #include "common/testing/qt_printers.h"
 #include "tilebay/platform/system/launcher_trust.h"
 #include "tilebay/platform/system/links.h"
-#include "tilebay/platform/system/private_folder.h"
 #include "tilebay/platform/system/safe_file.h"
 
 namespace {
@@ -128,26 +128,27 @@ TEST_F(TrustFilesTest, TrustedLaunchersAndLinksToThem) {
 
 TEST_F(TrustFilesTest, PrivateFolderIsMadeOrCheckedNeverTakenOver) {
     const QString fresh = dir.filePath(S("fresh"));
-    ASSERT_TRUE(EnsurePrivateFolder(fresh));
+    ASSERT_TRUE(common::MakePrivateFolder(fresh).isEmpty());
     struct stat info {};
     ASSERT_EQ(::stat(QFile::encodeName(fresh).constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0700u);
-    EXPECT_TRUE(EnsurePrivateFolder(fresh)) << "the second time finds it";
+    EXPECT_TRUE(common::MakePrivateFolder(fresh).isEmpty()) << "the second time finds it";
 
     const QString loose = dir.filePath(S("loose"));
     ASSERT_EQ(::mkdir(QFile::encodeName(loose).constData(), 0777), 0);
     ASSERT_EQ(::chmod(QFile::encodeName(loose).constData(), 0777), 0);
-    EXPECT_TRUE(EnsurePrivateFolder(loose));
+    EXPECT_TRUE(common::MakePrivateFolder(loose).isEmpty());
     ASSERT_EQ(::stat(QFile::encodeName(loose).constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0700u) << "narrowed";
 
     const QString link = dir.filePath(S("link"));
     ASSERT_TRUE(QFile::link(fresh, link));
-    EXPECT_FALSE(EnsurePrivateFolder(link));
-    EXPECT_FALSE(EnsurePrivateFolder(Write(S("file"), "x", 0600)));
-    EXPECT_FALSE(EnsurePrivateFolder(fresh, ::getuid() + 1)) << "another user's folder";
-    EXPECT_FALSE(EnsurePrivateFolder(dir.filePath(S("no/such/parent"))));
-    EXPECT_FALSE(EnsurePrivateFolder(QString()));
+    EXPECT_FALSE(common::MakePrivateFolder(link).isEmpty());
+    EXPECT_FALSE(common::MakePrivateFolder(Write(S("file"), "x", 0600)).isEmpty());
+    EXPECT_FALSE(common::MakePrivateFolder(fresh, {::getuid() + 1}).isEmpty())
+        << "another user's folder";
+    EXPECT_FALSE(common::MakePrivateFolder(dir.filePath(S("no/such/parent"))).isEmpty());
+    EXPECT_FALSE(common::MakePrivateFolder(QString()).isEmpty());
 }
 
 }  // namespace
