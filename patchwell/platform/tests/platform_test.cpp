@@ -497,6 +497,8 @@ TEST(IdentityFrom, OnlyAnImageWithoutAFileOfItsOwnTakesTheFrontsWord) {
         // Run from memory: the front's word, and without it the memory's name.
         {"/memfd:patchwell (deleted)", false, true, true},
         {"/memfd:patchwell (deleted)", false, false, false},
+        // Memory's name stands even where a file of that name exists.
+        {"/memfd:patchwell (deleted)", true, true, true},
         // A private copy removed once open is as nameless as memory.
         {"/tmp/pw-copy (deleted)", false, true, true},
         // A program run from its own file is that file, whatever it is told;
