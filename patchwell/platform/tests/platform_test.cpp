@@ -28,6 +28,7 @@
 #include "patchwell/platform/process_launcher.h"
 #include "patchwell/platform/program_lifetime.h"
 #include "patchwell/platform/sealed_copy.h"
+#include "patchwell/platform/whole_program.h"
 
 namespace {
 
@@ -480,6 +481,41 @@ TEST(PrivateFileCopy, GoesToTheFirstPrivateFolderAndLeavesNothingBehind) {
     }
     qputenv("XDG_RUNTIME_DIR", saved[0]);
     qputenv("XDG_CACHE_HOME", saved[1]);
+}
+
+TEST(IdentityFrom, OnlyAnImageWithoutAFileOfItsOwnTakesTheFrontsWord) {
+    const QString front = QStringLiteral("/opt/app/patchwell");
+    // Standing for the front, the program is the front's file; otherwise it
+    // is what /proc/self/exe names.
+    struct Case {
+        const char* self;
+        bool selfExists;
+        bool frontSpoke;
+        bool standsForFront;
+    };
+    const Case cases[] = {
+        // Run from memory: the front's word, and without it the memory's name.
+        {"/memfd:patchwell (deleted)", false, true, true},
+        {"/memfd:patchwell (deleted)", false, false, false},
+        // Memory's name stands even where a file of that name exists.
+        {"/memfd:patchwell (deleted)", true, true, true},
+        // A private copy removed once open is as nameless as memory.
+        {"/tmp/pw-copy (deleted)", false, true, true},
+        // A program run from its own file is that file, whatever it is told;
+        // also one whose name merely ends like a removed file's.
+        {"/usr/bin/patchwell", true, true, false},
+        {"/usr/bin/patchwell", true, false, false},
+        {"/srv/x (deleted)", true, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.self) + (c.frontSpoke ? " with" : " without") +
+                     " the front's word");
+        const QString self = QString::fromLatin1(c.self);
+        const patchwell::platform::ProgramIdentity identity =
+            patchwell::platform::IdentityFrom(self, c.selfExists, c.frontSpoke ? front : QString());
+        EXPECT_EQ(identity.executable, c.standsForFront ? front : self);
+        EXPECT_EQ(identity.standsForFront, c.standsForFront);
+    }
 }
 
 TEST(TerminationSignals, DeliversEachSignalThroughTheEventLoop) {

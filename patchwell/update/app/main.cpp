@@ -112,6 +112,6 @@ int main(int argc, char* argv[]) {
     common::TerminationSignals termination;
     QObject::connect(&termination, &common::TerminationSignals::Requested, &app,
                      [&forms](int) { forms.Terminate(); });
-    forms.Start(&scheduled, std::move(windowlessStart.checked));
+    forms.Start(scheduled, std::move(windowlessStart.checked));
     return QApplication::exec();
 }

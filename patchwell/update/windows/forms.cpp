@@ -11,8 +11,12 @@ Forms::Forms(Services& services, ControlFactory controlFactory)
 
 Forms::~Forms() = default;
 
-void Forms::Start(ScheduledCheck* scheduled, std::optional<ManifestAcceptance> checked) {
+void Forms::Start(ScheduledCheck& scheduled, std::optional<ManifestAcceptance> checked) {
     chck().logic().UseSchedule(scheduled, std::move(checked));
+    chck().Load();
+}
+
+void Forms::StartWithoutScheduleForTests() {
     chck().Load();
 }
 

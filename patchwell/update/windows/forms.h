@@ -24,10 +24,14 @@ public:
     Forms(const Forms&) = delete;
     Forms& operator=(const Forms&) = delete;
 
-    // Creates the check window and runs its load: the program's start. With
-    // a schedule, the check runs by it, from what the start without windows
-    // learnt (see CheckLogic::UseSchedule).
-    void Start(ScheduledCheck* scheduled = nullptr, std::optional<ManifestAcceptance> checked = {});
+    // Creates the check window and runs its load: the program's start. The
+    // check runs by the schedule, from what the start without windows learnt
+    // (see CheckLogic::UseSchedule).
+    void Start(ScheduledCheck& scheduled, std::optional<ManifestAcceptance> checked);
+    // The tests' entry, which the program never takes: the check window's
+    // load without a schedule, its control fetching the manifest (see
+    // CheckLogic::OnDLComplete).
+    void StartWithoutScheduleForTests();
 
     // The session ends the program (a termination signal): the download
     // window, when open, drops its transfer and partial installer first.

@@ -63,6 +63,10 @@ void CheckLogic::Load() {
         RunScheduled();
         return;
     }
+    FetchThroughControl();
+}
+
+void CheckLogic::FetchThroughControl() {
     dl1_.setUrl(checkUrl_);
     dl1_.setSaveLocation(RemoteManifestPath(services_.programFolder));
 

@@ -38,17 +38,21 @@ public:
     // still running and no download window open, the window has been shown.
     void Load();
 
-    // With a schedule the check runs as the program runs it: on the
-    // schedule of update.ini, quietly when asked, within its time limit, with
-    // conditional requests against the user's manifest cache. It goes on
-    // from what the start without windows learnt (which began `scheduled`
-    // and decided the start): the check it made, or none to make one.
-    // Without a schedule the control dl1 fetches the manifest.
-    void UseSchedule(ScheduledCheck* scheduled, std::optional<ManifestAcceptance> checked = {}) {
-        scheduled_ = scheduled;
+    // The check runs as the program runs it: on the schedule of update.ini,
+    // quietly when asked, within its time limit, with conditional requests
+    // against the user's manifest cache. It goes on from what the start
+    // without windows learnt (which began `scheduled` and decided the
+    // start): the check it made, or none to make one. The program always
+    // calls this before Load.
+    void UseSchedule(ScheduledCheck& scheduled, std::optional<ManifestAcceptance> checked) {
+        scheduled_ = &scheduled;
         checked_ = std::move(checked);
     }
 
+    // The tests' entry, which the program never takes: loaded without
+    // UseSchedule, the check has the control dl1 fetch the manifest
+    // (FetchThroughControl), so that the window's steps can be driven by a
+    // fake control alone. These two handlers serve only that fetch.
     void OnDLComplete();
     // Breaks off a remote manifest that grows past its limit.
     void OnRecievedBytes(qint64 lnumBYTES);
@@ -70,6 +74,8 @@ private:
     // The check ends as "up to date": message, manifest gone, program started.
     void UpToDate();
     void RunScheduled();
+    // The tests' entry (see OnDLComplete): dl1 fetches the manifest.
+    void FetchThroughControl();
     // The check goes on with the remote manifest `bytes` as the check
     // accepted or refused them.
     void Continue(const ManifestAcceptance& accepted);

@@ -56,7 +56,7 @@ struct Installation {
             return false;
         }
         CheckLogic logic(app.Svc(), *view, dl1);
-        logic.UseSchedule(&scheduled, std::move(windowless.checked));
+        logic.UseSchedule(scheduled, std::move(windowless.checked));
         logic.Load();
         return true;
     }

@@ -108,7 +108,7 @@ protected:
 
 TEST_P(TranslationWalk, CheckWindow) {
     QFile::remove(t.Path(QStringLiteral("update.ini")));
-    forms->Start();
+    forms->StartWithoutScheduleForTests();
     ASSERT_TRUE(forms->chck().isVisible());
     ExpectWhole(forms->chck(), 5805, 1815);
 }
@@ -123,7 +123,7 @@ TEST_P(TranslationWalk, DownloadAndInstallationWindows) {
                 "savefileas=editor-setup.sh\n");
         c.RaiseComplete();
     };
-    forms->Start();
+    forms->StartWithoutScheduleForTests();
     Frmupdl& w = *forms->updlIfLoaded();
     ExpectWhole(w, 5745, 3150);
     // Laid out once: whatever the labels come to say, nothing moves.

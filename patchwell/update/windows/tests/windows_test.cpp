@@ -89,7 +89,7 @@ protected:
 
 TEST_F(WindowsTest, CheckWindowShowsItsExplanationTopmostWhenTheCheckFails) {
     QFile::remove(t.Path(QStringLiteral("update.ini")));
-    forms->Start();
+    forms->StartWithoutScheduleForTests();
     Frmchck& w = forms->chck();
     EXPECT_TRUE(w.isVisible());
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Patchwell"));
@@ -123,7 +123,7 @@ TEST_F(WindowsTest, OfferedUpdateAnnouncesItselfBeforeTheDownloadWindowShows) {
             forms->chck().isVisible() ||
             (forms->updlIfLoaded() != nullptr && forms->updlIfLoaded()->isVisible());
     };
-    forms->Start();
+    forms->StartWithoutScheduleForTests();
 
     ASSERT_EQ(t.messages.shown.size(), 1u);
     EXPECT_EQ(t.messages.shown[0].text, QStringLiteral("An update has been found"));
@@ -154,7 +154,7 @@ TEST_F(WindowsTest, OfferedUpdateAnnouncesItselfBeforeTheDownloadWindowShows) {
 
 TEST_F(WindowsTest, DownloadWindowStartsWithItsDesignedLayout) {
     OfferUpdate();
-    forms->Start();
+    forms->StartWithoutScheduleForTests();
     Frmupdl& w = *forms->updlIfLoaded();
     EXPECT_EQ(Text(w, "Label1"), QStringLiteral("Downloading Update from Korvane"));
     EXPECT_EQ(Text(w, "download"), QStringLiteral("Downloading File: "));
@@ -187,7 +187,7 @@ TEST_F(WindowsTest, DownloadWindowStartsWithItsDesignedLayout) {
 
 TEST_F(WindowsTest, DownloadWindowFollowsTheTransferAndPauses) {
     OfferUpdate();
-    forms->Start();
+    forms->StartWithoutScheduleForTests();
     Frmupdl& w = *forms->updlIfLoaded();
     FakeControl& dl1 = *controls.at(QStringLiteral("Frmupdl"));
     auto* pause = Find<QPushButton>(w, "Command4");
@@ -226,7 +226,7 @@ TEST_F(WindowsTest, DownloadWindowFollowsTheTransferAndPauses) {
 
 TEST_F(WindowsTest, AnimationStepsThroughTheStoredFrames) {
     OfferUpdate();
-    forms->Start();
+    forms->StartWithoutScheduleForTests();
     Frmupdl& w = *forms->updlIfLoaded();
     const QList<QLabel*> frames = w.findChildren<QLabel*>(QStringLiteral("anicon"));
     auto* ani = Find<QLabel>(w, "ani");
@@ -242,7 +242,7 @@ TEST_F(WindowsTest, AnimationStepsThroughTheStoredFrames) {
 
 TEST_F(WindowsTest, CompletionHandsOverToTheInstallationWindow) {
     OfferUpdate();
-    forms->Start();
+    forms->StartWithoutScheduleForTests();
     Frmupdl& w = *forms->updlIfLoaded();
     FakeControl& dl1 = *controls.at(QStringLiteral("Frmupdl"));
     dl1.probeSize = 10;
@@ -295,7 +295,7 @@ TEST_F(WindowsTest, CompletionHandsOverToTheInstallationWindow) {
 
 TEST_F(WindowsTest, NetworkTextsShowAsPlainTextInLabelsAndMessageBoxes) {
     OfferUpdate();
-    forms->Start();
+    forms->StartWithoutScheduleForTests();
     Frmupdl& w = *forms->updlIfLoaded();
     FakeControl& dl1 = *controls.at(QStringLiteral("Frmupdl"));
     const QString markup = QStringLiteral("<img src=x><b>bold</b>");
@@ -330,7 +330,7 @@ TEST_F(WindowsTest, NetworkTextsShowAsPlainTextInLabelsAndMessageBoxes) {
 
 TEST_F(WindowsTest, TerminationDuringADownloadDropsThePartialInstallerAndEnds) {
     OfferUpdate();
-    forms->Start();
+    forms->StartWithoutScheduleForTests();
     Frmupdl& w = *forms->updlIfLoaded();
     FakeControl& dl1 = *controls.at(QStringLiteral("Frmupdl"));
     dl1.probeSize = 1000;
