@@ -17,24 +17,13 @@ RemoteManifest ParseChannelManifest(const QByteArray& content, const QString& ch
         return m;
     }
     const QString section = QStringLiteral("Update.") + channel;
-    const auto key = [&](const char* name) {
-        return common::ReadIniValueFrom(content, section, QString::fromLatin1(name));
-    };
-    if (key("curver").isEmpty()) {
+    const common::IniSnapshot ini = common::IniSnapshot::FromBytes(content);
+    if (ini.value(section, QStringLiteral("curver")).isEmpty()) {
         return m;
     }
-    m.curver = key("curver");
-    m.curverurl = key("curverurl");
-    m.savefileas = key("savefileas");
-    m.curversize = key("curversize");
-    m.curversha256 = key("curversha256");
-    m.curvermirrors = key("curvermirrors");
-    m.rollout = key("rollout");
-    m.curvernotes = key("curvernotes");
-    m.curvernotessha256 = key("curvernotessha256");
-    // A rollback is the channel's own word: the main line's does not take
-    // this channel back, and this channel's is not lost.
-    m.allowdowngrade = key("allowdowngrade");
+    for (const ReleaseKey& key : kReleaseKeys) {
+        m.*key.field = ini.value(section, QString::fromLatin1(key.name));
+    }
     return m;
 }
 

@@ -72,29 +72,33 @@ bool OverwritesProtectedFile(const QString& programFolder, const QString& execut
     return false;
 }
 
+const ReleaseKey kReleaseKeys[10] = {
+    {"curver", &RemoteManifest::curver},
+    {"curverurl", &RemoteManifest::curverurl},
+    {"savefileas", &RemoteManifest::savefileas},
+    {"curversize", &RemoteManifest::curversize},
+    {"curversha256", &RemoteManifest::curversha256},
+    {"curvermirrors", &RemoteManifest::curvermirrors},
+    {"rollout", &RemoteManifest::rollout},
+    {"curvernotes", &RemoteManifest::curvernotes},
+    {"curvernotessha256", &RemoteManifest::curvernotessha256},
+    // A rollback is its section's own word: the main line's does not take a
+    // channel back, and a channel's is not lost.
+    {"allowdowngrade", &RemoteManifest::allowdowngrade},
+};
+
 RemoteManifest ParseRemoteManifest(const QByteArray& content) {
-    const auto update = [&content](const char* key) {
-        return common::ReadIniValueFrom(content, QStringLiteral("Update"),
-                                        QString::fromLatin1(key));
-    };
+    const common::IniSnapshot ini = common::IniSnapshot::FromBytes(content);
+    const QString section = QStringLiteral("Update");
     RemoteManifest m;
-    m.curver = update("curver");
-    m.curverurl = update("curverurl");
-    m.updaterVersion =
-        common::ReadIniValueFrom(content, QStringLiteral("updateprg"), QStringLiteral("curver"));
-    m.updaterUrl =
-        common::ReadIniValueFrom(content, QStringLiteral("updateprg"), QStringLiteral("curverurl"));
-    m.savefileas = update("savefileas");
-    m.curversize = update("curversize");
-    m.curversha256 = update("curversha256");
-    m.manifesturl = update("manifesturl");
-    m.expires = update("expires");
-    m.nextpublickey = update("nextpublickey");
-    m.rollout = update("rollout");
-    m.curvernotes = update("curvernotes");
-    m.curvernotessha256 = update("curvernotessha256");
-    m.curvermirrors = update("curvermirrors");
-    m.allowdowngrade = update("allowdowngrade");
+    for (const ReleaseKey& key : kReleaseKeys) {
+        m.*key.field = ini.value(section, QString::fromLatin1(key.name));
+    }
+    m.updaterVersion = ini.value(QStringLiteral("updateprg"), QStringLiteral("curver"));
+    m.updaterUrl = ini.value(QStringLiteral("updateprg"), QStringLiteral("curverurl"));
+    m.manifesturl = ini.value(section, QStringLiteral("manifesturl"));
+    m.expires = ini.value(section, QStringLiteral("expires"));
+    m.nextpublickey = ini.value(section, QStringLiteral("nextpublickey"));
     return m;
 }
 

@@ -36,6 +36,14 @@ struct RemoteManifest {
 // Parses the manifest's bytes with the INI rules of ReadIniValue.
 RemoteManifest ParseRemoteManifest(const QByteArray& content);
 
+// The keys a release section holds, [Update] or a channel's [Update.NAME]:
+// the version and everything that describes its installer.
+struct ReleaseKey {
+    const char* name;
+    QString RemoteManifest::*field;
+};
+extern const ReleaseKey kReleaseKeys[10];
+
 // Version texts are compared exactly: character by character, letter case
 // counting, no trimming and no reading as numbers. Any difference offers the
 // update, whichever side is newer.
