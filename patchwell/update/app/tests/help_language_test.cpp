@@ -32,13 +32,14 @@ Outcome RunIn(const QString& language, const QString& program, const QStringList
             QString::fromUtf8(process.readAllStandardError())};
 }
 
-// patchwell-publish's usage as its own comment gives it, in English.
+// patchwell-publish's usage as its own comment gives it, in English: from
+// its third line to its first line of code.
 QString PublishCommentUsage() {
     QFile script(QStringLiteral(PW_PUBLISH_SOURCE));
     EXPECT_TRUE(script.open(QIODevice::ReadOnly));
     const QStringList lines = QString::fromUtf8(script.readAll()).split(u'\n');
     QString usage;
-    for (qsizetype i = 2; i < 29; ++i) {
+    for (qsizetype i = 2; i < lines.size() && lines[i].startsWith(u'#'); ++i) {
         QString line = lines[i].mid(1);
         usage += (line.startsWith(u' ') ? line.mid(1) : line) + u'\n';
     }
