@@ -41,12 +41,21 @@ bool Seal(int copy, const std::function<bool(int)>& fill) {
 
 SealedCopy::SealedCopy(const QString& path) {
     const int source = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    struct stat info {};
-    if (source < 0) {
-        return;
-    }
-    if (::fstat(source, &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (source >= 0) {
+        CopyFrom(source);
         ::close(source);
+    }
+}
+
+SealedCopy::SealedCopy(int source) {
+    if (source >= 0) {
+        CopyFrom(source);
+    }
+}
+
+void SealedCopy::CopyFrom(int source) {
+    struct stat info {};
+    if (::fstat(source, &info) != 0 || !S_ISREG(info.st_mode)) {
         return;
     }
     const auto copyFrom = [source](int to) {
@@ -65,7 +74,6 @@ SealedCopy::SealedCopy(const QString& path) {
         }
     }
     const bool ok = copy >= 0 && (onDisk || Seal(copy, copyFrom));
-    ::close(source);
     if (!ok) {
         if (copy >= 0) {
             ::close(copy);

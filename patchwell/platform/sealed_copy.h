@@ -15,6 +15,9 @@ class SealedCopy {
 public:
     // Copies the file at `path`; an invalid copy when that fails.
     explicit SealedCopy(const QString& path);
+    // Copies what the open descriptor `source` holds from its start (it must
+    // be a regular file); the descriptor stays the caller's.
+    explicit SealedCopy(int source);
     ~SealedCopy();
     SealedCopy(const SealedCopy&) = delete;
     SealedCopy& operator=(const SealedCopy&) = delete;
@@ -23,6 +26,8 @@ public:
     int fd() const { return fd_; }
 
 private:
+    void CopyFrom(int source);
+
     int fd_ = -1;
 };
 
