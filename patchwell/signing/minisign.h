@@ -20,6 +20,10 @@ struct PublicKey {
 // with its "untrusted comment:" line before it. Blanks around it are ignored.
 std::optional<PublicKey> ParsePublicKey(std::string_view text);
 
+// The key's id as minisign shows it ("minisign public key 7A24..."): its
+// eight bytes as one little-endian number, 16 upper-case hex digits.
+std::string KeyIdText(const PublicKey& key);
+
 enum class Outcome {
     Verified,
     MalformedKey,

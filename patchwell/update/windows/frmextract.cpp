@@ -2,6 +2,7 @@
 
 #include <QLabel>
 
+#include "patchwell/update/core/logic/rollback_logic.h"
 #include "patchwell/update/core/texts.h"
 #include "patchwell/update/windows/forms.h"
 #include "patchwell/update/windows/frmchck.h"
@@ -45,6 +46,11 @@ Frmextract::~Frmextract() = default;
 void Frmextract::Load() {
     ControlPort& dl1 = forms_.updl().dl1();
     logic_->Load(dl1.TargetFile(), forms_.chck().logic().manifest);
+}
+
+void Frmextract::Rollback() {
+    InstallView& view = *this;
+    RollbackLogic(forms_.services(), view).Run();
 }
 
 void Frmextract::HideDownloadWindow() {

@@ -302,12 +302,18 @@ bool OfferedInRollout(const VerifiedManifest& manifest, const QString& programFo
     return percent >= 100 || RolloutBucket(programFolder, random) < percent;
 }
 
-bool UpdateOffered(const VerifiedManifest& manifest, const QString& programFolder,
-                   const QString& localVersion) {
+Offer UpdateOffered(const VerifiedManifest& manifest, const QString& programFolder,
+                    const QString& localVersion, const CheckSettings& settings) {
+    if (IsUpToDate(localVersion, manifest.values.curver)) {
+        return Offer::None;
+    }
+    if (SkipsVersion(settings, manifest.values.curver)) {
+        return Offer::Skipped;
+    }
     // An installation outside a staged rollout's share sees what it would
     // see without the update.
-    return !IsUpToDate(localVersion, manifest.values.curver) &&
-           OfferedInRollout(manifest, programFolder, *QRandomGenerator::system());
+    return OfferedInRollout(manifest, programFolder, *QRandomGenerator::system()) ? Offer::Update
+                                                                                  : Offer::None;
 }
 
 QString FetchReleaseNotes(Services& services, const VerifiedManifest& manifest) {
