@@ -237,7 +237,8 @@ std::string KeyIdText(const PublicKey& key) {
         text += kHex[*byte >> 4];
         text += kHex[*byte & 0xF];
     }
-    return text;
+    const std::size_t first = text.find_first_not_of('0');
+    return first == std::string::npos ? std::string("0") : text.substr(first);
 }
 
 Verification VerifyData(std::string_view publicKeyText, std::string_view signatureText,

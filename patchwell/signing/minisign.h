@@ -20,8 +20,9 @@ struct PublicKey {
 // with its "untrusted comment:" line before it. Blanks around it are ignored.
 std::optional<PublicKey> ParsePublicKey(std::string_view text);
 
-// The key's id as minisign shows it ("minisign public key 7A24..."): its
-// eight bytes as one little-endian number, 16 upper-case hex digits.
+// The key's id as minisign shows it ("minisign public key F59B..."): its
+// eight bytes as one little-endian number in upper-case hex, without
+// leading zeros.
 std::string KeyIdText(const PublicKey& key);
 
 enum class Outcome {

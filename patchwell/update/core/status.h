@@ -5,9 +5,10 @@
 // a value that is not there reads "none":
 //
 //   version: 2.0                   prgver of update.ini
-//   key: F7E6FE3A9A3B247A          the kept signing key's id as minisign shows
-//                                  it; "unusable" when the kept state cannot be
-//                                  used (every update is refused then)
+//   key: F59BF9362A6DD20           the kept signing key's id as minisign shows
+//                                  it (its .pub file's comment); "unusable"
+//                                  when the kept state cannot be used (every
+//                                  update is refused then)
 //   lastcheck: 2026-12-09T18:00:00Z  the last completed check (kept with checkhours)
 //   skipversion: 2.1               the version the user skipped, as the check
 //                                  reads it (a malformed one is none)
