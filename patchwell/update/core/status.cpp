@@ -55,7 +55,8 @@ QString StatusText(const QStringList& stateFolders, const QString& programFolder
         common::IniSnapshot::Read(LocalManifestPath(programFolder));
     const CheckSettings settings = ReadCheckSettings(updateIni, CheckRequest{});
     const KeptInstallers kept(stateFolders, programFolder);
-    const QString checkUrl = updateIni.value(QStringLiteral("Update"), QStringLiteral("verchckurl"));
+    const QString checkUrl =
+        updateIni.value(QStringLiteral("Update"), QStringLiteral("verchckurl"));
     const std::vector<std::pair<const char*, QString>> lines = {
         {"version", updateIni.value(QStringLiteral("Program"), QStringLiteral("prgver"))},
         {"key", KeyText(stateFolders, programFolder, checkUrl)},
@@ -68,8 +69,8 @@ QString StatusText(const QStringList& stateFolders, const QString& programFolder
     };
     QString text;
     for (const auto& [key, value] : lines) {
-        text += QString::fromLatin1(key) + QStringLiteral(": ") + OneLine(value) +
-                QStringLiteral("\n");
+        text +=
+            QString::fromLatin1(key) + QStringLiteral(": ") + OneLine(value) + QStringLiteral("\n");
     }
     return text;
 }

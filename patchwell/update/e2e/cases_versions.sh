@@ -33,12 +33,12 @@ SH
 # publish VERSION: a signed manifest of VERSION in $WWW/v. nginx's ETag is
 # the file's time and size: each manifest gets a time of its own, so that one
 # published within the same second is not answered 304.
-PUBLISHED=0
+STAMP=0
 publish() {
     "$PUBLISH" -o "$WWW/v" "$(installer "$1")" "$BASE/v/setup.sh" "$1" "$KEYS/ours.key" \
         >/dev/null || e2e_fail "patchwell-publish $1 failed"
-    PUBLISHED=$((PUBLISHED + 10))
-    touch -d "@$(($(date +%s) + PUBLISHED))" "$WWW/v/iupdate.ini"
+    STAMP=$((STAMP + 10))
+    touch -d "@$(($(date +%s) + STAMP))" "$WWW/v/iupdate.ini"
 }
 
 # keep_installers FILE VERSION FILE VERSION: the installers that ran here,
@@ -47,7 +47,7 @@ publish() {
 keep_installers() {
     local dir sha section=Current
     dir="$XDG_STATE_HOME/patchwell/installers-$(printf %s "$(realpath "$APP")" | sha256sum | cut -c1-32)"
-    mkdir -p -m 0700 "$dir"
+    mkdir -p "$dir" && chmod 0700 "$dir"
     : >"$dir/kept.ini"
     chmod 0600 "$dir/kept.ini"
     while [ $# -ge 2 ]; do

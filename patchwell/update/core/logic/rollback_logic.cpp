@@ -63,8 +63,8 @@ void RollbackLogic::Run() {
         return;
     }
     if (services_.messages.Ask(texts::ConfirmRollback(name, installed, previous->version),
-                               platform::MessageIcon::Information, texts::ApplicationTitle()) !=
-        platform::MessageAnswer::Yes) {
+                               platform::MessageIcon::Information,
+                               texts::ApplicationTitle()) != platform::MessageAnswer::Yes) {
         StartServedAndEnd();
         return;
     }

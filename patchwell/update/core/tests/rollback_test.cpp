@@ -49,6 +49,11 @@ QString UpdateValue(const TestFolder& t, const char* key) {
 
 TEST(Rollback, GoesBackOnlyToVerifiedBytesTheUserConfirmedAndSkipsTheVersionLeft) {
     enum class Kept { Both, CurrentOnly, PreviousChanged };
+    constexpr MessageAnswer Yes = MessageAnswer::Yes, No = MessageAnswer::No;
+    const ProgramEnd none, exited0{ProgramEnd::Kind::Exited, 0},
+        exited3{ProgramEnd::Kind::Exited, 3}, killed{ProgramEnd::Kind::Killed, 9};
+    const QString nothingKept = texts::NothingToRollBack(S("Sample Editor"));
+    const QString changed = texts::RollbackChanged(S("1.0"));
     const struct Row {
         const char* what;
         Kept kept;
@@ -59,17 +64,15 @@ TEST(Rollback, GoesBackOnlyToVerifiedBytesTheUserConfirmedAndSkipsTheVersionLeft
         bool ran;
         bool rolledBack;
     } rows[] = {
-        {"confirmed", Kept::Both, MessageAnswer::Yes, {ProgramEnd::Kind::Exited, 0}, {},
-         true, true, true},
-        {"declined", Kept::Both, MessageAnswer::No, {}, {}, true, false, false},
-        {"no previous installer", Kept::CurrentOnly, MessageAnswer::Yes, {},
-         texts::NothingToRollBack(QStringLiteral("Sample Editor")), false, false, false},
-        {"previous installer changed", Kept::PreviousChanged, MessageAnswer::Yes, {},
-         texts::RollbackChanged(QStringLiteral("1.0")), false, false, false},
-        {"installer fails", Kept::Both, MessageAnswer::Yes, {ProgramEnd::Kind::Exited, 3},
-         QStringLiteral("failed (exit status 3)"), true, true, false},
-        {"installer killed", Kept::Both, MessageAnswer::Yes, {ProgramEnd::Kind::Killed, 9},
-         QStringLiteral("failed (signal 9, SIGKILL)"), true, true, false},
+        {"confirmed", Kept::Both, Yes, exited0, {}, true, true, true},
+        {"declined", Kept::Both, No, none, {}, true, false, false},
+        {"no previous installer", Kept::CurrentOnly, Yes, none, nothingKept, false, false, false},
+        {"previous installer changed", Kept::PreviousChanged, Yes, none, changed, false, false,
+         false},
+        {"installer fails", Kept::Both, Yes, exited3, S("failed (exit status 3)"), true, true,
+         false},
+        {"installer killed", Kept::Both, Yes, killed, S("failed (signal 9, SIGKILL)"), true, true,
+         false},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -108,9 +111,9 @@ TEST(Rollback, GoesBackOnlyToVerifiedBytesTheUserConfirmedAndSkipsTheVersionLeft
         for (const auto& shown : t.messages.shown) {
             if (shown.question) {
                 // Both versions are named.
-                EXPECT_EQ(shown.text, texts::ConfirmRollback(QStringLiteral("Sample Editor"),
-                                                             QStringLiteral("2.0"),
-                                                             QStringLiteral("1.0")));
+                EXPECT_EQ(shown.text,
+                          texts::ConfirmRollback(QStringLiteral("Sample Editor"),
+                                                 QStringLiteral("2.0"), QStringLiteral("1.0")));
             } else {
                 boxes.push_back(shown.text);
             }
@@ -144,8 +147,9 @@ TEST(Rollback, GoesBackOnlyToVerifiedBytesTheUserConfirmedAndSkipsTheVersionLeft
         ASSERT_TRUE(current);
         EXPECT_EQ(current->version, row.rolledBack ? QStringLiteral("1.0") : QStringLiteral("2.0"));
         EXPECT_EQ(kept.Previous().has_value(), !row.rolledBack && row.kept == Kept::Both);
-        EXPECT_EQ(QDir(QFileInfo(current->path).path()).entryList({QStringLiteral("installer-*")}).size(),
-                  row.rolledBack || row.kept != Kept::Both ? 1 : 2);
+        EXPECT_EQ(
+            QDir(QFileInfo(current->path).path()).entryList({QStringLiteral("installer-*")}).size(),
+            row.rolledBack || row.kept != Kept::Both ? 1 : 2);
     }
 }
 
