@@ -48,8 +48,8 @@ int MemoryFile(const QByteArray& bytes) {
 
 QByteArray Contents(int fd) {
     QByteArray bytes;
-    EXPECT_TRUE(common::ReadEachBlock(
-        fd, 1 << 16, [&](QByteArrayView block) { bytes.append(block); }));
+    EXPECT_TRUE(
+        common::ReadEachBlock(fd, 1 << 16, [&](QByteArrayView block) { bytes.append(block); }));
     return bytes;
 }
 
@@ -171,7 +171,8 @@ TEST(DownloadPlan, APatchFromTheKeptInstallerThenTheCompressedFileOnlyWhereAllIs
         for (const DeltaOffer& offer :
              PlanDownload(verified, c.kept ? std::optional(kept) : std::nullopt)) {
             plan << offer.address;
-            EXPECT_EQ(offer.kind == DeltaOffer::Kind::Patch, offer.address.contains(QStringLiteral("/p")));
+            EXPECT_EQ(offer.kind == DeltaOffer::Kind::Patch,
+                      offer.address.contains(QStringLiteral("/p")));
             EXPECT_EQ(offer.sha256, Sha("a patch"));
             EXPECT_EQ(offer.size, offer.kind == DeltaOffer::Kind::Patch ? 7 : 5);
         }
