@@ -314,7 +314,7 @@ TEST_F(DeltaUpdateTest, EveryFailureOfAPatchEndsInTheInstallerItselfInTheSameCli
          },
          {kPatch, kFull},
          {patchLine},
-         "not received",
+         "longer than announced",
          false},
         {"a damaged patch",
          [&](Scene& s) {
