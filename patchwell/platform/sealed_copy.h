@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace patchwell::platform {
 
 // A copy of a file in an anonymous memory file that is sealed once written:
@@ -18,6 +20,12 @@ public:
     // Copies what the open descriptor `source` holds from its start (it must
     // be a regular file); the descriptor stays the caller's.
     explicit SealedCopy(int source);
+    // A copy written by `fill`, which writes the whole content to the new
+    // file it is handed (from its start) and says whether it could; sealed
+    // after it. An invalid copy when `fill` fails. `fill` may be called a
+    // second time, on another file, when the first kind of copy cannot be
+    // had: it starts over from its own beginning.
+    explicit SealedCopy(const std::function<bool(int fd)>& fill);
     ~SealedCopy();
     SealedCopy(const SealedCopy&) = delete;
     SealedCopy& operator=(const SealedCopy&) = delete;
@@ -26,7 +34,8 @@ public:
     int fd() const { return fd_; }
 
 private:
-    void CopyFrom(int source);
+    static int Make(const std::function<bool(int fd)>& fill);
+    static int CopyOf(int source);
 
     int fd_ = -1;
 };

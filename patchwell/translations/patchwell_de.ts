@@ -693,6 +693,14 @@ ob eine Firewall Patchwell den Zugriff auf das Internet verwehrt</translation>
         <translation>Die Update-Informationen bieten Version %1 an, älter als die installierte %2.</translation>
     </message>
     <message>
+        <source>The patch could not be used; downloading the full installer.</source>
+        <translation>Der Patch konnte nicht verwendet werden; das vollständige Installationsprogramm wird heruntergeladen.</translation>
+    </message>
+    <message>
+        <source>The compressed installer could not be used; downloading the installer itself.</source>
+        <translation>Das komprimierte Installationsprogramm konnte nicht verwendet werden; das Installationsprogramm selbst wird heruntergeladen.</translation>
+    </message>
+    <message>
         <source>Skip This Version</source>
         <translation>Diese Version überspringen</translation>
     </message>

@@ -41,23 +41,15 @@ publish() {
     touch -d "@$(($(date +%s) + STAMP))" "$WWW/v/iupdate.ini"
 }
 
-# keep_installers FILE VERSION FILE VERSION: the installers that ran here,
-# the current one and the one before, as the installation step keeps them
-# in the user's state folder (named after the program folder's real path).
-keep_installers() {
-    local dir sha section=Current
-    dir="$XDG_STATE_HOME/patchwell/installers-$(printf %s "$(realpath "$APP")" | sha256sum | cut -c1-32)"
-    mkdir -p "$dir" && chmod 0700 "$dir"
-    : >"$dir/kept.ini"
-    chmod 0600 "$dir/kept.ini"
-    while [ $# -ge 2 ]; do
-        sha=$(sha256sum "$1" | cut -d' ' -f1)
-        install -m 0600 "$1" "$dir/installer-$sha"
-        printf '[%s]\nsha256=%s\nsize=%s\nversion=%s\n' \
-            "$section" "$sha" "$(stat -c %s "$1")" "$2" >>"$dir/kept.ini"
-        section=Previous
-        shift 2
-    done
+# install_offered VERSION: a start offers the update, which is installed
+# through the download window; the served program then runs at VERSION.
+install_offered() {
+    e2e_start_patchwell
+    e2e_expect_message "An update has been found"
+    e2e_click "$(e2e_wait_window '^Downloading Update$')" "$START_X" "$BUTTONS_Y" "$UPDL_WIDTH"
+    e2e_patchwell_ended
+    wait_for 10 e2e_served_runs "$1" || e2e_fail "served program $1 not running"
+    stop_served
 }
 
 case_skip_rollback() {
@@ -66,10 +58,14 @@ case_skip_rollback() {
     KEYS="$E2E_TMP/keys"
     mkdir -p "$KEYS"
     minisign -G -W -f -p "$KEYS/ours.pub" -s "$KEYS/ours.key" >/dev/null || e2e_fail "minisign -G"
-    publish 2.0
     e2e_program_folder "$E2E_TMP/programs/editor"
-    e2e_local_manifest 1.0 "$BASE/v/iupdate.ini"
+    e2e_local_manifest 0.9 "$BASE/v/iupdate.ini"
     echo "publickey=$(tail -n 1 "$KEYS/ours.pub")" >>"$APP/update.ini"
+    # The installer of 1.0 waits for this file once it goes.
+    touch "$APP/release"
+    HOLD=1 publish 1.0
+    install_offered 1.0
+    publish 2.0
 
     e2e_log "the offer of 2.0: Skip This Version"
     e2e_start_patchwell
@@ -83,30 +79,23 @@ case_skip_rollback() {
     wait_for 10 e2e_served_runs 1.0 || e2e_fail "served program 1.0 not running"
     stop_served
     grep -qx 'skipversion=2.0' "$APP/update.ini" || e2e_fail "skipversion not written"
-    [ ! -e "$APP/installs.log" ] || e2e_fail "an installer ran"
+    [ "$(cat "$APP/installs.log")" = "installed 1.0" ] || e2e_fail "installs: $(cat "$APP/installs.log")"
 
     e2e_log "the next start checks and does not offer 2.0"
     e2e_start_patchwell
     wait_for 20 e2e_not_running "$E2E_PW_PID" || e2e_fail "patchwell waited (a box is up?)"
     wait_for 10 e2e_served_runs 1.0 || e2e_fail "served program 1.0 not running"
     stop_served
-    [ "$(requests '"GET /v/iupdate.ini ')" = 2 ] || e2e_fail "the second start made no check"
+    [ "$(requests '"GET /v/iupdate.ini ')" = 3 ] || e2e_fail "that start made no check"
 
     e2e_log "2.1 is published: offered and installed"
     publish 2.1
-    e2e_start_patchwell
-    e2e_expect_message "An update has been found"
-    local win
-    win=$(e2e_wait_window '^Downloading Update$')
-    e2e_click "$win" "$START_X" "$BUTTONS_Y" "$UPDL_WIDTH"
-    e2e_patchwell_ended
-    wait_for 10 e2e_served_runs 2.1 || e2e_fail "served program 2.1 not running"
-    stop_served
+    install_offered 2.1
 
-    e2e_log "--rollback, confirmed with Return: the kept installer of 1.0 runs again"
+    e2e_log "--rollback, confirmed with Return: the installer of 1.0 kept when it ran runs again"
     local asked
-    keep_installers "$E2E_TMP/setup-2.1.sh" 2.1 "$(HOLD=1 installer 1.0)" 1.0
     asked=$(requests 'GET ')
+    rm "$APP/release"
     e2e_start_patchwell --rollback
     e2e_expect_message "Go back from version 2.1 of Sample Editor to version 1.0, which was installed before?
 Version 2.1 will then not be offered again."
@@ -115,7 +104,8 @@ Version 2.1 will then not be offered again."
     e2e_patchwell_ended
     wait_for 10 e2e_served_runs 1.0 || e2e_fail "served program 1.0 not running"
     stop_served
-    [ "$(tail -n 1 "$APP/installs.log")" = "installed 1.0" ] || e2e_fail "installs: $(cat "$APP/installs.log")"
+    [ "$(tr '\n' ' ' <"$APP/installs.log")" = "installed 1.0 installed 2.1 installed 1.0 " ] ||
+        e2e_fail "installs: $(cat "$APP/installs.log")"
     grep -qx 'skipversion=2.1' "$APP/update.ini" || e2e_fail "the version left is not skipped"
     grep -q '^publickey=' "$APP/update.ini" || e2e_fail "the key went"
     [ "$(requests 'GET ')" = "$asked" ] || e2e_fail "the rollback asked the server"
@@ -125,7 +115,6 @@ Version 2.1 will then not be offered again."
     printf 'version: 1.0\nkey: %s\nlastcheck: none\nskipversion: 2.1\ninstaller: 1.0\nprevious: none\nstaged: none\n' \
         "$(head -n 1 "$KEYS/ours.pub" | sed 's/.* //')" | diff - "$E2E_TMP/status" >&2 ||
         e2e_fail "--status as above"
-
 }
 
 e2e_run_case

@@ -54,7 +54,7 @@ WindowlessStart StartWithoutWindows(Services& services, ScheduledCheck& schedule
     // Up to date, or only the version the user skipped: nothing to say.
     if (!accepted->refusal && UpdateOffered(accepted->manifest, services.programFolder,
                                             ProgramKey(services.programFolder, "prgver"),
-                                            scheduled.Settings()) != Offer::Update) {
+                                            scheduled.Settings()) != Offering::Update) {
         DeleteOrReport(services, RemoteManifestPath(services.programFolder));
         return StartServed(services);
     }

@@ -194,16 +194,16 @@ void CheckLogic::Continue(const ManifestAcceptance& accepted) {
     const CheckSettings unscheduled;
     switch (UpdateOffered(manifest, services_.programFolder, localVersion_,
                           scheduled_ != nullptr ? scheduled_->Settings() : unscheduled)) {
-        case Offer::None:
+        case Offering::None:
             UpToDate();
             return;
-        case Offer::Skipped:
+        case Offering::Skipped:
             // The user has answered this version's offer: the program starts
             // without a word, as after a quiet check that found nothing.
             DeleteOrReport(services_, remoteFile);
             StartServedAndEnd();
             return;
-        case Offer::Update:
+        case Offering::Update:
             break;
     }
 
