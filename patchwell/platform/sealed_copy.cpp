@@ -41,38 +41,45 @@ bool Seal(int copy, const std::function<bool(int)>& fill) {
 
 SealedCopy::SealedCopy(const QString& path) {
     const int source = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    struct stat info {};
-    if (source < 0) {
-        return;
-    }
-    if (::fstat(source, &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (source >= 0) {
+        fd_ = CopyOf(source);
         ::close(source);
-        return;
     }
-    const auto copyFrom = [source](int to) {
-        return ::lseek(source, 0, SEEK_SET) == 0 && CopyAll(source, to);
-    };
+}
+
+SealedCopy::SealedCopy(int source) : fd_(CopyOf(source)) {}
+
+int SealedCopy::CopyOf(int source) {
+    struct stat info {};
+    if (source < 0 || ::fstat(source, &info) != 0 || !S_ISREG(info.st_mode)) {
+        return -1;
+    }
+    return Make(
+        [source](int to) { return ::lseek(source, 0, SEEK_SET) == 0 && CopyAll(source, to); });
+}
+
+SealedCopy::SealedCopy(const std::function<bool(int fd)>& fill) : fd_(Make(fill)) {}
+
+int SealedCopy::Make(const std::function<bool(int fd)>& fill) {
     int copy = ExecutableMemoryFile("patchwell-installer", false);
     bool onDisk = false;
     if (copy < 0 && errno == EACCES) {
         // No memory file may be executed here: a private file's copy, which
         // no one else can change either.
-        copy = PrivateFileCopy(copyFrom, false);
+        copy = PrivateFileCopy(fill, false);
         onDisk = copy >= 0;
         if (!onDisk) {
             // Still one to check (the installer then cannot be started).
             copy = ReadOnlyMemoryFile("patchwell-installer", false);
         }
     }
-    const bool ok = copy >= 0 && (onDisk || Seal(copy, copyFrom));
-    ::close(source);
-    if (!ok) {
-        if (copy >= 0) {
-            ::close(copy);
-        }
-        return;
+    if (copy >= 0 && (onDisk || Seal(copy, fill))) {
+        return copy;
     }
-    fd_ = copy;
+    if (copy >= 0) {
+        ::close(copy);
+    }
+    return -1;
 }
 
 SealedCopy::~SealedCopy() {
