@@ -51,6 +51,7 @@ TEST(HelpLanguage, EachProgramAnswersInTheUsersLanguage) {
     const QString verify = QStringLiteral(PW_VERIFY);
     const QString fetch = QStringLiteral(PW_FETCH);
     const QString publish = QStringLiteral(PW_PUBLISH);
+    const QString delta = QStringLiteral(PW_DELTA);
     struct Case {
         QString language;
         QString program;
@@ -103,6 +104,19 @@ TEST(HelpLanguage, EachProgramAnswersInTheUsersLanguage) {
          2,
          QStringLiteral("\n  patchwell-publish [options]"),
          QStringLiteral("SECRET_KEY  un archivo de clave secreta de minisign")},
+        {QStringLiteral("es"),
+         delta,
+         {QStringLiteral("--help")},
+         0,
+         QStringLiteral("Uso: patchwell-delta [opciones] make|compress|apply ARGUMENTS\n"
+                        "Crea los parches binarios"),
+         QStringLiteral("Estado de salida: 0 hecho, 1 fallo, 2 error de uso.")},
+        {QStringLiteral("fr"),
+         delta,
+         {QStringLiteral("patch")},
+         2,
+         QStringLiteral("patchwell-delta: commande inconnue « patch »\n"),
+         QStringLiteral("Utilisation : patchwell-delta [options]")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE((c.language + u' ' + c.program + u' ' + c.arguments.join(u' ')).toStdString());
