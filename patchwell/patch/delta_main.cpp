@@ -12,6 +12,7 @@
 // removes. Exit status: 0 done, 1 failed, 2 usage error.
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 
 #include <cerrno>
@@ -118,10 +119,17 @@ public:
         if (fd_ == STDOUT_FILENO) {
             return true;
         }
-        const bool done = ::fsync(fd_) == 0 && ::close(fd_) == 0 &&
-                          ::rename(g_pendingPath, Local(final_).c_str()) == 0;
-        const int saved = errno;
+        const bool synced = ::fsync(fd_) == 0;
+        int saved = errno;
+        const bool closed = ::close(fd_) == 0;
         fd_ = -1;
+        if (synced && !closed) {
+            saved = errno;
+        }
+        const bool done = synced && closed && ::rename(g_pendingPath, Local(final_).c_str()) == 0;
+        if (synced && closed) {
+            saved = errno;
+        }
         if (done) {
             g_pendingPath[0] = '\0';
         }
@@ -147,8 +155,7 @@ private:
 // frame is chosen from the sizes.
 class Input {
 public:
-    explicit Input(const QString& path) : path_(path) {
-        fd_ = ::open(Local(path).c_str(), O_RDONLY | O_CLOEXEC);
+    explicit Input(const QString& path) : fd_(::open(Local(path).c_str(), O_RDONLY | O_CLOEXEC)) {
         struct stat st {};
         if (fd_ < 0 || ::fstat(fd_, &st) != 0) {
             problem_ = QCoreApplication::translate("patchwell::patch::delta", "cannot read %1: %2")
@@ -175,7 +182,6 @@ public:
     const QString& problem() const { return problem_; }
 
 private:
-    QString path_;
     int fd_ = -1;
     std::uint64_t size_ = 0;
     QString problem_;
