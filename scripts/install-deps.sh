@@ -19,6 +19,8 @@ build_packages=(
   qt6-l10n-tools qt6-translations-l10n
   # signature checks of updates
   libsodium-dev
+  # binary patches and compressed downloads of updates
+  libzstd-dev
   # tilebay's start-up sound: a MIDI synthesiser (ALSA: its error messages are routed away
   # from stderr)
   libfluidsynth-dev libasound2-dev

@@ -232,8 +232,12 @@ TrustState AdvanceTrust(const TrustState& state, bool usedNext, long long signed
     return next;
 }
 
+QString InstallationStateName(const char* prefix, const QString& programFolder) {
+    return HashedName(prefix, RealFolder(programFolder));
+}
+
 QString TrustStateFile(const QString& stateFolder, const QString& programFolder) {
-    return QDir(stateFolder).filePath(HashedName("trust-", RealFolder(programFolder)));
+    return QDir(stateFolder).filePath(InstallationStateName("trust-", programFolder));
 }
 
 QString TrustStateFileForAddress(const QString& stateFolder, const QString& checkUrl) {

@@ -42,6 +42,10 @@ struct TrustState {
 TrustState AdvanceTrust(const TrustState& state, bool usedNext, long long signedAt,
                         const QString& announcedNext);
 
+// `prefix` and a digest of the program folder's real path: the name of what
+// the user's state folders keep for one installation.
+QString InstallationStateName(const char* prefix, const QString& programFolder);
+
 // The state file of `programFolder` in `stateFolder`, and the one of the
 // manifest address `checkUrl`.
 QString TrustStateFile(const QString& stateFolder, const QString& programFolder);
