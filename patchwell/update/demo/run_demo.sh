@@ -133,6 +133,7 @@ publish_patched
 patch=$(echo "$WWW"/editor-setup.sh.from-*.zstpatch)
 echo "Publishing Sample Editor 3.0: installer $(size_of "$WWW/editor-setup.sh") bytes," \
     "compressed $(size_of "$WWW/editor-setup.sh.zst"), patch from 2.0 $(size_of "$patch")"
+requests_before=$(wc -l <"$E2E_NGINX_WORK/access.log")
 e2e_start_patchwell
 win=$(e2e_wait_window '^Patchwell$')
 sleep 0.3
@@ -155,7 +156,8 @@ sleep 0.3
 shot 10-sample-editor-3.0
 echo "Update done: $(tail -n 1 "$APP/install.log")"
 echo "Moved for the second update (nginx's log):"
-grep -o '"GET [^"]*" [0-9]* [0-9]*' "$E2E_NGINX_WORK/access.log" | tail -n 3 | sed 's/^/  /'
+tail -n "+$((requests_before + 1))" "$E2E_NGINX_WORK/access.log" |
+    grep -o '"[A-Z]* [^"]*" [0-9]* [0-9]*' | sed 's/^/  /'
 echo "update.ini now says $(grep prgver "$APP/update.ini"); installer and iupdate.ini removed:"
 ls -1 "$APP" | sed 's/^/  /'
 echo "Screenshots saved in: $SHOTS"
