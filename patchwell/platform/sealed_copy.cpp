@@ -45,34 +45,35 @@ SealedCopy::SealedCopy(const QString& path) {
     if (source < 0) {
         return;
     }
-    if (::fstat(source, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(source);
-        return;
+    if (::fstat(source, &info) == 0 && S_ISREG(info.st_mode)) {
+        fd_ = Make(
+            [source](int to) { return ::lseek(source, 0, SEEK_SET) == 0 && CopyAll(source, to); });
     }
-    const auto copyFrom = [source](int to) {
-        return ::lseek(source, 0, SEEK_SET) == 0 && CopyAll(source, to);
-    };
+    ::close(source);
+}
+
+SealedCopy::SealedCopy(const std::function<bool(int fd)>& fill) : fd_(Make(fill)) {}
+
+int SealedCopy::Make(const std::function<bool(int fd)>& fill) {
     int copy = ExecutableMemoryFile("patchwell-installer", false);
     bool onDisk = false;
     if (copy < 0 && errno == EACCES) {
         // No memory file may be executed here: a private file's copy, which
         // no one else can change either.
-        copy = PrivateFileCopy(copyFrom, false);
+        copy = PrivateFileCopy(fill, false);
         onDisk = copy >= 0;
         if (!onDisk) {
             // Still one to check (the installer then cannot be started).
             copy = ReadOnlyMemoryFile("patchwell-installer", false);
         }
     }
-    const bool ok = copy >= 0 && (onDisk || Seal(copy, copyFrom));
-    ::close(source);
-    if (!ok) {
-        if (copy >= 0) {
-            ::close(copy);
-        }
-        return;
+    if (copy >= 0 && (onDisk || Seal(copy, fill))) {
+        return copy;
     }
-    fd_ = copy;
+    if (copy >= 0) {
+        ::close(copy);
+    }
+    return -1;
 }
 
 SealedCopy::~SealedCopy() {

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace patchwell::platform {
 
 // A copy of a file in an anonymous memory file that is sealed once written:
@@ -15,6 +17,12 @@ class SealedCopy {
 public:
     // Copies the file at `path`; an invalid copy when that fails.
     explicit SealedCopy(const QString& path);
+    // A copy written by `fill`, which writes the whole content to the new
+    // file it is handed (from its start) and says whether it could; sealed
+    // after it. An invalid copy when `fill` fails. `fill` may be called a
+    // second time, on another file, when the first kind of copy cannot be
+    // had: it starts over from its own beginning.
+    explicit SealedCopy(const std::function<bool(int fd)>& fill);
     ~SealedCopy();
     SealedCopy(const SealedCopy&) = delete;
     SealedCopy& operator=(const SealedCopy&) = delete;
@@ -23,6 +31,8 @@ public:
     int fd() const { return fd_; }
 
 private:
+    static int Make(const std::function<bool(int fd)>& fill);
+
     int fd_ = -1;
 };
 

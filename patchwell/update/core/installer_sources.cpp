@@ -20,17 +20,19 @@ bool IsWebAddress(const QUrl& url) {
 
 }  // namespace
 
+bool IsFurtherAddress(const QString& address, const QString& curverurl) {
+    const QUrl url(address, QUrl::StrictMode);
+    const bool secure = QUrl(curverurl).scheme() == QStringLiteral("https");
+    return IsWebAddress(url) && (!secure || url.scheme() == QStringLiteral("https"));
+}
+
 QStringList InstallerAddresses(const QString& curverurl, const QString& curvermirrors) {
     QStringList addresses{curverurl};
-    const bool secure = QUrl(curverurl).scheme() == QStringLiteral("https");
     static const QRegularExpression blanks(QStringLiteral("\\s+"));
     for (const QString& mirror : curvermirrors.split(blanks, Qt::SkipEmptyParts)) {
-        const QUrl url(mirror, QUrl::StrictMode);
-        if (!IsWebAddress(url) || (secure && url.scheme() != QStringLiteral("https")) ||
-            addresses.contains(mirror)) {
-            continue;
+        if (IsFurtherAddress(mirror, curverurl) && !addresses.contains(mirror)) {
+            addresses << mirror;
         }
-        addresses << mirror;
     }
     return addresses;
 }

@@ -15,4 +15,8 @@ namespace patchwell::update {
 // mirror that is not (a mirror is never less secure than the main address).
 QStringList InstallerAddresses(const QString& curverurl, const QString& curvermirrors);
 
+// Whether `address` may deliver a file of the release at `curverurl`: an http
+// or https address with a host, and https when `curverurl` is.
+bool IsFurtherAddress(const QString& address, const QString& curverurl);
+
 }  // namespace patchwell::update

@@ -96,6 +96,17 @@ inline QString ErrorCode(qint32 number, const QString& summary) {
     return QCoreApplication::translate("patchwell::update::texts", "Error Code - [%1] %2")
         .arg(QString::number(number), summary);
 }
+// The status line when a patch or the compressed installer could not be used
+// and the download goes on with the next kind of file.
+inline QString PatchNotUsed() {
+    return QCoreApplication::translate(
+        "patchwell::update::texts", "The patch could not be used; downloading the full installer.");
+}
+inline QString CompressedNotUsed() {
+    return QCoreApplication::translate(
+        "patchwell::update::texts",
+        "The compressed installer could not be used; downloading the installer itself.");
+}
 inline QString StartUpdate() {
     return QCoreApplication::translate("patchwell::update::texts", "Start Update");
 }

@@ -43,8 +43,15 @@ Frmextract::Frmextract(Forms& forms)
 Frmextract::~Frmextract() = default;
 
 void Frmextract::Load() {
-    ControlPort& dl1 = forms_.updl().dl1();
-    logic_->Load(dl1.TargetFile(), forms_.chck().logic().manifest);
+    Frmupdl& download = forms_.updl();
+    const VerifiedManifest& manifest = forms_.chck().logic().manifest;
+    // An installer made from a patch or compressed download is handed over
+    // sealed; one downloaded itself is the file the control wrote.
+    if (const platform::SealedCopy* ready = download.logic().ReadyInstaller()) {
+        logic_->Load(*ready, download.logic().InstallerFile(), manifest);
+    } else {
+        logic_->Load(download.dl1().TargetFile(), manifest);
+    }
 }
 
 void Frmextract::HideDownloadWindow() {

@@ -152,9 +152,16 @@ void Frmupdl::ReserveLongestTexts() {
         const QString target = download::PreserveExtension(address, dl1_->SaveLocation());
         statuses << texts::Status(control::Translated(control::kOpening, target));
     }
+    // A patch and a compressed installer come to the kept installers' folder.
+    for (const DeltaOffer& offer : logic_->Offers()) {
+        addresses << texts::DownloadingFile(offer.address);
+        statuses << texts::Status(
+            control::Translated(control::kOpening, logic_->OfferFile(offer.kind)));
+    }
     for (const char* status : control::Statuses()) {
         statuses << texts::Status(control::Translated(status));
     }
+    statuses << texts::Status(texts::PatchNotUsed()) << texts::Status(texts::CompressedNotUsed());
     // The widest figures of each unit; digits are about equally wide.
     QStringList sizes, rates, times;
     for (const qint64 bytes : {1023LL, 1048575LL - 5, 1073741823LL - 5243, 4294967295LL}) {

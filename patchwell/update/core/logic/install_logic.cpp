@@ -1,17 +1,22 @@
 #include "patchwell/update/core/logic/install_logic.h"
 
 #include <QFile>
+#include <QLoggingCategory>
 
 #include <cstring>
 
+#include <memory>
 #include <optional>
 
 #include "common/ini/ini.h"
 #include "common/paths/program_path.h"
 #include "patchwell/platform/sealed_copy.h"
+#include "patchwell/update/core/delta/kept_installers.h"
 #include "patchwell/update/core/manifest/manifest.h"
 #include "patchwell/update/core/manifest/signed_update.h"
 #include "patchwell/update/core/texts.h"
+
+Q_LOGGING_CATEGORY(lcInstall, "patchwell.update.install")
 
 namespace patchwell::update {
 
@@ -54,24 +59,45 @@ platform::ProgramEnd InstallLogic::RunInstaller(const QString& installerFile) {
 }
 
 MaybeRefusal InstallLogic::RunBoundInstaller(const VerifiedManifest& manifest,
-                                             const QString& installerFile,
+                                             const platform::SealedCopy& copy,
                                              platform::ProgramEnd& end) {
     // The length and digest are checked on a sealed copy and the installer
     // run from that same copy: no write to the file after the check can
     // change what runs.
-    const platform::SealedCopy copy(common::LocalPath(installerFile));
-    const MaybeRefusal problem = copy.valid() ? InstallerBindingProblem(manifest, copy.fd())
-                                              : Refusal{RefusalKind::UnreadableInstaller};
+    // An installer made by the download step is bound whatever the key says.
+    MaybeRefusal problem = Refusal{RefusalKind::UnreadableInstaller};
+    if (copy.valid()) {
+        problem = manifest.BindsInstaller() ? InstallerBindingProblem(manifest, copy.fd())
+                                            : Refusal{RefusalKind::Unbound};
+    }
     if (problem) {
         return problem;
     }
     DeleteOrReport(services_, RemoteManifestPath(services_.programFolder));
     end = services_.launcher.RunFromDescriptor(
         copy.fd(), {QStringLiteral("/auto"), services_.programFolder}, services_.programFolder);
+    // The bytes that ran and installed are what the next patch applies to;
+    // they are kept only now, never at download time.
+    if (end.succeeded() &&
+        !KeptInstallers(services_.stateFolders, services_.programFolder)
+             .Keep(copy.fd(), manifest.installerSha256, manifest.values.curver)) {
+        qCWarning(lcInstall) << "the installer that ran could not be kept; the next update "
+                                "comes whole";
+    }
     return {};
 }
 
 void InstallLogic::Load(const QString& installerFile, const VerifiedManifest& manifest) {
+    Install(installerFile, nullptr, manifest);
+}
+
+void InstallLogic::Load(const platform::SealedCopy& ready, const QString& shownName,
+                        const VerifiedManifest& manifest) {
+    Install(shownName, &ready, manifest);
+}
+
+void InstallLogic::Install(const QString& installerFile, const platform::SealedCopy* ready,
+                           const VerifiedManifest& manifest) {
     view_.HideDownloadWindow();
     view_.ShowWindow();
     view_.MakeTopmost();
@@ -85,10 +111,14 @@ void InstallLogic::Load(const QString& installerFile, const VerifiedManifest& ma
     // program starts: a long installer never has the program started under
     // it, and one that fails is reported.
     platform::ProgramEnd end;
-    if (manifest.keyed || manifest.BindsInstaller()) {
-        const MaybeRefusal problem = RunBoundInstaller(manifest, installerFile, end);
+    if (ready != nullptr || manifest.keyed || manifest.BindsInstaller()) {
+        std::unique_ptr<platform::SealedCopy> own;
+        if (ready == nullptr) {
+            own = std::make_unique<platform::SealedCopy>(common::LocalPath(installerFile));
+        }
+        const MaybeRefusal problem = RunBoundInstaller(manifest, ready ? *ready : *own, end);
         if (problem) {
-            RefuseUnverifiedUpdate(services_, installerFile, *problem);
+            RefuseUnverifiedUpdate(services_, ready ? QString() : installerFile, *problem);
             services_.lifetime.End();
             return;
         }
@@ -104,7 +134,9 @@ void InstallLogic::Load(const QString& installerFile, const VerifiedManifest& ma
             texts::InstallerFailed(common::LocalPath(installerFile), DescribeProgramEnd(end)),
             platform::MessageIcon::Warning, texts::ApplicationTitle());
     }
-    DeleteOrReport(services_, installerFile);
+    if (ready == nullptr) {
+        DeleteOrReport(services_, installerFile);
+    }
     if (!RestoreSigningState(services_.programFolder, signing)) {
         services_.messages.Show(texts::CouldNotKeepSigning(localFile),
                                 platform::MessageIcon::Warning, texts::ApplicationTitle());

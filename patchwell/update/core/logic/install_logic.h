@@ -7,6 +7,7 @@
 
 #include <QString>
 
+#include "patchwell/platform/sealed_copy.h"
 #include "patchwell/update/core/manifest/signed_update.h"
 #include "patchwell/update/core/services.h"
 
@@ -28,14 +29,23 @@ public:
     // The window's load; ends the program. `installerFile` is the file the
     // download window's control wrote, `manifest` the check's accepted one.
     void Load(const QString& installerFile, const VerifiedManifest& manifest);
+    // The same for an installer the download step made (from a patch or a
+    // compressed download) and sealed: checked and run as a downloaded one
+    // is, and named `shownName` in the reports. No file of it is deleted.
+    void Load(const platform::SealedCopy& ready, const QString& shownName,
+              const VerifiedManifest& manifest);
 
 private:
+    // `ready` null: the installer is the file `installerFile`.
+    void Install(const QString& installerFile, const platform::SealedCopy* ready,
+                 const VerifiedManifest& manifest);
     platform::ProgramEnd RunInstaller(const QString& installerFile);
-    // With the installer bound by the manifest: checks its length and digest
-    // and runs it from one sealed copy to its end. The refusal reason when it
-    // does not match (nothing started), else none.
-    MaybeRefusal RunBoundInstaller(const VerifiedManifest& manifest, const QString& installerFile,
-                                   platform::ProgramEnd& end);
+    // With the installer bound by the manifest: checks the length and digest
+    // of its sealed copy and runs it from that copy to its end. The refusal
+    // reason when it does not match (nothing started), else none. After an
+    // installer that exited 0 the copy is kept as the base of later patches.
+    MaybeRefusal RunBoundInstaller(const VerifiedManifest& manifest,
+                                   const platform::SealedCopy& copy, platform::ProgramEnd& end);
 
     Services& services_;
     InstallView& view_;

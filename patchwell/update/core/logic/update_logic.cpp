@@ -1,17 +1,29 @@
 #include "patchwell/update/core/logic/update_logic.h"
 
 #include <QFile>
+#include <QLoggingCategory>
 
 #include "common/ini/ini.h"
 #include "common/paths/program_path.h"
 #include "patchwell/download/control/download_texts.h"
+#include "patchwell/update/core/delta/delta_installer.h"
 #include "patchwell/update/core/folder_checks.h"
 #include "patchwell/update/core/formatting.h"
 #include "patchwell/update/core/installer_sources.h"
 #include "patchwell/update/core/manifest/manifest.h"
 #include "patchwell/update/core/texts.h"
 
+Q_LOGGING_CATEGORY(lcDelta, "patchwell.update.delta")
+
 namespace patchwell::update {
+
+namespace {
+
+const char* KindName(DeltaOffer::Kind kind) {
+    return kind == DeltaOffer::Kind::Patch ? "patch" : "compressed installer";
+}
+
+}  // namespace
 
 UpdateLogic::UpdateLogic(Services& services, UpdateView& view, ControlPort& dl1,
                          const VerifiedManifest& manifest)
@@ -42,17 +54,63 @@ void UpdateLogic::Load() {
     view_.RemoveCloseCommand();
 }
 
+const std::vector<DeltaOffer>& UpdateLogic::Offers() {
+    if (planned_) {
+        return offers_;
+    }
+    planned_ = true;
+    installerUrl_ = dl1_.Url();
+    installerFile_ = dl1_.SaveLocation();
+    // Only a bound installer can be made of anything else; without one the
+    // kept installers are not even looked at.
+    if (!manifest_.BindsInstaller()) {
+        return offers_;
+    }
+    const KeptInstallers kept(services_.stateFolders, services_.programFolder);
+    workFolder_ = kept.WorkFolder();
+    // A run that was killed may have left a file on its way in.
+    for (const DeltaOffer::Kind kind : {DeltaOffer::Kind::Patch, DeltaOffer::Kind::Compressed}) {
+        if (!workFolder_.isEmpty()) {
+            DeleteFileAt(OfferFile(kind));
+        }
+    }
+    offers_ = PlanDownload(manifest_, kept.Current());
+    if (!offers_.empty() && workFolder_.isEmpty()) {
+        qCWarning(lcDelta) << "no private folder to receive a patch in; the installer comes whole";
+        offers_.clear();
+    }
+    return offers_;
+}
+
+QString UpdateLogic::OfferFile(DeltaOffer::Kind kind) const {
+    return workFolder_ + (kind == DeltaOffer::Kind::Patch ? QStringLiteral("/update.zstpatch")
+                                                          : QStringLiteral("/update.zst"));
+}
+
+void UpdateLogic::PointAtInstaller() {
+    if (dl1_.Url() != installerUrl_) {
+        dl1_.setUrl(installerUrl_);
+    }
+    if (dl1_.SaveLocation() != installerFile_) {
+        dl1_.setSaveLocation(installerFile_);
+    }
+}
+
 void UpdateLogic::OnStartClicked() {
     const bool busy = dl1_.CPause() || dl1_.InDL() || starting_;
-    // Each click tries curverurl and then every mirror once, until one
-    // delivers; only when the last has failed does the user see its error.
-    if (!busy && !addresses_.isEmpty()) {
+    // A patch or compressed installer still to try names its own address.
+    const bool offering = !busy && offerIndex_ < Offers().size();
+    if (!offering && !busy && !addresses_.isEmpty()) {
+        // Each click tries curverurl and then every mirror once, until one
+        // delivers; only when the last has failed does the user see its error.
         addressIndex_ = 0;
         if (dl1_.Url() != addresses_.first()) {
             dl1_.setUrl(addresses_.first());
         }
     }
-    view_.SetDownloadText(texts::DownloadingFile(dl1_.Url()));
+    if (!offering) {
+        view_.SetDownloadText(texts::DownloadingFile(dl1_.Url()));
+    }
     // A second click while the first one's probe still waits for the server
     // (the control reports no transfer yet) must not start a second one on
     // the same control.
@@ -64,6 +122,21 @@ void UpdateLogic::OnStartClicked() {
         explicit Starting(bool& f) : flag(f) { flag = true; }
         ~Starting() { flag = false; }
     } starting(starting_);
+    // A patch and a compressed installer are each tried once per run; any
+    // failure of one goes on with the next kind, in this click.
+    while (offerIndex_ < offers_.size()) {
+        const DeltaOffer& offer = offers_[offerIndex_++];
+        if (TryOffer(offer)) {
+            return;
+        }
+        view_.SetStatusText(texts::Status(offer.kind == DeltaOffer::Kind::Patch
+                                              ? texts::PatchNotUsed()
+                                              : texts::CompressedNotUsed()));
+    }
+    if (offering) {
+        PointAtInstaller();
+        view_.SetDownloadText(texts::DownloadingFile(dl1_.Url()));
+    }
     if (addresses_.isEmpty()) {
         addresses_ = InstallerAddresses(dl1_.Url(), manifest_.values.curvermirrors);
         addressIndex_ = 0;
@@ -85,6 +158,40 @@ void UpdateLogic::OnStartClicked() {
         dl1_.setUrl(addresses_[addressIndex_]);
         view_.SetDownloadText(texts::DownloadingFile(dl1_.Url()));
     }
+}
+
+bool UpdateLogic::TryOffer(const DeltaOffer& offer) {
+    const QString file = OfferFile(offer.kind);
+    dl1_.setUrl(offer.address);
+    dl1_.setSaveLocation(file);
+    view_.SetDownloadText(texts::DownloadingFile(offer.address));
+    offer_ = &offer;
+    const bool failed = TryCurrentAddress();
+    offer_ = nullptr;
+    if (cancelled_) {
+        return true;
+    }
+    DeltaInstaller made;
+    if (!failed && completed_) {
+        made = InstallerFromDelta(manifest_, offer, file,
+                                  KeptInstallers(services_.stateFolders, services_.programFolder));
+    } else {
+        made.detail = deferredError_.isEmpty() ? QStringLiteral("not received") : deferredError_;
+    }
+    // Used or not, the received file has done its part.
+    DeleteFileAt(file);
+    if (!made.copy) {
+        qCInfo(lcDelta).noquote() << "the" << KindName(offer.kind) << offer.address
+                                  << "could not be used:" << made.detail;
+        return false;
+    }
+    qCInfo(lcDelta).noquote() << "the installer was made from the" << KindName(offer.kind)
+                              << offer.address;
+    ready_ = std::move(made.copy);
+    view_.HideWindow();
+    services_.lifetime.Wait(500);
+    view_.ShowInstallWindow();
+    return true;
 }
 
 bool UpdateLogic::TryCurrentAddress() {
@@ -112,8 +219,13 @@ bool UpdateLogic::TryCurrentAddress() {
     return (failed_ || oversized_) && !completed_;
 }
 
+bool UpdateLogic::ExceedsBound(qint64 bytes) const {
+    // A patch or compressed file is bound by its own declared length.
+    return offer_ != nullptr ? bytes > offer_->size : ExceedsBoundSize(manifest_, bytes);
+}
+
 bool UpdateLogic::StopOversizedInstaller(qint64 bytes) {
-    if (oversized_ || !ExceedsBoundSize(manifest_, bytes)) {
+    if (oversized_ || !ExceedsBound(bytes)) {
         return oversized_;
     }
     oversized_ = true;
@@ -148,7 +260,11 @@ void UpdateLogic::OnPauseClicked() {
 }
 
 void UpdateLogic::OnCancelClicked() {
+    cancelled_ = true;
     dl1_.Cancel();
+    if (offer_ != nullptr) {
+        DeleteFileAt(OfferFile(offer_->kind));
+    }
     // The program ends next either way; a manifest that is already gone or
     // cannot be removed is simply left to the next check to overwrite.
     DeleteFileAt(RemoteManifestPath(services_.programFolder));
@@ -173,6 +289,12 @@ void UpdateLogic::Unload() {
 
 void UpdateLogic::OnDLComplete() {
     if (oversized_) {
+        return;
+    }
+    // A patch or compressed file is checked and used once the transfer is
+    // over (see TryOffer).
+    if (offer_ != nullptr) {
+        completed_ = true;
         return;
     }
     // The hook for every check of the received file: one that fails it counts
@@ -203,7 +325,12 @@ void UpdateLogic::OnDLError(const QString& lpErrorDescription) {
 void UpdateLogic::ShowError(const QString& text) {
     // While further addresses remain, the error waits: it is shown only when
     // it is the last address's. A refusal of the last address's installer is
-    // reported by the refusal itself.
+    // reported by the refusal itself. A patch's error only leads to the next
+    // download.
+    if (offer_ != nullptr) {
+        deferredError_ = text;
+        return;
+    }
     if (starting_ && (addressIndex_ + 1 < addresses_.size() || refusal_)) {
         deferredError_ = text;
         return;

@@ -8,7 +8,11 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
+#include <vector>
 
+#include "patchwell/platform/sealed_copy.h"
+#include "patchwell/update/core/delta/download_plan.h"
 #include "patchwell/update/core/logic/control_port.h"
 #include "patchwell/update/core/manifest/signed_update.h"
 #include "patchwell/update/core/services.h"
@@ -76,10 +80,32 @@ public:
 
     qint16 FrameCounter() const { return counter_; }
 
+    // The patch and the compressed installer tried before the installer
+    // itself (see PlanDownload), decided once from the control's address
+    // and save location as the check left them.
+    const std::vector<DeltaOffer>& Offers();
+    // Where a patch or compressed installer is received: the kept
+    // installers' private work folder, never the program folder.
+    QString OfferFile(DeltaOffer::Kind kind) const;
+    // The installer made from a patch or compressed download, verified and
+    // sealed, once the installation window is to run it; null when the
+    // installer itself was downloaded (the control's target file).
+    const platform::SealedCopy* ReadyInstaller() const { return ready_.get(); }
+    // The file the installer is saved as when downloaded itself: its name
+    // in the installation step's reports.
+    QString InstallerFile() const { return installerFile_; }
+
 private:
     // One probe and transfer from the control's current address. True when
     // it failed in a way that the next address may mend.
     bool TryCurrentAddress();
+    // Downloads `offer` and makes the installer of it. True when the
+    // installation window took over or the update was cancelled; false
+    // when the next kind of download is to follow.
+    bool TryOffer(const DeltaOffer& offer);
+    // Points the control at the installer itself and its first address.
+    void PointAtInstaller();
+    bool ExceedsBound(qint64 bytes) const;
     // Ends the update before anything more is fetched: `why` is shown, the
     // remote manifest goes, and the served program starts.
     void GiveUp(const QString& why);
@@ -103,6 +129,15 @@ private:
     QString deferredError_;   // the current address's error, shown when none is left
     MaybeRefusal refusal_;    // why the current address's installer is not the bound one
     bool oversized_ = false;  // the current address sent more than the bound size
+    bool planned_ = false;
+    std::vector<DeltaOffer> offers_;
+    std::size_t offerIndex_ = 0;         // the next offer to try
+    const DeltaOffer* offer_ = nullptr;  // the offer being downloaded
+    QString workFolder_;
+    QString installerUrl_;   // curverurl, as the check set it
+    QString installerFile_;  // the installer's save location, as the check set it
+    bool cancelled_ = false;
+    std::unique_ptr<platform::SealedCopy> ready_;
 };
 
 }  // namespace patchwell::update

@@ -72,7 +72,7 @@ bool OverwritesProtectedFile(const QString& programFolder, const QString& execut
     return false;
 }
 
-const ReleaseKey kReleaseKeys[10] = {
+const ReleaseKey kReleaseKeys[25] = {
     {"curver", &RemoteManifest::curver},
     {"curverurl", &RemoteManifest::curverurl},
     {"savefileas", &RemoteManifest::savefileas},
@@ -85,6 +85,23 @@ const ReleaseKey kReleaseKeys[10] = {
     // A rollback is its section's own word: the main line's does not take a
     // channel back, and a channel's is not lost.
     {"allowdowngrade", &RemoteManifest::allowdowngrade},
+    // The patches and the compressed download belong to their release, so a
+    // channel has its own.
+    {"curverpatch1", &RemoteManifest::curverpatch1},
+    {"curverpatch1from", &RemoteManifest::curverpatch1from},
+    {"curverpatch1size", &RemoteManifest::curverpatch1size},
+    {"curverpatch1sha256", &RemoteManifest::curverpatch1sha256},
+    {"curverpatch2", &RemoteManifest::curverpatch2},
+    {"curverpatch2from", &RemoteManifest::curverpatch2from},
+    {"curverpatch2size", &RemoteManifest::curverpatch2size},
+    {"curverpatch2sha256", &RemoteManifest::curverpatch2sha256},
+    {"curverpatch3", &RemoteManifest::curverpatch3},
+    {"curverpatch3from", &RemoteManifest::curverpatch3from},
+    {"curverpatch3size", &RemoteManifest::curverpatch3size},
+    {"curverpatch3sha256", &RemoteManifest::curverpatch3sha256},
+    {"curverzst", &RemoteManifest::curverzst},
+    {"curverzstsize", &RemoteManifest::curverzstsize},
+    {"curverzstsha256", &RemoteManifest::curverzstsha256},
 };
 
 RemoteManifest ParseRemoteManifest(const QByteArray& content) {

@@ -31,6 +31,14 @@ struct RemoteManifest {
     QString curvernotessha256;  // their SHA-256
     QString curvermirrors;      // further addresses of the installer, blank-separated
     QString allowdowngrade;     // "1": the publisher means an older version
+    // Binary patches to this release from earlier installers: each its
+    // address, the SHA-256 of the installer it applies to, its length and
+    // its own SHA-256. Used only with curversize and curversha256.
+    QString curverpatch1, curverpatch1from, curverpatch1size, curverpatch1sha256;
+    QString curverpatch2, curverpatch2from, curverpatch2size, curverpatch2sha256;
+    QString curverpatch3, curverpatch3from, curverpatch3size, curverpatch3sha256;
+    // The installer compressed with zstd: address, length and SHA-256.
+    QString curverzst, curverzstsize, curverzstsha256;
 };
 
 // Parses the manifest's bytes with the INI rules of ReadIniValue.
@@ -42,7 +50,7 @@ struct ReleaseKey {
     const char* name;
     QString RemoteManifest::*field;
 };
-extern const ReleaseKey kReleaseKeys[10];
+extern const ReleaseKey kReleaseKeys[25];
 
 // Version texts are compared exactly: character by character, letter case
 // counting, no trimming and no reading as numbers. Any difference offers the

@@ -39,11 +39,6 @@ bool Matches(const QString& text, const char* pattern) {
         .hasMatch();
 }
 
-// 64 hex digits, either case: the 32 bytes; empty for anything else.
-QByteArray Sha256FromHex(const QString& hex) {
-    return Matches(hex, "[0-9A-Fa-f]{64}") ? QByteArray::fromHex(hex.toLatin1()) : QByteArray();
-}
-
 bool IsPublicKey(const QString& text) {
     return signing::ParsePublicKey(text.toStdString()).has_value();
 }
@@ -118,6 +113,17 @@ SignatureCheck CheckSignature(const TrustState& state, const QByteArray& bytes,
 
 }  // namespace
 
+QByteArray Sha256FromHex(const QString& hex) {
+    return Matches(hex, "[0-9A-Fa-f]{64}") ? QByteArray::fromHex(hex.toLatin1()) : QByteArray();
+}
+
+std::optional<qint64> ByteCountFrom(const QString& text) {
+    if (!Matches(text, "[0-9]{1,18}")) {
+        return std::nullopt;
+    }
+    return text.toLongLong();
+}
+
 TrustState ReadSigningState(const QString& programFolder) {
     return {UpdateKey(programFolder, "publickey"),
             UpdateKey(programFolder, "nextpublickey"),
@@ -141,9 +147,8 @@ MaybeRefusal BindManifest(const RemoteManifest& values, bool keyed, const QStrin
             return keyed ? Refusal{RefusalKind::Unbound} : Refusal{RefusalKind::BadBinding};
         }
         const QByteArray digest = Sha256FromHex(values.curversha256);
-        bool number = false;
-        const qint64 size = values.curversize.toLongLong(&number);
-        if (!Matches(values.curversize, "[0-9]{1,18}") || !number || digest.isEmpty()) {
+        const std::optional<qint64> size = ByteCountFrom(values.curversize);
+        if (!size || digest.isEmpty()) {
             return Refusal{RefusalKind::BadBinding};
         }
         out.installerSize = size;

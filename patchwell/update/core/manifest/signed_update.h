@@ -53,6 +53,13 @@ struct VerifiedManifest {
     bool BindsInstaller() const { return installerSize.has_value(); }
 };
 
+// 64 hex digits, either case: the 32 bytes; empty for anything else.
+QByteArray Sha256FromHex(const QString& hex);
+
+// A length in bytes as the manifest gives it: 1 to 18 decimal digits,
+// nothing else; none for anything else.
+std::optional<qint64> ByteCountFrom(const QString& text);
+
 // Judges the binding keys of `values` (the installer's length and digest,
 // the manifest's address and expiry, the next key) and fills `out`. Returns
 // why the manifest may not be used, or none when it may. Without a key only

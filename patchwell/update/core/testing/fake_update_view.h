@@ -19,7 +19,10 @@ public:
     void SetSizeText(const QString& t) override { size = t; }
     void SetRateText(const QString& t) override { rate = t; }
     void SetTimeText(const QString& t) override { time = t; }
-    void SetStatusText(const QString& t) override { status = t; }
+    void SetStatusText(const QString& t) override {
+        status = t;
+        statuses << t;
+    }
     void SetErrorCodeText(const QString& t) override { errorCode = t; }
     void SetPercentText(const QString& t) override { percent = t; }
     void SetTitle(const QString& t) override { title = t; }
@@ -36,10 +39,27 @@ public:
 
     QStringList log;
     QStringList downloads;  // every download text, in turn
+    QStringList statuses;   // every status text, in turn
     QString download, size, rate, time, status, errorCode, percent, title, pauseCaption;
     int maximum = 100;
     int value = 0;
     QList<int> frames;
 };
+
+// Hands the control's events to `logic`, as the download window does.
+inline void ConnectEvents(ControlPort& dl1, UpdateLogic& logic) {
+    QObject::connect(&dl1, &ControlPort::DLComplete, [&logic] { logic.OnDLComplete(); });
+    QObject::connect(&dl1, &ControlPort::DLError,
+                     [&logic](const QString& s) { logic.OnDLError(s); });
+    QObject::connect(&dl1, &ControlPort::DLECode, [&logic](qint32 c) { logic.OnDLECode(c); });
+    QObject::connect(&dl1, &ControlPort::RecievedBytes,
+                     [&logic](qint64 n) { logic.OnRecievedBytes(n); });
+    QObject::connect(&dl1, &ControlPort::Percent, [&logic](qint32 p) { logic.OnPercent(p); });
+    QObject::connect(&dl1, &ControlPort::StatusChange,
+                     [&logic](const QString& s) { logic.OnStatusChange(s); });
+    QObject::connect(&dl1, &ControlPort::Rate, [&logic](const QString& s) { logic.OnRate(s); });
+    QObject::connect(&dl1, &ControlPort::TimeLeft,
+                     [&logic](const QString& s) { logic.OnTimeLeft(s); });
+}
 
 }  // namespace patchwell::update

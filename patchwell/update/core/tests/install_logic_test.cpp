@@ -6,21 +6,13 @@
 
 #include "common/ini/ini.h"
 #include "patchwell/update/core/logic/install_logic.h"
+#include "patchwell/update/core/testing/fake_install_view.h"
 #include "patchwell/update/core/testing/test_folder.h"
 #include "patchwell/update/core/texts.h"
 
 namespace {
 
 using namespace patchwell::update;
-
-class FakeInstallView : public InstallView {
-public:
-    void HideDownloadWindow() override { log << QStringLiteral("hideDownload"); }
-    void ShowWindow() override { log << QStringLiteral("show"); }
-    void MakeTopmost() override { log << QStringLiteral("topmost"); }
-    void SetProgramName(const QString& name) override { log << QStringLiteral("name=") + name; }
-    QStringList log;
-};
 
 class InstallLogicTest : public ::testing::Test {
 protected:

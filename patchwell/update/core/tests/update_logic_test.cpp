@@ -20,18 +20,7 @@ protected:
         QLocale::setDefault(QLocale::c());
         dl1.url = QStringLiteral("http://127.0.0.1:1/editor-setup.sh");
         dl1.saveLocation = t.Path(QStringLiteral("editor-setup.sh"));
-        QObject::connect(&dl1, &ControlPort::DLComplete, [this] { logic.OnDLComplete(); });
-        QObject::connect(&dl1, &ControlPort::DLError,
-                         [this](const QString& s) { logic.OnDLError(s); });
-        QObject::connect(&dl1, &ControlPort::DLECode, [this](qint32 c) { logic.OnDLECode(c); });
-        QObject::connect(&dl1, &ControlPort::RecievedBytes,
-                         [this](qint64 n) { logic.OnRecievedBytes(n); });
-        QObject::connect(&dl1, &ControlPort::Percent, [this](qint32 p) { logic.OnPercent(p); });
-        QObject::connect(&dl1, &ControlPort::StatusChange,
-                         [this](const QString& s) { logic.OnStatusChange(s); });
-        QObject::connect(&dl1, &ControlPort::Rate, [this](const QString& s) { logic.OnRate(s); });
-        QObject::connect(&dl1, &ControlPort::TimeLeft,
-                         [this](const QString& s) { logic.OnTimeLeft(s); });
+        ConnectEvents(dl1, logic);
     }
     void TearDown() override { QLocale::setDefault(QLocale::system()); }
 
