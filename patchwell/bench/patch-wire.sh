@@ -97,7 +97,7 @@ publish() {
     echo "published $name $version in $((SECONDS - start)) s"
 }
 
-# update FOLDER NAME VERSION: patchwell in FOLDER (its own state folder)
+# update FOLDER NAME VERSION: patchwell in FOLDER
 # updates from $BASE/NAME/iupdate.ini to VERSION; prints the requests' body
 # bytes and all bytes sent, and the seconds from Start Update to the end.
 update() {
@@ -108,7 +108,8 @@ update() {
         echo "publickey=$(tail -n 1 "$E2E_TMP/k.pub")" >>"$APP/update.ini"
     }
     APP=$folder
-    export XDG_STATE_HOME="$folder.state"
+    # Each folder's own kept installers and manifest cache.
+    export XDG_STATE_HOME="$folder.state" E2E_CACHE="$folder.cache"
     mark=$(($(wc -l <"$E2E_NGINX_WORK/access.log") + 1))
     e2e_start_patchwell
     e2e_expect_message "An update has been found"
@@ -155,7 +156,7 @@ row() {
 row "full installer" "$full_run"
 row "compressed full" "$zst_run"
 row "patch from 1.0" "$patch_run"
-row "(first run, to 1.0)" "$base_run"
+row "(to 1.0, the base)" "$base_run"
 read -r full_body _ <<<"$full_run"
 read -r patch_body _ <<<"$patch_run"
 echo "the patched update moves $(pct "$patch_body" "$full_body") of the full update's body bytes"
