@@ -684,5 +684,13 @@ ob eine Firewall Patchwell den Zugriff auf das Internet verwehrt</translation>
         <source>The update information offers version %1, older than the installed %2.</source>
         <translation>Die Update-Informationen bieten Version %1 an, älter als die installierte %2.</translation>
     </message>
+    <message>
+        <source>The patch could not be used; downloading the full installer.</source>
+        <translation>Der Patch konnte nicht verwendet werden; das vollständige Installationsprogramm wird heruntergeladen.</translation>
+    </message>
+    <message>
+        <source>The compressed installer could not be used; downloading the installer itself.</source>
+        <translation>Das komprimierte Installationsprogramm konnte nicht verwendet werden; das Installationsprogramm selbst wird heruntergeladen.</translation>
+    </message>
 </context>
 </TS>

@@ -683,5 +683,13 @@ que ningún cortafuegos impide a Patchwell acceder a Internet</translation>
         <source>The update information offers version %1, older than the installed %2.</source>
         <translation>La información de actualización ofrece la versión %1, más antigua que la %2 instalada.</translation>
     </message>
+    <message>
+        <source>The patch could not be used; downloading the full installer.</source>
+        <translation>No se pudo usar el parche; descargando el instalador completo.</translation>
+    </message>
+    <message>
+        <source>The compressed installer could not be used; downloading the installer itself.</source>
+        <translation>No se pudo usar el instalador comprimido; descargando el propio instalador.</translation>
+    </message>
 </context>
 </TS>

@@ -686,5 +686,13 @@ qu&apos;aucun pare-feu n&apos;empêche Patchwell d&apos;accéder à Internet</tr
         <source>The update information offers version %1, older than the installed %2.</source>
         <translation>Les informations de mise à jour proposent la version %1, plus ancienne que la version %2 installée.</translation>
     </message>
+    <message>
+        <source>The patch could not be used; downloading the full installer.</source>
+        <translation>Le correctif n&apos;a pas pu être utilisé ; téléchargement du programme d&apos;installation complet.</translation>
+    </message>
+    <message>
+        <source>The compressed installer could not be used; downloading the installer itself.</source>
+        <translation>Le programme d&apos;installation compressé n&apos;a pas pu être utilisé ; téléchargement du programme d&apos;installation lui-même.</translation>
+    </message>
 </context>
 </TS>

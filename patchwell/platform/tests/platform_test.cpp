@@ -410,6 +410,21 @@ TEST(SealedCopy, RunsTheCopiedBytesWhateverHappensToTheFileAfterwards) {
     EXPECT_FALSE(launcher.StartDetachedFromDescriptor(-1, {}, folder));
     EXPECT_FALSE(patchwell::platform::SealedCopy(dir.filePath(QStringLiteral("gone"))).valid());
     EXPECT_FALSE(patchwell::platform::SealedCopy(dir.path()).valid());
+
+    // A copy written by a function is sealed once it is written, and none
+    // is left of a function that fails.
+    const QByteArray made = "#!/bin/sh\necho made\n";
+    patchwell::platform::SealedCopy written([&](int fd) {
+        return ::write(fd, made.constData(), static_cast<size_t>(made.size())) == made.size();
+    });
+    ASSERT_TRUE(written.valid());
+    EXPECT_LT(::write(written.fd(), "x", 1), 0);
+    char back[64] = {};
+    EXPECT_EQ(::pread(written.fd(), back, sizeof back, 0), made.size());
+    EXPECT_EQ(QByteArray(back), made);
+    // Some bytes written, then a failure.
+    EXPECT_FALSE(
+        patchwell::platform::SealedCopy([](int fd) { return ::write(fd, "part", 4) < 0; }).valid());
 }
 
 // Where memory files may not be executed: the copy on disk goes to the

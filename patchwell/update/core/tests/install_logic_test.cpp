@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include "common/ini/ini.h"
+#include "patchwell/update/core/delta/kept_installers.h"
 #include "patchwell/update/core/logic/install_logic.h"
-#include "patchwell/update/core/testing/fake_install_view.h"
+#include "patchwell/update/core/testing/fake_update_view.h"
 #include "patchwell/update/core/testing/test_folder.h"
 #include "patchwell/update/core/texts.h"
 
@@ -242,6 +245,25 @@ TEST_F(BoundInstallTest, AnInstallerThatIsNotTheBoundOneIsRefusedAndDeleted) {
         EXPECT_TRUE(t.lifetime.waits.empty());
         EXPECT_EQ(t.lifetime.ends, 1);
     }
+}
+
+TEST_F(BoundInstallTest, AReadyCopyThatFailsIsReportedByItsSaveNameAndNotKept) {
+    t.launcher.end = [](const QString&) {
+        return patchwell::platform::ProgramEnd{patchwell::platform::ProgramEnd::Kind::Exited, 3};
+    };
+    const patchwell::platform::SealedCopy ready([this](int fd) {
+        return ::write(fd, installer.constData(), static_cast<size_t>(installer.size())) ==
+               installer.size();
+    });
+    const QString name = t.Path(QStringLiteral("editor-setup.sh"));
+    InstallLogic(t.Svc(), view).Load(ready, name, manifest);
+    ASSERT_EQ(t.messages.shown.size(), 1u);
+    EXPECT_EQ(t.messages.shown[0].text, texts::InstallerFailed(name, texts::ExitStatus(3)));
+    ASSERT_EQ(t.launcher.starts.size(), 2u);
+    EXPECT_EQ(t.launcher.starts[0].descriptorContent, installer);
+    // The file of that name is not what ran: it stays. Only a success is kept.
+    EXPECT_TRUE(t.Exists(QStringLiteral("editor-setup.sh")));
+    EXPECT_FALSE(KeptInstallers({t.StateFolder()}, t.folder).Current());
 }
 
 }  // namespace

@@ -169,6 +169,13 @@ TEST_P(TranslationWalk, DownloadAndInstallationWindows) {
             ExpectWhole(w, 5745, 3150);
             EXPECT_EQ(layout(), shown);
         }
+        // The line of a patch or compressed installer that could not be used.
+        for (const QString& line : {patchwell::update::texts::PatchNotUsed(),
+                                    patchwell::update::texts::CompressedNotUsed()}) {
+            c.RaiseStatus(line);
+            ExpectWhole(w, 5745, 3150);
+            EXPECT_EQ(layout(), shown);
+        }
         Find(w, "Command4")->click();  // the pause caption becomes "Resume Update"
         ExpectWhole(w, 5745, 3150);
         EXPECT_EQ(layout(), shown);
