@@ -108,8 +108,7 @@ update_to() {
         e2e_fail "the installer that ran hashes to $ran"
     fi
     wait_for 10 e2e_served_runs "$1" || e2e_fail "served program $1 not running"
-    kill "$(cat "$APP/served.pid")" && rm -f "$APP/served.pid" "$APP/served.log"
-    rm -f "$APP/installer-args.txt" "$APP/installer-sha256.txt"
+    kill "$(cat "$APP/served.pid")" && rm -f "$APP"/{served.pid,served.log,installer-args.txt,installer-sha256.txt}
     [ -z "$(find "$APP" -name 'setup.sh*' -o -name iupdate.ini -o -name '*.zst*')" ] ||
         e2e_fail "files left in the folder: $(ls "$APP")"
 }
@@ -122,7 +121,6 @@ update_to() {
 case_update() {
     patch_setup 150000 2.0 3.0
     publish 2.0 --compress --delta-from "$(installer_file other)"
-    [ "$(manifest_key curverzst)" = "$BASE/p/setup.sh.zst" ] || e2e_fail "no compressed download offered"
     update_to 2.0
     downloaded setup.sh.zst
     kept_are 2.0
@@ -130,7 +128,6 @@ case_update() {
     e2e_log "3.0 as a patch from 2.0; killed during its download"
     publish 3.0 slow --delta-from "$(installer_file other)" --delta-from "$(installer_file 2.0)" \
         --compress
-    [ -n "$(manifest_key curverpatch2)" ] || e2e_fail "the manifest offers no second patch"
     start_download
     wait_for 20 title_at_least "$DL_WIN" 30 || e2e_fail "no progress: $(e2e_title "$DL_WIN")"
     kill -KILL "$E2E_PW_PID"
@@ -169,12 +166,10 @@ case_fallback() {
 
     e2e_log "a bit flipped in the patch, the manifest naming the damaged bytes"
     publish 4.0 --delta-from "$(installer_file 3.0)"
-    local patch at byte
+    local patch
     patch="$WWW/p/$(patch_name 3.0)"
-    at=$(($(stat -c %s "$patch") / 2))
-    byte=$(od -An -tu1 -j "$at" -N 1 "$patch" | tr -d ' ')
-    # shellcheck disable=SC2059
-    printf "$(printf '\\%03o' $((byte ^ 4)))" | dd of="$patch" bs=1 seek="$at" conv=notrunc status=none
+    python3 -c 'import sys; f = open(sys.argv[1], "r+b"); n = len(f.read()) // 2
+f.seek(n); b = f.read(1)[0]; f.seek(n); f.write(bytes([b ^ 4]))' "$patch"
     set_manifest_key curverpatch1sha256 "$(sha_of "$patch")"
     update_to 4.0
     downloaded "$(patch_name 3.0)" setup.sh
