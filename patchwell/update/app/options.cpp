@@ -36,10 +36,24 @@ ParsedOptions ParseOptions(const QStringList& arguments) {
             "patchwell::update::options",
             "Forget the signing key kept for this program folder: its updates are "
             "then no longer checked for signatures until update.ini names a key."));
+    const QCommandLineOption rollback(
+        QStringLiteral("rollback"),
+        QCoreApplication::translate(
+            "patchwell::update::options",
+            "Go back to the version installed before the current one, after asking; that "
+            "version's installer, kept when it ran, runs again."));
+    const QCommandLineOption status(
+        QStringLiteral("status"),
+        QCoreApplication::translate(
+            "patchwell::update::options",
+            "Print the installed version, the signing key, the last check, the skipped version "
+            "and the kept installers, one \"key: value\" line each."));
     line.addOption(quiet);
     line.addOption(check);
     line.addOption(channel);
     line.addOption(forgetKey);
+    line.addOption(rollback);
+    line.addOption(status);
     ParsedOptions parsed;
     parsed.outcome = line.parse(arguments);
     if (parsed.outcome.exitCode) {
@@ -49,6 +63,8 @@ ParsedOptions ParseOptions(const QStringList& arguments) {
     parsed.request.quiet = parser.isSet(quiet);
     parsed.request.checkNow = parser.isSet(check);
     parsed.forgetKey = parser.isSet(forgetKey);
+    parsed.rollback = parser.isSet(rollback);
+    parsed.status = parser.isSet(status);
     if (parser.isSet(channel)) {
         const QString name = parser.value(channel);
         if (!IsChannelName(name)) {

@@ -1,7 +1,7 @@
 #pragma once
 
-// patchwell's command line: --quiet, --check, --channel NAME and --forget-key
-// beside the common --help and --version.
+// patchwell's command line: --quiet, --check, --channel NAME, --forget-key,
+// --rollback and --status beside the common --help and --version.
 
 #include <QStringList>
 
@@ -14,6 +14,8 @@ struct ParsedOptions {
     common::cli::Outcome outcome;  // with an exit code the program ends now
     CheckRequest request;
     bool forgetKey = false;  // remove the signing state kept for this folder, then end
+    bool rollback = false;   // go back to the version installed before
+    bool status = false;     // print where the installation stands, then end
 };
 
 // `arguments` start with the program's own name, as argv does.

@@ -32,6 +32,9 @@ public:
     // load without a schedule, its control fetching the manifest (see
     // CheckLogic::OnDLComplete).
     void StartWithoutScheduleForTests();
+    // `patchwell --rollback` (see RollbackLogic), in the installation
+    // window; ends the program.
+    void Rollback();
 
     // The session ends the program (a termination signal): the download
     // window, when open, drops its transfer and partial installer first.

@@ -2,6 +2,7 @@
 
 #include <QLabel>
 
+#include "patchwell/update/core/logic/rollback_logic.h"
 #include "patchwell/update/core/texts.h"
 #include "patchwell/update/windows/forms.h"
 #include "patchwell/update/windows/frmchck.h"
@@ -52,6 +53,11 @@ void Frmextract::Load() {
     } else {
         logic_->Load(download.dl1().TargetFile(), manifest);
     }
+}
+
+void Frmextract::Rollback() {
+    InstallView& view = *this;
+    RollbackLogic(forms_.services(), view).Run();
 }
 
 void Frmextract::HideDownloadWindow() {

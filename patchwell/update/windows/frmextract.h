@@ -23,6 +23,8 @@ public:
     ~Frmextract() override;
 
     void Load();
+    // Instead of the load: goes back to the version installed before.
+    void Rollback();
 
 private:
     void HideDownloadWindow() override;

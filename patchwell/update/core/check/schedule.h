@@ -11,6 +11,7 @@
 //                     signature (10 with quiet, else none)
 //   notbefore=TIME    no request before this time (a server's Retry-After)
 //   channel=NAME      the manifest's [Update.NAME] instead of [Update]
+//   skipversion=V     the version the user chose to skip: not offered
 //
 // A value that is malformed or out of range counts as absent.
 
@@ -40,6 +41,10 @@ struct CheckSettings {
     std::optional<QDateTime> lastCheck;
     std::optional<QDateTime> notBefore;
     bool checkNow = false;
+    // The version the user chose to skip ("Skip This Version"). None when
+    // update.ini names none or one that is malformed, and for --check: the
+    // user who asks sees whatever is published.
+    std::optional<QString> skipVersion;
 };
 
 // The settings of update.ini in `programFolder` as `request` changes them.
@@ -75,6 +80,20 @@ StartPlan PlanStart(const CheckSettings& settings, const QDateTime& nowUtc);
 // notbefore any more. False when update.ini could not be written.
 bool RecordCompletedCheck(const QString& programFolder, const CheckSettings& settings,
                           const QDateTime& nowUtc);
+
+// A version text that skipversion can hold: at most 128 characters, none of
+// them a control character or a line break, read back from update.ini as it
+// was written (no blanks around it, no quotes around it).
+bool IsSkippableVersion(const QString& version);
+
+// Whether an update to `version` is the one the user skipped: compared as
+// versions are compared for an offer (see IsUpToDate), so a later version is
+// offered as usual.
+bool SkipsVersion(const CheckSettings& settings, const QString& version);
+
+// "Skip This Version": `version` written as skipversion in one write of
+// update.ini. False when it cannot be kept there or was not written.
+bool RecordSkippedVersion(const QString& programFolder, const QString& version);
 
 // A server's Retry-After: no request before `nowUtc` + `seconds`.
 bool RecordNotBefore(const QString& programFolder, const QDateTime& nowUtc, qint64 seconds);

@@ -51,8 +51,10 @@ WindowlessStart StartWithoutWindows(Services& services, ScheduledCheck& schedule
     if (!accepted) {
         return StartServed(services);
     }
-    if (!accepted->refusal && !UpdateOffered(accepted->manifest, services.programFolder,
-                                             ProgramKey(services.programFolder, "prgver"))) {
+    // Up to date, or only the version the user skipped: nothing to say.
+    if (!accepted->refusal && UpdateOffered(accepted->manifest, services.programFolder,
+                                            ProgramKey(services.programFolder, "prgver"),
+                                            scheduled.Settings()) != Offering::Update) {
         DeleteOrReport(services, RemoteManifestPath(services.programFolder));
         return StartServed(services);
     }
