@@ -3,9 +3,8 @@
 # installer, the compressed full download, and the patch from the installer
 # that ran before. The installers are two real builds of one Debian package
 # (by default git 2.39.5-0+deb12u2 and +deb12u3, fetched with
-# `apt-get download`): each build's files packed with tar, uncompressed and
-# in a fixed order, behind a shell header that patchwell runs with /auto and
-# the program folder. patchwell-publish signs each release; patchwell runs
+# `apt-get download`), each packed as a patch-friendly installer
+# (release_pair.sh beside this script). patchwell-publish signs each release; patchwell runs
 # under a private X session and is clicked through like a user would, against
 # a private nginx on loopback whose access log gives each request's body
 # bytes and all bytes sent (headers too). Figures, not a timed test.
@@ -26,7 +25,7 @@ export NGINX_LAUNCHER=$PWD/common/testing/nginx/pw-nginx.sh
 for tool in "$PATCHWELL" "$PUBLISH" "$session" "$(dirname "$PUBLISH")/patchwell-delta"; do
     [ -x "$tool" ] || { echo "missing: $tool (scripts/build.sh normal patchwell patchwell_verify patchwell_delta pw-x-session)" >&2; exit 1; }
 done
-for tool in apt-get apt-cache dpkg-deb minisign tar; do
+for tool in apt-get apt-cache dpkg-deb minisign tar realpath; do
     command -v "$tool" >/dev/null || { echo "missing: $tool" >&2; exit 1; }
 done
 if [ -z "${PW_X_SESSION:-}" ]; then
@@ -34,49 +33,16 @@ if [ -z "${PW_X_SESSION:-}" ]; then
 fi
 source patchwell/update/e2e/e2e_lib.sh
 
-package=${PACKAGE:-git}
-old=${OLD_VERSION:-1:2.39.5-0+deb12u2}
-new=${NEW_VERSION:-1:2.39.5-0+deb12u3}
-builds=$(apt-cache madison "$package" | awk -F'|' '{ gsub(/ /, "", $2); print $2 }' | sort -Vu)
-if ! grep -qxF "$old" <<<"$builds" || ! grep -qxF "$new" <<<"$builds"; then
-    old=$(tail -n 2 <<<"$builds" | head -n 1)
-    new=$(tail -n 1 <<<"$builds")
-    [ -n "$old" ] && [ "$old" != "$new" ] || { echo "no two builds of $package" >&2; exit 1; }
-fi
-
 e2e_init
 [ -z "${KEEP_WORK:-}" ] || trap 'e2e_cleanup; echo "work folder kept: $E2E_TMP"' EXIT
-debs=${DEB_DIR:-$E2E_TMP/debs}
-mkdir -p "$debs" "$E2E_TMP/releases"
-deb_of() { find "$debs" -maxdepth 1 -name "${package}_${1//:/%3a}_*.deb" | head -n 1; }
-for v in "$old" "$new"; do
-    [ -n "$(deb_of "$v")" ] || (cd "$debs" && apt-get download -q "$package=$v" >/dev/null)
-done
-
-# pack VERSION NAME: the installer of VERSION, prints its path.
-pack() {
-    local tree="$E2E_TMP/tree-$2" file="$E2E_TMP/releases/$2.sh"
-    rm -rf "$tree" && mkdir -p "$tree"
-    dpkg-deb -x "$(deb_of "$1")" "$tree"
-    cat >"$file" <<SH
-#!/bin/sh
-# Installs $package $1 into FOLDER/files: $2.sh /auto FOLDER
-[ "\$1" = /auto ] || exit 2
-folder=\$2
-skip=\$(awk '/^__TAR__\$/ { print NR + 1; exit }' "\$0")
-rm -rf "\$folder/files.new" && mkdir "\$folder/files.new" &&
-    tail -n +"\$skip" "\$0" | tar -x -C "\$folder/files.new" || exit 1
-rm -rf "\$folder/files" && mv "\$folder/files.new" "\$folder/files"
-sed -i 's/^prgver=.*/prgver=$2/' "\$folder/update.ini"
-exit 0
-__TAR__
-SH
-    tar -c --sort=name --mtime=@0 --owner=0 --group=0 --numeric-owner -C "$tree" . >>"$file"
-    rm -rf "$tree"
-    echo "$file"
-}
-old_setup=$(pack "$old" 1.0)
-new_setup=$(pack "$new" 2.0)
+package=${PACKAGE:-git}
+# shellcheck source=release_pair.sh
+source patchwell/bench/release_pair.sh
+debs=$(realpath "${DEB_DIR:-$E2E_TMP}")
+cd "$E2E_TMP"
+release_pair "$package" "${OLD_VERSION:-1:2.39.5-0+deb12u2}" "${NEW_VERSION:-1:2.39.5-0+deb12u3}" "$debs"
+old=$OLD_VERSION new=$NEW_VERSION
+old_setup=$E2E_TMP/setup0.sh new_setup=$E2E_TMP/setup1.sh
 
 export PW_NGINX_LOG_BYTES=1
 WWW=$E2E_TMP/www
@@ -97,11 +63,11 @@ publish() {
     echo "published $name $version in $((SECONDS - start)) s"
 }
 
-# update FOLDER NAME VERSION: patchwell in FOLDER
-# updates from $BASE/NAME/iupdate.ini to VERSION; prints the requests' body
-# bytes and all bytes sent, and the seconds from Start Update to the end.
+# update FOLDER NAME TREE: patchwell in FOLDER updates from
+# $BASE/NAME/iupdate.ini and unpacks TREE's files there; prints the requests'
+# body bytes and all bytes sent, and the seconds from Start Update to the end.
 update() {
-    local folder=$1 name=$2 version=$3 mark start
+    local folder=$1 name=$2 tree=$3 mark start
     [ -d "$folder" ] || {
         e2e_program_folder "$folder"
         e2e_local_manifest 0.9 "$BASE/$name/iupdate.ini"
@@ -119,7 +85,7 @@ update() {
     e2e_click "$win" "$START_X" "$BUTTONS_Y" "$UPDL_WIDTH"
     wait_for 600 e2e_not_running "$E2E_PW_PID" || e2e_fail "patchwell did not end"
     local took=$((($(date +%s%N) - start) / 1000000))
-    grep -qx "prgver=$version" "$APP/update.ini" || e2e_fail "$version was not installed in $APP"
+    diff -rq --no-dereference "$tree/usr" "$APP/usr" >/dev/null || e2e_fail "$tree was not installed in $APP"
     kill "$(cat "$APP/served.pid")" 2>/dev/null && rm -f "$APP/served.pid"
     tail -n "+$mark" "$E2E_NGINX_WORK/access.log" | awk -v took="$took" '
         { body += $10; match($0, /sent=[0-9]+/); sent += substr($0, RSTART + 5, RLENGTH - 5)
@@ -131,13 +97,13 @@ size() { stat -c %s "$1"; }
 publish full "$new_setup" 2.0
 publish patched "$old_setup" 1.0
 programs=$E2E_TMP/programs
-base_run=$(update "$programs/patched" patched 1.0)
+base_run=$(update "$programs/patched" patched "$E2E_TMP/tree0")
 publish patched "$new_setup" 2.0 --delta-from "$old_setup" --compress
 patch=$(echo "$WWW"/patched/setup.sh.from-*.zstpatch)
 
-full_run=$(update "$programs/full" full 2.0)
-patch_run=$(update "$programs/patched" patched 2.0)
-zst_run=$(update "$programs/compressed" patched 2.0)
+full_run=$(update "$programs/full" full "$E2E_TMP/tree1")
+patch_run=$(update "$programs/patched" patched "$E2E_TMP/tree1")
+zst_run=$(update "$programs/compressed" patched "$E2E_TMP/tree1")
 
 installer=$(size "$new_setup")
 pct() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f %%", 100 * a / b }'; }
