@@ -185,8 +185,23 @@ void Frmupdl::ReserveLongestTexts() {
 }
 
 void Frmupdl::SetLabel(QLabel* label, const QString& text) {
+    if (label->text() == text) {
+        return;
+    }
     label->setText(text);
-    fit_->Apply();
+    // A download changes the size, rate and time with every chunk it
+    // receives, thousands of times a second on a fast line: the window is
+    // fitted once per pass of the event loop (the control lets the loop run
+    // every 50 ms), before it is painted, not once per text. Fitting every
+    // text kept a core busy and made a download through the window slower
+    // than the line.
+    if (!fitPending_) {
+        fitPending_ = true;
+        QTimer::singleShot(0, this, [this] {
+            fitPending_ = false;
+            fit_->Apply();
+        });
+    }
 }
 
 void Frmupdl::RemoveCloseCommand() {

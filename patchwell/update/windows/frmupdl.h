@@ -77,6 +77,7 @@ private:
     QTimer* Timer1;
     ControlPort* dl1_;
     std::unique_ptr<common::TextFit> fit_;
+    bool fitPending_ = false;  // a fit of the window is queued
     std::unique_ptr<UpdateLogic> logic_;
     bool loaded_ = false;
 };
