@@ -242,12 +242,25 @@ TEST(DeltaUpdate, EveryFailureOfAPatchEndsInTheInstallerItselfInTheSameClick) {
          "patch full",
          "longer than allowed"},
         {"a patch to another installer", Delta(kOld, Release(3)), {}, {}, "patch full", "SHA-256"},
-        {"a base changed since it was kept",
+        {"a base changed since it was kept, its patch not fetched",
          patch,
          {},
          [](Scene& s) {
              QFile base(s.kept.Current()->path);
              ASSERT_TRUE(base.open(QIODevice::ReadWrite) && base.write("#!/bin/bash") > 0);
+         },
+         "full",
+         ""},
+        {"a base changed while the patch came",
+         patch,
+         {},
+         [](Scene& s) {
+             const QString path = s.kept.Current()->path;
+             s.dl1.onDownload = [path, receive = s.dl1.onDownload](FakeControl& c) {
+                 QFile base(path);
+                 EXPECT_TRUE(base.open(QIODevice::ReadWrite) && base.write("#!/bin/bash") > 0);
+                 receive(c);
+             };
          },
          "patch full",
          "gone or changed"},
