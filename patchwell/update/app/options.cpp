@@ -36,10 +36,14 @@ ParsedOptions ParseOptions(const QStringList& arguments) {
             "patchwell::update::options",
             "Forget the signing key kept for this program folder: its updates are "
             "then no longer checked for signatures until update.ini names a key."));
+    // patchwell's own: the start that found an update starts it detached.
+    QCommandLineOption stage(QStringLiteral("stage"), QString());
+    stage.setFlags(QCommandLineOption::HiddenFromHelp);
     line.addOption(quiet);
     line.addOption(check);
     line.addOption(channel);
     line.addOption(forgetKey);
+    line.addOption(stage);
     ParsedOptions parsed;
     parsed.outcome = line.parse(arguments);
     if (parsed.outcome.exitCode) {
@@ -49,6 +53,7 @@ ParsedOptions ParseOptions(const QStringList& arguments) {
     parsed.request.quiet = parser.isSet(quiet);
     parsed.request.checkNow = parser.isSet(check);
     parsed.forgetKey = parser.isSet(forgetKey);
+    parsed.stage = parser.isSet(stage);
     if (parser.isSet(channel)) {
         const QString name = parser.value(channel);
         if (!IsChannelName(name)) {

@@ -14,6 +14,9 @@ struct ParsedOptions {
     common::cli::Outcome outcome;  // with an exit code the program ends now
     CheckRequest request;
     bool forgetKey = false;  // remove the signing state kept for this folder, then end
+    // --stage (not listed): download the update the start found, in the
+    // background; patchwell starts itself so with autoupdate=1.
+    bool stage = false;
 };
 
 // `arguments` start with the program's own name, as argv does.

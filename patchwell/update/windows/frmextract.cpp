@@ -54,8 +54,15 @@ void Frmextract::Load() {
     }
 }
 
+void Frmextract::LoadStaged(const platform::SealedCopy& ready, const VerifiedManifest& manifest) {
+    logic_->Load(ready, manifest.values.savefileas, manifest);
+}
+
 void Frmextract::HideDownloadWindow() {
-    forms_.updl().hide();
+    // A staged update's installation has no download window to hide.
+    if (Frmupdl* download = forms_.updlIfLoaded()) {
+        download->hide();
+    }
 }
 
 void Frmextract::ShowWindow() {

@@ -15,7 +15,16 @@ QString ProgramKey(const QString& programFolder, const char* key) {
 
 WindowlessStart StartServed(Services& services) {
     StartServedProgram(services, ProgramKey(services.programFolder, "exe"));
-    return {true, std::nullopt};
+    return {true, std::nullopt, std::nullopt};
+}
+
+// Keeps the accepted manifest for the background download and starts it.
+// False when neither can be had: the update is then offered as before.
+bool StageInBackground(Services& services, const ManifestAcceptance& accepted) {
+    StagedUpdates staged(services.stateFolders, services.programFolder);
+    return staged.KeepManifest(accepted.bytes, accepted.signature) &&
+           services.launcher.StartDetached(services.executablePath, {QStringLiteral("--stage")},
+                                           services.programFolder);
 }
 
 }  // namespace
@@ -31,32 +40,59 @@ WindowlessStart StartWithoutWindows(Services& services, ScheduledCheck& schedule
                              LocalManifestPath(services.programFolder));
     scheduled.Begin(services.programFolder, checkUrl);
     const QDateTime now = QDateTime::currentDateTimeUtc();
-    switch (PlanStart(scheduled.Settings(), now)) {
+    const CheckSettings& settings = scheduled.Settings();
+    const bool staged =
+        settings.autoUpdate &&
+        StagedUpdates::InstallerPresent(services.stateFolders.value(0), services.programFolder);
+    StartPlan plan = PlanStart(settings, now, staged);
+    std::optional<TrustInForce> trust;
+    if (plan == StartPlan::InstallStaged) {
+        // The kept signing state decides, not what update.ini says now.
+        trust = EstablishTrust(services);
+        StagedInstall install = StagedUpdates(services.stateFolders, services.programFolder)
+                                    .Take(services, *trust, checkUrl, now);
+        if (install.copy) {
+            return {false, std::nullopt, std::move(install)};
+        }
+        // What failed a check is gone; the start checks as any quiet one.
+        plan = StartPlan::CheckQuietly;
+    }
+    switch (plan) {
         case StartPlan::StartServed:
             return StartServed(services);
         case StartPlan::CheckInWindows:
             return {};
         case StartPlan::CheckQuietly:
+        case StartPlan::InstallStaged:
             break;
     }
-    // The kept signing state decides, not what update.ini says now.
-    const TrustInForce trust = EstablishTrust(services);
-    if (trust.refusal) {
+    if (!trust) {
+        trust = EstablishTrust(services);
+    }
+    if (trust->refusal) {
         ManifestAcceptance refused;
-        refused.refusal = trust.refusal;
-        return {false, std::move(refused)};
+        refused.refusal = trust->refusal;
+        return {false, std::move(refused), std::nullopt};
     }
     std::optional<ManifestAcceptance> accepted =
-        CheckOnce(services, scheduled, trust, checkUrl, now);
+        CheckOnce(services, scheduled, *trust, checkUrl, now);
     if (!accepted) {
         return StartServed(services);
     }
-    if (!accepted->refusal && !UpdateOffered(accepted->manifest, services.programFolder,
-                                             ProgramKey(services.programFolder, "prgver"))) {
+    const QString installed = ProgramKey(services.programFolder, "prgver");
+    if (!accepted->refusal &&
+        !UpdateOffered(accepted->manifest, services.programFolder, installed)) {
         DeleteOrReport(services, RemoteManifestPath(services.programFolder));
         return StartServed(services);
     }
-    return {false, std::move(accepted)};
+    if (!accepted->refusal &&
+        PlanOffer(settings, accepted->manifest, installed, scheduled.Metered()) ==
+            OfferPlan::StageInBackground &&
+        StageInBackground(services, *accepted)) {
+        DeleteOrReport(services, RemoteManifestPath(services.programFolder));
+        return StartServed(services);
+    }
+    return {false, std::move(accepted), std::nullopt};
 }
 
 }  // namespace patchwell::update
