@@ -18,8 +18,8 @@ constexpr int kIoprioClassShift = 13;
 
 bool LowerOwnPriority() {
     const bool nice = ::setpriority(PRIO_PROCESS, 0, 19) == 0;
-    const bool idle = ::syscall(SYS_ioprio_set, kIoprioWhoProcess, 0,
-                                kIoprioClassIdle << kIoprioClassShift) == 0;
+    const bool idle =
+        ::syscall(SYS_ioprio_set, kIoprioWhoProcess, 0, kIoprioClassIdle << kIoprioClassShift) == 0;
     return nice && idle;
 }
 

@@ -87,8 +87,8 @@ Received Receive(const Candidate& candidate, const QString& path, platform::Netw
     control.GetFileInformation();
     const qint64 announced = control.FileSize();
     if (announced <= 0 || announced != candidate.size) {
-        qCInfo(lcStage).noquote() << candidate.address << "announces" << announced
-                                  << "bytes, not" << candidate.size;
+        qCInfo(lcStage).noquote() << candidate.address << "announces" << announced << "bytes, not"
+                                  << candidate.size;
         return Received::Failed;
     }
     const qint64 existing = QFileInfo(path).size();
@@ -110,7 +110,7 @@ Received Receive(const Candidate& candidate, const QString& path, platform::Netw
         return Received::Failed;
     }
     return completed && QFileInfo(path).size() == candidate.size ? Received::Whole
-                                                                   : Received::Failed;
+                                                                 : Received::Failed;
 }
 
 // The installer made of what arrived for `candidate`, checked against the
@@ -129,8 +129,8 @@ std::unique_ptr<platform::SealedCopy> InstallerOf(const Candidate& candidate, co
     const MaybeRefusal problem = copy->valid() ? InstallerBindingProblem(manifest, copy->fd())
                                                : Refusal{RefusalKind::UnreadableInstaller};
     if (problem) {
-        qCInfo(lcStage).noquote() << candidate.address << "is not the installer:"
-                                  << RefusalText(*problem);
+        qCInfo(lcStage).noquote() << candidate.address
+                                  << "is not the installer:" << RefusalText(*problem);
         return nullptr;
     }
     return copy;
@@ -141,9 +141,8 @@ QString LockPath(const QString& programFolder) {
                                                       qEnvironmentVariable("XDG_RUNTIME_DIR"),
                                                       qEnvironmentVariable("XDG_CACHE_HOME"));
     return folder.isEmpty() ? QString()
-                            : QDir(folder).filePath(
-                                  InstallationStateName("stage-", programFolder) +
-                                  QStringLiteral(".lock"));
+                            : QDir(folder).filePath(InstallationStateName("stage-", programFolder) +
+                                                    QStringLiteral(".lock"));
 }
 
 }  // namespace
@@ -168,9 +167,8 @@ StageOutcome DownloadStagedUpdate(Services& services, platform::NetworkCost& cos
         common::ReadIniValue(QStringLiteral("Update"), QStringLiteral("verchckurl"),
                              LocalManifestPath(services.programFolder));
     const TrustInForce trust = EstablishTrust(services);
-    const ManifestAcceptance judged =
-        JudgeKeptManifest(services, trust, kept->bytes, kept->signature, checkUrl,
-                          QDateTime::currentDateTimeUtc());
+    const ManifestAcceptance judged = JudgeKeptManifest(
+        services, trust, kept->bytes, kept->signature, checkUrl, QDateTime::currentDateTimeUtc());
     if (judged.refusal || !judged.manifest.BindsInstaller()) {
         qCWarning(lcStage).noquote()
             << "the kept manifest no longer passes:"

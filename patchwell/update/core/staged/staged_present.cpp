@@ -19,9 +19,8 @@ QString StagedFolderIn(const QString& stateFolder, const QString& programFolder)
 
 bool StagedUpdates::InstallerPresent(const QString& stateFolder, const QString& programFolder) {
     struct stat info {};
-    const QByteArray path = QFile::encodeName(
-        QDir(StagedFolderIn(stateFolder, programFolder))
-            .filePath(QLatin1String(kStagedInstallerName)));
+    const QByteArray path = QFile::encodeName(QDir(StagedFolderIn(stateFolder, programFolder))
+                                                  .filePath(QLatin1String(kStagedInstallerName)));
     return ::lstat(path.constData(), &info) == 0 && S_ISREG(info.st_mode);
 }
 

@@ -135,7 +135,8 @@ bool StagedUpdates::StageInstaller(int sealedFd, const QByteArray& manifestBytes
     if (!UsableFolder()) {
         return false;
     }
-    const QByteArray partial = QFile::encodeName(FilePath(QLatin1String(kStagedInstallerName) + QStringLiteral(".part")));
+    const QByteArray partial =
+        QFile::encodeName(FilePath(QLatin1String(kStagedInstallerName) + QStringLiteral(".part")));
     ::unlink(partial.constData());
     const int out = ::open(partial.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (out < 0) {
@@ -146,7 +147,9 @@ bool StagedUpdates::StageInstaller(int sealedFd, const QByteArray& manifestBytes
     // A start that found a newer manifest meanwhile has the last word.
     const std::optional<KeptManifest> kept = Manifest();
     if (!written || !kept || kept->bytes != manifestBytes ||
-        ::rename(partial.constData(), QFile::encodeName(FilePath(QLatin1String(kStagedInstallerName))).constData()) != 0) {
+        ::rename(partial.constData(),
+                 QFile::encodeName(FilePath(QLatin1String(kStagedInstallerName))).constData()) !=
+            0) {
         ::unlink(partial.constData());
         return false;
     }
@@ -171,19 +174,19 @@ StagedInstall StagedUpdates::Take(Services& services, const TrustInForce& trust,
     if (!judged.manifest.BindsInstaller()) {
         return Failed(QStringLiteral("its manifest binds no installer"));
     }
-    const int in = ::open(QFile::encodeName(FilePath(QLatin1String(kStagedInstallerName))).constData(),
-                          O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    const int in =
+        ::open(QFile::encodeName(FilePath(QLatin1String(kStagedInstallerName))).constData(),
+               O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
     struct stat info {};
-    if (in < 0 || ::fstat(in, &info) != 0 || !S_ISREG(info.st_mode) ||
-        info.st_uid != ::geteuid() || (info.st_mode & 077) != 0) {
+    if (in < 0 || ::fstat(in, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid() ||
+        (info.st_mode & 077) != 0) {
         if (in >= 0) {
             ::close(in);
         }
         return Failed(QStringLiteral("the installer is missing or not the user's own"));
     }
-    auto copy = std::make_unique<platform::SealedCopy>([in](int out) {
-        return ::lseek(out, 0, SEEK_SET) == 0 && CopyAll(in, out);
-    });
+    auto copy = std::make_unique<platform::SealedCopy>(
+        [in](int out) { return ::lseek(out, 0, SEEK_SET) == 0 && CopyAll(in, out); });
     ::close(in);
     if (!copy->valid()) {
         return Failed(QStringLiteral("no sealed copy could be made"));

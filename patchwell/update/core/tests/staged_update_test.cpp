@@ -60,8 +60,8 @@ TEST(StagedPlan, TheStartAndTheOfferDecidedFromTheSettings) {
         OfferPlan offer;
     };
     const Case cases[] = {
-        {"without the key a staged file means nothing", "", false, true,
-         StartPlan::CheckInWindows, &bound, "1.0", false, OfferPlan::OfferInWindows},
+        {"without the key a staged file means nothing", "", false, true, StartPlan::CheckInWindows,
+         &bound, "1.0", false, OfferPlan::OfferInWindows},
         {"autoupdate=0", "autoupdate=0\n", false, true, StartPlan::CheckInWindows, &bound, "1.0",
          false, OfferPlan::OfferInWindows},
         {"staged", "autoupdate=1\n", false, true, StartPlan::InstallStaged, &bound, "1.0", false,
@@ -76,19 +76,19 @@ TEST(StagedPlan, TheStartAndTheOfferDecidedFromTheSettings) {
          OfferPlan::OfferInWindows},
         {"no installer bound", "autoupdate=1\n", false, false, StartPlan::CheckQuietly, &unbound,
          "1.0", false, OfferPlan::OfferInWindows},
-        {"the same version", "autoupdate=1\n", false, false, StartPlan::CheckQuietly, &bound,
-         "2.0", false, OfferPlan::OfferInWindows},
+        {"the same version", "autoupdate=1\n", false, false, StartPlan::CheckQuietly, &bound, "2.0",
+         false, OfferPlan::OfferInWindows},
         {"a rollback", "autoupdate=1\n", false, false, StartPlan::CheckQuietly, &bound, "2.1",
          false, OfferPlan::OfferInWindows},
-        {"--check shows the offer", "autoupdate=1\n", true, true, StartPlan::CheckInWindows,
-         &bound, "1.0", false, OfferPlan::OfferInWindows},
+        {"--check shows the offer", "autoupdate=1\n", true, true, StartPlan::CheckInWindows, &bound,
+         "1.0", false, OfferPlan::OfferInWindows},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         CheckRequest request;
         request.checkNow = c.checkNow;
-        const CheckSettings settings = ReadCheckSettings(
-            common::IniSnapshot::FromBytes("[Update]\n" + c.keys), request);
+        const CheckSettings settings =
+            ReadCheckSettings(common::IniSnapshot::FromBytes("[Update]\n" + c.keys), request);
         EXPECT_EQ(PlanStart(settings, now, c.staged), c.plan);
         EXPECT_EQ(PlanOffer(settings, *c.manifest, QString::fromLatin1(c.installed), c.metered),
                   c.offer);
@@ -162,8 +162,8 @@ public:
     bool StartedInBackground() const {
         for (const auto& start : app.launcher.starts) {
             if (start.arguments == QStringList{QStringLiteral("--stage")}) {
-                return start.program == app.Path(QStringLiteral("patchwell")) &&
-                       !start.waited && start.workingFolder == app.folder;
+                return start.program == app.Path(QStringLiteral("patchwell")) && !start.waited &&
+                       start.workingFolder == app.folder;
             }
         }
         return false;
@@ -259,8 +259,7 @@ TEST_F(StagedUpdateTest, AStagedUpdateThatFailsACheckIsDeletedAndTheStartChecksA
          true},
         {"the installer open to others",
          [](StagedUpdateTest& t) {
-             ASSERT_EQ(::chmod(QFile::encodeName(t.StagedFile("installer")).constData(), 0644),
-                       0);
+             ASSERT_EQ(::chmod(QFile::encodeName(t.StagedFile("installer")).constData(), 0644), 0);
          },
          true},
         {"the manifest changed",
@@ -278,9 +277,9 @@ TEST_F(StagedUpdateTest, AStagedUpdateThatFailsACheckIsDeletedAndTheStartChecksA
          false},
         {"a newer manifest accepted meanwhile",
          [](StagedUpdateTest& t) {
-             ASSERT_TRUE(SaveTrustState({t.app.StateFolder()}, t.app.folder, kCheckUrl,
-                                        {t.ours.publicKeyLine, {},
-                                         QString::number(t.signedAt + 60), {}}));
+             ASSERT_TRUE(
+                 SaveTrustState({t.app.StateFolder()}, t.app.folder, kCheckUrl,
+                                {t.ours.publicKeyLine, {}, QString::number(t.signedAt + 60), {}}));
          },
          false},
         {"a later start kept a newer manifest",
@@ -288,8 +287,7 @@ TEST_F(StagedUpdateTest, AStagedUpdateThatFailsACheckIsDeletedAndTheStartChecksA
              ASSERT_TRUE(t.Staged().KeepManifest(Offer("2.1"), QByteArray("sig")));
          },
          true},
-        {"that version installed meanwhile", [](StagedUpdateTest& t) { t.WriteIni("2.0"); },
-         false},
+        {"that version installed meanwhile", [](StagedUpdateTest& t) { t.WriteIni("2.0"); }, false},
         {"a newer version installed meanwhile", [](StagedUpdateTest& t) { t.WriteIni("3.0"); },
          false},
     };
