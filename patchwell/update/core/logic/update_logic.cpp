@@ -175,6 +175,8 @@ bool UpdateLogic::TryOffer(const DeltaOffer& offer) {
     if (!failed && completed_) {
         made = InstallerFromDelta(manifest_, offer, file,
                                   KeptInstallers(services_.stateFolders, services_.programFolder));
+    } else if (oversized_) {
+        made.detail = QStringLiteral("longer than announced");
     } else {
         made.detail = deferredError_.isEmpty() ? QStringLiteral("not received") : deferredError_;
     }

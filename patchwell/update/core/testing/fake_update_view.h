@@ -1,10 +1,12 @@
 #pragma once
 
-// A download window for tests: it keeps what the update logic shows in it.
+// The download and installation windows for tests: they keep what the update
+// and installation logic show in them.
 
 #include <QList>
 #include <QStringList>
 
+#include "patchwell/update/core/logic/install_logic.h"
 #include "patchwell/update/core/logic/update_logic.h"
 
 namespace patchwell::update {
@@ -44,6 +46,15 @@ public:
     int maximum = 100;
     int value = 0;
     QList<int> frames;
+};
+
+class FakeInstallView : public InstallView {
+public:
+    void HideDownloadWindow() override { log << QStringLiteral("hideDownload"); }
+    void ShowWindow() override { log << QStringLiteral("show"); }
+    void MakeTopmost() override { log << QStringLiteral("topmost"); }
+    void SetProgramName(const QString& name) override { log << QStringLiteral("name=") + name; }
+    QStringList log;
 };
 
 // Hands the control's events to `logic`, as the download window does.

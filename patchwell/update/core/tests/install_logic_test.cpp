@@ -1,5 +1,4 @@
 #include <QCryptographicHash>
-#include <QDir>
 #include <QFileInfo>
 #include <QStringList>
 
@@ -10,7 +9,7 @@
 #include "common/ini/ini.h"
 #include "patchwell/update/core/delta/kept_installers.h"
 #include "patchwell/update/core/logic/install_logic.h"
-#include "patchwell/update/core/testing/fake_install_view.h"
+#include "patchwell/update/core/testing/fake_update_view.h"
 #include "patchwell/update/core/testing/test_folder.h"
 #include "patchwell/update/core/texts.h"
 
@@ -248,54 +247,23 @@ TEST_F(BoundInstallTest, AnInstallerThatIsNotTheBoundOneIsRefusedAndDeleted) {
     }
 }
 
-TEST_F(BoundInstallTest, AReadyCopyRunsUnderTheSameChecksAndIsKeptOnlyAfterItSucceeded) {
-    using patchwell::platform::ProgramEnd;
-    const QString name = t.Path(QStringLiteral("editor-setup.sh"));
-    const struct {
-        const char* what;
-        QByteArray content;
-        ProgramEnd end;
-        QString message;  // none: nothing to report
-        bool ran;
-    } cases[] = {
-        {"succeeded", installer, {ProgramEnd::Kind::Exited, 0}, QString(), true},
-        {"failed",
-         installer,
-         {ProgramEnd::Kind::Exited, 3},
-         texts::InstallerFailed(name, texts::ExitStatus(3)),
-         true},
-        {"other bytes",
-         QByteArray(installer).replace("real", "evil"),
-         {},
-         texts::UpdateNotVerified(texts::refusal::WrongDigest()),
-         false},
+TEST_F(BoundInstallTest, AReadyCopyThatFailsIsReportedByItsSaveNameAndNotKept) {
+    t.launcher.end = [](const QString&) {
+        return patchwell::platform::ProgramEnd{patchwell::platform::ProgramEnd::Kind::Exited, 3};
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        QDir(t.StateFolder()).removeRecursively();
-        t.launcher.starts.clear();
-        t.messages.shown.clear();
-        t.launcher.end = [&](const QString&) { return c.end; };
-        const patchwell::platform::SealedCopy ready([&](int fd) {
-            return ::write(fd, c.content.constData(), static_cast<size_t>(c.content.size())) ==
-                   c.content.size();
-        });
-        InstallLogic(t.Svc(), view).Load(ready, name, manifest);
-        QStringList shown;
-        for (const auto& message : t.messages.shown) {
-            shown << message.text;
-        }
-        EXPECT_EQ(shown, c.message.isEmpty() ? QStringList() : QStringList{c.message});
-        ASSERT_EQ(t.launcher.starts.size(), c.ran ? 2u : 0u);
-        if (c.ran) {
-            EXPECT_EQ(t.launcher.starts[0].descriptorContent, installer);
-        }
-        // The file of that name is not the one that ran: it stays.
-        EXPECT_TRUE(t.Exists(QStringLiteral("editor-setup.sh")));
-        const std::optional<KeptInstaller> kept =
-            KeptInstallers({t.StateFolder()}, t.folder).Current();
-        EXPECT_EQ(kept.has_value(), c.end.succeeded());
-    }
+    const patchwell::platform::SealedCopy ready([this](int fd) {
+        return ::write(fd, installer.constData(), static_cast<size_t>(installer.size())) ==
+               installer.size();
+    });
+    const QString name = t.Path(QStringLiteral("editor-setup.sh"));
+    InstallLogic(t.Svc(), view).Load(ready, name, manifest);
+    ASSERT_EQ(t.messages.shown.size(), 1u);
+    EXPECT_EQ(t.messages.shown[0].text, texts::InstallerFailed(name, texts::ExitStatus(3)));
+    ASSERT_EQ(t.launcher.starts.size(), 2u);
+    EXPECT_EQ(t.launcher.starts[0].descriptorContent, installer);
+    // The file of that name is not what ran: it stays. Only a success is kept.
+    EXPECT_TRUE(t.Exists(QStringLiteral("editor-setup.sh")));
+    EXPECT_FALSE(KeptInstallers({t.StateFolder()}, t.folder).Current());
 }
 
 }  // namespace

@@ -1,9 +1,11 @@
 #include <QApplication>
+#include <QCryptographicHash>
 #include <QFile>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTemporaryFile>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -11,6 +13,7 @@
 #include <map>
 
 #include "common/testing/wait_for.h"
+#include "patchwell/patch/zstd_patch.h"
 #include "patchwell/platform/qt_message_boxes.h"
 #include "patchwell/update/core/testing/fake_control.h"
 #include "patchwell/update/core/testing/test_folder.h"
@@ -291,6 +294,57 @@ TEST_F(WindowsTest, CompletionHandsOverToTheInstallationWindow) {
     EXPECT_TRUE(t.Exists(QStringLiteral("editor-setup.sh")));
     // The fake end returns: once for the signal, once at the step's end.
     EXPECT_EQ(t.lifetime.ends, 2);
+}
+
+TEST_F(WindowsTest, ACompressedInstallerIsInstalledFromTheCopyItWasDecodedInto) {
+    const QByteArray installer = "#!/bin/sh\necho the installer of 2.1\n";
+    QByteArray compressed;
+    {
+        QTemporaryFile in, out;
+        ASSERT_TRUE(in.open() && out.open());
+        in.write(installer);
+        in.flush();
+        in.seek(0);
+        ASSERT_TRUE(patchwell::patch::Make(-1, in.handle(), out.handle(), 3).ok);
+        out.seek(0);
+        compressed = out.readAll();
+    }
+    const QString zst = QStringLiteral("http://127.0.0.1:1/editor-setup.sh.zst");
+    FakeControl& check = CheckControl();
+    check.probeSize = 100;
+    check.onDownload = [&](FakeControl& c) {
+        t.Write(
+            QStringLiteral("iupdate.ini"),
+            "[Update]\ncurver=2.1\ncurverurl=http://127.0.0.1:1/editor-setup.sh\n"
+            "savefileas=editor-setup.sh\ncurversize=" +
+                QByteArray::number(installer.size()) + "\ncurversha256=" +
+                QCryptographicHash::hash(installer, QCryptographicHash::Sha256).toHex() +
+                "\ncurverzst=" + zst.toLatin1() +
+                "\ncurverzstsize=" + QByteArray::number(compressed.size()) + "\ncurverzstsha256=" +
+                QCryptographicHash::hash(compressed, QCryptographicHash::Sha256).toHex() + "\n");
+        c.RaiseComplete();
+    };
+    forms->StartWithoutScheduleForTests();
+    Frmupdl& w = *forms->updlIfLoaded();
+    FakeControl& dl1 = *controls.at(QStringLiteral("Frmupdl"));
+    dl1.onProbe = [&](FakeControl& c) { c.fileSize = c.url == zst ? compressed.size() : 0; };
+    dl1.onDownload = [&](FakeControl& c) {
+        QFile file(c.saveLocation);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(compressed);
+        file.close();
+        c.targetFile = c.saveLocation;
+        c.RaiseProgress(compressed.size(), 100);
+        c.RaiseComplete();
+    };
+    Find<QPushButton>(w, "Command1")->click();
+    EXPECT_EQ(Text(w, "download"), QStringLiteral("Downloading File: ") + zst);
+    EXPECT_EQ(Text(w, "lblCBytes"),
+              QStringLiteral("Recived/Total Size : %1 bytes/%1 bytes").arg(compressed.size()));
+    ASSERT_EQ(t.launcher.starts.size(), 2u);
+    EXPECT_EQ(t.launcher.starts[0].descriptorContent, installer);
+    // Nothing came into the program folder.
+    EXPECT_FALSE(t.Exists(QStringLiteral("editor-setup.sh")));
 }
 
 TEST_F(WindowsTest, NetworkTextsShowAsPlainTextInLabelsAndMessageBoxes) {
