@@ -19,6 +19,9 @@ public:
     void Show(const QString& text, MessageIcon icon, const QString& title) override;
     void ShowWithDetails(const QString& text, const QString& details, MessageIcon icon,
                          const QString& title) override;
+    bool ShowOffer(const QString& text, const QString& details, const QString& choice,
+                   MessageIcon icon, const QString& title) override;
+    MessageAnswer Ask(const QString& text, MessageIcon icon, const QString& title) override;
 };
 
 }  // namespace patchwell::platform

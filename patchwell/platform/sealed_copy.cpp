@@ -41,15 +41,21 @@ bool Seal(int copy, const std::function<bool(int)>& fill) {
 
 SealedCopy::SealedCopy(const QString& path) {
     const int source = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (source >= 0) {
+        fd_ = CopyOf(source);
+        ::close(source);
+    }
+}
+
+SealedCopy::SealedCopy(int source) : fd_(CopyOf(source)) {}
+
+int SealedCopy::CopyOf(int source) {
     struct stat info {};
-    if (source < 0) {
-        return;
+    if (source < 0 || ::fstat(source, &info) != 0 || !S_ISREG(info.st_mode)) {
+        return -1;
     }
-    if (::fstat(source, &info) == 0 && S_ISREG(info.st_mode)) {
-        fd_ = Make(
-            [source](int to) { return ::lseek(source, 0, SEEK_SET) == 0 && CopyAll(source, to); });
-    }
-    ::close(source);
+    return Make(
+        [source](int to) { return ::lseek(source, 0, SEEK_SET) == 0 && CopyAll(source, to); });
 }
 
 SealedCopy::SealedCopy(const std::function<bool(int fd)>& fill) : fd_(Make(fill)) {}

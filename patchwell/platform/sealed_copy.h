@@ -17,6 +17,9 @@ class SealedCopy {
 public:
     // Copies the file at `path`; an invalid copy when that fails.
     explicit SealedCopy(const QString& path);
+    // Copies what the open descriptor `source` holds from its start (it must
+    // be a regular file); the descriptor stays the caller's.
+    explicit SealedCopy(int source);
     // A copy written by `fill`, which writes the whole content to the new
     // file it is handed (from its start) and says whether it could; sealed
     // after it. An invalid copy when `fill` fails. `fill` may be called a
@@ -32,6 +35,7 @@ public:
 
 private:
     static int Make(const std::function<bool(int fd)>& fill);
+    static int CopyOf(int source);
 
     int fd_ = -1;
 };

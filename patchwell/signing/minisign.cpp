@@ -230,6 +230,17 @@ std::optional<PublicKey> ParsePublicKey(std::string_view text) {
     return key;
 }
 
+std::string KeyIdText(const PublicKey& key) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string text;
+    for (auto byte = key.keyId.rbegin(); byte != key.keyId.rend(); ++byte) {
+        text += kHex[*byte >> 4];
+        text += kHex[*byte & 0xF];
+    }
+    const std::size_t first = text.find_first_not_of('0');
+    return first == std::string::npos ? std::string("0") : text.substr(first);
+}
+
 Verification VerifyData(std::string_view publicKeyText, std::string_view signatureText,
                         std::string_view data) {
     return Verify(publicKeyText, signatureText, &data, [data](auto consume) {

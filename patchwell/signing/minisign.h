@@ -20,6 +20,11 @@ struct PublicKey {
 // with its "untrusted comment:" line before it. Blanks around it are ignored.
 std::optional<PublicKey> ParsePublicKey(std::string_view text);
 
+// The key's id as minisign shows it ("minisign public key F59B..."): its
+// eight bytes as one little-endian number in upper-case hex, without
+// leading zeros.
+std::string KeyIdText(const PublicKey& key);
+
 enum class Outcome {
     Verified,
     MalformedKey,

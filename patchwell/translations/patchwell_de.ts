@@ -435,6 +435,14 @@ Exit-Status: 0 bestätigt, 1 nicht bestätigt, 2 unlesbare Eingabe oder Aufruffe
         <source>a channel is a name of letters, digits, &apos;.&apos;, &apos;_&apos; and &apos;-&apos;</source>
         <translation>ein Kanal ist ein Name aus Buchstaben, Ziffern, &apos;.&apos;, &apos;_&apos; und &apos;-&apos;</translation>
     </message>
+    <message>
+        <source>Go back to the version installed before the current one, after asking; that version&apos;s installer, kept when it ran, runs again.</source>
+        <translation>Nach einer Rückfrage zur Version zurückkehren, die vor der aktuellen installiert war; deren Installationsprogramm, aufbewahrt, als es lief, läuft erneut.</translation>
+    </message>
+    <message>
+        <source>Print the installed version, the signing key, the last check, the skipped version and the kept installers, one &quot;key: value&quot; line each.</source>
+        <translation>Die installierte Version, den Signaturschlüssel, die letzte Prüfung, die übersprungene Version und die aufbewahrten Installationsprogramme ausgeben, je eine Zeile &quot;key: value&quot;.</translation>
+    </message>
 </context>
 <context>
     <name>patchwell::update::texts</name>
@@ -691,6 +699,28 @@ ob eine Firewall Patchwell den Zugriff auf das Internet verwehrt</translation>
     <message>
         <source>The compressed installer could not be used; downloading the installer itself.</source>
         <translation>Das komprimierte Installationsprogramm konnte nicht verwendet werden; das Installationsprogramm selbst wird heruntergeladen.</translation>
+    </message>
+    <message>
+        <source>Skip This Version</source>
+        <translation>Diese Version überspringen</translation>
+    </message>
+    <message>
+        <source>Patchwell could not record in %2 that version %1 is to be skipped, so it will be offered again.</source>
+        <translation>Patchwell konnte in %2 nicht festhalten, dass Version %1 übersprungen werden soll; sie wird daher erneut angeboten.</translation>
+    </message>
+    <message>
+        <source>Go back from version %2 of %1 to version %3, which was installed before?
+Version %2 will then not be offered again.</source>
+        <translation>Von Version %2 von %1 zu Version %3 zurückkehren, die vorher installiert war?
+Version %2 wird danach nicht mehr angeboten.</translation>
+    </message>
+    <message>
+        <source>Patchwell keeps no earlier version of %1 to go back to, so nothing was changed.</source>
+        <translation>Patchwell bewahrt keine frühere Version von %1 auf, zu der es zurückkehren könnte; es wurde nichts geändert.</translation>
+    </message>
+    <message>
+        <source>The installer of version %1 kept for going back has changed since it ran, so it was removed and nothing was changed.</source>
+        <translation>Das für die Rückkehr aufbewahrte Installationsprogramm von Version %1 hat sich verändert, seit es lief; es wurde daher entfernt, und es wurde nichts geändert.</translation>
     </message>
 </context>
 </TS>

@@ -434,6 +434,14 @@ Estado de salida: 0 verificado, 1 no verificado, 2 entrada ilegible o error de u
         <source>a channel is a name of letters, digits, &apos;.&apos;, &apos;_&apos; and &apos;-&apos;</source>
         <translation>un canal es un nombre de letras, dígitos, &apos;.&apos;, &apos;_&apos; y &apos;-&apos;</translation>
     </message>
+    <message>
+        <source>Go back to the version installed before the current one, after asking; that version&apos;s installer, kept when it ran, runs again.</source>
+        <translation>Volver, tras preguntar, a la versión instalada antes de la actual; su instalador, guardado cuando se ejecutó, se ejecuta de nuevo.</translation>
+    </message>
+    <message>
+        <source>Print the installed version, the signing key, the last check, the skipped version and the kept installers, one &quot;key: value&quot; line each.</source>
+        <translation>Mostrar la versión instalada, la clave de firma, la última comprobación, la versión omitida y los instaladores guardados, una línea &quot;key: value&quot; cada uno.</translation>
+    </message>
 </context>
 <context>
     <name>patchwell::update::texts</name>
@@ -690,6 +698,28 @@ que ningún cortafuegos impide a Patchwell acceder a Internet</translation>
     <message>
         <source>The compressed installer could not be used; downloading the installer itself.</source>
         <translation>No se pudo usar el instalador comprimido; descargando el propio instalador.</translation>
+    </message>
+    <message>
+        <source>Skip This Version</source>
+        <translation>Omitir esta versión</translation>
+    </message>
+    <message>
+        <source>Patchwell could not record in %2 that version %1 is to be skipped, so it will be offered again.</source>
+        <translation>Patchwell no pudo anotar en %2 que la versión %1 debe omitirse, así que se ofrecerá de nuevo.</translation>
+    </message>
+    <message>
+        <source>Go back from version %2 of %1 to version %3, which was installed before?
+Version %2 will then not be offered again.</source>
+        <translation>¿Volver de la versión %2 de %1 a la versión %3, instalada antes?
+La versión %2 ya no se ofrecerá.</translation>
+    </message>
+    <message>
+        <source>Patchwell keeps no earlier version of %1 to go back to, so nothing was changed.</source>
+        <translation>Patchwell no guarda ninguna versión anterior de %1 a la que volver, así que no se ha cambiado nada.</translation>
+    </message>
+    <message>
+        <source>The installer of version %1 kept for going back has changed since it ran, so it was removed and nothing was changed.</source>
+        <translation>El instalador de la versión %1 guardado para volver atrás ha cambiado desde que se ejecutó, así que se ha eliminado y no se ha cambiado nada.</translation>
     </message>
 </context>
 </TS>

@@ -437,6 +437,14 @@ Code de sortie : 0 vérifié, 1 non vérifié, 2 entrée illisible ou erreur d&a
         <source>a channel is a name of letters, digits, &apos;.&apos;, &apos;_&apos; and &apos;-&apos;</source>
         <translation>un canal est un nom composé de lettres, de chiffres, de &apos;.&apos;, &apos;_&apos; et &apos;-&apos;</translation>
     </message>
+    <message>
+        <source>Go back to the version installed before the current one, after asking; that version&apos;s installer, kept when it ran, runs again.</source>
+        <translation>Revenir, après confirmation, à la version installée avant l&apos;actuelle ; son programme d&apos;installation, conservé lors de son exécution, est relancé.</translation>
+    </message>
+    <message>
+        <source>Print the installed version, the signing key, the last check, the skipped version and the kept installers, one &quot;key: value&quot; line each.</source>
+        <translation>Afficher la version installée, la clé de signature, la dernière vérification, la version ignorée et les programmes d&apos;installation conservés, une ligne &quot;key: value&quot; chacun.</translation>
+    </message>
 </context>
 <context>
     <name>patchwell::update::texts</name>
@@ -693,6 +701,28 @@ qu&apos;aucun pare-feu n&apos;empêche Patchwell d&apos;accéder à Internet</tr
     <message>
         <source>The compressed installer could not be used; downloading the installer itself.</source>
         <translation>Le programme d&apos;installation compressé n&apos;a pas pu être utilisé ; téléchargement du programme d&apos;installation lui-même.</translation>
+    </message>
+    <message>
+        <source>Skip This Version</source>
+        <translation>Ignorer cette version</translation>
+    </message>
+    <message>
+        <source>Patchwell could not record in %2 that version %1 is to be skipped, so it will be offered again.</source>
+        <translation>Patchwell n&apos;a pas pu noter dans %2 que la version %1 doit être ignorée ; elle sera donc proposée de nouveau.</translation>
+    </message>
+    <message>
+        <source>Go back from version %2 of %1 to version %3, which was installed before?
+Version %2 will then not be offered again.</source>
+        <translation>Revenir de la version %2 de %1 à la version %3, installée auparavant ?
+La version %2 ne sera alors plus proposée.</translation>
+    </message>
+    <message>
+        <source>Patchwell keeps no earlier version of %1 to go back to, so nothing was changed.</source>
+        <translation>Patchwell ne conserve aucune version antérieure de %1 à laquelle revenir ; rien n&apos;a été modifié.</translation>
+    </message>
+    <message>
+        <source>The installer of version %1 kept for going back has changed since it ran, so it was removed and nothing was changed.</source>
+        <translation>Le programme d&apos;installation de la version %1 conservé pour revenir en arrière a changé depuis son exécution ; il a donc été supprimé et rien n&apos;a été modifié.</translation>
     </message>
 </context>
 </TS>

@@ -105,19 +105,37 @@ public:
         MessageIcon icon;
         QString title;
         QString details;
+        QString choice;         // an offer's further choice
+        bool question = false;  // a Yes/No question
     };
     void Show(const QString& text, MessageIcon icon, const QString& title) override {
         ShowWithDetails(text, QString(), icon, title);
     }
     void ShowWithDetails(const QString& text, const QString& details, MessageIcon icon,
                          const QString& title) override {
-        shown.push_back({text, icon, title, details});
+        Record({text, icon, title, details, QString(), false});
+    }
+    bool ShowOffer(const QString& text, const QString& details, const QString& choice,
+                   MessageIcon icon, const QString& title) override {
+        Record({text, icon, title, details, choice, false});
+        return takeChoice;
+    }
+    MessageAnswer Ask(const QString& text, MessageIcon icon, const QString& title) override {
+        Record({text, icon, title, QString(), QString(), true});
+        return answer;
+    }
+    std::vector<Message> shown;
+    std::function<void(const Message&)> onShow;  // runs while the box would be open
+    bool takeChoice = false;                     // what the user does with an offer
+    MessageAnswer answer = MessageAnswer::Yes;   // and with a question
+
+private:
+    void Record(Message message) {
+        shown.push_back(std::move(message));
         if (onShow) {
             onShow(shown.back());
         }
     }
-    std::vector<Message> shown;
-    std::function<void(const Message&)> onShow;  // runs while the box would be open
 };
 
 class FakeProgramLifetime : public ProgramLifetime {

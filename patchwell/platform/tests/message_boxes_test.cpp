@@ -5,9 +5,12 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 #include "common/testing/qt_printers.h"
 #include "common/widgets/testing/next_dialog.h"
@@ -68,6 +71,41 @@ TEST(ShowMessageBox, ShowsPlainTextAboveAllAnswersAndCopiesTheTextWithItsDetails
                                                       c.details),
                   c.answer);
         EXPECT_TRUE(shown);
+    }
+}
+
+TEST(QtMessageBoxes, AnOfferTakesItsChoiceOnlyFromItsOwnButton) {
+    using patchwell::platform::QtMessageBoxes;
+    const struct {
+        const char* what;
+        std::function<void(QMessageBox*)> act;
+        bool chosen;
+    } rows[] = {
+        {"Return", [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); }, false},
+        {"Escape", [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); }, false},
+        {"the choice clicked",
+         [](QMessageBox* box) {
+             auto* choice = box->findChild<QAbstractButton*>(S("choiceButton"));
+             ASSERT_NE(choice, nullptr);
+             EXPECT_EQ(choice->text(), S("Skip"));
+             QTest::mouseClick(choice, Qt::LeftButton);
+         },
+         true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        RespondToNextDialog([&row](QWidget* widget) {
+            auto* box = qobject_cast<QMessageBox*>(widget);
+            ASSERT_NE(box, nullptr);
+            EXPECT_EQ(box->text(), S("Found"));
+            EXPECT_EQ(box->detailedText(), S("notes"));
+            EXPECT_EQ(static_cast<QAbstractButton*>(box->defaultButton()),
+                      box->button(QMessageBox::Ok));
+            row.act(box);
+        });
+        EXPECT_EQ(QtMessageBoxes().ShowOffer(S("Found"), S("notes"), S("Skip"),
+                                             MessageIcon::Information, S("Patchwell")),
+                  row.chosen);
     }
 }
 

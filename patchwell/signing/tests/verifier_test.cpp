@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include <QDateTime>
 #include <QFile>
 #include <QTemporaryDir>
@@ -194,6 +196,24 @@ TEST_F(VerifierTest, MalformedKeysAndSignaturesFail) {
         VerifyData(key, join({lines[0] + "\r", lines[1] + "\r", lines[2] + "\r", lines[3] + "\r"}),
                    data_)
             .ok());
+}
+
+TEST(KeyIdText, NamesTheKeyAsMinisignsCommentDoes) {
+    // The first two from keys minisign made ("minisign public key ...").
+    const struct {
+        std::array<unsigned char, 8> id;
+        const char* text;
+    } rows[] = {
+        {{0x7A, 0x24, 0x3B, 0x9A, 0x3A, 0xFE, 0xE6, 0xF7}, "F7E6FE3A9A3B247A"},
+        {{0x20, 0xDD, 0xA6, 0x62, 0x93, 0xBF, 0x59, 0x0F}, "F59BF9362A6DD20"},
+        {{0x01, 0, 0, 0, 0, 0, 0, 0}, "1"},
+        {{}, "0"},
+    };
+    for (const auto& row : rows) {
+        PublicKey key;
+        key.keyId = row.id;
+        EXPECT_EQ(KeyIdText(key), row.text);
+    }
 }
 
 TEST(TimestampOf, ReadsOnlyAPlainNumberAfterTheKey) {

@@ -21,6 +21,7 @@
 #include "patchwell/update/core/check/windowless_start.h"
 #include "patchwell/update/core/manifest/trust_state.h"
 #include "patchwell/update/core/staged/background_download.h"
+#include "patchwell/update/core/status.h"
 #include "patchwell/update/core/texts.h"
 #include "patchwell/update/windows/forms.h"
 
@@ -64,13 +65,17 @@ int main(int argc, char* argv[]) {
     if (const auto code = common::cli::Emit(options.outcome)) {
         return *code;
     }
+    const QStringList stateFolders = patchwell::platform::UserStateFolders();
+    if (options.status) {
+        return *common::cli::Emit(
+            {0, patchwell::update::StatusText(stateFolders, programFolder), QString()});
+    }
     patchwell::platform::DetachedProcessLauncher launcher;
     patchwell::platform::LockFileInstanceGuard guard(executable);
     patchwell::platform::QtMessageBoxes messages;
     patchwell::platform::RealProgramLifetime lifetime;
     patchwell::download::HttpSmallFetcher fetcher;
     patchwell::platform::SystemFolderStorage storage;
-    const QStringList stateFolders = patchwell::platform::UserStateFolders();
     if (options.forgetKey) {
         const patchwell::update::ForgetOutcome forgot =
             patchwell::update::ForgetTrust(stateFolders, programFolder);
@@ -80,6 +85,16 @@ int main(int argc, char* argv[]) {
     }
     patchwell::update::Services services{launcher,      guard,      messages, lifetime,    fetcher,
                                          programFolder, executable, storage,  stateFolders};
+    if (options.rollback) {
+        core.reset();
+        QApplication app(argc, argv);
+        common::InstallTranslations(QStringLiteral("patchwell"), programFolder);
+        QApplication::setApplicationName(QStringLiteral("Patchwell"));
+        QApplication::setQuitOnLastWindowClosed(false);
+        patchwell::update::Forms forms(services, patchwell::update::DownLoadControlFactory());
+        forms.Rollback();  // ends the program
+        return 0;
+    }
     patchwell::platform::QtNetworkCost cost;
     patchwell::update::HeldMessages held;
     patchwell::update::Services windowless{launcher,      guard,      held,    lifetime,    fetcher,

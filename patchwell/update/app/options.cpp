@@ -39,11 +39,25 @@ ParsedOptions ParseOptions(const QStringList& arguments) {
     // patchwell's own: the start that found an update starts it detached.
     QCommandLineOption stage(QStringLiteral("stage"), QString());
     stage.setFlags(QCommandLineOption::HiddenFromHelp);
+    const QCommandLineOption rollback(
+        QStringLiteral("rollback"),
+        QCoreApplication::translate(
+            "patchwell::update::options",
+            "Go back to the version installed before the current one, after asking; that "
+            "version's installer, kept when it ran, runs again."));
+    const QCommandLineOption status(
+        QStringLiteral("status"),
+        QCoreApplication::translate(
+            "patchwell::update::options",
+            "Print the installed version, the signing key, the last check, the skipped version "
+            "and the kept installers, one \"key: value\" line each."));
     line.addOption(quiet);
     line.addOption(check);
     line.addOption(channel);
     line.addOption(forgetKey);
     line.addOption(stage);
+    line.addOption(rollback);
+    line.addOption(status);
     ParsedOptions parsed;
     parsed.outcome = line.parse(arguments);
     if (parsed.outcome.exitCode) {
@@ -54,6 +68,8 @@ ParsedOptions ParseOptions(const QStringList& arguments) {
     parsed.request.checkNow = parser.isSet(check);
     parsed.forgetKey = parser.isSet(forgetKey);
     parsed.stage = parser.isSet(stage);
+    parsed.rollback = parser.isSet(rollback);
+    parsed.status = parser.isSet(status);
     if (parser.isSet(channel)) {
         const QString name = parser.value(channel);
         if (!IsChannelName(name)) {

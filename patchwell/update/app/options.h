@@ -1,7 +1,7 @@
 #pragma once
 
-// patchwell's command line: --quiet, --check, --channel NAME and --forget-key
-// beside the common --help and --version.
+// patchwell's command line: --quiet, --check, --channel NAME, --forget-key,
+// --rollback and --status beside the common --help and --version.
 
 #include <QStringList>
 
@@ -17,6 +17,8 @@ struct ParsedOptions {
     // --stage (not listed): download the update the start found, in the
     // background; patchwell starts itself so with autoupdate=1.
     bool stage = false;
+    bool rollback = false;  // go back to the version installed before
+    bool status = false;    // print where the installation stands, then end
 };
 
 // `arguments` start with the program's own name, as argv does.

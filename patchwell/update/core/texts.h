@@ -52,6 +52,17 @@ inline QString DownloadTitle() {
 inline QString UpdateFound() {
     return QCoreApplication::translate("patchwell::update::texts", "An update has been found");
 }
+// The offer's further choice: that version is not offered again.
+inline QString SkipThisVersion() {
+    return QCoreApplication::translate("patchwell::update::texts", "Skip This Version");
+}
+inline QString CouldNotSkip(const QString& version, const QString& path) {
+    return QCoreApplication::translate(
+               "patchwell::update::texts",
+               "Patchwell could not record in %2 that version %1 is to be skipped, so it will be "
+               "offered again.")
+        .arg(version, path);
+}
 inline QString Heading() {
     return QCoreApplication::translate("patchwell::update::texts",
                                        "Downloading Update from Korvane");
@@ -213,6 +224,28 @@ inline QString CouldNotForgetKey(const QString& folder) {
     return QCoreApplication::translate("patchwell::update::texts",
                                        "patchwell: the signing key of %1 could not be removed.")
         .arg(folder);
+}
+// `patchwell --rollback`: going back to the version installed before.
+inline QString ConfirmRollback(const QString& programName, const QString& installed,
+                               const QString& previous) {
+    return QCoreApplication::translate(
+               "patchwell::update::texts",
+               "Go back from version %2 of %1 to version %3, which was installed before?\n"
+               "Version %2 will then not be offered again.")
+        .arg(programName, installed, previous);
+}
+inline QString NothingToRollBack(const QString& programName) {
+    return QCoreApplication::translate(
+               "patchwell::update::texts",
+               "Patchwell keeps no earlier version of %1 to go back to, so nothing was changed.")
+        .arg(programName);
+}
+inline QString RollbackChanged(const QString& version) {
+    return QCoreApplication::translate(
+               "patchwell::update::texts",
+               "The installer of version %1 kept for going back has changed since it ran, so it "
+               "was removed and nothing was changed.")
+        .arg(version);
 }
 // The offer's note on a metered connection; `size` is the installer's.
 inline QString MeteredUnknownSize() {

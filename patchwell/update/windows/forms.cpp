@@ -26,6 +26,12 @@ void Forms::InstallStaged(StagedInstall staged) {
     extract_->LoadStaged(*staged_->copy, staged_->manifest);
 }
 
+void Forms::Rollback() {
+    // The window's own load is the installation step's; this is another.
+    extract_ = std::make_unique<Frmextract>(*this);
+    extract_->Rollback();
+}
+
 void Forms::Terminate() {
     // The unload waits with events running; a second signal meanwhile must
     // not start it again.

@@ -37,6 +37,9 @@ public:
     // and sealed: the installation window runs it, with no check and no
     // download window.
     void InstallStaged(StagedInstall staged);
+    // `patchwell --rollback` (see RollbackLogic), in the installation
+    // window; ends the program.
+    void Rollback();
 
     // The session ends the program (a termination signal): the download
     // window, when open, drops its transfer and partial installer first.

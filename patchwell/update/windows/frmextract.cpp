@@ -2,6 +2,7 @@
 
 #include <QLabel>
 
+#include "patchwell/update/core/logic/rollback_logic.h"
 #include "patchwell/update/core/texts.h"
 #include "patchwell/update/windows/forms.h"
 #include "patchwell/update/windows/frmchck.h"
@@ -56,6 +57,11 @@ void Frmextract::Load() {
 
 void Frmextract::LoadStaged(const platform::SealedCopy& ready, const VerifiedManifest& manifest) {
     logic_->Load(ready, manifest.values.savefileas, manifest);
+}
+
+void Frmextract::Rollback() {
+    InstallView& view = *this;
+    RollbackLogic(forms_.services(), view).Run();
 }
 
 void Frmextract::HideDownloadWindow() {

@@ -44,7 +44,8 @@ TEST(PatchwellOptions, ReadsTheCheckRequestOrEndsWithTheRightStatus) {
             // problem on stderr.
             EXPECT_EQ(*c.exitCode == 0, !parsed.outcome.out.isEmpty()) << shown.toStdString();
             EXPECT_EQ(*c.exitCode == 2, !parsed.outcome.err.isEmpty()) << shown.toStdString();
-            for (const char* option : {"--quiet", "--check", "--channel <NAME>", "--version"}) {
+            for (const char* option : {"--quiet", "--check", "--channel <NAME>", "--version",
+                                       "--rollback", "--status"}) {
                 EXPECT_TRUE(!c.arguments.contains(QStringLiteral("--help")) ||
                             parsed.outcome.out.contains(QLatin1String(option)))
                     << option;
@@ -54,6 +55,14 @@ TEST(PatchwellOptions, ReadsTheCheckRequestOrEndsWithTheRightStatus) {
         EXPECT_EQ(parsed.request.quiet, c.quiet) << shown.toStdString();
         EXPECT_EQ(parsed.request.checkNow, c.checkNow) << shown.toStdString();
         EXPECT_EQ(parsed.request.channel.value_or(QString()), c.channel) << shown.toStdString();
+        EXPECT_FALSE(parsed.rollback || parsed.status) << shown.toStdString();
+    }
+    for (const char* option : {"--rollback", "--status"}) {
+        const auto parsed =
+            ParseOptions({QStringLiteral("patchwell"), QString::fromLatin1(option)});
+        EXPECT_EQ(parsed.outcome.exitCode, std::nullopt) << option;
+        EXPECT_EQ(parsed.rollback, option == std::string("--rollback")) << option;
+        EXPECT_EQ(parsed.status, option == std::string("--status")) << option;
     }
 }
 

@@ -22,6 +22,8 @@ bool Matches(const QString& text, const char* pattern) {
 }
 
 constexpr int kDefaultQuietSeconds = 10;
+constexpr int kMaxSkippedVersionLength = 128;
+const QString kSkipVersion = QStringLiteral("skipversion");
 
 }  // namespace
 
@@ -54,7 +56,36 @@ CheckSettings ReadCheckSettings(const common::IniSnapshot& updateIni, const Chec
     }
     settings.lastCheck = updateIni.utcTime(kUpdate, QStringLiteral("lastcheck"));
     settings.notBefore = updateIni.utcTime(kUpdate, QStringLiteral("notbefore"));
+    const QString skipped = updateIni.value(kUpdate, kSkipVersion);
+    if (!request.checkNow && IsSkippableVersion(skipped)) {
+        settings.skipVersion = skipped;
+    }
     return settings;
+}
+
+bool IsSkippableVersion(const QString& version) {
+    if (version.isEmpty() || version.size() > kMaxSkippedVersionLength) {
+        return false;
+    }
+    for (const QChar ch : version) {
+        const QChar::Category category = ch.category();
+        if (category == QChar::Other_Control || category == QChar::Separator_Line ||
+            category == QChar::Separator_Paragraph) {
+            return false;
+        }
+    }
+    // What the INI rules would trim or unquote does not come back as written.
+    const QByteArray line = QByteArrayLiteral("[Update]\nskipversion=") + version.toUtf8();
+    return common::ReadIniValueFrom(line, kUpdate, kSkipVersion) == version;
+}
+
+bool SkipsVersion(const CheckSettings& settings, const QString& version) {
+    return settings.skipVersion && IsUpToDate(*settings.skipVersion, version);
+}
+
+bool RecordSkippedVersion(const QString& programFolder, const QString& version) {
+    return IsSkippableVersion(version) &&
+           common::WriteIniValue(kUpdate, kSkipVersion, version, LocalManifestPath(programFolder));
 }
 
 CheckSkip SkipFor(const CheckSettings& settings, const QDateTime& nowUtc) {

@@ -13,6 +13,7 @@
 //   channel=NAME      the manifest's [Update.NAME] instead of [Update]
 //   autoupdate=1      as quiet, and an update found is downloaded in the
 //                     background and installed at the next start
+//   skipversion=V     the version the user chose to skip: not offered
 //
 // A value that is malformed or out of range counts as absent.
 
@@ -46,6 +47,10 @@ struct CheckSettings {
     bool checkNow = false;
     // autoupdate=1, and not --check (the user who asks sees the offer).
     bool autoUpdate = false;
+    // The version the user chose to skip ("Skip This Version"). None when
+    // update.ini names none or one that is malformed, and for --check: the
+    // user who asks sees whatever is published.
+    std::optional<QString> skipVersion;
 };
 
 // The settings of update.ini in `programFolder` as `request` changes them.
@@ -94,6 +99,20 @@ OfferPlan PlanOffer(const CheckSettings& settings, const VerifiedManifest& manif
 // notbefore any more. False when update.ini could not be written.
 bool RecordCompletedCheck(const QString& programFolder, const CheckSettings& settings,
                           const QDateTime& nowUtc);
+
+// A version text that skipversion can hold: at most 128 characters, none of
+// them a control character or a line break, read back from update.ini as it
+// was written (no blanks around it, no quotes around it).
+bool IsSkippableVersion(const QString& version);
+
+// Whether an update to `version` is the one the user skipped: compared as
+// versions are compared for an offer (see IsUpToDate), so a later version is
+// offered as usual.
+bool SkipsVersion(const CheckSettings& settings, const QString& version);
+
+// "Skip This Version": `version` written as skipversion in one write of
+// update.ini. False when it cannot be kept there or was not written.
+bool RecordSkippedVersion(const QString& programFolder, const QString& version);
 
 // A server's Retry-After: no request before `nowUtc` + `seconds`.
 bool RecordNotBefore(const QString& programFolder, const QDateTime& nowUtc, qint64 seconds);

@@ -51,7 +51,8 @@ WindowlessStart StartWithoutWindows(Services& services, ScheduledCheck& schedule
         trust = EstablishTrust(services);
         StagedInstall install = StagedUpdates(services.stateFolders, services.programFolder)
                                     .Take(services, *trust, checkUrl, now);
-        if (install.copy) {
+        // A version the user skipped since is not installed either.
+        if (install.copy && !SkipsVersion(settings, install.manifest.values.curver)) {
             return {false, std::nullopt, std::move(install)};
         }
         // What failed a check is gone; the start checks as any quiet one.
@@ -80,8 +81,9 @@ WindowlessStart StartWithoutWindows(Services& services, ScheduledCheck& schedule
         return StartServed(services);
     }
     const QString installed = ProgramKey(services.programFolder, "prgver");
-    if (!accepted->refusal &&
-        !UpdateOffered(accepted->manifest, services.programFolder, installed)) {
+    // Up to date, or only the version the user skipped: nothing to say.
+    if (!accepted->refusal && UpdateOffered(accepted->manifest, services.programFolder, installed,
+                                            settings) != Offering::Update) {
         DeleteOrReport(services, RemoteManifestPath(services.programFolder));
         return StartServed(services);
     }

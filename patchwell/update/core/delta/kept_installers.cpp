@@ -103,18 +103,22 @@ int KeptInstallers::OpenVerified(const KeptInstaller& kept) const {
     if (fd < 0) {
         return -1;
     }
-    struct stat info {};
-    const std::optional<common::FileDigest> digest =
-        ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid()
-            ? common::Sha256Of(fd)
-            : std::nullopt;
-    if (digest && digest->sha256 == kept.sha256 && digest->size == kept.size) {
+    if (Holds(kept, fd)) {
         return fd;
     }
     ::close(fd);
     qCWarning(lcKept) << "the kept installer" << kept.path << "changed; it is removed";
     QFile::remove(kept.path);
     return -1;
+}
+
+bool KeptInstallers::Holds(const KeptInstaller& kept, int fd) {
+    struct stat info {};
+    const std::optional<common::FileDigest> digest =
+        ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid()
+            ? common::Sha256Of(fd)
+            : std::nullopt;
+    return digest && digest->sha256 == kept.sha256 && digest->size == kept.size;
 }
 
 bool KeptInstallers::Keep(int sealedFd, const QByteArray& sha256, const QString& version) {
@@ -164,20 +168,30 @@ bool KeptInstallers::Keep(int sealedFd, const QByteArray& sha256, const QString&
 
     // The one that ran before becomes the previous one, unless the same
     // installer ran again.
-    std::vector<common::IniChange> list;
-    const auto add = [&](const QString& section, const QByteArray& digest, qint64 bytes,
-                         const QString& what) {
-        list.push_back({section, QStringLiteral("sha256"), QString::fromLatin1(digest.toHex())});
-        list.push_back({section, QStringLiteral("size"), QString::number(bytes)});
-        list.push_back({section, QStringLiteral("version"), what});
-    };
-    add(kCurrent, sha256, size, version);
     std::optional<KeptInstaller> before = current && current->sha256 != sha256 ? current : previous;
     if (before && before->sha256 == sha256) {
         before.reset();
     }
+    return List(folder, KeptInstaller{path, sha256, size, version}, before);
+}
+
+bool KeptInstallers::RolledBack() {
+    const std::optional<KeptInstaller> previous = Previous();
+    return previous && List(Folder(), *previous, std::nullopt);
+}
+
+bool KeptInstallers::List(const QString& folder, const KeptInstaller& current,
+                          const std::optional<KeptInstaller>& before) {
+    std::vector<common::IniChange> list;
+    const auto add = [&list](const QString& section, const KeptInstaller& kept) {
+        list.push_back(
+            {section, QStringLiteral("sha256"), QString::fromLatin1(kept.sha256.toHex())});
+        list.push_back({section, QStringLiteral("size"), QString::number(kept.size)});
+        list.push_back({section, QStringLiteral("version"), kept.version});
+    };
+    add(kCurrent, current);
     if (before) {
-        add(kPrevious, before->sha256, before->size, before->version);
+        add(kPrevious, *before);
     }
     const std::optional<QByteArray> text = common::IniText(list);
     if (!text || !common::ReplaceFile(QDir(folder).filePath(kList), *text, true)) {
@@ -185,7 +199,7 @@ bool KeptInstallers::Keep(int sealedFd, const QByteArray& sha256, const QString&
         return false;
     }
     // Anything else in the folder is an older installer or a leftover.
-    QStringList keep{kList, name, QStringLiteral("work")};
+    QStringList keep{kList, FileNameFor(current.sha256), QStringLiteral("work")};
     if (before) {
         keep << FileNameFor(before->sha256);
     }

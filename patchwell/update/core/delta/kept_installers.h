@@ -38,12 +38,23 @@ public:
     // on the open descriptor; -1 when it no longer hashes right (the file
     // is then removed). The caller closes the descriptor.
     int OpenVerified(const KeptInstaller& kept) const;
+    // Whether the open `fd` (a regular file or memory file of the user's
+    // own) holds exactly `kept`'s bytes, read from its start.
+    static bool Holds(const KeptInstaller& kept, int fd);
 
     // After a successful installation: the bytes at `sealedFd` (read from
     // offset 0), which hash to `sha256`, become the current installer, the
     // current one the previous one, and older ones are removed. False when
     // it could not be written (nothing kept changes then).
     bool Keep(int sealedFd, const QByteArray& sha256, const QString& version);
+
+    // After a rollback, when the previous installer ran and exited 0: it
+    // becomes the current one, and the one left goes. That one is no longer
+    // installed, so it is no base of a patch, and going back once more must
+    // not take the user forward to the version just left. False when there
+    // is no previous one or the list could not be written (nothing changes
+    // then).
+    bool RolledBack();
 
     // A private folder of this installation's (0700, the user's own, beside
     // the kept installers) for files on their way in, such as a patch being
@@ -53,6 +64,10 @@ public:
 private:
     QString Folder() const;
     std::optional<KeptInstaller> Kept(const QString& section) const;
+    // Lists `current` and `before` (when given) in `folder` and removes
+    // every other file there but the work folder.
+    static bool List(const QString& folder, const KeptInstaller& current,
+                     const std::optional<KeptInstaller>& before);
 
     QStringList stateFolders_;
     QString programFolder_;

@@ -191,9 +191,20 @@ void CheckLogic::Continue(const ManifestAcceptance& accepted) {
     const QString& updateUrl = manifest.values.curverurl;
     const QString& saveFileName = manifest.values.savefileas;
 
-    if (!UpdateOffered(manifest, services_.programFolder, localVersion_)) {
-        UpToDate();
-        return;
+    const CheckSettings unscheduled;
+    switch (UpdateOffered(manifest, services_.programFolder, localVersion_,
+                          scheduled_ != nullptr ? scheduled_->Settings() : unscheduled)) {
+        case Offering::None:
+            UpToDate();
+            return;
+        case Offering::Skipped:
+            // The user has answered this version's offer: the program starts
+            // without a word, as after a quiet check that found nothing.
+            DeleteOrReport(services_, remoteFile);
+            StartServedAndEnd();
+            return;
+        case Offering::Update:
+            break;
     }
 
     // The save name comes from the network; one that would put the installer

@@ -6,6 +6,7 @@
 #include "common/ini/ini.h"
 #include "common/paths/program_path.h"
 #include "patchwell/download/control/download_texts.h"
+#include "patchwell/update/core/check/schedule.h"
 #include "patchwell/update/core/delta/delta_installer.h"
 #include "patchwell/update/core/folder_checks.h"
 #include "patchwell/update/core/formatting.h"
@@ -48,10 +49,26 @@ void UpdateLogic::SetReceivedFileCheck(ReceivedFileCheck check) {
 
 void UpdateLogic::Load() {
     const QString note = offerNote_.isEmpty() ? QString() : QStringLiteral("\n\n") + offerNote_;
-    services_.messages.ShowWithDetails(texts::UpdateFound() + note, manifest_.releaseNotes,
-                                       platform::MessageIcon::Information,
-                                       texts::ApplicationTitle());
+    if (services_.messages.ShowOffer(texts::UpdateFound() + note, manifest_.releaseNotes,
+                                     texts::SkipThisVersion(), platform::MessageIcon::Information,
+                                     texts::ApplicationTitle())) {
+        SkipThisVersion();
+        return;
+    }
     view_.RemoveCloseCommand();
+}
+
+void UpdateLogic::SkipThisVersion() {
+    // Not offered again (see SkipsVersion); the program starts as it is.
+    const QString localFile = LocalManifestPath(services_.programFolder);
+    if (!RecordSkippedVersion(services_.programFolder, manifest_.values.curver)) {
+        services_.messages.Show(texts::CouldNotSkip(manifest_.values.curver, localFile),
+                                platform::MessageIcon::Warning, texts::ApplicationTitle());
+    }
+    DeleteFileAt(RemoteManifestPath(services_.programFolder));
+    StartServedProgram(services_, common::ReadIniValue(QStringLiteral("Program"),
+                                                       QStringLiteral("exe"), localFile));
+    services_.lifetime.End();
 }
 
 const std::vector<DeltaOffer>& UpdateLogic::Offers() {

@@ -60,6 +60,8 @@ public:
     // A paragraph that the offer shows below "An update has been found".
     void SetOfferNote(const QString& note) { offerNote_ = note; }
 
+    // Shows the offer. "Skip This Version" records that version as skipped
+    // and starts the served program as it is, which ends the program.
     void Load();
     void OnStartClicked();   // Command1
     void OnPauseClicked();   // Command4
@@ -110,6 +112,7 @@ private:
     // remote manifest goes, and the served program starts.
     void GiveUp(const QString& why);
     void ShowError(const QString& text);
+    void SkipThisVersion();
     // More installer than the manifest binds, announced or received: this
     // address's download stops and its bytes go. True when that happened.
     bool StopOversizedInstaller(qint64 bytes);

@@ -342,12 +342,18 @@ bool OfferedInRollout(const VerifiedManifest& manifest, const QString& programFo
     return percent >= 100 || RolloutBucket(programFolder, random) < percent;
 }
 
-bool UpdateOffered(const VerifiedManifest& manifest, const QString& programFolder,
-                   const QString& localVersion) {
+Offering UpdateOffered(const VerifiedManifest& manifest, const QString& programFolder,
+                       const QString& localVersion, const CheckSettings& settings) {
+    if (IsUpToDate(localVersion, manifest.values.curver)) {
+        return Offering::None;
+    }
+    if (SkipsVersion(settings, manifest.values.curver)) {
+        return Offering::Skipped;
+    }
     // An installation outside a staged rollout's share sees what it would
     // see without the update.
-    return !IsUpToDate(localVersion, manifest.values.curver) &&
-           OfferedInRollout(manifest, programFolder, *QRandomGenerator::system());
+    return OfferedInRollout(manifest, programFolder, *QRandomGenerator::system()) ? Offering::Update
+                                                                                  : Offering::None;
 }
 
 QString FetchReleaseNotes(Services& services, const VerifiedManifest& manifest) {

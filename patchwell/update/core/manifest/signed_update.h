@@ -17,6 +17,7 @@
 
 #include <optional>
 
+#include "patchwell/update/core/check/schedule.h"
 #include "patchwell/update/core/manifest/manifest.h"
 #include "patchwell/update/core/manifest/trust_state.h"
 #include "patchwell/update/core/services.h"
@@ -131,10 +132,17 @@ int RolloutBucket(const QString& programFolder, QRandomGenerator& random);
 bool OfferedInRollout(const VerifiedManifest& manifest, const QString& programFolder,
                       QRandomGenerator& random);
 
+enum class Offering {
+    Update,   // offered
+    None,     // the version installed, or outside the rollout: up to date
+    Skipped,  // the version the user chose to skip
+};
+
 // Whether `manifest`'s update is offered to an installation at
-// `localVersion`: another version than it has, and inside the rollout.
-bool UpdateOffered(const VerifiedManifest& manifest, const QString& programFolder,
-                   const QString& localVersion);
+// `localVersion` that checks by `settings`: another version than it has, not
+// the one the user skipped, and inside the rollout.
+Offering UpdateOffered(const VerifiedManifest& manifest, const QString& programFolder,
+                       const QString& localVersion, const CheckSettings& settings);
 
 // The release notes `manifest` names, fetched through the services' fetcher:
 // UTF-8 text of at most kMaxNotesBytes, matching curvernotessha256 when given

@@ -12,6 +12,7 @@
 #include "common/files/whole_file.h"
 #include "common/process/private_folder.h"
 #include "patchwell/platform/user_folders.h"
+#include "patchwell/update/core/manifest/channel.h"
 #include "patchwell/update/core/manifest/trust_state.h"
 
 Q_LOGGING_CATEGORY(lcStaged, "patchwell.update.staged")
@@ -109,6 +110,15 @@ std::optional<StagedUpdates::KeptManifest> StagedUpdates::Manifest() const {
     kept.bytes = std::move(*bytes);
     kept.signature = ReadPrivate(FilePath(kSignature), kMaxSignatureBytes);
     return kept;
+}
+
+std::optional<QString> StagedUpdates::StagedVersion() const {
+    const std::optional<KeptManifest> kept = Manifest();
+    if (!kept || stateFolders_.isEmpty() ||
+        !InstallerPresent(stateFolders_.first(), programFolder_)) {
+        return std::nullopt;
+    }
+    return ParseChannelManifest(kept->bytes, ConfiguredChannel(programFolder_)).curver;
 }
 
 QString StagedUpdates::DownloadPath(const QByteArray& sha256) const {

@@ -62,6 +62,10 @@ public:
     // and closed to others; none otherwise.
     std::optional<KeptManifest> Manifest() const;
 
+    // The version of the installer staged, as its kept manifest names it
+    // (not judged: for --status); none when no installer is staged.
+    std::optional<QString> StagedVersion() const;
+
     // Where a download of the file with `sha256` is received (the same name
     // at every run, so that the next run continues it); empty without a
     // usable folder.

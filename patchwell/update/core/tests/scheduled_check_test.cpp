@@ -134,6 +134,57 @@ TEST(ScheduledCheck, OfflineTheUserHearsItFirstAndNothingIsAsked) {
     EXPECT_EQ(run.dl1.connectionChecks, 1);
 }
 
+TEST(ScheduledCheck, TheSkippedVersionIsNotOfferedALaterOneIsAndCheckShowsIt) {
+    const auto offering = [](const QByteArray& version) {
+        return "[Update]\ncurver=" + version + "\ncurverurl=http://h/s.sh\nsavefileas=s.sh\n";
+    };
+    const QByteArray tooLong(129, '9');
+    struct Case {
+        const char* what;
+        QByteArray keys;
+        QByteArray offered;  // curver of the manifest
+        CheckRequest request;
+        bool windows;  // the windows were needed at all
+        bool offer;    // the download window opened, else the served program started
+    };
+    const CheckRequest check{false, true, {}};
+    const Case cases[] = {
+        {"skipped", "skipversion=2.0\n", "2.0", {}, true, false},
+        {"skipped, quoted", "skipversion=\"2.0\"\n", "2.0", {}, true, false},
+        {"skipped, quiet", "quiet=1\nskipversion=2.0\n", "2.0", {}, false, false},
+        {"a later version", "skipversion=2.0\n", "2.1", {}, true, true},
+        {"compared as text, as versions are", "skipversion=2.0\n", "2.00", {}, true, true},
+        {"--check shows it", "skipversion=2.0\n", "2.0", check, true, true},
+        // Malformed: ignored, the update offered as usual.
+        {"a control character",
+         "skipversion=2\x01"
+         "0\n",
+         "2\x01"
+         "0",
+         {},
+         true,
+         true},
+        {"over-long", "skipversion=" + tooLong + "\n", tooLong, {}, true, true},
+        {"empty", "skipversion=\n", "2.0", {}, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Installation run{c.keys};
+        run.server.answers.push_back(Body(offering(c.offered), "\"a\""));
+        EXPECT_EQ(run.Start(c.request), c.windows);
+        // A skipped version is no news: no box at all.
+        EXPECT_TRUE(run.app.messages.shown.empty());
+        EXPECT_EQ(run.view->downloadWindow, c.offer);
+        EXPECT_FALSE(run.view->shown);
+        ASSERT_EQ(run.app.launcher.starts.size(), c.offer ? 0u : 1u);
+        if (!c.offer) {
+            EXPECT_EQ(run.app.launcher.starts[0].program,
+                      run.app.Path(QStringLiteral("editor.sh")));
+            EXPECT_FALSE(run.app.Exists(QStringLiteral("iupdate.ini")));
+        }
+    }
+}
+
 // The front's start: only with nothing to ask, the lock and the folder to
 // hand does it start the served program; anything else is left, untouched,
 // to the whole program.

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/ini/ini.h"
 #include "patchwell/update/core/logic/update_logic.h"
 #include "patchwell/update/core/testing/fake_control.h"
 #include "patchwell/update/core/testing/fake_update_view.h"
@@ -40,11 +41,44 @@ TEST_F(UpdateLogicTest, LoadAnnouncesTheUpdateWithItsNotesAndRemovesTheCloseComm
         EXPECT_EQ(shown.text, QStringLiteral("An update has been found"));
         EXPECT_EQ(shown.icon, MessageIcon::Information);
         EXPECT_EQ(shown.title, QStringLiteral("Patchwell"));
+        EXPECT_EQ(shown.choice, QStringLiteral("Skip This Version"));
     }
     EXPECT_TRUE(t.messages.shown[0].details.isEmpty());
     EXPECT_EQ(t.messages.shown[1].details, manifest.releaseNotes);
     EXPECT_EQ(view.log,
               (QStringList{QStringLiteral("removeClose"), QStringLiteral("removeClose")}));
+}
+
+TEST_F(UpdateLogicTest, SkipThisVersionRecordsTheVersionAndStartsTheProgramAsItIs) {
+    const struct {
+        QString curver;
+        bool recorded;  // a version update.ini can hold
+    } rows[] = {{QStringLiteral("2.1-rc1"), true}, {QString(129, u'9'), false}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.curver.toStdString());
+        TestFolder app;
+        app.Write(QStringLiteral("update.ini"), "[Program]\nprgver=2.0\nexe=editor.sh\n");
+        app.Write(QStringLiteral("iupdate.ini"), "[Update]\n");
+        app.messages.takeChoice = true;
+        manifest.values.curver = row.curver;
+        FakeUpdateView window;
+        UpdateLogic(app.Svc(), window, dl1, manifest).Load();
+        EXPECT_EQ(common::ReadIniValue(QStringLiteral("Update"), QStringLiteral("skipversion"),
+                                       app.Path(QStringLiteral("update.ini"))),
+                  row.recorded ? row.curver : QString());
+        // Not kept: the user hears it will be offered again.
+        ASSERT_EQ(app.messages.shown.size(), row.recorded ? 1u : 2u);
+        if (!row.recorded) {
+            EXPECT_EQ(app.messages.shown[1].text,
+                      texts::CouldNotSkip(row.curver, app.Path(QStringLiteral("update.ini"))));
+        }
+        EXPECT_FALSE(app.Exists(QStringLiteral("iupdate.ini")));
+        ASSERT_EQ(app.launcher.starts.size(), 1u);
+        EXPECT_EQ(app.launcher.starts[0].program, app.Path(QStringLiteral("editor.sh")));
+        EXPECT_EQ(app.lifetime.ends, 1);
+        EXPECT_TRUE(window.log.isEmpty());  // the download window is never set up
+        EXPECT_TRUE(dl1.calls.isEmpty());
+    }
 }
 
 TEST_F(UpdateLogicTest, AnInstallerLargerThanItsManifestSaysIsStoppedAndRefused) {

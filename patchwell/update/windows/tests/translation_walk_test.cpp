@@ -211,6 +211,7 @@ TEST_P(TranslationWalk, MessageBoxes) {
         MessageButtons buttons;
         QString details;
         QString title;
+        QString choice;  // an offer's further button
     };
     const QString folder = t.folder;
     const QString file = t.Path(QStringLiteral("editor-setup.sh"));
@@ -235,6 +236,12 @@ TEST_P(TranslationWalk, MessageBoxes) {
         {texts::InstallerFailed(file, texts::ExitStatus(3))},
         {texts::InstallerFailed(file, texts::KilledBySignal(9, QStringLiteral(", SIGKILL")))},
         {texts::CouldNotKeepSigning(t.Path(QStringLiteral("update.ini")))},
+        {texts::CouldNotSkip(QStringLiteral("2.1"), t.Path(QStringLiteral("update.ini")))},
+        {texts::ConfirmRollback(QStringLiteral("Sample Editor"), QStringLiteral("2.0"),
+                                QStringLiteral("1.0")),
+         MessageIcon::Information, MessageButtons::YesNo},
+        {texts::NothingToRollBack(QStringLiteral("Sample Editor")), MessageIcon::Information},
+        {texts::RollbackChanged(QStringLiteral("1.0"))},
         {texts::ReceivedFileRefused(url, texts::refusal::WrongDigest()), MessageIcon::None},
         {control::Translated(control::kOfflineNotice), MessageIcon::None},
         {control::Translated(patchwell::download::Info(ErrorCode::TransferFailed).errorText, url),
@@ -265,6 +272,10 @@ TEST_P(TranslationWalk, MessageBoxes) {
           texts::refusal::Downgrade(QStringLiteral("1.9"), QStringLiteral("2.0"))}) {
         boxes.push_back({texts::UpdateNotVerified(why), MessageIcon::Critical});
     }
+    Box offer{texts::UpdateFound(), MessageIcon::Information, MessageButtons::Ok,
+              QStringLiteral("Version 2.1: faster.")};
+    offer.choice = texts::SkipThisVersion();
+    boxes.push_back(offer);
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     for (const Box& b : boxes) {
         SCOPED_TRACE(b.text.toStdString());
@@ -285,9 +296,21 @@ TEST_P(TranslationWalk, MessageBoxes) {
             if (!pseudo && !english && first == QMessageBox::Yes) {
                 EXPECT_NE(box->button(first)->text(), QStringLiteral("&Yes"));
             }
+            if (!b.choice.isEmpty()) {
+                auto* choice = box->findChild<QAbstractButton*>(QStringLiteral("choiceButton"));
+                ASSERT_NE(choice, nullptr);
+                EXPECT_EQ(choice->text(), b.choice);
+                EXPECT_GE(choice->width(), choice->sizeHint().width());
+            }
             box->done(first);
         });
-        patchwell::platform::ShowMessageBox(nullptr, b.text, b.title, b.buttons, b.icon, b.details);
+        if (b.choice.isEmpty()) {
+            patchwell::platform::ShowMessageBox(nullptr, b.text, b.title, b.buttons, b.icon,
+                                                b.details);
+        } else {
+            patchwell::platform::QtMessageBoxes().ShowOffer(b.text, b.details, b.choice, b.icon,
+                                                            b.title);
+        }
         EXPECT_TRUE(seen);
     }
 }
