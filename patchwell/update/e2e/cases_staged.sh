@@ -132,10 +132,13 @@ case_found() {
     [ "$(stat -c %a "$(staged_installer)")" = 600 ] || e2e_fail "staged installer mode"
     cmp -s "$(staged_installer)" "$WWW/s/setup.sh" || e2e_fail "staged another installer"
     [ "$(folder_listing)" = "$listing" ] || e2e_fail "the program folder changed: $(folder_listing)"
+    "$APP/patchwell" --status | grep -qx 'staged: 2.0' || e2e_fail "--status: $("$APP/patchwell" --status)"
     stop_served
 
     e2e_log "the next start installs 2.0 without a request"
     installs_staged 2.0
+
+    "$APP/patchwell" --status | grep -qx 'staged: none' || e2e_fail "--status: $("$APP/patchwell" --status)"
 
     e2e_log "3.0 staged, then changed by someone: not run, the start checks again"
     publish 3.0 s/setup.sh
