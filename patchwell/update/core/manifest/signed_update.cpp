@@ -257,11 +257,12 @@ ManifestAcceptance JudgeKeptManifest(Services& services, const TrustInForce& tru
     if (!result.refusal && check.usedNext) {
         result.refusal = Refusal{RefusalKind::OtherKey};
     }
-    if (!result.refusal &&
-        !MovesForward(result.manifest,
-                      common::ReadIniValue(QStringLiteral("Program"), QStringLiteral("prgver"),
-                                           LocalManifestPath(services.programFolder)))) {
-        result.refusal = Refusal{RefusalKind::Older};
+    const QString installed =
+        common::ReadIniValue(QStringLiteral("Program"), QStringLiteral("prgver"),
+                             LocalManifestPath(services.programFolder));
+    if (!result.refusal && !MovesForward(result.manifest, installed)) {
+        result.refusal =
+            Refusal{RefusalKind::Downgrade, {result.manifest.values.curver, installed}};
     }
     return result;
 }

@@ -1,0 +1,240 @@
+// The background download of a staged update against a scripted server on
+// loopback, with the real control and libcurl: what is fetched, what is
+// staged, and what stops it.
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include "common/files/whole_file.h"
+#include "common/process/instance_lock.h"
+#include "patchwell/download/control/testing/loopback_fixture.h"
+#include "patchwell/patch/zstd_patch.h"
+#include "patchwell/update/core/delta/kept_installers.h"
+#include "patchwell/update/core/manifest/state_names.h"
+#include "patchwell/update/core/staged/background_download.h"
+#include "patchwell/update/core/staged/staged_update.h"
+#include "patchwell/update/core/testing/test_folder.h"
+
+namespace {
+
+using namespace patchwell::update;
+using patchwell::download::ConnectionStatus;
+
+QByteArray Sha(const QByteArray& bytes) {
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+}
+
+int MemoryFile(const QByteArray& bytes) {
+    const int fd = ::memfd_create("test", MFD_CLOEXEC);
+    EXPECT_TRUE(common::WriteAll(fd, bytes.constData(), bytes.size()));
+    ::lseek(fd, 0, SEEK_SET);
+    return fd;
+}
+
+QByteArray Release(int number) {
+    QByteArray bytes = "#!/bin/sh\n# release " + QByteArray::number(number) + "\n";
+    for (int line = 0; line < 3000; ++line) {
+        bytes += "echo line " + QByteArray::number(line * 7919 % 10007) + "\n";
+    }
+    return bytes;
+}
+const QByteArray kOld = Release(1);
+const QByteArray kNew = Release(2);
+
+QByteArray Patch(const QByteArray& base, const QByteArray& result) {
+    const int from = MemoryFile(base);
+    const int to = MemoryFile(result);
+    const int out = MemoryFile({});
+    EXPECT_TRUE(patchwell::patch::Make(from, to, out, 3).ok);
+    QByteArray made;
+    common::ReadEachBlock(out, 1 << 16, [&](QByteArrayView block) { made.append(block); });
+    for (const int fd : {from, to, out}) {
+        ::close(fd);
+    }
+    return made;
+}
+
+class Cost : public patchwell::platform::NetworkCost {
+public:
+    bool Metered() override { return metered; }
+    bool metered = false;
+};
+
+// One installation at 1.0 with a manifest of 2.0 kept to download.
+struct Stage {
+    Stage() {
+        EXPECT_TRUE(runtime.isValid());
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+        app.Write(QStringLiteral("update.ini"),
+                  "[Program]\nprgver=1.0\n[Update]\nverchckurl=" + Url("/iupdate.ini") + "\n");
+    }
+    ~Stage() { qunsetenv("XDG_RUNTIME_DIR"); }
+    QByteArray Url(const char* path) const { return QByteArray::fromStdString(server.url(path)); }
+    void Serve(const char* path, const QByteArray& bytes) {
+        pwtest::ServedFile file;
+        file.data = std::make_shared<const std::string>(bytes.toStdString());
+        file.etag = "\"" + Sha(bytes).toHex().left(8).toStdString() + "\"";
+        server.setFile(path, file);
+    }
+    QByteArray Manifest(const QByteArray& more = {}) const {
+        return "[Update]\ncurver=2.0\ncurverurl=" + Url("/setup.sh") +
+               "\nsavefileas=setup.sh\ncurversize=" + QByteArray::number(kNew.size()) +
+               "\ncurversha256=" + Sha(kNew).toHex() + "\n" + more;
+    }
+    QByteArray PatchKeys(const QByteArray& patch) const {
+        return "curverpatch1=" + Url("/setup.zstpatch") + "\ncurverpatch1from=" +
+               Sha(kOld).toHex() + "\ncurverpatch1size=" + QByteArray::number(patch.size()) +
+               "\ncurverpatch1sha256=" + Sha(patch).toHex() + "\n";
+    }
+    StagedUpdates Staged() { return StagedUpdates({app.StateFolder()}, app.folder); }
+    StageOutcome Run(const QByteArray& manifest) {
+        EXPECT_TRUE(Staged().KeepManifest(manifest, std::nullopt));
+        if (before) {
+            before(*this);
+        }
+        auto environment = std::make_shared<patchwell::download::SystemDownLoadEnvironment>(
+            nullptr,
+            std::make_unique<patchwell::download::testing::FixedNetworkState>(
+                ConnectionStatus{true, ConnectionStatus::kLan}),
+            patchwell::download::testing::ShortTimeouts());
+        return DownloadStagedUpdate(app.Svc(), cost, environment);
+    }
+    QByteArray StagedInstaller() {
+        QFile file(QDir(Staged().Folder()).filePath(QStringLiteral("installer")));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    // The paths asked for, each with its range. A file is fetched in the
+    // request that asked for its size; only a continued one takes a second.
+    std::string Asked() const {
+        std::string asked;
+        for (const pwtest::RecordedRequest& request : server.requests()) {
+            asked += request.target;
+            if (const auto range = request.header("Range")) {
+                asked += "[" + *range + "]";
+            }
+            asked += " ";
+        }
+        return asked;
+    }
+
+    TestFolder app;
+    QTemporaryDir runtime;
+    pwtest::TestHttpServer server;
+    Cost cost;
+    std::function<void(Stage&)> before;  // just before the download
+    std::unique_ptr<common::InstanceLock> held;
+};
+
+TEST(BackgroundDownload, FetchesTheSmallestFileThatMakesTheBoundInstallerAndStagesOnlyThat) {
+    const QByteArray patch = Patch(kOld, kNew);
+    QByteArray damaged = patch;
+    damaged[damaged.size() / 2] = static_cast<char>(damaged[damaged.size() / 2] ^ 0x40);
+    const qsizetype half = kNew.size() / 2;
+    struct Case {
+        const char* name;
+        std::function<void(Stage&)> serve;
+        std::function<QByteArray(Stage&)> manifest;
+        StageOutcome outcome;
+        bool staged;  // kNew is staged
+        std::string asked;
+    };
+    const Case cases[] = {
+        {"the installer whole", [](Stage& s) { s.Serve("/setup.sh", kNew); },
+         [](Stage& s) { return s.Manifest(); }, StageOutcome::Staged, true,
+         "/setup.sh "},
+        {"a patch from the kept installer",
+         [&](Stage& s) {
+             const int fd = MemoryFile(kOld);
+             EXPECT_TRUE(KeptInstallers({s.app.StateFolder()}, s.app.folder)
+                             .Keep(fd, Sha(kOld), QStringLiteral("1.0")));
+             ::close(fd);
+             s.Serve("/setup.zstpatch", patch);
+             s.Serve("/setup.sh", kNew);
+         },
+         [&](Stage& s) { return s.Manifest(s.PatchKeys(patch)); }, StageOutcome::Staged, true,
+         "/setup.zstpatch "},
+        {"a damaged patch, then the installer",
+         [&](Stage& s) {
+             const int fd = MemoryFile(kOld);
+             EXPECT_TRUE(KeptInstallers({s.app.StateFolder()}, s.app.folder)
+                             .Keep(fd, Sha(kOld), QStringLiteral("1.0")));
+             ::close(fd);
+             s.Serve("/setup.zstpatch", damaged);
+             s.Serve("/setup.sh", kNew);
+         },
+         [&](Stage& s) { return s.Manifest(s.PatchKeys(damaged)); }, StageOutcome::Staged, true,
+         "/setup.zstpatch /setup.sh "},
+        {"a patch without its base is not fetched",
+         [](Stage& s) {
+             s.Serve("/setup.zstpatch", "never");
+             s.Serve("/setup.sh", kNew);
+         },
+         [&](Stage& s) { return s.Manifest(s.PatchKeys(patch)); }, StageOutcome::Staged, true,
+         "/setup.sh "},
+        {"more than the manifest binds", [](Stage& s) { s.Serve("/setup.sh", kNew + "x"); },
+         [](Stage& s) { return s.Manifest(); }, StageOutcome::Failed, false, "/setup.sh "},
+        {"another installer of the bound size",
+         [](Stage& s) { s.Serve("/setup.sh", kOld.left(kNew.size()).leftJustified(kNew.size())); },
+         [](Stage& s) { return s.Manifest(); }, StageOutcome::Failed, false,
+         "/setup.sh "},
+        {"half of it received by a run before",
+         [&](Stage& s) {
+             s.Serve("/setup.sh", kNew);
+             s.before = [&](Stage& t) {
+                 ASSERT_TRUE(
+                     common::ReplaceFile(t.Staged().DownloadPath(Sha(kNew)), kNew.left(half)));
+             };
+         },
+         [](Stage& s) { return s.Manifest(); }, StageOutcome::Staged, true,
+         "/setup.sh /setup.sh[bytes=" + std::to_string(half) + "-] "},
+        {"metered", [](Stage& s) { s.cost.metered = true; },
+         [](Stage& s) { return s.Manifest(); }, StageOutcome::Metered, false, ""},
+        {"another run downloads it",
+         [](Stage& s) {
+             s.Serve("/setup.sh", kNew);
+             s.before = [](Stage& t) {
+                 t.held = common::InstanceLock::Acquire(
+                     QDir(t.runtime.path())
+                         .filePath(InstallationStateName("stage-", t.app.folder) +
+                                   QStringLiteral(".lock")));
+                 ASSERT_TRUE(t.held);
+             };
+         },
+         [](Stage& s) { return s.Manifest(); }, StageOutcome::Busy, false, ""},
+        {"no longer newer than the installed version",
+         [](Stage& s) {
+             s.Serve("/setup.sh", kNew);
+             s.app.Write(QStringLiteral("update.ini"), "[Program]\nprgver=2.0\n");
+         },
+         [](Stage& s) { return s.Manifest(); }, StageOutcome::Nothing, false, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Stage stage;
+        c.serve(stage);
+        EXPECT_EQ(stage.Run(c.manifest(stage)), c.outcome);
+        EXPECT_EQ(stage.StagedInstaller() == kNew, c.staged);
+        EXPECT_EQ(StagedUpdates::InstallerPresent(stage.app.StateFolder(), stage.app.folder),
+                  c.staged);
+        EXPECT_EQ(stage.Asked(), c.asked);
+        // A manifest that no longer passes goes with everything staged for it.
+        EXPECT_EQ(stage.Staged().Manifest().has_value(), c.outcome != StageOutcome::Nothing);
+        if (c.staged) {
+            // Only the installer stays, beside the manifest it came from.
+            EXPECT_EQ(QDir(stage.Staged().Folder()).entryList(QDir::Files),
+                      (QStringList{QStringLiteral("installer"), QStringLiteral("manifest")}));
+        }
+    }
+}
+
+}  // namespace
