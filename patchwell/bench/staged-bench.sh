@@ -10,7 +10,10 @@
 # let finish before the next round, whose staged files are removed first);
 # autoupdate=1 installing the update staged by the start before (the
 # installation window and an installer that exits at once), beside that
-# installer run directly.
+# installer run directly. Then the share of the processor that a CPU-bound
+# program keeps while the background download of a 100 MiB installer runs
+# beside it, both on one processor (taskset -c 0): its time alone and beside
+# the download, which is started by the start before it.
 set -euo pipefail
 build=$(cd "${1:?build folder}" && pwd)
 rounds=${2:-20}
@@ -25,18 +28,25 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
+# PW_BENCH_KEEP=1: the folders stay for a closer look.
+[ -z "${PW_BENCH_KEEP:-}" ] || trap - EXIT
 
 mkdir -p "$work/www" "$work/keys"
 minisign -G -W -f -p "$work/keys/k.pub" -s "$work/keys/k.key" >/dev/null
 printf '#!/bin/sh\nexit 0\n' >"$work/setup.sh"
+{
+    printf '#!/bin/sh\nexit 0\n'
+    head -c $((100 << 20)) /dev/zero
+} >"$work/big.sh"
 port=$("$nginx_launcher" start "$work/www" "$work/nginx")
 base="http://127.0.0.1:$port"
 publish() {
-    "$build/patchwell/signing/patchwell-publish" -o "$work/www/$1" "$work/setup.sh" \
+    "$build/patchwell/signing/patchwell-publish" -o "$work/www/$1" "$work/${3:-setup.sh}" \
         "$base/$1/setup.sh" "$2" "$work/keys/k.key" >/dev/null
 }
 publish current 1.0
 publish newer 2.0
+publish big 2.0 big.sh
 
 # The served program notes the time it was started and ends.
 served='#!/bin/sh
@@ -124,3 +134,24 @@ printf '  %-52s %8s\n' "quiet, up to date (200, signed)" "$(scene "$work/uptodat
 printf '  %-52s %8s\n' "autoupdate=1, finds an update (200, signed)" "$(scene "$work/finds" find_again)"
 printf '  %-52s %8s\n' "the installer run directly, then the program" "$installer"
 printf '  %-52s %8s\n' "autoupdate=1, installs the staged update" "$(scene "$work/installs" stage_one)"
+
+# The CPU-bound program: SHA-256 of 2 GiB of zeros, on processor 0.
+cpu_job() {
+    local t0
+    t0=$(date +%s%N)
+    head -c $((2 << 30)) /dev/zero | sha256sum >/dev/null
+    echo $((($(date +%s%N) - t0) / 1000000))
+}
+folder bulk "$base/big/iupdate.ini" autoupdate=1
+alone=$(taskset -c 0 bash -c "$(declare -f cpu_job); cpu_job")
+t0=$(date +%s%N)
+(cd "$work/bulk" && XDG_CACHE_HOME="$work/bulk.cache" XDG_STATE_HOME="$work/bulk.state" \
+    exec taskset -c 0 ./patchwell) >>"$work/run.log" 2>&1
+beside=$(taskset -c 0 bash -c "$(declare -f cpu_job); cpu_job")
+running=no
+stage_running "$work/bulk" && running=yes
+settle "$work/bulk"
+staged "$work/bulk" || { echo "the 100 MiB update was not staged" >&2; exit 1; }
+echo "a CPU-bound program (SHA-256 of 2 GiB) on one processor: alone $alone ms, beside the"
+echo "  background download of 100 MiB $beside ms ($(awk -v a="$alone" -v b="$beside" 'BEGIN { printf "%.1f", 100 * a / b }') % of its speed;"
+echo "  the download still running at its end: $running; staged $((($(date +%s%N) - t0) / 1000000)) ms after the start)"

@@ -176,6 +176,10 @@ case_resume() {
     pid=$(stage_pid)
     [ "$(awk '{print $19}' "/proc/$pid/stat")" = 19 ] || e2e_fail "not at nice 19"
     ionice -p "$pid" | grep -q '^idle' || e2e_fail "not in the idle I/O class: $(ionice -p "$pid")"
+    # Where the scheduler groups by session, the download's group yields too.
+    if [ -e "/proc/$pid/autogroup" ]; then
+        grep -q ' nice 19$' "/proc/$pid/autogroup" || e2e_fail "autogroup: $(cat "/proc/$pid/autogroup")"
+    fi
     wait_for 30 download_over 1000000 || e2e_fail "the download did not get going"
     kill -9 "$pid"
     wait_for 5 e2e_not_running "$pid" || e2e_fail "the download did not end"

@@ -1,8 +1,12 @@
 #include "patchwell/update/core/check/windowless_start.h"
 
+#include <QLoggingCategory>
+
 #include "common/ini/ini.h"
 #include "patchwell/update/core/folder_checks.h"
 #include "patchwell/update/core/manifest/signed_update.h"
+
+Q_LOGGING_CATEGORY(lcWindowless, "patchwell.update.start")
 
 namespace patchwell::update {
 
@@ -18,13 +22,24 @@ WindowlessStart StartServed(Services& services) {
     return {true, std::nullopt, std::nullopt};
 }
 
-// Keeps the accepted manifest for the background download and starts it.
-// False when neither can be had: the update is then offered as before.
-bool StageInBackground(Services& services, const ManifestAcceptance& accepted) {
-    StagedUpdates staged(services.stateFolders, services.programFolder);
-    return staged.KeepManifest(accepted.bytes, accepted.signature) &&
-           services.launcher.StartDetached(services.executablePath, {QStringLiteral("--stage")},
-                                           services.programFolder);
+// Keeps the accepted manifest for the background download; false when it
+// cannot be kept (the update is then offered as before).
+bool KeepForBackground(Services& services, const ManifestAcceptance& accepted) {
+    return StagedUpdates(services.stateFolders, services.programFolder)
+        .KeepManifest(accepted.bytes, accepted.signature);
+}
+
+// The served program first, then the background download, so that the
+// download's start costs the user's start nothing. A download that does not
+// start is tried again by the next start that finds the update.
+WindowlessStart StartServedThenStage(Services& services) {
+    DeleteOrReport(services, RemoteManifestPath(services.programFolder));
+    WindowlessStart started = StartServed(services);
+    if (!services.launcher.StartDetached(services.executablePath, {QStringLiteral("--stage")},
+                                         services.programFolder)) {
+        qCWarning(lcWindowless) << "the background download could not be started";
+    }
+    return started;
 }
 
 }  // namespace
@@ -90,9 +105,8 @@ WindowlessStart StartWithoutWindows(Services& services, ScheduledCheck& schedule
     if (!accepted->refusal &&
         PlanOffer(settings, accepted->manifest, installed, scheduled.Metered()) ==
             OfferPlan::StageInBackground &&
-        StageInBackground(services, *accepted)) {
-        DeleteOrReport(services, RemoteManifestPath(services.programFolder));
-        return StartServed(services);
+        KeepForBackground(services, *accepted)) {
+        return StartServedThenStage(services);
     }
     return {false, std::move(accepted), std::nullopt};
 }

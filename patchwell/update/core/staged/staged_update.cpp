@@ -90,8 +90,15 @@ bool StagedUpdates::KeepManifest(const QByteArray& bytes,
     if (kept && kept->bytes == bytes && kept->signature == signature) {
         return true;
     }
-    // Another manifest: what was staged for the old one has no use now.
-    Clear();
+    // Another manifest: the installer staged for the old one has no use
+    // now. Downloads stay: each is named after the SHA-256 of its file, so
+    // the same file offered again (a manifest signed anew) is continued,
+    // and the next staging removes the others.
+    const QString installer = FilePath(QLatin1String(kStagedInstallerName));
+    for (const QString& path : {installer, installer + QStringLiteral(".part"), FilePath(kManifest),
+                                FilePath(kSignature)}) {
+        QFile::remove(path);
+    }
     if (signature && !common::ReplaceFile(FilePath(kSignature), *signature, true)) {
         return false;
     }

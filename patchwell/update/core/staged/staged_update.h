@@ -50,8 +50,9 @@ public:
 
     // The manifest the background download is for, kept with its signature
     // (none without a key). A kept manifest of other bytes is superseded:
-    // it goes with its staged installer and downloads. False when the files
-    // could not be written.
+    // it goes with its staged installer (downloads on their way in stay, to
+    // be continued where the new manifest offers the same file). False when
+    // the files could not be written.
     bool KeepManifest(const QByteArray& bytes, const std::optional<QByteArray>& signature);
 
     struct KeptManifest {

@@ -92,8 +92,9 @@ struct Stage {
                "\ncurversha256=" + Sha(kNew).toHex() + "\n" + more;
     }
     QByteArray PatchKeys(const QByteArray& patch) const {
-        return "curverpatch1=" + Url("/setup.zstpatch") + "\ncurverpatch1from=" +
-               Sha(kOld).toHex() + "\ncurverpatch1size=" + QByteArray::number(patch.size()) +
+        return "curverpatch1=" + Url("/setup.zstpatch") +
+               "\ncurverpatch1from=" + Sha(kOld).toHex() +
+               "\ncurverpatch1size=" + QByteArray::number(patch.size()) +
                "\ncurverpatch1sha256=" + Sha(patch).toHex() + "\n";
     }
     StagedUpdates Staged() { return StagedUpdates({app.StateFolder()}, app.folder); }
@@ -150,8 +151,7 @@ TEST(BackgroundDownload, FetchesTheSmallestFileThatMakesTheBoundInstallerAndStag
     };
     const Case cases[] = {
         {"the installer whole", [](Stage& s) { s.Serve("/setup.sh", kNew); },
-         [](Stage& s) { return s.Manifest(); }, StageOutcome::Staged, true,
-         "/setup.sh "},
+         [](Stage& s) { return s.Manifest(); }, StageOutcome::Staged, true, "/setup.sh "},
         {"a patch from the kept installer",
          [&](Stage& s) {
              const int fd = MemoryFile(kOld);
@@ -185,8 +185,7 @@ TEST(BackgroundDownload, FetchesTheSmallestFileThatMakesTheBoundInstallerAndStag
          [](Stage& s) { return s.Manifest(); }, StageOutcome::Failed, false, "/setup.sh "},
         {"another installer of the bound size",
          [](Stage& s) { s.Serve("/setup.sh", kOld.left(kNew.size()).leftJustified(kNew.size())); },
-         [](Stage& s) { return s.Manifest(); }, StageOutcome::Failed, false,
-         "/setup.sh "},
+         [](Stage& s) { return s.Manifest(); }, StageOutcome::Failed, false, "/setup.sh "},
         {"half of it received by a run before",
          [&](Stage& s) {
              s.Serve("/setup.sh", kNew);
@@ -197,8 +196,19 @@ TEST(BackgroundDownload, FetchesTheSmallestFileThatMakesTheBoundInstallerAndStag
          },
          [](Stage& s) { return s.Manifest(); }, StageOutcome::Staged, true,
          "/setup.sh /setup.sh[bytes=" + std::to_string(half) + "-] "},
-        {"metered", [](Stage& s) { s.cost.metered = true; },
-         [](Stage& s) { return s.Manifest(); }, StageOutcome::Metered, false, ""},
+        {"half of it received for a manifest since signed anew",
+         [&](Stage& s) {
+             s.Serve("/setup.sh", kNew);
+             s.before = [&](Stage& t) {
+                 ASSERT_TRUE(
+                     common::ReplaceFile(t.Staged().DownloadPath(Sha(kNew)), kNew.left(half)));
+                 ASSERT_TRUE(t.Staged().KeepManifest(t.Manifest("; signed anew\n"), std::nullopt));
+             };
+         },
+         [](Stage& s) { return s.Manifest(); }, StageOutcome::Staged, true,
+         "/setup.sh /setup.sh[bytes=" + std::to_string(half) + "-] "},
+        {"metered", [](Stage& s) { s.cost.metered = true; }, [](Stage& s) { return s.Manifest(); },
+         StageOutcome::Metered, false, ""},
         {"another run downloads it",
          [](Stage& s) {
              s.Serve("/setup.sh", kNew);
