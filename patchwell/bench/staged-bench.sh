@@ -5,7 +5,9 @@
 # served program started directly and a quiet start that finds the program up
 # to date, in the same run.
 #   patchwell/bench/staged-bench.sh BUILD_DIR [ROUNDS]      (e.g. build/normal 20)
-# Scenes: quiet and up to date (signed, fetched whole); autoupdate=1 finding
+# Scenes: within checkhours, and so with autoupdate=1 and nothing staged (the
+# front's one look for a staged file); quiet and up to date (signed, fetched
+# whole); autoupdate=1 finding
 # an update (signed, fetched whole; the background download is started and
 # let finish before the next round, whose staged files are removed first);
 # autoupdate=1 installing the update staged by the start before (the
@@ -118,6 +120,9 @@ scene() {
 }
 
 folder direct "$base/current/iupdate.ini"
+now=$(date -u +%Y-%m-%dT%H:%M:%SZ)
+folder schedule "$base/current/iupdate.ini" quiet=1 checkhours=24 "lastcheck=$now"
+folder schedstaged "$base/current/iupdate.ini" autoupdate=1 checkhours=24 "lastcheck=$now"
 folder uptodate "$base/current/iupdate.ini" quiet=1
 folder finds "$base/newer/iupdate.ini" autoupdate=1
 folder installs "$base/newer/iupdate.ini" autoupdate=1
@@ -130,6 +135,8 @@ installer=$(for _ in $(seq 1 "$rounds"); do
 done | median)
 echo "median of $rounds starts, ms from exec to the served program's exec:"
 printf '  %-52s %8s\n' "served program started directly" "$direct"
+printf '  %-52s %8s\n' "within checkhours" "$(scene "$work/schedule" :)"
+printf '  %-52s %8s\n' "within checkhours, autoupdate=1, nothing staged" "$(scene "$work/schedstaged" :)"
 printf '  %-52s %8s\n' "quiet, up to date (200, signed)" "$(scene "$work/uptodate" fresh)"
 printf '  %-52s %8s\n' "autoupdate=1, finds an update (200, signed)" "$(scene "$work/finds" find_again)"
 printf '  %-52s %8s\n' "the installer run directly, then the program" "$installer"
