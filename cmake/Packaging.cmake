@@ -29,8 +29,8 @@ patchwell lies in the folder of the program it serves, fetches the remote
 manifest that the local update.ini names and, when a new version is
 published, downloads the installer in a window where the user can pause,
 resume or cancel, runs it and starts the program again. Updates can be
-signed with minisign. Includes patchwell-fetch, patchwell-verify and
-patchwell-publish.")
+signed with minisign and arrive as binary patches. Includes patchwell-fetch,
+patchwell-verify, patchwell-publish and patchwell-delta.")
 
 set(CPACK_DEBIAN_TILEBAY_PACKAGE_NAME tilebay)
 set(CPACK_DEBIAN_TILEBAY_PACKAGE_SECTION x11)

@@ -59,6 +59,9 @@ packages=(
   xcompmgr xdg-utils xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   # peak memory of the fetch benchmark (/usr/bin/time); test certificates; profiling
   time openssl linux-perf
+  # the patch benchmark's comparison with the zstd tool; README's makeself example of an
+  # installer that patches well
+  zstd makeself
   # screenshots for the demo
   imagemagick
   # the Debian packages: building them (CPack's DEB generator: dpkg-shlibdeps,

@@ -20,7 +20,7 @@ packages=(patchwell tilebay patchwell-designer-plugin libpatchwell-download-dev)
 if dpkg-query -W -f='${Status}' qt6-wayland-private-dev 2>/dev/null | grep -q 'install ok installed'; then
     packages+=(tilebay-wayland)
 fi
-programs=(patchwell patchwell-fetch patchwell-verify patchwell-publish tilebay)
+programs=(patchwell patchwell-fetch patchwell-verify patchwell-publish patchwell-delta tilebay)
 status=0
 fail() {
     echo "package check: $*" >&2
@@ -82,7 +82,7 @@ for p in "${packages[@]}"; do
 done
 
 step "validators"
-for page in /usr/share/man/man1/{patchwell,patchwell-fetch,patchwell-verify,patchwell-publish,tilebay}.1.gz; do
+for page in /usr/share/man/man1/{patchwell,patchwell-fetch,patchwell-verify,patchwell-publish,patchwell-delta,tilebay}.1.gz; do
     if [ ! -f "$page" ]; then
         fail "no man page $page"
         continue

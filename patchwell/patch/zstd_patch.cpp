@@ -133,6 +133,14 @@ int WindowLogFor(std::uint64_t baseSize, std::uint64_t resultSize) {
     return log > kMaxWindowLog ? kMaxWindowLog : log;
 }
 
+int LevelFor(int level, int windowLog) {
+    constexpr int kLongWindowLog = 26;
+    constexpr int kStrongestWithoutOptimalParser = 15;
+    return windowLog > kLongWindowLog && level > kStrongestWithoutOptimalParser
+               ? kStrongestWithoutOptimalParser
+               : level;
+}
+
 ApplyResult Apply(int inFd, int baseFd, int outFd, const ApplyLimits& limits) {
     std::unique_ptr<WholeFile> base;
     if (baseFd >= 0) {
@@ -236,9 +244,9 @@ MakeResult Make(int baseFd, int newFd, int outFd, int level) {
         return result;
     }
     ZSTD_CCtx* c = context.get();
-    ZSTD_CCtx_setParameter(c, ZSTD_c_compressionLevel, level);
-    ZSTD_CCtx_setParameter(c, ZSTD_c_windowLog,
-                           WindowLogFor(base ? base->size() : 0, fresh.size()));
+    const int windowLog = WindowLogFor(base ? base->size() : 0, fresh.size());
+    ZSTD_CCtx_setParameter(c, ZSTD_c_compressionLevel, base ? LevelFor(level, windowLog) : level);
+    ZSTD_CCtx_setParameter(c, ZSTD_c_windowLog, windowLog);
     ZSTD_CCtx_setParameter(c, ZSTD_c_enableLongDistanceMatching, 1);
     ZSTD_CCtx_setParameter(c, ZSTD_c_checksumFlag, 1);
     ZSTD_CCtx_setParameter(c, ZSTD_c_contentSizeFlag, 1);

@@ -21,6 +21,14 @@ int WindowLogFor(std::uint64_t baseSize, std::uint64_t resultSize);
 
 // The level patches are made at unless a publisher asks otherwise.
 constexpr int kPatchLevel = 19;
+
+// The level a patch over a window of 2^`windowLog` is made at when `level`
+// is asked for. zstd's optimal parser (levels 16 and up) misses matches that
+// reach further back than 2^26 bytes, all a patch lives on (libzstd 1.5.4: a
+// patch between two 100 MB files that differ in 1 MB came out as large as
+// the file), so a larger window is made at 15 at most, the strongest level
+// without it (the same pair: 1.2 MB).
+int LevelFor(int level, int windowLog);
 // The level compressed full downloads are made at.
 constexpr int kCompressLevel = 19;
 
@@ -63,8 +71,8 @@ struct MakeResult {
 
 // Writes to `outFd` one frame that turns the file at `baseFd` into the file
 // at `newFd` (-1 as `baseFd`: compresses `newFd` alone), at `level`
-// (1..22), single-threaded with long-distance matching over a window that
-// covers the whole base, and with zstd's frame checksum.
+// (1..22; LevelFor caps a patch's over a large window), single-threaded with long-distance matching
+// over a window that covers the whole base, and with zstd's frame checksum.
 MakeResult Make(int baseFd, int newFd, int outFd, int level);
 
 // "the patch is damaged", ...: the English words for an ApplyError, for logs.

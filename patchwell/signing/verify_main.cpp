@@ -66,11 +66,19 @@ QString PublishUsage() {
                "                     iupdate.ini already in OUTDIR (other sections stay) and\n"
                "                     signs the whole; --expires and --next-key still go to "
                "[Update]\n"
+               "--delta-from OLD     also writes a binary patch from the earlier installer OLD to\n"
+               "                     this one and lists it (up to 3 times: the last one to three\n"
+               "                     releases); making one takes about 15 s and 240 MB of memory\n"
+               "                     for a 46 MB installer, 1.5 minutes and 1.6 GB for 500 MB\n"
+               "--compress           also writes the installer compressed with zstd (NAME.zst) "
+               "and\n"
+               "                     lists it, for a smaller full download\n"
                "\n"
                "Writes, ready to upload: the installer under the URL's last part, iupdate.ini\n"
                "(which names the installer's size and SHA-256) and iupdate.ini.minisig, and\n"
-               "the release notes when given. Upload iupdate.ini and its .minisig to\n"
-               "MANIFEST_URL and the other files to their addresses.\n");
+               "the release notes, patches (NAME.from-HASH.zstpatch) and NAME.zst when\n"
+               "asked for. Upload iupdate.ini and its .minisig to MANIFEST_URL and the other\n"
+               "files to their addresses (the patches and NAME.zst beside the installer).\n");
 }
 
 // The outcome as patchwell-verify prints it.

@@ -281,6 +281,131 @@ un segundo Ctrl+C termina el programa de inmediato.
     </message>
 </context>
 <context>
+    <name>patchwell::patch::delta</name>
+    <message>
+        <source>cannot read %1: %2</source>
+        <translation>no se puede leer %1: %2</translation>
+    </message>
+    <message>
+        <source>%1 is not a regular file</source>
+        <translation>%1 no es un archivo normal</translation>
+    </message>
+    <message>
+        <source>the base cannot be read</source>
+        <translation>no se puede leer la base</translation>
+    </message>
+    <message>
+        <source>the patch cannot be read</source>
+        <translation>no se puede leer el parche</translation>
+    </message>
+    <message>
+        <source>the patch is no zstd file</source>
+        <translation>el parche no es un archivo zstd</translation>
+    </message>
+    <message>
+        <source>the patch asks for more memory than a file of this size needs</source>
+        <translation>el parche pide más memoria de la que necesita un archivo de este tamaño</translation>
+    </message>
+    <message>
+        <source>the patch is damaged or made for another base</source>
+        <translation>el parche está dañado o hecho para otra base</translation>
+    </message>
+    <message>
+        <source>the patch is cut short</source>
+        <translation>el parche está cortado</translation>
+    </message>
+    <message>
+        <source>the result would be longer than the limit</source>
+        <translation>el resultado superaría el límite</translation>
+    </message>
+    <message>
+        <source>there is no room for the result</source>
+        <translation>no hay espacio para el resultado</translation>
+    </message>
+    <message>
+        <source>the result cannot be written</source>
+        <translation>no se puede escribir el resultado</translation>
+    </message>
+    <message>
+        <source>%1 bytes (%2 % of %3)</source>
+        <translation>%1 bytes (%2 % de %3)</translation>
+    </message>
+    <message>
+        <source>cannot write %1: %2</source>
+        <translation>no se puede escribir %1: %2</translation>
+    </message>
+    <message>
+        <source>cannot make %1: %2</source>
+        <translation>no se puede crear %1: %2</translation>
+    </message>
+    <message>
+        <source>%1: %2
+</source>
+        <translation>%1: %2
+</translation>
+    </message>
+    <message>
+        <source>cannot apply %1: %2</source>
+        <translation>no se puede aplicar %1: %2</translation>
+    </message>
+    <message>
+        <source>%1: %2 bytes
+</source>
+        <translation>%1: %2 bytes
+</translation>
+    </message>
+    <message>
+        <source>apply: the result may not be longer than BYTES (default: no limit).</source>
+        <translation>apply: el resultado no puede superar BYTES bytes (por omisión: sin límite).</translation>
+    </message>
+    <message>
+        <source>unknown command &apos;%1&apos;</source>
+        <translation>orden desconocida «%1»</translation>
+    </message>
+    <message>
+        <source>%1 takes %2 file names</source>
+        <translation>%1 toma %2 nombres de archivo</translation>
+    </message>
+    <message>
+        <source>%1 has no option --%2</source>
+        <translation>%1 no tiene la opción --%2</translation>
+    </message>
+    <message>
+        <source>--limit takes a whole number of bytes</source>
+        <translation>--limit toma un número entero de bytes</translation>
+    </message>
+    <message>
+        <source>--level takes a whole number</source>
+        <translation>--level toma un número entero</translation>
+    </message>
+    <message>
+        <source>Makes the binary patches and compressed installers of updates and applies them
+as patchwell does.
+  make OLD NEW OUT       writes to OUT a patch that turns OLD into NEW
+  compress IN OUT        writes IN compressed to OUT
+  apply BASE PATCH OUT   writes PATCH applied to BASE to OUT (BASE -: PATCH is a
+                         compressed file)
+OUT - is the standard output; any other OUT appears under its name only once it
+is complete. Making a patch takes about 15 s and 240 MB of memory for a 46 MB
+installer, 1.5 minutes and 1.6 GB for 500 MB.
+Exit status: 0 done, 1 failed, 2 usage error.</source>
+        <translation>Crea los parches binarios y los instaladores comprimidos de las actualizaciones
+y los aplica como lo hace patchwell.
+  make OLD NEW OUT       escribe en OUT un parche que convierte OLD en NEW
+  compress IN OUT        escribe IN comprimido en OUT
+  apply BASE PATCH OUT   escribe PATCH aplicado a BASE en OUT (BASE -: PATCH es un
+                         archivo comprimido)
+OUT - es la salida estándar; cualquier otro OUT aparece con su nombre solo cuando
+está completo. Un parche tarda unos 15 s y usa 240 MB de memoria para un
+instalador de 46 MB, 1,5 minutos y 1,6 GB para 500 MB.
+Estado de salida: 0 hecho, 1 fallo, 2 error de uso.</translation>
+    </message>
+    <message>
+        <source>make, compress: the compression level, 1-22 (default: %1 for make, %2 for compress; a patch over more than 64 MiB is made at 15 at most).</source>
+        <translation>make, compress: el nivel de compresión, 1-22 (por omisión: %1 para make, %2 para compress; un parche sobre más de 64 MiB se hace como mucho al nivel 15).</translation>
+    </message>
+</context>
+<context>
     <name>patchwell::signing::publish</name>
     <message>
         <source>
@@ -302,11 +427,18 @@ SECRET_KEY  a minisign secret key file (minisign asks for its password)
 --channel NAME       writes the update as the section [Update.NAME] of the
                      iupdate.ini already in OUTDIR (other sections stay) and
                      signs the whole; --expires and --next-key still go to [Update]
+--delta-from OLD     also writes a binary patch from the earlier installer OLD to
+                     this one and lists it (up to 3 times: the last one to three
+                     releases); making one takes about 15 s and 240 MB of memory
+                     for a 46 MB installer, 1.5 minutes and 1.6 GB for 500 MB
+--compress           also writes the installer compressed with zstd (NAME.zst) and
+                     lists it, for a smaller full download
 
 Writes, ready to upload: the installer under the URL&apos;s last part, iupdate.ini
 (which names the installer&apos;s size and SHA-256) and iupdate.ini.minisig, and
-the release notes when given. Upload iupdate.ini and its .minisig to
-MANIFEST_URL and the other files to their addresses.
+the release notes, patches (NAME.from-HASH.zstpatch) and NAME.zst when
+asked for. Upload iupdate.ini and its .minisig to MANIFEST_URL and the other
+files to their addresses (the patches and NAME.zst beside the installer).
 </source>
         <translation>
 INSTALLER   el nuevo instalador
@@ -328,11 +460,19 @@ SECRET_KEY  un archivo de clave secreta de minisign (minisign pide su contraseñ
 --channel NAME       escribe la actualización como la sección [Update.NAME] del
                      iupdate.ini que ya está en OUTDIR (las demás secciones se mantienen)
                      y firma el conjunto; --expires y --next-key siguen yendo a [Update]
+--delta-from OLD     escribe también un parche binario del instalador anterior OLD a
+                     este y lo incluye (hasta 3 veces: las últimas una a tres
+                     versiones); un parche tarda unos 15 s y usa 240 MB de memoria para
+                     un instalador de 46 MB, 1,5 minutos y 1,6 GB para 500 MB
+--compress           escribe también el instalador comprimido con zstd (NAME.zst) y lo
+                     incluye, para una descarga completa más pequeña
 
 Escribe, listos para subir: el instalador con el final de la URL como nombre,
 iupdate.ini (que indica el tamaño y el SHA-256 del instalador) e
-iupdate.ini.minisig, y las notas de la versión si se dan. Suba iupdate.ini y su
-.minisig a MANIFEST_URL y los demás archivos a sus direcciones.
+iupdate.ini.minisig, y, si se piden, las notas de la versión, los parches
+(NAME.from-HASH.zstpatch) y NAME.zst. Suba iupdate.ini y su .minisig a
+MANIFEST_URL y los demás archivos a sus direcciones (los parches y NAME.zst junto
+al instalador).
 </translation>
     </message>
 </context>

@@ -188,5 +188,21 @@ TEST(ZstdPatchTest, BaseOverTheDecodersDefaultWindow) {
     EXPECT_TRUE(out.Contents() == fresh);
 }
 
+// Past a window of 2^26 the default level still finds the base: a patch
+// between two 80 MB releases holds about what changed, not the whole file.
+TEST(ZstdPatchTest, PatchOverALongWindowAtTheDefaultLevel) {
+    const Bytes old = Noise(80'000'000, 4);
+    const Bytes fresh = Changed(old);
+    EXPECT_EQ(LevelFor(kPatchLevel, WindowLogFor(old.size(), fresh.size())), 15);
+    EXPECT_EQ(LevelFor(kPatchLevel, 26), kPatchLevel);
+    EXPECT_EQ(LevelFor(3, 31), 3);
+    const Bytes patch = MakeFrom(&old, fresh, kPatchLevel);
+    EXPECT_LT(patch.size(), std::size_t{100'000});
+    const MemoryFile out;
+    const ApplyResult applied = ApplyTo(&old, patch, out.fd(), {fresh.size(), 0});
+    ASSERT_TRUE(applied.ok()) << applied.detail;
+    EXPECT_TRUE(out.Contents() == fresh);
+}
+
 }  // namespace
 }  // namespace patchwell::patch

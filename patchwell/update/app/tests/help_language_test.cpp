@@ -32,13 +32,14 @@ Outcome RunIn(const QString& language, const QString& program, const QStringList
             QString::fromUtf8(process.readAllStandardError())};
 }
 
-// patchwell-publish's usage as its own comment gives it, in English.
+// patchwell-publish's usage as its own comment gives it, in English: from
+// its third line to its first line of code.
 QString PublishCommentUsage() {
     QFile script(QStringLiteral(PW_PUBLISH_SOURCE));
     EXPECT_TRUE(script.open(QIODevice::ReadOnly));
     const QStringList lines = QString::fromUtf8(script.readAll()).split(u'\n');
     QString usage;
-    for (qsizetype i = 2; i < 29; ++i) {
+    for (qsizetype i = 2; i < lines.size() && lines[i].startsWith(u'#'); ++i) {
         QString line = lines[i].mid(1);
         usage += (line.startsWith(u' ') ? line.mid(1) : line) + u'\n';
     }
@@ -50,6 +51,7 @@ TEST(HelpLanguage, EachProgramAnswersInTheUsersLanguage) {
     const QString verify = QStringLiteral(PW_VERIFY);
     const QString fetch = QStringLiteral(PW_FETCH);
     const QString publish = QStringLiteral(PW_PUBLISH);
+    const QString delta = QStringLiteral(PW_DELTA);
     struct Case {
         QString language;
         QString program;
@@ -102,6 +104,19 @@ TEST(HelpLanguage, EachProgramAnswersInTheUsersLanguage) {
          2,
          QStringLiteral("\n  patchwell-publish [options]"),
          QStringLiteral("SECRET_KEY  un archivo de clave secreta de minisign")},
+        {QStringLiteral("es"),
+         delta,
+         {QStringLiteral("--help")},
+         0,
+         QStringLiteral("Uso: patchwell-delta [opciones] make|compress|apply ARGUMENTS\n"
+                        "Crea los parches binarios"),
+         QStringLiteral("Estado de salida: 0 hecho, 1 fallo, 2 error de uso.")},
+        {QStringLiteral("fr"),
+         delta,
+         {QStringLiteral("patch")},
+         2,
+         QStringLiteral("patchwell-delta: commande inconnue « patch »\n"),
+         QStringLiteral("Utilisation : patchwell-delta [options]")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE((c.language + u' ' + c.program + u' ' + c.arguments.join(u' ')).toStdString());
