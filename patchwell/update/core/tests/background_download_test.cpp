@@ -5,6 +5,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -66,8 +67,10 @@ QByteArray Patch(const QByteArray& base, const QByteArray& result) {
 
 class Cost : public patchwell::platform::NetworkCost {
 public:
-    bool Metered() override { return metered; }
+    bool Metered() override { return metered || (meteredFrom >= 0 && asked++ >= meteredFrom); }
     bool metered = false;
+    int meteredFrom = -1;  // metered from this question on
+    int asked = 0;
 };
 
 // One installation at 1.0 with a manifest of 2.0 kept to download.
@@ -146,12 +149,13 @@ TEST(BackgroundDownload, FetchesTheSmallestFileThatMakesTheBoundInstallerAndStag
         std::function<void(Stage&)> serve;
         std::function<QByteArray(Stage&)> manifest;
         StageOutcome outcome;
-        bool staged;  // kNew is staged
+        bool staged;    // kNew is staged
+        bool partKept;  // a part of it stays for the next run
         std::string asked;
     };
     const Case cases[] = {
         {"the installer whole", [](Stage& s) { s.Serve("/setup.sh", kNew); },
-         [](Stage& s) { return s.Manifest(); }, StageOutcome::Staged, true, "/setup.sh "},
+         [](Stage& s) { return s.Manifest(); }, StageOutcome::Staged, true, false, "/setup.sh "},
         {"a patch from the kept installer",
          [&](Stage& s) {
              const int fd = MemoryFile(kOld);
@@ -162,7 +166,7 @@ TEST(BackgroundDownload, FetchesTheSmallestFileThatMakesTheBoundInstallerAndStag
              s.Serve("/setup.sh", kNew);
          },
          [&](Stage& s) { return s.Manifest(s.PatchKeys(patch)); }, StageOutcome::Staged, true,
-         "/setup.zstpatch "},
+         false, "/setup.zstpatch "},
         {"a damaged patch, then the installer",
          [&](Stage& s) {
              const int fd = MemoryFile(kOld);
@@ -173,19 +177,19 @@ TEST(BackgroundDownload, FetchesTheSmallestFileThatMakesTheBoundInstallerAndStag
              s.Serve("/setup.sh", kNew);
          },
          [&](Stage& s) { return s.Manifest(s.PatchKeys(damaged)); }, StageOutcome::Staged, true,
-         "/setup.zstpatch /setup.sh "},
+         false, "/setup.zstpatch /setup.sh "},
         {"a patch without its base is not fetched",
          [](Stage& s) {
              s.Serve("/setup.zstpatch", "never");
              s.Serve("/setup.sh", kNew);
          },
          [&](Stage& s) { return s.Manifest(s.PatchKeys(patch)); }, StageOutcome::Staged, true,
-         "/setup.sh "},
+         false, "/setup.sh "},
         {"more than the manifest binds", [](Stage& s) { s.Serve("/setup.sh", kNew + "x"); },
-         [](Stage& s) { return s.Manifest(); }, StageOutcome::Failed, false, "/setup.sh "},
+         [](Stage& s) { return s.Manifest(); }, StageOutcome::Failed, false, false, "/setup.sh "},
         {"another installer of the bound size",
          [](Stage& s) { s.Serve("/setup.sh", kOld.left(kNew.size()).leftJustified(kNew.size())); },
-         [](Stage& s) { return s.Manifest(); }, StageOutcome::Failed, false, "/setup.sh "},
+         [](Stage& s) { return s.Manifest(); }, StageOutcome::Failed, false, false, "/setup.sh "},
         {"half of it received by a run before",
          [&](Stage& s) {
              s.Serve("/setup.sh", kNew);
@@ -194,7 +198,7 @@ TEST(BackgroundDownload, FetchesTheSmallestFileThatMakesTheBoundInstallerAndStag
                      common::ReplaceFile(t.Staged().DownloadPath(Sha(kNew)), kNew.left(half)));
              };
          },
-         [](Stage& s) { return s.Manifest(); }, StageOutcome::Staged, true,
+         [](Stage& s) { return s.Manifest(); }, StageOutcome::Staged, true, false,
          "/setup.sh /setup.sh[bytes=" + std::to_string(half) + "-] "},
         {"half of it received for a manifest since signed anew",
          [&](Stage& s) {
@@ -205,10 +209,20 @@ TEST(BackgroundDownload, FetchesTheSmallestFileThatMakesTheBoundInstallerAndStag
                  ASSERT_TRUE(t.Staged().KeepManifest(t.Manifest("; signed anew\n"), std::nullopt));
              };
          },
-         [](Stage& s) { return s.Manifest(); }, StageOutcome::Staged, true,
+         [](Stage& s) { return s.Manifest(); }, StageOutcome::Staged, true, false,
          "/setup.sh /setup.sh[bytes=" + std::to_string(half) + "-] "},
         {"metered", [](Stage& s) { s.cost.metered = true; }, [](Stage& s) { return s.Manifest(); },
-         StageOutcome::Metered, false, ""},
+         StageOutcome::Metered, false, false, ""},
+        {"metered halfway: what arrived stays",
+         [](Stage& s) {
+             s.Serve("/setup.sh", kNew);
+             pwtest::ServedFile slow;
+             slow.data = std::make_shared<const std::string>(kNew.toStdString());
+             slow.delivery.bytesPerSecond = 12000;
+             s.server.setFile("/setup.sh", slow);
+             s.cost.meteredFrom = 1;  // the first question is before the download
+         },
+         [](Stage& s) { return s.Manifest(); }, StageOutcome::Metered, false, true, "/setup.sh "},
         {"another run downloads it",
          [](Stage& s) {
              s.Serve("/setup.sh", kNew);
@@ -220,13 +234,13 @@ TEST(BackgroundDownload, FetchesTheSmallestFileThatMakesTheBoundInstallerAndStag
                  ASSERT_TRUE(t.held);
              };
          },
-         [](Stage& s) { return s.Manifest(); }, StageOutcome::Busy, false, ""},
+         [](Stage& s) { return s.Manifest(); }, StageOutcome::Busy, false, false, ""},
         {"no longer newer than the installed version",
          [](Stage& s) {
              s.Serve("/setup.sh", kNew);
              s.app.Write(QStringLiteral("update.ini"), "[Program]\nprgver=2.0\n");
          },
-         [](Stage& s) { return s.Manifest(); }, StageOutcome::Nothing, false, ""},
+         [](Stage& s) { return s.Manifest(); }, StageOutcome::Nothing, false, false, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -239,6 +253,8 @@ TEST(BackgroundDownload, FetchesTheSmallestFileThatMakesTheBoundInstallerAndStag
         EXPECT_EQ(stage.Asked(), c.asked);
         // A manifest that no longer passes goes with everything staged for it.
         EXPECT_EQ(stage.Staged().Manifest().has_value(), c.outcome != StageOutcome::Nothing);
+        const qint64 part = QFileInfo(stage.Staged().DownloadPath(Sha(kNew))).size();
+        EXPECT_EQ(part > 0 && part < kNew.size(), c.partKept) << part;
         if (c.staged) {
             // Only the installer stays, beside the manifest it came from.
             EXPECT_EQ(QDir(stage.Staged().Folder()).entryList(QDir::Files),
