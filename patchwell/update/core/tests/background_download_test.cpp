@@ -13,7 +13,10 @@
 #include <memory>
 #include <string>
 
+#include <csignal>
+
 #include <sys/mman.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include "common/files/whole_file.h"
@@ -81,7 +84,23 @@ struct Stage {
         app.Write(QStringLiteral("update.ini"),
                   "[Program]\nprgver=1.0\n[Update]\nverchckurl=" + Url("/iupdate.ini") + "\n");
     }
-    ~Stage() { qunsetenv("XDG_RUNTIME_DIR"); }
+    ~Stage() {
+        qunsetenv("XDG_RUNTIME_DIR");
+        if (fileLimit) {
+            ::setrlimit(RLIMIT_FSIZE, &*fileLimit);
+        }
+    }
+    // Files of this process cannot grow past `bytes` (as on a full disk,
+    // writes fail) until the end of the case.
+    void LimitFiles(rlim_t bytes) {
+        rlimit now{};
+        ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &now), 0);
+        fileLimit = now;
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = now;
+        limited.rlim_cur = bytes;
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+    }
     QByteArray Url(const char* path) const { return QByteArray::fromStdString(server.url(path)); }
     void Serve(const char* path, const QByteArray& bytes) {
         pwtest::ServedFile file;
@@ -137,6 +156,7 @@ struct Stage {
     Cost cost;
     std::function<void(Stage&)> before;  // just before the download
     std::unique_ptr<common::InstanceLock> held;
+    std::optional<rlimit> fileLimit;
 };
 
 TEST(BackgroundDownload, FetchesTheSmallestFileThatMakesTheBoundInstallerAndStagesOnlyThat) {
@@ -211,6 +231,12 @@ TEST(BackgroundDownload, FetchesTheSmallestFileThatMakesTheBoundInstallerAndStag
          },
          [](Stage& s) { return s.Manifest(); }, StageOutcome::Staged, true, false,
          "/setup.sh /setup.sh[bytes=" + std::to_string(half) + "-] "},
+        {"no room for the rest",
+         [&](Stage& s) {
+             s.Serve("/setup.sh", kNew);
+             s.before = [&](Stage& t) { t.LimitFiles(static_cast<rlim_t>(half)); };
+         },
+         [](Stage& s) { return s.Manifest(); }, StageOutcome::Failed, false, true, "/setup.sh "},
         {"metered", [](Stage& s) { s.cost.metered = true; }, [](Stage& s) { return s.Manifest(); },
          StageOutcome::Metered, false, false, ""},
         {"metered halfway: what arrived stays",
