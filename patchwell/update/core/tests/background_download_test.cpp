@@ -120,6 +120,13 @@ struct Stage {
                "\ncurverpatch1sha256=" + Sha(patch).toHex() + "\n";
     }
     StagedUpdates Staged() { return StagedUpdates({app.StateFolder()}, app.folder); }
+    // The installer of 1.0 kept as having run here: the base of a patch.
+    void KeepBase() {
+        const int fd = MemoryFile(kOld);
+        EXPECT_TRUE(KeptInstallers({app.StateFolder()}, app.folder)
+                        .Keep(fd, Sha(kOld), QStringLiteral("1.0")));
+        ::close(fd);
+    }
     StageOutcome Run(const QByteArray& manifest) {
         EXPECT_TRUE(Staged().KeepManifest(manifest, std::nullopt));
         if (before) {
@@ -178,10 +185,7 @@ TEST(BackgroundDownload, FetchesTheSmallestFileThatMakesTheBoundInstallerAndStag
          [](Stage& s) { return s.Manifest(); }, StageOutcome::Staged, true, false, "/setup.sh "},
         {"a patch from the kept installer",
          [&](Stage& s) {
-             const int fd = MemoryFile(kOld);
-             EXPECT_TRUE(KeptInstallers({s.app.StateFolder()}, s.app.folder)
-                             .Keep(fd, Sha(kOld), QStringLiteral("1.0")));
-             ::close(fd);
+             s.KeepBase();
              s.Serve("/setup.zstpatch", patch);
              s.Serve("/setup.sh", kNew);
          },
@@ -189,10 +193,7 @@ TEST(BackgroundDownload, FetchesTheSmallestFileThatMakesTheBoundInstallerAndStag
          false, "/setup.zstpatch "},
         {"a damaged patch, then the installer",
          [&](Stage& s) {
-             const int fd = MemoryFile(kOld);
-             EXPECT_TRUE(KeptInstallers({s.app.StateFolder()}, s.app.folder)
-                             .Keep(fd, Sha(kOld), QStringLiteral("1.0")));
-             ::close(fd);
+             s.KeepBase();
              s.Serve("/setup.zstpatch", damaged);
              s.Serve("/setup.sh", kNew);
          },

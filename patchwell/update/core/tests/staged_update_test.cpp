@@ -159,23 +159,18 @@ public:
         ::close(fd);
         return staged;
     }
-    bool StartedInBackground() const {
+    // `name` of the program folder started detached there with `arguments`.
+    bool Started(const char* name, const QStringList& arguments = {}) const {
         for (const auto& start : app.launcher.starts) {
-            if (start.arguments == QStringList{QStringLiteral("--stage")}) {
-                return start.program == app.Path(QStringLiteral("patchwell")) && !start.waited &&
-                       start.workingFolder == app.folder;
-            }
-        }
-        return false;
-    }
-    bool ServedStarted() const {
-        for (const auto& start : app.launcher.starts) {
-            if (start.program == app.Path(QStringLiteral("editor.sh"))) {
+            if (start.program == app.Path(QString::fromLatin1(name)) &&
+                start.arguments == arguments && !start.waited &&
+                start.workingFolder == app.folder) {
                 return true;
             }
         }
         return false;
     }
+    bool StartedInBackground() const { return Started("patchwell", {QStringLiteral("--stage")}); }
 
     TestFolder app;
     QTemporaryDir keys;
@@ -200,7 +195,7 @@ TEST_F(StagedUpdateTest, FoundInTheBackgroundAndInstalledAtTheNextStartWithoutAR
     // The served program at once, the download detached, nothing shown.
     WindowlessStart found = Start();
     EXPECT_TRUE(found.over);
-    EXPECT_TRUE(ServedStarted());
+    EXPECT_TRUE(Started("editor.sh"));
     EXPECT_TRUE(StartedInBackground());
     EXPECT_TRUE(app.messages.shown.empty());
     EXPECT_FALSE(app.Exists(QStringLiteral("iupdate.ini")));
