@@ -24,24 +24,10 @@ work=$(mktemp -d /tmp/patchwell-patch-bench.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
 
-# The versions asked for where the archive still has both, else its two newest.
-versions=$(apt-cache madison "$package" | awk -F'|' '{ gsub(/ /, "", $2); print $2 }' | sort -Vu)
-if ! grep -Fqx "$old_version" <<<"$versions" || ! grep -Fqx "$new_version" <<<"$versions"; then
-    old_version=$(tail -n 2 <<<"$versions" | head -n 1)
-    new_version=$(tail -n 1 <<<"$versions")
-    [ "$old_version" != "$new_version" ] || { echo "$package has one build only" >&2; exit 1; }
-fi
-echo "$package $old_version -> $new_version"
-apt-get download -q "$package=$old_version" "$package=$new_version" >/dev/null 2>&1 ||
-    apt-get download "$package=$old_version" "$package=$new_version"
-i=0
-for version in "$old_version" "$new_version"; do
-    deb=$(ls -- "${package}_${version//:/%3a}"_*.deb)
-    mkdir "tree$i"
-    dpkg-deb -x "$deb" "tree$i"
-    sh "$here/../signing/examples/tar-installer.sh" "tree$i" "setup$i.sh"
-    i=$((i + 1))
-done
+# shellcheck source=release_pair.sh
+source "$here/release_pair.sh"
+release_pair "$package" "$old_version" "$new_version"
+echo "$package $OLD_VERSION -> $NEW_VERSION"
 size=$(stat -c %s setup1.sh)
 old_size=$(stat -c %s setup0.sh)
 zstd -19 --single-thread -q -c setup1.sh >full.zst
