@@ -28,8 +28,9 @@ staged_setup() {
     STAGED_ROOT="$XDG_STATE_HOME/patchwell"
 }
 
-# publish VERSION URL_PATH [PADDING_BYTES]: an installer of VERSION that
-# records its arguments and moves update.ini and version.txt to VERSION.
+# publish VERSION URL_PATH [PADDING_BYTES [PUBLISH_OPTION ...]]: an installer
+# of VERSION that records its arguments and moves update.ini and version.txt
+# to VERSION.
 publish() {
     local setup="$E2E_TMP/setup-$1.sh"
     cat >"$setup" <<SH
@@ -43,8 +44,8 @@ n=0; while [ ! -e "\$folder/release" ] && [ \$n -lt 400 ]; do sleep 0.05; n=\$((
 exit 0
 SH
     [ -z "${3:-}" ] || head -c "$3" /dev/urandom | base64 >>"$setup"
-    "$PUBLISH" -o "$WWW/s" -m "$BASE/s/iupdate.ini" "$setup" "$BASE/$2" "$1" "$KEYS/ours.key" \
-        >/dev/null || e2e_fail "patchwell-publish failed"
+    "$PUBLISH" -o "$WWW/s" -m "$BASE/s/iupdate.ini" "${@:4}" "$setup" "$BASE/$2" "$1" \
+        "$KEYS/ours.key" >/dev/null || e2e_fail "patchwell-publish failed"
     # nginx's ETag is the file's time and size: two releases published within
     # one second must not look the same to a conditional request.
     touch -d "2030-01-01 00:00:0${1%%.*}" "$WWW/s/iupdate.ini"
@@ -140,11 +141,17 @@ case_found() {
 
     "$APP/patchwell" --status | grep -qx 'staged: none' || e2e_fail "--status: $("$APP/patchwell" --status)"
 
-    e2e_log "3.0 staged, then changed by someone: not run, the start checks again"
-    publish 3.0 s/setup.sh
+    e2e_log "3.0 staged from a patch, then changed by someone: not run, the start checks again"
+    publish 3.0 s/setup.sh "" --delta-from "$E2E_TMP/setup-2.0.sh"
+    local whole
+    whole=$(requests '"GET /s/setup.sh HTTP/1.1"')
     starts_at_once 2.0
     wait_for 20 has_staged_installer || e2e_fail "3.0 was not staged"
     wait_for 10 e2e_not_running_stage || e2e_fail "the background download did not end"
+    [ "$(requests 'GET /s/setup.sh.from-[0-9a-f]*.zstpatch HTTP/1.1" 200')" = 1 ] &&
+        [ "$(requests '"GET /s/setup.sh HTTP/1.1"')" = "$whole" ] ||
+        e2e_fail "3.0 did not come as a patch: $(grep 'GET /s/setup' "$E2E_NGINX_WORK/access.log")"
+    cmp -s "$(staged_installer)" "$WWW/s/setup.sh" || e2e_fail "staged another installer"
     stop_served
     echo 'touch "$2/tampered"' >>"$(staged_installer)" # the installer's own $2
     local checks
