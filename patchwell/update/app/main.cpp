@@ -9,6 +9,7 @@
 #include "patchwell/download/small/small_fetcher.h"
 #include "patchwell/platform/folder_storage.h"
 #include "patchwell/platform/instance_guard.h"
+#include "patchwell/platform/low_priority.h"
 #include "patchwell/platform/network_cost.h"
 #include "patchwell/platform/process_launcher.h"
 #include "patchwell/platform/program_lifetime.h"
@@ -19,6 +20,7 @@
 #include "patchwell/update/core/check/fetch.h"
 #include "patchwell/update/core/check/windowless_start.h"
 #include "patchwell/update/core/manifest/trust_state.h"
+#include "patchwell/update/core/staged/background_download.h"
 #include "patchwell/update/core/status.h"
 #include "patchwell/update/core/texts.h"
 #include "patchwell/update/windows/forms.h"
@@ -94,13 +96,21 @@ int main(int argc, char* argv[]) {
         return 0;
     }
     patchwell::platform::QtNetworkCost cost;
+    patchwell::update::HeldMessages held;
+    patchwell::update::Services windowless{launcher,      guard,      held,    lifetime,    fetcher,
+                                           programFolder, executable, storage, stateFolders};
+    if (options.stage) {
+        // In the background while the user works: nothing shown, nothing
+        // in the program folder, every other process first.
+        patchwell::platform::LowerOwnPriority();
+        const patchwell::update::StageOutcome outcome =
+            patchwell::update::DownloadStagedUpdate(windowless, cost);
+        return outcome == patchwell::update::StageOutcome::Failed ? 1 : 0;
+    }
     patchwell::update::ScheduledCheck scheduled(
         fetcher, options.request, patchwell::update::ManifestCache::DefaultRoot(), &cost);
     // Within the schedule, or quiet with nothing to say: the served program
     // starts before any window system is touched.
-    patchwell::update::HeldMessages held;
-    patchwell::update::Services windowless{launcher,      guard,      held,    lifetime,    fetcher,
-                                           programFolder, executable, storage, stateFolders};
     patchwell::update::WindowlessStart windowlessStart =
         patchwell::update::StartWithoutWindows(windowless, scheduled);
     if (windowlessStart.over) {
@@ -127,6 +137,10 @@ int main(int argc, char* argv[]) {
     common::TerminationSignals termination;
     QObject::connect(&termination, &common::TerminationSignals::Requested, &app,
                      [&forms](int) { forms.Terminate(); });
-    forms.Start(scheduled, std::move(windowlessStart.checked));
+    if (windowlessStart.staged) {
+        forms.InstallStaged(std::move(*windowlessStart.staged));
+    } else {
+        forms.Start(scheduled, std::move(windowlessStart.checked));
+    }
     return QApplication::exec();
 }

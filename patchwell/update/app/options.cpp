@@ -36,6 +36,9 @@ ParsedOptions ParseOptions(const QStringList& arguments) {
             "patchwell::update::options",
             "Forget the signing key kept for this program folder: its updates are "
             "then no longer checked for signatures until update.ini names a key."));
+    // patchwell's own: the start that found an update starts it detached.
+    QCommandLineOption stage(QStringLiteral("stage"), QString());
+    stage.setFlags(QCommandLineOption::HiddenFromHelp);
     const QCommandLineOption rollback(
         QStringLiteral("rollback"),
         QCoreApplication::translate(
@@ -52,6 +55,7 @@ ParsedOptions ParseOptions(const QStringList& arguments) {
     line.addOption(check);
     line.addOption(channel);
     line.addOption(forgetKey);
+    line.addOption(stage);
     line.addOption(rollback);
     line.addOption(status);
     ParsedOptions parsed;
@@ -63,6 +67,7 @@ ParsedOptions ParseOptions(const QStringList& arguments) {
     parsed.request.quiet = parser.isSet(quiet);
     parsed.request.checkNow = parser.isSet(check);
     parsed.forgetKey = parser.isSet(forgetKey);
+    parsed.stage = parser.isSet(stage);
     parsed.rollback = parser.isSet(rollback);
     parsed.status = parser.isSet(status);
     if (parser.isSet(channel)) {

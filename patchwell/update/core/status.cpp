@@ -10,6 +10,7 @@
 #include "patchwell/update/core/delta/kept_installers.h"
 #include "patchwell/update/core/manifest/manifest.h"
 #include "patchwell/update/core/manifest/trust_state.h"
+#include "patchwell/update/core/staged/staged_update.h"
 
 namespace patchwell::update {
 
@@ -64,8 +65,7 @@ QString StatusText(const QStringList& stateFolders, const QString& programFolder
         {"skipversion", settings.skipVersion.value_or(QString())},
         {"installer", VersionOf(kept.Current())},
         {"previous", VersionOf(kept.Previous())},
-        // Updates are not staged for a later start (yet): none ever waits.
-        {"staged", QString()},
+        {"staged", StagedUpdates(stateFolders, programFolder).StagedVersion().value_or(QString())},
     };
     QString text;
     for (const auto& [key, value] : lines) {

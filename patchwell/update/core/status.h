@@ -14,7 +14,8 @@
 //                                  reads it (a malformed one is none)
 //   installer: 2.0                 the version of the installer that ran last
 //   previous: 1.0                  the one before it: what --rollback goes back to
-//   staged: none                   an update waiting for the next start
+//   staged: 2.1                    an update staged for the next start
+//                                  (autoupdate=1), as its kept manifest says
 //
 // Control characters in a value show as "?". Nothing is fetched, written or
 // shown.

@@ -20,6 +20,12 @@ void Forms::StartWithoutScheduleForTests() {
     chck().Load();
 }
 
+void Forms::InstallStaged(StagedInstall staged) {
+    staged_ = std::move(staged);
+    extract_ = std::make_unique<Frmextract>(*this);
+    extract_->LoadStaged(*staged_->copy, staged_->manifest);
+}
+
 void Forms::Rollback() {
     // The window's own load is the installation step's; this is another.
     extract_ = std::make_unique<Frmextract>(*this);

@@ -8,6 +8,7 @@
 
 #include "patchwell/update/core/manifest/signed_update.h"
 #include "patchwell/update/core/services.h"
+#include "patchwell/update/core/staged/staged_update.h"
 #include "patchwell/update/windows/control_adapter.h"
 
 namespace patchwell::update {
@@ -32,6 +33,10 @@ public:
     // load without a schedule, its control fetching the manifest (see
     // CheckLogic::OnDLComplete).
     void StartWithoutScheduleForTests();
+    // The program's start with an update staged by an earlier one, checked
+    // and sealed: the installation window runs it, with no check and no
+    // download window.
+    void InstallStaged(StagedInstall staged);
     // `patchwell --rollback` (see RollbackLogic), in the installation
     // window; ends the program.
     void Rollback();
@@ -56,6 +61,7 @@ private:
     std::unique_ptr<Frmchck> chck_;
     std::unique_ptr<Frmupdl> updl_;
     std::unique_ptr<Frmextract> extract_;
+    std::optional<StagedInstall> staged_;
     bool terminating_ = false;
 };
 

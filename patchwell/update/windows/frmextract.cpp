@@ -55,13 +55,20 @@ void Frmextract::Load() {
     }
 }
 
+void Frmextract::LoadStaged(const platform::SealedCopy& ready, const VerifiedManifest& manifest) {
+    logic_->Load(ready, manifest.values.savefileas, manifest);
+}
+
 void Frmextract::Rollback() {
     InstallView& view = *this;
     RollbackLogic(forms_.services(), view).Run();
 }
 
 void Frmextract::HideDownloadWindow() {
-    forms_.updl().hide();
+    // A staged update's installation has no download window to hide.
+    if (Frmupdl* download = forms_.updlIfLoaded()) {
+        download->hide();
+    }
 }
 
 void Frmextract::ShowWindow() {

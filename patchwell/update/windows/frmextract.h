@@ -23,6 +23,9 @@ public:
     ~Frmextract() override;
 
     void Load();
+    // The installation of an update staged by an earlier start, as Load
+    // does for one the download window made.
+    void LoadStaged(const platform::SealedCopy& ready, const VerifiedManifest& manifest);
     // Instead of the load: goes back to the version installed before.
     void Rollback();
 

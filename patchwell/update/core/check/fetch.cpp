@@ -147,7 +147,7 @@ void ScheduledCheck::DropCache() {
 }
 
 QString ScheduledCheck::OfferNote(const VerifiedManifest& manifest) const {
-    if (cost_ == nullptr || !cost_->Metered()) {
+    if (!Metered()) {
         return {};
     }
     if (!manifest.installerSize) {

@@ -66,6 +66,8 @@ public:
     // found": on a metered connection, that it is one and the installer's
     // size; otherwise nothing.
     QString OfferNote(const VerifiedManifest& manifest) const;
+    // Whether the connection counts as metered (never without a way to ask).
+    bool Metered() const { return cost_ != nullptr && cost_->Metered(); }
 
 private:
     std::optional<Clock::time_point> Deadline() const;

@@ -2,9 +2,11 @@
 
 #include "common/ini/ini.h"
 #include "common/paths/program_path.h"
+#include "patchwell/platform/user_folders.h"
 #include "patchwell/update/core/check/schedule.h"
 #include "patchwell/update/core/folder_checks.h"
 #include "patchwell/update/core/manifest/manifest.h"
+#include "patchwell/update/core/staged/staged_update.h"
 
 namespace patchwell::update {
 
@@ -32,8 +34,13 @@ bool StartWithinSchedule(platform::InstanceGuard& guard, platform::FolderStorage
     // same bytes.
     const common::IniSnapshot updateIni =
         common::IniSnapshot::Read(LocalManifestPath(programFolder));
-    if (PlanStart(ReadCheckSettings(updateIni, {}), nowUtc) != StartPlan::StartServed ||
-        !guard.TryClaim() || FolderShortcoming(storage, programFolder, 0).has_value()) {
+    const CheckSettings settings = ReadCheckSettings(updateIni, {});
+    // A staged update is seen by one look at its file; the whole program
+    // checks it before anything of it runs.
+    const bool staged = settings.autoUpdate &&
+                        StagedUpdates::InstallerPresent(platform::UserStateFolder(), programFolder);
+    if (PlanStart(settings, nowUtc, staged) != StartPlan::StartServed || !guard.TryClaim() ||
+        FolderShortcoming(storage, programFolder, 0).has_value()) {
         return false;
     }
     return StartServedFrom(guard, launcher, programFolder, updateIni);

@@ -20,7 +20,7 @@ namespace patchwell::update {
 // instance slot claimed and the folder as the check needs it. False, having
 // started nothing, whenever the whole program has something to do: a check
 // to make, another instance, a folder it cannot use, a served program that
-// would not start (the whole program says so).
+// would not start (the whole program says so), an update staged to install.
 bool StartWithinSchedule(platform::InstanceGuard& guard, platform::FolderStorage& storage,
                          platform::ProcessLauncher& launcher, const QString& programFolder,
                          const QDateTime& nowUtc);

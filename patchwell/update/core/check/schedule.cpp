@@ -7,6 +7,7 @@
 #include "common/ini/ini.h"
 #include "patchwell/download/small/small_fetcher.h"
 #include "patchwell/update/core/manifest/manifest.h"
+#include "patchwell/update/core/manifest/version_order.h"
 
 namespace patchwell::update {
 
@@ -39,7 +40,9 @@ CheckSettings ReadCheckSettings(const common::IniSnapshot& updateIni, const Chec
         return updateIni.value(kUpdate, QString::fromLatin1(name));
     };
     CheckSettings settings;
-    const bool quiet = request.quiet || key("quiet") == QStringLiteral("1");
+    // autoupdate=1 is quiet at every start: the program starts at once.
+    settings.autoUpdate = key("autoupdate") == QStringLiteral("1") && !request.checkNow;
+    const bool quiet = request.quiet || key("quiet") == QStringLiteral("1") || settings.autoUpdate;
     // --check wants every outcome in its box.
     settings.checkNow = request.checkNow;
     settings.quiet = quiet && !request.checkNow;
@@ -103,11 +106,23 @@ CheckSkip SkipFor(const CheckSettings& settings, const QDateTime& nowUtc) {
     return CheckSkip::None;
 }
 
-StartPlan PlanStart(const CheckSettings& settings, const QDateTime& nowUtc) {
+StartPlan PlanStart(const CheckSettings& settings, const QDateTime& nowUtc, bool staged) {
+    if (settings.autoUpdate && staged) {
+        return StartPlan::InstallStaged;
+    }
     if (SkipFor(settings, nowUtc) != CheckSkip::None) {
         return StartPlan::StartServed;
     }
     return settings.quiet ? StartPlan::CheckQuietly : StartPlan::CheckInWindows;
+}
+
+OfferPlan PlanOffer(const CheckSettings& settings, const VerifiedManifest& manifest,
+                    const QString& installedVersion, bool metered) {
+    if (!settings.autoUpdate || metered || !manifest.BindsInstaller() ||
+        !MovesForward(manifest, installedVersion)) {
+        return OfferPlan::OfferInWindows;
+    }
+    return OfferPlan::StageInBackground;
 }
 
 bool RecordCompletedCheck(const QString& programFolder, const CheckSettings& settings,

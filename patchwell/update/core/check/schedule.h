@@ -11,6 +11,8 @@
 //                     signature (10 with quiet, else none)
 //   notbefore=TIME    no request before this time (a server's Retry-After)
 //   channel=NAME      the manifest's [Update.NAME] instead of [Update]
+//   autoupdate=1      as quiet, and an update found is downloaded in the
+//                     background and installed at the next start
 //   skipversion=V     the version the user chose to skip: not offered
 //
 // A value that is malformed or out of range counts as absent.
@@ -27,6 +29,8 @@ class IniSnapshot;
 
 namespace patchwell::update {
 
+struct VerifiedManifest;
+
 // What the command line asks for.
 struct CheckRequest {
     bool quiet = false;              // --quiet
@@ -41,6 +45,8 @@ struct CheckSettings {
     std::optional<QDateTime> lastCheck;
     std::optional<QDateTime> notBefore;
     bool checkNow = false;
+    // autoupdate=1, and not --check (the user who asks sees the offer).
+    bool autoUpdate = false;
     // The version the user chose to skip ("Skip This Version"). None when
     // update.ini names none or one that is malformed, and for --check: the
     // user who asks sees whatever is published.
@@ -73,8 +79,21 @@ enum class StartPlan {
     StartServed,     // nothing is asked: the served program starts
     CheckQuietly,    // the check runs without a window as far as it can
     CheckInWindows,  // the check window makes the check
+    InstallStaged,   // the update staged by an earlier start is installed
 };
-StartPlan PlanStart(const CheckSettings& settings, const QDateTime& nowUtc);
+// `staged`: an installer is staged for this installation (a look at the
+// file, see staged/staged_update.h); it counts only with autoupdate, and
+// also within checkhours, since installing it needs no request.
+StartPlan PlanStart(const CheckSettings& settings, const QDateTime& nowUtc, bool staged = false);
+
+// What a check without windows does with the update it found offered. With
+// autoupdate, an update that moves forward and whose installer the manifest
+// binds (so that what is staged can be checked again) is downloaded in the
+// background while the served program starts, unless the connection is
+// metered; every other one is offered in the windows as before.
+enum class OfferPlan { OfferInWindows, StageInBackground };
+OfferPlan PlanOffer(const CheckSettings& settings, const VerifiedManifest& manifest,
+                    const QString& installedVersion, bool metered);
 
 // After a completed check: lastcheck (when checkhours asks for it) and no
 // notbefore any more. False when update.ini could not be written.

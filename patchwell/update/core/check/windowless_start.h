@@ -5,11 +5,15 @@
 // cannot be carried out. It runs before any window system is touched, so such
 // a start costs little more than the served program's own; whatever needs a
 // window is left to the windows, which take over the manifest already
-// fetched without asking the server again.
+// fetched without asking the server again. With autoupdate=1 an update found
+// is handed to a background download of patchwell's own (--stage) while the
+// served program starts, and an update staged so is installed at the next
+// start.
 
 #include "patchwell/update/core/check/fetch.h"
 #include "patchwell/update/core/manifest/signed_update.h"
 #include "patchwell/update/core/services.h"
+#include "patchwell/update/core/staged/staged_update.h"
 
 #include <optional>
 #include <vector>
@@ -50,6 +54,9 @@ struct WindowlessStart {
     // windows make the check themselves (when it is not quiet), or say why
     // there is none (another instance, a folder it cannot use).
     std::optional<ManifestAcceptance> checked;
+    // With autoupdate=1: the update an earlier start staged, checked again
+    // and sealed, for the installation window to run. Nothing was fetched.
+    std::optional<StagedInstall> staged;
 };
 
 WindowlessStart StartWithoutWindows(Services& services, ScheduledCheck& scheduled);

@@ -179,19 +179,22 @@ QString SignatureAddress(const QString& checkUrl) {
     return checkUrl + QStringLiteral(".minisig");
 }
 
-ManifestAcceptance AcceptManifest(Services& services, const TrustInForce& trust,
-                                  const QByteArray& bytes,
-                                  const std::optional<QByteArray>& signature,
-                                  const QString& checkUrl, const QDateTime& nowUtc) {
+namespace {
+
+// The judgement AcceptManifest and JudgeKeptManifest share: the signature
+// under `trust`, the binding keys and the version order.
+ManifestAcceptance Judge(Services& services, const TrustInForce& trust, const QByteArray& bytes,
+                         const std::optional<QByteArray>& signature, const QString& checkUrl,
+                         const QDateTime& nowUtc, SignatureCheck& check) {
     ManifestAcceptance result;
+    result.bytes = bytes;
+    result.signature = signature;
     // The kept signing state decides, not what update.ini says now.
     if (trust.refusal) {
         result.refusal = trust.refusal;
-        qCWarning(lcSigned) << "manifest refused:" << RefusalText(*result.refusal);
         return result;
     }
     const bool keyed = trust.state.has_value();
-    SignatureCheck check;
     if (keyed) {
         check = CheckSignature(*trust.state, bytes, signature);
         if (check.refusal) {
@@ -210,6 +213,18 @@ ManifestAcceptance AcceptManifest(Services& services, const TrustInForce& trust,
             common::ReadIniValue(QStringLiteral("Program"), QStringLiteral("prgver"),
                                  LocalManifestPath(services.programFolder)));
     }
+    return result;
+}
+
+}  // namespace
+
+ManifestAcceptance AcceptManifest(Services& services, const TrustInForce& trust,
+                                  const QByteArray& bytes,
+                                  const std::optional<QByteArray>& signature,
+                                  const QString& checkUrl, const QDateTime& nowUtc) {
+    SignatureCheck check;
+    ManifestAcceptance result = Judge(services, trust, bytes, signature, checkUrl, nowUtc, check);
+    const bool keyed = trust.state.has_value();
     if (!result.refusal && keyed) {
         // The kept state first, in one rename; update.ini then follows it.
         const TrustState next = AdvanceTrust(*trust.state, check.usedNext, check.signedAt,
@@ -227,6 +242,27 @@ ManifestAcceptance AcceptManifest(Services& services, const TrustInForce& trust,
     }
     if (result.refusal) {
         qCWarning(lcSigned) << "manifest refused:" << RefusalText(*result.refusal);
+    }
+    return result;
+}
+
+ManifestAcceptance JudgeKeptManifest(Services& services, const TrustInForce& trust,
+                                     const QByteArray& bytes,
+                                     const std::optional<QByteArray>& signature,
+                                     const QString& checkUrl, const QDateTime& nowUtc) {
+    SignatureCheck check;
+    ManifestAcceptance result = Judge(services, trust, bytes, signature, checkUrl, nowUtc, check);
+    // A signature by the next key is one the state has not taken yet: only
+    // a check, which records the rotation, makes it the key.
+    if (!result.refusal && check.usedNext) {
+        result.refusal = Refusal{RefusalKind::OtherKey};
+    }
+    const QString installed =
+        common::ReadIniValue(QStringLiteral("Program"), QStringLiteral("prgver"),
+                             LocalManifestPath(services.programFolder));
+    if (!result.refusal && !MovesForward(result.manifest, installed)) {
+        result.refusal =
+            Refusal{RefusalKind::Downgrade, {result.manifest.values.curver, installed}};
     }
     return result;
 }

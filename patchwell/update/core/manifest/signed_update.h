@@ -71,6 +71,10 @@ MaybeRefusal BindManifest(const RemoteManifest& values, bool keyed, const QStrin
 struct ManifestAcceptance {
     VerifiedManifest manifest;
     MaybeRefusal refusal;  // none when accepted
+    // The bytes and signature judged, as they came (for a staged update,
+    // which keeps them to be judged again at the next start).
+    QByteArray bytes;
+    std::optional<QByteArray> signature;
 };
 
 // Where the signature of the manifest at `checkUrl` is published.
@@ -91,6 +95,16 @@ ManifestAcceptance AcceptManifest(Services& services, const TrustInForce& trust,
                                   const QByteArray& bytes,
                                   const std::optional<QByteArray>& signature,
                                   const QString& checkUrl, const QDateTime& nowUtc);
+
+// Judges a manifest kept from an earlier start (`bytes`, `signature`) as
+// AcceptManifest does, under the signing state in force now, and records
+// nothing: a manifest signed before the newest one accepted since (one that a
+// newer manifest superseded), or by a key the state no longer takes, is
+// refused, as is one whose version is not newer than the installed one.
+ManifestAcceptance JudgeKeptManifest(Services& services, const TrustInForce& trust,
+                                     const QByteArray& bytes,
+                                     const std::optional<QByteArray>& signature,
+                                     const QString& checkUrl, const QDateTime& nowUtc);
 
 // Why the sealed installer copy `sealedFd` may not run under `manifest`
 // (another length, another SHA-256, unreadable); none when it may.

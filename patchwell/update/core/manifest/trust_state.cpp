@@ -39,18 +39,6 @@ const QByteArray kHeader =
     "; The signing state of one patchwell installation; `patchwell --forget-key` in its\n"
     "; folder removes it.\n";
 
-QString RealFolder(const QString& programFolder) {
-    const QFileInfo info(programFolder);
-    const QString real = info.canonicalFilePath();
-    return real.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : real;
-}
-
-QString HashedName(const char* prefix, const QString& text) {
-    const QByteArray hash =
-        QCryptographicHash::hash(text.toUtf8(), QCryptographicHash::Sha256).toHex().left(32);
-    return QString::fromLatin1(prefix) + QString::fromLatin1(hash);
-}
-
 // The state files of one folder: the program folder's, then the address's.
 QStringList StateFiles(const QString& stateFolder, const QString& programFolder,
                        const QString& checkUrl) {
@@ -232,21 +220,17 @@ TrustState AdvanceTrust(const TrustState& state, bool usedNext, long long signed
     return next;
 }
 
-QString InstallationStateName(const char* prefix, const QString& programFolder) {
-    return HashedName(prefix, RealFolder(programFolder));
-}
-
 QString TrustStateFile(const QString& stateFolder, const QString& programFolder) {
     return QDir(stateFolder).filePath(InstallationStateName("trust-", programFolder));
 }
 
 QString TrustStateFileForAddress(const QString& stateFolder, const QString& checkUrl) {
-    return QDir(stateFolder).filePath(HashedName("trust-address-", checkUrl));
+    return QDir(stateFolder).filePath(HashedStateName("trust-address-", checkUrl));
 }
 
 std::optional<QByteArray> TrustStateText(const TrustState& state, const QString& programFolder,
                                          const QString& checkUrl) {
-    return StateText(state, RealFolder(programFolder), checkUrl);
+    return StateText(state, RealProgramFolder(programFolder), checkUrl);
 }
 
 TrustLoad LoadTrustState(const QStringList& stateFolders, const QString& programFolder,
@@ -279,7 +263,7 @@ TrustLoad LoadTrustState(const QStringList& stateFolders, const QString& program
                 state = ParseState(read.bytes);
                 if (!state) {
                     allCurrent = false;
-                    state = ParseLineFormat(read.bytes, RealFolder(programFolder));
+                    state = ParseLineFormat(read.bytes, RealProgramFolder(programFolder));
                 }
             }
             if (!state) {
@@ -429,11 +413,11 @@ ForgetOutcome ForgetTrust(const QStringList& stateFolders, const QString& progra
     }
     if (!removed ||
         (!changes.empty() && !common::WriteIniValues(changes, LocalManifestPath(programFolder)))) {
-        return {ForgetOutcome::Kind::NotRemoved, RealFolder(programFolder)};
+        return {ForgetOutcome::Kind::NotRemoved, RealProgramFolder(programFolder)};
     }
     return {hadFile || !changes.empty() ? ForgetOutcome::Kind::Forgotten
                                         : ForgetOutcome::Kind::NoneKept,
-            RealFolder(programFolder)};
+            RealProgramFolder(programFolder)};
 }
 
 }  // namespace patchwell::update

@@ -16,6 +16,7 @@
 
 #include <optional>
 
+#include "patchwell/update/core/manifest/state_names.h"
 #include "patchwell/update/core/refusal.h"
 
 #include "patchwell/update/core/services.h"
@@ -41,10 +42,6 @@ struct TrustState {
 // next key; none, or one that is not acceptable, withdraws the next key.
 TrustState AdvanceTrust(const TrustState& state, bool usedNext, long long signedAt,
                         const QString& announcedNext);
-
-// `prefix` and a digest of the program folder's real path: the name of what
-// the user's state folders keep for one installation.
-QString InstallationStateName(const char* prefix, const QString& programFolder);
 
 // The state file of `programFolder` in `stateFolder`, and the one of the
 // manifest address `checkUrl`.

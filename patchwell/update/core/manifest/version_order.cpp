@@ -116,4 +116,8 @@ MaybeRefusal DowngradeRefusal(const VerifiedManifest& manifest, const QString& i
     return Refusal{RefusalKind::Downgrade, {manifest.values.curver, installed}};
 }
 
+bool MovesForward(const VerifiedManifest& manifest, const QString& installed) {
+    return CompareVersions(manifest.values.curver, installed) > 0;
+}
+
 }  // namespace patchwell::update

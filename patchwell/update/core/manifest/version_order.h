@@ -23,4 +23,9 @@ int CompareVersions(const QString& a, const QString& b);
 // and always without a key.
 MaybeRefusal DowngradeRefusal(const VerifiedManifest& manifest, const QString& installed);
 
+// Whether `manifest` offers a version that orders after `installed`: only
+// such an update is staged in the background; any other (the same version,
+// a publisher's rollback) is offered in the windows as before.
+bool MovesForward(const VerifiedManifest& manifest, const QString& installed);
+
 }  // namespace patchwell::update
