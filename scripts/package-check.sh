@@ -116,14 +116,21 @@ step "end-to-end: patchwell and tilebay"
 TILEBAY_E2E_BINARY=/usr/bin/tilebay QT_QPA_PLATFORM=offscreen \
     build/normal/tilebay/app/tilebay_e2e_test >"$tmp/e2e-tilebay.log" 2>&1 &
 tilebay_e2e=$!
+# A case is NAME of run_e2e.sh or SCRIPT:NAME of another case script.
 patchwell_case() {
+    local script=run_e2e.sh name=$1
+    if [[ $1 == *:* ]]; then
+        script=${1%%:*} name=${1#*:}
+    fi
     if build/normal/common/testing/desktop/pw-x-session --size 1280x800 -- \
-        bash patchwell/update/e2e/run_e2e.sh "$1" /usr/bin/patchwell \
+        bash "patchwell/update/e2e/$script" "$name" /usr/bin/patchwell \
         common/testing/nginx/pw-nginx.sh /usr/bin/patchwell-publish >"$tmp/e2e-$1.log" 2>&1; then
         touch "$tmp/e2e-$1.passed"
     fi
 }
-cases=(uptodate update pause cancel missing second savename signed signal)
+# The patched update also proves that the installed patchwell-publish finds the installed
+# patchwell-delta.
+cases=(uptodate update pause cancel missing second savename signed signal cases_patch.sh:update)
 pids=()
 running() {
     local n=0 pid
