@@ -64,6 +64,28 @@ std::optional<FileDigest> Sha256Of(int fd) {
     return digest;
 }
 
+bool CopyAll(int in, int out) {
+    bool written = true;
+    const bool read = ReadEachBlock(in, std::size_t{1} << 20, [&](QByteArrayView block) {
+        written = written && WriteAll(out, block.data(), static_cast<std::size_t>(block.size()));
+    });
+    return read && written;
+}
+
+bool ReplaceFileFrom(const QString& path, int fd, bool ownerOnly,
+                     const std::function<bool()>& keep) {
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly) || (ownerOnly && ::fchmod(out.handle(), 0600) != 0)) {
+        return false;
+    }
+    // Written past QSaveFile's buffer, which stays empty; commit() puts the
+    // file on disk before the rename.
+    if (!CopyAll(fd, out.handle()) || (keep && !keep())) {
+        return false;
+    }
+    return out.commit();
+}
+
 bool ReplaceFile(const QString& path, QByteArrayView bytes, bool ownerOnly) {
     QSaveFile out(path);
     if (!out.open(QIODevice::WriteOnly) || (ownerOnly && ::fchmod(out.handle(), 0600) != 0)) {

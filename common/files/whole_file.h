@@ -32,9 +32,19 @@ struct FileDigest {
 // The SHA-256 of what `fd` holds from its start, or none on a read error.
 std::optional<FileDigest> Sha256Of(int fd);
 
+// Writes what `in` holds, from its start to its end, to `out` at its
+// offset. False on a read or write error (errno tells which).
+bool CopyAll(int in, int out);
+
 // Puts `bytes` at `path` in one rename: afterwards the file holds them or,
 // on failure (false), what it held before. An `ownerOnly` file is closed to
 // others (0600) before its first byte.
 bool ReplaceFile(const QString& path, QByteArrayView bytes, bool ownerOnly = false);
+
+// As ReplaceFile, with what `fd` holds from its start, streamed (for files
+// too large to hold in memory). `keep`, when given, is asked once the copy
+// is whole and on disk: false drops it and leaves the old file.
+bool ReplaceFileFrom(const QString& path, int fd, bool ownerOnly,
+                     const std::function<bool()>& keep = {});
 
 }  // namespace common

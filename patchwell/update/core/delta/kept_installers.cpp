@@ -27,7 +27,6 @@ const QString kList = QStringLiteral("kept.ini");
 const QString kCurrent = QStringLiteral("Current");
 const QString kPrevious = QStringLiteral("Previous");
 constexpr qint64 kMaxListBytes = 16 << 10;
-constexpr std::size_t kCopyBlock = 1 << 20;
 
 QString FileNameFor(const QByteArray& sha256) {
     return QStringLiteral("installer-") + QString::fromLatin1(sha256.toHex());
@@ -142,26 +141,9 @@ bool KeptInstallers::Keep(int sealedFd, const QByteArray& sha256, const QString&
     const QString name = FileNameFor(sha256);
     const QString path = QDir(folder).filePath(name);
 
-    // The copy is written under a name of its own and renamed into place only
-    // once it is whole and on disk.
-    const QByteArray partial = (path + QStringLiteral(".part")).toLocal8Bit();
-    ::unlink(partial.constData());
-    const int out = ::open(partial.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (out < 0) {
-        return false;
-    }
-    bool written = true;
-    qint64 size = 0;
-    const bool read = common::ReadEachBlock(sealedFd, kCopyBlock, [&](QByteArrayView block) {
-        written =
-            written && common::WriteAll(out, block.data(), static_cast<std::size_t>(block.size()));
-        size += block.size();
-    });
-    written = written && read && ::fsync(out) == 0;
-    written = ::close(out) == 0 && written;
-    if (!written || size == 0 ||
-        ::rename(partial.constData(), path.toLocal8Bit().constData()) != 0) {
-        ::unlink(partial.constData());
+    struct stat info {};
+    const qint64 size = ::fstat(sealedFd, &info) == 0 ? info.st_size : 0;
+    if (size == 0 || !common::ReplaceFileFrom(path, sealedFd, true)) {
         qCWarning(lcKept) << "the installer that ran could not be kept in" << folder;
         return false;
     }

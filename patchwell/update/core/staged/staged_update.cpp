@@ -24,7 +24,6 @@ namespace {
 const QString kManifest = QStringLiteral("manifest");
 const QString kSignature = QStringLiteral("manifest.minisig");
 const QString kDownloadPrefix = QStringLiteral("download-");
-constexpr std::size_t kCopyBlock = 1 << 20;
 
 std::optional<QByteArray> ReadPrivate(const QString& path, qint64 limit) {
     const common::FileRead read = common::ReadRegularFile(path, {limit, false, true, false});
@@ -32,16 +31,6 @@ std::optional<QByteArray> ReadPrivate(const QString& path, qint64 limit) {
         return std::nullopt;
     }
     return read.bytes;
-}
-
-// Copies what `in` holds into `out`, from both their starts.
-bool CopyAll(int in, int out) {
-    bool written = true;
-    const bool read = common::ReadEachBlock(in, kCopyBlock, [&](QByteArrayView block) {
-        written =
-            written && common::WriteAll(out, block.data(), static_cast<std::size_t>(block.size()));
-    });
-    return read && written;
 }
 
 StagedInstall Failed(const QString& problem) {
@@ -95,8 +84,7 @@ bool StagedUpdates::KeepManifest(const QByteArray& bytes,
     // the same file offered again (a manifest signed anew) is continued,
     // and the next staging removes the others.
     const QString installer = FilePath(QLatin1String(kStagedInstallerName));
-    for (const QString& path : {installer, installer + QStringLiteral(".part"), FilePath(kManifest),
-                                FilePath(kSignature)}) {
+    for (const QString& path : {installer, FilePath(kManifest), FilePath(kSignature)}) {
         QFile::remove(path);
     }
     if (signature && !common::ReplaceFile(FilePath(kSignature), *signature, true)) {
@@ -152,25 +140,12 @@ bool StagedUpdates::StageInstaller(int sealedFd, const QByteArray& manifestBytes
     if (!UsableFolder()) {
         return false;
     }
-    const QByteArray partial =
-        QFile::encodeName(FilePath(QLatin1String(kStagedInstallerName) + QStringLiteral(".part")));
-    ::unlink(partial.constData());
-    const int out = ::open(partial.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (out < 0) {
-        return false;
-    }
-    bool written = CopyAll(sealedFd, out) && ::fsync(out) == 0;
-    written = ::close(out) == 0 && written;
     // A start that found a newer manifest meanwhile has the last word.
-    const std::optional<KeptManifest> kept = Manifest();
-    if (!written || !kept || kept->bytes != manifestBytes ||
-        ::rename(partial.constData(),
-                 QFile::encodeName(FilePath(QLatin1String(kStagedInstallerName))).constData()) !=
-            0) {
-        ::unlink(partial.constData());
-        return false;
-    }
-    return true;
+    return common::ReplaceFileFrom(FilePath(QLatin1String(kStagedInstallerName)), sealedFd, true,
+                                   [&] {
+                                       const std::optional<KeptManifest> kept = Manifest();
+                                       return kept && kept->bytes == manifestBytes;
+                                   });
 }
 
 StagedInstall StagedUpdates::Take(Services& services, const TrustInForce& trust,
@@ -203,7 +178,7 @@ StagedInstall StagedUpdates::Take(Services& services, const TrustInForce& trust,
         return Failed(QStringLiteral("the installer is missing or not the user's own"));
     }
     auto copy = std::make_unique<platform::SealedCopy>(
-        [in](int out) { return ::lseek(out, 0, SEEK_SET) == 0 && CopyAll(in, out); });
+        [in](int out) { return ::lseek(out, 0, SEEK_SET) == 0 && common::CopyAll(in, out); });
     ::close(in);
     if (!copy->valid()) {
         return Failed(QStringLiteral("no sealed copy could be made"));
