@@ -9,25 +9,11 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include "common/files/descriptor.h"
+
 namespace common {
 
 namespace {
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 bool OwnedSafely(const struct stat& info, uid_t user, bool folder) {
     if (info.st_uid != user && info.st_uid != 0) {

@@ -12,8 +12,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "common/files/descriptor.h"
 #include "common/files/whole_file.h"
-#include "tilebay/platform/system/descriptor.h"
 #include "tilebay/platform/system/launcher_trust.h"
 #include "tilebay/platform/system/shortcut.h"
 
@@ -55,15 +55,15 @@ bool CopyBytes(int from, int to) {
 // launcher trust rule, so a dropped program of another user is no program of
 // ours.
 Copied CopyRegularFile(const QString& source, const QString& target, const struct stat& seen) {
-    const Descriptor in(::open(QFile::encodeName(source).constData(),
-                               O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY));
+    const common::Descriptor in(::open(QFile::encodeName(source).constData(),
+                                       O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY));
     struct stat info {};
     if (in.get() < 0 || ::fstat(in.get(), &info) != 0 || !S_ISREG(info.st_mode) ||
         info.st_dev != seen.st_dev || info.st_ino != seen.st_ino) {
         return Copied::Failed;
     }
     const QByteArray native = QFile::encodeName(target);
-    const Descriptor out(
+    const common::Descriptor out(
         ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (out.get() < 0) {
         return errno == EEXIST ? Copied::NameTaken : Copied::Failed;

@@ -75,8 +75,8 @@ std::optional<OpenedProgram> TrustedProgram(const QString& path, uid_t user) {
     // refused rather than followed. The descriptor is what gets started, so a
     // file renamed into its place after this check never runs.
     OpenedProgram program{links.target,
-                          Descriptor(::open(QFile::encodeName(links.target).constData(),
-                                            O_PATH | O_NOFOLLOW | O_CLOEXEC))};
+                          common::Descriptor(::open(QFile::encodeName(links.target).constData(),
+                                                    O_PATH | O_NOFOLLOW | O_CLOEXEC))};
     struct stat info {};
     if (program.file.get() < 0 || ::fstat(program.file.get(), &info) != 0 ||
         !S_ISREG(info.st_mode) || !LauncherOwnershipTrusted(info.st_uid, info.st_mode, user)) {

@@ -7,7 +7,7 @@
 #include <QProcessEnvironment>
 #include <QString>
 
-#include "tilebay/platform/system/descriptor.h"
+#include "common/files/descriptor.h"
 
 namespace tilebay {
 
@@ -15,7 +15,7 @@ namespace tilebay {
 // it runs the file the descriptor holds, whatever its path names by then.
 struct OpenedProgram {
     QString path;  // where it was opened, for records and messages
-    Descriptor file;
+    common::Descriptor file;
 };
 
 class RunService {

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "common/files/descriptor.h"
 #include "common/files/whole_file.h"
 #include "patchwell/patch/zstd_patch.h"
 
@@ -13,18 +14,7 @@ namespace patchwell::update {
 
 namespace {
 
-// Closes a descriptor at the end of its scope.
-struct Descriptor {
-    explicit Descriptor(int descriptor) : fd(descriptor) {}
-    ~Descriptor() {
-        if (fd >= 0) {
-            ::close(fd);
-        }
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int fd;
-};
+using common::Descriptor;
 
 DeltaInstaller Failed(DeltaFailure failure, const QString& detail) {
     DeltaInstaller result;
@@ -43,14 +33,14 @@ DeltaInstaller InstallerFromDelta(const VerifiedManifest& manifest, const DeltaO
     const Descriptor in(
         ::open(QFile::encodeName(received).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
     struct stat info {};
-    if (in.fd < 0 || ::fstat(in.fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (in.get() < 0 || ::fstat(in.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
         return Failed(DeltaFailure::Unreadable, QStringLiteral("the file cannot be opened"));
     }
     if (info.st_size != offer.size) {
         return Failed(DeltaFailure::WrongLength,
                       QStringLiteral("%1 bytes, not %2").arg(info.st_size).arg(offer.size));
     }
-    const std::optional<common::FileDigest> digest = common::Sha256Of(in.fd);
+    const std::optional<common::FileDigest> digest = common::Sha256Of(in.get());
     if (!digest || digest->size != offer.size) {
         return Failed(DeltaFailure::Unreadable, QStringLiteral("the file cannot be read"));
     }
@@ -60,7 +50,7 @@ DeltaInstaller InstallerFromDelta(const VerifiedManifest& manifest, const DeltaO
     const bool patch = offer.kind == DeltaOffer::Kind::Patch;
     const Descriptor base(patch ? kept.OpenVerified(offer.base) : -1);
     struct stat baseInfo {};
-    if (patch && (base.fd < 0 || ::fstat(base.fd, &baseInfo) != 0)) {
+    if (patch && (base.get() < 0 || ::fstat(base.get(), &baseInfo) != 0)) {
         return Failed(DeltaFailure::NoBase,
                       QStringLiteral("the kept installer is gone or changed"));
     }
@@ -72,11 +62,11 @@ DeltaInstaller InstallerFromDelta(const VerifiedManifest& manifest, const DeltaO
     patch::ApplyResult applied;
     auto copy = std::make_unique<platform::SealedCopy>([&](int out) {
         // Called again on another file when the first kind of copy fails.
-        if (::lseek(in.fd, 0, SEEK_SET) != 0) {
+        if (::lseek(in.get(), 0, SEEK_SET) != 0) {
             applied = {patch::ApplyError::InputUnreadable, 0, "seek"};
             return false;
         }
-        applied = patch::Apply(in.fd, base.fd, out, limits);
+        applied = patch::Apply(in.get(), base.get(), out, limits);
         return applied.ok();
     });
     if (!applied.ok()) {

@@ -6,7 +6,7 @@
 
 #include <unistd.h>
 
-namespace tilebay {
+namespace common {
 
 class Descriptor {
 public:
@@ -26,4 +26,4 @@ private:
     int fd_;
 };
 
-}  // namespace tilebay
+}  // namespace common
