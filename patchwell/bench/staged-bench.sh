@@ -50,39 +50,9 @@ publish current 1.0
 publish newer 2.0
 publish big 2.0 big.sh
 
-# The served program notes the time it was started and ends.
-served='#!/bin/sh
-date +%s%N >"$(dirname "$0")/started"'
-
-# folder NAME URL [LINE ...]: a program folder at 1.0 with a state folder of
-# its own.
-folder() {
-    local app="$work/$1" url=$2
-    shift 2
-    mkdir -p "$app"
-    cp "$build/patchwell/update/app/patchwell" "$app/"
-    cp -r "$build/patchwell/update/app/translations" "$app/"
-    printf '%s\n' "$served" >"$app/served.sh"
-    chmod +x "$app/served.sh"
-    {
-        printf '[Program]\nPrgname=Bench\nprgver=1.0\nexe=served.sh\n[Update]\nverchckurl=%s\n' "$url"
-        printf 'publickey=%s\n' "$(tail -n 1 "$work/keys/k.pub")"
-        printf '%s\n' "$@"
-    } >"$app/update.ini"
-}
-
-# start APP COMMAND...: ms from just before the exec to the served start.
-start() {
-    local app=$1
-    shift
-    rm -f "$app/started"
-    local t0
-    t0=$(date +%s%N)
-    (cd "$app" && XDG_CACHE_HOME="$app.cache" XDG_STATE_HOME="$app.state" exec "$@") \
-        >>"$work/run.log" 2>&1
-    while [ ! -s "$app/started" ]; do sleep 0.001; done
-    echo $((($(cat "$app/started") - t0) / 1000))
-}
+OWN_FOLDERS=1
+# shellcheck source=start_lib.sh
+source "$here/start_lib.sh"
 
 median() { sort -n | awk '{ v[NR] = $1 } END { m = (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2; printf "%.1f", m / 1000 }'; }
 
