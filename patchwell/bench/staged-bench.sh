@@ -50,7 +50,7 @@ publish current 1.0
 publish newer 2.0
 publish big 2.0 big.sh
 
-OWN_FOLDERS=1
+export OWN_FOLDERS=1
 # shellcheck source=start_lib.sh
 source "$here/start_lib.sh"
 

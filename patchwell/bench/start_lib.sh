@@ -1,4 +1,4 @@
-# shellcheck shell=bash
+# shellcheck shell=bash disable=SC2154
 # What the start benchmarks share: program folders at 1.0 whose served
 # program notes when it was started, and the time from the exec of a command
 # in such a folder to the served program's start. Needs $build, $work and
