@@ -206,4 +206,40 @@ case_resume() {
     installs_staged 2.0
 }
 
+# The served program started twice at once: both starts run it, one
+# download runs in the background, the next start installs it once.
+case_twice() {
+    staged_setup 512k
+    publish 2.0 slow/setup.sh 3000000 # staged after both starts have ended
+    local listing
+    listing=$(folder_listing)
+    e2e_start_patchwell
+    local first=$E2E_PW_PID
+    e2e_start_patchwell
+    local second=$E2E_PW_PID
+    wait_for 20 e2e_not_running "$first" || e2e_fail "the first start waited (a window is up?)"
+    wait_for 20 e2e_not_running "$second" || e2e_fail "the second start waited (a window is up?)"
+    no_patchwell_window || e2e_fail "a window showed: $(e2e_windows '.')"
+    wait_for 10 served_count_at_least 2 || e2e_fail "served runs: $(cat "$APP/served.log")"
+    has_staged_installer && e2e_fail "staged before both starts ended (the download must outlast them)"
+    wait_for 60 has_staged_installer || e2e_fail "nothing was staged"
+    wait_for 10 e2e_not_running_stage || e2e_fail "the background download did not end"
+    [ "$(requests 'GET /slow/setup.sh ')" = 1 ] ||
+        e2e_fail "installer requests: $(grep 'setup.sh' "$E2E_NGINX_WORK/access.log")"
+    [ "$(folder_listing)" = "$listing" ] || e2e_fail "the program folder changed: $(folder_listing)"
+    stop_all_served
+    installs_staged 2.0
+    [ "$(grep -c . "$APP/installer-2.0.txt")" = 2 ] || e2e_fail "installed more than once"
+}
+served_count_at_least() { [ "$(grep -c 'version 1.0' "$APP/served.log" 2>/dev/null)" -ge "$1" ]; }
+# Every served program running in the folder (the pid file names the last).
+stop_all_served() {
+    local p
+    for p in /proc/[0-9]*; do
+        [ "$(readlink "$p/cwd" 2>/dev/null)" = "$APP" ] &&
+            [ "$(tr '\0' ' ' 2>/dev/null <"$p/cmdline")" = "sleep 600 " ] && kill "${p#/proc/}"
+    done
+    rm -f "$APP/served.pid" "$APP/served.log"
+}
+
 e2e_run_case
