@@ -30,12 +30,14 @@ staged_setup() {
 
 # publish VERSION URL_PATH [PADDING_BYTES [PUBLISH_OPTION ...]]: an installer
 # of VERSION that records its arguments and moves update.ini and version.txt
-# to VERSION.
+# to VERSION; it first runs the lines in $installer_first, if any.
+installer_first=""
 publish() {
     local setup="$E2E_TMP/setup-$1.sh"
     cat >"$setup" <<SH
 #!/bin/sh
 folder=\$2
+$installer_first
 printf '%s\n' "\$@" >"\$folder/installer-$1.txt"
 echo "$1" >"\$folder/version.txt"
 sed -i 's/^prgver=.*/prgver=$1/' "\$folder/update.ini"
@@ -240,6 +242,45 @@ stop_all_served() {
             [ "$(tr '\0' ' ' 2>/dev/null <"$p/cmdline")" = "sleep 600 " ] && kill "${p#/proc/}"
     done
     rm -f "$APP/served.pid" "$APP/served.log"
+}
+
+# A logout while the staged installer runs: patchwell and the installer get
+# the session's signals. The next start runs nothing again, and a later
+# update is staged and installed as usual.
+case_logout() {
+    staged_setup
+    # Killed before it has written anything but its mark.
+    installer_first='echo $$ >"$folder/installing"; while :; do sleep 0.05; done'
+    publish 2.0 s/setup.sh
+    installer_first=""
+    starts_at_once 1.0
+    wait_for 20 has_staged_installer || e2e_fail "nothing was staged"
+    wait_for 10 e2e_not_running_stage || e2e_fail "the background download did not end"
+    stop_served
+
+    e2e_log "the next start installs 2.0; the session ends meanwhile"
+    e2e_start_patchwell
+    wait_for 20 test -s "$APP/installing" || e2e_fail "the staged installer did not run"
+    e2e_wait_window '^Installing Latest version$' >/dev/null
+    local installer
+    installer=$(cat "$APP/installing")
+    kill -HUP "$E2E_PW_PID"
+    kill -TERM "$installer" "$E2E_PW_PID"
+    e2e_patchwell_ended
+    wait_for 5 e2e_not_running "$installer" || e2e_fail "the installer did not end"
+    rm "$APP/installing"
+    [ -z "$(find "$STAGED_ROOT" -path '*/staged-*' -type f)" ] ||
+        e2e_fail "left staged: $(find "$STAGED_ROOT" -path '*/staged-*' -type f)"
+
+    e2e_log "3.0 published: the next start runs the program at once and stages 3.0"
+    publish 3.0 s/setup.sh
+    starts_at_once 1.0
+    [ -e "$APP/installing" ] && e2e_fail "the 2.0 installer ran again"
+    wait_for 20 has_staged_installer || e2e_fail "3.0 was not staged"
+    wait_for 10 e2e_not_running_stage || e2e_fail "the background download did not end"
+    "$APP/patchwell" --status | grep -qx 'staged: 3.0' || e2e_fail "--status: $("$APP/patchwell" --status)"
+    stop_served
+    installs_staged 3.0
 }
 
 e2e_run_case
