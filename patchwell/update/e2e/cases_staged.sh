@@ -283,4 +283,35 @@ case_logout() {
     installs_staged 3.0
 }
 
+# A metered connection at the start that finds an update: offered in its box
+# with the metered note as without autoupdate, nothing fetched behind the
+# user's back; the next start on a free connection stages it.
+case_metered() {
+    staged_setup
+    publish 2.0 s/setup.sh
+    e2e_metered_bus
+    DBUS_SYSTEM_BUS_ADDRESS=$E2E_METERED_BUS e2e_start_patchwell
+    local win text
+    win=$(e2e_wait_window '^Patchwell$')
+    text=$(e2e_message_text "$win")
+    case $text in
+        "An update has been found"$'\n\n'"Your connection is metered: the update is "*) ;;
+        *) e2e_fail "message was '$text'" ;;
+    esac
+    e2e_press_return "$win"
+    e2e_click "$(e2e_wait_window '^Downloading Update$')" "$CANCEL_X" "$BUTTONS_Y" "$UPDL_WIDTH"
+    e2e_patchwell_ended
+    sleep 1 # a background download would have asked by now
+    [ "$(requests 'GET /s/setup.sh ')" = 0 ] || e2e_fail "the installer was fetched on a metered connection"
+    stage_running && e2e_fail "a background download runs"
+    if [ -n "$(staged_download)" ] || has_staged_installer; then e2e_fail "something was staged"; fi
+
+    e2e_log "the next start, not metered: the program at once, 2.0 staged"
+    starts_at_once 1.0
+    wait_for 20 has_staged_installer || e2e_fail "nothing was staged"
+    wait_for 10 e2e_not_running_stage || e2e_fail "the background download did not end"
+    stop_served
+    installs_staged 2.0
+}
+
 e2e_run_case
