@@ -53,11 +53,11 @@ constexpr std::chrono::seconds kWaitForOtherStart{30};
 // start beside another one (the program started twice quickly) waits for it
 // to end rather than stop with a box and no program: it then starts as any
 // start does, after the other's installation the new version.
-bool ClaimInstance(Services& services) {
+bool ClaimInstance(Services& services, const CheckRequest& request) {
     if (services.instanceGuard.TryClaim()) {
         return true;
     }
-    if (!ReadCheckSettings(services.programFolder, {}).autoUpdate) {
+    if (!ReadCheckSettings(services.programFolder, request).autoUpdate) {
         return false;
     }
     const auto deadline = std::chrono::steady_clock::now() + kWaitForOtherStart;
@@ -74,7 +74,7 @@ bool ClaimInstance(Services& services) {
 
 WindowlessStart StartWithoutWindows(Services& services, ScheduledCheck& scheduled) {
     // A second instance or a folder we cannot write: the windows say so.
-    if (!ClaimInstance(services) ||
+    if (!ClaimInstance(services, scheduled.Request()) ||
         FolderShortcoming(services.storage, services.programFolder, 0).has_value()) {
         return {};
     }
