@@ -205,23 +205,14 @@ case_channel() {
 # it: the offer says so, with the installer's size. The private bus goes to
 # patchwell alone, never the machine's own.
 case_metered() {
-    [ -x "${PW_FAKE_NM:-}" ] || e2e_fail "no stand-in NetworkManager (PW_FAKE_NM)"
     e2e_serve
     head -c 1234567 /dev/zero >"$WWW/setup.sh"
     printf '[Update]\ncurver=2.0\ncurverurl=%s\nsavefileas=setup.sh\ncurversize=1234567\ncurversha256=%s\n' \
         "$BASE/setup.sh" "$(sha256sum <"$WWW/setup.sh" | cut -d' ' -f1)" >"$WWW/manifest.ini"
     quiet_folder metered "$BASE/manifest.ini" quiet=1
-    local bus="$E2E_TMP/bus"
-    mkdir -p "$bus"
-    dbus-daemon --session --address="unix:path=$bus/socket" --nofork --print-pid=3 \
-        3>"$bus/pid" >/dev/null 2>&1 &
-    E2E_PIDS+=("$!")
-    wait_for 10 test -S "$bus/socket" || e2e_fail "the private bus did not start"
-    DBUS_SYSTEM_BUS_ADDRESS="unix:path=$bus/socket" "$PW_FAKE_NM" --metered >"$bus/nm.out" 2>&1 &
-    E2E_PIDS+=("$!")
-    wait_for 10 grep -qx ready "$bus/nm.out" || e2e_fail "the stand-in NetworkManager did not start"
+    e2e_metered_bus
 
-    DBUS_SYSTEM_BUS_ADDRESS="unix:path=$bus/socket" e2e_start_patchwell
+    DBUS_SYSTEM_BUS_ADDRESS=$E2E_METERED_BUS e2e_start_patchwell
     e2e_expect_message "An update has been found
 
 Your connection is metered: the update is 1.2 MB."

@@ -30,12 +30,14 @@ staged_setup() {
 
 # publish VERSION URL_PATH [PADDING_BYTES [PUBLISH_OPTION ...]]: an installer
 # of VERSION that records its arguments and moves update.ini and version.txt
-# to VERSION.
+# to VERSION; it first runs the lines in $installer_first, if any.
+installer_first=""
 publish() {
     local setup="$E2E_TMP/setup-$1.sh"
     cat >"$setup" <<SH
 #!/bin/sh
 folder=\$2
+$installer_first
 printf '%s\n' "\$@" >"\$folder/installer-$1.txt"
 echo "$1" >"\$folder/version.txt"
 sed -i 's/^prgver=.*/prgver=$1/' "\$folder/update.ini"
@@ -201,6 +203,115 @@ case_resume() {
     [ "$(requests '"GET /slow/setup.sh HTTP/1.1" 206')" = 1 ] ||
         e2e_fail "no range request: $(grep 'slow/setup.sh' "$E2E_NGINX_WORK/access.log")"
     cmp -s "$(staged_installer)" "$WWW/setup.sh" || e2e_fail "staged another installer"
+    wait_for 10 e2e_not_running_stage || e2e_fail "the background download did not end"
+    stop_served
+    installs_staged 2.0
+}
+
+# The served program started twice at once: both starts run it, one
+# download runs in the background, the next start installs it once.
+case_twice() {
+    staged_setup 512k
+    publish 2.0 slow/setup.sh 3000000 # staged after both starts have ended
+    local listing
+    listing=$(folder_listing)
+    e2e_start_patchwell
+    local first=$E2E_PW_PID
+    e2e_start_patchwell
+    local second=$E2E_PW_PID
+    wait_for 20 e2e_not_running "$first" || e2e_fail "the first start waited (a window is up?)"
+    wait_for 20 e2e_not_running "$second" || e2e_fail "the second start waited (a window is up?)"
+    no_patchwell_window || e2e_fail "a window showed: $(e2e_windows '.')"
+    wait_for 10 served_count_at_least 2 || e2e_fail "served runs: $(cat "$APP/served.log")"
+    has_staged_installer && e2e_fail "staged before both starts ended (the download must outlast them)"
+    wait_for 60 has_staged_installer || e2e_fail "nothing was staged"
+    wait_for 10 e2e_not_running_stage || e2e_fail "the background download did not end"
+    [ "$(requests 'GET /slow/setup.sh ')" = 1 ] ||
+        e2e_fail "installer requests: $(grep 'setup.sh' "$E2E_NGINX_WORK/access.log")"
+    [ "$(folder_listing)" = "$listing" ] || e2e_fail "the program folder changed: $(folder_listing)"
+    stop_all_served
+    installs_staged 2.0
+    rm "$APP/installer-2.0.txt"
+    starts_at_once 2.0
+    [ -e "$APP/installer-2.0.txt" ] && e2e_fail "installed a second time"
+    stop_served
+}
+served_count_at_least() { [ "$(grep -c 'version 1.0' "$APP/served.log" 2>/dev/null)" -ge "$1" ]; }
+# Every served program running in the folder (the pid file names the last).
+stop_all_served() {
+    local p
+    for p in /proc/[0-9]*; do
+        [ "$(readlink "$p/cwd" 2>/dev/null)" = "$APP" ] &&
+            [ "$(tr '\0' ' ' 2>/dev/null <"$p/cmdline")" = "sleep 600 " ] && kill "${p#/proc/}"
+    done
+    rm -f "$APP/served.pid" "$APP/served.log"
+}
+
+# A logout while the staged installer runs: patchwell and the installer get
+# the session's signals. The next start runs nothing again, and a later
+# update is staged and installed as usual.
+case_logout() {
+    staged_setup
+    # Killed before it has written anything but its mark.
+    installer_first='echo $$ >"$folder/installing"; while :; do sleep 0.05; done'
+    publish 2.0 s/setup.sh
+    installer_first=""
+    starts_at_once 1.0
+    wait_for 20 has_staged_installer || e2e_fail "nothing was staged"
+    wait_for 10 e2e_not_running_stage || e2e_fail "the background download did not end"
+    stop_served
+
+    e2e_log "the next start installs 2.0; the session ends meanwhile"
+    e2e_start_patchwell
+    wait_for 20 test -s "$APP/installing" || e2e_fail "the staged installer did not run"
+    e2e_wait_window '^Installing Latest version$' >/dev/null
+    local installer
+    installer=$(cat "$APP/installing")
+    kill -HUP "$E2E_PW_PID"
+    kill -TERM "$installer" "$E2E_PW_PID"
+    e2e_patchwell_ended
+    wait_for 5 e2e_not_running "$installer" || e2e_fail "the installer did not end"
+    rm "$APP/installing"
+    [ -z "$(find "$STAGED_ROOT" -path '*/staged-*' -type f)" ] ||
+        e2e_fail "left staged: $(find "$STAGED_ROOT" -path '*/staged-*' -type f)"
+
+    e2e_log "3.0 published: the next start runs the program at once and stages 3.0"
+    publish 3.0 s/setup.sh
+    starts_at_once 1.0
+    [ -e "$APP/installing" ] && e2e_fail "the 2.0 installer ran again"
+    wait_for 20 has_staged_installer || e2e_fail "3.0 was not staged"
+    wait_for 10 e2e_not_running_stage || e2e_fail "the background download did not end"
+    "$APP/patchwell" --status | grep -qx 'staged: 3.0' || e2e_fail "--status: $("$APP/patchwell" --status)"
+    stop_served
+    installs_staged 3.0
+}
+
+# A metered connection at the start that finds an update: offered in its box
+# with the metered note as without autoupdate, nothing fetched behind the
+# user's back; the next start on a free connection stages it.
+case_metered() {
+    staged_setup
+    publish 2.0 s/setup.sh
+    e2e_metered_bus
+    DBUS_SYSTEM_BUS_ADDRESS=$E2E_METERED_BUS e2e_start_patchwell
+    local win text
+    win=$(e2e_wait_window '^Patchwell$')
+    text=$(e2e_message_text "$win")
+    case $text in
+        "An update has been found"$'\n\n'"Your connection is metered: the update is "*) ;;
+        *) e2e_fail "message was '$text'" ;;
+    esac
+    e2e_press_return "$win"
+    e2e_click "$(e2e_wait_window '^Downloading Update$')" "$CANCEL_X" "$BUTTONS_Y" "$UPDL_WIDTH"
+    e2e_patchwell_ended
+    sleep 1 # a background download would have asked by now
+    [ "$(requests 'GET /s/setup.sh ')" = 0 ] || e2e_fail "the installer was fetched on a metered connection"
+    stage_running && e2e_fail "a background download runs"
+    if [ -n "$(staged_download)" ] || has_staged_installer; then e2e_fail "something was staged"; fi
+
+    e2e_log "the next start, not metered: the program at once, 2.0 staged"
+    starts_at_once 1.0
+    wait_for 20 has_staged_installer || e2e_fail "nothing was staged"
     wait_for 10 e2e_not_running_stage || e2e_fail "the background download did not end"
     stop_served
     installs_staged 2.0

@@ -54,6 +54,24 @@ e2e_serve() {
     BASE="http://127.0.0.1:$E2E_PORT"
 }
 
+# e2e_metered_bus: a private bus with a stand-in NetworkManager on it
+# ($PW_FAKE_NM) that calls the connection metered; sets E2E_METERED_BUS, the
+# address to give patchwell alone as DBUS_SYSTEM_BUS_ADDRESS, never the
+# machine's own bus.
+e2e_metered_bus() {
+    [ -x "${PW_FAKE_NM:-}" ] || e2e_fail "no stand-in NetworkManager (PW_FAKE_NM)"
+    local bus="$E2E_TMP/bus"
+    mkdir -p "$bus"
+    dbus-daemon --session --address="unix:path=$bus/socket" --nofork --print-pid=3 \
+        3>"$bus/pid" >/dev/null 2>&1 &
+    E2E_PIDS+=("$!")
+    wait_for 10 test -S "$bus/socket" || e2e_fail "the private bus did not start"
+    E2E_METERED_BUS="unix:path=$bus/socket"
+    DBUS_SYSTEM_BUS_ADDRESS=$E2E_METERED_BUS "$PW_FAKE_NM" --metered >"$bus/nm.out" 2>&1 &
+    E2E_PIDS+=("$!")
+    wait_for 10 grep -qx ready "$bus/nm.out" || e2e_fail "the stand-in NetworkManager did not start"
+}
+
 # e2e_program_folder PATH: copies patchwell (alone, as a publisher ships it:
 # it carries its translations) and the served program there.
 e2e_program_folder() {

@@ -38,6 +38,7 @@ public:
     // and starts the time limit. Called once, by the start without windows.
     void Begin(const QString& programFolder, const QString& checkUrl);
     const CheckSettings& Settings() const { return settings_; }
+    const CheckRequest& Request() const { return request_; }
 
     struct Fetched {
         enum class Kind { Manifest, Failed };

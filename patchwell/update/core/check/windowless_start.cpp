@@ -2,6 +2,9 @@
 
 #include <QLoggingCategory>
 
+#include <chrono>
+#include <thread>
+
 #include "common/ini/ini.h"
 #include "patchwell/update/core/folder_checks.h"
 #include "patchwell/update/core/manifest/signed_update.h"
@@ -42,11 +45,36 @@ WindowlessStart StartServedThenStage(Services& services) {
     return started;
 }
 
+// How long a start with autoupdate waits for another instance to end: a
+// quiet check ends within its limit, an installation within this as a rule.
+constexpr std::chrono::seconds kWaitForOtherStart{30};
+
+// The instance slot claimed. With autoupdate patchwell shows nothing, so a
+// start beside another one (the program started twice quickly) waits for it
+// to end rather than stop with a box and no program: it then starts as any
+// start does, after the other's installation the new version.
+bool ClaimInstance(Services& services, const CheckRequest& request) {
+    if (services.instanceGuard.TryClaim()) {
+        return true;
+    }
+    if (!ReadCheckSettings(services.programFolder, request).autoUpdate) {
+        return false;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + kWaitForOtherStart;
+    while (std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        if (services.instanceGuard.TryClaim()) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 WindowlessStart StartWithoutWindows(Services& services, ScheduledCheck& scheduled) {
     // A second instance or a folder we cannot write: the windows say so.
-    if (!services.instanceGuard.TryClaim() ||
+    if (!ClaimInstance(services, scheduled.Request()) ||
         FolderShortcoming(services.storage, services.programFolder, 0).has_value()) {
         return {};
     }
