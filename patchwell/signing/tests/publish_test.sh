@@ -86,23 +86,27 @@ grep -q '^\(curverpatch\|curverzst\)' <(sed -n '/^\[Update\]$/,/^\[/p' up/iupdat
 
 echo "bad uses of patchwell-publish change nothing"
 mkdir folder
-saved=$(cat up/iupdate.ini up/iupdate.ini.minisig | sha256sum)
-ls -A up >before
-#  exit  what the message says                options...
+# Every file of the output folder, names and contents.
+folder_state() { (cd up && find . -type f -exec sha256sum {} + | sort); }
+folder_state >before
+printf 'untrusted comment: not a key\nRWQ\n' >broken.key
+#  exit  what the message says                options... (the last word: the secret key)
 while IFS='|' read -r code says options; do
     read -ra words <<<"$options"
+    key=${words[-1]}
+    unset 'words[-1]'
     status=0
-    "$publish" -o up "${words[@]}" "$base/setup.sh" 4.0 k.key >/dev/null 2>err || status=$?
+    "$publish" -o up "${words[@]}" "$base/setup.sh" 4.0 "$key" >/dev/null 2>err || status=$?
     [ "$status" = "$code" ] && grep -q -- "$says" err || bad "'$options': exit $status, $(head -n 1 err)"
-    [ "$(cat up/iupdate.ini up/iupdate.ini.minisig | sha256sum)" = "$saved" ] &&
-        ls -A up | cmp -s - before || bad "'$options' changed the output folder"
+    folder_state | cmp -s - before || bad "'$options' changed the output folder"
 done <<'CASES'
-2|at most three times|--delta-from setup-1.sh --delta-from setup-2.sh --delta-from previous.sh --delta-from notes.txt setup-3.sh
-1|is the new installer itself|--delta-from setup-3.sh setup-3.sh
-1|is given twice|--delta-from setup-1.sh --delta-from setup-2.sh --delta-from setup-1.sh setup-3.sh
-1|cannot read the earlier installer no-such.sh|--delta-from no-such.sh setup-3.sh
-1|cannot read the earlier installer folder|--delta-from folder setup-3.sh
-1|a file name of their own|--delta-from setup-1.sh --notes notes.txt https://example.org/editor/setup.sh.zst setup-3.sh
+1|minisign could not sign|--delta-from setup-1.sh --compress --notes notes.txt https://example.org/editor/notes2.txt setup-3.sh broken.key
+2|at most three times|--delta-from setup-1.sh --delta-from setup-2.sh --delta-from previous.sh --delta-from notes.txt setup-3.sh k.key
+1|is the new installer itself|--delta-from setup-3.sh setup-3.sh k.key
+1|is given twice|--delta-from setup-1.sh --delta-from setup-2.sh --delta-from setup-1.sh setup-3.sh k.key
+1|cannot read the earlier installer no-such.sh|--delta-from no-such.sh setup-3.sh k.key
+1|cannot read the earlier installer folder|--delta-from folder setup-3.sh k.key
+1|a file name of their own|--delta-from setup-1.sh --notes notes.txt https://example.org/editor/setup.sh.zst setup-3.sh k.key
 CASES
 
 echo "patchwell-delta: usage errors, refusals, and no output but a complete one"
