@@ -7,7 +7,10 @@
 #include <cerrno>
 #include <cinttypes>
 #include <cstdio>
+#include <cstring>
+#include <ctime>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/random.h>
@@ -74,7 +77,35 @@ bool SameFile(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size;
 }
 
+// A copy is named only while it is written. One that a killed run left
+// (nothing wrote to it for this long; a copy being written changes all the
+// time) is removed before the next copy is made.
+constexpr time_t kLeftoverSeconds = 10 * 60;
+
+void RemoveLeftovers(int folder) {
+    const int listed = ::dup(folder);
+    DIR* entries = listed >= 0 ? ::fdopendir(listed) : nullptr;
+    if (entries == nullptr) {
+        if (listed >= 0) {
+            ::close(listed);
+        }
+        return;
+    }
+    const time_t now = ::time(nullptr);
+    while (const dirent* entry = ::readdir(entries)) {
+        struct stat info {};
+        if (std::strncmp(entry->d_name, ".run-", 5) == 0 &&
+            ::fstatat(folder, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(info.st_mode) && info.st_uid == ::geteuid() &&
+            info.st_mtime < now - kLeftoverSeconds) {
+            ::unlinkat(folder, entry->d_name, 0);
+        }
+    }
+    ::closedir(entries);
+}
+
 int CopyInto(int folder, const std::function<bool(int)>& fill, bool closeOnExec) {
+    RemoveLeftovers(folder);
     std::uint64_t random = 0;
     if (::getrandom(&random, sizeof random, 0) != sizeof random) {
         return -1;

@@ -494,6 +494,25 @@ TEST(PrivateFileCopy, GoesToTheFirstPrivateFolderAndLeavesNothingBehind) {
         EXPECT_EQ(ReadAll(out), "ran\n");
         ::close(fd);
     }
+
+    // What a run killed while writing its copy left goes with the next copy;
+    // a copy another run is writing now stays.
+    qputenv("XDG_RUNTIME_DIR", runtime.toUtf8());
+    const QString stale = runtime + QStringLiteral("/patchwell/.run-killed");
+    const QString busy = runtime + QStringLiteral("/patchwell/.run-busy");
+    for (const QString& path : {stale, busy}) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    const struct timespec anHourAgo[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(stale).constData(), anHourAgo, 0), 0);
+    const int fd = patchwell::platform::PrivateFileCopy(
+        [&](int to) { return ::write(to, script.constData(), script.size()) == script.size(); },
+        true);
+    EXPECT_GE(fd, 0);
+    ::close(fd);
+    EXPECT_FALSE(QFile::exists(stale));
+    EXPECT_TRUE(QFile::exists(busy));
     qputenv("XDG_RUNTIME_DIR", saved[0]);
     qputenv("XDG_CACHE_HOME", saved[1]);
 }
