@@ -27,6 +27,7 @@
 #include "patchwell/update/core/manifest/state_names.h"
 #include "patchwell/update/core/staged/background_download.h"
 #include "patchwell/update/core/staged/staged_update.h"
+#include "patchwell/update/core/testing/releases.h"
 #include "patchwell/update/core/testing/test_folder.h"
 
 namespace {
@@ -34,39 +35,10 @@ namespace {
 using namespace patchwell::update;
 using patchwell::download::ConnectionStatus;
 
-QByteArray Sha(const QByteArray& bytes) {
-    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
-}
+using namespace patchwell::update::test_installers;
 
-int MemoryFile(const QByteArray& bytes) {
-    const int fd = ::memfd_create("test", MFD_CLOEXEC);
-    EXPECT_TRUE(common::WriteAll(fd, bytes.constData(), bytes.size()));
-    ::lseek(fd, 0, SEEK_SET);
-    return fd;
-}
-
-QByteArray Release(int number) {
-    QByteArray bytes = "#!/bin/sh\n# release " + QByteArray::number(number) + "\n";
-    for (int line = 0; line < 3000; ++line) {
-        bytes += "echo line " + QByteArray::number(line * 7919 % 10007) + "\n";
-    }
-    return bytes;
-}
 const QByteArray kOld = Release(1);
 const QByteArray kNew = Release(2);
-
-QByteArray Patch(const QByteArray& base, const QByteArray& result) {
-    const int from = MemoryFile(base);
-    const int to = MemoryFile(result);
-    const int out = MemoryFile({});
-    EXPECT_TRUE(patchwell::patch::Make(from, to, out, 3).ok);
-    QByteArray made;
-    common::ReadEachBlock(out, 1 << 16, [&](QByteArrayView block) { made.append(block); });
-    for (const int fd : {from, to, out}) {
-        ::close(fd);
-    }
-    return made;
-}
 
 class Cost : public patchwell::platform::NetworkCost {
 public:
@@ -122,7 +94,7 @@ struct Stage {
     StagedUpdates Staged() { return StagedUpdates({app.StateFolder()}, app.folder); }
     // The installer of 1.0 kept as having run here: the base of a patch.
     void KeepBase() {
-        const int fd = MemoryFile(kOld);
+        const int fd = MemoryFileWith(kOld);
         EXPECT_TRUE(KeptInstallers({app.StateFolder()}, app.folder)
                         .Keep(fd, Sha(kOld), QStringLiteral("1.0")));
         ::close(fd);
@@ -167,7 +139,7 @@ struct Stage {
 };
 
 TEST(BackgroundDownload, FetchesTheSmallestFileThatMakesTheBoundInstallerAndStagesOnlyThat) {
-    const QByteArray patch = Patch(kOld, kNew);
+    const QByteArray patch = Delta(kOld, kNew);
     QByteArray damaged = patch;
     damaged[damaged.size() / 2] = static_cast<char>(damaged[damaged.size() / 2] ^ 0x40);
     const qsizetype half = kNew.size() / 2;

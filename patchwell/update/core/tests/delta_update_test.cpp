@@ -19,6 +19,7 @@
 #include "patchwell/update/core/manifest/channel.h"
 #include "patchwell/update/core/testing/fake_control.h"
 #include "patchwell/update/core/testing/fake_update_view.h"
+#include "patchwell/update/core/testing/releases.h"
 #include "patchwell/update/core/testing/test_folder.h"
 #include "patchwell/update/core/texts.h"
 
@@ -27,33 +28,7 @@ namespace {
 using namespace patchwell::update;
 namespace patch = patchwell::patch;
 
-QByteArray Sha(const QByteArray& bytes) {
-    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
-}
-QString Hex(const QByteArray& bytes) {
-    return QString::fromLatin1(Sha(bytes).toHex());
-}
-
-// A patch from `base` to `result` (empty base: `result` compressed).
-QByteArray Delta(const QByteArray& base, const QByteArray& result) {
-    QTemporaryFile from, to, out;
-    EXPECT_TRUE(from.open() && to.open() && out.open());
-    from.write(base);
-    to.write(result);
-    EXPECT_TRUE(from.flush() && to.flush() && to.seek(0) && from.seek(0));
-    EXPECT_TRUE(patch::Make(base.isEmpty() ? -1 : from.handle(), to.handle(), out.handle(), 3).ok);
-    EXPECT_TRUE(out.seek(0));
-    return out.readAll();
-}
-
-// Two releases of an installer, alike but for a few changes.
-QByteArray Release(int number) {
-    QByteArray bytes = "#!/bin/sh\n# release " + QByteArray::number(number) + "\n";
-    for (int line = 0; line < 4000; ++line) {
-        bytes += "echo line " + QByteArray::number(line * 7919 % 10007) + "\n";
-    }
-    return bytes;
-}
+using namespace patchwell::update::test_installers;
 
 const QByteArray kOld = Release(1);
 const QByteArray kNew = Release(2);

@@ -12,6 +12,8 @@
 #include "patchwell/update/core/logic/rollback_logic.h"
 #include "patchwell/update/core/manifest/trust_state.h"
 #include "patchwell/update/core/status.h"
+#include "patchwell/update/core/testing/fake_update_view.h"
+#include "patchwell/update/core/testing/releases.h"
 #include "patchwell/update/core/testing/test_folder.h"
 #include "patchwell/update/core/texts.h"
 
@@ -21,21 +23,12 @@ namespace {
 using platform::MessageAnswer;
 using platform::ProgramEnd;
 
-class View : public InstallView {
-public:
-    void HideDownloadWindow() override { log << QStringLiteral("hideDownload"); }
-    void ShowWindow() override { log << QStringLiteral("show"); }
-    void MakeTopmost() override { log << QStringLiteral("topmost"); }
-    void SetProgramName(const QString& name) override { log << QStringLiteral("name=") + name; }
-    QStringList log;
-};
+using View = FakeInstallView;
 
 // Keeps `bytes` as the installer of `version` had they just run.
 void KeepRan(KeptInstallers& kept, const QByteArray& bytes, const QString& version) {
-    const int fd = ::memfd_create("ran", MFD_CLOEXEC);
-    ASSERT_EQ(::write(fd, bytes.constData(), static_cast<size_t>(bytes.size())), bytes.size());
-    ASSERT_TRUE(
-        kept.Keep(fd, QCryptographicHash::hash(bytes, QCryptographicHash::Sha256), version));
+    const int fd = test_installers::MemoryFileWith(bytes);
+    ASSERT_TRUE(kept.Keep(fd, test_installers::Sha(bytes), version));
     ::close(fd);
 }
 

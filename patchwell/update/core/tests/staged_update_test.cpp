@@ -22,6 +22,7 @@
 #include "patchwell/update/core/check/windowless_start.h"
 #include "patchwell/update/core/manifest/trust_state.h"
 #include "patchwell/update/core/staged/staged_update.h"
+#include "patchwell/update/core/testing/releases.h"
 #include "patchwell/update/core/testing/test_folder.h"
 
 namespace {
@@ -152,8 +153,7 @@ public:
     }
     // What the background download ends with.
     bool StageInstaller(const QByteArray& bytes) {
-        const int fd = ::memfd_create("installer", MFD_CLOEXEC);
-        EXPECT_TRUE(common::WriteAll(fd, bytes.constData(), bytes.size()));
+        const int fd = test_installers::MemoryFileWith(bytes);
         const std::optional<StagedUpdates::KeptManifest> kept = Staged().Manifest();
         const bool staged = kept && Staged().StageInstaller(fd, kept->bytes);
         ::close(fd);
