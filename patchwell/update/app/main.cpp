@@ -85,16 +85,6 @@ int main(int argc, char* argv[]) {
     }
     patchwell::update::Services services{launcher,      guard,      messages, lifetime,    fetcher,
                                          programFolder, executable, storage,  stateFolders};
-    if (options.rollback) {
-        core.reset();
-        QApplication app(argc, argv);
-        common::InstallTranslations(QStringLiteral("patchwell"), programFolder);
-        QApplication::setApplicationName(QStringLiteral("Patchwell"));
-        QApplication::setQuitOnLastWindowClosed(false);
-        patchwell::update::Forms forms(services, patchwell::update::DownLoadControlFactory());
-        forms.Rollback();  // ends the program
-        return 0;
-    }
     patchwell::platform::QtNetworkCost cost;
     patchwell::update::HeldMessages held;
     patchwell::update::Services windowless{launcher,      guard,      held,    lifetime,    fetcher,
@@ -111,8 +101,11 @@ int main(int argc, char* argv[]) {
         fetcher, options.request, patchwell::update::ManifestCache::DefaultRoot(), &cost);
     // Within the schedule, or quiet with nothing to say: the served program
     // starts before any window system is touched.
-    patchwell::update::WindowlessStart windowlessStart =
-        patchwell::update::StartWithoutWindows(windowless, scheduled);
+    // --rollback checks nothing: it goes straight to its window.
+    patchwell::update::WindowlessStart windowlessStart;
+    if (!options.rollback) {
+        windowlessStart = patchwell::update::StartWithoutWindows(windowless, scheduled);
+    }
     if (windowlessStart.over) {
         if (!held.Empty()) {
             core.reset();
@@ -137,6 +130,10 @@ int main(int argc, char* argv[]) {
     common::TerminationSignals termination;
     QObject::connect(&termination, &common::TerminationSignals::Requested, &app,
                      [&forms](int) { forms.Terminate(); });
+    if (options.rollback) {
+        forms.Rollback();  // ends the program
+        return 0;
+    }
     if (windowlessStart.staged) {
         forms.InstallStaged(std::move(*windowlessStart.staged));
     } else {
