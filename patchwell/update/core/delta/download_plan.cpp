@@ -1,5 +1,7 @@
 #include "patchwell/update/core/delta/download_plan.h"
 
+#include <unistd.h>
+
 #include "patchwell/update/core/installer_sources.h"
 
 namespace patchwell::update {
@@ -66,6 +68,18 @@ std::vector<DeltaOffer> PlanDownload(const VerifiedManifest& manifest,
         plan.push_back(*compressed);
     }
     return plan;
+}
+
+std::vector<DeltaOffer> PlanDownload(const VerifiedManifest& manifest, const KeptInstallers& kept) {
+    std::vector<DeltaOffer> offers = PlanDownload(manifest, kept.Current());
+    if (!offers.empty() && offers.front().kind == DeltaOffer::Kind::Patch) {
+        const int base = kept.OpenVerified(offers.front().base);
+        if (base < 0) {
+            return PlanDownload(manifest, std::nullopt);
+        }
+        ::close(base);
+    }
+    return offers;
 }
 
 }  // namespace patchwell::update

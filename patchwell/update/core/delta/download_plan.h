@@ -33,4 +33,10 @@ struct DeltaOffer {
 std::vector<DeltaOffer> PlanDownload(const VerifiedManifest& manifest,
                                      const std::optional<KeptInstaller>& current);
 
+// The plan for this installation's kept installers: a current one that no
+// longer hashes right (OpenVerified removes it) is no base, so its patch is
+// not fetched only to be refused. It is hashed once more when the patch is
+// applied.
+std::vector<DeltaOffer> PlanDownload(const VerifiedManifest& manifest, const KeptInstallers& kept);
+
 }  // namespace patchwell::update

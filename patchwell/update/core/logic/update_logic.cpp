@@ -3,8 +3,6 @@
 #include <QFile>
 #include <QLoggingCategory>
 
-#include <unistd.h>
-
 #include "common/ini/ini.h"
 #include "common/paths/program_path.h"
 #include "patchwell/download/control/download_texts.h"
@@ -93,18 +91,7 @@ const std::vector<DeltaOffer>& UpdateLogic::Offers() {
             DeleteFileAt(OfferFile(kind));
         }
     }
-    offers_ = PlanDownload(manifest_, kept.Current());
-    // A base that no longer hashes right (OpenVerified removes it) is no base:
-    // its patch is not fetched only to be refused. It is hashed once more when
-    // the patch is applied.
-    if (!offers_.empty() && offers_.front().kind == DeltaOffer::Kind::Patch) {
-        const int base = kept.OpenVerified(offers_.front().base);
-        if (base < 0) {
-            offers_ = PlanDownload(manifest_, std::nullopt);
-        } else {
-            ::close(base);
-        }
-    }
+    offers_ = PlanDownload(manifest_, kept);
     if (!offers_.empty() && workFolder_.isEmpty()) {
         qCWarning(lcDelta) << "no private folder to receive a patch in; the installer comes whole";
         offers_.clear();

@@ -39,10 +39,9 @@ struct Candidate {
     std::optional<DeltaOffer> offer;  // none: the installer itself
 };
 
-std::vector<Candidate> Candidates(const VerifiedManifest& manifest,
-                                  const std::optional<KeptInstaller>& base) {
+std::vector<Candidate> Candidates(const VerifiedManifest& manifest, const KeptInstallers& kept) {
     std::vector<Candidate> candidates;
-    for (const DeltaOffer& offer : PlanDownload(manifest, base)) {
+    for (const DeltaOffer& offer : PlanDownload(manifest, kept)) {
         candidates.push_back({offer.address, offer.size, offer.sha256, offer});
     }
     for (const QString& address :
@@ -178,7 +177,7 @@ StageOutcome DownloadStagedUpdate(Services& services, platform::NetworkCost& cos
     }
     const VerifiedManifest& manifest = judged.manifest;
     const KeptInstallers installers(services.stateFolders, services.programFolder);
-    for (const Candidate& candidate : Candidates(manifest, installers.Current())) {
+    for (const Candidate& candidate : Candidates(manifest, installers)) {
         if (cost.Metered()) {
             return StageOutcome::Metered;
         }
