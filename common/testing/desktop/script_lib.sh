@@ -118,13 +118,21 @@ e2e_activate() {
 e2e_clipboard() { xclip -o -selection clipboard 2>/dev/null; }
 e2e_clipboard_has_text() { [ -n "$(e2e_clipboard)" ]; }
 
+# Ctrl+C in WINDOW, then whether the clipboard holds text: a key sent before
+# the window has the focus is lost, so each try activates it again.
+e2e_copied_from() {
+    e2e_activate "$1"
+    xdotool key --clearmodifiers ctrl+c
+    e2e_clipboard_has_text
+}
+
 # The text of the message box WINDOW, copied the way a user would (Ctrl+C).
 e2e_message_text() {
     local win=$1
-    printf '' | xclip -i -selection clipboard
-    e2e_activate "$win"
-    xdotool key --clearmodifiers ctrl+c
-    wait_for 5 e2e_clipboard_has_text || e2e_fail "message box text not copied"
+    # xclip stays behind to hold the selection: with the caller's output it
+    # would keep a $(...) around this waiting for ever.
+    printf '' | xclip -i -selection clipboard >/dev/null 2>&1
+    wait_for 5 e2e_copied_from "$win" || e2e_fail "message box text not copied"
     e2e_clipboard
 }
 
